@@ -20,3 +20,15 @@ function(brevantis_add_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
+
+# Adds every child folder of the current source folder that has a CMakeLists.txt, so that
+# each team's folder joins the build without editing its parent.
+function(brevantis_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
