@@ -1,0 +1,76 @@
+// coding.h: fixed-width little-endian encode/decode helpers for protocol messages.
+//
+// Every field on the wire goes through this one pair: Writer appends, Reader consumes.
+// A Reader never reads past its input: a short or malformed input sets failed() and every
+// later read answers a zero value, so a decoder checks ok() once at the end.
+#ifndef BREVANTIS_ENGINE_PROTOCOL_CODING_H
+#define BREVANTIS_ENGINE_PROTOCOL_CODING_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine::protocol {
+
+// Appends encoded fields to a byte string.
+class Writer {
+public:
+    void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
+    void u16(uint16_t v);
+    void u32(uint32_t v);
+    void u64(uint64_t v);
+    void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
+    void i64(int64_t v) { u64(static_cast<uint64_t>(v)); }
+    void f64(double v);
+    void boolean(bool v) { u8(v ? 1 : 0); }
+    // A byte string: u32 length, then the bytes.
+    void bytes(std::string_view v);
+    // Raw bytes with no length in front (used for nested, already encoded parts).
+    void raw(std::string_view v) { out_.append(v); }
+
+    const std::string& data() const { return out_; }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+// Reads fields from a byte string it does not own (the input must outlive the Reader).
+class Reader {
+public:
+    explicit Reader(std::string_view in) : in_(in) {}
+
+    uint8_t u8();
+    uint16_t u16();
+    uint32_t u32();
+    uint64_t u64();
+    int32_t i32() { return static_cast<int32_t>(u32()); }
+    int64_t i64() { return static_cast<int64_t>(u64()); }
+    double f64();
+    // Anything but 0 or 1 is malformed.
+    bool boolean();
+    std::string bytes();
+    // A count of items that each take at least minItemSize bytes: refused (0 and failed)
+    // when the rest of the input cannot hold that many, so that a forged count never makes
+    // a decoder reserve or loop beyond the message.
+    uint32_t count(size_t minItemSize = 1);
+
+    void fail() { failed_ = true; }
+    bool ok() const { return !failed_; }
+    bool atEnd() const { return pos_ == in_.size(); }
+    // True when every byte was consumed and nothing was malformed.
+    bool done() const { return ok() && atEnd(); }
+    size_t remaining() const { return in_.size() - pos_; }
+
+private:
+    // Returns the next n bytes, or nullptr (and fails) when fewer remain.
+    const unsigned char* take(size_t n);
+
+    std::string_view in_;
+    size_t pos_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace engine::protocol
+
+#endif  // BREVANTIS_ENGINE_PROTOCOL_CODING_H

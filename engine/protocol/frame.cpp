@@ -1,0 +1,89 @@
+// frame.cpp: frame header coding and blocking frame I/O with poll() deadlines.
+#include "frame.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "coding.h"
+
+namespace engine::protocol {
+namespace {
+
+// Waits until fd is ready for events; false on timeout or error.
+IoResult waitFor(int fd, short events, int timeoutMs) {
+    pollfd p{fd, events, 0};
+    for (;;) {
+        int n = ::poll(&p, 1, timeoutMs);
+        if (n > 0) return IoResult::Ok;
+        if (n == 0) return IoResult::Timeout;
+        if (errno != EINTR) return IoResult::Error;
+    }
+}
+
+// Reads exactly n bytes. Closed only when the peer closed before the first byte.
+IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTimeoutMs) {
+    size_t got = 0;
+    while (got < n) {
+        IoResult w = waitFor(fd, POLLIN, got == 0 ? firstTimeoutMs : restTimeoutMs);
+        if (w != IoResult::Ok) return w;
+        ssize_t r = ::recv(fd, out + got, n - got, 0);
+        if (r == 0) return got == 0 ? IoResult::Closed : IoResult::Malformed;
+        if (r < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return IoResult::Error;
+        }
+        got += static_cast<size_t>(r);
+    }
+    return IoResult::Ok;
+}
+
+}  // namespace
+
+std::string encodeFrame(std::string_view payload) {
+    Writer w;
+    w.u32(kFrameMagic);
+    w.u32(static_cast<uint32_t>(payload.size()));
+    w.raw(payload);
+    return w.take();
+}
+
+int64_t decodeFrameHeader(std::string_view header) {
+    Reader r(header);
+    uint32_t magic = r.u32();
+    uint32_t length = r.u32();
+    if (!r.ok() || magic != kFrameMagic || length > kMaxPayload) return -1;
+    return length;
+}
+
+IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
+    if (payload.size() > kMaxPayload) return IoResult::Malformed;
+    std::string frame = encodeFrame(payload);
+    size_t sent = 0;
+    while (sent < frame.size()) {
+        IoResult w = waitFor(fd, POLLOUT, timeoutMs);
+        if (w != IoResult::Ok) return w;
+        ssize_t n = ::send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return errno == EPIPE || errno == ECONNRESET ? IoResult::Closed : IoResult::Error;
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return IoResult::Ok;
+}
+
+IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs) {
+    char header[kFrameHeaderSize];
+    IoResult r = readExact(fd, header, sizeof header, firstByteTimeoutMs, restTimeoutMs);
+    if (r != IoResult::Ok) return r;
+    int64_t length = decodeFrameHeader(std::string_view(header, sizeof header));
+    if (length < 0) return IoResult::Malformed;
+    payload.resize(static_cast<size_t>(length));
+    if (length == 0) return IoResult::Ok;
+    r = readExact(fd, payload.data(), payload.size(), restTimeoutMs, restTimeoutMs);
+    return r == IoResult::Closed ? IoResult::Malformed : r;
+}
+
+}  // namespace engine::protocol

@@ -1,0 +1,43 @@
+// frame.h: the frame that carries every protocol message, and blocking frame I/O on a socket.
+//
+// A frame is an 8-byte header followed by the payload:
+//
+//   offset 0  u32  kFrameMagic ("BRV1" in memory order), refuses strangers at once
+//   offset 4  u32  payload length in bytes, at most kMaxPayload
+//   offset 8  ...  payload (a request or a response, see messages.h)
+//
+// All integers little-endian. A header with another magic or a larger length is malformed:
+// the reader gives up on the connection without reading the payload.
+#ifndef BREVANTIS_ENGINE_PROTOCOL_FRAME_H
+#define BREVANTIS_ENGINE_PROTOCOL_FRAME_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine::protocol {
+
+constexpr uint32_t kFrameMagic = 0x31565242u;  // 'B' 'R' 'V' '1'
+constexpr size_t kFrameHeaderSize = 8;
+constexpr uint32_t kMaxPayload = 64u * 1024u * 1024u;
+
+// Header plus payload, ready to send. REQUIRES: payload.size() <= kMaxPayload.
+std::string encodeFrame(std::string_view payload);
+
+// Reads a header: the payload length, or -1 when the magic or the length is wrong.
+int64_t decodeFrameHeader(std::string_view header);
+
+enum class IoResult { Ok, Closed, Timeout, Malformed, Error };
+
+// Writes a whole frame to fd; Timeout when the peer accepts nothing for timeoutMs
+// (a negative timeout waits for ever). Never raises SIGPIPE.
+IoResult writeFrame(int fd, std::string_view payload, int timeoutMs);
+
+// Reads one whole frame from fd into payload. firstByteTimeoutMs bounds the wait for the
+// frame to begin (negative: for ever); once it began, the rest must come within
+// restTimeoutMs. Closed when the peer closed cleanly before a new frame.
+IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs);
+
+}  // namespace engine::protocol
+
+#endif  // BREVANTIS_ENGINE_PROTOCOL_FRAME_H

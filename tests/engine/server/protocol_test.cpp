@@ -1,0 +1,158 @@
+// protocol_test.cpp: protocol round trips and the refusal of malformed frames and payloads.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "engine/protocol/frame.h"
+#include "engine/protocol/messages.h"
+
+namespace engine::protocol {
+namespace {
+
+CursorDesc sampleCursor() {
+    CursorDesc d;
+    d.handle = 7;
+    d.tableType = 3;
+    d.charType = 1;
+    d.collation = "ANSI";
+    d.options = 0xE0;
+    d.recordLength = 30;
+    d.live = false;
+    d.blankImage = std::string("\0\x80 x", 4);
+    ColumnDef c;
+    c.name = "TableName";
+    c.type = ColumnType::CiString;
+    c.length = 25;
+    c.offset = 5;
+    c.nullable = false;
+    c.permissions = 3;
+    d.columns = {c, c};
+    d.indexes = {IndexDesc{9, "UserName", 1, "cond", 512, {"UserName", "X"}}};
+    return d;
+}
+
+TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
+    ExecArgs e;
+    e.connection = 3;
+    e.text = "EXECUTE PROCEDURE sp_mgGetLockOwner( 'x.adt',42);\r\n";
+    e.options.collation = "ANSI";
+    e.params = {{1, "", Value::ofString("\xe9t\xe9", true)}, {0, "p", Value::ofTimeStamp(2, 3)},
+                {2, "", Value::ofDouble(-1.5)}, {3, "", Value::null()}};
+    e.rowsWanted = 64;
+    Writer w;
+    encode(w, e);
+    Reader r(w.data());
+    ExecArgs back = decodeExecArgs(r);
+    ASSERT_TRUE(r.done());
+    EXPECT_EQ(back.text, e.text);
+    EXPECT_EQ(back.options.collation, "ANSI");
+    ASSERT_EQ(back.params.size(), 4u);
+    EXPECT_EQ(back.params[0].value.text, "\xe9t\xe9");
+    EXPECT_TRUE(back.params[0].value.caseInsensitive);
+    EXPECT_EQ(back.params[1].value.millis, 3);
+    EXPECT_EQ(back.params[2].value.real, -1.5);
+    EXPECT_TRUE(back.params[3].value.isNull());
+
+    ExecResult x;
+    x.hasRowCount = true;
+    x.rowCount = 2;
+    x.hasCursor = true;
+    x.cursor = sampleCursor();
+    x.count = 2;
+    x.rows.first = 1;
+    x.rows.rows = {Position{false, false, true, 1, "abc", {{4, "memo"}}},
+                   Position{false, true, false, 0, "", {}}};
+    Writer wx;
+    encode(wx, x);
+    Reader rx(wx.data());
+    ExecResult bx = decodeExecResult(rx);
+    ASSERT_TRUE(rx.done());
+    EXPECT_EQ(bx.cursor.blankImage, x.cursor.blankImage);
+    EXPECT_EQ(bx.cursor.columns[1].type, ColumnType::CiString);
+    EXPECT_EQ(bx.cursor.columns[1].offset, 5u);
+    EXPECT_FALSE(bx.cursor.columns[1].nullable);
+    EXPECT_EQ(bx.cursor.indexes[0].segments[1], "X");
+    EXPECT_FALSE(bx.cursor.live);
+    ASSERT_EQ(bx.rows.rows.size(), 2u);
+    EXPECT_EQ(bx.rows.rows[0].blobs[0].second, "memo");
+    EXPECT_TRUE(bx.rows.rows[1].eof);
+
+    WriteArgs wa{5, true, 0, "img", {1, 3}, {{2, "b"}}, {3}};
+    Writer ww;
+    encode(ww, wa);
+    Reader rw(ww.data());
+    WriteArgs bw = decodeWriteArgs(rw);
+    ASSERT_TRUE(rw.done());
+    EXPECT_EQ(bw.modified, wa.modified);
+    EXPECT_EQ(bw.nulls, wa.nulls);
+    EXPECT_EQ(bw.blobs, wa.blobs);
+
+    std::vector<OpRequest> ops = {{Op::ClearAof, kOpMayFail, "\1\0\0\0"}, {Op::GotoTop, 0, "x"}};
+    auto req = decodeRequest(encodeRequest(ops));
+    ASSERT_TRUE(req);
+    EXPECT_EQ((*req)[0].flags, kOpMayFail);
+    EXPECT_EQ((*req)[1].op, Op::GotoTop);
+    auto resp = decodeResponse(encodeResponse({{5035, "locked", ""}, {0, "", "body"}}));
+    ASSERT_TRUE(resp);
+    EXPECT_EQ((*resp)[0].status, 5035u);
+    EXPECT_EQ((*resp)[1].body, "body");
+}
+
+TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
+    std::string good = encodeRequest({{Op::Ping, 0, "hello"}});
+    struct Case {
+        const char* what;
+        std::string payload;
+    } cases[] = {
+        {"empty", ""},
+        {"truncated count", good.substr(0, 2)},
+        {"truncated argument", good.substr(0, good.size() - 1)},
+        {"trailing byte", good + "x"},
+        {"forged op count", std::string("\xff\xff\xff\x7f", 4) + good.substr(4)},
+        {"forged argument length", good.substr(0, 7) + std::string("\xff\xff\xff\xff", 4)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(decodeRequest(c.payload)) << c.what;
+        EXPECT_FALSE(decodeResponse(c.payload)) << c.what;
+    }
+    const std::string unknownKind("\x09", 1), twoAsBool("\x02", 1);
+    Reader bad(unknownKind);
+    decodeValue(bad);
+    EXPECT_FALSE(bad.ok()) << "unknown value kind";
+    Reader badBool(twoAsBool);
+    badBool.boolean();
+    EXPECT_FALSE(badBool.ok()) << "boolean other than 0 or 1";
+}
+
+TEST(ProtocolFrames, HeadersWithWrongMagicOrSizeAreRefused) {
+    EXPECT_EQ(decodeFrameHeader(encodeFrame("abc").substr(0, kFrameHeaderSize)), 3);
+    Writer oversized;
+    oversized.u32(kFrameMagic);
+    oversized.u32(kMaxPayload + 1);
+    EXPECT_EQ(decodeFrameHeader(oversized.data()), -1);
+    EXPECT_EQ(decodeFrameHeader("GET / HTTP/1.1"), -1);
+    EXPECT_EQ(decodeFrameHeader("BRV"), -1);
+}
+
+TEST(ProtocolFrames, SocketReadsWholeFramesAndReportsCutsAndSilence) {
+    int sv[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+    std::string payload(100000, 'x');
+    ASSERT_EQ(writeFrame(sv[0], payload, 1000), IoResult::Ok);
+    std::string got;
+    ASSERT_EQ(readFrame(sv[1], got, 1000, 1000), IoResult::Ok);
+    EXPECT_EQ(got, payload);
+
+    EXPECT_EQ(readFrame(sv[1], got, 50, 50), IoResult::Timeout) << "silent peer";
+
+    std::string cut = encodeFrame("abcdef").substr(0, 10);
+    ASSERT_EQ(::write(sv[0], cut.data(), cut.size()), static_cast<ssize_t>(cut.size()));
+    EXPECT_EQ(readFrame(sv[1], got, 1000, 50), IoResult::Timeout) << "frame cut short";
+
+    ::close(sv[0]);
+    EXPECT_EQ(readFrame(sv[1], got, 1000, 1000), IoResult::Closed);
+    ::close(sv[1]);
+}
+
+}  // namespace
+}  // namespace engine::protocol
