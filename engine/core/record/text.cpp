@@ -1,0 +1,81 @@
+// text.cpp: Windows-1252 text helpers and the 1252 <-> UTF-16 conversion.
+#include "record/text.h"
+
+#include "record/record.h"
+
+namespace engine::record {
+namespace {
+
+// Code points of bytes 0x80..0x9F; 0 where Windows-1252 leaves the byte undefined.
+constexpr char16_t k1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+}  // namespace
+
+std::string upperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return out;
+}
+
+unsigned char upper1252(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return c - 32;
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
+    switch (c) {
+        case 0x9A: return 0x8A;
+        case 0x9C: return 0x8C;
+        case 0x9E: return 0x8E;
+        case 0xFF: return 0x9F;
+        default: return c;
+    }
+}
+
+std::string trimBlanks(std::string_view s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return std::string(s.substr(b, e - b + 1));
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::u16string toUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (unsigned char c : s) {
+        char16_t w = c;
+        if (c >= 0x80 && c <= 0x9F) w = k1252High[c - 0x80] ? k1252High[c - 0x80] : u'?';
+        out.push_back(w);
+    }
+    return out;
+}
+
+std::string fromUtf16(std::u16string_view w) {
+    std::string out;
+    out.reserve(w.size());
+    for (char16_t c : w) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        char b = '?';
+        for (int i = 0; i < 32; ++i)
+            if (k1252High[i] == c && c != 0) b = static_cast<char>(0x80 + i);
+        out.push_back(b);
+    }
+    return out;
+}
+
+}  // namespace engine::record
