@@ -15,7 +15,10 @@ int localeCompareText(const QString& a, const QString& b) {
     // A collator is costly to build; keep one per thread and rebuild it only when the
     // default locale has changed.
     thread_local std::optional<QCollator> collator;
-    const QLocale locale;
+    QLocale locale;
+    // The C locale has no collation of its own and would order by code point ("Z" < "é");
+    // the neutral order keeps accented letters beside their base letters.
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English);
     if (!collator || collator->locale() != locale) {
         collator.emplace(locale);
         collator->setCaseSensitivity(Qt::CaseInsensitive);

@@ -12,7 +12,8 @@ QString localeUpperCase(const QString& text);
 
 // Compares two texts without regard to letter case by the user's locale (same locale as
 // above): negative when a sorts before b, 0 when they are equal but for case, positive
-// otherwise. Accents are significant ("e" < "é" < "f" in a French locale).
+// otherwise. Accents are significant but rank below letters ("e" < "é" < "f"). Under the C
+// locale, which has no collation of its own, the neutral (English) order is used.
 int localeCompareText(const QString& a, const QString& b);
 
 }  // namespace rtl
