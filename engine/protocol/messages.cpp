@@ -9,38 +9,9 @@ constexpr size_t kMinOp = 2 + 1 + 4;
 constexpr size_t kMinResult = 4 + 4 + 4;
 constexpr size_t kMinColumn = 4 + 2 + 4 + 2 + 4 + 1 + 1;
 constexpr size_t kMinIndex = 4 + 4 + 4 + 4 + 4 + 4;
-constexpr size_t kMinBlob = 2 + 4;
-constexpr size_t kMinPosition = 4 + 4 + 4 + 4;
-
-void encodeBlobs(Writer& w, const std::vector<std::pair<uint16_t, std::string>>& blobs) {
-    w.u32(static_cast<uint32_t>(blobs.size()));
-    for (const auto& [column, content] : blobs) {
-        w.u16(column);
-        w.bytes(content);
-    }
-}
-
-std::vector<std::pair<uint16_t, std::string>> decodeBlobs(Reader& r) {
-    std::vector<std::pair<uint16_t, std::string>> blobs;
-    uint32_t n = r.count(kMinBlob);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) {
-        uint16_t column = r.u16();
-        blobs.emplace_back(column, r.bytes());
-    }
-    return blobs;
-}
-
-void encodeColumns(Writer& w, const std::vector<uint16_t>& columns) {
-    w.u32(static_cast<uint32_t>(columns.size()));
-    for (uint16_t c : columns) w.u16(c);
-}
-
-std::vector<uint16_t> decodeColumns(Reader& r) {
-    std::vector<uint16_t> columns;
-    uint32_t n = r.count(2);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) columns.push_back(r.u16());
-    return columns;
-}
+constexpr size_t kMinPosition = 1 + 4 + 4 + 4;
+constexpr size_t kMinBlob = 2 + 1 + 4;
+constexpr size_t kMinColumnWrite = 2 + 1 + 4;
 
 }  // namespace
 
@@ -143,19 +114,21 @@ Value decodeValue(Reader& r) {
     return v;
 }
 
-void encode(Writer& w, const Identity& v) {
+void encode(Writer& w, const ClientIdentity& v) {
     w.bytes(v.userName);
+    w.bytes(v.address);
     w.bytes(v.osLogin);
+    w.bytes(v.tsAddress);
     w.bytes(v.applicationId);
-    w.bytes(v.terminalAddress);
 }
 
-Identity decodeIdentity(Reader& r) {
-    Identity v;
+ClientIdentity decodeIdentity(Reader& r) {
+    ClientIdentity v;
     v.userName = r.bytes();
+    v.address = r.bytes();
     v.osLogin = r.bytes();
+    v.tsAddress = r.bytes();
     v.applicationId = r.bytes();
-    v.terminalAddress = r.bytes();
     return v;
 }
 
@@ -174,7 +147,6 @@ ConnectArgs decodeConnectArgs(Reader& r) {
 void encode(Writer& w, const OpenTableArgs& v) {
     w.u32(v.connection);
     w.bytes(v.name);
-    w.bytes(v.alias);
     w.u16(v.tableType);
     w.u16(v.charType);
     w.u16(v.lockType);
@@ -187,7 +159,6 @@ OpenTableArgs decodeOpenTableArgs(Reader& r) {
     OpenTableArgs v;
     v.connection = r.u32();
     v.name = r.bytes();
-    v.alias = r.bytes();
     v.tableType = r.u16();
     v.charType = r.u16();
     v.lockType = r.u16();
@@ -197,16 +168,18 @@ OpenTableArgs decodeOpenTableArgs(Reader& r) {
     return v;
 }
 
-void encode(Writer& w, const CursorDesc& v) {
+void encode(Writer& w, const CursorInfo& v) {
     w.u32(v.handle);
+    w.u16(v.handleType);
+    w.bytes(v.name);
     w.u16(v.tableType);
     w.u16(v.charType);
     w.bytes(v.collation);
-    w.u32(v.options);
+    w.u32(v.openOptions);
     w.u32(v.recordLength);
     w.u32(v.bookmarkLength);
     w.boolean(v.live);
-    w.bytes(v.blankImage);
+    w.bytes(v.blankRecord);
     w.u32(static_cast<uint32_t>(v.columns.size()));
     for (const ColumnDef& c : v.columns) {
         w.bytes(c.name);
@@ -218,7 +191,7 @@ void encode(Writer& w, const CursorDesc& v) {
         w.u8(c.permissions);
     }
     w.u32(static_cast<uint32_t>(v.indexes.size()));
-    for (const IndexDesc& x : v.indexes) {
+    for (const IndexInfo& x : v.indexes) {
         w.u32(x.handle);
         w.bytes(x.name);
         w.u32(x.flags);
@@ -229,17 +202,19 @@ void encode(Writer& w, const CursorDesc& v) {
     }
 }
 
-CursorDesc decodeCursorDesc(Reader& r) {
-    CursorDesc v;
+CursorInfo decodeCursorInfo(Reader& r) {
+    CursorInfo v;
     v.handle = r.u32();
+    v.handleType = r.u16();
+    v.name = r.bytes();
     v.tableType = r.u16();
     v.charType = r.u16();
     v.collation = r.bytes();
-    v.options = r.u32();
+    v.openOptions = r.u32();
     v.recordLength = r.u32();
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
-    v.blankImage = r.bytes();
+    v.blankRecord = r.bytes();
     uint32_t nc = r.count(kMinColumn);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
         ColumnDef c;
@@ -254,7 +229,7 @@ CursorDesc decodeCursorDesc(Reader& r) {
     }
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {
-        IndexDesc x;
+        IndexInfo x;
         x.handle = r.u32();
         x.name = r.bytes();
         x.flags = r.u32();
@@ -267,11 +242,18 @@ CursorDesc decodeCursorDesc(Reader& r) {
     return v;
 }
 
+// Position: u8 flags (1 bof, 2 eof, 4 visible), u32 record, bytes image,
+// u32 n, n x (u16 column from 0, bool null, bytes content).
 void encode(Writer& w, const Position& v) {
     w.u8(static_cast<uint8_t>((v.bof ? 1 : 0) | (v.eof ? 2 : 0) | (v.visible ? 4 : 0)));
-    w.u32(v.record);
-    w.bytes(v.image);
-    encodeBlobs(w, v.blobs);
+    w.u32(v.recordNumber);
+    w.bytes(v.record);
+    w.u32(static_cast<uint32_t>(v.blobs.size()));
+    for (const BlobContent& b : v.blobs) {
+        w.u16(b.column);
+        w.boolean(b.isNull);
+        w.bytes(b.bytes);
+    }
 }
 
 Position decodePosition(Reader& r) {
@@ -281,113 +263,119 @@ Position decodePosition(Reader& r) {
     v.bof = flags & 1;
     v.eof = flags & 2;
     v.visible = flags & 4;
-    v.record = r.u32();
-    v.image = r.bytes();
-    v.blobs = decodeBlobs(r);
+    v.recordNumber = r.u32();
+    v.record = r.bytes();
+    uint32_t n = r.count(kMinBlob);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) {
+        BlobContent b;
+        b.column = r.u16();
+        b.isNull = r.boolean();
+        b.bytes = r.bytes();
+        v.blobs.push_back(std::move(b));
+    }
     return v;
 }
 
-void encode(Writer& w, const WriteArgs& v) {
-    w.u32(v.handle);
-    w.boolean(v.append);
-    w.u32(v.record);
-    w.bytes(v.image);
-    encodeColumns(w, v.modified);
-    encodeBlobs(w, v.blobs);
-    encodeColumns(w, v.nulls);
+void encode(Writer& w, const std::vector<Position>& v) {
+    w.u32(static_cast<uint32_t>(v.size()));
+    for (const Position& p : v) encode(w, p);
 }
 
-WriteArgs decodeWriteArgs(Reader& r) {
-    WriteArgs v;
-    v.handle = r.u32();
+std::vector<Position> decodePositions(Reader& r) {
+    std::vector<Position> v;
+    uint32_t n = r.count(kMinPosition);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r));
+    return v;
+}
+
+void encode(Writer& w, const OpenedTable& v) {
+    encode(w, v.cursor);
+    encode(w, v.position);
+}
+
+OpenedTable decodeOpenedTable(Reader& r) {
+    OpenedTable v;
+    v.cursor = decodeCursorInfo(r);
+    v.position = decodePosition(r);
+    return v;
+}
+
+// WriteRequest: bool append, u32 record, u32 n, n x (u16 column from 0, u8 kind, bytes).
+void encode(Writer& w, const WriteRequest& v) {
+    w.boolean(v.append);
+    w.u32(v.recordNumber);
+    w.u32(static_cast<uint32_t>(v.columns.size()));
+    for (const ColumnWrite& c : v.columns) {
+        w.u16(c.column);
+        w.u8(static_cast<uint8_t>(c.kind));
+        w.bytes(c.bytes);
+    }
+}
+
+WriteRequest decodeWriteRequest(Reader& r) {
+    WriteRequest v;
     v.append = r.boolean();
-    v.record = r.u32();
-    v.image = r.bytes();
-    v.modified = decodeColumns(r);
-    v.blobs = decodeBlobs(r);
-    v.nulls = decodeColumns(r);
+    v.recordNumber = r.u32();
+    uint32_t n = r.count(kMinColumnWrite);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) {
+        ColumnWrite c;
+        c.column = r.u16();
+        uint8_t kind = r.u8();
+        if (kind > static_cast<uint8_t>(ColumnWrite::Kind::Null)) r.fail();
+        c.kind = static_cast<ColumnWrite::Kind>(kind);
+        c.bytes = r.bytes();
+        v.columns.push_back(std::move(c));
+    }
     return v;
 }
 
 void encode(Writer& w, const ExecArgs& v) {
     w.u32(v.connection);
     w.bytes(v.text);
-    const StatementOptions& o = v.options;
-    w.u16(o.lockType);
-    w.bytes(o.collation);
-    w.u16(o.checkRights);
-    w.u16(o.readOnly);
-    w.u16(o.tableType);
-    w.u16(o.constrain);
-    w.u16(o.readAll);
-    w.u32(o.timeoutSeconds);
     w.u32(static_cast<uint32_t>(v.params.size()));
-    for (const Param& p : v.params) {
+    for (const SqlParam& p : v.params) {
         w.u16(p.number);
         w.bytes(p.name);
         encode(w, p.value);
     }
-    w.u32(v.rowsWanted);
+    w.u32(v.prefetchRows);
 }
 
 ExecArgs decodeExecArgs(Reader& r) {
     ExecArgs v;
     v.connection = r.u32();
     v.text = r.bytes();
-    StatementOptions& o = v.options;
-    o.lockType = r.u16();
-    o.collation = r.bytes();
-    o.checkRights = r.u16();
-    o.readOnly = r.u16();
-    o.tableType = r.u16();
-    o.constrain = r.u16();
-    o.readAll = r.u16();
-    o.timeoutSeconds = r.u32();
     uint32_t n = r.count(2 + 4 + 1);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
-        Param p;
+        SqlParam p;
         p.number = r.u16();
         p.name = r.bytes();
         p.value = decodeValue(r);
         v.params.push_back(std::move(p));
     }
-    v.rowsWanted = r.u32();
+    v.prefetchRows = r.u32();
     return v;
 }
 
-void encode(Writer& w, const RowBatch& v) {
-    w.u32(v.first);
-    w.u32(static_cast<uint32_t>(v.rows.size()));
-    for (const Position& p : v.rows) encode(w, p);
-}
-
-RowBatch decodeRowBatch(Reader& r) {
-    RowBatch v;
-    v.first = r.u32();
-    uint32_t n = r.count(kMinPosition);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) v.rows.push_back(decodePosition(r));
-    return v;
-}
-
+// ExecResult: bool hasCursor, i64 rowsAffected, u32 recordCount, then when hasCursor the
+// CursorInfo and the first rows.
 void encode(Writer& w, const ExecResult& v) {
-    w.boolean(v.hasRowCount);
-    w.u32(v.rowCount);
     w.boolean(v.hasCursor);
+    w.i64(v.result.rowsAffected);
+    w.u32(v.result.recordCount);
     if (!v.hasCursor) return;
-    encode(w, v.cursor);
-    w.u32(v.count);
-    encode(w, v.rows);
+    encode(w, v.result.cursor);
+    encode(w, v.result.rows);
 }
 
 ExecResult decodeExecResult(Reader& r) {
     ExecResult v;
-    v.hasRowCount = r.boolean();
-    v.rowCount = r.u32();
     v.hasCursor = r.boolean();
+    v.result.rowsAffected = r.i64();
+    v.result.recordCount = r.u32();
     if (!v.hasCursor) return v;
-    v.cursor = decodeCursorDesc(r);
-    v.count = r.u32();
-    v.rows = decodeRowBatch(r);
+    v.result.cursor = decodeCursorInfo(r);
+    v.result.rows = decodePositions(r);
     return v;
 }
 

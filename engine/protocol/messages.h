@@ -10,7 +10,9 @@
 //
 // When an operation without kOpMayFail fails, the operations after it are not run and answer
 // kStatusSkipped. Arguments and bodies are encoded with coding.h; their layouts are the
-// encode/decode pairs below, one per structure. Handles on the wire are the server's ids.
+// encode/decode pairs below, one per structure (the structures are the core's, session.h).
+// Handles on the wire are the server's ids. One socket carries one connection: Connect is
+// the first operation on it and every later one works on that connection's session.
 #ifndef BREVANTIS_ENGINE_PROTOCOL_MESSAGES_H
 #define BREVANTIS_ENGINE_PROTOCOL_MESSAGES_H
 
@@ -20,18 +22,18 @@
 #include <vector>
 
 #include "coding.h"
-#include "engine/core/value.h"
+#include "engine/core/session.h"
 
 namespace engine::protocol {
 
 // Operation codes. The comment gives the arguments -> the body of a successful answer.
 enum class Op : uint16_t {
     Ping = 1,              // bytes echo -> the same bytes
-    Connect = 2,           // ConnectArgs -> u32 connection, bool dictionary
-    Disconnect = 3,        // u32 connection -> -
-    ListTables = 4,        // u32 connection, bytes mask -> u32 n, n x bytes name
-    GetTableProperty = 5,  // u32 connection, bytes table, u16 property -> bytes value
-    OpenTable = 6,         // OpenTableArgs -> CursorDesc
+    Connect = 2,           // ConnectArgs -> u32 connection number, bool dictionary
+    Disconnect = 3,        // - -> - (ends the session; the socket closes after the answer)
+    ListTables = 4,        // bytes mask -> u32 n, n x bytes name
+    GetTableProperty = 5,  // bytes table, u16 property -> bytes value
+    OpenTable = 6,         // OpenTableArgs -> OpenedTable
     CloseCursor = 7,       // u32 handle -> -
     GotoTop = 8,           // u32 handle -> Position
     GotoBottom = 9,        // u32 handle -> Position
@@ -39,18 +41,18 @@ enum class Op : uint16_t {
     GotoRecord = 11,       // u32 handle, u32 record -> Position
     Skip = 12,             // u32 handle, i32 rows -> Position
     RecordCount = 13,      // u32 handle, u16 option -> u32 count
-    SetAof = 14,           // u32 handle, bytes expression (8-bit), u32 options -> -
+    SetAof = 14,           // u32 handle, bytes expression (8-bit) -> -
     ClearAof = 15,         // u32 handle -> -
-    SetFilter = 16,        // u32 handle, bytes expression (8-bit), u32 options -> -
+    SetFilter = 16,        // u32 handle, bytes expression (8-bit) -> -
     ClearFilter = 17,      // u32 handle -> -
     SetExact = 18,         // u32 handle, bool exact -> -
     EvalExpression = 19,   // u32 handle, bytes expression -> bool
-    WriteRecord = 20,      // WriteArgs -> Position (the written row)
+    WriteRecord = 20,      // u32 handle, WriteRequest -> Position (the written row)
     LockRecord = 21,       // u32 handle, u32 record -> -
     UnlockRecord = 22,     // u32 handle, u32 record -> -
     Seek = 23,             // u32 index handle, bytes key, u16 seek type -> bool found, Position
     ExecuteSql = 24,       // ExecArgs -> ExecResult
-    FetchRows = 25,        // u32 cursor, u32 first ordinal (1-based), u32 count -> RowBatch
+    FetchRows = 25,        // u32 cursor, u32 first row (from 1), u32 count -> u32 n, n x Position
 };
 
 constexpr uint8_t kOpMayFail = 0x01;
@@ -75,23 +77,14 @@ std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload);
 std::string encodeResponse(const std::vector<OpResult>& results);
 std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload);
 
-// Who a client is: what the lock-owner procedure reports about its connections.
-struct Identity {
-    std::string userName;    // workstation / user name
-    std::string osLogin;
-    std::string applicationId;
-    std::string terminalAddress;
-};
-
 struct ConnectArgs {
     std::string connectString;
-    Identity identity;
+    ClientIdentity identity;  // address is filled in by the server from the socket
 };
 
 struct OpenTableArgs {
     uint32_t connection = 0;
     std::string name;
-    std::string alias;
     uint16_t tableType = 0;
     uint16_t charType = 0;
     uint16_t lockType = 0;
@@ -100,109 +93,46 @@ struct OpenTableArgs {
     std::string collation;
 };
 
-struct IndexDesc {
-    uint32_t handle = 0;
-    std::string name;
-    uint32_t flags = 0;  // ADS_INDEX_*
-    std::string condition;
-    uint32_t pageSize = 0;
-    std::vector<std::string> segments;  // field names, in key order
-};
-
-// Everything the client answers locally about an open table or cursor.
-struct CursorDesc {
-    uint32_t handle = 0;
-    uint16_t tableType = 0;
-    uint16_t charType = 0;
-    std::string collation;
-    uint32_t options = 0;  // open options with the ADS_PERMISSION_* bits
-    uint32_t recordLength = 0;
-    uint32_t bookmarkLength = 4;
-    bool live = true;  // false for a static SQL result
-    std::string blankImage;
-    std::vector<ColumnDef> columns;
-    std::vector<IndexDesc> indexes;
-};
-
-// A cursor's position after a move, with the row it stands on.
-struct Position {
-    bool bof = false;
-    bool eof = false;
-    bool visible = false;
-    uint32_t record = 0;
-    std::string image;  // empty at BOF/EOF
-    // Content of the memo, binary and wide-memo columns of the row: 1-based column, bytes.
-    std::vector<std::pair<uint16_t, std::string>> blobs;
-};
-
-struct WriteArgs {
-    uint32_t handle = 0;
-    bool append = false;
-    uint32_t record = 0;  // the row written when !append
-    std::string image;
-    std::vector<uint16_t> modified;  // 1-based columns the caller set
-    std::vector<std::pair<uint16_t, std::string>> blobs;
-    std::vector<uint16_t> nulls;     // 1-based columns set to null
-};
-
-struct StatementOptions {
-    uint16_t lockType = 1;
-    std::string collation;
-    uint16_t checkRights = 1;
-    uint16_t readOnly = 1;
-    uint16_t tableType = 3;
-    uint16_t constrain = 2;
-    uint16_t readAll = 2;
-    uint32_t timeoutSeconds = 0;
-};
-
-struct Param {
-    uint16_t number = 0;  // 1-based, or 0 when named
-    std::string name;
-    Value value;
+// The answer to OpenTable: the description and the position (the top) the table opens on.
+struct OpenedTable {
+    CursorInfo cursor;
+    Position position;
 };
 
 struct ExecArgs {
     uint32_t connection = 0;
     std::string text;  // 8-bit
-    StatementOptions options;
-    std::vector<Param> params;
-    uint32_t rowsWanted = 0;  // rows to send with the answer
+    std::vector<SqlParam> params;
+    uint32_t prefetchRows = 0;  // rows to send with the answer
 };
 
-// Rows of a static result by ordinal; Position.record is the row's ordinal.
-struct RowBatch {
-    uint32_t first = 0;
-    std::vector<Position> rows;
-};
-
+// The answer to ExecuteSql. When every row of the result came with it, the server has
+// closed the cursor already and cursor.handle is 0 while hasCursor stays true.
 struct ExecResult {
-    bool hasRowCount = false;
-    uint32_t rowCount = 0;  // rows of the result, or rows changed
     bool hasCursor = false;
-    CursorDesc cursor;
-    uint32_t count = 0;     // rows in the cursor
-    RowBatch rows;          // the first rows
+    SqlResult result;
 };
 
 void encode(Writer& w, const Value& v);
 Value decodeValue(Reader& r);
-void encode(Writer& w, const Identity& v);
-Identity decodeIdentity(Reader& r);
+void encode(Writer& w, const ClientIdentity& v);
+ClientIdentity decodeIdentity(Reader& r);
 void encode(Writer& w, const ConnectArgs& v);
 ConnectArgs decodeConnectArgs(Reader& r);
 void encode(Writer& w, const OpenTableArgs& v);
 OpenTableArgs decodeOpenTableArgs(Reader& r);
-void encode(Writer& w, const CursorDesc& v);
-CursorDesc decodeCursorDesc(Reader& r);
+void encode(Writer& w, const CursorInfo& v);
+CursorInfo decodeCursorInfo(Reader& r);
 void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r);
-void encode(Writer& w, const WriteArgs& v);
-WriteArgs decodeWriteArgs(Reader& r);
+void encode(Writer& w, const std::vector<Position>& v);
+std::vector<Position> decodePositions(Reader& r);
+void encode(Writer& w, const OpenedTable& v);
+OpenedTable decodeOpenedTable(Reader& r);
+void encode(Writer& w, const WriteRequest& v);
+WriteRequest decodeWriteRequest(Reader& r);
 void encode(Writer& w, const ExecArgs& v);
 ExecArgs decodeExecArgs(Reader& r);
-void encode(Writer& w, const RowBatch& v);
-RowBatch decodeRowBatch(Reader& r);
 void encode(Writer& w, const ExecResult& v);
 ExecResult decodeExecResult(Reader& r);
 

@@ -9,16 +9,15 @@
 namespace engine::protocol {
 namespace {
 
-CursorDesc sampleCursor() {
-    CursorDesc d;
+CursorInfo sampleCursor() {
+    CursorInfo d;
     d.handle = 7;
-    d.tableType = 3;
-    d.charType = 1;
+    d.handleType = 5;
+    d.name = "#UsersTableLocks";
     d.collation = "ANSI";
-    d.options = 0xE0;
+    d.openOptions = 0xE0;
     d.recordLength = 30;
-    d.live = false;
-    d.blankImage = std::string("\0\x80 x", 4);
+    d.blankRecord = std::string("\0\x80 x", 4);
     ColumnDef c;
     c.name = "TableName";
     c.type = ColumnType::CiString;
@@ -27,65 +26,69 @@ CursorDesc sampleCursor() {
     c.nullable = false;
     c.permissions = 3;
     d.columns = {c, c};
-    d.indexes = {IndexDesc{9, "UserName", 1, "cond", 512, {"UserName", "X"}}};
+    d.indexes = {IndexInfo{9, "UserName", 1, {"UserName", "X"}, "cond", 1024}};
     return d;
+}
+
+template <typename T, typename Decode>
+T roundTrip(const T& value, Decode decode) {
+    Writer w;
+    encode(w, value);
+    Reader r(w.data());
+    T back = decode(r);
+    EXPECT_TRUE(r.done());
+    return back;
 }
 
 TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     ExecArgs e;
     e.connection = 3;
     e.text = "EXECUTE PROCEDURE sp_mgGetLockOwner( 'x.adt',42);\r\n";
-    e.options.collation = "ANSI";
     e.params = {{1, "", Value::ofString("\xe9t\xe9", true)}, {0, "p", Value::ofTimeStamp(2, 3)},
                 {2, "", Value::ofDouble(-1.5)}, {3, "", Value::null()}};
-    e.rowsWanted = 64;
-    Writer w;
-    encode(w, e);
-    Reader r(w.data());
-    ExecArgs back = decodeExecArgs(r);
-    ASSERT_TRUE(r.done());
+    e.prefetchRows = 64;
+    ExecArgs back = roundTrip(e, decodeExecArgs);
     EXPECT_EQ(back.text, e.text);
-    EXPECT_EQ(back.options.collation, "ANSI");
     ASSERT_EQ(back.params.size(), 4u);
     EXPECT_EQ(back.params[0].value.text, "\xe9t\xe9");
     EXPECT_TRUE(back.params[0].value.caseInsensitive);
+    EXPECT_EQ(back.params[1].name, "p");
     EXPECT_EQ(back.params[1].value.millis, 3);
     EXPECT_EQ(back.params[2].value.real, -1.5);
     EXPECT_TRUE(back.params[3].value.isNull());
+    EXPECT_EQ(back.prefetchRows, 64u);
 
     ExecResult x;
-    x.hasRowCount = true;
-    x.rowCount = 2;
     x.hasCursor = true;
-    x.cursor = sampleCursor();
-    x.count = 2;
-    x.rows.first = 1;
-    x.rows.rows = {Position{false, false, true, 1, "abc", {{4, "memo"}}},
-                   Position{false, true, false, 0, "", {}}};
-    Writer wx;
-    encode(wx, x);
-    Reader rx(wx.data());
-    ExecResult bx = decodeExecResult(rx);
-    ASSERT_TRUE(rx.done());
-    EXPECT_EQ(bx.cursor.blankImage, x.cursor.blankImage);
-    EXPECT_EQ(bx.cursor.columns[1].type, ColumnType::CiString);
-    EXPECT_EQ(bx.cursor.columns[1].offset, 5u);
-    EXPECT_FALSE(bx.cursor.columns[1].nullable);
-    EXPECT_EQ(bx.cursor.indexes[0].segments[1], "X");
-    EXPECT_FALSE(bx.cursor.live);
-    ASSERT_EQ(bx.rows.rows.size(), 2u);
-    EXPECT_EQ(bx.rows.rows[0].blobs[0].second, "memo");
-    EXPECT_TRUE(bx.rows.rows[1].eof);
+    x.result.cursor = sampleCursor();
+    x.result.recordCount = 2;
+    x.result.rowsAffected = -1;
+    x.result.rows = {Position{false, false, 1, true, "abc", {{4, false, "memo"}, {5, true, ""}}},
+                     Position{false, true, 0, false, "", {}}};
+    ExecResult bx = roundTrip(x, decodeExecResult);
+    EXPECT_EQ(bx.result.rowsAffected, -1);
+    EXPECT_EQ(bx.result.cursor.blankRecord, x.result.cursor.blankRecord);
+    EXPECT_EQ(bx.result.cursor.handleType, 5);
+    EXPECT_EQ(bx.result.cursor.columns[1].type, ColumnType::CiString);
+    EXPECT_EQ(bx.result.cursor.columns[1].offset, 5u);
+    EXPECT_FALSE(bx.result.cursor.columns[1].nullable);
+    EXPECT_EQ(bx.result.cursor.indexes[0].segments[1], "X");
+    EXPECT_EQ(bx.result.cursor.indexes[0].pageSize, 1024u);
+    ASSERT_EQ(bx.result.rows.size(), 2u);
+    EXPECT_EQ(bx.result.rows[0].blobs[0].bytes, "memo");
+    EXPECT_TRUE(bx.result.rows[0].blobs[1].isNull);
+    EXPECT_TRUE(bx.result.rows[1].eof);
 
-    WriteArgs wa{5, true, 0, "img", {1, 3}, {{2, "b"}}, {3}};
-    Writer ww;
-    encode(ww, wa);
-    Reader rw(ww.data());
-    WriteArgs bw = decodeWriteArgs(rw);
-    ASSERT_TRUE(rw.done());
-    EXPECT_EQ(bw.modified, wa.modified);
-    EXPECT_EQ(bw.nulls, wa.nulls);
-    EXPECT_EQ(bw.blobs, wa.blobs);
+    WriteRequest wr{true, 0, {{1, ColumnWrite::Kind::Bytes, "ab"}, {3, ColumnWrite::Kind::Null, ""}}};
+    WriteRequest bw = roundTrip(wr, decodeWriteRequest);
+    ASSERT_EQ(bw.columns.size(), 2u);
+    EXPECT_EQ(bw.columns[1].kind, ColumnWrite::Kind::Null);
+    EXPECT_EQ(bw.columns[0].bytes, "ab");
+
+    ConnectArgs ca{"Data Source=x.add;", {"poste", "", "jdupont", "", "Compta"}};
+    ConnectArgs bc = roundTrip(ca, decodeConnectArgs);
+    EXPECT_EQ(bc.identity.osLogin, "jdupont");
+    EXPECT_EQ(bc.identity.applicationId, "Compta");
 
     std::vector<OpRequest> ops = {{Op::ClearAof, kOpMayFail, "\1\0\0\0"}, {Op::GotoTop, 0, "x"}};
     auto req = decodeRequest(encodeRequest(ops));
