@@ -1,0 +1,149 @@
+// lexer.cpp: tokenizer for expressions and SQL.
+#include "expr/lexer.h"
+
+#include "expr/text.h"
+
+namespace engine::expr {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// Letters, '_', '$', '@' and every byte above 127 (accented letters of Windows-1252).
+bool isNameStart(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == '@' || u >= 0x80;
+}
+// '#' continues a name only in SQL (#Temp); in expressions it means "not equal".
+bool isNameChar(char c, bool sql) { return isNameStart(c) || isDigit(c) || c == '$' || (sql && c == '#'); }
+
+}  // namespace
+
+bool Token::isWord(std::string_view word) const {
+    return kind == TokenKind::Name && equalsNoCase(text, word);
+}
+
+void Lexer::skipBlanksAndComments() {
+    while (pos_ < text_.size()) {
+        char c = text_[pos_];
+        if (isBlank(c)) {
+            ++pos_;
+            continue;
+        }
+        if (dialect_ != Dialect::Sql || pos_ + 1 >= text_.size()) return;
+        char d = text_[pos_ + 1];
+        if ((c == '/' && d == '/') || (c == '-' && d == '-')) {
+            while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+        } else if (c == '/' && d == '*') {
+            size_t end = text_.find("*/", pos_ + 2);
+            pos_ = end == std::string_view::npos ? text_.size() : end + 2;
+        } else {
+            return;
+        }
+    }
+}
+
+Token Lexer::lexString(char quote) {
+    Token t{TokenKind::String, {}, quote, pos_};
+    ++pos_;
+    while (pos_ < text_.size()) {
+        char c = text_[pos_++];
+        if (c != quote) {
+            t.text += c;
+            continue;
+        }
+        // SQL writes a quote inside a literal by doubling it.
+        if (dialect_ == Dialect::Sql && pos_ < text_.size() && text_[pos_] == quote) {
+            t.text += quote;
+            ++pos_;
+            continue;
+        }
+        return t;
+    }
+    return Token{TokenKind::Invalid, "unterminated literal", 0, t.offset};
+}
+
+Token Lexer::lexNumber() {
+    size_t start = pos_;
+    while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
+    if (pos_ + 1 < text_.size() && text_[pos_] == '.' && isDigit(text_[pos_ + 1])) {
+        ++pos_;
+        while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
+    } else if (pos_ < text_.size() && text_[pos_] == '.' && start < pos_ &&
+               !(pos_ + 1 < text_.size() && isNameStart(text_[pos_ + 1]))) {
+        ++pos_;  // "12." is a number; "12.AND." is not
+    }
+    if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+        size_t save = pos_++;
+        if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
+        if (pos_ < text_.size() && isDigit(text_[pos_])) {
+            while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
+        } else {
+            pos_ = save;
+        }
+    }
+    return Token{TokenKind::Number, std::string(text_.substr(start, pos_ - start)), 0, start};
+}
+
+Token Lexer::lexName() {
+    size_t start = pos_;
+    const bool sql = dialect_ == Dialect::Sql;
+    while (pos_ < text_.size() && isNameChar(text_[pos_], sql)) ++pos_;
+    return Token{TokenKind::Name, std::string(text_.substr(start, pos_ - start)), 0, start};
+}
+
+// Expression dialect: ".word." becomes one Dotted token.
+bool Lexer::lexDotted(Token* out) {
+    size_t p = pos_ + 1;
+    while (p < text_.size() && ((text_[p] >= 'a' && text_[p] <= 'z') || (text_[p] >= 'A' && text_[p] <= 'Z'))) ++p;
+    if (p == pos_ + 1 || p >= text_.size() || text_[p] != '.') return false;
+    std::string word;
+    for (size_t i = pos_ + 1; i < p; ++i) word += static_cast<char>(upper1252(static_cast<unsigned char>(text_[i])));
+    *out = Token{TokenKind::Dotted, word, 0, pos_};
+    pos_ = p + 1;
+    return true;
+}
+
+Token Lexer::next() {
+    skipBlanksAndComments();
+    if (pos_ >= text_.size()) return Token{TokenKind::End, {}, 0, text_.size()};
+    char c = text_[pos_];
+    size_t start = pos_;
+    if (c == '\'' || c == '"') return lexString(c);
+    if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) return lexNumber();
+    if (isNameStart(c)) return lexName();
+    if (dialect_ == Dialect::Sql) {
+        if (c == '#' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true)) return lexName();
+        if (c == '[') {
+            size_t end = text_.find(']', pos_ + 1);
+            if (end == std::string_view::npos) return Token{TokenKind::Invalid, "unterminated [name]", 0, start};
+            pos_ = end + 1;
+            return Token{TokenKind::Name, std::string(text_.substr(start + 1, end - start - 1)), 0, start};
+        }
+        if (c == ':' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true)) {
+            ++pos_;
+            Token t = lexName();
+            t.kind = TokenKind::Param;
+            t.offset = start;
+            return t;
+        }
+    } else if (c == '.') {
+        Token t;
+        if (lexDotted(&t)) return t;
+    }
+    static constexpr std::string_view kTwo[] = {"==", "<>", "!=", "<=", ">="};
+    for (std::string_view op : kTwo) {
+        if (text_.substr(pos_, 2) == op) {
+            pos_ += 2;
+            return Token{TokenKind::Symbol, std::string(op), 0, start};
+        }
+    }
+    static constexpr std::string_view kOne = "=#<>+-*/(),;.!";
+    if (kOne.find(c) != std::string_view::npos) {
+        ++pos_;
+        return Token{TokenKind::Symbol, std::string(1, c), 0, start};
+    }
+    ++pos_;
+    return Token{TokenKind::Invalid, std::string("unexpected character '") + c + "'", 0, start};
+}
+
+}  // namespace engine::expr

@@ -1,0 +1,326 @@
+// parser.cpp: precedence-climbing parser shared by the filter language and SQL.
+//
+// Precedence, lowest first: OR; AND; NOT; comparisons and IS [NOT] NULL; + -; * /;
+// unary minus; primaries (literals, names, X.name, calls, parentheses).
+#include "expr/parser.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "expr/text.h"
+
+namespace engine::expr {
+
+const Token& TokenStream::peek(size_t ahead) {
+    while (buffer_.size() <= ahead) buffer_.push_back(lexer_.next());
+    return buffer_[ahead];
+}
+
+Token TokenStream::take() {
+    peek();
+    Token t = std::move(buffer_.front());
+    buffer_.pop_front();
+    return t;
+}
+
+std::string syntaxMessage(const Token& at, const std::string& what) {
+    std::string m = "syntax error at offset " + std::to_string(at.offset) + ": " + what;
+    if (at.kind == TokenKind::Invalid) m += " (" + at.text + ")";
+    else if (at.kind == TokenKind::End) m += " (end of text)";
+    else m += " (near '" + at.text.substr(0, 40) + "')";
+    return m;
+}
+
+namespace {
+
+struct FnName {
+    const char* name;
+    Fn fn;
+    bool sql;    // available in SQL
+    bool expr;   // available in filter expressions
+};
+
+// SQL's TRIM removes blanks on both sides; the filter language's only trailing ones.
+constexpr FnName kFunctions[] = {
+    {"UPPER", Fn::Upper, true, true},     {"LOWER", Fn::Lower, true, true},
+    {"UCASE", Fn::Upper, true, false},    {"LCASE", Fn::Lower, true, false},
+    {"TRIM", Fn::AllTrim, true, false},   {"TRIM", Fn::RTrim, false, true},
+    {"RTRIM", Fn::RTrim, true, true},     {"LTRIM", Fn::LTrim, true, true},
+    {"ALLTRIM", Fn::AllTrim, false, true}, {"LEFT", Fn::Left, true, true},
+    {"RIGHT", Fn::Right, true, true},     {"SUBSTRING", Fn::Substr, true, true},
+    {"SUBSTR", Fn::Substr, true, true},   {"LEN", Fn::Len, false, true},
+    {"LENGTH", Fn::Len, true, false},     {"CHAR_LENGTH", Fn::Len, true, false},
+    {"EMPTY", Fn::Empty, false, true},    {"CHR", Fn::Chr, false, true},
+    {"CHAR", Fn::Chr, true, false},       {"CTOD", Fn::Ctod, false, true},
+    {"CTOT", Fn::Ctot, false, true},      {"CTOTS", Fn::Ctots, false, true},
+};
+
+class Parser {
+public:
+    Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
+
+    std::unique_ptr<Node> parseOr() {
+        auto left = parseAnd();
+        while (left && isKeyword("OR")) {
+            size_t at = t_.take().offset;
+            left = binary(Op::Or, at, std::move(left), parseAnd());
+        }
+        return left;
+    }
+
+private:
+    bool sql() const { return o_.dialect == Dialect::Sql; }
+
+    // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
+    bool isKeyword(const char* word) {
+        const Token& t = t_.peek();
+        if (t.isWord(word)) return true;
+        return !sql() && t.kind == TokenKind::Dotted && t.text == word;
+    }
+
+    std::unique_ptr<Node> error(const Token& at, const std::string& what) {
+        if (e_->message.empty()) {
+            e_->kind = ExprError::Kind::Syntax;
+            e_->message = syntaxMessage(at, what);
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<Node> tooDeep(size_t offset) {
+        Token at;
+        at.offset = offset;
+        at.kind = TokenKind::Symbol;
+        return error(at, "expression nested too deeply");
+    }
+
+    std::unique_ptr<Node> binary(Op op, size_t at, std::unique_ptr<Node> l, std::unique_ptr<Node> r) {
+        if (!l || !r) return nullptr;
+        std::vector<std::unique_ptr<Node>> kids;
+        kids.push_back(std::move(l));
+        kids.push_back(std::move(r));
+        auto n = Node::make(op, at, std::move(kids));
+        return n ? std::move(n) : tooDeep(at);
+    }
+
+    std::unique_ptr<Node> unary(Op op, size_t at, std::unique_ptr<Node> k) {
+        if (!k) return nullptr;
+        std::vector<std::unique_ptr<Node>> kids;
+        kids.push_back(std::move(k));
+        auto n = Node::make(op, at, std::move(kids));
+        return n ? std::move(n) : tooDeep(at);
+    }
+
+    std::unique_ptr<Node> parseAnd() {
+        auto left = parseNot();
+        while (left && isKeyword("AND")) {
+            size_t at = t_.take().offset;
+            left = binary(Op::And, at, std::move(left), parseNot());
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseNot() {
+        if (isKeyword("NOT") || (!sql() && t_.peek().is("!"))) {
+            size_t at = t_.take().offset;
+            if (++depth_ > kMaxDepth) return tooDeep(at);
+            auto k = parseNot();
+            --depth_;
+            return unary(Op::Not, at, std::move(k));
+        }
+        return parseComparison();
+    }
+
+    bool comparison(CmpOp* op) {
+        const Token& t = t_.peek();
+        if (t.kind != TokenKind::Symbol) return false;
+        struct { const char* s; CmpOp op; } const kOps[] = {
+            {"=", CmpOp::Eq}, {"==", CmpOp::EqEq}, {"<>", CmpOp::Ne}, {"!=", CmpOp::Ne}, {"#", CmpOp::Ne},
+            {"<", CmpOp::Lt}, {"<=", CmpOp::Le},   {">", CmpOp::Gt},  {">=", CmpOp::Ge}};
+        for (const auto& o : kOps) {
+            if (t.text == o.s) {
+                *op = o.op;
+                // SQL's "=" always compares whole values; "==" and "#" are filter syntax.
+                if (sql() && (o.op == CmpOp::EqEq || t.text == "#")) return false;
+                if (sql() && o.op == CmpOp::Eq) *op = CmpOp::EqEq;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::unique_ptr<Node> parseComparison() {
+        auto left = parseAdditive();
+        if (!left) return nullptr;
+        CmpOp op;
+        if (comparison(&op)) {
+            size_t at = t_.take().offset;
+            auto n = binary(Op::Compare, at, std::move(left), parseAdditive());
+            if (n) n->cmp = op;
+            return n;
+        }
+        if (sql() && t_.peek().isWord("IS")) {
+            size_t at = t_.take().offset;
+            bool negate = false;
+            if (t_.peek().isWord("NOT")) {
+                t_.take();
+                negate = true;
+            }
+            if (!t_.peek().isWord("NULL")) return error(t_.peek(), "NULL expected after IS");
+            t_.take();
+            auto n = unary(Op::IsNull, at, std::move(left));
+            if (n) n->negate = negate;
+            return n;
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseAdditive() {
+        auto left = parseMultiplicative();
+        while (left && (t_.peek().is("+") || t_.peek().is("-"))) {
+            Token op = t_.take();
+            left = binary(op.text == "+" ? Op::Add : Op::Sub, op.offset, std::move(left),
+                          parseMultiplicative());
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseMultiplicative() {
+        auto left = parseUnary();
+        while (left && (t_.peek().is("*") || t_.peek().is("/"))) {
+            Token op = t_.take();
+            left = binary(op.text == "*" ? Op::Mul : Op::Div, op.offset, std::move(left), parseUnary());
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> parseUnary() {
+        if (t_.peek().is("-") || t_.peek().is("+")) {
+            Token op = t_.take();
+            if (++depth_ > kMaxDepth) return tooDeep(op.offset);
+            auto k = parseUnary();
+            --depth_;
+            return op.text == "-" ? unary(Op::Neg, op.offset, std::move(k)) : std::move(k);
+        }
+        return parsePrimary();
+    }
+
+    std::unique_ptr<Node> number(const Token& t) {
+        errno = 0;
+        char* end = nullptr;
+        if (t.text.find_first_of(".eE") == std::string::npos) {
+            long long v = std::strtoll(t.text.c_str(), &end, 10);
+            if (errno == 0) return Node::makeLiteral(Value::ofInteger(v), t.offset);
+            errno = 0;
+        }
+        double d = std::strtod(t.text.c_str(), &end);
+        if (errno != 0) return error(t, "number out of range");
+        return Node::makeLiteral(Value::ofDouble(d), t.offset);
+    }
+
+    std::unique_ptr<Node> literalWord(const Token& t) {
+        const std::string& w = t.text;
+        if (w == "T" || w == "TRUE" || w == "Y") return Node::makeLiteral(Value::ofLogical(true), t.offset);
+        if (w == "F" || w == "FALSE" || w == "N") return Node::makeLiteral(Value::ofLogical(false), t.offset);
+        return error(t, "unexpected ." + w + ".");
+    }
+
+    std::unique_ptr<Node> call(const Token& name) {
+        const FnName* found = nullptr;
+        for (const FnName& f : kFunctions) {
+            if ((sql() ? f.sql : f.expr) && equalsNoCase(name.text, f.name)) found = &f;
+        }
+        if (!found) return error(name, "unknown function " + name.text.substr(0, 40));
+        t_.take();  // "("
+        if (++depth_ > kMaxDepth) return tooDeep(name.offset);
+        std::vector<std::unique_ptr<Node>> args;
+        if (!t_.peek().is(")")) {
+            for (;;) {
+                auto a = parseOr();
+                if (!a) return nullptr;
+                args.push_back(std::move(a));
+                if (!t_.peek().is(",")) break;
+                t_.take();
+            }
+        }
+        --depth_;
+        if (!t_.peek().is(")")) return error(t_.peek(), "')' expected");
+        t_.take();
+        auto n = Node::make(Op::Call, name.offset, std::move(args));
+        if (!n) return tooDeep(name.offset);
+        n->fn = found->fn;
+        n->name = found->name;
+        return n;
+    }
+
+    std::unique_ptr<Node> name(const Token& first) {
+        auto n = Node::make(Op::Name, first.offset);
+        n->name = first.text;
+        if (sql() && t_.peek().is(".") && t_.peek(1).kind == TokenKind::Name) {
+            t_.take();
+            n->qualifier = n->name;
+            n->name = t_.take().text;
+        }
+        return n;
+    }
+
+    std::unique_ptr<Node> parsePrimary() {
+        const Token& t = t_.peek();
+        switch (t.kind) {
+            case TokenKind::Number: return number(t_.take());
+            case TokenKind::String: {
+                Token s = t_.take();
+                auto n = Node::makeLiteral(Value::ofString(s.text), s.offset);
+                // A double-quoted SQL word may also name a column: bind decides.
+                if (sql() && s.quote == '"') n->name = s.text;
+                return n;
+            }
+            case TokenKind::Dotted: return literalWord(t_.take());
+            case TokenKind::Param: {
+                Token p = t_.take();
+                return Node::makeLiteral(o_.param ? o_.param(p.text) : Value::null(), p.offset);
+            }
+            case TokenKind::Name: {
+                if (sql() && (t.isWord("NULL"))) return Node::makeLiteral(Value::null(), t_.take().offset);
+                if (sql() && t.isWord("TRUE")) return Node::makeLiteral(Value::ofLogical(true), t_.take().offset);
+                if (sql() && t.isWord("FALSE")) return Node::makeLiteral(Value::ofLogical(false), t_.take().offset);
+                if (t.isWord("AND") || t.isWord("OR") || t.isWord("NOT")) return error(t, "operand expected");
+                Token word = t_.take();
+                if (t_.peek().is("(")) return call(word);
+                return name(word);
+            }
+            case TokenKind::Symbol:
+                if (t.is("(")) {
+                    size_t at = t_.take().offset;
+                    if (++depth_ > kMaxDepth) return tooDeep(at);
+                    auto inner = parseOr();
+                    --depth_;
+                    if (!inner) return nullptr;
+                    if (!t_.peek().is(")")) return error(t_.peek(), "')' expected");
+                    t_.take();
+                    return inner;
+                }
+                return error(t, "operand expected");
+            default: return error(t, "operand expected");
+        }
+    }
+
+    TokenStream& t_;
+    const ParseOptions& o_;
+    ExprError* e_;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error) {
+    error->message.clear();
+    Parser p(tokens, options, error);
+    auto n = p.parseOr();
+    if (!n && error->message.empty()) {
+        error->kind = ExprError::Kind::Syntax;
+        error->message = syntaxMessage(tokens.peek(), "invalid expression");
+    }
+    return n;
+}
+
+}  // namespace engine::expr
