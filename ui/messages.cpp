@@ -96,10 +96,16 @@ void installFrenchTranslator() {
     }
 }
 
-MessageRecorder::MessageRecorder() : previous_(gRecorder) { gRecorder = this; }
+MessageRecorder::MessageRecorder() : previous_(gRecorder) {
+    gRecorder = this;
+}
 
-MessageRecorder::~MessageRecorder() { gRecorder = previous_; }
+MessageRecorder::~MessageRecorder() {
+    gRecorder = previous_;
+}
 
-MessageRecorder* MessageRecorder::current() { return gRecorder; }
+MessageRecorder* MessageRecorder::current() {
+    return gRecorder;
+}
 
 }  // namespace ui

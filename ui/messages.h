@@ -54,7 +54,7 @@ struct ShownMessage {
 // While an instance is alive, every message is appended to it instead of being shown.
 // Recorders nest: the most recent one receives the messages.
 class MessageRecorder {
-public:
+  public:
     MessageRecorder();
     ~MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
@@ -67,7 +67,7 @@ public:
     void record(ShownMessage message) { messages_.push_back(std::move(message)); }
     static MessageRecorder* current();
 
-private:
+  private:
     std::vector<ShownMessage> messages_;
     MessageRecorder* previous_;
 };

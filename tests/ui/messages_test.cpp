@@ -1,12 +1,11 @@
 // messages_test.cpp: captions, the default error's "." rule and the handler guard.
 #include "ui/messages.h"
 
-#include "tests/ui/qt_print.h"
-
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <stdexcept>
+
+#include "tests/ui/qt_print.h"
 
 namespace {
 
@@ -85,9 +84,3 @@ TEST(Guarded, ShowsWhatEscapesAndStopsThere) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
