@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/ui/qt_print.h"
+
 namespace {
 
 QByteArray utf16le(const QString& text) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "rtl/exception.h"
+#include "tests/ui/qt_print.h"
 
 namespace {
 

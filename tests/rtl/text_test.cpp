@@ -6,6 +6,7 @@
 #include "rtl/ansi.h"
 #include "rtl/locale_text.h"
 #include "rtl/string_list.h"
+#include "tests/ui/qt_print.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <random>
 
+#include "tests/ui/qt_print.h"
+
 namespace {
 
 // Record numbers and their forms; each line holds both ways.
