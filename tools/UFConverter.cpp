@@ -23,32 +23,22 @@ QFont tahoma(int pixelSize, bool bold = false) {
     return font;
 }
 
-ui::Panel* makePanel(QWidget* parent, const char* name, const QRect& r) {
-    auto* panel = new ui::Panel(parent);
-    panel->setObjectName(QLatin1String(name));
-    panel->setGeometry(r);
-    return panel;
+// Names `w` after its control and puts it at its place in its parent.
+template <class W>
+W* placed(W* w, const char* name, const QRect& r) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(r);
+    return w;
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = placed(new QLabel(caption, parent), name, r);
     label->setFont(tahoma(13, true));
-    label->setGeometry(r);
     return label;
 }
 
-QLineEdit* makeEdit(QWidget* parent, const char* name, const QRect& r) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setGeometry(r);
-    return edit;
-}
-
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(r);
+    auto* button = placed(new QPushButton(caption, parent), name, r);
     // Return in an edit must not press a button behind the user's back.
     button->setAutoDefault(false);
     return button;
@@ -65,22 +55,22 @@ TFConverter::TFConverter(QWidget* owner) : QDialog(owner) {
     setPalette(face);
     resize(443, 216);
 
-    Panel1 = makePanel(this, "Panel1", {8, 4, 425, 97});
+    Panel1 = placed(new ui::Panel(this), "Panel1", {8, 4, 425, 97});
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("LockedRecNo"), {26, 27, 85, 16});
     Label2 = makeLabel(Panel1, "Label2", QStringLiteral("Base64"), {334, 27, 47, 16});
-    EditDecimal = makeEdit(Panel1, "EditDecimal", {21, 49, 96, 21});
+    EditDecimal = placed(new QLineEdit(Panel1), "EditDecimal", {21, 49, 96, 21});
     BtnDecimaToBase64 = makeButton(Panel1, "BtnDecimaToBase64", QStringLiteral("Décimal à Base 64"),
                                    {148, 45, 129, 25});
-    EditBase64 = makeEdit(Panel1, "EditBase64", {309, 49, 96, 21});
+    EditBase64 = placed(new QLineEdit(Panel1), "EditBase64", {309, 49, 96, 21});
 
-    Panel2 = makePanel(this, "Panel2", {8, 107, 425, 97});
+    Panel2 = placed(new ui::Panel(this), "Panel2", {8, 107, 425, 97});
     Label3 = makeLabel(Panel2, "Label3", QStringLiteral("Base64"), {47, 21, 47, 16});
     Label4 = makeLabel(Panel2, "Label4", QStringLiteral("LockedRecNo"), {314, 21, 85, 16});
-    EditBase64_2 = makeEdit(Panel2, "EditBase64_2", {21, 40, 96, 21});
+    EditBase64_2 = placed(new QLineEdit(Panel2), "EditBase64_2", {21, 40, 96, 21});
     EditBase64_2->setMaxLength(6);
     BtnBase64ToDecimal = makeButton(Panel2, "BtnBase64ToDecimal",
                                     QStringLiteral("Base 64 à Décimal"), {148, 36, 129, 25});
-    EditDecimal_2 = makeEdit(Panel2, "EditDecimal_2", {309, 40, 96, 21});
+    EditDecimal_2 = placed(new QLineEdit(Panel2), "EditDecimal_2", {309, 40, 96, 21});
 
     setTabOrder(BtnDecimaToBase64, EditBase64);
     setTabOrder(EditBase64, EditDecimal);
