@@ -31,7 +31,11 @@ bool Holder::open(const Options& options, const Who& who, const std::vector<std:
                            ";Password=\"" + options.password + "\";ServerType=REMOTE;";
     {
         std::lock_guard<std::mutex> guard(connectMutex);
-        if (!options.server.empty()) EngineSetServerAddress(options.server.c_str());
+        if (!options.server.empty() &&
+            EngineSetServerAddress(options.server.c_str()) != AE_SUCCESS) {
+            *error = "server address " + options.server + ": " + lastEngineError();
+            return false;
+        }
         EngineSetClientIdentity(who.workstation.empty() ? nullptr : who.workstation.c_str(),
                                 who.osLogin.empty() ? nullptr : who.osLogin.c_str(),
                                 who.application.empty() ? nullptr : who.application.c_str());

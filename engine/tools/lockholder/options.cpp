@@ -88,7 +88,8 @@ const char* usageText() {
            "                  [--workstation W] [--oslogin L] [--app A]\n"
            "       lockholder --workload --dict NAME.add --tables T1,T2 [--users N]\n"
            "                  [--hold-ms MIN-MAX] [--seed N]\n"
-           "  common: [--user U] [--password P] [--server ADDRESS] [--seconds S] [--ready FILE]\n"
+           "  common: [--user U] [--password P] [--server unix:PATH|tcp:127.0.0.1:PORT]\n"
+           "          [--seconds S] [--ready FILE]\n"
            "  Holds the locks until SIGINT or SIGTERM (or --seconds), then releases them.\n";
 }
 
