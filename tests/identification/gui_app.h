@@ -3,6 +3,8 @@
 #define BREVANTIS_TESTS_IDENTIFICATION_GUI_APP_H
 
 #include <QApplication>
+#include <QRect>
+#include <ostream>
 
 // Creates the application on first use. It is never destroyed: widgets that tests leave to
 // static destructors must not outlive it.
@@ -12,6 +14,11 @@ inline QApplication& guiApp() {
     static char* argv[] = {name, nullptr};
     static auto* app = new QApplication(argc, argv);
     return *app;
+}
+
+// Readable rectangles in failure messages.
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
 }
 
 #endif  // BREVANTIS_TESTS_IDENTIFICATION_GUI_APP_H
