@@ -2,7 +2,7 @@
 //
 // The engine core implements Catalog once per connection (its dictionary or free-table
 // folder, its '#' temporary tables, its rights); the SQL tests implement it in memory.
-// Every call answers a Status whose code is one of the engine's AE_* codes (ace.h).
+// Every call answers an engine::Status whose code is one of the AE_* codes (ace.h).
 #ifndef BREVANTIS_ENGINE_CORE_SQL_CATALOG_H
 #define BREVANTIS_ENGINE_CORE_SQL_CATALOG_H
 
@@ -12,19 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "status.h"
 #include "value.h"
 
 namespace engine::sql {
-
-// Outcome of a call: code 0 for success, else an AE_* code with an English text.
-struct Status {
-    uint32_t code = 0;
-    std::string text;
-
-    bool ok() const { return code == 0; }
-    static Status success() { return {}; }
-    static Status error(uint32_t c, std::string t) { return Status{c, std::move(t)}; }
-};
 
 // A static result: column descriptions and rows of Values, in column order.
 // Invariant: every row has columns.size() values. Column offsets are left 0: the

@@ -1,0 +1,334 @@
+// select.cpp: SELECT over one table or one procedure result, and procedure calls.
+#include "sql/select.h"
+
+#include <limits>
+
+#include "ace.h"
+#include "expr/field_source.h"
+#include "expr/text.h"
+
+namespace engine::sql {
+
+using expr::ColumnRef;
+using expr::ExprError;
+using expr::Node;
+using expr::Op;
+
+int columnIndex(const std::vector<ColumnDef>& columns, std::string_view name) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (expr::equalsNoCase(columns[i].name, name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+Status mapNotFound(Status status, const std::string& table) {
+    if (status.code == AE_FILE_NOT_FOUND || status.code == AE_TABLE_NOT_IN_DICTIONARY)
+        return sqlError(kNativeUnknownTable, "table not found: " + table);
+    return status;
+}
+
+Status openTableForSql(Catalog& catalog, const std::string& name, std::unique_ptr<Table>* out) {
+    Status st = mapNotFound(catalog.openTable(name, out), name);
+    if (st.ok() && !*out) return Status::error(AE_INTERNAL_ERROR, "table not opened: " + name);
+    return st;
+}
+
+namespace {
+
+Status fromExprError(const ExprError& e) {
+    switch (e.kind) {
+        case ExprError::Kind::UnknownColumn: return sqlError(kNativeUnknownColumn, e.message);
+        case ExprError::Kind::AmbiguousColumn: return sqlError(kNativeAmbiguousColumn, e.message);
+        case ExprError::Kind::Type: return sqlError(kNativeTypeMismatch, e.message);
+        case ExprError::Kind::Syntax: break;
+    }
+    return sqlError(kNativeSyntax, e.message);
+}
+
+bool noColumns(const std::string&, const std::string& name, ColumnRef*, ExprError* e) {
+    e->kind = ExprError::Kind::UnknownColumn;
+    e->message = "column not found: " + name;
+    return false;
+}
+
+// Reads one base-64 record number (six digits, 'A' = 0); 0 when it is not one.
+uint32_t decodeRecordNumber(const std::string& text) {
+    static constexpr std::string_view kDigits =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    if (text.size() != 6) return 0;
+    uint64_t n = 0;
+    for (char c : text) {
+        size_t d = kDigits.find(c);
+        if (d == std::string_view::npos) return 0;
+        n = n * 64 + d;
+    }
+    return n > std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(n);
+}
+
+// When the condition is RIGHT(rowid, 6) = '<six digits>' (alone or as one side of a top
+// AND), the one record it can match; 0 when it is not of that form.
+uint32_t recordNumberFromCondition(const Node& n, int rowidColumn) {
+    if (n.op == Op::And) {
+        uint32_t r = recordNumberFromCondition(*n.kids[0], rowidColumn);
+        return r != 0 ? r : recordNumberFromCondition(*n.kids[1], rowidColumn);
+    }
+    if (n.op != Op::Compare || n.cmp != expr::CmpOp::EqEq) return 0;
+    for (int side = 0; side < 2; ++side) {
+        const Node& call = *n.kids[side];
+        const Node& lit = *n.kids[1 - side];
+        if (call.op != Op::Call || call.fn != expr::Fn::Right || call.kids[0]->op != Op::Column ||
+            call.kids[0]->column != rowidColumn || call.kids[1]->op != Op::Literal ||
+            call.kids[1]->literal.kind != Value::Kind::Integer || call.kids[1]->literal.integer != 6 ||
+            lit.op != Op::Literal || lit.literal.kind != Value::Kind::String)
+            continue;
+        // Matches nothing when not a valid code; the scan then proves it.
+        return decodeRecordNumber(lit.literal.text);
+    }
+    return 0;
+}
+
+ColumnDef computedColumn(const std::string& name, expr::Type type) {
+    ColumnDef c;
+    c.name = name;
+    switch (type) {
+        case expr::Type::Logical: c.type = ColumnType::Logical; c.length = 1; break;
+        case expr::Type::Number: c.type = ColumnType::Double; c.length = 8; break;
+        case expr::Type::Date: c.type = ColumnType::Date; c.length = 4; break;
+        case expr::Type::Time: c.type = ColumnType::Time; c.length = 4; break;
+        case expr::Type::TimeStamp: c.type = ColumnType::TimeStamp; c.length = 8; break;
+        case expr::Type::Binary: c.type = ColumnType::Binary; c.length = 9; break;
+        default: c.type = ColumnType::String; c.length = 1; break;
+    }
+    return c;
+}
+
+// Widens computed text columns to their longest value and gives whole-number results an
+// INTEGER column.
+void settleComputedColumns(const std::vector<bool>& computed, ResultSet* out) {
+    for (size_t i = 0; i < out->columns.size(); ++i) {
+        if (!computed[i]) continue;
+        ColumnDef& c = out->columns[i];
+        if (c.type == ColumnType::String) {
+            for (const Row& r : out->rows) c.length = std::max<uint32_t>(c.length, static_cast<uint32_t>(r[i].text.size()));
+        } else if (c.type == ColumnType::Double) {
+            bool whole = true;
+            for (const Row& r : out->rows) {
+                whole = whole && (r[i].isNull() || (r[i].kind == Value::Kind::Integer &&
+                                                    r[i].integer > std::numeric_limits<int32_t>::min() &&
+                                                    r[i].integer <= std::numeric_limits<int32_t>::max()));
+            }
+            if (whole) {
+                c.type = ColumnType::Integer;
+                c.length = 4;
+            } else {
+                for (Row& r : out->rows) {
+                    if (r[i].kind == Value::Kind::Integer) r[i] = Value::ofDouble(static_cast<double>(r[i].integer));
+                }
+            }
+        }
+    }
+}
+
+// The FROM source: its columns (a table's are followed by the RowID pseudo column) and
+// the name that qualifies them.
+struct Source {
+    std::vector<ColumnDef> columns;
+    size_t realColumns = 0;  // columns before the pseudo column
+    int rowid = -1;          // index of RowID, -1 for a procedure
+    std::string name;        // the alias, or the table's name
+    std::unique_ptr<Table> table;
+    ResultSet procedureRows;
+};
+
+class Select {
+public:
+    Select(Catalog& catalog, Statement& s) : catalog_(catalog), s_(s) {}
+
+    Status run(ResultSet* out) {
+        Status st = openSource();
+        if (!st.ok()) return st;
+        st = bindItems(out);
+        if (st.ok() && s_.where) st = bindCondition(*s_.where);
+        if (st.ok()) st = collectRows(out);
+        if (st.ok()) settleComputedColumns(computed_, out);
+        return st;
+    }
+
+private:
+    Status openSource() {
+        if (s_.fromProcedure) {
+            Status st = runProcedure(catalog_, s_.procedure, &src_.procedureRows);
+            if (!st.ok()) return st;
+            src_.columns = src_.procedureRows.columns;
+            src_.realColumns = src_.columns.size();
+            src_.name = s_.alias.empty() ? s_.procedure.name : s_.alias;
+            return st;
+        }
+        Status st = openTableForSql(catalog_, s_.table, &src_.table);
+        if (!st.ok()) return st;
+        src_.columns = src_.table->columns();
+        src_.realColumns = src_.columns.size();
+        ColumnDef rowid;
+        rowid.name = "RowID";
+        rowid.type = ColumnType::String;
+        rowid.length = 18;
+        rowid.nullable = false;
+        rowid.permissions = 1;  // read only
+        src_.rowid = static_cast<int>(src_.columns.size());
+        src_.columns.push_back(rowid);
+        src_.name = s_.alias.empty() ? s_.table : s_.alias;
+        return st;
+    }
+
+    bool qualifierMatches(const std::string& qualifier) const {
+        return qualifier.empty() || expr::equalsNoCase(qualifier, src_.name);
+    }
+
+    bool resolve(const std::string& qualifier, const std::string& name, ColumnRef* out, ExprError* e) const {
+        if (!qualifierMatches(qualifier)) {
+            e->kind = ExprError::Kind::UnknownColumn;
+            e->message = "column not found: " + qualifier + "." + name + " (unknown alias)";
+            return false;
+        }
+        int i = columnIndex(src_.columns, name);
+        if (i < 0) {
+            e->kind = ExprError::Kind::UnknownColumn;
+            e->message = "column not found: " + (qualifier.empty() ? name : qualifier + "." + name);
+            return false;
+        }
+        out->index = i;
+        out->type = src_.columns[i].type;
+        return true;
+    }
+
+    Status bindNode(Node& n) {
+        ExprError e;
+        expr::Resolver r = [this](const std::string& q, const std::string& name, ColumnRef* out, ExprError* err) {
+            return resolve(q, name, out, err);
+        };
+        if (!expr::bindTree(n, r, &e)) return fromExprError(e);
+        return Status::success();
+    }
+
+    Status bindItems(ResultSet* out) {
+        for (SelectItem& item : s_.items) {
+            if (item.kind != SelectItem::Kind::Expression) {
+                if (!qualifierMatches(item.qualifier))
+                    return sqlError(kNativeUnknownColumn, "unknown alias: " + item.qualifier);
+                for (size_t i = 0; i < src_.realColumns; ++i) {
+                    out->columns.push_back(src_.columns[i]);
+                    computed_.push_back(false);
+                    nodes_.push_back(columnNode(static_cast<int>(i)));
+                }
+                continue;
+            }
+            Status st = bindNode(*item.expr);
+            if (!st.ok()) return st;
+            bool isColumn = item.expr->op == Op::Column;
+            ColumnDef c = isColumn ? src_.columns[item.expr->column]
+                                   : computedColumn("EXPR_" + std::to_string(out->columns.size() + 1), item.expr->type);
+            if (!item.alias.empty()) c.name = item.alias;
+            out->columns.push_back(std::move(c));
+            computed_.push_back(!isColumn);
+            nodes_.push_back(item.expr.get());
+        }
+        return Status::success();
+    }
+
+    Status bindCondition(Node& where) {
+        Status st = bindNode(where);
+        if (st.ok() && where.type != expr::Type::Logical && where.type != expr::Type::Null)
+            return sqlError(kNativeTypeMismatch, "the WHERE condition is not a logical expression");
+        return st;
+    }
+
+    const Node* columnNode(int index) {
+        auto n = std::make_unique<Node>();
+        n->op = Op::Column;
+        n->column = index;
+        owned_.push_back(std::move(n));
+        return owned_.back().get();
+    }
+
+    bool keep(const expr::FieldSource& row) const {
+        if (!s_.where) return true;
+        Value v;
+        expr::evaluate(*s_.where, expr::EvalContext{&row, true, true}, v);
+        return expr::isTrue(v);
+    }
+
+    void project(const expr::FieldSource& row, ResultSet* out) const {
+        Row r(nodes_.size());
+        for (size_t i = 0; i < nodes_.size(); ++i) expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
+        out->rows.push_back(std::move(r));
+    }
+
+    Status collectRows(ResultSet* out) {
+        Row row;
+        expr::RowFieldSource source(&src_.columns, &row);
+        if (s_.fromProcedure) {
+            for (const Row& r : src_.procedureRows.rows) {
+                source.setRow(&r);
+                if (keep(source)) project(source, out);
+            }
+            return Status::success();
+        }
+        uint32_t first = 1, last = src_.table->lastRecordNumber();
+        if (uint32_t only = s_.where ? recordNumberFromCondition(*s_.where, src_.rowid) : 0; only != 0) {
+            if (only > last) return Status::success();
+            first = last = only;
+        }
+        for (uint32_t recno = first; recno >= first && recno <= last; ++recno) {
+            bool exists = false;
+            Status st = src_.table->readRow(recno, row, &exists);
+            if (!st.ok()) return st;
+            if (!exists) continue;
+            row.resize(src_.realColumns);
+            row.push_back(Value::ofString(src_.table->rowId(recno)));
+            if (keep(source)) project(source, out);
+        }
+        return Status::success();
+    }
+
+    Catalog& catalog_;
+    Statement& s_;
+    Source src_;
+    std::vector<const Node*> nodes_;  // one per result column
+    std::vector<bool> computed_;      // result column computed rather than copied
+    std::vector<std::unique_ptr<Node>> owned_;
+};
+
+}  // namespace
+
+Status constantValue(Node& node, Value* out) {
+    ExprError e;
+    if (!expr::bindTree(node, noColumns, &e)) return fromExprError(e);
+    expr::evaluate(node, expr::EvalContext{nullptr, true, true}, *out);
+    return Status::success();
+}
+
+Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
+    Row args;
+    for (auto& a : call.args) {
+        Value v;
+        Status st = constantValue(*a, &v);
+        if (!st.ok()) return st;
+        args.push_back(std::move(v));
+    }
+    *out = ResultSet{};
+    Status st = catalog.executeProcedure(call.name, args, out);
+    if (st.ok()) {
+        for (const Row& r : out->rows) {
+            if (r.size() != out->columns.size())
+                return Status::error(AE_INTERNAL_ERROR, "procedure " + call.name + " returned a malformed row");
+        }
+    }
+    return st;
+}
+
+Status runSelect(Catalog& catalog, Statement& s, ResultSet* out) {
+    *out = ResultSet{};
+    return Select(catalog, s).run(out);
+}
+
+}  // namespace engine::sql

@@ -1,0 +1,306 @@
+// sql_test.cpp: the SQL dialect against an in-memory catalog — the tool's exact templates,
+// then one table of statements that run or fail with their codes.
+#include <gtest/gtest.h>
+
+#include "ace.h"
+#include "expr/values.h"
+#include "fake_catalog.h"
+#include "sql/executor.h"
+
+namespace engine::sql {
+namespace {
+
+ColumnDef col(const char* name, ColumnType type, uint32_t length) {
+    ColumnDef c;
+    c.name = name;
+    c.type = type;
+    c.length = length;
+    return c;
+}
+
+// Joins lines the way the data-access layer sends them: each followed by CR LF.
+std::string lines(std::initializer_list<std::string> ls) {
+    std::string t;
+    for (const std::string& l : ls) t += l + "\r\n";
+    return t;
+}
+
+int32_t nativeOf(const Status& s) {
+    size_t at = s.text.find("NativeError = ");
+    if (s.code != AE_SQL_ERROR || at == std::string::npos || s.text.find("Error 7200:") == std::string::npos)
+        return 0;
+    return std::atoi(s.text.c_str() + at + 14);
+}
+
+class SqlTest : public ::testing::Test {
+protected:
+    SqlTest() {
+        FakeTable clients;
+        clients.columns = {col("NumClient", ColumnType::CiString, 10), col("Nom", ColumnType::String, 30),
+                           col("Solde", ColumnType::Double, 8), col("Ouvert", ColumnType::Date, 4)};
+        for (int i = 1; i <= 64; ++i) {
+            clients.records.push_back(Row{Value::ofString("C" + std::to_string(i), true),
+                                          Value::ofString("Client " + std::to_string(i)),
+                                          Value::ofDouble(i * 1.5), Value::ofDate(expr::julianDay(2020, 1, 2))});
+        }
+        clients.records[1].reset();  // record 2 deleted
+        catalog_.tables["CLIENTS"] = clients;
+        FakeTable factures;
+        factures.columns = {col("NumFacture", ColumnType::Integer, 4), col("Client", ColumnType::CiString, 10)};
+        factures.records = {Row{Value::ofInteger(123), Value::ofString("C1", true)},
+                            Row{Value::ofInteger(124), Value::ofString("C3", true)}};
+        catalog_.tables["FACTURES"] = factures;
+        catalog_.locks["/DATA/BASE/CLIENTS.ADT"] = {42, 7};
+        catalog_.locks["/X/CLIENTS.ADT"] = {42};
+    }
+
+    Status run(const std::string& text, const std::vector<Value>& params = {}) {
+        return execute(catalog_, text, params, &result_);
+    }
+
+    FakeCatalog catalog_;
+    ExecuteResult result_;
+};
+
+TEST_F(SqlTest, ResultTableCreationAndDrop) {
+    const std::string create = lines({
+        "CREATE TABLE #UsersTableLocks (",
+        "    DictionaryName CIChar(25),",
+        "\t  DictionaryPath CIChar(100),",
+        "\t  TableName CIChar(25),",
+        "\t  TablePath CIChar(100),",
+        "\t  UserName CIChar(50),",
+        "\t  OsUserLoginName CIChar(50),",
+        "\t  ApplicationID CIChar(70),",
+        "\t  LockedRecNo Integer );",
+        "",
+        "Create Index UserName on #UsersTableLocks(UserName);",
+        "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);",
+    });
+    ASSERT_TRUE(run(create).ok()) << run(create).text;
+    EXPECT_FALSE(result_.hasCursor);
+    const FakeTable* t = catalog_.find("#UsersTableLocks");
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->columns.size(), 8u);
+    EXPECT_EQ(t->columns[1].name, "DictionaryPath");
+    EXPECT_EQ(t->columns[1].type, ColumnType::CiString);
+    EXPECT_EQ(t->columns[1].length, 100u);
+    EXPECT_EQ(t->columns[7].type, ColumnType::Integer);
+    ASSERT_EQ(t->indexes.size(), 2u);
+    EXPECT_EQ(t->indexes[1].name, "OsUserLoginName");
+    EXPECT_EQ(t->indexes[1].columns, std::vector<std::string>{"OsUserLoginName"});
+
+    const std::string drop = "Drop\r\nTable\r\n#UsersTableLocks;\r\n";
+    EXPECT_TRUE(run(drop).ok());
+    EXPECT_EQ(catalog_.find("#UsersTableLocks"), nullptr);
+    Status again = run(drop);
+    EXPECT_EQ(again.code, static_cast<uint32_t>(AE_SQL_ERROR));
+    EXPECT_EQ(nativeOf(again), kNativeUnknownTable);
+}
+
+TEST_F(SqlTest, LockProcedures) {
+    ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('/data/Base/Clients.adt ');\r\n").ok());
+    ASSERT_TRUE(result_.hasCursor);
+    ASSERT_EQ(result_.result.rows.size(), 2u);
+    EXPECT_EQ(result_.result.columns[0].name, "LockedRecNo");
+    EXPECT_EQ(catalog_.calls.back(), "sp_mgGetAllLocks(/data/Base/Clients.adt )");
+
+    ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetLockOwner( '/data/Base/Clients.adt',42);\r\n").ok());
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    EXPECT_EQ(result_.result.columns.size(), 8u);
+    EXPECT_EQ(result_.result.rows[0][5].text, "mdupont");
+
+    // The query's first template line, Windows-1252 accents included, runs as sent.
+    ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('Cette ligne doit \xEAtre chang\xE9"
+                    "e par programmation!!');\r\n").ok());
+    EXPECT_TRUE(result_.result.rows.empty());
+    EXPECT_EQ(catalog_.calls.back(), "sp_mgGetAllLocks(Cette ligne doit \xEAtre chang\xE9"
+                                     "e par programmation!!)");
+}
+
+TEST_F(SqlTest, RecordByRowIdTemplate) {
+    auto text = [](const std::string& table, const std::string& code) {
+        return lines({"Select X.*, X.RowID", "From", table, "as X", "Where Right(X.RowID,6) =", code});
+    };
+    ASSERT_TRUE(run(text("Clients", " 'AAAAAq' ")).ok());
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    const auto& cols = result_.result.columns;
+    ASSERT_EQ(cols.size(), 5u);
+    EXPECT_EQ(cols[0].type, ColumnType::CiString);  // X.* keeps the table's types
+    EXPECT_EQ(cols[0].length, 10u);
+    EXPECT_EQ(cols[4].name, "RowID");
+    EXPECT_EQ(cols[4].type, ColumnType::String);
+    EXPECT_EQ(cols[4].length, 18u);
+    EXPECT_EQ(result_.result.rows[0][0].text, "C42");
+    EXPECT_EQ(result_.result.rows[0][4].text, "BAAAAAAAAAAAAAAAAq");
+
+    ASSERT_TRUE(run(text("Clients", " 'AAAABA' ")).ok());  // record 64
+    EXPECT_EQ(result_.result.rows.size(), 1u);
+    for (const char* none : {" 'AAAAAC' ", " 'AAAABB' ", " 'A*AAAq' ", " 'AAAq' "}) {
+        SCOPED_TRACE(none);  // deleted, past the end, not a code, too short
+        ASSERT_TRUE(run(text("Clients", none)).ok());
+        EXPECT_TRUE(result_.result.rows.empty());
+    }
+    Status unknown = run(text("Clientz", " 'AAAAAq' "));
+    EXPECT_EQ(nativeOf(unknown), kNativeUnknownTable);
+    // Before its lines are replaced the template is refused cleanly.
+    Status raw = run(text("//Ligne par programmation .. Nom de la table",
+                          "//Ligne par programmation .. 6 derni\xE8res Character du RowID voulu"));
+    EXPECT_EQ(nativeOf(raw), kNativeSyntax);
+}
+
+TEST_F(SqlTest, RowIdByFieldValueTemplate) {
+    auto text = [](const std::string& table, const std::string& field, const std::string& value) {
+        return lines({"select rowid from", std::string(17, ' ') + table, " \t" + std::string(14, ' ') + "where",
+                      " \t" + std::string(14, ' ') + field, " \t" + std::string(14, ' ') + "=",
+                      std::string(15, ' ') + value});
+    };
+    ASSERT_TRUE(run(text("Clients", "NumClient", "'c7'")).ok());  // CIChar: any letter case
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    EXPECT_EQ(result_.result.columns[0].length, 18u);
+    EXPECT_EQ(result_.result.rows[0][0].text.substr(12), "AAAAAH");
+
+    ASSERT_TRUE(run(text("Factures", "NumFacture", "123")).ok());
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    EXPECT_EQ(result_.result.rows[0][0].text.substr(12), "AAAAAB");
+
+    ASSERT_TRUE(run(text("Clients", "NumClient", "\"C7\"")).ok());  // the user's double quotes
+    EXPECT_EQ(result_.result.rows.size(), 1u);
+
+    EXPECT_EQ(nativeOf(run(text("Clients", "NumClient", "C7"))), kNativeUnknownColumn);
+    EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "'123'"))), kNativeTypeMismatch);
+    EXPECT_EQ(nativeOf(run(text("Clients", "Numero", "'C7'"))), kNativeUnknownColumn);
+    EXPECT_EQ(nativeOf(run(text("//nom de la table", "//colonne \xE0 chercher",
+                                "//Valeur de la colonne \xE0 chercher"))),
+              kNativeSyntax);
+}
+
+TEST_F(SqlTest, LockOwnerThroughSubqueryTemplate) {
+    auto text = [](const std::string& path, const std::string& recno) {
+        return lines({"Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID", "From", "(",
+                      "EXECUTE PROCEDURE sp_mgGetLockOwner(", path, std::string(9, '\t') + std::string(20, ' ') + ",",
+                      std::string(38, ' ') + recno, std::string(9, '\t') + std::string(17, ' ') + ")",
+                      ")as Principal;"});
+    };
+    ASSERT_TRUE(run(text("'/x/Clients.adt'", "42")).ok()) << run(text("'/x/Clients.adt'", "42")).text;
+    ASSERT_EQ(result_.result.columns.size(), 3u);
+    EXPECT_EQ(result_.result.columns[1].name, "OSUserLoginName");
+    EXPECT_EQ(result_.result.columns[2].length, 70u);
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    EXPECT_EQ(result_.result.rows[0][2].text, "Facturation");
+
+    ASSERT_TRUE(run(text("'/x/Clients.adt'", "43")).ok());
+    EXPECT_TRUE(result_.result.rows.empty());
+    EXPECT_EQ(nativeOf(run(text("//'D:\\Base\\Clients.adt'", "//RecNumber trouver par son RowID"))), kNativeSyntax);
+    EXPECT_EQ(nativeOf(run("//Ligne par programmation\r\n")), kNativeNoStatement);
+}
+
+struct StatementCase {
+    const char* text;
+    int32_t native;  // 0: must run
+    size_t rows = 0; // rows of the last statement's cursor when it runs
+};
+
+TEST_F(SqlTest, StatementsThatRunAndFail) {
+    const StatementCase cases[] = {
+        {"SELECT * FROM Clients", 0, 63},
+        {"select NumClient from clients c where c.nom = 'Client 5'", 0, 1},
+        {"SELECT NumClient FROM Clients WHERE Upper(Nom) = 'CLIENT 5' OR Lower(Nom) = 'client 6'", 0, 2},
+        {"SELECT Trim('  a  ') AS t, Left(Nom, 3), Substring(Nom, 8, 2) FROM Clients WHERE NumClient = 'c10'", 0, 1},
+        {"SELECT * FROM Clients WHERE NOT (Solde > 3) AND NumClient <> 'C1'", 0, 0},  // 1.5 and 3.0 excluded
+        {"SELECT * FROM Clients WHERE Solde >= 90 AND Ouvert IS NOT NULL", 0, 5},
+        {"-- a comment line\nSELECT * FROM Factures /* inline */ WHERE NumFacture = 124; // trailing", 0, 1},
+        {"SELECT * FROM Factures WHERE NumFacture = :n", 0, 0},  // unbound parameter is NULL
+        {"CREATE TABLE T2 (a Char(5), b Numeric(6,2), c Logical, d TimeStamp, e AutoInc, f Memo, g Blob, "
+         "h Raw(4), i NChar(3), j NVarChar(8), k NMemo, l VarChar(20), m Money, n ShortInt, o Time, p Image);"
+         "INSERT INTO T2 (a, b, c, d) VALUES ('abc', 12.5, TRUE, '01/02/2020 10:00:00'), ('x', -1, FALSE, NULL);"
+         "SELECT * FROM T2 WHERE c = TRUE",
+         0, 1},
+        {"INSERT INTO Factures VALUES (125, 'C9')", 0, 0},
+        {"CREATE UNIQUE INDEX ix ON Factures(NumFacture, Client) DESC", 0, 0},
+        {"SELECT * FROM [Factures] AS f WHERE f.Client = 'c1'", 0, 1},
+        // Syntax.
+        {"SELEC * FROM Clients", kNativeSyntax},
+        {"SELECT * FROM Clients WHERE", kNativeSyntax},
+        {"SELECT * FROM Clients, Factures", kNativeSyntax},
+        {"SELECT * FROM Clients WHERE Nom = 'unterminated", kNativeSyntax},
+        {"CREATE TABLE T3 (a Char)", kNativeSyntax},
+        {"CREATE TABLE T3 (a Strange(3))", kNativeSyntax},
+        {"SELECT * FROM Clients; DROP", kNativeSyntax},
+        {"SELECT * FROM Clients WHERE Nom == 'a'", kNativeSyntax},
+        {"", kNativeNoStatement},
+        {" ; ;\r\n// nothing\r\n", kNativeNoStatement},
+        // Names.
+        {"SELECT Nope FROM Clients", kNativeUnknownColumn},
+        {"SELECT Y.Nom FROM Clients X", kNativeUnknownColumn},
+        {"SELECT Y.* FROM Clients X", kNativeUnknownColumn},
+        {"SELECT * FROM Nope", kNativeUnknownTable},
+        {"INSERT INTO Nope VALUES (1)", kNativeUnknownTable},
+        {"INSERT INTO Factures (Nope) VALUES (1)", kNativeUnknownColumn},
+        {"CREATE INDEX ix ON Factures(Nope)", kNativeUnknownColumn},
+        {"CREATE INDEX ix ON Nope(a)", kNativeUnknownTable},
+        {"DROP TABLE Nope", kNativeUnknownTable},
+        {"EXECUTE PROCEDURE sp_nothing()", kNativeUnknownProcedure},
+        {"EXECUTE PROCEDURE sp_mgGetAllLocks()", kNativeBadArguments},
+        {"EXECUTE PROCEDURE sp_mgGetAllLocks(NumClient)", kNativeUnknownColumn},
+        // Kinds and sizes.
+        {"SELECT * FROM Clients WHERE Nom = 5", kNativeTypeMismatch},
+        {"SELECT * FROM Clients WHERE Nom", kNativeTypeMismatch},
+        {"INSERT INTO Factures VALUES ('x', 'C1')", kNativeTypeMismatch},
+        {"INSERT INTO Factures VALUES (1)", kNativeSyntax},
+        {"INSERT INTO Factures VALUES (1, 'ABCDEFGHIJK')", kNativeValueTooLong},
+        {"INSERT INTO Factures VALUES (2147483648, 'C1')", kNativeValueTooLong},
+        {"INSERT INTO Factures (NumFacture, NumFacture) VALUES (1, 2)", kNativeSyntax},
+        {"CREATE TABLE T4 (d Date, n Numeric(4,2)); INSERT INTO T4 (d) VALUES ('31/12/2020')", kNativeTypeMismatch},
+        {"CREATE TABLE T5 (n Numeric(4,2)); INSERT INTO T5 VALUES (123.5)", kNativeValueTooLong},
+    };
+    for (const StatementCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        Status s = run(c.text);
+        if (c.native == 0) {
+            ASSERT_TRUE(s.ok()) << s.text;
+            if (result_.hasCursor) {
+                EXPECT_EQ(result_.result.rows.size(), c.rows);
+            }
+        } else {
+            EXPECT_EQ(s.code, static_cast<uint32_t>(AE_SQL_ERROR)) << s.text;
+            EXPECT_EQ(nativeOf(s), c.native) << s.text;
+        }
+    }
+}
+
+TEST_F(SqlTest, InsertedValuesTakeTheColumnKinds) {
+    ASSERT_TRUE(run("CREATE TABLE #t (a CIChar(5), b Double, c Date, e AutoInc);"
+                    "INSERT INTO #t (a, b, c) VALUES ('x', 2, '2020-01-02'), (:p, NULL, NULL)",
+                    {Value::ofString("y")})
+                    .ok());
+    EXPECT_EQ(result_.rowsAffected, 2);
+    const FakeTable* t = catalog_.find("#T");
+    ASSERT_EQ(t->records.size(), 2u);
+    const Row& r = *t->records[0];
+    EXPECT_TRUE(r[0].caseInsensitive);
+    EXPECT_EQ(r[1].kind, Value::Kind::Double);
+    EXPECT_EQ(r[2].julian, expr::julianDay(2020, 1, 2));
+    EXPECT_TRUE(r[3].isNull());  // the engine numbers AUTOINC itself
+    EXPECT_EQ((*t->records[1])[0].text, "y");
+}
+
+TEST_F(SqlTest, ComputedColumnsAndParameters) {
+    ASSERT_TRUE(run("SELECT NumFacture + 1 AS Suivante, Client + '-' + 'x' FROM Factures WHERE Client = :c OR "
+                    "Client = :d",
+                    {Value::ofString("C3")})
+                    .ok());
+    ASSERT_EQ(result_.result.rows.size(), 1u);
+    EXPECT_EQ(result_.result.columns[0].name, "Suivante");
+    EXPECT_EQ(result_.result.columns[0].type, ColumnType::Integer);
+    EXPECT_EQ(result_.result.rows[0][0].integer, 125);
+    EXPECT_EQ(result_.result.columns[1].type, ColumnType::String);
+    EXPECT_EQ(result_.result.columns[1].length, 4u);
+    EXPECT_EQ(result_.result.rows[0][1].text, "C3-x");
+
+    EXPECT_EQ(parameterNames("SELECT ':no' FROM t -- :nor\r\n WHERE a = :one AND b = :Two OR c = :ONE"),
+              (std::vector<std::string>{"one", "Two"}));
+}
+
+}  // namespace
+}  // namespace engine::sql
