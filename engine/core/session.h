@@ -246,9 +246,10 @@ public:
     // Sets or clears (empty name) a dictionary table's default index (property 213).
     Status setDefaultIndex(std::string_view table, std::string_view index);
 
+    struct Impl;  // the core's own state of a session (session_impl.h)
+
 private:
     friend class Server;
-    struct Impl;
     explicit Session(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

@@ -171,14 +171,14 @@ uint32_t layoutColumns(std::vector<ColumnDef>& columns) {
     return offset;
 }
 
-Status validateColumns(const std::vector<ColumnDef>& columns) {
+Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) {
     if (columns.empty() || columns.size() > 2000)
         return Status::error(AE_INVALID_ARGUMENT, "A table needs between 1 and 2000 columns.");
     std::unordered_set<std::string> names;
     for (const ColumnDef& c : columns) {
         if (c.name.empty() || c.name.size() > 128)
             return Status::error(AE_INVALID_ARGUMENT, "A column name needs 1 to 128 characters.");
-        if (!names.insert(upperAscii(c.name)).second)
+        if (!names.insert(upperAscii(c.name)).second && uniqueNames)
             return Status::error(AE_INVALID_ARGUMENT,
                                  "The column \"" + c.name + "\" is declared twice.");
         if (!isStorableType(c.type))

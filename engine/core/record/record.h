@@ -61,8 +61,9 @@ uint32_t storageSize(const ColumnDef& column);
 uint32_t layoutColumns(std::vector<ColumnDef>& columns);
 
 // Checks that a schema can be stored: storable types, lengths within limits (text up to
-// 65530, NUMERIC 2..32 with decimals below the length), unique non-empty names.
-Status validateColumns(const std::vector<ColumnDef>& columns);
+// 65530, NUMERIC 2..32 with decimals below the length), non-empty names, unique unless
+// `uniqueNames` is false (SQL results may repeat a name).
+Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames = true);
 
 // Writes the null encoding of `column` into `image` at the column's offset.
 void writeNull(const ColumnDef& column, uint8_t* image);

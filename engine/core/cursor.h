@@ -1,0 +1,71 @@
+// cursor.h: one open table or SQL result as a handle sees it — position, AOF, filter,
+// exact setting — and the navigation over it in record order or in an index's order.
+#ifndef BREVANTIS_ENGINE_CORE_CURSOR_H
+#define BREVANTIS_ENGINE_CORE_CURSOR_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "expr/expression.h"
+#include "session.h"
+#include "table.h"
+
+namespace engine {
+
+// A FieldSource over one record of a Table (blob columns read as their content).
+class RecordFieldSource : public expr::FieldSource {
+public:
+    explicit RecordFieldSource(const Table* table, uint32_t recno = 0) : table_(table), recno_(recno) {}
+    void setRecord(uint32_t recno) { recno_ = recno; }
+    int findColumn(std::string_view name) const override { return table_->findColumn(name); }
+    const ColumnDef& column(int index) const override { return table_->columns()[index]; }
+    void readValue(int index, Value& out) const override;
+
+private:
+    const Table* table_;
+    uint32_t recno_;
+};
+
+// An AOF or a filter: its expression and, cached, the records that pass it.
+// Invariant: when resolvedVersion equals the table's version and resolvedExact the
+// cursor's exact setting, `matches` holds exactly the live records that pass, ascending.
+struct FilterSlot {
+    bool set = false;
+    std::string text;
+    std::unique_ptr<expr::Expression> expression;
+    std::vector<uint32_t> matches;
+    uint64_t resolvedVersion = 0;
+    bool resolvedExact = false;
+};
+
+struct Cursor {
+    std::shared_ptr<Table> table;
+    CursorInfo info;           // as returned at open (index handles included)
+    std::string lockFile;      // key of the record locks; empty for SQL results
+    bool readOnly = false;
+    uint32_t recno = 0;        // current record when neither bof nor eof
+    bool bof = true;
+    bool eof = false;
+    FilterSlot aof;
+    FilterSlot filter;
+    bool exact = false;
+};
+
+// Navigation. `index` is null for record-number order.
+void gotoEdge(Cursor& c, const Index* index, bool top);
+void gotoBof(Cursor& c);
+void skipRows(Cursor& c, const Index* index, int32_t n);
+bool isVisible(Cursor& c, uint32_t recno);
+uint32_t countVisible(Cursor& c);
+// Soft or hard seek of a (possibly partial) key; returns whether the key matched.
+bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft);
+void describePosition(Cursor& c, Position* out);
+
+// Compiles `text` into the slot; AE_INVALID_ARGUMENT with the reason when it does not compile.
+Status setFilterSlot(Cursor& c, FilterSlot& slot, std::string_view text);
+
+}  // namespace engine
+
+#endif  // BREVANTIS_ENGINE_CORE_CURSOR_H

@@ -1,0 +1,181 @@
+// dictionary.cpp: reading and writing dictionary files; salted password checks.
+#include "dictionary.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "ace.h"
+#include "record/text.h"
+#include "sha256.h"
+
+namespace engine {
+namespace {
+
+constexpr const char* kMagic = "BRVADD01";
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (true) {
+        size_t tab = line.find('\t', start);
+        out.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return out;
+        start = tab + 1;
+    }
+}
+
+bool validName(std::string_view s) {
+    return !s.empty() && s.size() <= 200 && s.find_first_of("\t\r\n;") == std::string_view::npos;
+}
+
+std::string newSalt() {
+    std::random_device rd;
+    std::string salt;
+    for (int i = 0; i < 16; ++i) salt.push_back(static_cast<char>(rd() & 0xFF));
+    return toHex(salt);
+}
+
+std::string fromHex(std::string_view hex) {
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return out;
+}
+
+std::string hashPassword(const std::string& saltHex, std::string_view password) {
+    return toHex(sha256(fromHex(saltHex) + std::string(password)));
+}
+
+}  // namespace
+
+Dictionary Dictionary::empty(std::string path) {
+    Dictionary d;
+    d.path_ = std::move(path);
+    return d;
+}
+
+std::string Dictionary::folder() const {
+    size_t slash = path_.find_last_of('/');
+    return slash == std::string::npos ? "." : path_.substr(0, slash == 0 ? 1 : slash);
+}
+
+Status Dictionary::load(const std::string& path, Dictionary* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Status::error(AE_FILE_NOT_FOUND, "The data dictionary does not exist: " + path);
+    Dictionary d;
+    d.path_ = path;
+    std::string line;
+    auto damaged = [&] {
+        return Status::error(AE_INTERNAL_ERROR, "The data dictionary is damaged: " + path);
+    };
+    if (!std::getline(in, line) || line != kMagic) return damaged();
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        std::vector<std::string> f = splitTabs(line);
+        if (f[0] == "user" && f.size() == 5) {
+            d.users_.push_back({f[1], f[2] == "1", f[3], f[4]});
+        } else if (f[0] == "table" && f.size() == 3) {
+            d.tables_.push_back({f[1], f[2], {}, {}});
+        } else if (f[0] == "index" && f.size() == 6) {
+            DictionaryTable* t = d.findTable(f[1]);
+            if (!t) return damaged();
+            IndexDef def;
+            def.name = f[2];
+            def.flags = static_cast<uint32_t>(std::strtoul(f[3].c_str(), nullptr, 10));
+            std::stringstream cols(f[4]);
+            for (std::string c; std::getline(cols, c, ';');) def.columns.push_back(c);
+            def.condition = f[5];
+            t->indexes.push_back(std::move(def));
+        } else if (f[0] == "default" && f.size() == 3) {
+            DictionaryTable* t = d.findTable(f[1]);
+            if (!t) return damaged();
+            t->defaultIndex = f[2];
+        } else {
+            return damaged();
+        }
+    }
+    *out = std::move(d);
+    return Status::success();
+}
+
+Status Dictionary::save() const {
+    std::string text = std::string(kMagic) + "\n";
+    for (const DictionaryUser& u : users_)
+        text += "user\t" + u.name + "\t" + (u.administrator ? "1" : "0") + "\t" + u.salt + "\t" + u.hash + "\n";
+    for (const DictionaryTable& t : tables_) text += "table\t" + t.name + "\t" + t.file + "\n";
+    for (const DictionaryTable& t : tables_) {
+        for (const IndexDef& i : t.indexes) {
+            std::string cols;
+            for (const std::string& c : i.columns) cols += (cols.empty() ? "" : ";") + c;
+            text += "index\t" + t.name + "\t" + i.name + "\t" + std::to_string(i.flags) + "\t" + cols +
+                    "\t" + i.condition + "\n";
+        }
+        if (!t.defaultIndex.empty()) text += "default\t" + t.name + "\t" + t.defaultIndex + "\n";
+    }
+    std::string tmp = path_ + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return Status::error(AE_INTERNAL_ERROR, "Cannot write the data dictionary " + path_);
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(tmp.c_str(), path_.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return Status::error(AE_INTERNAL_ERROR, "Cannot write the data dictionary " + path_);
+    }
+    return Status::success();
+}
+
+bool Dictionary::authenticate(std::string_view user, std::string_view password,
+                              bool* administrator) const {
+    for (const DictionaryUser& u : users_) {
+        if (!record::equalsNoCase(u.name, user)) continue;
+        if (hashPassword(u.salt, password) != u.hash) return false;
+        *administrator = u.administrator;
+        return true;
+    }
+    return false;
+}
+
+Status Dictionary::addUser(std::string_view user, std::string_view password, bool administrator) {
+    if (!validName(user) || password.find_first_of("\r\n") != std::string_view::npos)
+        return Status::error(AE_INVALID_ARGUMENT, "Invalid user name or password.");
+    for (const DictionaryUser& u : users_)
+        if (record::equalsNoCase(u.name, user))
+            return Status::error(AE_INVALID_ARGUMENT, "The user exists already: " + std::string(user));
+    DictionaryUser u{std::string(user), administrator, newSalt(), {}};
+    u.hash = hashPassword(u.salt, password);
+    users_.push_back(std::move(u));
+    return Status::success();
+}
+
+DictionaryTable* Dictionary::findTable(std::string_view name) {
+    for (DictionaryTable& t : tables_)
+        if (record::equalsNoCase(t.name, name)) return &t;
+    return nullptr;
+}
+
+const DictionaryTable* Dictionary::findTable(std::string_view name) const {
+    return const_cast<Dictionary*>(this)->findTable(name);
+}
+
+Status Dictionary::addTable(std::string_view name, std::string_view file) {
+    if (!validName(name) || !validName(file))
+        return Status::error(AE_INVALID_ARGUMENT, "Invalid table name: " + std::string(name));
+    if (findTable(name))
+        return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + std::string(name));
+    tables_.push_back({std::string(name), std::string(file), {}, {}});
+    return Status::success();
+}
+
+void Dictionary::removeTable(std::string_view name) {
+    for (size_t i = 0; i < tables_.size(); ++i)
+        if (record::equalsNoCase(tables_[i].name, name)) {
+            tables_.erase(tables_.begin() + static_cast<long>(i));
+            return;
+        }
+}
+
+}  // namespace engine

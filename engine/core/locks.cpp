@@ -1,0 +1,65 @@
+// locks.cpp: the record lock table.
+#include "locks.h"
+
+#include "ace.h"
+
+namespace engine {
+
+Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
+    auto& records = byFile_[file];
+    auto [it, inserted] = records.emplace(recno, connection);
+    if (!inserted && it->second != connection)
+        return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
+                                                   " is locked by another connection.");
+    return Status::success();
+}
+
+void LockTable::unlock(const std::string& file, uint32_t recno, uint32_t connection) {
+    auto f = byFile_.find(file);
+    if (f == byFile_.end()) return;
+    auto it = f->second.find(recno);
+    if (it != f->second.end() && it->second == connection) f->second.erase(it);
+    if (f->second.empty()) byFile_.erase(f);
+}
+
+void LockTable::releaseFile(const std::string& file, uint32_t connection) {
+    auto f = byFile_.find(file);
+    if (f == byFile_.end()) return;
+    std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
+    if (f->second.empty()) byFile_.erase(f);
+}
+
+void LockTable::releaseAll(uint32_t connection) {
+    for (auto f = byFile_.begin(); f != byFile_.end();) {
+        std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
+        f = f->second.empty() ? byFile_.erase(f) : std::next(f);
+    }
+}
+
+bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t connection) const {
+    uint32_t o = owner(file, recno);
+    return o != 0 && o != connection;
+}
+
+std::vector<std::string> LockTable::files() const {
+    std::vector<std::string> out;
+    for (const auto& [file, records] : byFile_) out.push_back(file);
+    return out;
+}
+
+std::vector<uint32_t> LockTable::records(const std::string& file) const {
+    std::vector<uint32_t> out;
+    auto f = byFile_.find(file);
+    if (f != byFile_.end())
+        for (const auto& [recno, owner] : f->second) out.push_back(recno);
+    return out;
+}
+
+uint32_t LockTable::owner(const std::string& file, uint32_t recno) const {
+    auto f = byFile_.find(file);
+    if (f == byFile_.end()) return 0;
+    auto it = f->second.find(recno);
+    return it == f->second.end() ? 0 : it->second;
+}
+
+}  // namespace engine

@@ -1,0 +1,40 @@
+// locks.h: record locks per table file and record number, each owned by one connection.
+// Not thread-safe: the server's mutex guards the one LockTable.
+#ifndef BREVANTIS_ENGINE_CORE_LOCKS_H
+#define BREVANTIS_ENGINE_CORE_LOCKS_H
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "status.h"
+
+namespace engine {
+
+class LockTable {
+public:
+    // Locks (file, recno) for `connection`: AE_RECORD_LOCKED when another connection holds
+    // it; holding it already is a success.
+    Status lock(const std::string& file, uint32_t recno, uint32_t connection);
+    // Releases the connection's lock; unlocking a record it does not hold does nothing.
+    void unlock(const std::string& file, uint32_t recno, uint32_t connection);
+    void releaseFile(const std::string& file, uint32_t connection);
+    void releaseAll(uint32_t connection);
+
+    bool lockedByOther(const std::string& file, uint32_t recno, uint32_t connection) const;
+    // Files that have locks now (their keys as given to lock()).
+    std::vector<std::string> files() const;
+    // Locked record numbers of a file, ascending.
+    std::vector<uint32_t> records(const std::string& file) const;
+    // The connection holding (file, recno), or 0.
+    uint32_t owner(const std::string& file, uint32_t recno) const;
+
+private:
+    std::unordered_map<std::string, std::map<uint32_t, uint32_t>> byFile_;  // recno -> owner
+};
+
+}  // namespace engine
+
+#endif  // BREVANTIS_ENGINE_CORE_LOCKS_H

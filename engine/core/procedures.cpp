@@ -1,0 +1,131 @@
+// procedures.cpp: the management procedures sp_mgGetAllLocks and sp_mgGetLockOwner.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "ace.h"
+#include "record/text.h"
+#include "session_impl.h"
+#include "sql/catalog.h"
+
+namespace engine {
+namespace {
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return s;
+}
+
+ColumnDef charColumn(const char* name, uint32_t width) {
+    ColumnDef c;
+    c.name = name;
+    c.type = ColumnType::String;
+    c.length = width;
+    return c;
+}
+
+ColumnDef integerColumn(const char* name) {
+    ColumnDef c;
+    c.name = name;
+    c.type = ColumnType::Integer;
+    c.length = 4;
+    return c;
+}
+
+// Whether a file exists at `path`, its last part compared without regard to letter case.
+bool existsIgnoringCase(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return false;
+    std::string dir = slash == 0 ? "/" : path.substr(0, slash);
+    std::string file = lowerAscii(path.substr(slash + 1));
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return false;
+    bool found = false;
+    while (dirent* e = ::readdir(d))
+        if (lowerAscii(e->d_name) == file) found = true;
+    ::closedir(d);
+    return found;
+}
+
+// The lock-table keys that name the table file `argument` (blanks trimmed, letter case
+// ignored). AE_FILE_NOT_FOUND when no file of that name exists and none is locked.
+Status lockedFilesFor(ServerState& st, const Value& argument, std::vector<std::string>* files) {
+    std::string path = record::trimBlanks(argument.text);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string wanted = lowerAscii(canonicalPath(path));
+    for (const std::string& key : st.locks.files())
+        if (!key.empty() && key[0] != '#' && lowerAscii(key) == wanted) files->push_back(key);
+    if (files->empty() && !existsIgnoringCase(canonicalPath(path)))
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
+    return Status::success();
+}
+
+Status badArguments(std::string_view name) {
+    return sql::sqlError(sql::kNativeBadArguments,
+                         "Wrong arguments for procedure " + std::string(name) + ".");
+}
+
+bool recordNumberArg(const Value& v, uint32_t* recno) {
+    double d = v.kind == Value::Kind::Integer ? static_cast<double>(v.integer)
+               : v.kind == Value::Kind::Double ? v.real
+                                               : -1;
+    if (d < 0 || d > 4294967295.0 || std::floor(d) != d) return false;
+    *recno = static_cast<uint32_t>(d);
+    return true;
+}
+
+}  // namespace
+
+Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
+                              std::vector<ColumnDef>* columns, std::vector<Row>* rows, bool* known) {
+    bool allLocks = record::equalsNoCase(name, "sp_mgGetAllLocks");
+    bool lockOwner = record::equalsNoCase(name, "sp_mgGetLockOwner");
+    *known = allLocks || lockOwner;
+    if (!*known) return Status::success();
+    if (!s.administrator)
+        return Status::error(AE_PERMISSION_DENIED, "The procedure " + std::string(name) +
+                                                       " requires administrator rights.");
+    ServerState& st = *s.server;
+    uint32_t recno = 0;
+    if (args.empty() || args[0].kind != Value::Kind::String ||
+        (allLocks && args.size() != 1) ||
+        (lockOwner && (args.size() != 2 || !recordNumberArg(args[1], &recno))))
+        return badArguments(name);
+    std::vector<std::string> files;
+    Status status = lockedFilesFor(st, args[0], &files);
+    if (!status.ok()) return status;
+    if (allLocks) {
+        columns->assign({integerColumn("LockedRecNo")});
+        std::set<uint32_t> locked;
+        for (const std::string& f : files)
+            for (uint32_t r : st.locks.records(f)) locked.insert(r);
+        for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
+        return Status::success();
+    }
+    columns->assign({charColumn("UserName", 50), integerColumn("ConnNumber"),
+                     charColumn("DictionaryUser", 50), charColumn("Address", 30),
+                     charColumn("LockType", 15), charColumn("OSUserLoginName", 50),
+                     charColumn("TSAddress", 30), charColumn("ApplicationID", 70)});
+    for (const std::string& f : files) {
+        uint32_t owner = st.locks.owner(f, recno);
+        auto it = st.connections.find(owner);
+        if (owner == 0 || it == st.connections.end()) continue;
+        const ConnectionEntry& e = it->second;
+        auto text = [](const std::string& v, size_t width) {
+            return Value::ofString(v.substr(0, width));
+        };
+        rows->push_back({text(e.identity.userName, 50), Value::ofInteger(owner),
+                         text(e.dictionaryUser, 50), text(e.identity.address, 30),
+                         Value::ofString("Record Lock"), text(e.identity.osLogin, 50),
+                         text(e.identity.tsAddress, 30), text(e.identity.applicationId, 70)});
+    }
+    return Status::success();
+}
+
+}  // namespace engine

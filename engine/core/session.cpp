@@ -1,0 +1,469 @@
+// session.cpp: Server connections and the Session calls: tables, navigation, filters,
+// editing and record locks.
+#include "session.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "ace.h"
+#include "connection_string.h"
+#include "record/record.h"
+#include "record/text.h"
+#include "session_impl.h"
+
+namespace engine {
+namespace {
+
+Status badHandle() { return Status::error(AE_INVALID_HANDLE, "Invalid handle."); }
+
+bool endsWithNoCase(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() &&
+           record::equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+}  // namespace
+
+int64_t fileStamp(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec + st.st_size;
+}
+
+Status Session::Impl::refreshDictionary() {
+    if (!dictionaryConnection) return Status::success();
+    return server->acquireDictionary(dataSource, &dictionary);
+}
+
+std::string canonicalPath(const std::string& path) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string out(real);
+        ::free(real);
+        return out;
+    }
+    std::string abs = path;
+    if (abs.empty() || abs[0] != '/') {
+        char cwd[4096];
+        abs = std::string(::getcwd(cwd, sizeof cwd) ? cwd : ".") + "/" + abs;
+    }
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= abs.size()) {
+        size_t slash = abs.find('/', i);
+        std::string part = abs.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        if (slash == std::string::npos) break;
+        i = slash + 1;
+    }
+    std::string out;
+    for (const std::string& p : parts) out += "/" + p;
+    return out.empty() ? "/" : out;
+}
+
+Status ServerState::acquireTable(const std::string& path, std::shared_ptr<Table>* out) {
+    auto it = tables.find(path);
+    if (it != tables.end()) {
+        if (auto t = it->second.lock()) {
+            *out = std::move(t);
+            return Status::success();
+        }
+    }
+    Status s = Table::load(path, options.syncWrites, out);
+    if (!s.ok()) return s;
+    tables[path] = *out;
+    return Status::success();
+}
+
+Status ServerState::acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out) {
+    int64_t stamp = fileStamp(path);
+    auto it = dictionaries.find(path);
+    if (it != dictionaries.end() && dictionaryStamps[path] == stamp) {
+        *out = it->second;
+        return Status::success();
+    }
+    auto d = std::make_shared<Dictionary>();
+    Status s = Dictionary::load(path, d.get());
+    if (!s.ok()) return s;
+    dictionaries[path] = d;
+    dictionaryStamps[path] = stamp;
+    *out = std::move(d);
+    return Status::success();
+}
+
+Server::Server() : Server(Options{}) {}
+Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {}
+Server::~Server() = default;
+
+Status Server::connect(std::string_view connectionString, const ClientIdentity& identity,
+                       std::unique_ptr<Session>* out) {
+    ConnectionSettings cs;
+    Status s = parseConnectionString(connectionString, &cs);
+    if (!s.ok()) return s;
+    if (cs.serverTypeGiven && !((cs.local && state_->options.allowLocal) ||
+                                (cs.remote && state_->options.allowRemote)))
+        return Status::error(AE_SERVER_TYPE_REFUSED,
+                             "No server of the requested type is available (ServerType allows "
+                             "neither LOCAL nor REMOTE here).");
+    auto impl = std::make_unique<Session::Impl>();
+    impl->server = state_;
+    std::string source = cs.dataSource;
+    while (source.size() > 1 && source.back() == '/') source.pop_back();
+    struct stat st;
+    if (::stat(source.c_str(), &st) != 0)
+        return Status::error(AE_FILE_NOT_FOUND, "The data source does not exist: " + cs.dataSource);
+    impl->dataSource = canonicalPath(source);
+    std::lock_guard<std::mutex> lock(state_->mu);
+    if (S_ISDIR(st.st_mode)) {
+        impl->folder = impl->dataSource;
+        impl->administrator = true;  // free tables have no users
+    } else if (endsWithNoCase(source, ".add")) {
+        impl->dictionaryConnection = true;
+        s = state_->acquireDictionary(impl->dataSource, &impl->dictionary);
+        if (!s.ok()) return s;
+        if (!impl->dictionary->authenticate(cs.userId, cs.password, &impl->administrator))
+            return Status::error(AE_LOGIN_FAILED,
+                                 "The user name or the password is not valid for this data dictionary.");
+        impl->folder = impl->dictionary->folder();
+    } else {
+        return Status::error(AE_FILE_NOT_FOUND,
+                             "The data source is neither a data dictionary nor a folder: " + cs.dataSource);
+    }
+    impl->connection = state_->nextConnection++;
+    state_->connections[impl->connection] = {identity, impl->dictionaryConnection ? cs.userId : ""};
+    out->reset(new Session(std::move(impl)));
+    return Status::success();
+}
+
+Session::Session(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Session::~Session() {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    impl_->closeAll();
+    impl_->server->locks.releaseAll(impl_->connection);
+    impl_->server->connections.erase(impl_->connection);
+}
+
+uint32_t Session::connectionNumber() const { return impl_->connection; }
+bool Session::isDictionary() const { return impl_->dictionaryConnection; }
+
+void Session::setApplicationId(std::string applicationId) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    impl_->server->connections[impl_->connection].identity.applicationId = std::move(applicationId);
+}
+
+Status Session::listTables(std::string_view mask, std::vector<std::string>* names) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    names->clear();
+    if (impl_->dictionaryConnection) {
+        Status s = impl_->refreshDictionary();
+        if (!s.ok()) return s;
+        for (const DictionaryTable& t : impl_->dictionary->tables()) names->push_back(t.name);
+        return Status::success();
+    }
+    std::string pattern(mask);
+    size_t slash = pattern.find_last_of("/\\");
+    if (slash != std::string::npos) pattern = pattern.substr(slash + 1);
+    if (pattern.empty()) pattern = "*";
+    DIR* dir = ::opendir(impl_->folder.c_str());
+    if (!dir) return Status::error(AE_FILE_NOT_FOUND, "The folder cannot be read: " + impl_->folder);
+    while (dirent* e = ::readdir(dir)) {
+        std::string file = e->d_name;
+        if (!endsWithNoCase(file, ".adt")) continue;
+        if (::fnmatch(pattern.c_str(), file.c_str(), FNM_CASEFOLD) != 0 &&
+            ::fnmatch(pattern.c_str(), file.substr(0, file.size() - 4).c_str(), FNM_CASEFOLD) != 0)
+            continue;
+        names->push_back(file.substr(0, file.size() - 4));
+    }
+    ::closedir(dir);
+    std::sort(names->begin(), names->end());
+    return Status::success();
+}
+
+Status Session::tableProperty(std::string_view table, uint16_t property, std::string* value) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    if (!impl_->dictionaryConnection)
+        return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The connection has no data dictionary.");
+    Status s = impl_->refreshDictionary();
+    if (!s.ok()) return s;
+    const DictionaryTable* t = impl_->dictionary->findTable(table);
+    if (!t)
+        return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
+                             "The table is not in the data dictionary: " + std::string(table));
+    if (property != ADS_DD_TABLE_DEFAULT_INDEX)
+        return Status::error(AE_INVALID_ARGUMENT, "Unknown table property " + std::to_string(property) + ".");
+    if (t->defaultIndex.empty())
+        return Status::error(AE_PROPERTY_NOT_SET, "The table has no default index.");
+    *value = t->defaultIndex;
+    return Status::success();
+}
+
+Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t charType,
+                          uint16_t /*lockType*/, uint16_t /*checkRights*/, uint32_t options,
+                          std::string_view /*collation*/, CursorInfo* out) {
+    if (tableType != 0 && tableType != ADS_ADT)
+        return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
+    if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    auto c = std::make_unique<Cursor>();
+    Status s = impl_->findTable(name, &c->table, &c->lockFile);
+    if (!s.ok()) return s;
+    ServerState& st = *impl_->server;
+    FileUse& use = st.fileUse[c->lockFile];
+    bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {
+        return e.first != impl_->connection && e.second > 0;
+    });
+    if ((use.exclusiveOwner && use.exclusiveOwner != impl_->connection) ||
+        ((options & ADS_EXCLUSIVE) && othersOpen)) {
+        if (use.handles.empty()) st.fileUse.erase(c->lockFile);
+        return Status::error(AE_TABLE_LOCKED, "The table is opened exclusively by another connection.");
+    }
+    use.handles[impl_->connection]++;
+    if (options & ADS_EXCLUSIVE) use.exclusiveOwner = impl_->connection;
+    c->readOnly = options & ADS_READONLY;
+    CursorInfo& info = c->info;
+    info.handleType = ADS_TABLE;
+    info.name = std::string(name);
+    info.charType = charType ? charType : ADS_ANSI;
+    info.openOptions = (options & (ADS_EXCLUSIVE | ADS_READONLY)) |
+                       (c->readOnly ? 0 : ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE);
+    info.recordLength = c->table->recordLength();
+    info.columns = c->table->columns();
+    info.blankRecord = c->table->blankImage();
+    Handle h = impl_->addCursor(std::move(c));
+    *out = impl_->cursors[h]->info;
+    return Status::success();
+}
+
+Status Session::close(Handle handle) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    if (!impl_->cursors.count(handle)) return badHandle();
+    impl_->closeCursor(handle);
+    return Status::success();
+}
+
+// Runs one navigation step under the server mutex and reports the position.
+#define NAVIGATE(handle, out, body)                          \
+    std::lock_guard<std::mutex> lock(impl_->server->mu);     \
+    Cursor* c = nullptr;                                      \
+    const Index* index = nullptr;                             \
+    Status s = impl_->cursorFor(handle, &c, &index);          \
+    if (!s.ok()) return s;                                    \
+    body;                                                     \
+    describePosition(*c, out);                                \
+    return Status::success()
+
+Status Session::gotoTop(Handle h, Position* out) { NAVIGATE(h, out, gotoEdge(*c, index, true)); }
+Status Session::gotoBottom(Handle h, Position* out) { NAVIGATE(h, out, gotoEdge(*c, index, false)); }
+Status Session::gotoBof(Handle h, Position* out) { NAVIGATE(h, out, engine::gotoBof(*c); (void)index); }
+Status Session::skip(Handle h, int32_t n, Position* out) { NAVIGATE(h, out, skipRows(*c, index, n)); }
+Status Session::current(Handle h, Position* out) { NAVIGATE(h, out, (void)index); }
+
+Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
+    NAVIGATE(h, out, {
+        (void)index;
+        if (recno > c->table->recordCount())
+            return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+        c->recno = recno;
+        c->bof = false;
+        c->eof = recno == 0;
+    });
+}
+
+Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found, Position* out) {
+    NAVIGATE(h, out, {
+        if (!index) return Status::error(AE_INVALID_HANDLE, "Seeking needs an index handle.");
+        *found = seekKey(*c, *index, key, seekType != ADS_HARDSEEK);
+    });
+}
+#undef NAVIGATE
+
+Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    Cursor* c = nullptr;
+    const Index* index = nullptr;
+    Status s = impl_->cursorFor(h, &c, &index);
+    if (!s.ok()) return s;
+    out->clear();
+    for (uint32_t i = 0; i < count; ++i) {
+        skipRows(*c, index, step);
+        out->emplace_back();
+        describePosition(*c, &out->back());
+        if (c->bof || c->eof) break;
+    }
+    return Status::success();
+}
+
+Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    Cursor* c = nullptr;
+    const Index* index = nullptr;
+    Status s = impl_->cursorFor(h, &c, &index);
+    if (!s.ok()) return s;
+    switch (option & ~ADS_REFRESHCOUNT) {
+        case ADS_RESPECTFILTERS: *count = countVisible(*c); break;
+        case ADS_IGNOREFILTERS: *count = c->table->recordCount(); break;
+        case ADS_RESPECTSCOPES: *count = c->table->liveCount(); break;
+        default: return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
+    }
+    return Status::success();
+}
+
+// Filters: the slot named by `which` of the handle's cursor.
+#define WITH_CURSOR(handle, body)                             \
+    std::lock_guard<std::mutex> lock(impl_->server->mu);      \
+    Cursor* c = nullptr;                                       \
+    const Index* index = nullptr;                              \
+    Status s = impl_->cursorFor(handle, &c, &index);           \
+    if (!s.ok()) return s;                                     \
+    (void)index;                                               \
+    body
+
+namespace {
+Status readSlot(const FilterSlot& slot, std::string* text) {
+    if (!slot.set) return Status::error(AE_NO_FILTER, "No filter is set.");
+    *text = slot.text;
+    return Status::success();
+}
+void clearSlot(FilterSlot& slot) { slot = FilterSlot{}; }
+}  // namespace
+
+Status Session::setAof(Handle h, std::string_view e) { WITH_CURSOR(h, return setFilterSlot(*c, c->aof, e)); }
+Status Session::setFilter(Handle h, std::string_view e) { WITH_CURSOR(h, return setFilterSlot(*c, c->filter, e)); }
+Status Session::clearAof(Handle h) { WITH_CURSOR(h, clearSlot(c->aof); return s); }
+Status Session::clearFilter(Handle h) { WITH_CURSOR(h, clearSlot(c->filter); return s); }
+Status Session::aof(Handle h, std::string* e) { WITH_CURSOR(h, return readSlot(c->aof, e)); }
+Status Session::filter(Handle h, std::string* e) { WITH_CURSOR(h, return readSlot(c->filter, e)); }
+Status Session::setExact(Handle h, bool e) { WITH_CURSOR(h, c->exact = e; return s); }
+Status Session::exact(Handle h, bool* e) { WITH_CURSOR(h, *e = c->exact; return s); }
+
+Status Session::evalLogical(Handle h, std::string_view expression, bool* result) {
+    WITH_CURSOR(h, {
+        if (c->bof || c->eof || !c->table->isLive(c->recno))
+            return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
+        RecordFieldSource row(c->table.get(), c->recno);
+        std::string error;
+        auto compiled = expr::Expression::compile(expression, row, &error);
+        if (!compiled) return Status::error(AE_INVALID_ARGUMENT, "Invalid expression: " + error);
+        *result = compiled->matches(row, c->exact);
+        return s;
+    });
+}
+
+Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out) {
+    WITH_CURSOR(h, {
+        Table& t = *c->table;
+        if (c->info.handleType != ADS_TABLE)
+            return Status::error(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
+        if (c->readOnly) return Status::error(AE_PERMISSION_DENIED, "The table is opened read-only.");
+        uint32_t recno = request.append ? 0 : (request.recordNumber ? request.recordNumber : c->recno);
+        if (!request.append) {
+            if (recno == 0 || (request.recordNumber == 0 && (c->bof || c->eof)))
+                return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
+            if (!t.isLive(recno))
+                return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+            if (impl_->server->locks.lockedByOther(c->lockFile, recno, impl_->connection))
+                return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
+                                                           " is locked by another connection.");
+        }
+        std::string image = request.append ? t.blankImage() : t.record(recno).image;
+        auto* p = reinterpret_cast<uint8_t*>(image.data());
+        BlobWrites blobs;
+        uint8_t needed = request.append ? ADS_COLUMN_INSERT : ADS_COLUMN_UPDATE;
+        for (const ColumnWrite& w : request.columns) {
+            if (w.column >= t.columns().size())
+                return Status::error(AE_INVALID_ARGUMENT, "No column " + std::to_string(w.column + 1) + ".");
+            const ColumnDef& col = t.columns()[w.column];
+            if (!(col.permissions & needed) || col.type == ColumnType::AutoInc)
+                return Status::error(AE_PERMISSION_DENIED, std::string(request.append ? "Insert" : "Update") +
+                                                               " permission not granted on column \"" + col.name + "\".");
+            if (record::isBlobType(col.type)) {
+                blobs[w.column] = w.kind == ColumnWrite::Kind::Bytes && !w.bytes.empty()
+                                      ? std::optional<std::string>(w.bytes)
+                                      : std::nullopt;
+                continue;
+            }
+            if (w.kind != ColumnWrite::Kind::Bytes) {
+                record::writeNull(col, p);
+                continue;
+            }
+            s = record::writeColumnBytes(col, w.bytes, p);
+            if (!s.ok()) return s;
+        }
+        uint32_t written = 0;
+        s = t.write(recno, std::move(image), blobs, &written);
+        if (!s.ok()) return s;
+        c->recno = written;
+        c->bof = c->eof = false;
+        describePosition(*c, out);
+        return s;
+    });
+}
+
+Status Session::lockRecord(Handle h, uint32_t recno) {
+    WITH_CURSOR(h, {
+        if (c->lockFile.empty()) return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
+        if (recno == 0) {
+            if (c->bof || c->eof) return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
+            recno = c->recno;
+        }
+        if (!c->table->isLive(recno))
+            return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+        return impl_->server->locks.lock(c->lockFile, recno, impl_->connection);
+    });
+}
+
+Status Session::unlockRecord(Handle h, uint32_t recno) {
+    WITH_CURSOR(h, {
+        if (recno == 0) recno = c->recno;
+        impl_->server->locks.unlock(c->lockFile, recno, impl_->connection);
+        return s;
+    });
+}
+#undef WITH_CURSOR
+
+Status Session::setDefaultIndex(std::string_view table, std::string_view index) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    if (!impl_->dictionaryConnection)
+        return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The connection has no data dictionary.");
+    if (!impl_->administrator)
+        return Status::error(AE_PERMISSION_DENIED, "Only an administrator may change the data dictionary.");
+    Status s = impl_->refreshDictionary();
+    if (!s.ok()) return s;
+    DictionaryTable* t = impl_->dictionary->findTable(table);
+    if (!t) return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary.");
+    bool exists = index.empty() || std::any_of(t->indexes.begin(), t->indexes.end(), [&](const IndexDef& d) {
+                      return record::equalsNoCase(d.name, index);
+                  });
+    if (!exists) return Status::error(AE_INVALID_ARGUMENT, "The table has no index " + std::string(index) + ".");
+    std::string previous = t->defaultIndex;
+    t->defaultIndex = std::string(index);
+    s = impl_->dictionary->save();
+    if (!s.ok()) t->defaultIndex = previous;
+    impl_->server->dictionaryStamps[impl_->dataSource] = fileStamp(impl_->dataSource);
+    return s;
+}
+
+Status createDictionary(const std::string& path, const std::string& adminPassword) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return Status::error(AE_INVALID_ARGUMENT, "The data dictionary exists already: " + path);
+    Dictionary d = Dictionary::empty(path);
+    Status s = d.addUser("adssys", adminPassword, true);
+    return s.ok() ? d.save() : s;
+}
+
+Status addDictionaryUser(const std::string& dictionaryPath, const std::string& user,
+                         const std::string& password, bool administrator) {
+    Dictionary d;
+    Status s = Dictionary::load(dictionaryPath, &d);
+    if (s.ok()) s = d.addUser(user, password, administrator);
+    return s.ok() ? d.save() : s;
+}
+
+}  // namespace engine

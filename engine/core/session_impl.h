@@ -1,0 +1,101 @@
+// session_impl.h: the server's shared state and a session's own state (internal to the core).
+#ifndef BREVANTIS_ENGINE_CORE_SESSION_IMPL_H
+#define BREVANTIS_ENGINE_CORE_SESSION_IMPL_H
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "cursor.h"
+#include "dictionary.h"
+#include "locks.h"
+#include "session.h"
+#include "table.h"
+
+namespace engine {
+
+// Who is connected, as the management procedures report it.
+struct ConnectionEntry {
+    ClientIdentity identity;
+    std::string dictionaryUser;
+};
+
+// Which connections have a stored table open, and whether one holds it exclusively.
+struct FileUse {
+    std::map<uint32_t, int> handles;  // connection -> open handles
+    uint32_t exclusiveOwner = 0;
+};
+
+// Everything sessions share. Every member is guarded by `mu`.
+struct ServerState {
+    explicit ServerState(Server::Options o) : options(o) {}
+    const Server::Options options;
+    std::mutex mu;
+    uint32_t nextConnection = 1;                          // GUARDED_BY(mu)
+    Handle nextHandle = 1;                                // GUARDED_BY(mu)
+    std::map<uint32_t, ConnectionEntry> connections;      // GUARDED_BY(mu)
+    std::map<std::string, std::shared_ptr<Dictionary>> dictionaries;  // GUARDED_BY(mu)
+    std::map<std::string, int64_t> dictionaryStamps;      // GUARDED_BY(mu) mtime at load
+    std::map<std::string, std::weak_ptr<Table>> tables;   // GUARDED_BY(mu) by canonical path
+    std::map<std::string, FileUse> fileUse;               // GUARDED_BY(mu)
+    LockTable locks;                                      // GUARDED_BY(mu)
+
+    // The stored table at canonical `path`, loaded once and shared. REQUIRES: mu held.
+    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out);
+    // The dictionary at canonical `path`, reloaded when its file changed. REQUIRES: mu held.
+    Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out);
+};
+
+// A handle on an index order of an open table.
+struct IndexHandle {
+    Handle cursor = 0;
+    int index = 0;  // in the table's index list
+};
+
+struct Session::Impl {
+    std::shared_ptr<ServerState> server;
+    uint32_t connection = 0;
+    bool dictionaryConnection = false;
+    bool administrator = false;
+    std::string dataSource;   // canonical dictionary file, or the free-table folder
+    std::string folder;       // where table files live
+    std::shared_ptr<Dictionary> dictionary;
+    std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
+    std::map<Handle, std::unique_ptr<Cursor>> cursors;
+    std::map<Handle, IndexHandle> indexHandles;
+
+    // All below: REQUIRES server->mu held.
+    // Picks up the dictionary again when its file changed since it was read.
+    Status refreshDictionary();
+    // Resolves a table name to its canonical file path (dictionary or free table).
+    Status resolveTablePath(std::string_view name, std::string* path, bool mustExist);
+    // Finds the shared Table for a name: temp, dictionary or free table. *lockFile gets
+    // the key its record locks use.
+    Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile);
+    Status createTable(std::string_view name, std::vector<ColumnDef> columns);
+    Status createIndex(std::string_view table, IndexDef def);
+    Status dropTable(std::string_view name);
+    Handle addCursor(std::unique_ptr<Cursor> cursor);
+    Status cursorFor(Handle h, Cursor** out, const Index** index);
+    void closeCursor(Handle h);
+    void closeAll();
+};
+
+// The management procedures, answered from the server's lock table and connections.
+// REQUIRES: server mu held.
+Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
+                              std::vector<ColumnDef>* columns, std::vector<Row>* rows,
+                              bool* known);
+
+// Canonical form of a path: realpath when the file exists, else the path made absolute
+// and cleaned of "." and ".." parts.
+std::string canonicalPath(const std::string& path);
+
+// A value that changes whenever the file is rewritten (-1 when it does not exist).
+int64_t fileStamp(const std::string& path);
+
+}  // namespace engine
+
+#endif  // BREVANTIS_ENGINE_CORE_SESSION_IMPL_H

@@ -1,0 +1,223 @@
+// session_tables.cpp: how a session finds, creates and drops tables and keeps its handles.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "ace.h"
+#include "record/raw_key.h"
+#include "record/record.h"
+#include "record/text.h"
+#include "session_impl.h"
+
+namespace engine {
+namespace {
+
+bool hasAdtExtension(std::string_view s) {
+    return s.size() >= 4 && record::equalsNoCase(s.substr(s.size() - 4), ".adt");
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string upperName(std::string_view name) { return record::upperAscii(record::trimBlanks(name)); }
+
+}  // namespace
+
+Status Session::Impl::resolveTablePath(std::string_view rawName, std::string* path, bool mustExist) {
+    std::string name = record::trimBlanks(rawName);
+    bool looksLikePath = name.find_first_of("/\\") != std::string::npos || hasAdtExtension(name);
+    Status s = refreshDictionary();
+    if (!s.ok()) return s;
+    if (dictionaryConnection && !looksLikePath) {
+        const DictionaryTable* t = dictionary->findTable(name);
+        if (!t)
+            return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
+                                 "The table is not in the data dictionary: " + name);
+        *path = canonicalPath(folder + "/" + t->file);
+    } else {
+        std::string file = name;
+        std::replace(file.begin(), file.end(), '\\', '/');
+        if (!hasAdtExtension(file)) file += ".adt";
+        if (file[0] != '/') file = folder + "/" + file;
+        *path = canonicalPath(file);
+    }
+    if (mustExist && !fileExists(*path))
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + *path);
+    return Status::success();
+}
+
+Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* out,
+                                std::string* lockFile) {
+    std::string trimmed = record::trimBlanks(name);
+    if (trimmed.empty()) return Status::error(AE_INVALID_ARGUMENT, "No table name given.");
+    if (trimmed[0] == '#') {
+        auto it = tempTables.find(upperName(trimmed));
+        if (it == tempTables.end())
+            return Status::error(AE_FILE_NOT_FOUND, "The temporary table does not exist: " + trimmed);
+        *out = it->second;
+        *lockFile = "#" + std::to_string(connection) + "/" + it->first;
+        return Status::success();
+    }
+    std::string path;
+    Status s = resolveTablePath(trimmed, &path, true);
+    if (!s.ok()) return s;
+    s = server->acquireTable(path, out);
+    if (!s.ok()) return s;
+    *lockFile = path;
+    if (dictionaryConnection) {
+        if (const DictionaryTable* t = dictionary->findTable(trimmed))
+            for (const IndexDef& def : t->indexes)
+                if ((*out)->findIndex(def.name) < 0) (*out)->addIndex(def);
+    }
+    return Status::success();
+}
+
+Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDef> columns) {
+    std::string name = record::trimBlanks(rawName);
+    if (name.empty()) return Status::error(AE_INVALID_ARGUMENT, "No table name given.");
+    std::shared_ptr<Table> table;
+    if (name[0] == '#') {
+        if (tempTables.count(upperName(name)))
+            return Status::error(AE_INVALID_ARGUMENT, "The temporary table exists already: " + name);
+        Status s = Table::createInMemory(std::move(columns), &table);
+        if (!s.ok()) return s;
+        table->setTableId(record::tableIdFor("#" + std::to_string(connection) + upperName(name)));
+        tempTables[upperName(name)] = table;
+        return Status::success();
+    }
+    if (dictionaryConnection && !administrator)
+        return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create tables.");
+    Status s = refreshDictionary();
+    if (!s.ok()) return s;
+    if (dictionaryConnection && dictionary->findTable(name))
+        return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + name);
+    if (name.find_first_of("/\\") != std::string::npos || hasAdtExtension(name))
+        return Status::error(AE_INVALID_ARGUMENT, "A new table is named without path or extension.");
+    s = record::validateColumns(columns);
+    if (!s.ok()) return s;
+    uint32_t length = record::layoutColumns(columns);
+    std::string file = name + ".adt";
+    s = TableFile::create(folder + "/" + file, columns, length);
+    if (!s.ok() || !dictionaryConnection) return s;
+    s = dictionary->addTable(name, file);
+    if (s.ok()) s = dictionary->save();
+    if (!s.ok()) dictionary->removeTable(name);
+    server->dictionaryStamps[dataSource] = fileStamp(dataSource);
+    return s;
+}
+
+Status Session::Impl::createIndex(std::string_view tableName, IndexDef def) {
+    std::string name = record::trimBlanks(tableName);
+    if (def.name.find_first_of("\t\r\n;") != std::string::npos)
+        return Status::error(AE_INVALID_ARGUMENT, "Invalid index name: " + def.name);
+    std::shared_ptr<Table> table;
+    std::string lockFile;
+    Status s = findTable(name, &table, &lockFile);
+    if (!s.ok()) return s;
+    if (name[0] == '#' || !dictionaryConnection) return table->addIndex(std::move(def));
+    if (!administrator) return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create indexes.");
+    DictionaryTable* entry = dictionary->findTable(name);
+    if (!entry) return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary.");
+    s = table->addIndex(def);
+    if (!s.ok()) return s;
+    entry->indexes.push_back(std::move(def));
+    s = dictionary->save();
+    if (!s.ok()) entry->indexes.pop_back();
+    server->dictionaryStamps[dataSource] = fileStamp(dataSource);
+    return s;
+}
+
+Status Session::Impl::dropTable(std::string_view rawName) {
+    std::string name = record::trimBlanks(rawName);
+    if (!name.empty() && name[0] == '#') {
+        auto it = tempTables.find(upperName(name));
+        if (it == tempTables.end())
+            return Status::error(AE_FILE_NOT_FOUND, "The temporary table does not exist: " + name);
+        for (const auto& [h, c] : cursors)
+            if (c->table == it->second)
+                return Status::error(AE_TABLE_LOCKED, "The table is open: " + name);
+        tempTables.erase(it);
+        return Status::success();
+    }
+    std::string path;
+    Status s = resolveTablePath(name, &path, true);
+    if (!s.ok()) return s;
+    if (dictionaryConnection && !administrator)
+        return Status::error(AE_PERMISSION_DENIED, "Only an administrator may drop tables.");
+    auto use = server->fileUse.find(path);
+    if (use != server->fileUse.end() && !use->second.handles.empty())
+        return Status::error(AE_TABLE_LOCKED, "The table is open: " + name);
+    if (dictionaryConnection) {
+        dictionary->removeTable(name);
+        s = dictionary->save();
+        if (!s.ok()) return s;
+        server->dictionaryStamps[dataSource] = fileStamp(dataSource);
+    }
+    server->tables.erase(path);
+    ::unlink(path.c_str());
+    ::unlink(memoPathFor(path).c_str());
+    return Status::success();
+}
+
+Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {
+    Handle h = server->nextHandle++;
+    cursor->info.handle = h;
+    const Table& t = *cursor->table;
+    for (size_t i = 0; i < t.indexCount(); ++i) {
+        const Index& index = t.index(i);
+        Handle ih = server->nextHandle++;
+        indexHandles[ih] = {h, static_cast<int>(i)};
+        IndexInfo info;
+        info.handle = ih;
+        info.name = index.def.name;
+        info.flags = index.def.flags;
+        info.segments = index.def.columns;
+        info.condition = index.def.condition;
+        cursor->info.indexes.push_back(std::move(info));
+    }
+    gotoEdge(*cursor, nullptr, true);
+    cursors[h] = std::move(cursor);
+    return h;
+}
+
+Status Session::Impl::cursorFor(Handle h, Cursor** out, const Index** index) {
+    auto it = cursors.find(h);
+    if (it != cursors.end()) {
+        *out = it->second.get();
+        *index = nullptr;
+        return Status::success();
+    }
+    auto ih = indexHandles.find(h);
+    if (ih == indexHandles.end()) return Status::error(AE_INVALID_HANDLE, "Invalid handle.");
+    *out = cursors.at(ih->second.cursor).get();
+    *index = &(*out)->table->index(static_cast<size_t>(ih->second.index));
+    return Status::success();
+}
+
+void Session::Impl::closeCursor(Handle h) {
+    auto it = cursors.find(h);
+    if (it == cursors.end()) return;
+    std::string lockFile = it->second->lockFile;
+    bool isTable = it->second->info.handleType == ADS_TABLE;
+    for (const IndexInfo& info : it->second->info.indexes) indexHandles.erase(info.handle);
+    cursors.erase(it);
+    if (!isTable) return;
+    auto use = server->fileUse.find(lockFile);
+    if (use == server->fileUse.end()) return;
+    if (--use->second.handles[connection] <= 0) {
+        use->second.handles.erase(connection);
+        if (use->second.exclusiveOwner == connection) use->second.exclusiveOwner = 0;
+        server->locks.releaseFile(lockFile, connection);
+    }
+    if (use->second.handles.empty()) server->fileUse.erase(use);
+}
+
+void Session::Impl::closeAll() {
+    while (!cursors.empty()) closeCursor(cursors.begin()->first);
+    tempTables.clear();
+}
+
+}  // namespace engine

@@ -1,0 +1,268 @@
+// table.cpp: records in memory, written through to the table's files, with their indexes.
+#include "table.h"
+
+#include <algorithm>
+
+#include "ace.h"
+#include "expr/expression.h"
+#include "record/raw_key.h"
+#include "record/record.h"
+#include "record/text.h"
+
+namespace engine {
+namespace {
+
+constexpr uint32_t kCellWithContent = 0xFFFFFFFFu;
+
+void setCell(std::string& image, const ColumnDef& c, uint32_t cell, uint32_t length) {
+    auto* p = reinterpret_cast<uint8_t*>(image.data()) + c.offset;
+    record::putU32(p, cell);
+    record::putU32(p + 4, length);
+}
+
+}  // namespace
+
+Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
+                             bool isResult) {
+    if (isResult) {
+        // Results name their columns as the statement did; only the layout must hold.
+        for (size_t i = 0; i < columns.size(); ++i)
+            columns[i].name = columns[i].name.empty() ? "EXPR" + std::to_string(i + 1) : columns[i].name;
+        for (ColumnDef& c : columns)
+            if (record::defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
+    }
+    Status s = record::validateColumns(columns, !isResult);
+    if (!s.ok()) return s;
+    std::shared_ptr<Table> t(new Table());
+    t->recordLength_ = record::layoutColumns(columns);
+    t->columns_ = std::move(columns);
+    for (size_t i = 0; i < t->columns_.size(); ++i)
+        if (record::isBlobType(t->columns_[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
+    t->blank_ = record::blankImage(t->columns_, t->recordLength_);
+    *out = std::move(t);
+    return Status::success();
+}
+
+Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out) {
+    std::unique_ptr<TableFile> file;
+    Status s = TableFile::open(path, syncWrites, &file);
+    if (!s.ok()) return s;
+    std::shared_ptr<Table> t(new Table());
+    t->columns_ = file->columns();
+    t->recordLength_ = file->recordLength();
+    for (size_t i = 0; i < t->columns_.size(); ++i)
+        if (record::isBlobType(t->columns_[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
+    t->blank_ = record::blankImage(t->columns_, t->recordLength_);
+    t->path_ = path;
+    t->tableId_ = record::tableIdFor(path);
+    uint32_t n = file->recordCount();
+    t->records_.resize(n);
+    t->blobCells_.resize(n);
+    for (uint32_t recno = 1; recno <= n; ++recno) {
+        char flag;
+        Record& r = t->records_[recno - 1];
+        s = file->readSlot(recno, &flag, &r.image);
+        if (!s.ok()) return s;
+        r.deleted = flag == kSlotDeleted;
+        for (int col : t->blobColumns_) {
+            const ColumnDef& c = t->columns_[col];
+            uint32_t cell = record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
+            std::string content;
+            if (cell != 0) {
+                s = file->readBlob(cell, &content);
+                if (!s.ok()) return s;
+            }
+            t->blobCells_[recno - 1].push_back(cell);
+            setCell(r.image, c, cell ? kCellWithContent : 0, static_cast<uint32_t>(content.size()));
+            r.blobs.push_back(std::move(content));
+        }
+        if (!r.deleted) ++t->live_;
+        for (const ColumnDef& c : t->columns_) {
+            if (c.type != ColumnType::AutoInc || record::isNull(c, reinterpret_cast<const uint8_t*>(r.image.data())))
+                continue;
+            int64_t v = static_cast<int32_t>(record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset));
+            t->nextAutoInc_ = std::max(t->nextAutoInc_, v + 1);
+        }
+    }
+    t->file_ = std::move(file);
+    *out = std::move(t);
+    return Status::success();
+}
+
+int Table::findColumn(std::string_view name) const {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (record::equalsNoCase(columns_[i].name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+bool Table::isLive(uint32_t recno) const {
+    return recno >= 1 && recno <= records_.size() && !records_[recno - 1].deleted;
+}
+
+std::string Table::keyOf(const Index& index, uint32_t recno) const {
+    std::string key;
+    const auto* image = reinterpret_cast<const uint8_t*>(records_[recno - 1].image.data());
+    for (int col : index.segments) record::appendKeySegment(columns_[col], image, key);
+    return key;
+}
+
+Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written) {
+    bool append = recno == 0;
+    if (!append && !isLive(recno))
+        return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+    if (image.size() != recordLength_) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
+    uint32_t target = append ? recordCount() + 1 : recno;
+    int64_t next = nextAutoInc_;
+    for (const ColumnDef& c : columns_) {
+        auto* p = reinterpret_cast<uint8_t*>(image.data());
+        if (c.type != ColumnType::AutoInc) continue;
+        if (append && record::isNull(c, p)) {
+            record::putU32(p + c.offset, static_cast<uint32_t>(next++));
+        } else if (!record::isNull(c, p)) {
+            next = std::max<int64_t>(next, static_cast<int32_t>(record::getU32(p + c.offset)) + 1);
+        }
+    }
+    // Blob content: the new one where given, else the record's current one.
+    Record updated;
+    updated.image = std::move(image);
+    std::vector<uint32_t> cells;
+    for (size_t b = 0; b < blobColumns_.size(); ++b) {
+        int col = blobColumns_[b];
+        auto it = blobs.find(col);
+        std::string content;
+        uint32_t cell = 0;
+        if (it != blobs.end()) {
+            if (it->second) content = *it->second;
+            if (file_ && !content.empty()) {
+                Status s = file_->appendBlob(content, &cell);
+                if (!s.ok()) return s;
+            }
+        } else if (!append) {
+            content = records_[recno - 1].blobs[b];
+            if (file_) cell = blobCells_[recno - 1][b];
+        }
+        setCell(updated.image, columns_[col], content.empty() ? 0 : kCellWithContent,
+                static_cast<uint32_t>(content.size()));
+        updated.blobs.push_back(std::move(content));
+        cells.push_back(cell);
+    }
+    const auto* newImage = reinterpret_cast<const uint8_t*>(updated.image.data());
+    for (const auto& index : indexes_) {
+        if (!(index->def.flags & ADS_INDEX_UNIQUE)) continue;
+        std::string key;
+        for (int col : index->segments) record::appendKeySegment(columns_[col], newImage, key);
+        auto it = index->entries.lower_bound({key, 0});
+        if (it != index->entries.end() && it->first == key && it->second != target)
+            return Status::error(AE_UNIQUE_VIOLATION,
+                                 "The key is already in the unique index " + index->def.name + ".");
+    }
+    if (file_) {
+        std::string fileImage = updated.image;
+        for (size_t b = 0; b < blobColumns_.size(); ++b)
+            setCell(fileImage, columns_[blobColumns_[b]], cells[b],
+                    static_cast<uint32_t>(updated.blobs[b].size()));
+        Status s = file_->writeSlot(target, kSlotLive, fileImage);
+        if (!s.ok()) return s;
+    }
+    if (append) {
+        records_.push_back(std::move(updated));
+        blobCells_.push_back(std::move(cells));
+        ++live_;
+    } else {
+        unindex(recno);
+        records_[recno - 1] = std::move(updated);
+        if (file_) blobCells_[recno - 1] = std::move(cells);
+    }
+    nextAutoInc_ = next;
+    reindex(target);
+    ++version_;
+    *written = target;
+    return Status::success();
+}
+
+void Table::unindex(uint32_t recno) {
+    for (auto& index : indexes_) index->entries.erase({keyOf(*index, recno), recno});
+    const std::string& image = records_[recno - 1].image;
+    for (auto& [cols, hash] : hashIndexes_) {
+        auto it = hash.rows.find(hashKey(cols, hash.caseInsensitive, image));
+        if (it == hash.rows.end()) continue;
+        auto& v = it->second;
+        v.erase(std::remove(v.begin(), v.end(), recno), v.end());
+    }
+}
+
+void Table::reindex(uint32_t recno) {
+    for (auto& index : indexes_) index->entries.insert({keyOf(*index, recno), recno});
+    const std::string& image = records_[recno - 1].image;
+    for (auto& [cols, hash] : hashIndexes_) {
+        auto& v = hash.rows[hashKey(cols, hash.caseInsensitive, image)];
+        v.insert(std::upper_bound(v.begin(), v.end(), recno), recno);
+    }
+}
+
+Status Table::addIndex(IndexDef def) {
+    if (def.name.empty() || def.columns.empty())
+        return Status::error(AE_INVALID_ARGUMENT, "An index needs a name and columns.");
+    if (findIndex(def.name) >= 0)
+        return Status::error(AE_INVALID_ARGUMENT, "The index " + def.name + " exists already.");
+    auto index = std::make_unique<Index>();
+    for (const std::string& name : def.columns) {
+        int col = findColumn(name);
+        if (col < 0)
+            return Status::error(AE_COLUMN_NOT_FOUND, "Column not found: column \"" + name + "\".");
+        if (!record::isIndexableType(columns_[col].type))
+            return Status::error(AE_COLUMN_TYPE_MISMATCH,
+                                 "The column cannot be indexed: column \"" + name + "\".");
+        index->segments.push_back(col);
+    }
+    index->def = std::move(def);
+    for (uint32_t recno = 1; recno <= recordCount(); ++recno) {
+        if (!isLive(recno)) continue;
+        std::string key = keyOf(*index, recno);
+        if ((index->def.flags & ADS_INDEX_UNIQUE) && !index->entries.empty()) {
+            auto it = index->entries.lower_bound({key, 0});
+            if (it != index->entries.end() && it->first == key)
+                return Status::error(AE_UNIQUE_VIOLATION,
+                                     "Duplicate keys for the unique index " + index->def.name + ".");
+        }
+        index->entries.insert({std::move(key), recno});
+    }
+    indexes_.push_back(std::move(index));
+    return Status::success();
+}
+
+int Table::findIndex(std::string_view name) const {
+    for (size_t i = 0; i < indexes_.size(); ++i)
+        if (record::equalsNoCase(indexes_[i]->def.name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+std::string Table::hashKey(const std::vector<int>& cols, const std::vector<bool>& ci,
+                           const std::string& image) const {
+    std::string key;
+    const auto* p = reinterpret_cast<const uint8_t*>(image.data());
+    for (size_t i = 0; i < cols.size(); ++i) {
+        key += expr::equalityKey(record::decodeValue(columns_[cols[i]], p), ci[i]);
+        key.push_back('\x1f');
+    }
+    return key;
+}
+
+const std::vector<uint32_t>& Table::lookupEqual(const std::vector<int>& cols,
+                                                const std::vector<bool>& caseInsensitive,
+                                                const std::string& key) {
+    static const std::vector<uint32_t> kNone;
+    auto it = hashIndexes_.find(cols);
+    if (it == hashIndexes_.end() || it->second.caseInsensitive != caseInsensitive) {
+        HashIndex hash;
+        hash.caseInsensitive = caseInsensitive;
+        for (uint32_t recno = 1; recno <= recordCount(); ++recno)
+            if (isLive(recno))
+                hash.rows[hashKey(cols, caseInsensitive, records_[recno - 1].image)].push_back(recno);
+        it = hashIndexes_.insert_or_assign(cols, std::move(hash)).first;
+    }
+    auto found = it->second.rows.find(key);
+    return found == it->second.rows.end() ? kNone : found->second;
+}
+
+}  // namespace engine

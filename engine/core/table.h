@@ -1,0 +1,126 @@
+// table.h: a table held in memory — its records, indexes and equality lookups — with its
+// files behind it when it is a stored table.
+//
+// One Table object stands for one table file however many handles have it open; temporary
+// tables and SQL results are Tables without files. Not thread-safe: the server's mutex
+// guards every Table.
+#ifndef BREVANTIS_ENGINE_CORE_TABLE_H
+#define BREVANTIS_ENGINE_CORE_TABLE_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "status.h"
+#include "table_file.h"
+#include "value.h"
+
+namespace engine {
+
+// An index as the dictionary (or CREATE INDEX on a temporary table) defines it.
+struct IndexDef {
+    std::string name;
+    std::vector<std::string> columns;  // segment column names, in key order
+    uint32_t flags = 0;                // ADS_INDEX_* bits
+    std::string condition;             // kept and reported; every record is indexed
+};
+
+// A built index: entries ordered by (key, record number).
+// Invariant: holds exactly one entry per live record.
+struct Index {
+    IndexDef def;
+    std::vector<int> segments;  // column indexes
+    std::set<std::pair<std::string, uint32_t>> entries;
+};
+
+// One record in memory. The image is in client form: blob cells read -1 (content) or 0.
+struct Record {
+    std::string image;
+    bool deleted = false;
+    std::vector<std::string> blobs;  // one per blob column, in column order
+};
+
+// New content for the blob columns of a write: column index -> content (nullopt: empty).
+using BlobWrites = std::map<int, std::optional<std::string>>;
+
+class Table {
+public:
+    // A table without files (temporary table, SQL result). Columns are laid out here; an
+    // SQL result may repeat a column name.
+    static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
+                                 bool isResult = false);
+    // Loads a stored table; `tableId` names it in ROWIDs.
+    static Status load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out);
+
+    const std::vector<ColumnDef>& columns() const { return columns_; }
+    uint32_t recordLength() const { return recordLength_; }
+    const std::string& blankImage() const { return blank_; }
+    const std::string& path() const { return path_; }  // canonical; empty without files
+    const std::string& tableId() const { return tableId_; }
+    void setTableId(std::string id) { tableId_ = std::move(id); }
+    int findColumn(std::string_view name) const;
+
+    // Record slots, live or deleted; record numbers run 1..recordCount().
+    uint32_t recordCount() const { return static_cast<uint32_t>(records_.size()); }
+    uint32_t liveCount() const { return live_; }
+    bool isLive(uint32_t recno) const;
+    const Record& record(uint32_t recno) const { return records_[recno - 1]; }
+    // Changes with every write; lets cached filter results know they are stale.
+    uint64_t version() const { return version_; }
+
+    // Writes `image` (client form) as record `recno`, or appends it when recno is 0; blob
+    // columns listed in `blobs` take new content, others keep theirs. AUTOINC columns of an
+    // appended record that are null take the next number. Answers AE_UNIQUE_VIOLATION when
+    // a unique index already holds the key. On failure nothing has changed in memory, and
+    // the files hold either the old record or the new one, never a mix.
+    Status write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written);
+
+    // Indexes.
+    Status addIndex(IndexDef def);
+    int findIndex(std::string_view name) const;
+    size_t indexCount() const { return indexes_.size(); }
+    const Index& index(size_t i) const { return *indexes_[i]; }
+    std::string keyOf(const Index& index, uint32_t recno) const;
+
+    // Live records whose columns `cols` have these equality keys (expr::equalityKey of the
+    // values, each followed by '\x1f'), ascending. Builds the lookup on first use and keeps
+    // it up to date on every later write.
+    const std::vector<uint32_t>& lookupEqual(const std::vector<int>& cols,
+                                             const std::vector<bool>& caseInsensitive,
+                                             const std::string& key);
+
+private:
+    Table() = default;
+    struct HashIndex {
+        std::vector<bool> caseInsensitive;
+        std::unordered_map<std::string, std::vector<uint32_t>> rows;
+    };
+    std::string hashKey(const std::vector<int>& cols, const std::vector<bool>& ci,
+                        const std::string& image) const;
+    void unindex(uint32_t recno);
+    void reindex(uint32_t recno);
+
+    std::vector<ColumnDef> columns_;
+    std::vector<int> blobColumns_;  // column indexes of blob columns
+    uint32_t recordLength_ = 0;
+    std::string blank_;
+    std::string path_;
+    std::string tableId_;
+    std::unique_ptr<TableFile> file_;
+    std::vector<Record> records_;
+    std::vector<std::vector<uint32_t>> blobCells_;  // file offsets per record (stored tables)
+    uint32_t live_ = 0;
+    uint64_t version_ = 1;
+    int64_t nextAutoInc_ = 1;
+    std::vector<std::unique_ptr<Index>> indexes_;
+    std::map<std::vector<int>, HashIndex> hashIndexes_;
+};
+
+}  // namespace engine
+
+#endif  // BREVANTIS_ENGINE_CORE_TABLE_H
