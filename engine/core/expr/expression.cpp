@@ -55,13 +55,13 @@ Value Expression::evaluate(const FieldSource& row, bool exact) const {
 
 namespace {
 
-// The column under at most one UPPER/LOWER: its index, and whether it was wrapped.
-bool columnOperand(const Node& n, int* column, bool* folded, bool* ci) {
+// The column under at most one UPPER/LOWER: its index, and the folding function if any.
+bool columnOperand(const Node& n, int* column, const Node** folded, bool* ci) {
     const Node* c = &n;
-    *folded = false;
+    *folded = nullptr;
     if (c->op == Op::Call && (c->fn == Fn::Upper || c->fn == Fn::Lower)) {
+        *folded = c;
         c = c->kids[0].get();
-        *folded = true;
     }
     if (c->op != Op::Column) return false;
     *column = c->column;
@@ -75,7 +75,7 @@ bool addTerm(const Node& cmp, bool exact, std::vector<EqualityTerm>* terms) {
         const Node& colSide = *cmp.kids[side];
         const Node& litSide = *cmp.kids[1 - side];
         EqualityTerm term;
-        bool folded = false;
+        const Node* folded = nullptr;
         if (!litSide.isConstant() || !columnOperand(colSide, &term.column, &folded, &term.caseInsensitive))
             continue;
         evaluate(litSide, EvalContext{}, term.value);
@@ -86,7 +86,7 @@ bool addTerm(const Node& cmp, bool exact, std::vector<EqualityTerm>* terms) {
             if (folded) {
                 // UPPER(col) = "abc" can match nothing; leave that to a scan.
                 const std::string& t = term.value.text;
-                if (t != upper1252(t) && t != lower1252(t)) return false;
+                if (t != (folded->fn == Fn::Upper ? upper1252(t) : lower1252(t))) return false;
                 term.caseInsensitive = true;
             }
             term.caseInsensitive = term.caseInsensitive || term.value.caseInsensitive;
