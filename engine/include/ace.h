@@ -182,6 +182,12 @@ typedef const char* ADSFIELDID;
 #define ADS_RAWKEY_FULL 1         /* AdsBuildRawKey100: pad every segment to its width */
 #define ADS_RAWKEY_PARTIAL_WIDE 4 /* AdsBuildRawKey100: partial key ending in a wide segment */
 
+/* AdsGetField / AdsGetFieldW options: blanks removed from the value read. */
+#define ADS_NONE 0
+#define ADS_LTRIM 1
+#define ADS_RTRIM 2
+#define ADS_TRIM 3
+
 /* Filters: the expression is UTF-16; an AOF is resolved at once. */
 #define ADS_FILTER_UTF16 0x2000u
 #define ADS_AOF_RESOLVE_NOW 0x0002u

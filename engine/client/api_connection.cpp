@@ -1,0 +1,233 @@
+// api_connection.cpp: connections, table enumeration, dictionary properties, errors and
+// the stand-in extras of engine_client.h.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <errno.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "engine/protocol/address.h"
+#include "engine_client.h"
+#include "state.h"
+
+using namespace engine;
+using namespace engine::client;
+using protocol::Op;
+
+namespace {
+
+constexpr size_t kMaxIdentityText = 200;
+
+// Identity and address for later connections. GUARDED_BY the API lock.
+struct ClientSettings {
+    bool identitySet = false;
+    ClientIdentity identity;
+    std::string address;  // empty: the default
+};
+
+ClientSettings& settings() {
+    static ClientSettings s;
+    return s;
+}
+
+ClientIdentity defaultIdentity() {
+    ClientIdentity id;
+    char host[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(host, sizeof host - 1) == 0) id.userName = host;
+    if (const passwd* pw = ::getpwuid(::geteuid())) id.osLogin = pw->pw_name;
+    id.applicationId = program_invocation_short_name;
+    return id;
+}
+
+ConnectionObj* connectionOf(ADSHANDLE h) { return findAs<ConnectionObj>(h, Kind::Connection); }
+
+UNSIGNED32 badConnection(ADSHANDLE h) {
+    return fail(AE_INVALID_HANDLE, "Invalid connection handle " + std::to_string(h) + ".");
+}
+
+}  // namespace
+
+extern "C" {
+
+ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* phConnect) {
+    return guarded([&]() -> UNSIGNED32 {
+        if (!pucConnectString || !phConnect || pOptions) {
+            return fail(AE_INVALID_ARGUMENT, "AdsConnect101 needs a connection string, a "
+                                             "handle address and no options.");
+        }
+        *phConnect = 0;
+        ClientSettings& cfg = settings();
+        if (!cfg.identitySet) {
+            cfg.identity = defaultIdentity();
+            cfg.identitySet = true;
+        }
+        std::string address = cfg.address.empty() ? protocol::defaultServerAddress() : cfg.address;
+        Status failure;
+        auto conn = std::make_unique<ConnectionObj>();
+        conn->channel = openChannel(address, &failure);
+        if (!conn->channel) return fail(failure);
+        protocol::Writer w;
+        protocol::encode(w, protocol::ConnectArgs{pucConnectString, cfg.identity});
+        std::string body;
+        Status st = call(*conn, Op::Connect, w.take(), &body);
+        if (!st.ok()) return fail(st);
+        protocol::Reader r(body);
+        r.u32();
+        conn->dictionary = r.boolean();
+        *phConnect = addObject(std::move(conn));
+        return AE_SUCCESS;
+    });
+}
+
+ADSAPI AdsDisconnect(ADSHANDLE hConnect) {
+    return guarded([&]() -> UNSIGNED32 {
+        ConnectionObj* c = connectionOf(hConnect);
+        if (!c) return badConnection(hConnect);
+        // Waits for the answer: once this returns, the server has released every lock.
+        Status st = c->lost ? Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.")
+                            : call(*c, Op::Disconnect, "", nullptr);
+        removeObject(hConnect);
+        return st.ok() ? AE_SUCCESS : fail(st);
+    });
+}
+
+ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
+                         UNSIGNED16* pusLen, ADSHANDLE* phFind) {
+    return guarded([&]() -> UNSIGNED32 {
+        ConnectionObj* c = connectionOf(hConnect);
+        if (!c) return badConnection(hConnect);
+        if (!phFind || !pusLen) return fail(AE_INVALID_ARGUMENT, "Null argument to AdsFindFirstTable.");
+        *phFind = 0;
+        protocol::Writer w;
+        w.bytes(pucMask ? pucMask : "");
+        std::string body;
+        Status st = call(*c, Op::ListTables, w.take(), &body);
+        if (!st.ok()) return fail(st);
+        auto find = std::make_unique<FindObj>();
+        find->connection = hConnect;
+        protocol::Reader r(body);
+        uint32_t n = r.count(4);
+        for (uint32_t i = 0; i < n && r.ok(); ++i) find->names.push_back(r.bytes());
+        if (find->names.empty()) return fail(AE_NO_TABLE, "No table found.");
+        UNSIGNED32 rc = copyText(find->names[0], pucName, pusLen);
+        if (rc != AE_SUCCESS) return rc;
+        find->next = 1;
+        *phFind = addObject(std::move(find));
+        return AE_SUCCESS;
+    });
+}
+
+ADSAPI AdsFindNextTable(ADSHANDLE hConnect, ADSHANDLE hFind, char* pucName, UNSIGNED16* pusLen) {
+    return guarded([&]() -> UNSIGNED32 {
+        FindObj* f = findAs<FindObj>(hFind, Kind::Find);
+        if (!f || f->connection != hConnect) {
+            return fail(AE_INVALID_HANDLE, "Invalid table search handle.");
+        }
+        if (f->next >= f->names.size()) return fail(AE_NO_TABLE, "No more tables.");
+        UNSIGNED32 rc = copyText(f->names[f->next], pucName, pusLen);
+        if (rc == AE_SUCCESS) ++f->next;
+        return rc;
+    });
+}
+
+ADSAPI AdsFindClose(ADSHANDLE hConnect, ADSHANDLE hFind) {
+    return guarded([&]() -> UNSIGNED32 {
+        FindObj* f = findAs<FindObj>(hFind, Kind::Find);
+        if (!f || f->connection != hConnect) {
+            return fail(AE_INVALID_HANDLE, "Invalid table search handle.");
+        }
+        removeObject(hFind);
+        return AE_SUCCESS;
+    });
+}
+
+ADSAPI AdsDDGetTableProperty(ADSHANDLE hConnect, const char* pucTableName, UNSIGNED16 usProperty,
+                             void* pvBuffer, UNSIGNED16* pusLen) {
+    return guarded([&]() -> UNSIGNED32 {
+        ConnectionObj* c = connectionOf(hConnect);
+        if (!c) return badConnection(hConnect);
+        if (!pucTableName || !pusLen) return fail(AE_INVALID_ARGUMENT, "Null argument.");
+        protocol::Writer w;
+        w.bytes(pucTableName);
+        w.u16(usProperty);
+        std::string body;
+        Status st = call(*c, Op::GetTableProperty, w.take(), &body);
+        if (!st.ok()) return fail(st);
+        protocol::Reader r(body);
+        return copyText(r.bytes(), static_cast<char*>(pvBuffer), pusLen);
+    });
+}
+
+ADSAPI AdsGetLastError(UNSIGNED32* pulErrCode, char* pucBuf, UNSIGNED16* pusBufLen) {
+    // No lock: the last error is the calling thread's own. Its own failure leaves it as is.
+    if (!pulErrCode) return AE_INVALID_ARGUMENT;
+    const Status& e = lastError();
+    *pulErrCode = e.code;
+    if (!pusBufLen) return AE_SUCCESS;
+    if (!pucBuf || e.text.size() > *pusBufLen) {
+        *pusBufLen = static_cast<UNSIGNED16>(std::min<size_t>(e.text.size(), UINT16_MAX));
+        return AE_INSUFFICIENT_BUFFER;
+    }
+    std::memcpy(pucBuf, e.text.data(), e.text.size());
+    pucBuf[e.text.size()] = '\0';
+    *pusBufLen = static_cast<UNSIGNED16>(e.text.size());
+    return AE_SUCCESS;
+}
+
+ADSAPI AdsSetLastError(UNSIGNED32 ulErrCode, const char* pucDetails) {
+    setLastError(Status{ulErrCode, pucDetails ? pucDetails : ""});
+    return AE_SUCCESS;
+}
+
+ADSAPI AdsShowError(const char* pucTitle) {
+    const Status& e = lastError();
+    std::fprintf(stderr, "%s: %u %s\n", pucTitle ? pucTitle : "", e.code, e.text.c_str());
+    return AE_SUCCESS;
+}
+
+ADSAPI EngineSetClientIdentity(const char* pucUserName, const char* pucOsLogin,
+                               const char* pucApplicationId) {
+    return guarded([&]() -> UNSIGNED32 {
+        for (const char* s : {pucUserName, pucOsLogin, pucApplicationId}) {
+            if (s && std::strlen(s) > kMaxIdentityText) {
+                return fail(AE_INVALID_ARGUMENT, "An identity value is longer than 200 bytes.");
+            }
+        }
+        ClientSettings& cfg = settings();
+        if (!cfg.identitySet) {
+            cfg.identity = defaultIdentity();
+            cfg.identitySet = true;
+        }
+        if (pucUserName) cfg.identity.userName = pucUserName;
+        if (pucOsLogin) cfg.identity.osLogin = pucOsLogin;
+        if (pucApplicationId) cfg.identity.applicationId = pucApplicationId;
+        return AE_SUCCESS;
+    });
+}
+
+ADSAPI EngineSetServerAddress(const char* pucAddress) {
+    return guarded([&]() -> UNSIGNED32 {
+        std::string address = pucAddress ? pucAddress : "";
+        std::string path, error;
+        uint16_t port = 0;
+        if (!address.empty() && !protocol::parseServerAddress(address, &path, &port, &error)) {
+            return fail(AE_INVALID_ARGUMENT, error);
+        }
+        settings().address = address;
+        return AE_SUCCESS;
+    });
+}
+
+ADSAPI EngineGetRoundTrips(UNSIGNED32* pulRoundTrips) {
+    if (!pulRoundTrips) return AE_INVALID_ARGUMENT;
+    *pulRoundTrips = roundTrips();
+    return AE_SUCCESS;
+}
+
+ADSAPI EngineResetRoundTrips(void) {
+    resetRoundTrips();
+    return AE_SUCCESS;
+}
+
+}  // extern "C"

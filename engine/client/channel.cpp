@@ -1,0 +1,114 @@
+// channel.cpp: the socket channel to enginesrv and the channel factory seam.
+#include "channel.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "ace.h"
+#include "engine/protocol/address.h"
+#include "engine/protocol/frame.h"
+
+namespace engine::client {
+namespace {
+
+constexpr int kConnectTimeoutMs = 3000;
+
+class SocketChannel : public Channel {
+public:
+    explicit SocketChannel(int fd) : fd_(fd) {}
+    ~SocketChannel() override { ::close(fd_); }
+
+    bool exchange(const std::string& request, std::string* answer, int timeoutMs) override {
+        if (broken_) return false;
+        if (protocol::writeFrame(fd_, request, timeoutMs) != protocol::IoResult::Ok ||
+            protocol::readFrame(fd_, *answer, timeoutMs, timeoutMs) != protocol::IoResult::Ok) {
+            broken_ = true;
+            ::shutdown(fd_, SHUT_RDWR);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+    bool broken_ = false;
+};
+
+// Connects without blocking longer than kConnectTimeoutMs; false with errno-like text.
+bool connectWithin(int fd, const sockaddr* addr, socklen_t len) {
+    int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    int rc = ::connect(fd, addr, len);
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, kConnectTimeoutMs) == 1) {
+            int err = 0;
+            socklen_t errLen = sizeof err;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &errLen);
+            rc = err == 0 ? 0 : -1;
+        }
+    }
+    ::fcntl(fd, F_SETFL, flags);
+    return rc == 0;
+}
+
+std::mutex gFactoryMutex;
+ChannelFactory gFactory;  // GUARDED_BY(gFactoryMutex)
+
+}  // namespace
+
+std::unique_ptr<Channel> openSocketChannel(const std::string& address, Status* failure) {
+    std::string path, error;
+    uint16_t port = 0;
+    if (!protocol::parseServerAddress(address, &path, &port, &error)) {
+        *failure = Status::error(AE_SERVER_NOT_AVAILABLE, "No server available: " + error + ".");
+        return nullptr;
+    }
+    int fd = ::socket(port ? AF_INET : AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool connected = false;
+    if (fd >= 0 && port) {
+        sockaddr_in in{};
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected = connectWithin(fd, reinterpret_cast<sockaddr*>(&in), sizeof in);
+        int one = 1;
+        if (connected) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    } else if (fd >= 0 && path.size() < sizeof(sockaddr_un::sun_path)) {
+        sockaddr_un un{};
+        un.sun_family = AF_UNIX;
+        std::memcpy(un.sun_path, path.data(), path.size());
+        connected = connectWithin(fd, reinterpret_cast<sockaddr*>(&un), sizeof un);
+    }
+    if (!connected) {
+        if (fd >= 0) ::close(fd);
+        *failure = Status::error(AE_SERVER_NOT_AVAILABLE,
+                                 "No database server answers at " + address + ".");
+        return nullptr;
+    }
+    return std::make_unique<SocketChannel>(fd);
+}
+
+void setChannelFactory(ChannelFactory factory) {
+    std::lock_guard<std::mutex> lock(gFactoryMutex);
+    gFactory = std::move(factory);
+}
+
+std::unique_ptr<Channel> openChannel(const std::string& address, Status* failure) {
+    {
+        std::lock_guard<std::mutex> lock(gFactoryMutex);
+        if (gFactory) return gFactory();
+    }
+    return openSocketChannel(address, failure);
+}
+
+}  // namespace engine::client

@@ -1,0 +1,171 @@
+// cursor.cpp: cursor handles, column lookup and cursor moves.
+#include "cursor.h"
+
+#include <algorithm>
+
+#include "record/text.h"
+
+namespace engine::client {
+namespace {
+
+constexpr size_t kRecentRows = 8;
+// Rows asked for at once when a static cursor runs past what the client holds.
+constexpr uint32_t kFetchBatch = 256;
+
+Position edgePosition(bool bof, bool eof) {
+    Position p;
+    p.bof = bof;
+    p.eof = eof;
+    return p;
+}
+
+}  // namespace
+
+ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
+    auto table = std::make_unique<TableObj>();
+    table->connection = connection;
+    table->info = std::move(info);
+    TableObj* t = table.get();
+    ADSHANDLE h = addObject(std::move(table));
+    for (const IndexInfo& x : t->info.indexes) {
+        auto index = std::make_unique<IndexObj>();
+        index->table = h;
+        index->info = x;
+        t->indexes.push_back(addObject(std::move(index)));
+    }
+    return h;
+}
+
+namespace {
+thread_local UNSIGNED32 tColumnCode = 0;
+}
+
+int findColumn(const CursorInfo& info, ADSFIELDID field) {
+    if (!field) {
+        tColumnCode = fail(AE_INVALID_ARGUMENT, "No column given.");
+        return -1;
+    }
+    if (ADS_IS_FIELD_NUMBER(field)) {
+        uintptr_t n = reinterpret_cast<uintptr_t>(field);
+        if (n == 0 || n > info.columns.size()) {
+            tColumnCode = fail(AE_INVALID_ARGUMENT, "Column number " + std::to_string(n) +
+                                                        " is out of range.");
+            return -1;
+        }
+        return static_cast<int>(n - 1);
+    }
+    for (size_t i = 0; i < info.columns.size(); ++i) {
+        if (record::equalsNoCase(info.columns[i].name, field)) return static_cast<int>(i);
+    }
+    tColumnCode = fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
+    return -1;
+}
+
+UNSIGNED32 lastCode() { return tColumnCode; }
+
+ConnectionObj* connectionOf(const TableObj& table) {
+    ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
+    if (!c) fail(AE_INVALID_HANDLE, "The table's connection is closed.");
+    return c;
+}
+
+void setPosition(TableObj& table, Position p) {
+    table.position = std::move(p);
+    table.positioned = true;
+    ++table.moves;
+    if (table.position.bof || table.position.eof) return;
+    auto& recent = table.recent;
+    recent.erase(std::remove_if(recent.begin(), recent.end(),
+                                [&](const Position& r) {
+                                    return r.recordNumber == table.position.recordNumber;
+                                }),
+                 recent.end());
+    recent.push_front(table.position);
+    if (recent.size() > kRecentRows) recent.pop_back();
+}
+
+UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
+                      std::string extraArgs) {
+    ConnectionObj* c = connectionOf(table);
+    if (!c) return AE_INVALID_HANDLE;
+    protocol::Writer w;
+    w.u32(serverHandle);
+    w.raw(extraArgs);
+    std::string body;
+    Status st = call(*c, op, w.take(), &body);
+    if (!st.ok()) return fail(st);
+    protocol::Reader r(body);
+    setPosition(table, protocol::decodePosition(r));
+    return AE_SUCCESS;
+}
+
+UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
+    if (ordinal <= 0) {
+        setPosition(table, edgePosition(true, table.count == 0));
+        return AE_SUCCESS;
+    }
+    if (ordinal > table.count) {
+        setPosition(table, edgePosition(table.count == 0, true));
+        return AE_SUCCESS;
+    }
+    uint32_t n = static_cast<uint32_t>(ordinal);
+    if (!table.rows.count(n)) {
+        ConnectionObj* c = connectionOf(table);
+        if (!c) return AE_INVALID_HANDLE;
+        if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
+        protocol::Writer w;
+        w.u32(table.info.handle);
+        w.u32(n);
+        w.u32(kFetchBatch);
+        std::string body;
+        Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
+        if (!st.ok()) return fail(st);
+        protocol::Reader r(body);
+        uint32_t next = n;
+        for (Position& p : protocol::decodePositions(r)) {
+            if (p.bof || p.eof) break;
+            table.rows[next++] = std::move(p);
+        }
+        if (!table.rows.count(n)) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+    }
+    setPosition(table, table.rows[n]);
+    table.position.recordNumber = n;
+    return AE_SUCCESS;
+}
+
+const std::string* currentImage(TableObj& table) {
+    if (table.editing || table.appending) return &table.pending;
+    if (!table.positioned || table.position.bof || table.position.eof ||
+        table.position.record.empty()) {
+        fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+        return nullptr;
+    }
+    return &table.position.record;
+}
+
+const std::string* blobContent(const TableObj& table, uint16_t column) {
+    if (table.editing || table.appending) {
+        auto it = table.pendingBlobs.find(column);
+        if (it != table.pendingBlobs.end()) return &it->second;
+        if (table.appending) return nullptr;
+    }
+    for (const BlobContent& b : table.position.blobs) {
+        if (b.column == column) return b.isNull ? nullptr : &b.bytes;
+    }
+    return nullptr;
+}
+
+UNSIGNED32 beginEdit(TableObj& table) {
+    if (table.editing || table.appending) return AE_SUCCESS;
+    if (table.isStatic()) return fail(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
+    const std::string* image = currentImage(table);
+    if (!image) return AE_NO_CURRENT_RECORD;
+    table.pending = *image;
+    table.editing = true;
+    table.editRecord = table.position.recordNumber;
+    table.writes.clear();
+    table.pendingBlobs.clear();
+    return AE_SUCCESS;
+}
+
+}  // namespace engine::client

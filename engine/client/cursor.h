@@ -1,0 +1,85 @@
+// cursor.h: helpers shared by the table, navigation, field and SQL entry points — making
+// cursor handles, finding columns, and moving a cursor (on the server or, for a static
+// SQL result, among the rows the client holds).
+#ifndef BREVANTIS_ENGINE_CLIENT_CURSOR_H
+#define BREVANTIS_ENGINE_CLIENT_CURSOR_H
+
+#include "state.h"
+
+namespace engine::client {
+
+// Makes the handles of an open table or cursor and of its indexes.
+ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info);
+
+// The column a field argument names (by name without regard to case, or by number), or
+// -1 after recording AE_COLUMN_NOT_FOUND / AE_INVALID_ARGUMENT as the last error.
+int findColumn(const CursorInfo& info, ADSFIELDID field);
+// The code findColumn recorded.
+UNSIGNED32 lastCode();
+
+// The connection a cursor belongs to, or nullptr (recording AE_INVALID_HANDLE).
+ConnectionObj* connectionOf(const TableObj& table);
+
+// Makes `p` the cursor's position and remembers it among the recent rows.
+void setPosition(TableObj& table, Position p);
+
+// A server move: runs `op` on serverHandle and takes the answer's position.
+UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
+                      std::string extraArgs = {});
+
+// A static cursor's move to row `ordinal` (0: before the first, count + 1: after the
+// last), fetching rows the client does not hold yet.
+UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal);
+
+// The record image field reads and writes see: the pending record while editing, else
+// the current row; nullptr (with AE_NO_CURRENT_RECORD recorded) when there is none.
+const std::string* currentImage(TableObj& table);
+
+// Content of a blob column of the current or pending row (nullptr when null or unknown).
+const std::string* blobContent(const TableObj& table, uint16_t column);
+
+// Starts editing the current row when no edit is pending (field setters do this).
+UNSIGNED32 beginEdit(TableObj& table);
+
+// ---- Entry-point helpers: each runs its body under guarded() with the object resolved ----
+
+inline UNSIGNED32 badHandle(ADSHANDLE h) {
+    return fail(AE_INVALID_HANDLE, "Invalid handle " + std::to_string(h) + ".");
+}
+
+// Runs `body` with the table or cursor a handle names (an index handle names its table).
+template <typename F>
+UNSIGNED32 withTable(ADSHANDLE h, F&& body) {
+    return guarded([&]() -> UNSIGNED32 {
+        TableObj* t = cursorOf(h);
+        return t ? body(*t) : badHandle(h);
+    });
+}
+
+// Runs `body` with the column a field argument names.
+template <typename F>
+UNSIGNED32 withColumn(ADSHANDLE h, ADSFIELDID field, F&& body) {
+    return withTable(h, [&](TableObj& t) -> UNSIGNED32 {
+        int i = findColumn(t.info, field);
+        return i < 0 ? lastCode() : body(t, t.info.columns[i]);
+    });
+}
+
+template <typename F>
+UNSIGNED32 withIndex(ADSHANDLE h, F&& body) {
+    return guarded([&]() -> UNSIGNED32 {
+        IndexObj* x = findAs<IndexObj>(h, Kind::Index);
+        return x ? body(*x) : badHandle(h);
+    });
+}
+
+template <typename T>
+UNSIGNED32 put(T* out, T value) {
+    if (!out) return fail(AE_INVALID_ARGUMENT, "Null output argument.");
+    *out = value;
+    return AE_SUCCESS;
+}
+
+}  // namespace engine::client
+
+#endif  // BREVANTIS_ENGINE_CLIENT_CURSOR_H

@@ -1,0 +1,165 @@
+// state.cpp: the handle table, the last error, the API lock and the batched server call.
+#include "state.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace engine::client {
+namespace {
+
+constexpr int kDefaultCallTimeoutMs = 60000;
+
+std::recursive_mutex gMutex;
+std::map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
+ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
+std::atomic<uint32_t> gRoundTrips{0};
+thread_local Status tLastError;
+
+ADSHANDLE ownerOf(const Object& o) {
+    switch (o.kind) {
+        case Kind::Table: return static_cast<const TableObj&>(o).connection;
+        case Kind::Index: return static_cast<const IndexObj&>(o).table;
+        case Kind::Statement: return static_cast<const StatementObj&>(o).connection;
+        case Kind::Find: return static_cast<const FindObj&>(o).connection;
+        case Kind::Connection: return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+ApiLock::ApiLock() { gMutex.lock(); }
+ApiLock::~ApiLock() { gMutex.unlock(); }
+
+UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
+    tLastError = Status::error(code, std::move(text));
+    return code;
+}
+
+UNSIGNED32 fail(const Status& status) { return fail(status.code, status.text); }
+
+const Status& lastError() { return tLastError; }
+void setLastError(Status status) { tLastError = std::move(status); }
+
+ADSHANDLE addObject(std::unique_ptr<Object> object) {
+    // Wrapping past 2^32 would need four billion live handles; skip any still in use.
+    while (gNextHandle == 0 || gObjects.count(gNextHandle)) ++gNextHandle;
+    ADSHANDLE h = gNextHandle++;
+    gObjects[h] = std::move(object);
+    return h;
+}
+
+Object* findObject(ADSHANDLE handle) {
+    auto it = gObjects.find(handle);
+    return it == gObjects.end() ? nullptr : it->second.get();
+}
+
+std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
+    std::vector<ADSHANDLE> out;
+    for (const auto& [h, o] : gObjects) {
+        if (ownerOf(*o) == owner) out.push_back(h);
+    }
+    return out;
+}
+
+void removeObject(ADSHANDLE handle) {
+    Object* o = findObject(handle);
+    if (!o) return;
+    if (o->kind != Kind::Index && o->kind != Kind::Find) {
+        for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
+    }
+    gObjects.erase(handle);
+}
+
+TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle) {
+    Object* o = findObject(handle);
+    if (!o) return nullptr;
+    if (o->kind == Kind::Table) {
+        auto* t = static_cast<TableObj*>(o);
+        if (serverHandle) *serverHandle = t->info.handle;
+        return t;
+    }
+    if (o->kind == Kind::Index) {
+        auto* x = static_cast<IndexObj*>(o);
+        if (serverHandle) *serverHandle = x->info.handle;
+        return findAs<TableObj>(x->table, Kind::Table);
+    }
+    return nullptr;
+}
+
+void countRoundTrip() { ++gRoundTrips; }
+uint32_t roundTrips() { return gRoundTrips; }
+void resetRoundTrips() { gRoundTrips = 0; }
+
+void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t flags,
+           std::function<void(const protocol::OpResult&)> onAnswer) {
+    connection.deferred.push_back({{op, flags, std::move(args)}, std::move(onAnswer)});
+}
+
+Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
+            int timeoutMs) {
+    std::vector<Deferred> batch = std::move(connection.deferred);
+    connection.deferred.clear();
+    if (connection.lost || !connection.channel) {
+        return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.");
+    }
+    std::vector<protocol::OpRequest> requests;
+    for (const Deferred& d : batch) requests.push_back(d.request);
+    requests.push_back({op, 0, std::move(args)});
+    std::string answer;
+    countRoundTrip();
+    bool ok = connection.channel->exchange(protocol::encodeRequest(requests), &answer,
+                                           timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs);
+    std::optional<std::vector<protocol::OpResult>> results;
+    if (ok) results = protocol::decodeResponse(answer);
+    if (!results || results->size() != requests.size()) {
+        connection.lost = true;
+        connection.channel.reset();
+        return Status::error(AE_CONNECTION_LOST,
+                             "The connection to the server was lost during the call.");
+    }
+    Status status;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const protocol::OpResult& r = (*results)[i];
+        if (batch[i].onAnswer) batch[i].onAnswer(r);
+        bool mayFail = batch[i].request.flags & protocol::kOpMayFail;
+        if (status.ok() && r.status != 0 && !mayFail) status = Status::error(r.status, r.text);
+    }
+    protocol::OpResult& last = results->back();
+    if (status.ok() && last.status != 0) status = Status::error(last.status, last.text);
+    if (body) *body = std::move(last.body);
+    return status;
+}
+
+template <typename Len>
+UNSIGNED32 copyTextTo(const std::string& text, char* buffer, Len* len) {
+    if (!len) return fail(AE_INVALID_ARGUMENT, "The length argument is null.");
+    if (!buffer || text.size() > *len) {
+        Len have = *len;
+        *len = static_cast<Len>(text.size());
+        return fail(AE_INSUFFICIENT_BUFFER, "The buffer of " + std::to_string(have) +
+                                                " bytes is too small; " +
+                                                std::to_string(text.size()) + " are needed.");
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    *len = static_cast<Len>(text.size());
+    return AE_SUCCESS;
+}
+
+UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len) {
+    return copyTextTo(text, buffer, len);
+}
+
+UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len) {
+    return copyTextTo(text, buffer, len);
+}
+
+std::u16string wideText(const WCHAR16* text, size_t n) {
+    std::u16string out;
+    if (!text) return out;
+    for (size_t i = 0; i < n && text[i] != 0; ++i) out.push_back(static_cast<char16_t>(text[i]));
+    return out;
+}
+
+}  // namespace engine::client

@@ -1,0 +1,188 @@
+// state.h: what the client library holds per process — handles, connections, cursors —
+// and the helpers every C entry point uses (last error, locking, the batched call).
+//
+// All state is guarded by one process-wide mutex taken for the whole of each C call
+// (ApiLock); the tool calls from one thread, and test programs with several threads are
+// served one call at a time. Handles are made here, not by the server: each object keeps
+// the server's id of what it stands for.
+#ifndef BREVANTIS_ENGINE_CLIENT_STATE_H
+#define BREVANTIS_ENGINE_CLIENT_STATE_H
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "ace.h"
+#include "channel.h"
+#include "engine/core/session.h"
+#include "engine/protocol/messages.h"
+
+namespace engine::client {
+
+enum class Kind { Connection, Table, Index, Statement, Find };
+
+struct Object {
+    explicit Object(Kind k) : kind(k) {}
+    virtual ~Object() = default;
+    const Kind kind;
+};
+
+// An operation held back until the next request of its connection, with what to do with
+// its answer when it comes.
+struct Deferred {
+    protocol::OpRequest request;
+    std::function<void(const protocol::OpResult&)> onAnswer;
+};
+
+struct ConnectionObj : Object {
+    ConnectionObj() : Object(Kind::Connection) {}
+    std::unique_ptr<Channel> channel;
+    bool dictionary = false;
+    bool lost = false;
+    std::vector<Deferred> deferred;
+};
+
+// A table or an SQL cursor (handleType tells which). Invariant: a static cursor
+// (info.handleType == ADS_CURSOR) moves by row ordinal over `rows`, fetching missing rows
+// from the server cursor info.handle (0 once every row is here).
+struct TableObj : Object {
+    TableObj() : Object(Kind::Table) {}
+    ADSHANDLE connection = 0;
+    CursorInfo info;
+    std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
+    Position position;               // where the cursor stands, with its row
+    bool positioned = false;         // false until the first move
+    std::deque<Position> recent;     // rows stood on lately, for moves back to them
+    uint64_t moves = 0;              // counts setPosition calls: a late answer applies only
+                                     // while no later move happened
+
+    // Static cursors.
+    uint32_t count = 0;
+    std::map<uint32_t, Position> rows;  // by ordinal, from 1
+
+    // Pending edit: an appended or changed record not yet written.
+    bool editing = false;
+    bool appending = false;
+    uint32_t editRecord = 0;
+    std::string pending;  // record image being built
+    std::map<uint16_t, ColumnWrite> writes;  // by column index from 0
+    std::map<uint16_t, std::string> pendingBlobs;
+
+    bool hasAof = false, hasFilter = false, exact = false;
+    std::string aof, filter;
+    uint16_t cacheRecords = 0;
+
+    bool isStatic() const { return info.handleType == ADS_CURSOR; }
+};
+
+struct IndexObj : Object {
+    IndexObj() : Object(Kind::Index) {}
+    ADSHANDLE table = 0;
+    IndexInfo info;
+    bool keyStarted = false;
+    std::map<uint16_t, std::string> keyParts;  // segment (from 0) -> bytes as given
+};
+
+struct StatementObj : Object {
+    StatementObj() : Object(Kind::Statement) {}
+    ADSHANDLE connection = 0;
+    std::string text;
+    bool prepared = false;
+    std::vector<SqlParam> params;
+    uint32_t timeoutSeconds = 0;
+    bool hasRowCount = false;
+    uint32_t rowCount = 0;
+};
+
+struct FindObj : Object {
+    FindObj() : Object(Kind::Find) {}
+    ADSHANDLE connection = 0;
+    std::vector<std::string> names;
+    size_t next = 0;
+};
+
+// ---- Process-wide state ------------------------------------------------------------------
+
+// Held for the whole of every C call.
+class ApiLock {
+public:
+    ApiLock();
+    ~ApiLock();
+    ApiLock(const ApiLock&) = delete;
+    ApiLock& operator=(const ApiLock&) = delete;
+};
+
+// Records the calling thread's last error and returns its code.
+UNSIGNED32 fail(UNSIGNED32 code, std::string text);
+UNSIGNED32 fail(const Status& status);
+// The calling thread's last error.
+const Status& lastError();
+void setLastError(Status status);
+
+// Handle table. add() takes ownership and returns the new handle.
+ADSHANDLE addObject(std::unique_ptr<Object> object);
+Object* findObject(ADSHANDLE handle);
+// Destroys the object (and, for connections, tables and statements, what belongs to it).
+void removeObject(ADSHANDLE handle);
+// Every handle of the given kind whose owner is `owner` (a connection or a table).
+std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner);
+
+template <typename T>
+T* findAs(ADSHANDLE handle, Kind kind) {
+    Object* o = findObject(handle);
+    return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
+}
+
+// Resolves a handle through which a cursor moves: a table, SQL cursor or index handle.
+// *serverHandle is what the server moves (the index's own id for an index handle).
+TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr);
+
+// ---- Calls to the server -----------------------------------------------------------------
+
+// Sends the connection's deferred operations followed by `op`, waits for the answer and
+// runs the deferred answers' callbacks. Returns the first failure among the deferred
+// operations that may not fail and `op` itself; *body receives op's answer body.
+// A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
+Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
+            int timeoutMs = 0);
+// Holds `op` back until the connection's next request.
+void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t flags,
+           std::function<void(const protocol::OpResult&)> onAnswer = {});
+
+// Request/answer pairs exchanged by this process.
+void countRoundTrip();
+uint32_t roundTrips();
+void resetRoundTrips();
+
+// Runs one C entry point under the API lock; no exception leaves it (an escaping one
+// becomes AE_INTERNAL_ERROR).
+template <typename F>
+UNSIGNED32 guarded(F&& body) noexcept {
+    try {
+        ApiLock lock;
+        return body();
+    } catch (const std::exception& e) {
+        return fail(AE_INTERNAL_ERROR, std::string("Internal error in the client engine: ") + e.what());
+    } catch (...) {
+        return fail(AE_INTERNAL_ERROR, "Internal error in the client engine.");
+    }
+}
+
+// ---- Text and buffers --------------------------------------------------------------------
+
+// Copies text to an 8-bit buffer of *len bytes (plus room for the NUL): 5005 with the
+// needed length when it does not fit.
+UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len);
+UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len);
+// The UTF-16 text up to its NUL (or the first n units when n is given).
+std::u16string wideText(const WCHAR16* text, size_t n = SIZE_MAX);
+
+}  // namespace engine::client
+
+#endif  // BREVANTIS_ENGINE_CLIENT_STATE_H

@@ -1,0 +1,43 @@
+/*
+ * engine_client.h: extras of the stand-in client engine beyond the C interface of ace.h.
+ *
+ * For test and demo programs: who the later connections say they are, where the server
+ * is, and how many round trips the library has made. The tool itself uses none of these.
+ *
+ * Server address: "unix:/path" or "tcp:127.0.0.1:PORT" (loopback only). Unless set here,
+ * it is the environment variable BREVANTIS_ENGINE_ADDRESS when set, else
+ * "unix:/tmp/brevantis-engine.sock".
+ *
+ * In-process server (unit tests): link the static library engine_inprocess and call
+ * engine::server::useInProcessServer (engine/server/in_process.h) before connecting.
+ */
+#ifndef BREVANTIS_ENGINE_ENGINE_CLIENT_H
+#define BREVANTIS_ENGINE_ENGINE_CLIENT_H
+
+#include "ace.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Identity sent by the connections opened after this call, as the lock-owner procedure
+ * reports it. A null argument keeps the current value; by default the user name is the
+ * host name, the OS login the user running the process and the application id the
+ * program name. Values are 8-bit text of at most 200 bytes each (longer: 5002). */
+ADSAPI EngineSetClientIdentity(const char* pucUserName, const char* pucOsLogin,
+                               const char* pucApplicationId);
+
+/* Server address for the connections opened after this call; null or "" restores the
+ * default. An address of another form answers AE_INVALID_ARGUMENT. */
+ADSAPI EngineSetServerAddress(const char* pucAddress);
+
+/* Messages exchanged with servers by this process (one per request/answer pair), since
+ * the start or the last reset. */
+ADSAPI EngineGetRoundTrips(UNSIGNED32* pulRoundTrips);
+ADSAPI EngineResetRoundTrips(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* BREVANTIS_ENGINE_ENGINE_CLIENT_H */

@@ -1,0 +1,27 @@
+// address.h: where the client library and enginesrv meet.
+//
+// An address is "unix:/path/to/socket" or "tcp:127.0.0.1:PORT" (also "tcp:localhost:PORT"
+// or "tcp:PORT"); TCP is loopback only. The default is kDefaultServerAddress, replaced by
+// the environment variable BREVANTIS_ENGINE_ADDRESS when it is set and not empty.
+#ifndef BREVANTIS_ENGINE_PROTOCOL_ADDRESS_H
+#define BREVANTIS_ENGINE_PROTOCOL_ADDRESS_H
+
+#include <cstdint>
+#include <string>
+
+namespace engine::protocol {
+
+constexpr const char* kDefaultServerAddress = "unix:/tmp/brevantis-engine.sock";
+constexpr const char* kAddressVariable = "BREVANTIS_ENGINE_ADDRESS";
+
+// The address from the environment, or the default.
+std::string defaultServerAddress();
+
+// Splits an address: a Unix path (tcpPort 0) or a TCP port (unixPath empty). False with
+// *error set when it is neither.
+bool parseServerAddress(const std::string& address, std::string* unixPath, uint16_t* tcpPort,
+                        std::string* error);
+
+}  // namespace engine::protocol
+
+#endif  // BREVANTIS_ENGINE_PROTOCOL_ADDRESS_H

@@ -1,0 +1,276 @@
+// dispatcher.cpp: decodes each operation, calls the core session, encodes its answer.
+#include "dispatcher.h"
+
+#include <exception>
+
+#include "ace.h"
+#include "engine/protocol/messages.h"
+
+namespace engine::server {
+
+using protocol::Op;
+using protocol::OpResult;
+using protocol::Reader;
+using protocol::Writer;
+
+struct Dispatcher::Outcome {
+    Status status;
+    std::string body;
+    bool malformed = false;
+};
+
+namespace {
+
+Status notConnected() { return Status::error(AE_CONNECTION_LOST, "The connection is not open."); }
+
+}  // namespace
+
+Dispatcher::Dispatcher(Server& server, std::string peerAddress)
+    : server_(server), peerAddress_(std::move(peerAddress)) {}
+
+Dispatcher::~Dispatcher() = default;
+
+uint32_t Dispatcher::connectionNumber() const {
+    return session_ ? session_->connectionNumber() : 0;
+}
+
+std::optional<std::string> Dispatcher::handle(std::string_view payload) {
+    auto ops = protocol::decodeRequest(payload);
+    if (!ops) return std::nullopt;
+    std::vector<OpResult> results;
+    results.reserve(ops->size());
+    bool stopped = false;
+    for (const protocol::OpRequest& op : *ops) {
+        if (stopped) {
+            results.push_back({protocol::kStatusSkipped, "Not run: an earlier operation failed.", ""});
+            continue;
+        }
+        Outcome out;
+        try {
+            out = run(static_cast<uint16_t>(op.op), op.args);
+        } catch (const std::exception& e) {
+            out.status = Status::error(AE_INTERNAL_ERROR, std::string("Internal error: ") + e.what());
+        } catch (...) {
+            out.status = Status::error(AE_INTERNAL_ERROR, "Internal error.");
+        }
+        if (out.malformed) return std::nullopt;
+        if (!out.status.ok() && !(op.flags & protocol::kOpMayFail)) stopped = true;
+        results.push_back({out.status.code, std::move(out.status.text), std::move(out.body)});
+    }
+    return protocol::encodeResponse(results);
+}
+
+Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
+    Outcome out;
+    Reader r(args);
+    Writer w;
+    // Arguments are checked once they are all read: `done` answers the malformed case.
+    auto done = [&]() { return r.done(); };
+    const Op op = static_cast<Op>(code);
+
+    if (op == Op::Ping) {
+        std::string echo = r.bytes();
+        if (!done()) return {{}, {}, true};
+        w.bytes(echo);
+        return {{}, w.take()};
+    }
+    if (op == Op::Connect) {
+        protocol::ConnectArgs a = protocol::decodeConnectArgs(r);
+        if (!done()) return {{}, {}, true};
+        if (session_) {
+            return {Status::error(AE_INVALID_ARGUMENT, "This channel is connected already.")};
+        }
+        a.identity.address = peerAddress_;
+        out.status = server_.connect(a.connectString, a.identity, &session_);
+        if (out.status.ok()) {
+            w.u32(session_->connectionNumber());
+            w.boolean(session_->isDictionary());
+            out.body = w.take();
+        }
+        return out;
+    }
+    if (!session_) {
+        // Known operations before Connect are refused; unknown codes are malformed.
+        if (code < static_cast<uint16_t>(Op::Disconnect) ||
+            code > static_cast<uint16_t>(Op::FetchRows)) {
+            return {{}, {}, true};
+        }
+        return {notConnected()};
+    }
+    Session& s = *session_;
+    Position pos;
+    auto withPosition = [&](Status st) {
+        if (st.ok()) protocol::encode(w, pos);
+        return Outcome{std::move(st), w.take()};
+    };
+
+    switch (op) {
+        case Op::Disconnect:
+            if (!done()) return {{}, {}, true};
+            session_.reset();
+            finished_ = true;
+            return {};
+        case Op::ListTables: {
+            std::string mask = r.bytes();
+            if (!done()) return {{}, {}, true};
+            std::vector<std::string> names;
+            out.status = s.listTables(mask, &names);
+            w.u32(static_cast<uint32_t>(names.size()));
+            for (const std::string& n : names) w.bytes(n);
+            out.body = w.take();
+            return out;
+        }
+        case Op::GetTableProperty: {
+            std::string table = r.bytes();
+            uint16_t property = r.u16();
+            if (!done()) return {{}, {}, true};
+            std::string value;
+            out.status = s.tableProperty(table, property, &value);
+            w.bytes(value);
+            out.body = w.take();
+            return out;
+        }
+        case Op::OpenTable: {
+            protocol::OpenTableArgs a = protocol::decodeOpenTableArgs(r);
+            if (!done()) return {{}, {}, true};
+            protocol::OpenedTable t;
+            out.status = s.openTable(a.name, a.tableType, a.charType, a.lockType, a.checkRights,
+                                     a.options, a.collation, &t.cursor);
+            if (out.status.ok()) {
+                out.status = s.gotoTop(t.cursor.handle, &t.position);
+                if (!out.status.ok()) s.close(t.cursor.handle);
+            }
+            if (out.status.ok()) protocol::encode(w, t);
+            out.body = w.take();
+            return out;
+        }
+        case Op::CloseCursor: {
+            Handle h = r.u32();
+            if (!done()) return {{}, {}, true};
+            return {s.close(h)};
+        }
+        case Op::GotoTop:
+        case Op::GotoBottom:
+        case Op::GotoBof: {
+            Handle h = r.u32();
+            if (!done()) return {{}, {}, true};
+            if (op == Op::GotoTop) return withPosition(s.gotoTop(h, &pos));
+            if (op == Op::GotoBottom) return withPosition(s.gotoBottom(h, &pos));
+            return withPosition(s.gotoBof(h, &pos));
+        }
+        case Op::GotoRecord: {
+            Handle h = r.u32();
+            uint32_t recno = r.u32();
+            if (!done()) return {{}, {}, true};
+            return withPosition(s.gotoRecord(h, recno, &pos));
+        }
+        case Op::Skip: {
+            Handle h = r.u32();
+            int32_t n = r.i32();
+            if (!done()) return {{}, {}, true};
+            return withPosition(s.skip(h, n, &pos));
+        }
+        case Op::RecordCount: {
+            Handle h = r.u32();
+            uint16_t option = r.u16();
+            if (!done()) return {{}, {}, true};
+            uint32_t count = 0;
+            out.status = s.recordCount(h, option, &count);
+            w.u32(count);
+            out.body = w.take();
+            return out;
+        }
+        case Op::SetAof:
+        case Op::SetFilter: {
+            Handle h = r.u32();
+            std::string expression = r.bytes();
+            if (!done()) return {{}, {}, true};
+            return {op == Op::SetAof ? s.setAof(h, expression) : s.setFilter(h, expression)};
+        }
+        case Op::ClearAof:
+        case Op::ClearFilter: {
+            Handle h = r.u32();
+            if (!done()) return {{}, {}, true};
+            return {op == Op::ClearAof ? s.clearAof(h) : s.clearFilter(h)};
+        }
+        case Op::SetExact: {
+            Handle h = r.u32();
+            bool exact = r.boolean();
+            if (!done()) return {{}, {}, true};
+            return {s.setExact(h, exact)};
+        }
+        case Op::EvalExpression: {
+            Handle h = r.u32();
+            std::string expression = r.bytes();
+            if (!done()) return {{}, {}, true};
+            bool result = false;
+            out.status = s.evalLogical(h, expression, &result);
+            w.boolean(result);
+            out.body = w.take();
+            return out;
+        }
+        case Op::WriteRecord: {
+            Handle h = r.u32();
+            WriteRequest request = protocol::decodeWriteRequest(r);
+            if (!done()) return {{}, {}, true};
+            return withPosition(s.writeRecord(h, request, &pos));
+        }
+        case Op::LockRecord:
+        case Op::UnlockRecord: {
+            Handle h = r.u32();
+            uint32_t recno = r.u32();
+            if (!done()) return {{}, {}, true};
+            return {op == Op::LockRecord ? s.lockRecord(h, recno) : s.unlockRecord(h, recno)};
+        }
+        case Op::Seek: {
+            Handle h = r.u32();
+            std::string key = r.bytes();
+            uint16_t seekType = r.u16();
+            if (!done()) return {{}, {}, true};
+            bool found = false;
+            out.status = s.seek(h, key, seekType, &found, &pos);
+            if (out.status.ok()) {
+                w.boolean(found);
+                protocol::encode(w, pos);
+            }
+            out.body = w.take();
+            return out;
+        }
+        case Op::ExecuteSql: {
+            protocol::ExecArgs a = protocol::decodeExecArgs(r);
+            if (!done()) return {{}, {}, true};
+            protocol::ExecResult x;
+            out.status = s.executeSql(a.text, a.params, a.prefetchRows, &x.result);
+            if (!out.status.ok()) return out;
+            x.hasCursor = x.result.cursor.handle != 0;
+            // A result that came whole needs no server cursor: the client never asks again.
+            if (x.hasCursor && x.result.rows.size() >= x.result.recordCount) {
+                s.close(x.result.cursor.handle);
+                x.result.cursor.handle = 0;
+            }
+            protocol::encode(w, x);
+            out.body = w.take();
+            return out;
+        }
+        case Op::FetchRows: {
+            Handle h = r.u32();
+            uint32_t first = r.u32();
+            uint32_t count = r.u32();
+            if (!done() || count == 0) return {{}, {}, true};
+            std::vector<Position> rows(1);
+            out.status = s.gotoRecord(h, first, &rows[0]);
+            if (out.status.ok() && count > 1 && !rows[0].eof) {
+                std::vector<Position> more;
+                out.status = s.fetch(h, 1, count - 1, &more);
+                for (auto& p : more) rows.push_back(std::move(p));
+            }
+            if (out.status.ok()) protocol::encode(w, rows);
+            out.body = w.take();
+            return out;
+        }
+        default:
+            return {{}, {}, true};
+    }
+}
+
+}  // namespace engine::server

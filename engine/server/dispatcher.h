@@ -1,0 +1,46 @@
+// dispatcher.h: runs the operations of one connection's requests against the engine core.
+//
+// One Dispatcher serves one client connection (a socket, or an in-process channel): its
+// first operation must be Connect, which makes the core Session; every later operation
+// works on that session. Destroying the Dispatcher ends the session, which releases the
+// connection's record locks and temporary tables.
+#ifndef BREVANTIS_ENGINE_SERVER_DISPATCHER_H
+#define BREVANTIS_ENGINE_SERVER_DISPATCHER_H
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/core/session.h"
+
+namespace engine::server {
+
+class Dispatcher {
+public:
+    // peerAddress is what the lock-owner procedure reports as the connection's Address.
+    Dispatcher(Server& server, std::string peerAddress);
+    ~Dispatcher();
+
+    // Runs one request payload and returns the answer payload; nullopt when the payload
+    // is malformed (the caller drops the connection). Never throws.
+    std::optional<std::string> handle(std::string_view payload);
+
+    // True once the client asked to disconnect (the caller closes after answering).
+    bool finished() const { return finished_; }
+    // The session's connection number, 0 before Connect.
+    uint32_t connectionNumber() const;
+
+private:
+    struct Outcome;
+    Outcome run(uint16_t op, std::string_view args);
+
+    Server& server_;
+    std::string peerAddress_;
+    std::unique_ptr<Session> session_;
+    bool finished_ = false;
+};
+
+}  // namespace engine::server
+
+#endif  // BREVANTIS_ENGINE_SERVER_DISPATCHER_H

@@ -1,0 +1,77 @@
+// main.cpp: enginesrv, the stand-in database server process.
+//
+//   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS] [--sync]
+//
+// Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
+// removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
+// in use, bad option), 2 on a usage error.
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+#include <unistd.h>
+
+#include "engine/core/session.h"
+#include "engine/protocol/address.h"
+#include "socket_server.h"
+
+namespace {
+
+void usage() {
+    std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
+                 " [--idle-timeout MS] [--sync]\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    engine::server::ListenOptions options;
+    engine::Server::Options coreOptions;
+    std::string address = engine::protocol::defaultServerAddress();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "--socket" && hasValue) {
+            address = std::string("unix:") + argv[++i];
+        } else if (arg == "--tcp" && hasValue) {
+            address = std::string("tcp:127.0.0.1:") + argv[++i];
+        } else if (arg == "--log-level" && hasValue) {
+            options.logLevel = std::atoi(argv[++i]);
+        } else if (arg == "--idle-timeout" && hasValue) {
+            options.firstMessageTimeoutMs = std::atoi(argv[++i]);
+        } else if (arg == "--sync") {
+            coreOptions.syncWrites = true;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    std::string error;
+    if (!engine::protocol::parseServerAddress(address, &options.unixPath, &options.tcpPort, &error)) {
+        std::cerr << "enginesrv: " << error << "\n";
+        return 1;
+    }
+
+    // Signals are taken by sigwait below, never by a connection thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    engine::Server core(coreOptions);
+    engine::server::SocketServer server(core, options);
+    if (!server.start(&error)) {
+        if (options.logLevel > 0) std::cerr << "enginesrv: refused to start: " << error << "\n";
+        return 1;
+    }
+    std::cerr << "enginesrv: started (pid " << getpid() << ")" << std::endl;
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    if (options.logLevel > 0) std::cerr << "enginesrv: " << strsignal(signal) << ", stopping" << std::endl;
+    server.stop();
+    return 0;
+}

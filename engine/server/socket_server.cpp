@@ -1,0 +1,210 @@
+// socket_server.cpp: listening socket, accept loop and per-connection threads of enginesrv.
+#include "socket_server.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "dispatcher.h"
+#include "engine/protocol/frame.h"
+
+namespace engine::server {
+
+struct SocketServer::Connection {
+    int fd = -1;
+    std::string peer;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+};
+
+namespace {
+
+bool fillUnixAddress(const std::string& path, sockaddr_un* addr) {
+    std::memset(addr, 0, sizeof *addr);
+    addr->sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof addr->sun_path) return false;
+    std::memcpy(addr->sun_path, path.data(), path.size());
+    return true;
+}
+
+// Whether a server answers on the Unix socket path (a stale file answers nothing).
+bool unixPathAlive(const sockaddr_un& addr) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    bool alive = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return alive;
+}
+
+}  // namespace
+
+SocketServer::SocketServer(Server& core, ListenOptions options)
+    : core_(core), options_(std::move(options)) {}
+
+SocketServer::~SocketServer() { stop(); }
+
+std::string SocketServer::address() const {
+    if (options_.tcpPort) return "tcp:127.0.0.1:" + std::to_string(options_.tcpPort);
+    return "unix:" + options_.unixPath;
+}
+
+void SocketServer::log(int level, const std::string& line) const {
+    if (level <= options_.logLevel) std::cerr << "enginesrv: " << line << std::endl;
+}
+
+bool SocketServer::start(std::string* error) {
+    auto fail = [&](const std::string& why) {
+        *error = why;
+        if (listenFd_ >= 0) ::close(listenFd_);
+        listenFd_ = -1;
+        return false;
+    };
+    if (options_.tcpPort) {
+        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (listenFd_ < 0) return fail(std::string("socket: ") + std::strerror(errno));
+        int one = 1;
+        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(options_.tcpPort);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // never beyond this machine
+        if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            return fail(errno == EADDRINUSE ? "another server already listens on " + address()
+                                            : "cannot bind " + address() + ": " + std::strerror(errno));
+        }
+    } else {
+        sockaddr_un addr;
+        if (!fillUnixAddress(options_.unixPath, &addr)) {
+            return fail("invalid Unix socket path '" + options_.unixPath + "'");
+        }
+        if (unixPathAlive(addr)) return fail("another server already listens on " + address());
+        ::unlink(options_.unixPath.c_str());  // a stale file of a server that died
+        listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (listenFd_ < 0) return fail(std::string("socket: ") + std::strerror(errno));
+        if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            return fail("cannot bind " + address() + ": " + std::strerror(errno));
+        }
+    }
+    if (::listen(listenFd_, 128) != 0) return fail(std::string("listen: ") + std::strerror(errno));
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
+    acceptor_ = std::thread([this] { acceptLoop(); });
+    log(1, "listening on " + address());
+    return true;
+}
+
+void SocketServer::acceptLoop() {
+    while (!stopping_) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(fds, 2, 1000) <= 0) {
+            reapFinished();
+            continue;
+        }
+        if (fds[1].revents) break;
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        reapFinished();
+        std::string peer = "local";
+        sockaddr_in in{};
+        socklen_t len = sizeof in;
+        if (options_.tcpPort && ::getpeername(fd, reinterpret_cast<sockaddr*>(&in), &len) == 0) {
+            char text[INET_ADDRSTRLEN] = {};
+            ::inet_ntop(AF_INET, &in.sin_addr, text, sizeof text);
+            peer = text;
+            int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        Connection& c = connections_.emplace_back();
+        c.fd = fd;
+        c.peer = peer;
+        c.thread = std::thread([this, &c] { serve(&c); });
+    }
+}
+
+void SocketServer::serve(Connection* c) {
+    Dispatcher dispatcher(core_, c->peer);
+    std::string request;
+    bool first = true;
+    uint32_t number = 0;
+    std::string why = "closed by the client";
+    while (!stopping_) {
+        // Only the first frame has a deadline to start: a connected client may stay idle.
+        protocol::IoResult r = protocol::readFrame(
+            c->fd, request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs);
+        if (r != protocol::IoResult::Ok) {
+            if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";
+            if (r == protocol::IoResult::Malformed) why = "malformed frame";
+            if (r == protocol::IoResult::Error) why = "socket error";
+            break;
+        }
+        first = false;
+        std::optional<std::string> answer = dispatcher.handle(request);
+        if (!answer) {
+            why = "malformed message";
+            break;
+        }
+        if (!number && dispatcher.connectionNumber()) {
+            number = dispatcher.connectionNumber();
+            log(1, "connection " + std::to_string(number) + " opened from " + c->peer);
+        }
+        if (protocol::writeFrame(c->fd, *answer, options_.frameTimeoutMs) != protocol::IoResult::Ok) {
+            why = "client stopped reading";
+            break;
+        }
+        if (dispatcher.finished()) {
+            why = "disconnected";
+            break;
+        }
+    }
+    log(1, "connection " + (number ? std::to_string(number) : std::string("(not connected)")) +
+               " from " + c->peer + " closed: " + why);
+    c->finished = true;
+}
+
+void SocketServer::reapFinished() {
+    std::list<Connection> done;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = connections_.begin(); it != connections_.end();) {
+            auto next = std::next(it);
+            if (it->finished) done.splice(done.end(), connections_, it);
+            it = next;
+        }
+    }
+    for (Connection& c : done) {
+        c.thread.join();
+        ::close(c.fd);
+    }
+}
+
+void SocketServer::stop() {
+    if (listenFd_ < 0 || stopping_.exchange(true)) return;
+    char b = 1;
+    (void)!::write(wakePipe_[1], &b, 1);
+    if (acceptor_.joinable()) acceptor_.join();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Connection& c : connections_) ::shutdown(c.fd, SHUT_RDWR);
+    }
+    for (Connection& c : connections_) {
+        c.thread.join();
+        ::close(c.fd);
+    }
+    connections_.clear();
+    ::close(listenFd_);
+    listenFd_ = -1;
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
+    if (!options_.tcpPort) ::unlink(options_.unixPath.c_str());
+    log(1, "stopped");
+}
+
+}  // namespace engine::server

@@ -1,0 +1,63 @@
+// socket_server.h: the accept loop of enginesrv — one thread per client connection.
+//
+// Listens on a Unix socket or on TCP bound to 127.0.0.1 only. Each connection gets its own
+// Dispatcher; when the peer closes, dies, sends a malformed, truncated or oversized frame,
+// or says nothing within the first-message timeout, only that connection is dropped, and
+// dropping it ends its session (its record locks and temporary tables go at once).
+#ifndef BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
+#define BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engine/core/session.h"
+
+namespace engine::server {
+
+struct ListenOptions {
+    std::string unixPath;         // used when tcpPort is 0
+    uint16_t tcpPort = 0;         // > 0: TCP on 127.0.0.1
+    int firstMessageTimeoutMs = 10000;  // a connection must start its first frame by then
+    int frameTimeoutMs = 10000;         // a started frame must be complete by then
+    int logLevel = 1;             // 0 silent, 1 starts/stops/connections/refusals, 2 more
+};
+
+class SocketServer {
+public:
+    SocketServer(Server& core, ListenOptions options);
+    ~SocketServer();  // stops if still running
+
+    // Binds and listens. Fails (false, *error set) when the address is in use by a live
+    // server or cannot be bound. A stale Unix socket file left by a dead server is replaced.
+    bool start(std::string* error);
+    // Stops accepting, drops every connection (ending their sessions), joins the threads
+    // and removes the Unix socket file. Safe to call twice.
+    void stop();
+
+    // A printable form of the address ("unix:/path" or "tcp:127.0.0.1:port").
+    std::string address() const;
+
+private:
+    struct Connection;
+    void acceptLoop();
+    void serve(Connection* connection);
+    void log(int level, const std::string& line) const;
+    void reapFinished();
+
+    Server& core_;
+    ListenOptions options_;
+    int listenFd_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    std::thread acceptor_;
+    std::atomic<bool> stopping_{false};
+    std::mutex mutex_;
+    std::list<Connection> connections_;  // GUARDED_BY(mutex_)
+};
+
+}  // namespace engine::server
+
+#endif  // BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
