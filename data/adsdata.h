@@ -1,0 +1,146 @@
+// adsdata.h: TAdsDataSet, the dataset over one engine table or SQL cursor: its handles,
+// column descriptions, record buffers, the common open steps, navigation, record count,
+// field values, closing and Locate. TAdsQuery and TAdsTable supply the opening itself.
+#ifndef BREVANTIS_DATA_ADSDATA_H
+#define BREVANTIS_DATA_ADSDATA_H
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "data/adscolumn.h"
+#include "data/adsoptions.h"
+#include "db/dataset.h"
+
+class TAdsConnection;
+
+// The layer's string field: a framework string field that knows whether its column
+// compares without regard to letter case.
+class TAdsStringField : public TStringField {
+public:
+    explicit TAdsStringField(QObject* owner, int size = 20) : TStringField(owner, size) {}
+    bool CaseInsensitive() const { return caseInsensitive_; }
+    void SetCaseInsensitive(bool v) { caseInsensitive_ = v; }
+
+private:
+    bool caseInsensitive_ = false;
+};
+
+class TAdsBCDField : public TBCDField {
+public:
+    explicit TAdsBCDField(QObject* owner) : TBCDField(owner) {}
+};
+
+// An index order of the open result.
+struct TAdsIndexDesc {
+    QString Name;
+    QString Fields;  // segment field names in upper case, joined by ";"
+    bool Descending = false, Unique = false, Primary = false;
+};
+
+class TAdsDataSet : public TDataSet {
+public:
+    static constexpr uint32_t kNoHandle = 0xFFFFFFFFu;  // -1: no handle
+
+    explicit TAdsDataSet(QObject* owner);
+    ~TAdsDataSet() override;
+
+    TAdsConnection* AdsConnection() const { return FConnection; }
+    // Registers the dataset with `connection` (leaving the previous one). REQUIRES: inactive,
+    // else EADSDatabaseError "Table must not be Active.".
+    void SetAdsConnection(TAdsConnection* connection);
+    TAdsTableOptions& AdsTableOptions() { return FOptions; }
+    const TAdsTableOptions& AdsTableOptions() const { return FOptions; }
+    TAdsTableTypes TableType() const { return meTableType; }
+    void SetTableType(TAdsTableTypes type) { meTableType = type; }
+    bool StoreActive = true;
+
+    // What errors report about the dataset.
+    virtual QString DatabaseName() const { return QString(); }
+    virtual QString DatabasePath() const;
+    virtual QString TableName() const { return QString(); }
+
+    // Forgets the engine handles that belonged to the connection (it is disconnecting).
+    virtual void InvalidateAceHandles();
+    // Re-reads the dictionary's default index (tables only).
+    virtual void UpdateDefaultIndex() {}
+    // The connection is being destroyed: forget it.
+    void connectionDestroyed() { FConnection = nullptr; }
+
+    void GetFieldNames(rtl::StringList& list) override;
+    QVariant GetFieldData(const TField* field) const override;
+    void SetFieldData(TField* field, const QVariant& value) override;
+
+    // The engine handles, for callers that pass them on (and tests).
+    uint32_t Handle() const { return mlHandle; }
+    uint32_t ActiveHandle() const { return mlActiveHandle; }
+    const std::vector<TACEFieldDef>& ColumnDescriptions() const { return mFieldDescs; }
+    const std::vector<TAdsIndexDesc>& IndexDescriptions() const { return mIndexDescs; }
+
+protected:
+    // Obtains mlHandle and musAceTableType: the query executes, the table opens.
+    virtual void OpenEngineFiles() = 0;
+    // Makes mlActiveHandle the requested order (the table's index; the cursor itself).
+    virtual void SwitchToRequestedIndex() { mlActiveHandle = mlHandle; }
+    // The collation sent to the engine: AdsCollation, else the connection's, else the
+    // character type's name.
+    QString EffectiveCollation() const;
+    // The connection handle, connecting first when needed; fails for 0 and -1.
+    uint32_t ConnectionHandleChecked();
+    // Recomputes the bookmark length of the active handle and reallocates the buffers.
+    void RecomputeRecordLayout();
+
+    void InternalOpen() override;
+    void InternalClose() override;
+    bool IsCursorOpen() const override { return mlHandle != kNoHandle; }
+    void InternalInitFieldDefs() override;
+    TField* CreateFieldFor(const TFieldDef& def) override;
+    int RecordBufferSize() const override;
+    TGetResult GetRecord(QByteArray& buffer, TGetMode mode, bool doCheck) override;
+    void InternalFirst() override;
+    void InternalSetToRecord(QByteArray& buffer) override;
+    void InternalInitRecord(QByteArray& buffer) override;
+    void SetBookmarkFlag(QByteArray& buffer, TBookmarkFlag flag) override;
+    int GetRecordCount() override;
+    bool GetCanModify() const override { return mbCanModify && !mbCursorReadOnly; }
+    bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
+                      TLocateOptions options) override;
+    void InternalPost() override;
+    void InternalInsert() override;
+    void InternalCancel() override;
+
+    // Record information of a buffer.
+    TBookmarkFlag BookmarkFlag(const QByteArray& buffer) const;
+    uint32_t BookmarkRecNo(const QByteArray& buffer) const;
+    void SetBookmarkRecNo(QByteArray& buffer, uint32_t recNo);
+    ads::ColumnContext Context() const;
+    const TACEFieldDef* ColumnOf(const TField* field) const;
+
+    uint32_t mlHandle = kNoHandle;
+    uint32_t mlActiveHandle = kNoHandle;
+    std::vector<TACEFieldDef> mFieldDescs;
+    std::vector<TAdsIndexDesc> mIndexDescs;
+    uint32_t musRecordSize = 0;
+    uint32_t mulBookmarkSize = 0;
+    uint32_t mulTableOptions = 0;
+    uint32_t mulIndexPageSize = 0;
+    bool mbCanModify = false;
+    bool mbCursorReadOnly = false;  // a static SQL cursor
+    bool mbExclusive = false;
+    uint16_t musAceTableType = 3;
+    uint16_t musOpenCharType = 1;
+    TAdsTableTypes meTableType = TAdsTableTypes::ttAdsADT;
+    TAdsTableOptions FOptions;
+    TAdsConnection* FConnection = nullptr;
+    QByteArray mpFilterBuffer;
+
+private:
+    friend class AdsLocate;
+    TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
+    void readTranslatedRecord(QByteArray& buffer);
+    void readIndexDescriptions();
+    QByteArray* writeBuffer();
+};
+
+#endif  // BREVANTIS_DATA_ADSDATA_H
