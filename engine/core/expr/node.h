@@ -63,7 +63,7 @@ inline bool isTrue(const Value& v) { return v.kind == Value::Kind::Logical && v.
 
 // Failure of parse or bind, with the kind the SQL layer maps to a native error.
 struct ExprError {
-    enum class Kind { Syntax, UnknownColumn, AmbiguousColumn, Type } kind = Kind::Syntax;
+    enum class Kind { Syntax, UnknownColumn, Type } kind = Kind::Syntax;
     std::string message;
 };
 

@@ -90,7 +90,6 @@ enum NativeError : int32_t {
     kNativeTypeMismatch = 2105,    // value or comparison of the wrong kind
     kNativeValueTooLong = 2106,    // text or number does not fit its column
     kNativeUnknownColumn = 2115,   // a column name matches no column
-    kNativeAmbiguousColumn = 2116, // a column name matches columns of several sources
     kNativeUnknownTable = 2121,    // no table of that name
     kNativeUnknownProcedure = 2122, // no procedure of that name
     kNativeBadArguments = 2123,    // wrong number or kind of procedure arguments

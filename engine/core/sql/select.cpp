@@ -38,7 +38,6 @@ namespace {
 Status fromExprError(const ExprError& e) {
     switch (e.kind) {
         case ExprError::Kind::UnknownColumn: return sqlError(kNativeUnknownColumn, e.message);
-        case ExprError::Kind::AmbiguousColumn: return sqlError(kNativeAmbiguousColumn, e.message);
         case ExprError::Kind::Type: return sqlError(kNativeTypeMismatch, e.message);
         case ExprError::Kind::Syntax: break;
     }
@@ -217,6 +216,7 @@ private:
                     return sqlError(kNativeUnknownColumn, "unknown alias: " + item.qualifier);
                 for (size_t i = 0; i < src_.realColumns; ++i) {
                     out->columns.push_back(src_.columns[i]);
+                    out->columns.back().offset = 0;
                     computed_.push_back(false);
                     nodes_.push_back(columnNode(static_cast<int>(i)));
                 }
@@ -228,6 +228,7 @@ private:
             ColumnDef c = isColumn ? src_.columns[item.expr->column]
                                    : computedColumn("EXPR_" + std::to_string(out->columns.size() + 1), item.expr->type);
             if (!item.alias.empty()) c.name = item.alias;
+            c.offset = 0;
             out->columns.push_back(std::move(c));
             computed_.push_back(!isColumn);
             nodes_.push_back(item.expr.get());
