@@ -108,6 +108,7 @@ bool TMinModal::ModalWndProc(QEvent* Message) {
             }
             return false;
         case QEvent::WindowStateChange: {
+            if (undoingMaximize_) return true;  // the form never saw the maximise either
             Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(Message)->oldState();
             Qt::WindowStates now = Form->windowState();
             if (now.testFlag(Qt::WindowMinimized) && !old.testFlag(Qt::WindowMinimized)) {
@@ -116,7 +117,9 @@ bool TMinModal::ModalWndProc(QEvent* Message) {
                 return true;
             }
             if (now.testFlag(Qt::WindowMaximized) && !old.testFlag(Qt::WindowMaximized)) {
+                undoingMaximize_ = true;
                 Form->setWindowState(now & ~Qt::WindowMaximized);
+                undoingMaximize_ = false;
                 SetMax(Form, nullptr);
                 return true;
             }

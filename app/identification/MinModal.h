@@ -81,7 +81,8 @@ private:
     void uninstall();
 
     QWidget* Form = nullptr;
-    bool installed_ = false;  // the filter is on Form
+    bool installed_ = false;        // the filter is on Form
+    bool undoingMaximize_ = false;  // inside the state change that takes a maximise back
     QString FAbout;
     TNotifyEvent FOnMinimize;
 };

@@ -35,7 +35,8 @@ public:
 // A test double holding a fixed list.
 class FakeMonitors : public MonitorProvider {
 public:
-    explicit FakeMonitors(std::vector<Monitor> monitors) : monitors_(std::move(monitors)) {}
+    explicit FakeMonitors(std::vector<Monitor> monitors = {}) : monitors_(std::move(monitors)) {}
+    void setMonitors(std::vector<Monitor> monitors) { monitors_ = std::move(monitors); }
     std::vector<Monitor> monitors() const override { return monitors_; }
 
 private:
