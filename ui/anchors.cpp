@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
+#include <cmath>
 #include <vector>
 
 namespace ui {
@@ -17,10 +18,10 @@ void placeAxis(int& start, int& length, int designOuter, int outer, bool lowEdge
     } else if (highEdge) {
         start += delta;
     } else if (!lowEdge && designOuter > 0) {
-        // Centre stays at the same fraction of the container (rounded to the nearest pixel).
-        const long long twiceCentre = 2LL * start + length;
-        const long long scaled = (twiceCentre * outer + designOuter) / (2LL * designOuter);
-        start = static_cast<int>(scaled) - length / 2;
+        // The centre stays at the same fraction of the container; the shift is rounded once
+        // from the design place, so that an unchanged size never moves the control.
+        const double centre = start + length / 2.0;
+        start += static_cast<int>(std::lround(centre * delta / designOuter));
     }
 }
 

@@ -29,6 +29,13 @@ TEST(AnchoredGeometry, EachAnchorCombinationOnAGrowingContainer) {
         EXPECT_EQ(anchoredGeometry(design, from, to, c.anchors), c.expected) << c.anchors;
 }
 
+TEST(AnchoredGeometry, AnAxisThatKeepsItsSizeNeverMovesAnOddCentredControl) {
+    // Centre 441.5 of 883: rounding must not shift it by a pixel.
+    EXPECT_EQ(
+        anchoredGeometry(QRect(314, 401, 255, 24), QSize(883, 435), QSize(883, 485), kAnchorBottom),
+        QRect(314, 451, 255, 24));
+}
+
 TEST(AnchoredGeometry, ShrinkingBelowTheControlNeverGivesNegativeSize) {
     const QRect r =
         anchoredGeometry(QRect(10, 10, 50, 50), QSize(100, 100), QSize(20, 20), kAnchorsAll);

@@ -1,0 +1,122 @@
+// UFPrinciapl.cpp: the main window's creation, closing, identification hook and menus.
+#include "app/UFPrinciapl.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/alias_config.h"
+#include "app/exe_folder.h"
+#include "app/identification/identification_gate.h"
+#include "app/secondary_window.h"
+#include "rtl/file_exists.h"
+#include "tools/UFConverter.h"
+#include "ui/combo_box.h"
+#include "ui/data_grid.h"
+#include "ui/messages.h"
+#include "ui/panel.h"
+#include "ui/radio_group.h"
+
+TFPrincipal* FPrincipal = nullptr;
+
+namespace {
+
+// The converter while it is shown from the menu.
+TFConverter* FConverter = nullptr;
+
+const QString kAdsIniIntrouvable = QStringLiteral(
+    "Le fichier «ads.ini» est introuvable, veuillez placer cette application au même niveau "
+    "que l'exécutable.!");
+
+}  // namespace
+
+TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
+    construireFenetre();
+    creerComposantsNonVisuels();
+    ui::guarded([this] { FormCreate(); });
+}
+
+TFPrincipal::~TFPrincipal() = default;
+
+// The connection ManagementConn and the datasets of the lock search are created here, with
+// the window and before FormCreate, and destroyed with it.
+void TFPrincipal::creerComposantsNonVisuels() {}
+
+void TFPrincipal::FormCreate() {
+    DemanderMotDePasse();
+    PathToExe = app::executableFolder();
+    ListAllPaths.clear();
+    if (rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
+        for (const app::OfferedAlias& alias : app::chargerAlias(PathToExe, ListAllPaths))
+            RGPaths->addItem(alias.name, alias.entry);
+        return;
+    }
+    ui::messageDialog(ui::DialogKind::Error, kAdsIniIntrouvable);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{RGPaths, Panel3, Label3, LabelNombreTables, ComboBoxTables,
+                                         BtnChercherLocksParDictionnaire, wwDBGrid1, Label1,
+                                         LabelDictionnaire, Label2, LabelTable, wwDBGrid2})
+        w->setEnabled(false);
+    Chercherparenregistrementspcifique->setEnabled(false);
+    Convertisseur->setEnabled(false);
+}
+
+// The datasets close and ManagementConn disconnects here once they exist.
+void TFPrincipal::FormClose() {
+    ListAllPaths.clear();
+}
+
+void TFPrincipal::closeEvent(QCloseEvent* event) {
+    ui::guarded([this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TFPrincipal::DemanderMotDePasse() {
+    const bool identified =
+        identification::executerIdentification() == identification::Outcome::Identified;
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel3, Panel1, Panel2, RGPaths})
+        w->setVisible(identified);
+    BtnSIdentifier->setVisible(!identified);
+}
+
+void TFPrincipal::BtnSIdentifierClick() {
+    DemanderMotDePasse();
+}
+
+void TFPrincipal::ConvertisseurClick() {
+    app::ouvrirFenetreSecondaire(this, FConverter);
+}
+
+void TFPrincipal::ChercherparenregistrementspcifiqueClick() {}
+
+void TFPrincipal::construireMenus() {
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Outils = MainMenu1->addMenu(QStringLiteral("Menu Outils"));
+    Outils->setObjectName(QStringLiteral("Outils"));
+    Chercherparenregistrementspcifique =
+        Outils->addAction(QStringLiteral("Chercher par enregistrement spécifique"));
+    Chercherparenregistrementspcifique->setObjectName(
+        QStringLiteral("Chercherparenregistrementspcifique"));
+    Convertisseur = Outils->addAction(QStringLiteral("Convertisseur"));
+    Convertisseur->setObjectName(QStringLiteral("Convertisseur"));
+    connect(Chercherparenregistrementspcifique, &QAction::triggered, this,
+            [this] { ui::guarded([this] { ChercherparenregistrementspcifiqueClick(); }); });
+    connect(Convertisseur, &QAction::triggered, this,
+            [this] { ui::guarded([this] { ConvertisseurClick(); }); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    rouverlenregistrementselectionn1 =
+        PopupMenu1->addAction(QStringLiteral("Trouver l'enregistrement selectionné"));
+    rouverlenregistrementselectionn1->setObjectName(
+        QStringLiteral("rouverlenregistrementselectionn1"));
+    rouverlenregistrementselectionn1->setEnabled(false);
+    wwDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(wwDBGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(wwDBGrid1->viewport()->mapToGlobal(at));
+    });
+}

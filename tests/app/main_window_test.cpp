@@ -1,0 +1,308 @@
+// main_window_test.cpp: the main window's creation (gate, then ads.ini), its layout in the
+// design state, anchors on resize, the identification button and the converter.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+#include "app/UFPrinciapl.h"
+#include "app/exe_folder.h"
+#include "tests/ui/qt_print.h"
+#include "ui/combo_box.h"
+#include "ui/data_grid.h"
+#include "ui/messages.h"
+#include "ui/panel.h"
+#include "ui/radio_group.h"
+
+namespace {
+
+using Shown = ui::ShownMessage;
+
+// Answers modal windows as a user would: each time a modal window with the given object
+// name comes up, the next scripted action runs on it.
+class ModalScript : public QObject {
+  public:
+    using Action = std::function<void(QDialog*)>;
+
+    ModalScript() {
+        connect(&timer_, &QTimer::timeout, this, &ModalScript::poll);
+        timer_.start(5);
+    }
+    void expect(const QString& objectName, Action action) {
+        steps_.push_back({objectName, std::move(action)});
+    }
+    bool done() const { return steps_.empty(); }
+    std::vector<QString> seen;
+
+  private:
+    void poll() {
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (modal == nullptr || !modal->isVisible() || steps_.empty() || modal == handled_) return;
+        seen.push_back(modal->objectName());
+        if (modal->objectName() != steps_.front().name) return;
+        handled_ = modal;
+        Action action = std::move(steps_.front().action);
+        steps_.pop_front();
+        action(modal);
+        // The same window may come back (a wrong password): accept it again once hidden.
+        QTimer::singleShot(0, this, [this] { handled_ = nullptr; });
+    }
+
+    struct Step {
+        QString name;
+        Action action;
+    };
+    std::deque<Step> steps_;
+    QTimer timer_;
+    QPointer<QDialog> handled_;
+};
+
+void typePassword(QDialog* gate, const QString& password) {
+    auto* edit = gate->findChild<QLineEdit*>("EditMotPasse");
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, password);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+ModalScript::Action password(const QString& text) {
+    return [text](QDialog* gate) { typePassword(gate, text); };
+}
+
+ModalScript::Action escape() {
+    return [](QDialog* gate) { QTest::keyClick(gate, Qt::Key_Escape); };
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void writeAdsIni(const QByteArray& text) {
+        QFile f(dir.filePath("ads.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    std::unique_ptr<TFPrincipal> create() {
+        auto w = std::make_unique<TFPrincipal>();
+        EXPECT_TRUE(script.done());
+        return w;
+    }
+    static bool visibleTo(QWidget* w, QWidget* window) { return w->isVisibleTo(window); }
+
+    QTemporaryDir dir;
+    app::ExecutableFolderOverride folder{dir.path()};
+    ui::MessageRecorder messages;
+    ModalScript script;
+};
+
+const QByteArray kAdsIni =
+    "[Databases]\nARCHIVE_X_1=/base/a/Archive.add;A\nCompta=/base/Compta.add;A\n"
+    "Paie=/base/paie/Paie.add;D\n";
+
+TEST_F(MainWindowTest, MissingAdsIniComesAfterTheGateAndDisablesTheListedControls) {
+    size_t messagesDuringGate = 99;
+    script.expect("FMotDePasse", [&](QDialog* gate) {
+        messagesDuringGate = messages.messages().size();
+        typePassword(gate, "qv73");
+    });
+    auto w = create();
+    EXPECT_EQ(messagesDuringGate, 0u);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    const Shown& m = messages.messages()[0];
+    EXPECT_EQ(m.form, Shown::Form::Dialog);
+    EXPECT_EQ(m.caption, "Erreur");
+    EXPECT_EQ(m.text,
+              "Le fichier «ads.ini» est introuvable, veuillez placer cette application au même "
+              "niveau que l'exécutable.!");
+    for (QWidget* c : {(QWidget*)w->RGPaths, (QWidget*)w->Panel3, (QWidget*)w->Label3,
+                       (QWidget*)w->LabelNombreTables, (QWidget*)w->ComboBoxTables,
+                       (QWidget*)w->BtnChercherLocksParDictionnaire, (QWidget*)w->wwDBGrid1,
+                       (QWidget*)w->Label1, (QWidget*)w->LabelDictionnaire, (QWidget*)w->Label2,
+                       (QWidget*)w->LabelTable, (QWidget*)w->wwDBGrid2})
+        EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+    EXPECT_FALSE(w->Chercherparenregistrementspcifique->isEnabled());
+    EXPECT_FALSE(w->Convertisseur->isEnabled());
+    for (QWidget* c : {(QWidget*)w->Panel1, (QWidget*)w->Panel2, (QWidget*)w->Panel4,
+                       (QWidget*)w->BtnSIdentifier})
+        EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+    EXPECT_TRUE(w->Outils->isEnabled());
+    // The working area is shown: the gate ran first and was passed.
+    EXPECT_TRUE(visibleTo(w->Panel1, w.get()));
+}
+
+TEST_F(MainWindowTest, AdsIniFillsTheDictionaryListEachItemWithItsOwnEntry) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    EXPECT_TRUE(messages.messages().empty());
+    ASSERT_EQ(w->RGPaths->count(), 2);
+    EXPECT_EQ(w->RGPaths->itemText(0), "Compta");
+    EXPECT_EQ(w->RGPaths->itemText(1), "Paie");
+    EXPECT_EQ(w->RGPaths->itemIndex(), -1);
+    EXPECT_EQ(w->ListAllPaths.count(), 3);
+    EXPECT_EQ(w->ListAllPaths.valueFromIndex(w->RGPaths->itemTag(1)), "/base/paie/Paie.add;D");
+    EXPECT_EQ(w->PathToExe, dir.path() + "/");
+    EXPECT_TRUE(w->RGPaths->isEnabled());
+    EXPECT_TRUE(w->Convertisseur->isEnabled());
+}
+
+TEST_F(MainWindowTest, LayoutInTheDesignState) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    EXPECT_EQ(w->windowTitle(), "Des Locks par table");
+    EXPECT_EQ(w->centralWidget()->size(), QSize(1089, 643));
+    struct Place {
+        const char* name;
+        QRect rect;
+    } places[] = {
+        {"RGPaths", {6, 6, 185, 603}},
+        {"Panel3", {197, 13, 883, 61}},
+        {"ComboBoxTables", {240, 20, 189, 22}},
+        {"BtnChercherLocksParDictionnaire", {454, 19, 190, 24}},
+        {"RGOrdre", {696, 2, 165, 54}},
+        {"Panel1", {197, 80, 883, 435}},
+        {"Panel4", {8, 7, 864, 29}},
+        {"wwDBGrid1", {10, 42, 864, 353}},
+        {"BtnChercherRecordParRowID", {314, 401, 255, 24}},
+        {"Panel2", {197, 521, 883, 114}},
+        {"wwDBGrid2", {10, 33, 864, 70}},
+        {"BtnSIdentifier", {893, 599, 123, 25}},
+    };
+    for (const Place& p : places) {
+        auto* c = w->findChild<QWidget*>(p.name);
+        ASSERT_NE(c, nullptr) << p.name;
+        EXPECT_EQ(c->geometry(), p.rect) << p.name;
+    }
+    struct Text {
+        const char* name;
+        QString text;
+        QPoint at;
+    } texts[] = {
+        {"Label3", "Nombre de tables :", {44, 23}},
+        {"LabelNombreTables", "0", {170, 23}},
+        {"Label1", "Dictionnaire :", {45, 11}},
+        {"LabelDictionnaire", "NomDictionnaire", {140, 11}},
+        {"Label2", "Table :", {321, 11}},
+        {"LabelTable", "NomTable", {374, 11}},
+        {"Label4", "Version : 29-Sept-2020", {29, 621}},
+    };
+    for (const Text& t : texts) {
+        auto* l = w->findChild<QLabel*>(t.name);
+        ASSERT_NE(l, nullptr) << t.name;
+        EXPECT_EQ(l->text(), t.text);
+        EXPECT_EQ(l->pos(), t.at) << t.name;
+    }
+    EXPECT_EQ(w->LabelNombreTables->palette().color(QPalette::WindowText), QColor(160, 160, 164));
+    EXPECT_TRUE(w->LabelNombreTables->font().italic());
+    EXPECT_EQ(w->LabelNombreTables->font().pixelSize(), 13);
+    EXPECT_EQ(w->Panel4->caption(), "Locks");
+    EXPECT_EQ(w->Panel4->font().pixelSize(), 24);
+    EXPECT_EQ(w->RGPaths->title(), "Dictionnaires :");
+    EXPECT_EQ(w->RGOrdre->title(), "Ordre d'affichage");
+    EXPECT_EQ(w->RGOrdre->itemText(1), "OsUserLoginName");
+    EXPECT_EQ(w->RGOrdre->itemIndex(), -1);
+    EXPECT_EQ(w->BtnChercherLocksParDictionnaire->text(), "Chercher des locks / Rafraîchir");
+    EXPECT_FALSE(w->BtnChercherLocksParDictionnaire->isEnabled());
+    EXPECT_FALSE(w->BtnChercherRecordParRowID->isEnabled());
+    EXPECT_EQ(w->BtnChercherRecordParRowID->text(), "Trouver l'enregistrement du Lock selectionné");
+    EXPECT_EQ(w->ComboBoxTables->maxVisibleItems(), 25);
+    EXPECT_EQ(w->ComboBoxTables->itemIndex(), -1);
+    EXPECT_EQ(w->Outils->title(), "Menu Outils");
+    EXPECT_EQ(w->Chercherparenregistrementspcifique->text(),
+              "Chercher par enregistrement spécifique");
+    EXPECT_EQ(w->Convertisseur->text(), "Convertisseur");
+    EXPECT_EQ(w->rouverlenregistrementselectionn1->text(), "Trouver l'enregistrement selectionné");
+    EXPECT_FALSE(w->rouverlenregistrementselectionn1->isEnabled());
+    EXPECT_EQ(w->wwDBGrid1->contextMenuPolicy(), Qt::CustomContextMenu);
+    EXPECT_TRUE(w->wwDBGrid2->font().bold());
+    EXPECT_EQ(w->RecNoGlobal, 0);
+    EXPECT_TRUE(w->DictionaryPath.isEmpty());
+    EXPECT_TRUE(w->TrimmedPath.isEmpty());
+}
+
+TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowGrows) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    w->show();
+    const QSize client = w->centralWidget()->size();
+    w->resize(w->width() + 100, w->height() + 50);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w->centralWidget()->size(), client + QSize(100, 50));
+    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 285, 603));          // left, top, right
+    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 883, 61));         // left, top
+    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 883, 485));        // left, top, bottom
+    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 864, 403));      // all four
+    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(314, 451));  // bottom only
+    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 883, 114));       // left, bottom
+    EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));             // left, top
+}
+
+TEST_F(MainWindowTest, CancelHidesTheWorkingAreaAndSIdentifierBringsItBack) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("QV73"));
+    script.expect("FMotDePasse", escape());
+    auto w = create();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, "Mot de passe invalide");
+    QWidget* area[] = {w->Panel3, w->Panel1, w->Panel2, w->RGPaths};
+    for (QWidget* c : area) EXPECT_FALSE(visibleTo(c, w.get())) << c->objectName().toStdString();
+    EXPECT_TRUE(visibleTo(w->BtnSIdentifier, w.get()));
+    EXPECT_TRUE(visibleTo(w->Label4, w.get()));
+    EXPECT_TRUE(w->Convertisseur->isEnabled());
+
+    w->show();
+    script.expect("FMotDePasse", password("qv73"));
+    QTest::mouseClick(w->BtnSIdentifier, Qt::LeftButton);
+    EXPECT_TRUE(script.done());
+    for (QWidget* c : area) EXPECT_TRUE(visibleTo(c, w.get())) << c->objectName().toStdString();
+    EXPECT_FALSE(visibleTo(w->BtnSIdentifier, w.get()));
+}
+
+TEST_F(MainWindowTest, ConverterOpensWhileTheMainWindowIsHiddenAndLeavesItAsItWas) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    w->show();
+    w->RGPaths->setItemIndex(1);
+    w->LabelTable->setText("Clients");
+    bool mainHiddenMeanwhile = false;
+    QString converterParent = "?";
+    script.expect("FConverter", [&](QDialog* converter) {
+        mainHiddenMeanwhile = !w->isVisible();
+        converterParent = converter->parent() == nullptr ? "none" : "some";
+        converter->close();
+    });
+    w->Convertisseur->trigger();
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(mainHiddenMeanwhile);
+    EXPECT_EQ(converterParent, "none");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->RGPaths->itemIndex(), 1);
+    EXPECT_EQ(w->LabelTable->text(), "Clients");
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_NE(top->objectName(), "FConverter");  // destroyed after closing
+}
+
+TEST_F(MainWindowTest, ClosingWithoutAnyDictionaryEndsQuietly) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    w->show();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(w->ListAllPaths.count(), 0);
+}
+
+}  // namespace
