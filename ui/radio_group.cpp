@@ -3,8 +3,9 @@
 
 #include <QButtonGroup>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 namespace ui {
 
@@ -65,17 +66,22 @@ void RadioGroup::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) arrange();
 }
 
-// Below the caption line, the height is shared evenly; each item is centred in its share.
+// The area inside the frame, below the caption, is shared evenly; each item is centred in
+// its share.
 void RadioGroup::arrange() {
     if (buttons_.empty()) return;
-    const int lineHeight = QFontMetrics(font()).height();
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect inside =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this);
     const int n = count();
-    const int usable = height() - lineHeight - 5;
-    const int share = std::max(usable / n, 1);
-    const int top = lineHeight + 1 + (usable % n) / 2;
+    const int itemHeight = buttons_.front()->sizeHint().height();
+    const int share = std::max(inside.height() / n, 1);
+    const int top = inside.top() + (inside.height() % n) / 2;
     for (int i = 0; i < n; ++i) {
-        const int h = std::min(share, lineHeight + 6);
-        buttons_[i]->setGeometry(8, top + i * share + (share - h) / 2, width() - 12, h);
+        const int h = std::min(share, itemHeight);
+        buttons_[i]->setGeometry(inside.left() + 6, top + i * share + (share - h) / 2,
+                                 inside.width() - 8, h);
     }
 }
 
