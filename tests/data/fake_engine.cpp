@@ -163,7 +163,7 @@ std::vector<int32_t> order(ADSHANDLE h) {
 
 // ---- Connections
 UNSIGNED32 fConnect(const char* s, void* o, ADSHANDLE* h) {
-    ENTER(AdsConnect101, s, o);
+    ENTER(AdsConnect101, s, o ? AMP : std::string("null"));
     *h = F().newHandle(Handle{ADS_CONNECTION});
     return 0;
 }
