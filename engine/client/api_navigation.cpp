@@ -28,11 +28,19 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
     }
     protocol::Writer args;
     args.u32(recno);
+    if (t.editing || t.appending) return serverMove(t, Op::GotoRecord, serverHandle, args.take());
+    // Record 0 is the end of the table; a recent row is known: both are answered at once.
+    const Position* known = nullptr;
+    Position end;
+    end.eof = true;
+    if (recno == 0) known = &end;
     for (const Position& p : t.recent) {
-        if (recno == 0 || p.recordNumber != recno || t.editing || t.appending) continue;
+        if (!known && p.recordNumber == recno) known = &p;
+    }
+    if (known) {
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        setPosition(t, p);
+        setPosition(t, *known);
         ADSHANDLE owner = t.connection;
         uint32_t tableId = t.info.handle;
         uint64_t serial = t.moves;
@@ -45,13 +53,13 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
                   for (ADSHANDLE h : ownedBy(owner)) {
                       TableObj* table = findAs<TableObj>(h, Kind::Table);
                       if (!table || table->info.handle != tableId || table->moves != serial) continue;
+                      Position p;
+                      p.eof = true;
                       if (r.status == 0) {
                           protocol::Reader rd(r.body);
-                          setPosition(*table, protocol::decodePosition(rd));
-                      } else {
-                          table->position = Position{};
-                          table->position.eof = true;
+                          p = protocol::decodePosition(rd);
                       }
+                      setPosition(*table, std::move(p));
                   }
               });
         return AE_SUCCESS;

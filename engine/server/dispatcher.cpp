@@ -14,9 +14,11 @@ using protocol::Reader;
 using protocol::Writer;
 
 struct Dispatcher::Outcome {
+    Outcome(Status s = {}, std::string b = {}, bool m = false)
+        : status(std::move(s)), body(std::move(b)), malformed(m) {}
     Status status;
     std::string body;
-    bool malformed = false;
+    bool malformed;
 };
 
 namespace {

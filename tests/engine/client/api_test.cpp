@@ -1,0 +1,429 @@
+// api_test.cpp: the C interface end to end against an in-process server: connections,
+// tables, navigation, fields, editing, SQL, enumeration, errors and round-trip counts.
+#include <cstring>
+
+#include "client_fixture.h"
+#include "engine/core/session.h"
+#include "engine/server/in_process.h"
+
+namespace engine::testing {
+namespace {
+
+class ClientApiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server::useInProcessServer(core_);
+        EngineSetClientIdentity("POSTE-1", "jdupont", "Compta");
+        conn_ = connectOrFail(folder_.connectString());
+        runSql(conn_,
+               "CREATE TABLE Clients (Nom CIChar(20), Ville Char(10), Code Integer, Notes Memo);\r\n"
+               "CREATE INDEX ByNom ON Clients(Nom);\r\n"
+               "INSERT INTO Clients VALUES ('Martin', 'Lyon', 7, 'fid\xe8le'), "
+               "('Bernard', 'Paris', NULL, NULL), ('Dubois', 'Nantes', 12, '');");
+    }
+    void TearDown() override {
+        if (conn_) AdsDisconnect(conn_);
+        server::stopUsingInProcessServer();
+    }
+
+    ADSHANDLE openClients(ADSHANDLE conn) {
+        ADSHANDLE t = 0;
+        EXPECT_EQ(AdsOpenTable90(conn, "Clients", nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                                 ADS_CHECKRIGHTS, 0, "ANSI", &t),
+                  AE_SUCCESS)
+            << lastErrorText();
+        return t;
+    }
+
+    std::string field(ADSHANDLE h, const char* name) {
+        char buf[256] = {};
+        UNSIGNED32 len = 255;
+        EXPECT_EQ(AdsGetField(h, name, reinterpret_cast<UNSIGNED8*>(buf), &len, ADS_RTRIM),
+                  AE_SUCCESS)
+            << lastErrorText();
+        return std::string(buf, len);
+    }
+
+    DictionaryFolder folder_;
+    Server core_;
+    ADSHANDLE conn_ = 0;
+};
+
+TEST_F(ClientApiTest, TableDescribesItselfAndNavigatesFromTheClient) {
+    ADSHANDLE t = openClients(conn_);
+    UNSIGNED16 type = 0, n = 0, nullable = 9;
+    UNSIGNED32 length = 0, offset = 0, reclen = 0;
+    EXPECT_EQ(AdsGetHandleType(t, &type), AE_SUCCESS);
+    EXPECT_EQ(type, ADS_TABLE);
+    AdsGetNumFields(t, &n);
+    EXPECT_EQ(n, 4);
+    char name[129];
+    UNSIGNED16 nameLen = 128;
+    ASSERT_EQ(AdsGetFieldName(t, 2, name, &nameLen), AE_SUCCESS);
+    EXPECT_STREQ(name, "Ville");
+    AdsGetFieldType(t, "NOM", &type);
+    EXPECT_EQ(type, ADS_CISTRING);
+    AdsGetFieldLength(t, "Nom", &length);
+    EXPECT_EQ(length, 20u);
+    AdsGetFieldOffset(t, "Ville", &offset);
+    AdsGetRecordLength(t, &reclen);
+    EXPECT_EQ(offset, 20u);
+    EXPECT_GE(reclen, 20u + 10 + 4 + 8);
+    EXPECT_EQ(AdsIsNullable(t, ADSFIELD(3), &nullable), AE_SUCCESS);
+
+    uint32_t before = roundTripsSinceLastCall();
+    (void)before;
+    // The table opens on its first row: reading it costs nothing.
+    EXPECT_EQ(field(t, "Nom"), "Martin");
+    EXPECT_EQ(field(t, "Notes"), "fid\xe8le");
+    std::vector<UNSIGNED8> image(reclen);
+    UNSIGNED32 got = reclen;
+    EXPECT_EQ(AdsGetRecord(t, image.data(), &got), AE_SUCCESS);
+    EXPECT_EQ(std::memcmp(image.data(), "Martin", 6), 0);
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
+
+    EXPECT_EQ(AdsSkip(t, 1), AE_SUCCESS);
+    UNSIGNED16 isNull = 0, isEmpty = 0;
+    EXPECT_EQ(AdsIsNull(t, "Code", &isNull), AE_SUCCESS);
+    EXPECT_EQ(isNull, 1);
+    EXPECT_EQ(AdsIsEmpty(t, "Notes", &isEmpty), AE_SUCCESS);
+    EXPECT_EQ(isEmpty, 1);
+    ADSHANDLE bookmark = 0;
+    AdsGetBookmark(t, &bookmark);
+    UNSIGNED32 recno = 0;
+    AdsGetRecordNum(t, ADS_IGNOREFILTERS, &recno);
+    EXPECT_EQ(recno, 2u);
+
+    // Through the index, in name order: Bernard, Dubois, Martin.
+    ADSHANDLE byNom = 0;
+    ASSERT_EQ(AdsGetIndexHandle(t, "BYNOM", &byNom), AE_SUCCESS);
+    AdsGotoTop(byNom);
+    EXPECT_EQ(field(t, "Nom"), "Bernard");
+    AdsSkip(byNom, 2);
+    EXPECT_EQ(field(t, "Nom"), "Martin");
+    UNSIGNED16 eof = 0;
+    AdsSkip(byNom, 1);
+    AdsAtEOF(t, &eof);
+    EXPECT_EQ(eof, 1);
+    EXPECT_EQ(AdsGetField(t, "Nom", nullptr, &got, 0), AE_NO_CURRENT_RECORD);
+
+    // Back to a row stood on lately: answered at once, confirmed by the next request.
+    roundTripsSinceLastCall();
+    EXPECT_EQ(AdsGotoBookmark(t, bookmark), AE_SUCCESS);
+    EXPECT_EQ(field(t, "Nom"), "Bernard");
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
+    UNSIGNED32 count = 0;
+    EXPECT_EQ(AdsGetRecordCount(t, ADS_IGNOREFILTERS, &count), AE_SUCCESS);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(AdsCloseTable(t), AE_SUCCESS);
+    EXPECT_EQ(AdsGetHandleType(t, &type), AE_INVALID_HANDLE);
+}
+
+TEST_F(ClientApiTest, BuffersTooSmallAnswer5005WithTheNeededLength) {
+    ADSHANDLE t = openClients(conn_);
+    char small[4];
+    UNSIGNED32 len = 3;
+    EXPECT_EQ(AdsGetField(t, "Nom", reinterpret_cast<UNSIGNED8*>(small), &len, ADS_NONE),
+              AE_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(len, 20u);
+    UNSIGNED16 nameLen = 2;
+    EXPECT_EQ(AdsGetFieldName(t, 1, small, &nameLen), AE_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(nameLen, 3);
+    UNSIGNED32 recLen = 1;
+    EXPECT_EQ(AdsGetRecord(t, reinterpret_cast<UNSIGNED8*>(small), &recLen), AE_INSUFFICIENT_BUFFER);
+    EXPECT_GT(recLen, 40u);
+    ADSHANDLE one = 0;
+    UNSIGNED16 n = 0;
+    EXPECT_EQ(AdsGetAllIndexes(t, &one, &n), AE_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(n, 1);
+    UNSIGNED32 code = 0;
+    UNSIGNED16 errLen = 5;
+    EXPECT_EQ(AdsGetLastError(&code, small, &errLen), AE_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(code, static_cast<UNSIGNED32>(AE_INSUFFICIENT_BUFFER));
+    AdsCloseTable(t);
+}
+
+TEST_F(ClientApiTest, ErrorsCarryTheirCodesAndTexts) {
+    ADSHANDLE t = openClients(conn_);
+    UNSIGNED16 type = 0;
+    EXPECT_EQ(AdsGetFieldType(t, "Absent", &type), AE_COLUMN_NOT_FOUND);
+    EXPECT_NE(lastErrorText().find("column \"Absent\""), std::string::npos) << lastErrorText();
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(9), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(4242, "Nom", &type), AE_INVALID_HANDLE);
+    UNSIGNED32 code = 0;
+    runSql(conn_, "SELECT Absent FROM Clients", &code);
+    EXPECT_EQ(code, static_cast<UNSIGNED32>(AE_SQL_ERROR));
+    EXPECT_NE(lastErrorText().find("NativeError = "), std::string::npos) << lastErrorText();
+    ADSHANDLE missing = 0;
+    EXPECT_NE(AdsOpenTable90(conn_, "#UsersTableLocks", nullptr, 0, 1, 1, 1, 0, "ANSI", &missing),
+              AE_SUCCESS);
+    EXPECT_EQ(missing, 0u);
+    // A successful call leaves the last error as it was.
+    EXPECT_EQ(AdsGetFieldType(t, "Nom", &type), AE_SUCCESS);
+    EXPECT_NE(lastErrorText().rfind("0 ", 0), 0u);
+    EXPECT_EQ(AdsSetLastError(5054, "Insert permission not granted on this table."), AE_SUCCESS);
+    EXPECT_EQ(lastErrorText(), "5054 Insert permission not granted on this table.");
+    AdsCloseTable(t);
+}
+
+TEST_F(ClientApiTest, ConnectionRefusalsAndTableEnumeration) {
+    ADSHANDLE h = 0;
+    struct Case {
+        std::string connectString;
+        UNSIGNED32 code;
+    } cases[] = {
+        {folder_.connectString("adssys", "wrong"), AE_LOGIN_FAILED},
+        {folder_.connectString("inconnu", "x"), AE_LOGIN_FAILED},
+        {"Data Source=" + folder_.dir() + "/Absent.add;User ID=adssys;Password=\"kor5382\";",
+         AE_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AdsConnect101(c.connectString.c_str(), nullptr, &h), c.code) << c.connectString;
+        EXPECT_EQ(h, 0u);
+    }
+    EXPECT_EQ(AdsConnect101("Data Source=x;", &h, &h), AE_INVALID_ARGUMENT) << "options must be null";
+
+    runSql(conn_, "CREATE TABLE Articles (Code Integer);");
+    std::vector<std::string> names;
+    char name[261];
+    UNSIGNED16 len = 260;
+    ADSHANDLE find = 0;
+    ASSERT_EQ(AdsFindFirstTable(conn_, "*.adt", name, &len, &find), AE_SUCCESS);
+    names.push_back(name);
+    for (;;) {
+        len = 260;
+        UNSIGNED32 rc = AdsFindNextTable(conn_, find, name, &len);
+        if (rc == AE_NO_TABLE) break;
+        ASSERT_EQ(rc, AE_SUCCESS);
+        names.push_back(name);
+    }
+    EXPECT_EQ(AdsFindClose(conn_, find), AE_SUCCESS);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Articles", "Clients"}));
+
+    char prop[201];
+    UNSIGNED16 propLen = 200;
+    EXPECT_EQ(AdsDDGetTableProperty(conn_, "Clients", ADS_DD_TABLE_DEFAULT_INDEX, prop, &propLen),
+              AE_PROPERTY_NOT_SET);
+}
+
+TEST_F(ClientApiTest, AppendAndWriteSendOneRequestAndSurviveARetry) {
+    ADSHANDLE t = openClients(conn_);
+    roundTripsSinceLastCall();
+    ASSERT_EQ(AdsAppendRecord(t), AE_SUCCESS);
+    UNSIGNED32 recno = 99;
+    AdsGetRecordNum(t, ADS_IGNOREFILTERS, &recno);
+    EXPECT_EQ(recno, 0u) << "no number before the write";
+    const char* nom = "Petit";
+    EXPECT_EQ(AdsSetField(t, "Nom", reinterpret_cast<const UNSIGNED8*>(nom), 5), AE_SUCCESS);
+    EXPECT_EQ(AdsSetEmpty(t, "Ville"), AE_SUCCESS);
+    int32_t code = 31;
+    EXPECT_EQ(AdsSetFieldRaw(t, "Code", reinterpret_cast<const UNSIGNED8*>(&code), 4), AE_SUCCESS);
+    EXPECT_EQ(AdsSetString(t, "Notes", "note", 4), AE_SUCCESS);
+    EXPECT_EQ(field(t, "Nom"), "Petit") << "the pending record reads back";
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
+    ASSERT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);
+    AdsGetRecordNum(t, ADS_IGNOREFILTERS, &recno);
+    EXPECT_EQ(recno, 4u);
+    EXPECT_EQ(field(t, "Code"), "31");
+    EXPECT_EQ(field(t, "Notes"), "note");
+
+    // A write that fails keeps its pending record: the retry does not append twice.
+    ASSERT_EQ(AdsAppendRecord(t), AE_SUCCESS);
+    EXPECT_EQ(AdsSetFieldRaw(t, "Code", reinterpret_cast<const UNSIGNED8*>(&code), 3),
+              AE_COLUMN_TYPE_MISMATCH);
+    AdsSetString(t, "Nom", "Roux", 4);
+    ASSERT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
+    UNSIGNED32 count = 0;
+    AdsGetRecordCount(t, ADS_IGNOREFILTERS, &count);
+    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(AdsCancelUpdate(t), AE_NO_PENDING_UPDATE);
+    AdsCloseTable(t);
+}
+
+// The tool's per-row collection step on #UsersTableLocks: Locate by an AOF, then, when not
+// found, Append + field writes + Post. At most one request each.
+TEST_F(ClientApiTest, LocateByAofAndAppendCostOneRoundTripEach) {
+    runSql(conn_, "CREATE TABLE #L (TableName CIChar(25), LockedRecNo Integer, UserName CIChar(50));");
+    ADSHANDLE t = 0;
+    ASSERT_EQ(AdsOpenTable90(conn_, "#L", nullptr, 0, 1, 1, 1, 0, "ANSI", &t), AE_SUCCESS);
+    std::vector<UNSIGNED8> blank(200);
+    auto locate = [&](const std::string& table, int recno) {
+        ADSHANDLE bookmark = 0;
+        AdsGetBookmark(t, &bookmark);
+        AdsClearRecordBuffer(t, blank.data(), static_cast<UNSIGNED32>(blank.size()));
+        UNSIGNED16 len = 0, exact = 0, eof = 0;
+        EXPECT_EQ(AdsGetAOF(t, nullptr, &len), AE_NO_FILTER);
+        EXPECT_EQ(AdsGetFilter(t, nullptr, &len), AE_NO_FILTER);
+        AdsGetExact22(t, &exact);
+        AdsSetExact22(t, 1);
+        std::string expr = "(TableName=\"" + table + "\") AND (LockedRecNo=" + std::to_string(recno) + ")";
+        std::u16string wide(expr.begin(), expr.end());
+        EXPECT_EQ(AdsSetAOF100(t, wide.c_str(), 8194), AE_SUCCESS);
+        len = 0;
+        EXPECT_EQ(AdsGetAOF(t, nullptr, &len), AE_FILTER_PRESENT);
+        EXPECT_EQ(AdsGotoTop(t), AE_SUCCESS) << lastErrorText();
+        AdsAtEOF(t, &eof);
+        AdsSetExact22(t, exact);
+        AdsClearAOF(t);
+        if (eof) AdsGotoBookmark(t, bookmark);
+        return !eof;
+    };
+    auto append = [&](const std::string& table, int32_t recno) {
+        AdsAppendRecord(t);
+        AdsSetFieldRaw(t, "LockedRecNo", reinterpret_cast<const UNSIGNED8*>(&recno), 4);
+        AdsSetField(t, "UserName", reinterpret_cast<const UNSIGNED8*>("POSTE-1"), 7);
+        AdsSetField(t, "TableName", reinterpret_cast<const UNSIGNED8*>(table.data()),
+                    static_cast<UNSIGNED32>(table.size()));
+        EXPECT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
+    };
+    roundTripsSinceLastCall();
+    EXPECT_FALSE(locate("Inventaire", 123));
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);
+    append("Inventaire", 123);
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);
+    append("Clients", 12);
+    roundTripsSinceLastCall();
+    EXPECT_TRUE(locate("INVENTAIRE", 123)) << "CIChar compares without regard to case";
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);
+    EXPECT_FALSE(locate("Clients", 1));
+    EXPECT_FALSE(locate("Client", 12)) << "exact matching: a prefix is no match";
+    EXPECT_TRUE(locate("Clients", 12));
+    UNSIGNED32 count = 0;
+    ASSERT_EQ(AdsGetRecordCount(t, ADS_RESPECTFILTERS, &count), AE_SUCCESS);
+    EXPECT_EQ(count, 2u) << "the AOF is gone again";
+
+    // A refused expression fails the request it rides with, and leaves no AOF set.
+    const char* bad = "(Absent = 1";
+    EXPECT_EQ(AdsSetAOF100(t, bad, 0), AE_SUCCESS);
+    EXPECT_NE(AdsGotoTop(t), AE_SUCCESS);
+    UNSIGNED16 len = 0;
+    EXPECT_EQ(AdsGetAOF(t, nullptr, &len), AE_NO_FILTER);
+    EXPECT_EQ(AdsGotoTop(t), AE_SUCCESS);
+    AdsCloseTable(t);
+}
+
+// The tool's way of running a lock-owner statement: the statement is created once; per
+// record it is prepared, executed, opened, counted, read to the end and closed.
+TEST_F(ClientApiTest, OwnerStatementRunTheToolsWayCostsOneRoundTrip) {
+    EngineSetClientIdentity("POSTE-7", "mleroy", "Facturation");
+    ADSHANDLE holder = connectOrFail(folder_.connectString());
+    ADSHANDLE held = openClients(holder);
+    ASSERT_EQ(AdsLockRecord(held, 1), AE_SUCCESS);
+    ASSERT_EQ(AdsLockRecord(held, 3), AE_SUCCESS);
+
+    ADSHANDLE other = connectOrFail(folder_.connectString());
+    ADSHANDLE contended = openClients(other);
+    EXPECT_EQ(AdsLockRecord(contended, 3), AE_RECORD_LOCKED);
+    EXPECT_EQ(AdsLockRecord(contended, 2), AE_SUCCESS);
+    EXPECT_EQ(AdsUnlockRecord(contended, 2), AE_SUCCESS);
+
+    const std::string path = folder_.dir() + "/Clients.adt";
+    ADSHANDLE all = runSql(conn_, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');");
+    EXPECT_EQ(readAll(all), (std::vector<std::vector<std::string>>{{"1"}, {"3"}}));
+    AdsCloseTable(all);
+
+    ADSHANDLE stmt = 0;
+    ASSERT_EQ(AdsCreateSQLStatement(conn_, &stmt), AE_SUCCESS);
+    roundTripsSinceLastCall();
+    for (int recno : {1, 3}) {
+        UNSIGNED16 type = 0, live = 1, eof = 0, fields = 0;
+        AdsGetHandleType(stmt, &type);
+        AdsStmtSetTableLockType(stmt, 1);
+        AdsStmtSetTableCollation(stmt, "ANSI");
+        AdsStmtSetTableRights(stmt, 1);
+        AdsStmtSetTableReadOnly(stmt, 1);
+        AdsStmtSetTableType(stmt, 3);
+        AdsStmtConstrainUpdates(stmt, 2);
+        AdsStmtReadAllColumns(stmt, 2);
+        std::string sql = "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
+                          std::to_string(recno) + ");\r\n";
+        std::u16string wide(sql.begin(), sql.end());
+        ASSERT_EQ(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(wide.c_str())), AE_SUCCESS);
+        ADSHANDLE cursor = 0;
+        ASSERT_EQ(AdsExecuteSQL(stmt, &cursor), AE_SUCCESS) << lastErrorText();
+        AdsSqlPeekStatement(cursor, &live);
+        EXPECT_EQ(live, 0);
+        UNSIGNED32 count = 0, reclen = 0, options = 0;
+        EXPECT_EQ(AdsGetRecordCount(stmt, ADS_IGNOREFILTERS, &count), AE_SUCCESS);
+        AdsGetTableType(cursor, &type);
+        AdsGetRecordLength(cursor, &reclen);
+        AdsGetTableOpenOptions(cursor, &options);
+        AdsGetNumFields(cursor, &fields);
+        EXPECT_EQ(fields, 8);
+        AdsGotoBOF(cursor);
+        AdsGetRecordCount(cursor, ADS_RESPECTFILTERS, &count);
+        EXPECT_EQ(count, 1u);
+        AdsSkip(cursor, 1);
+        std::vector<std::string> owners;
+        while (AdsAtEOF(cursor, &eof) == AE_SUCCESS && !eof) {
+            owners.push_back(field(cursor, "UserName") + "/" + field(cursor, "OSUserLoginName") +
+                             "/" + field(cursor, "ApplicationID"));
+            AdsSkip(cursor, 1);
+        }
+        EXPECT_EQ(owners, std::vector<std::string>{"POSTE-7/mleroy/Facturation"});
+        EXPECT_EQ(AdsCloseTable(cursor), AE_SUCCESS);
+        EXPECT_EQ(roundTripsSinceLastCall(), 1u) << "record " << recno;
+    }
+    AdsCloseSQLStatement(stmt);
+
+    // Closing the holder's table releases its locks.
+    EXPECT_EQ(AdsCloseTable(held), AE_SUCCESS);
+    EXPECT_EQ(AdsLockRecord(contended, 3), AE_SUCCESS);
+    AdsDisconnect(other);
+    AdsDisconnect(holder);
+}
+
+TEST_F(ClientApiTest, StatementsWithoutRowsAndLocalAnswers) {
+    char text[] = "SELECT * FROM Clients";
+    EXPECT_EQ(AdsGetSQLStmtParams(text, sizeof text), AE_SUCCESS);
+    EXPECT_STREQ(text, "SELECT * FROM Clients");
+
+    ADSHANDLE stmt = 0, cursor = 7;
+    AdsCreateSQLStatement(conn_, &stmt);
+    std::u16string drop = u"CREATE TABLE #X (A Integer);\r\nDROP TABLE #X;\r\n";
+    AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(drop.c_str()));
+    ASSERT_EQ(AdsExecuteSQL(stmt, &cursor), AE_SUCCESS) << lastErrorText();
+    EXPECT_EQ(cursor, 0u);
+    UNSIGNED32 count = 0;
+    EXPECT_EQ(AdsGetRecordCount(stmt, ADS_IGNOREFILTERS, &count), AE_NO_ROW_COUNT);
+    EXPECT_EQ(AdsStmtSetTableReadOnly(stmt, 3), AE_INVALID_ARGUMENT);
+    AdsCloseSQLStatement(stmt);
+    UNSIGNED16 type = 0;
+    EXPECT_EQ(AdsGetHandleType(stmt, &type), AE_INVALID_HANDLE);
+
+    double julian = 0;
+    EXPECT_EQ(AdsConvertStringToJulian("20000101", 8, &julian), AE_SUCCESS);
+    EXPECT_EQ(julian, 2451545.0);
+    char date[9];
+    UNSIGNED16 len = 8;
+    EXPECT_EQ(AdsConvertJulianToString(2451545.0 + 59, date, &len), AE_SUCCESS);
+    EXPECT_STREQ(date, "20000229");
+    EXPECT_EQ(AdsConvertStringToJulian("20010229", 8, &julian), AE_INVALID_ARGUMENT);
+}
+
+TEST_F(ClientApiTest, RawKeySeekThroughAnIndex) {
+    ADSHANDLE t = openClients(conn_);
+    ADSHANDLE byNom = 0;
+    ASSERT_EQ(AdsGetIndexHandle(t, "ByNom", &byNom), AE_SUCCESS);
+    UNSIGNED8 key[4082];
+    UNSIGNED16 keyLen = sizeof key, found = 0;
+    ASSERT_EQ(AdsInitRawKey(byNom), AE_SUCCESS);
+    ASSERT_EQ(AdsSetField(byNom, "Nom", reinterpret_cast<const UNSIGNED8*>("dub"), 3), AE_SUCCESS);
+    ASSERT_EQ(AdsBuildRawKey(byNom, key, &keyLen), AE_SUCCESS);
+    EXPECT_EQ(keyLen, 3);
+    ASSERT_EQ(AdsSeek(byNom, key, keyLen, ADS_RAWKEY, ADS_SOFTSEEK, &found), AE_SUCCESS) << lastErrorText();
+    EXPECT_EQ(found, 1);
+    EXPECT_EQ(field(t, "Nom"), "Dubois");
+    keyLen = sizeof key;
+    ASSERT_EQ(AdsBuildRawKey100(byNom, key, &keyLen, ADS_RAWKEY_FULL), AE_SUCCESS);
+    EXPECT_EQ(keyLen, 20);
+    ASSERT_EQ(AdsSeek(byNom, key, keyLen, ADS_RAWKEY, ADS_SOFTSEEK, &found), AE_SUCCESS);
+    EXPECT_EQ(found, 0) << "\"DUB\" padded is not \"DUBOIS\"";
+    EXPECT_EQ(field(t, "Nom"), "Dubois") << "soft seek stops at the next key";
+    AdsCloseTable(t);
+}
+
+}  // namespace
+}  // namespace engine::testing
