@@ -42,9 +42,8 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Fie
 }
 
 bool Expression::matches(const FieldSource& row, bool exact) const {
-    Value v;
-    expr::evaluate(*root_, EvalContext{&row, exact, false}, v);
-    return isTrue(v);
+    expr::evaluate(*root_, EvalContext{&row, exact, false}, result_);
+    return isTrue(result_);
 }
 
 Value Expression::evaluate(const FieldSource& row, bool exact) const {

@@ -65,6 +65,7 @@ public:
 private:
     explicit Expression(std::unique_ptr<Node> root);
     std::unique_ptr<Node> root_;
+    mutable Value result_;  // reused by matches() so that a row evaluates without allocating
 };
 
 // A byte string that is equal for two values exactly when the expression language finds

@@ -218,10 +218,16 @@ bool compareResult(CmpOp op, int c) {
     return false;
 }
 
+// A literal operand is read in place rather than copied for every row.
+const Value& operand(const Node& kid, const EvalContext& ctx, Value& storage) {
+    if (kid.op == Op::Literal) return kid.literal;
+    evaluate(kid, ctx, storage);
+    return storage;
+}
+
 void evalCompare(const Node& n, const EvalContext& ctx, Value& out) {
-    Value& right = n.scratch;
     evaluate(*n.kids[0], ctx, out);
-    evaluate(*n.kids[1], ctx, right);
+    const Value& right = operand(*n.kids[1], ctx, n.scratch);
     if (ctx.sqlNulls && (out.isNull() || right.isNull())) return setNull(out);
     bool text = out.kind == Value::Kind::String || right.kind == Value::Kind::String;
     bool prefix = text && !ctx.exact && (n.cmp == CmpOp::Eq || n.cmp == CmpOp::Ne);

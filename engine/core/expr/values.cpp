@@ -66,6 +66,10 @@ int compareText(std::string_view a, std::string_view b, bool ci, bool prefix) {
     b = trimRight(b);
     if (prefix && a.size() > b.size()) a = a.substr(0, b.size());
     size_t n = std::min(a.size(), b.size());
+    if (!ci) {
+        int c = a.substr(0, n).compare(b.substr(0, n));
+        return c != 0 ? (c < 0 ? -1 : 1) : threeWay(a.size(), b.size());
+    }
     for (size_t i = 0; i < n; ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
