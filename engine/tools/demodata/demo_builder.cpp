@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "ace.h"
 #include "ads_ini.h"
 #include "demo_scripts.h"
 #include "session.h"
@@ -25,17 +26,24 @@ bool check(const engine::Status& s, const std::string& what, std::string* error)
     return false;
 }
 
-// The table file in `dir` whose name matches `table` + ".adt" without regard to letter case.
-fs::path tableFile(const fs::path& dir, const std::string& table) {
+// Removes every file of `table` in `dir` (its .adt and the files beside it), matching the
+// name without regard to letter case. False when there was no .adt to remove.
+bool removeTableFiles(const fs::path& dir, const std::string& table) {
     auto lower = [](std::string s) {
         for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return s;
     };
-    const std::string wanted = lower(table + ".adt");
+    bool removedAdt = false;
+    std::vector<fs::path> doomed;
     for (const auto& entry : fs::directory_iterator(dir)) {
-        if (lower(entry.path().filename().string()) == wanted) return entry.path();
+        if (lower(entry.path().stem().string()) == lower(table)) doomed.push_back(entry.path());
     }
-    return {};
+    for (const fs::path& p : doomed) {
+        std::error_code ec;
+        const bool gone = fs::remove(p, ec);
+        removedAdt = removedAdt || (gone && lower(p.extension().string()) == ".adt");
+    }
+    return removedAdt;
 }
 
 bool buildTable(engine::Session& session, const TableScript& t, size_t* rows, std::string* error) {
@@ -48,6 +56,14 @@ bool buildTable(engine::Session& session, const TableScript& t, size_t* rows, st
             return false;
         }
     }
+    // Held open while the rows go in, so that the engine keeps the table loaded between
+    // statements instead of reading it again for each one.
+    engine::CursorInfo open;
+    if (!check(session.openTable(t.name, ADS_ADT, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                                 ADS_IGNORERIGHTS, 0, "", &open),
+               t.name + " (open)", error)) {
+        return false;
+    }
     for (size_t i = 0; i < t.inserts.size(); i += kInsertBatch) {
         std::string batch;
         for (size_t k = i; k < std::min(i + kInsertBatch, t.inserts.size()); ++k) {
@@ -58,6 +74,7 @@ bool buildTable(engine::Session& session, const TableScript& t, size_t* rows, st
             return false;
         }
     }
+    session.close(open.handle);
     *rows += t.inserts.size();
     if (!t.defaultIndex.empty()) {
         return check(session.setDefaultIndex(t.name, t.defaultIndex), t.name + " default index",
@@ -105,8 +122,7 @@ bool buildDictionary(const fs::path& dir, const DictionaryScript& d, BuildSummar
         summary->tables += d.tables.size();
     }  // the session and server close every table file here
     for (const std::string& name : missing) {
-        const fs::path file = tableFile(dir, name);
-        if (file.empty() || !fs::remove(file, ec)) {
+        if (!removeTableFiles(dir, name)) {
             *error = "cannot remove the table file of " + name;
             return false;
         }
