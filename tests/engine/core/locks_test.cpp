@@ -1,0 +1,149 @@
+// Record locks between connections, every way they are released, and the management
+// procedures that report them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ace.h"
+#include "core_fixture.h"
+
+namespace engine::testing {
+namespace {
+
+class LocksTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        admin_ = connect("adssys", "kor5382", "Brevantis");
+        sql(*admin_, "CREATE TABLE Clients (Nom CIChar(20));"
+                     "INSERT INTO Clients (Nom) VALUES ('Dupont');"
+                     "INSERT INTO Clients (Nom) VALUES ('Martin');"
+                     "INSERT INTO Clients (Nom) VALUES ('Petit');");
+        path_ = dir_ + "/Clients.adt";
+    }
+    std::vector<int32_t> allLocks(Session& s, const std::string& path) {
+        SqlResult r = sql(s, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');", 100);
+        std::vector<int32_t> out;
+        for (const Position& p : r.rows) out.push_back(integer(r.cursor, p, "LockedRecNo"));
+        return out;
+    }
+    SqlResult owners(Session& s, const std::string& path, uint32_t recno) {
+        return sql(s, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," + std::to_string(recno) + ");", 100);
+    }
+    std::unique_ptr<Session> admin_;
+    std::string path_;
+};
+
+TEST_F(LocksTest, AnotherConnectionCannotTakeAHeldLock) {
+    auto a = connect("lecteur", "secret", "A");
+    auto b = connect("lecteur", "secret", "B");
+    CursorInfo ta = open(*a, "Clients");
+    CursorInfo tb = open(*b, "Clients");
+    ASSERT_TRUE(a->lockRecord(ta.handle, 2).ok());
+    ASSERT_TRUE(a->lockRecord(ta.handle, 2).ok());  // again: still ours
+    Status s = b->lockRecord(tb.handle, 2);
+    EXPECT_EQ(s.code, AE_RECORD_LOCKED);
+    EXPECT_FALSE(s.text.empty());
+    ASSERT_TRUE(b->lockRecord(tb.handle, 3).ok());
+    // A locked record cannot be written by another connection; its owner may.
+    WriteRequest w;
+    w.recordNumber = 2;
+    w.columns = {{0, ColumnWrite::Kind::Bytes, "Durand"}};
+    Position p;
+    EXPECT_EQ(b->writeRecord(tb.handle, w, &p).code, AE_RECORD_LOCKED);
+    EXPECT_TRUE(a->writeRecord(ta.handle, w, &p).ok());
+    EXPECT_EQ(a->lockRecord(ta.handle, 99).code, AE_INVALID_RECORD_NUMBER);
+    // Lock 0 is the current record.
+    ASSERT_TRUE(a->gotoRecord(ta.handle, 1, &p).ok());
+    ASSERT_TRUE(a->lockRecord(ta.handle, 0).ok());
+    EXPECT_EQ(allLocks(*admin_, path_), (std::vector<int32_t>{1, 2, 3}));
+}
+
+TEST_F(LocksTest, EveryReleasePathFreesTheLock) {
+    enum class Release { Unlock, CloseLastHandle, Disconnect };
+    for (Release how : {Release::Unlock, Release::CloseLastHandle, Release::Disconnect}) {
+        auto a = connect("lecteur", "secret", "A");
+        auto b = connect("lecteur", "secret", "B");
+        CursorInfo t1 = open(*a, "Clients");
+        CursorInfo t2 = open(*a, "Clients");
+        CursorInfo tb = open(*b, "Clients");
+        ASSERT_TRUE(a->lockRecord(t1.handle, 1).ok());
+        switch (how) {
+            case Release::Unlock: ASSERT_TRUE(a->unlockRecord(t1.handle, 1).ok()); break;
+            case Release::CloseLastHandle:
+                ASSERT_TRUE(a->close(t1.handle).ok());
+                EXPECT_EQ(b->lockRecord(tb.handle, 1).code, AE_RECORD_LOCKED);  // t2 still open
+                ASSERT_TRUE(a->close(t2.handle).ok());
+                break;
+            case Release::Disconnect: a.reset(); break;
+        }
+        EXPECT_TRUE(b->lockRecord(tb.handle, 1).ok()) << static_cast<int>(how);
+        EXPECT_TRUE(b->unlockRecord(tb.handle, 1).ok());
+    }
+    EXPECT_TRUE(allLocks(*admin_, path_).empty());
+}
+
+TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
+    auto holder = connect("lecteur", "secret", "Comptabilite.exe");
+    CursorInfo t = open(*holder, "Clients");
+    ASSERT_TRUE(holder->lockRecord(t.handle, 3).ok());
+    ASSERT_TRUE(holder->lockRecord(t.handle, 1).ok());
+
+    // The path is trimmed and compared without regard to letter case.
+    std::string upper = path_;
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+    EXPECT_EQ(allLocks(*admin_, path_), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(allLocks(*admin_, upper), (std::vector<int32_t>{1, 3}));
+
+    SqlResult r = owners(*admin_, "  " + path_ + " ", 3);
+    const std::vector<std::pair<std::string, uint32_t>> shape = {
+        {"UserName", 50}, {"ConnNumber", 4}, {"DictionaryUser", 50}, {"Address", 30},
+        {"LockType", 15}, {"OSUserLoginName", 50}, {"TSAddress", 30}, {"ApplicationID", 70}};
+    ASSERT_EQ(r.cursor.columns.size(), shape.size());
+    for (size_t i = 0; i < shape.size(); ++i) {
+        EXPECT_EQ(r.cursor.columns[i].name, shape[i].first);
+        EXPECT_EQ(r.cursor.columns[i].length, shape[i].second);
+        EXPECT_EQ(r.cursor.columns[i].type, i == 1 ? ColumnType::Integer : ColumnType::String);
+    }
+    ASSERT_EQ(r.recordCount, 1u);
+    const Position& row = r.rows[0];
+    EXPECT_EQ(text(r.cursor, row, "UserName"), "POSTE-lecteur");
+    EXPECT_EQ(integer(r.cursor, row, "ConnNumber"), static_cast<int32_t>(holder->connectionNumber()));
+    EXPECT_EQ(text(r.cursor, row, "DictionaryUser"), "lecteur");
+    EXPECT_EQ(text(r.cursor, row, "Address"), "127.0.0.1");
+    EXPECT_EQ(text(r.cursor, row, "OSUserLoginName"), "os_lecteur");
+    EXPECT_EQ(text(r.cursor, row, "TSAddress"), "tty1");
+    EXPECT_EQ(text(r.cursor, row, "ApplicationID"), "Comptabilite.exe");
+    EXPECT_FALSE(text(r.cursor, row, "LockType").empty());
+
+    holder->setApplicationId("Autre");
+    EXPECT_EQ(text(owners(*admin_, path_, 3).cursor, owners(*admin_, path_, 3).rows[0], "ApplicationID"), "Autre");
+    EXPECT_EQ(owners(*admin_, path_, 2).recordCount, 0u);  // not locked: no owner row
+
+    // A table without locks gives no rows; a path naming no table is an error.
+    sql(*admin_, "CREATE TABLE Vide (X Integer);");
+    EXPECT_TRUE(allLocks(*admin_, dir_ + "/Vide.adt").empty());
+    SqlResult none;
+    EXPECT_EQ(admin_->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + dir_ + "/Absent.adt ');", {}, 0, &none).code,
+              AE_FILE_NOT_FOUND);
+    EXPECT_EQ(admin_->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "');", {}, 0, &none).code,
+              AE_SQL_ERROR);
+    // The procedures belong to administrators.
+    Status s = holder->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + path_ + " ');", {}, 0, &none);
+    EXPECT_EQ(s.code, AE_PERMISSION_DENIED);
+    EXPECT_EQ(holder->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "',3);", {}, 0, &none).code,
+              AE_PERMISSION_DENIED);
+}
+
+TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {
+    auto holder = connect("lecteur", "secret", "App");
+    CursorInfo t = open(*holder, "Clients");
+    ASSERT_TRUE(holder->lockRecord(t.handle, 2).ok());
+    SqlResult r = sql(*admin_, "Select Principal.UserName, Principal.ApplicationID From ( EXECUTE PROCEDURE "
+                               "sp_mgGetLockOwner( '" + path_ + "',2) ) as Principal", 10);
+    ASSERT_EQ(r.recordCount, 1u);
+    EXPECT_EQ(text(r.cursor, r.rows[0], "ApplicationID"), "App");
+}
+
+}  // namespace
+}  // namespace engine::testing
