@@ -71,7 +71,8 @@ private:
 // A byte string that is equal for two values exactly when the expression language finds
 // them equal with "==": text without its trailing blanks (upper-cased in Windows-1252 when
 // `caseInsensitive`), integers and doubles by numeric value, dates, times and timestamps
-// by their numbers, logicals by truth; null gives a key of its own. Meant for hash lookups.
+// by their numbers, logicals by truth; null gives a key of its own. Meant for hash lookups;
+// keys are self-delimiting, so the keys of several columns may be concatenated.
 std::string equalityKey(const Value& value, bool caseInsensitive);
 
 }  // namespace engine::expr

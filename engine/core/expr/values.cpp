@@ -282,13 +282,18 @@ std::string equalityKey(const Value& value, bool caseInsensitive) {
     switch (value.kind) {
         case Value::Kind::Null: key = std::string(1, '\0'); break;
         case Value::Kind::Logical: key = value.logical ? "LT" : "LF"; break;
-        case Value::Kind::String: {
-            std::string_view t = trimRight(value.text);
-            key = "S";
-            key += caseInsensitive ? upper1252(t) : std::string(t);
+        case Value::Kind::String:
+        case Value::Kind::Binary: {
+            // Length first, so that keys of several columns can be concatenated unambiguously.
+            bool text = value.kind == Value::Kind::String;
+            std::string_view t = text ? trimRight(value.text) : std::string_view(value.text);
+            uint32_t n = static_cast<uint32_t>(t.size());
+            key = text ? "S" : "B";
+            append(&n, sizeof n);
+            if (text && caseInsensitive) key += upper1252(t);
+            else key += t;
             break;
         }
-        case Value::Kind::Binary: key = "B" + value.text; break;
         case Value::Kind::Integer:
         case Value::Kind::Double: {
             double d = numberOf(value);

@@ -166,6 +166,9 @@ TEST(EqualityKey, EqualExactlyWhenTheLanguageSaysSo) {
     EXPECT_NE(equalityKey(Value::ofInteger(123), false), equalityKey(Value::ofDouble(123.5), false));
     EXPECT_EQ(equalityKey(Value::ofDate(100), false), equalityKey(Value::ofTimeStamp(100, 0), false));
     EXPECT_NE(equalityKey(Value::null(), false), equalityKey(Value::ofString(""), false));
+    // Concatenated keys of two columns stay distinct when the text moves between them.
+    EXPECT_NE(equalityKey(Value::ofString("abSx"), false) + equalityKey(Value::ofString("y"), false),
+              equalityKey(Value::ofString("ab"), false) + equalityKey(Value::ofString("xSy"), false));
 }
 
 TEST(DateText, ParsesTheDocumentedForms) {
