@@ -123,6 +123,27 @@ bool bindArithmetic(Node& n, ExprError* e) {
 
 bool isLogicalOrNull(Type t) { return t == Type::Logical || t == Type::Null; }
 
+// SQL compares a date, time or timestamp with a text literal by reading the text as one.
+bool readTextAsDate(Node& cmp, ExprError* e) {
+    for (int side = 0; side < 2; ++side) {
+        Node& lit = *cmp.kids[side];
+        Type other = cmp.kids[1 - side]->type;
+        if (lit.op != Op::Literal || lit.literal.kind != Value::Kind::String) continue;
+        if (other != Type::Date && other != Type::Time && other != Type::TimeStamp) continue;
+        int32_t jd = 0, ms = 0;
+        bool ok = other == Type::Date   ? parseDate(lit.literal.text, &jd)
+                  : other == Type::Time ? parseTime(lit.literal.text, &ms)
+                                        : parseTimeStamp(lit.literal.text, &jd, &ms);
+        if (!ok) return typeError(e, lit, "invalid " + std::string(typeName(other)) + " text");
+        lit.literal = other == Type::Date   ? Value::ofDate(jd)
+                      : other == Type::Time ? Value::ofTime(ms)
+                                            : Value::ofTimeStamp(jd, ms);
+        lit.type = other;
+        lit.name.clear();
+    }
+    return true;
+}
+
 }  // namespace
 
 bool bindTree(Node& n, const Resolver& resolve, ExprError* e) {
@@ -168,6 +189,7 @@ bool bindTree(Node& n, const Resolver& resolve, ExprError* e) {
             n.type = Type::Number;
             return true;
         case Op::Compare:
+            if (n.textAsDate && !readTextAsDate(n, e)) return false;
             if (!comparable(n.kids[0]->type, n.kids[1]->type))
                 return typeError(e, n, std::string("cannot compare ") + typeName(n.kids[0]->type) +
                                            " with " + typeName(n.kids[1]->type));

@@ -32,6 +32,7 @@ struct Node {
     CmpOp cmp = CmpOp::Eq;  // Compare
     Fn fn = Fn::Upper;      // Call
     bool negate = false;    // IsNull: IS NOT NULL
+    bool textAsDate = false; // Compare (SQL): a text literal against a date or time is read as one
     Type type = Type::Null;
     int depth = 1;          // height of the subtree
     size_t offset = 0;      // position in the source text, for messages

@@ -155,7 +155,10 @@ private:
         if (comparison(&op)) {
             size_t at = t_.take().offset;
             auto n = binary(Op::Compare, at, std::move(left), parseAdditive());
-            if (n) n->cmp = op;
+            if (n) {
+                n->cmp = op;
+                n->textAsDate = sql();
+            }
             return n;
         }
         if (sql() && t_.peek().isWord("IS")) {

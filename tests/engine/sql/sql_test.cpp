@@ -219,6 +219,7 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         {"INSERT INTO Factures VALUES (125, 'C9')", 0, 0},
         {"CREATE UNIQUE INDEX ix ON Factures(NumFacture, Client) DESC", 0, 0},
         {"SELECT * FROM [Factures] AS f WHERE f.Client = 'c1'", 0, 1},
+        {"SELECT * FROM Clients WHERE Ouvert = '01/02/2020' AND '2020-01-02' = Ouvert AND Nom = 'Client 9'", 0, 1},
         // Syntax.
         {"SELEC * FROM Clients", kNativeSyntax},
         {"SELECT * FROM Clients WHERE", kNativeSyntax},
@@ -246,6 +247,7 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         // Kinds and sizes.
         {"SELECT * FROM Clients WHERE Nom = 5", kNativeTypeMismatch},
         {"SELECT * FROM Clients WHERE Nom", kNativeTypeMismatch},
+        {"SELECT * FROM Clients WHERE Ouvert = '31/12/2020'", kNativeTypeMismatch},
         {"INSERT INTO Factures VALUES ('x', 'C1')", kNativeTypeMismatch},
         {"INSERT INTO Factures VALUES (1)", kNativeSyntax},
         {"INSERT INTO Factures VALUES (1, 'ABCDEFGHIJK')", kNativeValueTooLong},
