@@ -270,10 +270,10 @@ bool parseTimeStamp(std::string_view text, int32_t* julian, int32_t* millis) {
     }
     size_t p = 0;
     if (!parseDateAt(text, &p, julian)) return false;
+    if (p < text.size() && text[p] == 'T') ++p;  // ISO form
+    else if (p < text.size() && text[p] != ' ') return false;
     std::string_view rest = trimBoth(text.substr(p));
-    if (rest.empty()) return true;
-    if (p < text.size() && text[p] != ' ' && text[p] != 'T') return false;
-    return parseTime(rest, millis);
+    return rest.empty() || parseTime(rest, millis);
 }
 
 std::string equalityKey(const Value& value, bool caseInsensitive) {

@@ -186,6 +186,10 @@ TEST(DateText, ParsesTheDocumentedForms) {
     EXPECT_TRUE(parseTime("23:59:59.5", &ms));
     EXPECT_EQ(ms, 86399500);
     EXPECT_FALSE(parseTime("24:00", &ms));
+    EXPECT_TRUE(parseTimeStamp("2020-01-02T13:05:07.250", &jd, &ms));
+    EXPECT_EQ(jd, julianDay(2020, 1, 2));
+    EXPECT_EQ(ms, 47107250);
+    EXPECT_FALSE(parseTimeStamp("01/02/2020x13:05", &jd, &ms));
 }
 
 }  // namespace
