@@ -212,6 +212,7 @@ UNSIGNED32 fOpenTable(ADSHANDLE c, const char* name, const char* alias, UNSIGNED
         return F().setLastError(AE_FILE_NOT_FOUND, "table not found"), AE_FILE_NOT_FOUND;
     Handle x{ADS_TABLE};
     x.table = it->second;
+    x.openOptions = opts;
     *h = F().newHandle(x);
     return 0;
 }
@@ -241,7 +242,7 @@ UNSIGNED32 fGetTableCharType(ADSHANDLE h, UNSIGNED16* ct) {
 UNSIGNED32 fGetTableOpenOptions(ADSHANDLE h, UNSIGNED32* o) {
     ENTER(AdsGetTableOpenOptions, h, AMP);
     FAKE_TABLE_OF(h);
-    *o = t.options;
+    *o = t.options | th->openOptions;
     return 0;
 }
 UNSIGNED32 fGetRecordLength(ADSHANDLE h, UNSIGNED32* len) {

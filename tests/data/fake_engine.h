@@ -105,7 +105,7 @@ struct FakeEngine::Handle {
     std::string aof, filter;    // expressions set on a table handle
     uint16_t exact = 0;
     std::string sql;            // statements
-    bool appending = false;
+    uint32_t openOptions = 0;  // as passed to AdsOpenTable90
 };
 
 #endif  // BREVANTIS_TESTS_DATA_FAKE_ENGINE_H
