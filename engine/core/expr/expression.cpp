@@ -14,6 +14,16 @@ Expression& Expression::operator=(Expression&&) noexcept = default;
 
 std::unique_ptr<Expression> Expression::compile(std::string_view text, const FieldSource& columns,
                                                 std::string* error) {
+    try {
+        return compileOrThrow(text, columns, error);
+    } catch (const std::exception& e) {
+        if (error) *error = std::string("cannot compile the expression: ") + e.what();
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Expression> Expression::compileOrThrow(std::string_view text, const FieldSource& columns,
+                                                       std::string* error) {
     TokenStream tokens(text, Dialect::Expression);
     ExprError e;
     auto root = parseExpression(tokens, ParseOptions{}, &e);

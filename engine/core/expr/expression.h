@@ -64,6 +64,8 @@ public:
 
 private:
     explicit Expression(std::unique_ptr<Node> root);
+    static std::unique_ptr<Expression> compileOrThrow(std::string_view text, const FieldSource& columns,
+                                                      std::string* error);
     std::unique_ptr<Node> root_;
     mutable Value result_;  // reused by matches() so that a row evaluates without allocating
 };

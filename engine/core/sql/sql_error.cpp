@@ -7,7 +7,7 @@
 namespace engine::sql {
 
 std::string sqlErrorText(int32_t native, std::string_view detail) {
-    std::string t = "Error 7200:  SQL statement failed. NativeError = ";
+    std::string t = "Error 7200: SQL statement failed. NativeError = ";
     t += std::to_string(native);
     t += "; ";
     t += detail;
