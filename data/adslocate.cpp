@@ -90,7 +90,11 @@ bool AdsLocate::run(const QString& keyFields, const QVariant& keyValues) {
         throw;
     }
     ds_.SetState(TDataSetState::dsBrowse);
-    if (!found) ACECheck(&ds_, api_.AdsGotoBookmark(ds_.mlHandle, saved));
+    if (!found) {
+        // Before the first or after the last row there is no record to go back to.
+        UNSIGNED32 rc = api_.AdsGotoBookmark(ds_.mlHandle, saved);
+        if (rc != AE_INVALID_RECORD_NUMBER) ACECheck(&ds_, rc);
+    }
     return found;
 }
 
