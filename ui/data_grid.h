@@ -17,9 +17,9 @@ struct CellStyle {
     QColor foreground;  // invalid: the grid's own text colour
 };
 
-// Rows come from a QAbstractItemModel set with setModel(); a model over a dataset reports
-// its rows in batches through canFetchMore()/fetchMore(), which the view calls as the user
-// scrolls. With no model the grid is empty. Titles are centred, bold, on one line, in the
+// Rows come from a QAbstractItemModel set with setModel(), typically a BatchedRowModel over a
+// RowSource (row_model.h), which reads a dataset's rows in batches as the user scrolls. With
+// no model the grid is empty. Titles are centred, bold, on one line, in the
 // button-face colour; no row header; a horizontal scroll bar; nothing can be edited.
 class DataGrid : public QTableView {
     Q_OBJECT

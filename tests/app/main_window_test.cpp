@@ -20,6 +20,7 @@
 
 #include "app/UFPrinciapl.h"
 #include "app/exe_folder.h"
+#include "app/secondary_window.h"
 #include "tests/ui/qt_print.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -303,6 +304,29 @@ TEST_F(MainWindowTest, ClosingWithoutAnyDictionaryEndsQuietly) {
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_EQ(w->ListAllPaths.count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A tool window whose modal showing fails.
+class FailingDialog : public QDialog {
+  public:
+    explicit FailingDialog(QWidget* owner) : QDialog(owner) { ++alive; }
+    ~FailingDialog() override { --alive; }
+    int exec() override { throw std::runtime_error("échec"); }
+    static inline int alive = 0;
+};
+
+TEST(SecondaryWindow, AFailingWindowIsStillReleasedAndTheMainWindowComesBack) {
+    QWidget main;
+    main.show();
+    FailingDialog* moduleVariable = nullptr;
+    EXPECT_THROW(app::ouvrirFenetreSecondaire(&main, moduleVariable), std::runtime_error);
+    EXPECT_EQ(moduleVariable, nullptr);
+    EXPECT_EQ(FailingDialog::alive, 0);
+    EXPECT_TRUE(main.isVisible());
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <stdexcept>
 
 #include "tests/ui/qt_print.h"
@@ -81,6 +84,19 @@ TEST(Guarded, ShowsWhatEscapesAndStopsThere) {
     EXPECT_EQ(m[1].text, "disk full.");
     EXPECT_EQ(m[0].form, ShownMessage::Form::DefaultError);
     EXPECT_TRUE(after);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Messages, FrenchTranslatorGivesQtsOwnTextsInFrench) {
+    const QString file =
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_fr.qm");
+    if (!QFile::exists(file)) GTEST_SKIP() << "qtbase_fr.qm is not installed";
+    ui::installFrenchTranslator();
+    ui::installFrenchTranslator();  // once is enough; again changes nothing
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), "Cop&ier");
 }
 
 }  // namespace
