@@ -45,8 +45,10 @@ QLabel* label(QWidget* container, const char* name, int x, int y, const QString&
     auto* l = new QLabel(text, container);
     l->setFont(font);
     if (colour.isValid()) {
+        // Enabled only: a disabled label is drawn in the common disabled grey.
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, colour);
+        p.setColor(QPalette::Active, QPalette::WindowText, colour);
+        p.setColor(QPalette::Inactive, QPalette::WindowText, colour);
         l->setPalette(p);
     }
     const QSize size = l->sizeHint();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Captures the tool's windows as PNG files under a virtual X server: the identification
-# window, the main window identified, the main window after a cancelled identification, and
-# the converter. Builds the tool when needed. Output: <build>/screenshots/*.png.
+# window, the main window identified, the main window after a cancelled identification, the
+# converter and, when no ads.ini lies beside the executable, the missing-file error and the
+# main window it leaves. Builds the tool when needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BREVANTIS_BUILD_DIR:-$root/build}
@@ -86,3 +87,20 @@ xdotool key Escape
 main=$(window "Des Locks par table")
 shoot "$main" main-not-identified.png
 stop_tool
+
+# Run 3, only when the sample ads.ini was ours to take away: the file is missing.
+if [ -n "$made_ini" ]; then
+  rm -f "$made_ini"
+  start_tool
+  gate=$(window Identification)
+  xdotool windowfocus --sync "$gate"
+  xdotool type --delay 50 qv73
+  xdotool key Return
+  error=$(window Erreur)
+  shoot "$error" ads-ini-missing.png
+  xdotool windowfocus --sync "$error"
+  xdotool key Return
+  main=$(window "Des Locks par table")
+  shoot "$main" main-without-ads-ini.png
+  stop_tool
+fi
