@@ -1,7 +1,11 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
-//   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS] [--sync]
+//   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
+//             [--frame-timeout MS] [--sync]
 //
+// --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
+// the time a started message may take to arrive whole (10 s each by default); --sync
+// flushes every write to the disk before answering.
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
 // in use, bad option), 2 on a usage error.
@@ -21,7 +25,7 @@ namespace {
 
 void usage() {
     std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
-                 " [--idle-timeout MS] [--sync]\n";
+                 " [--idle-timeout MS] [--frame-timeout MS] [--sync]\n";
 }
 
 }  // namespace
@@ -41,6 +45,8 @@ int main(int argc, char** argv) {
             options.logLevel = std::atoi(argv[++i]);
         } else if (arg == "--idle-timeout" && hasValue) {
             options.firstMessageTimeoutMs = std::atoi(argv[++i]);
+        } else if (arg == "--frame-timeout" && hasValue) {
+            options.frameTimeoutMs = std::atoi(argv[++i]);
         } else if (arg == "--sync") {
             coreOptions.syncWrites = true;
         } else {

@@ -166,6 +166,7 @@ void SocketServer::serve(Connection* c) {
     }
     log(1, "connection " + (number ? std::to_string(number) : std::string("(not connected)")) +
                " from " + c->peer + " closed: " + why);
+    ::shutdown(c->fd, SHUT_RDWR);  // the peer sees the end now; the fd closes when reaped
     c->finished = true;
 }
 
