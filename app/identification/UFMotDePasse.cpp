@@ -2,7 +2,6 @@
 #include "app/identification/UFMotDePasse.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include "app/identification/MinModal.h"
 #include "app/identification/glyph_button.h"
 #include "app/identification/identification_art.h"
+#include "ui/panel.h"
 #include "ui/platform/balloon_hint.h"
 #include "ui/platform/key_state.h"
 
@@ -48,6 +48,7 @@ QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, 
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     label->setGeometry(bounds);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // a taller fallback face clips at the foot
     return label;
 }
 
@@ -57,14 +58,13 @@ void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
     widget->setPalette(palette);
 }
 
-// A borderless panel filled with the button-face colour.
-QFrame* makePanel(const QString& name, QWidget* parent, QRect bounds) {
-    auto* panel = new QFrame(parent);
+// A panel without bevel, in the button-face colour rather than the window's white.
+ui::Panel* makePanel(const QString& name, QWidget* parent, QRect bounds) {
+    auto* panel = new ui::Panel(parent);
     panel->setObjectName(name);
-    panel->setFrameShape(QFrame::NoFrame);
+    panel->setBevel(false);
     panel->setGeometry(bounds);
     setTextColour(panel, QPalette::Window, QApplication::palette().color(QPalette::Button));
-    panel->setAutoFillBackground(true);
     return panel;
 }
 

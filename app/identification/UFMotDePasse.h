@@ -5,10 +5,12 @@
 #include <QDialog>
 
 class GlyphButton;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class TMinModal;
+namespace ui {
+class Panel;
+}
 namespace ui::platform {
 class BalloonHint;
 }
@@ -21,11 +23,11 @@ class TFMotDePasse : public QDialog {
 public:
     explicit TFMotDePasse(QWidget* AOwner = nullptr);
 
-    QFrame* Panel2;
+    ui::Panel* Panel2;
     QLabel* Label4;
     QLabel* Label1;
     QLabel* Image1;
-    QFrame* Panel1;
+    ui::Panel* Panel1;
     QLabel* Label3;
     QLineEdit* EditMotPasse;
     GlyphButton* BitBtn1;

@@ -60,7 +60,7 @@ QImage drawLogo() {
     p.setFont(tagline);
     p.setPen(QColor(96, 96, 112));
     p.drawText(QRectF(57, 38, 130, 14), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("outils pour bases de données"));
+               QStringLiteral("outils de données"));
     return logo;
 }
 

@@ -8,6 +8,7 @@
 #include "gui_app.h"
 #include "ui/platform/balloon_hint.h"
 #include "ui/platform/key_state.h"
+#include "ui/platform/key_state_internal.h"
 #include "ui/platform/monitors.h"
 
 namespace {
@@ -55,6 +56,30 @@ TEST(Providers, InstalledDoublesAnswerUntilRemoved) {
     QWidget window;
     EXPECT_EQ(ui::platform::monitorNearest(&window).workArea, QRect());
     EXPECT_EQ(ui::platform::setMonitorProvider(nullptr), &none);
+}
+
+// A press being handled reads as held, toggled the way the press goes, whatever the server says
+// at that moment; without one, the server's word stands.
+TEST(X11CapsLock, StateIsTheOneOfTheKeyEventBeingHandled) {
+    const struct {
+        bool pressHandled, lockedBeforePress, serverHeld, serverToggled;
+        std::int16_t expected;
+    } cases[] = {
+        {true, false, true, true, -127},    // switching on
+        {true, true, true, true, -128},     // switching off: X still shows it locked
+        {true, false, false, true, -127},   // released already at the server
+        {true, true, false, false, -128},
+        {false, false, false, true, 1},     // caps lock on, key up
+        {false, false, false, false, 0},
+        {false, true, true, true, -127},    // held down since before the program saw it
+    };
+    for (const auto& c : cases) {
+        ui::platform::internal::CapsLockFacts facts{c.pressHandled, c.lockedBeforePress};
+        EXPECT_EQ(ui::platform::internal::capsLockState(
+                      facts, [&] { return c.serverHeld; }, [&] { return c.serverToggled; }),
+                  c.expected)
+            << c.pressHandled << c.lockedBeforePress << c.serverHeld << c.serverToggled;
+    }
 }
 
 TEST(BalloonHint, PointsAtItsRectangleAndStaysOnScreen) {

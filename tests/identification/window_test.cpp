@@ -10,6 +10,7 @@
 #include "app/identification/glyph_button.h"
 #include "app/identification/identification_art.h"
 #include "gui_app.h"
+#include "ui/panel.h"
 #include "ui/platform/balloon_hint.h"
 #include "ui/platform/key_state.h"
 

@@ -1,10 +1,54 @@
 // key_state_x11.cpp: the caps-lock key state as the X server knows it.
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "ui/platform/key_state.h"
+#include "ui/platform/key_state_internal.h"
+
+namespace ui::platform {
+
+namespace {
+
+// Callers expect the key state as of the key event being handled: a press reads "held" until
+// its release is handled, and the toggle bit tells the state this press leads to. Asking the X
+// server instead gives the state of this very moment (a quick press is often over already),
+// and X unlocks caps lock only when its key comes up, so while it is down the lock reads "on"
+// whichever way the press goes. The key events carry what is needed, so they are noted here on
+// their way in.
+class CapsLockPressWatcher : public QObject {
+public:
+    explicit CapsLockPressWatcher(QObject* app) : QObject(app) { app->installEventFilter(this); }
+
+    bool down = false;             // a press was handled and its release not yet
+    quint32 modifiersAtPress = 0;  // the X modifier mask just before that press
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_CapsLock || key->isAutoRepeat()) return false;
+        down = type == QEvent::KeyPress;
+        modifiersAtPress = key->nativeModifiers();
+        return false;
+    }
+};
+
+CapsLockPressWatcher& pressWatcher() {
+    static QPointer<CapsLockPressWatcher> watcher;  // dies with the application
+    if (!watcher) watcher = new CapsLockPressWatcher(qGuiApp);
+    return *watcher;
+}
+
+}  // namespace
+
+}  // namespace ui::platform
+
+// Xlib's macros (KeyPress, ...) clash with Qt's names, so Xlib comes after the Qt code.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
-
-#include "ui/platform/key_state.h"
 
 namespace ui::platform {
 
@@ -49,10 +93,11 @@ std::int16_t X11KeyState::capsLockState() const {
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return 0;
     Display* display = x11Display();
     if (!display) return 0;
-    std::int16_t state = 0;
-    if (capsLockHeld(display)) state |= kKeyHeld;
-    if (capsLockToggled(display)) state |= kKeyToggled;
-    return state;
+    const CapsLockPressWatcher& watcher = pressWatcher();
+    internal::CapsLockFacts facts{watcher.down, (watcher.modifiersAtPress & LockMask) != 0};
+    return internal::capsLockState(
+        facts, [display] { return capsLockHeld(display); },
+        [display] { return capsLockToggled(display); });
 }
 
 }  // namespace ui::platform
