@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,13 +47,11 @@ class ModalScript : public QObject {
         steps_.push_back({objectName, std::move(action)});
     }
     bool done() const { return steps_.empty(); }
-    std::vector<QString> seen;
 
   private:
     void poll() {
         auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (modal == nullptr || !modal->isVisible() || steps_.empty() || modal == handled_) return;
-        seen.push_back(modal->objectName());
         if (modal->objectName() != steps_.front().name) return;
         handled_ = modal;
         Action action = std::move(steps_.front().action);
