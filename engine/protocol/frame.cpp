@@ -23,18 +23,20 @@ IoResult waitFor(int fd, short events, int timeoutMs) {
 }
 
 // Reads exactly n bytes. Closed only when the peer closed before the first byte.
+// Reads first and waits only when nothing is there: an answer usually is, whole.
 IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTimeoutMs) {
     size_t got = 0;
     while (got < n) {
+        ssize_t r = ::recv(fd, out + got, n - got, MSG_DONTWAIT);
+        if (r == 0) return got == 0 ? IoResult::Closed : IoResult::Malformed;
+        if (r > 0) {
+            got += static_cast<size_t>(r);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return IoResult::Error;
         IoResult w = waitFor(fd, POLLIN, got == 0 ? firstTimeoutMs : restTimeoutMs);
         if (w != IoResult::Ok) return w;
-        ssize_t r = ::recv(fd, out + got, n - got, 0);
-        if (r == 0) return got == 0 ? IoResult::Closed : IoResult::Malformed;
-        if (r < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return IoResult::Error;
-        }
-        got += static_cast<size_t>(r);
     }
     return IoResult::Ok;
 }
@@ -62,14 +64,17 @@ IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
     std::string frame = encodeFrame(payload);
     size_t sent = 0;
     while (sent < frame.size()) {
-        IoResult w = waitFor(fd, POLLOUT, timeoutMs);
-        if (w != IoResult::Ok) return w;
-        ssize_t n = ::send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
+        ssize_t n = ::send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             return errno == EPIPE || errno == ECONNRESET ? IoResult::Closed : IoResult::Error;
         }
-        sent += static_cast<size_t>(n);
+        IoResult w = waitFor(fd, POLLOUT, timeoutMs);  // the peer's buffer is full
+        if (w != IoResult::Ok) return w;
     }
     return IoResult::Ok;
 }

@@ -1,0 +1,283 @@
+// main.cpp: round trips of the client library over the Unix socket, measured.
+//
+//   bench_engine_wire [RESULT_FILE]   (default: engine_wire_results.txt)
+//
+// 1. A bare 64-byte ping-pong between two processes over a Unix socket pair (reference).
+// 2. The latency of one engine call that goes to enginesrv (a record count on a table).
+// 3. With 10,000 record locks held by 20 client processes over 100 tables, the tool's
+//    collection: one sp_mgGetAllLocks per table and one sp_mgGetLockOwner per locked record,
+//    each statement created once and, per run, prepared, executed, opened (column
+//    descriptions read), counted, read to the end and closed — the calls the data-access
+//    layer makes. Reports total seconds, round trips per owner statement and
+//    total / (round trips x engine call latency).
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ace.h"
+#include "engine/core/session.h"
+#include "engine/testing/server_process.h"
+#include "engine_client.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTables = 100;
+constexpr int kHolders = 20;
+constexpr int kLocksPerHolderPerTable = 5;  // 20 x 100 x 5 = 10,000 locks
+constexpr int kRowsPerTable = kHolders * kLocksPerHolderPerTable;
+
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+void check(UNSIGNED32 rc, const char* what) {
+    if (rc == AE_SUCCESS) return;
+    UNSIGNED32 code = 0;
+    char text[601] = {};
+    UNSIGNED16 len = 600;
+    AdsGetLastError(&code, text, &len);
+    std::cerr << what << " failed: " << code << " " << text << "\n";
+    std::exit(1);
+}
+
+std::u16string wide(const std::string& s) {
+    std::u16string w;
+    for (unsigned char c : s) w.push_back(c);
+    return w;
+}
+
+// Microseconds per round trip of a 64-byte message between two processes.
+double pingPongMicros(int rounds) {
+    int sv[2];
+    ::socketpair(AF_UNIX, SOCK_STREAM, 0, sv);
+    pid_t child = ::fork();
+    char buf[64] = {};
+    if (child == 0) {
+        ::close(sv[0]);
+        while (::read(sv[1], buf, sizeof buf) == sizeof buf) (void)!::write(sv[1], buf, sizeof buf);
+        ::_exit(0);
+    }
+    ::close(sv[1]);
+    auto start = Clock::now();
+    for (int i = 0; i < rounds; ++i) {
+        (void)!::write(sv[0], buf, sizeof buf);
+        size_t got = 0;
+        while (got < sizeof buf) got += ::read(sv[0], buf + got, sizeof buf - got);
+    }
+    double us = secondsSince(start) * 1e6 / rounds;
+    ::close(sv[0]);
+    ::waitpid(child, nullptr, 0);
+    return us;
+}
+
+// Runs one SQL text the way the data-access layer opens a query and reads it to the end;
+// calls onRow with the cursor on each row. The statement is reused.
+template <typename F>
+void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, F&& onRow) {
+    UNSIGNED16 type = 0, live = 0, fields = 0, eof = 0, bof = 0, visible = 0;
+    UNSIGNED32 count = 0, reclen = 0, options = 0, bmLen = 0;
+    check(AdsGetHandleType(stmt, &type), "AdsGetHandleType");
+    AdsStmtSetTableLockType(stmt, 1);
+    AdsStmtSetTableCollation(stmt, "ANSI");
+    AdsStmtSetTableRights(stmt, 1);
+    AdsStmtSetTableReadOnly(stmt, 1);
+    AdsStmtSetTableType(stmt, 3);
+    AdsStmtConstrainUpdates(stmt, 2);
+    AdsStmtReadAllColumns(stmt, 2);
+    std::u16string text = wide(sql + "\r\n");
+    check(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(text.c_str())), "AdsPrepareSQLW");
+    ADSHANDLE cursor = 0;
+    check(AdsExecuteSQL(stmt, &cursor), "AdsExecuteSQL");
+    AdsSqlPeekStatement(cursor, &live);
+    AdsGetRecordCount(stmt, ADS_IGNOREFILTERS, &count);
+    AdsGetTableType(cursor, &type);
+    AdsGetRecordLength(cursor, &reclen);
+    AdsGetTableOpenOptions(cursor, &options);
+    ADSHANDLE index = 0;
+    UNSIGNED16 nIndexes = 1;
+    AdsGetAllIndexes(cursor, &index, &nIndexes);
+    AdsGetBookmarkLength(cursor, &bmLen);
+    AdsGetNumFields(cursor, &fields);
+    for (UNSIGNED16 f = 1; f <= fields; ++f) {
+        char name[129];
+        UNSIGNED16 nameLen = 128, nullable = 0, decimals = 0;
+        UNSIGNED32 length = 0, offset = 0;
+        UNSIGNED8 permissions = 0;
+        AdsGetFieldType(cursor, ADSFIELD(f), &type);
+        AdsGetFieldLength(cursor, ADSFIELD(f), &length);
+        AdsGetFieldDecimals(cursor, ADSFIELD(f), &decimals);
+        AdsGetFieldName(cursor, f, name, &nameLen);
+        AdsIsNullable(cursor, ADSFIELD(f), &nullable);
+        AdsGetFieldOffset(cursor, ADSFIELD(f), &offset);
+        AdsGetColumnPermissions(cursor, f, &permissions);
+    }
+    check(AdsGotoBOF(cursor), "AdsGotoBOF");
+    check(AdsGetRecordCount(cursor, ADS_RESPECTFILTERS, &count), "AdsGetRecordCount");
+    std::vector<UNSIGNED8> image(reclen);
+    UNSIGNED8 bookmark[16];
+    for (;;) {
+        check(AdsSkip(cursor, 1), "AdsSkip");
+        AdsAtEOF(cursor, &eof);
+        if (eof) break;
+        AdsAtBOF(cursor, &bof);
+        AdsIsRecordVisible(cursor, &visible);
+        UNSIGNED32 len = reclen, bm = sizeof bookmark, recno = 0;
+        check(AdsGetRecord(cursor, image.data(), &len), "AdsGetRecord");
+        AdsGetBookmark60(cursor, bookmark, &bm);
+        AdsGetRecordNum(cursor, ADS_IGNOREFILTERS, &recno);
+        onRow(cursor);
+    }
+    check(AdsCloseTable(cursor), "AdsCloseTable");
+}
+
+std::string fieldText(ADSHANDLE cursor, const char* name) {
+    char buf[256] = {};
+    UNSIGNED32 len = 255;
+    check(AdsGetField(cursor, name, reinterpret_cast<UNSIGNED8*>(buf), &len, ADS_RTRIM), "AdsGetField");
+    return std::string(buf, len);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string resultFile = argc > 1 ? argv[1] : "engine_wire_results.txt";
+    char tmpl[] = "/tmp/brevantis_bench_XXXXXX";
+    std::string dir = ::mkdtemp(tmpl);
+    std::string dictionary = dir + "/Bench.add";
+    if (!engine::createDictionary(dictionary, "kor5382").ok()) return 1;
+    std::string cs = "Data Source=" + dictionary + ";User ID=adssys;Password=\"kor5382\";FIPS=False;ServerType=REMOTE;";
+
+    engine::testing::ServerProcess server({"--log-level", "0"});
+    if (!server.start()) {
+        std::cerr << "enginesrv did not start: " << server.log() << "\n";
+        return 1;
+    }
+    EngineSetServerAddress(server.address().c_str());
+
+    ADSHANDLE conn = 0;
+    check(AdsConnect101(cs.c_str(), nullptr, &conn), "AdsConnect101");
+    ADSHANDLE stmt = 0;
+    check(AdsCreateSQLStatement(conn, &stmt), "AdsCreateSQLStatement");
+    for (int t = 0; t < kTables; ++t) {
+        std::string name = "Table" + std::to_string(t);
+        std::string sql = "CREATE TABLE " + name + " (Id Integer, Nom CIChar(30));\r\nINSERT INTO " + name + " VALUES ";
+        for (int r = 1; r <= kRowsPerTable; ++r) {
+            sql += (r > 1 ? ", (" : "(") + std::to_string(r) + ", 'Ligne " + std::to_string(r) + "')";
+        }
+        std::u16string text = wide(sql);
+        check(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(text.c_str())), "AdsPrepareSQLW");
+        ADSHANDLE none = 0;
+        check(AdsExecuteSQL(stmt, &none), "create table");
+    }
+
+    // 1 and 2: reference ping-pong and one engine call.
+    const int kRounds = 20000;
+    double pingUs = pingPongMicros(kRounds);
+    ADSHANDLE table = 0;
+    check(AdsOpenTable90(conn, "Table0", nullptr, 0, 1, 1, 1, 0, "ANSI", &table), "AdsOpenTable90");
+    UNSIGNED32 count = 0, trips = 0;
+    for (int i = 0; i < 1000; ++i) AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count);
+    EngineResetRoundTrips();
+    auto start = Clock::now();
+    for (int i = 0; i < kRounds; ++i) check(AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count), "count");
+    double callUs = secondsSince(start) * 1e6 / kRounds;
+    EngineGetRoundTrips(&trips);
+    AdsCloseTable(table);
+
+    // 3: 20 holder processes, 5 locks each in each of the 100 tables.
+    std::vector<pid_t> holders;
+    int ready[2];
+    if (::pipe(ready) != 0) return 1;
+    for (int h = 0; h < kHolders; ++h) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(ready[0]);
+            std::string user = "POSTE-" + std::to_string(h + 1);
+            EngineSetClientIdentity(user.c_str(), ("user" + std::to_string(h + 1)).c_str(), "Bench");
+            ADSHANDLE c = 0;
+            check(AdsConnect101(cs.c_str(), nullptr, &c), "holder connect");
+            for (int t = 0; t < kTables; ++t) {
+                ADSHANDLE th = 0;
+                check(AdsOpenTable90(c, ("Table" + std::to_string(t)).c_str(), nullptr, 0, 1, 1, 1, 0,
+                                     "ANSI", &th), "holder open");
+                for (int k = 1; k <= kLocksPerHolderPerTable; ++k) {
+                    check(AdsLockRecord(th, h * kLocksPerHolderPerTable + k), "holder lock");
+                }
+            }
+            char ok = 'y';
+            (void)!::write(ready[1], &ok, 1);
+            for (;;) ::pause();
+        }
+        holders.push_back(pid);
+    }
+    ::close(ready[1]);
+    for (int h = 0; h < kHolders; ++h) {
+        char ok = 0;
+        if (::read(ready[0], &ok, 1) != 1) return 1;
+    }
+
+    ADSHANDLE qLocked = 0, qOwners = 0;
+    check(AdsCreateSQLStatement(conn, &qLocked), "create statement");
+    check(AdsCreateSQLStatement(conn, &qOwners), "create statement");
+    EngineResetRoundTrips();
+    long ownerStatements = 0, owners = 0;
+    UNSIGNED32 ownerTrips = 0, allTrips = 0;
+    start = Clock::now();
+    for (int t = 0; t < kTables; ++t) {
+        std::string path = dir + "/Table" + std::to_string(t) + ".adt";
+        std::vector<int> locked;
+        runLikeTheTool(qLocked, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');",
+                       [&](ADSHANDLE c) { locked.push_back(std::stoi(fieldText(c, "LockedRecNo"))); });
+        for (int recno : locked) {
+            UNSIGNED32 before = 0, after = 0;
+            EngineGetRoundTrips(&before);
+            runLikeTheTool(qOwners, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
+                                        std::to_string(recno) + ");",
+                           [&](ADSHANDLE c) {
+                               fieldText(c, "UserName");
+                               fieldText(c, "OSUserLoginName");
+                               fieldText(c, "ApplicationID");
+                               ++owners;
+                           });
+            EngineGetRoundTrips(&after);
+            ownerTrips += after - before;
+            ++ownerStatements;
+        }
+    }
+    double total = secondsSince(start);
+    EngineGetRoundTrips(&allTrips);
+
+    for (pid_t pid : holders) ::kill(pid, SIGKILL);
+    for (pid_t pid : holders) ::waitpid(pid, nullptr, 0);
+    AdsDisconnect(conn);
+    server.stop();
+    std::filesystem::remove_all(dir);
+
+    double ratio = total / (allTrips * callUs / 1e6);
+    char report[2048];
+    std::snprintf(report, sizeof report,
+                  "engine wire benchmark (Unix socket, enginesrv in another process)\n"
+                  "bare 64-byte ping-pong between two processes: %.1f us per round trip\n"
+                  "one engine call (record count on a table):    %.1f us per call, %.2f round trips per call\n"
+                  "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
+                  "  total: %.3f s\n"
+                  "  round trips: %u in all, %.2f per owner statement\n"
+                  "  ratio total / (round trips x call latency): %.2f (target under 1.3)\n",
+                  pingUs, callUs, double(trips) / kRounds, kTables, ownerStatements, owners, kHolders,
+                  total, allTrips, double(ownerTrips) / std::max(1L, ownerStatements), ratio);
+    std::cout << report;
+    std::ofstream(resultFile) << report;
+    return 0;
+}
