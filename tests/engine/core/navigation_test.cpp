@@ -112,7 +112,9 @@ TEST_F(NavigationTest, RandomStepsFollowEveryOrderWithAndWithoutAof) {
     };
     uint32_t seed = 1;
     for (const Filter& f : filters) {
-        if (f.aof) ASSERT_TRUE(s_->setAof(info_.handle, f.aof).ok()) << f.aof;
+        if (f.aof) {
+            ASSERT_TRUE(s_->setAof(info_.handle, f.aof).ok()) << f.aof;
+        }
         for (const char* order : {"", "ByK", "ByKDesc"}) {
             Handle h = *order ? index(order) : info_.handle;
             SCOPED_TRACE(std::string(order) + " / " + (f.aof ? f.aof : "no AOF"));
