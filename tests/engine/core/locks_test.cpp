@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ace.h"
 #include "core_fixture.h"
@@ -143,6 +145,37 @@ TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {
                                "sp_mgGetLockOwner( '" + path_ + "',2) ) as Principal", 10);
     ASSERT_EQ(r.recordCount, 1u);
     EXPECT_EQ(text(r.cursor, r.rows[0], "ApplicationID"), "App");
+}
+
+TEST_F(LocksTest, ConnectionsOnSeveralThreadsShareOneConsistentState) {
+    constexpr int kThreads = 6, kAppends = 50;
+    std::vector<std::unique_ptr<Session>> sessions;
+    for (int i = 0; i < kThreads; ++i) sessions.push_back(connect("lecteur", "secret", "T" + std::to_string(i)));
+    std::atomic<int> wins[4] = {};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back([&, i] {
+            Session& s = *sessions[i];
+            CursorInfo t;
+            if (!s.openTable("Clients", 0, 1, 1, 1, 0, "", &t).ok()) return;
+            for (uint32_t r = 1; r <= 3; ++r)
+                if (s.lockRecord(t.handle, r).ok()) ++wins[r];
+            for (int n = 0; n < kAppends; ++n) {
+                WriteRequest w;
+                w.append = true;
+                w.columns = {{0, ColumnWrite::Kind::Bytes, "T" + std::to_string(i)}};
+                Position p;
+                s.writeRecord(t.handle, w, &p);
+                s.gotoTop(t.handle, &p);
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    for (uint32_t r = 1; r <= 3; ++r) EXPECT_EQ(wins[r].load(), 1) << "record " << r;
+    EXPECT_EQ(allLocks(*admin_, path_), (std::vector<int32_t>{1, 2, 3}));
+    SqlResult r = sql(*admin_, "SELECT * FROM Clients", 0);
+    EXPECT_EQ(r.recordCount, 3u + kThreads * kAppends);
+    sessions.clear();
+    EXPECT_TRUE(allLocks(*admin_, path_).empty());
 }
 
 }  // namespace
