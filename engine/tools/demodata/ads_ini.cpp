@@ -9,7 +9,8 @@
 namespace demo {
 
 std::string adsIniText(const std::vector<Alias>& aliases) {
-    std::string text = "; Demo dictionaries, written by demodata. Aliases containing X_ are hidden.\n";
+    std::string text =
+        "; Demo dictionaries, written by demodata. Aliases containing X_ are hidden.\n";
     text += "[Databases]\n";
     for (const Alias& a : aliases) text += a.name + "=" + a.dictionaryPath + ";A\n";
     return text;

@@ -96,7 +96,8 @@ bool buildDictionary(const fs::path& dir, const DictionaryScript& d, BuildSummar
         *error = addPath.string() + " already exists; remove the old demo folder first";
         return false;
     }
-    if (!check(engine::createDictionary(addPath.string(), kAdminPassword), addPath.string(), error)) {
+    if (!check(engine::createDictionary(addPath.string(), kAdminPassword), addPath.string(),
+               error)) {
         return false;
     }
     for (const auto& [user, password] : kPlainUsers) {

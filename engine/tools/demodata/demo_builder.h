@@ -12,14 +12,14 @@ namespace demo {
 inline constexpr const char* kAdminUser = "adssys";
 inline constexpr const char* kAdminPassword = "kor5382";
 // Users without administrator rights (user, password), added to every dictionary.
-inline const std::vector<std::pair<std::string, std::string>> kPlainUsers{
-    {"comptable", "saisie26"}, {"lecteur", "lire2026"}};
+inline const std::vector<std::pair<std::string, std::string>> kPlainUsers{{"comptable", "saisie26"},
+                                                                          {"lecteur", "lire2026"}};
 
 struct BuildOptions {
     std::string outDir;   // receives one folder per dictionary; created when missing
     std::string iniPath;  // ads.ini to write; empty: outDir/ads.ini
     uint64_t seed = 2026;
-    double scale = 1.0;   // row-count multiplier (see demoScripts)
+    double scale = 1.0;  // row-count multiplier (see demoScripts)
 };
 
 struct BuildSummary {

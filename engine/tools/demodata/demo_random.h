@@ -13,7 +13,7 @@
 namespace demo {
 
 class Random {
-public:
+  public:
     explicit Random(uint64_t seed) : state_(seed) {}
 
     // Next 64 raw bits.
@@ -35,7 +35,7 @@ public:
         return items[static_cast<size_t>(next() % items.size())];
     }
 
-private:
+  private:
     uint64_t state_;
 };
 

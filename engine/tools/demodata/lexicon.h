@@ -25,15 +25,15 @@ const std::vector<std::string>& firstNames();
 const std::vector<std::string>& lastNames();
 const std::vector<City>& cities();
 const std::vector<std::string>& streets();
-const std::vector<std::string>& trades();        // "Boulangerie", "Garage" ...
-const std::vector<std::string>& legalForms();    // "SARL", "SAS" ...
+const std::vector<std::string>& trades();      // "Boulangerie", "Garage" ...
+const std::vector<std::string>& legalForms();  // "SARL", "SAS" ...
 const std::vector<ProductFamily>& productFamilies();
 const std::vector<std::string>& productVariants();  // "", " – lot de 2" ...
-const std::vector<std::string>& departments();   // company services
+const std::vector<std::string>& departments();      // company services
 const std::vector<std::string>& jobTitles();
 const std::vector<std::string>& paymentMethods();
-const std::vector<std::string>& leaveKinds();    // kinds of absence
-const std::vector<std::string>& customerNotes(); // sentences for memo columns
+const std::vector<std::string>& leaveKinds();     // kinds of absence
+const std::vector<std::string>& customerNotes();  // sentences for memo columns
 
 }  // namespace demo
 

@@ -47,8 +47,11 @@ std::string toCp1252(const std::string& utf8) {
     size_t i = 0;
     while (i < utf8.size()) {
         const auto b = static_cast<unsigned char>(utf8[i]);
-        const size_t extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2
-                                          : (b & 0xF8) == 0xF0 ? 3 : 99;
+        const size_t extra = b < 0x80             ? 0
+                             : (b & 0xE0) == 0xC0 ? 1
+                             : (b & 0xF0) == 0xE0 ? 2
+                             : (b & 0xF8) == 0xF0 ? 3
+                                                  : 99;
         if (extra == 99 || i + extra >= utf8.size() + (extra == 0 ? 1 : 0)) {
             out += '?';  // invalid lead byte, or a sequence cut short by the end of the text
             ++i;

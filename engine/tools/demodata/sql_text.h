@@ -24,7 +24,7 @@ Date dateFromDays(int64_t days);
 // One INSERT statement, built column by column in the order of its column list.
 // Text values are UTF-8 and converted to Windows-1252 with quotes doubled.
 class InsertRow {
-public:
+  public:
     explicit InsertRow(const std::vector<std::string>& columns) : columns_(columns) {}
     InsertRow& text(const std::string& utf8);
     InsertRow& integer(int64_t v);
@@ -36,7 +36,7 @@ public:
     // "INSERT INTO table (c1, c2) VALUES (v1, v2)". REQUIRES: one value per column.
     std::string sql(const std::string& table) const;
 
-private:
+  private:
     const std::vector<std::string>& columns_;
     std::vector<std::string> values_;
 };

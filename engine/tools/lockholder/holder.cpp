@@ -23,7 +23,9 @@ std::string lastEngineError() {
     return std::to_string(code) + " " + text;
 }
 
-Holder::~Holder() { close(); }
+Holder::~Holder() {
+    close();
+}
 
 bool Holder::open(const Options& options, const Who& who, const std::vector<std::string>& tables,
                   std::string* error) {
@@ -49,7 +51,8 @@ bool Holder::open(const Options& options, const Who& who, const std::vector<std:
         ADSHANDLE t = 0;
         UNSIGNED32 count = 0;
         if (AdsOpenTable90(connection_, name.c_str(), nullptr, ADS_ADT, ADS_ANSI,
-                           ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, nullptr, &t) != AE_SUCCESS ||
+                           ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, nullptr,
+                           &t) != AE_SUCCESS ||
             AdsGetRecordCount(t, ADS_IGNOREFILTERS, &count) != AE_SUCCESS) {
             *error = "open " + name + ": " + lastEngineError();
             if (t != 0) AdsCloseTable(t);

@@ -16,7 +16,7 @@ std::string lastEngineError();
 
 // A dictionary connection with one open table, whose locks it releases when destroyed.
 class Holder {
-public:
+  public:
     Holder() = default;
     ~Holder();
     Holder(const Holder&) = delete;
@@ -36,7 +36,7 @@ public:
     void close();
     size_t held() const { return held_.size(); }
 
-private:
+  private:
     ADSHANDLE connection_ = 0;
     std::vector<ADSHANDLE> tables_;
     std::vector<uint32_t> counts_;

@@ -98,22 +98,62 @@ std::optional<Options> parseOptions(int argc, const char* const* argv, std::stri
     bool recordsGiven = false;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> valued{
-        {"--dict", [&](const std::string& v) { o.dictionary = v; return !v.empty(); }},
-        {"--user", [&](const std::string& v) { o.user = v; return true; }},
-        {"--password", [&](const std::string& v) { o.password = v; return true; }},
-        {"--server", [&](const std::string& v) { o.server = v; return true; }},
-        {"--workstation", [&](const std::string& v) { o.who.workstation = v; return true; }},
-        {"--oslogin", [&](const std::string& v) { o.who.osLogin = v; return true; }},
-        {"--app", [&](const std::string& v) { o.who.application = v; return true; }},
-        {"--table", [&](const std::string& v) { o.tables = {v}; return !v.empty(); }},
+        {"--dict",
+         [&](const std::string& v) {
+             o.dictionary = v;
+             return !v.empty();
+         }},
+        {"--user",
+         [&](const std::string& v) {
+             o.user = v;
+             return true;
+         }},
+        {"--password",
+         [&](const std::string& v) {
+             o.password = v;
+             return true;
+         }},
+        {"--server",
+         [&](const std::string& v) {
+             o.server = v;
+             return true;
+         }},
+        {"--workstation",
+         [&](const std::string& v) {
+             o.who.workstation = v;
+             return true;
+         }},
+        {"--oslogin",
+         [&](const std::string& v) {
+             o.who.osLogin = v;
+             return true;
+         }},
+        {"--app",
+         [&](const std::string& v) {
+             o.who.application = v;
+             return true;
+         }},
+        {"--table",
+         [&](const std::string& v) {
+             o.tables = {v};
+             return !v.empty();
+         }},
         {"--tables",
          [&](const std::string& v) {
              o.tables = split(v, ',');
-             for (const auto& t : o.tables) if (t.empty()) return false;
+             for (const auto& t : o.tables)
+                 if (t.empty()) return false;
              return true;
          }},
-        {"--records", [&](const std::string& v) { recordsGiven = true; return parseRecords(v, &o.records); }},
-        {"--share", [&](const std::string& v) { return parseNumber(v, &o.share) && o.share > 0 && o.share <= 1; }},
+        {"--records",
+         [&](const std::string& v) {
+             recordsGiven = true;
+             return parseRecords(v, &o.records);
+         }},
+        {"--share",
+         [&](const std::string& v) {
+             return parseNumber(v, &o.share) && o.share > 0 && o.share <= 1;
+         }},
         {"--users",
          [&](const std::string& v) {
              uint64_t n = 0;
@@ -121,7 +161,8 @@ std::optional<Options> parseOptions(int argc, const char* const* argv, std::stri
              o.users = static_cast<int>(n);
              return true;
          }},
-        {"--seconds", [&](const std::string& v) { return parseNumber(v, &o.seconds) && o.seconds >= 0; }},
+        {"--seconds",
+         [&](const std::string& v) { return parseNumber(v, &o.seconds) && o.seconds >= 0; }},
         {"--hold-ms",
          [&](const std::string& v) {
              const auto parts = split(v, '-');
@@ -135,7 +176,11 @@ std::optional<Options> parseOptions(int argc, const char* const* argv, std::stri
              return true;
          }},
         {"--seed", [&](const std::string& v) { return parseUnsigned(v, UINT64_MAX, &o.seed); }},
-        {"--ready", [&](const std::string& v) { o.readyFile = v; return !v.empty(); }},
+        {"--ready",
+         [&](const std::string& v) {
+             o.readyFile = v;
+             return !v.empty();
+         }},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -19,8 +19,8 @@ struct Who {
 struct Options {
     enum class Mode { Hold, Workload };
     Mode mode = Mode::Hold;
-    std::string dictionary;           // NAME.add to connect to
-    std::string user = "adssys";      // dictionary user
+    std::string dictionary;       // NAME.add to connect to
+    std::string user = "adssys";  // dictionary user
     std::string password = "kor5382";
     std::string server;               // server address; empty: the library's default
     Who who;                          // Hold mode; empty parts keep the library's defaults
@@ -32,7 +32,7 @@ struct Options {
     uint32_t holdMinMs = 500;         // Workload: how long each lock is held
     uint32_t holdMaxMs = 4000;
     uint64_t seed = 1;
-    std::string readyFile;            // written once every lock is taken (Hold) / users run
+    std::string readyFile;  // written once every lock is taken (Hold) / users run
 };
 
 // Parses argv[1..]; nullopt with `error` set (a one-line reason) when the line is wrong.

@@ -16,11 +16,12 @@ uint32_t between(uint64_t& state, uint32_t lo, uint32_t hi) {
 }  // namespace
 
 Who simulatedUser(int i) {
-    static const char* const kPeople[] = {"jdupont", "mmartin", "slefevre", "cgarnier", "pmoreau",
-                                          "lroux",   "abernard", "tfaure",  "nblanc",   "echevalier"};
-    static const char* const kPlaces[] = {"COMPTA", "ACCUEIL", "MAGASIN", "DIRECTION", "PAIE",
-                                          "VENTES", "ATELIER"};
-    static const char* const kApps[] = {"GestCom.exe", "Facturation.exe", "PaieExpress.exe",
+    static const char* const kPeople[] = {"jdupont", "mmartin",   "slefevre", "cgarnier",
+                                          "pmoreau", "lroux",     "abernard", "tfaure",
+                                          "nblanc",  "echevalier"};
+    static const char* const kPlaces[] = {"COMPTA", "ACCUEIL", "MAGASIN", "DIRECTION",
+                                          "PAIE",   "VENTES",  "ATELIER"};
+    static const char* const kApps[] = {"GestCom.exe",    "Facturation.exe", "PaieExpress.exe",
                                         "Inventaire.exe", "StatsVentes.exe", "Relances.exe"};
     const int person = i % 10, place = i % 7, app = i % 6;
     char workstation[48];

@@ -18,7 +18,7 @@ namespace lockholder {
 Who simulatedUser(int i);
 
 class Workload {
-public:
+  public:
     explicit Workload(const Options& options) : options_(options) {}
     ~Workload() { stop(); }
     Workload(const Workload&) = delete;
@@ -31,10 +31,10 @@ public:
     void stop();
 
     uint64_t locksTaken() const { return locksTaken_; }
-    uint64_t busy() const { return busy_; }       // lock attempts refused: held elsewhere
+    uint64_t busy() const { return busy_; }          // lock attempts refused: held elsewhere
     uint64_t failures() const { return failures_; }  // any other engine error
 
-private:
+  private:
     void run(int user, uint64_t seed);
     // Sleeps up to `ms`; false when stop was asked meanwhile.
     bool pause(uint32_t ms);

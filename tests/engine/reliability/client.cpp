@@ -47,8 +47,8 @@ std::string lastError() {
 Client::Client(const std::string& address, const std::string& dict, const std::string& user,
                const std::string& password, const std::string& workstation,
                const std::string& osLogin, const std::string& application) {
-    const std::string cs = "Data Source=" + dict + ";User ID=" + user + ";Password=\"" +
-                           password + "\";ServerType=REMOTE;";
+    const std::string cs = "Data Source=" + dict + ";User ID=" + user + ";Password=\"" + password +
+                           "\";ServerType=REMOTE;";
     std::lock_guard<std::mutex> guard(connectMutex);
     EngineSetServerAddress(address.c_str());
     EngineSetClientIdentity(workstation.c_str(), osLogin.c_str(), application.c_str());
@@ -103,19 +103,20 @@ UNSIGNED32 Client::query(const std::string& sql, std::vector<Row>* rows,
 
 std::vector<uint32_t> Client::allLocks(const std::string& tablePath, UNSIGNED32* rc) {
     std::vector<Row> rows;
-    *rc = query("EXECUTE PROCEDURE sp_mgGetAllLocks('" + tablePath + " ');", &rows,
-                {"LockedRecNo"});
+    *rc =
+        query("EXECUTE PROCEDURE sp_mgGetAllLocks('" + tablePath + " ');", &rows, {"LockedRecNo"});
     std::vector<uint32_t> records;
-    for (const Row& r : rows) records.push_back(static_cast<uint32_t>(std::stoul(r.at("LockedRecNo"))));
+    for (const Row& r : rows)
+        records.push_back(static_cast<uint32_t>(std::stoul(r.at("LockedRecNo"))));
     return records;
 }
 
 std::vector<std::string> Client::lockOwners(const std::string& tablePath, uint32_t record,
                                             UNSIGNED32* rc) {
     std::vector<Row> rows;
-    *rc = query("EXECUTE PROCEDURE sp_mgGetLockOwner( '" + tablePath + "'," +
-                    std::to_string(record) + ");",
-                &rows, {"UserName"});
+    *rc = query(
+        "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + tablePath + "'," + std::to_string(record) + ");",
+        &rows, {"UserName"});
     std::vector<std::string> owners;
     for (const Row& r : rows) owners.push_back(r.at("UserName"));
     return owners;

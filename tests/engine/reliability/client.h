@@ -18,7 +18,7 @@ std::string lastError();
 
 // One engine connection. Not shared between threads.
 class Client {
-public:
+  public:
     // Connects to dictionary `dict` at server `address` as `user`, reporting `workstation`,
     // `osLogin` and `application` to the lock-owner procedure. code() tells the outcome.
     Client(const std::string& address, const std::string& dict, const std::string& user,
@@ -46,7 +46,7 @@ public:
     std::vector<std::string> lockOwners(const std::string& tablePath, uint32_t record,
                                         UNSIGNED32* rc);
 
-private:
+  private:
     ADSHANDLE connection_ = 0;
     UNSIGNED32 connectCode_ = 0;
 };

@@ -91,8 +91,7 @@ void runClient(int id, const std::string& address, const std::string& dict, Slot
             if (AdsAppendRecord(journal) == AE_SUCCESS &&
                 AdsSetField(journal, "Seq", reinterpret_cast<const UNSIGNED8*>(value.data()),
                             static_cast<UNSIGNED32>(value.size())) == AE_SUCCESS &&
-                AdsSetField(journal, "Payload",
-                            reinterpret_cast<const UNSIGNED8*>(payload.data()),
+                AdsSetField(journal, "Payload", reinterpret_cast<const UNSIGNED8*>(payload.data()),
                             static_cast<UNSIGNED32>(payload.size())) == AE_SUCCESS &&
                 AdsWriteRecord(journal) == AE_SUCCESS) {
                 ++tally->appends;
@@ -145,7 +144,8 @@ TEST(Concurrency, ProceduresMatchTheLocksHeldByFiftyClients) {
     const auto deadline = std::chrono::steady_clock::now() + kRunFor;
     while (std::chrono::steady_clock::now() < deadline) {
         std::vector<std::pair<uint64_t, int>> before(kRecords + 1);
-        for (int r = 1; r <= kRecords; ++r) before[r] = {slots[r].epoch.load(), slots[r].state.load()};
+        for (int r = 1; r <= kRecords; ++r)
+            before[r] = {slots[r].epoch.load(), slots[r].state.load()};
         UNSIGNED32 rc = 0;
         const std::vector<uint32_t> reported = monitor.allLocks(itemsPath, &rc);
         ASSERT_EQ(rc, 0u) << lastError();

@@ -1,8 +1,7 @@
 // crash_test.cpp: a killed client loses its locks at once; a killed server makes every client
 // call fail promptly, comes back on restart, and keeps every write it acknowledged.
-#include <signal.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <atomic>
 #include <chrono>
@@ -25,7 +24,7 @@ double elapsedMs(Clock::time_point since) {
 }
 
 class Crash : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dict_ = makeDictionary(dir_.path(), "Crash", 200);
         ASSERT_TRUE(server_.start());
@@ -41,8 +40,8 @@ TEST_F(Crash, KilledClientLosesItsLocksWithinASecond) {
     const std::string ready = dir_.path() + "/holder.ready";
     Child holder(binPath("lockholder"),
                  {"--server", server_.address(), "--dict", dict_, "--table", "Items", "--records",
-                  "5-7", "--workstation", "DOOMED-PC", "--oslogin", "doomed", "--app",
-                  "Victim.exe", "--ready", ready},
+                  "5-7", "--workstation", "DOOMED-PC", "--oslogin", "doomed", "--app", "Victim.exe",
+                  "--ready", ready},
                  dir_.path() + "/holder.log");
     ASSERT_TRUE(waitForFile(ready, 10000)) << "lock holder did not report ready";
 
@@ -114,8 +113,8 @@ TEST_F(Crash, KilledServerFailsEveryCallPromptlyAndRestarts) {
              ADSHANDLE stmt = 0;
              UNSIGNED32 rc = AdsCreateSQLStatement(conn, &stmt);
              if (rc != AE_SUCCESS) return rc;
-             const WCHAR16 sql[] = {'S', 'E', 'L', 'E', 'C', 'T', ' ', '*', ' ', 'F', 'R',
-                                    'O', 'M', ' ', 'I', 't', 'e', 'm', 's', 0};
+             const WCHAR16 sql[] = {'S', 'E', 'L', 'E', 'C', 'T', ' ', '*', ' ', 'F',
+                                    'R', 'O', 'M', ' ', 'I', 't', 'e', 'm', 's', 0};
              ADSHANDLE cursor = 0;
              rc = AdsPrepareSQLW(stmt, sql);
              if (rc == AE_SUCCESS) rc = AdsExecuteSQL(stmt, &cursor);
@@ -137,7 +136,12 @@ TEST_F(Crash, KilledServerFailsEveryCallPromptlyAndRestarts) {
             << what << " answered " << rc;
     }
     // Closing what was open must not hang or crash either.
-    EXPECT_EQ(bounded("AdsCloseTable", [=] { AdsCloseTable(items); return 0u; }), 0u);
+    EXPECT_EQ(bounded("AdsCloseTable",
+                      [=] {
+                          AdsCloseTable(items);
+                          return 0u;
+                      }),
+              0u);
     client.reset();
 
     ASSERT_TRUE(server_.start());
@@ -169,7 +173,7 @@ UNSIGNED32 setText(ADSHANDLE t, const char* name, const std::string& v) {
 }
 
 TEST_F(Crash, AcknowledgedWritesSurviveKillNine) {
-    constexpr int kUpdated = 50;  // Items records 1..50 are rewritten in turn
+    constexpr int kUpdated = 50;              // Items records 1..50 are rewritten in turn
     std::vector<int> acked(kUpdated + 1, 0);  // last acknowledged version per record
     std::vector<int> tried(kUpdated + 1, 0);  // last version sent per record
     int appendsAcked = 0;
@@ -197,7 +201,8 @@ TEST_F(Crash, AcknowledgedWritesSurviveKillNine) {
             }
             acked[rec] = version;
             const std::string seq = std::to_string(appendsAcked + 1);
-            if (AdsAppendRecord(journal) != AE_SUCCESS || setText(journal, "Seq", seq) != AE_SUCCESS ||
+            if (AdsAppendRecord(journal) != AE_SUCCESS ||
+                setText(journal, "Seq", seq) != AE_SUCCESS ||
                 AdsWriteRecord(journal) != AE_SUCCESS) {
                 break;
             }

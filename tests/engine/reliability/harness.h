@@ -15,12 +15,12 @@ std::string binPath(const std::string& name);
 
 // A fresh folder under the test's working folder, removed with its content on destruction.
 class TempDir {
-public:
+  public:
     explicit TempDir(const std::string& prefix);
     ~TempDir();
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -33,7 +33,7 @@ std::string makeDictionary(const std::string& dir, const std::string& name, int 
 
 // A child process. Destroying it kills it (SIGKILL) if it still runs.
 class Child {
-public:
+  public:
     Child() = default;
     Child(const std::string& program, const std::vector<std::string>& args,
           const std::string& stderrFile = "");
@@ -48,7 +48,7 @@ public:
     // death by signal.
     int wait(int timeoutMs);
 
-private:
+  private:
     pid_t pid_ = -1;
     bool reaped_ = true;
     int status_ = 0;
@@ -56,7 +56,7 @@ private:
 
 // enginesrv on a Unix socket of its own.
 class ServerProcess {
-public:
+  public:
     // A server for `socketPath`, not started yet. Extra command-line arguments go after the
     // socket option.
     explicit ServerProcess(std::string socketPath, std::vector<std::string> extraArgs = {});
@@ -68,10 +68,10 @@ public:
     // (Re)starts and waits until it accepts connections; false when it does not come up
     // within 5 s.
     bool start();
-    void kill9();          // SIGKILL, then reaps it
-    int stop();            // SIGTERM; the exit status (-1: it did not stop within 5 s)
+    void kill9();  // SIGKILL, then reaps it
+    int stop();    // SIGTERM; the exit status (-1: it did not stop within 5 s)
 
-private:
+  private:
     std::string socketPath_;
     std::vector<std::string> extraArgs_;
     std::string logFile_;

@@ -1,11 +1,10 @@
 // protocol_abuse_test.cpp: malformed, truncated and oversized messages and silent clients cost
 // only their own connection; the server and its other clients go on.
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
@@ -54,12 +53,12 @@ bool closedByServer(int fd, int timeoutMs) {
 }
 
 class ProtocolAbuse : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dict_ = makeDictionary(dir_.path(), "Abuse", 20);
         ASSERT_TRUE(server_.start());
-        bystander_ = std::make_unique<Client>(server_.address(), dict_, "adssys", "kor5382",
-                                              "BYSTANDER");
+        bystander_ =
+            std::make_unique<Client>(server_.address(), dict_, "adssys", "kor5382", "BYSTANDER");
         ASSERT_EQ(bystander_->code(), 0u) << lastError();
         items_ = bystander_->open("Items");
         ASSERT_NE(items_, 0u) << lastError();
@@ -94,7 +93,8 @@ TEST_F(ProtocolAbuse, BadMessagesDropOnlyTheirConnection) {
         {"length beyond the limit", header(0xFFFFFFFFu), false},
         {"length just beyond 64 MiB", header(64u * 1024 * 1024 + 1), false},
         {"payload that is no request", header(6) + "\x01\x02\x03\x04\x05\x06", false},
-        {"request count larger than the payload", header(4) + std::string("\xFF\xFF\xFF\x7F", 4), false},
+        {"request count larger than the payload", header(4) + std::string("\xFF\xFF\xFF\x7F", 4),
+         false},
         {"truncated header, then end of stream", "BRV", true},
         {"truncated payload, then end of stream", header(100) + std::string(10, 'a'), true},
         {"empty payload", header(0), false},

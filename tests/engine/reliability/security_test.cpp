@@ -1,11 +1,10 @@
 // security_test.cpp: passwords, administrator-only procedures and loopback-only listening.
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -19,7 +18,7 @@ namespace reliability {
 namespace {
 
 class Security : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { dict_ = makeDictionary(dir_.path(), "Secu", 20); }
 
     TempDir dir_{"security"};
@@ -34,15 +33,20 @@ TEST_F(Security, NoDictionaryConnectionWithoutTheRightPassword) {
         const char* password;
         UNSIGNED32 expected;
     } cases[] = {
-        {"adssys", "kor5382", AE_SUCCESS},  {"plain", "plain1", AE_SUCCESS},
-        {"adssys", "KOR5382", AE_LOGIN_FAILED}, {"adssys", "", AE_LOGIN_FAILED},
-        {"adssys", "kor538", AE_LOGIN_FAILED},  {"adssys", "kor5382 ", AE_LOGIN_FAILED},
-        {"plain", "kor5382", AE_LOGIN_FAILED},  {"nobody", "kor5382", AE_LOGIN_FAILED},
+        {"adssys", "kor5382", AE_SUCCESS},
+        {"plain", "plain1", AE_SUCCESS},
+        {"adssys", "KOR5382", AE_LOGIN_FAILED},
+        {"adssys", "", AE_LOGIN_FAILED},
+        {"adssys", "kor538", AE_LOGIN_FAILED},
+        {"adssys", "kor5382 ", AE_LOGIN_FAILED},
+        {"plain", "kor5382", AE_LOGIN_FAILED},
+        {"nobody", "kor5382", AE_LOGIN_FAILED},
         {"", "", AE_LOGIN_FAILED},
     };
     for (const auto& c : cases) {
         Client client(server.address(), dict_, c.user, c.password);
-        EXPECT_EQ(client.code(), c.expected) << c.user << " / " << c.password << ": " << lastError();
+        EXPECT_EQ(client.code(), c.expected)
+            << c.user << " / " << c.password << ": " << lastError();
         EXPECT_EQ(client.handle() != 0, c.expected == AE_SUCCESS) << c.user;
     }
 }

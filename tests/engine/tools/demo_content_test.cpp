@@ -19,12 +19,14 @@ TEST(DemoContent, ConvertsUtf8ToWindows1252) {
         {"Élodie", "\xC9lodie"},
         {"Noël à Besançon", "No\xEBl \xE0 Besan\xE7on"},
         {"5 €", "5 \x80"},
-        {"cœur – “x”", "c\x9C" "ur \x96 \x93x\x94"},
-        {"中", "?"},                   // not in the code page
-        {"a\xC3", "a?"},               // sequence cut by the end of the text
-        {"\xA9x", "?x"},               // continuation byte without a lead
-        {"\xC3(", "?("},               // lead byte followed by a non-continuation
-        {"\xF0\x9F\x98\x80!", "?!"},   // four-byte character
+        {"cœur – “x”",
+         "c\x9C"
+         "ur \x96 \x93x\x94"},
+        {"中", "?"},                  // not in the code page
+        {"a\xC3", "a?"},              // sequence cut by the end of the text
+        {"\xA9x", "?x"},              // continuation byte without a lead
+        {"\xC3(", "?("},              // lead byte followed by a non-continuation
+        {"\xF0\x9F\x98\x80!", "?!"},  // four-byte character
     };
     for (const auto& c : cases) EXPECT_EQ(toCp1252(c.in), c.out) << c.in;
 }
@@ -33,8 +35,8 @@ TEST(DemoContent, DatesFromDayNumbers) {
     const struct {
         int64_t days;
         int y, m, d;
-    } cases[] = {{0, 2000, 1, 1},    {59, 2000, 2, 29}, {60, 2000, 3, 1},
-                 {366, 2001, 1, 1},  {-1, 1999, 12, 31}, {9131, 2024, 12, 31}};
+    } cases[] = {{0, 2000, 1, 1},   {59, 2000, 2, 29},  {60, 2000, 3, 1},
+                 {366, 2001, 1, 1}, {-1, 1999, 12, 31}, {9131, 2024, 12, 31}};
     for (const auto& c : cases) {
         const Date d = dateFromDays(c.days);
         EXPECT_EQ(d.year * 10000 + d.month * 100 + d.day, c.y * 10000 + c.m * 100 + c.d) << c.days;
@@ -44,8 +46,12 @@ TEST(DemoContent, DatesFromDayNumbers) {
 TEST(DemoContent, InsertQuotesTextAndKeepsColumnOrder) {
     const std::vector<std::string> cols{"Nom", "Age", "Actif", "Ne", "Vu", "Notes"};
     InsertRow row(cols);
-    row.text("l'Église").integer(-3).logical(true).date({2021, 3, 9})
-        .timestamp({2021, 3, 9}, 7, 5, 0).null();
+    row.text("l'Église")
+        .integer(-3)
+        .logical(true)
+        .date({2021, 3, 9})
+        .timestamp({2021, 3, 9}, 7, 5, 0)
+        .null();
     EXPECT_EQ(row.sql("T"),
               "INSERT INTO T (Nom, Age, Actif, Ne, Vu, Notes) VALUES ('l''\xC9glise', -3, TRUE, "
               "'2021-03-09', '2021-03-09 07:05:00', NULL)");
@@ -69,7 +75,8 @@ TEST(DemoContent, ScriptsAreDeterministicAndShaped) {
             if (!ta.defaultIndex.empty()) {
                 bool declared = false;
                 for (const auto& ix : ta.indexSql) {
-                    declared = declared || ix.find(" " + ta.defaultIndex + " ON") != std::string::npos;
+                    declared =
+                        declared || ix.find(" " + ta.defaultIndex + " ON") != std::string::npos;
                 }
                 EXPECT_TRUE(declared) << ta.name << " default index " << ta.defaultIndex;
             }
@@ -91,7 +98,8 @@ TEST(DemoContent, FullScaleHasHundredsToThousandsOfRows) {
             }
         }
     }
-    for (const char* n : {"Clients", "Produits", "Commandes", "Factures", "Employes", "Fournisseurs"})
+    for (const char* n :
+         {"Clients", "Produits", "Commandes", "Factures", "Employes", "Fournisseurs"})
         EXPECT_TRUE(names.count(n)) << n;
 }
 

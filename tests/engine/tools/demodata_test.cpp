@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class DemoData : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         out_ = new std::string((fs::current_path() / "demo-build").string());
         fs::remove_all(*out_);
@@ -40,10 +40,10 @@ protected:
     std::unique_ptr<engine::Session> connect(const std::string& dict, const std::string& user,
                                              const std::string& password, uint32_t* code) {
         std::unique_ptr<engine::Session> s;
-        const engine::Status st = server_.connect(
-            "Data Source=" + *out_ + "/" + dict + "/" + dict + ".add;User ID=" + user +
-                ";Password=\"" + password + "\";",
-            {}, &s);
+        const engine::Status st =
+            server_.connect("Data Source=" + *out_ + "/" + dict + "/" + dict +
+                                ".add;User ID=" + user + ";Password=\"" + password + "\";",
+                            {}, &s);
         *code = st.code;
         return s;
     }
@@ -73,7 +73,8 @@ TEST_F(DemoData, EveryTableHoldsItsRowsAndDefaultIndex) {
             const bool onDisk = fs::exists(*out_ + "/" + d.name + "/" + t.name + ".adt");
             EXPECT_EQ(onDisk, !t.fileMissing) << t.name;
             std::string index;
-            const engine::Status prop = session->tableProperty(t.name, ADS_DD_TABLE_DEFAULT_INDEX, &index);
+            const engine::Status prop =
+                session->tableProperty(t.name, ADS_DD_TABLE_DEFAULT_INDEX, &index);
             if (t.defaultIndex.empty()) {
                 EXPECT_EQ(prop.code, static_cast<uint32_t>(AE_PROPERTY_NOT_SET)) << t.name;
             } else {
@@ -81,8 +82,10 @@ TEST_F(DemoData, EveryTableHoldsItsRowsAndDefaultIndex) {
             }
             if (t.fileMissing) continue;
             engine::CursorInfo info;
-            ASSERT_TRUE(session->openTable(t.name, ADS_ADT, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
-                                           ADS_CHECKRIGHTS, ADS_READONLY, "", &info).ok())
+            ASSERT_TRUE(session
+                            ->openTable(t.name, ADS_ADT, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                                        ADS_CHECKRIGHTS, ADS_READONLY, "", &info)
+                            .ok())
                 << t.name;
             uint32_t count = 0;
             ASSERT_TRUE(session->recordCount(info.handle, ADS_IGNOREFILTERS, &count).ok());
@@ -128,7 +131,8 @@ TEST_F(DemoData, AdsIniListsTheDictionariesAndOneHiddenAlias) {
     std::stringstream text;
     text << in.rdbuf();
     for (const char* name : {"Compta", "Ventes", "Personnel"}) {
-        const std::string line = std::string(name) + "=" + *out_ + "/" + name + "/" + name + ".add;A\n";
+        const std::string line =
+            std::string(name) + "=" + *out_ + "/" + name + "/" + name + ".add;A\n";
         EXPECT_NE(text.str().find(line), std::string::npos) << line;
     }
     EXPECT_NE(text.str().find("\nARCHIVE_X_2019="), std::string::npos);

@@ -31,10 +31,10 @@ TEST(LockholderOptions, HoldLine) {
 
 TEST(LockholderOptions, WorkloadLine) {
     std::string error;
-    const auto o = parse({"--workload", "--dict", "V.add", "--tables", "Produits,Commandes",
-                          "--users", "8", "--hold-ms", "100-900", "--user", "comptable",
-                          "--password", "x"},
-                         &error);
+    const auto o =
+        parse({"--workload", "--dict", "V.add", "--tables", "Produits,Commandes", "--users", "8",
+               "--hold-ms", "100-900", "--user", "comptable", "--password", "x"},
+              &error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->mode, Options::Mode::Workload);
     EXPECT_EQ(o->tables, (std::vector<std::string>{"Produits", "Commandes"}));
@@ -47,11 +47,11 @@ TEST(LockholderOptions, WorkloadLine) {
 TEST(LockholderOptions, RefusesWrongLines) {
     const std::vector<std::vector<const char*>> bad{
         {},
-        {"--table", "T", "--records", "1"},                          // no dictionary
-        {"--dict", "D.add", "--records", "1"},                       // no table
-        {"--dict", "D.add", "--table", "T"},                         // nothing to lock
+        {"--table", "T", "--records", "1"},     // no dictionary
+        {"--dict", "D.add", "--records", "1"},  // no table
+        {"--dict", "D.add", "--table", "T"},    // nothing to lock
         {"--dict", "D.add", "--table", "T", "--records", "1", "--share", "0.5"},
-        {"--dict", "D.add", "--table", "T", "--records", "0"},       // records start at 1
+        {"--dict", "D.add", "--table", "T", "--records", "0"},  // records start at 1
         {"--dict", "D.add", "--table", "T", "--records", "5-3"},
         {"--dict", "D.add", "--table", "T", "--records", "1,,2"},
         {"--dict", "D.add", "--table", "T", "--records", "1-99999999"},  // runaway range
@@ -60,11 +60,11 @@ TEST(LockholderOptions, RefusesWrongLines) {
         {"--dict", "D.add", "--table", "T", "--share", "1.5"},
         {"--dict", "D.add", "--table", "T", "--share", "nan"},
         {"--dict", "D.add", "--table", "T", "--records", "1", "--seconds", "-1"},
-        {"--dict", "D.add", "--tables", "A,B", "--records", "1"},    // hold takes one table
+        {"--dict", "D.add", "--tables", "A,B", "--records", "1"},  // hold takes one table
         {"--workload", "--dict", "D.add", "--tables", "A,", "--users", "2"},
         {"--workload", "--dict", "D.add", "--tables", "A", "--users", "0"},
         {"--workload", "--dict", "D.add", "--tables", "A", "--hold-ms", "9-1"},
-        {"--dict", "D.add", "--table", "T", "--records"},            // missing value
+        {"--dict", "D.add", "--table", "T", "--records"},  // missing value
         {"--dict", "D.add", "--table", "T", "--records", "1", "--bogus", "x"},
     };
     for (const auto& args : bad) {
