@@ -138,7 +138,8 @@ void TAdsConnection::SetConnected(bool value) {
         ds->InvalidateAceHandles();
     }
     std::optional<AdsError> failure;
-    if (ace::api().AdsDisconnect(FhConnection) != AE_SUCCESS) failure.emplace(0, false);
+    UNSIGNED32 rc = ace::api().AdsDisconnect(FhConnection);
+    if (rc != AE_SUCCESS) failure.emplace(static_cast<int32_t>(rc), false);
     FConnected = false;
     FhConnection = 0;
     if (failure) throw *failure;

@@ -201,8 +201,11 @@ void TAdsDataSet::InternalPost() {
             if (!FOptions.AdsPreserveSpaces && allBlank(p, col.FLength))
                 ACECheck(this, api.AdsSetEmpty(mlHandle, fld));
             else
-                ACECheck(this, api.AdsSetFieldW(mlHandle, fld,
-                                                reinterpret_cast<const WCHAR16*>(p), chars));
+            {
+                std::vector<WCHAR16> wide(chars);
+                std::memcpy(wide.data(), p, chars * 2);  // the image is not aligned for UTF-16
+                ACECheck(this, api.AdsSetFieldW(mlHandle, fld, wide.data(), chars));
+            }
         } else {
             ACECheck(this, api.AdsSetFieldRaw(mlHandle, fld, bytes, col.FLength));
         }

@@ -1,0 +1,45 @@
+// bench_server.cpp: the collection loop through enginesrv and libengine.so, as the tool runs.
+//
+// Usage: data_bench_server [rows] [report file]; defaults 10000 and data_bench.txt.
+#include <dlfcn.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+#include "collection_loop.h"
+#include "engine/core/dictionary.h"
+#include "engine/include/engine_client.h"
+#include "engine/testing/server_process.h"
+
+int main(int argc, char** argv) {
+    int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
+    QString file = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("data_bench.txt");
+    engine::testing::ServerProcess server;
+    if (!server.start()) {
+        std::fprintf(stderr, "enginesrv did not start: %s\n", server.log().c_str());
+        return 1;
+    }
+    setenv("BREVANTIS_ENGINE_ADDRESS", server.address().c_str(), 1);
+    QTemporaryDir dir;
+    QString dictionary = dir.filePath(QStringLiteral("Bench.add"));
+    engine::Dictionary d = engine::Dictionary::empty(dictionary.toStdString());
+    d.addUser("adssys", "kor5382", true);
+    d.save();
+    const ace::FunctionTable& real = ace::api();
+    ace::installTable(&bench::countingTable(real));
+    void* lib = dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD);
+    auto getTrips = reinterpret_cast<decltype(&EngineGetRoundTrips)>(dlsym(lib, "EngineGetRoundTrips"));
+    auto trips = [getTrips] {
+        UNSIGNED32 n = 0;
+        if (getTrips) getTrips(&n);
+        return uint64_t{n};
+    };
+    QString report;
+    bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows, trips, report);
+    QFile out(file);
+    if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());
+    std::fputs(report.toUtf8().constData(), stdout);
+    return 0;
+}
