@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "rtl/ansi.h"
 #include "rtl/int_conv.h"
 #include "tools/codec.h"
@@ -34,6 +36,9 @@ W* placed(W* w, const char* name, const QRect& r) {
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
     auto* label = placed(new QLabel(caption, parent), name, r);
     label->setFont(tahoma(13, true));
+    // Labels size themselves to their caption: a substitute font wider than Tahoma must
+    // not cut the text.
+    label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
     return label;
 }
 
