@@ -64,7 +64,9 @@ TMinModal::TMinModal(QObject* AOwner) : QObject(AOwner), FAbout(QString::fromUtf
     if (Form) install();
 }
 
-TMinModal::~TMinModal() { uninstall(); }
+TMinModal::~TMinModal() {
+    uninstall();
+}
 
 void TMinModal::install() {
     Form->installEventFilter(this);
@@ -84,8 +86,12 @@ void TMinModal::uninstall() {
     ++uninstalls;
 }
 
-int TMinModal::installCount() { return installs; }
-int TMinModal::uninstallCount() { return uninstalls; }
+int TMinModal::installCount() {
+    return installs;
+}
+int TMinModal::uninstallCount() {
+    return uninstalls;
+}
 
 void TMinModal::SetAbout(const QString& Value) {
     if (Value != FAbout) RememberMe(this);

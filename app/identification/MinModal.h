@@ -42,7 +42,7 @@ class TMinModal : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout STORED false)
 
-public:
+  public:
     // Serves the first window found up AOwner's parent chain (AOwner included); without one the
     // component stays inert. The component is owned by AOwner.
     explicit TMinModal(QObject* AOwner);
@@ -71,12 +71,12 @@ public:
     static int installCount();
     static int uninstallCount();
 
-protected:
+  protected:
     // Handles one event of the form; true when the event must not reach the form.
     virtual bool ModalWndProc(QEvent* Message);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void install();
     void uninstall();
 

@@ -23,13 +23,13 @@ namespace {
 constexpr int kClientWidth = 351;
 constexpr int kClientHeight = 226;
 constexpr int kGlyphMargin = 12;
-constexpr std::int16_t kCapsOnKeyUp = ui::platform::kKeyToggled;                         // 1
+constexpr std::int16_t kCapsOnKeyUp = ui::platform::kKeyToggled;                          // 1
 constexpr std::int16_t kCapsJustOn = ui::platform::kKeyHeld | ui::platform::kKeyToggled;  // -127
 const QColor kHeading(24, 48, 104);
 
 // Masks the password with '*' whatever the platform style would use.
 class StarPasswordStyle : public QProxyStyle {
-public:
+  public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_LineEdit_PasswordCharacter) return '*';
@@ -160,7 +160,9 @@ void TFMotDePasse::buildPasswordPanel() {
     EditMotPasse->setFocus();
 }
 
-void TFMotDePasse::BitBtn2Click() { close(); }
+void TFMotDePasse::BitBtn2Click() {
+    close();
+}
 
 void TFMotDePasse::showBalloon() {
     BalloonHint1->setText(QStringLiteral("Touche de verrouillage des majuscules actif"));
@@ -183,7 +185,9 @@ void TFMotDePasse::EditMotPasseKeyDown(int Key) {
     }
 }
 
-void TFMotDePasse::EditMotPasseExit() { BalloonHint1->hide(); }
+void TFMotDePasse::EditMotPasseExit() {
+    BalloonHint1->hide();
+}
 
 bool TFMotDePasse::eventFilter(QObject* watched, QEvent* event) {
     if (watched == EditMotPasse) {

@@ -20,7 +20,7 @@ class BalloonHint;
 // close box). A balloon warns while caps lock is on. Every control's object name is its name.
 class TFMotDePasse : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TFMotDePasse(QWidget* AOwner = nullptr);
 
     ui::Panel* Panel2;
@@ -45,12 +45,12 @@ public:
     // The edit lost the focus: the balloon hides.
     void EditMotPasseExit();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void buildHeader();
     void buildPasswordPanel();
     void showBalloon();

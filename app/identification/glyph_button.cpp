@@ -29,8 +29,8 @@ void GlyphButton::paintEvent(QPaintEvent*) {
     painter.drawPixmap(at, icon().pixmap(glyph, devicePixelRatio(), mode));
 
     QRect textRect = rect().adjusted(at.x() + glyph.width() + kTextSpacing, shift, 0, shift);
-    painter.drawItemText(textRect, Qt::AlignVCenter | Qt::AlignLeft, palette(), isEnabled(),
-                         text(), QPalette::ButtonText);
+    painter.drawItemText(textRect, Qt::AlignVCenter | Qt::AlignLeft, palette(), isEnabled(), text(),
+                         QPalette::ButtonText);
 
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

@@ -8,16 +8,16 @@
 // from the left edge and centred vertically; the text follows it. The style draws the rest.
 class GlyphButton : public QPushButton {
     Q_OBJECT
-public:
+  public:
     GlyphButton(const QString& text, QWidget* parent = nullptr);
 
     int glyphMargin() const { return glyphMargin_; }
     void setGlyphMargin(int margin);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int glyphMargin_ = 0;
 };
 

@@ -11,7 +11,7 @@ namespace identification {
 namespace {
 
 const QColor kNavy(0, 0, 128);
-const QColor kInk(24, 48, 104);   // the window's heading colour
+const QColor kInk(24, 48, 104);  // the window's heading colour
 const QColor kAmber(232, 160, 32);
 
 // The emblem: a card of four records, one of them held (amber, with a small shackle).
@@ -52,7 +52,8 @@ QImage drawLogo() {
     name.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     p.setFont(name);
     p.setPen(kInk);
-    p.drawText(QRectF(56, 6, 130, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Brevantis"));
+    p.drawText(QRectF(56, 6, 130, 28), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Brevantis"));
 
     p.fillRect(QRectF(57, 35, 124, 1.5), kAmber);
     QFont tagline(QStringLiteral("DejaVu Sans"));

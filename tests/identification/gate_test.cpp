@@ -40,17 +40,17 @@ const Step closeBox = [](TFMotDePasse* w) { w->windowHandle()->close(); };
 // A user at the identification window: each time it is shown, the next step runs. When the
 // steps run out with the window still up, it is rejected so that a fault cannot hang the run.
 class User {
-public:
+  public:
     explicit User(std::vector<Step> steps) : steps_(std::move(steps)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
         timer_.start(5);
     }
 
-    std::vector<const void*> windows;    // the window of each showing, as an identity
+    std::vector<const void*> windows;  // the window of each showing, as an identity
     QPointer<TFMotDePasse> firstWindow;
-    std::vector<QString> editTexts;      // the edit's text at each showing
+    std::vector<QString> editTexts;  // the edit's text at each showing
 
-private:
+  private:
     void poll() {
         TFMotDePasse* w = FMotDePasse;
         if (!w || !w->isVisible() || acted_) return;
@@ -83,7 +83,7 @@ struct GateCase {
 };
 
 class GateTest : public ::testing::TestWithParam<GateCase> {
-protected:
+  protected:
     void SetUp() override { guiApp(); }
 };
 
@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         GateCase{"RightAfterWrongOnes",
                  {typeAndEnter("x"), typeAndValidate("QV73"), typeAndEnter(" qv73"),
                   typeAndValidate("qv73")},
-                 Outcome::Identified, 3},
+                 Outcome::Identified,
+                 3},
         GateCase{"CancelButton", {cancel}, Outcome::Cancelled, 0},
         GateCase{"EscapeKey", {escape}, Outcome::Cancelled, 0},
         GateCase{"CloseBox", {closeBox}, Outcome::Cancelled, 0},

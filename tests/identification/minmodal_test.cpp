@@ -1,4 +1,6 @@
 // minmodal_test.cpp: TMinModal's minimise, activation and maximise effects and its lifetime.
+#include "app/identification/MinModal.h"
+
 #include <gtest/gtest.h>
 
 #include <QMouseEvent>
@@ -7,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/identification/MinModal.h"
 #include "app/identification/UFMotDePasse.h"
 #include "gui_app.h"
 #include "ui/platform/monitors.h"
@@ -19,13 +20,13 @@ using ui::platform::Monitor;
 // Records the events that reach it; installed before the component, it runs after it, so it
 // sees exactly what the component passes on.
 class EventSpy : public QObject {
-public:
+  public:
     std::vector<QEvent::Type> seen;
     bool saw(QEvent::Type type) const {
         return std::find(seen.begin(), seen.end(), type) != seen.end();
     }
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         seen.push_back(event->type());
         return false;
@@ -42,7 +43,7 @@ const std::vector<Monitor> kTwoMonitors = {
 };
 
 class MinModalTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         guiApp();
         previous_ = ui::platform::setMonitorProvider(&monitors_);

@@ -25,10 +25,10 @@ TEST(NearestMonitor, LargestOverlapElseClosest) {
         QRect window;
         int expected;
     } cases[] = {
-        {QRect(10, 10, 100, 100), 0},      {QRect(900, 10, 300, 100), 1},
-        {QRect(800, 10, 300, 100), 0},     {QRect(10, 700, 100, 200), 2},
-        {QRect(1900, 100, 50, 50), 1},     {QRect(-500, 1000, 50, 50), 2},
-        {QRect(500, -300, 50, 50), 0},     {QRect(1100, 610, 50, 50), 1},
+        {QRect(10, 10, 100, 100), 0},  {QRect(900, 10, 300, 100), 1},
+        {QRect(800, 10, 300, 100), 0}, {QRect(10, 700, 100, 200), 2},
+        {QRect(1900, 100, 50, 50), 1}, {QRect(-500, 1000, 50, 50), 2},
+        {QRect(500, -300, 50, 50), 0}, {QRect(1100, 610, 50, 50), 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ui::platform::nearestMonitor(monitors, c.window).number, c.expected)
@@ -65,13 +65,13 @@ TEST(X11CapsLock, StateIsTheOneOfTheKeyEventBeingHandled) {
         bool pressHandled, lockedBeforePress, serverHeld, serverToggled;
         std::int16_t expected;
     } cases[] = {
-        {true, false, true, true, -127},    // switching on
-        {true, true, true, true, -128},     // switching off: X still shows it locked
-        {true, false, false, true, -127},   // released already at the server
+        {true, false, true, true, -127},   // switching on
+        {true, true, true, true, -128},    // switching off: X still shows it locked
+        {true, false, false, true, -127},  // released already at the server
         {true, true, false, false, -128},
-        {false, false, false, true, 1},     // caps lock on, key up
+        {false, false, false, true, 1},  // caps lock on, key up
         {false, false, false, false, 0},
-        {false, true, true, true, -127},    // held down since before the program saw it
+        {false, true, true, true, -127},  // held down since before the program saw it
     };
     for (const auto& c : cases) {
         ui::platform::internal::CapsLockFacts facts{c.pressHandled, c.lockedBeforePress};

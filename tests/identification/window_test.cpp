@@ -34,9 +34,9 @@ TEST(IdentificationWindow, ControlsSitWhereTheLayoutPutsThem) {
     }
 
     const Placement placements[] = {
-        {"Panel2", {0, 0, 351, 49}},      {"Label4", {122, 13, 107, 24}},
-        {"Label1", {35, 82, 86, 13}},     {"Image1", {127, 61, 188, 56}},
-        {"Panel1", {0, 123, 351, 130}},   {"Label3", {78, 27, 77, 13}},
+        {"Panel2", {0, 0, 351, 49}},          {"Label4", {122, 13, 107, 24}},
+        {"Label1", {35, 82, 86, 13}},         {"Image1", {127, 61, 188, 56}},
+        {"Panel1", {0, 123, 351, 130}},       {"Label3", {78, 27, 77, 13}},
         {"EditMotPasse", {173, 23, 119, 21}}, {"BitBtn1", {109, 64, 45, 30}},
         {"BitBtn2", {198, 65, 45, 29}},
     };
@@ -100,7 +100,7 @@ TEST(IdentificationWindow, PasswordEditKeepsTenCharactersShownAsStars) {
 
 // The window shown for real, with the caps-lock state under the test's control.
 class BalloonTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         guiApp();
         previous_ = ui::platform::setKeyStateProvider(&keys_);

@@ -33,12 +33,14 @@ void BalloonHint::setText(const QString& text) {
 
 QSize BalloonHint::sizeHint() const {
     QSize textSize = fontMetrics().size(0, text_);
-    return {textSize.width() + 2 * kPadding + 1, textSize.height() + 2 * kPadding + kPointerHeight + 1};
+    return {textSize.width() + 2 * kPadding + 1,
+            textSize.height() + 2 * kPadding + kPointerHeight + 1};
 }
 
 QRect BalloonHint::bodyRect() const {
     QRect all = rect().adjusted(0, 0, -1, -1);
-    return pointerUp_ ? all.adjusted(0, kPointerHeight, 0, 0) : all.adjusted(0, 0, 0, -kPointerHeight);
+    return pointerUp_ ? all.adjusted(0, kPointerHeight, 0, 0)
+                      : all.adjusted(0, 0, 0, -kPointerHeight);
 }
 
 void BalloonHint::showAt(const QRect& screenRect) {

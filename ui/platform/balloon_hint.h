@@ -14,7 +14,7 @@ namespace ui::platform {
 // at, or of the upper edge when the balloon does not fit below on that screen.
 class BalloonHint : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `parent` owns the balloon; the balloon is a window of its own all the same.
     explicit BalloonHint(QWidget* parent = nullptr);
 
@@ -28,10 +28,10 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QRect bodyRect() const;
     QPainterPath outline() const;
 

@@ -14,7 +14,7 @@ inline constexpr std::int16_t kKeyToggled = 0x0001;
 
 // Reports the state of the caps-lock key.
 class KeyStateProvider {
-public:
+  public:
     virtual ~KeyStateProvider() = default;
     // The caps-lock key's state as kKeyHeld | kKeyToggled bits; 0 when unknown.
     virtual std::int16_t capsLockState() const = 0;
@@ -23,18 +23,18 @@ public:
 // The X11 provider: XKB's caps-lock indicator for the toggle, the server's keymap for the
 // key held down. Answers 0 when the application does not run on the xcb platform.
 class X11KeyState : public KeyStateProvider {
-public:
+  public:
     std::int16_t capsLockState() const override;
 };
 
 // A test double that answers whatever was set last.
 class FakeKeyState : public KeyStateProvider {
-public:
+  public:
     explicit FakeKeyState(std::int16_t state = 0) : state_(state) {}
     void setCapsLockState(std::int16_t state) { state_ = state; }
     std::int16_t capsLockState() const override { return state_; }
 
-private:
+  private:
     std::int16_t state_;
 };
 

@@ -17,13 +17,13 @@ namespace {
 // whichever way the press goes. The key events carry what is needed, so they are noted here on
 // their way in.
 class CapsLockPressWatcher : public QObject {
-public:
+  public:
     explicit CapsLockPressWatcher(QObject* app) : QObject(app) { app->installEventFilter(this); }
 
     bool down = false;             // a press was handled and its release not yet
     quint32 modifiersAtPress = 0;  // the X modifier mask just before that press
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         QEvent::Type type = event->type();
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;

@@ -36,8 +36,8 @@ std::vector<Monitor> ScreenMonitors::monitors() const {
     const QScreen* primary = QGuiApplication::primaryScreen();
     int number = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        result.push_back({number++, screen == primary, screen->availableGeometry(),
-                          screen->geometry()});
+        result.push_back(
+            {number++, screen == primary, screen->availableGeometry(), screen->geometry()});
     }
     return result;
 }

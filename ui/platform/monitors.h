@@ -20,7 +20,7 @@ struct Monitor {
 
 // Lists the monitors, numbered from 0 in the provider's order.
 class MonitorProvider {
-public:
+  public:
     virtual ~MonitorProvider() = default;
     virtual std::vector<Monitor> monitors() const = 0;
 };
@@ -28,18 +28,18 @@ public:
 // The monitors as Qt's screens see them: number = index in QGuiApplication::screens(),
 // work area = available geometry.
 class ScreenMonitors : public MonitorProvider {
-public:
+  public:
     std::vector<Monitor> monitors() const override;
 };
 
 // A test double holding a fixed list.
 class FakeMonitors : public MonitorProvider {
-public:
+  public:
     explicit FakeMonitors(std::vector<Monitor> monitors = {}) : monitors_(std::move(monitors)) {}
     void setMonitors(std::vector<Monitor> monitors) { monitors_ = std::move(monitors); }
     std::vector<Monitor> monitors() const override { return monitors_; }
 
-private:
+  private:
     std::vector<Monitor> monitors_;
 };
 
