@@ -62,6 +62,13 @@ public:
             out->push_back(std::move(s));
         }
         if (out->empty()) return sqlError(kNativeNoStatement, "the text holds no statement");
+        // Only the last statement's rows are returned, so rows asked for earlier could
+        // only serve to smuggle further statements behind a value typed into a query.
+        for (size_t i = 0; i + 1 < out->size(); ++i) {
+            Statement::Kind k = (*out)[i].kind;
+            if (k == Statement::Kind::Select || k == Statement::Kind::Execute)
+                return sqlError(kNativeSyntax, "a statement that returns rows must be the last one of the text");
+        }
         return Status::success();
     }
 

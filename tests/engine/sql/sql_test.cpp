@@ -170,6 +170,9 @@ TEST_F(SqlTest, RowIdByFieldValueTemplate) {
     EXPECT_EQ(nativeOf(run(text("Clients", "NumClient", "C7"))), kNativeUnknownColumn);
     EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "'123'"))), kNativeTypeMismatch);
     EXPECT_EQ(nativeOf(run(text("Clients", "Numero", "'C7'"))), kNativeUnknownColumn);
+    // A value that tries to append a statement runs nothing.
+    EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "1; DROP TABLE Clients"))), kNativeSyntax);
+    EXPECT_NE(catalog_.find("Clients"), nullptr);
     EXPECT_EQ(nativeOf(run(text("//nom de la table", "//colonne \xE0 chercher",
                                 "//Valeur de la colonne \xE0 chercher"))),
               kNativeSyntax);
