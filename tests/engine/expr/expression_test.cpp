@@ -83,6 +83,10 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"UserName!=\"Dupont\" .OR. LockedRecNo<123", true, kFalse},
         {"LockedRecNo > 100 AND LockedRecNo <= 123 AND NOT LockedRecNo < 50", true, kTrue},
         {"LockedRecNo + 1 = 124", true, kTrue},
+        {"-LockedRecNo * 2 = -246 .AND. Amount / 2 = 6.25", true, kTrue},
+        {"LockedRecNo / 0 = 5", true, kFalse},  // no value (blank), no crash
+        {"DateCol + 30 = ctod(\"02/01/2020\") AND DateCol - ctod(\"01/01/2020\") = 1", true, kTrue},
+        {"LEN(UserName) = 50 AND LEN(TRIM(UserName)) = 6", true, kTrue},
         {"TRIM(UserName) + \"!\" == \"Dupont!\"", true, kTrue},
         {"LEFT(TableName, 3) = 'INV'", true, kTrue},
         {"RIGHT(TRIM(TableName), 4) = 'aire'", true, kTrue},
