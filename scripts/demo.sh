@@ -1,79 +1,9 @@
 #!/usr/bin/env bash
-# The README's demo command: installs what is missing, builds, writes the demo dictionaries
-# into the build tree and ads.ini beside the executable, starts the engine server and lock
-# holders posing as different users and applications, runs the tool, and stops everything
-# when the tool closes or the script is interrupted.
+# The README's demo command: installs what is missing, builds, then runs the demo
+# (scripts/demo/run.sh): demo dictionaries, the engine server, lock holders posing as
+# different users and applications, and the tool; everything stops when the tool closes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-build=${BREVANTIS_BUILD_DIR:-$root/build}
-bin=$build/bin
-data=$build/demo/data
-run=$build/demo/run
-
-pids=()
-stop_all() {
-  # Newest first: the tool, then the lock holders, the server last.
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill -TERM "${pids[i]}" 2>/dev/null || true; done
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do wait "${pids[i]}" 2>/dev/null || true; done
-  pids=()
-}
-trap stop_all EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-# Waits up to $2 tenths of a second for the file $1.
-wait_for() {
-  local n=0
-  until [ -e "$1" ]; do
-    n=$((n + 1))
-    if [ "$n" -gt "$2" ]; then echo "demo: gave up waiting for $1" >&2; return 1; fi
-    sleep 0.1
-  done
-}
-
-rm -rf "$data" "$run"
-mkdir -p "$data" "$run"
-"$bin/demodata" --out "$data" --ini "$bin/ads.ini" >/dev/null
-
-# The server and every client of libengine.so started below find each other through this.
-socket=$run/enginesrv.sock
-export BREVANTIS_ENGINE_ADDRESS="unix:$socket"
-"$bin/enginesrv" --socket "$socket" 2>"$run/enginesrv.log" &
-pids+=($!)
-wait_for "$socket" 100
-
-n=0
-while read -r dict table what workstation login app user password; do
-  case "$dict" in '' | '#'*) continue ;; esac
-  n=$((n + 1))
-  if [[ $what == share=* ]]; then sel=(--share "${what#share=}"); else sel=(--records "$what"); fi
-  "$bin/lockholder" --dict "$data/$dict/$dict.add" --table "$table" "${sel[@]}" \
-    --workstation "$workstation" --oslogin "$login" --app "$app" \
-    --user "${user:-adssys}" --password "${password:-kor5382}" --seed "$n" \
-    --ready "$run/holder$n.ready" >>"$run/holders.log" 2>&1 &
-  pids+=($!)
-done <"$root/scripts/demo/holders.conf"
-# Simulated users come and go on the sales tables while the tool runs.
-"$bin/lockholder" --workload --dict "$data/Ventes/Ventes.add" --tables Commandes,LignesCommande \
-  --users 4 --hold-ms 3000-20000 --ready "$run/workload.ready" >>"$run/holders.log" 2>&1 &
-pids+=($!)
-for ((i = 1; i <= n; i++)); do wait_for "$run/holder$i.ready" 100; done
-wait_for "$run/workload.ready" 100
-echo "demo: server on $BREVANTIS_ENGINE_ADDRESS, $n lock holders and 4 simulated users;" \
-  "logs in $run. Password of the tool: qv73." >&2
-
-tool=("$bin/Brevantis")
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: running under a virtual X server (xvfb-run); close with Ctrl+C." >&2
-  tool=(xvfb-run -a "$bin/Brevantis")
-fi
-# In the background so that a signal reaches the traps at once instead of after the tool.
-"${tool[@]}" &
-tool_pid=$!
-pids+=("$tool_pid")
-status=0
-wait "$tool_pid" || status=$?
-exit "$status"
+exec "$root/scripts/demo/run.sh" "${BREVANTIS_BUILD_DIR:-$root/build}"
