@@ -216,11 +216,13 @@ void setLogical(Value& out, bool b) {
 
 void setNull(Value& out) { out.kind = Value::Kind::Null; }
 
+// Whole part of a number, saturated so that huge counts stay huge.
 int64_t toInt(const Value& v) {
     if (v.kind == Value::Kind::Integer) return v.integer;
-    if (v.kind == Value::Kind::Double && std::isfinite(v.real) && std::fabs(v.real) < 9.0e18)
-        return static_cast<int64_t>(v.real);
-    return 0;
+    if (v.kind != Value::Kind::Double || !std::isfinite(v.real)) return 0;
+    if (v.real >= 9.0e18) return std::numeric_limits<int64_t>::max();
+    if (v.real <= -9.0e18) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(v.real);
 }
 
 double toDouble(const Value& v) {
@@ -314,6 +316,8 @@ void evalArithmetic(const Node& n, const EvalContext& ctx, Value& out) {
             if (b == 0) return setNull(out);
             r = a / b;
     }
+    // An overflow has no value: infinities and NaN would compare as equal to anything.
+    if (!std::isfinite(r)) return setNull(out);
     out = Value::ofDouble(r);
 }
 

@@ -85,6 +85,8 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"LockedRecNo + 1 = 124", true, kTrue},
         {"-LockedRecNo * 2 = -246 .AND. Amount / 2 = 6.25", true, kTrue},
         {"LockedRecNo / 0 = 5", true, kFalse},  // no value (blank), no crash
+        {"1e308 * 10 - 1e308 * 10 = 5", true, kFalse},  // overflow has no value
+        {"LEFT(UserName, 1e300) = 'Dupont'", true, kTrue},
         {"DateCol + 30 = ctod(\"02/01/2020\") AND DateCol - ctod(\"01/01/2020\") = 1", true, kTrue},
         {"LEN(UserName) = 50 AND LEN(TRIM(UserName)) = 6", true, kTrue},
         {"TRIM(UserName) + \"!\" == \"Dupont!\"", true, kTrue},
