@@ -28,9 +28,18 @@ std::vector<std::string> splitTabs(const std::string& line) {
     }
 }
 
-bool validName(std::string_view s) {
-    return !s.empty() && s.size() <= 200 && s.find_first_of("\t\r\n;") == std::string_view::npos;
+}  // namespace
+
+bool isValidObjectName(std::string_view s) {
+    if (s.empty() || s.size() > 200) return false;
+    for (unsigned char c : s)
+        if (c < 32 || c == ';' || c == '/' || c == '\\' || c == '"') return false;
+    return s != "." && s != "..";
 }
+
+namespace {
+
+bool validName(std::string_view s) { return isValidObjectName(s); }
 
 std::string newSalt() {
     std::random_device rd;
@@ -39,10 +48,21 @@ std::string newSalt() {
     return toHex(salt);
 }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Bytes of a hex text; a stray character (a hand-edited file) ends the conversion.
 std::string fromHex(std::string_view hex) {
     std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        int hi = hexDigit(hex[i]), lo = hexDigit(hex[i + 1]);
+        if (hi < 0 || lo < 0) break;
+        out.push_back(static_cast<char>(hi * 16 + lo));
+    }
     return out;
 }
 

@@ -36,6 +36,10 @@ struct DictionaryTable {
     std::string defaultIndex;
 };
 
+// Whether a table, index or user name can be stored: 1 to 200 characters, none of them a
+// control character, ';', '/', '\\' or '"', and not "." or "..".
+bool isValidObjectName(std::string_view name);
+
 class Dictionary {
 public:
     // Reads `path` (AE_FILE_NOT_FOUND when missing, AE_INTERNAL_ERROR when damaged).

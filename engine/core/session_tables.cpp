@@ -94,8 +94,8 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
     if (!s.ok()) return s;
     if (dictionaryConnection && dictionary->findTable(name))
         return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + name);
-    if (name.find_first_of("/\\") != std::string::npos || hasAdtExtension(name))
-        return Status::error(AE_INVALID_ARGUMENT, "A new table is named without path or extension.");
+    if (!isValidObjectName(name) || hasAdtExtension(name))
+        return Status::error(AE_INVALID_ARGUMENT, "A new table is named without path or extension: " + name);
     s = record::validateColumns(columns);
     if (!s.ok()) return s;
     uint32_t length = record::layoutColumns(columns);
@@ -111,7 +111,7 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
 
 Status Session::Impl::createIndex(std::string_view tableName, IndexDef def) {
     std::string name = record::trimBlanks(tableName);
-    if (def.name.find_first_of("\t\r\n;") != std::string::npos)
+    if (!isValidObjectName(def.name))
         return Status::error(AE_INVALID_ARGUMENT, "Invalid index name: " + def.name);
     std::shared_ptr<Table> table;
     std::string lockFile;
@@ -142,6 +142,9 @@ Status Session::Impl::dropTable(std::string_view rawName) {
         tempTables.erase(it);
         return Status::success();
     }
+    // Only the connection's own tables can be dropped, never a file named by a path.
+    if (!isValidObjectName(name) || hasAdtExtension(name))
+        return Status::error(AE_INVALID_ARGUMENT, "A table is dropped by its name alone: " + name);
     std::string path;
     Status s = resolveTablePath(name, &path, true);
     if (!s.ok()) return s;

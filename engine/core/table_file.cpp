@@ -17,6 +17,7 @@ namespace engine {
 namespace {
 
 std::atomic<int64_t> gWriteBudget{-1};
+constexpr uint32_t kMaxRecordLength = 1u << 24;
 
 Status ioError(const std::string& what, const std::string& path) {
     return Status::error(AE_INTERNAL_ERROR,
@@ -85,6 +86,8 @@ bool decodeHeader(const std::string& h, std::vector<ColumnDef>* columns, uint32_
     auto* p = reinterpret_cast<const uint8_t*>(h.data());
     if (h.size() < kTableFixedHeader || std::memcmp(p, kTableMagic, 8) != 0) return false;
     *recordLength = record::getU32(p + 12);
+    if (*recordLength == 0 || *recordLength > kMaxRecordLength || record::getU32(p + 16) != *recordLength + 1)
+        return false;
     uint16_t n = record::getU16(p + 20);
     size_t at = kTableFixedHeader;
     for (uint16_t i = 0; i < n; ++i) {

@@ -191,6 +191,15 @@ TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
     sql(*a, "Drop\r\nTable\r\n#UsersTableLocks;");
     EXPECT_EQ(a->openTable("#UsersTableLocks", 0, 1, 1, 1, 0, "", &mine).code, AE_FILE_NOT_FOUND);
 
+    // Only a table of the connection can be dropped, never a file named by its path.
+    std::unique_ptr<Session> free;
+    ASSERT_TRUE(server_->connect("Data Source=" + dir_ + ";", {}, &free).ok());
+    sql(*free, "CREATE TABLE Libre (X Integer);");
+    for (const char* name : {"\"../Libre.adt\"", "Libre.adt"})
+        EXPECT_NE(free->executeSql(std::string("DROP TABLE ") + name, {}, 0, &r).code, 0u) << name;
+    EXPECT_EQ(free->executeSql("CREATE TABLE \"a/b\" (X Integer)", {}, 0, &r).code == 0, false);
+    sql(*free, "DROP TABLE Libre");
+
     // Gone with its connection: a new connection does not see it.
     b.reset();
     auto c = connect();

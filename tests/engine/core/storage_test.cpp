@@ -143,6 +143,10 @@ TEST_F(StorageTest, DamagedFilesAreRefused) {
     std::unique_ptr<Session> other;
     EXPECT_EQ(server_->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &other).code,
               AE_INTERNAL_ERROR);
+    // A hand-edited salt that is not hexadecimal refuses the login instead of failing hard.
+    std::ofstream(dictionary_) << "BRVADD01\nuser\tadssys\t1\tzz!\tabc\n";
+    EXPECT_EQ(server_->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &other).code,
+              AE_LOGIN_FAILED);
 }
 
 TEST_F(StorageTest, ATrailingPartialSlotIsIgnoredAndOverwritten) {
