@@ -464,9 +464,12 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         request.append = t.appending;
         request.recordNumber = t.appending ? 0 : t.editRecord;
         for (const auto& [column, write] : t.writes) request.columns.push_back(write);
+        uint32_t order = t.lastOrder ? t.lastOrder : t.info.handle;
         protocol::Writer w;
         w.u32(t.info.handle);
         protocol::encode(w, request);
+        w.u32(order);
+        w.u16(t.neighbours());
         std::string body;
         Status st = call(*c, Op::WriteRecord, w.take(), &body);
         // A failed write keeps the pending record: a retry writes it, without a new append.
@@ -475,7 +478,8 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         t.writes.clear();
         t.pendingBlobs.clear();
         protocol::Reader r(body);
-        setPosition(t, protocol::decodePosition(r));
+        Position p = protocol::decodePosition(r);
+        takeNeighbours(t, order, std::move(p), protocol::decodeNeighbours(r));
         return AE_SUCCESS;
     });
 }

@@ -26,6 +26,7 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
         if (recno > t.count) return fail(AE_INVALID_RECORD_NUMBER, "Invalid record number " + std::to_string(recno) + ".");
         return staticGoto(t, recno == 0 ? int64_t(t.count) + 1 : recno);
     }
+    if (windowGoto(t, recno)) return AE_SUCCESS;
     protocol::Writer args;
     args.u32(recno);
     if (t.editing || t.appending) return serverMove(t, Op::GotoRecord, serverHandle, args.take());
@@ -100,6 +101,7 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
         w.bytes(text);
         (aof ? t.hasAof : t.hasFilter) = true;
         (aof ? t.aof : t.filter) = text;
+        dropWindow(t);  // the rows read ahead were read under the old filter
         ADSHANDLE h = hTable;
         // Rides with the next request; a refused expression fails that request.
         defer(*c, aof ? Op::SetAof : Op::SetFilter, w.take(), 0,
@@ -118,6 +120,7 @@ UNSIGNED32 clearFilterLike(ADSHANDLE hTable, bool aof) {
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         has = false;
+        dropWindow(t);
         protocol::Writer w;
         w.u32(t.info.handle);
         defer(*c, aof ? Op::ClearAof : Op::ClearFilter, w.take(), protocol::kOpMayFail);
@@ -175,8 +178,10 @@ ADSAPI AdsGotoRecord(ADSHANDLE hObj, UNSIGNED32 ulRecNum) {
 ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
     return withMover(hObj, [&](TableObj& t, uint32_t sh) -> UNSIGNED32 {
         if (t.isStatic()) return staticGoto(t, staticOrdinal(t) + lRecs);
+        if (windowSkip(t, sh, lRecs)) return AE_SUCCESS;
         protocol::Writer w;
         w.i32(lRecs);
+        w.u16(t.neighbours());
         return serverMove(t, Op::Skip, sh, w.take());
     });
 }
@@ -294,6 +299,7 @@ ADSAPI AdsSetExact22(ADSHANDLE hTable, UNSIGNED16 bExact) {
         if (t.exact == (bExact != 0)) return AE_SUCCESS;
         t.exact = bExact != 0;
         if (t.isStatic()) return AE_SUCCESS;
+        if (t.hasAof || t.hasFilter) dropWindow(t);
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         protocol::Writer w;

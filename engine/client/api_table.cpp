@@ -149,7 +149,7 @@ ADSAPI AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8* pu
 
 ADSAPI AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16 usRecords) {
     return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
-        t.cacheRecords = usRecords;
+        t.cacheRecords = usRecords;  // rows read on each side of a skip or a write
         return AE_SUCCESS;
     });
 }

@@ -21,6 +21,13 @@ Position edgePosition(bool bof, bool eof) {
 
 }  // namespace
 
+// Enough for a grid of a few dozen rows to fill itself around a row without asking again.
+constexpr uint16_t kDefaultNeighbours = 32;
+
+uint16_t TableObj::neighbours() const {
+    return cacheRecords < 0 ? kDefaultNeighbours : static_cast<uint16_t>(cacheRecords);
+}
+
 ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
     auto table = std::make_unique<TableObj>();
     table->connection = connection;
@@ -73,6 +80,7 @@ void setPosition(TableObj& table, Position p) {
     table.position = std::move(p);
     table.positioned = true;
     ++table.moves;
+    table.window.valid = false;
     if (table.position.bof || table.position.eof) return;
     auto& recent = table.recent;
     recent.erase(std::remove_if(recent.begin(), recent.end(),
@@ -82,6 +90,78 @@ void setPosition(TableObj& table, Position p) {
                  recent.end());
     recent.push_front(table.position);
     if (recent.size() > kRecentRows) recent.pop_back();
+}
+
+void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n) {
+    setPosition(table, std::move(p));
+    table.lastOrder = order;
+    if (table.position.bof || table.position.eof) return;
+    Window& w = table.window;
+    w.rows.clear();
+    for (auto it = n.before.rbegin(); it != n.before.rend(); ++it) w.rows.push_back(std::move(*it));
+    w.at = static_cast<int64_t>(w.rows.size());
+    w.rows.push_back(table.position);
+    for (Position& r : n.after) w.rows.push_back(std::move(r));
+    w.startsAtBof = n.reachedBof;
+    w.endsAtEof = n.reachedEof;
+    w.order = order;
+    w.valid = true;
+}
+
+void dropWindow(TableObj& table) { table.window.valid = false; }
+
+namespace {
+
+// Makes window row `at` (or BOF/EOF beyond the ends) current, keeping the window, and
+// holds back one move of the server's cursor to it.
+void windowMoveTo(TableObj& table, int64_t at) {
+    Window& w = table.window;
+    Position p = at < 0 ? edgePosition(true, false)
+                        : at >= static_cast<int64_t>(w.rows.size()) ? edgePosition(false, true)
+                                                                    : w.rows[at];
+    setPosition(table, std::move(p));
+    w.valid = true;  // setPosition forgets the window; this move stays inside it
+    w.at = at;
+    ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
+    if (!c) return;
+    auto& pending = c->deferred;
+    pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                 [&](const Deferred& d) { return d.syncOf == table.info.handle; }),
+                  pending.end());
+    protocol::Writer args;
+    args.u32(w.order);
+    protocol::Op op = protocol::Op::GotoBof;
+    if (!table.position.bof) {
+        op = protocol::Op::GotoRecord;
+        args.u32(table.position.eof ? 0 : table.position.recordNumber);
+    }
+    defer(*c, op, args.take(), protocol::kOpMayFail);
+    c->deferred.back().syncOf = table.info.handle;
+}
+
+}  // namespace
+
+bool windowSkip(TableObj& table, uint32_t order, int64_t rows) {
+    Window& w = table.window;
+    if (!w.valid || w.order != order || table.editing || table.appending) return false;
+    int64_t target = w.at + rows;
+    int64_t size = static_cast<int64_t>(w.rows.size());
+    bool inside = target >= 0 && target < size;
+    if (!inside && !(target < 0 && w.startsAtBof) && !(target >= size && w.endsAtEof)) return false;
+    windowMoveTo(table, std::clamp<int64_t>(target, -1, size));
+    return true;
+}
+
+bool windowGoto(TableObj& table, uint32_t recno) {
+    Window& w = table.window;
+    if (!w.valid || recno == 0 || table.editing || table.appending) return false;
+    for (size_t i = 0; i < w.rows.size(); ++i) {
+        if (w.rows[i].recordNumber == recno) {
+            windowMoveTo(table, static_cast<int64_t>(i));
+            return true;
+        }
+    }
+    return false;
 }
 
 UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
@@ -95,7 +175,13 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     Status st = call(*c, op, w.take(), &body);
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
-    setPosition(table, protocol::decodePosition(r));
+    Position p = protocol::decodePosition(r);
+    if (op == protocol::Op::Skip) {
+        takeNeighbours(table, serverHandle, std::move(p), protocol::decodeNeighbours(r));
+    } else {
+        setPosition(table, std::move(p));
+        table.lastOrder = serverHandle;
+    }
     return AE_SUCCESS;
 }
 

@@ -23,6 +23,18 @@ ConnectionObj* connectionOf(const TableObj& table);
 // Makes `p` the cursor's position and remembers it among the recent rows.
 void setPosition(TableObj& table, Position p);
 
+// Makes `p` current with the rows read around it in the order `order`.
+void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n);
+
+// Moves by `rows` within the window when the window covers the target (in the order
+// `order`), letting the server's cursor follow with the next request; false otherwise.
+bool windowSkip(TableObj& table, uint32_t order, int64_t rows);
+// Moves to record `recno` when the window holds it; false otherwise.
+bool windowGoto(TableObj& table, uint32_t recno);
+
+// Forgets the rows read ahead (the data or the filter changed).
+void dropWindow(TableObj& table);
+
 // A server move: runs `op` on serverHandle and takes the answer's position.
 UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
                       std::string extraArgs = {});

@@ -38,6 +38,20 @@ struct Object {
 struct Deferred {
     protocol::OpRequest request;
     std::function<void(const protocol::OpResult&)> onAnswer;
+    uint32_t syncOf = 0;  // server table whose cursor this move catches up (one at a time)
+};
+
+// Rows read around the current one in one order (see protocol::Neighbours). Moves within
+// them are answered at once; the server's cursor follows with the next request.
+// Invariant when valid: rows are consecutive in the order `order`; at is the index of the
+// current row, -1 at BOF (only when startsAtBof), rows.size() at EOF (only when endsAtEof).
+struct Window {
+    bool valid = false;
+    uint32_t order = 0;  // server handle of the table or index order
+    std::vector<Position> rows;
+    int64_t at = 0;
+    bool startsAtBof = false;
+    bool endsAtEof = false;
 };
 
 struct ConnectionObj : Object {
@@ -61,6 +75,8 @@ struct TableObj : Object {
     std::deque<Position> recent;     // rows stood on lately, for moves back to them
     uint64_t moves = 0;              // counts setPosition calls: a late answer applies only
                                      // while no later move happened
+    Window window;                   // valid only until the next server move or change
+    uint32_t lastOrder = 0;          // server handle of the order the cursor last moved in
 
     // Static cursors.
     uint32_t count = 0;
@@ -76,9 +92,11 @@ struct TableObj : Object {
 
     bool hasAof = false, hasFilter = false, exact = false;
     std::string aof, filter;
-    uint16_t cacheRecords = 0;
+    int32_t cacheRecords = -1;  // AdsCacheRecords; -1: not set (kDefaultNeighbours)
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
+    // Rows to read on each side of a row a skip or a write lands on.
+    uint16_t neighbours() const;
 };
 
 struct IndexObj : Object {

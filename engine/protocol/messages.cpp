@@ -288,6 +288,22 @@ std::vector<Position> decodePositions(Reader& r) {
     return v;
 }
 
+void encode(Writer& w, const Neighbours& v) {
+    w.boolean(v.reachedBof);
+    encode(w, v.before);
+    w.boolean(v.reachedEof);
+    encode(w, v.after);
+}
+
+Neighbours decodeNeighbours(Reader& r) {
+    Neighbours v;
+    v.reachedBof = r.boolean();
+    v.before = decodePositions(r);
+    v.reachedEof = r.boolean();
+    v.after = decodePositions(r);
+    return v;
+}
+
 void encode(Writer& w, const OpenedTable& v) {
     encode(w, v.cursor);
     encode(w, v.position);

@@ -39,7 +39,7 @@ enum class Op : uint16_t {
     GotoBottom = 9,        // u32 handle -> Position
     GotoBof = 10,          // u32 handle -> Position
     GotoRecord = 11,       // u32 handle, u32 record -> Position
-    Skip = 12,             // u32 handle, i32 rows -> Position
+    Skip = 12,             // u32 handle, i32 rows, u16 neighbours -> Position, Neighbours
     RecordCount = 13,      // u32 handle, u16 option -> u32 count
     SetAof = 14,           // u32 handle, bytes expression (8-bit) -> -
     ClearAof = 15,         // u32 handle -> -
@@ -47,7 +47,8 @@ enum class Op : uint16_t {
     ClearFilter = 17,      // u32 handle -> -
     SetExact = 18,         // u32 handle, bool exact -> -
     EvalExpression = 19,   // u32 handle, bytes expression -> bool
-    WriteRecord = 20,      // u32 handle, WriteRequest -> Position (the written row)
+    WriteRecord = 20,      // u32 handle, WriteRequest, u32 order handle, u16 neighbours
+                           //   -> Position (the written row), Neighbours in that order
     LockRecord = 21,       // u32 handle, u32 record -> -
     UnlockRecord = 22,     // u32 handle, u32 record -> -
     Seek = 23,             // u32 index handle, bytes key, u16 seek type -> bool found, Position
@@ -99,6 +100,15 @@ struct OpenedTable {
     Position position;
 };
 
+// Rows around a position in the order of the handle that moved, read along with the move so
+// that the client can step over them without asking again. Nearest rows first.
+struct Neighbours {
+    std::vector<Position> before;  // rows before, the nearest first
+    bool reachedBof = false;       // before holds every row up to the beginning
+    std::vector<Position> after;   // rows after, the nearest first
+    bool reachedEof = false;       // after holds every row up to the end
+};
+
 struct ExecArgs {
     uint32_t connection = 0;
     std::string text;  // 8-bit
@@ -127,6 +137,8 @@ void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r);
 void encode(Writer& w, const std::vector<Position>& v);
 std::vector<Position> decodePositions(Reader& r);
+void encode(Writer& w, const Neighbours& v);
+Neighbours decodeNeighbours(Reader& r);
 void encode(Writer& w, const OpenedTable& v);
 OpenedTable decodeOpenedTable(Reader& r);
 void encode(Writer& w, const WriteRequest& v);

@@ -1,6 +1,7 @@
 // dispatcher.cpp: decodes each operation, calls the core session, encodes its answer.
 #include "dispatcher.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "ace.h"
@@ -24,6 +25,35 @@ struct Dispatcher::Outcome {
 namespace {
 
 Status notConnected() { return Status::error(AE_CONNECTION_LOST, "The connection is not open."); }
+
+// Upper bound on the neighbours a client may ask for on each side.
+constexpr uint16_t kMaxNeighbours = 256;
+
+// Reads up to k rows on each side of `at` in the order of `order`, then puts the cursor
+// back on `at`. Rows that cannot be read leave the neighbours short; never fails.
+protocol::Neighbours neighboursOf(Session& s, Handle order, const Position& at, uint16_t k) {
+    protocol::Neighbours n;
+    k = std::min(k, kMaxNeighbours);
+    if (k == 0 || at.bof || at.eof || at.recordNumber == 0) return n;
+    Position back;
+    auto side = [&](int32_t step, std::vector<Position>* rows, bool* reachedEdge) {
+        if (!s.gotoRecord(order, at.recordNumber, &back).ok()) return false;
+        if (!s.fetch(order, step, k, rows).ok()) {
+            rows->clear();
+            return false;
+        }
+        if (!rows->empty() && (rows->back().bof || rows->back().eof)) {
+            rows->pop_back();
+            *reachedEdge = true;
+        }
+        return true;
+    };
+    if (!side(-1, &n.before, &n.reachedBof) || !side(1, &n.after, &n.reachedEof)) {
+        n = protocol::Neighbours{};
+    }
+    s.gotoRecord(order, at.recordNumber, &back);
+    return n;
+}
 
 }  // namespace
 
@@ -169,8 +199,15 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         case Op::Skip: {
             Handle h = r.u32();
             int32_t n = r.i32();
+            uint16_t k = r.u16();
             if (!done()) return {{}, {}, true};
-            return withPosition(s.skip(h, n, &pos));
+            out.status = s.skip(h, n, &pos);
+            if (out.status.ok()) {
+                protocol::encode(w, pos);
+                protocol::encode(w, neighboursOf(s, h, pos, k));
+            }
+            out.body = w.take();
+            return out;
         }
         case Op::RecordCount: {
             Handle h = r.u32();
@@ -214,8 +251,16 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         case Op::WriteRecord: {
             Handle h = r.u32();
             WriteRequest request = protocol::decodeWriteRequest(r);
+            Handle order = r.u32();
+            uint16_t k = r.u16();
             if (!done()) return {{}, {}, true};
-            return withPosition(s.writeRecord(h, request, &pos));
+            out.status = s.writeRecord(h, request, &pos);
+            if (out.status.ok()) {
+                protocol::encode(w, pos);
+                protocol::encode(w, neighboursOf(s, order ? order : h, pos, k));
+            }
+            out.body = w.take();
+            return out;
         }
         case Op::LockRecord:
         case Op::UnlockRecord: {
