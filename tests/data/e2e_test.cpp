@@ -210,10 +210,14 @@ TEST_F(EndToEnd, AppendPostLocateAndOrder) {
     EXPECT_EQ(users, QStringList({"Zoe", "Martin", "Albert", "Long"}));
 }
 
-TEST_F(EndToEnd, DisconnectClosesDataSetsAndTheTemporaryTableGoes) {
+TEST_F(EndToEnd, TablesAreListedAndDisconnectClosesDataSets) {
+    exec({QStringLiteral("CREATE TABLE Listee (N Integer);")});
     createLocks();
     rtl::StringList names;
-    conn.GetTableNames(&names, QStringLiteral("*.adt"));
+    conn.GetTableNames(&names, QStringLiteral("ignored*"));
+    EXPECT_TRUE(names.strings().contains(QStringLiteral("Listee"))) << names.strings().join(u',').toStdString();
+    EXPECT_FALSE(names.strings().contains(QStringLiteral("#UsersTableLocks")));
+    exec({QStringLiteral("DROP TABLE Listee;")});
     conn.Disconnect();
     EXPECT_FALSE(locks.Active());
     connect(conn, dictionary_, QStringLiteral("kor5382"));
