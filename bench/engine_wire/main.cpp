@@ -8,7 +8,9 @@
 //    collection: one sp_mgGetAllLocks per table and one sp_mgGetLockOwner per locked record,
 //    each statement created once and, per run, prepared, executed, opened (column
 //    descriptions read), counted, read to the end and closed — the calls the data-access
-//    layer makes. Reports total seconds, round trips per owner statement and
+//    layer makes; each owner row is collected into #UsersTableLocks as the tool does (Locate
+//    by an AOF, Append + Post when absent, a grid refilling around the row). Reports total
+//    seconds, round trips per owner statement and per collected row, and
 //    total / (round trips x engine call latency).
 #include <signal.h>
 #include <sys/socket.h>
@@ -142,6 +144,85 @@ void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, F&& onRow) {
     check(AdsCloseTable(cursor), "AdsCloseTable");
 }
 
+// #UsersTableLocks as the tool uses it: Locate by an AOF on (TableName, LockedRecNo);
+// when absent, Append + field writes + Post; after a find or a post the grid refills its
+// rows around the current one (half a screen back, a screen forward).
+class ResultTable {
+public:
+    explicit ResultTable(ADSHANDLE conn) {
+        ADSHANDLE stmt = 0, none = 0;
+        check(AdsCreateSQLStatement(conn, &stmt), "create statement");
+        std::u16string sql = wide(
+            "CREATE TABLE #UsersTableLocks (DictionaryName CIChar(25), TableName CIChar(25), "
+            "TablePath CIChar(100), DictionaryPath CIChar(100), UserName CIChar(50), "
+            "OsUserLoginName CIChar(50), ApplicationID CIChar(70), LockedRecNo Integer);"
+            "CREATE INDEX UserName ON #UsersTableLocks(UserName);"
+            "CREATE INDEX OsUserLoginName ON #UsersTableLocks(OsUserLoginName);");
+        check(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(sql.c_str())), "prepare");
+        check(AdsExecuteSQL(stmt, &none), "create #UsersTableLocks");
+        AdsCloseSQLStatement(stmt);
+        check(AdsOpenTable90(conn, "#UsersTableLocks", nullptr, 0, 1, 1, 1, 0, "ANSI", &table_), "open");
+        check(AdsGetIndexHandle(table_, "UserName", &order_), "index");
+        check(AdsGotoBOF(order_), "bof");
+    }
+
+    void collect(const std::string& tableName, int32_t recno, const std::string& user) {
+        if (locate(tableName, recno)) {
+            refillGrid();
+            return;
+        }
+        check(AdsAppendRecord(table_), "append");
+        check(AdsSetFieldRaw(table_, "LockedRecNo", reinterpret_cast<const UNSIGNED8*>(&recno), 4), "set");
+        check(AdsSetField(table_, "UserName", reinterpret_cast<const UNSIGNED8*>(user.data()),
+                          static_cast<UNSIGNED32>(user.size())), "set");
+        check(AdsSetField(table_, "TableName", reinterpret_cast<const UNSIGNED8*>(tableName.data()),
+                          static_cast<UNSIGNED32>(tableName.size())), "set");
+        check(AdsWriteRecord(table_), "write");
+        refillGrid();
+    }
+
+private:
+    bool locate(const std::string& tableName, int recno) {
+        ADSHANDLE bookmark = 0;
+        UNSIGNED16 len = 0, exact = 0, eof = 0;
+        AdsGetBookmark(table_, &bookmark);
+        AdsGetAOF(table_, nullptr, &len);
+        AdsGetFilter(table_, nullptr, &len);
+        AdsGetExact22(table_, &exact);
+        AdsSetExact22(table_, 1);
+        std::u16string expr = wide("(TableName=\"" + tableName + "\") AND (LockedRecNo=" +
+                                   std::to_string(recno) + ")");
+        check(AdsSetAOF100(table_, expr.c_str(), 8194), "aof");
+        check(AdsGotoTop(order_), "top");
+        AdsAtEOF(table_, &eof);
+        AdsSetExact22(table_, exact);
+        AdsClearAOF(table_);
+        if (eof) AdsGotoBookmark(table_, bookmark);
+        return !eof;
+    }
+
+    void refillGrid() {
+        UNSIGNED32 recno = 0;
+        AdsGetRecordNum(table_, ADS_IGNOREFILTERS, &recno);
+        int back = 0;
+        UNSIGNED16 edge = 0;
+        for (; back < 12; ++back) {
+            check(AdsSkip(order_, -1), "skip");
+            AdsAtBOF(table_, &edge);
+            if (edge) break;
+        }
+        check(AdsGotoBookmark(table_, recno), "bookmark");
+        for (int i = 0; i < 25 - back; ++i) {
+            check(AdsSkip(order_, 1), "skip");
+            AdsAtEOF(table_, &edge);
+            if (edge) break;
+        }
+        check(AdsGotoBookmark(table_, recno), "bookmark");
+    }
+
+    ADSHANDLE table_ = 0, order_ = 0;
+};
+
 std::string fieldText(ADSHANDLE cursor, const char* name) {
     char buf[256] = {};
     UNSIGNED32 len = 255;
@@ -232,8 +313,11 @@ int main(int argc, char** argv) {
     check(AdsCreateSQLStatement(conn, &qLocked), "create statement");
     check(AdsCreateSQLStatement(conn, &qOwners), "create statement");
     EngineResetRoundTrips();
+    ResultTable result(conn);
+    EngineResetRoundTrips();
     long ownerStatements = 0, owners = 0;
-    UNSIGNED32 ownerTrips = 0, allTrips = 0;
+    UNSIGNED32 ownerTrips = 0, allTrips = 0, collectTrips = 0;
+    double collectSeconds = 0;
     start = Clock::now();
     for (int t = 0; t < kTables; ++t) {
         std::string path = dir + "/Table" + std::to_string(t) + ".adt";
@@ -242,11 +326,12 @@ int main(int argc, char** argv) {
                        [&](ADSHANDLE c) { locked.push_back(std::stoi(fieldText(c, "LockedRecNo"))); });
         for (int recno : locked) {
             UNSIGNED32 before = 0, after = 0;
+            std::vector<std::string> users;
             EngineGetRoundTrips(&before);
             runLikeTheTool(qOwners, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
                                         std::to_string(recno) + ");",
                            [&](ADSHANDLE c) {
-                               fieldText(c, "UserName");
+                               users.push_back(fieldText(c, "UserName"));
                                fieldText(c, "OSUserLoginName");
                                fieldText(c, "ApplicationID");
                                ++owners;
@@ -254,10 +339,19 @@ int main(int argc, char** argv) {
             EngineGetRoundTrips(&after);
             ownerTrips += after - before;
             ++ownerStatements;
+            auto collectStart = Clock::now();
+            for (const std::string& user : users) {
+                result.collect("Table" + std::to_string(t), recno, user);
+            }
+            collectSeconds += secondsSince(collectStart);
+            UNSIGNED32 collected = 0;
+            EngineGetRoundTrips(&collected);
+            collectTrips += collected - after;
         }
     }
-    double total = secondsSince(start);
+    double total = secondsSince(start) - collectSeconds;  // the two procedures alone
     EngineGetRoundTrips(&allTrips);
+    allTrips -= collectTrips;
 
     for (pid_t pid : holders) ::kill(pid, SIGKILL);
     for (pid_t pid : holders) ::waitpid(pid, nullptr, 0);
@@ -272,11 +366,13 @@ int main(int argc, char** argv) {
                   "bare 64-byte ping-pong between two processes: %.1f us per round trip\n"
                   "one engine call (record count on a table):    %.1f us per call, %.2f round trips per call\n"
                   "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
-                  "  total: %.3f s\n"
-                  "  round trips: %u in all, %.2f per owner statement\n"
-                  "  ratio total / (round trips x call latency): %.2f (target under 1.3)\n",
+                  "  procedures: %.3f s, %u round trips, %.2f per owner statement\n"
+                  "  ratio total / (round trips x call latency): %.2f (target under 1.3)\n"
+                  "  result rows collected (Locate, Append + Post, grid refill): %.3f s,"
+                  " %.2f round trips per row\n",
                   pingUs, callUs, double(trips) / kRounds, kTables, ownerStatements, owners, kHolders,
-                  total, allTrips, double(ownerTrips) / std::max(1L, ownerStatements), ratio);
+                  total, allTrips, double(ownerTrips) / std::max(1L, ownerStatements), ratio,
+                  collectSeconds, double(collectTrips) / std::max(1L, owners));
     std::cout << report;
     std::ofstream(resultFile) << report;
     return 0;
