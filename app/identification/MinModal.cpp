@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include "ui/messages.h"
 #include "ui/platform/monitors.h"
 
 namespace {
@@ -118,7 +119,8 @@ bool TMinModal::ModalWndProc(QEvent* Message) {
             Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(Message)->oldState();
             Qt::WindowStates now = Form->windowState();
             if (now.testFlag(Qt::WindowMinimized) && !old.testFlag(Qt::WindowMinimized)) {
-                if (FOnMinimize) FOnMinimize(this);
+                // The handler is the form's code: what it throws is shown, not let through Qt.
+                if (FOnMinimize) ui::guarded([this] { FOnMinimize(this); });
                 showApplicationMinimized();
                 return true;
             }

@@ -11,6 +11,8 @@
 
 #include "app/identification/UFMotDePasse.h"
 #include "gui_app.h"
+#include "rtl/exception.h"
+#include "ui/messages.h"
 #include "ui/platform/monitors.h"
 
 namespace {
@@ -161,6 +163,18 @@ TEST_F(MinModalTest, MinimiseTakesTheApplicationDownAndActivationBringsItBack) {
     EXPECT_TRUE(mainWindow.isVisible());
     EXPECT_FALSE(hiddenWindow.isVisible());
     EXPECT_TRUE(spy_.saw(QEvent::WindowActivate));
+}
+
+TEST_F(MinModalTest, AnOnMinimizeErrorIsShownAndTheApplicationStillGoesDown) {
+    QWidget mainWindow;
+    mainWindow.show();
+    TMinModal* component = makeForm({100, 100});
+    component->SetOnMinimize([](QObject*) { throw rtl::Exception(QStringLiteral("Échec")); });
+    ui::MessageRecorder recorder;
+    form_->setWindowState(Qt::WindowMinimized);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].form, ui::ShownMessage::Form::DefaultError);
+    EXPECT_TRUE(mainWindow.isMinimized());
 }
 
 TEST_F(MinModalTest, AboutNeverChanges) {
