@@ -52,7 +52,7 @@ QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent, 
     return label;
 }
 
-void setTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
     widget->setPalette(palette);
@@ -64,7 +64,7 @@ ui::Panel* makePanel(const QString& name, QWidget* parent, QRect bounds) {
     panel->setObjectName(name);
     panel->setBevel(false);
     panel->setGeometry(bounds);
-    setTextColour(panel, QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setColour(panel, QPalette::Window, QApplication::palette().color(QPalette::Button));
     return panel;
 }
 
@@ -88,7 +88,7 @@ TFMotDePasse::TFMotDePasse(QWidget* AOwner)
     setObjectName(QStringLiteral("FMotDePasse"));
     setWindowTitle(QStringLiteral("Identification"));
     setFont(sansSerif(11, false));
-    setTextColour(this, QPalette::Window, Qt::white);
+    setColour(this, QPalette::Window, Qt::white);
     setAutoFillBackground(true);
     resize(kClientWidth, kClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -109,12 +109,12 @@ void TFMotDePasse::buildHeader() {
                        QRect(122, 13, 107, 24));
     Label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label4->setFont(sansSerif(19, true));
-    setTextColour(Label4, QPalette::WindowText, QColor(192, 192, 192));
+    setColour(Label4, QPalette::WindowText, QColor(192, 192, 192));
 
     Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Un produit de :"), this,
                        QRect(35, 82, 86, 13));
     Label1->setFont(sansSerif(12, true));
-    setTextColour(Label1, QPalette::WindowText, kHeading);
+    setColour(Label1, QPalette::WindowText, kHeading);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -128,14 +128,14 @@ void TFMotDePasse::buildPasswordPanel() {
     Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("Mot de passe"), Panel1,
                        QRect(78, 27, 77, 13));
     Label3->setFont(Label1->font());
-    setTextColour(Label3, QPalette::WindowText, kHeading);
+    setColour(Label3, QPalette::WindowText, kHeading);
 
     EditMotPasse = new QLineEdit(Panel1);
     EditMotPasse->setObjectName(QStringLiteral("EditMotPasse"));
     EditMotPasse->setGeometry(173, 23, 119, 21);
     EditMotPasse->setFont(sansSerif(12, true));
-    setTextColour(EditMotPasse, QPalette::Base, Qt::white);
-    setTextColour(EditMotPasse, QPalette::Text, Qt::red);
+    setColour(EditMotPasse, QPalette::Base, Qt::white);
+    setColour(EditMotPasse, QPalette::Text, Qt::red);
     EditMotPasse->setMaxLength(10);
     auto* mask = new StarPasswordStyle;
     EditMotPasse->setStyle(mask);

@@ -26,6 +26,7 @@ TEST(IdentificationWindow, ControlsSitWhereTheLayoutPutsThem) {
     TFMotDePasse window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Identification"));
     EXPECT_EQ(window.size(), QSize(351, 226));
+    EXPECT_EQ(window.font().family(), QStringLiteral("MS Sans Serif"));
     EXPECT_EQ(window.font().pixelSize(), 11);
     EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::white));
     for (Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
