@@ -203,5 +203,40 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
     EXPECT_NE(server_.log().find("silent client"), std::string::npos) << server_.log();
 }
 
+// Threads of one process share the library: each has its own connection, last error and
+// record locks; contention answers 5035 and nothing else goes wrong.
+TEST_F(ServerProcessTest, ThreadsOfOneProcessWorkSideBySide) {
+    constexpr int kThreads = 8;
+    std::vector<std::thread> threads;
+    std::vector<int> failures(kThreads, 0);
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            ADSHANDLE c = 0, t = 0;
+            if (AdsConnect101(folder_.connectString().c_str(), nullptr, &c) != AE_SUCCESS ||
+                AdsOpenTable90(c, "Clients", nullptr, 0, 1, 1, 1, 0, "ANSI", &t) != AE_SUCCESS) {
+                ++failures[i];
+                return;
+            }
+            for (int round = 0; round < 100; ++round) {
+                UNSIGNED32 recno = 1 + (round + i) % 3;
+                UNSIGNED32 rc = AdsLockRecord(t, recno);
+                if (rc == AE_RECORD_LOCKED) {
+                    UNSIGNED32 code = 0;
+                    UNSIGNED16 len = 0;
+                    AdsGetLastError(&code, nullptr, &len);
+                    failures[i] += code != AE_RECORD_LOCKED;
+                } else if (rc != AE_SUCCESS || AdsUnlockRecord(t, recno) != AE_SUCCESS) {
+                    ++failures[i];
+                }
+                if (AdsSkip(t, round % 2 ? 1 : -1) != AE_SUCCESS) ++failures[i];
+            }
+            if (AdsDisconnect(c) != AE_SUCCESS) ++failures[i];
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    for (int i = 0; i < kThreads; ++i) EXPECT_EQ(failures[i], 0) << "thread " << i;
+    EXPECT_TRUE(locks().empty());
+}
+
 }  // namespace
 }  // namespace engine::testing
