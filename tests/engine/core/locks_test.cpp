@@ -147,6 +147,19 @@ TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {
     EXPECT_EQ(text(r.cursor, r.rows[0], "ApplicationID"), "App");
 }
 
+TEST_F(LocksTest, RowIdsEndInTheRecordNumber) {
+    SqlResult r = sql(*admin_, "//Ligne par programmation\r\nSelect X.*, X.RowID From Clients X Where "
+                               "Right(X.RowID,6) = 'AAAAAC'", 5);
+    ASSERT_EQ(r.recordCount, 1u);
+    EXPECT_EQ(text(r.cursor, r.rows[0], "Nom"), "Martin");
+    SqlResult id = sql(*admin_, "select rowid from Clients where Nom = 'petit'", 5);
+    ASSERT_EQ(id.recordCount, 1u);
+    std::string rowid = text(id.cursor, id.rows[0], "ROWID");
+    ASSERT_EQ(rowid.size(), 18u);
+    EXPECT_EQ(rowid.substr(12), "AAAAAD");
+    EXPECT_EQ(rowid.substr(0, 12), text(r.cursor, r.rows[0], "ROWID").substr(0, 12));
+}
+
 TEST_F(LocksTest, ConnectionsOnSeveralThreadsShareOneConsistentState) {
     constexpr int kThreads = 6, kAppends = 50;
     std::vector<std::unique_ptr<Session>> sessions;
