@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "engine_client.h"
+#include "holder.h"
 
 namespace reliability {
 namespace {
@@ -36,13 +37,7 @@ std::vector<std::string> columnNames(ADSHANDLE cursor) {
 
 }  // namespace
 
-std::string lastError() {
-    UNSIGNED32 code = 0;
-    char text[600] = {};
-    UNSIGNED16 len = sizeof text - 1;
-    AdsGetLastError(&code, text, &len);
-    return std::to_string(code) + " " + text;
-}
+std::string lastError() { return lockholder::lastEngineError(); }
 
 Client::Client(const std::string& address, const std::string& dict, const std::string& user,
                const std::string& password, const std::string& workstation,
