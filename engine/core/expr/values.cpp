@@ -210,7 +210,7 @@ bool parseDateAt(std::string_view s, size_t* p, int32_t* julian) {
     if (!readInt(s, p, 4, &c)) return false;
     if (*p - yearStart == 2) c += c >= 50 ? 1900 : 2000;
     else if (*p - yearStart != 4) return false;
-    *julian = julianDay(c, a, b);
+    *julian = julianDay(c, b, a);
     return *julian != 0;
 }
 

@@ -34,9 +34,9 @@ bool isEmptyValue(const Value& v);
 // Julian day number of a proleptic Gregorian date; 0 when the date is not valid.
 int32_t julianDay(int year, int month, int day);
 
-// Date text: "MM/DD/YYYY" (one-digit month and day allowed; a two-digit year means 19YY
-// from 50, 20YY below) or "YYYY-MM-DD". Blank text gives the empty date (0). Returns
-// false for anything else.
+// Date text: "DD/MM/YYYY", the form the tool's date fields give as text (one-digit day and
+// month allowed; a two-digit year means 19YY from 50, 20YY below), or "YYYY-MM-DD". Blank
+// text gives the empty date (0). Returns false for anything else.
 bool parseDate(std::string_view text, int32_t* julian);
 
 // Time text: "HH:MM[:SS[.mmm]]" with an optional " AM"/" PM"; false when not valid.

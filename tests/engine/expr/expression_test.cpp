@@ -32,9 +32,9 @@ protected:
         Value::ofInteger(123),
         Value::ofString("Dupont" + std::string(44, ' ')),
         Value::null(),
-        Value::ofDate(julianDay(2020, 1, 2)),
+        Value::ofDate(julianDay(2020, 2, 1)),
         Value::ofLogical(true),
-        Value::ofTimeStamp(julianDay(2020, 1, 2), ((13 * 60 + 5) * 60 + 7) * 1000),
+        Value::ofTimeStamp(julianDay(2020, 2, 1), ((13 * 60 + 5) * 60 + 7) * 1000),
         Value::ofTime(((8 * 60 + 30) * 60) * 1000),
         Value::ofDouble(12.5),
         Value::ofString("ab\"cd     "),
@@ -64,7 +64,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"(empty(TableName))", true, kFalse},
         {"(DateCol=ctod(\"01/02/2020\"))", true, kTrue},
         {"(DateCol=ctod(\"02/01/2020\"))", true, kFalse},
-        {"(DateCol=ctod(\"2020-01-02\"))", true, kTrue},
+        {"(DateCol=ctod(\"2020-02-01\"))", true, kTrue},
         {"(Stamp=ctots(\"01/02/2020 13:05:07\"))", true, kTrue},
         {"(Stamp=ctots(\"01/02/2020 01:05:07 PM\"))", true, kTrue},
         {"(Clock=ctot(\"08:30:00\"))", true, kTrue},
@@ -87,7 +87,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"LockedRecNo / 0 = 5", true, kFalse},  // no value (blank), no crash
         {"1e308 * 10 - 1e308 * 10 = 5", true, kFalse},  // overflow has no value
         {"LEFT(UserName, 1e300) = 'Dupont'", true, kTrue},
-        {"DateCol + 30 = ctod(\"02/01/2020\") AND DateCol - ctod(\"01/01/2020\") = 1", true, kTrue},
+        {"DateCol + 29 = ctod(\"01/03/2020\") AND DateCol - ctod(\"31/01/2020\") = 1", true, kTrue},
         {"LEN(UserName) = 50 AND LEN(TRIM(UserName)) = 6", true, kTrue},
         {"TRIM(UserName) + \"!\" == \"Dupont!\"", true, kTrue},
         {"LEFT(TableName, 3) = 'INV'", true, kTrue},
@@ -179,13 +179,14 @@ TEST(EqualityKey, EqualExactlyWhenTheLanguageSaysSo) {
 
 TEST(DateText, ParsesTheDocumentedForms) {
     int32_t jd = -1, ms = -1;
-    EXPECT_TRUE(parseDate("12/31/1999", &jd));
+    EXPECT_TRUE(parseDate("31/12/1999", &jd));
     EXPECT_EQ(jd, 2451544);
     EXPECT_TRUE(parseDate("1/2/20", &jd));
-    EXPECT_EQ(jd, julianDay(2020, 1, 2));
+    EXPECT_EQ(jd, julianDay(2020, 2, 1));
     EXPECT_TRUE(parseDate("  /  /    ", &jd));
     EXPECT_EQ(jd, 0);
-    EXPECT_FALSE(parseDate("02/30/2020", &jd));
+    EXPECT_FALSE(parseDate("30/02/2020", &jd));
+    EXPECT_FALSE(parseDate("12/31/2020", &jd));
     EXPECT_FALSE(parseDate("2020/01/02", &jd));
     EXPECT_TRUE(parseTime("12:00:00 AM", &ms));
     EXPECT_EQ(ms, 0);

@@ -222,7 +222,7 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         {"INSERT INTO Factures VALUES (125, 'C9')", 0, 0},
         {"CREATE UNIQUE INDEX ix ON Factures(NumFacture, Client) DESC", 0, 0},
         {"SELECT * FROM [Factures] AS f WHERE f.Client = 'c1'", 0, 1},
-        {"SELECT * FROM Clients WHERE Ouvert = '01/02/2020' AND '2020-01-02' = Ouvert AND Nom = 'Client 9'", 0, 1},
+        {"SELECT * FROM Clients WHERE Ouvert = '02/01/2020' AND '2020-01-02' = Ouvert AND Nom = 'Client 9'", 0, 1},
         // Syntax.
         {"SELEC * FROM Clients", kNativeSyntax},
         {"SELECT * FROM Clients WHERE", kNativeSyntax},
@@ -250,13 +250,13 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         // Kinds and sizes.
         {"SELECT * FROM Clients WHERE Nom = 5", kNativeTypeMismatch},
         {"SELECT * FROM Clients WHERE Nom", kNativeTypeMismatch},
-        {"SELECT * FROM Clients WHERE Ouvert = '31/12/2020'", kNativeTypeMismatch},
+        {"SELECT * FROM Clients WHERE Ouvert = '12/31/2020'", kNativeTypeMismatch},
         {"INSERT INTO Factures VALUES ('x', 'C1')", kNativeTypeMismatch},
         {"INSERT INTO Factures VALUES (1)", kNativeSyntax},
         {"INSERT INTO Factures VALUES (1, 'ABCDEFGHIJK')", kNativeValueTooLong},
         {"INSERT INTO Factures VALUES (2147483648, 'C1')", kNativeValueTooLong},
         {"INSERT INTO Factures (NumFacture, NumFacture) VALUES (1, 2)", kNativeSyntax},
-        {"CREATE TABLE T4 (d Date, n Numeric(4,2)); INSERT INTO T4 (d) VALUES ('31/12/2020')", kNativeTypeMismatch},
+        {"CREATE TABLE T4 (d Date, n Numeric(4,2)); INSERT INTO T4 (d) VALUES ('12/31/2020')", kNativeTypeMismatch},
         {"CREATE TABLE T5 (n Numeric(4,2)); INSERT INTO T5 VALUES (123.5)", kNativeValueTooLong},
     };
     for (const StatementCase& c : cases) {
