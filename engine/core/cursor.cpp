@@ -163,7 +163,12 @@ void skipRows(Cursor& c, const Index* index, int32_t n) {
     }
 }
 
-uint32_t countVisible(Cursor& c) {
+uint32_t countVisible(Cursor& c, const Index* index) {
+    if (index && index->condition) {
+        uint32_t n = 0;
+        for (const auto& entry : index->entries) n += isVisible(c, entry.second) ? 1 : 0;
+        return n;
+    }
     FilterSlot* d = driver(c);
     if (!d) return c.table->liveCount();
     uint32_t n = 0;

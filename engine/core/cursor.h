@@ -58,7 +58,9 @@ void gotoEdge(Cursor& c, const Index* index, bool top);
 void gotoBof(Cursor& c);
 void skipRows(Cursor& c, const Index* index, int32_t n);
 bool isVisible(Cursor& c, uint32_t recno);
-uint32_t countVisible(Cursor& c);
+// Rows a count respecting filters sees: in record order, or in `index`'s entries when it
+// has a condition.
+uint32_t countVisible(Cursor& c, const Index* index);
 // Soft or hard seek of a (possibly partial) key; returns whether the key matched.
 bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft);
 void describePosition(Cursor& c, Position* out);

@@ -306,9 +306,11 @@ Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
     Status s = impl_->cursorFor(h, &c, &index);
     if (!s.ok()) return s;
     switch (option & ~ADS_REFRESHCOUNT) {
-        case ADS_RESPECTFILTERS: *count = countVisible(*c); break;
+        case ADS_RESPECTFILTERS: *count = countVisible(*c, index); break;
         case ADS_IGNOREFILTERS: *count = c->table->recordCount(); break;
-        case ADS_RESPECTSCOPES: *count = c->table->liveCount(); break;
+        case ADS_RESPECTSCOPES:
+            *count = index ? static_cast<uint32_t>(index->entries.size()) : c->table->liveCount();
+            break;
         default: return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
     }
     return Status::success();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ace.h"
+#include "cursor.h"
 #include "expr/expression.h"
 #include "record/raw_key.h"
 #include "record/record.h"
@@ -106,6 +107,12 @@ std::string Table::keyOf(const Index& index, uint32_t recno) const {
     return key;
 }
 
+bool Table::inIndex(const Index& index, uint32_t recno) const {
+    if (!index.condition) return true;
+    RecordFieldSource row(this, recno);
+    return index.condition->matches(row, true);
+}
+
 Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written) {
     bool append = recno == 0;
     if (!append && !isLive(recno))
@@ -181,7 +188,8 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
 }
 
 void Table::unindex(uint32_t recno) {
-    for (auto& index : indexes_) index->entries.erase({keyOf(*index, recno), recno});
+    for (auto& index : indexes_)
+        if (inIndex(*index, recno)) index->entries.erase({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     for (auto& [cols, hash] : hashIndexes_) {
         auto it = hash.rows.find(hashKey(cols, hash.caseInsensitive, image));
@@ -192,7 +200,8 @@ void Table::unindex(uint32_t recno) {
 }
 
 void Table::reindex(uint32_t recno) {
-    for (auto& index : indexes_) index->entries.insert({keyOf(*index, recno), recno});
+    for (auto& index : indexes_)
+        if (inIndex(*index, recno)) index->entries.insert({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     for (auto& [cols, hash] : hashIndexes_) {
         auto& v = hash.rows[hashKey(cols, hash.caseInsensitive, image)];
@@ -215,9 +224,16 @@ Status Table::addIndex(IndexDef def) {
                                  "The column cannot be indexed: column \"" + name + "\".");
         index->segments.push_back(col);
     }
+    if (!def.condition.empty()) {
+        RecordFieldSource columns(this);
+        std::string error;
+        index->condition = expr::Expression::compile(def.condition, columns, &error);
+        if (!index->condition)
+            return Status::error(AE_INVALID_ARGUMENT, "Invalid index condition: " + error);
+    }
     index->def = std::move(def);
     for (uint32_t recno = 1; recno <= recordCount(); ++recno) {
-        if (!isLive(recno)) continue;
+        if (!isLive(recno) || !inIndex(*index, recno)) continue;
         std::string key = keyOf(*index, recno);
         if ((index->def.flags & ADS_INDEX_UNIQUE) && !index->entries.empty()) {
             auto it = index->entries.lower_bound({key, 0});

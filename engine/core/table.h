@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "expr/expression.h"
 #include "status.h"
 #include "table_file.h"
 #include "value.h"
@@ -27,14 +28,15 @@ struct IndexDef {
     std::string name;
     std::vector<std::string> columns;  // segment column names, in key order
     uint32_t flags = 0;                // ADS_INDEX_* bits
-    std::string condition;             // kept and reported; every record is indexed
+    std::string condition;             // empty: every record; else only those it is true for
 };
 
 // A built index: entries ordered by (key, record number).
-// Invariant: holds exactly one entry per live record.
+// Invariant: holds exactly one entry per live record that satisfies the condition.
 struct Index {
     IndexDef def;
     std::vector<int> segments;  // column indexes
+    std::shared_ptr<expr::Expression> condition;  // null when there is none
     std::set<std::pair<std::string, uint32_t>> entries;
 };
 
@@ -86,6 +88,8 @@ public:
     size_t indexCount() const { return indexes_.size(); }
     const Index& index(size_t i) const { return *indexes_[i]; }
     std::string keyOf(const Index& index, uint32_t recno) const;
+    // Whether the record belongs in the index (its condition holds).
+    bool inIndex(const Index& index, uint32_t recno) const;
 
     // Live records whose columns `cols` have these equality keys (expr::equalityKey of the
     // values, each followed by '\x1f'), ascending. Builds the lookup on first use and keeps

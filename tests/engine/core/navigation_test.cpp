@@ -9,6 +9,7 @@
 #include "core_fixture.h"
 #include "record/raw_key.h"
 #include "record/record.h"
+#include "table.h"
 
 namespace engine::testing {
 namespace {
@@ -235,6 +236,32 @@ TEST_F(NavigationTest, UniqueIndexRefusesADuplicateKey) {
     uint32_t count = 0;
     ASSERT_TRUE(s_->recordCount(u.handle, ADS_IGNOREFILTERS, &count).ok());
     EXPECT_EQ(count, 1u);
+}
+
+TEST(ConditionalIndex, HoldsOnlyTheRecordsItsConditionAccepts) {
+    std::shared_ptr<Table> t;
+    ColumnDef k;
+    k.name = "K";
+    k.type = ColumnType::Integer;
+    ASSERT_TRUE(Table::createInMemory({k}, &t).ok());
+    ASSERT_EQ(t->addIndex({"Bad", {"K"}, 0, "K >"}).code, AE_INVALID_ARGUMENT);
+    auto put = [&](uint32_t recno, int32_t v) {
+        std::string image = t->blankImage();
+        record::putU32(reinterpret_cast<uint8_t*>(image.data()), static_cast<uint32_t>(v));
+        uint32_t written = 0;
+        ASSERT_TRUE(t->write(recno, image, {}, &written).ok());
+    };
+    put(0, 5);
+    put(0, 50);
+    ASSERT_TRUE(t->addIndex({"Big", {"K"}, 0, "K > 10"}).ok());
+    const Index& big = t->index(0);
+    EXPECT_EQ(big.entries.size(), 1u);
+    put(0, 70);  // enters
+    put(2, 1);   // leaves
+    put(1, 20);  // enters
+    std::vector<uint32_t> recnos;
+    for (const auto& e : big.entries) recnos.push_back(e.second);
+    EXPECT_EQ(recnos, (std::vector<uint32_t>{1, 3}));
 }
 
 }  // namespace
