@@ -1,7 +1,9 @@
 // server_process.cpp: starting, waiting for, stopping and killing enginesrv in tests.
 #include "server_process.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -19,13 +21,23 @@
 namespace engine::testing {
 namespace {
 
-bool accepts(const std::string& path) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// Whether a server accepts on the Unix socket path, or on 127.0.0.1:tcpPort when set.
+bool accepts(const std::string& path, int tcpPort) {
+    int fd = ::socket(tcpPort ? AF_INET : AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    bool ok;
+    if (tcpPort) {
+        sockaddr_in in{};
+        in.sin_family = AF_INET;
+        in.sin_port = htons(static_cast<uint16_t>(tcpPort));
+        in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ok = ::connect(fd, reinterpret_cast<sockaddr*>(&in), sizeof in) == 0;
+    } else {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    }
     ::close(fd);
     return ok;
 }
@@ -38,6 +50,13 @@ ServerProcess::ServerProcess(std::vector<std::string> extraArgs)
     folder_ = ::mkdtemp(tmpl);
     socket_ = folder_ + "/engine.sock";
     logPath_ = folder_ + "/enginesrv.log";
+    for (size_t i = 0; i + 1 < extraArgs_.size(); ++i) {
+        if (extraArgs_[i] == "--tcp") tcpPort_ = std::atoi(extraArgs_[i + 1].c_str());
+    }
+}
+
+std::string ServerProcess::address() const {
+    return tcpPort_ ? "tcp:127.0.0.1:" + std::to_string(tcpPort_) : "unix:" + socket_;
 }
 
 ServerProcess::~ServerProcess() {
@@ -70,7 +89,7 @@ bool ServerProcess::start() {
     }
     pid_ = pid;
     for (int i = 0; i < 1000; ++i) {
-        if (accepts(socket_)) return true;
+        if (accepts(socket_, tcpPort_)) return true;
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;

@@ -16,7 +16,8 @@ namespace engine::testing {
 
 class ServerProcess {
 public:
-    // extraArgs go to enginesrv after --socket (e.g. {"--idle-timeout", "200"}).
+    // extraArgs go to enginesrv after --socket (e.g. {"--idle-timeout", "200"}); with
+    // {"--tcp", PORT} the server listens on 127.0.0.1:PORT instead.
     explicit ServerProcess(std::vector<std::string> extraArgs = {});
     ~ServerProcess();  // stops the server and removes the folder
     ServerProcess(const ServerProcess&) = delete;
@@ -34,7 +35,7 @@ public:
 
     const std::string& folder() const { return folder_; }
     const std::string& socketPath() const { return socket_; }
-    std::string address() const { return "unix:" + socket_; }
+    std::string address() const;
     // What the server wrote on stderr so far.
     std::string log() const;
 
@@ -48,6 +49,7 @@ private:
     std::string folder_;
     std::string socket_;
     std::string logPath_;
+    int tcpPort_ = 0;
     pid_t pid_ = -1;
 };
 

@@ -203,6 +203,20 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
     EXPECT_NE(server_.log().find("silent client"), std::string::npos) << server_.log();
 }
 
+TEST(ServerOverTcp, ServesOnLoopback) {
+    DictionaryFolder folder;
+    int port = 20000 + ::getpid() % 20000;
+    ServerProcess server({"--tcp", std::to_string(port)});
+    ASSERT_TRUE(server.start()) << server.log();
+    ASSERT_EQ(EngineSetServerAddress(server.address().c_str()), AE_SUCCESS);
+    ADSHANDLE c = connectOrFail(folder.connectString());
+    ADSHANDLE cursor = runSql(c, "CREATE TABLE T (A Integer); INSERT INTO T VALUES (5); SELECT A FROM T");
+    EXPECT_EQ(readAll(cursor), (std::vector<std::vector<std::string>>{{"5"}}));
+    AdsCloseTable(cursor);
+    EXPECT_EQ(AdsDisconnect(c), AE_SUCCESS);
+    EXPECT_NE(server.log().find("listening on tcp:127.0.0.1:" + std::to_string(port)), std::string::npos);
+}
+
 // Threads of one process share the library: each has its own connection, last error and
 // record locks; contention answers 5035 and nothing else goes wrong.
 TEST_F(ServerProcessTest, ThreadsOfOneProcessWorkSideBySide) {
