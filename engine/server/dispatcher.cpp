@@ -114,7 +114,9 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         }
         a.identity.address = peerAddress_;
         out.status = server_.connect(a.connectString, a.identity, &session_);
-        if (out.status.ok()) {
+        if (!out.status.ok()) {
+            refusal_ = std::to_string(out.status.code) + " " + out.status.text;
+        } else {
             w.u32(session_->connectionNumber());
             w.boolean(session_->isDictionary());
             out.body = w.take();

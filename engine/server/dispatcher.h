@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/core/session.h"
 
@@ -30,6 +31,8 @@ public:
     bool finished() const { return finished_; }
     // The session's connection number, 0 before Connect.
     uint32_t connectionNumber() const;
+    // Why the last Connect was refused ("code text"), then empty again: for the log.
+    std::string takeRefusal() { return std::exchange(refusal_, {}); }
 
 private:
     struct Outcome;
@@ -39,6 +42,7 @@ private:
     std::string peerAddress_;
     std::unique_ptr<Session> session_;
     bool finished_ = false;
+    std::string refusal_;
 };
 
 }  // namespace engine::server

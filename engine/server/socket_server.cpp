@@ -151,6 +151,8 @@ void SocketServer::serve(Connection* c) {
             why = "malformed message";
             break;
         }
+        std::string refusal = dispatcher.takeRefusal();
+        if (!refusal.empty()) log(1, "connection from " + c->peer + " refused: " + refusal);
         if (!number && dispatcher.connectionNumber()) {
             number = dispatcher.connectionNumber();
             log(1, "connection " + std::to_string(number) + " opened from " + c->peer);

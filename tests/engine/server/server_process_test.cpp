@@ -115,6 +115,9 @@ TEST_F(ServerProcessTest, SecondServerOnTheSameAddressIsRefusedAndStopIsClean) {
 
 TEST_F(ServerProcessTest, NoServerAnswersWithItsOwnCode) {
     ADSHANDLE h = 0;
+    EXPECT_EQ(AdsConnect101(folder_.connectString("adssys", "faux").c_str(), nullptr, &h),
+              static_cast<UNSIGNED32>(AE_LOGIN_FAILED));
+    EXPECT_NE(server_.log().find("refused: 5091"), std::string::npos) << server_.log();
     EngineSetServerAddress(("unix:" + folder_.dir() + "/nobody.sock").c_str());
     EXPECT_EQ(AdsConnect101(folder_.connectString().c_str(), nullptr, &h),
               static_cast<UNSIGNED32>(AE_SERVER_NOT_AVAILABLE));
