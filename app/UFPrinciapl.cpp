@@ -12,6 +12,8 @@
 #include "app/exe_folder.h"
 #include "app/identification/identification_gate.h"
 #include "app/secondary_window.h"
+#include "data/adscnnct.h"
+#include "data/adstable.h"
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
 #include "ui/combo_box.h"
@@ -41,10 +43,6 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
 
 TFPrincipal::~TFPrincipal() = default;
 
-// The connection ManagementConn and the datasets of the lock search are created here, with
-// the window and before FormCreate, and destroyed with it.
-void TFPrincipal::creerComposantsNonVisuels() {}
-
 void TFPrincipal::FormCreate() {
     DemanderMotDePasse();
     PathToExe = app::executableFolder();
@@ -66,6 +64,13 @@ void TFPrincipal::FormCreate() {
 
 // The datasets close and ManagementConn disconnects here once they exist.
 void TFPrincipal::FormClose() {
+    QTrouverLockedRecNumbers->Close();
+    QTrouverUsersQuiBloquent->Close();
+    QDropingTempTable->Close();
+    QCreerTab_UsersTableLocks->Close();
+    QChercherRecordParRowID->Close();
+    // Also closes UsersTableLocks; the server then discards #UsersTableLocks.
+    ManagementConn->Disconnect();
     ListAllPaths.clear();
 }
 

@@ -13,6 +13,11 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 
+class TAdsConnection;
+class TAdsQuery;
+class TAdsTable;
+class TDataSource;
+
 namespace ui {
 class ComboBox;
 class DataGrid;
@@ -66,6 +71,17 @@ class TFPrincipal : public QMainWindow {
     QAction* Convertisseur;
     QMenu* PopupMenu1;
     QAction* rouverlenregistrementselectionn1;
+
+    // Non-visual members: the connection, the datasets of the lock search and their sources.
+    TAdsConnection* ManagementConn = nullptr;
+    TAdsQuery* QTrouverLockedRecNumbers = nullptr;
+    TAdsQuery* QTrouverUsersQuiBloquent = nullptr;
+    TAdsQuery* QCreerTab_UsersTableLocks = nullptr;
+    TAdsQuery* QDropingTempTable = nullptr;
+    TAdsTable* UsersTableLocks = nullptr;
+    TAdsQuery* QChercherRecordParRowID = nullptr;
+    TDataSource* DSUsersTableLocks = nullptr;
+    TDataSource* DSQChercherRecordParRowID = nullptr;
 
     // Module variables of the window.
     QString PathToExe;             // the executable's folder, with its final separator

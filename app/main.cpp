@@ -3,13 +3,21 @@
 
 #include "app/UFPrinciapl.h"
 #include "ui/fonts.h"
+#include "rtl/exception.h"
 #include "ui/messages.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     ui::installFrenchTranslator();
     ui::installFontSubstitutes();
-    FPrincipal = new TFPrincipal();
+    try {
+        FPrincipal = new TFPrincipal();
+    } catch (const rtl::Exception& e) {
+        // The window could not be built (the engine library is missing): the runtime's
+        // error box, then the program ends.
+        ui::messageDialog(ui::DialogKind::Error, e.message());
+        return 1;
+    }
     FPrincipal->show();
     const int result = QApplication::exec();
     delete FPrincipal;

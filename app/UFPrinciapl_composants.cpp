@@ -1,0 +1,138 @@
+// UFPrinciapl_composants.cpp: the main window's connection, datasets and data sources, as
+// the window's stored form declares them.
+//
+// Giving each query its SQL text hands that text to the client engine, so the engine
+// library is loaded here, while the window is built and before FormCreate runs: when it
+// is missing, building the window fails before the identification window appears.
+#include "app/UFPrinciapl.h"
+
+#include "data/adscnnct.h"
+#include "data/adstable.h"
+#include "db/data_source.h"
+#include "db/field.h"
+
+namespace {
+
+template <class T>
+T* named(T* component, const char* name) {
+    component->setObjectName(QLatin1String(name));
+    return component;
+}
+
+// A query on `connection` whose SQL is read from the form: only the engine sees it.
+TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
+                        const QStringList& sql, bool respectWhenCounting) {
+    auto* query = named(new TAdsQuery(owner), name);
+    query->StoreActive = false;
+    query->SetAdsConnection(connection);
+    if (respectWhenCounting) {
+        query->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
+        query->AdsTableOptions().AdsScopeOptions =
+            TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
+    }
+    query->Loading = true;
+    query->SQL().Assign(sql);
+    query->Loading = false;
+    return query;
+}
+
+// A persistent field of `dataSet`, named as the dataset's name followed by the field's.
+template <class F, class... Size>
+F* declareField(QObject* owner, TDataSet* dataSet, const char* fieldName, Size... size) {
+    auto* field = new F(owner, size...);
+    field->setObjectName(dataSet->objectName() + QLatin1String(fieldName));
+    field->SetFieldName(QLatin1String(fieldName));
+    field->SetDataSet(dataSet);
+    return field;
+}
+
+// A text field of the result table with its display width, label and visibility.
+void declareTextColumn(QObject* owner, TDataSet* table, const char* name, int size, int width,
+                       const char* label, bool visible) {
+    auto* field = declareField<TStringField>(owner, table, name, size);
+    field->SetDisplayWidth(width);
+    if (label) field->SetDisplayLabel(QString::fromUtf8(label));
+    field->SetVisible(visible);
+}
+
+}  // namespace
+
+void TFPrincipal::creerComposantsNonVisuels() {
+    ManagementConn = named(new TAdsConnection(this), "ManagementConn");
+    ManagementConn->AdsServerTypes = {stADS_REMOTE};
+    ManagementConn->StoreConnected = false;
+    ManagementConn->Username = QStringLiteral("adssys");
+    ManagementConn->Password = QStringLiteral("kor5382");
+
+    QTrouverLockedRecNumbers = declareQuery(
+        this, "QTrouverLockedRecNumbers", ManagementConn,
+        {QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('Cette ligne doit être changée par "
+                        "programmation!!');")},
+        true);
+    declareField<TIntegerField>(this, QTrouverLockedRecNumbers, "LockedRecNo");
+
+    QTrouverUsersQuiBloquent =
+        declareQuery(this, "QTrouverUsersQuiBloquent", ManagementConn,
+                     {QStringLiteral("//Ligne par programmation")}, true);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "UserName", 50);
+    declareField<TIntegerField>(this, QTrouverUsersQuiBloquent, "ConnNumber");
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "DictionaryUser", 50);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "Address", 30);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "LockType", 15);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "OSUserLoginName", 50);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "TSAddress", 30);
+    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "ApplicationID", 70);
+
+    QCreerTab_UsersTableLocks = declareQuery(
+        this, "QCreerTab_UsersTableLocks", ManagementConn,
+        {QStringLiteral("CREATE TABLE #UsersTableLocks ("),
+         QStringLiteral("    DictionaryName CIChar(25),"),
+         QStringLiteral("\t  DictionaryPath CIChar(100),"),
+         QStringLiteral("\t  TableName CIChar(25),"),
+         QStringLiteral("\t  TablePath CIChar(100),"),
+         QStringLiteral("\t  UserName CIChar(50),"),
+         QStringLiteral("\t  OsUserLoginName CIChar(50),"),
+         QStringLiteral("\t  ApplicationID CIChar(70),"),
+         QStringLiteral("\t  LockedRecNo Integer );"),
+         QString(),
+         QStringLiteral("Create Index UserName on #UsersTableLocks(UserName);"),
+         QStringLiteral("Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);")},
+        true);
+
+    QDropingTempTable = declareQuery(this, "QDropingTempTable", ManagementConn,
+                                     {QStringLiteral("Drop"), QStringLiteral("Table"),
+                                      QStringLiteral("#UsersTableLocks;")},
+                                     false);
+
+    UsersTableLocks = named(new TAdsTable(this), "UsersTableLocks");
+    UsersTableLocks->StoreActive = false;
+    UsersTableLocks->SetAdsConnection(ManagementConn);
+    UsersTableLocks->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
+    UsersTableLocks->AdsTableOptions().AdsScopeOptions =
+        TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
+    UsersTableLocks->Loading = true;
+    UsersTableLocks->SetTableName(QStringLiteral("#UsersTableLocks"));
+    UsersTableLocks->Loading = false;
+    declareTextColumn(this, UsersTableLocks, "UserName", 50, 30, nullptr, true);
+    declareTextColumn(this, UsersTableLocks, "OsUserLoginName", 50, 30, nullptr, true);
+    auto* lockedRecNo = declareField<TIntegerField>(this, UsersTableLocks, "LockedRecNo");
+    lockedRecNo->SetDisplayWidth(16);
+    declareTextColumn(this, UsersTableLocks, "TableName", 25, 29, "Table", true);
+    declareTextColumn(this, UsersTableLocks, "ApplicationID", 70, 29, nullptr, true);
+    declareTextColumn(this, UsersTableLocks, "DictionaryName", 25, 21, "Dictionnaire", false);
+    declareTextColumn(this, UsersTableLocks, "DictionaryPath", 100, 100, nullptr, false);
+    declareTextColumn(this, UsersTableLocks, "TablePath", 100, 100, nullptr, false);
+
+    QChercherRecordParRowID = declareQuery(
+        this, "QChercherRecordParRowID", ManagementConn,
+        {QStringLiteral("Select X.*, X.RowID"), QStringLiteral("From"),
+         QStringLiteral("//Ligne par programmation .. Nom de la table"), QStringLiteral("as X"),
+         QStringLiteral("Where Right(X.RowID,6) ="),
+         QStringLiteral("//Ligne par programmation .. 6 dernières Character du RowID voulu")},
+        true);
+
+    DSUsersTableLocks = named(new TDataSource(this), "DSUsersTableLocks");
+    DSUsersTableLocks->SetDataSet(UsersTableLocks);
+    DSQChercherRecordParRowID = named(new TDataSource(this), "DSQChercherRecordParRowID");
+    DSQChercherRecordParRowID->SetDataSet(QChercherRecordParRowID);
+}
