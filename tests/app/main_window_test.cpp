@@ -22,6 +22,9 @@
 #include "app/UFPrinciapl.h"
 #include "app/exe_folder.h"
 #include "app/secondary_window.h"
+#include "data/adscnnct.h"
+#include "data/adstable.h"
+#include "db/field.h"
 #include "tests/ui/qt_print.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -293,6 +296,76 @@ TEST_F(MainWindowTest, ConverterOpensWhileTheMainWindowIsHiddenAndLeavesItAsItWa
     EXPECT_EQ(w->LabelTable->text(), "Clients");
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_NE(top->objectName(), "FConverter");  // destroyed after closing
+}
+
+TEST_F(MainWindowTest, NonVisualMembersAreBuiltClosedOnTheirConnection) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+
+    EXPECT_EQ(w->ManagementConn->objectName(), "ManagementConn");
+    EXPECT_EQ(w->ManagementConn->AdsServerTypes, TAdsServerTypes{stADS_REMOTE});
+    EXPECT_EQ(w->ManagementConn->Username, "adssys");
+    EXPECT_EQ(w->ManagementConn->Password, "kor5382");
+    EXPECT_FALSE(w->ManagementConn->IsConnected());
+
+    struct {
+        TAdsDataSet* dataSet;
+        const char* name;
+        int lines;  // -1 for the table
+        bool respectsWhenCounting;
+    } const dataSets[] = {
+        {w->QTrouverLockedRecNumbers, "QTrouverLockedRecNumbers", 1, true},
+        {w->QTrouverUsersQuiBloquent, "QTrouverUsersQuiBloquent", 1, true},
+        {w->QCreerTab_UsersTableLocks, "QCreerTab_UsersTableLocks", 12, true},
+        {w->QDropingTempTable, "QDropingTempTable", 3, false},
+        {w->UsersTableLocks, "UsersTableLocks", -1, true},
+        {w->QChercherRecordParRowID, "QChercherRecordParRowID", 6, true},
+    };
+    EXPECT_EQ(w->ManagementConn->GetDataSetCount(), 6);
+    for (const auto& d : dataSets) {
+        SCOPED_TRACE(d.name);
+        EXPECT_EQ(d.dataSet->objectName(), d.name);
+        EXPECT_FALSE(d.dataSet->Active());
+        EXPECT_EQ(d.dataSet->AdsConnection(), w->ManagementConn);
+        EXPECT_EQ(d.dataSet->AdsTableOptions().AdsFilterOptions ==
+                      TAdsFilterOptions::RESPECT_WHEN_COUNTING,
+                  d.respectsWhenCounting);
+        if (auto* query = dynamic_cast<TAdsQuery*>(d.dataSet)) {
+            EXPECT_EQ(query->SQL().Lines().size(), d.lines);
+        }
+    }
+    EXPECT_EQ(w->QCreerTab_UsersTableLocks->SQL().Lines().at(2), "\t  DictionaryPath CIChar(100),");
+    EXPECT_EQ(w->QCreerTab_UsersTableLocks->SQL().Lines().at(9), "");
+    EXPECT_EQ(w->UsersTableLocks->TableName(), "#UsersTableLocks");
+
+    // The result table's fields in their declared order, with what the grid shows.
+    struct {
+        const char* name;
+        int size, width;
+        const char* label;
+        bool visible;
+    } const fields[] = {
+        {"UserName", 50, 30, "UserName", true},
+        {"OsUserLoginName", 50, 30, "OsUserLoginName", true},
+        {"LockedRecNo", 0, 16, "LockedRecNo", true},
+        {"TableName", 25, 29, "Table", true},
+        {"ApplicationID", 70, 29, "ApplicationID", true},
+        {"DictionaryName", 25, 21, "Dictionnaire", false},
+        {"DictionaryPath", 100, 100, "DictionaryPath", false},
+        {"TablePath", 100, 100, "TablePath", false},
+    };
+    ASSERT_EQ(w->UsersTableLocks->FieldCount(), 8);
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(fields[i].name);
+        TField* f = w->UsersTableLocks->Fields(i);
+        EXPECT_EQ(f->FieldName(), fields[i].name);
+        EXPECT_EQ(f->objectName(), QString("UsersTableLocks") + fields[i].name);
+        if (fields[i].size) EXPECT_EQ(f->Size(), fields[i].size);
+        EXPECT_EQ(f->DisplayWidth(), fields[i].width);
+        EXPECT_EQ(f->DisplayLabel(), QString::fromUtf8(fields[i].label));
+        EXPECT_EQ(f->Visible(), fields[i].visible);
+    }
 }
 
 TEST_F(MainWindowTest, ClosingWithoutAnyDictionaryEndsQuietly) {
