@@ -115,7 +115,7 @@ void land(Cursor& c, uint32_t recno, int dir) {
 
 void RecordFieldSource::readValue(int index, Value& out) const {
     const ColumnDef& col = table_->columns()[index];
-    const Record& r = table_->record(recno_);
+    const Record& r = *record_;
     if (!record::isBlobType(col.type)) {
         out = record::decodeValue(col, reinterpret_cast<const uint8_t*>(r.image.data()));
         return;

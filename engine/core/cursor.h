@@ -14,18 +14,22 @@
 
 namespace engine {
 
-// A FieldSource over one record of a Table (blob columns read as their content).
+// A FieldSource over one record of a Table (blob columns read as their content): a stored
+// record by number, or a record not yet stored.
 class RecordFieldSource : public expr::FieldSource {
 public:
-    explicit RecordFieldSource(const Table* table, uint32_t recno = 0) : table_(table), recno_(recno) {}
-    void setRecord(uint32_t recno) { recno_ = recno; }
+    explicit RecordFieldSource(const Table* table, uint32_t recno = 0) : table_(table) {
+        if (recno) setRecord(recno);
+    }
+    RecordFieldSource(const Table* table, const Record* record) : table_(table), record_(record) {}
+    void setRecord(uint32_t recno) { record_ = &table_->record(recno); }
     int findColumn(std::string_view name) const override { return table_->findColumn(name); }
     const ColumnDef& column(int index) const override { return table_->columns()[index]; }
     void readValue(int index, Value& out) const override;
 
 private:
     const Table* table_;
-    uint32_t recno_;
+    const Record* record_ = nullptr;
 };
 
 // An AOF or a filter: its expression and, cached, the records that pass it.

@@ -107,9 +107,9 @@ std::string Table::keyOf(const Index& index, uint32_t recno) const {
     return key;
 }
 
-bool Table::inIndex(const Index& index, uint32_t recno) const {
+bool Table::inIndex(const Index& index, const Record& record) const {
     if (!index.condition) return true;
-    RecordFieldSource row(this, recno);
+    RecordFieldSource row(this, &record);
     return index.condition->matches(row, true);
 }
 
@@ -155,7 +155,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     }
     const auto* newImage = reinterpret_cast<const uint8_t*>(updated.image.data());
     for (const auto& index : indexes_) {
-        if (!(index->def.flags & ADS_INDEX_UNIQUE)) continue;
+        if (!(index->def.flags & ADS_INDEX_UNIQUE) || !inIndex(*index, updated)) continue;
         std::string key;
         for (int col : index->segments) record::appendKeySegment(columns_[col], newImage, key);
         auto it = index->entries.lower_bound({key, 0});
@@ -189,7 +189,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
 
 void Table::unindex(uint32_t recno) {
     for (auto& index : indexes_)
-        if (inIndex(*index, recno)) index->entries.erase({keyOf(*index, recno), recno});
+        if (inIndex(*index, records_[recno - 1])) index->entries.erase({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     for (auto& [cols, hash] : hashIndexes_) {
         auto it = hash.rows.find(hashKey(cols, hash.caseInsensitive, image));
@@ -201,7 +201,7 @@ void Table::unindex(uint32_t recno) {
 
 void Table::reindex(uint32_t recno) {
     for (auto& index : indexes_)
-        if (inIndex(*index, recno)) index->entries.insert({keyOf(*index, recno), recno});
+        if (inIndex(*index, records_[recno - 1])) index->entries.insert({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     for (auto& [cols, hash] : hashIndexes_) {
         auto& v = hash.rows[hashKey(cols, hash.caseInsensitive, image)];
@@ -233,7 +233,7 @@ Status Table::addIndex(IndexDef def) {
     }
     index->def = std::move(def);
     for (uint32_t recno = 1; recno <= recordCount(); ++recno) {
-        if (!isLive(recno) || !inIndex(*index, recno)) continue;
+        if (!isLive(recno) || !inIndex(*index, records_[recno - 1])) continue;
         std::string key = keyOf(*index, recno);
         if ((index->def.flags & ADS_INDEX_UNIQUE) && !index->entries.empty()) {
             auto it = index->entries.lower_bound({key, 0});

@@ -89,7 +89,7 @@ public:
     const Index& index(size_t i) const { return *indexes_[i]; }
     std::string keyOf(const Index& index, uint32_t recno) const;
     // Whether the record belongs in the index (its condition holds).
-    bool inIndex(const Index& index, uint32_t recno) const;
+    bool inIndex(const Index& index, const Record& record) const;
 
     // Live records whose columns `cols` have these equality keys (expr::equalityKey of the
     // values, each followed by '\x1f'), ascending. Builds the lookup on first use and keeps

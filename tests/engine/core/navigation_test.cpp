@@ -262,6 +262,14 @@ TEST(ConditionalIndex, HoldsOnlyTheRecordsItsConditionAccepts) {
     std::vector<uint32_t> recnos;
     for (const auto& e : big.entries) recnos.push_back(e.second);
     EXPECT_EQ(recnos, (std::vector<uint32_t>{1, 3}));
+
+    // A unique index with a condition compares only the keys it holds.
+    ASSERT_TRUE(t->addIndex({"UniqueBig", {"K"}, ADS_INDEX_UNIQUE, "K > 10"}).ok());
+    put(0, 1);  // a second 1, outside the condition
+    std::string image = t->blankImage();
+    record::putU32(reinterpret_cast<uint8_t*>(image.data()), 70);
+    uint32_t written = 0;
+    EXPECT_EQ(t->write(0, image, {}, &written).code, AE_UNIQUE_VIOLATION);
 }
 
 }  // namespace
