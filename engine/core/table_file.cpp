@@ -157,7 +157,9 @@ Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr
     std::unique_ptr<TableFile> f(new TableFile());
     f->sync_ = syncWrites;
     f->fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (f->fd_ < 0) return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
+    if (f->fd_ < 0 && errno == ENOENT)
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
+    if (f->fd_ < 0) return ioError("Opening the table", path);
     struct stat st;
     char fixed[kTableFixedHeader];
     if (::fstat(f->fd_, &st) != 0 || !readAt(f->fd_, fixed, sizeof fixed, 0))
