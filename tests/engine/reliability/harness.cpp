@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -99,19 +99,26 @@ Child::Child(const std::string& program, const std::vector<std::string>& args,
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!stderrFile.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 2, stderrFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls until exec. The child dies with the test, so a test
+        // that crashes or times out leaves no server or holder behind.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        const int out = ::open("/dev/null", O_WRONLY);
+        if (out >= 0) ::dup2(out, 1);
+        if (!stderrFile.empty()) {
+            const int err = ::open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (err >= 0) ::dup2(err, 2);
+        }
+        ::execve(program.c_str(), argv.data(), environ);
+        ::_exit(127);
     }
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (pid > 0) {
         pid_ = pid;
         reaped_ = false;
     }
-    posix_spawn_file_actions_destroy(&actions);
 }
 
 Child::~Child() {
