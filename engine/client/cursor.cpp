@@ -10,7 +10,7 @@ namespace {
 
 constexpr size_t kRecentRows = 8;
 // Rows asked for at once when a static cursor runs past what the client holds.
-constexpr uint32_t kFetchBatch = 256;
+constexpr uint32_t kFetchBatch = 1024;
 
 Position edgePosition(bool bof, bool eof) {
     Position p;

@@ -403,6 +403,29 @@ TEST_F(ClientApiTest, StatementsWithoutRowsAndLocalAnswers) {
     EXPECT_EQ(AdsConvertStringToJulian("20010229", 8, &julian), AE_INVALID_ARGUMENT);
 }
 
+TEST_F(ClientApiTest, ResultsLargerThanTheFirstAnswerArriveInBatches) {
+    std::string sql = "CREATE TABLE Big (N Integer);\r\nINSERT INTO Big VALUES (1)";
+    for (int i = 2; i <= 3000; ++i) sql += ", (" + std::to_string(i) + ")";
+    runSql(conn_, sql);
+    roundTripsSinceLastCall();
+    ADSHANDLE cursor = runSql(conn_, "SELECT N FROM Big WHERE N > 10");
+    UNSIGNED32 count = 0;
+    ASSERT_EQ(AdsGetRecordCount(cursor, ADS_RESPECTFILTERS, &count), AE_SUCCESS);
+    EXPECT_EQ(count, 2990u);
+    auto rows = readAll(cursor);
+    ASSERT_EQ(rows.size(), 2990u);
+    EXPECT_EQ(rows.front()[0], "11");
+    EXPECT_EQ(rows.back()[0], "3000");
+    uint32_t trips = roundTripsSinceLastCall();
+    EXPECT_GE(trips, 2u);
+    EXPECT_LE(trips, 3u) << "the rest comes in a batch or two, not row by row";
+    ASSERT_EQ(AdsGotoRecord(cursor, 2500), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "N"), "2510");
+    EXPECT_EQ(AdsGotoRecord(cursor, 2991), AE_INVALID_RECORD_NUMBER);
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
+    AdsCloseTable(cursor);
+}
+
 TEST_F(ClientApiTest, RawKeySeekThroughAnIndex) {
     ADSHANDLE t = openClients(conn_);
     ADSHANDLE byNom = 0;
