@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <thread>
@@ -167,6 +169,21 @@ std::string field(ADSHANDLE t, const char* name) {
     return s;
 }
 
+// True when a table file holds its header and whole slots only: the header length (u32 at
+// offset 8) plus a multiple of the slot length (u32 at offset 16), both little-endian.
+bool wholeSlots(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[20] = {};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    auto u32 = [&head](int at) {
+        return uint32_t{head[at]} | uint32_t{head[at + 1]} << 8 | uint32_t{head[at + 2]} << 16 |
+               uint32_t{head[at + 3]} << 24;
+    };
+    const uint64_t size = std::filesystem::file_size(path);
+    const uint32_t header = u32(8), slot = u32(16);
+    return slot > 0 && size >= header && (size - header) % slot == 0;
+}
+
 UNSIGNED32 setText(ADSHANDLE t, const char* name, const std::string& v) {
     return AdsSetField(t, name, reinterpret_cast<const UNSIGNED8*>(v.data()),
                        static_cast<UNSIGNED32>(v.size()));
@@ -209,6 +226,8 @@ TEST_F(Crash, AcknowledgedWritesSurviveKillNine) {
             ++appendsAcked;
         }
         killer.join();
+        EXPECT_TRUE(wholeSlots(dir_.path() + "/Items.adt")) << "round " << round;
+        EXPECT_TRUE(wholeSlots(dir_.path() + "/Journal.adt")) << "round " << round;
         ASSERT_TRUE(server_.start()) << "round " << round;
 
         Client check(server_.address(), dict_, "adssys", "kor5382", "CHECKER");
