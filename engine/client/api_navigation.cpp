@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "cursor.h"
+#include "expr/expression.h"
+#include "expr/field_source.h"
 #include "record/record.h"
 
 using namespace engine;
@@ -96,6 +98,13 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         std::string text = filterText(pvExpr, ulOptions);
+        // Checked here against the columns, so that the caller hears of a bad expression
+        // now although the filter itself travels with the next request.
+        expr::RowFieldSource columns(&t.info.columns);
+        std::string error;
+        if (!expr::Expression::compile(text, columns, &error)) {
+            return fail(AE_INVALID_ARGUMENT, "Invalid filter expression: " + error);
+        }
         protocol::Writer w;
         w.u32(t.info.handle);
         w.bytes(text);

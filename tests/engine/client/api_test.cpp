@@ -294,10 +294,13 @@ TEST_F(ClientApiTest, LocateByAofAndAppendCostOneRoundTripEach) {
     ASSERT_EQ(AdsGetRecordCount(t, ADS_RESPECTFILTERS, &count), AE_SUCCESS);
     EXPECT_EQ(count, 2u) << "the AOF is gone again";
 
-    // A refused expression fails the request it rides with, and leaves no AOF set.
-    const char* bad = "(Absent = 1";
-    EXPECT_EQ(AdsSetAOF100(t, bad, 0), AE_SUCCESS);
-    EXPECT_NE(AdsGotoTop(t), AE_SUCCESS);
+    // A bad expression is refused at once, and leaves no AOF set.
+    roundTripsSinceLastCall();
+    for (const char* bad : {"(TableName = 1", "Absent = 1", "TableName = = 2"}) {
+        EXPECT_EQ(AdsSetAOF100(t, bad, 0), AE_INVALID_ARGUMENT) << bad;
+        EXPECT_NE(lastErrorText().find("Invalid filter expression"), std::string::npos);
+    }
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
     UNSIGNED16 len = 0;
     EXPECT_EQ(AdsGetAOF(t, nullptr, &len), AE_NO_FILTER);
     EXPECT_EQ(AdsGotoTop(t), AE_SUCCESS);
