@@ -5,18 +5,20 @@
 
 namespace engine::protocol {
 
-void Writer::u16(uint16_t v) {
-    u8(static_cast<uint8_t>(v));
-    u8(static_cast<uint8_t>(v >> 8));
+namespace {
+
+// Appends the n low bytes of v, least significant first, in one append.
+void putLittleEndian(std::string& out, uint64_t v, int n) {
+    char bytes[8];
+    for (int i = 0; i < n; ++i) bytes[i] = static_cast<char>(v >> (8 * i));
+    out.append(bytes, static_cast<size_t>(n));
 }
 
-void Writer::u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
-}
+}  // namespace
 
-void Writer::u64(uint64_t v) {
-    for (int i = 0; i < 8; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
-}
+void Writer::u16(uint16_t v) { putLittleEndian(out_, v, 2); }
+void Writer::u32(uint32_t v) { putLittleEndian(out_, v, 4); }
+void Writer::u64(uint64_t v) { putLittleEndian(out_, v, 8); }
 
 void Writer::f64(double v) {
     uint64_t bits;
