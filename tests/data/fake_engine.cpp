@@ -23,7 +23,6 @@ std::string str(T v) requires std::is_integral_v<T> { return std::to_string(v); 
 template <typename T>
 std::string str(T*) requires(!std::is_same_v<std::remove_cv_t<T>, char>) { return "&"; }
 
-std::string join() { return ""; }
 template <typename A, typename... R>
 std::string join(const A& a, const R&... r) {
     std::string s = str(a);
@@ -52,6 +51,12 @@ struct Stub<UNSIGNED32 (*)(A...), Name> {
 };
 
 using Handle = FakeEngine::Handle;
+
+Handle handleOfType(int type) {
+    Handle h;
+    h.type = type;
+    return h;
+}
 using Table = FakeEngine::Table;
 using Column = FakeEngine::Column;
 
@@ -164,13 +169,13 @@ std::vector<int32_t> order(ADSHANDLE h) {
 // ---- Connections
 UNSIGNED32 fConnect(const char* s, void* o, ADSHANDLE* h) {
     ENTER(AdsConnect101, s, o ? AMP : std::string("null"));
-    *h = F().newHandle(Handle{ADS_CONNECTION});
+    *h = F().newHandle(handleOfType(ADS_CONNECTION));
     return 0;
 }
 UNSIGNED32 fFindFirst(ADSHANDLE c, const char* mask, char* name, UNSIGNED16* len, ADSHANDLE* find) {
     ENTER(AdsFindFirstTable, c, mask, AMP, *len, AMP);
     if (F().tableNames.empty()) return F().setLastError(AE_NO_TABLE, "no table"), AE_NO_TABLE;
-    Handle h{ADS_TABLE};
+    Handle h = handleOfType(ADS_TABLE);
     h.recno = 1;
     *find = F().newHandle(h);
     std::strcpy(name, F().tableNames[0].c_str());
@@ -210,7 +215,7 @@ UNSIGNED32 fOpenTable(ADSHANDLE c, const char* name, const char* alias, UNSIGNED
     auto it = F().tables.find(name);
     if (it == F().tables.end())
         return F().setLastError(AE_FILE_NOT_FOUND, "table not found"), AE_FILE_NOT_FOUND;
-    Handle x{ADS_TABLE};
+    Handle x = handleOfType(ADS_TABLE);
     x.table = it->second;
     x.openOptions = opts;
     *h = F().newHandle(x);
@@ -436,7 +441,7 @@ UNSIGNED32 fGetNumIndexes(ADSHANDLE h, UNSIGNED16* n) {
     return 0;
 }
 ADSHANDLE indexHandle(ADSHANDLE table, int i) {
-    Handle x{ADS_INDEX_ORDER};
+    Handle x = handleOfType(ADS_INDEX_ORDER);
     x.table = tableHandleOf(table)->table;
     x.owner = table;
     x.index = i;
@@ -566,7 +571,7 @@ UNSIGNED32 fGetSQLStmtParams(char* sql, UNSIGNED32 len) {
 }
 UNSIGNED32 fCreateSQLStatement(ADSHANDLE c, ADSHANDLE* s) {
     ENTER(AdsCreateSQLStatement, c, AMP);
-    *s = F().newHandle(Handle{ADS_STATEMENT});
+    *s = F().newHandle(handleOfType(ADS_STATEMENT));
     return 0;
 }
 UNSIGNED32 fPrepareSQLW(ADSHANDLE s, const WCHAR16* sql) {
@@ -580,7 +585,7 @@ UNSIGNED32 fExecuteSQL(ADSHANDLE s, ADSHANDLE* cursor) {
     std::shared_ptr<Table> result = F().onExecute ? F().onExecute(F().handle(s)->sql) : nullptr;
     *cursor = 0;
     if (result) {
-        Handle x{ADS_CURSOR};
+        Handle x = handleOfType(ADS_CURSOR);
         x.table = result;
         x.owner = s;
         *cursor = F().newHandle(x);
