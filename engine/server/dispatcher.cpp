@@ -26,8 +26,9 @@ namespace {
 
 Status notConnected() { return Status::error(AE_CONNECTION_LOST, "The connection is not open."); }
 
-// Upper bound on the neighbours a client may ask for on each side.
+// Upper bounds on what one answer carries, so that it stays well inside a frame.
 constexpr uint16_t kMaxNeighbours = 256;
+constexpr uint32_t kMaxFetchRows = 16384;
 
 // Reads up to k rows on each side of `at` in the order of `order`, then puts the cursor
 // back on `at`. Rows that cannot be read leave the neighbours short; never fails.
@@ -289,7 +290,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             protocol::ExecArgs a = protocol::decodeExecArgs(r);
             if (!done()) return {{}, {}, true};
             protocol::ExecResult x;
-            out.status = s.executeSql(a.text, a.params, a.prefetchRows, &x.result);
+            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows), &x.result);
             if (!out.status.ok()) return out;
             x.hasCursor = x.result.cursor.handle != 0;
             // A result that came whole needs no server cursor: the client never asks again.
@@ -306,6 +307,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             uint32_t first = r.u32();
             uint32_t count = r.u32();
             if (!done() || count == 0) return {{}, {}, true};
+            count = std::min(count, kMaxFetchRows);
             std::vector<Position> rows(1);
             out.status = s.gotoRecord(h, first, &rows[0]);
             if (out.status.ok() && count > 1 && !rows[0].eof) {
