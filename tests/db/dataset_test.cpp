@@ -128,8 +128,12 @@ TEST(TDataSet, RandomMovesFollowAModelWithAnyWindowSize) {
                 ds.MoveBy(d);
                 bool pastEnd = model + d > 19, beforeStart = model + d < 0;
                 model = std::clamp(model + d, 0, 19);
-                if (d > 0) EXPECT_EQ(ds.Eof(), pastEnd);
-                if (d < 0) EXPECT_EQ(ds.Bof(), beforeStart);
+                if (d > 0) {
+                    EXPECT_EQ(ds.Eof(), pastEnd);
+                }
+                if (d < 0) {
+                    EXPECT_EQ(ds.Bof(), beforeStart);
+                }
             }
             ASSERT_EQ(value(ds), rows[size_t(model)]) << "window " << window << " step " << step;
             ASSERT_LE(ds.WindowRecordCount(), window);
