@@ -54,7 +54,7 @@ TEST_F(DataSetTest, ReadsEveryRowUntilEofAndKeepsTheLastOne) {
     EXPECT_FALSE(dynamic_cast<TAdsStringField*>(q.Fields(2))->CaseInsensitive());
 }
 
-TEST_F(DataSetTest, OneRowIsReadWithTheSpecifiedCalls) {
+TEST_F(DataSetTest, OneRowIsReadWithItsEngineCallSequence) {
     addRow("Dupont", 12);
     q.Open();
     fake.clearCalls();

@@ -45,7 +45,7 @@ protected:
     TAdsTable t{nullptr};
 };
 
-TEST_F(TableTest, OpensTheTemporaryTableWithTheSpecifiedArguments) {
+TEST_F(TableTest, OpensTheTemporaryTableWithTheToolsArguments) {
     t.Open();
     std::string c = std::to_string(conn.ConnectionHandle());
     EXPECT_EQ(fake.callsTo("AdsOpenTable90").at(0),
