@@ -2,6 +2,7 @@
 #include "cursor.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "ace.h"
 #include "record/record.h"
@@ -82,9 +83,32 @@ uint32_t stepNatural(Cursor& c, uint32_t from, int dir) {
     return 0;
 }
 
+// With a selective AOF or filter, the neighbour in index order is the nearest of the few
+// matching records: comparing their entries costs far less than walking the index (a
+// Locate on a large table moved through an index would otherwise visit every entry).
+// `dir` is already in entry order. Returns 0 when no match lies that way.
+uint32_t nearestMatchInIndex(Cursor& c, const Index& index, const std::vector<uint32_t>& matches,
+                             uint32_t from, int dir) {
+    using Entry = std::pair<std::string, uint32_t>;
+    const Table& t = *c.table;
+    std::optional<Entry> start;
+    if (from) start.emplace(t.keyOf(index, from), from);
+    std::optional<Entry> best;
+    for (uint32_t m : matches) {
+        Entry e{t.keyOf(index, m), m};
+        const bool beyond = !start || (dir > 0 ? *start < e : e < *start);
+        const bool nearer = !best || (dir > 0 ? e < *best : *best < e);
+        if (!beyond || !nearer || !index.entries.count(e) || !isVisible(c, m)) continue;
+        best = std::move(e);
+    }
+    return best ? best->second : 0;
+}
+
 uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) {
     if (index.def.flags & ADS_INDEX_DESCENDING) dir = -dir;
     const auto& e = index.entries;
+    if (FilterSlot* d = driver(c); d && d->matches.size() * 16 < e.size())
+        return nearestMatchInIndex(c, index, d->matches, from, dir);
     auto it = e.end();
     if (from) it = e.lower_bound({c.table->keyOf(index, from), from});
     if (dir > 0) {

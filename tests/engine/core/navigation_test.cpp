@@ -110,6 +110,9 @@ TEST_F(NavigationTest, RandomStepsFollowEveryOrderWithAndWithoutAof) {
         {"K < 5 .AND. K > -5", [&](uint32_t r) { return keys_[r] == INT32_MIN || (keys_[r] < 5 && keys_[r] > -5); }},
         {"S = 'X3'", [&](uint32_t r) { return texts_[r] == "x3"; }},
         {"S = 'nothing'", [](uint32_t) { return false; }},
+        // Few matches: index order is then found among the matches, not by walking it.
+        {"S = 'X3' .AND. K > 20",
+         [&](uint32_t r) { return texts_[r] == "x3" && keys_[r] != INT32_MIN && keys_[r] > 20; }},
     };
     uint32_t seed = 1;
     for (const Filter& f : filters) {
