@@ -109,17 +109,26 @@ uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) {
     const auto& e = index.entries;
     if (FilterSlot* d = driver(c); d && d->matches.size() * 16 < e.size())
         return nearestMatchInIndex(c, index, d->matches, from, dir);
+    IndexPlace& place = c.place;
+    const uint64_t version = c.table->version();
     auto it = e.end();
-    if (from) it = e.lower_bound({c.table->keyOf(index, from), from});
+    if (from && place.index == &index && place.version == version && place.recno == from)
+        it = place.entry;
+    else if (from)
+        it = e.lower_bound({c.table->keyOf(index, from), from});
+    auto landOn = [&](decltype(it) found) {
+        place = IndexPlace{&index, version, found->second, found};
+        return found->second;
+    };
     if (dir > 0) {
         if (from && it != e.end() && it->second == from) ++it;
         if (!from) it = e.begin();
         for (; it != e.end(); ++it)
-            if (isVisible(c, it->second)) return it->second;
+            if (isVisible(c, it->second)) return landOn(it);
     } else {
         while (it != e.begin()) {
             --it;
-            if (isVisible(c, it->second)) return it->second;
+            if (isVisible(c, it->second)) return landOn(it);
         }
     }
     return 0;

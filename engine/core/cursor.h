@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,15 @@ struct FilterSlot {
     bool resolvedExact = false;
 };
 
+// The index entry the cursor's last index move landed on, while the table is unchanged:
+// reading rows one after another then needs no key to be built and looked up again.
+struct IndexPlace {
+    const Index* index = nullptr;
+    uint64_t version = 0;
+    uint32_t recno = 0;
+    std::set<std::pair<std::string, uint32_t>>::const_iterator entry;
+};
+
 struct Cursor {
     std::shared_ptr<Table> table;
     CursorInfo info;           // as returned at open (index handles included)
@@ -55,6 +65,7 @@ struct Cursor {
     FilterSlot aof;
     FilterSlot filter;
     bool exact = false;
+    IndexPlace place;
 };
 
 // Navigation. `index` is null for record-number order.
