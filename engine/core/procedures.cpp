@@ -14,12 +14,6 @@
 namespace engine {
 namespace {
 
-std::string lowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-}
-
 ColumnDef charColumn(const char* name, uint32_t width) {
     ColumnDef c;
     c.name = name;
@@ -43,12 +37,12 @@ bool existsIgnoringCase(const std::string& path) {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return false;
     std::string dir = slash == 0 ? "/" : path.substr(0, slash);
-    std::string file = lowerAscii(path.substr(slash + 1));
+    std::string file = path.substr(slash + 1);
     DIR* d = ::opendir(dir.c_str());
     if (!d) return false;
     bool found = false;
     while (dirent* e = ::readdir(d))
-        if (lowerAscii(e->d_name) == file) found = true;
+        if (record::equalsNoCase(e->d_name, file)) found = true;
     ::closedir(d);
     return found;
 }
@@ -58,10 +52,10 @@ bool existsIgnoringCase(const std::string& path) {
 Status lockedFilesFor(ServerState& st, const Value& argument, std::vector<std::string>* files) {
     std::string path = record::trimBlanks(argument.text);
     std::replace(path.begin(), path.end(), '\\', '/');
-    std::string wanted = lowerAscii(canonicalPath(path));
+    std::string wanted = canonicalPath(path);
     for (const std::string& key : st.locks.files())
-        if (!key.empty() && key[0] != '#' && lowerAscii(key) == wanted) files->push_back(key);
-    if (files->empty() && !existsIgnoringCase(canonicalPath(path)))
+        if (!key.empty() && key[0] != '#' && record::equalsNoCase(key, wanted)) files->push_back(key);
+    if (files->empty() && !existsIgnoringCase(wanted))
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
     return Status::success();
 }
