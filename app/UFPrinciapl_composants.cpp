@@ -19,17 +19,19 @@ T* named(T* component, const char* name) {
     return component;
 }
 
+// Record counts of the dataset respect its filters and scopes.
+void respectWhenCounting(TAdsDataSet* dataSet) {
+    dataSet->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
+    dataSet->AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
+}
+
 // A query on `connection` whose SQL is read from the form: only the engine sees it.
 TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
-                        const QStringList& sql, bool respectWhenCounting) {
+                        const QStringList& sql, bool respectsCounting) {
     auto* query = named(new TAdsQuery(owner), name);
     query->StoreActive = false;
     query->SetAdsConnection(connection);
-    if (respectWhenCounting) {
-        query->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-        query->AdsTableOptions().AdsScopeOptions =
-            TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
-    }
+    if (respectsCounting) respectWhenCounting(query);
     query->Loading = true;
     query->SQL().Assign(sql);
     query->Loading = false;
@@ -107,9 +109,7 @@ void TFPrincipal::creerComposantsNonVisuels() {
     UsersTableLocks = named(new TAdsTable(this), "UsersTableLocks");
     UsersTableLocks->StoreActive = false;
     UsersTableLocks->SetAdsConnection(ManagementConn);
-    UsersTableLocks->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-    UsersTableLocks->AdsTableOptions().AdsScopeOptions =
-        TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
+    respectWhenCounting(UsersTableLocks);
     UsersTableLocks->Loading = true;
     UsersTableLocks->SetTableName(QStringLiteral("#UsersTableLocks"));
     UsersTableLocks->Loading = false;
