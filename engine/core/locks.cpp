@@ -1,13 +1,17 @@
 // locks.cpp: the record lock table.
 #include "locks.h"
 
+#include <algorithm>
+
 #include "ace.h"
+#include "record/text.h"
 
 namespace engine {
 
 Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
-    auto& records = byFile_[file];
-    auto [it, inserted] = records.emplace(recno, connection);
+    auto [f, newFile] = byFile_.try_emplace(file);
+    if (newFile) byUpperName_[record::upperAscii(file)].push_back(file);
+    auto [it, inserted] = f->second.emplace(recno, connection);
     if (!inserted && it->second != connection)
         return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
                                                    " is locked by another connection.");
@@ -19,20 +23,22 @@ void LockTable::unlock(const std::string& file, uint32_t recno, uint32_t connect
     if (f == byFile_.end()) return;
     auto it = f->second.find(recno);
     if (it != f->second.end() && it->second == connection) f->second.erase(it);
-    if (f->second.empty()) byFile_.erase(f);
+    if (f->second.empty()) forget(f);
 }
 
 void LockTable::releaseFile(const std::string& file, uint32_t connection) {
     auto f = byFile_.find(file);
     if (f == byFile_.end()) return;
     std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
-    if (f->second.empty()) byFile_.erase(f);
+    if (f->second.empty()) forget(f);
 }
 
 void LockTable::releaseAll(uint32_t connection) {
     for (auto f = byFile_.begin(); f != byFile_.end();) {
         std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
-        f = f->second.empty() ? byFile_.erase(f) : std::next(f);
+        auto next = std::next(f);
+        if (f->second.empty()) forget(f);
+        f = next;
     }
 }
 
@@ -41,10 +47,16 @@ bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t 
     return o != 0 && o != connection;
 }
 
-std::vector<std::string> LockTable::files() const {
-    std::vector<std::string> out;
-    for (const auto& [file, records] : byFile_) out.push_back(file);
-    return out;
+std::vector<std::string> LockTable::filesNamedNoCase(std::string_view file) const {
+    auto it = byUpperName_.find(record::upperAscii(file));
+    return it == byUpperName_.end() ? std::vector<std::string>{} : it->second;
+}
+
+void LockTable::forget(std::unordered_map<std::string, std::map<uint32_t, uint32_t>>::iterator file) {
+    auto named = byUpperName_.find(record::upperAscii(file->first));
+    std::erase(named->second, file->first);
+    if (named->second.empty()) byUpperName_.erase(named);
+    byFile_.erase(file);
 }
 
 std::vector<uint32_t> LockTable::records(const std::string& file) const {

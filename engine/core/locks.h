@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -24,15 +25,19 @@ public:
     void releaseAll(uint32_t connection);
 
     bool lockedByOther(const std::string& file, uint32_t recno, uint32_t connection) const;
-    // Files that have locks now (their keys as given to lock()).
-    std::vector<std::string> files() const;
+    // Files that have locks now whose keys equal `file` without regard to ASCII letter case.
+    std::vector<std::string> filesNamedNoCase(std::string_view file) const;
     // Locked record numbers of a file, ascending.
     std::vector<uint32_t> records(const std::string& file) const;
     // The connection holding (file, recno), or 0.
     uint32_t owner(const std::string& file, uint32_t recno) const;
 
 private:
+    void forget(std::unordered_map<std::string, std::map<uint32_t, uint32_t>>::iterator file);
+
     std::unordered_map<std::string, std::map<uint32_t, uint32_t>> byFile_;  // recno -> owner
+    // Upper-cased key -> the keys with locks: a lookup by name needs no scan of every file.
+    std::unordered_map<std::string, std::vector<std::string>> byUpperName_;
 };
 
 }  // namespace engine

@@ -52,9 +52,13 @@ bool existsIgnoringCase(const std::string& path) {
 Status lockedFilesFor(ServerState& st, const Value& argument, std::vector<std::string>* files) {
     std::string path = record::trimBlanks(argument.text);
     std::replace(path.begin(), path.end(), '\\', '/');
+    // Lock keys of table files are canonical paths, and callers usually give one: resolving
+    // the path on disk is needed only when that spelling names no locked file. (Keys of
+    // temporary tables start with '#' and are never reported.)
+    if (path.starts_with('/')) *files = st.locks.filesNamedNoCase(path);
+    if (!files->empty()) return Status::success();
     std::string wanted = canonicalPath(path);
-    for (const std::string& key : st.locks.files())
-        if (!key.empty() && key[0] != '#' && record::equalsNoCase(key, wanted)) files->push_back(key);
+    *files = st.locks.filesNamedNoCase(wanted);
     if (files->empty() && !existsIgnoringCase(wanted))
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
     return Status::success();

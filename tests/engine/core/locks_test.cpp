@@ -96,6 +96,15 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
     std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
     EXPECT_EQ(allLocks(*admin_, path_), (std::vector<int32_t>{1, 3}));
     EXPECT_EQ(allLocks(*admin_, upper), (std::vector<int32_t>{1, 3}));
+    // Other spellings of the same file resolve to it.
+    std::string leaf = dir_.substr(dir_.find_last_of('/') + 1);
+    std::string backslashed = path_;
+    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
+    for (const std::string& spelling :
+         {dir_ + "/./Clients.adt", dir_ + "/../" + leaf + "/CLIENTS.adt", backslashed}) {
+        EXPECT_EQ(allLocks(*admin_, spelling), (std::vector<int32_t>{1, 3})) << spelling;
+        EXPECT_EQ(owners(*admin_, spelling, 3).recordCount, 1u) << spelling;
+    }
 
     SqlResult r = owners(*admin_, "  " + path_ + " ", 3);
     const std::vector<std::pair<std::string, uint32_t>> shape = {
