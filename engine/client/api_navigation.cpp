@@ -190,6 +190,7 @@ ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
         if (windowSkip(t, sh, lRecs)) return AE_SUCCESS;
         protocol::Writer w;
         w.i32(lRecs);
+        t.readAheadMissed();
         w.u16(t.neighbours());
         return serverMove(t, Op::Skip, sh, w.take());
     });

@@ -2,6 +2,7 @@
 #include "cursor.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "record/text.h"
 
@@ -23,9 +24,13 @@ Position edgePosition(bool bof, bool eof) {
 
 // Enough for a grid of a few dozen rows to fill itself around a row without asking again.
 constexpr uint16_t kDefaultNeighbours = 32;
+// A caller that moves from row to row by searches and writes uses no row read ahead: after
+// this many unused windows in a row, nothing is read ahead until a skip misses.
+constexpr uint8_t kIdleWindowsBeforeStopping = 2;
 
 uint16_t TableObj::neighbours() const {
-    return cacheRecords < 0 ? kDefaultNeighbours : static_cast<uint16_t>(cacheRecords);
+    if (cacheRecords >= 0) return static_cast<uint16_t>(cacheRecords);
+    return idleWindows >= kIdleWindowsBeforeStopping ? 0 : kDefaultNeighbours;
 }
 
 ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
@@ -95,11 +100,13 @@ void setPosition(TableObj& table, Position p) {
 void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n) {
     setPosition(table, std::move(p));
     table.lastOrder = order;
+    if (table.windowUnused && table.idleWindows < UINT8_MAX) ++table.idleWindows;
+    table.windowUnused = true;
     if (table.position.bof || table.position.eof) return;
     Window& w = table.window;
     w.rows.clear();
     for (auto it = n.before.rbegin(); it != n.before.rend(); ++it) w.rows.push_back(std::move(*it));
-    w.at = static_cast<int64_t>(w.rows.size());
+    w.at = w.landing = static_cast<int64_t>(w.rows.size());
     w.rows.push_back(table.position);
     for (Position& r : n.after) w.rows.push_back(std::move(r));
     w.startsAtBof = n.reachedBof;
@@ -122,6 +129,10 @@ void windowMoveTo(TableObj& table, int64_t at) {
     setPosition(table, std::move(p));
     w.valid = true;  // setPosition forgets the window; this move stays inside it
     w.at = at;
+    if (at != w.landing) {
+        table.windowUnused = false;
+        table.idleWindows = 0;
+    }
     ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
     if (!c) return;
     auto& pending = c->deferred;

@@ -50,6 +50,7 @@ struct Window {
     uint32_t order = 0;  // server handle of the table or index order
     std::vector<Position> rows;
     int64_t at = 0;
+    int64_t landing = 0;  // index of the row the server's answer landed on
     bool startsAtBof = false;
     bool endsAtEof = false;
 };
@@ -92,11 +93,16 @@ struct TableObj : Object {
 
     bool hasAof = false, hasFilter = false, exact = false;
     std::string aof, filter;
-    int32_t cacheRecords = -1;  // AdsCacheRecords; -1: not set (kDefaultNeighbours)
+    int32_t cacheRecords = -1;  // AdsCacheRecords; -1: not set (read ahead as rows are used)
+    // Read-ahead: rows around a landing row are asked for while they serve moves.
+    bool windowUnused = false;  // the window last received has served no move yet
+    uint8_t idleWindows = 0;    // windows in a row that served no move
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
+    // A skip the window could not serve: the rows around the landing row are wanted again.
+    void readAheadMissed() { idleWindows = 0; }
 };
 
 struct IndexObj : Object {

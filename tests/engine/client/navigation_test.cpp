@@ -112,5 +112,25 @@ TEST_F(WindowTest, AGridAroundAWrittenRowNeedsNoFurtherRequest) {
     EXPECT_EQ(current(), here);
 }
 
+TEST_F(WindowTest, RowsAreReadAheadOnlyWhileTheyServeMoves) {
+    auto write = [&](const char* nom) {
+        ASSERT_EQ(AdsAppendRecord(table_), AE_SUCCESS);
+        ASSERT_EQ(AdsSetString(table_, "Nom", nom, 2), AE_SUCCESS);
+        ASSERT_EQ(AdsWriteRecord(table_), AE_SUCCESS);
+    };
+    ASSERT_EQ(AdsGotoTop(index_), AE_SUCCESS);
+    for (const char* nom : {"ka", "kb", "kc", "kd"}) write(nom);  // nobody looks around them
+    roundTripsSinceLastCall();
+    // The first skip after them goes to the server, which reads ahead again for a grid.
+    ASSERT_EQ(AdsSkip(index_, -1), AE_SUCCESS);
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);
+    for (int i = 0; i < 11; ++i) ASSERT_EQ(AdsSkip(index_, -1), AE_SUCCESS);
+    for (int i = 0; i < 25; ++i) ASSERT_EQ(AdsSkip(index_, 1), AE_SUCCESS);
+    EXPECT_EQ(roundTripsSinceLastCall(), 0u);
+    write("ke");
+    for (int i = 0; i < 12; ++i) ASSERT_EQ(AdsSkip(index_, -1), AE_SUCCESS);
+    EXPECT_EQ(roundTripsSinceLastCall(), 1u);  // the write alone
+}
+
 }  // namespace
 }  // namespace engine::testing
