@@ -6,19 +6,25 @@
 #ifndef BREVANTIS_ENGINE_PROTOCOL_CODING_H
 #define BREVANTIS_ENGINE_PROTOCOL_CODING_H
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace engine::protocol {
 
+// Fields are little-endian on the wire, which is this machine's order: a field is copied
+// as it stands in memory.
+static_assert(std::endian::native == std::endian::little);
+
 // Appends encoded fields to a byte string.
 class Writer {
 public:
     void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void u16(uint16_t v);
-    void u32(uint32_t v);
-    void u64(uint64_t v);
+    void u16(uint16_t v) { put(v); }
+    void u32(uint32_t v) { put(v); }
+    void u64(uint64_t v) { put(v); }
     void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
     void i64(int64_t v) { u64(static_cast<uint64_t>(v)); }
     void f64(double v);
@@ -32,6 +38,11 @@ public:
     std::string take() { return std::move(out_); }
 
 private:
+    template <typename T>
+    void put(T v) {
+        out_.append(reinterpret_cast<const char*>(&v), sizeof v);
+    }
+
     std::string out_;
 };
 
@@ -40,10 +51,10 @@ class Reader {
 public:
     explicit Reader(std::string_view in) : in_(in) {}
 
-    uint8_t u8();
-    uint16_t u16();
-    uint32_t u32();
-    uint64_t u64();
+    uint8_t u8() { return get<uint8_t>(); }
+    uint16_t u16() { return get<uint16_t>(); }
+    uint32_t u32() { return get<uint32_t>(); }
+    uint64_t u64() { return get<uint64_t>(); }
     int32_t i32() { return static_cast<int32_t>(u32()); }
     int64_t i64() { return static_cast<int64_t>(u64()); }
     double f64();
@@ -64,7 +75,21 @@ public:
 
 private:
     // Returns the next n bytes, or nullptr (and fails) when fewer remain.
-    const unsigned char* take(size_t n);
+    const unsigned char* take(size_t n) {
+        if (failed_ || in_.size() - pos_ < n) {
+            failed_ = true;
+            return nullptr;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(in_.data() + pos_);
+        pos_ += n;
+        return p;
+    }
+    template <typename T>
+    T get() {
+        T v{};
+        if (const unsigned char* p = take(sizeof v)) std::memcpy(&v, p, sizeof v);
+        return v;
+    }
 
     std::string_view in_;
     size_t pos_ = 0;

@@ -6,20 +6,23 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "expr/text.h"
 
 namespace engine::expr {
 
 const Token& TokenStream::peek(size_t ahead) {
-    while (buffer_.size() <= ahead) buffer_.push_back(lexer_.next());
-    return buffer_[ahead];
+    if (ahead >= kLookahead) throw std::out_of_range("token lookahead too far");
+    for (; size_ <= ahead; ++size_) ring_[(head_ + size_) % kLookahead] = lexer_.next();
+    return ring_[(head_ + ahead) % kLookahead];
 }
 
 Token TokenStream::take() {
     peek();
-    Token t = std::move(buffer_.front());
-    buffer_.pop_front();
+    Token t = std::move(ring_[head_]);
+    head_ = (head_ + 1) % kLookahead;
+    --size_;
     return t;
 }
 

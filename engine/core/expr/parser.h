@@ -2,7 +2,7 @@
 #ifndef BREVANTIS_ENGINE_CORE_EXPR_PARSER_H
 #define BREVANTIS_ENGINE_CORE_EXPR_PARSER_H
 
-#include <deque>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,16 +12,22 @@
 
 namespace engine::expr {
 
-// A Lexer with lookahead.
+// A Lexer with a lookahead of up to kLookahead tokens. A reference from peek() stays valid
+// until that token is taken.
 class TokenStream {
 public:
+    static constexpr size_t kLookahead = 4;
+
     TokenStream(std::string_view text, Dialect dialect) : lexer_(text, dialect) {}
+    // REQUIRES: ahead < kLookahead (else std::out_of_range).
     const Token& peek(size_t ahead = 0);
     Token take();
 
 private:
     Lexer lexer_;
-    std::deque<Token> buffer_;
+    std::array<Token, kLookahead> ring_;  // size_ tokens from head_, wrapping around
+    size_t head_ = 0;
+    size_t size_ = 0;
 };
 
 struct ParseOptions {

@@ -178,7 +178,7 @@ Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) 
     for (const ColumnDef& c : columns) {
         if (c.name.empty() || c.name.size() > 128)
             return Status::error(AE_INVALID_ARGUMENT, "A column name needs 1 to 128 characters.");
-        if (!names.insert(upperAscii(c.name)).second && uniqueNames)
+        if (uniqueNames && !names.insert(upperAscii(c.name)).second)
             return Status::error(AE_INVALID_ARGUMENT,
                                  "The column \"" + c.name + "\" is declared twice.");
         if (!isStorableType(c.type))

@@ -308,6 +308,7 @@ Status parseStatements(std::string_view text, const std::vector<std::string>& pa
 
 std::vector<std::string> parameterNames(std::string_view text) {
     std::vector<std::string> names;
+    if (text.find(':') == std::string_view::npos) return names;  // no :name in the text
     expr::Lexer lexer(text, expr::Dialect::Sql);
     for (Token t = lexer.next(); t.kind != TokenKind::End; t = lexer.next()) {
         if (t.kind == TokenKind::Invalid) break;
