@@ -1,11 +1,14 @@
 // channel.cpp: the socket channel to enginesrv and the channel factory seam.
 #include "channel.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <thread>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -21,6 +24,10 @@ namespace engine::client {
 namespace {
 
 constexpr int kConnectTimeoutMs = 3000;
+// An answer usually comes within this; checking for it meanwhile spares waking this thread.
+constexpr int kAnswerSpinMicros = 50;
+std::atomic<int> gSpinners{0};
+const int gSpinLimit = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
 
 class SocketChannel : public Channel {
 public:
@@ -30,7 +37,8 @@ public:
     bool exchange(const std::string& request, std::string* answer, int timeoutMs) override {
         if (broken_) return false;
         if (protocol::writeFrame(fd_, request, timeoutMs) != protocol::IoResult::Ok ||
-            protocol::readFrame(fd_, *answer, timeoutMs, timeoutMs) != protocol::IoResult::Ok) {
+            protocol::readFrame(fd_, *answer, timeoutMs, timeoutMs,
+                                {kAnswerSpinMicros, &gSpinners, gSpinLimit}) != protocol::IoResult::Ok) {
             broken_ = true;
             ::shutdown(fd_, SHUT_RDWR);
             return false;

@@ -2,7 +2,9 @@
 #include "frame.h"
 
 #include <cerrno>
+#include <chrono>
 #include <poll.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,10 +24,34 @@ IoResult waitFor(int fd, short events, int timeoutMs) {
     }
 }
 
+// Checks fd without sleeping for up to spin.micros; true once it is readable, closed or in
+// error (the read that follows tells which).
+bool readableWhileSpinning(int fd, const SpinPolicy& spin) {
+    if (spin.micros <= 0) return false;
+    if (spin.spinners) {
+        int n = spin.spinners->load();
+        do {
+            if (n >= spin.limit) return false;
+        } while (!spin.spinners->compare_exchange_weak(n, n + 1));
+    }
+    auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(spin.micros);
+    pollfd p{fd, POLLIN, 0};
+    bool ready = false;
+    do {
+        int n = ::poll(&p, 1, 0);
+        ready = n > 0 || (n < 0 && errno != EINTR);
+        if (!ready) ::sched_yield();  // a thread with work to do on this processor goes first
+    } while (!ready && std::chrono::steady_clock::now() < until);
+    if (spin.spinners) spin.spinners->fetch_sub(1);
+    return ready;
+}
+
 // Reads exactly n bytes. Closed only when the peer closed before the first byte.
 // Reads first and waits only when nothing is there: an answer usually is, whole.
-IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTimeoutMs) {
+IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTimeoutMs,
+                   const SpinPolicy& spin = {}) {
     size_t got = 0;
+    bool spun = false;
     while (got < n) {
         ssize_t r = ::recv(fd, out + got, n - got, MSG_DONTWAIT);
         if (r == 0) return got == 0 ? IoResult::Closed : IoResult::Malformed;
@@ -35,6 +61,10 @@ IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTime
         }
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return IoResult::Error;
+        if (!spun && got == 0) {
+            spun = true;
+            if (readableWhileSpinning(fd, spin)) continue;
+        }
         IoResult w = waitFor(fd, POLLIN, got == 0 ? firstTimeoutMs : restTimeoutMs);
         if (w != IoResult::Ok) return w;
     }
@@ -79,9 +109,10 @@ IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
     return IoResult::Ok;
 }
 
-IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs) {
+IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs,
+                   const SpinPolicy& spin) {
     char header[kFrameHeaderSize];
-    IoResult r = readExact(fd, header, sizeof header, firstByteTimeoutMs, restTimeoutMs);
+    IoResult r = readExact(fd, header, sizeof header, firstByteTimeoutMs, restTimeoutMs, spin);
     if (r != IoResult::Ok) return r;
     int64_t length = decodeFrameHeader(std::string_view(header, sizeof header));
     if (length < 0) return IoResult::Malformed;

@@ -11,6 +11,7 @@
 #ifndef BREVANTIS_ENGINE_PROTOCOL_FRAME_H
 #define BREVANTIS_ENGINE_PROTOCOL_FRAME_H
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,10 +34,22 @@ enum class IoResult { Ok, Closed, Timeout, Malformed, Error };
 // (a negative timeout waits for ever). Never raises SIGPIPE.
 IoResult writeFrame(int fd, std::string_view payload, int timeoutMs);
 
+// How a reader waits for a frame to begin. Sleeping costs a wake-up when the frame comes
+// (an interrupt to another processor and a context switch, several times the work of a
+// short exchange on a virtual machine), so a reader may first check without sleeping for
+// `micros`: a peer that answers within it is heard at once. At most `limit` threads that
+// share `spinners` check at once, so that they never take the processors their peers need.
+struct SpinPolicy {
+    int micros = 0;                        // 0: sleep at once
+    std::atomic<int>* spinners = nullptr;  // shared count of checking threads
+    int limit = 1;
+};
+
 // Reads one whole frame from fd into payload. firstByteTimeoutMs bounds the wait for the
-// frame to begin (negative: for ever); once it began, the rest must come within
-// restTimeoutMs. Closed when the peer closed cleanly before a new frame.
-IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs);
+// frame to begin (negative: for ever), after the spin; once it began, the rest must come
+// within restTimeoutMs. Closed when the peer closed cleanly before a new frame.
+IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs,
+                   const SpinPolicy& spin = {});
 
 }  // namespace engine::protocol
 

@@ -1,10 +1,11 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
 //   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
-//             [--frame-timeout MS] [--sync]
+//             [--frame-timeout MS] [--spin-us US] [--sync]
 //
 // --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
-// the time a started message may take to arrive whole (10 s each by default); --sync
+// the time a started message may take to arrive whole (10 s each by default); --spin-us
+// how long a connection checks for its next request before sleeping (50; 0: never); --sync
 // flushes every write to the disk before answering.
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
@@ -25,7 +26,7 @@ namespace {
 
 void usage() {
     std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
-                 " [--idle-timeout MS] [--frame-timeout MS] [--sync]\n";
+                 " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--sync]\n";
 }
 
 }  // namespace
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
             options.firstMessageTimeoutMs = std::atoi(argv[++i]);
         } else if (arg == "--frame-timeout" && hasValue) {
             options.frameTimeoutMs = std::atoi(argv[++i]);
+        } else if (arg == "--spin-us" && hasValue) {
+            options.spinMicros = std::atoi(argv[++i]);
         } else if (arg == "--sync") {
             coreOptions.syncWrites = true;
         } else {

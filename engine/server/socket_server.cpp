@@ -1,6 +1,7 @@
 // socket_server.cpp: listening socket, accept loop and per-connection threads of enginesrv.
 #include "socket_server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -131,6 +132,8 @@ void SocketServer::acceptLoop() {
 
 void SocketServer::serve(Connection* c) {
     Dispatcher dispatcher(core_, c->peer);
+    const protocol::SpinPolicy spin{options_.spinMicros, &spinners_,
+                                    std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1)};
     std::string request;
     bool first = true;
     uint32_t number = 0;
@@ -138,7 +141,8 @@ void SocketServer::serve(Connection* c) {
     while (!stopping_) {
         // Only the first frame has a deadline to start: a connected client may stay idle.
         protocol::IoResult r = protocol::readFrame(
-            c->fd, request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs);
+            c->fd, request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
+            first ? protocol::SpinPolicy{} : spin);
         if (r != protocol::IoResult::Ok) {
             if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";
             if (r == protocol::IoResult::Malformed) why = "malformed frame";

@@ -24,6 +24,9 @@ struct ListenOptions {
     int firstMessageTimeoutMs = 10000;  // a connection must start its first frame by then
     int frameTimeoutMs = 10000;         // a started frame must be complete by then
     int logLevel = 1;             // 0 silent, 1 starts/stops/connections/refusals, 2 more
+    // After an answer, a connection's thread checks for the next request this long before
+    // sleeping (see protocol::SpinPolicy); one processor is always left to the others.
+    int spinMicros = 50;
 };
 
 class SocketServer {
@@ -54,6 +57,7 @@ private:
     int wakePipe_[2] = {-1, -1};
     std::thread acceptor_;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> spinners_{0};
     std::mutex mutex_;
     std::list<Connection> connections_;  // GUARDED_BY(mutex_)
 };

@@ -3,6 +3,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "engine/protocol/frame.h"
 #include "engine/protocol/messages.h"
 
@@ -155,6 +159,48 @@ TEST(ProtocolFrames, SocketReadsWholeFramesAndReportsCutsAndSilence) {
     ::close(sv[0]);
     EXPECT_EQ(readFrame(sv[1], got, 1000, 1000), IoResult::Closed);
     ::close(sv[1]);
+}
+
+TEST(ProtocolFrames, ReadersSpinWithinTheirLimitThenSleepUntilTheFrameComes) {
+    int a[2], b[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, a), 0);
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, b), 0);
+    std::atomic<int> spinners{0};
+    const SpinPolicy spin{20000, &spinners, 1};  // 20 ms: longer than the peers' delay below
+    std::atomic<bool> reading{true};
+    int mostSpinning = 0;
+    std::thread sampler([&] {
+        while (reading) mostSpinning = std::max(mostSpinning, spinners.load());
+    });
+    IoResult ra = IoResult::Error, rb = IoResult::Error;
+    std::string ga, gb;
+    std::thread readerA([&] { ra = readFrame(a[1], ga, 1000, 1000, spin); });
+    std::thread readerB([&] { rb = readFrame(b[1], gb, 1000, 1000, spin); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(writeFrame(a[0], "un", 1000), IoResult::Ok);
+    ASSERT_EQ(writeFrame(b[0], "deux", 1000), IoResult::Ok);
+    readerA.join();
+    readerB.join();
+    EXPECT_EQ(ra, IoResult::Ok);
+    EXPECT_EQ(ga, "un");
+    EXPECT_EQ(rb, IoResult::Ok);
+    EXPECT_EQ(gb, "deux");
+
+    // A frame that comes after the spin is still read; a peer that closes is heard at once.
+    std::thread late([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        writeFrame(a[0], "tard", 1000);
+        ::close(b[0]);
+    });
+    EXPECT_EQ(readFrame(a[1], ga, 1000, 1000, spin), IoResult::Ok);
+    EXPECT_EQ(ga, "tard");
+    EXPECT_EQ(readFrame(b[1], gb, 1000, 1000, spin), IoResult::Closed);
+    late.join();
+    reading = false;
+    sampler.join();
+    EXPECT_EQ(mostSpinning, 1) << "one spinner at most";
+    EXPECT_EQ(spinners.load(), 0);
+    for (int fd : {a[0], a[1], b[1]}) ::close(fd);
 }
 
 }  // namespace
