@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/common/ping_pong.h"
 #include "collection_loop.h"
 #include "engine/core/dictionary.h"
 #include "engine/include/engine_client.h"
@@ -36,8 +37,11 @@ int main(int argc, char** argv) {
         if (getTrips) getTrips(&n);
         return uint64_t{n};
     };
+    double pingUs = bench::pingPongMicros(20000);
     QString report;
     bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows, trips, report);
+    report.prepend(QStringLiteral("enginesrv  bare 64-byte ping-pong between two processes: %1 us per round trip\n")
+                       .arg(pingUs, 0, 'f', 1));
     QFile out(file);
     if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());
     std::fputs(report.toUtf8().constData(), stdout);

@@ -13,7 +13,6 @@
 //    seconds, round trips per owner statement and per collected row, and
 //    total / (round trips x engine call latency).
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +26,7 @@
 #include <vector>
 
 #include "ace.h"
+#include "bench/common/ping_pong.h"
 #include "engine/core/session.h"
 #include "engine/testing/server_process.h"
 #include "engine_client.h"
@@ -58,30 +58,6 @@ std::u16string wide(const std::string& s) {
     std::u16string w;
     for (unsigned char c : s) w.push_back(c);
     return w;
-}
-
-// Microseconds per round trip of a 64-byte message between two processes.
-double pingPongMicros(int rounds) {
-    int sv[2];
-    ::socketpair(AF_UNIX, SOCK_STREAM, 0, sv);
-    pid_t child = ::fork();
-    char buf[64] = {};
-    if (child == 0) {
-        ::close(sv[0]);
-        while (::read(sv[1], buf, sizeof buf) == sizeof buf) (void)!::write(sv[1], buf, sizeof buf);
-        ::_exit(0);
-    }
-    ::close(sv[1]);
-    auto start = Clock::now();
-    for (int i = 0; i < rounds; ++i) {
-        (void)!::write(sv[0], buf, sizeof buf);
-        size_t got = 0;
-        while (got < sizeof buf) got += ::read(sv[0], buf + got, sizeof buf - got);
-    }
-    double us = secondsSince(start) * 1e6 / rounds;
-    ::close(sv[0]);
-    ::waitpid(child, nullptr, 0);
-    return us;
 }
 
 // Runs one SQL text the way the data-access layer opens a query and reads it to the end;
@@ -265,7 +241,7 @@ int main(int argc, char** argv) {
 
     // 1 and 2: reference ping-pong and one engine call.
     const int kRounds = 20000;
-    double pingUs = pingPongMicros(kRounds);
+    double pingUs = bench::pingPongMicros(kRounds);
     ADSHANDLE table = 0;
     check(AdsOpenTable90(conn, "Table0", nullptr, 0, 1, 1, 1, 0, "ANSI", &table), "AdsOpenTable90");
     UNSIGNED32 count = 0, trips = 0;
