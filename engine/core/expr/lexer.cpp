@@ -45,12 +45,11 @@ void Lexer::skipBlanksAndComments() {
 Token Lexer::lexString(char quote) {
     Token t{TokenKind::String, {}, quote, pos_};
     ++pos_;
-    while (pos_ < text_.size()) {
-        char c = text_[pos_++];
-        if (c != quote) {
-            t.text += c;
-            continue;
-        }
+    for (;;) {
+        size_t end = text_.find(quote, pos_);
+        if (end == std::string_view::npos) break;
+        t.text.append(text_.substr(pos_, end - pos_));
+        pos_ = end + 1;
         // SQL writes a quote inside a literal by doubling it.
         if (dialect_ == Dialect::Sql && pos_ < text_.size() && text_[pos_] == quote) {
             t.text += quote;
@@ -59,6 +58,7 @@ Token Lexer::lexString(char quote) {
         }
         return t;
     }
+    pos_ = text_.size();
     return Token{TokenKind::Invalid, "unterminated literal", 0, t.offset};
 }
 
