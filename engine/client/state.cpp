@@ -1,8 +1,10 @@
 // state.cpp: the handle table, the last error, the API lock and the batched server call.
 #include "state.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <unordered_map>
 
 namespace engine::client {
 namespace {
@@ -10,7 +12,7 @@ namespace {
 constexpr int kDefaultCallTimeoutMs = 60000;
 
 std::recursive_mutex gMutex;
-std::map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
+std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
 ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
@@ -59,6 +61,7 @@ std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
     for (const auto& [h, o] : gObjects) {
         if (ownerOf(*o) == owner) out.push_back(h);
     }
+    std::sort(out.begin(), out.end());  // in the order they were made
     return out;
 }
 
