@@ -1,14 +1,12 @@
 // channel.cpp: the socket channel to enginesrv and the channel factory seam.
 #include "channel.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <thread>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -27,7 +25,6 @@ constexpr int kConnectTimeoutMs = 3000;
 // An answer usually comes within this; checking for it meanwhile spares waking this thread.
 constexpr int kAnswerSpinMicros = 50;
 std::atomic<int> gSpinners{0};
-const int gSpinLimit = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
 
 class SocketChannel : public Channel {
 public:
@@ -38,7 +35,7 @@ public:
         if (broken_) return false;
         if (protocol::writeFrame(fd_, request, timeoutMs) != protocol::IoResult::Ok ||
             protocol::readFrame(fd_, *answer, timeoutMs, timeoutMs,
-                                {kAnswerSpinMicros, &gSpinners, gSpinLimit}) != protocol::IoResult::Ok) {
+                                {kAnswerSpinMicros, &gSpinners, protocol::spinLimitForThisMachine()}) != protocol::IoResult::Ok) {
             broken_ = true;
             ::shutdown(fd_, SHUT_RDWR);
             return false;

@@ -52,7 +52,7 @@ std::vector<std::string> LockTable::filesNamedNoCase(std::string_view file) cons
     return it == byUpperName_.end() ? std::vector<std::string>{} : it->second;
 }
 
-void LockTable::forget(std::unordered_map<std::string, std::map<uint32_t, uint32_t>>::iterator file) {
+void LockTable::forget(Files::iterator file) {
     auto named = byUpperName_.find(record::upperAscii(file->first));
     std::erase(named->second, file->first);
     if (named->second.empty()) byUpperName_.erase(named);

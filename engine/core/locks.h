@@ -33,9 +33,11 @@ public:
     uint32_t owner(const std::string& file, uint32_t recno) const;
 
 private:
-    void forget(std::unordered_map<std::string, std::map<uint32_t, uint32_t>>::iterator file);
+    using Files = std::unordered_map<std::string, std::map<uint32_t, uint32_t>>;  // recno -> owner
+    // Drops a file that has no lock left, from both maps.
+    void forget(Files::iterator file);
 
-    std::unordered_map<std::string, std::map<uint32_t, uint32_t>> byFile_;  // recno -> owner
+    Files byFile_;
     // Upper-cased key -> the keys with locks: a lookup by name needs no scan of every file.
     std::unordered_map<std::string, std::vector<std::string>> byUpperName_;
 };

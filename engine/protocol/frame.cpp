@@ -1,11 +1,13 @@
 // frame.cpp: frame header coding and blocking frame I/O with poll() deadlines.
 #include "frame.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 #include "coding.h"
@@ -72,6 +74,11 @@ IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTime
 }
 
 }  // namespace
+
+int spinLimitForThisMachine() {
+    static const int limit = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
+    return limit;
+}
 
 std::string encodeFrame(std::string_view payload) {
     Writer w;

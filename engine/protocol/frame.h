@@ -45,6 +45,10 @@ struct SpinPolicy {
     int limit = 1;
 };
 
+// One thread fewer than this machine has processors, and at least one: the spinners a
+// process allows itself.
+int spinLimitForThisMachine();
+
 // Reads one whole frame from fd into payload. firstByteTimeoutMs bounds the wait for the
 // frame to begin (negative: for ever), after the spin; once it began, the rest must come
 // within restTimeoutMs. Closed when the peer closed cleanly before a new frame.

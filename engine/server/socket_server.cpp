@@ -1,7 +1,6 @@
 // socket_server.cpp: listening socket, accept loop and per-connection threads of enginesrv.
 #include "socket_server.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -132,8 +131,7 @@ void SocketServer::acceptLoop() {
 
 void SocketServer::serve(Connection* c) {
     Dispatcher dispatcher(core_, c->peer);
-    const protocol::SpinPolicy spin{options_.spinMicros, &spinners_,
-                                    std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1)};
+    const protocol::SpinPolicy spin{options_.spinMicros, &spinners_, protocol::spinLimitForThisMachine()};
     std::string request;
     bool first = true;
     uint32_t number = 0;
