@@ -120,19 +120,19 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        protocol::ExecResult x = protocol::decodeExecResult(r);
-        if (!x.hasCursor) {
-            s.hasRowCount = x.result.rowsAffected >= 0;
-            s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.result.rowsAffected, 0));
+        SqlResult x = protocol::decodeSqlResult(r);
+        if (!x.returnsRows) {
+            s.hasRowCount = x.rowsAffected >= 0;
+            s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));
             return AE_SUCCESS;
         }
         s.hasRowCount = true;
-        s.rowCount = x.result.recordCount;
-        ADSHANDLE h = addCursor(s.connection, std::move(x.result.cursor));
+        s.rowCount = x.recordCount;
+        ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
         TableObj* t = cursorOf(h);
-        t->count = x.result.recordCount;
+        t->count = x.recordCount;
         uint32_t ordinal = 1;
-        for (Position& p : x.result.rows) {
+        for (Position& p : x.rows) {
             if (p.bof || p.eof) continue;
             t->rows[ordinal++] = std::move(p);
         }

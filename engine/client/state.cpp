@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kDefaultCallTimeoutMs = 60000;
 
-std::recursive_mutex gMutex;
+std::mutex gMutex;  // no entry point calls another: never taken twice by one thread
 std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
 ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
 std::atomic<uint32_t> gRoundTrips{0};

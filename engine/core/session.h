@@ -103,10 +103,11 @@ struct SqlParam {
 
 // The outcome of executeSql.
 struct SqlResult {
-    CursorInfo cursor;             // handle 0 when the last statement returned no rows
-    uint32_t recordCount = 0;      // rows of the cursor
+    bool returnsRows = false;      // the last statement is a query: cursor describes its rows
+    CursorInfo cursor;             // handle 0 when no cursor is kept (see executeSql)
+    uint32_t recordCount = 0;      // rows of the result
     int64_t rowsAffected = -1;     // rows inserted by a last INSERT
-    std::vector<Position> rows;    // the first rows of the cursor, in order
+    std::vector<Position> rows;    // the first rows of the result, in order
 };
 
 class Session;
@@ -236,9 +237,10 @@ public:
     Status unlockRecord(Handle handle, uint32_t recno);
 
     // ---- SQL -------------------------------------------------------------------------------
-    // Runs `text` (one or more statements) with the bound parameters. The last
-    // statement's rows, if any, become a static cursor whose description, count and first
-    // `prefetchRows` rows are returned; the cursor stands before its first row.
+    // Runs `text` (one or more statements) with the bound parameters. The description,
+    // count and first `prefetchRows` rows of the last statement's rows, if any, are
+    // returned. When they are not all returned, the rows become a static cursor standing
+    // before its first row; when they are, no cursor is kept (cursor.handle is 0).
     Status executeSql(std::string_view text, const std::vector<SqlParam>& params,
                       uint32_t prefetchRows, SqlResult* out);
 

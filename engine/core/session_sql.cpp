@@ -118,38 +118,45 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     Status s = sql::execute(catalog, text, values, &result);
     if (!s.ok()) return s;
     out->rowsAffected = result.rowsAffected;
-    if (!result.hasCursor) return Status::success();
+    out->returnsRows = result.hasCursor;
+    if (!out->returnsRows) return Status::success();
 
     auto c = std::make_unique<Cursor>();
-    s = Table::createInMemory(result.result.columns, &c->table, true);
+    s = Table::createInMemory(std::move(result.result.columns), &c->table, true);
     if (!s.ok()) return s;
+    Table& table = *c->table;
     for (const Row& row : result.result.rows) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(*c->table, row, &image, &blobs);
+        s = imageFromRow(table, row, &image, &blobs);
         uint32_t written = 0;
-        if (s.ok()) s = c->table->write(0, std::move(image), blobs, &written);
+        if (s.ok()) s = table.write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
     c->readOnly = true;
     CursorInfo& info = c->info;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
-    info.recordLength = c->table->recordLength();
-    info.columns = c->table->columns();
-    info.blankRecord = c->table->blankImage();
+    info.recordLength = table.recordLength();
+    info.columns = table.columns();
+    info.blankRecord = table.blankImage();
+    const uint32_t count = table.recordCount();
+    out->recordCount = count;
+    out->rows.resize(std::min(count, prefetchRows));
+    for (uint32_t r = 1; r <= out->rows.size(); ++r) {
+        c->recno = r;
+        c->bof = c->eof = false;
+        describePosition(*c, &out->rows[r - 1]);
+    }
+    if (count <= prefetchRows) {
+        // Every row is in the answer: nobody will move this cursor, so it is not kept.
+        out->cursor = std::move(c->info);
+        return Status::success();
+    }
     Handle h = impl_->addCursor(std::move(c));
     Cursor& cursor = *impl_->cursors[h];
-    uint32_t count = cursor.table->recordCount();
-    for (uint32_t r = 1; r <= count && r <= prefetchRows; ++r) {
-        cursor.recno = r;
-        cursor.bof = cursor.eof = false;
-        out->rows.emplace_back();
-        describePosition(cursor, &out->rows.back());
-    }
     engine::gotoBof(cursor);
     out->cursor = cursor.info;
-    out->recordCount = count;
     return Status::success();
 }
 

@@ -373,25 +373,25 @@ ExecArgs decodeExecArgs(Reader& r) {
     return v;
 }
 
-// ExecResult: bool hasCursor, i64 rowsAffected, u32 recordCount, then when hasCursor the
-// CursorInfo and the first rows.
-void encode(Writer& w, const ExecResult& v) {
-    w.boolean(v.hasCursor);
-    w.i64(v.result.rowsAffected);
-    w.u32(v.result.recordCount);
-    if (!v.hasCursor) return;
-    encode(w, v.result.cursor);
-    encode(w, v.result.rows);
+// SqlResult: bool returnsRows, i64 rowsAffected, u32 recordCount, then when returnsRows
+// the CursorInfo and the first rows.
+void encode(Writer& w, const SqlResult& v) {
+    w.boolean(v.returnsRows);
+    w.i64(v.rowsAffected);
+    w.u32(v.recordCount);
+    if (!v.returnsRows) return;
+    encode(w, v.cursor);
+    encode(w, v.rows);
 }
 
-ExecResult decodeExecResult(Reader& r) {
-    ExecResult v;
-    v.hasCursor = r.boolean();
-    v.result.rowsAffected = r.i64();
-    v.result.recordCount = r.u32();
-    if (!v.hasCursor) return v;
-    v.result.cursor = decodeCursorInfo(r);
-    v.result.rows = decodePositions(r);
+SqlResult decodeSqlResult(Reader& r) {
+    SqlResult v;
+    v.returnsRows = r.boolean();
+    v.rowsAffected = r.i64();
+    v.recordCount = r.u32();
+    if (!v.returnsRows) return v;
+    v.cursor = decodeCursorInfo(r);
+    v.rows = decodePositions(r);
     return v;
 }
 

@@ -52,7 +52,7 @@ enum class Op : uint16_t {
     LockRecord = 21,       // u32 handle, u32 record -> -
     UnlockRecord = 22,     // u32 handle, u32 record -> -
     Seek = 23,             // u32 index handle, bytes key, u16 seek type -> bool found, Position
-    ExecuteSql = 24,       // ExecArgs -> ExecResult
+    ExecuteSql = 24,       // ExecArgs -> SqlResult
     FetchRows = 25,        // u32 cursor, u32 first row (from 1), u32 count -> u32 n, n x Position
 };
 
@@ -116,13 +116,6 @@ struct ExecArgs {
     uint32_t prefetchRows = 0;  // rows to send with the answer
 };
 
-// The answer to ExecuteSql. When every row of the result came with it, the server has
-// closed the cursor already and cursor.handle is 0 while hasCursor stays true.
-struct ExecResult {
-    bool hasCursor = false;
-    SqlResult result;
-};
-
 void encode(Writer& w, const Value& v);
 Value decodeValue(Reader& r);
 void encode(Writer& w, const ClientIdentity& v);
@@ -145,8 +138,8 @@ void encode(Writer& w, const WriteRequest& v);
 WriteRequest decodeWriteRequest(Reader& r);
 void encode(Writer& w, const ExecArgs& v);
 ExecArgs decodeExecArgs(Reader& r);
-void encode(Writer& w, const ExecResult& v);
-ExecResult decodeExecResult(Reader& r);
+void encode(Writer& w, const SqlResult& v);
+SqlResult decodeSqlResult(Reader& r);
 
 }  // namespace engine::protocol
 

@@ -289,15 +289,9 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         case Op::ExecuteSql: {
             protocol::ExecArgs a = protocol::decodeExecArgs(r);
             if (!done()) return {{}, {}, true};
-            protocol::ExecResult x;
-            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows), &x.result);
+            SqlResult x;
+            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows), &x);
             if (!out.status.ok()) return out;
-            x.hasCursor = x.result.cursor.handle != 0;
-            // A result that came whole needs no server cursor: the client never asks again.
-            if (x.hasCursor && x.result.rows.size() >= x.result.recordCount) {
-                s.close(x.result.cursor.handle);
-                x.result.cursor.handle = 0;
-            }
             protocol::encode(w, x);
             out.body = w.take();
             return out;

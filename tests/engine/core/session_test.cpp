@@ -156,18 +156,25 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     ASSERT_TRUE(s->writeRecord(info.handle, u, &p).ok());
     EXPECT_TRUE(p.blobs[0].isNull);
 
-    // SQL sees the same rows; its cursor is static.
-    SqlResult r = sql(*s, "SELECT * FROM T WHERE Nom = 'BOB'", 5);
+    // SQL sees the same rows. A result returned whole keeps no cursor; one that is not
+    // returned whole is a static cursor.
+    SqlResult whole = sql(*s, "SELECT * FROM T WHERE Nom = 'BOB'", 5);
+    EXPECT_TRUE(whole.returnsRows);
+    EXPECT_EQ(whole.recordCount, 1u);
+    ASSERT_EQ(whole.rows.size(), 1u);
+    EXPECT_EQ(text(whole.cursor, whole.rows[0], "Nom"), "Bob");
+    EXPECT_EQ(whole.cursor.handle, 0u);
+    SqlResult r = sql(*s, "SELECT * FROM T WHERE Nom = 'BOB'", 0);
     EXPECT_EQ(r.recordCount, 1u);
-    ASSERT_EQ(r.rows.size(), 1u);
-    EXPECT_EQ(text(r.cursor, r.rows[0], "Nom"), "Bob");
+    EXPECT_TRUE(r.rows.empty());
     EXPECT_EQ(r.cursor.handleType, ADS_CURSOR);
+    ASSERT_NE(r.cursor.handle, 0u);
     WriteRequest w;
     w.append = true;
     EXPECT_EQ(s->writeRecord(r.cursor.handle, w, &p).code, AE_STATIC_VIEW);
     Position first;
     ASSERT_TRUE(s->skip(r.cursor.handle, 1, &first).ok());
-    EXPECT_EQ(first.record, r.rows[0].record);
+    EXPECT_EQ(first.record, whole.rows[0].record);
 }
 
 TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {

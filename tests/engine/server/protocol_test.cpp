@@ -62,26 +62,26 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     EXPECT_TRUE(back.params[3].value.isNull());
     EXPECT_EQ(back.prefetchRows, 64u);
 
-    ExecResult x;
-    x.hasCursor = true;
-    x.result.cursor = sampleCursor();
-    x.result.recordCount = 2;
-    x.result.rowsAffected = -1;
-    x.result.rows = {Position{false, false, 1, true, "abc", {{4, false, "memo"}, {5, true, ""}}},
-                     Position{false, true, 0, false, "", {}}};
-    ExecResult bx = roundTrip(x, decodeExecResult);
-    EXPECT_EQ(bx.result.rowsAffected, -1);
-    EXPECT_EQ(bx.result.cursor.blankRecord, x.result.cursor.blankRecord);
-    EXPECT_EQ(bx.result.cursor.handleType, 5);
-    EXPECT_EQ(bx.result.cursor.columns[1].type, ColumnType::CiString);
-    EXPECT_EQ(bx.result.cursor.columns[1].offset, 5u);
-    EXPECT_FALSE(bx.result.cursor.columns[1].nullable);
-    EXPECT_EQ(bx.result.cursor.indexes[0].segments[1], "X");
-    EXPECT_EQ(bx.result.cursor.indexes[0].pageSize, 1024u);
-    ASSERT_EQ(bx.result.rows.size(), 2u);
-    EXPECT_EQ(bx.result.rows[0].blobs[0].bytes, "memo");
-    EXPECT_TRUE(bx.result.rows[0].blobs[1].isNull);
-    EXPECT_TRUE(bx.result.rows[1].eof);
+    SqlResult x;
+    x.returnsRows = true;
+    x.cursor = sampleCursor();
+    x.recordCount = 2;
+    x.rowsAffected = -1;
+    x.rows = {Position{false, false, 1, true, "abc", {{4, false, "memo"}, {5, true, ""}}},
+              Position{false, true, 0, false, "", {}}};
+    SqlResult bx = roundTrip(x, decodeSqlResult);
+    EXPECT_EQ(bx.rowsAffected, -1);
+    EXPECT_EQ(bx.cursor.blankRecord, x.cursor.blankRecord);
+    EXPECT_EQ(bx.cursor.handleType, 5);
+    EXPECT_EQ(bx.cursor.columns[1].type, ColumnType::CiString);
+    EXPECT_EQ(bx.cursor.columns[1].offset, 5u);
+    EXPECT_FALSE(bx.cursor.columns[1].nullable);
+    EXPECT_EQ(bx.cursor.indexes[0].segments[1], "X");
+    EXPECT_EQ(bx.cursor.indexes[0].pageSize, 1024u);
+    ASSERT_EQ(bx.rows.size(), 2u);
+    EXPECT_EQ(bx.rows[0].blobs[0].bytes, "memo");
+    EXPECT_TRUE(bx.rows[0].blobs[1].isNull);
+    EXPECT_TRUE(bx.rows[1].eof);
 
     WriteRequest wr{true, 0, {{1, ColumnWrite::Kind::Bytes, "ab"}, {3, ColumnWrite::Kind::Null, ""}}};
     WriteRequest bw = roundTrip(wr, decodeWriteRequest);
