@@ -66,8 +66,9 @@ int findColumn(const CursorInfo& info, ADSFIELDID field) {
         }
         return static_cast<int>(n - 1);
     }
+    const std::string_view name(field);
     for (size_t i = 0; i < info.columns.size(); ++i) {
-        if (record::equalsNoCase(info.columns[i].name, field)) return static_cast<int>(i);
+        if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
     }
     tColumnCode = fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
     return -1;

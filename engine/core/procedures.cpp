@@ -99,17 +99,20 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     Status status = lockedFilesFor(st, args[0], &files);
     if (!status.ok()) return status;
     if (allLocks) {
-        columns->assign({integerColumn("LockedRecNo")});
+        static const std::vector<ColumnDef> kLockColumns = {integerColumn("LockedRecNo")};
+        *columns = kLockColumns;
         std::set<uint32_t> locked;
         for (const std::string& f : files)
             for (uint32_t r : st.locks.records(f)) locked.insert(r);
         for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
         return Status::success();
     }
-    columns->assign({charColumn("UserName", 50), integerColumn("ConnNumber"),
-                     charColumn("DictionaryUser", 50), charColumn("Address", 30),
-                     charColumn("LockType", 15), charColumn("OSUserLoginName", 50),
-                     charColumn("TSAddress", 30), charColumn("ApplicationID", 70)});
+    static const std::vector<ColumnDef> kOwnerColumns = {
+        charColumn("UserName", 50),       integerColumn("ConnNumber"),
+        charColumn("DictionaryUser", 50), charColumn("Address", 30),
+        charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
+        charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)};
+    *columns = kOwnerColumns;
     for (const std::string& f : files) {
         uint32_t owner = st.locks.owner(f, recno);
         auto it = st.connections.find(owner);

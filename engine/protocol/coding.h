@@ -34,6 +34,7 @@ public:
     // Raw bytes with no length in front (used for nested, already encoded parts).
     void raw(std::string_view v) { out_.append(v); }
 
+    void reserve(size_t bytes) { out_.reserve(bytes); }
     const std::string& data() const { return out_; }
     std::string take() { return std::move(out_); }
 

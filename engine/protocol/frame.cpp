@@ -82,6 +82,7 @@ int spinLimitForThisMachine() {
 
 std::string encodeFrame(std::string_view payload) {
     Writer w;
+    w.reserve(kFrameHeaderSize + payload.size());
     w.u32(kFrameMagic);
     w.u32(static_cast<uint32_t>(payload.size()));
     w.raw(payload);

@@ -17,6 +17,9 @@ constexpr size_t kMinColumnWrite = 2 + 1 + 4;
 
 std::string encodeRequest(const std::vector<OpRequest>& ops) {
     Writer w;
+    size_t size = 4;
+    for (const OpRequest& op : ops) size += 7 + op.args.size();
+    w.reserve(size);
     w.u32(static_cast<uint32_t>(ops.size()));
     for (const OpRequest& op : ops) {
         w.u16(static_cast<uint16_t>(op.op));
@@ -30,6 +33,7 @@ std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
     Reader r(payload);
     std::vector<OpRequest> ops;
     uint32_t n = r.count(kMinOp);
+    ops.reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         OpRequest op;
         op.op = static_cast<Op>(r.u16());
@@ -43,6 +47,9 @@ std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
 
 std::string encodeResponse(const std::vector<OpResult>& results) {
     Writer w;
+    size_t size = 4;
+    for (const OpResult& res : results) size += 12 + res.text.size() + res.body.size();
+    w.reserve(size);
     w.u32(static_cast<uint32_t>(results.size()));
     for (const OpResult& res : results) {
         w.u32(res.status);
@@ -56,6 +63,7 @@ std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload) {
     Reader r(payload);
     std::vector<OpResult> results;
     uint32_t n = r.count(kMinResult);
+    results.reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         OpResult res;
         res.status = r.u32();
@@ -216,6 +224,7 @@ CursorInfo decodeCursorInfo(Reader& r) {
     v.live = r.boolean();
     v.blankRecord = r.bytes();
     uint32_t nc = r.count(kMinColumn);
+    v.columns.reserve(nc);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
         ColumnDef c;
         c.name = r.bytes();
@@ -284,6 +293,7 @@ void encode(Writer& w, const std::vector<Position>& v) {
 std::vector<Position> decodePositions(Reader& r) {
     std::vector<Position> v;
     uint32_t n = r.count(kMinPosition);
+    v.reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r));
     return v;
 }
@@ -376,6 +386,9 @@ ExecArgs decodeExecArgs(Reader& r) {
 // SqlResult: bool returnsRows, i64 rowsAffected, u32 recordCount, then when returnsRows
 // the CursorInfo and the first rows.
 void encode(Writer& w, const SqlResult& v) {
+    // About what follows, so that an answer of many rows is not copied as it grows.
+    w.reserve(w.data().size() + 64 + v.cursor.blankRecord.size() + 32 * v.cursor.columns.size() +
+              v.rows.size() * (24 + v.cursor.recordLength));
     w.boolean(v.returnsRows);
     w.i64(v.rowsAffected);
     w.u32(v.recordCount);

@@ -12,7 +12,7 @@
 
 namespace engine::expr {
 
-const Token& TokenStream::peek(size_t ahead) {
+const Token& TokenStream::read(size_t ahead) {
     if (ahead >= kLookahead) throw std::out_of_range("token lookahead too far");
     for (; size_ <= ahead; ++size_) ring_[(head_ + size_) % kLookahead] = lexer_.next();
     return ring_[(head_ + ahead) % kLookahead];

@@ -20,10 +20,15 @@ public:
 
     TokenStream(std::string_view text, Dialect dialect) : lexer_(text, dialect) {}
     // REQUIRES: ahead < kLookahead (else std::out_of_range).
-    const Token& peek(size_t ahead = 0);
+    const Token& peek(size_t ahead = 0) {
+        // Parsers peek many times per token: the token already read is returned inline.
+        return ahead < size_ ? ring_[(head_ + ahead) % kLookahead] : read(ahead);
+    }
     Token take();
 
 private:
+    const Token& read(size_t ahead);
+
     Lexer lexer_;
     std::array<Token, kLookahead> ring_;  // size_ tokens from head_, wrapping around
     size_t head_ = 0;
