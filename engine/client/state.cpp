@@ -14,6 +14,9 @@ constexpr int kDefaultCallTimeoutMs = 60000;
 std::mutex gMutex;  // no entry point calls another: never taken twice by one thread
 std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
 ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
+// Callers use one handle many times in a row: the last one found is looked up first.
+ADSHANDLE gLastFound = 0;                                // GUARDED_BY(gMutex)
+Object* gLastFoundObject = nullptr;                      // GUARDED_BY(gMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
 
@@ -52,8 +55,12 @@ ADSHANDLE addObject(std::unique_ptr<Object> object) {
 }
 
 Object* findObject(ADSHANDLE handle) {
+    if (handle != 0 && handle == gLastFound) return gLastFoundObject;
     auto it = gObjects.find(handle);
-    return it == gObjects.end() ? nullptr : it->second.get();
+    if (it == gObjects.end()) return nullptr;
+    gLastFound = handle;
+    gLastFoundObject = it->second.get();
+    return gLastFoundObject;
 }
 
 std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
@@ -71,6 +78,7 @@ void removeObject(ADSHANDLE handle) {
     if (o->kind != Kind::Index && o->kind != Kind::Find) {
         for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
     }
+    if (handle == gLastFound) gLastFound = 0;
     gObjects.erase(handle);
 }
 
