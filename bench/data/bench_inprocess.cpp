@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstdlib>
 
 #include "collection_loop.h"
 #include "engine/core/dictionary.h"
@@ -12,7 +11,8 @@
 #include "engine/server/in_process.h"
 
 int main(int argc, char** argv) {
-    int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int rows = bench::rowsArgument(argc, argv);
+    if (rows == 0) return 2;
     QString file = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("data_bench.txt");
     QTemporaryDir dir;
     QString dictionary = dir.filePath(QStringLiteral("Bench.add"));

@@ -15,7 +15,8 @@
 #include "engine/testing/server_process.h"
 
 int main(int argc, char** argv) {
-    int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int rows = bench::rowsArgument(argc, argv);
+    if (rows == 0) return 2;
     QString file = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("data_bench.txt");
     engine::testing::ServerProcess server;
     if (!server.start()) {

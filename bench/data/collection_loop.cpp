@@ -4,11 +4,22 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <atomic>
+#include <cstdio>
 
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 
 namespace bench {
+
+int rowsArgument(int argc, char** argv) {
+    if (argc < 2) return 10000;
+    bool ok = false;
+    const int rows = QString::fromLocal8Bit(argv[1]).toInt(&ok);
+    if (ok && rows >= 1 && rows <= 10000000) return rows;
+    std::fprintf(stderr, "%s: the row count must be a whole number from 1 to 10000000, not '%s'\n"
+                         "usage: %s [rows] [report file]\n", argv[0], argv[1], argv[0]);
+    return 0;
+}
 namespace {
 
 std::atomic<uint64_t> gCalls{0};

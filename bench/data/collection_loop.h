@@ -10,6 +10,10 @@
 
 namespace bench {
 
+// The row count given as the first argument (10000 when absent); 0, with a message on
+// stderr, when it is not a whole number from 1 to 10,000,000.
+int rowsArgument(int argc, char** argv);
+
 // Counts the engine calls that pass through it, forwarding them to `inner`.
 const ace::FunctionTable& countingTable(const ace::FunctionTable& inner);
 uint64_t engineCalls();
