@@ -206,57 +206,86 @@ std::string fieldText(ADSHANDLE cursor, const char* name) {
     return std::string(buf, len);
 }
 
-// One run of the collection: the procedures' time and round trips, and, when the rows
-// are collected, the collection's (which is not counted in the procedures').
+// The latency of one engine call (a record count), sampled between the tables of a pass so
+// that it and the procedures see the host under the same load, which moves by the second.
+struct CallSampler {
+    ADSHANDLE table = 0;
+    double seconds = 0;
+    long calls = 0;
+    void sample(int n) {
+        UNSIGNED32 count = 0;
+        auto start = Clock::now();
+        for (int i = 0; i < n; ++i) check(AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count), "count");
+        seconds += secondsSince(start);
+        calls += n;
+    }
+    double micros() const { return seconds * 1e6 / std::max(1L, calls); }
+};
+
+// One run of the collection: the procedures' time and round trips, the engine call's
+// latency meanwhile, and, when the rows are collected, the collection's time and round
+// trips (not counted in the procedures').
 struct Pass {
     double seconds = 0;
     UNSIGNED32 trips = 0;
+    CallSampler calls;
     long ownerStatements = 0, owners = 0;
     UNSIGNED32 ownerTrips = 0;
     double collectSeconds = 0;
     UNSIGNED32 collectTrips = 0;
     double tripsPerOwnerStatement() const { return double(ownerTrips) / std::max(1L, ownerStatements); }
+    double ratio() const { return seconds / (trips * calls.micros() / 1e6); }
 };
+
+// Runs `body`, adding its time and round trips to *seconds and *trips.
+template <typename F>
+void measured(double* seconds, UNSIGNED32* trips, F&& body) {
+    UNSIGNED32 before = 0, after = 0;
+    EngineGetRoundTrips(&before);
+    auto start = Clock::now();
+    body();
+    *seconds += secondsSince(start);
+    EngineGetRoundTrips(&after);
+    *trips += after - before;
+}
 
 // One sp_mgGetAllLocks per table, one sp_mgGetLockOwner per locked record; each owner row
 // goes to `result` when one is given, between the statements as the tool does it (its
 // deferred moves then ride on the next statement's request).
-Pass collectLocks(const std::string& dir, ADSHANDLE qLocked, ADSHANDLE qOwners, ResultTable* result) {
+Pass collectLocks(const std::string& dir, ADSHANDLE qLocked, ADSHANDLE qOwners, ADSHANDLE probe,
+                  ResultTable* result) {
     Pass pass;
-    EngineResetRoundTrips();
-    auto start = Clock::now();
+    pass.calls.table = probe;
     for (int t = 0; t < kTables; ++t) {
+        pass.calls.sample(200);
         std::string path = dir + "/Table" + std::to_string(t) + ".adt";
         std::vector<int> locked;
-        runLikeTheTool(qLocked, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');",
-                       [&](ADSHANDLE c) { locked.push_back(std::stoi(fieldText(c, "LockedRecNo"))); });
+        measured(&pass.seconds, &pass.trips, [&] {
+            runLikeTheTool(qLocked, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');",
+                           [&](ADSHANDLE c) { locked.push_back(std::stoi(fieldText(c, "LockedRecNo"))); });
+        });
         for (int recno : locked) {
-            UNSIGNED32 before = 0, after = 0;
             std::vector<std::string> users;
-            EngineGetRoundTrips(&before);
-            runLikeTheTool(qOwners, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
-                                        std::to_string(recno) + ");",
-                           [&](ADSHANDLE c) {
-                               users.push_back(fieldText(c, "UserName"));
-                               fieldText(c, "OSUserLoginName");
-                               fieldText(c, "ApplicationID");
-                               ++pass.owners;
-                           });
-            EngineGetRoundTrips(&after);
-            pass.ownerTrips += after - before;
+            UNSIGNED32 trips = 0;
+            measured(&pass.seconds, &trips, [&] {
+                runLikeTheTool(qOwners, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
+                                            std::to_string(recno) + ");",
+                               [&](ADSHANDLE c) {
+                                   users.push_back(fieldText(c, "UserName"));
+                                   fieldText(c, "OSUserLoginName");
+                                   fieldText(c, "ApplicationID");
+                                   ++pass.owners;
+                               });
+            });
+            pass.trips += trips;
+            pass.ownerTrips += trips;
             ++pass.ownerStatements;
             if (!result) continue;
-            auto collectStart = Clock::now();
-            for (const std::string& user : users) result->collect("Table" + std::to_string(t), recno, user);
-            pass.collectSeconds += secondsSince(collectStart);
-            UNSIGNED32 collected = 0;
-            EngineGetRoundTrips(&collected);
-            pass.collectTrips += collected - after;
+            measured(&pass.collectSeconds, &pass.collectTrips, [&] {
+                for (const std::string& user : users) result->collect("Table" + std::to_string(t), recno, user);
+            });
         }
     }
-    pass.seconds = secondsSince(start) - pass.collectSeconds;
-    EngineGetRoundTrips(&pass.trips);
-    pass.trips -= pass.collectTrips;
     return pass;
 }
 
@@ -305,7 +334,6 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kRounds; ++i) check(AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count), "count");
     double callUs = secondsSince(start) * 1e6 / kRounds;
     EngineGetRoundTrips(&trips);
-    AdsCloseTable(table);
 
     // 3: 20 holder processes, 5 locks each in each of the 100 tables.
     std::vector<pid_t> holders;
@@ -343,8 +371,8 @@ int main(int argc, char** argv) {
     check(AdsCreateSQLStatement(conn, &qLocked), "create statement");
     check(AdsCreateSQLStatement(conn, &qOwners), "create statement");
     ResultTable result(conn);
-    const Pass alone = collectLocks(dir, qLocked, qOwners, nullptr);
-    const Pass withRows = collectLocks(dir, qLocked, qOwners, &result);
+    const Pass alone = collectLocks(dir, qLocked, qOwners, table, nullptr);
+    const Pass withRows = collectLocks(dir, qLocked, qOwners, table, &result);
 
     for (pid_t pid : holders) ::kill(pid, SIGKILL);
     for (pid_t pid : holders) ::waitpid(pid, nullptr, 0);
@@ -352,7 +380,6 @@ int main(int argc, char** argv) {
     server.stop();
     std::filesystem::remove_all(dir);
 
-    auto ratio = [&](const Pass& p) { return p.seconds / (p.trips * callUs / 1e6); };
     char report[2048];
     std::snprintf(report, sizeof report,
                   "engine wire benchmark (Unix socket, enginesrv in another process)\n"
@@ -360,13 +387,16 @@ int main(int argc, char** argv) {
                   "one engine call (record count on a table):    %.1f us per call, %.2f round trips per call\n"
                   "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
                   "  procedures alone: %.3f s, %u round trips, %.2f per owner statement\n"
+                  "  engine call meanwhile (sampled between the tables): %.1f us\n"
                   "  ratio total / (round trips x call latency): %.2f (target under 1.3)\n"
-                  "  procedures with the owner rows collected between them: %.3f s, ratio %.2f\n"
+                  "  procedures with the owner rows collected between them: %.3f s,"
+                  " engine call meanwhile %.1f us, ratio %.2f\n"
                   "  result rows collected (Locate, Append + Post, grid refill): %.3f s,"
                   " %.2f round trips per row\n",
                   pingUs, callUs, double(trips) / kRounds, kTables, alone.ownerStatements,
                   alone.owners, kHolders, alone.seconds, alone.trips, alone.tripsPerOwnerStatement(),
-                  ratio(alone), withRows.seconds, ratio(withRows), withRows.collectSeconds,
+                  alone.calls.micros(), alone.ratio(), withRows.seconds, withRows.calls.micros(),
+                  withRows.ratio(), withRows.collectSeconds,
                   double(withRows.collectTrips) / std::max(1L, withRows.owners));
     std::cout << report;
     std::ofstream(resultFile) << report;
