@@ -31,12 +31,6 @@ std::string wideBytes(const std::u16string& s) {
     return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2);
 }
 
-std::u16string bytesAsWide(const std::string& b) {
-    std::u16string s(b.size() / 2, u'\0');
-    std::memcpy(s.data(), b.data(), s.size() * 2);
-    return s;
-}
-
 bool isWideColumn(const ColumnDef& c) {
     return c.type == ColumnType::NChar || c.type == ColumnType::NVarchar ||
            c.type == ColumnType::NMemo;

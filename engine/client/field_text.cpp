@@ -65,14 +65,16 @@ std::string textFromJulian(int32_t julian) {
     return buf;
 }
 
+std::u16string bytesAsWide(const std::string& bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    return units;
+}
+
 std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::string* blob) {
     if (record::isBlobType(column.type)) {
         if (!blob) return "";
-        if (column.type == ColumnType::NMemo) {
-            std::u16string wide(blob->size() / 2, u'\0');
-            std::memcpy(wide.data(), blob->data(), wide.size() * 2);
-            return record::fromUtf16(wide);
-        }
+        if (column.type == ColumnType::NMemo) return record::fromUtf16(bytesAsWide(*blob));
         return *blob;
     }
     Value v = record::decodeValue(column, image);
@@ -98,11 +100,7 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
 
 std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,
                              const std::string* blob) {
-    if (column.type == ColumnType::NMemo && blob) {
-        std::u16string wide(blob->size() / 2, u'\0');
-        std::memcpy(wide.data(), blob->data(), wide.size() * 2);
-        return wide;
-    }
+    if (column.type == ColumnType::NMemo && blob) return bytesAsWide(*blob);
     if (isWide(column.type) && !record::isNull(column, image)) {
         size_t units = column.length;
         if (column.type == ColumnType::NVarchar) {

@@ -11,6 +11,9 @@
 
 namespace engine::client {
 
+// UTF-16 code units stored as bytes (a wide memo's content, text given to a wide setter).
+std::u16string bytesAsWide(const std::string& bytes);
+
 // The column's value in `image` as 8-bit text: text columns as stored (blanks kept),
 // numbers in decimal, logicals "T"/"F", dates CCYYMMDD, times HH:MM:SS.mmm, timestamps
 // "CCYYMMDD HH:MM:SS.mmm", wide text converted, raw bytes as they are; null is "".
