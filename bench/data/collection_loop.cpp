@@ -20,6 +20,7 @@ int rowsArgument(int argc, char** argv) {
                          "usage: %s [rows] [report file]\n", argv[0], argv[1], argv[0]);
     return 0;
 }
+
 namespace {
 
 std::atomic<uint64_t> gCalls{0};

@@ -18,7 +18,7 @@ constexpr size_t kMinColumnWrite = 2 + 1 + 4;
 std::string encodeRequest(const std::vector<OpRequest>& ops) {
     Writer w;
     size_t size = 4;
-    for (const OpRequest& op : ops) size += 7 + op.args.size();
+    for (const OpRequest& op : ops) size += kMinOp + op.args.size();
     w.reserve(size);
     w.u32(static_cast<uint32_t>(ops.size()));
     for (const OpRequest& op : ops) {
@@ -48,7 +48,7 @@ std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
 std::string encodeResponse(const std::vector<OpResult>& results) {
     Writer w;
     size_t size = 4;
-    for (const OpResult& res : results) size += 12 + res.text.size() + res.body.size();
+    for (const OpResult& res : results) size += kMinResult + res.text.size() + res.body.size();
     w.reserve(size);
     w.u32(static_cast<uint32_t>(results.size()));
     for (const OpResult& res : results) {
