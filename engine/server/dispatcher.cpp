@@ -138,6 +138,14 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         if (st.ok()) protocol::encode(w, pos);
         return Outcome{std::move(st), w.take()};
     };
+    // The position, then up to k rows read around it in `order`.
+    auto withNeighbours = [&](Status st, Handle order, uint16_t k) {
+        if (st.ok()) {
+            protocol::encode(w, pos);
+            protocol::encode(w, neighboursOf(s, order, pos, k));
+        }
+        return Outcome{std::move(st), w.take()};
+    };
 
     switch (op) {
         case Op::Disconnect:
@@ -204,13 +212,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             int32_t n = r.i32();
             uint16_t k = r.u16();
             if (!done()) return {{}, {}, true};
-            out.status = s.skip(h, n, &pos);
-            if (out.status.ok()) {
-                protocol::encode(w, pos);
-                protocol::encode(w, neighboursOf(s, h, pos, k));
-            }
-            out.body = w.take();
-            return out;
+            return withNeighbours(s.skip(h, n, &pos), h, k);
         }
         case Op::RecordCount: {
             Handle h = r.u32();
@@ -257,13 +259,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             Handle order = r.u32();
             uint16_t k = r.u16();
             if (!done()) return {{}, {}, true};
-            out.status = s.writeRecord(h, request, &pos);
-            if (out.status.ok()) {
-                protocol::encode(w, pos);
-                protocol::encode(w, neighboursOf(s, order ? order : h, pos, k));
-            }
-            out.body = w.take();
-            return out;
+            return withNeighbours(s.writeRecord(h, request, &pos), order ? order : h, k);
         }
         case Op::LockRecord:
         case Op::UnlockRecord: {
