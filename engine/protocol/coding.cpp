@@ -1,19 +1,15 @@
 // coding.cpp: the fixed-width little-endian helpers.
 #include "coding.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine::protocol {
 
-void Writer::f64(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    u64(bits);
-}
-
-void Writer::bytes(std::string_view v) {
-    u32(static_cast<uint32_t>(v.size()));
-    out_.append(v);
+void Writer::grow(size_t n) {
+    // The string's own capacity costs nothing to use (a short message stays within the
+    // string object); past it, doubling keeps the cost of growing in line with the size.
+    out_.resize(std::max({size_ + n, 2 * out_.size(), out_.capacity()}));
 }
 
 double Reader::f64() {

@@ -19,32 +19,57 @@ namespace engine::protocol {
 static_assert(std::endian::native == std::endian::little);
 
 // Appends encoded fields to a byte string.
+// Invariant: the first size_ bytes of out_ are the fields written; the rest of out_ is
+// room for the next ones, so that writing a field is one copy rather than a string append.
 class Writer {
 public:
-    void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
+    void u8(uint8_t v) { put(v); }
     void u16(uint16_t v) { put(v); }
     void u32(uint32_t v) { put(v); }
     void u64(uint64_t v) { put(v); }
     void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
     void i64(int64_t v) { u64(static_cast<uint64_t>(v)); }
-    void f64(double v);
+    void f64(double v) { put(v); }
     void boolean(bool v) { u8(v ? 1 : 0); }
     // A byte string: u32 length, then the bytes.
-    void bytes(std::string_view v);
+    void bytes(std::string_view v) {
+        u32(static_cast<uint32_t>(v.size()));
+        raw(v);
+    }
     // Raw bytes with no length in front (used for nested, already encoded parts).
-    void raw(std::string_view v) { out_.append(v); }
+    void raw(std::string_view v) {
+        if (!v.empty()) std::memcpy(room(v.size()), v.data(), v.size());
+    }
 
-    void reserve(size_t bytes) { out_.reserve(bytes); }
-    const std::string& data() const { return out_; }
-    std::string take() { return std::move(out_); }
+    // Makes room for `bytes` in all, so that writing up to that size allocates no more.
+    void reserve(size_t bytes) {
+        if (bytes > out_.size()) out_.resize(bytes);
+    }
+    // What has been written so far.
+    std::string_view data() const { return {out_.data(), size_}; }
+    // Hands over what has been written and leaves the Writer empty.
+    std::string take() {
+        out_.resize(size_);
+        size_ = 0;
+        return std::move(out_);
+    }
 
 private:
+    // The place of the next n bytes, which then count as written.
+    char* room(size_t n) {
+        if (out_.size() - size_ < n) grow(n);
+        char* at = out_.data() + size_;
+        size_ += n;
+        return at;
+    }
+    void grow(size_t n);
     template <typename T>
     void put(T v) {
-        out_.append(reinterpret_cast<const char*>(&v), sizeof v);
+        std::memcpy(room(sizeof v), &v, sizeof v);
     }
 
     std::string out_;
+    size_t size_ = 0;
 };
 
 // Reads fields from a byte string it does not own (the input must outlive the Reader).

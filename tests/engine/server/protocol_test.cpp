@@ -105,6 +105,33 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     EXPECT_EQ((*resp)[1].body, "body");
 }
 
+// Fields written across every growth of the buffer, after a reserve smaller and larger than
+// what follows, and into a Writer reused after take(), read back in order and in full.
+TEST(ProtocolCoding, WriterKeepsEveryFieldAcrossGrowthReserveAndReuse) {
+    for (size_t reserved : {0, 5, 4096}) {
+        Writer w;
+        w.reserve(reserved);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (uint32_t i = 0; i < 300; ++i) {
+                w.u8(static_cast<uint8_t>(i));
+                w.u32(i * 7919u);
+                w.bytes(std::string(i % 40, static_cast<char>('a' + i % 26)));
+                w.f64(i / 4.0);
+            }
+            std::string bytes = w.take();
+            EXPECT_TRUE(w.data().empty());
+            Reader r(bytes);
+            for (uint32_t i = 0; i < 300; ++i) {
+                ASSERT_EQ(r.u8(), static_cast<uint8_t>(i)) << reserved << " " << i;
+                ASSERT_EQ(r.u32(), i * 7919u);
+                ASSERT_EQ(r.bytes(), std::string(i % 40, static_cast<char>('a' + i % 26)));
+                ASSERT_EQ(r.f64(), i / 4.0);
+            }
+            EXPECT_TRUE(r.done()) << reserved;
+        }
+    }
+}
+
 TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
     std::string good = encodeRequest({{Op::Ping, 0, "hello"}});
     struct Case {

@@ -186,7 +186,7 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
     } cases[] = {
         {"silent", ""},
         {"not a frame", "GET / HTTP/1.0\r\n\r\n"},
-        {"oversized", oversized.data()},
+        {"oversized", oversized.take()},
         {"truncated", protocol::encodeFrame("0123456789").substr(0, 12)},
         {"malformed payload", protocol::encodeFrame("\x05\x00\x00\x00xyz")},
         {"unknown operation", badOp},
