@@ -16,11 +16,23 @@ bool isNameStart(char c) {
 // '#' continues a name only in SQL (#Temp); in expressions it means "not equal".
 bool isNameChar(char c, bool sql) { return isNameStart(c) || isDigit(c) || c == '$' || (sql && c == '#'); }
 
-}  // namespace
-
-bool Token::isWord(std::string_view word) const {
-    return kind == TokenKind::Name && equalsNoCase(text, word);
+// Length of the symbol `rest` starts with: == <> != <= >= first, then one of =#<>+-*/(),;.!
+// 0 when it starts with none.
+size_t symbolLength(std::string_view rest) {
+    const char c = rest[0];
+    const char d = rest.size() > 1 ? rest[1] : '\0';
+    switch (c) {
+        case '=': return d == '=' ? 2 : 1;
+        case '<': return d == '>' || d == '=' ? 2 : 1;
+        case '>': return d == '=' ? 2 : 1;
+        case '!': return d == '=' ? 2 : 1;
+        case '#': case '+': case '-': case '*': case '/': case '(': case ')': case ',': case ';': case '.':
+            return 1;
+        default: return 0;
+    }
 }
+
+}  // namespace
 
 void Lexer::skipBlanksAndComments() {
     while (pos_ < text_.size()) {
@@ -130,17 +142,9 @@ Token Lexer::next() {
         Token t;
         if (lexDotted(&t)) return t;
     }
-    static constexpr std::string_view kTwo[] = {"==", "<>", "!=", "<=", ">="};
-    for (std::string_view op : kTwo) {
-        if (text_.substr(pos_, 2) == op) {
-            pos_ += 2;
-            return Token{TokenKind::Symbol, std::string(op), 0, start};
-        }
-    }
-    static constexpr std::string_view kOne = "=#<>+-*/(),;.!";
-    if (kOne.find(c) != std::string_view::npos) {
-        ++pos_;
-        return Token{TokenKind::Symbol, std::string(1, c), 0, start};
+    if (size_t n = symbolLength(text_.substr(pos_)); n > 0) {
+        pos_ += n;
+        return Token{TokenKind::Symbol, std::string(text_.substr(start, n)), 0, start};
     }
     ++pos_;
     return Token{TokenKind::Invalid, std::string("unexpected character '") + c + "'", 0, start};

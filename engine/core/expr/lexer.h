@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "expr/text.h"
+
 namespace engine::expr {
 
 enum class Dialect { Expression, Sql };
@@ -32,11 +34,18 @@ struct Token {
     char quote = 0;    // String: the quote character used
     size_t offset = 0; // byte offset of the token in the source text
 
+    // Parsers test every token against several symbols and words: both tests are inline
+    // and settle most tokens on their kind and length.
     bool is(std::string_view symbol) const {
-        return kind == TokenKind::Symbol && text == symbol;
+        if (kind != TokenKind::Symbol || text.size() != symbol.size()) return false;
+        for (size_t i = 0; i < symbol.size(); ++i)
+            if (text[i] != symbol[i]) return false;
+        return true;
     }
     // Name token equal to `word` without regard to ASCII letter case.
-    bool isWord(std::string_view word) const;
+    bool isWord(std::string_view word) const {
+        return kind == TokenKind::Name && text.size() == word.size() && equalsNoCase(text, word);
+    }
 };
 
 class Lexer {

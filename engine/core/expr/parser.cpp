@@ -136,19 +136,23 @@ private:
     bool comparison(CmpOp* op) {
         const Token& t = t_.peek();
         if (t.kind != TokenKind::Symbol) return false;
-        struct { const char* s; CmpOp op; } const kOps[] = {
-            {"=", CmpOp::Eq}, {"==", CmpOp::EqEq}, {"<>", CmpOp::Ne}, {"!=", CmpOp::Ne}, {"#", CmpOp::Ne},
-            {"<", CmpOp::Lt}, {"<=", CmpOp::Le},   {">", CmpOp::Gt},  {">=", CmpOp::Ge}};
-        for (const auto& o : kOps) {
-            if (t.text == o.s) {
-                *op = o.op;
-                // SQL's "=" always compares whole values; "==" and "#" are filter syntax.
-                if (sql() && (o.op == CmpOp::EqEq || t.text == "#")) return false;
-                if (sql() && o.op == CmpOp::Eq) *op = CmpOp::EqEq;
-                return true;
-            }
+        const std::string& s = t.text;
+        const char second = s.size() > 1 ? s[1] : '\0';
+        switch (s[0]) {
+            case '=': *op = second == '=' ? CmpOp::EqEq : CmpOp::Eq; break;
+            case '<': *op = second == '>' ? CmpOp::Ne : second == '=' ? CmpOp::Le : CmpOp::Lt; break;
+            case '>': *op = second == '=' ? CmpOp::Ge : CmpOp::Gt; break;
+            case '#': *op = CmpOp::Ne; break;
+            case '!':
+                if (second != '=') return false;
+                *op = CmpOp::Ne;
+                break;
+            default: return false;
         }
-        return false;
+        // SQL's "=" always compares whole values; "==" and "#" are filter syntax.
+        if (sql() && (*op == CmpOp::EqEq || s == "#")) return false;
+        if (sql() && *op == CmpOp::Eq) *op = CmpOp::EqEq;
+        return true;
     }
 
     std::unique_ptr<Node> parseComparison() {

@@ -81,6 +81,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"UserName#\"Martin\" .AND. .NOT. Flag=.F.", true, kTrue},
         {"UserName<>\"Dupont\" OR LockedRecNo>=123", true, kTrue},
         {"UserName!=\"Dupont\" .OR. LockedRecNo<123", true, kFalse},
+        {"!Flag .OR. LockedRecNo>123", true, kFalse},
         {"LockedRecNo > 100 AND LockedRecNo <= 123 AND NOT LockedRecNo < 50", true, kTrue},
         {"LockedRecNo + 1 = 124", true, kTrue},
         {"-LockedRecNo * 2 = -246 .AND. Amount / 2 = 6.25", true, kTrue},

@@ -232,6 +232,7 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         {"CREATE TABLE T3 (a Strange(3))", kNativeSyntax},
         {"SELECT * FROM Clients; DROP", kNativeSyntax},
         {"SELECT * FROM Clients WHERE Nom == 'a'", kNativeSyntax},
+        {"SELECT * FROM Clients WHERE Nom # 'a'", kNativeSyntax},
         {"", kNativeNoStatement},
         {" ; ;\r\n// nothing\r\n", kNativeNoStatement},
         // Names.
