@@ -47,9 +47,10 @@ bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t 
     return o != 0 && o != connection;
 }
 
-std::vector<std::string> LockTable::filesNamedNoCase(std::string_view file) const {
+const std::vector<std::string>& LockTable::filesNamedNoCase(std::string_view file) const {
+    static const std::vector<std::string> kNone;
     auto it = byUpperName_.find(record::upperAscii(file));
-    return it == byUpperName_.end() ? std::vector<std::string>{} : it->second;
+    return it == byUpperName_.end() ? kNone : it->second;
 }
 
 void LockTable::forget(Files::iterator file) {

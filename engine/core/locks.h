@@ -26,7 +26,8 @@ public:
 
     bool lockedByOther(const std::string& file, uint32_t recno, uint32_t connection) const;
     // Files that have locks now whose keys equal `file` without regard to ASCII letter case.
-    std::vector<std::string> filesNamedNoCase(std::string_view file) const;
+    // Valid until the next change of the table.
+    const std::vector<std::string>& filesNamedNoCase(std::string_view file) const;
     // Locked record numbers of a file, ascending.
     std::vector<uint32_t> records(const std::string& file) const;
     // The connection holding (file, recno), or 0.

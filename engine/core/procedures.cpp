@@ -49,17 +49,20 @@ bool existsIgnoringCase(const std::string& path) {
 
 // The lock-table keys that name the table file `argument` (blanks trimmed, letter case
 // ignored). AE_FILE_NOT_FOUND when no file of that name exists and none is locked.
-Status lockedFilesFor(ServerState& st, const Value& argument, std::vector<std::string>* files) {
+// The list stays valid while the lock table is unchanged.
+Status lockedFilesFor(ServerState& st, const Value& argument, const std::vector<std::string>** files) {
     std::string path = record::trimBlanks(argument.text);
     std::replace(path.begin(), path.end(), '\\', '/');
     // Lock keys of table files are canonical paths, and callers usually give one: resolving
     // the path on disk is needed only when that spelling names no locked file. (Keys of
     // temporary tables start with '#' and are never reported.)
-    if (path.starts_with('/')) *files = st.locks.filesNamedNoCase(path);
-    if (!files->empty()) return Status::success();
+    if (path.starts_with('/')) {
+        *files = &st.locks.filesNamedNoCase(path);
+        if (!(*files)->empty()) return Status::success();
+    }
     std::string wanted = canonicalPath(path);
-    *files = st.locks.filesNamedNoCase(wanted);
-    if (files->empty() && !existsIgnoringCase(wanted))
+    *files = &st.locks.filesNamedNoCase(wanted);
+    if ((*files)->empty() && !existsIgnoringCase(wanted))
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
     return Status::success();
 }
@@ -76,6 +79,25 @@ bool recordNumberArg(const Value& v, uint32_t* recno) {
     if (d < 0 || d > 4294967295.0 || std::floor(d) != d) return false;
     *recno = static_cast<uint32_t>(d);
     return true;
+}
+
+// One row of sp_mgGetLockOwner, each value made in its place (an initializer list would
+// copy every one).
+Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
+    Row row;
+    row.reserve(8);
+    auto text = [&row](const std::string& v, size_t width) {
+        row.push_back(Value::ofString(v.substr(0, width)));
+    };
+    text(e.identity.userName, 50);
+    row.push_back(Value::ofInteger(owner));
+    text(e.dictionaryUser, 50);
+    text(e.identity.address, 30);
+    row.push_back(Value::ofString("Record Lock"));
+    text(e.identity.osLogin, 50);
+    text(e.identity.tsAddress, 30);
+    text(e.identity.applicationId, 70);
+    return row;
 }
 
 }  // namespace
@@ -95,14 +117,14 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         (allLocks && args.size() != 1) ||
         (lockOwner && (args.size() != 2 || !recordNumberArg(args[1], &recno))))
         return badArguments(name);
-    std::vector<std::string> files;
+    const std::vector<std::string>* files = nullptr;
     Status status = lockedFilesFor(st, args[0], &files);
     if (!status.ok()) return status;
     if (allLocks) {
         static const std::vector<ColumnDef> kLockColumns = {integerColumn("LockedRecNo")};
         *columns = kLockColumns;
         std::set<uint32_t> locked;
-        for (const std::string& f : files)
+        for (const std::string& f : *files)
             for (uint32_t r : st.locks.records(f)) locked.insert(r);
         for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
         return Status::success();
@@ -113,18 +135,11 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
         charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)};
     *columns = kOwnerColumns;
-    for (const std::string& f : files) {
+    for (const std::string& f : *files) {
         uint32_t owner = st.locks.owner(f, recno);
         auto it = st.connections.find(owner);
         if (owner == 0 || it == st.connections.end()) continue;
-        const ConnectionEntry& e = it->second;
-        auto text = [](const std::string& v, size_t width) {
-            return Value::ofString(v.substr(0, width));
-        };
-        rows->push_back({text(e.identity.userName, 50), Value::ofInteger(owner),
-                         text(e.dictionaryUser, 50), text(e.identity.address, 30),
-                         Value::ofString("Record Lock"), text(e.identity.osLogin, 50),
-                         text(e.identity.tsAddress, 30), text(e.identity.applicationId, 70)});
+        rows->push_back(ownerRow(owner, it->second));
     }
     return Status::success();
 }

@@ -310,6 +310,7 @@ Status constantValue(Node& node, Value* out) {
 
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
     Row args;
+    args.reserve(call.args.size());
     for (auto& a : call.args) {
         Value v;
         Status st = constantValue(*a, &v);
