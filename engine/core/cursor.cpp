@@ -236,15 +236,9 @@ bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft) {
     return found;
 }
 
-void describePosition(Cursor& c, Position* out) {
-    *out = Position{};
-    out->bof = c.bof;
-    out->eof = c.eof;
-    if (c.bof || c.eof || c.recno == 0) return;
-    Table& t = *c.table;
-    out->recordNumber = c.recno;
-    out->visible = isVisible(c, c.recno);
-    const Record& r = t.record(c.recno);
+void describeRecord(const Table& t, uint32_t recno, Position* out) {
+    out->recordNumber = recno;
+    const Record& r = t.record(recno);
     out->record = r.image;
     int b = 0;
     for (size_t i = 0; i < t.columns().size(); ++i) {
@@ -252,6 +246,15 @@ void describePosition(Cursor& c, Position* out) {
         const std::string& content = r.blobs[b++];
         out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), content});
     }
+}
+
+void describePosition(Cursor& c, Position* out) {
+    *out = Position{};
+    out->bof = c.bof;
+    out->eof = c.eof;
+    if (c.bof || c.eof || c.recno == 0) return;
+    out->visible = isVisible(c, c.recno);
+    describeRecord(*c.table, c.recno, out);
 }
 
 Status setFilterSlot(Cursor& c, FilterSlot& slot, std::string_view text) {

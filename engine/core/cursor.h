@@ -79,6 +79,9 @@ uint32_t countVisible(Cursor& c, const Index* index);
 // Soft or hard seek of a (possibly partial) key; returns whether the key matched.
 bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft);
 void describePosition(Cursor& c, Position* out);
+// Fills the record number, image and blobs of *out with record `recno` of `t`, leaving
+// its flags. REQUIRES: 1 <= recno <= t.recordCount().
+void describeRecord(const Table& t, uint32_t recno, Position* out);
 
 // Compiles `text` into the slot; AE_INVALID_ARGUMENT with the reason when it does not compile.
 Status setFilterSlot(Cursor& c, FilterSlot& slot, std::string_view text);

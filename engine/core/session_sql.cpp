@@ -121,38 +121,41 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     out->returnsRows = result.hasCursor;
     if (!out->returnsRows) return Status::success();
 
-    auto c = std::make_unique<Cursor>();
-    s = Table::createInMemory(std::move(result.result.columns), &c->table, true);
+    std::shared_ptr<Table> table;
+    s = Table::createInMemory(std::move(result.result.columns), &table, true);
     if (!s.ok()) return s;
-    Table& table = *c->table;
     for (const Row& row : result.result.rows) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(table, row, &image, &blobs);
+        s = imageFromRow(*table, row, &image, &blobs);
         uint32_t written = 0;
-        if (s.ok()) s = table.write(0, std::move(image), blobs, &written);
+        if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
-    c->readOnly = true;
-    CursorInfo& info = c->info;
+    CursorInfo info;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
-    info.recordLength = table.recordLength();
-    info.columns = table.columns();
-    info.blankRecord = table.blankImage();
-    const uint32_t count = table.recordCount();
+    info.recordLength = table->recordLength();
+    info.columns = table->columns();
+    info.blankRecord = table->blankImage();
+    const uint32_t count = table->recordCount();
     out->recordCount = count;
+    // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
     out->rows.resize(std::min(count, prefetchRows));
     for (uint32_t r = 1; r <= out->rows.size(); ++r) {
-        c->recno = r;
-        c->bof = c->eof = false;
-        describePosition(*c, &out->rows[r - 1]);
+        Position& row = out->rows[r - 1];
+        row.visible = table->isLive(r);
+        describeRecord(*table, r, &row);
     }
     if (count <= prefetchRows) {
-        // Every row is in the answer: nobody will move this cursor, so it is not kept.
-        out->cursor = std::move(c->info);
+        // Every row is in the answer: nobody will move this cursor, so none is made.
+        out->cursor = std::move(info);
         return Status::success();
     }
+    auto c = std::make_unique<Cursor>();
+    c->table = std::move(table);
+    c->readOnly = true;
+    c->info = std::move(info);
     Handle h = impl_->addCursor(std::move(c));
     Cursor& cursor = *impl_->cursors[h];
     engine::gotoBof(cursor);

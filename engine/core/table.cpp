@@ -28,7 +28,7 @@ Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Tab
     if (isResult) {
         // Results name their columns as the statement did; only the layout must hold.
         for (size_t i = 0; i < columns.size(); ++i)
-            columns[i].name = columns[i].name.empty() ? "EXPR" + std::to_string(i + 1) : columns[i].name;
+            if (columns[i].name.empty()) columns[i].name = "EXPR" + std::to_string(i + 1);
         for (ColumnDef& c : columns)
             if (record::defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
     }

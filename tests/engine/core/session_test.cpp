@@ -174,7 +174,17 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     EXPECT_EQ(s->writeRecord(r.cursor.handle, w, &p).code, AE_STATIC_VIEW);
     Position first;
     ASSERT_TRUE(s->skip(r.cursor.handle, 1, &first).ok());
-    EXPECT_EQ(first.record, whole.rows[0].record);
+    // A row returned with the answer is the row the cursor stands on when moved there.
+    const Position& sent = whole.rows[0];
+    EXPECT_EQ(first.record, sent.record);
+    EXPECT_EQ(first.recordNumber, sent.recordNumber);
+    EXPECT_TRUE(sent.visible && first.visible);
+    EXPECT_FALSE(sent.bof || sent.eof);
+    ASSERT_EQ(sent.blobs.size(), 1u);
+    ASSERT_EQ(first.blobs.size(), 1u);
+    EXPECT_EQ(sent.blobs[0].column, first.blobs[0].column);
+    EXPECT_EQ(sent.blobs[0].bytes, "note Bob");
+    EXPECT_EQ(first.blobs[0].bytes, "note Bob");
 }
 
 TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
