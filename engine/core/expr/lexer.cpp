@@ -1,6 +1,9 @@
 // lexer.cpp: tokenizer for expressions and SQL.
 #include "expr/lexer.h"
 
+#include <array>
+#include <cstdint>
+
 #include "expr/text.h"
 
 namespace engine::expr {
@@ -8,13 +11,26 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-// Letters, '_', '$', '@' and every byte above 127 (accented letters of Windows-1252).
-bool isNameStart(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == '@' || u >= 0x80;
+
+// What each byte may be in a name, looked up once per character of every name read.
+enum NameClass : uint8_t { kStartsName = 1, kContinuesName = 2, kContinuesSqlName = 4 };
+constexpr std::array<uint8_t, 256> nameClasses() {
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        // Letters, '_', '@' and every byte above 127 (accented letters of Windows-1252).
+        bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c >= 0x80;
+        bool more = start || (c >= '0' && c <= '9') || c == '$';
+        t[c] = static_cast<uint8_t>((start ? kStartsName : 0) | (more ? kContinuesName | kContinuesSqlName : 0));
+    }
+    t['#'] = kContinuesSqlName;  // '#' continues a name only in SQL (#Temp); in expressions it means "not equal"
+    return t;
 }
-// '#' continues a name only in SQL (#Temp); in expressions it means "not equal".
-bool isNameChar(char c, bool sql) { return isNameStart(c) || isDigit(c) || c == '$' || (sql && c == '#'); }
+constexpr std::array<uint8_t, 256> kNameClasses = nameClasses();
+
+bool isNameStart(char c) { return kNameClasses[static_cast<unsigned char>(c)] & kStartsName; }
+bool isNameChar(char c, bool sql) {
+    return kNameClasses[static_cast<unsigned char>(c)] & (sql ? kContinuesSqlName : kContinuesName);
+}
 
 // Length of the symbol `rest` starts with: == <> != <= >= first, then one of =#<>+-*/(),;.!
 // 0 when it starts with none.
@@ -54,24 +70,31 @@ void Lexer::skipBlanksAndComments() {
     }
 }
 
+std::string_view Lexer::keep(std::string text) {
+    return kept_.emplace_front(std::move(text));
+}
+
 Token Lexer::lexString(char quote) {
-    Token t{TokenKind::String, {}, quote, pos_};
-    ++pos_;
-    for (;;) {
-        size_t end = text_.find(quote, pos_);
+    const size_t start = pos_;
+    std::string value;  // made only when a doubled quote makes the value differ from the source
+    bool copied = false;
+    for (size_t from = start + 1;;) {
+        size_t end = text_.find(quote, from);
         if (end == std::string_view::npos) break;
-        t.text.append(text_.substr(pos_, end - pos_));
         pos_ = end + 1;
         // SQL writes a quote inside a literal by doubling it.
         if (dialect_ == Dialect::Sql && pos_ < text_.size() && text_[pos_] == quote) {
-            t.text += quote;
-            ++pos_;
+            value.append(text_.substr(from, end + 1 - from));  // up to and with one quote
+            copied = true;
+            from = ++pos_;
             continue;
         }
-        return t;
+        if (!copied) return Token{TokenKind::String, text_.substr(from, end - from), quote, start};
+        value.append(text_.substr(from, end - from));
+        return Token{TokenKind::String, keep(std::move(value)), quote, start};
     }
     pos_ = text_.size();
-    return Token{TokenKind::Invalid, "unterminated literal", 0, t.offset};
+    return Token{TokenKind::Invalid, "unterminated literal", 0, start};
 }
 
 Token Lexer::lexNumber() {
@@ -93,14 +116,14 @@ Token Lexer::lexNumber() {
             pos_ = save;
         }
     }
-    return Token{TokenKind::Number, std::string(text_.substr(start, pos_ - start)), 0, start};
+    return Token{TokenKind::Number, text_.substr(start, pos_ - start), 0, start};
 }
 
 Token Lexer::lexName() {
     size_t start = pos_;
     const bool sql = dialect_ == Dialect::Sql;
     while (pos_ < text_.size() && isNameChar(text_[pos_], sql)) ++pos_;
-    return Token{TokenKind::Name, std::string(text_.substr(start, pos_ - start)), 0, start};
+    return Token{TokenKind::Name, text_.substr(start, pos_ - start), 0, start};
 }
 
 // Expression dialect: ".word." becomes one Dotted token.
@@ -110,7 +133,7 @@ bool Lexer::lexDotted(Token* out) {
     if (p == pos_ + 1 || p >= text_.size() || text_[p] != '.') return false;
     std::string word;
     for (size_t i = pos_ + 1; i < p; ++i) word += static_cast<char>(upper1252(static_cast<unsigned char>(text_[i])));
-    *out = Token{TokenKind::Dotted, word, 0, pos_};
+    *out = Token{TokenKind::Dotted, keep(std::move(word)), 0, pos_};
     pos_ = p + 1;
     return true;
 }
@@ -129,7 +152,7 @@ Token Lexer::next() {
             size_t end = text_.find(']', pos_ + 1);
             if (end == std::string_view::npos) return Token{TokenKind::Invalid, "unterminated [name]", 0, start};
             pos_ = end + 1;
-            return Token{TokenKind::Name, std::string(text_.substr(start + 1, end - start - 1)), 0, start};
+            return Token{TokenKind::Name, text_.substr(start + 1, end - start - 1), 0, start};
         }
         if (c == ':' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true)) {
             ++pos_;
@@ -144,10 +167,10 @@ Token Lexer::next() {
     }
     if (size_t n = symbolLength(text_.substr(pos_)); n > 0) {
         pos_ += n;
-        return Token{TokenKind::Symbol, std::string(text_.substr(start, n)), 0, start};
+        return Token{TokenKind::Symbol, text_.substr(start, n), 0, start};
     }
     ++pos_;
-    return Token{TokenKind::Invalid, std::string("unexpected character '") + c + "'", 0, start};
+    return Token{TokenKind::Invalid, keep(std::string("unexpected character '") + c + "'"), 0, start};
 }
 
 }  // namespace engine::expr

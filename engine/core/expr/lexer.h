@@ -8,6 +8,7 @@
 #define BREVANTIS_ENGINE_CORE_EXPR_LEXER_H
 
 #include <cstddef>
+#include <forward_list>
 #include <string>
 #include <string_view>
 
@@ -28,9 +29,12 @@ enum class TokenKind {
     Invalid, // text = what is wrong (unterminated literal, stray character)
 };
 
+// A token's text is a view: into the source text, or into the Lexer's own storage when
+// it differs from the source (a literal with doubled quotes, a dotted word, a message).
+// Either lives as long as the Lexer and the source text.
 struct Token {
     TokenKind kind = TokenKind::End;
-    std::string text;
+    std::string_view text;
     char quote = 0;    // String: the quote character used
     size_t offset = 0; // byte offset of the token in the source text
 
@@ -62,9 +66,13 @@ private:
     Token lexName();
     bool lexDotted(Token* out);
 
+    // Keeps `text` for as long as the Lexer lives and answers a view of it.
+    std::string_view keep(std::string text);
+
     std::string_view text_;
     Dialect dialect_;
     size_t pos_ = 0;
+    std::forward_list<std::string> kept_;  // a list never moves what it holds
 };
 
 }  // namespace engine::expr

@@ -28,9 +28,9 @@ Token TokenStream::take() {
 
 std::string syntaxMessage(const Token& at, const std::string& what) {
     std::string m = "syntax error at offset " + std::to_string(at.offset) + ": " + what;
-    if (at.kind == TokenKind::Invalid) m += " (" + at.text + ")";
+    if (at.kind == TokenKind::Invalid) m.append(" (").append(at.text).append(")");
     else if (at.kind == TokenKind::End) m += " (end of text)";
-    else m += " (near '" + at.text.substr(0, 40) + "')";
+    else m.append(" (near '").append(at.text.substr(0, 40)).append("')");
     return m;
 }
 
@@ -136,7 +136,8 @@ private:
     bool comparison(CmpOp* op) {
         const Token& t = t_.peek();
         if (t.kind != TokenKind::Symbol) return false;
-        const std::string& s = t.text;
+        const std::string_view s = t.text;
+        if (s.empty()) return false;
         const char second = s.size() > 1 ? s[1] : '\0';
         switch (s[0]) {
             case '=': *op = second == '=' ? CmpOp::EqEq : CmpOp::Eq; break;
@@ -215,23 +216,24 @@ private:
     }
 
     std::unique_ptr<Node> number(const Token& t) {
+        const std::string digits(t.text);
         errno = 0;
         char* end = nullptr;
-        if (t.text.find_first_of(".eE") == std::string::npos) {
-            long long v = std::strtoll(t.text.c_str(), &end, 10);
+        if (digits.find_first_of(".eE") == std::string::npos) {
+            long long v = std::strtoll(digits.c_str(), &end, 10);
             if (errno == 0) return Node::makeLiteral(Value::ofInteger(v), t.offset);
             errno = 0;
         }
-        double d = std::strtod(t.text.c_str(), &end);
+        double d = std::strtod(digits.c_str(), &end);
         if (errno != 0) return error(t, "number out of range");
         return Node::makeLiteral(Value::ofDouble(d), t.offset);
     }
 
     std::unique_ptr<Node> literalWord(const Token& t) {
-        const std::string& w = t.text;
+        const std::string_view w = t.text;
         if (w == "T" || w == "TRUE" || w == "Y") return Node::makeLiteral(Value::ofLogical(true), t.offset);
         if (w == "F" || w == "FALSE" || w == "N") return Node::makeLiteral(Value::ofLogical(false), t.offset);
-        return error(t, "unexpected ." + w + ".");
+        return error(t, "unexpected ." + std::string(w) + ".");
     }
 
     std::unique_ptr<Node> call(const Token& name) {
@@ -239,7 +241,7 @@ private:
         for (const FnName& f : kFunctions) {
             if ((sql() ? f.sql : f.expr) && equalsNoCase(name.text, f.name)) found = &f;
         }
-        if (!found) return error(name, "unknown function " + name.text.substr(0, 40));
+        if (!found) return error(name, "unknown function " + std::string(name.text.substr(0, 40)));
         t_.take();  // "("
         if (++depth_ > kMaxDepth) return tooDeep(name.offset);
         std::vector<std::unique_ptr<Node>> args;
@@ -279,7 +281,7 @@ private:
             case TokenKind::Number: return number(t_.take());
             case TokenKind::String: {
                 Token s = t_.take();
-                auto n = Node::makeLiteral(Value::ofString(s.text), s.offset);
+                auto n = Node::makeLiteral(Value::ofString(std::string(s.text)), s.offset);
                 // A double-quoted SQL word may also name a column: bind decides.
                 if (sql() && s.quote == '"') n->name = s.text;
                 return n;
@@ -287,7 +289,7 @@ private:
             case TokenKind::Dotted: return literalWord(t_.take());
             case TokenKind::Param: {
                 Token p = t_.take();
-                return Node::makeLiteral(o_.param ? o_.param(p.text) : Value::null(), p.offset);
+                return Node::makeLiteral(o_.param ? o_.param(std::string(p.text)) : Value::null(), p.offset);
             }
             case TokenKind::Name: {
                 if (sql() && (t.isWord("NULL"))) return Node::makeLiteral(Value::null(), t_.take().offset);

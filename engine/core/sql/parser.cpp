@@ -108,7 +108,7 @@ private:
         if (t.kind != TokenKind::Number || t.text.find_first_not_of("0123456789") != std::string::npos ||
             t.text.size() > 9)
             return fail("length expected");
-        *out = static_cast<uint32_t>(std::strtoul(tokens_.take().text.c_str(), nullptr, 10));
+        *out = static_cast<uint32_t>(std::strtoul(std::string(tokens_.take().text).c_str(), nullptr, 10));
         return true;
     }
 
@@ -315,7 +315,7 @@ std::vector<std::string> parameterNames(std::string_view text) {
         if (t.kind != TokenKind::Param) continue;
         bool seen = std::any_of(names.begin(), names.end(),
                                 [&t](const std::string& n) { return expr::equalsNoCase(n, t.text); });
-        if (!seen) names.push_back(t.text);
+        if (!seen) names.emplace_back(t.text);
     }
     return names;
 }

@@ -198,6 +198,35 @@ TEST_F(SqlTest, LockOwnerThroughSubqueryTemplate) {
     EXPECT_EQ(nativeOf(run("//Ligne par programmation\r\n")), kNativeNoStatement);
 }
 
+// Text literals reach the procedure as their value: quotes doubled inside them undone,
+// the other quote kept, everything else byte for byte.
+TEST_F(SqlTest, TextLiteralsReachTheProcedureAsTheirValue) {
+    const struct {
+        const char* literal;
+        const char* value;
+    } cases[] = {
+        {"'/data/Base/Clients.adt'", "/data/Base/Clients.adt"},
+        {"''", ""},
+        {"'it''s'", "it's"},
+        {"''''", "'"},
+        {"'a''''b'''", "a''b'"},
+        {"'say \"hi\"'", "say \"hi\""},
+        {"\"l''arbre \"\"x\"\"\"", "l''arbre \"x\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.literal);
+        Status s = run(std::string("EXECUTE PROCEDURE sp_mgGetAllLocks(") + c.literal + ");");
+        ASSERT_TRUE(s.ok()) << s.text;
+        EXPECT_EQ(catalog_.calls.back(), std::string("sp_mgGetAllLocks(") + c.value + ")");
+    }
+    for (const char* bad : {"'it''s", "'", "'a' ?"}) {
+        Status s = run(std::string("EXECUTE PROCEDURE sp_mgGetAllLocks(") + bad + ");");
+        EXPECT_EQ(nativeOf(s), kNativeSyntax) << bad;
+    }
+    EXPECT_NE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('a') ?").text.find("unexpected character '?'"),
+              std::string::npos);
+}
+
 struct StatementCase {
     const char* text;
     int32_t native;  // 0: must run
