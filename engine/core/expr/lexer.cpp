@@ -57,7 +57,7 @@ void Lexer::skipBlanksAndComments() {
             ++pos_;
             continue;
         }
-        if (dialect_ != Dialect::Sql || pos_ + 1 >= text_.size()) return;
+        if ((c != '/' && c != '-') || dialect_ != Dialect::Sql || pos_ + 1 >= text_.size()) return;
         char d = text_[pos_ + 1];
         if ((c == '/' && d == '/') || (c == '-' && d == '-')) {
             while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;

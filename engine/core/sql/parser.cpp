@@ -54,12 +54,11 @@ public:
         for (;;) {
             while (tokens_.peek().is(";")) tokens_.take();
             if (tokens_.peek().kind == TokenKind::End) break;
-            Statement s;
+            Statement& s = out->emplace_back();
             s.offset = tokens_.peek().offset;
             if (!parseStatement(&s)) return sqlError(kNativeSyntax, message_);
             if (!tokens_.peek().is(";") && tokens_.peek().kind != TokenKind::End)
                 return sqlError(kNativeSyntax, expr::syntaxMessage(tokens_.peek(), "';' or end of statement expected"));
-            out->push_back(std::move(s));
         }
         if (out->empty()) return sqlError(kNativeNoStatement, "the text holds no statement");
         // Only the last statement's rows are returned, so rows asked for earlier could
