@@ -125,40 +125,9 @@ bool isStorableType(ColumnType t) {
     return false;
 }
 
-bool isBlobType(ColumnType t) {
-    return t == ColumnType::Memo || t == ColumnType::Binary || t == ColumnType::Image ||
-           t == ColumnType::Varchar || t == ColumnType::NMemo;
-}
-
 bool isTextType(ColumnType t) {
     return t == ColumnType::String || t == ColumnType::CiString || t == ColumnType::VarcharFox ||
            t == ColumnType::Numeric;
-}
-
-uint32_t defaultLength(ColumnType t) {
-    switch (t) {
-        case ColumnType::Logical: return 1;
-        case ColumnType::Date: case ColumnType::Integer: case ColumnType::Time:
-        case ColumnType::AutoInc: return 4;
-        case ColumnType::CompactDate: return 3;
-        case ColumnType::ShortInt: return 2;
-        case ColumnType::Double: case ColumnType::CurDouble: case ColumnType::TimeStamp:
-        case ColumnType::ModTime: case ColumnType::Money: case ColumnType::RowVersion:
-        case ColumnType::Memo: case ColumnType::Binary: case ColumnType::Image:
-        case ColumnType::Varchar: case ColumnType::NMemo: return 8;
-        default: return 0;
-    }
-}
-
-uint32_t storageSize(const ColumnDef& c) {
-    switch (c.type) {
-        case ColumnType::Numeric: case ColumnType::String: case ColumnType::CiString:
-        case ColumnType::Raw: return c.length;
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: return c.length + 2;
-        case ColumnType::NChar: return 2 * c.length;
-        case ColumnType::NVarchar: return 2 * c.length + 2;
-        default: return defaultLength(c.type);
-    }
 }
 
 uint32_t layoutColumns(std::vector<ColumnDef>& columns) {

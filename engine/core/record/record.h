@@ -43,7 +43,10 @@ namespace engine::record {
 bool isStorableType(ColumnType type);
 
 // Memo-like columns whose content lives outside the record image.
-bool isBlobType(ColumnType type);
+inline bool isBlobType(ColumnType t) {
+    return t == ColumnType::Memo || t == ColumnType::Binary || t == ColumnType::Image ||
+           t == ColumnType::Varchar || t == ColumnType::NMemo;
+}
 
 // Text columns (STRING, CISTRING, VARCHAR_FOX, NUMERIC's text) whose short writes are
 // blank-padded.
@@ -51,10 +54,33 @@ bool isTextType(ColumnType type);
 
 // Declared length a column of this type takes when a statement gives none (INTEGER 4,
 // DOUBLE 8, DATE 4, ...); 0 for types that need one (STRING, NUMERIC, RAW, ...).
-uint32_t defaultLength(ColumnType type);
+// Inline, with storageSize and isBlobType: every layout, image and row asks them per column.
+inline uint32_t defaultLength(ColumnType t) {
+    switch (t) {
+        case ColumnType::Logical: return 1;
+        case ColumnType::Date: case ColumnType::Integer: case ColumnType::Time:
+        case ColumnType::AutoInc: return 4;
+        case ColumnType::CompactDate: return 3;
+        case ColumnType::ShortInt: return 2;
+        case ColumnType::Double: case ColumnType::CurDouble: case ColumnType::TimeStamp:
+        case ColumnType::ModTime: case ColumnType::Money: case ColumnType::RowVersion:
+        case ColumnType::Memo: case ColumnType::Binary: case ColumnType::Image:
+        case ColumnType::Varchar: case ColumnType::NMemo: return 8;
+        default: return 0;
+    }
+}
 
 // Bytes the column takes in the record image.
-uint32_t storageSize(const ColumnDef& column);
+inline uint32_t storageSize(const ColumnDef& c) {
+    switch (c.type) {
+        case ColumnType::Numeric: case ColumnType::String: case ColumnType::CiString:
+        case ColumnType::Raw: return c.length;
+        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: return c.length + 2;
+        case ColumnType::NChar: return 2 * c.length;
+        case ColumnType::NVarchar: return 2 * c.length + 2;
+        default: return defaultLength(c.type);
+    }
+}
 
 // Assigns offsets in column order from 0 and returns the record length.
 // REQUIRES: every column's type is storable.
