@@ -132,7 +132,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
-    CursorInfo info;
+    CursorInfo& info = out->cursor;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
     info.recordLength = table->recordLength();
@@ -147,11 +147,8 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
         row.visible = table->isLive(r);
         describeRecord(*table, r, &row);
     }
-    if (count <= prefetchRows) {
-        // Every row is in the answer: nobody will move this cursor, so none is made.
-        out->cursor = std::move(info);
-        return Status::success();
-    }
+    // Every row is in the answer: nobody will move this cursor, so none is made.
+    if (count <= prefetchRows) return Status::success();
     auto c = std::make_unique<Cursor>();
     c->table = std::move(table);
     c->readOnly = true;
