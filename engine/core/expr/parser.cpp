@@ -75,7 +75,7 @@ private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
 
     // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
-    bool isKeyword(const char* word) {
+    bool isKeyword(std::string_view word) {
         const Token& t = t_.peek();
         if (t.isWord(word)) return true;
         return !sql() && t.kind == TokenKind::Dotted && t.text == word;

@@ -38,11 +38,11 @@ constexpr TypeName kTypes[] = {
 };
 
 // Words that end a clause and so can never be an alias.
-constexpr const char* kReserved[] = {"FROM", "WHERE", "AS",    "ON",    "ORDER", "GROUP", "HAVING",
+constexpr std::string_view kReserved[] = {"FROM", "WHERE", "AS",    "ON",    "ORDER", "GROUP", "HAVING",
                                      "UNION", "JOIN", "INNER", "SELECT", "INTO", "VALUES"};
 
 bool isReserved(const Token& t) {
-    return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](const char* w) { return t.isWord(w); });
+    return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](std::string_view w) { return t.isWord(w); });
 }
 
 class StatementParser {
@@ -77,19 +77,20 @@ private:
         return false;
     }
 
-    bool expectWord(const char* word) {
+    // Words and symbols are views so that their lengths are known where they are written.
+    bool expectWord(std::string_view word) {
         if (!tokens_.peek().isWord(word)) return fail(std::string(word) + " expected");
         tokens_.take();
         return true;
     }
 
-    bool expectSymbol(const char* symbol) {
-        if (!tokens_.peek().is(symbol)) return fail(std::string("'") + symbol + "' expected");
+    bool expectSymbol(std::string_view symbol) {
+        if (!tokens_.peek().is(symbol)) return fail("'" + std::string(symbol) + "' expected");
         tokens_.take();
         return true;
     }
 
-    bool acceptWord(const char* word) {
+    bool acceptWord(std::string_view word) {
         if (!tokens_.peek().isWord(word)) return false;
         tokens_.take();
         return true;
