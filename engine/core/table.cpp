@@ -173,7 +173,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     }
     if (append) {
         records_.push_back(std::move(updated));
-        blobCells_.push_back(std::move(cells));
+        if (file_) blobCells_.push_back(std::move(cells));
         ++live_;
     } else {
         unindex(recno);

@@ -117,7 +117,7 @@ private:
     std::string tableId_;
     std::unique_ptr<TableFile> file_;
     std::vector<Record> records_;
-    std::vector<std::vector<uint32_t>> blobCells_;  // file offsets per record (stored tables)
+    std::vector<std::vector<uint32_t>> blobCells_;  // file offsets per record; empty without files
     uint32_t live_ = 0;
     uint64_t version_ = 1;
     int64_t nextAutoInc_ = 1;
