@@ -34,7 +34,7 @@ Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Tab
     }
     Status s = record::validateColumns(columns, !isResult);
     if (!s.ok()) return s;
-    std::shared_ptr<Table> t(new Table());
+    auto t = std::make_shared<Table>(Passkey());
     t->recordLength_ = record::layoutColumns(columns);
     t->columns_ = std::move(columns);
     for (size_t i = 0; i < t->columns_.size(); ++i)
@@ -48,7 +48,7 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
     std::unique_ptr<TableFile> file;
     Status s = TableFile::open(path, syncWrites, &file);
     if (!s.ok()) return s;
-    std::shared_ptr<Table> t(new Table());
+    auto t = std::make_shared<Table>(Passkey());
     t->columns_ = file->columns();
     t->recordLength_ = file->recordLength();
     for (size_t i = 0; i < t->columns_.size(); ++i)

@@ -51,7 +51,15 @@ struct Record {
 using BlobWrites = std::map<int, std::optional<std::string>>;
 
 class Table {
+    // Only the factories below can name this, so only they can construct a Table (the
+    // constructor is public for std::make_shared, which puts the Table and its count in
+    // one allocation).
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+
 public:
+    explicit Table(Passkey) {}
     // A table without files (temporary table, SQL result). Columns are laid out here; an
     // SQL result may repeat a column name.
     static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
@@ -99,7 +107,6 @@ public:
                                              const std::string& key);
 
 private:
-    Table() = default;
     struct HashIndex {
         std::vector<bool> caseInsensitive;
         std::unordered_map<std::string, std::vector<uint32_t>> rows;
