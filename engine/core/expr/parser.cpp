@@ -5,6 +5,7 @@
 #include "expr/parser.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -215,16 +216,17 @@ private:
         return parsePrimary();
     }
 
+    // Whole numbers that fit are integers; the others, and those that do not fit, doubles.
     std::unique_ptr<Node> number(const Token& t) {
-        const std::string digits(t.text);
-        errno = 0;
-        char* end = nullptr;
-        if (digits.find_first_of(".eE") == std::string::npos) {
-            long long v = std::strtoll(digits.c_str(), &end, 10);
-            if (errno == 0) return Node::makeLiteral(Value::ofInteger(v), t.offset);
-            errno = 0;
+        const std::string_view text = t.text;
+        if (text.find_first_of(".eE") == std::string_view::npos) {
+            long long v = 0;
+            if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
+                return Node::makeLiteral(Value::ofInteger(v), t.offset);
         }
-        double d = std::strtod(digits.c_str(), &end);
+        const std::string digits(text);  // strtod reads a terminated string
+        errno = 0;
+        double d = std::strtod(digits.c_str(), nullptr);
         if (errno != 0) return error(t, "number out of range");
         return Node::makeLiteral(Value::ofDouble(d), t.offset);
     }
