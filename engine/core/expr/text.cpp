@@ -26,9 +26,10 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
+        if (x == y) continue;  // names are mostly written in the case they are compared with
+        // Different bytes match only as the two cases of one ASCII letter (0x20 apart).
+        unsigned char lower = static_cast<unsigned char>(x | 0x20);
+        if (lower != (y | 0x20) || lower < 'a' || lower > 'z') return false;
     }
     return true;
 }

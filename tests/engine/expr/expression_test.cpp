@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "expr/expression.h"
+#include "expr/text.h"
 #include "expr/values.h"
 
 namespace engine::expr {
@@ -161,6 +162,30 @@ TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {
         auto other = Expression::compile(text, source_, &error);
         ASSERT_NE(other, nullptr) << error;
         EXPECT_FALSE(other->equalityTerms(true).has_value());
+    }
+}
+
+// Names match without regard to ASCII letter case only: the bytes 0x20 apart that are not
+// the two cases of a letter, and accented letters, stay different.
+TEST(NameText, EqualWithoutRegardToAsciiCaseOnly) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"", "", true},
+        {"sp_mgGetLockOwner", "SP_MGGETLOCKOWNER", true},
+        {"Nom2", "nOM2", true},
+        {"abc", "abcd", false},
+        {"@", "`", false},
+        {"Z[", "z{", false},
+        {"^", "~", false},
+        {"\xC9t\xE9", "\xE9T\xE9", false},
+        {"a b", "A_B", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(equalsNoCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(equalsNoCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
     }
 }
 
