@@ -11,12 +11,11 @@ namespace {
 
 constexpr int kDefaultCallTimeoutMs = 60000;
 
-std::mutex gMutex;  // no entry point calls another: never taken twice by one thread
-std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
-ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
+std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gApiMutex)
+ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gApiMutex)
 // Callers use one handle many times in a row: the last one found is looked up first.
-ADSHANDLE gLastFound = 0;                                // GUARDED_BY(gMutex)
-Object* gLastFoundObject = nullptr;                      // GUARDED_BY(gMutex)
+ADSHANDLE gLastFound = 0;                                // GUARDED_BY(gApiMutex)
+Object* gLastFoundObject = nullptr;                      // GUARDED_BY(gApiMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
 
@@ -33,8 +32,7 @@ ADSHANDLE ownerOf(const Object& o) {
 
 }  // namespace
 
-ApiLock::ApiLock() { gMutex.lock(); }
-ApiLock::~ApiLock() { gMutex.unlock(); }
+SleepingMutex gApiMutex;  // no entry point calls another: never taken twice by one thread
 
 UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
     tLastError = Status::error(code, std::move(text));

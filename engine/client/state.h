@@ -13,12 +13,12 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "ace.h"
+#include "api_lock.h"
 #include "channel.h"
 #include "engine/core/session.h"
 #include "engine/protocol/messages.h"
@@ -133,11 +133,14 @@ struct FindObj : Object {
 
 // ---- Process-wide state ------------------------------------------------------------------
 
+// Taken by ApiLock only.
+extern SleepingMutex gApiMutex;
+
 // Held for the whole of every C call.
 class ApiLock {
 public:
-    ApiLock();
-    ~ApiLock();
+    ApiLock() { gApiMutex.lock(); }
+    ~ApiLock() { gApiMutex.unlock(); }
     ApiLock(const ApiLock&) = delete;
     ApiLock& operator=(const ApiLock&) = delete;
 };
