@@ -165,10 +165,10 @@ UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len) {
 }
 
 std::u16string wideText(const WCHAR16* text, size_t n) {
-    std::u16string out;
-    if (!text) return out;
-    for (size_t i = 0; i < n && text[i] != 0; ++i) out.push_back(static_cast<char16_t>(text[i]));
-    return out;
+    if (!text) return {};
+    size_t size = 0;
+    while (size < n && text[size] != 0) ++size;
+    return std::u16string(text, text + size);  // sized once, not grown a unit at a time
 }
 
 }  // namespace engine::client

@@ -12,6 +12,14 @@ constexpr char16_t k1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// The Windows-1252 byte of a UTF-16 unit; '?' for what the code page does not have.
+char unitTo1252(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (k1252High[i] == c && c != 0) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
 }  // namespace
 
 std::string upperAscii(std::string_view s) {
@@ -63,18 +71,8 @@ std::u16string toUtf16(std::string_view s) {
 }
 
 std::string fromUtf16(std::u16string_view w) {
-    std::string out;
-    out.reserve(w.size());
-    for (char16_t c : w) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        char b = '?';
-        for (int i = 0; i < 32; ++i)
-            if (k1252High[i] == c && c != 0) b = static_cast<char>(0x80 + i);
-        out.push_back(b);
-    }
+    std::string out(w.size(), '\0');
+    for (size_t i = 0; i < w.size(); ++i) out[i] = unitTo1252(w[i]);
     return out;
 }
 
