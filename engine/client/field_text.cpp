@@ -90,7 +90,7 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
             }
             return numberText(v.real, column.type == ColumnType::Money ? 4 : column.decimals);
         case Value::Kind::String:
-        case Value::Kind::Binary: return v.text;
+        case Value::Kind::Binary: return std::move(v.text);
         case Value::Kind::Date: return textFromJulian(v.julian);
         case Value::Kind::Time: return timeText(v.millis);
         case Value::Kind::TimeStamp: return textFromJulian(v.julian) + " " + timeText(v.millis);
