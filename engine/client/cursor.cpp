@@ -49,29 +49,40 @@ ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
 }
 
 namespace {
-thread_local UNSIGNED32 tColumnCode = 0;
-}
 
-int findColumn(const CursorInfo& info, ADSFIELDID field) {
-    if (!field) {
-        tColumnCode = fail(AE_INVALID_ARGUMENT, "No column given.");
-        return -1;
-    }
+thread_local UNSIGNED32 tColumnCode = 0;
+
+// The index of the column a field argument names, or -1.
+int columnIndex(const CursorInfo& info, ADSFIELDID field) {
     if (ADS_IS_FIELD_NUMBER(field)) {
         uintptr_t n = reinterpret_cast<uintptr_t>(field);
-        if (n == 0 || n > info.columns.size()) {
-            tColumnCode = fail(AE_INVALID_ARGUMENT, "Column number " + std::to_string(n) +
-                                                        " is out of range.");
-            return -1;
-        }
-        return static_cast<int>(n - 1);
+        return n >= 1 && n <= info.columns.size() ? static_cast<int>(n - 1) : -1;
     }
     const std::string_view name(field);
     for (size_t i = 0; i < info.columns.size(); ++i) {
         if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
     }
-    tColumnCode = fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
     return -1;
+}
+
+// Records why a field argument names no column: kept apart from the lookup, so that every
+// lookup does not pay for the frame these messages need.
+[[gnu::cold, gnu::noinline]] UNSIGNED32 missingColumn(ADSFIELDID field) {
+    if (!field) return fail(AE_INVALID_ARGUMENT, "No column given.");
+    if (ADS_IS_FIELD_NUMBER(field)) {
+        return fail(AE_INVALID_ARGUMENT, "Column number " +
+                                             std::to_string(reinterpret_cast<uintptr_t>(field)) +
+                                             " is out of range.");
+    }
+    return fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
+}
+
+}  // namespace
+
+int findColumn(const CursorInfo& info, ADSFIELDID field) {
+    int i = columnIndex(info, field);
+    if (i < 0) tColumnCode = missingColumn(field);
+    return i;
 }
 
 UNSIGNED32 lastCode() { return tColumnCode; }

@@ -48,17 +48,6 @@ std::string trimBlanks(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::u16string toUtf16(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());

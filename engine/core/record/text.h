@@ -16,8 +16,18 @@ unsigned char upper1252(unsigned char c);
 // `s` without leading and trailing blanks (spaces and tabs).
 std::string trimBlanks(std::string_view s);
 
-// Whether two names are equal without regard to ASCII letter case.
-bool equalsNoCase(std::string_view a, std::string_view b);
+// Whether two names are equal without regard to ASCII letter case. Inline: column lookups
+// by name call it for every column.
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
 
 }  // namespace engine::record
 

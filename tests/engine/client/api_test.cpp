@@ -149,6 +149,11 @@ TEST_F(ClientApiTest, ErrorsCarryTheirCodesAndTexts) {
     EXPECT_EQ(AdsGetFieldType(t, "Absent", &type), AE_COLUMN_NOT_FOUND);
     EXPECT_NE(lastErrorText().find("column \"Absent\""), std::string::npos) << lastErrorText();
     EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(9), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(5), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(0), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(4), &type), AE_SUCCESS);
+    EXPECT_EQ(AdsGetFieldType(t, "nOTES", &type), AE_SUCCESS);
+    EXPECT_EQ(AdsGetFieldType(t, "Note", &type), AE_COLUMN_NOT_FOUND);
     EXPECT_EQ(AdsGetFieldType(4242, "Nom", &type), AE_INVALID_HANDLE);
     UNSIGNED32 code = 0;
     runSql(conn_, "SELECT Absent FROM Clients", &code);
