@@ -73,8 +73,11 @@ std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
 void removeObject(ADSHANDLE handle) {
     Object* o = findObject(handle);
     if (!o) return;
-    if (o->kind != Kind::Index && o->kind != Kind::Find) {
+    if (o->kind == Kind::Connection) {
         for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
+    } else if (o->kind == Kind::Table) {
+        // A table owns its index handles only, all made with it: no need to scan them all.
+        for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
     if (handle == gLastFound) gLastFound = 0;
     gObjects.erase(handle);

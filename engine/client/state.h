@@ -155,7 +155,7 @@ void setLastError(Status status);
 // Handle table. add() takes ownership and returns the new handle.
 ADSHANDLE addObject(std::unique_ptr<Object> object);
 Object* findObject(ADSHANDLE handle);
-// Destroys the object (and, for connections, tables and statements, what belongs to it).
+// Destroys the object (and, for connections and tables, what belongs to it).
 void removeObject(ADSHANDLE handle);
 // Every handle of the given kind whose owner is `owner` (a connection or a table).
 std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner);
