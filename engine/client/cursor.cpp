@@ -98,15 +98,16 @@ void setPosition(TableObj& table, Position p) {
     table.positioned = true;
     ++table.moves;
     table.window.valid = false;
-    if (table.position.bof || table.position.eof) return;
+    // A static cursor moves among the rows it holds: it has no use for recent rows.
+    if (table.isStatic() || table.position.bof || table.position.eof) return;
     auto& recent = table.recent;
     recent.erase(std::remove_if(recent.begin(), recent.end(),
                                 [&](const Position& r) {
                                     return r.recordNumber == table.position.recordNumber;
                                 }),
                  recent.end());
-    recent.push_front(table.position);
-    if (recent.size() > kRecentRows) recent.pop_back();
+    if (recent.size() == kRecentRows) recent.erase(recent.begin());
+    recent.push_back(table.position);
 }
 
 void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n) {

@@ -9,7 +9,6 @@
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -73,7 +72,8 @@ struct TableObj : Object {
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
     Position position;               // where the cursor stands, with its row
     bool positioned = false;         // false until the first move
-    std::deque<Position> recent;     // rows stood on lately, for moves back to them
+    std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
+                                     // the latest last (one entry per record)
     uint64_t moves = 0;              // counts setPosition calls: a late answer applies only
                                      // while no later move happened
     Window window;                   // valid only until the next server move or change
