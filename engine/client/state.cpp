@@ -13,9 +13,6 @@ constexpr int kDefaultCallTimeoutMs = 60000;
 
 std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gApiMutex)
 ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gApiMutex)
-// Callers use one handle many times in a row: the last one found is looked up first.
-ADSHANDLE gLastFound = 0;                                // GUARDED_BY(gApiMutex)
-Object* gLastFoundObject = nullptr;                      // GUARDED_BY(gApiMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
 
@@ -33,6 +30,7 @@ ADSHANDLE ownerOf(const Object& o) {
 }  // namespace
 
 SleepingMutex gApiMutex;  // no entry point calls another: never taken twice by one thread
+LastFound gLastFound;     // GUARDED_BY(gApiMutex)
 
 UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
     tLastError = Status::error(code, std::move(text));
@@ -52,13 +50,11 @@ ADSHANDLE addObject(std::unique_ptr<Object> object) {
     return h;
 }
 
-Object* findObject(ADSHANDLE handle) {
-    if (handle != 0 && handle == gLastFound) return gLastFoundObject;
+Object* lookUpObject(ADSHANDLE handle) {
     auto it = gObjects.find(handle);
     if (it == gObjects.end()) return nullptr;
-    gLastFound = handle;
-    gLastFoundObject = it->second.get();
-    return gLastFoundObject;
+    gLastFound = {handle, it->second.get()};
+    return gLastFound.object;
 }
 
 std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
@@ -79,24 +75,15 @@ void removeObject(ADSHANDLE handle) {
         // A table owns its index handles only, all made with it: no need to scan them all.
         for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
-    if (handle == gLastFound) gLastFound = 0;
+    if (handle == gLastFound.handle) gLastFound = {};
     gObjects.erase(handle);
 }
 
-TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle) {
-    Object* o = findObject(handle);
-    if (!o) return nullptr;
-    if (o->kind == Kind::Table) {
-        auto* t = static_cast<TableObj*>(o);
-        if (serverHandle) *serverHandle = t->info.handle;
-        return t;
-    }
-    if (o->kind == Kind::Index) {
-        auto* x = static_cast<IndexObj*>(o);
-        if (serverHandle) *serverHandle = x->info.handle;
-        return findAs<TableObj>(x->table, Kind::Table);
-    }
-    return nullptr;
+TableObj* indexCursorOf(Object* o, uint32_t* serverHandle) {
+    if (!o || o->kind != Kind::Index) return nullptr;
+    auto* x = static_cast<IndexObj*>(o);
+    if (serverHandle) *serverHandle = x->info.handle;
+    return findAs<TableObj>(x->table, Kind::Table);
 }
 
 void countRoundTrip() { ++gRoundTrips; }

@@ -154,7 +154,22 @@ void setLastError(Status status);
 
 // Handle table. add() takes ownership and returns the new handle.
 ADSHANDLE addObject(std::unique_ptr<Object> object);
-Object* findObject(ADSHANDLE handle);
+
+// Callers use one handle many times in a row: the last one found is looked up first,
+// inline. Handle 0 is never made: it matches the empty LastFound and finds nullptr.
+struct LastFound {
+    ADSHANDLE handle = 0;
+    Object* object = nullptr;
+};
+extern LastFound gLastFound;  // GUARDED_BY(gApiMutex)
+
+// The handle table's lookup behind findObject.
+Object* lookUpObject(ADSHANDLE handle);
+
+// The object a handle names, or nullptr.
+inline Object* findObject(ADSHANDLE handle) {
+    return handle == gLastFound.handle ? gLastFound.object : lookUpObject(handle);
+}
 // Destroys the object (and, for connections and tables, what belongs to it).
 void removeObject(ADSHANDLE handle);
 // Every handle of the given kind whose owner is `owner` (a connection or a table).
@@ -166,9 +181,18 @@ T* findAs(ADSHANDLE handle, Kind kind) {
     return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 
+// cursorOf for what is not a table: an index handle's table, else nullptr.
+TableObj* indexCursorOf(Object* o, uint32_t* serverHandle);
+
 // Resolves a handle through which a cursor moves: a table, SQL cursor or index handle.
 // *serverHandle is what the server moves (the index's own id for an index handle).
-TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr);
+inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
+    Object* o = findObject(handle);
+    if (!o || o->kind != Kind::Table) return indexCursorOf(o, serverHandle);
+    auto* t = static_cast<TableObj*>(o);
+    if (serverHandle) *serverHandle = t->info.handle;
+    return t;
+}
 
 // ---- Calls to the server -----------------------------------------------------------------
 

@@ -115,8 +115,12 @@ TEST_F(ClientApiTest, TableDescribesItselfAndNavigatesFromTheClient) {
     UNSIGNED32 count = 0;
     EXPECT_EQ(AdsGetRecordCount(t, ADS_IGNOREFILTERS, &count), AE_SUCCESS);
     EXPECT_EQ(count, 3u);
+    // Closing the table takes its index handles with it, however recently used.
+    EXPECT_EQ(AdsGetHandleType(byNom, &type), AE_SUCCESS);
     EXPECT_EQ(AdsCloseTable(t), AE_SUCCESS);
     EXPECT_EQ(AdsGetHandleType(t, &type), AE_INVALID_HANDLE);
+    EXPECT_EQ(AdsSkip(byNom, 1), AE_INVALID_HANDLE);
+    EXPECT_EQ(AdsGetHandleType(byNom, &type), AE_INVALID_HANDLE);
 }
 
 TEST_F(ClientApiTest, BuffersTooSmallAnswer5005WithTheNeededLength) {
