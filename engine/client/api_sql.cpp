@@ -2,7 +2,6 @@
 // its text and parameters in one request, whose answer brings the result's description,
 // its row count and its first rows — a small result needs no further round trip.
 #include "cursor.h"
-#include "record/record.h"
 
 using namespace engine;
 using namespace engine::client;
@@ -99,7 +98,7 @@ ADSAPI AdsStmtReadAllColumns(ADSHANDLE hStmt, UNSIGNED16 usReadAll) {
 ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
     return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
         if (!pwcSQL) return fail(AE_INVALID_ARGUMENT, "No SQL text given.");
-        s.text = record::fromUtf16(wideText(pwcSQL));
+        s.text = narrowText(pwcSQL);
         s.prepared = true;
         return AE_SUCCESS;
     });

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "record/text.h"
+
 namespace engine::client {
 namespace {
 
@@ -154,11 +156,11 @@ UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len) {
     return copyTextTo(text, buffer, len);
 }
 
-std::u16string wideText(const WCHAR16* text, size_t n) {
+std::string narrowText(const WCHAR16* text) {
     if (!text) return {};
-    size_t size = 0;
-    while (size < n && text[size] != 0) ++size;
-    return std::u16string(text, text + size);  // sized once, not grown a unit at a time
+    size_t n = 0;
+    while (text[n] != 0) ++n;
+    return record::fromUtf16Units(text, n);
 }
 
 }  // namespace engine::client

@@ -231,8 +231,8 @@ UNSIGNED32 guarded(F&& body) noexcept {
 // needed length when it does not fit.
 UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len);
 UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len);
-// The UTF-16 text up to its NUL (or the first n units when n is given).
-std::u16string wideText(const WCHAR16* text, size_t n = SIZE_MAX);
+// The UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr).
+std::string narrowText(const WCHAR16* text);
 
 }  // namespace engine::client
 

@@ -20,6 +20,13 @@ char unitTo1252(char16_t c) {
     return '?';
 }
 
+template <typename Unit>
+std::string narrowed(const Unit* units, size_t n) {
+    std::string out(n, '\0');
+    for (size_t i = 0; i < n; ++i) out[i] = unitTo1252(static_cast<char16_t>(units[i]));
+    return out;
+}
+
 }  // namespace
 
 std::string upperAscii(std::string_view s) {
@@ -59,10 +66,8 @@ std::u16string toUtf16(std::string_view s) {
     return out;
 }
 
-std::string fromUtf16(std::u16string_view w) {
-    std::string out(w.size(), '\0');
-    for (size_t i = 0; i < w.size(); ++i) out[i] = unitTo1252(w[i]);
-    return out;
-}
+std::string fromUtf16(std::u16string_view w) { return narrowed(w.data(), w.size()); }
+
+std::string fromUtf16Units(const uint16_t* units, size_t n) { return narrowed(units, n); }
 
 }  // namespace engine::record

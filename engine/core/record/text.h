@@ -2,10 +2,15 @@
 #ifndef BREVANTIS_ENGINE_CORE_RECORD_TEXT_H
 #define BREVANTIS_ENGINE_CORE_RECORD_TEXT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace engine::record {
+
+// The Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes it from a
+// string: '?' for what the code page does not have.
+std::string fromUtf16Units(const uint16_t* units, size_t n);
 
 // Upper-cases ASCII letters only (names, keywords).
 std::string upperAscii(std::string_view s);

@@ -7,6 +7,7 @@
 #include "ace.h"
 #include "record/raw_key.h"
 #include "record/record.h"
+#include "record/text.h"
 
 namespace engine::record {
 namespace {
@@ -226,6 +227,8 @@ TEST(CodePage, TextToUtf16AndBack) {
         EXPECT_EQ(fromUtf16(c.wide), c.bytes) << hex(c.bytes);
     }
     EXPECT_EQ(fromUtf16(u"a\u0100\u4E2D\u0081b"), "a???b");
+    const uint16_t units[] = {0x41, 0x20AC, 0xE9, 0x4E2D, 0};
+    EXPECT_EQ(fromUtf16Units(units, 4), "A\x80\xE9?");
 }
 
 TEST(RowId, SixDigitsOfTheRecordNumber) {
