@@ -98,6 +98,16 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
     return "";
 }
 
+std::string_view fieldTextView(const ColumnDef& column, const uint8_t* image,
+                               const std::string* blob, std::string* scratch) {
+    if (column.type == ColumnType::String || column.type == ColumnType::CiString) {
+        std::string_view stored(reinterpret_cast<const char*>(image + column.offset), column.length);
+        if (stored.find('\0') == std::string_view::npos) return stored;  // null text is all NULs
+    }
+    *scratch = fieldText(column, image, blob);
+    return *scratch;
+}
+
 std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,
                              const std::string* blob) {
     if (column.type == ColumnType::NMemo && blob) return bytesAsWide(*blob);

@@ -133,7 +133,7 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
 }
 
 template <typename Len>
-UNSIGNED32 copyTextTo(const std::string& text, char* buffer, Len* len) {
+UNSIGNED32 copyTextTo(std::string_view text, char* buffer, Len* len) {
     if (!len) return fail(AE_INVALID_ARGUMENT, "The length argument is null.");
     if (!buffer || text.size() > *len) {
         Len have = *len;
@@ -148,11 +148,11 @@ UNSIGNED32 copyTextTo(const std::string& text, char* buffer, Len* len) {
     return AE_SUCCESS;
 }
 
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len) {
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len) {
     return copyTextTo(text, buffer, len);
 }
 
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len) {
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
     return copyTextTo(text, buffer, len);
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ace.h"
@@ -229,8 +230,8 @@ UNSIGNED32 guarded(F&& body) noexcept {
 
 // Copies text to an 8-bit buffer of *len bytes (plus room for the NUL): 5005 with the
 // needed length when it does not fit.
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len);
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len);
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len);
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len);
 // The UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr).
 std::string narrowText(const WCHAR16* text);
 
