@@ -52,21 +52,8 @@ namespace {
 
 thread_local UNSIGNED32 tColumnCode = 0;
 
-// The index of the column a field argument names, or -1.
-int columnIndex(const CursorInfo& info, ADSFIELDID field) {
-    if (ADS_IS_FIELD_NUMBER(field)) {
-        uintptr_t n = reinterpret_cast<uintptr_t>(field);
-        return n >= 1 && n <= info.columns.size() ? static_cast<int>(n - 1) : -1;
-    }
-    const std::string_view name(field);
-    for (size_t i = 0; i < info.columns.size(); ++i) {
-        if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// Records why a field argument names no column: kept apart from the lookup, so that every
-// lookup does not pay for the frame these messages need.
+// Records why a field argument names no column: kept apart from the lookup by name, so
+// that every lookup does not pay for the frame these messages need.
 [[gnu::cold, gnu::noinline]] UNSIGNED32 missingColumn(ADSFIELDID field) {
     if (!field) return fail(AE_INVALID_ARGUMENT, "No column given.");
     if (ADS_IS_FIELD_NUMBER(field)) {
@@ -79,13 +66,20 @@ int columnIndex(const CursorInfo& info, ADSFIELDID field) {
 
 }  // namespace
 
-int findColumn(const CursorInfo& info, ADSFIELDID field) {
-    int i = columnIndex(info, field);
-    if (i < 0) tColumnCode = missingColumn(field);
-    return i;
+int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
+    if (!ADS_IS_FIELD_NUMBER(field)) {
+        const std::string_view name(field);
+        for (size_t i = 0; i < info.columns.size(); ++i) {
+            if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
+        }
+    }
+    tColumnCode = missingColumn(field);
+    return -1;
 }
 
 UNSIGNED32 lastCode() { return tColumnCode; }
+
+UNSIGNED32 nullOutput() { return fail(AE_INVALID_ARGUMENT, "Null output argument."); }
 
 ConnectionObj* connectionOf(const TableObj& table) {
     ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
