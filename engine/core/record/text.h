@@ -26,10 +26,10 @@ std::string trimBlanks(std::string_view s);
 inline bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
+        if (a[i] == b[i]) continue;  // names are mostly given in their own case
+        // Different bytes match only as the two cases of one letter (they differ in 0x20).
+        char lower = static_cast<char>(a[i] | 0x20);
+        if (lower != (b[i] | 0x20) || lower < 'a' || lower > 'z') return false;
     }
     return true;
 }

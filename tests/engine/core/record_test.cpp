@@ -231,6 +231,24 @@ TEST(CodePage, TextToUtf16AndBack) {
     EXPECT_EQ(fromUtf16Units(units, 4), "A\x80\xE9?");
 }
 
+// Names match without regard to ASCII letter case only: bytes that differ by 0x20 but are
+// not letters, and accented letters, stay different.
+TEST(CodePage, NamesEqualWithoutRegardToAsciiCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"OSUserLoginName", "OSUserLoginName", true}, {"nom", "NOM", true},
+        {"Nom1_z", "nOM1_Z", true}, {"Nom", "Noms", false}, {"@", "`", false},
+        {"[", "{", false}, {"\xE9", "\xC9", false}, {"", "", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(equalsNoCase(c.a, c.b), c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(equalsNoCase(c.b, c.a), c.equal) << c.b << " " << c.a;
+    }
+}
+
 TEST(RowId, SixDigitsOfTheRecordNumber) {
     EXPECT_EQ(recordNumberDigits(1), "AAAAAB");
     EXPECT_EQ(recordNumberDigits(42), "AAAAAq");
