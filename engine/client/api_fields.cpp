@@ -67,13 +67,13 @@ UNSIGNED32 setParam(StatementObj& s, ADSFIELDID field, const Input& in) {
         p.name = field[0] == ':' ? field + 1 : field;
     }
     p.value = paramValue(in);
-    for (SqlParam& q : s.params) {
+    for (SqlParam& q : s.request.params) {
         if (q.number == p.number && record::equalsNoCase(q.name, p.name)) {
             q = std::move(p);
             return AE_SUCCESS;
         }
     }
-    s.params.push_back(std::move(p));
+    s.request.params.push_back(std::move(p));
     return AE_SUCCESS;
 }
 

@@ -117,9 +117,8 @@ struct IndexObj : Object {
 struct StatementObj : Object {
     StatementObj() : Object(Kind::Statement) {}
     ADSHANDLE connection = 0;
-    std::string text;
+    protocol::ExecArgs request;  // text and parameters, as an execution sends them
     bool prepared = false;
-    std::vector<SqlParam> params;
     uint32_t timeoutSeconds = 0;
     bool hasRowCount = false;
     uint32_t rowCount = 0;
