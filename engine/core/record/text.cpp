@@ -23,7 +23,17 @@ char unitTo1252(char16_t c) {
 template <typename Unit>
 std::string narrowed(const Unit* units, size_t n) {
     std::string out(n, '\0');
-    for (size_t i = 0; i < n; ++i) out[i] = unitTo1252(static_cast<char16_t>(units[i]));
+    char* bytes = out.data();
+    // Text is nearly always ASCII: copied without a branch per unit, and converted unit by
+    // unit only when some unit is beyond ASCII.
+    unsigned all = 0;
+    for (size_t i = 0; i < n; ++i) {
+        bytes[i] = static_cast<char>(units[i]);
+        all |= units[i];
+    }
+    if (all >= 0x80) {
+        for (size_t i = 0; i < n; ++i) bytes[i] = unitTo1252(static_cast<char16_t>(units[i]));
+    }
     return out;
 }
 
