@@ -98,7 +98,7 @@ ADSAPI AdsStmtReadAllColumns(ADSHANDLE hStmt, UNSIGNED16 usReadAll) {
 ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
     return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
         if (!pwcSQL) return fail(AE_INVALID_ARGUMENT, "No SQL text given.");
-        s.request.text = narrowText(pwcSQL);
+        narrowText(pwcSQL, &s.request.text);  // into the last text's buffer
         s.prepared = true;
         return AE_SUCCESS;
     });

@@ -156,11 +156,10 @@ UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
     return copyTextTo(text, buffer, len);
 }
 
-std::string narrowText(const WCHAR16* text) {
-    if (!text) return {};
+void narrowText(const WCHAR16* text, std::string* out) {
     size_t n = 0;
-    while (text[n] != 0) ++n;
-    return record::fromUtf16Units(text, n);
+    while (text && text[n] != 0) ++n;
+    record::fromUtf16Units(text, n, out);
 }
 
 }  // namespace engine::client

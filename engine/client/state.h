@@ -231,8 +231,9 @@ UNSIGNED32 guarded(F&& body) noexcept {
 // needed length when it does not fit.
 UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len);
 UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len);
-// The UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr).
-std::string narrowText(const WCHAR16* text);
+// Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the
+// buffer *out has.
+void narrowText(const WCHAR16* text, std::string* out);
 
 }  // namespace engine::client
 

@@ -21,9 +21,9 @@ char unitTo1252(char16_t c) {
 }
 
 template <typename Unit>
-std::string narrowed(const Unit* units, size_t n) {
-    std::string out(n, '\0');
-    char* bytes = out.data();
+void narrowInto(const Unit* units, size_t n, std::string* out) {
+    out->resize(n);
+    char* bytes = out->data();
     // Text is nearly always ASCII: copied without a branch per unit, and converted unit by
     // unit only when some unit is beyond ASCII.
     unsigned all = 0;
@@ -34,7 +34,6 @@ std::string narrowed(const Unit* units, size_t n) {
     if (all >= 0x80) {
         for (size_t i = 0; i < n; ++i) bytes[i] = unitTo1252(static_cast<char16_t>(units[i]));
     }
-    return out;
 }
 
 }  // namespace
@@ -76,8 +75,12 @@ std::u16string toUtf16(std::string_view s) {
     return out;
 }
 
-std::string fromUtf16(std::u16string_view w) { return narrowed(w.data(), w.size()); }
+std::string fromUtf16(std::u16string_view w) {
+    std::string out;
+    narrowInto(w.data(), w.size(), &out);
+    return out;
+}
 
-std::string fromUtf16Units(const uint16_t* units, size_t n) { return narrowed(units, n); }
+void fromUtf16Units(const uint16_t* units, size_t n, std::string* out) { narrowInto(units, n, out); }
 
 }  // namespace engine::record

@@ -8,9 +8,9 @@
 
 namespace engine::record {
 
-// The Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes it from a
-// string: '?' for what the code page does not have.
-std::string fromUtf16Units(const uint16_t* units, size_t n);
+// Makes *out the Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes
+// it from a string ('?' for what the code page does not have), in the buffer *out has.
+void fromUtf16Units(const uint16_t* units, size_t n, std::string* out);
 
 // Upper-cases ASCII letters only (names, keywords).
 std::string upperAscii(std::string_view s);
