@@ -67,13 +67,13 @@ UNSIGNED32 setParam(StatementObj& s, ADSFIELDID field, const Input& in) {
         p.name = field[0] == ':' ? field + 1 : field;
     }
     p.value = paramValue(in);
-    for (SqlParam& q : s.params) {
+    for (SqlParam& q : s.request.params) {
         if (q.number == p.number && record::equalsNoCase(q.name, p.name)) {
             q = std::move(p);
             return AE_SUCCESS;
         }
     }
-    s.params.push_back(std::move(p));
+    s.request.params.push_back(std::move(p));
     return AE_SUCCESS;
 }
 
@@ -207,15 +207,10 @@ UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
     });
 }
 
-std::string trimmed(std::string s, UNSIGNED16 option) {
-    if (option & ADS_RTRIM) s.erase(s.find_last_not_of(' ') + 1);
-    if (option & ADS_LTRIM) s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-    return s;
-}
-
-std::u16string trimmed(std::u16string s, UNSIGNED16 option) {
-    if (option & ADS_RTRIM) s.erase(s.find_last_not_of(u' ') + 1);
-    if (option & ADS_LTRIM) s.erase(0, std::min(s.find_first_not_of(u' '), s.size()));
+template <typename Char>
+std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s, UNSIGNED16 option) {
+    if (option & ADS_RTRIM) s.remove_suffix(s.size() - (s.find_last_not_of(Char(' ')) + 1));
+    if (option & ADS_LTRIM) s.remove_prefix(std::min(s.find_first_not_of(Char(' ')), s.size()));
     return s;
 }
 
@@ -279,7 +274,9 @@ ADSAPI AdsGetField(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED8* pucBuf, UNSIGNE
                    UNSIGNED16 usOption) {
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) {
-        return copyText(trimmed(fieldText(c, image, blob), usOption), reinterpret_cast<char*>(pucBuf), pulLen);
+        std::string scratch;
+        return copyText(trimmed(fieldTextView(c, image, blob, &scratch), usOption),
+                        reinterpret_cast<char*>(pucBuf), pulLen);
     });
 }
 
@@ -288,7 +285,8 @@ ADSAPI AdsGetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, WCHAR16* pwcBuf, UNSIGNED
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) -> UNSIGNED32 {
         if (!pulLen) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
-        std::u16string text = trimmed(fieldWideText(c, image, blob), usOption);
+        std::u16string wide = fieldWideText(c, image, blob);
+        std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
         if (!pwcBuf || text.size() > *pulLen) {
             *pulLen = static_cast<UNSIGNED32>(text.size());
             return fail(AE_INSUFFICIENT_BUFFER, "The buffer is too small for the value.");

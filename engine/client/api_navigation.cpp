@@ -86,7 +86,9 @@ UNSIGNED32 refuseStatic() {
 
 std::string filterText(const void* expr, UNSIGNED32 options) {
     if (options & ADS_FILTER_UTF16) {
-        return record::fromUtf16(wideText(static_cast<const WCHAR16*>(expr)));
+        std::string text;
+        narrowText(static_cast<const WCHAR16*>(expr), &text);
+        return text;
     }
     return static_cast<const char*>(expr);
 }

@@ -2,7 +2,6 @@
 // its text and parameters in one request, whose answer brings the result's description,
 // its row count and its first rows — a small result needs no further round trip.
 #include "cursor.h"
-#include "record/record.h"
 
 using namespace engine;
 using namespace engine::client;
@@ -99,7 +98,7 @@ ADSAPI AdsStmtReadAllColumns(ADSHANDLE hStmt, UNSIGNED16 usReadAll) {
 ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
     return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
         if (!pwcSQL) return fail(AE_INVALID_ARGUMENT, "No SQL text given.");
-        s.text = record::fromUtf16(wideText(pwcSQL));
+        narrowText(pwcSQL, &s.request.text);  // into the last text's buffer
         s.prepared = true;
         return AE_SUCCESS;
     });
@@ -114,7 +113,9 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         if (!c) return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
         s.hasRowCount = false;
         protocol::Writer w;
-        protocol::encode(w, protocol::ExecArgs{s.connection, s.text, s.params, kPrefetchRows});
+        s.request.connection = s.connection;
+        s.request.prefetchRows = kPrefetchRows;
+        protocol::encode(w, s.request);
         std::string body;
         int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);

@@ -49,32 +49,37 @@ ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
 }
 
 namespace {
+
 thread_local UNSIGNED32 tColumnCode = 0;
+
+// Records why a field argument names no column: kept apart from the lookup by name, so
+// that every lookup does not pay for the frame these messages need.
+[[gnu::cold, gnu::noinline]] UNSIGNED32 missingColumn(ADSFIELDID field) {
+    if (!field) return fail(AE_INVALID_ARGUMENT, "No column given.");
+    if (ADS_IS_FIELD_NUMBER(field)) {
+        return fail(AE_INVALID_ARGUMENT, "Column number " +
+                                             std::to_string(reinterpret_cast<uintptr_t>(field)) +
+                                             " is out of range.");
+    }
+    return fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
 }
 
-int findColumn(const CursorInfo& info, ADSFIELDID field) {
-    if (!field) {
-        tColumnCode = fail(AE_INVALID_ARGUMENT, "No column given.");
-        return -1;
-    }
-    if (ADS_IS_FIELD_NUMBER(field)) {
-        uintptr_t n = reinterpret_cast<uintptr_t>(field);
-        if (n == 0 || n > info.columns.size()) {
-            tColumnCode = fail(AE_INVALID_ARGUMENT, "Column number " + std::to_string(n) +
-                                                        " is out of range.");
-            return -1;
+}  // namespace
+
+int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
+    if (!ADS_IS_FIELD_NUMBER(field)) {
+        const std::string_view name(field);
+        for (size_t i = 0; i < info.columns.size(); ++i) {
+            if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
         }
-        return static_cast<int>(n - 1);
     }
-    const std::string_view name(field);
-    for (size_t i = 0; i < info.columns.size(); ++i) {
-        if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
-    }
-    tColumnCode = fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
+    tColumnCode = missingColumn(field);
     return -1;
 }
 
 UNSIGNED32 lastCode() { return tColumnCode; }
+
+UNSIGNED32 nullOutput() { return fail(AE_INVALID_ARGUMENT, "Null output argument."); }
 
 ConnectionObj* connectionOf(const TableObj& table) {
     ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
@@ -87,15 +92,16 @@ void setPosition(TableObj& table, Position p) {
     table.positioned = true;
     ++table.moves;
     table.window.valid = false;
-    if (table.position.bof || table.position.eof) return;
+    // A static cursor moves among the rows it holds: it has no use for recent rows.
+    if (table.isStatic() || table.position.bof || table.position.eof) return;
     auto& recent = table.recent;
     recent.erase(std::remove_if(recent.begin(), recent.end(),
                                 [&](const Position& r) {
                                     return r.recordNumber == table.position.recordNumber;
                                 }),
                  recent.end());
-    recent.push_front(table.position);
-    if (recent.size() > kRecentRows) recent.pop_back();
+    if (recent.size() == kRecentRows) recent.erase(recent.begin());
+    recent.push_back(table.position);
 }
 
 void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n) {

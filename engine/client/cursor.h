@@ -11,9 +11,17 @@ namespace engine::client {
 // Makes the handles of an open table or cursor and of its indexes.
 ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info);
 
+// findColumn's out-of-line part: a column by name, or the failure of a number out of range.
+int findColumnByName(const CursorInfo& info, ADSFIELDID field);
+
 // The column a field argument names (by name without regard to case, or by number), or
 // -1 after recording AE_COLUMN_NOT_FOUND / AE_INVALID_ARGUMENT as the last error.
-int findColumn(const CursorInfo& info, ADSFIELDID field);
+// Inline for a column number, what most describing calls give.
+inline int findColumn(const CursorInfo& info, ADSFIELDID field) {
+    uintptr_t n = reinterpret_cast<uintptr_t>(field);
+    if (ADS_IS_FIELD_NUMBER(field) && n - 1 < info.columns.size()) return static_cast<int>(n - 1);
+    return findColumnByName(info, field);
+}
 // The code findColumn recorded.
 UNSIGNED32 lastCode();
 
@@ -85,9 +93,12 @@ UNSIGNED32 withIndex(ADSHANDLE h, F&& body) {
     });
 }
 
+// The failure of put, out of line so that put stays small enough to inline.
+UNSIGNED32 nullOutput();
+
 template <typename T>
 UNSIGNED32 put(T* out, T value) {
-    if (!out) return fail(AE_INVALID_ARGUMENT, "Null output argument.");
+    if (!out) return nullOutput();
     *out = value;
     return AE_SUCCESS;
 }

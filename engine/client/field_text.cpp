@@ -90,12 +90,22 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
             }
             return numberText(v.real, column.type == ColumnType::Money ? 4 : column.decimals);
         case Value::Kind::String:
-        case Value::Kind::Binary: return v.text;
+        case Value::Kind::Binary: return std::move(v.text);
         case Value::Kind::Date: return textFromJulian(v.julian);
         case Value::Kind::Time: return timeText(v.millis);
         case Value::Kind::TimeStamp: return textFromJulian(v.julian) + " " + timeText(v.millis);
     }
     return "";
+}
+
+std::string_view fieldTextView(const ColumnDef& column, const uint8_t* image,
+                               const std::string* blob, std::string* scratch) {
+    if (column.type == ColumnType::String || column.type == ColumnType::CiString) {
+        std::string_view stored(reinterpret_cast<const char*>(image + column.offset), column.length);
+        if (stored.find('\0') == std::string_view::npos) return stored;  // null text is all NULs
+    }
+    *scratch = fieldText(column, image, blob);
+    return *scratch;
 }
 
 std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,

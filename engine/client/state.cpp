@@ -6,17 +6,15 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "record/text.h"
+
 namespace engine::client {
 namespace {
 
 constexpr int kDefaultCallTimeoutMs = 60000;
 
-std::mutex gMutex;  // no entry point calls another: never taken twice by one thread
-std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gMutex)
-ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gMutex)
-// Callers use one handle many times in a row: the last one found is looked up first.
-ADSHANDLE gLastFound = 0;                                // GUARDED_BY(gMutex)
-Object* gLastFoundObject = nullptr;                      // GUARDED_BY(gMutex)
+std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gApiMutex)
+ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gApiMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
 
@@ -33,8 +31,8 @@ ADSHANDLE ownerOf(const Object& o) {
 
 }  // namespace
 
-ApiLock::ApiLock() { gMutex.lock(); }
-ApiLock::~ApiLock() { gMutex.unlock(); }
+SleepingMutex gApiMutex;  // no entry point calls another: never taken twice by one thread
+LastFound gLastFound;     // GUARDED_BY(gApiMutex)
 
 UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
     tLastError = Status::error(code, std::move(text));
@@ -54,13 +52,11 @@ ADSHANDLE addObject(std::unique_ptr<Object> object) {
     return h;
 }
 
-Object* findObject(ADSHANDLE handle) {
-    if (handle != 0 && handle == gLastFound) return gLastFoundObject;
+Object* lookUpObject(ADSHANDLE handle) {
     auto it = gObjects.find(handle);
     if (it == gObjects.end()) return nullptr;
-    gLastFound = handle;
-    gLastFoundObject = it->second.get();
-    return gLastFoundObject;
+    gLastFound = {handle, it->second.get()};
+    return gLastFound.object;
 }
 
 std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
@@ -75,27 +71,21 @@ std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
 void removeObject(ADSHANDLE handle) {
     Object* o = findObject(handle);
     if (!o) return;
-    if (o->kind != Kind::Index && o->kind != Kind::Find) {
+    if (o->kind == Kind::Connection) {
         for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
+    } else if (o->kind == Kind::Table) {
+        // A table owns its index handles only, all made with it: no need to scan them all.
+        for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
-    if (handle == gLastFound) gLastFound = 0;
+    if (handle == gLastFound.handle) gLastFound = {};
     gObjects.erase(handle);
 }
 
-TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle) {
-    Object* o = findObject(handle);
-    if (!o) return nullptr;
-    if (o->kind == Kind::Table) {
-        auto* t = static_cast<TableObj*>(o);
-        if (serverHandle) *serverHandle = t->info.handle;
-        return t;
-    }
-    if (o->kind == Kind::Index) {
-        auto* x = static_cast<IndexObj*>(o);
-        if (serverHandle) *serverHandle = x->info.handle;
-        return findAs<TableObj>(x->table, Kind::Table);
-    }
-    return nullptr;
+TableObj* indexCursorOf(Object* o, uint32_t* serverHandle) {
+    if (!o || o->kind != Kind::Index) return nullptr;
+    auto* x = static_cast<IndexObj*>(o);
+    if (serverHandle) *serverHandle = x->info.handle;
+    return findAs<TableObj>(x->table, Kind::Table);
 }
 
 void countRoundTrip() { ++gRoundTrips; }
@@ -143,7 +133,7 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
 }
 
 template <typename Len>
-UNSIGNED32 copyTextTo(const std::string& text, char* buffer, Len* len) {
+UNSIGNED32 copyTextTo(std::string_view text, char* buffer, Len* len) {
     if (!len) return fail(AE_INVALID_ARGUMENT, "The length argument is null.");
     if (!buffer || text.size() > *len) {
         Len have = *len;
@@ -158,19 +148,18 @@ UNSIGNED32 copyTextTo(const std::string& text, char* buffer, Len* len) {
     return AE_SUCCESS;
 }
 
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len) {
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len) {
     return copyTextTo(text, buffer, len);
 }
 
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len) {
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
     return copyTextTo(text, buffer, len);
 }
 
-std::u16string wideText(const WCHAR16* text, size_t n) {
-    std::u16string out;
-    if (!text) return out;
-    for (size_t i = 0; i < n && text[i] != 0; ++i) out.push_back(static_cast<char16_t>(text[i]));
-    return out;
+void narrowText(const WCHAR16* text, std::string* out) {
+    size_t n = 0;
+    while (text && text[n] != 0) ++n;
+    record::fromUtf16Units(text, n, out);
 }
 
 }  // namespace engine::client

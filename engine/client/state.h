@@ -9,16 +9,16 @@
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ace.h"
+#include "api_lock.h"
 #include "channel.h"
 #include "engine/core/session.h"
 #include "engine/protocol/messages.h"
@@ -73,7 +73,8 @@ struct TableObj : Object {
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
     Position position;               // where the cursor stands, with its row
     bool positioned = false;         // false until the first move
-    std::deque<Position> recent;     // rows stood on lately, for moves back to them
+    std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
+                                     // the latest last (one entry per record)
     uint64_t moves = 0;              // counts setPosition calls: a late answer applies only
                                      // while no later move happened
     Window window;                   // valid only until the next server move or change
@@ -116,9 +117,8 @@ struct IndexObj : Object {
 struct StatementObj : Object {
     StatementObj() : Object(Kind::Statement) {}
     ADSHANDLE connection = 0;
-    std::string text;
+    protocol::ExecArgs request;  // text and parameters, as an execution sends them
     bool prepared = false;
-    std::vector<SqlParam> params;
     uint32_t timeoutSeconds = 0;
     bool hasRowCount = false;
     uint32_t rowCount = 0;
@@ -133,11 +133,14 @@ struct FindObj : Object {
 
 // ---- Process-wide state ------------------------------------------------------------------
 
+// Taken by ApiLock only.
+extern SleepingMutex gApiMutex;
+
 // Held for the whole of every C call.
 class ApiLock {
 public:
-    ApiLock();
-    ~ApiLock();
+    ApiLock() { gApiMutex.lock(); }
+    ~ApiLock() { gApiMutex.unlock(); }
     ApiLock(const ApiLock&) = delete;
     ApiLock& operator=(const ApiLock&) = delete;
 };
@@ -151,8 +154,23 @@ void setLastError(Status status);
 
 // Handle table. add() takes ownership and returns the new handle.
 ADSHANDLE addObject(std::unique_ptr<Object> object);
-Object* findObject(ADSHANDLE handle);
-// Destroys the object (and, for connections, tables and statements, what belongs to it).
+
+// Callers use one handle many times in a row: the last one found is looked up first,
+// inline. Handle 0 is never made: it matches the empty LastFound and finds nullptr.
+struct LastFound {
+    ADSHANDLE handle = 0;
+    Object* object = nullptr;
+};
+extern LastFound gLastFound;  // GUARDED_BY(gApiMutex)
+
+// The handle table's lookup behind findObject.
+Object* lookUpObject(ADSHANDLE handle);
+
+// The object a handle names, or nullptr.
+inline Object* findObject(ADSHANDLE handle) {
+    return handle == gLastFound.handle ? gLastFound.object : lookUpObject(handle);
+}
+// Destroys the object (and, for connections and tables, what belongs to it).
 void removeObject(ADSHANDLE handle);
 // Every handle of the given kind whose owner is `owner` (a connection or a table).
 std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner);
@@ -163,9 +181,18 @@ T* findAs(ADSHANDLE handle, Kind kind) {
     return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 
+// cursorOf for what is not a table: an index handle's table, else nullptr.
+TableObj* indexCursorOf(Object* o, uint32_t* serverHandle);
+
 // Resolves a handle through which a cursor moves: a table, SQL cursor or index handle.
 // *serverHandle is what the server moves (the index's own id for an index handle).
-TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr);
+inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
+    Object* o = findObject(handle);
+    if (!o || o->kind != Kind::Table) return indexCursorOf(o, serverHandle);
+    auto* t = static_cast<TableObj*>(o);
+    if (serverHandle) *serverHandle = t->info.handle;
+    return t;
+}
 
 // ---- Calls to the server -----------------------------------------------------------------
 
@@ -202,10 +229,11 @@ UNSIGNED32 guarded(F&& body) noexcept {
 
 // Copies text to an 8-bit buffer of *len bytes (plus room for the NUL): 5005 with the
 // needed length when it does not fit.
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED16* len);
-UNSIGNED32 copyText(const std::string& text, char* buffer, UNSIGNED32* len);
-// The UTF-16 text up to its NUL (or the first n units when n is given).
-std::u16string wideText(const WCHAR16* text, size_t n = SIZE_MAX);
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len);
+UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len);
+// Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the
+// buffer *out has.
+void narrowText(const WCHAR16* text, std::string* out);
 
 }  // namespace engine::client
 

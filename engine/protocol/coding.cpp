@@ -19,18 +19,6 @@ double Reader::f64() {
     return v;
 }
 
-bool Reader::boolean() {
-    uint8_t v = u8();
-    if (v > 1) failed_ = true;
-    return v == 1;
-}
-
-std::string Reader::bytes() {
-    uint32_t n = u32();
-    const unsigned char* p = take(n);
-    return p ? std::string(reinterpret_cast<const char*>(p), n) : std::string();
-}
-
 uint32_t Reader::count(size_t minItemSize) {
     uint32_t n = u32();
     if (minItemSize == 0) minItemSize = 1;

@@ -85,8 +85,18 @@ public:
     int64_t i64() { return static_cast<int64_t>(u64()); }
     double f64();
     // Anything but 0 or 1 is malformed.
-    bool boolean();
-    std::string bytes();
+    bool boolean() {
+        uint8_t v = u8();
+        if (v > 1) failed_ = true;
+        return v == 1;
+    }
+    // A byte string: u32 length, then the bytes. The view is of the input.
+    std::string_view bytesView() {
+        uint32_t n = u32();
+        const unsigned char* p = take(n);
+        return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
+    }
+    std::string bytes() { return std::string(bytesView()); }
     // A count of items that each take at least minItemSize bytes: refused (0 and failed)
     // when the rest of the input cannot hold that many, so that a forged count never makes
     // a decoder reserve or loop beyond the message.

@@ -214,27 +214,26 @@ CursorInfo decodeCursorInfo(Reader& r) {
     CursorInfo v;
     v.handle = r.u32();
     v.handleType = r.u16();
-    v.name = r.bytes();
+    v.name = r.bytesView();
     v.tableType = r.u16();
     v.charType = r.u16();
-    v.collation = r.bytes();
+    v.collation = r.bytesView();
     v.openOptions = r.u32();
     v.recordLength = r.u32();
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
-    v.blankRecord = r.bytes();
+    v.blankRecord = r.bytesView();
     uint32_t nc = r.count(kMinColumn);
     v.columns.reserve(nc);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
-        ColumnDef c;
-        c.name = r.bytes();
+        ColumnDef& c = v.columns.emplace_back();  // filled in place: no temporary to move
+        c.name = r.bytesView();
         c.type = static_cast<ColumnType>(r.u16());
         c.length = r.u32();
         c.decimals = r.u16();
         c.offset = r.u32();
         c.nullable = r.boolean();
         c.permissions = r.u8();
-        v.columns.push_back(std::move(c));
     }
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {
@@ -273,7 +272,7 @@ Position decodePosition(Reader& r) {
     v.eof = flags & 2;
     v.visible = flags & 4;
     v.recordNumber = r.u32();
-    v.record = r.bytes();
+    v.record = r.bytesView();
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;

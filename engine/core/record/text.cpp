@@ -12,6 +12,30 @@ constexpr char16_t k1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// The Windows-1252 byte of a UTF-16 unit; '?' for what the code page does not have.
+char unitTo1252(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (k1252High[i] == c && c != 0) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+template <typename Unit>
+void narrowInto(const Unit* units, size_t n, std::string* out) {
+    out->resize(n);
+    char* bytes = out->data();
+    // Text is nearly always ASCII: copied without a branch per unit, and converted unit by
+    // unit only when some unit is beyond ASCII.
+    unsigned all = 0;
+    for (size_t i = 0; i < n; ++i) {
+        bytes[i] = static_cast<char>(units[i]);
+        all |= units[i];
+    }
+    if (all >= 0x80) {
+        for (size_t i = 0; i < n; ++i) bytes[i] = unitTo1252(static_cast<char16_t>(units[i]));
+    }
+}
+
 }  // namespace
 
 std::string upperAscii(std::string_view s) {
@@ -40,17 +64,6 @@ std::string trimBlanks(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::u16string toUtf16(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
@@ -64,18 +77,10 @@ std::u16string toUtf16(std::string_view s) {
 
 std::string fromUtf16(std::u16string_view w) {
     std::string out;
-    out.reserve(w.size());
-    for (char16_t c : w) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        char b = '?';
-        for (int i = 0; i < 32; ++i)
-            if (k1252High[i] == c && c != 0) b = static_cast<char>(0x80 + i);
-        out.push_back(b);
-    }
+    narrowInto(w.data(), w.size(), &out);
     return out;
 }
+
+void fromUtf16Units(const uint16_t* units, size_t n, std::string* out) { narrowInto(units, n, out); }
 
 }  // namespace engine::record

@@ -2,10 +2,15 @@
 #ifndef BREVANTIS_ENGINE_CORE_RECORD_TEXT_H
 #define BREVANTIS_ENGINE_CORE_RECORD_TEXT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace engine::record {
+
+// Makes *out the Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes
+// it from a string ('?' for what the code page does not have), in the buffer *out has.
+void fromUtf16Units(const uint16_t* units, size_t n, std::string* out);
 
 // Upper-cases ASCII letters only (names, keywords).
 std::string upperAscii(std::string_view s);
@@ -16,8 +21,18 @@ unsigned char upper1252(unsigned char c);
 // `s` without leading and trailing blanks (spaces and tabs).
 std::string trimBlanks(std::string_view s);
 
-// Whether two names are equal without regard to ASCII letter case.
-bool equalsNoCase(std::string_view a, std::string_view b);
+// Whether two names are equal without regard to ASCII letter case. Inline: column lookups
+// by name call it for every column.
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i]) continue;  // names are mostly given in their own case
+        // Different bytes match only as the two cases of one letter (they differ in 0x20).
+        char lower = static_cast<char>(a[i] | 0x20);
+        if (lower != (b[i] | 0x20) || lower < 'a' || lower > 'z') return false;
+    }
+    return true;
+}
 
 }  // namespace engine::record
 

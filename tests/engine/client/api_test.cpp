@@ -115,8 +115,58 @@ TEST_F(ClientApiTest, TableDescribesItselfAndNavigatesFromTheClient) {
     UNSIGNED32 count = 0;
     EXPECT_EQ(AdsGetRecordCount(t, ADS_IGNOREFILTERS, &count), AE_SUCCESS);
     EXPECT_EQ(count, 3u);
+    // Closing the table takes its index handles with it, however recently used.
+    EXPECT_EQ(AdsGetHandleType(byNom, &type), AE_SUCCESS);
     EXPECT_EQ(AdsCloseTable(t), AE_SUCCESS);
     EXPECT_EQ(AdsGetHandleType(t, &type), AE_INVALID_HANDLE);
+    EXPECT_EQ(AdsSkip(byNom, 1), AE_INVALID_HANDLE);
+    EXPECT_EQ(AdsGetHandleType(byNom, &type), AE_INVALID_HANDLE);
+}
+
+// Text as AdsGetField and AdsGetFieldW read it: NUL bytes read as blanks (and trim as
+// blanks), a null value reads as "", the trim options apply to both ends.
+TEST_F(ClientApiTest, TextColumnsReadWithTheirBlanksTrimmedAsAsked) {
+    runSql(conn_, "CREATE TABLE #Texts (Txt Char(8), CiTxt CIChar(8));");
+    ADSHANDLE t = 0;
+    ASSERT_EQ(AdsOpenTable90(conn_, "#Texts", nullptr, 0, 1, 1, 1, 0, "ANSI", &t), AE_SUCCESS);
+    struct Case {
+        std::string stored;  // bytes given to AdsSetFieldRaw; "-" for a null value
+        UNSIGNED16 option;
+        std::string read;
+    } cases[] = {
+        {"ab", ADS_NONE, "ab      "},
+        {"ab", ADS_RTRIM, "ab"},
+        {"  x  ", ADS_LTRIM, "x     "},
+        {"  x  ", ADS_TRIM, "x"},
+        {std::string("a\0b\0", 4), ADS_RTRIM, "a b"},
+        {std::string("\0\0z", 3), ADS_TRIM, "z"},
+        {"        ", ADS_TRIM, ""},
+        {"-", ADS_NONE, ""},
+    };
+    for (const Case& c : cases) {
+        for (const char* column : {"Txt", "CiTxt"}) {
+            SCOPED_TRACE(std::string(column) + " " + c.read + " option " + std::to_string(c.option));
+            ASSERT_EQ(AdsAppendRecord(t), AE_SUCCESS);
+            if (c.stored == "-") {
+                ASSERT_EQ(AdsSetNull(t, column), AE_SUCCESS);
+            } else {
+                ASSERT_EQ(AdsSetFieldRaw(t, column, reinterpret_cast<const UNSIGNED8*>(c.stored.data()),
+                                         static_cast<UNSIGNED32>(c.stored.size())),
+                          AE_SUCCESS);
+            }
+            ASSERT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
+            char buf[16] = {};
+            UNSIGNED32 len = 15;
+            ASSERT_EQ(AdsGetField(t, column, reinterpret_cast<UNSIGNED8*>(buf), &len, c.option),
+                      AE_SUCCESS);
+            EXPECT_EQ(std::string(buf, len), c.read);
+            WCHAR16 wide[16] = {};
+            len = 15;
+            ASSERT_EQ(AdsGetFieldW(t, column, wide, &len, c.option), AE_SUCCESS);
+            EXPECT_EQ(std::string(wide, wide + len), c.read);
+        }
+    }
+    AdsCloseTable(t);
 }
 
 TEST_F(ClientApiTest, BuffersTooSmallAnswer5005WithTheNeededLength) {
@@ -149,6 +199,11 @@ TEST_F(ClientApiTest, ErrorsCarryTheirCodesAndTexts) {
     EXPECT_EQ(AdsGetFieldType(t, "Absent", &type), AE_COLUMN_NOT_FOUND);
     EXPECT_NE(lastErrorText().find("column \"Absent\""), std::string::npos) << lastErrorText();
     EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(9), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(5), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(0), &type), AE_INVALID_ARGUMENT);
+    EXPECT_EQ(AdsGetFieldType(t, ADSFIELD(4), &type), AE_SUCCESS);
+    EXPECT_EQ(AdsGetFieldType(t, "nOTES", &type), AE_SUCCESS);
+    EXPECT_EQ(AdsGetFieldType(t, "Note", &type), AE_COLUMN_NOT_FOUND);
     EXPECT_EQ(AdsGetFieldType(4242, "Nom", &type), AE_INVALID_HANDLE);
     UNSIGNED32 code = 0;
     runSql(conn_, "SELECT Absent FROM Clients", &code);

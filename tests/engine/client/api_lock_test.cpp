@@ -1,0 +1,55 @@
+// api_lock_test.cpp: the API lock keeps threads apart and wakes every thread that waits.
+#include "engine/client/api_lock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using engine::client::SleepingMutex;
+
+TEST(SleepingMutexTest, ThreadsNeverOverlapAndNoneIsLeftWaiting) {
+    SleepingMutex mutex;
+    int inside = 0;  // threads between lock and unlock
+    long total = 0;
+    bool overlapped = false;
+    constexpr int kThreads = 4, kRounds = 20000;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&] {
+            for (int r = 0; r < kRounds; ++r) {
+                std::lock_guard<SleepingMutex> hold(mutex);
+                if (++inside != 1) overlapped = true;
+                ++total;
+                --inside;
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(total, long(kThreads) * kRounds);
+}
+
+TEST(SleepingMutexTest, WaitersHeldOffByALongCallAllGetIn) {
+    SleepingMutex mutex;
+    int entered = 0;
+    mutex.lock();
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i) {
+        waiters.emplace_back([&] {
+            std::lock_guard<SleepingMutex> hold(mutex);
+            ++entered;
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // they go to sleep
+    EXPECT_EQ(entered, 0);
+    mutex.unlock();
+    for (std::thread& t : waiters) t.join();
+    EXPECT_EQ(entered, 3);
+}
+
+}  // namespace
