@@ -18,7 +18,9 @@ printf '[Databases]\nCompta=/nulle/part/Compta.add;A\n' > "$work/ads.ini"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+# A loaded machine (a parallel build, say) can take seconds to bring the server up.
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "the virtual display did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 
 "$work/Brevantis" 2>"$work/stderr" &
