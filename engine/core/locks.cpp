@@ -8,9 +8,22 @@
 
 namespace engine {
 
+size_t LockTable::NoCaseHash::operator()(std::string_view name) const {
+    size_t h = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
+    for (char c : name) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return h;
+}
+
+bool LockTable::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+    return record::equalsNoCase(a, b);
+}
+
 Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
     auto [f, newFile] = byFile_.try_emplace(file);
-    if (newFile) byUpperName_[record::upperAscii(file)].push_back(file);
+    if (newFile) byNameNoCase_[file].push_back(file);
     auto [it, inserted] = f->second.emplace(recno, connection);
     if (!inserted && it->second != connection)
         return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
@@ -49,14 +62,14 @@ bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t 
 
 const std::vector<std::string>& LockTable::filesNamedNoCase(std::string_view file) const {
     static const std::vector<std::string> kNone;
-    auto it = byUpperName_.find(record::upperAscii(file));
-    return it == byUpperName_.end() ? kNone : it->second;
+    auto it = byNameNoCase_.find(file);
+    return it == byNameNoCase_.end() ? kNone : it->second;
 }
 
 void LockTable::forget(Files::iterator file) {
-    auto named = byUpperName_.find(record::upperAscii(file->first));
+    auto named = byNameNoCase_.find(file->first);
     std::erase(named->second, file->first);
-    if (named->second.empty()) byUpperName_.erase(named);
+    if (named->second.empty()) byNameNoCase_.erase(named);
     byFile_.erase(file);
 }
 
