@@ -161,6 +161,17 @@ TEST(LockTableTest, FilesAreFoundWithoutRegardToLetterCase) {
     EXPECT_EQ(locks.filesNamedNoCase("/d/@.adt"), (Keys{"/d/@.adt"}));
     EXPECT_TRUE(locks.filesNamedNoCase("/d/`.adt").empty());
 
+    // Names of whole eight-byte words and of words and a tail, letters in every position;
+    // bytes above ASCII (\xE9 and \xC9 are 0x20 apart) are not letters here.
+    const std::string longName = "/Donnees/Comptabilite/abcdefghijklmnopqrstuvwxyz.adt";
+    ASSERT_TRUE(locks.lock(longName, 1, 7).ok());
+    ASSERT_TRUE(locks.lock("/d/\xE9t\xE9.adt", 1, 7).ok());
+    for (std::string spelling : {longName, std::string("/dONNEES/COMPTABILITE/ABCDEFGHIJKLMNOPQRSTUVWXYZ.ADT")})
+        EXPECT_EQ(locks.filesNamedNoCase(spelling), (Keys{longName})) << spelling;
+    EXPECT_TRUE(locks.filesNamedNoCase(longName.substr(0, 48)).empty());
+    EXPECT_EQ(locks.filesNamedNoCase("/D/\xE9T\xE9.ADT"), (Keys{"/d/\xE9t\xE9.adt"}));
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/\xC9t\xC9.adt").empty());
+
     locks.unlock("/d/CLIENTS.adt", 2, 8);
     EXPECT_EQ(locks.filesNamedNoCase("/d/clients.adt"), (Keys{"/d/Clients.adt"}));
     locks.releaseAll(7);
