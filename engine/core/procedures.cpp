@@ -94,7 +94,7 @@ Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
     auto text = [&row](std::string_view v, size_t width) {
         Value& value = row.emplace_back();
         value.kind = Value::Kind::String;
-        value.text.assign(v.substr(0, width));
+        value.text.append(v.substr(0, width));  // into empty text: assign would check for overlap
     };
     text(e.identity.userName, 50);
     row.push_back(Value::ofInteger(owner));
