@@ -42,8 +42,10 @@ public:
     }
     // A byte string: u32 length, then the bytes.
     void bytes(std::string_view v) {
-        u32(static_cast<uint32_t>(v.size()));
-        raw(v);
+        const auto n = static_cast<uint32_t>(v.size());
+        char* at = room(sizeof n + v.size());  // one check for both
+        std::memcpy(at, &n, sizeof n);
+        if (!v.empty()) std::memcpy(at + sizeof n, v.data(), v.size());
     }
     // Raw bytes with no length in front (used for nested, already encoded parts).
     void raw(std::string_view v) {
