@@ -2,15 +2,52 @@
 #include "locks.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ace.h"
 #include "record/text.h"
 
 namespace engine {
 
+namespace {
+
+// Eight bytes with their ASCII lower-case letters made upper-case. The high bit of each
+// byte of aboveA and aboveZ tells whether its low seven bits reach 'a' and pass 'z'.
+uint64_t upperAsciiWord(uint64_t w) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t low7 = w & (0x7F * kOnes);
+    const uint64_t aboveA = low7 + (0x80 - 'a') * kOnes;
+    const uint64_t aboveZ = low7 + (0x80 - 'z' - 1) * kOnes;
+    const uint64_t lower = aboveA & ~aboveZ & ~w & (0x80 * kOnes);
+    return w ^ (lower >> 2);  // 0x80 >> 2 is the case bit, 0x20
+}
+
+}  // namespace
+
+size_t LockTable::NoCaseHash::operator()(std::string_view name) const {
+    // Paths are long: they are hashed eight upper-cased bytes at a time.
+    uint64_t h = 14695981039346656037ull ^ name.size();
+    auto mix = [&h](uint64_t w) { h = (h ^ upperAsciiWord(w)) * 1099511628211ull; };
+    size_t i = 0;
+    for (uint64_t w; i + 8 <= name.size(); i += 8) {
+        std::memcpy(&w, name.data() + i, 8);
+        mix(w);
+    }
+    if (i < name.size()) {
+        uint64_t w = 0;
+        std::memcpy(&w, name.data() + i, name.size() - i);
+        mix(w);
+    }
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
+bool LockTable::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+    return a == b || record::equalsNoCase(a, b);  // mostly the same spelling
+}
+
 Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
     auto [f, newFile] = byFile_.try_emplace(file);
-    if (newFile) byUpperName_[record::upperAscii(file)].push_back(file);
+    if (newFile) byNameNoCase_[file].push_back(file);
     auto [it, inserted] = f->second.emplace(recno, connection);
     if (!inserted && it->second != connection)
         return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
@@ -49,14 +86,14 @@ bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t 
 
 const std::vector<std::string>& LockTable::filesNamedNoCase(std::string_view file) const {
     static const std::vector<std::string> kNone;
-    auto it = byUpperName_.find(record::upperAscii(file));
-    return it == byUpperName_.end() ? kNone : it->second;
+    auto it = byNameNoCase_.find(file);
+    return it == byNameNoCase_.end() ? kNone : it->second;
 }
 
 void LockTable::forget(Files::iterator file) {
-    auto named = byUpperName_.find(record::upperAscii(file->first));
+    auto named = byNameNoCase_.find(file->first);
     std::erase(named->second, file->first);
-    if (named->second.empty()) byUpperName_.erase(named);
+    if (named->second.empty()) byNameNoCase_.erase(named);
     byFile_.erase(file);
 }
 

@@ -38,9 +38,21 @@ private:
     // Drops a file that has no lock left, from both maps.
     void forget(Files::iterator file);
 
+    // Hashes and compares names without regard to ASCII letter case, so that a name is
+    // looked up as it is given, with no upper-cased copy of it.
+    struct NoCaseHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     Files byFile_;
-    // Upper-cased key -> the keys with locks: a lookup by name needs no scan of every file.
-    std::unordered_map<std::string, std::vector<std::string>> byUpperName_;
+    // A key's spelling -> the keys with locks that spell it so, in any letter case: a lookup
+    // by name needs no scan of every file.
+    std::unordered_map<std::string, std::vector<std::string>, NoCaseHash, NoCaseEqual> byNameNoCase_;
 };
 
 }  // namespace engine

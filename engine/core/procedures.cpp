@@ -51,8 +51,13 @@ bool existsIgnoringCase(const std::string& path) {
 // ignored). AE_FILE_NOT_FOUND when no file of that name exists and none is locked.
 // The list stays valid while the lock table is unchanged.
 Status lockedFilesFor(ServerState& st, const Value& argument, const std::vector<std::string>** files) {
-    std::string path = record::trimBlanks(argument.text);
-    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string_view path = record::trimBlanksView(argument.text);
+    std::string slashed;  // the path with '/' for '\\', made only when it has one
+    if (path.find('\\') != std::string_view::npos) {
+        slashed = path;
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        path = slashed;
+    }
     // Lock keys of table files are canonical paths, and callers usually give one: resolving
     // the path on disk is needed only when that spelling names no locked file. (Keys of
     // temporary tables start with '#' and are never reported.)
@@ -60,10 +65,10 @@ Status lockedFilesFor(ServerState& st, const Value& argument, const std::vector<
         *files = &st.locks.filesNamedNoCase(path);
         if (!(*files)->empty()) return Status::success();
     }
-    std::string wanted = canonicalPath(path);
+    std::string wanted = canonicalPath(std::string(path));
     *files = &st.locks.filesNamedNoCase(wanted);
     if ((*files)->empty() && !existsIgnoringCase(wanted))
-        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
     return Status::success();
 }
 
@@ -86,14 +91,16 @@ bool recordNumberArg(const Value& v, uint32_t* recno) {
 Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
     Row row;
     row.reserve(8);
-    auto text = [&row](const std::string& v, size_t width) {
-        row.push_back(Value::ofString(v.substr(0, width)));
+    auto text = [&row](std::string_view v, size_t width) {
+        Value& value = row.emplace_back();
+        value.kind = Value::Kind::String;
+        value.text.append(v.substr(0, width));  // into empty text: assign would check for overlap
     };
     text(e.identity.userName, 50);
     row.push_back(Value::ofInteger(owner));
     text(e.dictionaryUser, 50);
     text(e.identity.address, 30);
-    row.push_back(Value::ofString("Record Lock"));
+    text("Record Lock", 15);
     text(e.identity.osLogin, 50);
     text(e.identity.tsAddress, 30);
     text(e.identity.applicationId, 70);

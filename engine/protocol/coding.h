@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace engine::protocol {
 
@@ -31,10 +32,20 @@ public:
     void i64(int64_t v) { u64(static_cast<uint64_t>(v)); }
     void f64(double v) { put(v); }
     void boolean(bool v) { u8(v ? 1 : 0); }
+    // Fixed-size fields one after another, as the calls above would write them, with one
+    // check for room: for records written many times over, such as column descriptions.
+    template <typename... T>
+    void fields(T... v) {
+        static_assert((std::is_arithmetic_v<T> && ...), "fields are numbers");
+        char* at = room((sizeof v + ...));
+        ((std::memcpy(at, &v, sizeof v), at += sizeof v), ...);
+    }
     // A byte string: u32 length, then the bytes.
     void bytes(std::string_view v) {
-        u32(static_cast<uint32_t>(v.size()));
-        raw(v);
+        const auto n = static_cast<uint32_t>(v.size());
+        char* at = room(sizeof n + v.size());  // one check for both
+        std::memcpy(at, &n, sizeof n);
+        if (!v.empty()) std::memcpy(at + sizeof n, v.data(), v.size());
     }
     // Raw bytes with no length in front (used for nested, already encoded parts).
     void raw(std::string_view v) {

@@ -191,12 +191,8 @@ void encode(Writer& w, const CursorInfo& v) {
     w.u32(static_cast<uint32_t>(v.columns.size()));
     for (const ColumnDef& c : v.columns) {
         w.bytes(c.name);
-        w.u16(static_cast<uint16_t>(c.type));
-        w.u32(c.length);
-        w.u16(c.decimals);
-        w.u32(c.offset);
-        w.boolean(c.nullable);
-        w.u8(c.permissions);
+        w.fields(static_cast<uint16_t>(c.type), c.length, c.decimals, c.offset,
+                 static_cast<uint8_t>(c.nullable ? 1 : 0), c.permissions);
     }
     w.u32(static_cast<uint32_t>(v.indexes.size()));
     for (const IndexInfo& x : v.indexes) {

@@ -59,18 +59,24 @@ constexpr FnName kFunctions[] = {
     {"CTOT", Fn::Ctot, false, true},      {"CTOTS", Fn::Ctots, false, true},
 };
 
+// Operator levels, loosest first. NOT is a prefix between AND and the comparisons, a sign
+// a prefix tighter than * and /; the others are binary, left-associative but for the
+// comparisons (IS [NOT] NULL included), of which an operand holds at most one.
+enum Level { kOr = 1, kAnd, kNot, kCompare, kAdd, kMul, kSign };
+
+// A binary operator (or IS) found after an operand.
+struct Binary {
+    Level level;
+    Op op;
+    CmpOp cmp = CmpOp::Eq;  // kCompare with Op::Compare
+};
+
 class Parser {
 public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
-    std::unique_ptr<Node> parseOr() {
-        auto left = parseAnd();
-        while (left && isKeyword("OR")) {
-            size_t at = t_.take().offset;
-            left = binary(Op::Or, at, std::move(left), parseAnd());
-        }
-        return left;
-    }
+    // A whole expression: all levels.
+    std::unique_ptr<Node> parseAll() { return parseLevel(kOr); }
 
 private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
@@ -114,31 +120,70 @@ private:
         return n ? std::move(n) : tooDeep(at);
     }
 
-    std::unique_ptr<Node> parseAnd() {
-        auto left = parseNot();
-        while (left && isKeyword("AND")) {
-            size_t at = t_.take().offset;
-            left = binary(Op::And, at, std::move(left), parseNot());
+    // An expression of operators at `lowest` or tighter. Each operand is read once and then
+    // the operators after it, rather than through a function per level: most operands, such
+    // as a literal argument, are followed by no operator at all.
+    std::unique_ptr<Node> parseLevel(Level lowest) {
+        Level formed = kSign;  // the level of the operator that made `left`
+        auto left = parseOperand(lowest, &formed);
+        Binary b;
+        // An operator takes `left` as its operand when a tighter one made it, or the same
+        // one and it associates to the left.
+        while (left && nextBinary(&b) && b.level >= lowest &&
+               (formed > b.level || (formed == b.level && b.level != kCompare))) {
+            left = b.level == kCompare ? comparison(std::move(left), b) : operation(std::move(left), b);
+            formed = b.level;
         }
         return left;
     }
 
-    std::unique_ptr<Node> parseNot() {
-        if (isKeyword("NOT") || (!sql() && t_.peek().is("!"))) {
-            size_t at = t_.take().offset;
-            if (++depth_ > kMaxDepth) return tooDeep(at);
-            auto k = parseNot();
-            --depth_;
-            return unary(Op::Not, at, std::move(k));
-        }
-        return parseComparison();
+    // A left operand and its binary operator, + - * / AND OR, with the right operand.
+    std::unique_ptr<Node> operation(std::unique_ptr<Node> left, const Binary& b) {
+        size_t at = t_.take().offset;
+        return binary(b.op, at, std::move(left), parseLevel(static_cast<Level>(b.level + 1)));
     }
 
-    bool comparison(CmpOp* op) {
+    // A prefixed operand (NOT, where `lowest` admits it, or a sign) or a primary.
+    std::unique_ptr<Node> parseOperand(Level lowest, Level* formed) {
+        if (lowest <= kNot && (isKeyword("NOT") || (!sql() && t_.peek().is("!")))) {
+            *formed = kNot;
+            return prefixed(kNot);
+        }
+        if (t_.peek().is("-") || t_.peek().is("+")) return prefixed(kSign);
+        return parsePrimary();
+    }
+
+    // NOT or a sign, and its operand; a + sign leaves the operand as it is.
+    std::unique_ptr<Node> prefixed(Level operand) {
+        Token op = t_.take();
+        if (++depth_ > kMaxDepth) return tooDeep(op.offset);
+        auto k = parseLevel(operand);
+        --depth_;
+        if (operand == kNot) return unary(Op::Not, op.offset, std::move(k));
+        return op.text == "-" ? unary(Op::Neg, op.offset, std::move(k)) : std::move(k);
+    }
+
+    // Whether the next token is a binary operator (or IS), and which.
+    bool nextBinary(Binary* b) {
         const Token& t = t_.peek();
-        if (t.kind != TokenKind::Symbol) return false;
+        if (t.kind == TokenKind::Symbol) {
+            switch (t.text[0]) {
+                case '+': *b = {kAdd, Op::Add}; return true;
+                case '-': *b = {kAdd, Op::Sub}; return true;
+                case '*': *b = {kMul, Op::Mul}; return true;
+                case '/': *b = {kMul, Op::Div}; return true;
+                default: *b = {kCompare, Op::Compare}; return comparisonOperator(t, &b->cmp);
+            }
+        }
+        if (isKeyword("OR")) *b = {kOr, Op::Or};
+        else if (isKeyword("AND")) *b = {kAnd, Op::And};
+        else if (sql() && t.isWord("IS")) *b = {kCompare, Op::IsNull};
+        else return false;
+        return true;
+    }
+
+    bool comparisonOperator(const Token& t, CmpOp* op) {
         const std::string_view s = t.text;
-        if (s.empty()) return false;
         const char second = s.size() > 1 ? s[1] : '\0';
         switch (s[0]) {
             case '=': *op = second == '=' ? CmpOp::EqEq : CmpOp::Eq; break;
@@ -157,63 +202,27 @@ private:
         return true;
     }
 
-    std::unique_ptr<Node> parseComparison() {
-        auto left = parseAdditive();
-        if (!left) return nullptr;
-        CmpOp op;
-        if (comparison(&op)) {
-            size_t at = t_.take().offset;
-            auto n = binary(Op::Compare, at, std::move(left), parseAdditive());
+    // A left operand and a comparison operator or IS, with what follows them.
+    std::unique_ptr<Node> comparison(std::unique_ptr<Node> left, const Binary& b) {
+        size_t at = t_.take().offset;
+        if (b.op == Op::Compare) {
+            auto n = binary(Op::Compare, at, std::move(left), parseLevel(kAdd));
             if (n) {
-                n->cmp = op;
+                n->cmp = b.cmp;
                 n->textAsDate = sql();
             }
             return n;
         }
-        if (sql() && t_.peek().isWord("IS")) {
-            size_t at = t_.take().offset;
-            bool negate = false;
-            if (t_.peek().isWord("NOT")) {
-                t_.take();
-                negate = true;
-            }
-            if (!t_.peek().isWord("NULL")) return error(t_.peek(), "NULL expected after IS");
+        bool negate = false;
+        if (t_.peek().isWord("NOT")) {
             t_.take();
-            auto n = unary(Op::IsNull, at, std::move(left));
-            if (n) n->negate = negate;
-            return n;
+            negate = true;
         }
-        return left;
-    }
-
-    std::unique_ptr<Node> parseAdditive() {
-        auto left = parseMultiplicative();
-        while (left && (t_.peek().is("+") || t_.peek().is("-"))) {
-            Token op = t_.take();
-            left = binary(op.text == "+" ? Op::Add : Op::Sub, op.offset, std::move(left),
-                          parseMultiplicative());
-        }
-        return left;
-    }
-
-    std::unique_ptr<Node> parseMultiplicative() {
-        auto left = parseUnary();
-        while (left && (t_.peek().is("*") || t_.peek().is("/"))) {
-            Token op = t_.take();
-            left = binary(op.text == "*" ? Op::Mul : Op::Div, op.offset, std::move(left), parseUnary());
-        }
-        return left;
-    }
-
-    std::unique_ptr<Node> parseUnary() {
-        if (t_.peek().is("-") || t_.peek().is("+")) {
-            Token op = t_.take();
-            if (++depth_ > kMaxDepth) return tooDeep(op.offset);
-            auto k = parseUnary();
-            --depth_;
-            return op.text == "-" ? unary(Op::Neg, op.offset, std::move(k)) : std::move(k);
-        }
-        return parsePrimary();
+        if (!t_.peek().isWord("NULL")) return error(t_.peek(), "NULL expected after IS");
+        t_.take();
+        auto n = unary(Op::IsNull, at, std::move(left));
+        if (n) n->negate = negate;
+        return n;
     }
 
     // Whole numbers that fit are integers; the others, and those that do not fit, doubles.
@@ -249,7 +258,7 @@ private:
         std::vector<std::unique_ptr<Node>> args;
         if (!t_.peek().is(")")) {
             for (;;) {
-                auto a = parseOr();
+                auto a = parseAll();
                 if (!a) return nullptr;
                 args.push_back(std::move(a));
                 if (!t_.peek().is(",")) break;
@@ -306,7 +315,7 @@ private:
                 if (t.is("(")) {
                     size_t at = t_.take().offset;
                     if (++depth_ > kMaxDepth) return tooDeep(at);
-                    auto inner = parseOr();
+                    auto inner = parseAll();
                     --depth_;
                     if (!inner) return nullptr;
                     if (!t_.peek().is(")")) return error(t_.peek(), "')' expected");
@@ -329,7 +338,7 @@ private:
 std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error) {
     error->message.clear();
     Parser p(tokens, options, error);
-    auto n = p.parseOr();
+    auto n = p.parseAll();
     if (!n && error->message.empty()) {
         error->kind = ExprError::Kind::Syntax;
         error->message = syntaxMessage(tokens.peek(), "invalid expression");

@@ -57,11 +57,13 @@ unsigned char upper1252(unsigned char c) {
     }
 }
 
-std::string trimBlanks(std::string_view s) {
+std::string trimBlanks(std::string_view s) { return std::string(trimBlanksView(s)); }
+
+std::string_view trimBlanksView(std::string_view s) {
     size_t b = s.find_first_not_of(" \t");
     if (b == std::string_view::npos) return {};
     size_t e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
+    return s.substr(b, e - b + 1);
 }
 
 std::u16string toUtf16(std::string_view s) {

@@ -20,6 +20,8 @@ unsigned char upper1252(unsigned char c);
 
 // `s` without leading and trailing blanks (spaces and tabs).
 std::string trimBlanks(std::string_view s);
+// The same, as a view of `s`.
+std::string_view trimBlanksView(std::string_view s);
 
 // Whether two names are equal without regard to ASCII letter case. Inline: column lookups
 // by name call it for every column.

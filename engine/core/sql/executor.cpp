@@ -72,7 +72,7 @@ private:
             Row row(columns.size());
             for (size_t k = 0; k < values.size(); ++k) {
                 Value v;
-                st = constantValue(*values[k], &v);
+                st = takeConstantValue(*values[k], &v);
                 if (st.ok()) st = coerceForColumn(v, columns[targets[k]], &row[targets[k]]);
                 if (!st.ok()) return st;
             }

@@ -301,7 +301,11 @@ private:
 
 }  // namespace
 
-Status constantValue(Node& node, Value* out) {
+Status takeConstantValue(Node& node, Value* out) {
+    if (node.op == Op::Literal) {  // binding could not make it a column: there are none
+        *out = std::move(node.literal);
+        return Status::success();
+    }
     ExprError e;
     if (!expr::bindTree(node, noColumns, &e)) return fromExprError(e);
     expr::evaluate(node, expr::EvalContext{nullptr, true, true}, *out);
@@ -313,7 +317,7 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
     args.reserve(call.args.size());
     for (auto& a : call.args) {
         Value v;
-        Status st = constantValue(*a, &v);
+        Status st = takeConstantValue(*a, &v);
         if (!st.ok()) return st;
         args.push_back(std::move(v));
     }

@@ -22,7 +22,8 @@ Status mapNotFound(Status status, const std::string& table);
 int columnIndex(const std::vector<ColumnDef>& columns, std::string_view name);
 
 // Value of an expression that may not name any column (INSERT values, procedure args).
-Status constantValue(expr::Node& node, Value* out);
+// Statements run once: the value is taken from the tree, a literal's moved out of its node.
+Status takeConstantValue(expr::Node& node, Value* out);
 
 // Runs a procedure with constant arguments into *out.
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out);

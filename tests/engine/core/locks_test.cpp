@@ -8,6 +8,7 @@
 
 #include "ace.h"
 #include "core_fixture.h"
+#include "locks.h"
 
 namespace engine::testing {
 namespace {
@@ -144,6 +145,38 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
     EXPECT_EQ(s.code, AE_PERMISSION_DENIED);
     EXPECT_EQ(holder->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "',3);", {}, 0, &none).code,
               AE_PERMISSION_DENIED);
+}
+
+// Keys that differ only in letter case are found together, whatever the case asked for,
+// and each leaves the lookup when its last lock goes.
+TEST(LockTableTest, FilesAreFoundWithoutRegardToLetterCase) {
+    LockTable locks;
+    ASSERT_TRUE(locks.lock("/d/Clients.adt", 1, 7).ok());
+    ASSERT_TRUE(locks.lock("/d/CLIENTS.adt", 2, 8).ok());
+    ASSERT_TRUE(locks.lock("/d/@.adt", 1, 7).ok());
+    using Keys = std::vector<std::string>;
+    EXPECT_EQ(locks.filesNamedNoCase("/D/clients.ADT"), (Keys{"/d/Clients.adt", "/d/CLIENTS.adt"}));
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/Clients.adt ").empty());
+    // Only letters have two cases: '@' and '`' are 0x20 apart but different names.
+    EXPECT_EQ(locks.filesNamedNoCase("/d/@.adt"), (Keys{"/d/@.adt"}));
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/`.adt").empty());
+
+    // Names of whole eight-byte words and of words and a tail, letters in every position;
+    // bytes above ASCII (\xE9 and \xC9 are 0x20 apart) are not letters here.
+    const std::string longName = "/Donnees/Comptabilite/abcdefghijklmnopqrstuvwxyz.adt";
+    ASSERT_TRUE(locks.lock(longName, 1, 7).ok());
+    ASSERT_TRUE(locks.lock("/d/\xE9t\xE9.adt", 1, 7).ok());
+    for (std::string spelling : {longName, std::string("/dONNEES/COMPTABILITE/ABCDEFGHIJKLMNOPQRSTUVWXYZ.ADT")})
+        EXPECT_EQ(locks.filesNamedNoCase(spelling), (Keys{longName})) << spelling;
+    EXPECT_TRUE(locks.filesNamedNoCase(longName.substr(0, 48)).empty());
+    EXPECT_EQ(locks.filesNamedNoCase("/D/\xE9T\xE9.ADT"), (Keys{"/d/\xE9t\xE9.adt"}));
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/\xC9t\xC9.adt").empty());
+
+    locks.unlock("/d/CLIENTS.adt", 2, 8);
+    EXPECT_EQ(locks.filesNamedNoCase("/d/clients.adt"), (Keys{"/d/Clients.adt"}));
+    locks.releaseAll(7);
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/clients.adt").empty());
+    EXPECT_TRUE(locks.filesNamedNoCase("/d/@.adt").empty());
 }
 
 TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {

@@ -1,7 +1,11 @@
 // expression_test.cpp: the filter language, case by case, on one row of a lock table.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "expr/expression.h"
+#include "expr/parser.h"
 #include "expr/text.h"
 #include "expr/values.h"
 
@@ -135,6 +139,59 @@ TEST_F(ExpressionTest, DeepNestingIsRefusedNotCrashed) {
     for (int i = 0; i < 100000; ++i) longChain += "+1";
     EXPECT_EQ(Expression::compile(longChain + "=0", source_, &error), nullptr);
     EXPECT_NE(error.find("too deeply"), std::string::npos) << error;
+}
+
+// The tree as fully parenthesized text, and where parsing stopped when it stopped early.
+std::string grouped(std::string_view text, Dialect dialect) {
+    TokenStream tokens(text, dialect);
+    ParseOptions options;
+    options.dialect = dialect;
+    ExprError error;
+    std::unique_ptr<Node> tree = parseExpression(tokens, options, &error);
+    if (!tree) return "error: " + error.message;
+    std::function<std::string(const Node&)> render = [&render](const Node& n) -> std::string {
+        static const std::map<Op, std::string> kNames = {
+            {Op::Not, "NOT"}, {Op::Neg, "-"}, {Op::And, "AND"}, {Op::Or, "OR"}, {Op::Compare, "cmp"},
+            {Op::Add, "+"},   {Op::Sub, "-"}, {Op::Mul, "*"},    {Op::Div, "/"}};
+        if (n.op == Op::Name) return n.name;
+        if (n.op == Op::Literal) return n.literal.kind == Value::Kind::Integer ? std::to_string(n.literal.integer) : "?";
+        if (n.op == Op::IsNull) return "(" + render(*n.kids[0]) + (n.negate ? " IS NOT NULL)" : " IS NULL)");
+        if (n.kids.size() == 1) return "(" + kNames.at(n.op) + " " + render(*n.kids[0]) + ")";
+        return "(" + render(*n.kids[0]) + " " + kNames.at(n.op) + " " + render(*n.kids[1]) + ")";
+    };
+    std::string out = render(*tree);
+    if (tokens.peek().kind != TokenKind::End) out += " | " + std::string(text.substr(tokens.peek().offset));
+    return out;
+}
+
+TEST(ExpressionParsing, OperatorsGroupByPrecedence) {
+    const struct {
+        const char* text;
+        Dialect dialect;
+        const char* grouped;
+    } cases[] = {
+        {"a OR b AND c", Dialect::Expression, "(a OR (b AND c))"},
+        {"a AND b OR c .OR. d", Dialect::Expression, "(((a AND b) OR c) OR d)"},
+        {"NOT a = b AND c", Dialect::Expression, "((NOT (a cmp b)) AND c)"},
+        {"NOT NOT a AND !b", Dialect::Expression, "((NOT (NOT a)) AND (NOT b))"},
+        {"-a * b + c", Dialect::Expression, "(((- a) * b) + c)"},
+        {"a - b - c / d / e", Dialect::Expression, "((a - b) - ((c / d) / e))"},
+        {"a + b * c = d / e - 1", Dialect::Expression, "((a + (b * c)) cmp ((d / e) - 1))"},
+        {"- - a + +b", Dialect::Expression, "((- (- a)) + b)"},
+        {"(a OR b) AND c", Dialect::Expression, "((a OR b) AND c)"},
+        // A comparison takes no comparison as an operand: parsing stops before the second.
+        {"a = b = c", Dialect::Expression, "(a cmp b) | = c"},
+        {"NOT a < b # c", Dialect::Expression, "(NOT (a cmp b)) | # c"},
+        {"a IS NOT NULL AND b IS NULL OR c", Dialect::Sql, "(((a IS NOT NULL) AND (b IS NULL)) OR c)"},
+        {"NOT a + 1 IS NULL", Dialect::Sql, "(NOT ((a + 1) IS NULL))"},
+        {"a = b IS NULL", Dialect::Sql, "(a cmp b) | IS NULL"},
+        {"a IS NULL = b", Dialect::Sql, "(a IS NULL) | = b"},
+        // NOT binds looser than comparisons and arithmetic, so it cannot follow them.
+        {"a = NOT b", Dialect::Expression, "error: syntax error at offset 4: operand expected (near 'NOT')"},
+        {"a * - NOT b", Dialect::Expression, "error: syntax error at offset 6: operand expected (near 'NOT')"},
+        {"a IS b", Dialect::Sql, "error: syntax error at offset 5: NULL expected after IS (near 'b')"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(grouped(c.text, c.dialect), c.grouped) << c.text;
 }
 
 TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {

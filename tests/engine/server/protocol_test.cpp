@@ -26,6 +26,7 @@ CursorInfo sampleCursor() {
     c.name = "TableName";
     c.type = ColumnType::CiString;
     c.length = 25;
+    c.decimals = 2;
     c.offset = 5;
     c.nullable = false;
     c.permissions = 3;
@@ -73,9 +74,15 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     EXPECT_EQ(bx.rowsAffected, -1);
     EXPECT_EQ(bx.cursor.blankRecord, x.cursor.blankRecord);
     EXPECT_EQ(bx.cursor.handleType, 5);
-    EXPECT_EQ(bx.cursor.columns[1].type, ColumnType::CiString);
-    EXPECT_EQ(bx.cursor.columns[1].offset, 5u);
-    EXPECT_FALSE(bx.cursor.columns[1].nullable);
+    // Every field of a column description, each of its own value, comes back in place.
+    const ColumnDef& column = bx.cursor.columns[1];
+    EXPECT_EQ(column.name, "TableName");
+    EXPECT_EQ(column.type, ColumnType::CiString);
+    EXPECT_EQ(column.length, 25u);
+    EXPECT_EQ(column.decimals, 2);
+    EXPECT_EQ(column.offset, 5u);
+    EXPECT_FALSE(column.nullable);
+    EXPECT_EQ(column.permissions, 3);
     EXPECT_EQ(bx.cursor.indexes[0].segments[1], "X");
     EXPECT_EQ(bx.cursor.indexes[0].pageSize, 1024u);
     ASSERT_EQ(bx.rows.size(), 2u);
