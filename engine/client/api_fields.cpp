@@ -466,12 +466,14 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         Status st = call(*c, Op::WriteRecord, w.take(), &body);
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
+        protocol::Reader r(body);
+        Position p = protocol::decodePosition(r, t.info.recordLength);
+        protocol::Neighbours around = protocol::decodeNeighbours(r, t.info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
         t.editing = t.appending = false;
         t.writes.clear();
         t.pendingBlobs.clear();
-        protocol::Reader r(body);
-        Position p = protocol::decodePosition(r);
-        takeNeighbours(t, order, std::move(p), protocol::decodeNeighbours(r));
+        takeNeighbours(t, order, std::move(p), std::move(around));
         return AE_SUCCESS;
     });
 }
@@ -523,8 +525,11 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
         Status st = call(*c, Op::Seek, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        *pbFound = r.boolean() ? 1 : 0;
-        setPosition(*t, protocol::decodePosition(r));
+        bool found = r.boolean();
+        Position p = protocol::decodePosition(r, t->info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
+        *pbFound = found ? 1 : 0;
+        setPosition(*t, std::move(p));
         return AE_SUCCESS;
     });
 }

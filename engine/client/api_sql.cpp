@@ -122,6 +122,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResult(r);
+        if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
             s.hasRowCount = x.rowsAffected >= 0;
             s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));

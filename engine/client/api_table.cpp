@@ -29,6 +29,7 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         protocol::OpenedTable opened = protocol::decodeOpenedTable(r);
+        if (!r.done()) return fail(loseConnection(*c));
         ADSHANDLE h = addCursor(hConnect, std::move(opened.cursor));
         setPosition(*cursorOf(h), std::move(opened.position));
         *phTable = h;

@@ -193,9 +193,13 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     Status st = call(*c, op, w.take(), &body);
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
-    Position p = protocol::decodePosition(r);
-    if (op == protocol::Op::Skip) {
-        takeNeighbours(table, serverHandle, std::move(p), protocol::decodeNeighbours(r));
+    const bool skip = op == protocol::Op::Skip;
+    Position p = protocol::decodePosition(r, table.info.recordLength);
+    protocol::Neighbours around;  // only a skip reads rows around where it lands
+    if (skip) around = protocol::decodeNeighbours(r, table.info.recordLength);
+    if (!r.done()) return fail(loseConnection(*c));
+    if (skip) {
+        takeNeighbours(table, serverHandle, std::move(p), std::move(around));
     } else {
         setPosition(table, std::move(p));
         table.lastOrder = serverHandle;
@@ -225,8 +229,10 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
+        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
         uint32_t next = n;
-        for (Position& p : protocol::decodePositions(r)) {
+        for (Position& p : fetched) {
             if (p.bof || p.eof) break;
             table.rows[next++] = std::move(p);
         }

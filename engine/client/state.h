@@ -33,11 +33,15 @@ struct Object {
     const Kind kind;
 };
 
+// What to do with a deferred operation's answer when it comes: false when the answer does
+// not decode, which loses the connection like any undecodable answer.
+using OnAnswer = std::function<bool(const protocol::OpResult&)>;
+
 // An operation held back until the next request of its connection, with what to do with
 // its answer when it comes.
 struct Deferred {
     protocol::OpRequest request;
-    std::function<void(const protocol::OpResult&)> onAnswer;
+    OnAnswer onAnswer;
     uint32_t syncOf = 0;  // server table whose cursor this move catches up (one at a time)
 };
 
@@ -202,9 +206,15 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 // A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
 Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
             int timeoutMs = 0);
+// Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
+// dead channel leads to, and an answer body that does not decode whole (malformed,
+// truncated, or describing images that do not fit: the Reader is then not done()). Every
+// body read checks that before using what it decoded.
+Status loseConnection(ConnectionObj& connection);
+
 // Holds `op` back until the connection's next request.
 void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t flags,
-           std::function<void(const protocol::OpResult&)> onAnswer = {});
+           OnAnswer onAnswer = {});
 
 // Request/answer pairs exchanged by this process.
 void countRoundTrip();

@@ -1,6 +1,8 @@
 // messages.cpp: encoding and decoding of the protocol's envelopes and structures.
 #include "messages.h"
 
+#include "record/record.h"
+
 namespace engine::protocol {
 namespace {
 
@@ -12,6 +14,13 @@ constexpr size_t kMinIndex = 4 + 4 + 4 + 4 + 4 + 4;
 constexpr size_t kMinPosition = 1 + 4 + 4 + 4;
 constexpr size_t kMinBlob = 2 + 1 + 4;
 constexpr size_t kMinColumnWrite = 2 + 1 + 4;
+
+// Whether the column lies wholly inside a record of recordLength bytes. A length no larger
+// than the record keeps storageSize (at most twice the length, plus 2) from wrapping.
+bool fitsRecord(const ColumnDef& c, uint32_t recordLength) {
+    return c.length <= recordLength &&
+           uint64_t{c.offset} + record::storageSize(c) <= recordLength;
+}
 
 }  // namespace
 
@@ -223,6 +232,7 @@ CursorInfo decodeCursorInfo(Reader& r) {
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
     v.blankRecord = r.bytesView();
+    if (v.blankRecord.size() != v.recordLength) r.fail();
     uint32_t nc = r.count(kMinColumn);
     v.columns.reserve(nc);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
@@ -234,6 +244,7 @@ CursorInfo decodeCursorInfo(Reader& r) {
         c.offset = r.u32();
         c.nullable = r.boolean();
         c.permissions = r.u8();
+        if (!fitsRecord(c, v.recordLength)) r.fail();
     }
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {
@@ -264,7 +275,7 @@ void encode(Writer& w, const Position& v) {
     }
 }
 
-Position decodePosition(Reader& r) {
+Position decodePosition(Reader& r, uint32_t recordLength) {
     Position v;
     uint8_t flags = r.u8();
     if (flags > 7) r.fail();
@@ -273,6 +284,7 @@ Position decodePosition(Reader& r) {
     v.visible = flags & 4;
     v.recordNumber = r.u32();
     v.record = r.bytesView();
+    if (!v.record.empty() && v.record.size() != recordLength) r.fail();
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;
@@ -289,11 +301,11 @@ void encode(Writer& w, const std::vector<Position>& v) {
     for (const Position& p : v) encode(w, p);
 }
 
-std::vector<Position> decodePositions(Reader& r) {
+std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
     std::vector<Position> v;
     uint32_t n = r.count(kMinPosition);
     v.reserve(n);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r));
+    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r, recordLength));
     return v;
 }
 
@@ -304,12 +316,12 @@ void encode(Writer& w, const Neighbours& v) {
     encode(w, v.after);
 }
 
-Neighbours decodeNeighbours(Reader& r) {
+Neighbours decodeNeighbours(Reader& r, uint32_t recordLength) {
     Neighbours v;
     v.reachedBof = r.boolean();
-    v.before = decodePositions(r);
+    v.before = decodePositions(r, recordLength);
     v.reachedEof = r.boolean();
-    v.after = decodePositions(r);
+    v.after = decodePositions(r, recordLength);
     return v;
 }
 
@@ -321,7 +333,7 @@ void encode(Writer& w, const OpenedTable& v) {
 OpenedTable decodeOpenedTable(Reader& r) {
     OpenedTable v;
     v.cursor = decodeCursorInfo(r);
-    v.position = decodePosition(r);
+    v.position = decodePosition(r, v.cursor.recordLength);
     return v;
 }
 
@@ -403,7 +415,7 @@ SqlResult decodeSqlResult(Reader& r) {
     v.recordCount = r.u32();
     if (!v.returnsRows) return v;
     v.cursor = decodeCursorInfo(r);
-    v.rows = decodePositions(r);
+    v.rows = decodePositions(r, v.cursor.recordLength);
     return v;
 }
 
