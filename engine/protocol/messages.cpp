@@ -14,6 +14,9 @@ constexpr size_t kMinIndex = 4 + 4 + 4 + 4 + 4 + 4;
 constexpr size_t kMinPosition = 1 + 4 + 4 + 4;
 constexpr size_t kMinBlob = 2 + 1 + 4;
 constexpr size_t kMinColumnWrite = 2 + 1 + 4;
+// A parameter's encoded size beyond its name and text: number, name length, value kind and
+// the widest fixed part of a value (8 bytes).
+constexpr size_t kMostParamBytes = 2 + 4 + 1 + 8;
 
 // Whether the column lies wholly inside a record of recordLength bytes. A length no larger
 // than the record keeps storageSize (at most twice the length, plus 2) from wrapping.
@@ -367,6 +370,10 @@ WriteRequest decodeWriteRequest(Reader& r) {
 }
 
 void encode(Writer& w, const ExecArgs& v) {
+    // Room for it all at once: a statement's text alone would grow the buffer twice.
+    size_t size = w.data().size() + 4 + 4 + v.text.size() + 4 + 4;
+    for (const SqlParam& p : v.params) size += kMostParamBytes + p.name.size() + p.value.text.size();
+    w.reserve(size);
     w.u32(v.connection);
     w.bytes(v.text);
     w.u32(static_cast<uint32_t>(v.params.size()));
