@@ -136,7 +136,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         uint32_t ordinal = 1;
         for (Position& p : x.rows) {
             if (p.bof || p.eof) continue;
-            t->rows[ordinal++] = std::move(p);
+            t->rows.emplace_hint(t->rows.end(), ordinal++, std::move(p));
         }
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;

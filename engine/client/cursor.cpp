@@ -89,6 +89,7 @@ ConnectionObj* connectionOf(const TableObj& table) {
 
 void setPosition(TableObj& table, Position p) {
     table.position = std::move(p);
+    table.heldRow = nullptr;
     table.positioned = true;
     ++table.moves;
     table.window.valid = false;
@@ -217,7 +218,8 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
-    if (!table.rows.count(n)) {
+    auto held = table.rows.find(n);
+    if (held == table.rows.end()) {
         ConnectionObj* c = connectionOf(table);
         if (!c) return AE_INVALID_HANDLE;
         if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
@@ -234,23 +236,28 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         uint32_t next = n;
         for (Position& p : fetched) {
             if (p.bof || p.eof) break;
-            table.rows[next++] = std::move(p);
+            table.rows.insert_or_assign(next++, std::move(p));
         }
-        if (!table.rows.count(n)) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        held = table.rows.find(n);
+        if (held == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
     }
-    setPosition(table, table.rows[n]);
-    table.position.recordNumber = n;
+    // The position carries the row's flags; its image and blobs are read where they are held.
+    Position at;
+    at.recordNumber = n;
+    at.visible = held->second.visible;
+    setPosition(table, std::move(at));
+    table.heldRow = &held->second;
     return AE_SUCCESS;
 }
 
 const std::string* currentImage(TableObj& table) {
     if (table.editing || table.appending) return &table.pending;
-    if (!table.positioned || table.position.bof || table.position.eof ||
-        table.position.record.empty()) {
+    const Position& row = table.row();
+    if (!table.positioned || table.position.bof || table.position.eof || row.record.empty()) {
         fail(AE_NO_CURRENT_RECORD, "There is no current record.");
         return nullptr;
     }
-    return &table.position.record;
+    return &row.record;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {
@@ -259,7 +266,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
         if (it != table.pendingBlobs.end()) return &it->second;
         if (table.appending) return nullptr;
     }
-    for (const BlobContent& b : table.position.blobs) {
+    for (const BlobContent& b : table.row().blobs) {
         if (b.column == column) return b.isNull ? nullptr : &b.bytes;
     }
     return nullptr;

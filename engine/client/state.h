@@ -75,7 +75,8 @@ struct TableObj : Object {
     ADSHANDLE connection = 0;
     CursorInfo info;
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
-    Position position;               // where the cursor stands, with its row
+    Position position;               // where the cursor stands, with its row (a static
+                                     // cursor's row stays among its rows: see row())
     bool positioned = false;         // false until the first move
     std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
                                      // the latest last (one entry per record)
@@ -86,7 +87,8 @@ struct TableObj : Object {
 
     // Static cursors.
     uint32_t count = 0;
-    std::map<uint32_t, Position> rows;  // by ordinal, from 1
+    std::map<uint32_t, Position> rows;  // by ordinal, from 1; never erased
+    const Position* heldRow = nullptr;  // the entry of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
     bool editing = false;
@@ -104,6 +106,8 @@ struct TableObj : Object {
     uint8_t idleWindows = 0;    // windows in a row that served no move
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
+    // The row whose image and blobs field reads see: a static cursor's is not copied.
+    const Position& row() const { return heldRow ? *heldRow : position; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
     // A skip the window could not serve: the rows around the landing row are wanted again.

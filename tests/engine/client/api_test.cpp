@@ -433,6 +433,28 @@ TEST_F(ClientApiTest, OwnerStatementRunTheToolsWayCostsOneRoundTrip) {
     AdsDisconnect(holder);
 }
 
+// A static result's reads, memos included, see the row it stands on after moves either way.
+TEST_F(ClientApiTest, StaticResultReadsTheRowItStandsOn) {
+    ADSHANDLE cursor = runSql(conn_, "SELECT Nom, Notes FROM Clients");
+    EXPECT_EQ(readAll(cursor), (std::vector<std::vector<std::string>>{
+                                   {"Martin", "fid\xe8le"}, {"Bernard", ""}, {"Dubois", ""}}));
+    UNSIGNED16 isNull = 0;
+    ASSERT_EQ(AdsGotoRecord(cursor, 2), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "Nom"), "Bernard");
+    EXPECT_EQ(AdsIsNull(cursor, "Notes", &isNull), AE_SUCCESS);
+    EXPECT_EQ(isNull, 1);
+    ASSERT_EQ(AdsGotoTop(cursor), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "Notes"), "fid\xe8le");
+    EXPECT_EQ(AdsIsNull(cursor, "Notes", &isNull), AE_SUCCESS);
+    EXPECT_EQ(isNull, 0);
+    ASSERT_EQ(AdsSkip(cursor, -1), AE_SUCCESS);
+    char buf[16];
+    UNSIGNED32 len = sizeof buf - 1;
+    EXPECT_EQ(AdsGetField(cursor, "Nom", reinterpret_cast<UNSIGNED8*>(buf), &len, ADS_RTRIM),
+              AE_NO_CURRENT_RECORD);
+    AdsCloseTable(cursor);
+}
+
 TEST_F(ClientApiTest, StatementsWithoutRowsAndLocalAnswers) {
     char text[] = "SELECT * FROM Clients";
     EXPECT_EQ(AdsGetSQLStmtParams(text, sizeof text), AE_SUCCESS);
