@@ -4,6 +4,8 @@
 // Reads decode the record image the client holds. Column setters change a pending image
 // (starting an edit of the current row, or filling an appended one) and note each column
 // written; AdsWriteRecord sends those columns in one request.
+#include <array>
+#include <bit>
 #include <cstring>
 
 #include "cursor.h"
@@ -207,9 +209,28 @@ UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
     });
 }
 
+// The length of s without its trailing blanks. A text field is mostly padding: it is passed
+// over eight bytes at a time.
+template <typename Char>
+size_t lengthWithoutTrailingBlanks(std::basic_string_view<Char> s) {
+    constexpr size_t kUnits = sizeof(uint64_t) / sizeof(Char);
+    constexpr uint64_t kBlanks = [] {
+        std::array<Char, kUnits> units{};
+        units.fill(Char(' '));
+        return std::bit_cast<uint64_t>(units);
+    }();
+    size_t n = s.size();
+    for (uint64_t word; n >= kUnits; n -= kUnits) {
+        std::memcpy(&word, s.data() + n - kUnits, sizeof word);
+        if (word != kBlanks) break;
+    }
+    while (n > 0 && s[n - 1] == Char(' ')) --n;
+    return n;
+}
+
 template <typename Char>
 std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s, UNSIGNED16 option) {
-    if (option & ADS_RTRIM) s.remove_suffix(s.size() - (s.find_last_not_of(Char(' ')) + 1));
+    if (option & ADS_RTRIM) s = s.substr(0, lengthWithoutTrailingBlanks(s));
     if (option & ADS_LTRIM) s.remove_prefix(std::min(s.find_first_not_of(Char(' ')), s.size()));
     return s;
 }
