@@ -222,25 +222,27 @@ void encode(Writer& w, const CursorInfo& v) {
     }
 }
 
+// Texts are appended to the strings just made: append copies without the overlap checks
+// that an assignment makes, which a description of many columns pays per name.
 CursorInfo decodeCursorInfo(Reader& r) {
     CursorInfo v;
     v.handle = r.u32();
     v.handleType = r.u16();
-    v.name = r.bytesView();
+    v.name.append(r.bytesView());
     v.tableType = r.u16();
     v.charType = r.u16();
-    v.collation = r.bytesView();
+    v.collation.append(r.bytesView());
     v.openOptions = r.u32();
     v.recordLength = r.u32();
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
-    v.blankRecord = r.bytesView();
+    v.blankRecord.append(r.bytesView());
     if (v.blankRecord.size() != v.recordLength) r.fail();
     uint32_t nc = r.count(kMinColumn);
     v.columns.reserve(nc);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
         ColumnDef& c = v.columns.emplace_back();  // filled in place: no temporary to move
-        c.name = r.bytesView();
+        c.name.append(r.bytesView());
         c.type = static_cast<ColumnType>(r.u16());
         c.length = r.u32();
         c.decimals = r.u16();
