@@ -33,7 +33,7 @@ uint16_t TableObj::neighbours() const {
     return idleWindows >= kIdleWindowsBeforeStopping ? 0 : kDefaultNeighbours;
 }
 
-ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
+ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info) {
     auto table = std::make_unique<TableObj>();
     table->connection = connection;
     table->info = std::move(info);
