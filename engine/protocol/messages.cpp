@@ -9,7 +9,9 @@ namespace {
 // Smallest encoded sizes, used to bound forged counts before looping on them.
 constexpr size_t kMinOp = 2 + 1 + 4;
 constexpr size_t kMinResult = 4 + 4 + 4;
-constexpr size_t kMinColumn = 4 + 2 + 4 + 2 + 4 + 1 + 1;
+// A column's fields after its name: type, length, decimals, offset, nullable, permissions.
+constexpr size_t kColumnFields = 2 + 4 + 2 + 4 + 1 + 1;
+constexpr size_t kMinColumn = 4 + kColumnFields;
 constexpr size_t kMinIndex = 4 + 4 + 4 + 4 + 4 + 4;
 constexpr size_t kMinPosition = 1 + 4 + 4 + 4;
 constexpr size_t kMinBlob = 2 + 1 + 4;
@@ -243,13 +245,14 @@ CursorInfo decodeCursorInfo(Reader& r) {
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
         ColumnDef& c = v.columns.emplace_back();  // filled in place: no temporary to move
         c.name.append(r.bytesView());
-        c.type = static_cast<ColumnType>(r.u16());
-        c.length = r.u32();
-        c.decimals = r.u16();
-        c.offset = r.u32();
-        c.nullable = r.boolean();
-        c.permissions = r.u8();
-        if (!fitsRecord(c, v.recordLength)) r.fail();
+        Reader f(r.fixed(kColumnFields));  // checked once; a local Reader reads in registers
+        c.type = static_cast<ColumnType>(f.u16());
+        c.length = f.u32();
+        c.decimals = f.u16();
+        c.offset = f.u32();
+        c.nullable = f.boolean();
+        c.permissions = f.u8();
+        if (!f.ok() || !fitsRecord(c, v.recordLength)) r.fail();
     }
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {

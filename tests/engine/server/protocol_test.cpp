@@ -170,6 +170,21 @@ TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
     }
 }
 
+TEST(ProtocolRefusal, EveryTruncationOfAnSqlResultIsRefused) {
+    SqlResult x;
+    x.returnsRows = true;
+    x.cursor = sampleCursor();
+    x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}}}};
+    Writer w;
+    encode(w, x);
+    const std::string whole(w.data());
+    for (size_t n = 0; n < whole.size(); ++n) {
+        Reader r(std::string_view(whole).substr(0, n));
+        decodeSqlResult(r);
+        EXPECT_FALSE(r.done()) << "cut at " << n << " of " << whole.size();
+    }
+}
+
 TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
     std::string good = encodeRequest({{Op::Ping, 0, "hello"}});
     struct Case {
