@@ -421,13 +421,13 @@ void encode(Writer& w, const SqlResult& v) {
 }
 
 SqlResult decodeSqlResult(Reader& r) {
-    SqlResult v;
-    v.returnsRows = r.boolean();
-    v.rowsAffected = r.i64();
-    v.recordCount = r.u32();
-    if (!v.returnsRows) return v;
-    v.cursor = decodeCursorInfo(r);
-    v.rows = decodePositions(r, v.cursor.recordLength);
+    const bool returnsRows = r.boolean();
+    const int64_t rowsAffected = r.i64();
+    const uint32_t recordCount = r.u32();
+    // The description is decoded where it stays, not assigned there.
+    SqlResult v{returnsRows, returnsRows ? decodeCursorInfo(r) : CursorInfo{}, recordCount,
+                rowsAffected, {}};
+    if (returnsRows) v.rows = decodePositions(r, v.cursor.recordLength);
     return v;
 }
 
