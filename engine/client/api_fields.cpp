@@ -198,14 +198,18 @@ Input valueInput(Value v) {
     return in;
 }
 
-// Runs `body` with the column and the image a field read looks at.
+// Runs `body` with the column and the image a field read looks at, and for a blob column
+// its content (nullptr for any other column).
 template <typename F>
 UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
     return withColumn(h, field, [&](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
         const std::string* image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
-        uint16_t index = static_cast<uint16_t>(&c - t.info.columns.data());
-        return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blobContent(t, index));
+        const std::string* blob = nullptr;  // only blob columns keep content apart
+        if (record::isBlobType(c.type)) {
+            blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns.data()));
+        }
+        return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blob);
     });
 }
 
