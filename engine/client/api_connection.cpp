@@ -73,8 +73,9 @@ ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* ph
         Status st = call(*conn, Op::Connect, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        r.u32();
+        r.u32();  // the connection number: the server's business
         conn->dictionary = r.boolean();
+        if (!r.done()) return fail(loseConnection(*conn));
         *phConnect = addObject(std::move(conn));
         return AE_SUCCESS;
     });
@@ -109,6 +110,7 @@ ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
         protocol::Reader r(body);
         uint32_t n = r.count(4);
         for (uint32_t i = 0; i < n && r.ok(); ++i) find->names.push_back(r.bytes());
+        if (!r.done()) return fail(loseConnection(*c));
         if (find->names.empty()) return fail(AE_NO_TABLE, "No table found.");
         UNSIGNED32 rc = copyText(find->names[0], pucName, pusLen);
         if (rc != AE_SUCCESS) return rc;
@@ -155,7 +157,9 @@ ADSAPI AdsDDGetTableProperty(ADSHANDLE hConnect, const char* pucTableName, UNSIG
         Status st = call(*c, Op::GetTableProperty, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        return copyText(r.bytes(), static_cast<char*>(pvBuffer), pusLen);
+        std::string_view value = r.bytesView();
+        if (!r.done()) return fail(loseConnection(*c));
+        return copyText(value, static_cast<char*>(pvBuffer), pusLen);
     });
 }
 

@@ -4,6 +4,8 @@
 // Reads decode the record image the client holds. Column setters change a pending image
 // (starting an edit of the current row, or filling an appended one) and note each column
 // written; AdsWriteRecord sends those columns in one request.
+#include <array>
+#include <bit>
 #include <cstring>
 
 #include "cursor.h"
@@ -196,20 +198,43 @@ Input valueInput(Value v) {
     return in;
 }
 
-// Runs `body` with the column and the image a field read looks at.
+// Runs `body` with the column and the image a field read looks at, and for a blob column
+// its content (nullptr for any other column).
 template <typename F>
 UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
     return withColumn(h, field, [&](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
         const std::string* image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
-        uint16_t index = static_cast<uint16_t>(&c - t.info.columns.data());
-        return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blobContent(t, index));
+        const std::string* blob = nullptr;  // only blob columns keep content apart
+        if (record::isBlobType(c.type)) {
+            blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns.data()));
+        }
+        return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blob);
     });
+}
+
+// The length of s without its trailing blanks. A text field is mostly padding: it is passed
+// over eight bytes at a time.
+template <typename Char>
+size_t lengthWithoutTrailingBlanks(std::basic_string_view<Char> s) {
+    constexpr size_t kUnits = sizeof(uint64_t) / sizeof(Char);
+    constexpr uint64_t kBlanks = [] {
+        std::array<Char, kUnits> units{};
+        units.fill(Char(' '));
+        return std::bit_cast<uint64_t>(units);
+    }();
+    size_t n = s.size();
+    for (uint64_t word; n >= kUnits; n -= kUnits) {
+        std::memcpy(&word, s.data() + n - kUnits, sizeof word);
+        if (word != kBlanks) break;
+    }
+    while (n > 0 && s[n - 1] == Char(' ')) --n;
+    return n;
 }
 
 template <typename Char>
 std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s, UNSIGNED16 option) {
-    if (option & ADS_RTRIM) s.remove_suffix(s.size() - (s.find_last_not_of(Char(' ')) + 1));
+    if (option & ADS_RTRIM) s = s.substr(0, lengthWithoutTrailingBlanks(s));
     if (option & ADS_LTRIM) s.remove_prefix(std::min(s.find_first_not_of(Char(' ')), s.size()));
     return s;
 }
@@ -466,12 +491,14 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         Status st = call(*c, Op::WriteRecord, w.take(), &body);
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
+        protocol::Reader r(body);
+        Position p = protocol::decodePosition(r, t.info.recordLength);
+        protocol::Neighbours around = protocol::decodeNeighbours(r, t.info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
         t.editing = t.appending = false;
         t.writes.clear();
         t.pendingBlobs.clear();
-        protocol::Reader r(body);
-        Position p = protocol::decodePosition(r);
-        takeNeighbours(t, order, std::move(p), protocol::decodeNeighbours(r));
+        takeNeighbours(t, order, std::move(p), std::move(around));
         return AE_SUCCESS;
     });
 }
@@ -523,8 +550,11 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
         Status st = call(*c, Op::Seek, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        *pbFound = r.boolean() ? 1 : 0;
-        setPosition(*t, protocol::decodePosition(r));
+        bool found = r.boolean();
+        Position p = protocol::decodePosition(r, t->info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
+        *pbFound = found ? 1 : 0;
+        setPosition(*t, std::move(p));
         return AE_SUCCESS;
     });
 }

@@ -60,10 +60,12 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
                       p.eof = true;
                       if (r.status == 0) {
                           protocol::Reader rd(r.body);
-                          p = protocol::decodePosition(rd);
+                          p = protocol::decodePosition(rd, table->info.recordLength);
+                          if (!rd.done()) return false;
                       }
                       setPosition(*table, std::move(p));
                   }
+                  return true;
               });
         return AE_SUCCESS;
     }
@@ -119,6 +121,7 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
               [h, aof](const protocol::OpResult& r) {
                   TableObj* table = findAs<TableObj>(h, Kind::Table);
                   if (table && r.status != 0) (aof ? table->hasAof : table->hasFilter) = false;
+                  return true;
               });
         return AE_SUCCESS;
     });
@@ -246,7 +249,9 @@ ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* 
         Status st = call(*c, Op::RecordCount, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        return put(pulCount, r.u32());
+        uint32_t count = r.u32();
+        if (!r.done()) return fail(loseConnection(*c));
+        return put(pulCount, count);
     });
 }
 
@@ -335,7 +340,9 @@ ADSAPI AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16* pbR
         Status st = call(*c, Op::EvalExpression, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        *pbResult = r.boolean() ? 1 : 0;
+        bool result = r.boolean();
+        if (!r.done()) return fail(loseConnection(*c));
+        *pbResult = result ? 1 : 0;
         return AE_SUCCESS;
     });
 }

@@ -122,6 +122,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResult(r);
+        if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
             s.hasRowCount = x.rowsAffected >= 0;
             s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));
@@ -135,7 +136,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         uint32_t ordinal = 1;
         for (Position& p : x.rows) {
             if (p.bof || p.eof) continue;
-            t->rows[ordinal++] = std::move(p);
+            t->rows.emplace_hint(t->rows.end(), ordinal++, std::move(p));
         }
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;

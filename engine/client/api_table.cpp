@@ -29,6 +29,7 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         protocol::OpenedTable opened = protocol::decodeOpenedTable(r);
+        if (!r.done()) return fail(loseConnection(*c));
         ADSHANDLE h = addCursor(hConnect, std::move(opened.cursor));
         setPosition(*cursorOf(h), std::move(opened.position));
         *phTable = h;
@@ -40,11 +41,13 @@ ADSAPI AdsCloseTable(ADSHANDLE hTable) {
     return guarded([&]() -> UNSIGNED32 {
         TableObj* t = findAs<TableObj>(hTable, Kind::Table);
         if (!t) return badHandle(hTable);
-        ConnectionObj* c = findAs<ConnectionObj>(t->connection, Kind::Connection);
+        ADSHANDLE connection = t->connection;
         uint32_t serverHandle = t->info.handle;
         bool isStatic = t->isStatic();
         removeObject(hTable);
-        if (!c || serverHandle == 0 || c->lost) return AE_SUCCESS;
+        if (serverHandle == 0) return AE_SUCCESS;  // a result sent whole: no server cursor
+        ConnectionObj* c = findAs<ConnectionObj>(connection, Kind::Connection);
+        if (!c || c->lost) return AE_SUCCESS;
         protocol::Writer w;
         w.u32(serverHandle);
         if (isStatic) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "record/text.h"
 
@@ -33,7 +34,7 @@ uint16_t TableObj::neighbours() const {
     return idleWindows >= kIdleWindowsBeforeStopping ? 0 : kDefaultNeighbours;
 }
 
-ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info) {
+ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info) {
     auto table = std::make_unique<TableObj>();
     table->connection = connection;
     table->info = std::move(info);
@@ -70,7 +71,14 @@ int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
     if (!ADS_IS_FIELD_NUMBER(field)) {
         const std::string_view name(field);
         for (size_t i = 0; i < info.columns.size(); ++i) {
-            if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
+            // A name given as the column writes it (the usual case) matches at one compare
+            // of its bytes; only other names are folded byte by byte.
+            const std::string& column = info.columns[i].name;
+            if (column.size() != name.size()) continue;
+            if (std::memcmp(column.data(), name.data(), name.size()) == 0 ||
+                record::equalsNoCase(column, name)) {
+                return static_cast<int>(i);
+            }
         }
     }
     tColumnCode = missingColumn(field);
@@ -89,6 +97,7 @@ ConnectionObj* connectionOf(const TableObj& table) {
 
 void setPosition(TableObj& table, Position p) {
     table.position = std::move(p);
+    table.heldRow = nullptr;
     table.positioned = true;
     ++table.moves;
     table.window.valid = false;
@@ -193,9 +202,13 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     Status st = call(*c, op, w.take(), &body);
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
-    Position p = protocol::decodePosition(r);
-    if (op == protocol::Op::Skip) {
-        takeNeighbours(table, serverHandle, std::move(p), protocol::decodeNeighbours(r));
+    const bool skip = op == protocol::Op::Skip;
+    Position p = protocol::decodePosition(r, table.info.recordLength);
+    protocol::Neighbours around;  // only a skip reads rows around where it lands
+    if (skip) around = protocol::decodeNeighbours(r, table.info.recordLength);
+    if (!r.done()) return fail(loseConnection(*c));
+    if (skip) {
+        takeNeighbours(table, serverHandle, std::move(p), std::move(around));
     } else {
         setPosition(table, std::move(p));
         table.lastOrder = serverHandle;
@@ -213,7 +226,8 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
-    if (!table.rows.count(n)) {
+    auto held = table.rows.find(n);
+    if (held == table.rows.end()) {
         ConnectionObj* c = connectionOf(table);
         if (!c) return AE_INVALID_HANDLE;
         if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
@@ -225,26 +239,33 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
+        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength);
+        if (!r.done()) return fail(loseConnection(*c));
         uint32_t next = n;
-        for (Position& p : protocol::decodePositions(r)) {
+        for (Position& p : fetched) {
             if (p.bof || p.eof) break;
-            table.rows[next++] = std::move(p);
+            table.rows.insert_or_assign(next++, std::move(p));
         }
-        if (!table.rows.count(n)) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        held = table.rows.find(n);
+        if (held == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
     }
-    setPosition(table, table.rows[n]);
-    table.position.recordNumber = n;
+    // The position carries the row's flags; its image and blobs are read where they are held.
+    Position at;
+    at.recordNumber = n;
+    at.visible = held->second.visible;
+    setPosition(table, std::move(at));
+    table.heldRow = &held->second;
     return AE_SUCCESS;
 }
 
 const std::string* currentImage(TableObj& table) {
     if (table.editing || table.appending) return &table.pending;
-    if (!table.positioned || table.position.bof || table.position.eof ||
-        table.position.record.empty()) {
+    const Position& row = table.row();
+    if (!table.positioned || table.position.bof || table.position.eof || row.record.empty()) {
         fail(AE_NO_CURRENT_RECORD, "There is no current record.");
         return nullptr;
     }
-    return &table.position.record;
+    return &row.record;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {
@@ -253,7 +274,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
         if (it != table.pendingBlobs.end()) return &it->second;
         if (table.appending) return nullptr;
     }
-    for (const BlobContent& b : table.position.blobs) {
+    for (const BlobContent& b : table.row().blobs) {
         if (b.column == column) return b.isNull ? nullptr : &b.bytes;
     }
     return nullptr;

@@ -9,7 +9,7 @@
 namespace engine::client {
 
 // Makes the handles of an open table or cursor and of its indexes.
-ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo info);
+ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info);
 
 // findColumn's out-of-line part: a column by name, or the failure of a number out of range.
 int findColumnByName(const CursorInfo& info, ADSFIELDID field);

@@ -93,7 +93,7 @@ uint32_t roundTrips() { return gRoundTrips; }
 void resetRoundTrips() { gRoundTrips = 0; }
 
 void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t flags,
-           std::function<void(const protocol::OpResult&)> onAnswer) {
+           OnAnswer onAnswer) {
     connection.deferred.push_back({{op, flags, std::move(args)}, std::move(onAnswer)});
 }
 
@@ -113,16 +113,11 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
                                            timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs);
     std::optional<std::vector<protocol::OpResult>> results;
     if (ok) results = protocol::decodeResponse(answer);
-    if (!results || results->size() != requests.size()) {
-        connection.lost = true;
-        connection.channel.reset();
-        return Status::error(AE_CONNECTION_LOST,
-                             "The connection to the server was lost during the call.");
-    }
+    if (!results || results->size() != requests.size()) return loseConnection(connection);
     Status status;
     for (size_t i = 0; i < batch.size(); ++i) {
         const protocol::OpResult& r = (*results)[i];
-        if (batch[i].onAnswer) batch[i].onAnswer(r);
+        if (batch[i].onAnswer && !batch[i].onAnswer(r)) return loseConnection(connection);
         bool mayFail = batch[i].request.flags & protocol::kOpMayFail;
         if (status.ok() && r.status != 0 && !mayFail) status = Status::error(r.status, r.text);
     }
@@ -130,6 +125,12 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
     if (status.ok() && last.status != 0) status = Status::error(last.status, last.text);
     if (body) *body = std::move(last.body);
     return status;
+}
+
+Status loseConnection(ConnectionObj& connection) {
+    connection.lost = true;
+    connection.channel.reset();
+    return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost during the call.");
 }
 
 template <typename Len>

@@ -33,11 +33,15 @@ struct Object {
     const Kind kind;
 };
 
+// What to do with a deferred operation's answer when it comes: false when the answer does
+// not decode, which loses the connection like any undecodable answer.
+using OnAnswer = std::function<bool(const protocol::OpResult&)>;
+
 // An operation held back until the next request of its connection, with what to do with
 // its answer when it comes.
 struct Deferred {
     protocol::OpRequest request;
-    std::function<void(const protocol::OpResult&)> onAnswer;
+    OnAnswer onAnswer;
     uint32_t syncOf = 0;  // server table whose cursor this move catches up (one at a time)
 };
 
@@ -71,7 +75,8 @@ struct TableObj : Object {
     ADSHANDLE connection = 0;
     CursorInfo info;
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
-    Position position;               // where the cursor stands, with its row
+    Position position;               // where the cursor stands, with its row (a static
+                                     // cursor's row stays among its rows: see row())
     bool positioned = false;         // false until the first move
     std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
                                      // the latest last (one entry per record)
@@ -82,7 +87,8 @@ struct TableObj : Object {
 
     // Static cursors.
     uint32_t count = 0;
-    std::map<uint32_t, Position> rows;  // by ordinal, from 1
+    std::map<uint32_t, Position> rows;  // by ordinal, from 1; never erased
+    const Position* heldRow = nullptr;  // the entry of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
     bool editing = false;
@@ -100,6 +106,8 @@ struct TableObj : Object {
     uint8_t idleWindows = 0;    // windows in a row that served no move
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
+    // The row whose image and blobs field reads see: a static cursor's is not copied.
+    const Position& row() const { return heldRow ? *heldRow : position; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
     // A skip the window could not serve: the rows around the landing row are wanted again.
@@ -202,9 +210,15 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 // A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
 Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
             int timeoutMs = 0);
+// Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
+// dead channel leads to, and an answer body that does not decode whole (malformed,
+// truncated, or describing images that do not fit: the Reader is then not done()). Every
+// body read checks that before using what it decoded.
+Status loseConnection(ConnectionObj& connection);
+
 // Holds `op` back until the connection's next request.
 void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t flags,
-           std::function<void(const protocol::OpResult&)> onAnswer = {});
+           OnAnswer onAnswer = {});
 
 // Request/answer pairs exchanged by this process.
 void countRoundTrip();

@@ -108,6 +108,12 @@ public:
         return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
     }
     std::string bytes() { return std::string(bytesView()); }
+    // The next n bytes as they are, for a Reader of their own: a run of fixed-width fields
+    // is then checked against the input once. Empty (and failed) when fewer remain.
+    std::string_view fixed(size_t n) {
+        const unsigned char* p = take(n);
+        return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
+    }
     // A count of items that each take at least minItemSize bytes: refused (0 and failed)
     // when the rest of the input cannot hold that many, so that a forged count never makes
     // a decoder reserve or loop beyond the message.

@@ -1,17 +1,31 @@
 // messages.cpp: encoding and decoding of the protocol's envelopes and structures.
 #include "messages.h"
 
+#include "record/record.h"
+
 namespace engine::protocol {
 namespace {
 
 // Smallest encoded sizes, used to bound forged counts before looping on them.
 constexpr size_t kMinOp = 2 + 1 + 4;
 constexpr size_t kMinResult = 4 + 4 + 4;
-constexpr size_t kMinColumn = 4 + 2 + 4 + 2 + 4 + 1 + 1;
+// A column's fields after its name: type, length, decimals, offset, nullable, permissions.
+constexpr size_t kColumnFields = 2 + 4 + 2 + 4 + 1 + 1;
+constexpr size_t kMinColumn = 4 + kColumnFields;
 constexpr size_t kMinIndex = 4 + 4 + 4 + 4 + 4 + 4;
 constexpr size_t kMinPosition = 1 + 4 + 4 + 4;
 constexpr size_t kMinBlob = 2 + 1 + 4;
 constexpr size_t kMinColumnWrite = 2 + 1 + 4;
+// A parameter's encoded size beyond its name and text: number, name length, value kind and
+// the widest fixed part of a value (8 bytes).
+constexpr size_t kMostParamBytes = 2 + 4 + 1 + 8;
+
+// Whether the column lies wholly inside a record of recordLength bytes. A length no larger
+// than the record keeps storageSize (at most twice the length, plus 2) from wrapping.
+bool fitsRecord(const ColumnDef& c, uint32_t recordLength) {
+    return c.length <= recordLength &&
+           uint64_t{c.offset} + record::storageSize(c) <= recordLength;
+}
 
 }  // namespace
 
@@ -206,30 +220,35 @@ void encode(Writer& w, const CursorInfo& v) {
     }
 }
 
+// Texts are appended to the strings just made: append copies without the overlap checks
+// that an assignment makes, which a description of many columns pays per name.
 CursorInfo decodeCursorInfo(Reader& r) {
     CursorInfo v;
     v.handle = r.u32();
     v.handleType = r.u16();
-    v.name = r.bytesView();
+    v.name.append(r.bytesView());
     v.tableType = r.u16();
     v.charType = r.u16();
-    v.collation = r.bytesView();
+    v.collation.append(r.bytesView());
     v.openOptions = r.u32();
     v.recordLength = r.u32();
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
-    v.blankRecord = r.bytesView();
+    v.blankRecord.append(r.bytesView());
+    if (v.blankRecord.size() != v.recordLength) r.fail();
     uint32_t nc = r.count(kMinColumn);
     v.columns.reserve(nc);
     for (uint32_t i = 0; i < nc && r.ok(); ++i) {
         ColumnDef& c = v.columns.emplace_back();  // filled in place: no temporary to move
-        c.name = r.bytesView();
-        c.type = static_cast<ColumnType>(r.u16());
-        c.length = r.u32();
-        c.decimals = r.u16();
-        c.offset = r.u32();
-        c.nullable = r.boolean();
-        c.permissions = r.u8();
+        c.name.append(r.bytesView());
+        Reader f(r.fixed(kColumnFields));  // checked once; a local Reader reads in registers
+        c.type = static_cast<ColumnType>(f.u16());
+        c.length = f.u32();
+        c.decimals = f.u16();
+        c.offset = f.u32();
+        c.nullable = f.boolean();
+        c.permissions = f.u8();
+        if (!f.ok() || !fitsRecord(c, v.recordLength)) r.fail();
     }
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {
@@ -260,7 +279,7 @@ void encode(Writer& w, const Position& v) {
     }
 }
 
-Position decodePosition(Reader& r) {
+Position decodePosition(Reader& r, uint32_t recordLength) {
     Position v;
     uint8_t flags = r.u8();
     if (flags > 7) r.fail();
@@ -269,6 +288,7 @@ Position decodePosition(Reader& r) {
     v.visible = flags & 4;
     v.recordNumber = r.u32();
     v.record = r.bytesView();
+    if (!v.record.empty() && v.record.size() != recordLength) r.fail();
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;
@@ -285,11 +305,11 @@ void encode(Writer& w, const std::vector<Position>& v) {
     for (const Position& p : v) encode(w, p);
 }
 
-std::vector<Position> decodePositions(Reader& r) {
+std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
     std::vector<Position> v;
     uint32_t n = r.count(kMinPosition);
     v.reserve(n);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r));
+    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r, recordLength));
     return v;
 }
 
@@ -300,12 +320,12 @@ void encode(Writer& w, const Neighbours& v) {
     encode(w, v.after);
 }
 
-Neighbours decodeNeighbours(Reader& r) {
+Neighbours decodeNeighbours(Reader& r, uint32_t recordLength) {
     Neighbours v;
     v.reachedBof = r.boolean();
-    v.before = decodePositions(r);
+    v.before = decodePositions(r, recordLength);
     v.reachedEof = r.boolean();
-    v.after = decodePositions(r);
+    v.after = decodePositions(r, recordLength);
     return v;
 }
 
@@ -317,7 +337,7 @@ void encode(Writer& w, const OpenedTable& v) {
 OpenedTable decodeOpenedTable(Reader& r) {
     OpenedTable v;
     v.cursor = decodeCursorInfo(r);
-    v.position = decodePosition(r);
+    v.position = decodePosition(r, v.cursor.recordLength);
     return v;
 }
 
@@ -351,6 +371,10 @@ WriteRequest decodeWriteRequest(Reader& r) {
 }
 
 void encode(Writer& w, const ExecArgs& v) {
+    // Room for it all at once: a statement's text alone would grow the buffer twice.
+    size_t size = w.data().size() + 4 + 4 + v.text.size() + 4 + 4;
+    for (const SqlParam& p : v.params) size += kMostParamBytes + p.name.size() + p.value.text.size();
+    w.reserve(size);
     w.u32(v.connection);
     w.bytes(v.text);
     w.u32(static_cast<uint32_t>(v.params.size()));
@@ -393,13 +417,13 @@ void encode(Writer& w, const SqlResult& v) {
 }
 
 SqlResult decodeSqlResult(Reader& r) {
-    SqlResult v;
-    v.returnsRows = r.boolean();
-    v.rowsAffected = r.i64();
-    v.recordCount = r.u32();
-    if (!v.returnsRows) return v;
-    v.cursor = decodeCursorInfo(r);
-    v.rows = decodePositions(r);
+    const bool returnsRows = r.boolean();
+    const int64_t rowsAffected = r.i64();
+    const uint32_t recordCount = r.u32();
+    // The description is decoded where it stays, not assigned there.
+    SqlResult v{returnsRows, returnsRows ? decodeCursorInfo(r) : CursorInfo{}, recordCount,
+                rowsAffected, {}};
+    if (returnsRows) v.rows = decodePositions(r, v.cursor.recordLength);
     return v;
 }
 

@@ -124,14 +124,18 @@ void encode(Writer& w, const ConnectArgs& v);
 ConnectArgs decodeConnectArgs(Reader& r);
 void encode(Writer& w, const OpenTableArgs& v);
 OpenTableArgs decodeOpenTableArgs(Reader& r);
+// The decoders of descriptions and rows fail the Reader when what they read would not fit
+// the record images it describes: a blank record other than recordLength bytes, a column
+// not wholly inside it, a row image neither empty nor recordLength bytes. A client can then
+// read any column of any image it holds without checking again.
 void encode(Writer& w, const CursorInfo& v);
 CursorInfo decodeCursorInfo(Reader& r);
 void encode(Writer& w, const Position& v);
-Position decodePosition(Reader& r);
+Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
-std::vector<Position> decodePositions(Reader& r);
+std::vector<Position> decodePositions(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const Neighbours& v);
-Neighbours decodeNeighbours(Reader& r);
+Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const OpenedTable& v);
 OpenedTable decodeOpenedTable(Reader& r);
 void encode(Writer& w, const WriteRequest& v);

@@ -126,7 +126,7 @@ TEST_F(ClientApiTest, TableDescribesItselfAndNavigatesFromTheClient) {
 // Text as AdsGetField and AdsGetFieldW read it: NUL bytes read as blanks (and trim as
 // blanks), a null value reads as "", the trim options apply to both ends.
 TEST_F(ClientApiTest, TextColumnsReadWithTheirBlanksTrimmedAsAsked) {
-    runSql(conn_, "CREATE TABLE #Texts (Txt Char(8), CiTxt CIChar(8));");
+    runSql(conn_, "CREATE TABLE #Texts (Txt Char(20), CiTxt CIChar(20));");
     ADSHANDLE t = 0;
     ASSERT_EQ(AdsOpenTable90(conn_, "#Texts", nullptr, 0, 1, 1, 1, 0, "ANSI", &t), AE_SUCCESS);
     struct Case {
@@ -134,9 +134,12 @@ TEST_F(ClientApiTest, TextColumnsReadWithTheirBlanksTrimmedAsAsked) {
         UNSIGNED16 option;
         std::string read;
     } cases[] = {
-        {"ab", ADS_NONE, "ab      "},
+        {"ab", ADS_NONE, "ab" + std::string(18, ' ')},
         {"ab", ADS_RTRIM, "ab"},
-        {"  x  ", ADS_LTRIM, "x     "},
+        {"abcdefghijk", ADS_RTRIM, "abcdefghijk"},
+        {"a          b", ADS_RTRIM, "a          b"},
+        {"abcdefghijklmnopqrst", ADS_RTRIM, "abcdefghijklmnopqrst"},
+        {"  x  ", ADS_LTRIM, "x" + std::string(17, ' ')},
         {"  x  ", ADS_TRIM, "x"},
         {std::string("a\0b\0", 4), ADS_RTRIM, "a b"},
         {std::string("\0\0z", 3), ADS_TRIM, "z"},
@@ -155,13 +158,13 @@ TEST_F(ClientApiTest, TextColumnsReadWithTheirBlanksTrimmedAsAsked) {
                           AE_SUCCESS);
             }
             ASSERT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
-            char buf[16] = {};
-            UNSIGNED32 len = 15;
+            char buf[32] = {};
+            UNSIGNED32 len = 31;
             ASSERT_EQ(AdsGetField(t, column, reinterpret_cast<UNSIGNED8*>(buf), &len, c.option),
                       AE_SUCCESS);
             EXPECT_EQ(std::string(buf, len), c.read);
-            WCHAR16 wide[16] = {};
-            len = 15;
+            WCHAR16 wide[32] = {};
+            len = 31;
             ASSERT_EQ(AdsGetFieldW(t, column, wide, &len, c.option), AE_SUCCESS);
             EXPECT_EQ(std::string(wide, wide + len), c.read);
         }
@@ -431,6 +434,28 @@ TEST_F(ClientApiTest, OwnerStatementRunTheToolsWayCostsOneRoundTrip) {
     EXPECT_EQ(AdsLockRecord(contended, 3), AE_SUCCESS);
     AdsDisconnect(other);
     AdsDisconnect(holder);
+}
+
+// A static result's reads, memos included, see the row it stands on after moves either way.
+TEST_F(ClientApiTest, StaticResultReadsTheRowItStandsOn) {
+    ADSHANDLE cursor = runSql(conn_, "SELECT Nom, Notes FROM Clients");
+    EXPECT_EQ(readAll(cursor), (std::vector<std::vector<std::string>>{
+                                   {"Martin", "fid\xe8le"}, {"Bernard", ""}, {"Dubois", ""}}));
+    UNSIGNED16 isNull = 0;
+    ASSERT_EQ(AdsGotoRecord(cursor, 2), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "Nom"), "Bernard");
+    EXPECT_EQ(AdsIsNull(cursor, "Notes", &isNull), AE_SUCCESS);
+    EXPECT_EQ(isNull, 1);
+    ASSERT_EQ(AdsGotoTop(cursor), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "Notes"), "fid\xe8le");
+    EXPECT_EQ(AdsIsNull(cursor, "Notes", &isNull), AE_SUCCESS);
+    EXPECT_EQ(isNull, 0);
+    ASSERT_EQ(AdsSkip(cursor, -1), AE_SUCCESS);
+    char buf[16];
+    UNSIGNED32 len = sizeof buf - 1;
+    EXPECT_EQ(AdsGetField(cursor, "Nom", reinterpret_cast<UNSIGNED8*>(buf), &len, ADS_RTRIM),
+              AE_NO_CURRENT_RECORD);
+    AdsCloseTable(cursor);
 }
 
 TEST_F(ClientApiTest, StatementsWithoutRowsAndLocalAnswers) {

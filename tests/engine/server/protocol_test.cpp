@@ -21,7 +21,7 @@ CursorInfo sampleCursor() {
     d.collation = "ANSI";
     d.openOptions = 0xE0;
     d.recordLength = 30;
-    d.blankRecord = std::string("\0\x80 x", 4);
+    d.blankRecord = std::string("\0\x80 x", 4) + std::string(26, ' ');
     ColumnDef c;
     c.name = "TableName";
     c.type = ColumnType::CiString;
@@ -68,7 +68,7 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     x.cursor = sampleCursor();
     x.recordCount = 2;
     x.rowsAffected = -1;
-    x.rows = {Position{false, false, 1, true, "abc", {{4, false, "memo"}, {5, true, ""}}},
+    x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}, {5, true, ""}}},
               Position{false, true, 0, false, "", {}}};
     SqlResult bx = roundTrip(x, decodeSqlResult);
     EXPECT_EQ(bx.rowsAffected, -1);
@@ -136,6 +136,59 @@ TEST(ProtocolCoding, WriterKeepsEveryFieldAcrossGrowthReserveAndReuse) {
             }
             EXPECT_TRUE(r.done()) << reserved;
         }
+    }
+}
+
+// A description whose columns or images do not fit its record length would make field
+// reads run past an image: the decoder refuses it rather than hand it on.
+TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
+    struct Case {
+        const char* what;
+        void (*spoil)(SqlResult&);
+    } cases[] = {
+        {"nothing spoilt", [](SqlResult&) {}},
+        {"blank record short", [](SqlResult& x) { x.cursor.blankRecord.pop_back(); }},
+        {"column ends past the record", [](SqlResult& x) { x.cursor.columns[1].offset = 6; }},
+        {"column starts past the record",
+         [](SqlResult& x) { x.cursor.columns[0].offset = 0xFFFFFFF0u; }},
+        {"wide column twice its length",
+         [](SqlResult& x) { x.cursor.columns[0].type = ColumnType::NChar; }},
+        {"length that wraps when doubled",
+         [](SqlResult& x) {
+             x.cursor.columns[0].type = ColumnType::NVarchar;
+             x.cursor.columns[0].length = 0x7FFFFFFFu;
+             x.cursor.columns[0].offset = 0;
+         }},
+        {"row image short", [](SqlResult& x) { x.rows[0].record.pop_back(); }},
+        {"row image long", [](SqlResult& x) { x.rows[0].record += 'r'; }},
+    };
+    for (const Case& c : cases) {
+        SqlResult x;
+        x.returnsRows = true;
+        x.cursor = sampleCursor();
+        x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {}},
+                  Position{false, true, 0, false, "", {}}};
+        c.spoil(x);
+        Writer w;
+        encode(w, x);
+        Reader r(w.data());
+        decodeSqlResult(r);
+        EXPECT_EQ(r.done(), &c == &cases[0]) << c.what;
+    }
+}
+
+TEST(ProtocolRefusal, EveryTruncationOfAnSqlResultIsRefused) {
+    SqlResult x;
+    x.returnsRows = true;
+    x.cursor = sampleCursor();
+    x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}}}};
+    Writer w;
+    encode(w, x);
+    const std::string whole(w.data());
+    for (size_t n = 0; n < whole.size(); ++n) {
+        Reader r(std::string_view(whole).substr(0, n));
+        decodeSqlResult(r);
+        EXPECT_FALSE(r.done()) << "cut at " << n << " of " << whole.size();
     }
 }
 

@@ -1,0 +1,165 @@
+// answer_check_test.cpp: an answer the client cannot decode whole — truncated, with bytes
+// left over, or describing columns and images that do not fit — loses the connection
+// (AE_CONNECTION_LOST) instead of being used.
+#include <functional>
+
+#include "client_fixture.h"
+#include "engine/client/channel.h"
+#include "engine/core/session.h"
+#include "engine/protocol/messages.h"
+#include "engine/server/dispatcher.h"
+
+namespace engine::testing {
+namespace {
+
+using protocol::Op;
+
+// Spoils the body of the answer to the next operation `op` the client sends.
+struct Spoiler {
+    bool armed = false;
+    Op op = Op::Ping;
+    std::function<void(std::string&)> spoil;
+};
+
+// An in-process channel whose answers a Spoiler may spoil.
+class SpoilingChannel : public client::Channel {
+public:
+    SpoilingChannel(Server& server, Spoiler& spoiler)
+        : dispatcher_(server, "in-process"), spoiler_(spoiler) {}
+
+    bool exchange(const std::string& request, std::string* answer, int) override {
+        std::optional<std::string> out = dispatcher_.handle(request);
+        if (!out) return false;
+        *answer = std::move(*out);
+        if (spoiler_.armed) spoilAnswer(request, answer);
+        return true;
+    }
+
+private:
+    void spoilAnswer(const std::string& request, std::string* answer) {
+        auto ops = protocol::decodeRequest(request);
+        auto results = protocol::decodeResponse(*answer);
+        for (size_t i = 0; i < ops->size(); ++i) {
+            if ((*ops)[i].op != spoiler_.op) continue;
+            spoiler_.spoil((*results)[i].body);
+            spoiler_.armed = false;
+            *answer = protocol::encodeResponse(*results);
+            return;
+        }
+    }
+
+    server::Dispatcher dispatcher_;
+    Spoiler& spoiler_;
+};
+
+void truncate(std::string& body) { body.pop_back(); }
+void addByte(std::string& body) { body += '\0'; }
+
+// Re-encodes an SQL result after `change`.
+std::function<void(std::string&)> changeResult(std::function<void(SqlResult&)> change) {
+    return [change](std::string& body) {
+        protocol::Reader r(body);
+        SqlResult x = protocol::decodeSqlResult(r);
+        change(x);
+        protocol::Writer w;
+        protocol::encode(w, x);
+        body = w.take();
+    };
+}
+
+UNSIGNED32 execute(ADSHANDLE connection, const char16_t* sql) {
+    ADSHANDLE stmt = 0, cursor = 0;
+    AdsCreateSQLStatement(connection, &stmt);
+    AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(sql));
+    return AdsExecuteSQL(stmt, &cursor);
+}
+
+ADSHANDLE openT(ADSHANDLE connection) {
+    ADSHANDLE t = 0;
+    EXPECT_EQ(AdsOpenTable90(connection, "T", nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                             ADS_CHECKRIGHTS, 0, "ANSI", &t),
+              AE_SUCCESS);
+    return t;
+}
+
+class AnswerCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        client::setChannelFactory([this]() -> std::unique_ptr<client::Channel> {
+            return std::make_unique<SpoilingChannel>(core_, spoiler_);
+        });
+        ADSHANDLE conn = connectOrFail(folder_.connectString());
+        runSql(conn, "CREATE TABLE T (Nom Char(10), N Integer);\r\n"
+                     "INSERT INTO T VALUES ('a', 1), ('b', 2), ('c', 3);");
+        AdsDisconnect(conn);
+    }
+    void TearDown() override { client::setChannelFactory({}); }
+
+    DictionaryFolder folder_;
+    Server core_;
+    Spoiler spoiler_;
+};
+
+TEST_F(AnswerCheckTest, AnAnswerThatDoesNotDecodeLosesTheConnection) {
+    const char16_t* select = u"SELECT Nom, N FROM T";
+    struct Case {
+        const char* what;
+        Op op;
+        std::function<void(std::string&)> spoil;
+        // Runs up to the spoilt answer (arm() spoils the next one) and returns its code.
+        std::function<UNSIGNED32(ADSHANDLE conn, const std::function<void()>& arm)> act;
+    } cases[] = {
+        {"SQL result truncated", Op::ExecuteSql, truncate,
+         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+        {"SQL result with a byte left over", Op::ExecuteSql, addByte,
+         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+        {"column past the record image", Op::ExecuteSql,
+         changeResult([](SqlResult& x) { x.cursor.columns[1].offset = x.cursor.recordLength - 2; }),
+         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+        {"row image shorter than the record", Op::ExecuteSql,
+         changeResult([](SqlResult& x) { x.rows[1].record.resize(3); }),
+         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+        {"opened table truncated", Op::OpenTable, truncate,
+         [&](ADSHANDLE conn, auto& arm) {
+             arm();
+             ADSHANDLE t = 0;
+             return AdsOpenTable90(conn, "T", nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                                   ADS_CHECKRIGHTS, 0, "ANSI", &t);
+         }},
+        {"move truncated", Op::GotoTop, truncate,
+         [&](ADSHANDLE conn, auto& arm) {
+             ADSHANDLE t = openT(conn);
+             arm();
+             return AdsGotoTop(t);
+         }},
+        {"record count empty", Op::RecordCount, truncate,
+         [&](ADSHANDLE conn, auto& arm) {
+             ADSHANDLE t = openT(conn);
+             arm();
+             UNSIGNED32 n = 0;
+             return AdsGetRecordCount(t, ADS_IGNOREFILTERS, &n);
+         }},
+        {"deferred move with a byte left over", Op::GotoRecord, addByte,
+         [&](ADSHANDLE conn, auto& arm) {
+             ADSHANDLE t = openT(conn);  // stands on record 1
+             AdsCacheRecords(t, 0);      // no rows read ahead: record 3 is a server move
+             EXPECT_EQ(AdsGotoRecord(t, 3), AE_SUCCESS);
+             arm();
+             EXPECT_EQ(AdsGotoRecord(t, 1), AE_SUCCESS);  // a recent row: answered at once
+             UNSIGNED32 n = 0;
+             return AdsGetRecordCount(t, ADS_IGNOREFILTERS, &n);  // carries the move
+         }},
+    };
+    for (const Case& c : cases) {
+        ADSHANDLE conn = connectOrFail(folder_.connectString());
+        spoiler_ = {false, c.op, c.spoil};
+        UNSIGNED32 rc = c.act(conn, [&] { spoiler_.armed = true; });
+        EXPECT_FALSE(spoiler_.armed) << c.what << ": the answer was not spoilt";
+        EXPECT_EQ(rc, AE_CONNECTION_LOST) << c.what << ": " << lastErrorText();
+        EXPECT_EQ(execute(conn, select), AE_CONNECTION_LOST) << c.what;
+        AdsDisconnect(conn);
+    }
+}
+
+}  // namespace
+}  // namespace engine::testing
