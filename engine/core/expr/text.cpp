@@ -21,17 +21,4 @@ std::string_view trimRight(std::string_view s) {
     return s.substr(0, n);
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x == y) continue;  // names are mostly written in the case they are compared with
-        // Different bytes match only as the two cases of one ASCII letter (0x20 apart).
-        unsigned char lower = static_cast<unsigned char>(x | 0x20);
-        if (lower != (y | 0x20) || lower < 'a' || lower > 'z') return false;
-    }
-    return true;
-}
-
 }  // namespace engine::expr

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "record/text.h"  // equalsNoCase, header-only
+
 namespace engine::expr {
 
 namespace detail {
@@ -40,7 +42,7 @@ std::string lower1252(std::string_view s);
 std::string_view trimRight(std::string_view s);
 
 // True when a and b are equal without regard to ASCII letter case (names, keywords).
-bool equalsNoCase(std::string_view a, std::string_view b);
+using record::equalsNoCase;
 
 }  // namespace engine::expr
 
