@@ -13,11 +13,12 @@ namespace engine {
 namespace {
 
 // Builds a record image from one Value per column; blob values go to `blobs`.
-Status imageFromRow(const Table& t, const Row& values, std::string* image, BlobWrites* blobs) {
-    *image = t.blankImage();
+Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& blank,
+                    const Row& values, std::string* image, BlobWrites* blobs) {
+    *image = blank;
     auto* p = reinterpret_cast<uint8_t*>(image->data());
-    for (size_t i = 0; i < t.columns().size() && i < values.size(); ++i) {
-        const ColumnDef& c = t.columns()[i];
+    for (size_t i = 0; i < columns.size() && i < values.size(); ++i) {
+        const ColumnDef& c = columns[i];
         if (record::isBlobType(c.type)) {
             if (!values[i].isNull() && !values[i].text.empty()) {
                 std::string content = values[i].text;
@@ -33,6 +34,44 @@ Status imageFromRow(const Table& t, const Row& values, std::string* image, BlobW
         if (!s.ok()) return s;
     }
     return Status::success();
+}
+
+// Row `recno` of a result as its table would hold it once appended (AUTOINC numbered,
+// blob cells marked) and a cursor would report it, though no table is made.
+Status describeResultRow(const CursorInfo& info, const Row& values, uint32_t recno,
+                         int64_t* nextAutoInc, Position* out) {
+    BlobWrites blobs;
+    Status s = imageFromRow(info.columns, info.blankRecord, values, &out->record, &blobs);
+    if (!s.ok()) return s;
+    out->recordNumber = recno;
+    out->visible = true;
+    numberAutoInc(info.columns, true, out->record, nextAutoInc);
+    for (size_t i = 0; i < info.columns.size(); ++i) {
+        if (!record::isBlobType(info.columns[i].type)) continue;
+        auto it = blobs.find(static_cast<int>(i));
+        std::string content = it != blobs.end() && it->second ? std::move(*it->second) : std::string();
+        setBlobCell(out->record, info.columns[i], content);
+        out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), std::move(content)});
+    }
+    return Status::success();
+}
+
+// Every row of the result goes in the answer and nobody will move a cursor over it, so
+// its rows are imaged straight into the answer.
+Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
+    CursorInfo& info = out->cursor;
+    info.handleType = ADS_CURSOR;
+    info.openOptions = ADS_READONLY;
+    info.columns = std::move(result.columns);
+    Status s = Table::layoutResult(info.columns, &info.recordLength);
+    if (!s.ok()) return s;
+    info.blankRecord = record::blankImage(info.columns, info.recordLength);
+    out->recordCount = static_cast<uint32_t>(result.rows.size());
+    out->rows.resize(result.rows.size());
+    int64_t nextAutoInc = 1;
+    for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
+        s = describeResultRow(info, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
+    return s;
 }
 
 class SqlTable : public sql::Table {
@@ -52,7 +91,7 @@ public:
     Status insertRow(const Row& values) override {
         std::string image;
         BlobWrites blobs;
-        Status s = imageFromRow(*table_, values, &image, &blobs);
+        Status s = imageFromRow(table_->columns(), table_->blankImage(), values, &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table_->write(0, std::move(image), blobs, &written);
         return s;
@@ -120,6 +159,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     out->rowsAffected = result.rowsAffected;
     out->returnsRows = result.hasCursor;
     if (!out->returnsRows) return Status::success();
+    if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, out);
 
     std::shared_ptr<Table> table;
     s = Table::createInMemory(std::move(result.result.columns), &table, true);
@@ -127,32 +167,27 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     for (const Row& row : result.result.rows) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(*table, row, &image, &blobs);
+        s = imageFromRow(table->columns(), table->blankImage(), row, &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
-    CursorInfo& info = out->cursor;
-    info.handleType = ADS_CURSOR;
-    info.openOptions = ADS_READONLY;
-    info.recordLength = table->recordLength();
-    info.columns = table->columns();
-    info.blankRecord = table->blankImage();
-    const uint32_t count = table->recordCount();
-    out->recordCount = count;
+    out->recordCount = table->recordCount();
     // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
-    out->rows.resize(std::min(count, prefetchRows));
-    for (uint32_t r = 1; r <= out->rows.size(); ++r) {
+    out->rows.resize(prefetchRows);
+    for (uint32_t r = 1; r <= prefetchRows; ++r) {
         Position& row = out->rows[r - 1];
         row.visible = table->isLive(r);
         describeRecord(*table, r, &row);
     }
-    // Every row is in the answer: nobody will move this cursor, so none is made.
-    if (count <= prefetchRows) return Status::success();
     auto c = std::make_unique<Cursor>();
+    c->info.handleType = ADS_CURSOR;
+    c->info.openOptions = ADS_READONLY;
+    c->info.recordLength = table->recordLength();
+    c->info.columns = table->columns();
+    c->info.blankRecord = table->blankImage();
     c->table = std::move(table);
     c->readOnly = true;
-    c->info = std::move(info);
     Handle h = impl_->addCursor(std::move(c));
     Cursor& cursor = *impl_->cursors[h];
     engine::gotoBof(cursor);

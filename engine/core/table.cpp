@@ -23,19 +23,41 @@ void setCell(std::string& image, const ColumnDef& c, uint32_t cell, uint32_t len
 
 }  // namespace
 
+void setBlobCell(std::string& image, const ColumnDef& c, const std::string& content) {
+    setCell(image, c, content.empty() ? 0 : kCellWithContent, static_cast<uint32_t>(content.size()));
+}
+
+void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::string& image,
+                   int64_t* next) {
+    auto* p = reinterpret_cast<uint8_t*>(image.data());
+    for (const ColumnDef& c : columns) {
+        if (c.type != ColumnType::AutoInc) continue;
+        if (append && record::isNull(c, p)) {
+            record::putU32(p + c.offset, static_cast<uint32_t>((*next)++));
+        } else if (!record::isNull(c, p)) {
+            *next = std::max<int64_t>(*next, static_cast<int32_t>(record::getU32(p + c.offset)) + 1);
+        }
+    }
+}
+
+Status Table::layoutResult(std::vector<ColumnDef>& columns, uint32_t* recordLength) {
+    // Results name their columns as the statement did; only the layout must hold.
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name.empty()) columns[i].name = "EXPR" + std::to_string(i + 1);
+    for (ColumnDef& c : columns)
+        if (record::defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
+    Status s = record::validateColumns(columns, false);
+    if (s.ok()) *recordLength = record::layoutColumns(columns);
+    return s;
+}
+
 Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
                              bool isResult) {
-    if (isResult) {
-        // Results name their columns as the statement did; only the layout must hold.
-        for (size_t i = 0; i < columns.size(); ++i)
-            if (columns[i].name.empty()) columns[i].name = "EXPR" + std::to_string(i + 1);
-        for (ColumnDef& c : columns)
-            if (record::defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
-    }
-    Status s = record::validateColumns(columns, !isResult);
+    uint32_t recordLength = 0;
+    Status s = isResult ? layoutResult(columns, &recordLength) : record::validateColumns(columns);
     if (!s.ok()) return s;
     auto t = std::make_shared<Table>(Passkey());
-    t->recordLength_ = record::layoutColumns(columns);
+    t->recordLength_ = isResult ? recordLength : record::layoutColumns(columns);
     t->columns_ = std::move(columns);
     for (size_t i = 0; i < t->columns_.size(); ++i)
         if (record::isBlobType(t->columns_[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
@@ -120,15 +142,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     if (image.size() != recordLength_) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
     uint32_t target = append ? recordCount() + 1 : recno;
     int64_t next = nextAutoInc_;
-    for (const ColumnDef& c : columns_) {
-        auto* p = reinterpret_cast<uint8_t*>(image.data());
-        if (c.type != ColumnType::AutoInc) continue;
-        if (append && record::isNull(c, p)) {
-            record::putU32(p + c.offset, static_cast<uint32_t>(next++));
-        } else if (!record::isNull(c, p)) {
-            next = std::max<int64_t>(next, static_cast<int32_t>(record::getU32(p + c.offset)) + 1);
-        }
-    }
+    numberAutoInc(columns_, append, image, &next);
     // Blob content: the new one where given, else the record's current one.
     Record updated;
     updated.image = std::move(image);
@@ -148,8 +162,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
             content = records_[recno - 1].blobs[b];
             if (file_) cell = blobCells_[recno - 1][b];
         }
-        setCell(updated.image, columns_[col], content.empty() ? 0 : kCellWithContent,
-                static_cast<uint32_t>(content.size()));
+        setBlobCell(updated.image, columns_[col], content);
         updated.blobs.push_back(std::move(content));
         cells.push_back(cell);
     }

@@ -50,6 +50,16 @@ struct Record {
 // New content for the blob columns of a write: column index -> content (nullopt: empty).
 using BlobWrites = std::map<int, std::optional<std::string>>;
 
+// Marks a blob column's cell in a client-form image: -1 with content, else 0, and the
+// content's length.
+void setBlobCell(std::string& image, const ColumnDef& c, const std::string& content);
+
+// Gives the null AUTOINC columns of an appended client-form image the numbers from `*next`
+// on, and moves `*next` past every number the image holds. Every record a table takes
+// goes through this, and so does every row of a result that is imaged without a table.
+void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::string& image,
+                   int64_t* next);
+
 class Table {
     // Only the factories below can name this, so only they can construct a Table (the
     // constructor is public for std::make_shared, which puts the Table and its count in
@@ -64,6 +74,9 @@ public:
     // SQL result may repeat a column name.
     static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
                                  bool isResult = false);
+    // Names and lays out the columns of an SQL result as createInMemory does for one:
+    // unnamed columns become EXPRn, and repeated names are allowed.
+    static Status layoutResult(std::vector<ColumnDef>& columns, uint32_t* recordLength);
     // Loads a stored table; `tableId` names it in ROWIDs.
     static Status load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out);
 

@@ -185,6 +185,32 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     EXPECT_EQ(sent.blobs[0].column, first.blobs[0].column);
     EXPECT_EQ(sent.blobs[0].bytes, "note Bob");
     EXPECT_EQ(first.blobs[0].bytes, "note Bob");
+
+    // Every row reads the same sent whole or through a cursor: AUTOINC values, a memo with
+    // content and an emptied one, and their cells in the image.
+    SqlResult all = sql(*s, "SELECT * FROM T", 5);
+    SqlResult kept = sql(*s, "SELECT * FROM T", 0);
+    ASSERT_EQ(all.rows.size(), 2u);
+    EXPECT_EQ(all.cursor.recordLength, kept.cursor.recordLength);
+    EXPECT_EQ(all.cursor.blankRecord, kept.cursor.blankRecord);
+    ASSERT_EQ(all.cursor.columns.size(), kept.cursor.columns.size());
+    for (size_t i = 0; i < all.cursor.columns.size(); ++i) {
+        EXPECT_EQ(all.cursor.columns[i].name, kept.cursor.columns[i].name);
+        EXPECT_EQ(all.cursor.columns[i].offset, kept.cursor.columns[i].offset);
+    }
+    EXPECT_EQ(integer(all.cursor, all.rows[0], "Id"), 1);
+    EXPECT_TRUE(all.rows[0].blobs.at(0).isNull);
+    for (const Position& row : all.rows) {
+        Position at;
+        ASSERT_TRUE(s->skip(kept.cursor.handle, 1, &at).ok());
+        EXPECT_EQ(row.record, at.record);
+        EXPECT_EQ(row.recordNumber, at.recordNumber);
+        EXPECT_EQ(row.visible, at.visible);
+        ASSERT_EQ(row.blobs.size(), at.blobs.size());
+        EXPECT_EQ(row.blobs[0].column, at.blobs[0].column);
+        EXPECT_EQ(row.blobs[0].isNull, at.blobs[0].isNull);
+        EXPECT_EQ(row.blobs[0].bytes, at.blobs[0].bytes);
+    }
 }
 
 TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
