@@ -41,6 +41,10 @@ constexpr TypeName kTypes[] = {
 constexpr std::string_view kReserved[] = {"FROM", "WHERE", "AS",    "ON",    "ORDER", "GROUP", "HAVING",
                                      "UNION", "JOIN", "INNER", "SELECT", "INTO", "VALUES"};
 
+// Room made for a procedure's arguments at once: the management procedures take one or
+// two, and a list grown one by one would be allocated twice for two.
+constexpr size_t kUsualProcedureArgs = 4;
+
 bool isReserved(const Token& t) {
     return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](std::string_view w) { return t.isWord(w); });
 }
@@ -225,6 +229,7 @@ private:
         if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol("("))
             return false;
         if (!tokens_.peek().is(")")) {
+            call->args.reserve(kUsualProcedureArgs);
             do {
                 NodePtr a = expression();
                 if (!a) return false;
