@@ -135,7 +135,7 @@ void SocketServer::serve(Connection* c) {
     std::string request;
     bool first = true;
     uint32_t number = 0;
-    std::string why = "closed by the client";
+    std::string why;  // empty: the socket was closed, by the client or by stop()
     while (!stopping_) {
         // Only the first frame has a deadline to start: a connected client may stay idle.
         protocol::IoResult r = protocol::readFrame(
@@ -168,6 +168,7 @@ void SocketServer::serve(Connection* c) {
             break;
         }
     }
+    if (why.empty()) why = stopping_ ? "server stopping" : "closed by the client";
     log(1, "connection " + (number ? std::to_string(number) : std::string("(not connected)")) +
                " from " + c->peer + " closed: " + why);
     ::shutdown(c->fd, SHUT_RDWR);  // the peer sees the end now; the fd closes when reaped

@@ -104,6 +104,7 @@ TEST_F(ServerProcessTest, SecondServerOnTheSameAddressIsRefusedAndStopIsClean) {
     EXPECT_EQ(server_.stop(), 0) << server_.log();
     EXPECT_FALSE(std::filesystem::exists(server_.socketPath()));
     EXPECT_NE(server_.log().find("stopped"), std::string::npos) << server_.log();
+    EXPECT_NE(server_.log().find("closed: server stopping"), std::string::npos) << server_.log();
     UNSIGNED16 eof = 0;
     auto start = Clock::now();
     EXPECT_EQ(AdsSkip(t, 1), AE_CONNECTION_LOST);
