@@ -121,7 +121,15 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        SqlResult x = protocol::decodeSqlResult(r);
+        SqlResult x = protocol::decodeSqlResultHead(r);
+        // The first rows go straight to where the cursor keeps them, by ordinal from 1.
+        std::map<uint32_t, Position> rows;
+        if (x.returnsRows) {
+            protocol::decodeEachPosition(r, x.cursor.recordLength, [&](Position&& p) {
+                if (p.bof || p.eof) return;
+                rows.emplace_hint(rows.end(), static_cast<uint32_t>(rows.size() + 1), std::move(p));
+            });
+        }
         if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
             s.hasRowCount = x.rowsAffected >= 0;
@@ -133,11 +141,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
         TableObj* t = cursorOf(h);
         t->count = x.recordCount;
-        uint32_t ordinal = 1;
-        for (Position& p : x.rows) {
-            if (p.bof || p.eof) continue;
-            t->rows.emplace_hint(t->rows.end(), ordinal++, std::move(p));
-        }
+        t->rows = std::move(rows);
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;
         return AE_SUCCESS;

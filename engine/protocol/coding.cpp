@@ -23,7 +23,7 @@ uint32_t Reader::count(size_t minItemSize) {
     uint32_t n = u32();
     if (minItemSize == 0) minItemSize = 1;
     if (failed_ || n > remaining() / minItemSize) {
-        failed_ = true;
+        fail();
         return 0;
     }
     return n;

@@ -98,7 +98,7 @@ public:
     // Anything but 0 or 1 is malformed.
     bool boolean() {
         uint8_t v = u8();
-        if (v > 1) failed_ = true;
+        if (v > 1) fail();
         return v == 1;
     }
     // A byte string: u32 length, then the bytes. The view is of the input.
@@ -119,7 +119,13 @@ public:
     // a decoder reserve or loop beyond the message.
     uint32_t count(size_t minItemSize = 1);
 
-    void fail() { failed_ = true; }
+    // The input is dropped with it: every later read then finds too few bytes, so that a
+    // read checks the bytes left only.
+    void fail() {
+        failed_ = true;
+        in_ = {};
+        pos_ = 0;
+    }
     bool ok() const { return !failed_; }
     bool atEnd() const { return pos_ == in_.size(); }
     // True when every byte was consumed and nothing was malformed.
@@ -129,8 +135,8 @@ public:
 private:
     // Returns the next n bytes, or nullptr (and fails) when fewer remain.
     const unsigned char* take(size_t n) {
-        if (failed_ || in_.size() - pos_ < n) {
-            failed_ = true;
+        if (in_.size() - pos_ < n) {
+            fail();
             return nullptr;
         }
         const auto* p = reinterpret_cast<const unsigned char*>(in_.data() + pos_);

@@ -305,9 +305,11 @@ void encode(Writer& w, const std::vector<Position>& v) {
     for (const Position& p : v) encode(w, p);
 }
 
+uint32_t decodePositionCount(Reader& r) { return r.count(kMinPosition); }
+
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
     std::vector<Position> v;
-    uint32_t n = r.count(kMinPosition);
+    uint32_t n = decodePositionCount(r);
     v.reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r, recordLength));
     return v;
@@ -416,14 +418,18 @@ void encode(Writer& w, const SqlResult& v) {
     encode(w, v.rows);
 }
 
-SqlResult decodeSqlResult(Reader& r) {
+SqlResult decodeSqlResultHead(Reader& r) {
     const bool returnsRows = r.boolean();
     const int64_t rowsAffected = r.i64();
     const uint32_t recordCount = r.u32();
     // The description is decoded where it stays, not assigned there.
-    SqlResult v{returnsRows, returnsRows ? decodeCursorInfo(r) : CursorInfo{}, recordCount,
-                rowsAffected, {}};
-    if (returnsRows) v.rows = decodePositions(r, v.cursor.recordLength);
+    return SqlResult{returnsRows, returnsRows ? decodeCursorInfo(r) : CursorInfo{}, recordCount,
+                     rowsAffected, {}};
+}
+
+SqlResult decodeSqlResult(Reader& r) {
+    SqlResult v = decodeSqlResultHead(r);
+    if (v.returnsRows) v.rows = decodePositions(r, v.cursor.recordLength);
     return v;
 }
 

@@ -134,6 +134,15 @@ void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength);
+// The count that starts a list of positions, refused when the input cannot hold that many.
+uint32_t decodePositionCount(Reader& r);
+// decodePositions for a caller that keeps the rows elsewhere: each is handed to `take` as
+// it is decoded, with no vector of them in between.
+template <typename F>
+void decodeEachPosition(Reader& r, uint32_t recordLength, F&& take) {
+    uint32_t n = decodePositionCount(r);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) take(decodePosition(r, recordLength));
+}
 void encode(Writer& w, const Neighbours& v);
 Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const OpenedTable& v);
@@ -144,6 +153,9 @@ void encode(Writer& w, const ExecArgs& v);
 ExecArgs decodeExecArgs(Reader& r);
 void encode(Writer& w, const SqlResult& v);
 SqlResult decodeSqlResult(Reader& r);
+// decodeSqlResult up to its rows, which the caller then reads (decodeEachPosition) when
+// returnsRows; rows is left empty.
+SqlResult decodeSqlResultHead(Reader& r);
 
 }  // namespace engine::protocol
 

@@ -139,6 +139,36 @@ TEST(ProtocolCoding, WriterKeepsEveryFieldAcrossGrowthReserveAndReuse) {
     }
 }
 
+// Once a read fails, whatever the cause, every later read answers zero or empty, even one
+// the rest of the input could hold, and the Reader never counts as done.
+TEST(ProtocolCoding, AReaderStaysFailedAndReadsNothingAfterAFailure) {
+    Writer w;
+    w.u8(2);
+    w.u32(1000);
+    w.bytes("after");
+    w.u16(7);
+    const std::string input = w.take();
+    struct Case {
+        const char* what;
+        void (*failIt)(Reader&);
+    } cases[] = {
+        {"read past the end", [](Reader& r) { r.fixed(r.remaining() + 1); }},
+        {"boolean other than 0 or 1", [](Reader& r) { r.boolean(); }},
+        {"count the input cannot hold", [](Reader& r) { r.u8(); r.count(8); }},
+        {"failed by a decoder", [](Reader& r) { r.fail(); }},
+    };
+    for (const Case& c : cases) {
+        Reader r(input);
+        c.failIt(r);
+        EXPECT_FALSE(r.ok()) << c.what;
+        EXPECT_EQ(r.bytesView(), "") << c.what;
+        EXPECT_EQ(r.u16(), 0) << c.what;
+        EXPECT_EQ(r.u8(), 0) << c.what;
+        EXPECT_FALSE(r.ok()) << c.what;
+        EXPECT_FALSE(r.done()) << c.what;
+    }
+}
+
 // A description whose columns or images do not fit its record length would make field
 // reads run past an image: the decoder refuses it rather than hand it on.
 TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
