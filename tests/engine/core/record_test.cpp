@@ -242,8 +242,10 @@ TEST(CodePage, NamesEqualWithoutRegardToAsciiCase) {
         bool equal;
     } cases[] = {
         {"OSUserLoginName", "OSUserLoginName", true}, {"nom", "NOM", true},
-        {"Nom1_z", "nOM1_Z", true}, {"Nom", "Noms", false}, {"@", "`", false},
-        {"[", "{", false}, {"\xE9", "\xC9", false}, {"", "", true},
+        {"Nom1_z", "nOM1_Z", true}, {"sp_mgGetLockOwner", "SP_MGGETLOCKOWNER", true},
+        {"Nom", "Noms", false}, {"@", "`", false}, {"[", "{", false}, {"Z[", "z{", false},
+        {"^", "~", false}, {"a b", "A_B", false}, {"\xE9", "\xC9", false},
+        {"\xC9t\xE9", "\xE9T\xE9", false}, {"", "", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(equalsNoCase(c.a, c.b), c.equal) << c.a << " " << c.b;

@@ -222,30 +222,6 @@ TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {
     }
 }
 
-// Names match without regard to ASCII letter case only: the bytes 0x20 apart that are not
-// the two cases of a letter, and accented letters, stay different.
-TEST(NameText, EqualWithoutRegardToAsciiCaseOnly) {
-    const struct {
-        const char* a;
-        const char* b;
-        bool equal;
-    } cases[] = {
-        {"", "", true},
-        {"sp_mgGetLockOwner", "SP_MGGETLOCKOWNER", true},
-        {"Nom2", "nOM2", true},
-        {"abc", "abcd", false},
-        {"@", "`", false},
-        {"Z[", "z{", false},
-        {"^", "~", false},
-        {"\xC9t\xE9", "\xE9T\xE9", false},
-        {"a b", "A_B", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(equalsNoCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
-        EXPECT_EQ(equalsNoCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
-    }
-}
-
 TEST(EqualityKey, EqualExactlyWhenTheLanguageSaysSo) {
     EXPECT_EQ(equalityKey(Value::ofString("Inventaire   ", true), true),
               equalityKey(Value::ofString("INVENTAIRE"), true));
