@@ -2,7 +2,6 @@
 #include "coding.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace engine::protocol {
 
@@ -10,13 +9,6 @@ void Writer::grow(size_t n) {
     // The string's own capacity costs nothing to use (a short message stays within the
     // string object); past it, doubling keeps the cost of growing in line with the size.
     out_.resize(std::max({size_ + n, 2 * out_.size(), out_.capacity()}));
-}
-
-double Reader::f64() {
-    uint64_t bits = u64();
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
 }
 
 uint32_t Reader::count(size_t minItemSize) {

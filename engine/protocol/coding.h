@@ -94,7 +94,7 @@ public:
     uint64_t u64() { return get<uint64_t>(); }
     int32_t i32() { return static_cast<int32_t>(u32()); }
     int64_t i64() { return static_cast<int64_t>(u64()); }
-    double f64();
+    double f64() { return get<double>(); }
     // Anything but 0 or 1 is malformed.
     bool boolean() {
         uint8_t v = u8();
@@ -102,11 +102,7 @@ public:
         return v == 1;
     }
     // A byte string: u32 length, then the bytes. The view is of the input.
-    std::string_view bytesView() {
-        uint32_t n = u32();
-        const unsigned char* p = take(n);
-        return p ? std::string_view(reinterpret_cast<const char*>(p), n) : std::string_view();
-    }
+    std::string_view bytesView() { return fixed(u32()); }
     std::string bytes() { return std::string(bytesView()); }
     // The next n bytes as they are, for a Reader of their own: a run of fixed-width fields
     // is then checked against the input once. Empty (and failed) when fewer remain.
