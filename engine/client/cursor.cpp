@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "record/text.h"
 
@@ -71,14 +70,7 @@ int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
     if (!ADS_IS_FIELD_NUMBER(field)) {
         const std::string_view name(field);
         for (size_t i = 0; i < info.columns.size(); ++i) {
-            // A name given as the column writes it (the usual case) matches at one compare
-            // of its bytes; only other names are folded byte by byte.
-            const std::string& column = info.columns[i].name;
-            if (column.size() != name.size()) continue;
-            if (std::memcmp(column.data(), name.data(), name.size()) == 0 ||
-                record::equalsNoCase(column, name)) {
-                return static_cast<int>(i);
-            }
+            if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
         }
     }
     tColumnCode = missingColumn(field);

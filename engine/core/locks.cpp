@@ -42,7 +42,7 @@ size_t LockTable::NoCaseHash::operator()(std::string_view name) const {
 }
 
 bool LockTable::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
-    return a == b || record::equalsNoCase(a, b);  // mostly the same spelling
+    return record::equalsNoCase(a, b);
 }
 
 Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
