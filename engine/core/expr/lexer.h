@@ -39,7 +39,7 @@ struct Token {
     size_t offset = 0; // byte offset of the token in the source text
 
     // Parsers test every token against several symbols and words: both tests are inline
-    // and settle most tokens on their kind and length.
+    // and settle most tokens on their kind and length (equalsNoCase compares lengths first).
     bool is(std::string_view symbol) const {
         if (kind != TokenKind::Symbol || text.size() != symbol.size()) return false;
         for (size_t i = 0; i < symbol.size(); ++i)
@@ -48,7 +48,7 @@ struct Token {
     }
     // Name token equal to `word` without regard to ASCII letter case.
     bool isWord(std::string_view word) const {
-        return kind == TokenKind::Name && text.size() == word.size() && equalsNoCase(text, word);
+        return kind == TokenKind::Name && equalsNoCase(text, word);
     }
 };
 

@@ -38,8 +38,8 @@ constexpr TypeName kTypes[] = {
 };
 
 // Words that end a clause and so can never be an alias.
-constexpr std::string_view kReserved[] = {"FROM", "WHERE", "AS",    "ON",    "ORDER", "GROUP", "HAVING",
-                                     "UNION", "JOIN", "INNER", "SELECT", "INTO", "VALUES"};
+constexpr std::string_view kReserved[] = {"FROM",  "WHERE", "AS",    "ON",     "ORDER", "GROUP", "HAVING",
+                                          "UNION", "JOIN",  "INNER", "SELECT", "INTO",  "VALUES"};
 
 // Room made for a procedure's arguments at once: the management procedures take one or
 // two, and a list grown one by one would be allocated twice for two.
