@@ -82,7 +82,7 @@ UNSIGNED32 setParam(StatementObj& s, ADSFIELDID field, const Input& in) {
 UNSIGNED32 setKeySegment(IndexObj& x, TableObj& t, ADSFIELDID field, const Input& in) {
     int col = findColumn(t.info, field);
     if (col < 0) return lastCode();
-    const ColumnDef& c = t.info.columns[col];
+    const ColumnDef& c = t.info.columns()[col];
     for (size_t i = 0; i < x.info.segments.size(); ++i) {
         if (!record::equalsNoCase(x.info.segments[i], c.name)) continue;
         if (in.how == Input::How::Value || in.how == Input::How::Empty || in.how == Input::How::Null) {
@@ -128,7 +128,7 @@ UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
     if (col < 0) return lastCode();
     UNSIGNED32 rc = beginEdit(t);
     if (rc != AE_SUCCESS) return rc;
-    const ColumnDef& c = t.info.columns[col];
+    const ColumnDef& c = t.info.columns()[col];
     uint16_t index = static_cast<uint16_t>(col);
     if (record::isBlobType(c.type)) return setBlob(t, index, c, in);
     uint8_t* image = reinterpret_cast<uint8_t*>(t.pending.data());
@@ -207,7 +207,7 @@ UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
         if (!image) return AE_NO_CURRENT_RECORD;
         const std::string* blob = nullptr;  // only blob columns keep content apart
         if (record::isBlobType(c.type)) {
-            blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns.data()));
+            blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns().data()));
         }
         return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blob);
     });
@@ -260,7 +260,7 @@ UNSIGNED32 buildKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen, 
             int col = findColumn(t->info, x.info.segments[i].c_str());
             if (col < 0) return lastCode();
             bool last = !x.keyParts.count(static_cast<uint16_t>(i + 1));
-            Status st = record::appendKeySegmentFromBytes(t->info.columns[col], part->second,
+            Status st = record::appendKeySegmentFromBytes(t->info.columns()[col], part->second,
                                                          padAll || !last, key);
             if (!st.ok()) return fail(st);
         }
@@ -465,7 +465,7 @@ ADSAPI AdsAppendRecord(ADSHANDLE hTable) {
         if (t.isStatic()) return fail(AE_STATIC_VIEW, "A static SQL result cannot be updated.");
         t.appending = true;
         t.editing = false;
-        t.pending = t.info.blankRecord;
+        t.pending = t.info.blankRecord();
         t.writes.clear();
         t.pendingBlobs.clear();
         return AE_SUCCESS;
@@ -492,8 +492,8 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        Position p = protocol::decodePosition(r, t.info.recordLength);
-        protocol::Neighbours around = protocol::decodeNeighbours(r, t.info.recordLength);
+        Position p = protocol::decodePosition(r, t.info.recordLength());
+        protocol::Neighbours around = protocol::decodeNeighbours(r, t.info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
         t.editing = t.appending = false;
         t.writes.clear();
@@ -551,7 +551,7 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         bool found = r.boolean();
-        Position p = protocol::decodePosition(r, t->info.recordLength);
+        Position p = protocol::decodePosition(r, t->info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
         *pbFound = found ? 1 : 0;
         setPosition(*t, std::move(p));

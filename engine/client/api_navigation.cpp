@@ -60,7 +60,7 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
                       p.eof = true;
                       if (r.status == 0) {
                           protocol::Reader rd(r.body);
-                          p = protocol::decodePosition(rd, table->info.recordLength);
+                          p = protocol::decodePosition(rd, table->info.recordLength());
                           if (!rd.done()) return false;
                       }
                       setPosition(*table, std::move(p));
@@ -104,7 +104,7 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
         std::string text = filterText(pvExpr, ulOptions);
         // Checked here against the columns, so that the caller hears of a bad expression
         // now although the filter itself travels with the next request.
-        expr::RowFieldSource columns(&t.info.columns);
+        expr::RowFieldSource columns(&t.info.columns());
         std::string error;
         if (!expr::Expression::compile(text, columns, &error)) {
             return fail(AE_INVALID_ARGUMENT, "Invalid filter expression: " + error);

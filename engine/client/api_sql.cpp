@@ -121,11 +121,11 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        SqlResult x = protocol::decodeSqlResultHead(r);
+        SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);
         // The first rows go straight to where the cursor keeps them, by ordinal from 1.
         std::map<uint32_t, Position> rows;
         if (x.returnsRows) {
-            protocol::decodeEachPosition(r, x.cursor.recordLength, [&](Position&& p) {
+            protocol::decodeEachPosition(r, x.cursor.recordLength(), [&](Position&& p) {
                 if (p.bof || p.eof) return;
                 rows.emplace_hint(rows.end(), static_cast<uint32_t>(rows.size() + 1), std::move(p));
             });

@@ -28,7 +28,7 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
         Status st = call(*c, Op::OpenTable, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        protocol::OpenedTable opened = protocol::decodeOpenedTable(r);
+        protocol::OpenedTable opened = protocol::decodeOpenedTable(r, c->layouts);
         if (!r.done()) return fail(loseConnection(*c));
         ADSHANDLE h = addCursor(hConnect, std::move(opened.cursor));
         setPosition(*cursorOf(h), std::move(opened.position));
@@ -97,12 +97,12 @@ ADSAPI AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32* pulOptions) {
 }
 
 ADSAPI AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32* pulLength) {
-    return withTable(hTable, [&](TableObj& t) { return put(pulLength, t.info.recordLength); });
+    return withTable(hTable, [&](TableObj& t) { return put(pulLength, t.info.recordLength()); });
 }
 
 ADSAPI AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16* pusCount) {
     return withTable(hTable, [&](TableObj& t) {
-        return put(pusCount, static_cast<UNSIGNED16>(t.info.columns.size()));
+        return put(pusCount, static_cast<UNSIGNED16>(t.info.columns().size()));
     });
 }
 
@@ -166,10 +166,10 @@ ADSAPI AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED16* pbLive) {
 ADSAPI AdsClearRecordBuffer(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLen) {
     return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
         if (!pucBuf) return fail(AE_INVALID_ARGUMENT, "Null record buffer.");
-        if (ulLen < t.info.blankRecord.size()) {
+        if (ulLen < t.info.blankRecord().size()) {
             return fail(AE_INSUFFICIENT_BUFFER, "The record buffer is shorter than the record.");
         }
-        std::memcpy(pucBuf, t.info.blankRecord.data(), t.info.blankRecord.size());
+        std::memcpy(pucBuf, t.info.blankRecord().data(), t.info.blankRecord().size());
         return AE_SUCCESS;
     });
 }

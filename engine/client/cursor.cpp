@@ -69,8 +69,8 @@ thread_local UNSIGNED32 tColumnCode = 0;
 int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
     if (!ADS_IS_FIELD_NUMBER(field)) {
         const std::string_view name(field);
-        for (size_t i = 0; i < info.columns.size(); ++i) {
-            if (record::equalsNoCase(info.columns[i].name, name)) return static_cast<int>(i);
+        for (size_t i = 0; i < info.columns().size(); ++i) {
+            if (record::equalsNoCase(info.columns()[i].name, name)) return static_cast<int>(i);
         }
     }
     tColumnCode = missingColumn(field);
@@ -195,9 +195,9 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
     const bool skip = op == protocol::Op::Skip;
-    Position p = protocol::decodePosition(r, table.info.recordLength);
+    Position p = protocol::decodePosition(r, table.info.recordLength());
     protocol::Neighbours around;  // only a skip reads rows around where it lands
-    if (skip) around = protocol::decodeNeighbours(r, table.info.recordLength);
+    if (skip) around = protocol::decodeNeighbours(r, table.info.recordLength());
     if (!r.done()) return fail(loseConnection(*c));
     if (skip) {
         takeNeighbours(table, serverHandle, std::move(p), std::move(around));
@@ -231,7 +231,7 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
-        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength);
+        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
         uint32_t next = n;
         for (Position& p : fetched) {

@@ -19,7 +19,7 @@ int findColumnByName(const CursorInfo& info, ADSFIELDID field);
 // Inline for a column number, what most describing calls give.
 inline int findColumn(const CursorInfo& info, ADSFIELDID field) {
     uintptr_t n = reinterpret_cast<uintptr_t>(field);
-    if (ADS_IS_FIELD_NUMBER(field) && n - 1 < info.columns.size()) return static_cast<int>(n - 1);
+    if (ADS_IS_FIELD_NUMBER(field) && n - 1 < info.columns().size()) return static_cast<int>(n - 1);
     return findColumnByName(info, field);
 }
 // The code findColumn recorded.
@@ -81,7 +81,7 @@ template <typename F>
 UNSIGNED32 withColumn(ADSHANDLE h, ADSFIELDID field, F&& body) {
     return withTable(h, [&](TableObj& t) -> UNSIGNED32 {
         int i = findColumn(t.info, field);
-        return i < 0 ? lastCode() : body(t, t.info.columns[i]);
+        return i < 0 ? lastCode() : body(t, t.info.columns()[i]);
     });
 }
 

@@ -65,6 +65,7 @@ struct ConnectionObj : Object {
     bool dictionary = false;
     bool lost = false;
     std::vector<Deferred> deferred;
+    protocol::LayoutSlots layouts;  // the layouts the server has sent, by slot
 };
 
 // A table or an SQL cursor (handleType tells which). Invariant: a static cursor

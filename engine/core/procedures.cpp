@@ -7,6 +7,7 @@
 #include <set>
 
 #include "ace.h"
+#include "record/record.h"
 #include "record/text.h"
 #include "session_impl.h"
 #include "sql/catalog.h"
@@ -88,6 +89,13 @@ bool recordNumberArg(const Value& v, uint32_t* recno) {
 
 // One row of sp_mgGetLockOwner, each value made in its place (an initializer list would
 // copy every one).
+// The layout of a procedure's results, made once from its fixed column list.
+SharedLayout resultLayout(std::vector<ColumnDef> columns) {
+    SharedLayout layout;
+    Status s = record::makeResultLayout(std::move(columns), &layout);
+    return s.ok() ? layout : nullptr;  // a fixed list that passes once passes always
+}
+
 Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
     Row row;
     row.reserve(8);
@@ -110,7 +118,7 @@ Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
 }  // namespace
 
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              std::vector<ColumnDef>* columns, std::vector<Row>* rows, bool* known) {
+                              SharedLayout* layout, std::vector<Row>* rows, bool* known) {
     bool allLocks = record::equalsNoCase(name, "sp_mgGetAllLocks");
     bool lockOwner = record::equalsNoCase(name, "sp_mgGetLockOwner");
     *known = allLocks || lockOwner;
@@ -128,20 +136,20 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     Status status = lockedFilesFor(st, args[0], &files);
     if (!status.ok()) return status;
     if (allLocks) {
-        static const std::vector<ColumnDef> kLockColumns = {integerColumn("LockedRecNo")};
-        *columns = kLockColumns;
+        static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
+        *layout = kLockLayout;
         std::set<uint32_t> locked;
         for (const std::string& f : *files)
             for (uint32_t r : st.locks.records(f)) locked.insert(r);
         for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
         return Status::success();
     }
-    static const std::vector<ColumnDef> kOwnerColumns = {
+    static const SharedLayout kOwnerLayout = resultLayout({
         charColumn("UserName", 50),       integerColumn("ConnNumber"),
         charColumn("DictionaryUser", 50), charColumn("Address", 30),
         charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
-        charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)};
-    *columns = kOwnerColumns;
+        charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
+    *layout = kOwnerLayout;
     for (const std::string& f : *files) {
         uint32_t owner = st.locks.owner(f, recno);
         auto it = st.connections.find(owner);

@@ -232,9 +232,7 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     info.charType = charType ? charType : ADS_ANSI;
     info.openOptions = (options & (ADS_EXCLUSIVE | ADS_READONLY)) |
                        (c->readOnly ? 0 : ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE);
-    info.recordLength = c->table->recordLength();
-    info.columns = c->table->columns();
-    info.blankRecord = c->table->blankImage();
+    info.layout = c->table->layout();
     Handle h = impl_->addCursor(std::move(c));
     *out = impl_->cursors[h]->info;
     return Status::success();

@@ -53,12 +53,14 @@ struct CursorInfo {
     uint16_t charType = 1;       // ADS_ANSI
     std::string collation;       // empty: the table has none of its own
     uint32_t openOptions = 0;    // open options | ADS_PERMISSION_* bits granted
-    uint32_t recordLength = 0;
-    std::vector<ColumnDef> columns;  // with offsets and permissions
-    std::string blankRecord;         // AdsClearRecordBuffer's image
+    SharedLayout layout = emptyLayout();  // columns with offsets and permissions, shared
     uint32_t bookmarkLength = 4;     // a bookmark is the record number
     std::vector<IndexInfo> indexes;
     bool live = false;               // SQL cursor reflecting its table (AdsSqlPeekStatement)
+
+    const std::vector<ColumnDef>& columns() const { return layout->columns; }
+    uint32_t recordLength() const { return layout->recordLength; }
+    const std::string& blankRecord() const { return layout->blankRecord; }  // AdsClearRecordBuffer's
 };
 
 // Content of a memo / binary / wide-memo column of the current row.

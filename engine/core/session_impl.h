@@ -83,11 +83,11 @@ struct Session::Impl {
     void closeAll();
 };
 
-// The management procedures, answered from the server's lock table and connections.
+// The management procedures, answered from the server's lock table and connections. Each
+// procedure's results share one layout.
 // REQUIRES: server mu held.
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              std::vector<ColumnDef>* columns, std::vector<Row>* rows,
-                              bool* known);
+                              SharedLayout* layout, std::vector<Row>* rows, bool* known);
 
 // Canonical form of a path: realpath when the file exists, else the path made absolute
 // and cleaned of "." and ".." parts.

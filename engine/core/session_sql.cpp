@@ -38,19 +38,19 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
 
 // Row `recno` of a result as its table would hold it once appended (AUTOINC numbered,
 // blob cells marked) and a cursor would report it, though no table is made.
-Status describeResultRow(const CursorInfo& info, const Row& values, uint32_t recno,
+Status describeResultRow(const RecordLayout& layout, const Row& values, uint32_t recno,
                          int64_t* nextAutoInc, Position* out) {
     BlobWrites blobs;
-    Status s = imageFromRow(info.columns, info.blankRecord, values, &out->record, &blobs);
+    Status s = imageFromRow(layout.columns, layout.blankRecord, values, &out->record, &blobs);
     if (!s.ok()) return s;
     out->recordNumber = recno;
     out->visible = true;
-    numberAutoInc(info.columns, true, out->record, nextAutoInc);
-    for (size_t i = 0; i < info.columns.size(); ++i) {
-        if (!record::isBlobType(info.columns[i].type)) continue;
+    numberAutoInc(layout.columns, true, out->record, nextAutoInc);
+    for (size_t i = 0; i < layout.columns.size(); ++i) {
+        if (!record::isBlobType(layout.columns[i].type)) continue;
         auto it = blobs.find(static_cast<int>(i));
         std::string content = it != blobs.end() && it->second ? std::move(*it->second) : std::string();
-        setBlobCell(out->record, info.columns[i], content);
+        setBlobCell(out->record, layout.columns[i], content);
         out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), std::move(content)});
     }
     return Status::success();
@@ -62,15 +62,13 @@ Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
     CursorInfo& info = out->cursor;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
-    info.columns = std::move(result.columns);
-    Status s = Table::layoutResult(info.columns, &info.recordLength);
-    if (!s.ok()) return s;
-    info.blankRecord = record::blankImage(info.columns, info.recordLength);
+    info.layout = std::move(result.layout);
     out->recordCount = static_cast<uint32_t>(result.rows.size());
     out->rows.resize(result.rows.size());
     int64_t nextAutoInc = 1;
+    Status s = Status::success();
     for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
-        s = describeResultRow(info, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
+        s = describeResultRow(*info.layout, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
     return s;
 }
 
@@ -126,7 +124,7 @@ public:
     Status dropTable(std::string_view name) override { return s_.dropTable(name); }
     Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override {
         bool known = false;
-        Status st = runManagementProcedure(s_, name, args, &out->columns, &out->rows, &known);
+        Status st = runManagementProcedure(s_, name, args, &out->layout, &out->rows, &known);
         if (!known) return sql::sqlError(sql::kNativeUnknownProcedure, "Unknown procedure " + std::string(name) + ".");
         return st;
     }
@@ -161,9 +159,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     if (!out->returnsRows) return Status::success();
     if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, out);
 
-    std::shared_ptr<Table> table;
-    s = Table::createInMemory(std::move(result.result.columns), &table, true);
-    if (!s.ok()) return s;
+    std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
     for (const Row& row : result.result.rows) {
         std::string image;
         BlobWrites blobs;
@@ -183,9 +179,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     auto c = std::make_unique<Cursor>();
     c->info.handleType = ADS_CURSOR;
     c->info.openOptions = ADS_READONLY;
-    c->info.recordLength = table->recordLength();
-    c->info.columns = table->columns();
-    c->info.blankRecord = table->blankImage();
+    c->info.layout = table->layout();
     c->table = std::move(table);
     c->readOnly = true;
     Handle h = impl_->addCursor(std::move(c));

@@ -40,42 +40,27 @@ void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::stri
     }
 }
 
-Status Table::layoutResult(std::vector<ColumnDef>& columns, uint32_t* recordLength) {
-    // Results name their columns as the statement did; only the layout must hold.
-    for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].name.empty()) columns[i].name = "EXPR" + std::to_string(i + 1);
-    for (ColumnDef& c : columns)
-        if (record::defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
-    Status s = record::validateColumns(columns, false);
-    if (s.ok()) *recordLength = record::layoutColumns(columns);
-    return s;
+Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out) {
+    Status s = record::validateColumns(columns);
+    if (!s.ok()) return s;
+    uint32_t recordLength = record::layoutColumns(columns);
+    *out = withLayout(record::makeLayout(std::move(columns), recordLength));
+    return Status::success();
 }
 
-Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
-                             bool isResult) {
-    uint32_t recordLength = 0;
-    Status s = isResult ? layoutResult(columns, &recordLength) : record::validateColumns(columns);
-    if (!s.ok()) return s;
+std::shared_ptr<Table> Table::withLayout(SharedLayout layout) {
     auto t = std::make_shared<Table>(Passkey());
-    t->recordLength_ = isResult ? recordLength : record::layoutColumns(columns);
-    t->columns_ = std::move(columns);
-    for (size_t i = 0; i < t->columns_.size(); ++i)
-        if (record::isBlobType(t->columns_[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
-    t->blank_ = record::blankImage(t->columns_, t->recordLength_);
-    *out = std::move(t);
-    return Status::success();
+    t->layout_ = std::move(layout);
+    for (size_t i = 0; i < t->columns().size(); ++i)
+        if (record::isBlobType(t->columns()[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
+    return t;
 }
 
 Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out) {
     std::unique_ptr<TableFile> file;
     Status s = TableFile::open(path, syncWrites, &file);
     if (!s.ok()) return s;
-    auto t = std::make_shared<Table>(Passkey());
-    t->columns_ = file->columns();
-    t->recordLength_ = file->recordLength();
-    for (size_t i = 0; i < t->columns_.size(); ++i)
-        if (record::isBlobType(t->columns_[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
-    t->blank_ = record::blankImage(t->columns_, t->recordLength_);
+    std::shared_ptr<Table> t = withLayout(record::makeLayout(file->columns(), file->recordLength()));
     t->path_ = path;
     t->tableId_ = record::tableIdFor(path);
     uint32_t n = file->recordCount();
@@ -88,7 +73,7 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
         if (!s.ok()) return s;
         r.deleted = flag == kSlotDeleted;
         for (int col : t->blobColumns_) {
-            const ColumnDef& c = t->columns_[col];
+            const ColumnDef& c = t->columns()[col];
             uint32_t cell = record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
             std::string content;
             if (cell != 0) {
@@ -100,7 +85,7 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
             r.blobs.push_back(std::move(content));
         }
         if (!r.deleted) ++t->live_;
-        for (const ColumnDef& c : t->columns_) {
+        for (const ColumnDef& c : t->columns()) {
             if (c.type != ColumnType::AutoInc || record::isNull(c, reinterpret_cast<const uint8_t*>(r.image.data())))
                 continue;
             int64_t v = static_cast<int32_t>(record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset));
@@ -113,8 +98,8 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
 }
 
 int Table::findColumn(std::string_view name) const {
-    for (size_t i = 0; i < columns_.size(); ++i)
-        if (record::equalsNoCase(columns_[i].name, name)) return static_cast<int>(i);
+    for (size_t i = 0; i < columns().size(); ++i)
+        if (record::equalsNoCase(columns()[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -125,7 +110,7 @@ bool Table::isLive(uint32_t recno) const {
 std::string Table::keyOf(const Index& index, uint32_t recno) const {
     std::string key;
     const auto* image = reinterpret_cast<const uint8_t*>(records_[recno - 1].image.data());
-    for (int col : index.segments) record::appendKeySegment(columns_[col], image, key);
+    for (int col : index.segments) record::appendKeySegment(columns()[col], image, key);
     return key;
 }
 
@@ -139,10 +124,10 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     bool append = recno == 0;
     if (!append && !isLive(recno))
         return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
-    if (image.size() != recordLength_) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
+    if (image.size() != recordLength()) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
     uint32_t target = append ? recordCount() + 1 : recno;
     int64_t next = nextAutoInc_;
-    numberAutoInc(columns_, append, image, &next);
+    numberAutoInc(columns(), append, image, &next);
     // Blob content: the new one where given, else the record's current one.
     Record updated;
     updated.image = std::move(image);
@@ -162,7 +147,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
             content = records_[recno - 1].blobs[b];
             if (file_) cell = blobCells_[recno - 1][b];
         }
-        setBlobCell(updated.image, columns_[col], content);
+        setBlobCell(updated.image, columns()[col], content);
         updated.blobs.push_back(std::move(content));
         cells.push_back(cell);
     }
@@ -170,7 +155,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     for (const auto& index : indexes_) {
         if (!(index->def.flags & ADS_INDEX_UNIQUE) || !inIndex(*index, updated)) continue;
         std::string key;
-        for (int col : index->segments) record::appendKeySegment(columns_[col], newImage, key);
+        for (int col : index->segments) record::appendKeySegment(columns()[col], newImage, key);
         auto it = index->entries.lower_bound({key, 0});
         if (it != index->entries.end() && it->first == key && it->second != target)
             return Status::error(AE_UNIQUE_VIOLATION,
@@ -179,7 +164,7 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     if (file_) {
         std::string fileImage = updated.image;
         for (size_t b = 0; b < blobColumns_.size(); ++b)
-            setCell(fileImage, columns_[blobColumns_[b]], cells[b],
+            setCell(fileImage, columns()[blobColumns_[b]], cells[b],
                     static_cast<uint32_t>(updated.blobs[b].size()));
         Status s = file_->writeSlot(target, kSlotLive, fileImage);
         if (!s.ok()) return s;
@@ -232,7 +217,7 @@ Status Table::addIndex(IndexDef def) {
         int col = findColumn(name);
         if (col < 0)
             return Status::error(AE_COLUMN_NOT_FOUND, "Column not found: column \"" + name + "\".");
-        if (!record::isIndexableType(columns_[col].type))
+        if (!record::isIndexableType(columns()[col].type))
             return Status::error(AE_COLUMN_TYPE_MISMATCH,
                                  "The column cannot be indexed: column \"" + name + "\".");
         index->segments.push_back(col);
@@ -271,7 +256,7 @@ std::string Table::hashKey(const std::vector<int>& cols, const std::vector<bool>
     std::string key;
     const auto* p = reinterpret_cast<const uint8_t*>(image.data());
     for (size_t i = 0; i < cols.size(); ++i) {
-        key += expr::equalityKey(record::decodeValue(columns_[cols[i]], p), ci[i]);
+        key += expr::equalityKey(record::decodeValue(columns()[cols[i]], p), ci[i]);
         key.push_back('\x1f');
     }
     return key;

@@ -70,19 +70,17 @@ class Table {
 
 public:
     explicit Table(Passkey) {}
-    // A table without files (temporary table, SQL result). Columns are laid out here; an
-    // SQL result may repeat a column name.
-    static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out,
-                                 bool isResult = false);
-    // Names and lays out the columns of an SQL result as createInMemory does for one:
-    // unnamed columns become EXPRn, and repeated names are allowed.
-    static Status layoutResult(std::vector<ColumnDef>& columns, uint32_t* recordLength);
+    // A table without files (a temporary table); its columns are checked and laid out here.
+    static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out);
+    // An empty table without files whose records have `layout` (an SQL result's).
+    static std::shared_ptr<Table> withLayout(SharedLayout layout);
     // Loads a stored table; `tableId` names it in ROWIDs.
     static Status load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out);
 
-    const std::vector<ColumnDef>& columns() const { return columns_; }
-    uint32_t recordLength() const { return recordLength_; }
-    const std::string& blankImage() const { return blank_; }
+    const SharedLayout& layout() const { return layout_; }
+    const std::vector<ColumnDef>& columns() const { return layout_->columns; }
+    uint32_t recordLength() const { return layout_->recordLength; }
+    const std::string& blankImage() const { return layout_->blankRecord; }
     const std::string& path() const { return path_; }  // canonical; empty without files
     const std::string& tableId() const { return tableId_; }
     void setTableId(std::string id) { tableId_ = std::move(id); }
@@ -129,10 +127,8 @@ private:
     void unindex(uint32_t recno);
     void reindex(uint32_t recno);
 
-    std::vector<ColumnDef> columns_;
+    SharedLayout layout_;
     std::vector<int> blobColumns_;  // column indexes of blob columns
-    uint32_t recordLength_ = 0;
-    std::string blank_;
     std::string path_;
     std::string tableId_;
     std::unique_ptr<TableFile> file_;

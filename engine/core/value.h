@@ -7,6 +7,7 @@
 #define BREVANTIS_ENGINE_CORE_VALUE_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,23 @@ struct ColumnDef {
     bool nullable = true;
     uint8_t permissions = 7; // ADS_COLUMN_READ | UPDATE | INSERT
 };
+
+// How the records of a table or a result are laid out: the columns at their offsets, the
+// image length and the blank image. Never changed once made, so that the table, its
+// cursors, a procedure's results and their answers can all share one.
+// Invariant: every column lies wholly inside recordLength; blankRecord has that length.
+struct RecordLayout {
+    std::vector<ColumnDef> columns;
+    uint32_t recordLength = 0;
+    std::string blankRecord;
+};
+using SharedLayout = std::shared_ptr<const RecordLayout>;
+
+// The layout of no columns, for descriptions that have none of their own.
+inline const SharedLayout& emptyLayout() {
+    static const SharedLayout empty = std::make_shared<const RecordLayout>();
+    return empty;
+}
 
 // A typed value. Dates are Julian day numbers; times are milliseconds since midnight.
 struct Value {

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (s.code == AE_SQL_ERROR && s.text.find("NativeError = ") == std::string::npos) __builtin_trap();
     if (s.ok() && result.hasCursor) {
         for (const Row& r : result.result.rows) {
-            if (r.size() != result.result.columns.size()) __builtin_trap();
+            if (!result.result.layout || r.size() != result.result.layout->columns.size()) __builtin_trap();
         }
     }
     return 0;

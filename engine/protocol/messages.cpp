@@ -190,7 +190,63 @@ OpenTableArgs decodeOpenTableArgs(Reader& r) {
     return v;
 }
 
-void encode(Writer& w, const CursorInfo& v) {
+namespace {
+
+// A layout: u16 slot, bool whole, then when whole: u32 recordLength, bytes blank record,
+// u32 n, n x (bytes name, column fields).
+void encodeLayout(Writer& w, const SharedLayout& layout, LayoutSlots& slots) {
+    LayoutSlots::Placement at = slots.place(layout);
+    w.u16(at.slot);
+    w.boolean(at.whole);
+    if (!at.whole) return;
+    w.u32(layout->recordLength);
+    w.bytes(layout->blankRecord);
+    w.u32(static_cast<uint32_t>(layout->columns.size()));
+    for (const ColumnDef& c : layout->columns) {
+        w.bytes(c.name);
+        w.fields(static_cast<uint16_t>(c.type), c.length, c.decimals, c.offset,
+                 static_cast<uint8_t>(c.nullable ? 1 : 0), c.permissions);
+    }
+}
+
+// Texts are appended to the strings just made: append copies without the overlap checks
+// that an assignment makes, which a layout of many columns pays per name.
+SharedLayout decodeLayout(Reader& r, LayoutSlots& slots) {
+    const uint16_t slot = r.u16();
+    const bool whole = r.boolean();
+    if (!whole) {
+        const SharedLayout* known = slots.find(slot);
+        if (known) return *known;
+        r.fail();
+        return emptyLayout();
+    }
+    if (slot >= LayoutSlots::kSlots) r.fail();
+    auto v = std::make_shared<RecordLayout>();
+    v->recordLength = r.u32();
+    v->blankRecord.append(r.bytesView());
+    if (v->blankRecord.size() != v->recordLength) r.fail();
+    uint32_t nc = r.count(kMinColumn);
+    v->columns.reserve(nc);
+    for (uint32_t i = 0; i < nc && r.ok(); ++i) {
+        ColumnDef& c = v->columns.emplace_back();  // filled in place: no temporary to move
+        c.name.append(r.bytesView());
+        Reader f(r.fixed(kColumnFields));  // checked once; a local Reader reads in registers
+        c.type = static_cast<ColumnType>(f.u16());
+        c.length = f.u32();
+        c.decimals = f.u16();
+        c.offset = f.u32();
+        c.nullable = f.boolean();
+        c.permissions = f.u8();
+        if (!f.ok() || !fitsRecord(c, v->recordLength)) r.fail();
+    }
+    if (!r.ok()) return emptyLayout();  // a layout that does not decode is not kept
+    slots.keep(slot, v);
+    return v;
+}
+
+}  // namespace
+
+void encode(Writer& w, const CursorInfo& v, LayoutSlots& slots) {
     w.u32(v.handle);
     w.u16(v.handleType);
     w.bytes(v.name);
@@ -198,16 +254,9 @@ void encode(Writer& w, const CursorInfo& v) {
     w.u16(v.charType);
     w.bytes(v.collation);
     w.u32(v.openOptions);
-    w.u32(v.recordLength);
     w.u32(v.bookmarkLength);
     w.boolean(v.live);
-    w.bytes(v.blankRecord);
-    w.u32(static_cast<uint32_t>(v.columns.size()));
-    for (const ColumnDef& c : v.columns) {
-        w.bytes(c.name);
-        w.fields(static_cast<uint16_t>(c.type), c.length, c.decimals, c.offset,
-                 static_cast<uint8_t>(c.nullable ? 1 : 0), c.permissions);
-    }
+    encodeLayout(w, v.layout, slots);
     w.u32(static_cast<uint32_t>(v.indexes.size()));
     for (const IndexInfo& x : v.indexes) {
         w.u32(x.handle);
@@ -220,9 +269,7 @@ void encode(Writer& w, const CursorInfo& v) {
     }
 }
 
-// Texts are appended to the strings just made: append copies without the overlap checks
-// that an assignment makes, which a description of many columns pays per name.
-CursorInfo decodeCursorInfo(Reader& r) {
+CursorInfo decodeCursorInfo(Reader& r, LayoutSlots& slots) {
     CursorInfo v;
     v.handle = r.u32();
     v.handleType = r.u16();
@@ -231,25 +278,9 @@ CursorInfo decodeCursorInfo(Reader& r) {
     v.charType = r.u16();
     v.collation.append(r.bytesView());
     v.openOptions = r.u32();
-    v.recordLength = r.u32();
     v.bookmarkLength = r.u32();
     v.live = r.boolean();
-    v.blankRecord.append(r.bytesView());
-    if (v.blankRecord.size() != v.recordLength) r.fail();
-    uint32_t nc = r.count(kMinColumn);
-    v.columns.reserve(nc);
-    for (uint32_t i = 0; i < nc && r.ok(); ++i) {
-        ColumnDef& c = v.columns.emplace_back();  // filled in place: no temporary to move
-        c.name.append(r.bytesView());
-        Reader f(r.fixed(kColumnFields));  // checked once; a local Reader reads in registers
-        c.type = static_cast<ColumnType>(f.u16());
-        c.length = f.u32();
-        c.decimals = f.u16();
-        c.offset = f.u32();
-        c.nullable = f.boolean();
-        c.permissions = f.u8();
-        if (!f.ok() || !fitsRecord(c, v.recordLength)) r.fail();
-    }
+    v.layout = decodeLayout(r, slots);
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {
         IndexInfo x;
@@ -331,15 +362,15 @@ Neighbours decodeNeighbours(Reader& r, uint32_t recordLength) {
     return v;
 }
 
-void encode(Writer& w, const OpenedTable& v) {
-    encode(w, v.cursor);
+void encode(Writer& w, const OpenedTable& v, LayoutSlots& slots) {
+    encode(w, v.cursor, slots);
     encode(w, v.position);
 }
 
-OpenedTable decodeOpenedTable(Reader& r) {
+OpenedTable decodeOpenedTable(Reader& r, LayoutSlots& slots) {
     OpenedTable v;
-    v.cursor = decodeCursorInfo(r);
-    v.position = decodePosition(r, v.cursor.recordLength);
+    v.cursor = decodeCursorInfo(r, slots);
+    v.position = decodePosition(r, v.cursor.recordLength());
     return v;
 }
 
@@ -406,30 +437,30 @@ ExecArgs decodeExecArgs(Reader& r) {
 
 // SqlResult: bool returnsRows, i64 rowsAffected, u32 recordCount, then when returnsRows
 // the CursorInfo and the first rows.
-void encode(Writer& w, const SqlResult& v) {
-    // About what follows, so that an answer of many rows is not copied as it grows.
-    w.reserve(w.data().size() + 64 + v.cursor.blankRecord.size() + 32 * v.cursor.columns.size() +
-              v.rows.size() * (24 + v.cursor.recordLength));
+void encode(Writer& w, const SqlResult& v, LayoutSlots& slots) {
+    // About what follows, so that an answer of many rows is not copied as it grows (a
+    // layout sent whole may grow it once more).
+    w.reserve(w.data().size() + 64 + v.rows.size() * (24 + v.cursor.recordLength()));
     w.boolean(v.returnsRows);
     w.i64(v.rowsAffected);
     w.u32(v.recordCount);
     if (!v.returnsRows) return;
-    encode(w, v.cursor);
+    encode(w, v.cursor, slots);
     encode(w, v.rows);
 }
 
-SqlResult decodeSqlResultHead(Reader& r) {
+SqlResult decodeSqlResultHead(Reader& r, LayoutSlots& slots) {
     const bool returnsRows = r.boolean();
     const int64_t rowsAffected = r.i64();
     const uint32_t recordCount = r.u32();
     // The description is decoded where it stays, not assigned there.
-    return SqlResult{returnsRows, returnsRows ? decodeCursorInfo(r) : CursorInfo{}, recordCount,
-                     rowsAffected, {}};
+    return SqlResult{returnsRows, returnsRows ? decodeCursorInfo(r, slots) : CursorInfo{},
+                     recordCount, rowsAffected, {}};
 }
 
-SqlResult decodeSqlResult(Reader& r) {
-    SqlResult v = decodeSqlResultHead(r);
-    if (v.returnsRows) v.rows = decodePositions(r, v.cursor.recordLength);
+SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots) {
+    SqlResult v = decodeSqlResultHead(r, slots);
+    if (v.returnsRows) v.rows = decodePositions(r, v.cursor.recordLength());
     return v;
 }
 

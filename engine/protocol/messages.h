@@ -23,6 +23,7 @@
 
 #include "coding.h"
 #include "engine/core/session.h"
+#include "layout_slots.h"
 
 namespace engine::protocol {
 
@@ -124,12 +125,16 @@ void encode(Writer& w, const ConnectArgs& v);
 ConnectArgs decodeConnectArgs(Reader& r);
 void encode(Writer& w, const OpenTableArgs& v);
 OpenTableArgs decodeOpenTableArgs(Reader& r);
+// A description carries its layout whole the first time, then only its slot (see
+// layout_slots.h): encoding and decoding one updates the connection's slots, so each end
+// codes every description of the connection, in order, through its own LayoutSlots.
 // The decoders of descriptions and rows fail the Reader when what they read would not fit
 // the record images it describes: a blank record other than recordLength bytes, a column
-// not wholly inside it, a row image neither empty nor recordLength bytes. A client can then
-// read any column of any image it holds without checking again.
-void encode(Writer& w, const CursorInfo& v);
-CursorInfo decodeCursorInfo(Reader& r);
+// not wholly inside it, a row image neither empty nor recordLength bytes; or when it names
+// a slot that holds no layout. A client can then read any column of any image it holds
+// without checking again.
+void encode(Writer& w, const CursorInfo& v, LayoutSlots& slots);
+CursorInfo decodeCursorInfo(Reader& r, LayoutSlots& slots);
 void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
@@ -145,17 +150,17 @@ void decodeEachPosition(Reader& r, uint32_t recordLength, F&& take) {
 }
 void encode(Writer& w, const Neighbours& v);
 Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
-void encode(Writer& w, const OpenedTable& v);
-OpenedTable decodeOpenedTable(Reader& r);
+void encode(Writer& w, const OpenedTable& v, LayoutSlots& slots);
+OpenedTable decodeOpenedTable(Reader& r, LayoutSlots& slots);
 void encode(Writer& w, const WriteRequest& v);
 WriteRequest decodeWriteRequest(Reader& r);
 void encode(Writer& w, const ExecArgs& v);
 ExecArgs decodeExecArgs(Reader& r);
-void encode(Writer& w, const SqlResult& v);
-SqlResult decodeSqlResult(Reader& r);
+void encode(Writer& w, const SqlResult& v, LayoutSlots& slots);
+SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots);
 // decodeSqlResult up to its rows, which the caller then reads (decodeEachPosition) when
 // returnsRows; rows is left empty.
-SqlResult decodeSqlResultHead(Reader& r);
+SqlResult decodeSqlResultHead(Reader& r, LayoutSlots& slots);
 
 }  // namespace engine::protocol
 

@@ -183,7 +183,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
                 out.status = s.gotoTop(t.cursor.handle, &t.position);
                 if (!out.status.ok()) s.close(t.cursor.handle);
             }
-            if (out.status.ok()) protocol::encode(w, t);
+            if (out.status.ok()) protocol::encode(w, t, sentLayouts_);
             out.body = w.take();
             return out;
         }
@@ -288,7 +288,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             SqlResult x;
             out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows), &x);
             if (!out.status.ok()) return out;
-            protocol::encode(w, x);
+            protocol::encode(w, x, sentLayouts_);
             out.body = w.take();
             return out;
         }

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "engine/core/session.h"
+#include "engine/protocol/layout_slots.h"
 
 namespace engine::server {
 
@@ -41,6 +42,7 @@ private:
     Server& server_;
     std::string peerAddress_;
     std::unique_ptr<Session> session_;
+    protocol::LayoutSlots sentLayouts_;  // what the client holds of the layouts sent
     bool finished_ = false;
     std::string refusal_;
 };

@@ -226,6 +226,26 @@ std::string blankImage(const std::vector<ColumnDef>& columns, uint32_t recordLen
     return image;
 }
 
+SharedLayout makeLayout(std::vector<ColumnDef> columns, uint32_t recordLength) {
+    auto layout = std::make_shared<RecordLayout>();
+    layout->blankRecord = blankImage(columns, recordLength);
+    layout->columns = std::move(columns);
+    layout->recordLength = recordLength;
+    return layout;
+}
+
+Status makeResultLayout(std::vector<ColumnDef> columns, SharedLayout* out) {
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name.empty()) columns[i].name = "EXPR" + std::to_string(i + 1);
+    for (ColumnDef& c : columns)
+        if (defaultLength(c.type) == 0 && c.length == 0) c.length = 1;
+    Status s = validateColumns(columns, false);
+    if (!s.ok()) return s;
+    uint32_t recordLength = layoutColumns(columns);
+    *out = makeLayout(std::move(columns), recordLength);
+    return s;
+}
+
 Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
     uint8_t* p = image + c.offset;
     if (isBlobType(c.type))

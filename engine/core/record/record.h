@@ -100,6 +100,13 @@ bool isNull(const ColumnDef& column, const uint8_t* image);
 // The blank record: every column null. This is what AdsClearRecordBuffer gives.
 std::string blankImage(const std::vector<ColumnDef>& columns, uint32_t recordLength);
 
+// The shared layout of columns already laid out in `recordLength` bytes.
+SharedLayout makeLayout(std::vector<ColumnDef> columns, uint32_t recordLength);
+
+// Lays out the columns of a result (of a query or a procedure): unnamed columns become
+// EXPRn, a column of a type without a fixed length gets at least 1, and names may repeat.
+Status makeResultLayout(std::vector<ColumnDef> columns, SharedLayout* out);
+
 // Writes `value` into the column's place in `image`, converting between kinds where the
 // conversion is lossless or conventional (numbers between integer and double, text
 // "T"/"F" for logicals, dates as CCYYMMDD or YYYY-MM-DD text, text to UTF-16 for NCHAR).

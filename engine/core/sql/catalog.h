@@ -17,11 +17,13 @@
 
 namespace engine::sql {
 
-// A static result: column descriptions and rows of Values, in column order.
-// Invariant: every row has columns.size() values. Column offsets are left 0: the
-// storage layer lays the result out as it does any record.
+// A static result: its columns laid out as a record (record::makeResultLayout) and rows
+// of Values, in column order. A procedure whose columns never change shares one layout
+// among all its results.
+// Invariant, once its statement succeeded: layout is set and every row has one value
+// per column of it.
 struct ResultSet {
-    std::vector<ColumnDef> columns;
+    SharedLayout layout;
     std::vector<Row> rows;
 };
 

@@ -6,6 +6,7 @@
 #include "ace.h"
 #include "expr/field_source.h"
 #include "expr/text.h"
+#include "record/record.h"
 
 namespace engine::sql {
 
@@ -103,10 +104,11 @@ ColumnDef computedColumn(const std::string& name, expr::Type type) {
 
 // Widens computed text columns to their longest value and gives whole-number results an
 // INTEGER column.
-void settleComputedColumns(const std::vector<bool>& computed, ResultSet* out) {
-    for (size_t i = 0; i < out->columns.size(); ++i) {
+void settleComputedColumns(const std::vector<bool>& computed, std::vector<ColumnDef>& columns,
+                           ResultSet* out) {
+    for (size_t i = 0; i < columns.size(); ++i) {
         if (!computed[i]) continue;
-        ColumnDef& c = out->columns[i];
+        ColumnDef& c = columns[i];
         if (c.type == ColumnType::String) {
             for (const Row& r : out->rows) c.length = std::max<uint32_t>(c.length, static_cast<uint32_t>(r[i].text.size()));
         } else if (c.type == ColumnType::Double) {
@@ -146,11 +148,12 @@ public:
     Status run(ResultSet* out) {
         Status st = openSource();
         if (!st.ok()) return st;
-        st = bindItems(out);
+        st = bindItems();
         if (st.ok() && s_.where) st = bindCondition(*s_.where);
         if (st.ok()) st = collectRows(out);
-        if (st.ok()) settleComputedColumns(computed_, out);
-        return st;
+        if (!st.ok()) return st;
+        settleComputedColumns(computed_, columns_, out);
+        return record::makeResultLayout(std::move(columns_), &out->layout);
     }
 
 private:
@@ -158,7 +161,7 @@ private:
         if (s_.fromProcedure) {
             Status st = runProcedure(catalog_, s_.procedure, &src_.procedureRows);
             if (!st.ok()) return st;
-            src_.columns = src_.procedureRows.columns;
+            src_.columns = src_.procedureRows.layout->columns;
             src_.realColumns = src_.columns.size();
             src_.name = s_.alias.empty() ? s_.procedure.name : s_.alias;
             return st;
@@ -209,14 +212,14 @@ private:
         return Status::success();
     }
 
-    Status bindItems(ResultSet* out) {
+    Status bindItems() {
         for (SelectItem& item : s_.items) {
             if (item.kind != SelectItem::Kind::Expression) {
                 if (!qualifierMatches(item.qualifier))
                     return sqlError(kNativeUnknownColumn, "unknown alias: " + item.qualifier);
                 for (size_t i = 0; i < src_.realColumns; ++i) {
-                    out->columns.push_back(src_.columns[i]);
-                    out->columns.back().offset = 0;
+                    columns_.push_back(src_.columns[i]);
+                    columns_.back().offset = 0;
                     computed_.push_back(false);
                     nodes_.push_back(columnNode(static_cast<int>(i)));
                 }
@@ -226,10 +229,10 @@ private:
             if (!st.ok()) return st;
             bool isColumn = item.expr->op == Op::Column;
             ColumnDef c = isColumn ? src_.columns[item.expr->column]
-                                   : computedColumn("EXPR_" + std::to_string(out->columns.size() + 1), item.expr->type);
+                                   : computedColumn("EXPR_" + std::to_string(columns_.size() + 1), item.expr->type);
             if (!item.alias.empty()) c.name = item.alias;
             c.offset = 0;
-            out->columns.push_back(std::move(c));
+            columns_.push_back(std::move(c));
             computed_.push_back(!isColumn);
             nodes_.push_back(item.expr.get());
         }
@@ -294,6 +297,7 @@ private:
     Catalog& catalog_;
     Statement& s_;
     Source src_;
+    std::vector<ColumnDef> columns_;  // of the result, laid out once its rows are in
     std::vector<const Node*> nodes_;  // one per result column
     std::vector<bool> computed_;      // result column computed rather than copied
     std::vector<std::unique_ptr<Node>> owned_;
@@ -323,12 +327,11 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
     }
     *out = ResultSet{};
     Status st = catalog.executeProcedure(call.name, args, out);
-    if (st.ok()) {
-        for (const Row& r : out->rows) {
-            if (r.size() != out->columns.size())
-                return Status::error(AE_INTERNAL_ERROR, "procedure " + call.name + " returned a malformed row");
-        }
-    }
+    if (!st.ok()) return st;
+    bool wellFormed = out->layout != nullptr;
+    for (const Row& r : out->rows) wellFormed = wellFormed && r.size() == out->layout->columns.size();
+    if (!wellFormed)
+        return Status::error(AE_INTERNAL_ERROR, "procedure " + call.name + " returned a malformed result");
     return st;
 }
 

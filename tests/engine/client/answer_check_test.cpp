@@ -55,14 +55,16 @@ private:
 void truncate(std::string& body) { body.pop_back(); }
 void addByte(std::string& body) { body += '\0'; }
 
-// Re-encodes an SQL result after `change`.
+// Re-encodes an SQL result after `change`. The result is the first of its connection, so
+// its layout came whole, into the first slot, as it goes again.
 std::function<void(std::string&)> changeResult(std::function<void(SqlResult&)> change) {
     return [change](std::string& body) {
+        protocol::LayoutSlots received, sent;
         protocol::Reader r(body);
-        SqlResult x = protocol::decodeSqlResult(r);
+        SqlResult x = protocol::decodeSqlResult(r, received);
         change(x);
         protocol::Writer w;
-        protocol::encode(w, x);
+        protocol::encode(w, x, sent);
         body = w.take();
     };
 }
@@ -114,7 +116,11 @@ TEST_F(AnswerCheckTest, AnAnswerThatDoesNotDecodeLosesTheConnection) {
         {"SQL result with a byte left over", Op::ExecuteSql, addByte,
          [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
         {"column past the record image", Op::ExecuteSql,
-         changeResult([](SqlResult& x) { x.cursor.columns[1].offset = x.cursor.recordLength - 2; }),
+         changeResult([](SqlResult& x) {
+             RecordLayout spoilt = *x.cursor.layout;
+             spoilt.columns[1].offset = spoilt.recordLength - 2;
+             x.cursor.layout = std::make_shared<const RecordLayout>(std::move(spoilt));
+         }),
          [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
         {"row image shorter than the record", Op::ExecuteSql,
          changeResult([](SqlResult& x) { x.rows[1].record.resize(3); }),

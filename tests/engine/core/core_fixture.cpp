@@ -50,7 +50,7 @@ CursorInfo CoreTest::open(Session& s, const std::string& name, uint32_t options)
 }
 
 static const ColumnDef& find(const CursorInfo& info, const std::string& col) {
-    for (const ColumnDef& c : info.columns)
+    for (const ColumnDef& c : info.columns())
         if (record::equalsNoCase(c.name, col)) return c;
     throw std::runtime_error("no column " + col);
 }

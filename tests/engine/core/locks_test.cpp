@@ -111,11 +111,11 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
     const std::vector<std::pair<std::string, uint32_t>> shape = {
         {"UserName", 50}, {"ConnNumber", 4}, {"DictionaryUser", 50}, {"Address", 30},
         {"LockType", 15}, {"OSUserLoginName", 50}, {"TSAddress", 30}, {"ApplicationID", 70}};
-    ASSERT_EQ(r.cursor.columns.size(), shape.size());
+    ASSERT_EQ(r.cursor.columns().size(), shape.size());
     for (size_t i = 0; i < shape.size(); ++i) {
-        EXPECT_EQ(r.cursor.columns[i].name, shape[i].first);
-        EXPECT_EQ(r.cursor.columns[i].length, shape[i].second);
-        EXPECT_EQ(r.cursor.columns[i].type, i == 1 ? ColumnType::Integer : ColumnType::String);
+        EXPECT_EQ(r.cursor.columns()[i].name, shape[i].first);
+        EXPECT_EQ(r.cursor.columns()[i].length, shape[i].second);
+        EXPECT_EQ(r.cursor.columns()[i].type, i == 1 ? ColumnType::Integer : ColumnType::String);
     }
     ASSERT_EQ(r.recordCount, 1u);
     const Position& row = r.rows[0];

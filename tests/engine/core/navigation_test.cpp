@@ -188,7 +188,7 @@ TEST_F(NavigationTest, SeekWithRawKeys) {
         uint8_t raw[4];
         record::putU32(raw, static_cast<uint32_t>(k));
         std::string key;
-        EXPECT_TRUE(record::appendKeySegmentFromBytes(info_.columns[0], std::string(reinterpret_cast<char*>(raw), 4),
+        EXPECT_TRUE(record::appendKeySegmentFromBytes(info_.columns()[0], std::string(reinterpret_cast<char*>(raw), 4),
                                                       true, key).ok());
         return key;
     };
@@ -220,7 +220,7 @@ TEST_F(NavigationTest, SeekWithRawKeys) {
 
     // A partial text key matches on its own length, without regard to case (CIChar).
     std::string partial;
-    ASSERT_TRUE(record::appendKeySegmentFromBytes(info_.columns[1], "X", false, partial).ok());
+    ASSERT_TRUE(record::appendKeySegmentFromBytes(info_.columns()[1], "X", false, partial).ok());
     ASSERT_TRUE(s_->seek(index("ByS"), partial, ADS_SOFTSEEK, &found, &p).ok());
     EXPECT_TRUE(found);
     EXPECT_EQ(s_->seek(info_.handle, partial, ADS_SOFTSEEK, &found, &p).code, AE_INVALID_HANDLE);

@@ -103,11 +103,11 @@ TEST_F(SessionTest, OpenDescribesTheTableAndItsPermissions) {
     EXPECT_EQ(info.tableType, ADS_ADT);
     EXPECT_EQ(info.handleType, ADS_TABLE);
     EXPECT_EQ(info.openOptions & (ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT), 0x60u);
-    ASSERT_EQ(info.columns.size(), 4u);
-    EXPECT_EQ(info.columns[1].offset, 4u);
-    EXPECT_EQ(info.columns[2].offset, 29u);
-    EXPECT_EQ(info.recordLength, 4u + 25 + 4 + 8);
-    EXPECT_EQ(info.blankRecord.size(), info.recordLength);
+    ASSERT_EQ(info.columns().size(), 4u);
+    EXPECT_EQ(info.columns()[1].offset, 4u);
+    EXPECT_EQ(info.columns()[2].offset, 29u);
+    EXPECT_EQ(info.recordLength(), 4u + 25 + 4 + 8);
+    EXPECT_EQ(info.blankRecord().size(), info.recordLength());
     CursorInfo ro = open(*s, "T", ADS_READONLY);
     EXPECT_EQ(ro.openOptions, ADS_READONLY);
     Position p;
@@ -140,7 +140,7 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     EXPECT_EQ(integer(info, p, "Id"), 2);
     ASSERT_EQ(p.blobs.size(), 1u);
     EXPECT_EQ(p.blobs[0].bytes, "note Bob");
-    EXPECT_EQ(record::getU32(reinterpret_cast<const uint8_t*>(p.record.data()) + info.columns[2].offset),
+    EXPECT_EQ(record::getU32(reinterpret_cast<const uint8_t*>(p.record.data()) + info.columns()[2].offset),
               0xFFFFFFFFu);
 
     // Updating one column keeps the others, the memo included; AUTOINC is the engine's.
@@ -191,12 +191,12 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     SqlResult all = sql(*s, "SELECT * FROM T", 5);
     SqlResult kept = sql(*s, "SELECT * FROM T", 0);
     ASSERT_EQ(all.rows.size(), 2u);
-    EXPECT_EQ(all.cursor.recordLength, kept.cursor.recordLength);
-    EXPECT_EQ(all.cursor.blankRecord, kept.cursor.blankRecord);
-    ASSERT_EQ(all.cursor.columns.size(), kept.cursor.columns.size());
-    for (size_t i = 0; i < all.cursor.columns.size(); ++i) {
-        EXPECT_EQ(all.cursor.columns[i].name, kept.cursor.columns[i].name);
-        EXPECT_EQ(all.cursor.columns[i].offset, kept.cursor.columns[i].offset);
+    EXPECT_EQ(all.cursor.recordLength(), kept.cursor.recordLength());
+    EXPECT_EQ(all.cursor.blankRecord(), kept.cursor.blankRecord());
+    ASSERT_EQ(all.cursor.columns().size(), kept.cursor.columns().size());
+    for (size_t i = 0; i < all.cursor.columns().size(); ++i) {
+        EXPECT_EQ(all.cursor.columns()[i].name, kept.cursor.columns()[i].name);
+        EXPECT_EQ(all.cursor.columns()[i].offset, kept.cursor.columns()[i].offset);
     }
     EXPECT_EQ(integer(all.cursor, all.rows[0], "Id"), 1);
     EXPECT_TRUE(all.rows[0].blobs.at(0).isNull);
@@ -225,7 +225,7 @@ TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
     EXPECT_EQ(b->openTable("#UsersTableLocks", 0, 1, 1, 1, 0, "", &theirs).code, AE_FILE_NOT_FOUND);
     // b may have its own table of the same name.
     sql(*b, "CREATE TABLE #UsersTableLocks (X Integer);");
-    EXPECT_EQ(open(*b, "#userstablelocks").columns.size(), 1u);
+    EXPECT_EQ(open(*b, "#userstablelocks").columns().size(), 1u);
 
     // Dropping needs the table closed; a new one starts empty.
     SqlResult r;

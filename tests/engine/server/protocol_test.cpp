@@ -13,15 +13,10 @@
 namespace engine::protocol {
 namespace {
 
-CursorInfo sampleCursor() {
-    CursorInfo d;
-    d.handle = 7;
-    d.handleType = 5;
-    d.name = "#UsersTableLocks";
-    d.collation = "ANSI";
-    d.openOptions = 0xE0;
-    d.recordLength = 30;
-    d.blankRecord = std::string("\0\x80 x", 4) + std::string(26, ' ');
+RecordLayout sampleLayout() {
+    RecordLayout l;
+    l.recordLength = 30;
+    l.blankRecord = std::string("\0\x80 x", 4) + std::string(26, ' ');
     ColumnDef c;
     c.name = "TableName";
     c.type = ColumnType::CiString;
@@ -30,7 +25,18 @@ CursorInfo sampleCursor() {
     c.offset = 5;
     c.nullable = false;
     c.permissions = 3;
-    d.columns = {c, c};
+    l.columns = {c, c};
+    return l;
+}
+
+CursorInfo sampleCursor(RecordLayout layout = sampleLayout()) {
+    CursorInfo d;
+    d.handle = 7;
+    d.handleType = 5;
+    d.name = "#UsersTableLocks";
+    d.collation = "ANSI";
+    d.openOptions = 0xE0;
+    d.layout = std::make_shared<const RecordLayout>(std::move(layout));
     d.indexes = {IndexInfo{9, "UserName", 1, {"UserName", "X"}, "cond", 1024}};
     return d;
 }
@@ -70,12 +76,17 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     x.rowsAffected = -1;
     x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}, {5, true, ""}}},
               Position{false, true, 0, false, "", {}}};
-    SqlResult bx = roundTrip(x, decodeSqlResult);
+    LayoutSlots sent, received;
+    Writer xw;
+    encode(xw, x, sent);
+    Reader xr(xw.data());
+    SqlResult bx = decodeSqlResult(xr, received);
+    EXPECT_TRUE(xr.done());
     EXPECT_EQ(bx.rowsAffected, -1);
-    EXPECT_EQ(bx.cursor.blankRecord, x.cursor.blankRecord);
+    EXPECT_EQ(bx.cursor.blankRecord(), x.cursor.blankRecord());
     EXPECT_EQ(bx.cursor.handleType, 5);
     // Every field of a column description, each of its own value, comes back in place.
-    const ColumnDef& column = bx.cursor.columns[1];
+    const ColumnDef& column = bx.cursor.columns()[1];
     EXPECT_EQ(column.name, "TableName");
     EXPECT_EQ(column.type, ColumnType::CiString);
     EXPECT_EQ(column.length, 25u);
@@ -174,37 +185,84 @@ TEST(ProtocolCoding, AReaderStaysFailedAndReadsNothingAfterAFailure) {
 TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
     struct Case {
         const char* what;
-        void (*spoil)(SqlResult&);
+        void (*spoil)(RecordLayout&, SqlResult&);
     } cases[] = {
-        {"nothing spoilt", [](SqlResult&) {}},
-        {"blank record short", [](SqlResult& x) { x.cursor.blankRecord.pop_back(); }},
-        {"column ends past the record", [](SqlResult& x) { x.cursor.columns[1].offset = 6; }},
+        {"nothing spoilt", [](RecordLayout&, SqlResult&) {}},
+        {"blank record short", [](RecordLayout& l, SqlResult&) { l.blankRecord.pop_back(); }},
+        {"column ends past the record", [](RecordLayout& l, SqlResult&) { l.columns[1].offset = 6; }},
         {"column starts past the record",
-         [](SqlResult& x) { x.cursor.columns[0].offset = 0xFFFFFFF0u; }},
+         [](RecordLayout& l, SqlResult&) { l.columns[0].offset = 0xFFFFFFF0u; }},
         {"wide column twice its length",
-         [](SqlResult& x) { x.cursor.columns[0].type = ColumnType::NChar; }},
+         [](RecordLayout& l, SqlResult&) { l.columns[0].type = ColumnType::NChar; }},
         {"length that wraps when doubled",
-         [](SqlResult& x) {
-             x.cursor.columns[0].type = ColumnType::NVarchar;
-             x.cursor.columns[0].length = 0x7FFFFFFFu;
-             x.cursor.columns[0].offset = 0;
+         [](RecordLayout& l, SqlResult&) {
+             l.columns[0].type = ColumnType::NVarchar;
+             l.columns[0].length = 0x7FFFFFFFu;
+             l.columns[0].offset = 0;
          }},
-        {"row image short", [](SqlResult& x) { x.rows[0].record.pop_back(); }},
-        {"row image long", [](SqlResult& x) { x.rows[0].record += 'r'; }},
+        {"row image short", [](RecordLayout&, SqlResult& x) { x.rows[0].record.pop_back(); }},
+        {"row image long", [](RecordLayout&, SqlResult& x) { x.rows[0].record += 'r'; }},
     };
     for (const Case& c : cases) {
         SqlResult x;
         x.returnsRows = true;
-        x.cursor = sampleCursor();
         x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {}},
                   Position{false, true, 0, false, "", {}}};
-        c.spoil(x);
+        RecordLayout layout = sampleLayout();
+        c.spoil(layout, x);
+        x.cursor = sampleCursor(layout);
+        LayoutSlots sent, received;
         Writer w;
-        encode(w, x);
+        encode(w, x, sent);
         Reader r(w.data());
-        decodeSqlResult(r);
+        decodeSqlResult(r, received);
         EXPECT_EQ(r.done(), &c == &cases[0]) << c.what;
+        // A refused layout is not kept for later answers to name.
+        EXPECT_EQ(received.find(0) != nullptr, &c == &cases[0] || std::string(c.what).starts_with("row")) << c.what;
     }
+}
+
+// The lock search asks the same procedure for every locked record: its layout goes whole
+// once, then by its slot, until layouts enough to reuse every slot have gone since.
+TEST(ProtocolLayouts, ALayoutSentWholeOnceIsThenNamedByItsSlot) {
+    LayoutSlots sent, received;
+    auto send = [&](const CursorInfo& cursor) {
+        Writer w;
+        encode(w, cursor, sent);
+        return std::string(w.data());
+    };
+    auto take = [&](const std::string& message, LayoutSlots& slots, bool* done) {
+        Reader r(message);
+        CursorInfo back = decodeCursorInfo(r, slots);
+        *done = r.done();
+        return back.layout;
+    };
+    const CursorInfo owner = sampleCursor();
+    const std::string first = send(owner), second = send(owner);
+    EXPECT_LT(second.size() + 60, first.size());  // no columns, no blank record
+    bool done = false;
+    SharedLayout kept = take(first, received, &done);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(take(second, received, &done), kept);  // the client's copy, shared
+    EXPECT_TRUE(done);
+    EXPECT_EQ(kept->columns[1].offset, 5u);
+
+    // A slot the client does not hold is refused, not read as some other layout.
+    LayoutSlots fresh;
+    take(second, fresh, &done);
+    EXPECT_FALSE(done);
+
+    for (int i = 0; i < LayoutSlots::kSlots; ++i) {
+        RecordLayout other = sampleLayout();
+        other.columns[0].name = "Autre" + std::to_string(i);
+        take(send(sampleCursor(other)), received, &done);
+        ASSERT_TRUE(done);
+    }
+    const std::string again = send(owner);
+    EXPECT_EQ(again.size(), first.size());
+    SharedLayout renewed = take(again, received, &done);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(renewed->columns[0].name, "TableName");
 }
 
 TEST(ProtocolRefusal, EveryTruncationOfAnSqlResultIsRefused) {
@@ -212,12 +270,14 @@ TEST(ProtocolRefusal, EveryTruncationOfAnSqlResultIsRefused) {
     x.returnsRows = true;
     x.cursor = sampleCursor();
     x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}}}};
+    LayoutSlots sent;
     Writer w;
-    encode(w, x);
+    encode(w, x, sent);
     const std::string whole(w.data());
     for (size_t n = 0; n < whole.size(); ++n) {
+        LayoutSlots received;
         Reader r(std::string_view(whole).substr(0, n));
-        decodeSqlResult(r);
+        decodeSqlResult(r, received);
         EXPECT_FALSE(r.done()) << "cut at " << n << " of " << whole.size();
     }
 }

@@ -3,6 +3,7 @@
 
 #include "ace.h"
 #include "expr/text.h"
+#include "record/record.h"
 
 namespace engine::sql {
 namespace {
@@ -98,13 +99,14 @@ Status FakeCatalog::executeProcedure(std::string_view name, const Row& args, Res
         return sqlError(kNativeBadArguments, "wrong arguments for " + std::string(name));
     const std::vector<int32_t>& held = locks[key(args[0].text)];
     if (allLocks) {
-        out->columns = {integer("LockedRecNo")};
+        (void)record::makeResultLayout({integer("LockedRecNo")}, &out->layout);
         for (int32_t r : held) out->rows.push_back({Value::ofInteger(r)});
         return Status::success();
     }
-    out->columns = {text("UserName", 50), integer("ConnNumber"), text("DictionaryUser", 50), text("Address", 30),
-                    text("LockType", 15),  text("OSUserLoginName", 50), text("TSAddress", 30),
-                    text("ApplicationID", 70)};
+    (void)record::makeResultLayout({text("UserName", 50), integer("ConnNumber"), text("DictionaryUser", 50),
+                                    text("Address", 30), text("LockType", 15), text("OSUserLoginName", 50),
+                                    text("TSAddress", 30), text("ApplicationID", 70)},
+                                   &out->layout);
     for (int32_t r : held) {
         if (r != args[1].integer) continue;
         out->rows.push_back({Value::ofString("POSTE-07"), Value::ofInteger(3), Value::ofString("adssys"),

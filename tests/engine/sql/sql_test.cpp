@@ -102,12 +102,12 @@ TEST_F(SqlTest, LockProcedures) {
     ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('/data/Base/Clients.adt ');\r\n").ok());
     ASSERT_TRUE(result_.hasCursor);
     ASSERT_EQ(result_.result.rows.size(), 2u);
-    EXPECT_EQ(result_.result.columns[0].name, "LockedRecNo");
+    EXPECT_EQ(result_.result.layout->columns[0].name, "LockedRecNo");
     EXPECT_EQ(catalog_.calls.back(), "sp_mgGetAllLocks(/data/Base/Clients.adt )");
 
     ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetLockOwner( '/data/Base/Clients.adt',42);\r\n").ok());
     ASSERT_EQ(result_.result.rows.size(), 1u);
-    EXPECT_EQ(result_.result.columns.size(), 8u);
+    EXPECT_EQ(result_.result.layout->columns.size(), 8u);
     EXPECT_EQ(result_.result.rows[0][5].text, "mdupont");
 
     // The query's first template line, Windows-1252 accents included, runs as sent.
@@ -124,7 +124,7 @@ TEST_F(SqlTest, RecordByRowIdTemplate) {
     };
     ASSERT_TRUE(run(text("Clients", " 'AAAAAq' ")).ok());
     ASSERT_EQ(result_.result.rows.size(), 1u);
-    const auto& cols = result_.result.columns;
+    const auto& cols = result_.result.layout->columns;
     ASSERT_EQ(cols.size(), 5u);
     EXPECT_EQ(cols[0].type, ColumnType::CiString);  // X.* keeps the table's types
     EXPECT_EQ(cols[0].length, 10u);
@@ -157,7 +157,7 @@ TEST_F(SqlTest, RowIdByFieldValueTemplate) {
     };
     ASSERT_TRUE(run(text("Clients", "NumClient", "'c7'")).ok());  // CIChar: any letter case
     ASSERT_EQ(result_.result.rows.size(), 1u);
-    EXPECT_EQ(result_.result.columns[0].length, 18u);
+    EXPECT_EQ(result_.result.layout->columns[0].length, 18u);
     EXPECT_EQ(result_.result.rows[0][0].text.substr(12), "AAAAAH");
 
     ASSERT_TRUE(run(text("Factures", "NumFacture", "123")).ok());
@@ -186,9 +186,9 @@ TEST_F(SqlTest, LockOwnerThroughSubqueryTemplate) {
                       ")as Principal;"});
     };
     ASSERT_TRUE(run(text("'/x/Clients.adt'", "42")).ok()) << run(text("'/x/Clients.adt'", "42")).text;
-    ASSERT_EQ(result_.result.columns.size(), 3u);
-    EXPECT_EQ(result_.result.columns[1].name, "OSUserLoginName");
-    EXPECT_EQ(result_.result.columns[2].length, 70u);
+    ASSERT_EQ(result_.result.layout->columns.size(), 3u);
+    EXPECT_EQ(result_.result.layout->columns[1].name, "OSUserLoginName");
+    EXPECT_EQ(result_.result.layout->columns[2].length, 70u);
     ASSERT_EQ(result_.result.rows.size(), 1u);
     EXPECT_EQ(result_.result.rows[0][2].text, "Facturation");
 
@@ -326,11 +326,11 @@ TEST_F(SqlTest, ComputedColumnsAndParameters) {
                     {Value::ofString("C3")})
                     .ok());
     ASSERT_EQ(result_.result.rows.size(), 1u);
-    EXPECT_EQ(result_.result.columns[0].name, "Suivante");
-    EXPECT_EQ(result_.result.columns[0].type, ColumnType::Integer);
+    EXPECT_EQ(result_.result.layout->columns[0].name, "Suivante");
+    EXPECT_EQ(result_.result.layout->columns[0].type, ColumnType::Integer);
     EXPECT_EQ(result_.result.rows[0][0].integer, 125);
-    EXPECT_EQ(result_.result.columns[1].type, ColumnType::String);
-    EXPECT_EQ(result_.result.columns[1].length, 4u);
+    EXPECT_EQ(result_.result.layout->columns[1].type, ColumnType::String);
+    EXPECT_EQ(result_.result.layout->columns[1].length, 4u);
     EXPECT_EQ(result_.result.rows[0][1].text, "C3-x");
 
     EXPECT_EQ(parameterNames("SELECT ':no' FROM t -- :nor\r\n WHERE a = :one AND b = :Two OR c = :ONE"),
