@@ -458,6 +458,62 @@ TEST_F(ClientApiTest, StaticResultReadsTheRowItStandsOn) {
     AdsCloseTable(cursor);
 }
 
+// Descriptions name the layouts the client already holds: the procedures', asked again and
+// again, and those of tables kept open, while the layouts of other tables opened in
+// between (more than the client keeps) come and go. Each cursor reads through its own.
+TEST_F(ClientApiTest, EachCursorReadsThroughItsOwnLayoutAsLayoutsComeAndGo) {
+    const int kTables = 20;
+    std::string sql;
+    for (int i = 0; i < kTables; ++i) {
+        std::string n = std::to_string(i);
+        sql += "CREATE TABLE T" + n + " (C" + n + " Char(" + std::to_string(i + 2) + "));\r\n" +
+               "INSERT INTO T" + n + " VALUES ('v" + n + "');\r\n";
+    }
+    runSql(conn_, sql);
+    auto openTable = [&](int i) {
+        ADSHANDLE t = 0;
+        EXPECT_EQ(AdsOpenTable90(conn_, ("T" + std::to_string(i)).c_str(), nullptr, 0, ADS_ANSI,
+                                 ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, "ANSI", &t),
+                  AE_SUCCESS)
+            << lastErrorText();
+        return t;
+    };
+    auto readTable = [&](int i) {
+        ADSHANDLE t = openTable(i);
+        UNSIGNED32 reclen = 0;
+        AdsGetRecordLength(t, &reclen);
+        EXPECT_EQ(reclen, static_cast<UNSIGNED32>(i + 2)) << "T" << i;
+        EXPECT_EQ(field(t, ("C" + std::to_string(i)).c_str()), "v" + std::to_string(i));
+        AdsCloseTable(t);
+    };
+    ADSHANDLE clients = openClients(conn_);
+    ASSERT_EQ(AdsLockRecord(clients, 2), AE_SUCCESS);
+    const std::string path = folder_.dir() + "/Clients.adt";
+    auto readProcedures = [&] {
+        ADSHANDLE owner = runSql(conn_, "EXECUTE PROCEDURE sp_mgGetLockOwner('" + path + "', 2)");
+        ASSERT_NE(owner, 0u) << lastErrorText();
+        ASSERT_EQ(AdsGotoTop(owner), AE_SUCCESS);
+        EXPECT_EQ(field(owner, "UserName") + "/" + field(owner, "ApplicationID"), "POSTE-1/Compta");
+        AdsCloseTable(owner);
+        ADSHANDLE locks = runSql(conn_, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + "')");
+        EXPECT_EQ(readAll(locks), (std::vector<std::vector<std::string>>{{"2"}}));
+        AdsCloseTable(locks);
+    };
+    std::vector<ADSHANDLE> keptOpen = {openTable(0), openTable(1), openTable(2)};
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 10; ++i) readTable(i);
+        readProcedures();
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < kTables; ++i) {
+            readTable(i);
+            if (i % 5 == 0) readProcedures();
+        }
+    }
+    for (ADSHANDLE t : keptOpen) AdsCloseTable(t);
+    AdsCloseTable(clients);
+}
+
 TEST_F(ClientApiTest, StatementsWithoutRowsAndLocalAnswers) {
     char text[] = "SELECT * FROM Clients";
     EXPECT_EQ(AdsGetSQLStmtParams(text, sizeof text), AE_SUCCESS);
