@@ -2,8 +2,12 @@
 #include "api_lock.h"
 
 #include <linux/futex.h>
+#include <linux/membarrier.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 namespace engine::client {
 namespace {
@@ -22,7 +26,41 @@ void futexWakeOne(std::atomic<uint32_t>* word) {
     ::syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
+int membarrier(int command) { return static_cast<int>(::syscall(SYS_membarrier, command, 0, 0)); }
+
+// Whether this process can run the barrier that revoking a bias needs.
+bool canRunProcessBarrier() { return membarrier(MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED) == 0; }
+
+// A full memory barrier on every thread of the process that is running now.
+void processBarrier() {
+    if (membarrier(MEMBARRIER_CMD_PRIVATE_EXPEDITED) == 0) return;
+    // A child forked after the registration registers anew.
+    if (canRunProcessBarrier() && membarrier(MEMBARRIER_CMD_PRIVATE_EXPEDITED) == 0) return;
+    membarrier(MEMBARRIER_CMD_GLOBAL);  // slower (it waits for every CPU), needs no registration
+}
+
 }  // namespace
+
+void BiasedLock::lockSlow() {
+    mutex_.lock();
+    if (shared_.load(std::memory_order_relaxed)) return;
+    if (owner_.load(std::memory_order_relaxed) == 0) {
+        if (!canRunProcessBarrier()) {
+            shared_.store(true, std::memory_order_relaxed);
+            return;
+        }
+        owner_.store(self(), std::memory_order_relaxed);
+        mutex_.unlock();
+        if (enterBiased()) return;
+        mutex_.lock();  // revoked meanwhile
+        return;
+    }
+    // Another thread holds the bias: from now on everyone takes mutex_.
+    shared_.store(true, std::memory_order_relaxed);
+    processBarrier();
+    while (ownerInside_.load(std::memory_order_acquire))
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+}
 
 void SleepingMutex::waitAndLock() {
     // Whoever takes the lock from here on marks it as wanted, so that its release wakes the

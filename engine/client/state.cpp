@@ -31,7 +31,7 @@ ADSHANDLE ownerOf(const Object& o) {
 
 }  // namespace
 
-SleepingMutex gApiMutex;  // no entry point calls another: never taken twice by one thread
+BiasedLock gApiMutex;     // no entry point calls another: never taken twice by one thread
 LastFound gLastFound;     // GUARDED_BY(gApiMutex)
 
 UNSIGNED32 fail(UNSIGNED32 code, std::string text) {

@@ -143,7 +143,7 @@ struct FindObj : Object {
 // ---- Process-wide state ------------------------------------------------------------------
 
 // Taken by ApiLock only.
-extern SleepingMutex gApiMutex;
+extern BiasedLock gApiMutex;
 
 // Held for the whole of every C call.
 class ApiLock {

@@ -10,6 +10,7 @@
 
 namespace {
 
+using engine::client::BiasedLock;
 using engine::client::SleepingMutex;
 
 TEST(SleepingMutexTest, ThreadsNeverOverlapAndNoneIsLeftWaiting) {
@@ -50,6 +51,54 @@ TEST(SleepingMutexTest, WaitersHeldOffByALongCallAllGetIn) {
     mutex.unlock();
     for (std::thread& t : waiters) t.join();
     EXPECT_EQ(entered, 3);
+}
+
+// The first thread to lock holds the bias and goes on locking while other threads come:
+// the bias is revoked under way, and no two threads are ever inside together.
+TEST(BiasedLockTest, ThreadsThatComeWhileTheBiasedThreadRunsNeverOverlapIt) {
+    BiasedLock lock;
+    int inside = 0;
+    long total = 0;
+    bool overlapped = false;
+    auto enter = [&] {
+        std::lock_guard<BiasedLock> hold(lock);
+        if (++inside != 1) overlapped = true;
+        ++total;
+        --inside;
+    };
+    constexpr int kOthers = 3, kRounds = 50000;
+    std::vector<std::thread> others;
+    for (int r = 0; r < kRounds; ++r) {
+        enter();
+        if (r == 1000)
+            for (int i = 0; i < kOthers; ++i)
+                others.emplace_back([&] {
+                    for (int k = 0; k < kRounds; ++k) enter();
+                });
+    }
+    for (std::thread& t : others) t.join();
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(total, long(kOthers + 1) * kRounds);
+}
+
+// A thread that comes while the biased thread is inside a long call waits for it to leave.
+TEST(BiasedLockTest, ARevokingThreadWaitsForTheBiasedThreadToLeave) {
+    BiasedLock lock;
+    lock.lock();
+    lock.unlock();  // this thread now holds the bias
+    lock.lock();
+    bool left = false, enteredBeforeLeaving = false;
+    std::thread other([&] {
+        std::lock_guard<BiasedLock> hold(lock);
+        enteredBeforeLeaving = !left;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    left = true;
+    lock.unlock();
+    other.join();
+    EXPECT_FALSE(enteredBeforeLeaving);
+    // Shared now: the biased thread locks as every other one does.
+    std::lock_guard<BiasedLock> again(lock);
 }
 
 }  // namespace
