@@ -19,14 +19,6 @@ const Token& TokenStream::read(size_t ahead) {
     return ring_[(head_ + ahead) % kLookahead];
 }
 
-Token TokenStream::take() {
-    peek();
-    Token t = std::move(ring_[head_]);
-    head_ = (head_ + 1) % kLookahead;
-    --size_;
-    return t;
-}
-
 std::string syntaxMessage(const Token& at, const std::string& what) {
     std::string m = "syntax error at offset " + std::to_string(at.offset) + ": " + what;
     if (at.kind == TokenKind::Invalid) m.append(" (").append(at.text).append(")");
