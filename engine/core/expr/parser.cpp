@@ -4,6 +4,7 @@
 // unary minus; primaries (literals, names, X.name, calls, parentheses).
 #include "expr/parser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -136,12 +137,20 @@ private:
     }
 
     // A prefixed operand (NOT, where `lowest` admits it, or a sign) or a primary.
+    // Only a word or a symbol can be a prefix: a literal goes straight to parsePrimary.
     std::unique_ptr<Node> parseOperand(Level lowest, Level* formed) {
-        if (lowest <= kNot && (isKeyword("NOT") || (!sql() && t_.peek().is("!")))) {
+        const Token& t = t_.peek();
+        bool isNot = false;
+        if (t.kind == TokenKind::Name || t.kind == TokenKind::Dotted) {
+            isNot = lowest <= kNot && isKeyword("NOT");
+        } else if (t.kind == TokenKind::Symbol) {
+            isNot = lowest <= kNot && !sql() && t.is("!");
+            if (!isNot && (t.is("-") || t.is("+"))) return prefixed(kSign);
+        }
+        if (isNot) {
             *formed = kNot;
             return prefixed(kNot);
         }
-        if (t_.peek().is("-") || t_.peek().is("+")) return prefixed(kSign);
         return parsePrimary();
     }
 
@@ -220,6 +229,12 @@ private:
     // Whole numbers that fit are integers; the others, and those that do not fit, doubles.
     std::unique_ptr<Node> number(const Token& t) {
         const std::string_view text = t.text;
+        // Up to 18 digits always fit: the commonest numbers are read without a library call.
+        if (text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            long long v = 0;
+            for (char c : text) v = v * 10 + (c - '0');
+            return Node::makeLiteral(Value::ofInteger(v), t.offset);
+        }
         if (text.find_first_of(".eE") == std::string_view::npos) {
             long long v = 0;
             if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
