@@ -45,7 +45,13 @@ constexpr std::string_view kReserved[] = {"FROM",  "WHERE", "AS",    "ON",     "
 // two, and a list grown one by one would be allocated twice for two.
 constexpr size_t kUsualProcedureArgs = 4;
 
+constexpr size_t kLongestReserved =
+    std::max_element(std::begin(kReserved), std::end(kReserved), [](std::string_view a, std::string_view b) {
+        return a.size() < b.size();
+    })->size();
+
 bool isReserved(const Token& t) {
+    if (t.text.size() > kLongestReserved) return false;  // most names: no word to compare
     return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](std::string_view w) { return t.isWord(w); });
 }
 
@@ -117,9 +123,8 @@ private:
     }
 
     NodePtr expression() {
-        expr::ExprError e;
-        NodePtr n = expr::parseExpression(tokens_, options_, &e);
-        if (!n && message_.empty()) message_ = e.message;
+        NodePtr n = expr::parseExpression(tokens_, options_, &exprError_);
+        if (!n && message_.empty()) message_ = exprError_.message;
         return n;
     }
 
@@ -293,6 +298,7 @@ private:
     expr::TokenStream tokens_;
     const expr::ParseOptions& options_;
     std::string message_;
+    expr::ExprError exprError_;  // one for every expression of the text, cleared by each parse
 };
 
 }  // namespace
