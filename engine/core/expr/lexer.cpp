@@ -148,19 +148,42 @@ bool Lexer::lexDotted(Token* out) {
     return true;
 }
 
-Token Lexer::next() {
-    // Blanks are skipped here, inline; the loop that knows comments is called only where
-    // one may start.
+void Lexer::next(Token* out) {
+    // Names and the symbols that never begin a longer token are most of any text: they are
+    // read here, in a function small enough to need little setup, straight into the
+    // caller's slot; the rest in other().
     const char* const s = text_.data();
     const size_t n = text_.size();
     size_t p = pos_;
     while (p < n && isBlank(s[p])) ++p;
+    if (p < n) {
+        const size_t start = p;
+        const char c = s[p];
+        if (isNameStart(c)) {
+            const uint8_t more = dialect_ == Dialect::Sql ? kContinuesSqlName : kContinuesName;
+            do ++p;
+            while (p < n && (classOf(s[p]) & more));
+            pos_ = p;
+            *out = Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
+            return;
+        }
+        if (c == '(' || c == ')' || c == ',' || c == ';') {
+            pos_ = p + 1;
+            *out = Token{TokenKind::Symbol, std::string_view(s + start, 1), 0, start};
+            return;
+        }
+    }
     pos_ = p;
-    if (p < n && (s[p] == '/' || s[p] == '-') && dialect_ == Dialect::Sql) skipBlanksAndComments();
+    *out = other();
+}
+
+Token Lexer::other() {
+    if (pos_ < text_.size() && (text_[pos_] == '/' || text_[pos_] == '-') && dialect_ == Dialect::Sql)
+        skipBlanksAndComments();
     if (pos_ >= text_.size()) return Token{TokenKind::End, {}, 0, text_.size()};
     char c = text_[pos_];
     size_t start = pos_;
-    if (isNameStart(c)) return lexName();  // the commonest token, and no other starts so
+    if (isNameStart(c)) return lexName();  // after a comment
     if (c == '\'' || c == '"') return lexString(c);
     if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) return lexNumber();
     if (dialect_ == Dialect::Sql) {

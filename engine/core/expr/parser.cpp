@@ -16,7 +16,7 @@ namespace engine::expr {
 
 const Token& TokenStream::read(size_t ahead) {
     if (ahead >= kLookahead) throw std::out_of_range("token lookahead too far");
-    for (; size_ <= ahead; ++size_) ring_[(head_ + size_) % kLookahead] = lexer_.next();
+    for (; size_ <= ahead; ++size_) lexer_.next(&ring_[(head_ + size_) % kLookahead]);
     return ring_[(head_ + ahead) % kLookahead];
 }
 
