@@ -61,6 +61,7 @@ public:
         : tokens_(text, expr::Dialect::Sql), options_(options) {}
 
     Status parseAll(std::vector<Statement>* out) {
+        out->reserve(1);  // a text holds one statement but for scripts: no move of the first
         for (;;) {
             while (tokens_.peek().is(";")) tokens_.take();
             if (tokens_.peek().kind == TokenKind::End) break;
@@ -94,8 +95,11 @@ private:
         return true;
     }
 
-    bool expectSymbol(std::string_view symbol) {
-        if (!tokens_.peek().is(symbol)) return fail("'" + std::string(symbol) + "' expected");
+    // Every symbol a statement requires is one character.
+    bool expectSymbol(char symbol) {
+        const Token& t = tokens_.peek();
+        if (t.kind != TokenKind::Symbol || t.text.size() != 1 || t.text[0] != symbol)
+            return fail(std::string("'") + symbol + "' expected");
         tokens_.take();
         return true;
     }
@@ -167,7 +171,7 @@ private:
                 if (!unsignedNumber(&decimals)) return false;
             }
             c->decimals = static_cast<uint16_t>(std::min<uint32_t>(decimals, 0xFFFF));
-            if (!expectSymbol(")")) return false;
+            if (!expectSymbol(')')) return false;
         } else if (type->lengthRequired) {
             return fail(std::string("length expected after ") + type->name);
         }
@@ -182,23 +186,23 @@ private:
 
     bool parseCreateTable(Statement* s) {
         s->kind = Statement::Kind::CreateTable;
-        if (!identifier(&s->table, "table name") || !expectSymbol("(")) return false;
+        if (!identifier(&s->table, "table name") || !expectSymbol('(')) return false;
         do {
             ColumnDef c;
             if (!identifier(&c.name, "column name") || !parseColumnType(&c)) return false;
             s->columns.push_back(std::move(c));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool nameList(std::vector<std::string>* out) {
-        if (!expectSymbol("(")) return false;
+        if (!expectSymbol('(')) return false;
         do {
             std::string name;
             if (!identifier(&name, "column name")) return false;
             out->push_back(std::move(name));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool parseCreateIndex(Statement* s) {
@@ -216,14 +220,14 @@ private:
         if (tokens_.peek().is("(") && !nameList(&s->columnNames)) return false;
         if (!expectWord("VALUES")) return false;
         do {
-            if (!expectSymbol("(")) return false;
+            if (!expectSymbol('(')) return false;
             std::vector<NodePtr> row;
             do {
                 NodePtr v = expression();
                 if (!v) return false;
                 row.push_back(std::move(v));
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
-            if (!expectSymbol(")")) return false;
+            if (!expectSymbol(')')) return false;
             s->values.push_back(std::move(row));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
         return true;
@@ -231,7 +235,7 @@ private:
 
     // PROCEDURE name ( [expr {, expr}] ), after EXECUTE.
     bool parseProcedureCall(ProcedureCall* call) {
-        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol("("))
+        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol('('))
             return false;
         if (!tokens_.peek().is(")")) {
             call->args.reserve(kUsualProcedureArgs);
@@ -241,7 +245,7 @@ private:
                 call->args.push_back(std::move(a));
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
         }
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool parseSelectItem(SelectItem* item) {
@@ -281,7 +285,7 @@ private:
         if (!expectWord("FROM")) return false;
         if (tokens_.peek().is("(")) {
             tokens_.take();
-            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(")")) return false;
+            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(')')) return false;
             s->fromProcedure = true;
         } else if (!identifier(&s->table, "table name")) {
             return false;
