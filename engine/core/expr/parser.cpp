@@ -68,11 +68,23 @@ class Parser {
 public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
-    // A whole expression: all levels.
-    std::unique_ptr<Node> parseAll() { return parseLevel(kOr); }
+    // A whole expression: all levels. A literal followed by a token that can never continue
+    // an expression, the commonest argument and value of a statement, is read at once.
+    std::unique_ptr<Node> parseAll() {
+        const TokenKind kind = t_.peek().kind;
+        if ((kind == TokenKind::Number || kind == TokenKind::String) && endsExpression(t_.peek(1)))
+            return parsePrimary();
+        return parseLevel(kOr);
+    }
 
 private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
+
+    // End of text, or a symbol no operator or operand starts with.
+    static bool endsExpression(const Token& t) {
+        if (t.kind == TokenKind::End) return true;
+        return t.kind == TokenKind::Symbol && t.text.size() == 1 && (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
+    }
 
     // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
     bool isKeyword(std::string_view word) {
