@@ -104,25 +104,28 @@ Token Lexer::lexString(char quote) {
 }
 
 Token Lexer::lexNumber() {
-    size_t start = pos_;
-    while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
-    if (pos_ + 1 < text_.size() && text_[pos_] == '.' && isDigit(text_[pos_ + 1])) {
-        ++pos_;
-        while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
-    } else if (pos_ < text_.size() && text_[pos_] == '.' && start < pos_ &&
-               !(pos_ + 1 < text_.size() && isNameStart(text_[pos_ + 1]))) {
-        ++pos_;  // "12." is a number; "12.AND." is not
+    const char* const s = text_.data();
+    const size_t n = text_.size();
+    const size_t start = pos_;
+    size_t p = start;
+    while (p < n && isDigit(s[p])) ++p;
+    if (p + 1 < n && s[p] == '.' && isDigit(s[p + 1])) {
+        ++p;
+        while (p < n && isDigit(s[p])) ++p;
+    } else if (p < n && s[p] == '.' && start < p && !(p + 1 < n && isNameStart(s[p + 1]))) {
+        ++p;  // "12." is a number; "12.AND." is not
     }
-    if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-        size_t save = pos_++;
-        if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
-        if (pos_ < text_.size() && isDigit(text_[pos_])) {
-            while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
+    if (p < n && (s[p] == 'e' || s[p] == 'E')) {
+        size_t save = p++;
+        if (p < n && (s[p] == '+' || s[p] == '-')) ++p;
+        if (p < n && isDigit(s[p])) {
+            while (p < n && isDigit(s[p])) ++p;
         } else {
-            pos_ = save;
+            p = save;
         }
     }
-    return Token{TokenKind::Number, text_.substr(start, pos_ - start), 0, start};
+    pos_ = p;
+    return Token{TokenKind::Number, std::string_view(s + start, p - start), 0, start};
 }
 
 Token Lexer::lexName() {
