@@ -9,12 +9,11 @@
 namespace engine::expr {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// What each byte may be in a name, looked up once per character of every name read.
-enum NameClass : uint8_t { kStartsName = 1, kContinuesName = 2, kContinuesSqlName = 4 };
-constexpr std::array<uint8_t, 256> nameClasses() {
+// What each byte may be, looked up once per character of every token read.
+enum CharClass : uint8_t { kStartsName = 1, kContinuesName = 2, kContinuesSqlName = 4, kBlank = 8 };
+constexpr std::array<uint8_t, 256> charClasses() {
     std::array<uint8_t, 256> t{};
     for (int c = 0; c < 256; ++c) {
         // Letters, '_', '@' and every byte above 127 (accented letters of Windows-1252).
@@ -23,20 +22,21 @@ constexpr std::array<uint8_t, 256> nameClasses() {
         t[c] = static_cast<uint8_t>((start ? kStartsName : 0) | (more ? kContinuesName | kContinuesSqlName : 0));
     }
     t['#'] = kContinuesSqlName;  // '#' continues a name only in SQL (#Temp); in expressions it means "not equal"
+    for (char c : {' ', '\t', '\r', '\n', '\f', '\v'}) t[static_cast<unsigned char>(c)] = kBlank;
     return t;
 }
-constexpr std::array<uint8_t, 256> kNameClasses = nameClasses();
+constexpr std::array<uint8_t, 256> kCharClasses = charClasses();
 
-bool isNameStart(char c) { return kNameClasses[static_cast<unsigned char>(c)] & kStartsName; }
-bool isNameChar(char c, bool sql) {
-    return kNameClasses[static_cast<unsigned char>(c)] & (sql ? kContinuesSqlName : kContinuesName);
-}
+uint8_t classOf(char c) { return kCharClasses[static_cast<unsigned char>(c)]; }
+bool isBlank(char c) { return classOf(c) & kBlank; }
+bool isNameStart(char c) { return classOf(c) & kStartsName; }
+bool isNameChar(char c, bool sql) { return classOf(c) & (sql ? kContinuesSqlName : kContinuesName); }
 
-// Length of the symbol `rest` starts with: == <> != <= >= first, then one of =#<>+-*/(),;.!
-// 0 when it starts with none.
-size_t symbolLength(std::string_view rest) {
-    const char c = rest[0];
-    const char d = rest.size() > 1 ? rest[1] : '\0';
+// Length of the symbol at `s` (with `left` > 0 bytes from there to the end of the text):
+// == <> != <= >= first, then one of =#<>+-*/(),;.!  0 when it starts with none.
+size_t symbolLength(const char* s, size_t left) {
+    const char c = s[0];
+    const char d = left > 1 ? s[1] : '\0';
     switch (c) {
         case '=': return d == '=' ? 2 : 1;
         case '<': return d == '>' || d == '=' ? 2 : 1;
@@ -50,24 +50,30 @@ size_t symbolLength(std::string_view rest) {
 
 }  // namespace
 
+// The cursor is kept in locals while scanning: a store to pos_ per character would have to
+// be repeated before every byte read, as a char read may alias it.
 void Lexer::skipBlanksAndComments() {
-    while (pos_ < text_.size()) {
-        char c = text_[pos_];
+    const char* const s = text_.data();
+    const size_t n = text_.size();
+    size_t p = pos_;
+    while (p < n) {
+        char c = s[p];
         if (isBlank(c)) {
-            ++pos_;
+            ++p;
             continue;
         }
-        if ((c != '/' && c != '-') || dialect_ != Dialect::Sql || pos_ + 1 >= text_.size()) return;
-        char d = text_[pos_ + 1];
+        if ((c != '/' && c != '-') || dialect_ != Dialect::Sql || p + 1 >= n) break;
+        char d = s[p + 1];
         if ((c == '/' && d == '/') || (c == '-' && d == '-')) {
-            while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+            while (p < n && s[p] != '\n') ++p;
         } else if (c == '/' && d == '*') {
-            size_t end = text_.find("*/", pos_ + 2);
-            pos_ = end == std::string_view::npos ? text_.size() : end + 2;
+            size_t end = text_.find("*/", p + 2);
+            p = end == std::string_view::npos ? n : end + 2;
         } else {
-            return;
+            break;
         }
     }
+    pos_ = p;
 }
 
 std::string_view Lexer::keep(std::string text) {
@@ -98,32 +104,39 @@ Token Lexer::lexString(char quote) {
 }
 
 Token Lexer::lexNumber() {
-    size_t start = pos_;
-    while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
-    if (pos_ + 1 < text_.size() && text_[pos_] == '.' && isDigit(text_[pos_ + 1])) {
-        ++pos_;
-        while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
-    } else if (pos_ < text_.size() && text_[pos_] == '.' && start < pos_ &&
-               !(pos_ + 1 < text_.size() && isNameStart(text_[pos_ + 1]))) {
-        ++pos_;  // "12." is a number; "12.AND." is not
+    const char* const s = text_.data();
+    const size_t n = text_.size();
+    const size_t start = pos_;
+    size_t p = start;
+    while (p < n && isDigit(s[p])) ++p;
+    if (p + 1 < n && s[p] == '.' && isDigit(s[p + 1])) {
+        ++p;
+        while (p < n && isDigit(s[p])) ++p;
+    } else if (p < n && s[p] == '.' && start < p && !(p + 1 < n && isNameStart(s[p + 1]))) {
+        ++p;  // "12." is a number; "12.AND." is not
     }
-    if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-        size_t save = pos_++;
-        if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
-        if (pos_ < text_.size() && isDigit(text_[pos_])) {
-            while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
+    if (p < n && (s[p] == 'e' || s[p] == 'E')) {
+        size_t save = p++;
+        if (p < n && (s[p] == '+' || s[p] == '-')) ++p;
+        if (p < n && isDigit(s[p])) {
+            while (p < n && isDigit(s[p])) ++p;
         } else {
-            pos_ = save;
+            p = save;
         }
     }
-    return Token{TokenKind::Number, text_.substr(start, pos_ - start), 0, start};
+    pos_ = p;
+    return Token{TokenKind::Number, std::string_view(s + start, p - start), 0, start};
 }
 
 Token Lexer::lexName() {
-    size_t start = pos_;
-    const bool sql = dialect_ == Dialect::Sql;
-    while (pos_ < text_.size() && isNameChar(text_[pos_], sql)) ++pos_;
-    return Token{TokenKind::Name, text_.substr(start, pos_ - start), 0, start};
+    const size_t start = pos_;
+    const uint8_t more = dialect_ == Dialect::Sql ? kContinuesSqlName : kContinuesName;
+    const char* const s = text_.data();
+    const size_t n = text_.size();
+    size_t p = start;
+    while (p < n && (classOf(s[p]) & more)) ++p;
+    pos_ = p;
+    return Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
 }
 
 // Expression dialect: ".word." becomes one Dotted token.
@@ -138,14 +151,44 @@ bool Lexer::lexDotted(Token* out) {
     return true;
 }
 
-Token Lexer::next() {
-    skipBlanksAndComments();
+void Lexer::next(Token* out) {
+    // Names and the symbols that never begin a longer token are most of any text: they are
+    // read here, in a function small enough to need little setup, straight into the
+    // caller's slot; the rest in other().
+    const char* const s = text_.data();
+    const size_t n = text_.size();
+    size_t p = pos_;
+    while (p < n && isBlank(s[p])) ++p;
+    if (p < n) {
+        const size_t start = p;
+        const char c = s[p];
+        if (isNameStart(c)) {
+            const uint8_t more = dialect_ == Dialect::Sql ? kContinuesSqlName : kContinuesName;
+            do ++p;
+            while (p < n && (classOf(s[p]) & more));
+            pos_ = p;
+            *out = Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
+            return;
+        }
+        if (c == '(' || c == ')' || c == ',' || c == ';') {
+            pos_ = p + 1;
+            *out = Token{TokenKind::Symbol, std::string_view(s + start, 1), 0, start};
+            return;
+        }
+    }
+    pos_ = p;
+    *out = other();
+}
+
+Token Lexer::other() {
+    if (pos_ < text_.size() && (text_[pos_] == '/' || text_[pos_] == '-') && dialect_ == Dialect::Sql)
+        skipBlanksAndComments();
     if (pos_ >= text_.size()) return Token{TokenKind::End, {}, 0, text_.size()};
     char c = text_[pos_];
     size_t start = pos_;
+    if (isNameStart(c)) return lexName();  // after a comment
     if (c == '\'' || c == '"') return lexString(c);
     if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) return lexNumber();
-    if (isNameStart(c)) return lexName();
     if (dialect_ == Dialect::Sql) {
         if (c == '#' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true)) return lexName();
         if (c == '[') {
@@ -165,9 +208,9 @@ Token Lexer::next() {
         Token t;
         if (lexDotted(&t)) return t;
     }
-    if (size_t n = symbolLength(text_.substr(pos_)); n > 0) {
+    if (size_t n = symbolLength(text_.data() + pos_, text_.size() - pos_); n > 0) {
         pos_ += n;
-        return Token{TokenKind::Symbol, text_.substr(start, n), 0, start};
+        return Token{TokenKind::Symbol, std::string_view(text_.data() + start, n), 0, start};
     }
     ++pos_;
     return Token{TokenKind::Invalid, keep(std::string("unexpected character '") + c + "'"), 0, start};

@@ -57,9 +57,16 @@ public:
     Lexer(std::string_view text, Dialect dialect) : text_(text), dialect_(dialect) {}
 
     // The next token; End forever once the text is exhausted. Never throws.
-    Token next();
+    Token next() {
+        Token t;
+        next(&t);
+        return t;
+    }
+    // The same, written into *out.
+    void next(Token* out);
 
 private:
+    Token other();  // next() for every token but a name or one of ( ) , ;
     void skipBlanksAndComments();
     Token lexString(char quote);
     Token lexNumber();

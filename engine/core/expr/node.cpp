@@ -21,8 +21,11 @@ std::unique_ptr<Node> Node::make(Op op, size_t offset, std::vector<std::unique_p
     return n;
 }
 
+// A leaf needs none of make()'s work on children: most trees are mostly leaves.
 std::unique_ptr<Node> Node::makeLiteral(Value v, size_t offset) {
-    auto n = make(Op::Literal, offset);
+    auto n = std::make_unique<Node>();
+    n->op = Op::Literal;
+    n->offset = offset;
     n->type = typeOfValue(v);
     n->literal = std::move(v);
     return n;

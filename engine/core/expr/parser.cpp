@@ -4,6 +4,7 @@
 // unary minus; primaries (literals, names, X.name, calls, parentheses).
 #include "expr/parser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -15,16 +16,8 @@ namespace engine::expr {
 
 const Token& TokenStream::read(size_t ahead) {
     if (ahead >= kLookahead) throw std::out_of_range("token lookahead too far");
-    for (; size_ <= ahead; ++size_) ring_[(head_ + size_) % kLookahead] = lexer_.next();
+    for (; size_ <= ahead; ++size_) lexer_.next(&ring_[(head_ + size_) % kLookahead]);
     return ring_[(head_ + ahead) % kLookahead];
-}
-
-Token TokenStream::take() {
-    peek();
-    Token t = std::move(ring_[head_]);
-    head_ = (head_ + 1) % kLookahead;
-    --size_;
-    return t;
 }
 
 std::string syntaxMessage(const Token& at, const std::string& what) {
@@ -75,11 +68,23 @@ class Parser {
 public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
-    // A whole expression: all levels.
-    std::unique_ptr<Node> parseAll() { return parseLevel(kOr); }
+    // A whole expression: all levels. A literal followed by a token that can never continue
+    // an expression, the commonest argument and value of a statement, is read at once.
+    std::unique_ptr<Node> parseAll() {
+        const TokenKind kind = t_.peek().kind;
+        if ((kind == TokenKind::Number || kind == TokenKind::String) && endsExpression(t_.peek(1)))
+            return parsePrimary();
+        return parseLevel(kOr);
+    }
 
 private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
+
+    // End of text, or a symbol no operator or operand starts with.
+    static bool endsExpression(const Token& t) {
+        if (t.kind == TokenKind::End) return true;
+        return t.kind == TokenKind::Symbol && t.text.size() == 1 && (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
+    }
 
     // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
     bool isKeyword(std::string_view word) {
@@ -144,12 +149,20 @@ private:
     }
 
     // A prefixed operand (NOT, where `lowest` admits it, or a sign) or a primary.
+    // Only a word or a symbol can be a prefix: a literal goes straight to parsePrimary.
     std::unique_ptr<Node> parseOperand(Level lowest, Level* formed) {
-        if (lowest <= kNot && (isKeyword("NOT") || (!sql() && t_.peek().is("!")))) {
+        const Token& t = t_.peek();
+        bool isNot = false;
+        if (t.kind == TokenKind::Name || t.kind == TokenKind::Dotted) {
+            isNot = lowest <= kNot && isKeyword("NOT");
+        } else if (t.kind == TokenKind::Symbol) {
+            isNot = lowest <= kNot && !sql() && t.is("!");
+            if (!isNot && (t.is("-") || t.is("+"))) return prefixed(kSign);
+        }
+        if (isNot) {
             *formed = kNot;
             return prefixed(kNot);
         }
-        if (t_.peek().is("-") || t_.peek().is("+")) return prefixed(kSign);
         return parsePrimary();
     }
 
@@ -228,6 +241,12 @@ private:
     // Whole numbers that fit are integers; the others, and those that do not fit, doubles.
     std::unique_ptr<Node> number(const Token& t) {
         const std::string_view text = t.text;
+        // Up to 18 digits always fit: the commonest numbers are read without a library call.
+        if (text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            long long v = 0;
+            for (char c : text) v = v * 10 + (c - '0');
+            return Node::makeLiteral(Value::ofInteger(v), t.offset);
+        }
         if (text.find_first_of(".eE") == std::string_view::npos) {
             long long v = 0;
             if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())

@@ -24,7 +24,13 @@ public:
         // Parsers peek many times per token: the token already read is returned inline.
         return ahead < size_ ? ring_[(head_ + ahead) % kLookahead] : read(ahead);
     }
-    Token take();
+    Token take() {
+        if (size_ == 0) read(0);
+        Token t = ring_[head_];
+        head_ = (head_ + 1) % kLookahead;
+        --size_;
+        return t;
+    }
 
 private:
     const Token& read(size_t ahead);

@@ -45,7 +45,13 @@ constexpr std::string_view kReserved[] = {"FROM",  "WHERE", "AS",    "ON",     "
 // two, and a list grown one by one would be allocated twice for two.
 constexpr size_t kUsualProcedureArgs = 4;
 
+constexpr size_t kLongestReserved =
+    std::max_element(std::begin(kReserved), std::end(kReserved), [](std::string_view a, std::string_view b) {
+        return a.size() < b.size();
+    })->size();
+
 bool isReserved(const Token& t) {
+    if (t.text.size() > kLongestReserved) return false;  // most names: no word to compare
     return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](std::string_view w) { return t.isWord(w); });
 }
 
@@ -55,6 +61,7 @@ public:
         : tokens_(text, expr::Dialect::Sql), options_(options) {}
 
     Status parseAll(std::vector<Statement>* out) {
+        out->reserve(1);  // a text holds one statement but for scripts: no move of the first
         for (;;) {
             while (tokens_.peek().is(";")) tokens_.take();
             if (tokens_.peek().kind == TokenKind::End) break;
@@ -88,8 +95,11 @@ private:
         return true;
     }
 
-    bool expectSymbol(std::string_view symbol) {
-        if (!tokens_.peek().is(symbol)) return fail("'" + std::string(symbol) + "' expected");
+    // Every symbol a statement requires is one character.
+    bool expectSymbol(char symbol) {
+        const Token& t = tokens_.peek();
+        if (t.kind != TokenKind::Symbol || t.text.size() != 1 || t.text[0] != symbol)
+            return fail(std::string("'") + symbol + "' expected");
         tokens_.take();
         return true;
     }
@@ -103,7 +113,7 @@ private:
     bool identifier(std::string* out, const char* what) {
         const Token& t = tokens_.peek();
         if (t.kind != TokenKind::Name || isReserved(t)) return fail(std::string(what) + " expected");
-        *out = tokens_.take().text;
+        *out = std::string(tokens_.take().text);  // made at its size: cheaper than assign()
         return true;
     }
 
@@ -117,9 +127,8 @@ private:
     }
 
     NodePtr expression() {
-        expr::ExprError e;
-        NodePtr n = expr::parseExpression(tokens_, options_, &e);
-        if (!n && message_.empty()) message_ = e.message;
+        NodePtr n = expr::parseExpression(tokens_, options_, &exprError_);
+        if (!n && message_.empty()) message_ = exprError_.message;
         return n;
     }
 
@@ -162,7 +171,7 @@ private:
                 if (!unsignedNumber(&decimals)) return false;
             }
             c->decimals = static_cast<uint16_t>(std::min<uint32_t>(decimals, 0xFFFF));
-            if (!expectSymbol(")")) return false;
+            if (!expectSymbol(')')) return false;
         } else if (type->lengthRequired) {
             return fail(std::string("length expected after ") + type->name);
         }
@@ -177,23 +186,23 @@ private:
 
     bool parseCreateTable(Statement* s) {
         s->kind = Statement::Kind::CreateTable;
-        if (!identifier(&s->table, "table name") || !expectSymbol("(")) return false;
+        if (!identifier(&s->table, "table name") || !expectSymbol('(')) return false;
         do {
             ColumnDef c;
             if (!identifier(&c.name, "column name") || !parseColumnType(&c)) return false;
             s->columns.push_back(std::move(c));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool nameList(std::vector<std::string>* out) {
-        if (!expectSymbol("(")) return false;
+        if (!expectSymbol('(')) return false;
         do {
             std::string name;
             if (!identifier(&name, "column name")) return false;
             out->push_back(std::move(name));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool parseCreateIndex(Statement* s) {
@@ -211,14 +220,14 @@ private:
         if (tokens_.peek().is("(") && !nameList(&s->columnNames)) return false;
         if (!expectWord("VALUES")) return false;
         do {
-            if (!expectSymbol("(")) return false;
+            if (!expectSymbol('(')) return false;
             std::vector<NodePtr> row;
             do {
                 NodePtr v = expression();
                 if (!v) return false;
                 row.push_back(std::move(v));
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
-            if (!expectSymbol(")")) return false;
+            if (!expectSymbol(')')) return false;
             s->values.push_back(std::move(row));
         } while (tokens_.peek().is(",") && (tokens_.take(), true));
         return true;
@@ -226,7 +235,7 @@ private:
 
     // PROCEDURE name ( [expr {, expr}] ), after EXECUTE.
     bool parseProcedureCall(ProcedureCall* call) {
-        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol("("))
+        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol('('))
             return false;
         if (!tokens_.peek().is(")")) {
             call->args.reserve(kUsualProcedureArgs);
@@ -236,7 +245,7 @@ private:
                 call->args.push_back(std::move(a));
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
         }
-        return expectSymbol(")");
+        return expectSymbol(')');
     }
 
     bool parseSelectItem(SelectItem* item) {
@@ -276,7 +285,7 @@ private:
         if (!expectWord("FROM")) return false;
         if (tokens_.peek().is("(")) {
             tokens_.take();
-            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(")")) return false;
+            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(')')) return false;
             s->fromProcedure = true;
         } else if (!identifier(&s->table, "table name")) {
             return false;
@@ -293,6 +302,7 @@ private:
     expr::TokenStream tokens_;
     const expr::ParseOptions& options_;
     std::string message_;
+    expr::ExprError exprError_;  // one for every expression of the text, cleared by each parse
 };
 
 }  // namespace

@@ -42,6 +42,10 @@ struct Statement {
     std::string alias;                          // Select: the FROM source's alias
     std::vector<SelectItem> items;              // Select
     NodePtr where;                              // Select, may be null
+
+    // Provided, though every member has its initializer, so that emplace_back() does not
+    // zero the whole statement before initializing each member anyway.
+    Statement() {}
 };
 
 // Parses every statement of `text`. `param` gives the value of each :name parameter.

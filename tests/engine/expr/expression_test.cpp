@@ -190,8 +190,54 @@ TEST(ExpressionParsing, OperatorsGroupByPrecedence) {
         {"a = NOT b", Dialect::Expression, "error: syntax error at offset 4: operand expected (near 'NOT')"},
         {"a * - NOT b", Dialect::Expression, "error: syntax error at offset 6: operand expected (near 'NOT')"},
         {"a IS b", Dialect::Sql, "error: syntax error at offset 5: NULL expected after IS (near 'b')"},
+        // A literal ends where no operator follows it, and goes on where one does.
+        {"17, a", Dialect::Sql, "17 | , a"},
+        {"17) a", Dialect::Expression, "17 | ) a"},
+        {"'x'; a", Dialect::Sql, "? | ; a"},
+        {"17 a", Dialect::Sql, "17 | a"},
+        {"17 + 1, a", Dialect::Sql, "(17 + 1) | , a"},
+        {"'x' IS NULL, a", Dialect::Sql, "(? IS NULL) | , a"},
+        {"17 .AND. a", Dialect::Expression, "(17 AND a)"},
+        {"17 # 1)", Dialect::Expression, "(17 cmp 1) | )"},
+        {"17 # 1", Dialect::Sql, "17 | # 1"},
     };
     for (const auto& c : cases) EXPECT_EQ(grouped(c.text, c.dialect), c.grouped) << c.text;
+}
+
+// Whole numbers that fit are integers, whatever their length; the others are doubles.
+TEST(ExpressionParsing, NumbersKeepTheirValue) {
+    const struct {
+        const char* text;
+        Value::Kind kind;
+        int64_t integer;
+        double real;
+    } cases[] = {
+        {"0", Value::Kind::Integer, 0, 0},
+        {"007", Value::Kind::Integer, 7, 0},
+        {"999999999999999999", Value::Kind::Integer, 999999999999999999, 0},
+        {"9223372036854775807", Value::Kind::Integer, INT64_MAX, 0},
+        {"9223372036854775808", Value::Kind::Double, 0, 9223372036854775808.0},
+        {"12.5", Value::Kind::Double, 0, 12.5},
+        {"12.", Value::Kind::Double, 0, 12.0},
+        {".5", Value::Kind::Double, 0, 0.5},
+        {"1e3", Value::Kind::Double, 0, 1000.0},
+    };
+    for (const auto& c : cases) {
+        for (Dialect dialect : {Dialect::Expression, Dialect::Sql}) {
+            const std::string text = std::string("  ") + c.text;
+            TokenStream tokens(text, dialect);
+            ParseOptions options;
+            options.dialect = dialect;
+            ExprError error;
+            std::unique_ptr<Node> n = parseExpression(tokens, options, &error);
+            ASSERT_NE(n, nullptr) << c.text << ": " << error.message;
+            EXPECT_EQ(n->op, Op::Literal) << c.text;
+            EXPECT_EQ(n->offset, 2u) << c.text;
+            EXPECT_EQ(n->literal.kind, c.kind) << c.text;
+            if (c.kind == Value::Kind::Integer) EXPECT_EQ(n->literal.integer, c.integer) << c.text;
+            else EXPECT_EQ(n->literal.real, c.real) << c.text;
+        }
+    }
 }
 
 TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {

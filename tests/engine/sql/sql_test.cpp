@@ -304,6 +304,32 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
     }
 }
 
+// A refused statement names what was expected and the offset of the token found instead.
+TEST_F(SqlTest, SyntaxErrorsNameWhatWasExpectedAndWhere) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"EXECUTE PROCEDURE sp_x 'a'", "syntax error at offset 23: '(' expected (near 'a')"},
+        {"EXECUTE PROCEDURE sp_x('a'", "syntax error at offset 26: ')' expected (end of text)"},
+        {"EXECUTE PROCEDURE sp_x('a' 1)", "syntax error at offset 27: ')' expected (near '1')"},
+        {"EXECUTE sp_x()", "syntax error at offset 8: PROCEDURE expected (near 'sp_x')"},
+        {"EXECUTE PROCEDURE FROM()", "syntax error at offset 18: procedure name expected (near 'FROM')"},
+        {"EXECUTE PROCEDURE sp_x(1,)", "syntax error at offset 25: operand expected (near ')')"},
+        {"EXECUTE PROCEDURE sp_x(1e999)", "syntax error at offset 23: number out of range (near '1e999')"},
+        {"CREATE TABLE t (a Char(5)", "syntax error at offset 25: ')' expected (end of text)"},
+        {"SELECT * FROM (EXECUTE PROCEDURE sp_x(1) x", "syntax error at offset 41: ')' expected (near 'x')"},
+        {"INSERT INTO t VALUES (1, 2", "syntax error at offset 26: ')' expected (end of text)"},
+        {"SELECT a FROM t WHERE 1 = 'x' 'y'",
+         "syntax error at offset 30: ';' or end of statement expected (near 'y')"},
+    };
+    for (const auto& c : cases) {
+        Status s = run(c.text);
+        EXPECT_EQ(nativeOf(s), kNativeSyntax) << c.text;
+        EXPECT_NE(s.text.find(c.message), std::string::npos) << c.text << "\n" << s.text;
+    }
+}
+
 TEST_F(SqlTest, InsertedValuesTakeTheColumnKinds) {
     ASSERT_TRUE(run("CREATE TABLE #t (a CIChar(5), b Double, c Date, e AutoInc);"
                     "INSERT INTO #t (a, b, c) VALUES ('x', 2, '2020-01-02'), (:p, NULL, NULL)",
