@@ -87,8 +87,6 @@ bool recordNumberArg(const Value& v, uint32_t* recno) {
     return true;
 }
 
-// One row of sp_mgGetLockOwner, each value made in its place (an initializer list would
-// copy every one).
 // The layout of a procedure's results, made once from its fixed column list.
 SharedLayout resultLayout(std::vector<ColumnDef> columns) {
     SharedLayout layout;
@@ -96,6 +94,8 @@ SharedLayout resultLayout(std::vector<ColumnDef> columns) {
     return s.ok() ? layout : nullptr;  // a fixed list that passes once passes always
 }
 
+// One row of sp_mgGetLockOwner, each value made in its place (an initializer list would
+// copy every one).
 Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
     Row row;
     row.reserve(8);
