@@ -2,11 +2,14 @@
 #include "frame.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <thread>
 #include <unistd.h>
 
@@ -73,6 +76,16 @@ IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTime
     return IoResult::Ok;
 }
 
+// The header of a frame of `length` payload bytes. REQUIRES: length <= kMaxPayload.
+std::array<char, kFrameHeaderSize> frameHeader(size_t length) {
+    Writer w;
+    w.u32(kFrameMagic);
+    w.u32(static_cast<uint32_t>(length));
+    std::array<char, kFrameHeaderSize> header;
+    std::memcpy(header.data(), w.data().data(), header.size());
+    return header;
+}
+
 }  // namespace
 
 int spinLimitForThisMachine() {
@@ -81,12 +94,9 @@ int spinLimitForThisMachine() {
 }
 
 std::string encodeFrame(std::string_view payload) {
-    Writer w;
-    w.reserve(kFrameHeaderSize + payload.size());
-    w.u32(kFrameMagic);
-    w.u32(static_cast<uint32_t>(payload.size()));
-    w.raw(payload);
-    return w.take();
+    std::string frame(frameHeader(payload.size()).data(), kFrameHeaderSize);
+    frame.append(payload);
+    return frame;
 }
 
 int64_t decodeFrameHeader(std::string_view header) {
@@ -99,12 +109,30 @@ int64_t decodeFrameHeader(std::string_view header) {
 
 IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
     if (payload.size() > kMaxPayload) return IoResult::Malformed;
-    std::string frame = encodeFrame(payload);
-    size_t sent = 0;
-    while (sent < frame.size()) {
-        ssize_t n = ::send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    // The header and the payload go out together from where they are: no frame is built.
+    std::array<char, kFrameHeaderSize> header = frameHeader(payload.size());
+    iovec parts[2] = {{header.data(), header.size()},
+                      {const_cast<char*>(payload.data()), payload.size()}};
+    msghdr msg{};
+    msg.msg_iov = parts;
+    msg.msg_iovlen = payload.empty() ? 1 : 2;
+    size_t left = header.size() + payload.size();
+    while (left > 0) {
+        ssize_t n = ::sendmsg(fd, &msg, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
-            sent += static_cast<size_t>(n);
+            left -= static_cast<size_t>(n);
+            // Steps over what went: whole parts first, then into the part it stopped in.
+            for (auto sent = static_cast<size_t>(n); sent > 0;) {
+                iovec& v = msg.msg_iov[0];
+                size_t step = std::min(sent, v.iov_len);
+                v.iov_base = static_cast<char*>(v.iov_base) + step;
+                v.iov_len -= step;
+                sent -= step;
+                if (v.iov_len == 0 && msg.msg_iovlen > 1) {
+                    ++msg.msg_iov;
+                    --msg.msg_iovlen;
+                }
+            }
             continue;
         }
         if (n < 0 && errno == EINTR) continue;

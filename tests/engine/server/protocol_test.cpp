@@ -338,6 +338,30 @@ TEST(ProtocolFrames, SocketReadsWholeFramesAndReportsCutsAndSilence) {
     ::close(sv[1]);
 }
 
+// Frames larger than the socket's buffer go out in several sends, each resuming where the
+// last stopped.
+TEST(ProtocolFrames, FramesOfEverySizeArriveWholeThroughASmallBuffer) {
+    int sv[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+    int small = 4096;
+    ::setsockopt(sv[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    ::setsockopt(sv[1], SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    for (size_t size : {size_t{0}, size_t{1}, size_t{5000}, size_t{3} << 20}) {
+        std::string payload(size, '\0');
+        for (size_t i = 0; i < size; ++i) payload[i] = static_cast<char>(i * 7 + i / 251);
+        IoResult written = IoResult::Error;
+        std::thread writer([&] { written = writeFrame(sv[0], payload, 2000); });
+        std::string got;
+        EXPECT_EQ(readFrame(sv[1], got, 2000, 2000), IoResult::Ok) << size;
+        writer.join();
+        EXPECT_EQ(written, IoResult::Ok) << size;
+        EXPECT_TRUE(got == payload) << size;
+    }
+    ::close(sv[1]);
+    EXPECT_EQ(writeFrame(sv[0], "x", 1000), IoResult::Closed) << "peer gone";
+    ::close(sv[0]);
+}
+
 TEST(ProtocolFrames, ReadersSpinWithinTheirLimitThenSleepUntilTheFrameComes) {
     int a[2], b[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, a), 0);
