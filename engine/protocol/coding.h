@@ -58,6 +58,11 @@ public:
     }
     // What has been written so far.
     std::string_view data() const { return {out_.data(), size_}; }
+    // Forgets what was written but keeps the room, so that a Writer used for one message
+    // after another allocates nothing once it is large enough.
+    void clear() { size_ = 0; }
+    // The room held, written or not.
+    size_t capacity() const { return out_.size(); }
     // Hands over what has been written and leaves the Writer empty.
     std::string take() {
         out_.resize(size_);

@@ -43,20 +43,35 @@ std::string encodeRequest(const std::vector<OpRequest>& ops) {
     return w.take();
 }
 
-std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
+bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops) {
     Reader r(payload);
-    std::vector<OpRequest> ops;
+    ops->clear();
     uint32_t n = r.count(kMinOp);
-    ops.reserve(n);
+    ops->reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
-        OpRequest op;
+        OpView& op = ops->emplace_back();
         op.op = static_cast<Op>(r.u16());
         op.flags = r.u8();
-        op.args = r.bytes();
-        ops.push_back(std::move(op));
+        op.args = r.bytesView();
     }
-    if (!r.done()) return std::nullopt;
+    return r.done();
+}
+
+std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
+    std::vector<OpView> views;
+    if (!decodeRequestViews(payload, &views)) return std::nullopt;
+    std::vector<OpRequest> ops;
+    ops.reserve(views.size());
+    for (const OpView& v : views) ops.push_back({v.op, v.flags, std::string(v.args)});
     return ops;
+}
+
+void encodeResultCount(Writer& w, uint32_t n) { w.u32(n); }
+
+void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string_view body) {
+    w.u32(status);
+    w.bytes(text);
+    w.bytes(body);
 }
 
 std::string encodeResponse(const std::vector<OpResult>& results) {
@@ -64,12 +79,8 @@ std::string encodeResponse(const std::vector<OpResult>& results) {
     size_t size = 4;
     for (const OpResult& res : results) size += kMinResult + res.text.size() + res.body.size();
     w.reserve(size);
-    w.u32(static_cast<uint32_t>(results.size()));
-    for (const OpResult& res : results) {
-        w.u32(res.status);
-        w.bytes(res.text);
-        w.bytes(res.body);
-    }
+    encodeResultCount(w, static_cast<uint32_t>(results.size()));
+    for (const OpResult& res : results) encodeResult(w, res.status, res.text, res.body);
     return w.take();
 }
 
@@ -419,10 +430,10 @@ void encode(Writer& w, const ExecArgs& v) {
     w.u32(v.prefetchRows);
 }
 
-ExecArgs decodeExecArgs(Reader& r) {
-    ExecArgs v;
+ExecArgsView decodeExecArgs(Reader& r) {
+    ExecArgsView v;
     v.connection = r.u32();
-    v.text = r.bytes();
+    v.text = r.bytesView();
     uint32_t n = r.count(2 + 4 + 1);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         SqlParam p;

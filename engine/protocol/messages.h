@@ -73,10 +73,25 @@ struct OpResult {
     std::string body;
 };
 
+// An operation as the server reads it: args is a view of the request payload.
+struct OpView {
+    Op op = Op::Ping;
+    uint8_t flags = 0;
+    std::string_view args;
+};
+
 std::string encodeRequest(const std::vector<OpRequest>& ops);
 // nullopt when the payload is malformed (trailing bytes included).
 std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload);
+// decodeRequest without copying the arguments: *ops (cleared first, its room kept) views
+// `payload`, which must outlive it. False when the payload is malformed; *ops is then
+// not to be used.
+bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops);
 std::string encodeResponse(const std::vector<OpResult>& results);
+// An answer written as its operations run, with no vector of results: the count, then
+// one encodeResult per operation, in order.
+void encodeResultCount(Writer& w, uint32_t n);
+void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string_view body);
 std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload);
 
 struct ConnectArgs {
@@ -117,6 +132,15 @@ struct ExecArgs {
     uint32_t prefetchRows = 0;  // rows to send with the answer
 };
 
+// ExecArgs as the server decodes them: the text is a view of the input, which the
+// session only reads during the execution.
+struct ExecArgsView {
+    uint32_t connection = 0;
+    std::string_view text;
+    std::vector<SqlParam> params;
+    uint32_t prefetchRows = 0;
+};
+
 void encode(Writer& w, const Value& v);
 Value decodeValue(Reader& r);
 void encode(Writer& w, const ClientIdentity& v);
@@ -155,7 +179,7 @@ OpenedTable decodeOpenedTable(Reader& r, LayoutSlots& slots);
 void encode(Writer& w, const WriteRequest& v);
 WriteRequest decodeWriteRequest(Reader& r);
 void encode(Writer& w, const ExecArgs& v);
-ExecArgs decodeExecArgs(Reader& r);
+ExecArgsView decodeExecArgs(Reader& r);
 void encode(Writer& w, const SqlResult& v, LayoutSlots& slots);
 SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots);
 // decodeSqlResult up to its rows, which the caller then reads (decodeEachPosition) when

@@ -14,11 +14,11 @@ using protocol::OpResult;
 using protocol::Reader;
 using protocol::Writer;
 
+// What an operation ended with; its body is in body_.
 struct Dispatcher::Outcome {
-    Outcome(Status s = {}, std::string b = {}, bool m = false)
-        : status(std::move(s)), body(std::move(b)), malformed(m) {}
+    Outcome(Status s = {}, bool m = false) : status(std::move(s)), malformed(m) {}
+    static Outcome malformedArguments() { return {{}, true}; }
     Status status;
-    std::string body;
     bool malformed;
 };
 
@@ -67,49 +67,69 @@ uint32_t Dispatcher::connectionNumber() const {
     return session_ ? session_->connectionNumber() : 0;
 }
 
-std::optional<std::string> Dispatcher::handle(std::string_view payload) {
-    auto ops = protocol::decodeRequest(payload);
-    if (!ops) return std::nullopt;
-    std::vector<OpResult> results;
-    results.reserve(ops->size());
+std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
+    if (!protocol::decodeRequestViews(payload, &ops_)) return std::nullopt;
+    answer_.clear();
+    protocol::encodeResultCount(answer_, static_cast<uint32_t>(ops_.size()));
     bool stopped = false;
-    for (const protocol::OpRequest& op : *ops) {
+    for (const protocol::OpView& op : ops_) {
         if (stopped) {
-            results.push_back({protocol::kStatusSkipped, "Not run: an earlier operation failed.", ""});
+            protocol::encodeResult(answer_, protocol::kStatusSkipped,
+                                   "Not run: an earlier operation failed.", {});
             continue;
         }
+        body_.clear();
         Outcome out;
         try {
             out = run(static_cast<uint16_t>(op.op), op.args);
         } catch (const std::exception& e) {
             out.status = Status::error(AE_INTERNAL_ERROR, std::string("Internal error: ") + e.what());
+            body_.clear();  // half written
         } catch (...) {
             out.status = Status::error(AE_INTERNAL_ERROR, "Internal error.");
+            body_.clear();
         }
         if (out.malformed) return std::nullopt;
         if (!out.status.ok() && !(op.flags & protocol::kOpMayFail)) stopped = true;
-        results.push_back({out.status.code, std::move(out.status.text), std::move(out.body)});
+        protocol::encodeResult(answer_, out.status.code, out.status.text, body_.data());
     }
-    return protocol::encodeResponse(results);
+    return answer_.data();
+}
+
+void Dispatcher::release() {
+    sqlResult_ = SqlResult{};
+    // Room kept for the next request, unless one large answer or request grew it.
+    constexpr size_t kKeptBytes = 64 * 1024;
+    if (answer_.capacity() > kKeptBytes) answer_ = protocol::Writer();
+    if (body_.capacity() > kKeptBytes) body_ = protocol::Writer();
+    if (ops_.capacity() * sizeof(protocol::OpView) > kKeptBytes) ops_ = {};
+}
+
+std::optional<std::string> Dispatcher::handle(std::string_view payload) {
+    std::optional<std::string_view> answer = respond(payload);
+    std::optional<std::string> out;
+    if (answer) out.emplace(*answer);
+    release();
+    return out;
 }
 
 Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
     Outcome out;
     Reader r(args);
-    Writer w;
+    Writer& w = body_;
     // Arguments are checked once they are all read: `done` answers the malformed case.
     auto done = [&]() { return r.done(); };
     const Op op = static_cast<Op>(code);
 
     if (op == Op::Ping) {
         std::string echo = r.bytes();
-        if (!done()) return {{}, {}, true};
+        if (!done()) return Outcome::malformedArguments();
         w.bytes(echo);
-        return {{}, w.take()};
+        return {};
     }
     if (op == Op::Connect) {
         protocol::ConnectArgs a = protocol::decodeConnectArgs(r);
-        if (!done()) return {{}, {}, true};
+        if (!done()) return Outcome::malformedArguments();
         if (session_) {
             return {Status::error(AE_INVALID_ARGUMENT, "This channel is connected already.")};
         }
@@ -120,7 +140,6 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         } else {
             w.u32(session_->connectionNumber());
             w.boolean(session_->isDictionary());
-            out.body = w.take();
         }
         return out;
     }
@@ -128,7 +147,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         // Known operations before Connect are refused; unknown codes are malformed.
         if (code < static_cast<uint16_t>(Op::Disconnect) ||
             code > static_cast<uint16_t>(Op::FetchRows)) {
-            return {{}, {}, true};
+            return Outcome::malformedArguments();
         }
         return {notConnected()};
     }
@@ -136,7 +155,7 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
     Position pos;
     auto withPosition = [&](Status st) {
         if (st.ok()) protocol::encode(w, pos);
-        return Outcome{std::move(st), w.take()};
+        return Outcome{std::move(st)};
     };
     // The position, then up to k rows read around it in `order`.
     auto withNeighbours = [&](Status st, Handle order, uint16_t k) {
@@ -144,38 +163,36 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             protocol::encode(w, pos);
             protocol::encode(w, neighboursOf(s, order, pos, k));
         }
-        return Outcome{std::move(st), w.take()};
+        return Outcome{std::move(st)};
     };
 
     switch (op) {
         case Op::Disconnect:
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             session_.reset();
             finished_ = true;
             return {};
         case Op::ListTables: {
             std::string mask = r.bytes();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             std::vector<std::string> names;
             out.status = s.listTables(mask, &names);
             w.u32(static_cast<uint32_t>(names.size()));
             for (const std::string& n : names) w.bytes(n);
-            out.body = w.take();
             return out;
         }
         case Op::GetTableProperty: {
             std::string table = r.bytes();
             uint16_t property = r.u16();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             std::string value;
             out.status = s.tableProperty(table, property, &value);
             w.bytes(value);
-            out.body = w.take();
             return out;
         }
         case Op::OpenTable: {
             protocol::OpenTableArgs a = protocol::decodeOpenTableArgs(r);
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             protocol::OpenedTable t;
             out.status = s.openTable(a.name, a.tableType, a.charType, a.lockType, a.checkRights,
                                      a.options, a.collation, &t.cursor);
@@ -184,19 +201,18 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
                 if (!out.status.ok()) s.close(t.cursor.handle);
             }
             if (out.status.ok()) protocol::encode(w, t, sentLayouts_);
-            out.body = w.take();
             return out;
         }
         case Op::CloseCursor: {
             Handle h = r.u32();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return {s.close(h)};
         }
         case Op::GotoTop:
         case Op::GotoBottom:
         case Op::GotoBof: {
             Handle h = r.u32();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             if (op == Op::GotoTop) return withPosition(s.gotoTop(h, &pos));
             if (op == Op::GotoBottom) return withPosition(s.gotoBottom(h, &pos));
             return withPosition(s.gotoBof(h, &pos));
@@ -204,53 +220,51 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
         case Op::GotoRecord: {
             Handle h = r.u32();
             uint32_t recno = r.u32();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return withPosition(s.gotoRecord(h, recno, &pos));
         }
         case Op::Skip: {
             Handle h = r.u32();
             int32_t n = r.i32();
             uint16_t k = r.u16();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return withNeighbours(s.skip(h, n, &pos), h, k);
         }
         case Op::RecordCount: {
             Handle h = r.u32();
             uint16_t option = r.u16();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             uint32_t count = 0;
             out.status = s.recordCount(h, option, &count);
             w.u32(count);
-            out.body = w.take();
             return out;
         }
         case Op::SetAof:
         case Op::SetFilter: {
             Handle h = r.u32();
             std::string expression = r.bytes();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return {op == Op::SetAof ? s.setAof(h, expression) : s.setFilter(h, expression)};
         }
         case Op::ClearAof:
         case Op::ClearFilter: {
             Handle h = r.u32();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return {op == Op::ClearAof ? s.clearAof(h) : s.clearFilter(h)};
         }
         case Op::SetExact: {
             Handle h = r.u32();
             bool exact = r.boolean();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return {s.setExact(h, exact)};
         }
         case Op::EvalExpression: {
             Handle h = r.u32();
             std::string expression = r.bytes();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             bool result = false;
             out.status = s.evalLogical(h, expression, &result);
             w.boolean(result);
-            out.body = w.take();
             return out;
         }
         case Op::WriteRecord: {
@@ -258,45 +272,43 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
             WriteRequest request = protocol::decodeWriteRequest(r);
             Handle order = r.u32();
             uint16_t k = r.u16();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return withNeighbours(s.writeRecord(h, request, &pos), order ? order : h, k);
         }
         case Op::LockRecord:
         case Op::UnlockRecord: {
             Handle h = r.u32();
             uint32_t recno = r.u32();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             return {op == Op::LockRecord ? s.lockRecord(h, recno) : s.unlockRecord(h, recno)};
         }
         case Op::Seek: {
             Handle h = r.u32();
             std::string key = r.bytes();
             uint16_t seekType = r.u16();
-            if (!done()) return {{}, {}, true};
+            if (!done()) return Outcome::malformedArguments();
             bool found = false;
             out.status = s.seek(h, key, seekType, &found, &pos);
             if (out.status.ok()) {
                 w.boolean(found);
                 protocol::encode(w, pos);
             }
-            out.body = w.take();
             return out;
         }
         case Op::ExecuteSql: {
-            protocol::ExecArgs a = protocol::decodeExecArgs(r);
-            if (!done()) return {{}, {}, true};
-            SqlResult x;
-            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows), &x);
+            protocol::ExecArgsView a = protocol::decodeExecArgs(r);
+            if (!done()) return Outcome::malformedArguments();
+            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows),
+                                      &sqlResult_);
             if (!out.status.ok()) return out;
-            protocol::encode(w, x, sentLayouts_);
-            out.body = w.take();
+            protocol::encode(w, sqlResult_, sentLayouts_);
             return out;
         }
         case Op::FetchRows: {
             Handle h = r.u32();
             uint32_t first = r.u32();
             uint32_t count = r.u32();
-            if (!done() || count == 0) return {{}, {}, true};
+            if (!done() || count == 0) return Outcome::malformedArguments();
             count = std::min(count, kMaxFetchRows);
             std::vector<Position> rows(1);
             out.status = s.gotoRecord(h, first, &rows[0]);
@@ -306,11 +318,10 @@ Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
                 for (auto& p : more) rows.push_back(std::move(p));
             }
             if (out.status.ok()) protocol::encode(w, rows);
-            out.body = w.take();
             return out;
         }
         default:
-            return {{}, {}, true};
+            return Outcome::malformedArguments();
     }
 }
 

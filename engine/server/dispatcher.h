@@ -12,9 +12,11 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "engine/core/session.h"
 #include "engine/protocol/layout_slots.h"
+#include "engine/protocol/messages.h"
 
 namespace engine::server {
 
@@ -24,8 +26,15 @@ public:
     Dispatcher(Server& server, std::string peerAddress);
     ~Dispatcher();
 
-    // Runs one request payload and returns the answer payload; nullopt when the payload
-    // is malformed (the caller drops the connection). Never throws.
+    // Runs one request payload and returns the answer payload, which stays valid until the
+    // next respond() or release(); nullopt when the payload is malformed (the caller drops
+    // the connection). `payload` must stay unchanged until release(). Never throws.
+    std::optional<std::string_view> respond(std::string_view payload);
+    // Frees what the last request left behind (its result, large buffers). A socket calls it
+    // once the answer is sent, so that the client does not wait for it; otherwise the next
+    // respond() frees it.
+    void release();
+    // respond() then release(), for a caller that keeps a copy of the answer.
     std::optional<std::string> handle(std::string_view payload);
 
     // True once the client asked to disconnect (the caller closes after answering).
@@ -45,6 +54,11 @@ private:
     protocol::LayoutSlots sentLayouts_;  // what the client holds of the layouts sent
     bool finished_ = false;
     std::string refusal_;
+    // Kept from one request to the next: their room is reused, their contents released.
+    std::vector<protocol::OpView> ops_;  // the request's operations, views of its payload
+    protocol::Writer body_;              // the body of the operation running
+    protocol::Writer answer_;            // the answer payload
+    SqlResult sqlResult_;                // the last statement's result, until release()
 };
 
 }  // namespace engine::server

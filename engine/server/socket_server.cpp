@@ -148,7 +148,7 @@ void SocketServer::serve(Connection* c) {
             break;
         }
         first = false;
-        std::optional<std::string> answer = dispatcher.handle(request);
+        std::optional<std::string_view> answer = dispatcher.respond(request);
         if (!answer) {
             why = "malformed message";
             break;
@@ -163,6 +163,7 @@ void SocketServer::serve(Connection* c) {
             why = "client stopped reading";
             break;
         }
+        dispatcher.release();  // while the client reads the answer
         if (dispatcher.finished()) {
             why = "disconnected";
             break;

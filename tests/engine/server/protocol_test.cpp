@@ -58,7 +58,11 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     e.params = {{1, "", Value::ofString("\xe9t\xe9", true)}, {0, "p", Value::ofTimeStamp(2, 3)},
                 {2, "", Value::ofDouble(-1.5)}, {3, "", Value::null()}};
     e.prefetchRows = 64;
-    ExecArgs back = roundTrip(e, decodeExecArgs);
+    Writer ew;
+    encode(ew, e);
+    Reader er(ew.data());
+    ExecArgsView back = decodeExecArgs(er);  // views ew's bytes
+    EXPECT_TRUE(er.done());
     EXPECT_EQ(back.text, e.text);
     ASSERT_EQ(back.params.size(), 4u);
     EXPECT_EQ(back.params[0].value.text, "\xe9t\xe9");

@@ -221,6 +221,28 @@ TEST(ServerOverTcp, ServesOnLoopback) {
     EXPECT_NE(server.log().find("listening on tcp:127.0.0.1:" + std::to_string(port)), std::string::npos);
 }
 
+// A connection's buffers outlive its requests: an answer and a request far larger than the
+// others, then small ones and the large one again, all come back whole and exact.
+TEST_F(ServerProcessTest, AnswersStayExactAfterLargeRequestsAndAnswers) {
+    constexpr int kRows = 1500;  // more than one batch of rows, each answer over 64 KiB
+    std::vector<std::vector<std::string>> wide;
+    std::string insert = "CREATE TABLE Large (Ligne Integer, Texte Char(200));\r\nINSERT INTO Large VALUES ";
+    for (int i = 0; i < kRows; ++i) {
+        std::string text = std::to_string(i) + std::string(190, static_cast<char>('a' + i % 26));
+        wide.push_back({std::to_string(i), text});
+        insert += (i ? ", (" : "(") + std::to_string(i) + ", '" + text + "')";
+    }
+    AdsCloseTable(runSql(conn_, insert));
+    for (int round = 0; round < 2; ++round) {
+        ADSHANDLE all = runSql(conn_, "SELECT Ligne, Texte FROM Large");
+        EXPECT_EQ(readAll(all), wide) << "round " << round;
+        AdsCloseTable(all);
+        ADSHANDLE one = runSql(conn_, "SELECT Nom FROM Clients WHERE Code = 2");
+        EXPECT_EQ(readAll(one), (std::vector<std::vector<std::string>>{{"Bernard"}})) << "round " << round;
+        AdsCloseTable(one);
+    }
+}
+
 // Threads of one process share the library: each has its own connection, last error and
 // record locks; contention answers 5035 and nothing else goes wrong.
 TEST_F(ServerProcessTest, ThreadsOfOneProcessWorkSideBySide) {
