@@ -58,9 +58,12 @@ public:
     }
     // What has been written so far.
     std::string_view data() const { return {out_.data(), size_}; }
-    // Forgets what was written but keeps the room, so that a Writer used for one message
-    // after another allocates nothing once it is large enough.
-    void clear() { size_ = 0; }
+    // Forgets what was written after the first `size` bytes but keeps the room, so that a
+    // Writer used for one message after another allocates nothing once it is large enough.
+    // REQUIRES: size <= data().size().
+    void truncate(size_t size) { size_ = size; }
+    // Writes v over the u32 written at offset `at`. REQUIRES: at + 4 <= data().size().
+    void patchU32(size_t at, uint32_t v) { std::memcpy(out_.data() + at, &v, sizeof v); }
     // The room held, written or not.
     size_t capacity() const { return out_.size(); }
     // Hands over what has been written and leaves the Writer empty.

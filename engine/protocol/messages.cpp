@@ -74,6 +74,26 @@ void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string
     w.bytes(body);
 }
 
+size_t beginResult(Writer& w) {
+    const size_t begin = w.data().size();
+    w.fields(uint32_t{0}, uint32_t{0}, uint32_t{0});  // status, text length, body length
+    return begin;
+}
+
+void endResult(Writer& w, size_t begin, uint32_t status, std::string_view text) {
+    const size_t bodyAt = begin + 12;
+    const auto bodySize = static_cast<uint32_t>(w.data().size() - bodyAt);
+    if (text.empty()) {
+        w.patchU32(begin, status);
+        w.patchU32(begin + 8, bodySize);
+        return;
+    }
+    // The text goes before the body: the body moves, which only failures with a body pay.
+    std::string body(w.data().substr(bodyAt));
+    w.truncate(begin);
+    encodeResult(w, status, text, body);
+}
+
 std::string encodeResponse(const std::vector<OpResult>& results) {
     Writer w;
     size_t size = 4;

@@ -89,9 +89,14 @@ std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload);
 bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops);
 std::string encodeResponse(const std::vector<OpResult>& results);
 // An answer written as its operations run, with no vector of results: the count, then
-// one encodeResult per operation, in order.
+// per operation, in order, either encodeResult or beginResult, the body written straight
+// into w, then endResult.
 void encodeResultCount(Writer& w, uint32_t n);
 void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string_view body);
+// Leaves room for what goes before the body and returns where the result begins.
+size_t beginResult(Writer& w);
+// Fills in the result begun at `begin` around the body written since.
+void endResult(Writer& w, size_t begin, uint32_t status, std::string_view text);
 std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload);
 
 struct ConnectArgs {

@@ -14,7 +14,7 @@ using protocol::OpResult;
 using protocol::Reader;
 using protocol::Writer;
 
-// What an operation ended with; its body is in body_.
+// What an operation ended with; its body is written into answer_.
 struct Dispatcher::Outcome {
     Outcome(Status s = {}, bool m = false) : status(std::move(s)), malformed(m) {}
     static Outcome malformedArguments() { return {{}, true}; }
@@ -69,7 +69,7 @@ uint32_t Dispatcher::connectionNumber() const {
 
 std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
     if (!protocol::decodeRequestViews(payload, &ops_)) return std::nullopt;
-    answer_.clear();
+    answer_.truncate(0);
     protocol::encodeResultCount(answer_, static_cast<uint32_t>(ops_.size()));
     bool stopped = false;
     for (const protocol::OpView& op : ops_) {
@@ -78,20 +78,21 @@ std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
                                    "Not run: an earlier operation failed.", {});
             continue;
         }
-        body_.clear();
+        const size_t begin = protocol::beginResult(answer_);
+        const size_t bodyAt = answer_.data().size();
         Outcome out;
         try {
             out = run(static_cast<uint16_t>(op.op), op.args);
         } catch (const std::exception& e) {
             out.status = Status::error(AE_INTERNAL_ERROR, std::string("Internal error: ") + e.what());
-            body_.clear();  // half written
+            answer_.truncate(bodyAt);  // a body half written
         } catch (...) {
             out.status = Status::error(AE_INTERNAL_ERROR, "Internal error.");
-            body_.clear();
+            answer_.truncate(bodyAt);
         }
         if (out.malformed) return std::nullopt;
         if (!out.status.ok() && !(op.flags & protocol::kOpMayFail)) stopped = true;
-        protocol::encodeResult(answer_, out.status.code, out.status.text, body_.data());
+        protocol::endResult(answer_, begin, out.status.code, out.status.text);
     }
     return answer_.data();
 }
@@ -100,8 +101,7 @@ void Dispatcher::release() {
     sqlResult_ = SqlResult{};
     // Room kept for the next request, unless one large answer or request grew it.
     constexpr size_t kKeptBytes = 64 * 1024;
-    if (answer_.capacity() > kKeptBytes) answer_ = protocol::Writer();
-    if (body_.capacity() > kKeptBytes) body_ = protocol::Writer();
+    if (answer_.capacity() > kKeptBytes) answer_ = Writer();
     if (ops_.capacity() * sizeof(protocol::OpView) > kKeptBytes) ops_ = {};
 }
 
@@ -116,13 +116,13 @@ std::optional<std::string> Dispatcher::handle(std::string_view payload) {
 Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
     Outcome out;
     Reader r(args);
-    Writer& w = body_;
+    Writer& w = answer_;  // the body goes straight into the answer
     // Arguments are checked once they are all read: `done` answers the malformed case.
     auto done = [&]() { return r.done(); };
     const Op op = static_cast<Op>(code);
 
     if (op == Op::Ping) {
-        std::string echo = r.bytes();
+        std::string_view echo = r.bytesView();
         if (!done()) return Outcome::malformedArguments();
         w.bytes(echo);
         return {};

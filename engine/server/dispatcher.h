@@ -56,8 +56,7 @@ private:
     std::string refusal_;
     // Kept from one request to the next: their room is reused, their contents released.
     std::vector<protocol::OpView> ops_;  // the request's operations, views of its payload
-    protocol::Writer body_;              // the body of the operation running
-    protocol::Writer answer_;            // the answer payload
+    protocol::Writer answer_;            // the answer payload, bodies written in place
     SqlResult sqlResult_;                // the last statement's result, until release()
 };
 

@@ -286,6 +286,34 @@ TEST(ProtocolRefusal, EveryTruncationOfAnSqlResultIsRefused) {
     }
 }
 
+// A result whose body is written in place, between beginResult and endResult, is the
+// result encodeResult writes, whether a text has to go in front of the body or not.
+TEST(ProtocolRoundTrip, ResultsWrittenInPlaceMatchEncodedOnes) {
+    struct Case {
+        uint32_t status;
+        std::string text, body;
+    } cases[] = {
+        {0, "", ""},
+        {0, "", std::string(100, 'b')},
+        {5035, "locked", ""},
+        {7200, "Error 7200: syntax", "body after the text"},
+    };
+    Writer inPlace, encoded;
+    encodeResultCount(inPlace, std::size(cases));
+    encodeResultCount(encoded, std::size(cases));
+    for (const Case& c : cases) {
+        size_t begin = beginResult(inPlace);
+        inPlace.raw(c.body);
+        endResult(inPlace, begin, c.status, c.text);
+        encodeResult(encoded, c.status, c.text, c.body);
+    }
+    EXPECT_EQ(inPlace.data(), encoded.data());
+    auto back = decodeResponse(inPlace.data());
+    ASSERT_TRUE(back);
+    EXPECT_EQ((*back)[3].text, "Error 7200: syntax");
+    EXPECT_EQ((*back)[3].body, "body after the text");
+}
+
 TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
     std::string good = encodeRequest({{Op::Ping, 0, "hello"}});
     struct Case {
