@@ -72,6 +72,26 @@ Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
     return s;
 }
 
+// The values of the statement's parameters in the order the executor binds them: by
+// number, or by name. No parameters given leaves *values empty: every one is then NULL,
+// and the text need not be scanned for them.
+Status bindParameters(std::string_view text, const std::vector<SqlParam>& params,
+                      std::vector<Value>* values) {
+    if (params.empty()) return Status::success();
+    std::vector<std::string> names = sql::parameterNames(text);
+    values->resize(names.size());
+    for (const SqlParam& p : params) {
+        size_t at = p.number ? p.number - 1u : names.size();
+        if (!p.number)
+            for (size_t i = 0; i < names.size(); ++i)
+                if (record::equalsNoCase(names[i], p.name)) at = i;
+        if (at >= values->size())
+            return Status::error(AE_INVALID_ARGUMENT, "The statement has no such parameter.");
+        (*values)[at] = p.value;
+    }
+    return Status::success();
+}
+
 class SqlTable : public sql::Table {
 public:
     explicit SqlTable(std::shared_ptr<engine::Table> t) : table_(std::move(t)) {}
@@ -139,20 +159,12 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
                            uint32_t prefetchRows, SqlResult* out) {
     std::lock_guard<std::mutex> lock(impl_->server->mu);
     *out = SqlResult{};
-    std::vector<std::string> names = sql::parameterNames(text);
-    std::vector<Value> values(names.size());
-    for (const SqlParam& p : params) {
-        size_t at = p.number ? p.number - 1u : names.size();
-        if (!p.number)
-            for (size_t i = 0; i < names.size(); ++i)
-                if (record::equalsNoCase(names[i], p.name)) at = i;
-        if (at >= values.size())
-            return Status::error(AE_INVALID_ARGUMENT, "The statement has no such parameter.");
-        values[at] = p.value;
-    }
+    std::vector<Value> values;
+    Status s = bindParameters(text, params, &values);
+    if (!s.ok()) return s;
     SessionCatalog catalog(*impl_);
     sql::ExecuteResult result;
-    Status s = sql::execute(catalog, text, values, &result);
+    s = sql::execute(catalog, text, values, &result);
     if (!s.ok()) return s;
     out->rowsAffected = result.rowsAffected;
     out->returnsRows = result.hasCursor;

@@ -92,7 +92,10 @@ private:
 Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params, ExecuteResult* out) {
     try {
         std::vector<Statement> statements;
-        Status st = parseStatements(text, parameterNames(text), params, &statements);
+        // Without values every parameter is NULL: their names are not needed.
+        std::vector<std::string> names;
+        if (!params.empty()) names = parameterNames(text);
+        Status st = parseStatements(text, names, params, &statements);
         if (!st.ok()) return st;
         Executor executor(catalog);
         for (Statement& s : statements) {

@@ -213,6 +213,31 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     }
 }
 
+// A statement's parameters bind by number or by name (any case); none given leaves every
+// one NULL; one the statement does not have is refused.
+TEST_F(SessionTest, SqlParametersBindByNumberOrName) {
+    auto s = connect();
+    sql(*s, "CREATE TABLE Codes (Nom Char(10), Code Integer);\r\n"
+            "INSERT INTO Codes VALUES ('un', 1), ('deux', 2), ('deux bis', 2);");
+    struct Case {
+        std::vector<SqlParam> params;
+        uint32_t code;
+        uint32_t rows;
+    } cases[] = {
+        {{}, AE_SUCCESS, 0},
+        {{{1, "", Value::ofInteger(2)}}, AE_SUCCESS, 2},
+        {{{0, "CODE", Value::ofInteger(1)}}, AE_SUCCESS, 1},
+        {{{2, "", Value::ofInteger(1)}}, AE_INVALID_ARGUMENT, 0},
+        {{{0, "autre", Value::ofInteger(1)}}, AE_INVALID_ARGUMENT, 0},
+    };
+    for (const Case& c : cases) {
+        SqlResult r;
+        Status st = s->executeSql("SELECT Nom FROM Codes WHERE Code = :code", c.params, 16, &r);
+        EXPECT_EQ(st.code, c.code) << st.text;
+        EXPECT_EQ(r.recordCount, c.rows) << c.params.size();
+    }
+}
+
 TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
     auto a = connect();
     auto b = connect();

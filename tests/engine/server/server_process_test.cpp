@@ -226,7 +226,8 @@ TEST(ServerOverTcp, ServesOnLoopback) {
 TEST_F(ServerProcessTest, AnswersStayExactAfterLargeRequestsAndAnswers) {
     constexpr int kRows = 1500;  // more than one batch of rows, each answer over 64 KiB
     std::vector<std::vector<std::string>> wide;
-    std::string insert = "CREATE TABLE Large (Ligne Integer, Texte Char(200));\r\nINSERT INTO Large VALUES ";
+    std::string insert = "CREATE TABLE Large (Ligne Integer, Texte Char(200));\r\n"
+                         "INSERT INTO Large VALUES ";
     for (int i = 0; i < kRows; ++i) {
         std::string text = std::to_string(i) + std::string(190, static_cast<char>('a' + i % 26));
         wide.push_back({std::to_string(i), text});
@@ -238,7 +239,8 @@ TEST_F(ServerProcessTest, AnswersStayExactAfterLargeRequestsAndAnswers) {
         EXPECT_EQ(readAll(all), wide) << "round " << round;
         AdsCloseTable(all);
         ADSHANDLE one = runSql(conn_, "SELECT Nom FROM Clients WHERE Code = 2");
-        EXPECT_EQ(readAll(one), (std::vector<std::vector<std::string>>{{"Bernard"}})) << "round " << round;
+        EXPECT_EQ(readAll(one), (std::vector<std::vector<std::string>>{{"Bernard"}}))
+            << "round " << round;
         AdsCloseTable(one);
     }
 }
