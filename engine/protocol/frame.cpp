@@ -158,4 +158,59 @@ IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int res
     return r == IoResult::Closed ? IoResult::Malformed : r;
 }
 
+void FrameReader::moveToFront() {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+}
+
+IoResult FrameReader::fill(int fd, bool begun, int timeoutMs, const SpinPolicy& spin) {
+    bool spun = false;
+    for (;;) {
+        ssize_t r = ::recv(fd, buffer_.data() + end_, buffer_.size() - end_, MSG_DONTWAIT);
+        if (r > 0) {
+            end_ += static_cast<size_t>(r);
+            return IoResult::Ok;
+        }
+        if (r == 0) return begun ? IoResult::Malformed : IoResult::Closed;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return IoResult::Error;
+        if (!spun && !begun) {
+            spun = true;
+            if (readableWhileSpinning(fd, spin)) continue;
+        }
+        IoResult w = waitFor(fd, POLLIN, timeoutMs);
+        if (w != IoResult::Ok) return w;
+    }
+}
+
+IoResult FrameReader::read(int fd, std::string_view* payload, int firstByteTimeoutMs,
+                           int restTimeoutMs, const SpinPolicy& spin) {
+    // Room for a usual request and its header in one read.
+    constexpr size_t kRoom = 4096;
+    if (buffer_.size() < kRoom) buffer_.resize(kRoom);
+    if (buffer_.size() - begin_ < kFrameHeaderSize) moveToFront();  // no room for a header
+    while (end_ - begin_ < kFrameHeaderSize) {
+        const bool begun = end_ > begin_;
+        IoResult r = fill(fd, begun, begun ? restTimeoutMs : firstByteTimeoutMs, spin);
+        if (r != IoResult::Ok) return r;
+    }
+    const char* header = buffer_.data() + begin_;
+    int64_t length = decodeFrameHeader(std::string_view(header, kFrameHeaderSize));
+    if (length < 0) return IoResult::Malformed;
+    const size_t frame = kFrameHeaderSize + static_cast<size_t>(length);
+    if (buffer_.size() - begin_ < frame) {  // the frame goes at the front of a room it fits
+        moveToFront();
+        buffer_.resize(std::max(frame, buffer_.size()));
+    }
+    while (end_ - begin_ < frame) {
+        IoResult r = fill(fd, true, restTimeoutMs, spin);
+        if (r != IoResult::Ok) return r;
+    }
+    *payload = std::string_view(buffer_.data() + begin_ + kFrameHeaderSize, length);
+    begin_ += frame;
+    if (begin_ == end_) begin_ = end_ = 0;  // nothing after it: the next frame starts in front
+    return IoResult::Ok;
+}
+
 }  // namespace engine::protocol

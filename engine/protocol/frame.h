@@ -55,6 +55,29 @@ int spinLimitForThisMachine();
 IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs,
                    const SpinPolicy& spin = {});
 
+// Reads frames from one socket as readFrame does, with fewer reads: it takes what the
+// socket holds, a frame's header and payload together, and keeps what comes after a
+// frame for the next. A peer that sends several frames at once loses none of them.
+// Not thread-safe: one reader per socket, used by one thread.
+class FrameReader {
+public:
+    // Reads the next frame; *payload then views it, until the next read(). Timeouts, spin
+    // and results as readFrame.
+    IoResult read(int fd, std::string_view* payload, int firstByteTimeoutMs, int restTimeoutMs,
+                  const SpinPolicy& spin = {});
+
+private:
+    // Reads what fd holds into the room after end_, waiting when it holds nothing: the
+    // bytes of a frame to come (begun tells whether some of it came already).
+    IoResult fill(int fd, bool begun, int timeoutMs, const SpinPolicy& spin);
+    // Moves the bytes not yet returned to the front of the buffer.
+    void moveToFront();
+
+    std::string buffer_;  // bytes read; [begin_, end_) are not yet returned
+    size_t begin_ = 0;
+    size_t end_ = 0;
+};
+
 }  // namespace engine::protocol
 
 #endif  // BREVANTIS_ENGINE_PROTOCOL_FRAME_H

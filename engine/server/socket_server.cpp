@@ -132,14 +132,15 @@ void SocketServer::acceptLoop() {
 void SocketServer::serve(Connection* c) {
     Dispatcher dispatcher(core_, c->peer);
     const protocol::SpinPolicy spin{options_.spinMicros, &spinners_, protocol::spinLimitForThisMachine()};
-    std::string request;
+    protocol::FrameReader reader;
+    std::string_view request;  // valid until the next read
     bool first = true;
     uint32_t number = 0;
     std::string why;  // empty: the socket was closed, by the client or by stop()
     while (!stopping_) {
         // Only the first frame has a deadline to start: a connected client may stay idle.
-        protocol::IoResult r = protocol::readFrame(
-            c->fd, request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
+        protocol::IoResult r = reader.read(
+            c->fd, &request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
             first ? protocol::SpinPolicy{} : spin);
         if (r != protocol::IoResult::Ok) {
             if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";

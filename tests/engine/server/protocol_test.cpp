@@ -394,6 +394,52 @@ TEST(ProtocolFrames, FramesOfEverySizeArriveWholeThroughASmallBuffer) {
     ::close(sv[0]);
 }
 
+// A FrameReader returns frames sent together one by one, whole and in order, whatever the
+// pieces they come in; it tells a clean end from a frame cut short, and refuses strangers.
+TEST(ProtocolFrames, AReaderSplitsWhatComesIntoFrames) {
+    const std::string big(100000, 'g');
+    const std::string together = encodeFrame("") + encodeFrame("un") + encodeFrame(big) +
+                                 encodeFrame("deux");
+    struct Case {
+        const char* what;
+        std::vector<std::string> pieces;  // written one after another, 5 ms apart
+        std::vector<std::string> frames;  // then read
+        IoResult last;                    // the read after them, the writer gone
+    } cases[] = {
+        {"frames sent together", {together}, {"", "un", big, "deux"}, IoResult::Closed},
+        {"a header in pieces", {together.substr(0, 3), together.substr(3, 10), together.substr(13)},
+         {"", "un", big, "deux"}, IoResult::Closed},
+        {"cut in the payload", {encodeFrame("abcdef").substr(0, 10)}, {}, IoResult::Malformed},
+        {"cut in the header", {encodeFrame("un") + encodeFrame("x").substr(0, 5)}, {"un"},
+         IoResult::Malformed},
+        {"a stranger", {"GET / HTTP/1.0\r\n\r\n"}, {}, IoResult::Malformed},
+    };
+    for (const Case& c : cases) {
+        int sv[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+        std::thread writer([&] {
+            for (const std::string& piece : c.pieces) {
+                for (size_t at = 0; at < piece.size();) {
+                    ssize_t n = ::write(sv[0], piece.data() + at, piece.size() - at);
+                    if (n <= 0) break;
+                    at += static_cast<size_t>(n);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            ::close(sv[0]);
+        });
+        FrameReader reader;
+        std::string_view got;
+        for (const std::string& frame : c.frames) {
+            ASSERT_EQ(reader.read(sv[1], &got, 1000, 1000), IoResult::Ok) << c.what;
+            EXPECT_TRUE(got == frame) << c.what << ": " << frame.size() << " bytes";
+        }
+        EXPECT_EQ(reader.read(sv[1], &got, 1000, 1000), c.last) << c.what;
+        writer.join();
+        ::close(sv[1]);
+    }
+}
+
 TEST(ProtocolFrames, ReadersSpinWithinTheirLimitThenSleepUntilTheFrameComes) {
     int a[2], b[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, a), 0);
