@@ -77,12 +77,13 @@ IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTime
 }
 
 // The header of a frame of `length` payload bytes. REQUIRES: length <= kMaxPayload.
+// Its two u32 fields are copied as they stand in memory, which is their order on the wire
+// (see coding.h): a Writer's string would cost more than the header for every frame sent.
 std::array<char, kFrameHeaderSize> frameHeader(size_t length) {
-    Writer w;
-    w.u32(kFrameMagic);
-    w.u32(static_cast<uint32_t>(length));
+    const uint32_t fields[2] = {kFrameMagic, static_cast<uint32_t>(length)};
+    static_assert(sizeof fields == kFrameHeaderSize);
     std::array<char, kFrameHeaderSize> header;
-    std::memcpy(header.data(), w.data().data(), header.size());
+    std::memcpy(header.data(), fields, sizeof fields);
     return header;
 }
 
