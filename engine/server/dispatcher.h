@@ -28,7 +28,7 @@ public:
 
     // Runs one request payload and returns the answer payload, which stays valid until the
     // next respond() or release(); nullopt when the payload is malformed (the caller drops
-    // the connection). `payload` must stay unchanged until release(). Never throws.
+    // the connection). `payload` is read during the call only. Never throws.
     std::optional<std::string_view> respond(std::string_view payload);
     // Frees what the last request left behind (its result, large buffers). A socket calls it
     // once the answer is sent, so that the client does not wait for it; otherwise the next
