@@ -158,9 +158,7 @@ UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
 }
 
 void narrowText(const WCHAR16* text, std::string* out) {
-    size_t n = 0;
-    while (text && text[n] != 0) ++n;
-    record::fromUtf16Units(text, n, out);
+    record::fromUtf16Units(text, text ? record::utf16Length(text) : 0, out);
 }
 
 }  // namespace engine::client

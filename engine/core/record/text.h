@@ -11,6 +11,8 @@ namespace engine::record {
 // Makes *out the Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes
 // it from a string ('?' for what the code page does not have), in the buffer *out has.
 void fromUtf16Units(const uint16_t* units, size_t n, std::string* out);
+// The number of UTF-16 code units before the NUL that ends `text`.
+size_t utf16Length(const uint16_t* text);
 
 // Upper-cases ASCII letters only (names, keywords).
 std::string upperAscii(std::string_view s);
