@@ -104,16 +104,19 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
     if (connection.lost || !connection.channel) {
         return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.");
     }
-    std::vector<protocol::OpRequest> requests;
-    for (const Deferred& d : batch) requests.push_back(d.request);
+    // Only the flags of the deferred requests are read after this: their arguments move.
+    std::vector<protocol::OpRequest>& requests = connection.requests;
+    requests.clear();
+    for (Deferred& d : batch) requests.push_back({d.request.op, d.request.flags, std::move(d.request.args)});
     requests.push_back({op, 0, std::move(args)});
-    std::string answer;
+    std::string encoded = protocol::encodeRequest(requests);
+    const size_t sent = requests.size();
     countRoundTrip();
-    bool ok = connection.channel->exchange(protocol::encodeRequest(requests), &answer,
+    bool ok = connection.channel->exchange(encoded, &connection.answer,
                                            timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs);
     std::optional<std::vector<protocol::OpResult>> results;
-    if (ok) results = protocol::decodeResponse(answer);
-    if (!results || results->size() != requests.size()) return loseConnection(connection);
+    if (ok) results = protocol::decodeResponse(connection.answer);
+    if (!results || results->size() != sent) return loseConnection(connection);
     Status status;
     for (size_t i = 0; i < batch.size(); ++i) {
         const protocol::OpResult& r = (*results)[i];

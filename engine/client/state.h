@@ -66,6 +66,9 @@ struct ConnectionObj : Object {
     bool lost = false;
     std::vector<Deferred> deferred;
     protocol::LayoutSlots layouts;  // the layouts the server has sent, by slot
+    // Storage each call reuses; what they hold between calls means nothing.
+    std::vector<protocol::OpRequest> requests;  // the batch being sent
+    std::string answer;                         // the payload of the batch's answer
 };
 
 // A table or an SQL cursor (handleType tells which). Invariant: a static cursor
