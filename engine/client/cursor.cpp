@@ -87,12 +87,22 @@ ConnectionObj* connectionOf(const TableObj& table) {
     return c;
 }
 
-void setPosition(TableObj& table, Position p) {
-    table.position = std::move(p);
-    table.heldRow = nullptr;
+namespace {
+
+// What every move does once the cursor's position is set: `held` is the entry of a static
+// cursor's rows it stands on, if any.
+void markMoved(TableObj& table, const Position* held) {
+    table.heldRow = held;
     table.positioned = true;
     ++table.moves;
     table.window.valid = false;
+}
+
+}  // namespace
+
+void setPosition(TableObj& table, Position p) {
+    table.position = std::move(p);
+    markMoved(table, nullptr);
     // A static cursor moves among the rows it holds: it has no use for recent rows.
     if (table.isStatic() || table.position.bof || table.position.eof) return;
     auto& recent = table.recent;
@@ -208,13 +218,31 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     return AE_SUCCESS;
 }
 
+namespace {
+
+// setPosition for a static cursor, in place: its position carries flags only, and `held` is
+// the entry of rows it stands on (nullptr at BOF or EOF).
+void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
+             const Position* held) {
+    Position& p = table.position;
+    p.bof = bof;
+    p.eof = eof;
+    p.recordNumber = recordNumber;
+    p.visible = visible;
+    p.record.clear();
+    p.blobs.clear();
+    markMoved(table, held);
+}
+
+}  // namespace
+
 UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
     if (ordinal <= 0) {
-        setPosition(table, edgePosition(true, table.count == 0));
+        standAt(table, true, table.count == 0, 0, false, nullptr);
         return AE_SUCCESS;
     }
     if (ordinal > table.count) {
-        setPosition(table, edgePosition(table.count == 0, true));
+        standAt(table, table.count == 0, true, 0, false, nullptr);
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
@@ -242,11 +270,7 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         if (held == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
     }
     // The position carries the row's flags; its image and blobs are read where they are held.
-    Position at;
-    at.recordNumber = n;
-    at.visible = held->second.visible;
-    setPosition(table, std::move(at));
-    table.heldRow = &held->second;
+    standAt(table, false, false, n, held->second.visible, &held->second);
     return AE_SUCCESS;
 }
 
