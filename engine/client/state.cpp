@@ -13,7 +13,11 @@ namespace {
 
 constexpr int kDefaultCallTimeoutMs = 60000;
 
-std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects;  // GUARDED_BY(gApiMutex)
+using ObjectTable = std::unordered_map<ADSHANDLE, std::unique_ptr<Object>>;
+ObjectTable gObjects;  // GUARDED_BY(gApiMutex)
+// The entry of the handle removed last, kept empty for the next handle made: the tool makes
+// and closes a cursor per statement. GUARDED_BY(gApiMutex)
+ObjectTable::node_type gSpareEntry;
 ADSHANDLE gNextHandle = 1;                               // GUARDED_BY(gApiMutex)
 std::atomic<uint32_t> gRoundTrips{0};
 thread_local Status tLastError;
@@ -48,7 +52,13 @@ ADSHANDLE addObject(std::unique_ptr<Object> object) {
     // Wrapping past 2^32 would need four billion live handles; skip any still in use.
     while (gNextHandle == 0 || gObjects.count(gNextHandle)) ++gNextHandle;
     ADSHANDLE h = gNextHandle++;
-    gObjects[h] = std::move(object);
+    if (gSpareEntry.empty()) {
+        gObjects.emplace(h, std::move(object));
+    } else {
+        gSpareEntry.key() = h;
+        gSpareEntry.mapped() = std::move(object);
+        gObjects.insert(std::move(gSpareEntry));
+    }
     return h;
 }
 
@@ -78,7 +88,9 @@ void removeObject(ADSHANDLE handle) {
         for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
     if (handle == gLastFound.handle) gLastFound = {};
-    gObjects.erase(handle);
+    ObjectTable::node_type entry = gObjects.extract(handle);
+    entry.mapped().reset();
+    gSpareEntry = std::move(entry);
 }
 
 TableObj* indexCursorOf(Object* o, uint32_t* serverHandle) {
