@@ -34,9 +34,7 @@ uint16_t TableObj::neighbours() const {
 }
 
 ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info) {
-    auto table = std::make_unique<TableObj>();
-    table->connection = connection;
-    table->info = std::move(info);
+    auto table = std::make_unique<TableObj>(connection, std::move(info));
     TableObj* t = table.get();
     ADSHANDLE h = addObject(std::move(table));
     for (const IndexInfo& x : t->info.indexes) {

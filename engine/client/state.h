@@ -75,7 +75,8 @@ struct ConnectionObj : Object {
 // (info.handleType == ADS_CURSOR) moves by row ordinal over `rows`, fetching missing rows
 // from the server cursor info.handle (0 once every row is here).
 struct TableObj : Object {
-    TableObj() : Object(Kind::Table) {}
+    TableObj(ADSHANDLE owner, CursorInfo&& description)
+        : Object(Kind::Table), connection(owner), info(std::move(description)) {}
     ADSHANDLE connection = 0;
     CursorInfo info;
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
