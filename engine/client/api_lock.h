@@ -7,6 +7,13 @@
 #include <atomic>
 #include <cstdint>
 
+// Where the compiler reads the thread pointer, it tells threads apart as pthread_self does.
+#if defined(__has_builtin) && (defined(__x86_64__) || defined(__aarch64__))
+#if __has_builtin(__builtin_thread_pointer)
+#define BREVANTIS_THREAD_POINTER_IS_SELF 1
+#endif
+#endif
+
 namespace engine::client {
 
 // A mutex that costs one atomic operation to take and one to release when no other thread
@@ -64,11 +71,6 @@ private:
     // (one instruction), that is it: unique among live threads like pthread_self, which is
     // a call.
     static unsigned long self() {
-#if defined(__has_builtin) && (defined(__x86_64__) || defined(__aarch64__))
-#if __has_builtin(__builtin_thread_pointer)
-#define BREVANTIS_THREAD_POINTER_IS_SELF 1
-#endif
-#endif
 #if defined(BREVANTIS_THREAD_POINTER_IS_SELF)
         return reinterpret_cast<unsigned long>(__builtin_thread_pointer());
 #else
