@@ -223,10 +223,12 @@ size_t lengthWithoutTrailingBlanks(std::basic_string_view<Char> s) {
         units.fill(Char(' '));
         return std::bit_cast<uint64_t>(units);
     }();
+    static_assert(std::endian::native == std::endian::little, "a word's last units are its high bits");
     size_t n = s.size();
     for (uint64_t word; n >= kUnits; n -= kUnits) {
         std::memcpy(&word, s.data() + n - kUnits, sizeof word);
-        if (word != kBlanks) break;
+        // The blanks that end the word are its high units equal to those of kBlanks.
+        if (word != kBlanks) return n - std::countl_zero(word ^ kBlanks) / (8 * sizeof(Char));
     }
     while (n > 0 && s[n - 1] == Char(' ')) --n;
     return n;
