@@ -1,9 +1,9 @@
 // state.h: what the client library holds per process — handles, connections, cursors —
 // and the helpers every C entry point uses (last error, locking, the batched call).
 //
-// All state is guarded by one process-wide mutex taken for the whole of each C call
-// (ApiLock); the tool calls from one thread, and test programs with several threads are
-// served one call at a time. Handles are made here, not by the server: each object keeps
+// All state is guarded by one process-wide lock taken for the whole of each C call
+// (ApiLock, biased to the thread that calls first); the tool calls from one thread, and
+// test programs with several threads are served one call at a time. Handles are made here, not by the server: each object keeps
 // the server's id of what it stands for.
 #ifndef BREVANTIS_ENGINE_CLIENT_STATE_H
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
