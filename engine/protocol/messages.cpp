@@ -57,15 +57,6 @@ bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops) {
     return r.done();
 }
 
-std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload) {
-    std::vector<OpView> views;
-    if (!decodeRequestViews(payload, &views)) return std::nullopt;
-    std::vector<OpRequest> ops;
-    ops.reserve(views.size());
-    for (const OpView& v : views) ops.push_back({v.op, v.flags, std::string(v.args)});
-    return ops;
-}
-
 void encodeResultCount(Writer& w, uint32_t n) { w.u32(n); }
 
 void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string_view body) {

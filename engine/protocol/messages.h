@@ -81,11 +81,9 @@ struct OpView {
 };
 
 std::string encodeRequest(const std::vector<OpRequest>& ops);
-// nullopt when the payload is malformed (trailing bytes included).
-std::optional<std::vector<OpRequest>> decodeRequest(std::string_view payload);
-// decodeRequest without copying the arguments: *ops (cleared first, its room kept) views
-// `payload`, which must outlive it. False when the payload is malformed; *ops is then
-// not to be used.
+// Decodes a request without copying its arguments: *ops (cleared first, its room kept)
+// views `payload`, which must outlive it. False when the payload is malformed (trailing
+// bytes included); *ops is then not to be used.
 bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops);
 std::string encodeResponse(const std::vector<OpResult>& results);
 // An answer written as its operations run, with no vector of results: the count, then

@@ -37,10 +37,11 @@ public:
 
 private:
     void spoilAnswer(const std::string& request, std::string* answer) {
-        auto ops = protocol::decodeRequest(request);
+        std::vector<protocol::OpView> ops;
+        protocol::decodeRequestViews(request, &ops);
         auto results = protocol::decodeResponse(*answer);
-        for (size_t i = 0; i < ops->size(); ++i) {
-            if ((*ops)[i].op != spoiler_.op) continue;
+        for (size_t i = 0; i < ops.size(); ++i) {
+            if (ops[i].op != spoiler_.op) continue;
             spoiler_.spoil((*results)[i].body);
             spoiler_.armed = false;
             *answer = protocol::encodeResponse(*results);
