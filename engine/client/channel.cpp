@@ -33,18 +33,21 @@ public:
 
     bool exchange(const std::string& request, std::string* answer, int timeoutMs) override {
         if (broken_) return false;
+        std::string_view payload;
         if (protocol::writeFrame(fd_, request, timeoutMs) != protocol::IoResult::Ok ||
-            protocol::readFrame(fd_, *answer, timeoutMs, timeoutMs,
-                                {kAnswerSpinMicros, &gSpinners, protocol::spinLimitForThisMachine()}) != protocol::IoResult::Ok) {
+            reader_.read(fd_, &payload, timeoutMs, timeoutMs,
+                         {kAnswerSpinMicros, &gSpinners, protocol::spinLimitForThisMachine()}) != protocol::IoResult::Ok) {
             broken_ = true;
             ::shutdown(fd_, SHUT_RDWR);
             return false;
         }
+        answer->assign(payload);
         return true;
     }
 
 private:
     int fd_;
+    protocol::FrameReader reader_;
     bool broken_ = false;
 };
 

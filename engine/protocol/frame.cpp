@@ -51,31 +51,6 @@ bool readableWhileSpinning(int fd, const SpinPolicy& spin) {
     return ready;
 }
 
-// Reads exactly n bytes. Closed only when the peer closed before the first byte.
-// Reads first and waits only when nothing is there: an answer usually is, whole.
-IoResult readExact(int fd, char* out, size_t n, int firstTimeoutMs, int restTimeoutMs,
-                   const SpinPolicy& spin = {}) {
-    size_t got = 0;
-    bool spun = false;
-    while (got < n) {
-        ssize_t r = ::recv(fd, out + got, n - got, MSG_DONTWAIT);
-        if (r == 0) return got == 0 ? IoResult::Closed : IoResult::Malformed;
-        if (r > 0) {
-            got += static_cast<size_t>(r);
-            continue;
-        }
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return IoResult::Error;
-        if (!spun && got == 0) {
-            spun = true;
-            if (readableWhileSpinning(fd, spin)) continue;
-        }
-        IoResult w = waitFor(fd, POLLIN, got == 0 ? firstTimeoutMs : restTimeoutMs);
-        if (w != IoResult::Ok) return w;
-    }
-    return IoResult::Ok;
-}
-
 // The header of a frame of `length` payload bytes. REQUIRES: length <= kMaxPayload.
 // Its two u32 fields are copied as they stand in memory, which is their order on the wire
 // (see coding.h): a Writer's string would cost more than the header for every frame sent.
@@ -144,19 +119,6 @@ IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
         if (w != IoResult::Ok) return w;
     }
     return IoResult::Ok;
-}
-
-IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs,
-                   const SpinPolicy& spin) {
-    char header[kFrameHeaderSize];
-    IoResult r = readExact(fd, header, sizeof header, firstByteTimeoutMs, restTimeoutMs, spin);
-    if (r != IoResult::Ok) return r;
-    int64_t length = decodeFrameHeader(std::string_view(header, sizeof header));
-    if (length < 0) return IoResult::Malformed;
-    payload.resize(static_cast<size_t>(length));
-    if (length == 0) return IoResult::Ok;
-    r = readExact(fd, payload.data(), payload.size(), restTimeoutMs, restTimeoutMs);
-    return r == IoResult::Closed ? IoResult::Malformed : r;
 }
 
 void FrameReader::moveToFront() {

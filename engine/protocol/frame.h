@@ -49,20 +49,18 @@ struct SpinPolicy {
 // process allows itself.
 int spinLimitForThisMachine();
 
-// Reads one whole frame from fd into payload. firstByteTimeoutMs bounds the wait for the
-// frame to begin (negative: for ever), after the spin; once it began, the rest must come
-// within restTimeoutMs. Closed when the peer closed cleanly before a new frame.
-IoResult readFrame(int fd, std::string& payload, int firstByteTimeoutMs, int restTimeoutMs,
-                   const SpinPolicy& spin = {});
-
-// Reads frames from one socket as readFrame does, with fewer reads: it takes what the
-// socket holds, a frame's header and payload together, and keeps what comes after a
-// frame for the next. A peer that sends several frames at once loses none of them.
-// Not thread-safe: one reader per socket, used by one thread.
+// Reads the frames of one socket. Each read takes what the socket holds, a frame's header
+// and payload together, and keeps what comes after the frame for the next read: a peer
+// that sends several frames at once loses none of them. After a result other than Ok the
+// reader is not to be used again (the connection is given up). Not thread-safe: one reader
+// per socket, used by one thread.
 class FrameReader {
 public:
-    // Reads the next frame; *payload then views it, until the next read(). Timeouts, spin
-    // and results as readFrame.
+    // Reads the next frame; *payload then views it, until the next read().
+    // firstByteTimeoutMs bounds the wait for the frame to begin (negative: for ever), after
+    // the spin; once it began, the rest must come within restTimeoutMs. Closed when the peer
+    // closed cleanly before a new frame; Malformed for a bad header or a frame cut by the
+    // peer's close.
     IoResult read(int fd, std::string_view* payload, int firstByteTimeoutMs, int restTimeoutMs,
                   const SpinPolicy& spin = {});
 

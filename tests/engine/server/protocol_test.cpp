@@ -357,18 +357,20 @@ TEST(ProtocolFrames, SocketReadsWholeFramesAndReportsCutsAndSilence) {
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
     std::string payload(100000, 'x');
     ASSERT_EQ(writeFrame(sv[0], payload, 1000), IoResult::Ok);
-    std::string got;
-    ASSERT_EQ(readFrame(sv[1], got, 1000, 1000), IoResult::Ok);
+    FrameReader reader;
+    std::string_view got;
+    ASSERT_EQ(reader.read(sv[1], &got, 1000, 1000), IoResult::Ok);
     EXPECT_EQ(got, payload);
 
-    EXPECT_EQ(readFrame(sv[1], got, 50, 50), IoResult::Timeout) << "silent peer";
+    EXPECT_EQ(reader.read(sv[1], &got, 50, 50), IoResult::Timeout) << "silent peer";
 
     std::string cut = encodeFrame("abcdef").substr(0, 10);
     ASSERT_EQ(::write(sv[0], cut.data(), cut.size()), static_cast<ssize_t>(cut.size()));
-    EXPECT_EQ(readFrame(sv[1], got, 1000, 50), IoResult::Timeout) << "frame cut short";
+    EXPECT_EQ(FrameReader().read(sv[1], &got, 1000, 50), IoResult::Timeout) << "frame cut short";
 
     ::close(sv[0]);
-    EXPECT_EQ(readFrame(sv[1], got, 1000, 1000), IoResult::Closed);
+    // The cut frame's reader is given up; the socket's end is heard by a new one.
+    EXPECT_EQ(FrameReader().read(sv[1], &got, 1000, 1000), IoResult::Closed);
     ::close(sv[1]);
 }
 
@@ -385,8 +387,9 @@ TEST(ProtocolFrames, FramesOfEverySizeArriveWholeThroughASmallBuffer) {
         for (size_t i = 0; i < size; ++i) payload[i] = static_cast<char>(i * 7 + i / 251);
         IoResult written = IoResult::Error;
         std::thread writer([&] { written = writeFrame(sv[0], payload, 2000); });
-        std::string got;
-        EXPECT_EQ(readFrame(sv[1], got, 2000, 2000), IoResult::Ok) << size;
+        FrameReader reader;
+        std::string_view got;
+        EXPECT_EQ(reader.read(sv[1], &got, 2000, 2000), IoResult::Ok) << size;
         writer.join();
         EXPECT_EQ(written, IoResult::Ok) << size;
         EXPECT_TRUE(got == payload) << size;
@@ -454,9 +457,10 @@ TEST(ProtocolFrames, ReadersSpinWithinTheirLimitThenSleepUntilTheFrameComes) {
         while (reading) mostSpinning = std::max(mostSpinning, spinners.load());
     });
     IoResult ra = IoResult::Error, rb = IoResult::Error;
-    std::string ga, gb;
-    std::thread readerA([&] { ra = readFrame(a[1], ga, 1000, 1000, spin); });
-    std::thread readerB([&] { rb = readFrame(b[1], gb, 1000, 1000, spin); });
+    FrameReader fa, fb;
+    std::string_view ga, gb;
+    std::thread readerA([&] { ra = fa.read(a[1], &ga, 1000, 1000, spin); });
+    std::thread readerB([&] { rb = fb.read(b[1], &gb, 1000, 1000, spin); });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_EQ(writeFrame(a[0], "un", 1000), IoResult::Ok);
     ASSERT_EQ(writeFrame(b[0], "deux", 1000), IoResult::Ok);
@@ -473,9 +477,9 @@ TEST(ProtocolFrames, ReadersSpinWithinTheirLimitThenSleepUntilTheFrameComes) {
         writeFrame(a[0], "tard", 1000);
         ::close(b[0]);
     });
-    EXPECT_EQ(readFrame(a[1], ga, 1000, 1000, spin), IoResult::Ok);
+    EXPECT_EQ(fa.read(a[1], &ga, 1000, 1000, spin), IoResult::Ok);
     EXPECT_EQ(ga, "tard");
-    EXPECT_EQ(readFrame(b[1], gb, 1000, 1000, spin), IoResult::Closed);
+    EXPECT_EQ(fb.read(b[1], &gb, 1000, 1000, spin), IoResult::Closed);
     late.join();
     reading = false;
     sampler.join();
