@@ -163,11 +163,8 @@ void Lexer::next(Token* out) {
         const size_t start = p;
         const char c = s[p];
         if (isNameStart(c)) {
-            const uint8_t more = dialect_ == Dialect::Sql ? kContinuesSqlName : kContinuesName;
-            do ++p;
-            while (p < n && (classOf(s[p]) & more));
             pos_ = p;
-            *out = Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
+            *out = lexName();
             return;
         }
         if (c == '(' || c == ')' || c == ',' || c == ';') {
