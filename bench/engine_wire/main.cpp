@@ -8,14 +8,16 @@
 //    collection: one sp_mgGetAllLocks per table and one sp_mgGetLockOwner per locked record,
 //    each statement created once and, per run, prepared, executed, opened (column
 //    descriptions read), counted, read to the end and closed — the calls the data-access
-//    layer makes. Run twice: the procedures alone, then with each owner row collected into
-//    #UsersTableLocks between them as the tool does (Locate by an AOF, Append + Post when
-//    absent, a grid refilling around the row). Reports seconds, round trips per owner
-//    statement and per collected row, and total / (round trips x engine call latency).
+//    layer makes. Run four times: the procedures alone (three passes, the median reported),
+//    then with each owner row collected into #UsersTableLocks between them as the tool does
+//    (Locate by an AOF, Append + Post when absent, a grid refilling around the row).
+//    Reports seconds, round trips per owner statement and per collected row, and
+//    total / (round trips x engine call latency).
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -374,7 +376,13 @@ int main(int argc, char** argv) {
     check(AdsCreateSQLStatement(conn, &qLocked), "create statement");
     check(AdsCreateSQLStatement(conn, &qOwners), "create statement");
     ResultTable result(conn);
-    const Pass alone = collectLocks(dir, qLocked, qOwners, table, nullptr);
+    // The host's speed drifts from one second to the next: the procedures alone run three
+    // times, and the pass with the median ratio is the one reported.
+    std::vector<Pass> alonePasses;
+    for (int i = 0; i < 3; ++i) alonePasses.push_back(collectLocks(dir, qLocked, qOwners, table, nullptr));
+    std::sort(alonePasses.begin(), alonePasses.end(),
+              [](const Pass& a, const Pass& b) { return a.ratio() < b.ratio(); });
+    const Pass& alone = alonePasses[1];
     const Pass withRows = collectLocks(dir, qLocked, qOwners, table, &result);
 
     for (pid_t pid : holders) ::kill(pid, SIGKILL);
@@ -391,14 +399,16 @@ int main(int argc, char** argv) {
                   "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
                   "  procedures alone: %.3f s, %u round trips, %.2f per owner statement\n"
                   "  engine call meanwhile (sampled between the tables): %.1f us\n"
-                  "  ratio total / (round trips x call latency): %.2f (target under 1.3)\n"
+                  "  ratio total / (round trips x call latency): %.2f (target under 1.3;"
+                  " the median of 3 passes: %.2f %.2f %.2f)\n"
                   "  procedures with the owner rows collected between them: %.3f s,"
                   " engine call meanwhile %.1f us, ratio %.2f\n"
                   "  result rows collected (Locate, Append + Post, grid refill): %.3f s,"
                   " %.2f round trips per row\n",
                   pingUs, callUs, double(trips) / kRounds, kTables, alone.ownerStatements,
                   alone.owners, kHolders, alone.seconds, alone.trips, alone.tripsPerOwnerStatement(),
-                  alone.calls.micros(), alone.ratio(), withRows.seconds, withRows.calls.micros(),
+                  alone.calls.micros(), alone.ratio(), alonePasses[0].ratio(), alonePasses[1].ratio(),
+                  alonePasses[2].ratio(), withRows.seconds, withRows.calls.micros(),
                   withRows.ratio(), withRows.collectSeconds,
                   double(withRows.collectTrips) / std::max(1L, withRows.owners));
     std::cout << report;
