@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 #include "ace.h"
 #include "record/record.h"
@@ -138,10 +137,13 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     if (allLocks) {
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
         *layout = kLockLayout;
-        std::set<uint32_t> locked;
-        for (const std::string& f : *files)
-            for (uint32_t r : st.locks.records(f)) locked.insert(r);
-        for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
+        const std::vector<uint32_t> locked = st.locks.records(*files);
+        rows->reserve(locked.size());
+        for (uint32_t r : locked) {
+            Value& value = rows->emplace_back(1).front();  // made in place, not copied from a list
+            value.kind = Value::Kind::Integer;
+            value.integer = r;
+        }
         return Status::success();
     }
     static const SharedLayout kOwnerLayout = resultLayout({
