@@ -163,7 +163,7 @@ private:
             if (!st.ok()) return st;
             src_.columns = src_.procedureRows.layout->columns;
             src_.realColumns = src_.columns.size();
-            src_.name = s_.alias.empty() ? s_.procedure.name : s_.alias;
+            src_.name = s_.alias.empty() ? std::string(s_.procedure.name) : s_.alias;
             return st;
         }
         Status st = openTableForSql(catalog_, s_.table, &src_.table);
@@ -317,21 +317,17 @@ Status takeConstantValue(Node& node, Value* out) {
 }
 
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
-    Row args;
-    args.reserve(call.args.size());
-    for (auto& a : call.args) {
-        Value v;
-        Status st = takeConstantValue(*a, &v);
+    for (ProcedureCall::Computed& c : call.computed) {
+        Status st = takeConstantValue(*c.expr, &call.args[c.arg]);
         if (!st.ok()) return st;
-        args.push_back(std::move(v));
     }
     *out = ResultSet{};
-    Status st = catalog.executeProcedure(call.name, args, out);
+    Status st = catalog.executeProcedure(call.name, call.args, out);
     if (!st.ok()) return st;
     bool wellFormed = out->layout != nullptr;
     for (const Row& r : out->rows) wellFormed = wellFormed && r.size() == out->layout->columns.size();
     if (!wellFormed)
-        return Status::error(AE_INTERNAL_ERROR, "procedure " + call.name + " returned a malformed result");
+        return Status::error(AE_INTERNAL_ERROR, "procedure " + std::string(call.name) + " returned a malformed result");
     return st;
 }
 

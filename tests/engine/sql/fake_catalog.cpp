@@ -88,7 +88,12 @@ Status FakeCatalog::executeProcedure(std::string_view name, const Row& args, Res
     std::string call = std::string(name) + "(";
     for (size_t i = 0; i < args.size(); ++i) {
         if (i) call += ",";
-        call += args[i].kind == Value::Kind::Integer ? std::to_string(args[i].integer) : args[i].text;
+        switch (args[i].kind) {
+            case Value::Kind::Integer: call += std::to_string(args[i].integer); break;
+            case Value::Kind::Double: call += std::to_string(args[i].real); break;
+            case Value::Kind::Null: call += "NULL"; break;
+            default: call += args[i].text;
+        }
     }
     calls.push_back(call + ")");
     bool allLocks = expr::equalsNoCase(name, "sp_mgGetAllLocks");
