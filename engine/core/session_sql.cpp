@@ -37,16 +37,31 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
     return Status::success();
 }
 
+// What the rows of a result need beyond their values imaged, found once per result: most
+// results have no AUTOINC column to number and no blob cell to mark.
+struct ResultExtras {
+    explicit ResultExtras(const std::vector<ColumnDef>& columns) {
+        for (const ColumnDef& c : columns) {
+            autoInc = autoInc || c.type == ColumnType::AutoInc;
+            blobs = blobs || record::isBlobType(c.type);
+        }
+    }
+    bool autoInc = false;
+    bool blobs = false;
+};
+
 // Row `recno` of a result as its table would hold it once appended (AUTOINC numbered,
 // blob cells marked) and a cursor would report it, though no table is made.
-Status describeResultRow(const RecordLayout& layout, std::span<const Value> values, uint32_t recno,
-                         int64_t* nextAutoInc, Position* out) {
+Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
+                         std::span<const Value> values, uint32_t recno, int64_t* nextAutoInc,
+                         Position* out) {
     BlobWrites blobs;
     Status s = imageFromRow(layout.columns, layout.blankRecord, values, &out->record, &blobs);
     if (!s.ok()) return s;
     out->recordNumber = recno;
     out->visible = true;
-    numberAutoInc(layout.columns, true, out->record, nextAutoInc);
+    if (extras.autoInc) numberAutoInc(layout.columns, true, out->record, nextAutoInc);
+    if (!extras.blobs) return s;
     for (size_t i = 0; i < layout.columns.size(); ++i) {
         if (!record::isBlobType(layout.columns[i].type)) continue;
         auto it = blobs.find(static_cast<int>(i));
@@ -66,10 +81,11 @@ Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
     info.layout = std::move(result.layout);
     out->recordCount = static_cast<uint32_t>(result.rows.size());
     out->rows.resize(result.rows.size());
+    const ResultExtras extras(info.layout->columns);
     int64_t nextAutoInc = 1;
     Status s = Status::success();
     for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
-        s = describeResultRow(*info.layout, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
+        s = describeResultRow(*info.layout, extras, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
     return s;
 }
 
