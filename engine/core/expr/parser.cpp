@@ -59,27 +59,30 @@ bool endsExpression(const Token& t) {
 }
 
 // A number token's value: whole numbers that fit are integers; the others, and those that
-// do not fit, doubles. False when it is out of a double's range.
+// do not fit, doubles. False when it is out of a double's range. REQUIRES: *out is Null,
+// so that only its kind and number need writing.
 bool numberValue(std::string_view text, Value* out) {
+    auto integer = [out](long long v) {
+        out->kind = Value::Kind::Integer;
+        out->integer = v;
+        return true;
+    };
     // Up to 18 digits always fit: the commonest numbers are read without a library call.
     if (text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         long long v = 0;
         for (char c : text) v = v * 10 + (c - '0');
-        *out = Value::ofInteger(v);
-        return true;
+        return integer(v);
     }
     if (text.find_first_of(".eE") == std::string_view::npos) {
         long long v = 0;
-        if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc()) {
-            *out = Value::ofInteger(v);
-            return true;
-        }
+        if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc()) return integer(v);
     }
     const std::string digits(text);  // strtod reads a terminated string
     errno = 0;
     double d = std::strtod(digits.c_str(), nullptr);
     if (errno != 0) return false;
-    *out = Value::ofDouble(d);
+    out->kind = Value::Kind::Double;
+    out->real = d;
     return true;
 }
 
