@@ -108,7 +108,8 @@ std::vector<uint32_t> LockTable::records(const std::vector<std::string>& files) 
         out.reserve(before + f->second.size());
         for (const auto& [recno, owner] : f->second) out.push_back(recno);
         if (before == 0) continue;
-        std::inplace_merge(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(before), out.end());
+        std::inplace_merge(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(before),
+                           out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
     }
     return out;

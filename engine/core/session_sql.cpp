@@ -85,7 +85,8 @@ Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
     int64_t nextAutoInc = 1;
     Status s = Status::success();
     for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
-        s = describeResultRow(*info.layout, extras, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
+        s = describeResultRow(*info.layout, extras, result.rows[r - 1], r, &nextAutoInc,
+                              &out->rows[r - 1]);
     return s;
 }
 

@@ -318,7 +318,8 @@ CursorInfo decodeCursorInfo(Reader& r, LayoutSlots& slots) {
 // Position: u8 flags (1 bof, 2 eof, 4 visible), u32 record, bytes image,
 // u32 n, n x (u16 column from 0, bool null, bytes content).
 void encode(Writer& w, const Position& v) {
-    w.fields(static_cast<uint8_t>((v.bof ? 1 : 0) | (v.eof ? 2 : 0) | (v.visible ? 4 : 0)), v.recordNumber);
+    w.fields(static_cast<uint8_t>((v.bof ? 1 : 0) | (v.eof ? 2 : 0) | (v.visible ? 4 : 0)),
+             v.recordNumber);
     w.bytes(v.record);
     w.u32(static_cast<uint32_t>(v.blobs.size()));
     for (const BlobContent& b : v.blobs) {

@@ -55,7 +55,8 @@ constexpr FnName kFunctions[] = {
 // End of text, or a symbol no operator or operand starts with.
 bool endsExpression(const Token& t) {
     if (t.kind == TokenKind::End) return true;
-    return t.kind == TokenKind::Symbol && t.text.size() == 1 && (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
+    return t.kind == TokenKind::Symbol && t.text.size() == 1 &&
+           (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
 }
 
 // A number token's value: whole numbers that fit are integers; the others, and those that
@@ -68,14 +69,16 @@ bool numberValue(std::string_view text, Value* out) {
         return true;
     };
     // Up to 18 digits always fit: the commonest numbers are read without a library call.
-    if (text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (text.size() <= 18 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         long long v = 0;
         for (char c : text) v = v * 10 + (c - '0');
         return integer(v);
     }
     if (text.find_first_of(".eE") == std::string_view::npos) {
         long long v = 0;
-        if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc()) return integer(v);
+        if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
+            return integer(v);
     }
     const std::string digits(text);  // strtod reads a terminated string
     errno = 0;
@@ -369,7 +372,9 @@ private:
 
 bool takeLoneLiteral(TokenStream& tokens, Value* out) {
     const Token& t = tokens.peek();
-    if ((t.kind != TokenKind::Number && t.kind != TokenKind::String) || !endsExpression(tokens.peek(1))) return false;
+    if ((t.kind != TokenKind::Number && t.kind != TokenKind::String) ||
+        !endsExpression(tokens.peek(1)))
+        return false;
     if (t.kind == TokenKind::Number) {
         if (!numberValue(t.text, out)) return false;
     } else {

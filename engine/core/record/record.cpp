@@ -106,7 +106,8 @@ void putText(const ColumnDef& c, std::string_view text, uint8_t* p) {
 // An INTEGER or AUTOINC column's value, refused when out of its range (AUTOINC keeps -1
 // for null).
 Status putInteger(const ColumnDef& c, int64_t n, uint8_t* p) {
-    if (n <= INT32_MIN || n > INT32_MAX || (c.type == ColumnType::AutoInc && n == -1)) return outOfRange(c);
+    if (n <= INT32_MIN || n > INT32_MAX || (c.type == ColumnType::AutoInc && n == -1))
+        return outOfRange(c);
     putU32(p, static_cast<uint32_t>(static_cast<int32_t>(n)));
     return Status::success();
 }
@@ -264,7 +265,8 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
         putText(c, v.text, p);
         return Status::success();
     }
-    if (c.type == ColumnType::Integer && v.kind == Value::Kind::Integer) return putInteger(c, v.integer, p);
+    if (c.type == ColumnType::Integer && v.kind == Value::Kind::Integer)
+        return putInteger(c, v.integer, p);
     if (isBlobType(c.type))
         return Status::error(AE_INTERNAL_ERROR, "Blob column \"" + c.name + "\" written as a value.");
     bool emptyText = v.kind == Value::Kind::String && v.text.empty();

@@ -32,7 +32,9 @@ public:
     bool empty() const { return count_ == 0; }
     // REQUIRES: row < size(). Valid until the next append().
     std::span<Value> operator[](size_t row) { return {values_.data() + row * width_, width_}; }
-    std::span<const Value> operator[](size_t row) const { return {values_.data() + row * width_, width_}; }
+    std::span<const Value> operator[](size_t row) const {
+        return {values_.data() + row * width_, width_};
+    }
     // Makes room for `rows` rows in all, so that appending up to them allocates nothing.
     void reserve(size_t rows) { values_.reserve(rows * width_); }
     // Appends a row of Null values, to be filled in place.

@@ -112,7 +112,8 @@ void settleComputedColumns(const std::vector<bool>& computed, std::vector<Column
         ResultRows& rows = out->rows;
         if (c.type == ColumnType::String) {
             for (size_t r = 0; r < rows.size(); ++r)
-                c.length = std::max<uint32_t>(c.length, static_cast<uint32_t>(rows[r][i].text.size()));
+                c.length =
+                    std::max<uint32_t>(c.length, static_cast<uint32_t>(rows[r][i].text.size()));
         } else if (c.type == ColumnType::Double) {
             bool whole = true;
             for (size_t r = 0; r < rows.size(); ++r) {
@@ -127,7 +128,8 @@ void settleComputedColumns(const std::vector<bool>& computed, std::vector<Column
             } else {
                 for (size_t r = 0; r < rows.size(); ++r) {
                     Value& v = rows[r][i];
-                    if (v.kind == Value::Kind::Integer) v = Value::ofDouble(static_cast<double>(v.integer));
+                    if (v.kind == Value::Kind::Integer)
+                        v = Value::ofDouble(static_cast<double>(v.integer));
                 }
             }
         }
@@ -268,7 +270,8 @@ private:
 
     void project(const expr::FieldSource& row, ResultSet* out) const {
         std::span<Value> r = out->rows.append();
-        for (size_t i = 0; i < nodes_.size(); ++i) expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
+        for (size_t i = 0; i < nodes_.size(); ++i)
+            expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
     }
 
     Status collectRows(ResultSet* out) {
@@ -331,7 +334,8 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
     Status st = catalog.executeProcedure(call.name, call.args, out);
     if (!st.ok()) return st;
     if (!out->layout || out->rows.width() != out->layout->columns.size())
-        return Status::error(AE_INTERNAL_ERROR, "procedure " + std::string(call.name) + " returned a malformed result");
+        return Status::error(AE_INTERNAL_ERROR, "procedure " + std::string(call.name) +
+                                                    " returned a malformed result");
     return st;
 }
 

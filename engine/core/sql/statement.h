@@ -21,7 +21,7 @@ struct ProcedureCall {
     std::string_view name;  // a view of the statement text
     Row args;               // in order; a computed argument's is Null until the call runs
     struct Computed {
-        size_t arg;         // its place in args
+        size_t arg;  // its place in args
         NodePtr expr;
     };
     std::vector<Computed> computed;  // in argument order

@@ -189,8 +189,9 @@ TEST(LockTableTest, RecordsOfSeveralFilesAreMergedAscendingAndOnce) {
     using Records = std::vector<uint32_t>;
     EXPECT_EQ(locks.records({"/d/Clients.adt"}), (Records{1, 3, 5}));
     EXPECT_EQ(locks.records({"/d/Clients.adt", "/d/CLIENTS.adt"}), (Records{1, 2, 3, 5, 9}));
-    EXPECT_EQ(locks.records({"/d/CLIENTS.adt", "/d/Absent.adt", "/d/clients.adt", "/d/Clients.adt"}),
-              (Records{1, 2, 3, 4, 5, 9}));
+    EXPECT_EQ(
+        locks.records({"/d/CLIENTS.adt", "/d/Absent.adt", "/d/clients.adt", "/d/Clients.adt"}),
+        (Records{1, 2, 3, 4, 5, 9}));
     EXPECT_TRUE(locks.records({"/d/Absent.adt"}).empty());
     EXPECT_TRUE(locks.records({}).empty());
 }

@@ -123,8 +123,8 @@ Status FakeCatalog::executeProcedure(std::string_view name, const Row& args, Res
     for (int32_t r : held) {
         if (r != args[1].integer) continue;
         addRow(out, {Value::ofString("POSTE-07"), Value::ofInteger(3), Value::ofString("adssys"),
-                             Value::ofString("10.0.0.7"), Value::ofString("Record"), Value::ofString("mdupont"),
-                             Value::ofString("10.0.0.7"), Value::ofString("Facturation")});
+                     Value::ofString("10.0.0.7"), Value::ofString("Record"), Value::ofString("mdupont"),
+                     Value::ofString("10.0.0.7"), Value::ofString("Facturation")});
     }
     return Status::success();
 }
