@@ -152,6 +152,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
     out->layout = kOwnerLayout;
     out->rows = sql::ResultRows(kOwnerLayout->columns.size());
+    out->rows.reserve(files->size());  // a row per file at most
     for (const std::string& f : *files) {
         uint32_t owner = st.locks.owner(f, recno);
         auto it = st.connections.find(owner);

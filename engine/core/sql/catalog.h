@@ -39,7 +39,9 @@ public:
     void reserve(size_t rows) { values_.reserve(rows * width_); }
     // Appends a row of Null values, to be filled in place.
     std::span<Value> append() {
-        values_.resize(values_.size() + width_);
+        // Value by value: in reserved room each is made inline, where a resize would call
+        // out for every row.
+        for (size_t i = 0; i < width_; ++i) values_.emplace_back();
         return (*this)[count_++];
     }
 
