@@ -97,11 +97,21 @@ void LockTable::forget(Files::iterator file) {
     byFile_.erase(file);
 }
 
-std::vector<uint32_t> LockTable::records(const std::string& file) const {
+std::vector<uint32_t> LockTable::records(const std::vector<std::string>& files) const {
+    // Each file's numbers come ascending from its map: one file's are the answer as they
+    // are, and further files' are merged in.
     std::vector<uint32_t> out;
-    auto f = byFile_.find(file);
-    if (f != byFile_.end())
+    for (const std::string& file : files) {
+        auto f = byFile_.find(file);
+        if (f == byFile_.end()) continue;
+        const size_t before = out.size();
+        out.reserve(before + f->second.size());
         for (const auto& [recno, owner] : f->second) out.push_back(recno);
+        if (before == 0) continue;
+        std::inplace_merge(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(before),
+                           out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
     return out;
 }
 

@@ -28,8 +28,8 @@ public:
     // Files that have locks now whose keys equal `file` without regard to ASCII letter case.
     // Valid until the next change of the table.
     const std::vector<std::string>& filesNamedNoCase(std::string_view file) const;
-    // Locked record numbers of a file, ascending.
-    std::vector<uint32_t> records(const std::string& file) const;
+    // Locked record numbers of these files together, ascending, each once.
+    std::vector<uint32_t> records(const std::vector<std::string>& files) const;
     // The connection holding (file, recno), or 0.
     uint32_t owner(const std::string& file, uint32_t recno) const;
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
+#include <span>
 
 #include "ace.h"
 #include "record/record.h"
@@ -94,31 +94,28 @@ SharedLayout resultLayout(std::vector<ColumnDef> columns) {
     return s.ok() ? layout : nullptr;  // a fixed list that passes once passes always
 }
 
-// One row of sp_mgGetLockOwner, each value made in its place (an initializer list would
-// copy every one).
-Row ownerRow(uint32_t owner, const ConnectionEntry& e) {
-    Row row;
-    row.reserve(8);
-    auto text = [&row](std::string_view v, size_t width) {
-        Value& value = row.emplace_back();
+// Fills a row of sp_mgGetLockOwner, its Null values, each in its place (an initializer
+// list would copy every one).
+void fillOwnerRow(std::span<Value> row, uint32_t owner, const ConnectionEntry& e) {
+    auto text = [](Value& value, std::string_view v, size_t width) {
         value.kind = Value::Kind::String;
         value.text.append(v.substr(0, width));  // into empty text: assign would check for overlap
     };
-    text(e.identity.userName, 50);
-    row.push_back(Value::ofInteger(owner));
-    text(e.dictionaryUser, 50);
-    text(e.identity.address, 30);
-    text("Record Lock", 15);
-    text(e.identity.osLogin, 50);
-    text(e.identity.tsAddress, 30);
-    text(e.identity.applicationId, 70);
-    return row;
+    text(row[0], e.identity.userName, 50);
+    row[1].kind = Value::Kind::Integer;
+    row[1].integer = owner;
+    text(row[2], e.dictionaryUser, 50);
+    text(row[3], e.identity.address, 30);
+    text(row[4], "Record Lock", 15);
+    text(row[5], e.identity.osLogin, 50);
+    text(row[6], e.identity.tsAddress, 30);
+    text(row[7], e.identity.applicationId, 70);
 }
 
 }  // namespace
 
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              SharedLayout* layout, std::vector<Row>* rows, bool* known) {
+                              sql::ResultSet* out, bool* known) {
     bool allLocks = record::equalsNoCase(name, "sp_mgGetAllLocks");
     bool lockOwner = record::equalsNoCase(name, "sp_mgGetLockOwner");
     *known = allLocks || lockOwner;
@@ -137,11 +134,15 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     if (!status.ok()) return status;
     if (allLocks) {
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
-        *layout = kLockLayout;
-        std::set<uint32_t> locked;
-        for (const std::string& f : *files)
-            for (uint32_t r : st.locks.records(f)) locked.insert(r);
-        for (uint32_t r : locked) rows->push_back({Value::ofInteger(r)});
+        out->layout = kLockLayout;
+        out->rows = sql::ResultRows(1);
+        const std::vector<uint32_t> locked = st.locks.records(*files);
+        out->rows.reserve(locked.size());
+        for (uint32_t r : locked) {
+            Value& value = out->rows.append()[0];
+            value.kind = Value::Kind::Integer;
+            value.integer = r;
+        }
         return Status::success();
     }
     static const SharedLayout kOwnerLayout = resultLayout({
@@ -149,12 +150,14 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         charColumn("DictionaryUser", 50), charColumn("Address", 30),
         charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
         charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
-    *layout = kOwnerLayout;
+    out->layout = kOwnerLayout;
+    out->rows = sql::ResultRows(kOwnerLayout->columns.size());
+    out->rows.reserve(files->size());  // a row per file at most
     for (const std::string& f : *files) {
         uint32_t owner = st.locks.owner(f, recno);
         auto it = st.connections.find(owner);
         if (owner == 0 || it == st.connections.end()) continue;
-        rows->push_back(ownerRow(owner, it->second));
+        fillOwnerRow(out->rows.append(), owner, it->second);
     }
     return Status::success();
 }

@@ -12,6 +12,7 @@
 #include "dictionary.h"
 #include "locks.h"
 #include "session.h"
+#include "sql/catalog.h"
 #include "table.h"
 
 namespace engine {
@@ -87,7 +88,7 @@ struct Session::Impl {
 // procedure's results share one layout.
 // REQUIRES: server mu held.
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              SharedLayout* layout, std::vector<Row>* rows, bool* known);
+                              sql::ResultSet* out, bool* known);
 
 // Canonical form of a path: realpath when the file exists, else the path made absolute
 // and cleaned of "." and ".." parts.

@@ -1,5 +1,6 @@
 // session_sql.cpp: the session as the SQL executor's Catalog, and SQL results as cursors.
 #include <algorithm>
+#include <span>
 
 #include "ace.h"
 #include "record/raw_key.h"
@@ -14,7 +15,7 @@ namespace {
 
 // Builds a record image from one Value per column; blob values go to `blobs`.
 Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& blank,
-                    const Row& values, std::string* image, BlobWrites* blobs) {
+                    std::span<const Value> values, std::string* image, BlobWrites* blobs) {
     *image = blank;
     auto* p = reinterpret_cast<uint8_t*>(image->data());
     for (size_t i = 0; i < columns.size() && i < values.size(); ++i) {
@@ -36,16 +37,31 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
     return Status::success();
 }
 
+// What the rows of a result need beyond their values imaged, found once per result: most
+// results have no AUTOINC column to number and no blob cell to mark.
+struct ResultExtras {
+    explicit ResultExtras(const std::vector<ColumnDef>& columns) {
+        for (const ColumnDef& c : columns) {
+            autoInc = autoInc || c.type == ColumnType::AutoInc;
+            blobs = blobs || record::isBlobType(c.type);
+        }
+    }
+    bool autoInc = false;
+    bool blobs = false;
+};
+
 // Row `recno` of a result as its table would hold it once appended (AUTOINC numbered,
 // blob cells marked) and a cursor would report it, though no table is made.
-Status describeResultRow(const RecordLayout& layout, const Row& values, uint32_t recno,
-                         int64_t* nextAutoInc, Position* out) {
+Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
+                         std::span<const Value> values, uint32_t recno, int64_t* nextAutoInc,
+                         Position* out) {
     BlobWrites blobs;
     Status s = imageFromRow(layout.columns, layout.blankRecord, values, &out->record, &blobs);
     if (!s.ok()) return s;
     out->recordNumber = recno;
     out->visible = true;
-    numberAutoInc(layout.columns, true, out->record, nextAutoInc);
+    if (extras.autoInc) numberAutoInc(layout.columns, true, out->record, nextAutoInc);
+    if (!extras.blobs) return s;
     for (size_t i = 0; i < layout.columns.size(); ++i) {
         if (!record::isBlobType(layout.columns[i].type)) continue;
         auto it = blobs.find(static_cast<int>(i));
@@ -65,10 +81,12 @@ Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
     info.layout = std::move(result.layout);
     out->recordCount = static_cast<uint32_t>(result.rows.size());
     out->rows.resize(result.rows.size());
+    const ResultExtras extras(info.layout->columns);
     int64_t nextAutoInc = 1;
     Status s = Status::success();
     for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
-        s = describeResultRow(*info.layout, result.rows[r - 1], r, &nextAutoInc, &out->rows[r - 1]);
+        s = describeResultRow(*info.layout, extras, result.rows[r - 1], r, &nextAutoInc,
+                              &out->rows[r - 1]);
     return s;
 }
 
@@ -144,7 +162,7 @@ public:
     Status dropTable(std::string_view name) override { return s_.dropTable(name); }
     Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override {
         bool known = false;
-        Status st = runManagementProcedure(s_, name, args, &out->layout, &out->rows, &known);
+        Status st = runManagementProcedure(s_, name, args, out, &known);
         if (!known) return sql::sqlError(sql::kNativeUnknownProcedure, "Unknown procedure " + std::string(name) + ".");
         return st;
     }
@@ -172,10 +190,11 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, out);
 
     std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
-    for (const Row& row : result.result.rows) {
+    const sql::ResultRows& rows = result.result.rows;
+    for (size_t r = 0; r < rows.size(); ++r) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(table->columns(), table->blankImage(), row, &image, &blobs);
+        s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;

@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (bool exact : {true, false}) {
         auto terms = e->equalityTerms(exact);
         for (const Row& row : kRows) {
-            source.setRow(&row);
+            source.setRow(row);
             bool matched = e->matches(source, exact);
             (void)e->evaluate(source, exact);
             if (terms && matched != keysMatch(*terms, row)) __builtin_trap();

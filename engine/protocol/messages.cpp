@@ -268,16 +268,13 @@ SharedLayout decodeLayout(Reader& r, LayoutSlots& slots) {
 
 }  // namespace
 
+// Runs of fixed-width fields are written with one check for room each.
 void encode(Writer& w, const CursorInfo& v, LayoutSlots& slots) {
-    w.u32(v.handle);
-    w.u16(v.handleType);
+    w.fields(v.handle, v.handleType);
     w.bytes(v.name);
-    w.u16(v.tableType);
-    w.u16(v.charType);
+    w.fields(v.tableType, v.charType);
     w.bytes(v.collation);
-    w.u32(v.openOptions);
-    w.u32(v.bookmarkLength);
-    w.boolean(v.live);
+    w.fields(v.openOptions, v.bookmarkLength, static_cast<uint8_t>(v.live ? 1 : 0));
     encodeLayout(w, v.layout, slots);
     w.u32(static_cast<uint32_t>(v.indexes.size()));
     for (const IndexInfo& x : v.indexes) {
@@ -321,8 +318,8 @@ CursorInfo decodeCursorInfo(Reader& r, LayoutSlots& slots) {
 // Position: u8 flags (1 bof, 2 eof, 4 visible), u32 record, bytes image,
 // u32 n, n x (u16 column from 0, bool null, bytes content).
 void encode(Writer& w, const Position& v) {
-    w.u8(static_cast<uint8_t>((v.bof ? 1 : 0) | (v.eof ? 2 : 0) | (v.visible ? 4 : 0)));
-    w.u32(v.recordNumber);
+    w.fields(static_cast<uint8_t>((v.bof ? 1 : 0) | (v.eof ? 2 : 0) | (v.visible ? 4 : 0)),
+             v.recordNumber);
     w.bytes(v.record);
     w.u32(static_cast<uint32_t>(v.blobs.size()));
     for (const BlobContent& b : v.blobs) {
@@ -463,9 +460,7 @@ void encode(Writer& w, const SqlResult& v, LayoutSlots& slots) {
     // About what follows, so that an answer of many rows is not copied as it grows (a
     // layout sent whole may grow it once more).
     w.reserve(w.data().size() + 64 + v.rows.size() * (24 + v.cursor.recordLength()));
-    w.boolean(v.returnsRows);
-    w.i64(v.rowsAffected);
-    w.u32(v.recordCount);
+    w.fields(static_cast<uint8_t>(v.returnsRows ? 1 : 0), v.rowsAffected, v.recordCount);
     if (!v.returnsRows) return;
     encode(w, v.cursor, slots);
     encode(w, v.rows);

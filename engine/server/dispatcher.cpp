@@ -98,7 +98,8 @@ std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
 }
 
 void Dispatcher::release() {
-    sqlResult_ = SqlResult{};
+    // Rows are what a result holds of any size; the next statement replaces the rest.
+    sqlResult_.rows = std::vector<Position>();
     // Room kept for the next request, unless one large answer or request grew it.
     constexpr size_t kKeptBytes = 64 * 1024;
     if (answer_.capacity() > kKeptBytes) answer_ = Writer();

@@ -57,7 +57,7 @@ private:
     // Kept from one request to the next: their room is reused, their contents released.
     std::vector<protocol::OpView> ops_;  // the request's operations, views of its payload
     protocol::Writer answer_;            // the answer payload, bodies written in place
-    SqlResult sqlResult_;                // the last statement's result, until release()
+    SqlResult sqlResult_;                // the last statement's result, its rows until release()
 };
 
 }  // namespace engine::server

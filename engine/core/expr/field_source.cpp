@@ -13,11 +13,11 @@ int RowFieldSource::findColumn(std::string_view name) const {
 }
 
 void RowFieldSource::readValue(int index, Value& out) const {
-    if (row_ == nullptr || index < 0 || static_cast<size_t>(index) >= row_->size()) {
+    if (index < 0 || static_cast<size_t>(index) >= row_.size()) {
         out = Value::null();
         return;
     }
-    out = (*row_)[index];
+    out = row_[index];
 }
 
 }  // namespace engine::expr

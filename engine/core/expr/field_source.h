@@ -8,6 +8,7 @@
 #ifndef BREVANTIS_ENGINE_CORE_EXPR_FIELD_SOURCE_H
 #define BREVANTIS_ENGINE_CORE_EXPR_FIELD_SOURCE_H
 
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -35,12 +36,13 @@ public:
 };
 
 // A FieldSource over a column list and one row held in memory (SQL results, tests).
-// The row pointer may be changed between evaluations; both must outlive their use.
+// The row may be changed between evaluations; both must outlive their use. Columns past
+// the row's end read as Null.
 class RowFieldSource : public FieldSource {
 public:
-    explicit RowFieldSource(const std::vector<ColumnDef>* columns, const Row* row = nullptr)
+    explicit RowFieldSource(const std::vector<ColumnDef>* columns, std::span<const Value> row = {})
         : columns_(columns), row_(row) {}
-    void setRow(const Row* row) { row_ = row; }
+    void setRow(std::span<const Value> row) { row_ = row; }
 
     int findColumn(std::string_view name) const override;
     const ColumnDef& column(int index) const override { return (*columns_)[index]; }
@@ -48,7 +50,7 @@ public:
 
 private:
     const std::vector<ColumnDef>* columns_;
-    const Row* row_;
+    std::span<const Value> row_;
 };
 
 }  // namespace engine::expr

@@ -52,6 +52,43 @@ constexpr FnName kFunctions[] = {
     {"CTOT", Fn::Ctot, false, true},      {"CTOTS", Fn::Ctots, false, true},
 };
 
+// End of text, or a symbol no operator or operand starts with.
+bool endsExpression(const Token& t) {
+    if (t.kind == TokenKind::End) return true;
+    return t.kind == TokenKind::Symbol && t.text.size() == 1 &&
+           (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
+}
+
+// A number token's value: whole numbers that fit are integers; the others, and those that
+// do not fit, doubles. False when it is out of a double's range. REQUIRES: *out is Null,
+// so that only its kind and number need writing.
+bool numberValue(std::string_view text, Value* out) {
+    auto integer = [out](long long v) {
+        out->kind = Value::Kind::Integer;
+        out->integer = v;
+        return true;
+    };
+    // Up to 18 digits always fit: the commonest numbers are read without a library call.
+    if (text.size() <= 18 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        long long v = 0;
+        for (char c : text) v = v * 10 + (c - '0');
+        return integer(v);
+    }
+    if (text.find_first_of(".eE") == std::string_view::npos) {
+        long long v = 0;
+        if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
+            return integer(v);
+    }
+    const std::string digits(text);  // strtod reads a terminated string
+    errno = 0;
+    double d = std::strtod(digits.c_str(), nullptr);
+    if (errno != 0) return false;
+    out->kind = Value::Kind::Double;
+    out->real = d;
+    return true;
+}
+
 // Operator levels, loosest first. NOT is a prefix between AND and the comparisons, a sign
 // a prefix tighter than * and /; the others are binary, left-associative but for the
 // comparisons (IS [NOT] NULL included), of which an operand holds at most one.
@@ -79,12 +116,6 @@ public:
 
 private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
-
-    // End of text, or a symbol no operator or operand starts with.
-    static bool endsExpression(const Token& t) {
-        if (t.kind == TokenKind::End) return true;
-        return t.kind == TokenKind::Symbol && t.text.size() == 1 && (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
-    }
 
     // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
     bool isKeyword(std::string_view word) {
@@ -238,25 +269,10 @@ private:
         return n;
     }
 
-    // Whole numbers that fit are integers; the others, and those that do not fit, doubles.
     std::unique_ptr<Node> number(const Token& t) {
-        const std::string_view text = t.text;
-        // Up to 18 digits always fit: the commonest numbers are read without a library call.
-        if (text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            long long v = 0;
-            for (char c : text) v = v * 10 + (c - '0');
-            return Node::makeLiteral(Value::ofInteger(v), t.offset);
-        }
-        if (text.find_first_of(".eE") == std::string_view::npos) {
-            long long v = 0;
-            if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
-                return Node::makeLiteral(Value::ofInteger(v), t.offset);
-        }
-        const std::string digits(text);  // strtod reads a terminated string
-        errno = 0;
-        double d = std::strtod(digits.c_str(), nullptr);
-        if (errno != 0) return error(t, "number out of range");
-        return Node::makeLiteral(Value::ofDouble(d), t.offset);
+        Value v;
+        if (!numberValue(t.text, &v)) return error(t, "number out of range");
+        return Node::makeLiteral(std::move(v), t.offset);
     }
 
     std::unique_ptr<Node> literalWord(const Token& t) {
@@ -353,6 +369,21 @@ private:
 };
 
 }  // namespace
+
+bool takeLoneLiteral(TokenStream& tokens, Value* out) {
+    const Token& t = tokens.peek();
+    if ((t.kind != TokenKind::Number && t.kind != TokenKind::String) ||
+        !endsExpression(tokens.peek(1)))
+        return false;
+    if (t.kind == TokenKind::Number) {
+        if (!numberValue(t.text, out)) return false;
+    } else {
+        out->kind = Value::Kind::String;
+        out->text = std::string(t.text);  // made at its size: cheaper than assign()
+    }
+    tokens.take();
+    return true;
+}
 
 std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error) {
     error->message.clear();

@@ -103,6 +103,15 @@ void putText(const ColumnDef& c, std::string_view text, uint8_t* p) {
     std::memcpy(p, text.data(), n);
 }
 
+// An INTEGER or AUTOINC column's value, refused when out of its range (AUTOINC keeps -1
+// for null).
+Status putInteger(const ColumnDef& c, int64_t n, uint8_t* p) {
+    if (n <= INT32_MIN || n > INT32_MAX || (c.type == ColumnType::AutoInc && n == -1))
+        return outOfRange(c);
+    putU32(p, static_cast<uint32_t>(static_cast<int32_t>(n)));
+    return Status::success();
+}
+
 void putWide(uint32_t chars, std::u16string_view w, uint8_t* p) {
     for (uint32_t i = 0; i < chars; ++i) putU16(p + 2 * i, i < w.size() ? w[i] : u' ');
 }
@@ -248,6 +257,16 @@ Status makeResultLayout(std::vector<ColumnDef> columns, SharedLayout* out) {
 
 Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
     uint8_t* p = image + c.offset;
+    // Text into a text column and a whole number into an INTEGER column are most writes:
+    // they are settled before the tests that the other kinds need (the same writes as
+    // their cases below).
+    const bool text = c.type == ColumnType::String || c.type == ColumnType::CiString;
+    if (text && v.kind == Value::Kind::String && !v.text.empty()) {
+        putText(c, v.text, p);
+        return Status::success();
+    }
+    if (c.type == ColumnType::Integer && v.kind == Value::Kind::Integer)
+        return putInteger(c, v.integer, p);
     if (isBlobType(c.type))
         return Status::error(AE_INTERNAL_ERROR, "Blob column \"" + c.name + "\" written as a value.");
     bool emptyText = v.kind == Value::Kind::String && v.text.empty();
@@ -335,10 +354,7 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
         }
         case ColumnType::Integer: case ColumnType::AutoInc:
             if (!asInteger(v, &n)) return mismatch(c);
-            if (n <= INT32_MIN || n > INT32_MAX || (c.type == ColumnType::AutoInc && n == -1))
-                return outOfRange(c);
-            putU32(p, static_cast<uint32_t>(static_cast<int32_t>(n)));
-            return Status::success();
+            return putInteger(c, n, p);
         case ColumnType::ShortInt:
             if (!asInteger(v, &n)) return mismatch(c);
             if (n <= INT16_MIN || n > INT16_MAX) return outOfRange(c);

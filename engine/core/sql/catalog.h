@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,14 +18,46 @@
 
 namespace engine::sql {
 
-// A static result: its columns laid out as a record (record::makeResultLayout) and rows
-// of Values, in column order. A procedure whose columns never change shares one layout
-// among all its results.
-// Invariant, once its statement succeeded: layout is set and every row has one value
-// per column of it.
+// The rows of a static result, each of width() Values in column order. They are kept one
+// after another in one vector, so that a result of many rows is one allocation rather than
+// one per row.
+// Invariant: values_.size() == size() * width().
+class ResultRows {
+public:
+    ResultRows() = default;
+    explicit ResultRows(size_t width) : width_(width) {}
+
+    size_t width() const { return width_; }
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    // REQUIRES: row < size(). Valid until the next append().
+    std::span<Value> operator[](size_t row) { return {values_.data() + row * width_, width_}; }
+    std::span<const Value> operator[](size_t row) const {
+        return {values_.data() + row * width_, width_};
+    }
+    // Makes room for `rows` rows in all, so that appending up to them allocates nothing.
+    void reserve(size_t rows) { values_.reserve(rows * width_); }
+    // Appends a row of Null values, to be filled in place.
+    std::span<Value> append() {
+        // Value by value: in reserved room each is made inline, where a resize would call
+        // out for every row.
+        for (size_t i = 0; i < width_; ++i) values_.emplace_back();
+        return (*this)[count_++];
+    }
+
+private:
+    size_t width_ = 0;
+    size_t count_ = 0;
+    std::vector<Value> values_;
+};
+
+// A static result: its columns laid out as a record (record::makeResultLayout) and its
+// rows. A procedure whose columns never change shares one layout among all its results.
+// Invariant, once its statement succeeded: layout is set and rows.width() is its number
+// of columns.
 struct ResultSet {
     SharedLayout layout;
-    std::vector<Row> rows;
+    ResultRows rows;
 };
 
 // An open table as SQL sees it. Lives no longer than the Catalog that opened it.

@@ -110,10 +110,17 @@ private:
         return true;
     }
 
-    bool identifier(std::string* out, const char* what) {
+    bool identifier(std::string_view* out, const char* what) {
         const Token& t = tokens_.peek();
         if (t.kind != TokenKind::Name || isReserved(t)) return fail(std::string(what) + " expected");
-        *out = std::string(tokens_.take().text);  // made at its size: cheaper than assign()
+        *out = tokens_.take().text;
+        return true;
+    }
+
+    bool identifier(std::string* out, const char* what) {
+        std::string_view name;
+        if (!identifier(&name, what)) return false;
+        *out = std::string(name);  // made at its size: cheaper than assign()
         return true;
     }
 
@@ -240,9 +247,11 @@ private:
         if (!tokens_.peek().is(")")) {
             call->args.reserve(kUsualProcedureArgs);
             do {
+                Value& value = call->args.emplace_back();
+                if (expr::takeLoneLiteral(tokens_, &value)) continue;
                 NodePtr a = expression();
                 if (!a) return false;
-                call->args.push_back(std::move(a));
+                call->computed.push_back({call->args.size() - 1, std::move(a)});
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
         }
         return expectSymbol(')');

@@ -109,21 +109,27 @@ void settleComputedColumns(const std::vector<bool>& computed, std::vector<Column
     for (size_t i = 0; i < columns.size(); ++i) {
         if (!computed[i]) continue;
         ColumnDef& c = columns[i];
+        ResultRows& rows = out->rows;
         if (c.type == ColumnType::String) {
-            for (const Row& r : out->rows) c.length = std::max<uint32_t>(c.length, static_cast<uint32_t>(r[i].text.size()));
+            for (size_t r = 0; r < rows.size(); ++r)
+                c.length =
+                    std::max<uint32_t>(c.length, static_cast<uint32_t>(rows[r][i].text.size()));
         } else if (c.type == ColumnType::Double) {
             bool whole = true;
-            for (const Row& r : out->rows) {
-                whole = whole && (r[i].isNull() || (r[i].kind == Value::Kind::Integer &&
-                                                    r[i].integer > std::numeric_limits<int32_t>::min() &&
-                                                    r[i].integer <= std::numeric_limits<int32_t>::max()));
+            for (size_t r = 0; r < rows.size(); ++r) {
+                const Value& v = rows[r][i];
+                whole = whole && (v.isNull() || (v.kind == Value::Kind::Integer &&
+                                                 v.integer > std::numeric_limits<int32_t>::min() &&
+                                                 v.integer <= std::numeric_limits<int32_t>::max()));
             }
             if (whole) {
                 c.type = ColumnType::Integer;
                 c.length = 4;
             } else {
-                for (Row& r : out->rows) {
-                    if (r[i].kind == Value::Kind::Integer) r[i] = Value::ofDouble(static_cast<double>(r[i].integer));
+                for (size_t r = 0; r < rows.size(); ++r) {
+                    Value& v = rows[r][i];
+                    if (v.kind == Value::Kind::Integer)
+                        v = Value::ofDouble(static_cast<double>(v.integer));
                 }
             }
         }
@@ -150,6 +156,7 @@ public:
         if (!st.ok()) return st;
         st = bindItems();
         if (st.ok() && s_.where) st = bindCondition(*s_.where);
+        out->rows = ResultRows(nodes_.size());
         if (st.ok()) st = collectRows(out);
         if (!st.ok()) return st;
         settleComputedColumns(computed_, columns_, out);
@@ -163,7 +170,7 @@ private:
             if (!st.ok()) return st;
             src_.columns = src_.procedureRows.layout->columns;
             src_.realColumns = src_.columns.size();
-            src_.name = s_.alias.empty() ? s_.procedure.name : s_.alias;
+            src_.name = s_.alias.empty() ? std::string(s_.procedure.name) : s_.alias;
             return st;
         }
         Status st = openTableForSql(catalog_, s_.table, &src_.table);
@@ -262,21 +269,22 @@ private:
     }
 
     void project(const expr::FieldSource& row, ResultSet* out) const {
-        Row r(nodes_.size());
-        for (size_t i = 0; i < nodes_.size(); ++i) expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
-        out->rows.push_back(std::move(r));
+        std::span<Value> r = out->rows.append();
+        for (size_t i = 0; i < nodes_.size(); ++i)
+            expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
     }
 
     Status collectRows(ResultSet* out) {
-        Row row;
-        expr::RowFieldSource source(&src_.columns, &row);
+        expr::RowFieldSource source(&src_.columns);
         if (s_.fromProcedure) {
-            for (const Row& r : src_.procedureRows.rows) {
-                source.setRow(&r);
+            const ResultRows& rows = src_.procedureRows.rows;
+            for (size_t r = 0; r < rows.size(); ++r) {
+                source.setRow(rows[r]);
                 if (keep(source)) project(source, out);
             }
             return Status::success();
         }
+        Row row;
         uint32_t first = 1, last = src_.table->lastRecordNumber();
         if (uint32_t only = s_.where ? recordNumberFromCondition(*s_.where, src_.rowid) : 0; only != 0) {
             if (only > last) return Status::success();
@@ -289,6 +297,7 @@ private:
             if (!exists) continue;
             row.resize(src_.realColumns);
             row.push_back(Value::ofString(src_.table->rowId(recno)));
+            source.setRow(row);
             if (keep(source)) project(source, out);
         }
         return Status::success();
@@ -317,21 +326,16 @@ Status takeConstantValue(Node& node, Value* out) {
 }
 
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
-    Row args;
-    args.reserve(call.args.size());
-    for (auto& a : call.args) {
-        Value v;
-        Status st = takeConstantValue(*a, &v);
+    for (ProcedureCall::Computed& c : call.computed) {
+        Status st = takeConstantValue(*c.expr, &call.args[c.arg]);
         if (!st.ok()) return st;
-        args.push_back(std::move(v));
     }
     *out = ResultSet{};
-    Status st = catalog.executeProcedure(call.name, args, out);
+    Status st = catalog.executeProcedure(call.name, call.args, out);
     if (!st.ok()) return st;
-    bool wellFormed = out->layout != nullptr;
-    for (const Row& r : out->rows) wellFormed = wellFormed && r.size() == out->layout->columns.size();
-    if (!wellFormed)
-        return Status::error(AE_INTERNAL_ERROR, "procedure " + call.name + " returned a malformed result");
+    if (!out->layout || out->rows.width() != out->layout->columns.size())
+        return Status::error(AE_INTERNAL_ERROR, "procedure " + std::string(call.name) +
+                                                    " returned a malformed result");
     return st;
 }
 

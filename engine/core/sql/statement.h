@@ -15,9 +15,16 @@ namespace engine::sql {
 
 using NodePtr = std::unique_ptr<expr::Node>;
 
+// A procedure and its arguments, constant expressions. A literal argument is kept as its
+// value; any other is kept as a tree, evaluated into its place when the call runs.
 struct ProcedureCall {
-    std::string name;
-    std::vector<NodePtr> args;  // constant expressions
+    std::string_view name;  // a view of the statement text
+    Row args;               // in order; a computed argument's is Null until the call runs
+    struct Computed {
+        size_t arg;  // its place in args
+        NodePtr expr;
+    };
+    std::vector<Computed> computed;  // in argument order
 };
 
 struct SelectItem {
@@ -48,7 +55,8 @@ struct Statement {
     Statement() {}
 };
 
-// Parses every statement of `text`. `param` gives the value of each :name parameter.
+// Parses every statement of `text`, which must outlive the statements (they may hold views
+// of it). `param` gives the value of each :name parameter.
 // On a syntax error returns AE_SQL_ERROR (native kNativeSyntax, or kNativeNoStatement
 // for a text without any statement) and leaves *out unspecified.
 Status parseStatements(std::string_view text, const std::vector<std::string>& paramNames,

@@ -179,6 +179,23 @@ TEST(LockTableTest, FilesAreFoundWithoutRegardToLetterCase) {
     EXPECT_TRUE(locks.filesNamedNoCase("/d/@.adt").empty());
 }
 
+// The record numbers of several keys of one name come as one ascending list, each once,
+// whatever the order of the keys asked for; a key without locks adds nothing.
+TEST(LockTableTest, RecordsOfSeveralFilesAreMergedAscendingAndOnce) {
+    LockTable locks;
+    for (uint32_t r : {5u, 1u, 3u}) ASSERT_TRUE(locks.lock("/d/Clients.adt", r, 7).ok());
+    for (uint32_t r : {9u, 3u, 2u, 5u}) ASSERT_TRUE(locks.lock("/d/CLIENTS.adt", r, 8).ok());
+    ASSERT_TRUE(locks.lock("/d/clients.adt", 4, 7).ok());
+    using Records = std::vector<uint32_t>;
+    EXPECT_EQ(locks.records({"/d/Clients.adt"}), (Records{1, 3, 5}));
+    EXPECT_EQ(locks.records({"/d/Clients.adt", "/d/CLIENTS.adt"}), (Records{1, 2, 3, 5, 9}));
+    EXPECT_EQ(
+        locks.records({"/d/CLIENTS.adt", "/d/Absent.adt", "/d/clients.adt", "/d/Clients.adt"}),
+        (Records{1, 2, 3, 4, 5, 9}));
+    EXPECT_TRUE(locks.records({"/d/Absent.adt"}).empty());
+    EXPECT_TRUE(locks.records({}).empty());
+}
+
 TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {
     auto holder = connect("lecteur", "secret", "App");
     CursorInfo t = open(*holder, "Clients");

@@ -22,7 +22,7 @@ ColumnDef col(const char* name, ColumnType type, uint32_t length = 0) {
 
 class ExpressionTest : public ::testing::Test {
 protected:
-    ExpressionTest() : source_(&columns_, &row_) {}
+    ExpressionTest() : source_(&columns_, row_) {}
 
     std::vector<ColumnDef> columns_ = {
         col("TableName", ColumnType::CiString, 25),  col("LockedRecNo", ColumnType::Integer),

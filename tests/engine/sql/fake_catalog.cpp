@@ -10,6 +10,12 @@ namespace {
 
 std::string key(std::string_view name) { return expr::upper1252(expr::trimRight(name)); }
 
+// Appends a row of these values. REQUIRES: as many as the rows' width.
+void addRow(ResultSet* out, std::initializer_list<Value> values) {
+    std::span<Value> row = out->rows.append();
+    std::copy(values.begin(), values.end(), row.begin());
+}
+
 class FakeTableHandle : public Table {
 public:
     explicit FakeTableHandle(FakeTable* t) : t_(t) {}
@@ -88,7 +94,12 @@ Status FakeCatalog::executeProcedure(std::string_view name, const Row& args, Res
     std::string call = std::string(name) + "(";
     for (size_t i = 0; i < args.size(); ++i) {
         if (i) call += ",";
-        call += args[i].kind == Value::Kind::Integer ? std::to_string(args[i].integer) : args[i].text;
+        switch (args[i].kind) {
+            case Value::Kind::Integer: call += std::to_string(args[i].integer); break;
+            case Value::Kind::Double: call += std::to_string(args[i].real); break;
+            case Value::Kind::Null: call += "NULL"; break;
+            default: call += args[i].text;
+        }
     }
     calls.push_back(call + ")");
     bool allLocks = expr::equalsNoCase(name, "sp_mgGetAllLocks");
@@ -100,18 +111,20 @@ Status FakeCatalog::executeProcedure(std::string_view name, const Row& args, Res
     const std::vector<int32_t>& held = locks[key(args[0].text)];
     if (allLocks) {
         (void)record::makeResultLayout({integer("LockedRecNo")}, &out->layout);
-        for (int32_t r : held) out->rows.push_back({Value::ofInteger(r)});
+        out->rows = ResultRows(1);
+        for (int32_t r : held) addRow(out, {Value::ofInteger(r)});
         return Status::success();
     }
     (void)record::makeResultLayout({text("UserName", 50), integer("ConnNumber"), text("DictionaryUser", 50),
                                     text("Address", 30), text("LockType", 15), text("OSUserLoginName", 50),
                                     text("TSAddress", 30), text("ApplicationID", 70)},
                                    &out->layout);
+    out->rows = ResultRows(out->layout->columns.size());
     for (int32_t r : held) {
         if (r != args[1].integer) continue;
-        out->rows.push_back({Value::ofString("POSTE-07"), Value::ofInteger(3), Value::ofString("adssys"),
-                             Value::ofString("10.0.0.7"), Value::ofString("Record"), Value::ofString("mdupont"),
-                             Value::ofString("10.0.0.7"), Value::ofString("Facturation")});
+        addRow(out, {Value::ofString("POSTE-07"), Value::ofInteger(3), Value::ofString("adssys"),
+                     Value::ofString("10.0.0.7"), Value::ofString("Record"), Value::ofString("mdupont"),
+                     Value::ofString("10.0.0.7"), Value::ofString("Facturation")});
     }
     return Status::success();
 }

@@ -28,7 +28,7 @@ class FakeCatalog : public Catalog {
 public:
     std::map<std::string, FakeTable> tables;
     std::map<std::string, std::vector<int32_t>> locks;
-    std::vector<std::string> calls;  // "name(arg,arg)" of each procedure call
+    std::vector<std::string> calls;  // "name(arg,arg)" of each procedure call; a Null arg as NULL
 
     Status openTable(std::string_view name, std::unique_ptr<Table>* out) override;
     Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override;

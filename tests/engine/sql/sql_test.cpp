@@ -227,6 +227,41 @@ TEST_F(SqlTest, TextLiteralsReachTheProcedureAsTheirValue) {
               std::string::npos);
 }
 
+// Literal arguments and computed ones reach the procedure in their places, of their kinds
+// (which the procedure may then refuse); a computed one that fails stops the call, a
+// malformed one the whole text first.
+TEST_F(SqlTest, ProcedureArgumentsReachTheProcedureInOrder) {
+    const struct {
+        const char* args;
+        const char* call;  // the arguments as the procedure got them; empty: fails
+        int32_t native = 0;
+    } cases[] = {
+        {"'p', 7", "p,7"},
+        {"'p', 3 + 4", "p,7"},
+        {"'a' + 'b', 7", "ab,7"},
+        {"('p'), -7", "p,-7"},
+        {"\"p\" , 2.5", "p,2.500000", kNativeBadArguments},
+        {"'p', NULL", "p,NULL", kNativeBadArguments},
+        {"'p', 12345678901234567890", "p,12345678901234567168.000000", kNativeBadArguments},
+        {"'p', 7, 'q'", "p,7,q", kNativeBadArguments},
+        {"'p', NumClient", "", kNativeUnknownColumn},
+        {"'p', 1e999", "", kNativeSyntax},
+        {"NumClient, 1e999", "", kNativeSyntax},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        catalog_.calls.clear();
+        Status s = run(std::string("EXECUTE PROCEDURE sp_mgGetLockOwner(") + c.args + ");");
+        EXPECT_EQ(nativeOf(s), c.native) << s.text;
+        if (*c.call) {
+            ASSERT_EQ(catalog_.calls.size(), 1u);
+            EXPECT_EQ(catalog_.calls.back(), std::string("sp_mgGetLockOwner(") + c.call + ")");
+        } else {
+            EXPECT_TRUE(catalog_.calls.empty());
+        }
+    }
+}
+
 struct StatementCase {
     const char* text;
     int32_t native;  // 0: must run
