@@ -489,7 +489,7 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         protocol::encode(w, request);
         w.u32(order);
         w.u16(t.neighbours());
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::WriteRecord, w.take(), &body);
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
@@ -548,7 +548,7 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
         w.u32(x.info.handle);
         w.bytes(std::string_view(reinterpret_cast<const char*>(pucKey), usKeyLen));
         w.u16(usSeekType);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::Seek, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

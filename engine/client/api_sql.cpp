@@ -116,7 +116,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         s.request.connection = s.connection;
         s.request.prefetchRows = kPrefetchRows;
         protocol::encode(w, s.request);
-        std::string body;
+        std::string_view body;
         int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
         if (!st.ok()) return fail(st);

@@ -24,7 +24,7 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
                                   usCheckRights, ulOptions, pucCollation ? pucCollation : ""};
         protocol::Writer w;
         protocol::encode(w, a);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::OpenTable, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

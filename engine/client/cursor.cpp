@@ -198,7 +198,7 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     protocol::Writer w;
     w.u32(serverHandle);
     w.raw(extraArgs);
-    std::string body;
+    std::string_view body;
     Status st = call(*c, op, w.take(), &body);
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
@@ -253,7 +253,7 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         w.u32(table.info.handle);
         w.u32(n);
         w.u32(kFetchBatch);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

@@ -35,7 +35,7 @@ struct Object {
 
 // What to do with a deferred operation's answer when it comes: false when the answer does
 // not decode, which loses the connection like any undecodable answer.
-using OnAnswer = std::function<bool(const protocol::OpResult&)>;
+using OnAnswer = std::function<bool(const protocol::OpResultView&)>;
 
 // An operation held back until the next request of its connection, with what to do with
 // its answer when it comes.
@@ -69,6 +69,7 @@ struct ConnectionObj : Object {
     // Storage each call reuses; what they hold between calls means nothing.
     std::vector<protocol::OpRequest> requests;  // the batch being sent
     std::string answer;                         // the payload of the batch's answer
+    std::vector<protocol::OpResultView> results;  // its results, views of answer
 };
 
 // A table or an SQL cursor (handleType tells which). Invariant: a static cursor
@@ -211,9 +212,10 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 
 // Sends the connection's deferred operations followed by `op`, waits for the answer and
 // runs the deferred answers' callbacks. Returns the first failure among the deferred
-// operations that may not fail and `op` itself; *body receives op's answer body.
-// A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
+// operations that may not fail and `op` itself; *body views op's answer body, which stays
+// in the connection until its next call. A dead channel marks the connection lost and
+// answers AE_CONNECTION_LOST.
+Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
             int timeoutMs = 0);
 // Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
 // dead channel leads to, and an answer body that does not decode whole (malformed,

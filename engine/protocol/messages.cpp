@@ -95,20 +95,18 @@ std::string encodeResponse(const std::vector<OpResult>& results) {
     return w.take();
 }
 
-std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload) {
+bool decodeResponseViews(std::string_view payload, std::vector<OpResultView>* results) {
     Reader r(payload);
-    std::vector<OpResult> results;
+    results->clear();
     uint32_t n = r.count(kMinResult);
-    results.reserve(n);
+    results->reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
-        OpResult res;
+        OpResultView& res = results->emplace_back();
         res.status = r.u32();
-        res.text = r.bytes();
-        res.body = r.bytes();
-        results.push_back(std::move(res));
+        res.text = r.bytesView();
+        res.body = r.bytesView();
     }
-    if (!r.done()) return std::nullopt;
-    return results;
+    return r.done();
 }
 
 // Value: u8 kind, then Logical: bool | Integer: i64 | Double: f64 | String: bool ci, bytes |

@@ -17,8 +17,8 @@
 #define BREVANTIS_ENGINE_PROTOCOL_MESSAGES_H
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "coding.h"
@@ -73,6 +73,13 @@ struct OpResult {
     std::string body;
 };
 
+// A result as the client reads it: text and body are views of the answer payload.
+struct OpResultView {
+    uint32_t status = 0;
+    std::string_view text;
+    std::string_view body;
+};
+
 // An operation as the server reads it: args is a view of the request payload.
 struct OpView {
     Op op = Op::Ping;
@@ -95,7 +102,10 @@ void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string
 size_t beginResult(Writer& w);
 // Fills in the result begun at `begin` around the body written since.
 void endResult(Writer& w, size_t begin, uint32_t status, std::string_view text);
-std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload);
+// Decodes an answer without copying its texts and bodies: *results (cleared first, its room
+// kept) views `payload`, which must outlive it. False when the payload is malformed
+// (trailing bytes included); *results is then not to be used.
+bool decodeResponseViews(std::string_view payload, std::vector<OpResultView>* results);
 
 struct ConnectArgs {
     std::string connectString;
