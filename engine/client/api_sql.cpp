@@ -122,14 +122,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);
-        // The first rows go straight to where the cursor keeps them, by ordinal from 1.
-        std::map<uint32_t, Position> rows;
-        if (x.returnsRows) {
-            protocol::decodeEachPosition(r, x.cursor.recordLength(), [&](Position&& p) {
-                if (p.bof || p.eof) return;
-                rows.emplace_hint(rows.end(), static_cast<uint32_t>(rows.size() + 1), std::move(p));
-            });
-        }
+        if (x.returnsRows) x.rows = protocol::decodePositions(r, x.cursor.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
             s.hasRowCount = x.rowsAffected >= 0;
@@ -141,7 +134,7 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
         TableObj* t = cursorOf(h);
         t->count = x.recordCount;
-        t->rows = std::move(rows);
+        t->rows.add(1, std::move(x.rows));
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;
         return AE_SUCCESS;

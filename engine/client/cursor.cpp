@@ -244,8 +244,8 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
-    auto held = table.rows.find(n);
-    if (held == table.rows.end()) {
+    const Position* held = table.rows.find(n);
+    if (!held) {
         ConnectionObj* c = connectionOf(table);
         if (!c) return AE_INVALID_HANDLE;
         if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
@@ -259,16 +259,16 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         protocol::Reader r(body);
         std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
-        uint32_t next = n;
-        for (Position& p : fetched) {
-            if (p.bof || p.eof) break;
-            table.rows.insert_or_assign(next++, std::move(p));
-        }
+        table.rows.add(n, std::move(fetched));
         held = table.rows.find(n);
-        if (held == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        if (!held) {
+            // The cursor stays where it was; adding may have moved its row.
+            if (table.heldRow) table.heldRow = table.rows.find(table.position.recordNumber);
+            return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        }
     }
     // The position carries the row's flags; its image and blobs are read where they are held.
-    standAt(table, false, false, n, held->second.visible, &held->second);
+    standAt(table, false, false, n, held->visible, held);
     return AE_SUCCESS;
 }
 

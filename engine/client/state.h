@@ -22,6 +22,7 @@
 #include "channel.h"
 #include "engine/core/session.h"
 #include "engine/protocol/messages.h"
+#include "static_rows.h"
 
 namespace engine::client {
 
@@ -93,8 +94,8 @@ struct TableObj : Object {
 
     // Static cursors.
     uint32_t count = 0;
-    std::map<uint32_t, Position> rows;  // by ordinal, from 1; never erased
-    const Position* heldRow = nullptr;  // the entry of rows the cursor stands on, if any
+    StaticRows rows;
+    const Position* heldRow = nullptr;  // the row of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
     bool editing = false;

@@ -330,15 +330,18 @@ void encode(Writer& w, const Position& v) {
     }
 }
 
-Position decodePosition(Reader& r, uint32_t recordLength) {
-    Position v;
+namespace {
+
+// decodePosition into a Position made where it stays (an entry of a vector of rows).
+// The image is appended to the empty string: no overlap checks, as in decodeLayout.
+void decodePositionInto(Reader& r, uint32_t recordLength, Position& v) {
     uint8_t flags = r.u8();
     if (flags > 7) r.fail();
     v.bof = flags & 1;
     v.eof = flags & 2;
     v.visible = flags & 4;
     v.recordNumber = r.u32();
-    v.record = r.bytesView();
+    v.record.append(r.bytesView());
     if (!v.record.empty() && v.record.size() != recordLength) r.fail();
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
@@ -348,6 +351,13 @@ Position decodePosition(Reader& r, uint32_t recordLength) {
         b.bytes = r.bytes();
         v.blobs.push_back(std::move(b));
     }
+}
+
+}  // namespace
+
+Position decodePosition(Reader& r, uint32_t recordLength) {
+    Position v;
+    decodePositionInto(r, recordLength, v);
     return v;
 }
 
@@ -356,13 +366,11 @@ void encode(Writer& w, const std::vector<Position>& v) {
     for (const Position& p : v) encode(w, p);
 }
 
-uint32_t decodePositionCount(Reader& r) { return r.count(kMinPosition); }
-
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
     std::vector<Position> v;
-    uint32_t n = decodePositionCount(r);
+    uint32_t n = r.count(kMinPosition);
     v.reserve(n);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r, recordLength));
+    for (uint32_t i = 0; i < n && r.ok(); ++i) decodePositionInto(r, recordLength, v.emplace_back());
     return v;
 }
 

@@ -176,15 +176,6 @@ void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength);
-// The count that starts a list of positions, refused when the input cannot hold that many.
-uint32_t decodePositionCount(Reader& r);
-// decodePositions for a caller that keeps the rows elsewhere: each is handed to `take` as
-// it is decoded, with no vector of them in between.
-template <typename F>
-void decodeEachPosition(Reader& r, uint32_t recordLength, F&& take) {
-    uint32_t n = decodePositionCount(r);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) take(decodePosition(r, recordLength));
-}
 void encode(Writer& w, const Neighbours& v);
 Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const OpenedTable& v, LayoutSlots& slots);
@@ -195,7 +186,7 @@ void encode(Writer& w, const ExecArgs& v);
 ExecArgsView decodeExecArgs(Reader& r);
 void encode(Writer& w, const SqlResult& v, LayoutSlots& slots);
 SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots);
-// decodeSqlResult up to its rows, which the caller then reads (decodeEachPosition) when
+// decodeSqlResult up to its rows, which the caller then reads (decodePositions) when
 // returnsRows; rows is left empty.
 SqlResult decodeSqlResultHead(Reader& r, LayoutSlots& slots);
 

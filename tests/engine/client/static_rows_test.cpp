@@ -1,0 +1,58 @@
+// static_rows_test.cpp: the rows of a static result, added in batches in any order as a
+// cursor fetches them (from a row not held yet), are found by ordinal as a map of the rows
+// held finds them.
+#include "engine/client/static_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <vector>
+
+namespace {
+
+using engine::Position;
+using engine::client::StaticRows;
+
+// A batch of `n` rows from ordinal `first` on, each carrying its ordinal and the batch's
+// tag, then, when `end` is set, the EOF mark a fetch past the last row ends with.
+std::vector<Position> batch(uint32_t first, uint32_t n, char tag, bool end) {
+    std::vector<Position> rows;
+    for (uint32_t i = 0; i < n; ++i) {
+        Position& p = rows.emplace_back();
+        p.recordNumber = first + i;
+        p.record = std::string(1, tag);
+    }
+    if (end) rows.emplace_back().eof = true;
+    return rows;
+}
+
+TEST(StaticRows, RandomBatchesAreFoundAsAMapOfTheRowsHeldFindsThem) {
+    constexpr uint32_t kRows = 400;
+    std::mt19937 rng(7);
+    for (int round = 0; round < 50; ++round) {
+        StaticRows rows;
+        std::map<uint32_t, char> model;
+        for (int step = 0; step < 12; ++step) {
+            const uint32_t first = 1 + rng() % kRows;
+            if (model.count(first)) continue;  // a cursor fetches only where it holds no row
+            const uint32_t n = std::min<uint32_t>(rng() % 60, kRows + 1 - first);
+            const char tag = static_cast<char>('a' + step);
+            rows.add(first, batch(first, n, tag, first + n > kRows));
+            // Kept up to the next row held: the rest is held already or fetched later.
+            for (uint32_t i = 0; i < n; ++i) {
+                if (!model.emplace(first + i, tag).second) break;
+            }
+            for (uint32_t ordinal = 0; ordinal <= kRows + 1; ++ordinal) {
+                const Position* p = rows.find(ordinal);
+                auto expected = model.find(ordinal);
+                ASSERT_EQ(p != nullptr, expected != model.end()) << "round " << round << " ordinal " << ordinal;
+                if (!p) continue;
+                EXPECT_EQ(p->recordNumber, ordinal);
+                EXPECT_EQ(p->record, std::string(1, expected->second)) << "ordinal " << ordinal;
+            }
+        }
+    }
+}
+
+}  // namespace
