@@ -335,14 +335,15 @@ namespace {
 // decodePosition into a Position made where it stays (an entry of a vector of rows).
 // The image is appended to the empty string: no overlap checks, as in decodeLayout.
 void decodePositionInto(Reader& r, uint32_t recordLength, Position& v) {
-    uint8_t flags = r.u8();
-    if (flags > 7) r.fail();
+    Reader f(r.fixed(1 + 4 + 4));  // flags, record, image length: checked once
+    const uint8_t flags = f.u8();
     v.bof = flags & 1;
     v.eof = flags & 2;
     v.visible = flags & 4;
-    v.recordNumber = r.u32();
-    v.record.append(r.bytesView());
-    if (!v.record.empty() && v.record.size() != recordLength) r.fail();
+    v.recordNumber = f.u32();
+    const uint32_t length = f.u32();
+    if (flags > 7 || (length != 0 && length != recordLength)) r.fail();
+    v.record.append(r.fixed(length));
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;
