@@ -12,22 +12,29 @@ namespace {
 // Rows that come with the execution's answer; the rest are fetched when read.
 constexpr uint32_t kPrefetchRows = 2048;
 
+// The failures below are out of line, so that the calls that succeed need no frame for
+// their messages.
+[[gnu::cold, gnu::noinline]] UNSIGNED32 badStatement(ADSHANDLE h) {
+    return fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+}
+
+[[gnu::cold, gnu::noinline]] UNSIGNED32 optionOutOfRange(UNSIGNED16 value) {
+    return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) +
+                                         " is out of range.");
+}
+
 template <typename F>
 UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
     return guarded([&]() -> UNSIGNED32 {
         StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
-        return s ? body(*s) : fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+        return s ? body(*s) : badStatement(h);
     });
 }
 
 // The statement options are the client's business: every result is a static cursor.
 UNSIGNED32 checkOption(ADSHANDLE h, UNSIGNED16 value, UNSIGNED16 low, UNSIGNED16 high) {
     return withStatement(h, [&](StatementObj&) -> UNSIGNED32 {
-        if (value < low || value > high) {
-            return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) +
-                                                 " is out of range.");
-        }
-        return AE_SUCCESS;
+        return value < low || value > high ? optionOutOfRange(value) : AE_SUCCESS;
     });
 }
 

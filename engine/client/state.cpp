@@ -150,28 +150,12 @@ Status loseConnection(ConnectionObj& connection) {
     return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost during the call.");
 }
 
-template <typename Len>
-UNSIGNED32 copyTextTo(std::string_view text, char* buffer, Len* len) {
-    if (!len) return fail(AE_INVALID_ARGUMENT, "The length argument is null.");
-    if (!buffer || text.size() > *len) {
-        Len have = *len;
-        *len = static_cast<Len>(text.size());
-        return fail(AE_INSUFFICIENT_BUFFER, "The buffer of " + std::to_string(have) +
-                                                " bytes is too small; " +
-                                                std::to_string(text.size()) + " are needed.");
-    }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-    *len = static_cast<Len>(text.size());
-    return AE_SUCCESS;
-}
+UNSIGNED32 nullLength() { return fail(AE_INVALID_ARGUMENT, "The length argument is null."); }
 
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len) {
-    return copyTextTo(text, buffer, len);
-}
-
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
-    return copyTextTo(text, buffer, len);
+UNSIGNED32 bufferTooSmall(size_t have, size_t need) {
+    return fail(AE_INSUFFICIENT_BUFFER, "The buffer of " + std::to_string(have) +
+                                            " bytes is too small; " + std::to_string(need) +
+                                            " are needed.");
 }
 
 void narrowText(const WCHAR16* text, std::string* out) {

@@ -9,6 +9,7 @@
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -249,10 +250,25 @@ UNSIGNED32 guarded(F&& body) noexcept {
 
 // ---- Text and buffers --------------------------------------------------------------------
 
+// The failures of copyText, out of line so that copyText stays small enough to inline.
+UNSIGNED32 nullLength();
+UNSIGNED32 bufferTooSmall(size_t have, size_t need);
+
 // Copies text to an 8-bit buffer of *len bytes (plus room for the NUL): 5005 with the
-// needed length when it does not fit.
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len);
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len);
+// needed length when it does not fit. Len is UNSIGNED16 or UNSIGNED32.
+template <typename Len>
+UNSIGNED32 copyText(std::string_view text, char* buffer, Len* len) {
+    if (!len) return nullLength();
+    if (!buffer || text.size() > *len) {
+        const Len have = *len;
+        *len = static_cast<Len>(text.size());
+        return bufferTooSmall(have, text.size());
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    *len = static_cast<Len>(text.size());
+    return AE_SUCCESS;
+}
 // Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the
 // buffer *out has.
 void narrowText(const WCHAR16* text, std::string* out);
