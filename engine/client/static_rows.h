@@ -9,16 +9,19 @@
 
 namespace engine::client {
 
-// The execution's answer brings a result's first rows; later rows come in batches where
-// the cursor goes, which need not be in order (a move to the last row fetches the rows
-// there first). Rows are kept in runs of consecutive ordinals, one vector each, so that a
-// row held costs no allocation of its own, and reading on from the end of a run extends
-// it. Rows are never dropped once held.
+// The execution's answer brings a result's first rows, and a cursor reading on fetches the
+// next ones in batches: those rows, from the first on, are one vector, so that a row held
+// costs no allocation of its own and is found at once. A move to a row far beyond them
+// fetches the rows there first; such rows are kept apart, in runs of consecutive ordinals.
+// Rows are never dropped once held.
 class StaticRows {
 public:
     // The row `ordinal` (from 1), or nullptr when it is not held. The pointer stays valid
     // until the next add().
-    const Position* find(uint32_t ordinal) const;
+    const Position* find(uint32_t ordinal) const {
+        if (ordinal - 1u < leading_.size()) return &leading_[ordinal - 1];  // 0 wraps: not held
+        return findElsewhere(ordinal);
+    }
 
     // Holds `rows` as the rows from ordinal `first` on, up to the first that marks BOF or
     // EOF (the end of what the server had) or that is held already (so are those after it).
@@ -30,10 +33,10 @@ private:
         uint32_t first = 0;  // ordinal of rows[0]
         std::vector<Position> rows;
     };
-    // The first run that begins after `ordinal`.
-    std::vector<Run>::const_iterator runAfter(uint32_t ordinal) const;
+    const Position* findElsewhere(uint32_t ordinal) const;
 
-    std::vector<Run> runs_;  // by first ordinal; no two hold the same ordinal
+    std::vector<Position> leading_;  // the rows from ordinal 1 on
+    std::vector<Run> elsewhere_;     // by first ordinal; disjoint, all beyond leading_
 };
 
 }  // namespace engine::client

@@ -1,6 +1,6 @@
-// static_rows_test.cpp: the rows of a static result, added in batches in any order as a
-// cursor fetches them (from a row not held yet), are found by ordinal as a map of the rows
-// held finds them.
+// static_rows_test.cpp: the rows of a static result, added as a cursor gets them (the first
+// answer's, then batches from rows not held yet, in any order), are found by ordinal as a
+// map of the rows held finds them.
 #include "engine/client/static_rows.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +33,15 @@ TEST(StaticRows, RandomBatchesAreFoundAsAMapOfTheRowsHeldFindsThem) {
     for (int round = 0; round < 50; ++round) {
         StaticRows rows;
         std::map<uint32_t, char> model;
+        const uint32_t answered = rng() % 100;  // the execution's answer: rows from the first on
+        rows.add(1, batch(1, answered, '0', false));
+        for (uint32_t i = 1; i <= answered; ++i) model.emplace(i, '0');
         for (int step = 0; step < 12; ++step) {
-            const uint32_t first = 1 + rng() % kRows;
-            if (model.count(first)) continue;  // a cursor fetches only where it holds no row
+            // Reading on from the first row on, or a move anywhere.
+            uint32_t first = 1;
+            while (model.count(first)) ++first;
+            if (rng() % 2) first = 1 + rng() % kRows;
+            if (first > kRows || model.count(first)) continue;  // a cursor fetches only where it holds no row
             const uint32_t n = std::min<uint32_t>(rng() % 60, kRows + 1 - first);
             const char tag = static_cast<char>('a' + step);
             rows.add(first, batch(first, n, tag, first + n > kRows));
