@@ -114,7 +114,8 @@ std::string_view integerText(const ColumnDef& column, const uint8_t* image, std:
     }
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
-    scratch->assign(digits, static_cast<size_t>(end - digits));
+    scratch->clear();  // appended to, its room kept: no overlap checks
+    scratch->append(digits, static_cast<size_t>(end - digits));
     return *scratch;
 }
 
