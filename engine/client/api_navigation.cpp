@@ -267,9 +267,9 @@ ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulL
             *pulLength = need;
             return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
         }
-        std::memset(pucBookmark, 0, need);
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
+        if (need > 4) std::memset(pucBookmark + 4, 0, need - 4);
         *pulLength = need;
         return AE_SUCCESS;
     });

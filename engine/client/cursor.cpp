@@ -272,14 +272,9 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
     return AE_SUCCESS;
 }
 
-const std::string* currentImage(TableObj& table) {
-    if (table.editing || table.appending) return &table.pending;
-    const Position& row = table.row();
-    if (!table.positioned || table.position.bof || table.position.eof || row.record.empty()) {
-        fail(AE_NO_CURRENT_RECORD, "There is no current record.");
-        return nullptr;
-    }
-    return &row.record;
+const std::string* noCurrentRecord() {
+    fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+    return nullptr;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {

@@ -51,9 +51,20 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
 // last), fetching rows the client does not hold yet.
 UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal);
 
+// currentImage's failure, out of line so that currentImage inlines: records
+// AE_NO_CURRENT_RECORD and returns nullptr.
+const std::string* noCurrentRecord();
+
 // The record image field reads and writes see: the pending record while editing, else
 // the current row; nullptr (with AE_NO_CURRENT_RECORD recorded) when there is none.
-const std::string* currentImage(TableObj& table);
+inline const std::string* currentImage(TableObj& table) {
+    if (table.editing || table.appending) return &table.pending;
+    const Position& row = table.row();
+    if (!table.positioned || table.position.bof || table.position.eof || row.record.empty()) {
+        return noCurrentRecord();
+    }
+    return &row.record;
+}
 
 // Content of a blob column of the current or pending row (nullptr when null or unknown).
 const std::string* blobContent(const TableObj& table, uint16_t column);
