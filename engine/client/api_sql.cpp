@@ -129,19 +129,28 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);
-        if (x.returnsRows) x.rows = protocol::decodePositions(r, x.cursor.recordLength());
-        if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
+            if (!r.done()) return fail(loseConnection(*c));
             s.hasRowCount = x.rowsAffected >= 0;
             s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));
             return AE_SUCCESS;
         }
-        s.hasRowCount = true;
-        s.rowCount = x.recordCount;
+        if (!r.ok()) return fail(loseConnection(*c));
+        // The first rows are read from the answer as the cursor keeps it: their images stay
+        // where they came.
+        const std::string_view rowsPart = body.substr(body.size() - r.remaining());
         ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
         TableObj* t = cursorOf(h);
+        protocol::Reader rows(t->rows.keep(std::move(c->answer), rowsPart));
+        std::vector<protocol::RowView> first = protocol::decodeRowViews(rows, t->info.recordLength());
+        if (!rows.done()) {
+            removeObject(h);
+            return fail(loseConnection(*c));
+        }
+        s.hasRowCount = true;
+        s.rowCount = x.recordCount;
         t->count = x.recordCount;
-        t->rows.add(1, std::move(x.rows));
+        t->rows.add(1, std::move(first));
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;
         return AE_SUCCESS;

@@ -89,7 +89,7 @@ namespace {
 
 // What every move does once the cursor's position is set: `held` is the entry of a static
 // cursor's rows it stands on, if any.
-void markMoved(TableObj& table, const Position* held) {
+void markMoved(TableObj& table, const protocol::RowView* held) {
     table.heldRow = held;
     table.positioned = true;
     ++table.moves;
@@ -221,7 +221,7 @@ namespace {
 // setPosition for a static cursor, in place: its position carries flags only, and `held` is
 // the entry of rows it stands on (nullptr at BOF or EOF).
 void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
-             const Position* held) {
+             const protocol::RowView* held) {
     Position& p = table.position;
     p.bof = bof;
     p.eof = eof;
@@ -244,7 +244,7 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
-    const Position* held = table.rows.find(n);
+    const protocol::RowView* held = table.rows.find(n);
     if (!held) {
         ConnectionObj* c = connectionOf(table);
         if (!c) return AE_INVALID_HANDLE;
@@ -256,8 +256,8 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         std::string_view body;
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength());
+        protocol::Reader r(table.rows.keep(std::move(c->answer), body));
+        std::vector<protocol::RowView> fetched = protocol::decodeRowViews(r, table.info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
         table.rows.add(n, std::move(fetched));
         held = table.rows.find(n);
@@ -272,9 +272,9 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
     return AE_SUCCESS;
 }
 
-const std::string* noCurrentRecord() {
+std::optional<std::string_view> noCurrentRecord() {
     fail(AE_NO_CURRENT_RECORD, "There is no current record.");
-    return nullptr;
+    return std::nullopt;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {
@@ -283,7 +283,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
         if (it != table.pendingBlobs.end()) return &it->second;
         if (table.appending) return nullptr;
     }
-    for (const BlobContent& b : table.row().blobs) {
+    for (const BlobContent& b : table.rowBlobs()) {
         if (b.column == column) return b.isNull ? nullptr : &b.bytes;
     }
     return nullptr;
@@ -292,7 +292,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
 UNSIGNED32 beginEdit(TableObj& table) {
     if (table.editing || table.appending) return AE_SUCCESS;
     if (table.isStatic()) return fail(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
-    const std::string* image = currentImage(table);
+    const std::optional<std::string_view> image = currentImage(table);
     if (!image) return AE_NO_CURRENT_RECORD;
     table.pending = *image;
     table.editing = true;

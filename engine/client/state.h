@@ -84,7 +84,7 @@ struct TableObj : Object {
     CursorInfo info;
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
     Position position;               // where the cursor stands, with its row (a static
-                                     // cursor's row stays among its rows: see row())
+                                     // cursor's row stays among its rows: see rowImage())
     bool positioned = false;         // false until the first move
     std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
                                      // the latest last (one entry per record)
@@ -96,7 +96,7 @@ struct TableObj : Object {
     // Static cursors.
     uint32_t count = 0;
     StaticRows rows;
-    const Position* heldRow = nullptr;  // the row of rows the cursor stands on, if any
+    const protocol::RowView* heldRow = nullptr;  // the row of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
     bool editing = false;
@@ -114,8 +114,9 @@ struct TableObj : Object {
     uint8_t idleWindows = 0;    // windows in a row that served no move
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
-    // The row whose image and blobs field reads see: a static cursor's is not copied.
-    const Position& row() const { return heldRow ? *heldRow : position; }
+    // The image and blobs of the row field reads see: a static cursor's where it is held.
+    std::string_view rowImage() const { return heldRow ? heldRow->record : std::string_view(position.record); }
+    const std::vector<BlobContent>& rowBlobs() const { return heldRow ? heldRow->blobs : position.blobs; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
     // A skip the window could not serve: the rows around the landing row are wanted again.

@@ -7,7 +7,7 @@
 namespace engine::client {
 namespace {
 
-void append(std::vector<Position>& to, std::vector<Position>&& rows) {
+void append(std::vector<protocol::RowView>& to, std::vector<protocol::RowView>&& rows) {
     if (to.empty()) {
         to = std::move(rows);
         return;
@@ -24,7 +24,7 @@ auto runAfter(Runs& runs, uint32_t ordinal) {
 
 }  // namespace
 
-const Position* StaticRows::findElsewhere(uint32_t ordinal) const {
+const protocol::RowView* StaticRows::findElsewhere(uint32_t ordinal) const {
     auto after = runAfter(elsewhere_, ordinal);
     if (after == elsewhere_.begin()) return nullptr;
     const Run& run = *std::prev(after);
@@ -32,10 +32,20 @@ const Position* StaticRows::findElsewhere(uint32_t ordinal) const {
     return i < run.rows.size() ? &run.rows[i] : nullptr;
 }
 
-void StaticRows::add(uint32_t first, std::vector<Position>&& rows) {
+std::string_view StaticRows::keep(std::string&& answer, std::string_view part) {
+    const size_t at = static_cast<size_t>(part.data() - answer.data());
+    // The first answer kept is the execution's; a string's own room (a short one's) moves
+    // with it, so the views are made once the answer is where it stays.
+    std::string& kept = firstAnswer_.empty() && fetched_.empty()
+                            ? (firstAnswer_ = std::move(answer))
+                            : fetched_.emplace_front(std::move(answer));
+    return std::string_view(kept).substr(at, part.size());
+}
+
+void StaticRows::add(uint32_t first, std::vector<protocol::RowView>&& rows) {
     auto after = runAfter(elsewhere_, first);
     size_t keep = std::find_if(rows.begin(), rows.end(),
-                               [](const Position& p) { return p.bof || p.eof; }) -
+                               [](const protocol::RowView& p) { return p.bof || p.eof; }) -
                   rows.begin();
     if (after != elsewhere_.end()) keep = std::min<size_t>(keep, after->first - first);
     rows.resize(keep);

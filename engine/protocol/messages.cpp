@@ -332,9 +332,14 @@ void encode(Writer& w, const Position& v) {
 
 namespace {
 
-// decodePosition into a Position made where it stays (an entry of a vector of rows).
-// The image is appended to the empty string: no overlap checks, as in decodeLayout.
-void decodePositionInto(Reader& r, uint32_t recordLength, Position& v) {
+// The image of a row: copied into a Position (appended to its empty string: no overlap
+// checks, as in decodeLayout), viewed by a RowView.
+void takeImage(std::string& to, std::string_view image) { to.append(image); }
+void takeImage(std::string_view& to, std::string_view image) { to = image; }
+
+// A Position or a RowView, decoded where it stays (an entry of a vector of rows).
+template <typename Row>
+void decodeRowInto(Reader& r, uint32_t recordLength, Row& v) {
     Reader f(r.fixed(1 + 4 + 4));  // flags, record, image length: checked once
     const uint8_t flags = f.u8();
     v.bof = flags & 1;
@@ -343,7 +348,7 @@ void decodePositionInto(Reader& r, uint32_t recordLength, Position& v) {
     v.recordNumber = f.u32();
     const uint32_t length = f.u32();
     if (flags > 7 || (length != 0 && length != recordLength)) r.fail();
-    v.record.append(r.fixed(length));
+    takeImage(v.record, r.fixed(length));
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;
@@ -354,11 +359,20 @@ void decodePositionInto(Reader& r, uint32_t recordLength, Position& v) {
     }
 }
 
+template <typename Row>
+std::vector<Row> decodeRows(Reader& r, uint32_t recordLength) {
+    std::vector<Row> v;
+    uint32_t n = r.count(kMinPosition);
+    v.reserve(n);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) decodeRowInto(r, recordLength, v.emplace_back());
+    return v;
+}
+
 }  // namespace
 
 Position decodePosition(Reader& r, uint32_t recordLength) {
     Position v;
-    decodePositionInto(r, recordLength, v);
+    decodeRowInto(r, recordLength, v);
     return v;
 }
 
@@ -368,11 +382,11 @@ void encode(Writer& w, const std::vector<Position>& v) {
 }
 
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
-    std::vector<Position> v;
-    uint32_t n = r.count(kMinPosition);
-    v.reserve(n);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) decodePositionInto(r, recordLength, v.emplace_back());
-    return v;
+    return decodeRows<Position>(r, recordLength);
+}
+
+std::vector<RowView> decodeRowViews(Reader& r, uint32_t recordLength) {
+    return decodeRows<RowView>(r, recordLength);
 }
 
 void encode(Writer& w, const Neighbours& v) {

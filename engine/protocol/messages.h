@@ -176,6 +176,20 @@ void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength);
+
+// A row as a static cursor keeps it: a Position whose image is a view of the answer it
+// came in (which the cursor keeps with its rows) rather than a copy.
+struct RowView {
+    bool bof = false;
+    bool eof = false;
+    bool visible = false;
+    uint32_t recordNumber = 0;
+    std::string_view record;          // the image, in the input
+    std::vector<BlobContent> blobs;   // copied: few results carry them
+};
+// decodePositions without copying the images: the rows view `r`'s input, which must outlive
+// them.
+std::vector<RowView> decodeRowViews(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const Neighbours& v);
 Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const OpenedTable& v, LayoutSlots& slots);
@@ -186,8 +200,8 @@ void encode(Writer& w, const ExecArgs& v);
 ExecArgsView decodeExecArgs(Reader& r);
 void encode(Writer& w, const SqlResult& v, LayoutSlots& slots);
 SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots);
-// decodeSqlResult up to its rows, which the caller then reads (decodePositions) when
-// returnsRows; rows is left empty.
+// decodeSqlResult up to its rows, which the caller then reads (decodePositions or
+// decodeRowViews) when returnsRows; rows is left empty.
 SqlResult decodeSqlResultHead(Reader& r, LayoutSlots& slots);
 
 }  // namespace engine::protocol
