@@ -95,7 +95,7 @@ struct TableObj : Object {
 
     // Static cursors.
     uint32_t count = 0;
-    StaticRows rows;
+    StaticRows rows;  // by ordinal, with the answers their images are in
     const protocol::RowView* heldRow = nullptr;  // the row of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
@@ -215,9 +215,9 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 
 // Sends the connection's deferred operations followed by `op`, waits for the answer and
 // runs the deferred answers' callbacks. Returns the first failure among the deferred
-// operations that may not fail and `op` itself; *body views op's answer body, which stays
-// in the connection until its next call. A dead channel marks the connection lost and
-// answers AE_CONNECTION_LOST.
+// operations that may not fail and `op` itself; *body views op's answer body in the
+// connection's answer, until its next call or until a static cursor keeps that answer (see
+// StaticRows::keep). A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
 Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
             int timeoutMs = 0);
 // Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
