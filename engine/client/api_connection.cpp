@@ -69,7 +69,7 @@ ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* ph
         if (!conn->channel) return fail(failure);
         protocol::Writer w;
         protocol::encode(w, protocol::ConnectArgs{pucConnectString, cfg.identity});
-        std::string body;
+        std::string_view body;
         Status st = call(*conn, Op::Connect, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
@@ -102,7 +102,7 @@ ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
         *phFind = 0;
         protocol::Writer w;
         w.bytes(pucMask ? pucMask : "");
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::ListTables, w.take(), &body);
         if (!st.ok()) return fail(st);
         auto find = std::make_unique<FindObj>();
@@ -153,7 +153,7 @@ ADSAPI AdsDDGetTableProperty(ADSHANDLE hConnect, const char* pucTableName, UNSIG
         protocol::Writer w;
         w.bytes(pucTableName);
         w.u16(usProperty);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::GetTableProperty, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

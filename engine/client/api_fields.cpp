@@ -203,7 +203,7 @@ Input valueInput(Value v) {
 template <typename F>
 UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
     return withColumn(h, field, [&](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
-        const std::string* image = currentImage(t);
+        const std::optional<std::string_view> image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
         const std::string* blob = nullptr;  // only blob columns keep content apart
         if (record::isBlobType(c.type)) {
@@ -241,7 +241,7 @@ std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s, UNSIGNED16 
     return s;
 }
 
-uint32_t crc32(const std::string& data) {
+uint32_t crc32(std::string_view data) {
     uint32_t crc = 0xFFFFFFFFu;
     for (unsigned char byte : data) {
         crc ^= byte;
@@ -285,7 +285,7 @@ extern "C" {
 ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
     return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
         if (!pulLength) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
-        const std::string* image = currentImage(t);
+        const std::optional<std::string_view> image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
         if (!pucRec || *pulLength < image->size()) {
             *pulLength = static_cast<UNSIGNED32>(image->size());
@@ -354,7 +354,7 @@ ADSAPI AdsIsEmpty(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16* pbEmpty) {
 
 ADSAPI AdsGetRecordCRC(ADSHANDLE hObj, UNSIGNED32* pulCRC, UNSIGNED32 /*ulOptions*/) {
     return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
-        const std::string* image = currentImage(t);
+        const std::optional<std::string_view> image = currentImage(t);
         return image ? put(pulCRC, crc32(*image)) : AE_NO_CURRENT_RECORD;
     });
 }
@@ -489,7 +489,7 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         protocol::encode(w, request);
         w.u32(order);
         w.u16(t.neighbours());
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::WriteRecord, w.take(), &body);
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
@@ -548,7 +548,7 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
         w.u32(x.info.handle);
         w.bytes(std::string_view(reinterpret_cast<const char*>(pucKey), usKeyLen));
         w.u16(usSeekType);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::Seek, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

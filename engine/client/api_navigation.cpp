@@ -51,7 +51,7 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
         w.u32(serverHandle);
         w.raw(args.data());
         defer(*c, Op::GotoRecord, w.take(), protocol::kOpMayFail,
-              [owner, tableId, serial](const protocol::OpResult& r) {
+              [owner, tableId, serial](const protocol::OpResultView& r) {
                   // The table may be closed by now: find it again by its server id.
                   for (ADSHANDLE h : ownedBy(owner)) {
                       TableObj* table = findAs<TableObj>(h, Kind::Table);
@@ -118,7 +118,7 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
         ADSHANDLE h = hTable;
         // Rides with the next request; a refused expression fails that request.
         defer(*c, aof ? Op::SetAof : Op::SetFilter, w.take(), 0,
-              [h, aof](const protocol::OpResult& r) {
+              [h, aof](const protocol::OpResultView& r) {
                   TableObj* table = findAs<TableObj>(h, Kind::Table);
                   if (table && r.status != 0) (aof ? table->hasAof : table->hasFilter) = false;
                   return true;
@@ -245,7 +245,7 @@ ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* 
         protocol::Writer w;
         w.u32(serverHandle);
         w.u16(usFilterOption);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::RecordCount, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
@@ -267,9 +267,9 @@ ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulL
             *pulLength = need;
             return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
         }
-        std::memset(pucBookmark, 0, need);
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
+        if (need > 4) std::memset(pucBookmark + 4, 0, need - 4);
         *pulLength = need;
         return AE_SUCCESS;
     });
@@ -336,7 +336,7 @@ ADSAPI AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16* pbR
         protocol::Writer w;
         w.u32(sh);
         w.bytes(pucExpr);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::EvalExpression, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);

@@ -12,22 +12,29 @@ namespace {
 // Rows that come with the execution's answer; the rest are fetched when read.
 constexpr uint32_t kPrefetchRows = 2048;
 
+// The failures below are out of line, so that the calls that succeed need no frame for
+// their messages.
+[[gnu::cold, gnu::noinline]] UNSIGNED32 badStatement(ADSHANDLE h) {
+    return fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+}
+
+[[gnu::cold, gnu::noinline]] UNSIGNED32 optionOutOfRange(UNSIGNED16 value) {
+    return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) +
+                                         " is out of range.");
+}
+
 template <typename F>
 UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
     return guarded([&]() -> UNSIGNED32 {
         StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
-        return s ? body(*s) : fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+        return s ? body(*s) : badStatement(h);
     });
 }
 
 // The statement options are the client's business: every result is a static cursor.
 UNSIGNED32 checkOption(ADSHANDLE h, UNSIGNED16 value, UNSIGNED16 low, UNSIGNED16 high) {
     return withStatement(h, [&](StatementObj&) -> UNSIGNED32 {
-        if (value < low || value > high) {
-            return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) +
-                                                 " is out of range.");
-        }
-        return AE_SUCCESS;
+        return value < low || value > high ? optionOutOfRange(value) : AE_SUCCESS;
     });
 }
 
@@ -116,32 +123,34 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         s.request.connection = s.connection;
         s.request.prefetchRows = kPrefetchRows;
         protocol::encode(w, s.request);
-        std::string body;
+        std::string_view body;
         int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
         Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);
-        // The first rows go straight to where the cursor keeps them, by ordinal from 1.
-        std::map<uint32_t, Position> rows;
-        if (x.returnsRows) {
-            protocol::decodeEachPosition(r, x.cursor.recordLength(), [&](Position&& p) {
-                if (p.bof || p.eof) return;
-                rows.emplace_hint(rows.end(), static_cast<uint32_t>(rows.size() + 1), std::move(p));
-            });
-        }
-        if (!r.done()) return fail(loseConnection(*c));
         if (!x.returnsRows) {
+            if (!r.done()) return fail(loseConnection(*c));
             s.hasRowCount = x.rowsAffected >= 0;
             s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));
             return AE_SUCCESS;
         }
-        s.hasRowCount = true;
-        s.rowCount = x.recordCount;
+        if (!r.ok()) return fail(loseConnection(*c));
+        // The first rows are read from the answer as the cursor keeps it: their images stay
+        // where they came.
+        const std::string_view rowsPart = body.substr(body.size() - r.remaining());
         ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
         TableObj* t = cursorOf(h);
+        protocol::Reader rows(t->rows.keep(std::move(c->answer), rowsPart));
+        std::vector<protocol::RowView> first = protocol::decodeRowViews(rows, t->info.recordLength());
+        if (!rows.done()) {
+            removeObject(h);
+            return fail(loseConnection(*c));
+        }
+        s.hasRowCount = true;
+        s.rowCount = x.recordCount;
         t->count = x.recordCount;
-        t->rows = std::move(rows);
+        t->rows.add(1, std::move(first));
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;
         return AE_SUCCESS;

@@ -24,7 +24,7 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
                                   usCheckRights, ulOptions, pucCollation ? pucCollation : ""};
         protocol::Writer w;
         protocol::encode(w, a);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, Op::OpenTable, w.take(), &body);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
@@ -41,12 +41,17 @@ ADSAPI AdsCloseTable(ADSHANDLE hTable) {
     return guarded([&]() -> UNSIGNED32 {
         TableObj* t = findAs<TableObj>(hTable, Kind::Table);
         if (!t) return badHandle(hTable);
-        ADSHANDLE connection = t->connection;
-        uint32_t serverHandle = t->info.handle;
-        bool isStatic = t->isStatic();
+        const uint32_t serverHandle = t->info.handle;
+        const bool isStatic = t->isStatic();
+        ConnectionObj* c = findAs<ConnectionObj>(t->connection, Kind::Connection);
+        if (c && isStatic) {
+            // The answer the rows came in goes back to the connection, which reads its next
+            // answers into the larger room of the two.
+            std::string answer = t->rows.takeFirstAnswer();
+            if (answer.capacity() > c->answer.capacity()) c->answer.swap(answer);
+        }
         removeObject(hTable);
         if (serverHandle == 0) return AE_SUCCESS;  // a result sent whole: no server cursor
-        ConnectionObj* c = findAs<ConnectionObj>(connection, Kind::Connection);
         if (!c || c->lost) return AE_SUCCESS;
         protocol::Writer w;
         w.u32(serverHandle);

@@ -89,7 +89,7 @@ namespace {
 
 // What every move does once the cursor's position is set: `held` is the entry of a static
 // cursor's rows it stands on, if any.
-void markMoved(TableObj& table, const Position* held) {
+void markMoved(TableObj& table, const protocol::RowView* held) {
     table.heldRow = held;
     table.positioned = true;
     ++table.moves;
@@ -198,7 +198,7 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     protocol::Writer w;
     w.u32(serverHandle);
     w.raw(extraArgs);
-    std::string body;
+    std::string_view body;
     Status st = call(*c, op, w.take(), &body);
     if (!st.ok()) return fail(st);
     protocol::Reader r(body);
@@ -221,7 +221,7 @@ namespace {
 // setPosition for a static cursor, in place: its position carries flags only, and `held` is
 // the entry of rows it stands on (nullptr at BOF or EOF).
 void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
-             const Position* held) {
+             const protocol::RowView* held) {
     Position& p = table.position;
     p.bof = bof;
     p.eof = eof;
@@ -244,8 +244,8 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         return AE_SUCCESS;
     }
     uint32_t n = static_cast<uint32_t>(ordinal);
-    auto held = table.rows.find(n);
-    if (held == table.rows.end()) {
+    const protocol::RowView* held = table.rows.find(n);
+    if (!held) {
         ConnectionObj* c = connectionOf(table);
         if (!c) return AE_INVALID_HANDLE;
         if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
@@ -253,33 +253,28 @@ UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
         w.u32(table.info.handle);
         w.u32(n);
         w.u32(kFetchBatch);
-        std::string body;
+        std::string_view body;
         Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        std::vector<Position> fetched = protocol::decodePositions(r, table.info.recordLength());
+        protocol::Reader r(table.rows.keep(std::move(c->answer), body));
+        std::vector<protocol::RowView> fetched = protocol::decodeRowViews(r, table.info.recordLength());
         if (!r.done()) return fail(loseConnection(*c));
-        uint32_t next = n;
-        for (Position& p : fetched) {
-            if (p.bof || p.eof) break;
-            table.rows.insert_or_assign(next++, std::move(p));
-        }
+        table.rows.add(n, std::move(fetched));
         held = table.rows.find(n);
-        if (held == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        if (!held) {
+            // The cursor stays where it was; adding may have moved its row.
+            if (table.heldRow) table.heldRow = table.rows.find(table.position.recordNumber);
+            return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+        }
     }
     // The position carries the row's flags; its image and blobs are read where they are held.
-    standAt(table, false, false, n, held->second.visible, &held->second);
+    standAt(table, false, false, n, held->visible, held);
     return AE_SUCCESS;
 }
 
-const std::string* currentImage(TableObj& table) {
-    if (table.editing || table.appending) return &table.pending;
-    const Position& row = table.row();
-    if (!table.positioned || table.position.bof || table.position.eof || row.record.empty()) {
-        fail(AE_NO_CURRENT_RECORD, "There is no current record.");
-        return nullptr;
-    }
-    return &row.record;
+std::optional<std::string_view> noCurrentRecord() {
+    fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+    return std::nullopt;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {
@@ -288,7 +283,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
         if (it != table.pendingBlobs.end()) return &it->second;
         if (table.appending) return nullptr;
     }
-    for (const BlobContent& b : table.row().blobs) {
+    for (const BlobContent& b : table.rowBlobs()) {
         if (b.column == column) return b.isNull ? nullptr : &b.bytes;
     }
     return nullptr;
@@ -297,7 +292,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
 UNSIGNED32 beginEdit(TableObj& table) {
     if (table.editing || table.appending) return AE_SUCCESS;
     if (table.isStatic()) return fail(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
-    const std::string* image = currentImage(table);
+    const std::optional<std::string_view> image = currentImage(table);
     if (!image) return AE_NO_CURRENT_RECORD;
     table.pending = *image;
     table.editing = true;

@@ -4,6 +4,9 @@
 #ifndef BREVANTIS_ENGINE_CLIENT_CURSOR_H
 #define BREVANTIS_ENGINE_CLIENT_CURSOR_H
 
+#include <optional>
+#include <string_view>
+
 #include "state.h"
 
 namespace engine::client {
@@ -51,9 +54,20 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
 // last), fetching rows the client does not hold yet.
 UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal);
 
+// currentImage's failure, out of line so that currentImage inlines: records
+// AE_NO_CURRENT_RECORD and returns no image.
+std::optional<std::string_view> noCurrentRecord();
+
 // The record image field reads and writes see: the pending record while editing, else
-// the current row; nullptr (with AE_NO_CURRENT_RECORD recorded) when there is none.
-const std::string* currentImage(TableObj& table);
+// the current row; none (with AE_NO_CURRENT_RECORD recorded) when there is none.
+inline std::optional<std::string_view> currentImage(const TableObj& table) {
+    if (table.editing || table.appending) return table.pending;
+    const std::string_view image = table.rowImage();
+    if (!table.positioned || table.position.bof || table.position.eof || image.empty()) {
+        return noCurrentRecord();
+    }
+    return image;
+}
 
 // Content of a blob column of the current or pending row (nullptr when null or unknown).
 const std::string* blobContent(const TableObj& table, uint16_t column);

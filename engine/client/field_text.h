@@ -22,7 +22,7 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
 
 // fieldText without a copy where the image holds the text as it reads: a view of the image
 // for CHAR and CICHAR text without NUL bytes (which read as blanks), else of *scratch,
-// which receives fieldText.
+// which receives the text (integers formatted straight from the image).
 std::string_view fieldTextView(const ColumnDef& column, const uint8_t* image,
                                const std::string* blob, std::string* scratch);
 

@@ -109,7 +109,7 @@ void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t
     connection.deferred.push_back({{op, flags, std::move(args)}, std::move(onAnswer)});
 }
 
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
+Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
             int timeoutMs) {
     std::vector<Deferred> batch = std::move(connection.deferred);
     connection.deferred.clear();
@@ -124,21 +124,23 @@ Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::s
     std::string encoded = protocol::encodeRequest(requests);
     const size_t sent = requests.size();
     countRoundTrip();
-    bool ok = connection.channel->exchange(encoded, &connection.answer,
-                                           timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs);
-    std::optional<std::vector<protocol::OpResult>> results;
-    if (ok) results = protocol::decodeResponse(connection.answer);
-    if (!results || results->size() != sent) return loseConnection(connection);
+    const std::vector<protocol::OpResultView>& results = connection.results;
+    if (!connection.channel->exchange(encoded, &connection.answer,
+                                      timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs) ||
+        !protocol::decodeResponseViews(connection.answer, &connection.results) ||
+        results.size() != sent) {
+        return loseConnection(connection);
+    }
     Status status;
     for (size_t i = 0; i < batch.size(); ++i) {
-        const protocol::OpResult& r = (*results)[i];
+        const protocol::OpResultView& r = results[i];
         if (batch[i].onAnswer && !batch[i].onAnswer(r)) return loseConnection(connection);
         bool mayFail = batch[i].request.flags & protocol::kOpMayFail;
-        if (status.ok() && r.status != 0 && !mayFail) status = Status::error(r.status, r.text);
+        if (status.ok() && r.status != 0 && !mayFail) status = Status::error(r.status, std::string(r.text));
     }
-    protocol::OpResult& last = results->back();
-    if (status.ok() && last.status != 0) status = Status::error(last.status, last.text);
-    if (body) *body = std::move(last.body);
+    const protocol::OpResultView& last = results.back();
+    if (status.ok() && last.status != 0) status = Status::error(last.status, std::string(last.text));
+    if (body) *body = last.body;
     return status;
 }
 
@@ -148,28 +150,12 @@ Status loseConnection(ConnectionObj& connection) {
     return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost during the call.");
 }
 
-template <typename Len>
-UNSIGNED32 copyTextTo(std::string_view text, char* buffer, Len* len) {
-    if (!len) return fail(AE_INVALID_ARGUMENT, "The length argument is null.");
-    if (!buffer || text.size() > *len) {
-        Len have = *len;
-        *len = static_cast<Len>(text.size());
-        return fail(AE_INSUFFICIENT_BUFFER, "The buffer of " + std::to_string(have) +
-                                                " bytes is too small; " +
-                                                std::to_string(text.size()) + " are needed.");
-    }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-    *len = static_cast<Len>(text.size());
-    return AE_SUCCESS;
-}
+UNSIGNED32 nullLength() { return fail(AE_INVALID_ARGUMENT, "The length argument is null."); }
 
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len) {
-    return copyTextTo(text, buffer, len);
-}
-
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len) {
-    return copyTextTo(text, buffer, len);
+UNSIGNED32 bufferTooSmall(size_t have, size_t need) {
+    return fail(AE_INSUFFICIENT_BUFFER, "The buffer of " + std::to_string(have) +
+                                            " bytes is too small; " + std::to_string(need) +
+                                            " are needed.");
 }
 
 void narrowText(const WCHAR16* text, std::string* out) {

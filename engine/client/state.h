@@ -9,6 +9,7 @@
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "channel.h"
 #include "engine/core/session.h"
 #include "engine/protocol/messages.h"
+#include "static_rows.h"
 
 namespace engine::client {
 
@@ -35,7 +37,7 @@ struct Object {
 
 // What to do with a deferred operation's answer when it comes: false when the answer does
 // not decode, which loses the connection like any undecodable answer.
-using OnAnswer = std::function<bool(const protocol::OpResult&)>;
+using OnAnswer = std::function<bool(const protocol::OpResultView&)>;
 
 // An operation held back until the next request of its connection, with what to do with
 // its answer when it comes.
@@ -69,6 +71,7 @@ struct ConnectionObj : Object {
     // Storage each call reuses; what they hold between calls means nothing.
     std::vector<protocol::OpRequest> requests;  // the batch being sent
     std::string answer;                         // the payload of the batch's answer
+    std::vector<protocol::OpResultView> results;  // its results, views of answer
 };
 
 // A table or an SQL cursor (handleType tells which). Invariant: a static cursor
@@ -81,7 +84,7 @@ struct TableObj : Object {
     CursorInfo info;
     std::vector<ADSHANDLE> indexes;  // client handles, in info.indexes order
     Position position;               // where the cursor stands, with its row (a static
-                                     // cursor's row stays among its rows: see row())
+                                     // cursor's row stays among its rows: see rowImage())
     bool positioned = false;         // false until the first move
     std::vector<Position> recent;    // tables: rows stood on lately, for moves back to them,
                                      // the latest last (one entry per record)
@@ -92,8 +95,8 @@ struct TableObj : Object {
 
     // Static cursors.
     uint32_t count = 0;
-    std::map<uint32_t, Position> rows;  // by ordinal, from 1; never erased
-    const Position* heldRow = nullptr;  // the entry of rows the cursor stands on, if any
+    StaticRows rows;  // by ordinal, with the answers their images are in
+    const protocol::RowView* heldRow = nullptr;  // the row of rows the cursor stands on, if any
 
     // Pending edit: an appended or changed record not yet written.
     bool editing = false;
@@ -111,8 +114,9 @@ struct TableObj : Object {
     uint8_t idleWindows = 0;    // windows in a row that served no move
 
     bool isStatic() const { return info.handleType == ADS_CURSOR; }
-    // The row whose image and blobs field reads see: a static cursor's is not copied.
-    const Position& row() const { return heldRow ? *heldRow : position; }
+    // The image and blobs of the row field reads see: a static cursor's where it is held.
+    std::string_view rowImage() const { return heldRow ? heldRow->record : std::string_view(position.record); }
+    const std::vector<BlobContent>& rowBlobs() const { return heldRow ? heldRow->blobs : position.blobs; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
     // A skip the window could not serve: the rows around the landing row are wanted again.
@@ -211,9 +215,10 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 
 // Sends the connection's deferred operations followed by `op`, waits for the answer and
 // runs the deferred answers' callbacks. Returns the first failure among the deferred
-// operations that may not fail and `op` itself; *body receives op's answer body.
-// A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string* body,
+// operations that may not fail and `op` itself; *body views op's answer body in the
+// connection's answer, until its next call or until a static cursor keeps that answer (see
+// StaticRows::keep). A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
+Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
             int timeoutMs = 0);
 // Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
 // dead channel leads to, and an answer body that does not decode whole (malformed,
@@ -246,10 +251,25 @@ UNSIGNED32 guarded(F&& body) noexcept {
 
 // ---- Text and buffers --------------------------------------------------------------------
 
+// The failures of copyText, out of line so that copyText stays small enough to inline.
+UNSIGNED32 nullLength();
+UNSIGNED32 bufferTooSmall(size_t have, size_t need);
+
 // Copies text to an 8-bit buffer of *len bytes (plus room for the NUL): 5005 with the
-// needed length when it does not fit.
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED16* len);
-UNSIGNED32 copyText(std::string_view text, char* buffer, UNSIGNED32* len);
+// needed length when it does not fit. Len is UNSIGNED16 or UNSIGNED32.
+template <typename Len>
+UNSIGNED32 copyText(std::string_view text, char* buffer, Len* len) {
+    if (!len) return nullLength();
+    if (!buffer || text.size() > *len) {
+        const Len have = *len;
+        *len = static_cast<Len>(text.size());
+        return bufferTooSmall(have, text.size());
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    *len = static_cast<Len>(text.size());
+    return AE_SUCCESS;
+}
 // Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the
 // buffer *out has.
 void narrowText(const WCHAR16* text, std::string* out);

@@ -95,20 +95,18 @@ std::string encodeResponse(const std::vector<OpResult>& results) {
     return w.take();
 }
 
-std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload) {
+bool decodeResponseViews(std::string_view payload, std::vector<OpResultView>* results) {
     Reader r(payload);
-    std::vector<OpResult> results;
+    results->clear();
     uint32_t n = r.count(kMinResult);
-    results.reserve(n);
+    results->reserve(n);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
-        OpResult res;
+        OpResultView& res = results->emplace_back();
         res.status = r.u32();
-        res.text = r.bytes();
-        res.body = r.bytes();
-        results.push_back(std::move(res));
+        res.text = r.bytesView();
+        res.body = r.bytesView();
     }
-    if (!r.done()) return std::nullopt;
-    return results;
+    return r.done();
 }
 
 // Value: u8 kind, then Logical: bool | Integer: i64 | Double: f64 | String: bool ci, bytes |
@@ -329,16 +327,25 @@ void encode(Writer& w, const Position& v) {
     }
 }
 
-Position decodePosition(Reader& r, uint32_t recordLength) {
-    Position v;
-    uint8_t flags = r.u8();
-    if (flags > 7) r.fail();
+namespace {
+
+// The image of a row: copied into a Position (appended to its empty string: no overlap
+// checks, as in decodeLayout), viewed by a RowView.
+void takeImage(std::string& to, std::string_view image) { to.append(image); }
+void takeImage(std::string_view& to, std::string_view image) { to = image; }
+
+// A Position or a RowView, decoded where it stays (an entry of a vector of rows).
+template <typename Row>
+void decodeRowInto(Reader& r, uint32_t recordLength, Row& v) {
+    Reader f(r.fixed(1 + 4 + 4));  // flags, record, image length: checked once
+    const uint8_t flags = f.u8();
     v.bof = flags & 1;
     v.eof = flags & 2;
     v.visible = flags & 4;
-    v.recordNumber = r.u32();
-    v.record = r.bytesView();
-    if (!v.record.empty() && v.record.size() != recordLength) r.fail();
+    v.recordNumber = f.u32();
+    const uint32_t length = f.u32();
+    if (flags > 7 || (length != 0 && length != recordLength)) r.fail();
+    takeImage(v.record, r.fixed(length));
     uint32_t n = r.count(kMinBlob);
     for (uint32_t i = 0; i < n && r.ok(); ++i) {
         BlobContent b;
@@ -347,6 +354,22 @@ Position decodePosition(Reader& r, uint32_t recordLength) {
         b.bytes = r.bytes();
         v.blobs.push_back(std::move(b));
     }
+}
+
+template <typename Row>
+std::vector<Row> decodeRows(Reader& r, uint32_t recordLength) {
+    std::vector<Row> v;
+    uint32_t n = r.count(kMinPosition);
+    v.reserve(n);
+    for (uint32_t i = 0; i < n && r.ok(); ++i) decodeRowInto(r, recordLength, v.emplace_back());
+    return v;
+}
+
+}  // namespace
+
+Position decodePosition(Reader& r, uint32_t recordLength) {
+    Position v;
+    decodeRowInto(r, recordLength, v);
     return v;
 }
 
@@ -355,14 +378,12 @@ void encode(Writer& w, const std::vector<Position>& v) {
     for (const Position& p : v) encode(w, p);
 }
 
-uint32_t decodePositionCount(Reader& r) { return r.count(kMinPosition); }
-
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength) {
-    std::vector<Position> v;
-    uint32_t n = decodePositionCount(r);
-    v.reserve(n);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) v.push_back(decodePosition(r, recordLength));
-    return v;
+    return decodeRows<Position>(r, recordLength);
+}
+
+std::vector<RowView> decodeRowViews(Reader& r, uint32_t recordLength) {
+    return decodeRows<RowView>(r, recordLength);
 }
 
 void encode(Writer& w, const Neighbours& v) {

@@ -17,8 +17,8 @@
 #define BREVANTIS_ENGINE_PROTOCOL_MESSAGES_H
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "coding.h"
@@ -73,6 +73,13 @@ struct OpResult {
     std::string body;
 };
 
+// A result as the client reads it: text and body are views of the answer payload.
+struct OpResultView {
+    uint32_t status = 0;
+    std::string_view text;
+    std::string_view body;
+};
+
 // An operation as the server reads it: args is a view of the request payload.
 struct OpView {
     Op op = Op::Ping;
@@ -95,7 +102,10 @@ void encodeResult(Writer& w, uint32_t status, std::string_view text, std::string
 size_t beginResult(Writer& w);
 // Fills in the result begun at `begin` around the body written since.
 void endResult(Writer& w, size_t begin, uint32_t status, std::string_view text);
-std::optional<std::vector<OpResult>> decodeResponse(std::string_view payload);
+// Decodes an answer without copying its texts and bodies: *results (cleared first, its room
+// kept) views `payload`, which must outlive it. False when the payload is malformed
+// (trailing bytes included); *results is then not to be used.
+bool decodeResponseViews(std::string_view payload, std::vector<OpResultView>* results);
 
 struct ConnectArgs {
     std::string connectString;
@@ -166,15 +176,20 @@ void encode(Writer& w, const Position& v);
 Position decodePosition(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const std::vector<Position>& v);
 std::vector<Position> decodePositions(Reader& r, uint32_t recordLength);
-// The count that starts a list of positions, refused when the input cannot hold that many.
-uint32_t decodePositionCount(Reader& r);
-// decodePositions for a caller that keeps the rows elsewhere: each is handed to `take` as
-// it is decoded, with no vector of them in between.
-template <typename F>
-void decodeEachPosition(Reader& r, uint32_t recordLength, F&& take) {
-    uint32_t n = decodePositionCount(r);
-    for (uint32_t i = 0; i < n && r.ok(); ++i) take(decodePosition(r, recordLength));
-}
+
+// A row as a static cursor keeps it: a Position whose image is a view of the answer it
+// came in (which the cursor keeps with its rows) rather than a copy.
+struct RowView {
+    bool bof = false;
+    bool eof = false;
+    bool visible = false;
+    uint32_t recordNumber = 0;
+    std::string_view record;          // the image, in the input
+    std::vector<BlobContent> blobs;   // copied: few results carry them
+};
+// decodePositions without copying the images: the rows view `r`'s input, which must outlive
+// them.
+std::vector<RowView> decodeRowViews(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const Neighbours& v);
 Neighbours decodeNeighbours(Reader& r, uint32_t recordLength);
 void encode(Writer& w, const OpenedTable& v, LayoutSlots& slots);
@@ -185,8 +200,8 @@ void encode(Writer& w, const ExecArgs& v);
 ExecArgsView decodeExecArgs(Reader& r);
 void encode(Writer& w, const SqlResult& v, LayoutSlots& slots);
 SqlResult decodeSqlResult(Reader& r, LayoutSlots& slots);
-// decodeSqlResult up to its rows, which the caller then reads (decodeEachPosition) when
-// returnsRows; rows is left empty.
+// decodeSqlResult up to its rows, which the caller then reads (decodePositions or
+// decodeRowViews) when returnsRows; rows is left empty.
 SqlResult decodeSqlResultHead(Reader& r, LayoutSlots& slots);
 
 }  // namespace engine::protocol

@@ -39,12 +39,17 @@ private:
     void spoilAnswer(const std::string& request, std::string* answer) {
         std::vector<protocol::OpView> ops;
         protocol::decodeRequestViews(request, &ops);
-        auto results = protocol::decodeResponse(*answer);
+        std::vector<protocol::OpResultView> views;
+        protocol::decodeResponseViews(*answer, &views);
+        std::vector<protocol::OpResult> results;
+        for (const protocol::OpResultView& v : views) {
+            results.push_back({v.status, std::string(v.text), std::string(v.body)});
+        }
         for (size_t i = 0; i < ops.size(); ++i) {
             if (ops[i].op != spoiler_.op) continue;
-            spoiler_.spoil((*results)[i].body);
+            spoiler_.spoil(results[i].body);
             spoiler_.armed = false;
-            *answer = protocol::encodeResponse(*results);
+            *answer = protocol::encodeResponse(results);
             return;
         }
     }

@@ -570,6 +570,24 @@ TEST_F(ClientApiTest, ResultsLargerThanTheFirstAnswerArriveInBatches) {
     EXPECT_EQ(AdsGotoRecord(cursor, 2991), AE_INVALID_RECORD_NUMBER);
     EXPECT_EQ(roundTripsSinceLastCall(), 0u);
     AdsCloseTable(cursor);
+
+    // Rows fetched out of order: beyond the first answer, then just before them, then the
+    // gap between; every row is read once, in its place.
+    cursor = runSql(conn_, "SELECT N FROM Big WHERE N > 10");
+    ASSERT_EQ(AdsGotoRecord(cursor, 2500), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "N"), "2510");
+    ASSERT_EQ(AdsSkip(cursor, -1), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "N"), "2509");
+    ASSERT_EQ(AdsGotoRecord(cursor, 2990), AE_SUCCESS);
+    EXPECT_EQ(field(cursor, "N"), "3000");
+    UNSIGNED16 eof = 0;
+    ASSERT_EQ(AdsSkip(cursor, 1), AE_SUCCESS);
+    AdsAtEOF(cursor, &eof);
+    EXPECT_EQ(eof, 1);
+    rows = readAll(cursor);
+    ASSERT_EQ(rows.size(), 2990u);
+    for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(rows[i][0], std::to_string(i + 11)) << i;
+    AdsCloseTable(cursor);
 }
 
 TEST_F(ClientApiTest, RawKeySeekThroughAnIndex) {

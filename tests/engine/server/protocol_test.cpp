@@ -122,10 +122,12 @@ TEST(ProtocolRoundTrip, EveryStructureDecodesToWhatWasEncoded) {
     ASSERT_TRUE(decodeRequestViews(request, &req));
     EXPECT_EQ(req[0].flags, kOpMayFail);
     EXPECT_EQ(req[1].op, Op::GotoTop);
-    auto resp = decodeResponse(encodeResponse({{5035, "locked", ""}, {0, "", "body"}}));
-    ASSERT_TRUE(resp);
-    EXPECT_EQ((*resp)[0].status, 5035u);
-    EXPECT_EQ((*resp)[1].body, "body");
+    const std::string answer = encodeResponse({{5035, "locked", ""}, {0, "", "body"}});
+    std::vector<OpResultView> resp;
+    ASSERT_TRUE(decodeResponseViews(answer, &resp));
+    EXPECT_EQ(resp[0].status, 5035u);
+    EXPECT_EQ(resp[0].text, "locked");
+    EXPECT_EQ(resp[1].body, "body");
 }
 
 // Fields written across every growth of the buffer, after a reserve smaller and larger than
@@ -309,10 +311,10 @@ TEST(ProtocolRoundTrip, ResultsWrittenInPlaceMatchEncodedOnes) {
         encodeResult(encoded, c.status, c.text, c.body);
     }
     EXPECT_EQ(inPlace.data(), encoded.data());
-    auto back = decodeResponse(inPlace.data());
-    ASSERT_TRUE(back);
-    EXPECT_EQ((*back)[3].text, "Error 7200: syntax");
-    EXPECT_EQ((*back)[3].body, "body after the text");
+    std::vector<OpResultView> back;
+    ASSERT_TRUE(decodeResponseViews(inPlace.data(), &back));
+    EXPECT_EQ(back[3].text, "Error 7200: syntax");
+    EXPECT_EQ(back[3].body, "body after the text");
 }
 
 TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
@@ -331,7 +333,8 @@ TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
     for (const Case& c : cases) {
         std::vector<OpView> ops;
         EXPECT_FALSE(decodeRequestViews(c.payload, &ops)) << c.what;
-        EXPECT_FALSE(decodeResponse(c.payload)) << c.what;
+        std::vector<OpResultView> results;
+        EXPECT_FALSE(decodeResponseViews(c.payload, &results)) << c.what;
     }
     const std::string unknownKind("\x09", 1), twoAsBool("\x02", 1);
     Reader bad(unknownKind);
