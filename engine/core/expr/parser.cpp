@@ -59,6 +59,14 @@ bool endsExpression(const Token& t) {
            (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
 }
 
+// Whether the next token is a number or text literal that ends its expression: what most
+// arguments and values of a statement are, read without the climb through the levels.
+bool loneLiteralAhead(TokenStream& tokens) {
+    const TokenKind kind = tokens.peek().kind;
+    return (kind == TokenKind::Number || kind == TokenKind::String) &&
+           endsExpression(tokens.peek(1));
+}
+
 // A number token's value: whole numbers that fit are integers; the others, and those that
 // do not fit, doubles. False when it is out of a double's range. REQUIRES: *out is Null,
 // so that only its kind and number need writing.
@@ -105,13 +113,9 @@ class Parser {
 public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
-    // A whole expression: all levels. A literal followed by a token that can never continue
-    // an expression, the commonest argument and value of a statement, is read at once.
+    // A whole expression: all levels, but for a lone literal, read at once.
     std::unique_ptr<Node> parseAll() {
-        const TokenKind kind = t_.peek().kind;
-        if ((kind == TokenKind::Number || kind == TokenKind::String) && endsExpression(t_.peek(1)))
-            return parsePrimary();
-        return parseLevel(kOr);
+        return loneLiteralAhead(t_) ? parsePrimary() : parseLevel(kOr);
     }
 
 private:
@@ -371,10 +375,8 @@ private:
 }  // namespace
 
 bool takeLoneLiteral(TokenStream& tokens, Value* out) {
+    if (!loneLiteralAhead(tokens)) return false;
     const Token& t = tokens.peek();
-    if ((t.kind != TokenKind::Number && t.kind != TokenKind::String) ||
-        !endsExpression(tokens.peek(1)))
-        return false;
     if (t.kind == TokenKind::Number) {
         if (!numberValue(t.text, out)) return false;
     } else {
