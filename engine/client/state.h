@@ -3,8 +3,8 @@
 //
 // All state is guarded by one process-wide lock taken for the whole of each C call
 // (ApiLock, biased to the thread that calls first); the tool calls from one thread, and
-// test programs with several threads are served one call at a time. Handles are made here, not by the server: each object keeps
-// the server's id of what it stands for.
+// test programs with several threads are served one call at a time. Handles are made here,
+// not by the server: each object keeps the server's id of what it stands for.
 #ifndef BREVANTIS_ENGINE_CLIENT_STATE_H
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 

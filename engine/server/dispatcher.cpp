@@ -10,7 +10,6 @@
 namespace engine::server {
 
 using protocol::Op;
-using protocol::OpResult;
 using protocol::Reader;
 using protocol::Writer;
 
