@@ -7,13 +7,15 @@
 // 3. With 10,000 record locks held by 20 client processes over 100 tables, the tool's
 //    collection: one sp_mgGetAllLocks per table and one sp_mgGetLockOwner per locked record,
 //    each statement created once and, per run, prepared, executed, opened (column
-//    descriptions read), counted, read to the end and closed — the calls the data-access
-//    layer makes. Run four times: the procedures alone (three passes, the median reported),
+//    descriptions read, fields bound by name), counted, read to the end and closed — the
+//    engine calls the data-access layer makes, in its order; the fields' values are read
+//    from the record images, as the layer's fields read them. Run four times: the procedures alone (three passes, the median reported),
 //    then with each owner row collected into #UsersTableLocks between them as the tool does
 //    (Locate by an AOF, Append + Post when absent, a grid refilling around the row).
 //    Reports seconds, round trips per owner statement and per collected row, and
 //    total / (round trips x engine call latency).
 #include <signal.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,12 +67,39 @@ std::u16string wide(std::string_view s) {
     return w;
 }
 
-// Runs one SQL text the way the data-access layer opens a query and reads it to the end;
-// calls onRow with the cursor on each row. The statement is reused.
+// A column a persistent field of the tool's query binds by name when the query opens; the
+// field reads its value from the record image at the column's offset.
+struct BoundColumn {
+    const char* name;
+    UNSIGNED32 offset = 0;
+    UNSIGNED32 length = 0;
+};
+
+// A character column's text without its trailing blanks, as a string field reads it.
+std::string columnText(const std::vector<UNSIGNED8>& image, const BoundColumn& c) {
+    const char* text = reinterpret_cast<const char*>(image.data()) + c.offset;
+    size_t length = c.length;
+    while (length > 0 && text[length - 1] == ' ') --length;
+    return std::string(text, length);
+}
+
+int32_t columnInteger(const std::vector<UNSIGNED8>& image, const BoundColumn& c) {
+    int32_t value = 0;
+    std::memcpy(&value, image.data() + c.offset, sizeof value);
+    return value;
+}
+
+// Runs one SQL text with the engine calls the data-access layer makes for the tool's
+// queries, in their order (traced through the layer itself): the text handed over when the
+// query changes, the statement's options, prepare and execute, the cursor's description,
+// the first row read on opening, the count, First, then Next to the end, and the close.
+// The bound columns' offsets are filled from the description; onRow gets each row's image.
 template <typename F>
-void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, F&& onRow) {
-    UNSIGNED16 type = 0, live = 0, fields = 0, eof = 0, bof = 0, visible = 0;
+void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, std::vector<BoundColumn>& bound, F&& onRow) {
+    UNSIGNED16 type = 0, live = 0, fields = 0, indexes = 0;
     UNSIGNED32 count = 0, reclen = 0, options = 0, bmLen = 0;
+    std::string text = sql + "\r\n";
+    AdsGetSQLStmtParams(text.data(), static_cast<UNSIGNED32>(text.size() + 1));
     check(AdsGetHandleType(stmt, &type), "AdsGetHandleType");
     AdsStmtSetTableLockType(stmt, 1);
     AdsStmtSetTableCollation(stmt, "ANSI");
@@ -79,8 +108,8 @@ void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, F&& onRow) {
     AdsStmtSetTableType(stmt, 3);
     AdsStmtConstrainUpdates(stmt, 2);
     AdsStmtReadAllColumns(stmt, 2);
-    std::u16string text = wide(sql + "\r\n");
-    check(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(text.c_str())), "AdsPrepareSQLW");
+    std::u16string wideText = wide(text);
+    check(AdsPrepareSQLW(stmt, reinterpret_cast<const WCHAR16*>(wideText.c_str())), "AdsPrepareSQLW");
     ADSHANDLE cursor = 0;
     check(AdsExecuteSQL(stmt, &cursor), "AdsExecuteSQL");
     AdsSqlPeekStatement(cursor, &live);
@@ -100,27 +129,45 @@ void runLikeTheTool(ADSHANDLE stmt, const std::string& sql, F&& onRow) {
         UNSIGNED8 permissions = 0;
         AdsGetFieldType(cursor, ADSFIELD(f), &type);
         AdsGetFieldLength(cursor, ADSFIELD(f), &length);
-        AdsGetFieldDecimals(cursor, ADSFIELD(f), &decimals);
+        if (type == ADS_NUMERIC) AdsGetFieldDecimals(cursor, ADSFIELD(f), &decimals);
         AdsGetFieldName(cursor, f, name, &nameLen);
         AdsIsNullable(cursor, ADSFIELD(f), &nullable);
         AdsGetFieldOffset(cursor, ADSFIELD(f), &offset);
         AdsGetColumnPermissions(cursor, f, &permissions);
+        for (BoundColumn& c : bound) {
+            if (strcasecmp(c.name, name) == 0) c.offset = offset, c.length = length;
+        }
     }
-    check(AdsGotoBOF(cursor), "AdsGotoBOF");
-    check(AdsGetRecordCount(cursor, ADS_RESPECTFILTERS, &count), "AdsGetRecordCount");
+    AdsGetNumIndexes(cursor, &indexes);
     std::vector<UNSIGNED8> image(reclen);
-    UNSIGNED8 bookmark[16];
-    for (;;) {
-        check(AdsSkip(cursor, 1), "AdsSkip");
-        AdsAtEOF(cursor, &eof);
-        if (eof) break;
-        AdsAtBOF(cursor, &bof);
+    // The dataset's read of the row it stands on after a move: false at the end.
+    auto readRow = [&] {
+        UNSIGNED16 edge = 0, visible = 0, n = 0;
+        AdsAtEOF(cursor, &edge);
+        if (edge) return false;
+        AdsAtBOF(cursor, &edge);
         AdsIsRecordVisible(cursor, &visible);
+        AdsGetNumFields(cursor, &n);
+        UNSIGNED8 bookmark[16];
         UNSIGNED32 len = reclen, bm = sizeof bookmark, recno = 0;
         check(AdsGetRecord(cursor, image.data(), &len), "AdsGetRecord");
         AdsGetBookmark60(cursor, bookmark, &bm);
         AdsGetRecordNum(cursor, ADS_IGNOREFILTERS, &recno);
-        onRow(cursor);
+        return true;
+    };
+    auto first = [&] {
+        check(AdsGotoBOF(cursor), "AdsGotoBOF");
+        check(AdsSkip(cursor, 1), "AdsSkip");
+        return readRow();
+    };
+    first();  // opening reads the first row
+    check(AdsGetRecordCount(cursor, ADS_RESPECTFILTERS, &count), "AdsGetRecordCount");
+    if (count > 0) {
+        for (bool more = first(); more;) {
+            onRow(image);
+            check(AdsSkip(cursor, 1), "AdsSkip");
+            more = readRow();
+        }
     }
     check(AdsCloseTable(cursor), "AdsCloseTable");
 }
@@ -204,13 +251,6 @@ private:
     ADSHANDLE table_ = 0, order_ = 0;
 };
 
-std::string fieldText(ADSHANDLE cursor, const char* name) {
-    char buf[256] = {};
-    UNSIGNED32 len = 255;
-    check(AdsGetField(cursor, name, reinterpret_cast<UNSIGNED8*>(buf), &len, ADS_RTRIM), "AdsGetField");
-    return std::string(buf, len);
-}
-
 // The latency of one engine call (a record count), sampled between the tables of a pass so
 // that it and the procedures see the host under the same load, which moves by the second.
 struct CallSampler {
@@ -261,13 +301,17 @@ Pass collectLocks(const std::string& dir, ADSHANDLE qLocked, ADSHANDLE qOwners, 
                   ResultTable* result) {
     Pass pass;
     pass.calls.table = probe;
+    std::vector<BoundColumn> lockedColumns = {{"LockedRecNo"}};
+    std::vector<BoundColumn> ownerColumns = {{"UserName"}, {"OSUserLoginName"}, {"ApplicationID"}};
     for (int t = 0; t < kTables; ++t) {
         pass.calls.sample(200);
         std::string path = dir + "/Table" + std::to_string(t) + ".adt";
         std::vector<int> locked;
         measured(&pass.seconds, &pass.trips, [&] {
-            runLikeTheTool(qLocked, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');",
-                           [&](ADSHANDLE c) { locked.push_back(std::stoi(fieldText(c, "LockedRecNo"))); });
+            runLikeTheTool(qLocked, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');", lockedColumns,
+                           [&](const std::vector<UNSIGNED8>& row) {
+                               locked.push_back(columnInteger(row, lockedColumns[0]));
+                           });
         });
         for (int recno : locked) {
             std::vector<std::string> users;
@@ -275,10 +319,10 @@ Pass collectLocks(const std::string& dir, ADSHANDLE qLocked, ADSHANDLE qOwners, 
             measured(&pass.seconds, &trips, [&] {
                 runLikeTheTool(qOwners, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," +
                                             std::to_string(recno) + ");",
-                               [&](ADSHANDLE c) {
-                                   users.push_back(fieldText(c, "UserName"));
-                                   fieldText(c, "OSUserLoginName");
-                                   fieldText(c, "ApplicationID");
+                               ownerColumns, [&](const std::vector<UNSIGNED8>& row) {
+                                   users.push_back(columnText(row, ownerColumns[0]));
+                                   columnText(row, ownerColumns[1]);
+                                   columnText(row, ownerColumns[2]);
                                    ++pass.owners;
                                });
             });
