@@ -72,15 +72,28 @@ Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
     return Status::success();
 }
 
+// `count` rows as fresh Positions, made from `kept` where it has them: their images keep
+// their room, so that a statement answered like the last one allocates no row.
+void reuseRows(std::vector<Position> kept, size_t count, std::vector<Position>* rows) {
+    kept.resize(count);
+    for (Position& p : kept) {
+        p.bof = p.eof = p.visible = false;
+        p.recordNumber = 0;
+        p.record.clear();
+        p.blobs.clear();
+    }
+    *rows = std::move(kept);
+}
+
 // Every row of the result goes in the answer and nobody will move a cursor over it, so
 // its rows are imaged straight into the answer.
-Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
+Status answerWholeResult(sql::ResultSet& result, std::vector<Position> kept, SqlResult* out) {
     CursorInfo& info = out->cursor;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
     info.layout = std::move(result.layout);
     out->recordCount = static_cast<uint32_t>(result.rows.size());
-    out->rows.resize(result.rows.size());
+    reuseRows(std::move(kept), result.rows.size(), &out->rows);
     const ResultExtras extras(info.layout->columns);
     int64_t nextAutoInc = 1;
     Status s = Status::success();
@@ -176,6 +189,7 @@ private:
 Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
                            uint32_t prefetchRows, SqlResult* out) {
     std::lock_guard<std::mutex> lock(impl_->server->mu);
+    std::vector<Position> kept = std::move(out->rows);
     *out = SqlResult{};
     std::vector<Value> values;
     Status s = bindParameters(text, params, &values);
@@ -187,7 +201,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     out->rowsAffected = result.rowsAffected;
     out->returnsRows = result.hasCursor;
     if (!out->returnsRows) return Status::success();
-    if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, out);
+    if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, std::move(kept), out);
 
     std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
     const sql::ResultRows& rows = result.result.rows;
@@ -201,7 +215,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     }
     out->recordCount = table->recordCount();
     // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
-    out->rows.resize(prefetchRows);
+    reuseRows(std::move(kept), prefetchRows, &out->rows);
     for (uint32_t r = 1; r <= prefetchRows; ++r) {
         Position& row = out->rows[r - 1];
         row.visible = table->isLive(r);
