@@ -32,6 +32,20 @@ bool isBlank(char c) { return classOf(c) & kBlank; }
 bool isNameStart(char c) { return classOf(c) & kStartsName; }
 bool isNameChar(char c, bool sql) { return classOf(c) & (sql ? kContinuesSqlName : kContinuesName); }
 
+// Where the run of bytes of class `Class` that starts at s[p] ends (n at the end of the
+// text). Names are most of a statement's bytes: they are read four at a turn.
+template <uint8_t Class>
+size_t endOfRun(const char* s, size_t p, size_t n) {
+    for (; p + 4 <= n; p += 4) {
+        if (!(classOf(s[p]) & Class)) return p;
+        if (!(classOf(s[p + 1]) & Class)) return p + 1;
+        if (!(classOf(s[p + 2]) & Class)) return p + 2;
+        if (!(classOf(s[p + 3]) & Class)) return p + 3;
+    }
+    while (p < n && (classOf(s[p]) & Class)) ++p;
+    return p;
+}
+
 // Length of the symbol at `s` (with `left` > 0 bytes from there to the end of the text):
 // == <> != <= >= first, then one of =#<>+-*/(),;.!  0 when it starts with none.
 size_t symbolLength(const char* s, size_t left) {
@@ -130,11 +144,10 @@ Token Lexer::lexNumber() {
 
 Token Lexer::lexName() {
     const size_t start = pos_;
-    const uint8_t more = dialect_ == Dialect::Sql ? kContinuesSqlName : kContinuesName;
     const char* const s = text_.data();
     const size_t n = text_.size();
-    size_t p = start;
-    while (p < n && (classOf(s[p]) & more)) ++p;
+    const size_t p = dialect_ == Dialect::Sql ? endOfRun<kContinuesSqlName>(s, start, n)
+                                              : endOfRun<kContinuesName>(s, start, n);
     pos_ = p;
     return Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
 }
