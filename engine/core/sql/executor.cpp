@@ -91,15 +91,15 @@ private:
 
 Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params, ExecuteResult* out) {
     try {
-        std::vector<Statement> statements;
+        StatementList statements;
         // Without values every parameter is NULL: their names are not needed.
         std::vector<std::string> names;
         if (!params.empty()) names = parameterNames(text);
         Status st = parseStatements(text, names, params, &statements);
         if (!st.ok()) return st;
         Executor executor(catalog);
-        for (Statement& s : statements) {
-            st = executor.run(s, out);
+        for (size_t i = 0; i < statements.size(); ++i) {
+            st = executor.run(statements[i], out);
             if (!st.ok()) return st;
         }
         return Status::success();
