@@ -184,20 +184,10 @@ private:
     Session::Impl& s_;
 };
 
-}  // namespace
-
-Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
-                           uint32_t prefetchRows, SqlResult* out) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
-    std::vector<Position> kept = std::move(out->rows);
-    *out = SqlResult{};
-    std::vector<Value> values;
-    Status s = bindParameters(text, params, &values);
-    if (!s.ok()) return s;
-    SessionCatalog catalog(*impl_);
-    sql::ExecuteResult result;
-    s = sql::execute(catalog, text, values, &result);
-    if (!s.ok()) return s;
+// Answers a statement's result: whole when it has no more than `prefetchRows` rows,
+// otherwise as a static cursor of the session with its first rows.
+Status answerResult(Session::Impl& session, sql::ExecuteResult& result, uint32_t prefetchRows,
+                    std::vector<Position> kept, SqlResult* out) {
     out->rowsAffected = result.rowsAffected;
     out->returnsRows = result.hasCursor;
     if (!out->returnsRows) return Status::success();
@@ -208,7 +198,7 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     for (size_t r = 0; r < rows.size(); ++r) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
+        Status s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
@@ -227,11 +217,37 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     c->info.layout = table->layout();
     c->table = std::move(table);
     c->readOnly = true;
-    Handle h = impl_->addCursor(std::move(c));
-    Cursor& cursor = *impl_->cursors[h];
+    Handle h = session.addCursor(std::move(c));
+    Cursor& cursor = *session.cursors[h];
     engine::gotoBof(cursor);
     out->cursor = cursor.info;
     return Status::success();
+}
+
+// Empties a result once answered. The room of its rows is kept for the next statement,
+// unless one large result grew it.
+void emptyAnswered(sql::ExecuteResult& result) {
+    constexpr size_t kKeptValues = 1024;
+    if (result.result.rows.capacity() > kKeptValues) result = sql::ExecuteResult{};
+    else result.reset();
+}
+
+}  // namespace
+
+Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
+                           uint32_t prefetchRows, SqlResult* out) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    std::vector<Position> kept = std::move(out->rows);
+    *out = SqlResult{};
+    std::vector<Value> values;
+    Status s = bindParameters(text, params, &values);
+    if (!s.ok()) return s;
+    SessionCatalog catalog(*impl_);
+    sql::ExecuteResult& result = impl_->sqlResult;
+    s = sql::execute(catalog, text, values, &result);
+    if (s.ok()) s = answerResult(*impl_, result, prefetchRows, std::move(kept), out);
+    emptyAnswered(result);
+    return s;
 }
 
 }  // namespace engine
