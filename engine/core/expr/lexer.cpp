@@ -46,6 +46,12 @@ size_t endOfRun(const char* s, size_t p, size_t n) {
     return p;
 }
 
+// Where the name bytes of `text` from `from` on end.
+size_t nameEnd(std::string_view text, size_t from, Dialect dialect) {
+    return dialect == Dialect::Sql ? endOfRun<kContinuesSqlName>(text.data(), from, text.size())
+                                   : endOfRun<kContinuesName>(text.data(), from, text.size());
+}
+
 // Length of the symbol at `s` (with `left` > 0 bytes from there to the end of the text):
 // == <> != <= >= first, then one of =#<>+-*/(),;.!  0 when it starts with none.
 size_t symbolLength(const char* s, size_t left) {
@@ -144,12 +150,8 @@ Token Lexer::lexNumber() {
 
 Token Lexer::lexName() {
     const size_t start = pos_;
-    const char* const s = text_.data();
-    const size_t n = text_.size();
-    const size_t p = dialect_ == Dialect::Sql ? endOfRun<kContinuesSqlName>(s, start, n)
-                                              : endOfRun<kContinuesName>(s, start, n);
-    pos_ = p;
-    return Token{TokenKind::Name, std::string_view(s + start, p - start), 0, start};
+    pos_ = nameEnd(text_, start, dialect_);
+    return Token{TokenKind::Name, std::string_view(text_.data() + start, pos_ - start), 0, start};
 }
 
 // Expression dialect: ".word." becomes one Dotted token.
@@ -176,8 +178,9 @@ void Lexer::next(Token* out) {
         const size_t start = p;
         const char c = s[p];
         if (isNameStart(c)) {
-            pos_ = p;
-            *out = lexName();
+            const size_t end = nameEnd(text_, p + 1, dialect_);
+            pos_ = end;
+            *out = Token{TokenKind::Name, std::string_view(s + start, end - start), 0, start};
             return;
         }
         if (c == '(' || c == ')' || c == ',' || c == ';') {
