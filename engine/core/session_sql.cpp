@@ -42,8 +42,8 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
 struct ResultExtras {
     explicit ResultExtras(const std::vector<ColumnDef>& columns) {
         for (const ColumnDef& c : columns) {
-            autoInc = autoInc || c.type == ColumnType::AutoInc;
-            blobs = blobs || record::isBlobType(c.type);
+            autoInc |= c.type == ColumnType::AutoInc;
+            blobs |= record::isBlobType(c.type);
         }
     }
     bool autoInc = false;
