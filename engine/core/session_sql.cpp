@@ -191,7 +191,8 @@ Status answerResult(Session::Impl& session, sql::ExecuteResult& result, uint32_t
     out->rowsAffected = result.rowsAffected;
     out->returnsRows = result.hasCursor;
     if (!out->returnsRows) return Status::success();
-    if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, std::move(kept), out);
+    if (result.result.rows.size() <= prefetchRows)
+        return answerWholeResult(result.result, std::move(kept), out);
 
     std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
     const sql::ResultRows& rows = result.result.rows;
