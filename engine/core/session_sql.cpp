@@ -184,18 +184,12 @@ private:
     Session::Impl& s_;
 };
 
-// Answers a statement's result: whole when it has no more than `prefetchRows` rows,
-// otherwise as a static cursor of the session with its first rows.
-Status answerResult(Session::Impl& session, sql::ExecuteResult& result, uint32_t prefetchRows,
-                    std::vector<Position> kept, SqlResult* out) {
-    out->rowsAffected = result.rowsAffected;
-    out->returnsRows = result.hasCursor;
-    if (!out->returnsRows) return Status::success();
-    if (result.result.rows.size() <= prefetchRows)
-        return answerWholeResult(result.result, std::move(kept), out);
-
-    std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
-    const sql::ResultRows& rows = result.result.rows;
+// Answers a result of more than `prefetchRows` rows: its rows become a static cursor of
+// the session, of which the first rows are answered.
+Status answerWithCursor(Session::Impl& session, sql::ResultSet& result, uint32_t prefetchRows,
+                        std::vector<Position> kept, SqlResult* out) {
+    std::shared_ptr<Table> table = Table::withLayout(std::move(result.layout));
+    const sql::ResultRows& rows = result.rows;
     for (size_t r = 0; r < rows.size(); ++r) {
         std::string image;
         BlobWrites blobs;
@@ -246,7 +240,14 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     SessionCatalog catalog(*impl_);
     sql::ExecuteResult& result = impl_->sqlResult;
     s = sql::execute(catalog, text, values, &result);
-    if (s.ok()) s = answerResult(*impl_, result, prefetchRows, std::move(kept), out);
+    if (s.ok()) {
+        out->rowsAffected = result.rowsAffected;
+        out->returnsRows = result.hasCursor;
+        if (result.hasCursor && result.result.rows.size() <= prefetchRows)
+            s = answerWholeResult(result.result, std::move(kept), out);
+        else if (result.hasCursor)
+            s = answerWithCursor(*impl_, result.result, prefetchRows, std::move(kept), out);
+    }
     emptyAnswered(result);
     return s;
 }
