@@ -135,7 +135,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     if (allLocks) {
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
         out->layout = kLockLayout;
-        out->rows = sql::ResultRows(1);
+        out->rows.reset(1);
         const std::vector<uint32_t> locked = st.locks.records(*files);
         out->rows.reserve(locked.size());
         for (uint32_t r : locked) {
@@ -151,7 +151,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
         charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
     out->layout = kOwnerLayout;
-    out->rows = sql::ResultRows(kOwnerLayout->columns.size());
+    out->rows.reset(kOwnerLayout->columns.size());
     out->rows.reserve(files->size());  // a row per file at most
     for (const std::string& f : *files) {
         uint32_t owner = st.locks.owner(f, recno);

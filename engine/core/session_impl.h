@@ -13,6 +13,7 @@
 #include "locks.h"
 #include "session.h"
 #include "sql/catalog.h"
+#include "sql/executor.h"
 #include "table.h"
 
 namespace engine {
@@ -66,6 +67,8 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
+    // The last statement's rows, emptied once answered: their room serves the next.
+    sql::ExecuteResult sqlResult;  // REQUIRES server->mu held
 
     // All below: REQUIRES server->mu held.
     // Picks up the dictionary again when its file changed since it was read.

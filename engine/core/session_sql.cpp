@@ -42,8 +42,8 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
 struct ResultExtras {
     explicit ResultExtras(const std::vector<ColumnDef>& columns) {
         for (const ColumnDef& c : columns) {
-            autoInc = autoInc || c.type == ColumnType::AutoInc;
-            blobs = blobs || record::isBlobType(c.type);
+            autoInc |= c.type == ColumnType::AutoInc;
+            blobs |= record::isBlobType(c.type);
         }
     }
     bool autoInc = false;
@@ -72,15 +72,28 @@ Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
     return Status::success();
 }
 
+// `count` rows as fresh Positions, made from `kept` where it has them: their images keep
+// their room, so that a statement answered like the last one allocates no row.
+void reuseRows(std::vector<Position> kept, size_t count, std::vector<Position>* rows) {
+    kept.resize(count);
+    for (Position& p : kept) {
+        p.bof = p.eof = p.visible = false;
+        p.recordNumber = 0;
+        p.record.clear();
+        p.blobs.clear();
+    }
+    *rows = std::move(kept);
+}
+
 // Every row of the result goes in the answer and nobody will move a cursor over it, so
 // its rows are imaged straight into the answer.
-Status answerWholeResult(sql::ResultSet& result, SqlResult* out) {
+Status answerWholeResult(sql::ResultSet& result, std::vector<Position> kept, SqlResult* out) {
     CursorInfo& info = out->cursor;
     info.handleType = ADS_CURSOR;
     info.openOptions = ADS_READONLY;
     info.layout = std::move(result.layout);
     out->recordCount = static_cast<uint32_t>(result.rows.size());
-    out->rows.resize(result.rows.size());
+    reuseRows(std::move(kept), result.rows.size(), &out->rows);
     const ResultExtras extras(info.layout->columns);
     int64_t nextAutoInc = 1;
     Status s = Status::success();
@@ -171,37 +184,23 @@ private:
     Session::Impl& s_;
 };
 
-}  // namespace
-
-Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
-                           uint32_t prefetchRows, SqlResult* out) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
-    *out = SqlResult{};
-    std::vector<Value> values;
-    Status s = bindParameters(text, params, &values);
-    if (!s.ok()) return s;
-    SessionCatalog catalog(*impl_);
-    sql::ExecuteResult result;
-    s = sql::execute(catalog, text, values, &result);
-    if (!s.ok()) return s;
-    out->rowsAffected = result.rowsAffected;
-    out->returnsRows = result.hasCursor;
-    if (!out->returnsRows) return Status::success();
-    if (result.result.rows.size() <= prefetchRows) return answerWholeResult(result.result, out);
-
-    std::shared_ptr<Table> table = Table::withLayout(std::move(result.result.layout));
-    const sql::ResultRows& rows = result.result.rows;
+// Answers a result of more than `prefetchRows` rows: its rows become a static cursor of
+// the session, of which the first rows are answered.
+Status answerWithCursor(Session::Impl& session, sql::ResultSet& result, uint32_t prefetchRows,
+                        std::vector<Position> kept, SqlResult* out) {
+    std::shared_ptr<Table> table = Table::withLayout(std::move(result.layout));
+    const sql::ResultRows& rows = result.rows;
     for (size_t r = 0; r < rows.size(); ++r) {
         std::string image;
         BlobWrites blobs;
-        s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
+        Status s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
     out->recordCount = table->recordCount();
     // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
-    out->rows.resize(prefetchRows);
+    reuseRows(std::move(kept), prefetchRows, &out->rows);
     for (uint32_t r = 1; r <= prefetchRows; ++r) {
         Position& row = out->rows[r - 1];
         row.visible = table->isLive(r);
@@ -213,11 +212,44 @@ Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& p
     c->info.layout = table->layout();
     c->table = std::move(table);
     c->readOnly = true;
-    Handle h = impl_->addCursor(std::move(c));
-    Cursor& cursor = *impl_->cursors[h];
+    Handle h = session.addCursor(std::move(c));
+    Cursor& cursor = *session.cursors[h];
     engine::gotoBof(cursor);
     out->cursor = cursor.info;
     return Status::success();
+}
+
+// Empties a result once answered. The room of its rows is kept for the next statement,
+// unless one large result grew it.
+void emptyAnswered(sql::ExecuteResult& result) {
+    constexpr size_t kKeptValues = 1024;
+    if (result.result.rows.capacity() > kKeptValues) result = sql::ExecuteResult{};
+    else result.reset();
+}
+
+}  // namespace
+
+Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
+                           uint32_t prefetchRows, SqlResult* out) {
+    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    std::vector<Position> kept = std::move(out->rows);
+    *out = SqlResult{};
+    std::vector<Value> values;
+    Status s = bindParameters(text, params, &values);
+    if (!s.ok()) return s;
+    SessionCatalog catalog(*impl_);
+    sql::ExecuteResult& result = impl_->sqlResult;
+    s = sql::execute(catalog, text, values, &result);
+    if (s.ok()) {
+        out->rowsAffected = result.rowsAffected;
+        out->returnsRows = result.hasCursor;
+        if (result.hasCursor && result.result.rows.size() <= prefetchRows)
+            s = answerWholeResult(result.result, std::move(kept), out);
+        else if (result.hasCursor)
+            s = answerWithCursor(*impl_, result.result, prefetchRows, std::move(kept), out);
+    }
+    emptyAnswered(result);
+    return s;
 }
 
 }  // namespace engine

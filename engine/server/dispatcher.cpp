@@ -97,10 +97,18 @@ std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
 }
 
 void Dispatcher::release() {
-    // Rows are what a result holds of any size; the next statement replaces the rest.
-    sqlResult_.rows = std::vector<Position>();
     // Room kept for the next request, unless one large answer or request grew it.
     constexpr size_t kKeptBytes = 64 * 1024;
+    // A result's rows are what it holds of any size: the next statement reuses them when
+    // they are small, as the answers to the tool's repeated statements are. Blob contents
+    // may be of any size and go in any case.
+    std::vector<Position>& rows = sqlResult_.rows;
+    if (rows.capacity() * (sizeof(Position) + sqlResult_.cursor.recordLength()) > kKeptBytes) {
+        rows = std::vector<Position>();
+    } else {
+        for (Position& p : rows)
+            if (!p.blobs.empty()) p.blobs = {};
+    }
     if (answer_.capacity() > kKeptBytes) answer_ = Writer();
     if (ops_.capacity() * sizeof(protocol::OpView) > kKeptBytes) ops_ = {};
 }

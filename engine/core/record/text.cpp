@@ -79,10 +79,14 @@ unsigned char upper1252(unsigned char c) {
 std::string trimBlanks(std::string_view s) { return std::string(trimBlanksView(s)); }
 
 std::string_view trimBlanksView(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    // Two direct scans: most texts have no blank to trim, and a character-set search
+    // would look each byte up in the set.
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t b = 0, e = s.size();
+    while (b < e && blank(s[b])) ++b;
+    if (b == e) return {};
+    while (blank(s[e - 1])) --e;
+    return s.substr(b, e - b);
 }
 
 std::u16string toUtf16(std::string_view s) {

@@ -37,6 +37,14 @@ public:
     }
     // Makes room for `rows` rows in all, so that appending up to them allocates nothing.
     void reserve(size_t rows) { values_.reserve(rows * width_); }
+    // Empties the rows for a result of `width` columns, keeping their room.
+    void reset(size_t width) {
+        width_ = width;
+        count_ = 0;
+        values_.clear();
+    }
+    // Values the kept room holds.
+    size_t capacity() const { return values_.capacity(); }
     // Appends a row of Null values, to be filled in place.
     std::span<Value> append() {
         // Value by value: in reserved room each is made inline, where a resize would call
@@ -58,6 +66,12 @@ private:
 struct ResultSet {
     SharedLayout layout;
     ResultRows rows;
+
+    // Empties the result, keeping its rows' room for the next.
+    void reset() {
+        layout.reset();
+        rows.reset(0);
+    }
 };
 
 // An open table as SQL sees it. Lives no longer than the Catalog that opened it.

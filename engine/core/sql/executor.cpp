@@ -18,7 +18,7 @@ public:
     explicit Executor(Catalog& catalog) : catalog_(catalog) {}
 
     Status run(Statement& s, ExecuteResult* out) {
-        *out = ExecuteResult{};
+        out->reset();
         switch (s.kind) {
             case Statement::Kind::CreateTable: return catalog_.createTable(s.table, s.columns);
             case Statement::Kind::CreateIndex: return createIndex(s);
@@ -91,15 +91,16 @@ private:
 
 Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params, ExecuteResult* out) {
     try {
-        std::vector<Statement> statements;
+        out->reset();
+        StatementList statements;
         // Without values every parameter is NULL: their names are not needed.
         std::vector<std::string> names;
         if (!params.empty()) names = parameterNames(text);
         Status st = parseStatements(text, names, params, &statements);
         if (!st.ok()) return st;
         Executor executor(catalog);
-        for (Statement& s : statements) {
-            st = executor.run(s, out);
+        for (size_t i = 0; i < statements.size(); ++i) {
+            st = executor.run(statements[i], out);
             if (!st.ok()) return st;
         }
         return Status::success();

@@ -60,12 +60,11 @@ public:
     StatementParser(std::string_view text, const expr::ParseOptions& options)
         : tokens_(text, expr::Dialect::Sql), options_(options) {}
 
-    Status parseAll(std::vector<Statement>* out) {
-        out->reserve(1);  // a text holds one statement but for scripts: no move of the first
+    Status parseAll(StatementList* out) {
         for (;;) {
             while (tokens_.peek().is(";")) tokens_.take();
             if (tokens_.peek().kind == TokenKind::End) break;
-            Statement& s = out->emplace_back();
+            Statement& s = out->append();
             s.offset = tokens_.peek().offset;
             if (!parseStatement(&s)) return sqlError(kNativeSyntax, message_);
             if (!tokens_.peek().is(";") && tokens_.peek().kind != TokenKind::End)
@@ -317,7 +316,7 @@ private:
 }  // namespace
 
 Status parseStatements(std::string_view text, const std::vector<std::string>& paramNames,
-                       const std::vector<Value>& params, std::vector<Statement>* out) {
+                       const std::vector<Value>& params, StatementList* out) {
     expr::ParseOptions options;
     options.dialect = expr::Dialect::Sql;
     options.param = [&](const std::string& name) {

@@ -156,7 +156,7 @@ public:
         if (!st.ok()) return st;
         st = bindItems();
         if (st.ok() && s_.where) st = bindCondition(*s_.where);
-        out->rows = ResultRows(nodes_.size());
+        out->rows.reset(nodes_.size());
         if (st.ok()) st = collectRows(out);
         if (!st.ok()) return st;
         settleComputedColumns(computed_, columns_, out);
@@ -330,7 +330,7 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
         Status st = takeConstantValue(*c.expr, &call.args[c.arg]);
         if (!st.ok()) return st;
     }
-    *out = ResultSet{};
+    out->reset();
     Status st = catalog.executeProcedure(call.name, call.args, out);
     if (!st.ok()) return st;
     if (!out->layout || out->rows.width() != out->layout->columns.size())
@@ -340,7 +340,7 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
 }
 
 Status runSelect(Catalog& catalog, Statement& s, ResultSet* out) {
-    *out = ResultSet{};
+    out->reset();
     return Select(catalog, s).run(out);
 }
 

@@ -55,12 +55,32 @@ struct Statement {
     Statement() {}
 };
 
+// The statements of a text, in order. Nearly every text holds one: it is kept in place,
+// so that a text is parsed without allocating a list for it; further ones in a vector.
+// A reference to a statement stays valid until the next append().
+class StatementList {
+public:
+    // A fresh statement at the end of the list.
+    Statement& append() {
+        return size_++ == 0 ? first_ : more_.emplace_back();
+    }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    // REQUIRES: i < size().
+    Statement& operator[](size_t i) { return i == 0 ? first_ : more_[i - 1]; }
+
+private:
+    size_t size_ = 0;
+    Statement first_;
+    std::vector<Statement> more_;  // the second statement on
+};
+
 // Parses every statement of `text`, which must outlive the statements (they may hold views
-// of it). `param` gives the value of each :name parameter.
+// of it). `param` gives the value of each :name parameter. REQUIRES: out is empty.
 // On a syntax error returns AE_SQL_ERROR (native kNativeSyntax, or kNativeNoStatement
 // for a text without any statement) and leaves *out unspecified.
 Status parseStatements(std::string_view text, const std::vector<std::string>& paramNames,
-                       const std::vector<Value>& params, std::vector<Statement>* out);
+                       const std::vector<Value>& params, StatementList* out);
 
 }  // namespace engine::sql
 

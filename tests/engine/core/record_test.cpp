@@ -253,6 +253,22 @@ TEST(CodePage, NamesEqualWithoutRegardToAsciiCase) {
     }
 }
 
+// Spaces and tabs go from both ends, and only they: a text of blanks alone is empty.
+TEST(CodePage, TrimmingRemovesSpacesAndTabsAtBothEnds) {
+    struct Case {
+        std::string_view text;
+        std::string_view trimmed;
+    } cases[] = {
+        {"", ""},       {" ", ""},          {"\t \t", ""},      {"a", "a"},
+        {"  a", "a"},   {"a\t", "a"},       {" \ta b\t ", "a b"}, {"\na\r", "\na\r"},
+        {" /d/T.adt ", "/d/T.adt"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(trimBlanksView(c.text), c.trimmed) << "[" << c.text << "]";
+        EXPECT_EQ(trimBlanks(c.text), c.trimmed) << "[" << c.text << "]";
+    }
+}
+
 TEST(RowId, SixDigitsOfTheRecordNumber) {
     EXPECT_EQ(recordNumberDigits(1), "AAAAAB");
     EXPECT_EQ(recordNumberDigits(42), "AAAAAq");

@@ -2,6 +2,8 @@
 // tables, editing, SQL cursors and temporary tables.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ace.h"
 #include "core_fixture.h"
 #include "record/record.h"
@@ -235,6 +237,37 @@ TEST_F(SessionTest, SqlParametersBindByNumberOrName) {
         Status st = s->executeSql("SELECT Nom FROM Codes WHERE Code = :code", c.params, 16, &r);
         EXPECT_EQ(st.code, c.code) << st.text;
         EXPECT_EQ(r.recordCount, c.rows) << c.params.size();
+    }
+}
+
+// A result given again to executeSql holds what a fresh one would: no row, image, blob or
+// flag of the statement before stays behind, whether its rows were all answered or not.
+TEST_F(SessionTest, AResultGivenAgainHoldsOnlyTheNewStatementsRows) {
+    auto s = connect();
+    sql(*s, "CREATE TABLE Notes (Nom Char(10), Texte Memo);\r\n"
+            "INSERT INTO Notes VALUES ('un', 'premier'), ('deux', NULL), ('trois', 'troisieme');");
+    const char* texts[] = {"SELECT * FROM Notes", "SELECT Nom FROM Notes WHERE Nom = 'deux'",
+                           "SELECT * FROM Notes WHERE Nom <> 'un'", "SELECT * FROM Notes"};
+    for (uint32_t prefetch : {16u, 2u}) {
+        SqlResult reused;
+        for (const char* text : texts) {
+            SqlResult fresh;
+            ASSERT_TRUE(s->executeSql(text, {}, prefetch, &fresh).ok()) << text;
+            ASSERT_TRUE(s->executeSql(text, {}, prefetch, &reused).ok()) << text;
+            EXPECT_EQ(reused.recordCount, fresh.recordCount) << text;
+            ASSERT_EQ(reused.rows.size(), fresh.rows.size()) << text;
+            for (size_t r = 0; r < fresh.rows.size(); ++r) {
+                const Position& a = reused.rows[r];
+                const Position& b = fresh.rows[r];
+                EXPECT_EQ(std::tie(a.bof, a.eof, a.visible, a.recordNumber, a.record),
+                          std::tie(b.bof, b.eof, b.visible, b.recordNumber, b.record))
+                    << text << " row " << r;
+                ASSERT_EQ(a.blobs.size(), b.blobs.size()) << text << " row " << r;
+                for (size_t i = 0; i < b.blobs.size(); ++i)
+                    EXPECT_EQ(std::tie(a.blobs[i].column, a.blobs[i].isNull, a.blobs[i].bytes),
+                              std::tie(b.blobs[i].column, b.blobs[i].isNull, b.blobs[i].bytes));
+            }
+        }
     }
 }
 
