@@ -17,13 +17,23 @@ ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info);
 // findColumn's out-of-line part: a column by name, or the failure of a number out of range.
 int findColumnByName(const CursorInfo& info, ADSFIELDID field);
 
+// The index of the column a field argument names by number, or -1 (a name, or a number out
+// of range). Calls nothing.
+inline int columnIndex(const CursorInfo& info, ADSFIELDID field) {
+    const uintptr_t n = reinterpret_cast<uintptr_t>(field);
+    // Compared in bytes: no division by the size of a column.
+    const std::vector<ColumnDef>& columns = info.columns();
+    const size_t bytes = reinterpret_cast<const char*>(columns.data() + columns.size()) -
+                         reinterpret_cast<const char*>(columns.data());
+    return ADS_IS_FIELD_NUMBER(field) && (n - 1) * sizeof(ColumnDef) < bytes ? static_cast<int>(n - 1) : -1;
+}
+
 // The column a field argument names (by name without regard to case, or by number), or
 // -1 after recording AE_COLUMN_NOT_FOUND / AE_INVALID_ARGUMENT as the last error.
 // Inline for a column number, what most describing calls give.
 inline int findColumn(const CursorInfo& info, ADSFIELDID field) {
-    uintptr_t n = reinterpret_cast<uintptr_t>(field);
-    if (ADS_IS_FIELD_NUMBER(field) && n - 1 < info.columns().size()) return static_cast<int>(n - 1);
-    return findColumnByName(info, field);
+    const int i = columnIndex(info, field);
+    return i >= 0 ? i : findColumnByName(info, field);
 }
 // The code findColumn recorded.
 UNSIGNED32 lastCode();
@@ -84,19 +94,32 @@ inline UNSIGNED32 badHandle(ADSHANDLE h) {
 // Runs `body` with the table or cursor a handle names (an index handle names its table).
 template <typename F>
 UNSIGNED32 withTable(ADSHANDLE h, F&& body) {
-    return guarded([&]() -> UNSIGNED32 {
-        TableObj* t = cursorOf(h);
-        return t ? body(*t) : badHandle(h);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
+            return t ? body(*t) : kNotQuick;
+        },
+        [h, body]() -> UNSIGNED32 {
+            TableObj* t = cursorOf(h);
+            return t ? body(*t) : badHandle(h);
+        });
 }
 
 // Runs `body` with the column a field argument names.
 template <typename F>
 UNSIGNED32 withColumn(ADSHANDLE h, ADSFIELDID field, F&& body) {
-    return withTable(h, [&](TableObj& t) -> UNSIGNED32 {
-        int i = findColumn(t.info, field);
-        return i < 0 ? lastCode() : body(t, t.info.columns()[i]);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
+            const int i = t ? columnIndex(t->info, field) : -1;
+            return i >= 0 ? body(*t, t->info.columns()[i]) : kNotQuick;
+        },
+        [h, field, body]() -> UNSIGNED32 {
+            TableObj* t = cursorOf(h);
+            if (!t) return badHandle(h);
+            int i = findColumn(t->info, field);
+            return i < 0 ? lastCode() : body(*t, t->info.columns()[i]);
+        });
 }
 
 template <typename F>

@@ -45,6 +45,16 @@ UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
 
 UNSIGNED32 fail(const Status& status) { return fail(status.code, status.text); }
 
+UNSIGNED32 internalError() noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return fail(AE_INTERNAL_ERROR, std::string("Internal error in the client engine: ") + e.what());
+    } catch (...) {
+        return fail(AE_INTERNAL_ERROR, "Internal error in the client engine.");
+    }
+}
+
 const Status& lastError() { return tLastError; }
 void setLastError(Status status) { tLastError = std::move(status); }
 

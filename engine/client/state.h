@@ -157,6 +157,9 @@ extern BiasedLock gApiMutex;
 class ApiLock {
 public:
     ApiLock() { gApiMutex.lock(); }
+    // Adopts the lock the caller has taken.
+    struct Taken {};
+    explicit ApiLock(Taken) {}
     ~ApiLock() { gApiMutex.unlock(); }
     ApiLock(const ApiLock&) = delete;
     ApiLock& operator=(const ApiLock&) = delete;
@@ -235,6 +238,10 @@ void countRoundTrip();
 uint32_t roundTrips();
 void resetRoundTrips();
 
+// Records the exception being handled as AE_INTERNAL_ERROR and returns that code.
+// REQUIRES: called from a catch block.
+UNSIGNED32 internalError() noexcept;
+
 // Runs one C entry point under the API lock; no exception leaves it (an escaping one
 // becomes AE_INTERNAL_ERROR).
 template <typename F>
@@ -242,11 +249,56 @@ UNSIGNED32 guarded(F&& body) noexcept {
     try {
         ApiLock lock;
         return body();
-    } catch (const std::exception& e) {
-        return fail(AE_INTERNAL_ERROR, std::string("Internal error in the client engine: ") + e.what());
     } catch (...) {
-        return fail(AE_INTERNAL_ERROR, "Internal error in the client engine.");
+        return internalError();
     }
+}
+
+// guarded() out of line, for a lock the caller may have taken already (`taken`). The body
+// comes by value, so that the caller makes it on its way here only.
+template <typename F>
+[[gnu::noinline]] UNSIGNED32 guardedOutOfLine(bool taken, F body) noexcept {
+    try {
+        ApiLock lock = taken ? ApiLock(ApiLock::Taken{}) : ApiLock();
+        return body();
+    } catch (...) {
+        return internalError();
+    }
+}
+
+// What a quick path returns when it cannot answer: no entry point returns it.
+constexpr UNSIGNED32 kNotQuick = UINT32_MAX;
+
+// guarded() for the entry points that work on one object, which is as a rule the one the
+// last lookup found. `quick()` answers from what gLastFound holds, calling nothing on its
+// way, or returns kNotQuick having changed nothing; `general()` is the whole body. When the
+// calling thread holds the lock's bias, the common case then runs to its answer with no
+// call: the entry point keeps no registers for the slow paths, which are one call.
+template <typename Quick, typename General>
+UNSIGNED32 guardedQuick(Quick&& quick, General general) noexcept {
+    const bool taken = gApiMutex.tryLockBiased();
+    if (taken) {
+        UNSIGNED32 answer;
+        try {
+            answer = quick();
+        } catch (...) {
+            gApiMutex.unlockBiased();
+            return internalError();
+        }
+        if (answer != kNotQuick) {
+            gApiMutex.unlockBiased();
+            return answer;
+        }
+    }
+    return guardedOutOfLine(taken, general);
+}
+
+// The object gLastFound holds when `handle` names it and it is of kind `kind`; nullptr
+// otherwise, which says nothing of the handle. Calls nothing.
+template <typename T>
+T* lastFoundAs(ADSHANDLE handle, Kind kind) {
+    Object* o = handle == gLastFound.handle ? gLastFound.object : nullptr;
+    return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 
 // ---- Text and buffers --------------------------------------------------------------------
@@ -265,9 +317,10 @@ UNSIGNED32 copyText(std::string_view text, char* buffer, Len* len) {
         *len = static_cast<Len>(text.size());
         return bufferTooSmall(have, text.size());
     }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
+    // The copy last: nothing is left to keep across it.
     *len = static_cast<Len>(text.size());
+    buffer[text.size()] = '\0';
+    std::memcpy(buffer, text.data(), text.size());
     return AE_SUCCESS;
 }
 // Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the
