@@ -124,13 +124,14 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         ConnectionObj* c = findAs<ConnectionObj>(s.connection, Kind::Connection);
         if (!c) return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
         s.hasRowCount = false;
-        protocol::Writer w;
+        protocol::Writer w(std::move(s.encoded));
         s.request.connection = s.connection;
         s.request.prefetchRows = kPrefetchRows;
         protocol::encode(w, s.request);
+        s.encoded = w.take();
         std::string_view body;
         int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
-        Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
+        Status st = call(*c, Op::ExecuteSql, s.encoded, &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);

@@ -119,23 +119,22 @@ void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t
     connection.deferred.push_back({{op, flags, std::move(args)}, std::move(onAnswer)});
 }
 
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
-            int timeoutMs) {
+Status call(ConnectionObj& connection, protocol::Op op, std::string_view args,
+            std::string_view* body, int timeoutMs) {
     std::vector<Deferred> batch = std::move(connection.deferred);
     connection.deferred.clear();
     if (connection.lost || !connection.channel) {
         return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.");
     }
-    // Only the flags of the deferred requests are read after this: their arguments move.
-    std::vector<protocol::OpRequest>& requests = connection.requests;
-    requests.clear();
-    for (Deferred& d : batch) requests.push_back({d.request.op, d.request.flags, std::move(d.request.args)});
-    requests.push_back({op, 0, std::move(args)});
-    std::string encoded = protocol::encodeRequest(requests);
-    const size_t sent = requests.size();
+    protocol::Writer w(std::move(connection.request));  // the last request's room
+    const size_t sent = batch.size() + 1;
+    protocol::encodeRequestCount(w, static_cast<uint32_t>(sent));
+    for (const Deferred& d : batch) protocol::encodeOp(w, d.request.op, d.request.flags, d.request.args);
+    protocol::encodeOp(w, op, 0, args);
+    connection.request = w.take();
     countRoundTrip();
     const std::vector<protocol::OpResultView>& results = connection.results;
-    if (!connection.channel->exchange(encoded, &connection.answer,
+    if (!connection.channel->exchange(connection.request, &connection.answer,
                                       timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs) ||
         !protocol::decodeResponseViews(connection.answer, &connection.results) ||
         results.size() != sent) {

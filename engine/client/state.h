@@ -69,7 +69,7 @@ struct ConnectionObj : Object {
     std::vector<Deferred> deferred;
     protocol::LayoutSlots layouts;  // the layouts the server has sent, by slot
     // Storage each call reuses; what they hold between calls means nothing.
-    std::vector<protocol::OpRequest> requests;  // the batch being sent
+    std::string request;                        // the payload of the batch sent
     std::string answer;                         // the payload of the batch's answer
     std::vector<protocol::OpResultView> results;  // its results, views of answer
 };
@@ -135,6 +135,7 @@ struct StatementObj : Object {
     StatementObj() : Object(Kind::Statement) {}
     ADSHANDLE connection = 0;
     protocol::ExecArgs request;  // text and parameters, as an execution sends them
+    std::string encoded;         // room for the request encoded, reused by each execution
     bool prepared = false;
     uint32_t timeoutSeconds = 0;
     bool hasRowCount = false;
@@ -221,8 +222,8 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 // operations that may not fail and `op` itself; *body views op's answer body in the
 // connection's answer, until its next call or until a static cursor keeps that answer (see
 // StaticRows::keep). A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
-            int timeoutMs = 0);
+Status call(ConnectionObj& connection, protocol::Op op, std::string_view args,
+            std::string_view* body, int timeoutMs = 0);
 // Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
 // dead channel leads to, and an answer body that does not decode whole (malformed,
 // truncated, or describing images that do not fit: the Reader is then not done()). Every

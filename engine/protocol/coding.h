@@ -24,6 +24,11 @@ static_assert(std::endian::native == std::endian::little);
 // room for the next ones, so that writing a field is one copy rather than a string append.
 class Writer {
 public:
+    Writer() = default;
+    // Writes into the storage of `room` (a message taken from a Writer before, say), so that
+    // one message after another allocates nothing once the room is large enough.
+    explicit Writer(std::string&& room) : out_(std::move(room)) { out_.resize(out_.capacity()); }
+
     void u8(uint8_t v) { put(v); }
     void u16(uint16_t v) { put(v); }
     void u32(uint32_t v) { put(v); }

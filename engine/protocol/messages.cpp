@@ -34,13 +34,16 @@ std::string encodeRequest(const std::vector<OpRequest>& ops) {
     size_t size = 4;
     for (const OpRequest& op : ops) size += kMinOp + op.args.size();
     w.reserve(size);
-    w.u32(static_cast<uint32_t>(ops.size()));
-    for (const OpRequest& op : ops) {
-        w.u16(static_cast<uint16_t>(op.op));
-        w.u8(op.flags);
-        w.bytes(op.args);
-    }
+    encodeRequestCount(w, static_cast<uint32_t>(ops.size()));
+    for (const OpRequest& op : ops) encodeOp(w, op.op, op.flags, op.args);
     return w.take();
+}
+
+void encodeRequestCount(Writer& w, uint32_t n) { w.u32(n); }
+
+void encodeOp(Writer& w, Op op, uint8_t flags, std::string_view args) {
+    w.fields(static_cast<uint16_t>(op), flags);
+    w.bytes(args);
 }
 
 bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops) {
