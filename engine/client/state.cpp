@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
 #include "record/text.h"
 
@@ -59,17 +60,23 @@ const Status& lastError() { return tLastError; }
 void setLastError(Status status) { tLastError = std::move(status); }
 
 ADSHANDLE addObject(std::unique_ptr<Object> object) {
-    // Wrapping past 2^32 would need four billion live handles; skip any still in use.
-    while (gNextHandle == 0 || gObjects.count(gNextHandle)) ++gNextHandle;
-    ADSHANDLE h = gNextHandle++;
-    if (gSpareEntry.empty()) {
-        gObjects.emplace(h, std::move(object));
-    } else {
-        gSpareEntry.key() = h;
-        gSpareEntry.mapped() = std::move(object);
-        gObjects.insert(std::move(gSpareEntry));
+    Object* const made = object.get();
+    // Wrapping past 2^32 would need four billion live handles; skip any still in use. The
+    // insertion itself tells whether the handle is taken: one lookup per handle tried.
+    for (;; ++gNextHandle) {
+        if (gNextHandle == 0) continue;
+        if (gSpareEntry.empty()) {
+            if (gObjects.try_emplace(gNextHandle, std::move(object)).second) break;
+            continue;
+        }
+        gSpareEntry.key() = gNextHandle;
+        if (object) gSpareEntry.mapped() = std::move(object);
+        auto placed = gObjects.insert(std::move(gSpareEntry));
+        if (placed.inserted) break;
+        gSpareEntry = std::move(placed.node);
     }
-    return h;
+    gLastFound = {gNextHandle, made};  // a handle made is mostly the next one named
+    return gNextHandle++;
 }
 
 Object* lookUpObject(ADSHANDLE handle) {
@@ -89,8 +96,9 @@ std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
 }
 
 void removeObject(ADSHANDLE handle) {
-    Object* o = findObject(handle);
-    if (!o) return;
+    const ObjectTable::iterator at = gObjects.find(handle);  // removing others keeps it valid
+    if (at == gObjects.end()) return;
+    Object* o = at->second.get();
     if (o->kind == Kind::Connection) {
         for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
     } else if (o->kind == Kind::Table) {
@@ -98,9 +106,23 @@ void removeObject(ADSHANDLE handle) {
         for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
     if (handle == gLastFound.handle) gLastFound = {};
-    ObjectTable::node_type entry = gObjects.extract(handle);
+    ObjectTable::node_type entry = gObjects.extract(at);
     entry.mapped().reset();
     gSpareEntry = std::move(entry);
+}
+
+namespace {
+void* gSpareTable = nullptr;  // the memory of the table or cursor closed last; GUARDED_BY(gApiMutex)
+}  // namespace
+
+void* TableObj::operator new(size_t size) {
+    if (void* p = std::exchange(gSpareTable, nullptr)) return p;
+    return ::operator new(size);
+}
+
+void TableObj::operator delete(void* p, size_t size) {
+    if (gSpareTable) return ::operator delete(p, size);
+    gSpareTable = p;
 }
 
 TableObj* indexCursorOf(Object* o, uint32_t* serverHandle) {

@@ -119,6 +119,11 @@ struct TableObj : Object {
     const std::vector<BlobContent>& rowBlobs() const { return heldRow ? heldRow->blobs : position.blobs; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
+
+    // The tool makes and closes a cursor per statement: the memory of the one closed last is
+    // kept for the next. REQUIRES: the API lock held.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
     // A skip the window could not serve: the rows around the landing row are wanted again.
     void readAheadMissed() { idleWindows = 0; }
 };
