@@ -25,9 +25,10 @@ static_assert(std::endian::native == std::endian::little);
 class Writer {
 public:
     Writer() = default;
-    // Writes into the storage of `room` (a message taken from a Writer before, say), so that
-    // one message after another allocates nothing once the room is large enough.
-    explicit Writer(std::string&& room) : out_(std::move(room)) { out_.resize(out_.capacity()); }
+    // Writes over `room` (a message taken from a Writer before, say): one message after
+    // another then allocates nothing once the room is large enough, and clears no bytes
+    // while each is no larger than the last.
+    explicit Writer(std::string&& room) : out_(std::move(room)) {}
 
     void u8(uint8_t v) { put(v); }
     void u16(uint16_t v) { put(v); }
