@@ -281,7 +281,7 @@ constexpr UNSIGNED32 kNotQuick = UINT32_MAX;
 // calling thread holds the lock's bias, the common case then runs to its answer with no
 // call: the entry point keeps no registers for the slow paths, which are one call.
 template <typename Quick, typename General>
-UNSIGNED32 guardedQuick(Quick&& quick, General general) noexcept {
+[[gnu::always_inline]] inline UNSIGNED32 guardedQuick(Quick&& quick, General general) noexcept {
     const bool taken = gApiMutex.tryLockBiased();
     if (taken) {
         UNSIGNED32 answer;
