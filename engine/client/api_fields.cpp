@@ -284,15 +284,14 @@ extern "C" {
 
 ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+        if (!pulLength) return nullLengthArgument();
         const std::optional<std::string_view> image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
-        if (!pucRec || *pulLength < image->size()) {
-            *pulLength = static_cast<UNSIGNED32>(image->size());
-            return fail(AE_INSUFFICIENT_BUFFER, "The record needs " + std::to_string(image->size()) + " bytes.");
-        }
-        std::memcpy(pucRec, image->data(), image->size());
+        const UNSIGNED32 room = *pulLength;
         *pulLength = static_cast<UNSIGNED32>(image->size());
+        if (!pucRec || room < image->size()) return bufferNeeds("The record", image->size());
+        // The copy last: nothing is left to keep across it.
+        std::memcpy(pucRec, image->data(), image->size());
         return AE_SUCCESS;
     });
 }
@@ -311,7 +310,7 @@ ADSAPI AdsGetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, WCHAR16* pwcBuf, UNSIGNED
                     UNSIGNED16 usOption) {
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) -> UNSIGNED32 {
-        if (!pulLen) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+        if (!pulLen) return nullLengthArgument();
         std::u16string wide = fieldWideText(c, image, blob);
         std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
         if (!pwcBuf || text.size() > *pulLen) {

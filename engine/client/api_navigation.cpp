@@ -221,7 +221,8 @@ ADSAPI AdsAtEOF(ADSHANDLE hObj, UNSIGNED16* pbEof) {
 ADSAPI AdsIsRecordVisible(ADSHANDLE hObj, UNSIGNED16* pbVisible) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
         if (!t.positioned || t.position.bof || t.position.eof) {
-            return fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+            noCurrentRecord();
+            return AE_NO_CURRENT_RECORD;
         }
         return put(pbVisible, static_cast<UNSIGNED16>(t.isStatic() || t.position.visible ? 1 : 0));
     });
@@ -266,11 +267,11 @@ ADSAPI AdsGetBookmarkLength(ADSHANDLE hObj, UNSIGNED32* pulLength) {
 
 ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+        if (!pulLength) return nullLengthArgument();
         uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
         if (!pucBookmark || *pulLength < need) {
             *pulLength = need;
-            return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
+            return bufferNeeds("The bookmark", need);
         }
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back

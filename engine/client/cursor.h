@@ -60,9 +60,42 @@ void dropWindow(TableObj& table);
 UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
                       std::string extraArgs = {});
 
+// What every move does once the cursor's position is set: `held` is the entry of a static
+// cursor's rows it stands on, if any.
+inline void markMoved(TableObj& table, const protocol::RowView* held) {
+    table.heldRow = held;
+    table.positioned = true;
+    ++table.moves;
+    table.window.valid = false;
+}
+
+// setPosition for a static cursor, in place: its position carries flags only, and `held` is
+// the entry of rows it stands on (nullptr at BOF or EOF).
+inline void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
+                    const protocol::RowView* held) {
+    Position& p = table.position;
+    p.bof = bof;
+    p.eof = eof;
+    p.recordNumber = recordNumber;
+    p.visible = visible;
+    p.record.clear();
+    p.blobs.clear();
+    markMoved(table, held);
+}
+
+// staticGoto for any row, out of line.
+UNSIGNED32 staticGotoAnyRow(TableObj& table, int64_t ordinal);
+
 // A static cursor's move to row `ordinal` (0: before the first, count + 1: after the
-// last), fetching rows the client does not hold yet.
-UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal);
+// last), fetching rows the client does not hold yet. Inline for a row held, where a cursor
+// reading on mostly moves.
+inline UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
+    const protocol::RowView* held =
+        ordinal > 0 && ordinal <= table.count ? table.rows.find(static_cast<uint32_t>(ordinal)) : nullptr;
+    if (!held) return staticGotoAnyRow(table, ordinal);
+    standAt(table, false, false, static_cast<uint32_t>(ordinal), held->visible, held);
+    return AE_SUCCESS;
+}
 
 // currentImage's failure, out of line so that currentImage inlines: records
 // AE_NO_CURRENT_RECORD and returns no image.
@@ -132,6 +165,10 @@ UNSIGNED32 withIndex(ADSHANDLE h, F&& body) {
 
 // The failure of put, out of line so that put stays small enough to inline.
 UNSIGNED32 nullOutput();
+// Entry points' failures, out of line so that the calls that succeed need no frame for
+// their messages: a null length argument; a buffer too small for `bytes` of `what`.
+UNSIGNED32 nullLengthArgument();
+UNSIGNED32 bufferNeeds(const char* what, size_t bytes);
 
 template <typename T>
 UNSIGNED32 put(T* out, T value) {
