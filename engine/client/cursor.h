@@ -79,8 +79,9 @@ inline void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, 
     p.recordNumber = recordNumber;
     p.visible = visible;
     p.record.clear();
-    p.blobs.clear();
     markMoved(table, held);
+    // Last, and only when there are any: freeing them is the one call.
+    if (!p.blobs.empty()) p.blobs.clear();
 }
 
 // staticGoto for any row, out of line.
