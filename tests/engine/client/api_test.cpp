@@ -267,6 +267,46 @@ TEST_F(ClientApiTest, CallsAnswerAlikeWhetherTheirHandleWasNamedLastOrNot) {
     AdsCloseTable(t);
 }
 
+// The row reads' failures, kept out of their quick paths, keep their codes, lengths and texts.
+TEST_F(ClientApiTest, RowReadFailuresCarryTheirCodesLengthsAndTexts) {
+    ADSHANDLE cursor = runSql(conn_, "SELECT Nom, Code FROM Clients");
+    ASSERT_NE(cursor, 0u);
+    UNSIGNED32 reclen = 0;
+    ASSERT_EQ(AdsGetRecordLength(cursor, &reclen), AE_SUCCESS);
+    UNSIGNED8 buffer[8];
+    UNSIGNED16 visible = 0;
+    const struct {
+        const char* what;
+        bool onRow;
+        std::function<UNSIGNED32(UNSIGNED32*)> call;
+        UNSIGNED32 code, length;
+        std::string text;
+    } cases[] = {
+        {"record too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetRecord(cursor, buffer, n); },
+         AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
+        {"record without buffer", true, [&](UNSIGNED32* n) { *n = 99; return AdsGetRecord(cursor, nullptr, n); },
+         AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
+        {"record without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, nullptr); },
+         AE_INVALID_ARGUMENT, 7, "Null length argument."},
+        {"record at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, n); },
+         AE_NO_CURRENT_RECORD, 7, "There is no current record."},
+        {"bookmark too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetBookmark60(cursor, buffer, n); },
+         AE_INSUFFICIENT_BUFFER, 4, "The bookmark needs 4 bytes."},
+        {"bookmark without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetBookmark60(cursor, buffer, nullptr); },
+         AE_INVALID_ARGUMENT, 7, "Null length argument."},
+        {"visible at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsIsRecordVisible(cursor, &visible); },
+         AE_NO_CURRENT_RECORD, 7, "There is no current record."},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.onRow ? AdsGotoTop(cursor) : AdsGotoBOF(cursor), AE_SUCCESS) << c.what;
+        UNSIGNED32 length = 0;
+        EXPECT_EQ(c.call(&length), c.code) << c.what;
+        EXPECT_EQ(length, c.length) << c.what;
+        EXPECT_TRUE(lastErrorText().ends_with(c.text)) << c.what << ": " << lastErrorText();
+    }
+    AdsCloseTable(cursor);
+}
+
 TEST_F(ClientApiTest, ErrorsCarryTheirCodesAndTexts) {
     ADSHANDLE t = openClients(conn_);
     UNSIGNED16 type = 0;
