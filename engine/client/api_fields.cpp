@@ -202,7 +202,7 @@ Input valueInput(Value v) {
 // its content (nullptr for any other column).
 template <typename F>
 UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
-    return withColumn(h, field, [&](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
+    return withColumn(h, field, [=](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
         const std::optional<std::string_view> image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
         const std::string* blob = nullptr;  // only blob columns keep content apart
@@ -283,16 +283,15 @@ extern "C" {
 // ---- Reading ----------------------------------------------------------------------------
 
 ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
-    return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
+        if (!pulLength) return nullLengthArgument();
         const std::optional<std::string_view> image = currentImage(t);
         if (!image) return AE_NO_CURRENT_RECORD;
-        if (!pucRec || *pulLength < image->size()) {
-            *pulLength = static_cast<UNSIGNED32>(image->size());
-            return fail(AE_INSUFFICIENT_BUFFER, "The record needs " + std::to_string(image->size()) + " bytes.");
-        }
-        std::memcpy(pucRec, image->data(), image->size());
+        const UNSIGNED32 room = *pulLength;
         *pulLength = static_cast<UNSIGNED32>(image->size());
+        if (!pucRec || room < image->size()) return bufferNeeds("The record", image->size());
+        // The copy last: nothing is left to keep across it.
+        std::memcpy(pucRec, image->data(), image->size());
         return AE_SUCCESS;
     });
 }
@@ -311,7 +310,7 @@ ADSAPI AdsGetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, WCHAR16* pwcBuf, UNSIGNED
                     UNSIGNED16 usOption) {
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) -> UNSIGNED32 {
-        if (!pulLen) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+        if (!pulLen) return nullLengthArgument();
         std::u16string wide = fieldWideText(c, image, blob);
         std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
         if (!pwcBuf || text.size() > *pulLen) {
@@ -353,14 +352,14 @@ ADSAPI AdsIsEmpty(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16* pbEmpty) {
 }
 
 ADSAPI AdsGetRecordCRC(ADSHANDLE hObj, UNSIGNED32* pulCRC, UNSIGNED32 /*ulOptions*/) {
-    return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
         const std::optional<std::string_view> image = currentImage(t);
         return image ? put(pulCRC, crc32(*image)) : AE_NO_CURRENT_RECORD;
     });
 }
 
 ADSAPI AdsAccessVfpSystemField(ADSHANDLE hObj, ADSFIELDID, UNSIGNED8*, UNSIGNED32*, UNSIGNED16) {
-    return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
         return t.info.tableType == ADS_VFP
                    ? fail(AE_INVALID_ARGUMENT, "Null flags of VFP tables are not kept.")
                    : fail(AE_INVALID_ARGUMENT, "Only VFP tables have a per-column null flag.");
@@ -463,7 +462,7 @@ ADSAPI AdsSetBinary(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16 /*usBinaryType
 // ---- Editing ----------------------------------------------------------------------------
 
 ADSAPI AdsAppendRecord(ADSHANDLE hTable) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (t.isStatic()) return fail(AE_STATIC_VIEW, "A static SQL result cannot be updated.");
         t.appending = true;
         t.editing = false;
@@ -475,7 +474,7 @@ ADSAPI AdsAppendRecord(ADSHANDLE hTable) {
 }
 
 ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!t.editing && !t.appending) return AE_SUCCESS;  // nothing pending
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
@@ -506,7 +505,7 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
 }
 
 ADSAPI AdsCancelUpdate(ADSHANDLE hTable) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!t.editing && !t.appending) return fail(AE_NO_PENDING_UPDATE, "No update is pending.");
         t.editing = t.appending = false;
         t.writes.clear();

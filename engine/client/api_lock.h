@@ -53,9 +53,15 @@ private:
 class BiasedLock {
 public:
     void lock() {
-        if (owner_.load(std::memory_order_relaxed) == self() && enterBiased()) return;
-        lockSlow();
+        if (!tryLockBiased()) lockSlow();
     }
+    // Takes the lock when the calling thread holds its bias, with no call and no atomic
+    // read-modify-write; false, with the lock not taken, otherwise.
+    bool tryLockBiased() {
+        return owner_.load(std::memory_order_relaxed) == self() && enterBiased();
+    }
+    // Releases what tryLockBiased took. REQUIRES: taken by tryLockBiased.
+    void unlockBiased() { ownerInside_.store(false, std::memory_order_release); }
     // REQUIRES: held by the calling thread.
     void unlock() {
         if (owner_.load(std::memory_order_relaxed) == self() &&

@@ -72,13 +72,29 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
     return serverMove(t, Op::GotoRecord, serverHandle, args.take());
 }
 
+// AdsSkip on a table, out of line: a static cursor's skip, within the rows it holds, then
+// needs no frame.
+[[gnu::noinline]] UNSIGNED32 tableSkip(TableObj& t, uint32_t serverHandle, int32_t rows) {
+    if (windowSkip(t, serverHandle, rows)) return AE_SUCCESS;
+    protocol::Writer w;
+    w.i32(rows);
+    t.readAheadMissed();
+    w.u16(t.neighbours());
+    return serverMove(t, Op::Skip, serverHandle, w.take());
+}
+
 template <typename F>
 UNSIGNED32 withMover(ADSHANDLE h, F&& body) {
-    return guarded([&]() -> UNSIGNED32 {
-        uint32_t serverHandle = 0;
-        TableObj* t = cursorOf(h, &serverHandle);
-        return t ? body(*t, serverHandle) : badHandle(h);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
+            return t ? body(*t, t->info.handle) : kNotQuick;
+        },
+        [h, body]() -> UNSIGNED32 {
+            uint32_t serverHandle = 0;
+            TableObj* t = cursorOf(h, &serverHandle);
+            return t ? body(*t, serverHandle) : badHandle(h);
+        });
 }
 
 // Live tables only: filters, expressions and locks work on the server's table.
@@ -96,7 +112,7 @@ std::string filterText(const void* expr, UNSIGNED32 options) {
 }
 
 UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOptions, bool aof) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!pvExpr) return fail(AE_INVALID_ARGUMENT, "No filter expression given.");
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);
@@ -128,7 +144,7 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
 }
 
 UNSIGNED32 clearFilterLike(ADSHANDLE hTable, bool aof) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         bool& has = aof ? t.hasAof : t.hasFilter;
         if (!has) return AE_SUCCESS;
         ConnectionObj* c = connectionOf(t);
@@ -143,7 +159,7 @@ UNSIGNED32 clearFilterLike(ADSHANDLE hTable, bool aof) {
 }
 
 UNSIGNED32 getFilterLike(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen, bool aof) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!(aof ? t.hasAof : t.hasFilter)) {
             return fail(AE_NO_FILTER, aof ? "No optimized filter is set." : "No filter is set.");
         }
@@ -157,7 +173,7 @@ UNSIGNED32 getFilterLike(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen, 
 }
 
 UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
@@ -174,56 +190,51 @@ UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
 extern "C" {
 
 ADSAPI AdsGotoTop(ADSHANDLE hObj) {
-    return withMover(hObj, [&](TableObj& t, uint32_t sh) {
+    return withMover(hObj, [=](TableObj& t, uint32_t sh) {
         return t.isStatic() ? staticGoto(t, 1) : serverMove(t, Op::GotoTop, sh);
     });
 }
 
 ADSAPI AdsGotoBOF(ADSHANDLE hObj) {
-    return withMover(hObj, [&](TableObj& t, uint32_t sh) {
+    return withMover(hObj, [=](TableObj& t, uint32_t sh) {
         return t.isStatic() ? staticGoto(t, 0) : serverMove(t, Op::GotoBof, sh);
     });
 }
 
 ADSAPI AdsGotoRecord(ADSHANDLE hObj, UNSIGNED32 ulRecNum) {
-    return withMover(hObj, [&](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, ulRecNum); });
+    return withMover(hObj, [=](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, ulRecNum); });
 }
 
 ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
-    return withMover(hObj, [&](TableObj& t, uint32_t sh) -> UNSIGNED32 {
-        if (t.isStatic()) return staticGoto(t, staticOrdinal(t) + lRecs);
-        if (windowSkip(t, sh, lRecs)) return AE_SUCCESS;
-        protocol::Writer w;
-        w.i32(lRecs);
-        t.readAheadMissed();
-        w.u16(t.neighbours());
-        return serverMove(t, Op::Skip, sh, w.take());
+    return withMover(hObj, [=](TableObj& t, uint32_t sh) -> UNSIGNED32 {
+        return t.isStatic() ? staticGoto(t, staticOrdinal(t) + lRecs) : tableSkip(t, sh, lRecs);
     });
 }
 
 ADSAPI AdsAtBOF(ADSHANDLE hObj, UNSIGNED16* pbBof) {
-    return withTable(hObj, [&](TableObj& t) {
+    return withTable(hObj, [=](TableObj& t) {
         return put(pbBof, static_cast<UNSIGNED16>(t.position.bof ? 1 : 0));
     });
 }
 
 ADSAPI AdsAtEOF(ADSHANDLE hObj, UNSIGNED16* pbEof) {
-    return withTable(hObj, [&](TableObj& t) {
+    return withTable(hObj, [=](TableObj& t) {
         return put(pbEof, static_cast<UNSIGNED16>(t.position.eof ? 1 : 0));
     });
 }
 
 ADSAPI AdsIsRecordVisible(ADSHANDLE hObj, UNSIGNED16* pbVisible) {
-    return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
         if (!t.positioned || t.position.bof || t.position.eof) {
-            return fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+            noCurrentRecord();
+            return AE_NO_CURRENT_RECORD;
         }
         return put(pbVisible, static_cast<UNSIGNED16>(t.isStatic() || t.position.visible ? 1 : 0));
     });
 }
 
 ADSAPI AdsGetRecordNum(ADSHANDLE hObj, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* pulRecNum) {
-    return withTable(hObj, [&](TableObj& t) {
+    return withTable(hObj, [=](TableObj& t) {
         // A record being appended has no number until it is written.
         uint32_t n = t.appending || t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         return put(pulRecNum, n);
@@ -256,16 +267,16 @@ ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* 
 }
 
 ADSAPI AdsGetBookmarkLength(ADSHANDLE hObj, UNSIGNED32* pulLength) {
-    return withTable(hObj, [&](TableObj& t) { return put(pulLength, t.info.bookmarkLength); });
+    return withTable(hObj, [=](TableObj& t) { return put(pulLength, t.info.bookmarkLength); });
 }
 
 ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength) {
-    return withTable(hObj, [&](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return fail(AE_INVALID_ARGUMENT, "Null length argument.");
+    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
+        if (!pulLength) return nullLengthArgument();
         uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
         if (!pucBookmark || *pulLength < need) {
             *pulLength = need;
-            return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
+            return bufferNeeds("The bookmark", need);
         }
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
@@ -277,13 +288,13 @@ ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulL
 
 // A bookmark handle is the record number itself: nothing to allocate or free.
 ADSAPI AdsGetBookmark(ADSHANDLE hObj, ADSHANDLE* phBookmark) {
-    return withTable(hObj, [&](TableObj& t) {
+    return withTable(hObj, [=](TableObj& t) {
         return put(phBookmark, t.position.bof || t.position.eof ? 0 : t.position.recordNumber);
     });
 }
 
 ADSAPI AdsGotoBookmark(ADSHANDLE hObj, ADSHANDLE hBookmark) {
-    return withMover(hObj, [&](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, hBookmark); });
+    return withMover(hObj, [=](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, hBookmark); });
 }
 
 ADSAPI AdsGetAOF(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen) {
@@ -306,13 +317,13 @@ ADSAPI AdsClearAOF(ADSHANDLE hTable) { return clearFilterLike(hTable, true); }
 ADSAPI AdsClearFilter(ADSHANDLE hTable) { return clearFilterLike(hTable, false); }
 
 ADSAPI AdsGetExact22(ADSHANDLE hTable, UNSIGNED16* pbExact) {
-    return withTable(hTable, [&](TableObj& t) {
+    return withTable(hTable, [=](TableObj& t) {
         return put(pbExact, static_cast<UNSIGNED16>(t.exact ? 1 : 0));
     });
 }
 
 ADSAPI AdsSetExact22(ADSHANDLE hTable, UNSIGNED16 bExact) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (t.exact == (bExact != 0)) return AE_SUCCESS;
         t.exact = bExact != 0;
         if (t.isStatic()) return AE_SUCCESS;
@@ -328,7 +339,7 @@ ADSAPI AdsSetExact22(ADSHANDLE hTable, UNSIGNED16 bExact) {
 }
 
 ADSAPI AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16* pbResult) {
-    return withMover(hTable, [&](TableObj& t, uint32_t sh) -> UNSIGNED32 {
+    return withMover(hTable, [=](TableObj& t, uint32_t sh) -> UNSIGNED32 {
         if (!pucExpr || !pbResult) return fail(AE_INVALID_ARGUMENT, "Null argument.");
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);

@@ -25,15 +25,20 @@ constexpr uint32_t kPrefetchRows = 2048;
 
 template <typename F>
 UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
-    return guarded([&]() -> UNSIGNED32 {
-        StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
-        return s ? body(*s) : badStatement(h);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            StatementObj* s = lastFoundAs<StatementObj>(h, Kind::Statement);
+            return s ? body(*s) : kNotQuick;
+        },
+        [h, body]() -> UNSIGNED32 {
+            StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
+            return s ? body(*s) : badStatement(h);
+        });
 }
 
 // The statement options are the client's business: every result is a static cursor.
 UNSIGNED32 checkOption(ADSHANDLE h, UNSIGNED16 value, UNSIGNED16 low, UNSIGNED16 high) {
-    return withStatement(h, [&](StatementObj&) -> UNSIGNED32 {
+    return withStatement(h, [=](StatementObj&) -> UNSIGNED32 {
         return value < low || value > high ? optionOutOfRange(value) : AE_SUCCESS;
     });
 }
@@ -61,14 +66,14 @@ ADSAPI AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE* phStmt) {
 
 ADSAPI AdsCloseSQLStatement(ADSHANDLE hStmt) {
     // Its cursors stay open: they belong to the connection and close on their own.
-    return withStatement(hStmt, [&](StatementObj&) -> UNSIGNED32 {
+    return withStatement(hStmt, [=](StatementObj&) -> UNSIGNED32 {
         removeObject(hStmt);
         return AE_SUCCESS;
     });
 }
 
 ADSAPI AdsSetSQLTimeout(ADSHANDLE hStmt, UNSIGNED32 ulTimeoutSeconds) {
-    return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
+    return withStatement(hStmt, [=](StatementObj& s) -> UNSIGNED32 {
         s.timeoutSeconds = ulTimeoutSeconds;
         return AE_SUCCESS;
     });
@@ -103,7 +108,7 @@ ADSAPI AdsStmtReadAllColumns(ADSHANDLE hStmt, UNSIGNED16 usReadAll) {
 }
 
 ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
-    return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
+    return withStatement(hStmt, [=](StatementObj& s) -> UNSIGNED32 {
         if (!pwcSQL) return fail(AE_INVALID_ARGUMENT, "No SQL text given.");
         narrowText(pwcSQL, &s.request.text);  // into the last text's buffer
         s.prepared = true;
@@ -112,20 +117,21 @@ ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
 }
 
 ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
-    return withStatement(hStmt, [&](StatementObj& s) -> UNSIGNED32 {
+    return withStatement(hStmt, [=](StatementObj& s) -> UNSIGNED32 {
         if (!phCursor) return fail(AE_INVALID_ARGUMENT, "Null cursor handle argument.");
         *phCursor = 0;
         if (!s.prepared) return fail(AE_INVALID_ARGUMENT, "No SQL text has been prepared.");
         ConnectionObj* c = findAs<ConnectionObj>(s.connection, Kind::Connection);
         if (!c) return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
         s.hasRowCount = false;
-        protocol::Writer w;
+        protocol::Writer w(std::move(s.encoded));
         s.request.connection = s.connection;
         s.request.prefetchRows = kPrefetchRows;
         protocol::encode(w, s.request);
+        s.encoded = w.take();
         std::string_view body;
         int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
-        Status st = call(*c, Op::ExecuteSql, w.take(), &body, timeoutMs);
+        Status st = call(*c, Op::ExecuteSql, s.encoded, &body, timeoutMs);
         if (!st.ok()) return fail(st);
         protocol::Reader r(body);
         SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);

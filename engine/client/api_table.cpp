@@ -79,15 +79,15 @@ ADSAPI AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16* pusType) {
 }
 
 ADSAPI AdsGetTableType(ADSHANDLE hTable, UNSIGNED16* pusType) {
-    return withTable(hTable, [&](TableObj& t) { return put(pusType, t.info.tableType); });
+    return withTable(hTable, [=](TableObj& t) { return put(pusType, t.info.tableType); });
 }
 
 ADSAPI AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16* pusCharType) {
-    return withTable(hTable, [&](TableObj& t) { return put(pusCharType, t.info.charType); });
+    return withTable(hTable, [=](TableObj& t) { return put(pusCharType, t.info.charType); });
 }
 
 ADSAPI AdsGetTableCollation(ADSHANDLE hTable, char* pucCollation, UNSIGNED16* pusLen) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (t.info.collation.empty()) {
             if (pusLen) *pusLen = 0;
             if (pucCollation) *pucCollation = '\0';
@@ -98,33 +98,33 @@ ADSAPI AdsGetTableCollation(ADSHANDLE hTable, char* pucCollation, UNSIGNED16* pu
 }
 
 ADSAPI AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32* pulOptions) {
-    return withTable(hTable, [&](TableObj& t) { return put(pulOptions, t.info.openOptions); });
+    return withTable(hTable, [=](TableObj& t) { return put(pulOptions, t.info.openOptions); });
 }
 
 ADSAPI AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32* pulLength) {
-    return withTable(hTable, [&](TableObj& t) { return put(pulLength, t.info.recordLength()); });
+    return withTable(hTable, [=](TableObj& t) { return put(pulLength, t.info.recordLength()); });
 }
 
 ADSAPI AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16* pusCount) {
-    return withTable(hTable, [&](TableObj& t) {
+    return withTable(hTable, [=](TableObj& t) {
         return put(pusCount, static_cast<UNSIGNED16>(t.info.columns().size()));
     });
 }
 
 ADSAPI AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, char* pucName, UNSIGNED16* pusLen) {
-    return withColumn(hTable, ADSFIELD(usFld), [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, ADSFIELD(usFld), [=](TableObj&, const ColumnDef& c) {
         return copyText(c.name, pucName, pusLen);
     });
 }
 
 ADSAPI AdsGetFieldType(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED16* pusType) {
-    return withColumn(hTable, pucFld, [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
         return put(pusType, static_cast<UNSIGNED16>(c.type));
     });
 }
 
 ADSAPI AdsGetFieldLength(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED32* pulLength) {
-    return withColumn(hTable, pucFld, [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
         // Wide columns are described in bytes: two per character.
         bool wide = c.type == ColumnType::NChar || c.type == ColumnType::NVarchar;
         return put(pulLength, wide ? c.length * 2 : c.length);
@@ -132,44 +132,44 @@ ADSAPI AdsGetFieldLength(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED32* pulLen
 }
 
 ADSAPI AdsGetFieldDecimals(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED16* pusDecimals) {
-    return withColumn(hTable, pucFld, [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
         return put(pusDecimals, c.decimals);
     });
 }
 
 ADSAPI AdsGetFieldOffset(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED32* pulOffset) {
-    return withColumn(hTable, pucFld, [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
         return put(pulOffset, c.offset);
     });
 }
 
 ADSAPI AdsIsNullable(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED16* pbNullable) {
-    return withColumn(hTable, pucFld, [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
         return put(pbNullable, static_cast<UNSIGNED16>(c.nullable ? 1 : 0));
     });
 }
 
 ADSAPI AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8* pucPermissions) {
-    return withColumn(hTable, ADSFIELD(usFld), [&](TableObj&, const ColumnDef& c) {
+    return withColumn(hTable, ADSFIELD(usFld), [=](TableObj&, const ColumnDef& c) {
         return put(pucPermissions, c.permissions);
     });
 }
 
 ADSAPI AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16 usRecords) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         t.cacheRecords = usRecords;  // rows read on each side of a skip or a write
         return AE_SUCCESS;
     });
 }
 
 ADSAPI AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED16* pbLive) {
-    return withTable(hCursor, [&](TableObj& t) {
+    return withTable(hCursor, [=](TableObj& t) {
         return put(pbLive, static_cast<UNSIGNED16>(t.info.live ? 1 : 0));
     });
 }
 
 ADSAPI AdsClearRecordBuffer(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLen) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!pucBuf) return fail(AE_INVALID_ARGUMENT, "Null record buffer.");
         if (ulLen < t.info.blankRecord().size()) {
             return fail(AE_INSUFFICIENT_BUFFER, "The record buffer is shorter than the record.");
@@ -182,13 +182,13 @@ ADSAPI AdsClearRecordBuffer(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLe
 // ---- Indexes ---------------------------------------------------------------------------
 
 ADSAPI AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16* pusCount) {
-    return withTable(hTable, [&](TableObj& t) {
+    return withTable(hTable, [=](TableObj& t) {
         return put(pusCount, static_cast<UNSIGNED16>(t.indexes.size()));
     });
 }
 
 ADSAPI AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusCount) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!pusCount) return fail(AE_INVALID_ARGUMENT, "Null count argument.");
         size_t room = pahIndex ? *pusCount : 0;
         for (size_t i = 0; i < t.indexes.size() && i < room; ++i) pahIndex[i] = t.indexes[i];
@@ -202,7 +202,7 @@ ADSAPI AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusCo
 }
 
 ADSAPI AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexName, ADSHANDLE* phIndex) {
-    return withTable(hTable, [&](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
         if (!pucIndexName || !phIndex) return fail(AE_INVALID_ARGUMENT, "Null argument.");
         for (size_t i = 0; i < t.info.indexes.size(); ++i) {
             if (record::equalsNoCase(t.info.indexes[i].name, pucIndexName)) {

@@ -79,24 +79,17 @@ UNSIGNED32 lastCode() { return tColumnCode; }
 
 UNSIGNED32 nullOutput() { return fail(AE_INVALID_ARGUMENT, "Null output argument."); }
 
+UNSIGNED32 nullLengthArgument() { return fail(AE_INVALID_ARGUMENT, "Null length argument."); }
+
+UNSIGNED32 bufferNeeds(const char* what, size_t bytes) {
+    return fail(AE_INSUFFICIENT_BUFFER, std::string(what) + " needs " + std::to_string(bytes) + " bytes.");
+}
+
 ConnectionObj* connectionOf(const TableObj& table) {
     ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
     if (!c) fail(AE_INVALID_HANDLE, "The table's connection is closed.");
     return c;
 }
-
-namespace {
-
-// What every move does once the cursor's position is set: `held` is the entry of a static
-// cursor's rows it stands on, if any.
-void markMoved(TableObj& table, const protocol::RowView* held) {
-    table.heldRow = held;
-    table.positioned = true;
-    ++table.moves;
-    table.window.valid = false;
-}
-
-}  // namespace
 
 void setPosition(TableObj& table, Position p) {
     table.position = std::move(p);
@@ -216,25 +209,7 @@ UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
     return AE_SUCCESS;
 }
 
-namespace {
-
-// setPosition for a static cursor, in place: its position carries flags only, and `held` is
-// the entry of rows it stands on (nullptr at BOF or EOF).
-void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
-             const protocol::RowView* held) {
-    Position& p = table.position;
-    p.bof = bof;
-    p.eof = eof;
-    p.recordNumber = recordNumber;
-    p.visible = visible;
-    p.record.clear();
-    p.blobs.clear();
-    markMoved(table, held);
-}
-
-}  // namespace
-
-UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
+UNSIGNED32 staticGotoAnyRow(TableObj& table, int64_t ordinal) {
     if (ordinal <= 0) {
         standAt(table, true, table.count == 0, 0, false, nullptr);
         return AE_SUCCESS;

@@ -17,13 +17,23 @@ ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info);
 // findColumn's out-of-line part: a column by name, or the failure of a number out of range.
 int findColumnByName(const CursorInfo& info, ADSFIELDID field);
 
+// The index of the column a field argument names by number, or -1 (a name, or a number out
+// of range). Calls nothing.
+inline int columnIndex(const CursorInfo& info, ADSFIELDID field) {
+    const uintptr_t n = reinterpret_cast<uintptr_t>(field);
+    // Compared in bytes: no division by the size of a column.
+    const std::vector<ColumnDef>& columns = info.columns();
+    const size_t bytes = reinterpret_cast<const char*>(columns.data() + columns.size()) -
+                         reinterpret_cast<const char*>(columns.data());
+    return ADS_IS_FIELD_NUMBER(field) && (n - 1) * sizeof(ColumnDef) < bytes ? static_cast<int>(n - 1) : -1;
+}
+
 // The column a field argument names (by name without regard to case, or by number), or
 // -1 after recording AE_COLUMN_NOT_FOUND / AE_INVALID_ARGUMENT as the last error.
 // Inline for a column number, what most describing calls give.
 inline int findColumn(const CursorInfo& info, ADSFIELDID field) {
-    uintptr_t n = reinterpret_cast<uintptr_t>(field);
-    if (ADS_IS_FIELD_NUMBER(field) && n - 1 < info.columns().size()) return static_cast<int>(n - 1);
-    return findColumnByName(info, field);
+    const int i = columnIndex(info, field);
+    return i >= 0 ? i : findColumnByName(info, field);
 }
 // The code findColumn recorded.
 UNSIGNED32 lastCode();
@@ -50,9 +60,43 @@ void dropWindow(TableObj& table);
 UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
                       std::string extraArgs = {});
 
+// What every move does once the cursor's position is set: `held` is the entry of a static
+// cursor's rows it stands on, if any.
+inline void markMoved(TableObj& table, const protocol::RowView* held) {
+    table.heldRow = held;
+    table.positioned = true;
+    ++table.moves;
+    table.window.valid = false;
+}
+
+// setPosition for a static cursor, in place: its position carries flags only, and `held` is
+// the entry of rows it stands on (nullptr at BOF or EOF).
+inline void standAt(TableObj& table, bool bof, bool eof, uint32_t recordNumber, bool visible,
+                    const protocol::RowView* held) {
+    Position& p = table.position;
+    p.bof = bof;
+    p.eof = eof;
+    p.recordNumber = recordNumber;
+    p.visible = visible;
+    p.record.clear();
+    markMoved(table, held);
+    // Last, and only when there are any: freeing them is the one call.
+    if (!p.blobs.empty()) p.blobs.clear();
+}
+
+// staticGoto for any row, out of line.
+UNSIGNED32 staticGotoAnyRow(TableObj& table, int64_t ordinal);
+
 // A static cursor's move to row `ordinal` (0: before the first, count + 1: after the
-// last), fetching rows the client does not hold yet.
-UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal);
+// last), fetching rows the client does not hold yet. Inline for a row held, where a cursor
+// reading on mostly moves.
+inline UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
+    const protocol::RowView* held =
+        ordinal > 0 && ordinal <= table.count ? table.rows.find(static_cast<uint32_t>(ordinal)) : nullptr;
+    if (!held) return staticGotoAnyRow(table, ordinal);
+    standAt(table, false, false, static_cast<uint32_t>(ordinal), held->visible, held);
+    return AE_SUCCESS;
+}
 
 // currentImage's failure, out of line so that currentImage inlines: records
 // AE_NO_CURRENT_RECORD and returns no image.
@@ -84,19 +128,32 @@ inline UNSIGNED32 badHandle(ADSHANDLE h) {
 // Runs `body` with the table or cursor a handle names (an index handle names its table).
 template <typename F>
 UNSIGNED32 withTable(ADSHANDLE h, F&& body) {
-    return guarded([&]() -> UNSIGNED32 {
-        TableObj* t = cursorOf(h);
-        return t ? body(*t) : badHandle(h);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
+            return t ? body(*t) : kNotQuick;
+        },
+        [h, body]() -> UNSIGNED32 {
+            TableObj* t = cursorOf(h);
+            return t ? body(*t) : badHandle(h);
+        });
 }
 
 // Runs `body` with the column a field argument names.
 template <typename F>
 UNSIGNED32 withColumn(ADSHANDLE h, ADSFIELDID field, F&& body) {
-    return withTable(h, [&](TableObj& t) -> UNSIGNED32 {
-        int i = findColumn(t.info, field);
-        return i < 0 ? lastCode() : body(t, t.info.columns()[i]);
-    });
+    return guardedQuick(
+        [&]() -> UNSIGNED32 {
+            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
+            const int i = t ? columnIndex(t->info, field) : -1;
+            return i >= 0 ? body(*t, t->info.columns()[i]) : kNotQuick;
+        },
+        [h, field, body]() -> UNSIGNED32 {
+            TableObj* t = cursorOf(h);
+            if (!t) return badHandle(h);
+            int i = findColumn(t->info, field);
+            return i < 0 ? lastCode() : body(*t, t->info.columns()[i]);
+        });
 }
 
 template <typename F>
@@ -109,6 +166,10 @@ UNSIGNED32 withIndex(ADSHANDLE h, F&& body) {
 
 // The failure of put, out of line so that put stays small enough to inline.
 UNSIGNED32 nullOutput();
+// Entry points' failures, out of line so that the calls that succeed need no frame for
+// their messages: a null length argument; a buffer too small for `bytes` of `what`.
+UNSIGNED32 nullLengthArgument();
+UNSIGNED32 bufferNeeds(const char* what, size_t bytes);
 
 template <typename T>
 UNSIGNED32 put(T* out, T value) {

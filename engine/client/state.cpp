@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
 #include "record/text.h"
 
@@ -45,21 +46,37 @@ UNSIGNED32 fail(UNSIGNED32 code, std::string text) {
 
 UNSIGNED32 fail(const Status& status) { return fail(status.code, status.text); }
 
+UNSIGNED32 internalError() noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return fail(AE_INTERNAL_ERROR, std::string("Internal error in the client engine: ") + e.what());
+    } catch (...) {
+        return fail(AE_INTERNAL_ERROR, "Internal error in the client engine.");
+    }
+}
+
 const Status& lastError() { return tLastError; }
 void setLastError(Status status) { tLastError = std::move(status); }
 
 ADSHANDLE addObject(std::unique_ptr<Object> object) {
-    // Wrapping past 2^32 would need four billion live handles; skip any still in use.
-    while (gNextHandle == 0 || gObjects.count(gNextHandle)) ++gNextHandle;
-    ADSHANDLE h = gNextHandle++;
-    if (gSpareEntry.empty()) {
-        gObjects.emplace(h, std::move(object));
-    } else {
-        gSpareEntry.key() = h;
-        gSpareEntry.mapped() = std::move(object);
-        gObjects.insert(std::move(gSpareEntry));
+    Object* const made = object.get();
+    // Wrapping past 2^32 would need four billion live handles; skip any still in use. The
+    // insertion itself tells whether the handle is taken: one lookup per handle tried.
+    for (;; ++gNextHandle) {
+        if (gNextHandle == 0) continue;
+        if (gSpareEntry.empty()) {
+            if (gObjects.try_emplace(gNextHandle, std::move(object)).second) break;
+            continue;
+        }
+        gSpareEntry.key() = gNextHandle;
+        if (object) gSpareEntry.mapped() = std::move(object);
+        auto placed = gObjects.insert(std::move(gSpareEntry));
+        if (placed.inserted) break;
+        gSpareEntry = std::move(placed.node);
     }
-    return h;
+    gLastFound = {gNextHandle, made};  // a handle made is mostly the next one named
+    return gNextHandle++;
 }
 
 Object* lookUpObject(ADSHANDLE handle) {
@@ -79,8 +96,9 @@ std::vector<ADSHANDLE> ownedBy(ADSHANDLE owner) {
 }
 
 void removeObject(ADSHANDLE handle) {
-    Object* o = findObject(handle);
-    if (!o) return;
+    const ObjectTable::iterator at = gObjects.find(handle);  // removing others keeps it valid
+    if (at == gObjects.end()) return;
+    Object* o = at->second.get();
     if (o->kind == Kind::Connection) {
         for (ADSHANDLE child : ownedBy(handle)) removeObject(child);
     } else if (o->kind == Kind::Table) {
@@ -88,9 +106,23 @@ void removeObject(ADSHANDLE handle) {
         for (ADSHANDLE index : static_cast<TableObj*>(o)->indexes) removeObject(index);
     }
     if (handle == gLastFound.handle) gLastFound = {};
-    ObjectTable::node_type entry = gObjects.extract(handle);
+    ObjectTable::node_type entry = gObjects.extract(at);
     entry.mapped().reset();
     gSpareEntry = std::move(entry);
+}
+
+namespace {
+void* gSpareTable = nullptr;  // the memory of the table or cursor closed last; GUARDED_BY(gApiMutex)
+}  // namespace
+
+void* TableObj::operator new(size_t size) {
+    if (void* p = std::exchange(gSpareTable, nullptr)) return p;
+    return ::operator new(size);
+}
+
+void TableObj::operator delete(void* p, size_t size) {
+    if (gSpareTable) return ::operator delete(p, size);
+    gSpareTable = p;
 }
 
 TableObj* indexCursorOf(Object* o, uint32_t* serverHandle) {
@@ -109,23 +141,22 @@ void defer(ConnectionObj& connection, protocol::Op op, std::string args, uint8_t
     connection.deferred.push_back({{op, flags, std::move(args)}, std::move(onAnswer)});
 }
 
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
-            int timeoutMs) {
+Status call(ConnectionObj& connection, protocol::Op op, std::string_view args,
+            std::string_view* body, int timeoutMs) {
     std::vector<Deferred> batch = std::move(connection.deferred);
     connection.deferred.clear();
     if (connection.lost || !connection.channel) {
         return Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.");
     }
-    // Only the flags of the deferred requests are read after this: their arguments move.
-    std::vector<protocol::OpRequest>& requests = connection.requests;
-    requests.clear();
-    for (Deferred& d : batch) requests.push_back({d.request.op, d.request.flags, std::move(d.request.args)});
-    requests.push_back({op, 0, std::move(args)});
-    std::string encoded = protocol::encodeRequest(requests);
-    const size_t sent = requests.size();
+    protocol::Writer w(std::move(connection.request));  // the last request's room
+    const size_t sent = batch.size() + 1;
+    protocol::encodeRequestCount(w, static_cast<uint32_t>(sent));
+    for (const Deferred& d : batch) protocol::encodeOp(w, d.request.op, d.request.flags, d.request.args);
+    protocol::encodeOp(w, op, 0, args);
+    connection.request = w.take();
     countRoundTrip();
     const std::vector<protocol::OpResultView>& results = connection.results;
-    if (!connection.channel->exchange(encoded, &connection.answer,
+    if (!connection.channel->exchange(connection.request, &connection.answer,
                                       timeoutMs > 0 ? timeoutMs : kDefaultCallTimeoutMs) ||
         !protocol::decodeResponseViews(connection.answer, &connection.results) ||
         results.size() != sent) {

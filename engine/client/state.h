@@ -69,7 +69,7 @@ struct ConnectionObj : Object {
     std::vector<Deferred> deferred;
     protocol::LayoutSlots layouts;  // the layouts the server has sent, by slot
     // Storage each call reuses; what they hold between calls means nothing.
-    std::vector<protocol::OpRequest> requests;  // the batch being sent
+    std::string request;                        // the payload of the batch sent
     std::string answer;                         // the payload of the batch's answer
     std::vector<protocol::OpResultView> results;  // its results, views of answer
 };
@@ -119,6 +119,11 @@ struct TableObj : Object {
     const std::vector<BlobContent>& rowBlobs() const { return heldRow ? heldRow->blobs : position.blobs; }
     // Rows to read on each side of a row a skip or a write lands on.
     uint16_t neighbours() const;
+
+    // The tool makes and closes a cursor per statement: the memory of the one closed last is
+    // kept for the next. REQUIRES: the API lock held.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
     // A skip the window could not serve: the rows around the landing row are wanted again.
     void readAheadMissed() { idleWindows = 0; }
 };
@@ -135,6 +140,7 @@ struct StatementObj : Object {
     StatementObj() : Object(Kind::Statement) {}
     ADSHANDLE connection = 0;
     protocol::ExecArgs request;  // text and parameters, as an execution sends them
+    std::string encoded;         // room for the request encoded, reused by each execution
     bool prepared = false;
     uint32_t timeoutSeconds = 0;
     bool hasRowCount = false;
@@ -157,6 +163,9 @@ extern BiasedLock gApiMutex;
 class ApiLock {
 public:
     ApiLock() { gApiMutex.lock(); }
+    // Adopts the lock the caller has taken.
+    struct Taken {};
+    explicit ApiLock(Taken) {}
     ~ApiLock() { gApiMutex.unlock(); }
     ApiLock(const ApiLock&) = delete;
     ApiLock& operator=(const ApiLock&) = delete;
@@ -218,8 +227,8 @@ inline TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) {
 // operations that may not fail and `op` itself; *body views op's answer body in the
 // connection's answer, until its next call or until a static cursor keeps that answer (see
 // StaticRows::keep). A dead channel marks the connection lost and answers AE_CONNECTION_LOST.
-Status call(ConnectionObj& connection, protocol::Op op, std::string args, std::string_view* body,
-            int timeoutMs = 0);
+Status call(ConnectionObj& connection, protocol::Op op, std::string_view args,
+            std::string_view* body, int timeoutMs = 0);
 // Marks the connection lost (its channel is closed) and returns AE_CONNECTION_LOST: what a
 // dead channel leads to, and an answer body that does not decode whole (malformed,
 // truncated, or describing images that do not fit: the Reader is then not done()). Every
@@ -235,6 +244,10 @@ void countRoundTrip();
 uint32_t roundTrips();
 void resetRoundTrips();
 
+// Records the exception being handled as AE_INTERNAL_ERROR and returns that code.
+// REQUIRES: called from a catch block.
+UNSIGNED32 internalError() noexcept;
+
 // Runs one C entry point under the API lock; no exception leaves it (an escaping one
 // becomes AE_INTERNAL_ERROR).
 template <typename F>
@@ -242,11 +255,56 @@ UNSIGNED32 guarded(F&& body) noexcept {
     try {
         ApiLock lock;
         return body();
-    } catch (const std::exception& e) {
-        return fail(AE_INTERNAL_ERROR, std::string("Internal error in the client engine: ") + e.what());
     } catch (...) {
-        return fail(AE_INTERNAL_ERROR, "Internal error in the client engine.");
+        return internalError();
     }
+}
+
+// guarded() out of line, for a lock the caller may have taken already (`taken`). The body
+// comes by value, so that the caller makes it on its way here only.
+template <typename F>
+[[gnu::noinline]] UNSIGNED32 guardedOutOfLine(bool taken, F body) noexcept {
+    try {
+        ApiLock lock = taken ? ApiLock(ApiLock::Taken{}) : ApiLock();
+        return body();
+    } catch (...) {
+        return internalError();
+    }
+}
+
+// What a quick path returns when it cannot answer: no entry point returns it.
+constexpr UNSIGNED32 kNotQuick = UINT32_MAX;
+
+// guarded() for the entry points that work on one object, which is as a rule the one the
+// last lookup found. `quick()` answers from what gLastFound holds, calling nothing on its
+// way, or returns kNotQuick having changed nothing; `general()` is the whole body. When the
+// calling thread holds the lock's bias, the common case then runs to its answer with no
+// call: the entry point keeps no registers for the slow paths, which are one call.
+template <typename Quick, typename General>
+[[gnu::always_inline]] inline UNSIGNED32 guardedQuick(Quick&& quick, General general) noexcept {
+    const bool taken = gApiMutex.tryLockBiased();
+    if (taken) {
+        UNSIGNED32 answer;
+        try {
+            answer = quick();
+        } catch (...) {
+            gApiMutex.unlockBiased();
+            return internalError();
+        }
+        if (answer != kNotQuick) {
+            gApiMutex.unlockBiased();
+            return answer;
+        }
+    }
+    return guardedOutOfLine(taken, general);
+}
+
+// The object gLastFound holds when `handle` names it and it is of kind `kind`; nullptr
+// otherwise, which says nothing of the handle. Calls nothing.
+template <typename T>
+T* lastFoundAs(ADSHANDLE handle, Kind kind) {
+    Object* o = handle == gLastFound.handle ? gLastFound.object : nullptr;
+    return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 
 // ---- Text and buffers --------------------------------------------------------------------
@@ -265,9 +323,10 @@ UNSIGNED32 copyText(std::string_view text, char* buffer, Len* len) {
         *len = static_cast<Len>(text.size());
         return bufferTooSmall(have, text.size());
     }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
+    // The copy last: nothing is left to keep across it.
     *len = static_cast<Len>(text.size());
+    buffer[text.size()] = '\0';
+    std::memcpy(buffer, text.data(), text.size());
     return AE_SUCCESS;
 }
 // Makes *out the UTF-16 text up to its NUL as Windows-1252 text ("" for nullptr), in the

@@ -24,6 +24,12 @@ static_assert(std::endian::native == std::endian::little);
 // room for the next ones, so that writing a field is one copy rather than a string append.
 class Writer {
 public:
+    Writer() = default;
+    // Writes over `room` (a message taken from a Writer before, say): one message after
+    // another then allocates nothing once the room is large enough, and clears no bytes
+    // while each is no larger than the last.
+    explicit Writer(std::string&& room) : out_(std::move(room)) {}
+
     void u8(uint8_t v) { put(v); }
     void u16(uint16_t v) { put(v); }
     void u32(uint32_t v) { put(v); }

@@ -34,13 +34,16 @@ std::string encodeRequest(const std::vector<OpRequest>& ops) {
     size_t size = 4;
     for (const OpRequest& op : ops) size += kMinOp + op.args.size();
     w.reserve(size);
-    w.u32(static_cast<uint32_t>(ops.size()));
-    for (const OpRequest& op : ops) {
-        w.u16(static_cast<uint16_t>(op.op));
-        w.u8(op.flags);
-        w.bytes(op.args);
-    }
+    encodeRequestCount(w, static_cast<uint32_t>(ops.size()));
+    for (const OpRequest& op : ops) encodeOp(w, op.op, op.flags, op.args);
     return w.take();
+}
+
+void encodeRequestCount(Writer& w, uint32_t n) { w.u32(n); }
+
+void encodeOp(Writer& w, Op op, uint8_t flags, std::string_view args) {
+    w.fields(static_cast<uint16_t>(op), flags);
+    w.bytes(args);
 }
 
 bool decodeRequestViews(std::string_view payload, std::vector<OpView>* ops) {
@@ -286,17 +289,22 @@ void encode(Writer& w, const CursorInfo& v, LayoutSlots& slots) {
     }
 }
 
+// Runs of fixed-width fields are read through a Reader of their own, checked once each.
 CursorInfo decodeCursorInfo(Reader& r, LayoutSlots& slots) {
     CursorInfo v;
-    v.handle = r.u32();
-    v.handleType = r.u16();
+    Reader handle(r.fixed(4 + 2));
+    v.handle = handle.u32();
+    v.handleType = handle.u16();
     v.name.append(r.bytesView());
-    v.tableType = r.u16();
-    v.charType = r.u16();
+    Reader types(r.fixed(2 + 2));
+    v.tableType = types.u16();
+    v.charType = types.u16();
     v.collation.append(r.bytesView());
-    v.openOptions = r.u32();
-    v.bookmarkLength = r.u32();
-    v.live = r.boolean();
+    Reader options(r.fixed(4 + 4 + 1));
+    v.openOptions = options.u32();
+    v.bookmarkLength = options.u32();
+    v.live = options.boolean();
+    if (!options.ok()) r.fail();  // a flag neither 0 nor 1
     v.layout = decodeLayout(r, slots);
     uint32_t ni = r.count(kMinIndex);
     for (uint32_t i = 0; i < ni && r.ok(); ++i) {

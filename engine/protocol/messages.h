@@ -88,6 +88,9 @@ struct OpView {
 };
 
 std::string encodeRequest(const std::vector<OpRequest>& ops);
+// A request written op by op, with no vector of them: the count, then each operation.
+void encodeRequestCount(Writer& w, uint32_t n);
+void encodeOp(Writer& w, Op op, uint8_t flags, std::string_view args);
 // Decodes a request without copying its arguments: *ops (cleared first, its room kept)
 // views `payload`, which must outlive it. False when the payload is malformed (trailing
 // bytes included); *ops is then not to be used.

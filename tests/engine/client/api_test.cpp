@@ -1,6 +1,7 @@
 // api_test.cpp: the C interface end to end against an in-process server: connections,
 // tables, navigation, fields, editing, SQL, enumeration, errors and round-trip counts.
 #include <cstring>
+#include <functional>
 
 #include "client_fixture.h"
 #include "engine/core/session.h"
@@ -201,6 +202,109 @@ TEST_F(ClientApiTest, BuffersTooSmallAnswer5005WithTheNeededLength) {
     EXPECT_EQ(AdsGetLastError(&code, small, &errLen), AE_INSUFFICIENT_BUFFER);
     EXPECT_EQ(code, static_cast<UNSIGNED32>(AE_INSUFFICIENT_BUFFER));
     AdsCloseTable(t);
+}
+
+// A call on the handle found last takes a shorter way than one on another handle: both
+// must answer alike, failures included.
+TEST_F(ClientApiTest, CallsAnswerAlikeWhetherTheirHandleWasNamedLastOrNot) {
+    ADSHANDLE t = openClients(conn_);
+    ADSHANDLE byNom = 0, stmt = 0;
+    ASSERT_EQ(AdsGetIndexHandle(t, "ByNom", &byNom), AE_SUCCESS);
+    ASSERT_EQ(AdsCreateSQLStatement(conn_, &stmt), AE_SUCCESS);
+    ASSERT_EQ(AdsGotoTop(t), AE_SUCCESS);
+    using Call = std::function<UNSIGNED32(std::string*)>;
+    auto fieldType = [](ADSHANDLE h, ADSFIELDID f) -> Call {
+        return [=](std::string* out) {
+            UNSIGNED16 type = 0;
+            UNSIGNED32 rc = AdsGetFieldType(h, f, &type);
+            *out = std::to_string(type);
+            return rc;
+        };
+    };
+    const struct {
+        const char* what;
+        Call call;
+    } cases[] = {
+        {"column 1", fieldType(t, ADSFIELD(1))},
+        {"column by name", fieldType(t, "Ville")},
+        {"column 0", fieldType(t, ADSFIELD(0))},
+        {"column past the last", fieldType(t, ADSFIELD(5))},
+        {"column through an index", fieldType(byNom, ADSFIELD(2))},
+        {"a statement as a table", fieldType(stmt, ADSFIELD(1))},
+        {"null output", [=](std::string*) { return AdsGetFieldType(t, ADSFIELD(1), nullptr); }},
+        {"name too long for the buffer",
+         [=](std::string* out) {
+             char name[3] = {};
+             UNSIGNED16 len = 2;
+             UNSIGNED32 rc = AdsGetFieldName(t, 2, name, &len);
+             *out = std::to_string(len);
+             return rc;
+         }},
+        {"at EOF through an index",
+         [=](std::string* out) {
+             UNSIGNED16 eof = 9;
+             UNSIGNED32 rc = AdsAtEOF(byNom, &eof);
+             *out = std::to_string(eof);
+             return rc;
+         }},
+        {"statement option", [=](std::string*) { return AdsStmtSetTableReadOnly(stmt, 1); }},
+        {"statement option out of range", [=](std::string*) { return AdsStmtSetTableReadOnly(stmt, 3); }},
+        {"a table as a statement", [=](std::string*) { return AdsStmtSetTableReadOnly(t, 1); }},
+    };
+    for (const auto& c : cases) {
+        std::string first, second;
+        UNSIGNED16 type = 0;
+        AdsGetHandleType(conn_, &type);  // another handle found last
+        const UNSIGNED32 rc = c.call(&first);
+        const std::string error = rc == AE_SUCCESS ? "" : lastErrorText();
+        EXPECT_EQ(c.call(&second), rc) << c.what;
+        EXPECT_EQ(second, first) << c.what;
+        if (rc != AE_SUCCESS) {
+            EXPECT_EQ(lastErrorText(), error) << c.what;
+        }
+    }
+    AdsCloseSQLStatement(stmt);
+    AdsCloseTable(t);
+}
+
+// The row reads' failures, kept out of their quick paths, keep their codes, lengths and texts.
+TEST_F(ClientApiTest, RowReadFailuresCarryTheirCodesLengthsAndTexts) {
+    ADSHANDLE cursor = runSql(conn_, "SELECT Nom, Code FROM Clients");
+    ASSERT_NE(cursor, 0u);
+    UNSIGNED32 reclen = 0;
+    ASSERT_EQ(AdsGetRecordLength(cursor, &reclen), AE_SUCCESS);
+    UNSIGNED8 buffer[8];
+    UNSIGNED16 visible = 0;
+    const struct {
+        const char* what;
+        bool onRow;
+        std::function<UNSIGNED32(UNSIGNED32*)> call;
+        UNSIGNED32 code, length;
+        std::string text;
+    } cases[] = {
+        {"record too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetRecord(cursor, buffer, n); },
+         AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
+        {"record without buffer", true, [&](UNSIGNED32* n) { *n = 99; return AdsGetRecord(cursor, nullptr, n); },
+         AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
+        {"record without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, nullptr); },
+         AE_INVALID_ARGUMENT, 7, "Null length argument."},
+        {"record at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, n); },
+         AE_NO_CURRENT_RECORD, 7, "There is no current record."},
+        {"bookmark too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetBookmark60(cursor, buffer, n); },
+         AE_INSUFFICIENT_BUFFER, 4, "The bookmark needs 4 bytes."},
+        {"bookmark without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetBookmark60(cursor, buffer, nullptr); },
+         AE_INVALID_ARGUMENT, 7, "Null length argument."},
+        {"visible at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsIsRecordVisible(cursor, &visible); },
+         AE_NO_CURRENT_RECORD, 7, "There is no current record."},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.onRow ? AdsGotoTop(cursor) : AdsGotoBOF(cursor), AE_SUCCESS) << c.what;
+        UNSIGNED32 length = 0;
+        EXPECT_EQ(c.call(&length), c.code) << c.what;
+        EXPECT_EQ(length, c.length) << c.what;
+        EXPECT_TRUE(lastErrorText().ends_with(c.text)) << c.what << ": " << lastErrorText();
+    }
+    AdsCloseTable(cursor);
 }
 
 TEST_F(ClientApiTest, ErrorsCarryTheirCodesAndTexts) {

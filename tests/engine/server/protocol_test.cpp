@@ -157,6 +157,32 @@ TEST(ProtocolCoding, WriterKeepsEveryFieldAcrossGrowthReserveAndReuse) {
     }
 }
 
+// A Writer over an earlier message's room writes over its stale bytes: what it takes is the
+// new message alone, shorter or longer than the last.
+TEST(ProtocolCoding, AWriterOverAnEarlierMessageTakesOnlyTheNewOne) {
+    std::string room;
+    for (const std::string& text : {std::string(50, 'x'), std::string("ab"), std::string(300, 'y')}) {
+        Writer w(std::move(room));
+        w.u32(7);
+        w.bytes(text);
+        room = w.take();
+        Reader r(room);
+        EXPECT_EQ(r.u32(), 7u);
+        EXPECT_EQ(r.bytes(), text);
+        EXPECT_TRUE(r.done()) << text.size();
+    }
+}
+
+// A request written op by op, as the client sends its batches, is the one encodeRequest writes.
+TEST(ProtocolCoding, RequestsWrittenOpByOpMatchEncodedOnes) {
+    const std::vector<OpRequest> ops = {{Op::CloseCursor, kOpMayFail, "1234"},
+                                        {Op::ExecuteSql, 0, std::string(70, 's')}};
+    Writer w(std::string(500, '?'));
+    encodeRequestCount(w, static_cast<uint32_t>(ops.size()));
+    for (const OpRequest& op : ops) encodeOp(w, op.op, op.flags, op.args);
+    EXPECT_EQ(w.take(), encodeRequest(ops));
+}
+
 // Once a read fails, whatever the cause, every later read answers zero or empty, even one
 // the rest of the input could hold, and the Reader never counts as done.
 TEST(ProtocolCoding, AReaderStaysFailedAndReadsNothingAfterAFailure) {
