@@ -115,13 +115,15 @@ namespace {
 void* gSpareTable = nullptr;  // the memory of the table or cursor closed last; GUARDED_BY(gApiMutex)
 }  // namespace
 
+// Only a block of TableObj's own size is kept and given: a type made from it later, larger,
+// must not be placed in a cursor's memory.
 void* TableObj::operator new(size_t size) {
-    if (void* p = std::exchange(gSpareTable, nullptr)) return p;
+    if (size == sizeof(TableObj) && gSpareTable) return std::exchange(gSpareTable, nullptr);
     return ::operator new(size);
 }
 
 void TableObj::operator delete(void* p, size_t size) {
-    if (gSpareTable) return ::operator delete(p, size);
+    if (gSpareTable || size != sizeof(TableObj)) return ::operator delete(p, size);
     gSpareTable = p;
 }
 
