@@ -1,12 +1,12 @@
 // exe_folder.cpp: the executable's folder, or the folder a test put in its place.
-#include "app/exe_folder.h"
+#include "dictionary/exe_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include "app/alias_config.h"
+#include "dictionary/alias_config.h"
 
-namespace app {
+namespace dictionary {
 namespace {
 
 QString gOverride;
@@ -29,4 +29,4 @@ ExecutableFolderOverride::~ExecutableFolderOverride() {
     gOverride.clear();
 }
 
-}  // namespace app
+}  // namespace dictionary

@@ -1,10 +1,10 @@
 // alias_config.cpp: reading the alias section, the "X_" filter and the path derivations.
-#include "app/alias_config.h"
+#include "dictionary/alias_config.h"
 
 #include "rtl/ini_file.h"
 #include "rtl/locale_text.h"
 
-namespace app {
+namespace dictionary {
 
 std::vector<OfferedAlias> chargerAlias(const QString& exeFolder, rtl::StringList& listAllPaths) {
     static const QString kSection = QStringLiteral("Databases");
@@ -44,4 +44,4 @@ QString trimmedPathOf(const QString& dictionaryPath) {
     return dictionaryPath.left(LastCharPos(dictionaryPath, kPathSeparator));
 }
 
-}  // namespace app
+}  // namespace dictionary

@@ -3,8 +3,8 @@
 // The main window and the specific-record window read the same file by the same rules, each
 // into a list of its own: every key of the "Databases" section as "name=value", in file
 // order, of which only the names without "X_" (in any letter case) are offered to the user.
-#ifndef BREVANTIS_APP_ALIAS_CONFIG_H
-#define BREVANTIS_APP_ALIAS_CONFIG_H
+#ifndef BREVANTIS_DICTIONARY_ALIAS_CONFIG_H
+#define BREVANTIS_DICTIONARY_ALIAS_CONFIG_H
 
 #include <QChar>
 #include <QString>
@@ -12,7 +12,7 @@
 
 #include "rtl/string_list.h"
 
-namespace app {
+namespace dictionary {
 
 // The directory separator of table and dictionary paths on this platform.
 #ifdef Q_OS_WIN
@@ -52,6 +52,6 @@ QString dictionaryPathOf(const QString& value);
 // LastCharPos(dictionaryPath, kPathSeparator) characters; empty without a separator.
 QString trimmedPathOf(const QString& dictionaryPath);
 
-}  // namespace app
+}  // namespace dictionary
 
-#endif  // BREVANTIS_APP_ALIAS_CONFIG_H
+#endif  // BREVANTIS_DICTIONARY_ALIAS_CONFIG_H

@@ -1,6 +1,6 @@
 // alias_config_test.cpp: the alias filter and order, the entry behind each offered alias,
 // the derived paths, and ads.ini files that are not what they should be.
-#include "app/alias_config.h"
+#include "dictionary/alias_config.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using app::OfferedAlias;
+using dictionary::OfferedAlias;
 
 class AliasConfigTest : public ::testing::Test {
   protected:
@@ -22,7 +22,7 @@ class AliasConfigTest : public ::testing::Test {
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        return app::chargerAlias(dir.path() + QDir::separator(), list);
+        return dictionary::chargerAlias(dir.path() + QDir::separator(), list);
     }
     static QStringList names(const std::vector<OfferedAlias>& offered) {
         QStringList out;
@@ -46,8 +46,8 @@ TEST_F(AliasConfigTest, NamesWithXUnderscoreAreSkippedOthersKeptInFileOrder) {
     ASSERT_EQ(list.count(), 8);
     EXPECT_EQ(list[0], "TAX_2020=/d/tax.add;A");
     // The entry behind Paie is Paie's own line, not shifted by the skipped ones.
-    EXPECT_EQ(app::valeurAlias(list, offered[3].entry), "/base/paie/Paie.add;D");
-    EXPECT_EQ(app::valeurAlias(list, offered[2].entry), "/base/Compta.add;A");
+    EXPECT_EQ(dictionary::valeurAlias(list, offered[3].entry), "/base/paie/Paie.add;D");
+    EXPECT_EQ(dictionary::valeurAlias(list, offered[2].entry), "/base/Compta.add;A");
 }
 
 TEST_F(AliasConfigTest, LoadingAgainReplacesTheList) {
@@ -78,9 +78,9 @@ TEST_F(AliasConfigTest, BadFilesNeverCrashAndGiveWhatTheyHold) {
         const auto offered = load(c.bytes);
         EXPECT_EQ(list.count(), c.entries);
         for (const OfferedAlias& a : offered) {
-            const QString value = app::valeurAlias(list, a.entry);
-            const QString dictionary = app::dictionaryPathOf(value);
-            app::trimmedPathOf(dictionary);
+            const QString value = dictionary::valeurAlias(list, a.entry);
+            const QString dictionary = dictionary::dictionaryPathOf(value);
+            dictionary::trimmedPathOf(dictionary);
             EXPECT_LE(dictionary.size(), std::max<qsizetype>(value.size() - 2, 0));
         }
     }
@@ -99,18 +99,18 @@ TEST(AliasPaths, DictionaryAndTrimmedPathsFromTheValue) {
         {"", "", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(app::dictionaryPathOf(c.value), c.dictionary) << c.value.toStdString();
-        EXPECT_EQ(app::trimmedPathOf(c.dictionary), c.trimmed) << c.value.toStdString();
+        EXPECT_EQ(dictionary::dictionaryPathOf(c.value), c.dictionary) << c.value.toStdString();
+        EXPECT_EQ(dictionary::trimmedPathOf(c.dictionary), c.trimmed) << c.value.toStdString();
     }
 }
 
 TEST(AliasPaths, LastCharPosIsOneBasedFromTheEnd) {
-    EXPECT_EQ(app::LastCharPos("", u'/'), 0);
-    EXPECT_EQ(app::LastCharPos("/", u'/'), 1);
-    EXPECT_EQ(app::LastCharPos("/Compta.add", u'/'), 1);
-    EXPECT_EQ(app::LastCharPos("/base/x/Compta.add", u'/'), 8);
-    EXPECT_EQ(app::LastCharPos("Compta.add", u'/'), 0);
-    EXPECT_EQ(app::LastCharPos("a/b/", u'/'), 4);
+    EXPECT_EQ(dictionary::LastCharPos("", u'/'), 0);
+    EXPECT_EQ(dictionary::LastCharPos("/", u'/'), 1);
+    EXPECT_EQ(dictionary::LastCharPos("/Compta.add", u'/'), 1);
+    EXPECT_EQ(dictionary::LastCharPos("/base/x/Compta.add", u'/'), 8);
+    EXPECT_EQ(dictionary::LastCharPos("Compta.add", u'/'), 0);
+    EXPECT_EQ(dictionary::LastCharPos("a/b/", u'/'), 4);
 }
 
 TEST(AliasPaths, FilterLooksForXUnderscoreInAnyCase) {
@@ -121,7 +121,7 @@ TEST(AliasPaths, FilterLooksForXUnderscoreInAnyCase) {
                  {"Xavier", true},    {"MAXI", true},       {"ARCHIVE_X_1", false},
                  {"Compta", true},    {"box_a", false},     {"X", true},
                  {"_X", true},        {"Ventes 2020", true}};
-    for (const Case& c : cases) EXPECT_EQ(app::aliasOffert(c.name), c.offered) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(dictionary::aliasOffert(c.name), c.offered) << c.name;
 }
 
 }  // namespace

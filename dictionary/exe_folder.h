@@ -1,10 +1,10 @@
 // exe_folder.h: the folder of the running executable, where ads.ini is looked for.
-#ifndef BREVANTIS_APP_EXE_FOLDER_H
-#define BREVANTIS_APP_EXE_FOLDER_H
+#ifndef BREVANTIS_DICTIONARY_EXE_FOLDER_H
+#define BREVANTIS_DICTIONARY_EXE_FOLDER_H
 
 #include <QString>
 
-namespace app {
+namespace dictionary {
 
 // The folder of the running executable with its final separator.
 // REQUIRES: a QCoreApplication exists.
@@ -20,6 +20,6 @@ class ExecutableFolderOverride {
     ExecutableFolderOverride& operator=(const ExecutableFolderOverride&) = delete;
 };
 
-}  // namespace app
+}  // namespace dictionary
 
-#endif  // BREVANTIS_APP_EXE_FOLDER_H
+#endif  // BREVANTIS_DICTIONARY_EXE_FOLDER_H
