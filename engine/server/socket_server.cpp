@@ -149,7 +149,7 @@ void SocketServer::serve(Connection* c) {
             break;
         }
         first = false;
-        std::optional<std::string_view> answer = dispatcher.respond(request);
+        std::optional<std::string> answer = dispatcher.respond(request);
         if (!answer) {
             why = "malformed message";
             break;
@@ -164,7 +164,6 @@ void SocketServer::serve(Connection* c) {
             why = "client stopped reading";
             break;
         }
-        dispatcher.release();  // while the client reads the answer
         if (dispatcher.finished()) {
             why = "disconnected";
             break;
