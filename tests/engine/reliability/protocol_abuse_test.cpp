@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "client.h"
-#include "harness.h"
-#include "raw_socket.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
+#include "tests/engine/reliability/raw_socket.h"
 
 namespace reliability {
 namespace {

@@ -1,5 +1,5 @@
 // raw_socket.cpp: raw connections to enginesrv and what /proc says of a process.
-#include "raw_socket.h"
+#include "tests/engine/reliability/raw_socket.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
-#include "client.h"
-#include "harness.h"
-#include "pending_codes.h"
-#include "support.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
+#include "tests/engine/security/pending_codes.h"
+#include "tests/engine/security/support.h"
 
 namespace security {
 namespace {

@@ -10,11 +10,11 @@
 #include <chrono>
 #include <thread>
 
-#include "client.h"
-#include "harness.h"
-#include "pending_codes.h"
-#include "raw_socket.h"
-#include "support.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
+#include "tests/engine/security/pending_codes.h"
+#include "tests/engine/reliability/raw_socket.h"
+#include "tests/engine/security/support.h"
 
 namespace security {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <sstream>
 
-#include "client.h"
-#include "harness.h"
-#include "support.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
+#include "tests/engine/security/support.h"
 
 namespace security {
 namespace {

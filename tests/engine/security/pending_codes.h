@@ -1,7 +1,7 @@
 // pending_codes.h: engine codes these tests expect that the engine does not define yet.
 #ifndef BREVANTIS_TESTS_ENGINE_SECURITY_PENDING_CODES_H
 #define BREVANTIS_TESTS_ENGINE_SECURITY_PENDING_CODES_H
-#include "ace.h"
+#include "engine/include/engine_api.h"
 #ifndef AE_TABLE_OUTSIDE_SOURCE
 #define AE_TABLE_OUTSIDE_SOURCE 5300
 #define AE_READ_ONLY_STORAGE 5301

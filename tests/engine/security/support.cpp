@@ -1,5 +1,5 @@
 // support.cpp: unprivileged children, permissions and file contents for the security tests.
-#include "support.h"
+#include "tests/engine/security/support.h"
 
 #include <grp.h>
 #include <sys/stat.h>

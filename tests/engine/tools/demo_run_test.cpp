@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "harness.h"
+#include "tests/engine/reliability/harness.h"
 
 namespace {
 
