@@ -8,7 +8,7 @@
 
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
-#include "tests/engine/security/pending_codes.h"
+#include "engine/include/engine_api.h"
 #include "tests/engine/security/support.h"
 
 namespace security {

@@ -14,7 +14,7 @@
 
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
-#include "tests/engine/security/pending_codes.h"
+#include "engine/include/engine_api.h"
 #include "tests/engine/security/support.h"
 
 namespace security {
@@ -70,7 +70,9 @@ TEST_F(Socket, TheServerRefusesAFolderAnotherUserControls) {
     if (runningAsRoot()) cases.push_back({"owned by another user", 0700, true});
     for (const Case& c : cases) {
         const std::string dir = folder(std::string("f") + std::to_string(&c - cases.data()), c.mode);
-        if (c.otherOwner) ASSERT_EQ(::chown(dir.c_str(), kNobody, kNobody), 0);
+        if (c.otherOwner) {
+            ASSERT_EQ(::chown(dir.c_str(), kNobody, kNobody), 0);
+        }
         reliability::Child server(reliability::binPath("enginesrv"), {"--socket", dir + "/srv.sock"},
                                   dir_.path() + "/refused.log");
         EXPECT_EQ(server.wait(5000), 1) << c.what << ": the server started";
