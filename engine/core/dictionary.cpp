@@ -87,6 +87,7 @@ Status Dictionary::load(const std::string& path, Dictionary* out) {
             return damaged();
         }
     }
+    d.indexFiles();
     *out = std::move(d);
     return Status::success();
 }
@@ -156,6 +157,7 @@ Status Dictionary::addTable(std::string_view name, std::string_view file) {
     if (findTable(name))
         return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + std::string(name));
     tables_.push_back({std::string(name), std::string(file), {}, {}});
+    indexFiles();
     return Status::success();
 }
 
@@ -163,8 +165,24 @@ void Dictionary::removeTable(std::string_view name) {
     for (size_t i = 0; i < tables_.size(); ++i)
         if (record::equalsNoCase(tables_[i].name, name)) {
             tables_.erase(tables_.begin() + static_cast<long>(i));
+            indexFiles();
             return;
         }
+}
+
+void Dictionary::restoreTable(DictionaryTable table) {
+    tables_.push_back(std::move(table));
+    indexFiles();
+}
+
+const DictionaryTable* Dictionary::tableAtFile(std::string_view file) const {
+    auto it = byFile_.find(record::upperAscii(file));
+    return it == byFile_.end() ? nullptr : &tables_[it->second];
+}
+
+void Dictionary::indexFiles() {
+    byFile_.clear();
+    for (size_t i = 0; i < tables_.size(); ++i) byFile_.emplace(record::upperAscii(tables_[i].file), i);
 }
 
 }  // namespace engine

@@ -16,6 +16,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/core/password.h"
@@ -65,7 +66,10 @@ public:
     Status addTable(std::string_view name, std::string_view file);
     void removeTable(std::string_view name);
     // Puts back a table taken out by removeTable, with its indexes and default index.
-    void restoreTable(DictionaryTable table) { tables_.push_back(std::move(table)); }
+    void restoreTable(DictionaryTable table);
+    // The table whose file is `file` (a name in the dictionary's folder, letter case
+    // ignored), or null. The lock procedures ask it once per statement: it is a lookup.
+    const DictionaryTable* tableAtFile(std::string_view file) const;
 
     static Dictionary empty(std::string path);
 
@@ -73,6 +77,9 @@ private:
     std::string path_;
     std::vector<DictionaryUser> users_;
     std::vector<DictionaryTable> tables_;
+    std::unordered_map<std::string, size_t> byFile_;  // upper-cased file -> place in tables_
+
+    void indexFiles();
 };
 
 }  // namespace engine

@@ -47,15 +47,9 @@ std::string realPath(const std::string& path) {
 }
 
 // The folder part of a canonical path ("/" for a file at the root).
-std::string folderOf(const std::string& path) {
+std::string_view folderOf(std::string_view path) {
     size_t slash = path.find_last_of('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
-const DictionaryTable* tableAtFile(const Dictionary& d, std::string_view file) {
-    for (const DictionaryTable& t : d.tables())
-        if (record::equalsNoCase(t.file, file)) return &t;
-    return nullptr;
+    return slash == 0 || slash == std::string_view::npos ? std::string_view("/") : path.substr(0, slash);
 }
 
 Status outside(const std::string& named, const std::string& why) {
@@ -98,7 +92,7 @@ Status ServerState::claimantOf(const std::string& folder, std::string_view file,
             continue;
         std::shared_ptr<Dictionary> d;
         s = acquireDictionary(path, &d);
-        if (!s.ok() || tableAtFile(*d, file)) {
+        if (!s.ok() || d->tableAtFile(file)) {
             if (s.ok()) *claimant = path;
             break;
         }
@@ -132,9 +126,9 @@ Status Session::Impl::checkPlace(TablePlace* out) {
     const std::string& named = out->named;
     out->table.clear();
     if (folderOf(out->path) != folder) return outside(named, "lies outside the connection's folder.");
-    const std::string file = out->path.substr(out->path.find_last_of('/') + 1);
+    const std::string_view file = std::string_view(out->path).substr(out->path.find_last_of('/') + 1);
     if (dictionaryConnection) {
-        if (const DictionaryTable* t = tableAtFile(*dictionary, file)) {
+        if (const DictionaryTable* t = dictionary->tableAtFile(file)) {
             out->table = t->name;
             return Status::success();
         }

@@ -143,8 +143,8 @@ void SocketServer::acceptLoop() {
         for (const Refused& r : refused_) fds.push_back({r.fd, POLLIN, 0});
         const int ready = ::poll(fds.data(), fds.size(), refused_.empty() ? 1000 : 100);
         closeRefused(fds.data() + 2);
+        if (ready > 0 && fds[1].revents) break;
         if (ready <= 0 || !fds[0].revents) continue;
-        if (fds[1].revents) break;
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EMFILE || errno == ENFILE) shedForWantOfDescriptors();
@@ -210,12 +210,13 @@ void SocketServer::closeRefused(const pollfd* polled) {
 }
 
 void SocketServer::shedForWantOfDescriptors() {
+    if (spareFd_ < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);  // some came back
     if (spareFd_ >= 0) {
         ::close(spareFd_);
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) refuse(fd, "it has no descriptor left", false);
         spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (fd >= 0 && spareFd_ >= 0) return;
+        if (fd >= 0) return;
     }
     // No spare: the listening socket stays readable, so waiting on it would spin. Waits for
     // a stop or a moment, then tries again.
