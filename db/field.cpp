@@ -82,6 +82,50 @@ void TField::SetDataSet(TDataSet* dataSet) {
     dataSet_ = dataSet;
 }
 
+void TField::layoutChanged() {
+    if (dataSet_) dataSet_->DataEvent(TDataEvent::deLayoutChange);
+}
+
+void TField::SetVisible(bool v) {
+    visible_ = v;
+    layoutChanged();
+}
+
+void TField::SetDisplayWidth(int w) {
+    displayWidth_ = w;
+    layoutChanged();
+}
+
+void TField::SetDisplayLabel(const QString& label) {
+    displayLabel_ = label;
+    layoutChanged();
+}
+
+int TField::DisplayWidth() const {
+    if (displayWidth_ > 0) return displayWidth_;
+    switch (dataType_) {
+        case T::ftSmallint: case T::ftShortint: return 6;
+        case T::ftWord: case T::ftByte: case T::ftBoolean: return 5;
+        case T::ftInteger: case T::ftAutoInc: return 11;
+        case T::ftLargeint: return 15;
+        case T::ftFloat: case T::ftCurrency: return 10;
+        case T::ftBCD: case T::ftFMTBcd: {
+            const auto* bcd = dynamic_cast<const TBCDField*>(this);
+            return bcd && bcd->Precision() > 0 ? bcd->Precision() + 2 : 10;
+        }
+        case T::ftDate: case T::ftTime: return 10;
+        case T::ftDateTime: case T::ftTimeStamp: return 19;
+        case T::ftMemo: case T::ftFmtMemo: case T::ftWideMemo: case T::ftBlob: case T::ftGraphic:
+        case T::ftTypedBinary: case T::ftOraBlob: case T::ftOraClob: return 10;
+        default: return size_ > 0 ? size_ : 10;
+    }
+}
+
+bool TField::RightAligned() const {
+    return isIntegerType(dataType_) || dataType_ == T::ftLargeint || isFloatType(dataType_) ||
+           isBcdType(dataType_);
+}
+
 QVariant TField::Value() const {
     if (!dataSet_) return QVariant();
     return dataSet_->GetFieldData(this);

@@ -210,6 +210,33 @@ TEST_F(EndToEnd, AppendPostLocateAndOrder) {
     EXPECT_EQ(users, QStringList({"Zoe", "Martin", "Albert", "Long"}));
 }
 
+TEST_F(EndToEnd, BookmarksIdentifyRecordsHoweverTheyAreReached) {
+    createLocks();
+    locks.SetIndexName(QStringLiteral("UserName"));
+    EXPECT_TRUE(locks.Bookmark().isEmpty()) << "no record";
+    append(QStringLiteral("Clients"), QStringLiteral("Martin"), QStringLiteral("b"), 1);
+    append(QStringLiteral("Clients"), QStringLiteral("Albert"), QStringLiteral("a"), 2);
+    const QByteArray albert = locks.Bookmark();
+    locks.Append();
+    EXPECT_TRUE(locks.Bookmark().isEmpty()) << "a record being inserted";
+    locks.FieldByName(QStringLiteral("TableName"))->SetAsString(QStringLiteral("Clients"));
+    locks.FieldByName(QStringLiteral("UserName"))->SetAsString(QStringLiteral("Zoe"));
+    locks.FieldByName(QStringLiteral("LockedRecNo"))->SetAsInteger(3);
+    locks.Post();
+    const QByteArray zoe = locks.Bookmark();
+    locks.First();
+    EXPECT_EQ(locks.Bookmark(), albert) << "First in user order";
+    locks.Next();
+    const QByteArray martin = locks.Bookmark();
+    EXPECT_FALSE(martin.isEmpty());
+    EXPECT_NE(martin, albert);
+    EXPECT_NE(martin, zoe);
+    locks.SetIndexName(QStringLiteral("OsUserLoginName"));
+    EXPECT_EQ(locks.Bookmark(), martin) << "an order switch keeps the record";
+    EXPECT_TRUE(locate(QStringLiteral("Clients"), 3));
+    EXPECT_EQ(locks.Bookmark(), zoe);
+}
+
 TEST_F(EndToEnd, TablesAreListedAndDisconnectClosesDataSets) {
     exec({QStringLiteral("CREATE TABLE Listee (N Integer);")});
     createLocks();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <random>
 
 #include "db/data_source.h"
@@ -60,6 +61,7 @@ protected:
         pos_ = int(rows_.size()) - 1;
     }
     void SetBookmarkFlag(QByteArray&, TBookmarkFlag) override {}
+    QByteArray GetBookmarkData(const QByteArray& b) const override { return b.left(4); }
     int GetRecordCount() override { return int(rows_.size()); }
     bool GetCanModify() const override { return !readOnly; }
     bool LocateRecord(const QString&, const QVariant& v, TLocateOptions) override {
@@ -96,6 +98,7 @@ protected:
     void DataSetScrolled(int d) override { events.push_back("scroll " + std::to_string(d)); }
     void RecordChanged(TField*) override { events.push_back("record"); }
     void EditingChanged() override { events.push_back("editing"); }
+    void LayoutChanged() override { events.push_back("layout"); }
 };
 
 int value(MemDataSet& ds) { return ds.Fields(0)->AsInteger(); }
@@ -106,39 +109,275 @@ TEST(TDataSet, StatesAreNumberedInTheirOrder) {
     EXPECT_EQ(int(TDataSetState::dsOpening), 12);
 }
 
-TEST(TDataSet, RandomMovesFollowAModelWithAnyWindowSize) {
+// A dataset kind over records (id -> key) whose order, by id or by key then id, can change
+// while it is open, as an index order does. The cursor stands on a record id, or before the
+// first or after the last; a buffer holds id, key and bookmark flag. Appended records take
+// the next id.
+class OrderedDataSet : public TDataSet {
+public:
+    explicit OrderedDataSet(std::map<int, int> records) : TDataSet(nullptr), records(std::move(records)) {
+        setObjectName(QStringLiteral("Ordered"));
+    }
+    ~OrderedDataSet() override { Close(); }
+    std::map<int, int> records;
+    bool byKey = false;
+    int cursorReads = 0;
+
+    // The ids in the current order.
+    std::vector<int> order() const {
+        std::vector<int> ids;
+        for (const auto& [id, key] : records) ids.push_back(id);
+        if (byKey)
+            std::stable_sort(ids.begin(), ids.end(),
+                             [&](int a, int b) { return records.at(a) < records.at(b); });
+        return ids;
+    }
+    // Switches the order keeping the active record, as TAdsTable::SetIndexName does.
+    void SetOrder(bool key) {
+        CheckBrowseMode();
+        if (QByteArray* b = ActiveBuffer()) InternalSetToRecord(*b);
+        byKey = key;
+        ReallocateBuffers();
+        Resync();
+    }
+
+protected:
+    static constexpr int kBof = -1, kEof = -2;
+    void InternalOpen() override {
+        InternalInitFieldDefs();
+        CreateFields();
+        BindFields();
+        cursor_ = kBof;
+    }
+    void InternalClose() override {}
+    bool IsCursorOpen() const override { return true; }
+    void InternalInitFieldDefs() override {
+        FieldDefs().Clear();
+        FieldDefs().Add(QStringLiteral("Id"), TFieldType::ftInteger);
+        FieldDefs().Add(QStringLiteral("Key"), TFieldType::ftInteger);
+    }
+    int RecordBufferSize() const override { return 9; }
+    TGetResult GetRecord(QByteArray& b, TGetMode mode, bool) override {
+        ++cursorReads;
+        std::vector<int> ids = order();
+        auto at = std::find(ids.begin(), ids.end(), cursor_);
+        long i = cursor_ == kBof ? -1 : cursor_ == kEof ? long(ids.size()) : long(at - ids.begin());
+        if (mode == TGetMode::gmNext) i = std::min(i + 1, long(ids.size()));
+        if (mode == TGetMode::gmPrior) i = std::max(i - 1, -1L);
+        cursor_ = i < 0 ? kBof : i >= long(ids.size()) ? kEof : ids[size_t(i)];
+        if (cursor_ == kEof) return TGetResult::grEOF;
+        if (cursor_ == kBof) return TGetResult::grBOF;
+        b = QByteArray(9, 0);
+        std::memcpy(b.data(), &cursor_, 4);
+        std::memcpy(b.data() + 4, &records.at(cursor_), 4);
+        b[8] = char(TBookmarkFlag::bfCurrent);
+        return TGetResult::grOK;
+    }
+    void InternalFirst() override { cursor_ = kBof; }
+    void InternalSetToRecord(QByteArray& b) override { std::memcpy(&cursor_, b.constData(), 4); }
+    void InternalInitRecord(QByteArray& b) override { b = QByteArray(9, 0); }
+    void InternalPost() override {
+        int id = records.empty() ? 1 : records.rbegin()->first + 1, key;
+        std::memcpy(&key, ActiveBuffer()->constData() + 4, 4);
+        records[id] = key;
+        cursor_ = id;
+    }
+    void InternalCancel() override {}
+    void SetBookmarkFlag(QByteArray& b, TBookmarkFlag flag) override { b[8] = char(flag); }
+    QByteArray GetBookmarkData(const QByteArray& b) const override {
+        return TBookmarkFlag(b[8]) == TBookmarkFlag::bfCurrent ? b.left(4) : QByteArray();
+    }
+    int GetRecordCount() override { return int(records.size()); }
+    bool LocateRecord(const QString&, const QVariant& v, TLocateOptions) override {
+        for (int id : order())
+            if (records.at(id) == v.toInt()) {
+                cursor_ = id;
+                return true;
+            }
+        return false;
+    }
+    QVariant GetFieldData(const TField* f) const override {
+        const QByteArray* b = ActiveBuffer();
+        if (!b) return QVariant();
+        int v;
+        std::memcpy(&v, b->constData() + (f->FieldNo() == 1 ? 0 : 4), 4);
+        return v;
+    }
+    void SetFieldData(TField*, const QVariant& v) override {
+        int x = v.toInt();
+        std::memcpy(ActiveBuffer()->data() + 4, &x, 4);
+    }
+
+private:
+    int cursor_ = kBof;
+};
+
+// The ids of the window's rows, read as a grid paints them (the active row restored).
+std::vector<int> windowIds(TDataSet& ds) {
+    std::vector<int> ids;
+    int active = ds.ActiveRecord();
+    for (int r = 0; r < ds.WindowRecordCount(); ++r) {
+        ds.SetActiveRecord(r);
+        ids.push_back(ds.Fields(0)->AsInteger());
+    }
+    ds.SetActiveRecord(active);
+    return ids;
+}
+
+// Random moves, searches, order switches, appends (posted or cancelled) and window sizes,
+// each followed by a comparison of the current record, Bof/Eof, the bookmark and the
+// window (a run of the model's order holding the current record at the active row; whole
+// once filled) with a model.
+TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
     std::mt19937 rng(7);
-    for (int window : {1, 3, 8}) {
-        std::vector<int> rows;
-        for (int i = 0; i < 20; ++i) rows.push_back(i * 10);
-        MemDataSet ds(rows);
+    for (int run = 0; run < 20; ++run) {
+        std::map<int, int> model;  // id -> key: the records
+        for (int id = 1; id <= int(rng() % 12); ++id) model[id] = int(rng() % 6);
+        OrderedDataSet ds(model);
         TDataSource source(nullptr);
         source.SetDataSet(&ds);
         RecordingLink link;
         link.SetDataSource(&source);
-        link.SetBufferCount(window);
+        link.SetBufferCount(1 + int(rng() % 6));
         ds.Open();
-        int model = 0;
+        bool byKey = false;
+        auto order = [&] {
+            std::vector<int> ids;
+            for (const auto& [id, key] : model) ids.push_back(id);
+            if (byKey) std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) { return model[a] < model[b]; });
+            return ids;
+        };
+        int current = model.empty() ? 0 : order().front();  // 0: no record
+        auto position = [&] { auto o = order(); return int(std::find(o.begin(), o.end(), current) - o.begin()); };
         for (int step = 0; step < 300; ++step) {
-            int d = int(rng() % 7) - 3;
-            if (rng() % 10 == 0) {
-                ds.First();
-                model = 0;
-            } else {
-                ds.MoveBy(d);
-                bool pastEnd = model + d > 19, beforeStart = model + d < 0;
-                model = std::clamp(model + d, 0, 19);
-                if (d > 0) {
-                    EXPECT_EQ(ds.Eof(), pastEnd);
+            std::string what;
+            switch (rng() % 9) {
+                case 0: case 1: case 2: {
+                    int d = int(rng() % 9) - 4;
+                    what = "MoveBy " + std::to_string(d);
+                    int moved = ds.MoveBy(d);
+                    if (current == 0) break;
+                    int target = position() + d, n = int(model.size());
+                    EXPECT_EQ(moved, std::clamp(target, 0, n - 1) - position()) << what;
+                    if (d > 0) {
+                        EXPECT_EQ(ds.Eof(), target > n - 1) << what;
+                    } else if (d < 0) {
+                        EXPECT_EQ(ds.Bof(), target < 0) << what;
+                    }
+                    current = order()[size_t(std::clamp(target, 0, n - 1))];
+                    break;
                 }
-                if (d < 0) {
-                    EXPECT_EQ(ds.Bof(), beforeStart);
+                case 3:
+                    what = "First";
+                    ds.First();
+                    EXPECT_TRUE(ds.Bof());
+                    current = model.empty() ? 0 : order().front();
+                    break;
+                case 4: {
+                    int key = int(rng() % 8);
+                    what = "Locate " + std::to_string(key);
+                    bool found = false;
+                    for (int id : order())
+                        if (model[id] == key) {
+                            current = id;
+                            found = true;
+                            break;
+                        }
+                    EXPECT_EQ(ds.Locate(QStringLiteral("Key"), key, 0), found) << what;
+                    break;
+                }
+                case 5:
+                    byKey = !byKey;
+                    what = byKey ? "order by key" : "order by id";
+                    ds.SetOrder(byKey);
+                    break;
+                case 6: {
+                    int key = int(rng() % 8);
+                    bool post = rng() % 3 != 0;
+                    what = (post ? "Append and Post " : "Append and Cancel ") + std::to_string(key);
+                    ds.Append();
+                    EXPECT_TRUE(ds.Bookmark().isEmpty()) << "a new record has no bookmark yet";
+                    ds.Fields(1)->SetAsInteger(key);
+                    if (post) {
+                        ds.Post();
+                        current = model.empty() ? 1 : model.rbegin()->first + 1;
+                        model[current] = key;
+                    } else {
+                        ds.Cancel();
+                    }
+                    break;
+                }
+                case 7: {
+                    int size = 1 + int(rng() % 6);
+                    what = "window of " + std::to_string(size);
+                    link.SetBufferCount(size);
+                    break;
+                }
+                case 8:
+                    what = "FillWindow";
+                    ds.FillWindow();
+                    break;
+            }
+            std::string where = "run " + std::to_string(run) + " step " + std::to_string(step) + " after " + what;
+            ASSERT_EQ(current == 0 ? 0 : ds.Fields(0)->AsInteger(), current) << where;
+            if (current != 0) {
+                int id = current;
+                EXPECT_EQ(ds.Bookmark(), QByteArray(reinterpret_cast<const char*>(&id), 4)) << where;
+            }
+            for (bool fill : {false, true}) {
+                if (fill) ds.FillWindow();
+                std::vector<int> window = windowIds(ds), o = order();
+                ASSERT_LE(int(window.size()), ds.BufferCount()) << where;
+                if (current == 0) {
+                    EXPECT_TRUE(window.empty()) << where;
+                    continue;
+                }
+                auto at = std::find(o.begin(), o.end(), window.empty() ? -1 : window.front());
+                ASSERT_NE(at, o.end()) << where;
+                size_t start = size_t(at - o.begin());
+                ASSERT_LE(start + window.size(), o.size()) << where;
+                EXPECT_TRUE(std::equal(window.begin(), window.end(), o.begin() + long(start))) << where;
+                EXPECT_EQ(window[size_t(ds.ActiveRecord())], current) << where;
+                if (fill) {
+                    EXPECT_EQ(window.size(), std::min(o.size(), size_t(ds.BufferCount()))) << where;
                 }
             }
-            ASSERT_EQ(value(ds), rows[size_t(model)]) << "window " << window << " step " << step;
-            ASSERT_LE(ds.WindowRecordCount(), window);
         }
     }
+}
+
+TEST(TDataSet, AResyncReadsTheActiveRowAloneAndTheWindowOnlyWhenAsked) {
+    std::map<int, int> records;
+    for (int id = 1; id <= 40; ++id) records[id] = id % 7;
+    OrderedDataSet ds(records);
+    TDataSource source(nullptr);
+    source.SetDataSet(&ds);
+    RecordingLink link;
+    link.SetDataSource(&source);
+    link.SetBufferCount(10);
+    ds.Open();
+    EXPECT_EQ(ds.WindowRecordCount(), 10) << "opening reads the first rows whole";
+    for (int i = 0; i < 5; ++i) {
+        int reads = ds.cursorReads;
+        ds.Append();
+        ds.Fields(1)->SetAsInteger(i);
+        ds.Post();
+        EXPECT_EQ(ds.cursorReads - reads, 1) << "the posted row alone";
+        EXPECT_EQ(ds.WindowRecordCount(), 1);
+    }
+    ASSERT_TRUE(ds.Locate(QStringLiteral("Key"), 6, 0));
+    EXPECT_EQ(ds.WindowRecordCount(), 1);
+    int reads = ds.cursorReads;
+    ds.FillWindow();
+    EXPECT_EQ(ds.WindowRecordCount(), 10);
+    EXPECT_EQ(ds.ActiveRecord(), 4) << "the found row in the middle";
+    EXPECT_GE(ds.cursorReads - reads, 9);
+    reads = ds.cursorReads;
+    ds.FillWindow();
+    link.SetBufferCount(4);
+    EXPECT_EQ(ds.cursorReads, reads) << "a whole window, and a smaller one, read nothing";
+    EXPECT_EQ(ds.WindowRecordCount(), 4);
+    EXPECT_EQ(ds.Fields(1)->AsInteger(), 6);
 }
 
 TEST(TDataSet, MovesWithinTheWindowAskNothingOfTheCursor) {
@@ -246,6 +485,28 @@ TEST(TField, ConversionsAndStringSize) {
     EXPECT_EQ(ds.Fields(1)->AsInteger(), 0);
     EXPECT_EQ(db::dateFromDayNumber(db::dayNumber(QDate(2026, 12, 10))), QDate(2026, 12, 10));
     EXPECT_EQ(db::dayNumber(QDate(1, 1, 1)), 1);
+}
+
+TEST(TField, WhatAGridShowsFollowsTheTypeAndReachesTheLinks) {
+    MemDataSet ds({42});
+    TDataSource source(nullptr);
+    source.SetDataSet(&ds);
+    RecordingLink link;
+    link.SetDataSource(&source);
+    ds.Open();
+    TField* v = ds.Fields(0);
+    TField* name = ds.Fields(1);
+    EXPECT_EQ(v->DisplayWidth(), 11);
+    EXPECT_TRUE(v->RightAligned());
+    EXPECT_EQ(name->DisplayWidth(), 30) << "a text field's size";
+    EXPECT_FALSE(name->RightAligned());
+    link.events.clear();
+    name->SetDisplayWidth(12);
+    name->SetDisplayLabel(QStringLiteral("Nom"));
+    v->SetVisible(false);
+    EXPECT_EQ(link.events, (std::vector<std::string>{"layout", "layout", "layout"}));
+    EXPECT_EQ(name->DisplayWidth(), 12);
+    EXPECT_EQ(name->DisplayLabel(), QStringLiteral("Nom"));
 }
 
 TEST(TParams, LookupAndCarryOver) {
