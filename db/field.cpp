@@ -31,6 +31,15 @@ bool isByteType(T t) {
 bool isWideType(T t) {
     return t == T::ftWideString || t == T::ftFixedWideChar || t == T::ftWideMemo;
 }
+bool isBlobType(T t) {
+    switch (t) {
+        case T::ftMemo: case T::ftFmtMemo: case T::ftWideMemo: case T::ftBlob: case T::ftGraphic:
+        case T::ftTypedBinary: case T::ftOraBlob: case T::ftOraClob:
+            return true;
+        default:
+            return false;
+    }
+}
 bool isFloatType(T t) { return t == T::ftFloat || t == T::ftCurrency; }
 bool isBcdType(T t) { return t == T::ftBCD || t == T::ftFMTBcd; }
 bool isDateTimeType(T t) { return t == T::ftDateTime || t == T::ftTimeStamp; }
@@ -115,9 +124,9 @@ int TField::DisplayWidth() const {
         }
         case T::ftDate: case T::ftTime: return 10;
         case T::ftDateTime: case T::ftTimeStamp: return 19;
-        case T::ftMemo: case T::ftFmtMemo: case T::ftWideMemo: case T::ftBlob: case T::ftGraphic:
-        case T::ftTypedBinary: case T::ftOraBlob: case T::ftOraClob: return 10;
-        default: return size_ > 0 ? size_ : 10;
+        default:
+            if (isBlobType(dataType_)) return 10;
+            return size_ > 0 ? size_ : 10;
     }
 }
 
@@ -150,6 +159,11 @@ QString TField::AsString() const {
         return QTime::fromMSecsSinceStartOfDay(v.toInt()).toString(u"HH:mm:ss");
     if (isDateTimeType(dataType_)) return AsDateTime().toString(u"dd/MM/yyyy HH:mm:ss");
     return v.toString();
+}
+
+QString TField::DisplayText() const {
+    if (isBlobType(dataType_)) return u'(' + db::fieldTypeName(dataType_).toUpper() + u')';
+    return AsString();
 }
 
 QByteArray TField::AsAnsiString() const {

@@ -78,6 +78,9 @@ public:
     double AsFloat() const;
     bool AsBoolean() const;
     QDateTime AsDateTime() const;
+    // What a grid shows: AsString, except for memo and blob kinds, whose content a grid does
+    // not read: their type name in parentheses, "(MEMO)", "(BLOB)" ...
+    QString DisplayText() const;
 
     // Writing into the dataset's active record buffer, converted to the native form; a
     // string value is cut to Size characters first. Requires an editing state.
