@@ -102,6 +102,17 @@ protected:
     void LayoutChanged() override { events.push_back("layout"); }
 };
 
+// A data source over a dataset and a recording link on it asking for `window` rows.
+struct Linked {
+    explicit Linked(TDataSet& ds, int window = 1) {
+        source.SetDataSet(&ds);
+        link.SetDataSource(&source);
+        link.SetBufferCount(window);
+    }
+    TDataSource source{nullptr};
+    RecordingLink link;
+};
+
 int value(MemDataSet& ds) { return ds.Fields(0)->AsInteger(); }
 
 TEST(TDataSet, StatesAreNumberedInTheirOrder) {
@@ -132,11 +143,8 @@ TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
         std::map<int, int> model;  // id -> key: the records
         for (int id = 1; id <= int(rng() % 12); ++id) model[id] = int(rng() % 6);
         OrderedDataSet ds(model);
-        TDataSource source(nullptr);
-        source.SetDataSet(&ds);
-        RecordingLink link;
-        link.SetDataSource(&source);
-        link.SetBufferCount(1 + int(rng() % 6));
+        Linked linked(ds, 1 + int(rng() % 6));
+        RecordingLink& link = linked.link;
         ds.Open();
         bool byKey = false;
         auto order = [&] {
@@ -248,11 +256,8 @@ TEST(TDataSet, AResyncReadsTheActiveRowAloneAndTheWindowOnlyWhenAsked) {
     std::map<int, int> records;
     for (int id = 1; id <= 40; ++id) records[id] = id % 7;
     OrderedDataSet ds(records);
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
-    link.SetBufferCount(10);
+    Linked linked(ds, 10);
+    RecordingLink& link = linked.link;
     ds.Open();
     EXPECT_EQ(ds.WindowRecordCount(), 10) << "opening reads the first rows whole";
     for (int i = 0; i < 5; ++i) {
@@ -280,11 +285,7 @@ TEST(TDataSet, AResyncReadsTheActiveRowAloneAndTheWindowOnlyWhenAsked) {
 
 TEST(TDataSet, MovesWithinTheWindowAskNothingOfTheCursor) {
     MemDataSet ds({1, 2, 3, 4});
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
-    link.SetBufferCount(4);
+    Linked linked(ds, 4);
     ds.Open();
     int reads = ds.cursorMoves;
     ds.Next();
@@ -295,10 +296,8 @@ TEST(TDataSet, MovesWithinTheWindowAskNothingOfTheCursor) {
 
 TEST(TDataSet, LinksHearOpenScrollEditsAndClose) {
     MemDataSet ds({1, 2});
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Linked linked(ds);
+    RecordingLink& link = linked.link;
     int before = 0, after = 0;
     ds.BeforeScroll = [&](TDataSet*) { ++before; };
     ds.AfterScroll = [&](TDataSet*) { ++after; };
@@ -387,10 +386,8 @@ TEST(TField, ConversionsAndStringSize) {
 
 TEST(TField, WhatAGridShowsFollowsTheTypeAndReachesTheLinks) {
     MemDataSet ds({42});
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Linked linked(ds);
+    RecordingLink& link = linked.link;
     ds.Open();
     TField* v = ds.Fields(0);
     TField* name = ds.Fields(1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/dataset.h"
+#include "db/db_error.h"
 
 // A dataset kind over records (id -> key) whose order, by id or by key then id, can change
 // while it is open, as an index order does. The cursor stands on a record id, or before the
@@ -23,6 +24,8 @@ public:
     std::map<int, int> records;
     bool byKey = false;
     int cursorCalls = 0;  // calls that read or move the cursor
+    int countCalls = 0;   // record counts asked
+    bool failReads = false;  // reading a row fails, as with a lost server
 
     // The ids in the current order.
     std::vector<int> order() const {
@@ -60,6 +63,7 @@ protected:
     int RecordBufferSize() const override { return 9; }
     TGetResult GetRecord(QByteArray& b, TGetMode mode, bool) override {
         ++cursorCalls;
+        if (failReads) throw EDatabaseError(QStringLiteral("lecture impossible"));
         std::vector<int> ids = order();
         auto at = std::find(ids.begin(), ids.end(), cursor_);
         long i = cursor_ == kBof ? -1 : cursor_ == kEof ? long(ids.size()) : long(at - ids.begin());
@@ -94,7 +98,10 @@ protected:
     QByteArray GetBookmarkData(const QByteArray& b) const override {
         return TBookmarkFlag(b[8]) == TBookmarkFlag::bfCurrent ? b.left(4) : QByteArray();
     }
-    int GetRecordCount() override { return int(records.size()); }
+    int GetRecordCount() override {
+        ++countCalls;
+        return int(records.size());
+    }
     bool LocateRecord(const QString&, const QVariant& v, TLocateOptions) override {
         for (int id : order())
             if (records.at(id) == v.toInt()) {
