@@ -8,8 +8,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "app/alias_config.h"
-#include "app/exe_folder.h"
+#include "dictionary/alias_config.h"
+#include "dictionary/exe_folder.h"
 #include "app/identification/identification_gate.h"
 #include "app/secondary_window.h"
 #include "data/adscnnct.h"
@@ -45,10 +45,10 @@ TFPrincipal::~TFPrincipal() = default;
 
 void TFPrincipal::FormCreate() {
     DemanderMotDePasse();
-    PathToExe = app::executableFolder();
+    PathToExe = dictionary::executableFolder();
     ListAllPaths.clear();
     if (rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
-        for (const app::OfferedAlias& alias : app::chargerAlias(PathToExe, ListAllPaths))
+        for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(PathToExe, ListAllPaths))
             RGPaths->addItem(alias.name, alias.entry);
         return;
     }

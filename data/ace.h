@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "engine/include/ace.h"
+#include "engine/include/engine_api.h"
 #include "rtl/exception.h"
 
 // Every function of the engine's C interface, in the header's order.

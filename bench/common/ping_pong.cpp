@@ -1,5 +1,5 @@
 // ping_pong.cpp: a bare 64-byte ping-pong between two processes.
-#include "ping_pong.h"
+#include "bench/common/ping_pong.h"
 
 #include <sys/socket.h>
 #include <sys/wait.h>

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "collection_loop.h"
+#include "bench/data/collection_loop.h"
 #include "engine/core/dictionary.h"
 #include "engine/include/engine_client.h"
 #include "engine/server/in_process.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "bench/common/ping_pong.h"
-#include "collection_loop.h"
+#include "bench/data/collection_loop.h"
 #include "engine/core/dictionary.h"
 #include "engine/include/engine_client.h"
 #include "engine/testing/server_process.h"

@@ -1,5 +1,5 @@
 // collection_loop.cpp: the measured loop and the call-counting function table.
-#include "collection_loop.h"
+#include "bench/data/collection_loop.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>

@@ -13,8 +13,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "record/record.h"
-#include "session.h"
+#include "engine/record/record.h"
+#include "engine/core/session.h"
 
 using namespace engine;
 using Clock = std::chrono::steady_clock;

@@ -30,11 +30,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ace.h"
+#include "engine/include/engine_api.h"
 #include "bench/common/ping_pong.h"
 #include "engine/core/session.h"
 #include "engine/testing/server_process.h"
-#include "engine_client.h"
+#include "engine/include/engine_client.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "engine/protocol/address.h"
-#include "engine_client.h"
-#include "state.h"
+#include "engine/include/engine_client.h"
+#include "engine/client/state.h"
 
 using namespace engine;
 using namespace engine::client;

@@ -8,11 +8,11 @@
 #include <bit>
 #include <cstring>
 
-#include "cursor.h"
-#include "field_text.h"
-#include "record/raw_key.h"
-#include "record/record.h"
-#include "record/text.h"
+#include "engine/client/client_cursor.h"
+#include "engine/client/field_text.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
 
 using namespace engine;
 using namespace engine::client;

@@ -1,5 +1,5 @@
 // api_lock.cpp: the contended path of SleepingMutex.
-#include "api_lock.h"
+#include "engine/client/api_lock.h"
 
 #include <linux/futex.h>
 #include <linux/membarrier.h>

@@ -4,10 +4,10 @@
 // confirmed by the server with the connection's next request.
 #include <cstring>
 
-#include "cursor.h"
-#include "expr/expression.h"
-#include "expr/field_source.h"
-#include "record/record.h"
+#include "engine/client/client_cursor.h"
+#include "engine/expr/expression.h"
+#include "engine/expr/field_source.h"
+#include "engine/record/record.h"
 
 using namespace engine;
 using namespace engine::client;

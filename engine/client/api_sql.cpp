@@ -1,7 +1,7 @@
 // api_sql.cpp: SQL statements. A statement lives in the client only; executing it sends
 // its text and parameters in one request, whose answer brings the result's description,
 // its row count and its first rows — a small result needs no further round trip.
-#include "cursor.h"
+#include "engine/client/client_cursor.h"
 
 using namespace engine;
 using namespace engine::client;

@@ -2,8 +2,8 @@
 // from their descriptions — columns, record length, options, indexes.
 #include <cstring>
 
-#include "cursor.h"
-#include "record/text.h"
+#include "engine/client/client_cursor.h"
+#include "engine/record/record_text.h"
 
 using namespace engine;
 using namespace engine::client;

@@ -1,5 +1,5 @@
 // channel.cpp: the socket channel to enginesrv and the channel factory seam.
-#include "channel.h"
+#include "engine/client/channel.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -14,7 +14,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "ace.h"
+#include "engine/include/engine_api.h"
 #include "engine/protocol/address.h"
 #include "engine/protocol/frame.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/core/status.h"
+#include "engine/record/status.h"
 
 namespace engine::client {
 

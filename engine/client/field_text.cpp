@@ -1,5 +1,5 @@
 // field_text.cpp: column values as text and back, over the record codec.
-#include "field_text.h"
+#include "engine/client/field_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ace.h"
-#include "record/record.h"
-#include "record/text.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
 
 namespace engine::client {
 namespace {

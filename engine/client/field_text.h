@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/status.h"
-#include "engine/core/value.h"
+#include "engine/record/status.h"
+#include "engine/record/value.h"
 
 namespace engine::client {
 

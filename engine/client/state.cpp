@@ -1,5 +1,5 @@
 // state.cpp: the handle table, the last error, the API lock and the batched server call.
-#include "state.h"
+#include "engine/client/state.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "record/text.h"
+#include "engine/record/record_text.h"
 
 namespace engine::client {
 namespace {

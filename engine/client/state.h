@@ -18,12 +18,12 @@
 #include <string_view>
 #include <vector>
 
-#include "ace.h"
-#include "api_lock.h"
-#include "channel.h"
-#include "engine/core/session.h"
-#include "engine/protocol/messages.h"
-#include "static_rows.h"
+#include "engine/include/engine_api.h"
+#include "engine/client/api_lock.h"
+#include "engine/client/channel.h"
+#include "engine/protocol/wire_types.h"
+#include "engine/protocol/wire_format.h"
+#include "engine/client/static_rows.h"
 
 namespace engine::client {
 

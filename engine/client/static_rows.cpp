@@ -1,5 +1,5 @@
 // static_rows.cpp: the rows of a static result held from the first on, and runs beyond.
-#include "static_rows.h"
+#include "engine/client/static_rows.h"
 
 #include <algorithm>
 #include <iterator>

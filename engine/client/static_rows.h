@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/protocol/messages.h"
+#include "engine/protocol/wire_format.h"
 
 namespace engine::client {
 

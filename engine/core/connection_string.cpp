@@ -1,8 +1,8 @@
 // connection_string.cpp: the connection string parser.
-#include "connection_string.h"
+#include "engine/core/connection_string.h"
 
-#include "ace.h"
-#include "record/text.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record_text.h"
 
 namespace engine {
 namespace {

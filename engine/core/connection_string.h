@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "status.h"
+#include "engine/record/status.h"
 
 namespace engine {
 

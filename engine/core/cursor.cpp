@@ -1,11 +1,11 @@
 // cursor.cpp: navigation under AOF and filter, in record order or index order, and seeks.
-#include "cursor.h"
+#include "engine/core/cursor.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "ace.h"
-#include "record/record.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record.h"
 
 namespace engine {
 namespace {

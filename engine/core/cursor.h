@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "expr/expression.h"
-#include "session.h"
-#include "table.h"
+#include "engine/expr/expression.h"
+#include "engine/core/session.h"
+#include "engine/core/table.h"
 
 namespace engine {
 

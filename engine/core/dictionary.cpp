@@ -1,5 +1,5 @@
 // dictionary.cpp: reading and writing dictionary files; salted password checks.
-#include "dictionary.h"
+#include "engine/core/dictionary.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <random>
 #include <sstream>
 
-#include "ace.h"
-#include "record/text.h"
-#include "sha256.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record_text.h"
+#include "engine/core/sha256.h"
 
 namespace engine {
 namespace {

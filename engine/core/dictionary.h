@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "status.h"
-#include "table.h"
+#include "engine/record/status.h"
+#include "engine/core/table.h"
 
 namespace engine {
 

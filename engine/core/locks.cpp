@@ -1,11 +1,11 @@
 // locks.cpp: the record lock table.
-#include "locks.h"
+#include "engine/core/locks.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "ace.h"
-#include "record/text.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record_text.h"
 
 namespace engine {
 

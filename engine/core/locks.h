@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "status.h"
+#include "engine/record/status.h"
 
 namespace engine {
 

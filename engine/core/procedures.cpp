@@ -6,11 +6,11 @@
 #include <cmath>
 #include <span>
 
-#include "ace.h"
-#include "record/record.h"
-#include "record/text.h"
-#include "session_impl.h"
-#include "sql/catalog.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
+#include "engine/core/session_impl.h"
+#include "engine/core/sql/catalog.h"
 
 namespace engine {
 namespace {

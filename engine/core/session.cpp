@@ -1,6 +1,6 @@
 // session.cpp: Server connections and the Session calls: tables, navigation, filters,
 // editing and record locks.
-#include "session.h"
+#include "engine/core/session.h"
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -8,11 +8,11 @@
 
 #include <algorithm>
 
-#include "ace.h"
-#include "connection_string.h"
-#include "record/record.h"
-#include "record/text.h"
-#include "session_impl.h"
+#include "engine/include/engine_api.h"
+#include "engine/core/connection_string.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
+#include "engine/core/session_impl.h"
 
 namespace engine {
 namespace {

@@ -8,13 +8,13 @@
 #include <string>
 #include <unordered_map>
 
-#include "cursor.h"
-#include "dictionary.h"
-#include "locks.h"
-#include "session.h"
-#include "sql/catalog.h"
-#include "sql/executor.h"
-#include "table.h"
+#include "engine/core/cursor.h"
+#include "engine/core/dictionary.h"
+#include "engine/core/locks.h"
+#include "engine/core/session.h"
+#include "engine/core/sql/catalog.h"
+#include "engine/core/sql/executor.h"
+#include "engine/core/table.h"
 
 namespace engine {
 

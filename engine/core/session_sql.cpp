@@ -2,13 +2,13 @@
 #include <algorithm>
 #include <span>
 
-#include "ace.h"
-#include "record/raw_key.h"
-#include "record/record.h"
-#include "record/text.h"
-#include "session_impl.h"
-#include "sql/catalog.h"
-#include "sql/executor.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
+#include "engine/core/session_impl.h"
+#include "engine/core/sql/catalog.h"
+#include "engine/core/sql/executor.h"
 
 namespace engine {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "ace.h"
-#include "record/raw_key.h"
-#include "record/record.h"
-#include "record/text.h"
-#include "session_impl.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
+#include "engine/core/session_impl.h"
 
 namespace engine {
 namespace {

@@ -1,5 +1,5 @@
 // sha256.cpp: a plain SHA-256 (FIPS 180-4), one block at a time.
-#include "sha256.h"
+#include "engine/core/sha256.h"
 
 #include <cstdint>
 

@@ -1,14 +1,14 @@
 // table.cpp: records in memory, written through to the table's files, with their indexes.
-#include "table.h"
+#include "engine/core/table.h"
 
 #include <algorithm>
 
-#include "ace.h"
-#include "cursor.h"
-#include "expr/expression.h"
-#include "record/raw_key.h"
-#include "record/record.h"
-#include "record/text.h"
+#include "engine/include/engine_api.h"
+#include "engine/core/cursor.h"
+#include "engine/expr/expression.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
 
 namespace engine {
 namespace {

@@ -16,10 +16,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "expr/expression.h"
-#include "status.h"
-#include "table_file.h"
-#include "value.h"
+#include "engine/expr/expression.h"
+#include "engine/record/status.h"
+#include "engine/core/table_file.h"
+#include "engine/record/value.h"
 
 namespace engine {
 

@@ -1,5 +1,5 @@
 // table_file.cpp: reading and writing the .adt and .adm files with single positioned writes.
-#include "table_file.h"
+#include "engine/core/table_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <memory>
 
-#include "ace.h"
-#include "record/record.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/record.h"
 
 namespace engine {
 namespace {

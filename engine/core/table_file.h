@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "status.h"
-#include "value.h"
+#include "engine/record/status.h"
+#include "engine/record/value.h"
 
 namespace engine {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "expr/expression.h"
-#include "expr/values.h"
+#include "engine/expr/expression.h"
+#include "engine/expr/values.h"
 
 using namespace engine;
 

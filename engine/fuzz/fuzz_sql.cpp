@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "ace.h"
-#include "fake_catalog.h"
-#include "sql/executor.h"
+#include "engine/include/engine_api.h"
+#include "engine/testing/fake_catalog.h"
+#include "engine/core/sql/executor.h"
 
 using namespace engine;
 

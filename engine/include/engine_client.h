@@ -1,5 +1,5 @@
 /*
- * engine_client.h: extras of the stand-in client engine beyond the C interface of ace.h.
+ * engine_client.h: extras of the stand-in client engine beyond the C interface of engine_api.h.
  *
  * For test and demo programs: who the later connections say they are, where the server
  * is, and how many round trips the library has made. The tool itself uses none of these.
@@ -11,10 +11,10 @@
  * In-process server (unit tests): link the static library engine_inprocess and call
  * engine::server::useInProcessServer (engine/server/in_process.h) before connecting.
  */
-#ifndef BREVANTIS_ENGINE_ENGINE_CLIENT_H
-#define BREVANTIS_ENGINE_ENGINE_CLIENT_H
+#ifndef BREVANTIS_ENGINE_INCLUDE_ENGINE_CLIENT_H
+#define BREVANTIS_ENGINE_INCLUDE_ENGINE_CLIENT_H
 
-#include "ace.h"
+#include "engine/include/engine_api.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -40,4 +40,4 @@ ADSAPI EngineResetRoundTrips(void);
 }
 #endif
 
-#endif /* BREVANTIS_ENGINE_ENGINE_CLIENT_H */
+#endif /* BREVANTIS_ENGINE_INCLUDE_ENGINE_CLIENT_H */

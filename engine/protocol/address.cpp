@@ -1,5 +1,5 @@
 // address.cpp: parsing of server addresses.
-#include "address.h"
+#include "engine/protocol/address.h"
 
 #include <cstdlib>
 

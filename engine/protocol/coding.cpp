@@ -1,5 +1,5 @@
 // coding.cpp: the fixed-width little-endian helpers.
-#include "coding.h"
+#include "engine/protocol/coding.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // frame.cpp: frame header coding and blocking frame I/O with poll() deadlines.
-#include "frame.h"
+#include "engine/protocol/frame.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "coding.h"
+#include "engine/protocol/coding.h"
 
 namespace engine::protocol {
 namespace {

@@ -4,7 +4,7 @@
 //
 //   offset 0  u32  kFrameMagic ("BRV1" in memory order), refuses strangers at once
 //   offset 4  u32  payload length in bytes, at most kMaxPayload
-//   offset 8  ...  payload (a request or a response, see messages.h)
+//   offset 8  ...  payload (a request or a response, see wire_format.h)
 //
 // All integers little-endian. A header with another magic or a larger length is malformed:
 // the reader gives up on the connection without reading the payload.

@@ -1,5 +1,5 @@
 // layout_slots.cpp: slot placement of the layouts a server sends.
-#include "layout_slots.h"
+#include "engine/protocol/layout_slots.h"
 
 namespace engine::protocol {
 

@@ -12,7 +12,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/core/value.h"
+#include "engine/record/value.h"
 
 namespace engine::protocol {
 

@@ -1,11 +1,11 @@
 // dispatcher.cpp: decodes each operation, calls the core session, encodes its answer.
-#include "dispatcher.h"
+#include "engine/server/dispatcher.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "ace.h"
-#include "engine/protocol/messages.h"
+#include "engine/include/engine_api.h"
+#include "engine/protocol/wire_format.h"
 
 namespace engine::server {
 

@@ -16,7 +16,7 @@
 
 #include "engine/core/session.h"
 #include "engine/protocol/layout_slots.h"
-#include "engine/protocol/messages.h"
+#include "engine/protocol/wire_format.h"
 
 namespace engine::server {
 

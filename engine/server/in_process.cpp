@@ -1,7 +1,7 @@
 // in_process.cpp: a Channel that hands each request to a Dispatcher in this process.
-#include "in_process.h"
+#include "engine/server/in_process.h"
 
-#include "dispatcher.h"
+#include "engine/server/dispatcher.h"
 #include "engine/client/channel.h"
 
 namespace engine::server {

@@ -20,7 +20,7 @@
 
 #include "engine/core/session.h"
 #include "engine/protocol/address.h"
-#include "socket_server.h"
+#include "engine/server/socket_server.h"
 
 namespace {
 

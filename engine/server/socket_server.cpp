@@ -1,5 +1,5 @@
 // socket_server.cpp: listening socket, accept loop and per-connection threads of enginesrv.
-#include "socket_server.h"
+#include "engine/server/socket_server.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -13,7 +13,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "dispatcher.h"
+#include "engine/server/dispatcher.h"
 #include "engine/protocol/frame.h"
 
 namespace engine::server {

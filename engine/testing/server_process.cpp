@@ -1,5 +1,5 @@
 // server_process.cpp: starting, waiting for, stopping and killing enginesrv in tests.
-#include "server_process.h"
+#include "engine/testing/server_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

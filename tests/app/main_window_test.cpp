@@ -20,7 +20,7 @@
 #include <functional>
 
 #include "app/UFPrinciapl.h"
-#include "app/exe_folder.h"
+#include "dictionary/exe_folder.h"
 #include "app/secondary_window.h"
 #include "data/adscnnct.h"
 #include "data/adstable.h"
@@ -103,7 +103,7 @@ class MainWindowTest : public ::testing::Test {
     static bool visibleTo(QWidget* w, QWidget* window) { return w->isVisibleTo(window); }
 
     QTemporaryDir dir;
-    app::ExecutableFolderOverride folder{dir.path()};
+    dictionary::ExecutableFolderOverride folder{dir.path()};
     ui::MessageRecorder messages;
     ModalScript script;
 };

@@ -2,7 +2,7 @@
 //
 // The engine core implements Catalog once per connection (its dictionary or free-table
 // folder, its '#' temporary tables, its rights); the SQL tests implement it in memory.
-// Every call answers an engine::Status whose code is one of the AE_* codes (ace.h).
+// Every call answers an engine::Status whose code is one of the AE_* codes (engine_api.h).
 #ifndef BREVANTIS_ENGINE_CORE_SQL_CATALOG_H
 #define BREVANTIS_ENGINE_CORE_SQL_CATALOG_H
 
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "status.h"
-#include "value.h"
+#include "engine/record/status.h"
+#include "engine/record/value.h"
 
 namespace engine::sql {
 

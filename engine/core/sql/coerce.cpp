@@ -1,11 +1,11 @@
 // coerce.cpp: conversion of SQL values to column kinds for INSERT.
-#include "sql/coerce.h"
+#include "engine/core/sql/coerce.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "expr/values.h"
+#include "engine/expr/values.h"
 
 namespace engine::sql {
 namespace {

@@ -2,8 +2,8 @@
 #ifndef BREVANTIS_ENGINE_CORE_SQL_COERCE_H
 #define BREVANTIS_ENGINE_CORE_SQL_COERCE_H
 
-#include "sql/catalog.h"
-#include "value.h"
+#include "engine/core/sql/catalog.h"
+#include "engine/record/value.h"
 
 namespace engine::sql {
 

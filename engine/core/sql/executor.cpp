@@ -1,14 +1,14 @@
 // executor.cpp: runs parsed statements against a Catalog, one after the other.
-#include "sql/executor.h"
+#include "engine/core/sql/executor.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "ace.h"
-#include "expr/text.h"
-#include "sql/coerce.h"
-#include "sql/select.h"
-#include "sql/statement.h"
+#include "engine/include/engine_api.h"
+#include "engine/expr/expr_text.h"
+#include "engine/core/sql/coerce.h"
+#include "engine/core/sql/select.h"
+#include "engine/core/sql/statement.h"
 
 namespace engine::sql {
 namespace {

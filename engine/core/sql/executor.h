@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "sql/catalog.h"
-#include "value.h"
+#include "engine/core/sql/catalog.h"
+#include "engine/record/value.h"
 
 namespace engine::sql {
 

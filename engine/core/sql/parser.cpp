@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "expr/parser.h"
-#include "expr/text.h"
-#include "record/record.h"
-#include "sql/statement.h"
+#include "engine/expr/parser.h"
+#include "engine/expr/expr_text.h"
+#include "engine/record/record.h"
+#include "engine/core/sql/statement.h"
 
 namespace engine::sql {
 namespace {

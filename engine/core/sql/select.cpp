@@ -1,12 +1,12 @@
 // select.cpp: SELECT over one table or one procedure result, and procedure calls.
-#include "sql/select.h"
+#include "engine/core/sql/select.h"
 
 #include <limits>
 
-#include "ace.h"
-#include "expr/field_source.h"
-#include "expr/text.h"
-#include "record/record.h"
+#include "engine/include/engine_api.h"
+#include "engine/expr/field_source.h"
+#include "engine/expr/expr_text.h"
+#include "engine/record/record.h"
 
 namespace engine::sql {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "expr/node.h"
-#include "sql/catalog.h"
-#include "value.h"
+#include "engine/expr/node.h"
+#include "engine/core/sql/catalog.h"
+#include "engine/record/value.h"
 
 namespace engine::sql {
 

@@ -1,5 +1,5 @@
 // ads_ini.cpp: the ads.ini writer.
-#include "ads_ini.h"
+#include "engine/tools/demodata/ads_ini.h"
 
 #include <cerrno>
 #include <cstdio>

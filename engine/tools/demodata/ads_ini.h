@@ -1,6 +1,6 @@
 // ads_ini.h: writes the client configuration file that lists the dictionary aliases.
-#ifndef BREVANTIS_ENGINE_TOOLS_ADS_INI_H
-#define BREVANTIS_ENGINE_TOOLS_ADS_INI_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_ADS_INI_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_ADS_INI_H
 
 #include <string>
 #include <vector>
@@ -22,4 +22,4 @@ bool writeAdsIni(const std::string& path, const std::vector<Alias>& aliases, std
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_ADS_INI_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_ADS_INI_H

@@ -1,15 +1,15 @@
 // demo_builder.cpp: runs the demo scripts through an in-process engine session.
-#include "demo_builder.h"
+#include "engine/tools/demodata/demo_builder.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <memory>
 
-#include "ace.h"
-#include "ads_ini.h"
-#include "demo_scripts.h"
-#include "session.h"
+#include "engine/include/engine_api.h"
+#include "engine/tools/demodata/ads_ini.h"
+#include "engine/tools/demodata/demo_scripts.h"
+#include "engine/core/session.h"
 
 namespace demo {
 namespace {

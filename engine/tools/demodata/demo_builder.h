@@ -1,6 +1,6 @@
 // demo_builder.h: writes the demo dictionaries to disk through the engine core, and ads.ini.
-#ifndef BREVANTIS_ENGINE_TOOLS_DEMO_BUILDER_H
-#define BREVANTIS_ENGINE_TOOLS_DEMO_BUILDER_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_BUILDER_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_BUILDER_H
 
 #include <cstdint>
 #include <string>
@@ -36,4 +36,4 @@ bool buildDemo(const BuildOptions& options, BuildSummary* summary, std::string* 
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_DEMO_BUILDER_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_BUILDER_H

@@ -3,8 +3,8 @@
 // The demo must look the same on every machine and every run for a given seed, so it uses its
 // own generator (splitmix64) instead of the standard distributions, whose results differ
 // between library implementations.
-#ifndef BREVANTIS_ENGINE_TOOLS_DEMO_RANDOM_H
-#define BREVANTIS_ENGINE_TOOLS_DEMO_RANDOM_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_RANDOM_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_RANDOM_H
 
 #include <cstddef>
 #include <cstdint>
@@ -41,4 +41,4 @@ class Random {
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_DEMO_RANDOM_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_RANDOM_H

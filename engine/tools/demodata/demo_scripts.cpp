@@ -1,14 +1,14 @@
 // demo_scripts.cpp: generates the rows of the demo dictionaries Compta, Ventes and Personnel.
-#include "demo_scripts.h"
+#include "engine/tools/demodata/demo_scripts.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 
-#include "demo_random.h"
-#include "lexicon.h"
-#include "sql_text.h"
+#include "engine/tools/demodata/demo_random.h"
+#include "engine/tools/demodata/lexicon.h"
+#include "engine/tools/demodata/sql_text.h"
 
 namespace demo {
 namespace {

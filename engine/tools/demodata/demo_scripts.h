@@ -1,8 +1,8 @@
 // demo_scripts.h: what the demo dictionaries hold, as SQL texts ready for the engine.
 //
 // Generation is deterministic: the same seed and scale give byte-identical scripts.
-#ifndef BREVANTIS_ENGINE_TOOLS_DEMO_SCRIPTS_H
-#define BREVANTIS_ENGINE_TOOLS_DEMO_SCRIPTS_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_SCRIPTS_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_SCRIPTS_H
 
 #include <cstdint>
 #include <string>
@@ -33,4 +33,4 @@ std::vector<DictionaryScript> demoScripts(uint64_t seed, double scale);
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_DEMO_SCRIPTS_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_DEMO_SCRIPTS_H

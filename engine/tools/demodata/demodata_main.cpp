@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "demo_builder.h"
+#include "engine/tools/demodata/demo_builder.h"
 
 namespace {
 

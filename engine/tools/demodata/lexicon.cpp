@@ -1,5 +1,5 @@
 // lexicon.cpp: the word lists of the demo data.
-#include "lexicon.h"
+#include "engine/tools/demodata/lexicon.h"
 
 namespace demo {
 

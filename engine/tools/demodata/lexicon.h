@@ -1,8 +1,8 @@
 // lexicon.h: the French words the demo data is made of (names, places, products, trades).
 //
 // Texts are UTF-8 here; the builder converts them to the engine's 8-bit code page.
-#ifndef BREVANTIS_ENGINE_TOOLS_LEXICON_H
-#define BREVANTIS_ENGINE_TOOLS_LEXICON_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_LEXICON_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_LEXICON_H
 
 #include <string>
 #include <vector>
@@ -37,4 +37,4 @@ const std::vector<std::string>& customerNotes();  // sentences for memo columns
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_LEXICON_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_LEXICON_H

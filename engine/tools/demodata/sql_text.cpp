@@ -1,5 +1,5 @@
 // sql_text.cpp: SQL literals of the demo data and the UTF-8 to Windows-1252 conversion.
-#include "sql_text.h"
+#include "engine/tools/demodata/sql_text.h"
 
 #include <cstdio>
 

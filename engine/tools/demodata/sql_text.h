@@ -1,6 +1,6 @@
 // sql_text.h: building the SQL texts of the demo data (literals, INSERT rows, code page).
-#ifndef BREVANTIS_ENGINE_TOOLS_SQL_TEXT_H
-#define BREVANTIS_ENGINE_TOOLS_SQL_TEXT_H
+#ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_SQL_TEXT_H
+#define BREVANTIS_ENGINE_TOOLS_DEMODATA_SQL_TEXT_H
 
 #include <cstdint>
 #include <string>
@@ -43,4 +43,4 @@ class InsertRow {
 
 }  // namespace demo
 
-#endif  // BREVANTIS_ENGINE_TOOLS_SQL_TEXT_H
+#endif  // BREVANTIS_ENGINE_TOOLS_DEMODATA_SQL_TEXT_H

@@ -1,10 +1,10 @@
 // holder.cpp: connecting as a given identity, locking and releasing records.
-#include "holder.h"
+#include "engine/tools/lockholder/holder.h"
 
 #include <algorithm>
 #include <mutex>
 
-#include "engine_client.h"
+#include "engine/include/engine_client.h"
 
 namespace lockholder {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ace.h"
-#include "options.h"
+#include "engine/include/engine_api.h"
+#include "engine/tools/lockholder/options.h"
 
 namespace lockholder {
 

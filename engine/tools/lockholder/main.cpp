@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <fstream>
 
-#include "holder.h"
-#include "options.h"
-#include "stop_signal.h"
-#include "workload.h"
+#include "engine/tools/lockholder/holder.h"
+#include "engine/tools/lockholder/options.h"
+#include "engine/tools/lockholder/stop_signal.h"
+#include "engine/tools/lockholder/workload.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // options.cpp: parsing of the lock holder's command line.
-#include "options.h"
+#include "engine/tools/lockholder/options.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,5 +1,5 @@
 // stop_signal.cpp: SIGINT/SIGTERM taken synchronously with sigtimedwait.
-#include "stop_signal.h"
+#include "engine/tools/lockholder/stop_signal.h"
 
 #include <pthread.h>
 #include <signal.h>

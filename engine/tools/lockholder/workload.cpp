@@ -1,10 +1,10 @@
 // workload.cpp: simulated users, each on its own thread and connection.
-#include "workload.h"
+#include "engine/tools/lockholder/workload.h"
 
 #include <chrono>
 #include <cstdio>
 
-#include "holder.h"
+#include "engine/tools/lockholder/holder.h"
 
 namespace lockholder {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "options.h"
+#include "engine/tools/lockholder/options.h"
 
 namespace lockholder {
 

@@ -3,10 +3,10 @@
 // (AE_CONNECTION_LOST) instead of being used.
 #include <functional>
 
-#include "client_fixture.h"
+#include "tests/engine/client/client_fixture.h"
 #include "engine/client/channel.h"
 #include "engine/core/session.h"
-#include "engine/protocol/messages.h"
+#include "engine/protocol/wire_format.h"
 #include "engine/server/dispatcher.h"
 
 namespace engine::testing {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <functional>
 
-#include "client_fixture.h"
+#include "tests/engine/client/client_fixture.h"
 #include "engine/core/session.h"
 #include "engine/server/in_process.h"
 

@@ -1,5 +1,5 @@
 // client_fixture.cpp: dictionary folder and C-interface helpers for the client tests.
-#include "client_fixture.h"
+#include "tests/engine/client/client_fixture.h"
 
 #include <stdlib.h>
 

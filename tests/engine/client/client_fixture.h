@@ -1,15 +1,15 @@
 // client_fixture.h: a dictionary in a temporary folder and C-interface helpers for the
 // client library tests (the server runs in-process or as a real enginesrv).
-#ifndef BREVANTIS_TESTS_ENGINE_CLIENT_FIXTURE_H
-#define BREVANTIS_TESTS_ENGINE_CLIENT_FIXTURE_H
+#ifndef BREVANTIS_TESTS_ENGINE_CLIENT_CLIENT_FIXTURE_H
+#define BREVANTIS_TESTS_ENGINE_CLIENT_CLIENT_FIXTURE_H
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ace.h"
-#include "engine_client.h"
+#include "engine/include/engine_api.h"
+#include "engine/include/engine_client.h"
 
 namespace engine::testing {
 
@@ -45,4 +45,4 @@ uint32_t roundTripsSinceLastCall();
 
 }  // namespace engine::testing
 
-#endif  // BREVANTIS_TESTS_ENGINE_CLIENT_FIXTURE_H
+#endif  // BREVANTIS_TESTS_ENGINE_CLIENT_CLIENT_FIXTURE_H

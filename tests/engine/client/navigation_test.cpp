@@ -4,7 +4,7 @@
 #include <map>
 #include <random>
 
-#include "client_fixture.h"
+#include "tests/engine/client/client_fixture.h"
 #include "engine/core/session.h"
 #include "engine/server/in_process.h"
 

@@ -3,7 +3,7 @@
 // field texts read without a copy are the texts fieldText gives.
 #include "engine/client/field_text.h"
 #include "engine/client/state.h"
-#include "record/record.h"
+#include "engine/record/record.h"
 
 #include <gtest/gtest.h>
 

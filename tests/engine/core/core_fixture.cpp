@@ -1,12 +1,12 @@
 // Shared fixture of the engine core tests.
-#include "core_fixture.h"
+#include "tests/engine/core/core_fixture.h"
 
 #include <stdlib.h>
 
 #include <filesystem>
 
-#include "record/record.h"
-#include "record/text.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
 
 namespace engine::testing {
 

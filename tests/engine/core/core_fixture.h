@@ -1,14 +1,14 @@
 // Shared fixture of the engine core tests: a fresh folder with a dictionary, a server, and
 // helpers to connect and run SQL.
-#ifndef BREVANTIS_TESTS_ENGINE_CORE_FIXTURE_H
-#define BREVANTIS_TESTS_ENGINE_CORE_FIXTURE_H
+#ifndef BREVANTIS_TESTS_ENGINE_CORE_CORE_FIXTURE_H
+#define BREVANTIS_TESTS_ENGINE_CORE_CORE_FIXTURE_H
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "session.h"
+#include "engine/core/session.h"
 
 namespace engine::testing {
 
@@ -36,4 +36,4 @@ protected:
 
 }  // namespace engine::testing
 
-#endif  // BREVANTIS_TESTS_ENGINE_CORE_FIXTURE_H
+#endif  // BREVANTIS_TESTS_ENGINE_CORE_CORE_FIXTURE_H

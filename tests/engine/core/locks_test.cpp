@@ -6,9 +6,9 @@
 #include <atomic>
 #include <thread>
 
-#include "ace.h"
-#include "core_fixture.h"
-#include "locks.h"
+#include "engine/include/engine_api.h"
+#include "tests/engine/core/core_fixture.h"
+#include "engine/core/locks.h"
 
 namespace engine::testing {
 namespace {

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <random>
 
-#include "ace.h"
-#include "core_fixture.h"
-#include "record/raw_key.h"
-#include "record/record.h"
-#include "table.h"
+#include "engine/include/engine_api.h"
+#include "tests/engine/core/core_fixture.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/core/table.h"
 
 namespace engine::testing {
 namespace {

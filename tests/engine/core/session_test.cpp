@@ -4,9 +4,9 @@
 
 #include <tuple>
 
-#include "ace.h"
-#include "core_fixture.h"
-#include "record/record.h"
+#include "engine/include/engine_api.h"
+#include "tests/engine/core/core_fixture.h"
+#include "engine/record/record.h"
 
 namespace engine::testing {
 namespace {

@@ -7,9 +7,9 @@
 
 #include <fstream>
 
-#include "ace.h"
-#include "core_fixture.h"
-#include "table_file.h"
+#include "engine/include/engine_api.h"
+#include "tests/engine/core/core_fixture.h"
+#include "engine/core/table_file.h"
 
 namespace engine::testing {
 namespace {

@@ -4,10 +4,10 @@
 #include <functional>
 #include <map>
 
-#include "expr/expression.h"
-#include "expr/parser.h"
-#include "expr/text.h"
-#include "expr/values.h"
+#include "engine/expr/expression.h"
+#include "engine/expr/parser.h"
+#include "engine/expr/expr_text.h"
+#include "engine/expr/values.h"
 
 namespace engine::expr {
 namespace {

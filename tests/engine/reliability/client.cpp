@@ -1,10 +1,10 @@
 // client.cpp: connection, SQL and lock-procedure helpers over the C interface.
-#include "client.h"
+#include "tests/engine/reliability/client.h"
 
 #include <mutex>
 
-#include "engine_client.h"
-#include "holder.h"
+#include "engine/include/engine_client.h"
+#include "engine/tools/lockholder/holder.h"
 
 namespace reliability {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ace.h"
+#include "engine/include/engine_api.h"
 
 namespace reliability {
 

@@ -8,8 +8,8 @@
 #include <future>
 #include <thread>
 
-#include "client.h"
-#include "harness.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
 
 namespace reliability {
 namespace {

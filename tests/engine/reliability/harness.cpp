@@ -1,5 +1,5 @@
 // harness.cpp: dictionaries, child processes and a private enginesrv for the reliability tests.
-#include "harness.h"
+#include "tests/engine/reliability/harness.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "client.h"
-#include "harness.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
 
 namespace reliability {
 namespace {

@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "client.h"
-#include "harness.h"
+#include "tests/engine/reliability/client.h"
+#include "tests/engine/reliability/harness.h"
 
 namespace reliability {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "engine/protocol/frame.h"
-#include "engine/protocol/messages.h"
+#include "engine/protocol/wire_format.h"
 
 namespace engine::protocol {
 namespace {

@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "client_fixture.h"
+#include "tests/engine/client/client_fixture.h"
 #include "engine/protocol/frame.h"
-#include "engine/protocol/messages.h"
+#include "engine/protocol/wire_format.h"
 #include "engine/testing/server_process.h"
 
 namespace engine::testing {

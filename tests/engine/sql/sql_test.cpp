@@ -2,10 +2,10 @@
 // then one table of statements that run or fail with their codes.
 #include <gtest/gtest.h>
 
-#include "ace.h"
-#include "expr/values.h"
-#include "fake_catalog.h"
-#include "sql/executor.h"
+#include "engine/include/engine_api.h"
+#include "engine/expr/values.h"
+#include "engine/testing/fake_catalog.h"
+#include "engine/core/sql/executor.h"
 
 namespace engine::sql {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <set>
 
-#include "ads_ini.h"
-#include "demo_scripts.h"
-#include "sql_text.h"
+#include "engine/tools/demodata/ads_ini.h"
+#include "engine/tools/demodata/demo_scripts.h"
+#include "engine/tools/demodata/sql_text.h"
 
 namespace demo {
 namespace {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <sstream>
 
-#include "ace.h"
-#include "demo_builder.h"
-#include "demo_scripts.h"
-#include "session.h"
+#include "engine/include/engine_api.h"
+#include "engine/tools/demodata/demo_builder.h"
+#include "engine/tools/demodata/demo_scripts.h"
+#include "engine/core/session.h"
 
 namespace demo {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "options.h"
+#include "engine/tools/lockholder/options.h"
 
 namespace lockholder {
 namespace {

@@ -1,0 +1,32 @@
+// table_list.cpp: the administrator's connection to a dictionary and its table filter.
+#include "dictionary/table_list.h"
+
+#include "data/adscnnct.h"
+#include "dictionary/alias_config.h"
+#include "rtl/file_exists.h"
+#include "rtl/string_list.h"
+
+namespace dictionary {
+
+void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue) {
+    connection.SetConnectPath(dictionaryPathOf(aliasValue));
+    connection.Username = kAdministrateur;
+    connection.Password = kMotDePasseAdministrateur;
+    connection.LoginPrompt = false;
+    connection.Connect();
+}
+
+QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
+                              const QString& trimmedPath) {
+    rtl::StringList names;
+    connection.GetTableNames(&names, dictionaryPath);
+    names.sort();
+    QStringList present;
+    for (int i = 0; i < names.count(); ++i) {
+        const QString& name = names.at(i);
+        if (rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"))) present << name;
+    }
+    return present;
+}
+
+}  // namespace dictionary

@@ -1,0 +1,36 @@
+// table_list.h: connecting a window's connection to a chosen dictionary and listing the
+// tables a lock search may look at.
+//
+// Both the main window and the specific-record window connect as the dictionary
+// administrator and offer, in the user's locale order, the tables whose .adt file lies in the
+// dictionary's folder; the dictionary-wide search applies the same filter again at each search.
+#ifndef BREVANTIS_DICTIONARY_TABLE_LIST_H
+#define BREVANTIS_DICTIONARY_TABLE_LIST_H
+
+#include <QString>
+#include <QStringList>
+
+class TAdsConnection;
+
+namespace dictionary {
+
+// The dictionary administrator the tool connects as.
+inline const QString kAdministrateur = QStringLiteral("adssys");
+inline const QString kMotDePasseAdministrateur = QStringLiteral("kor5382");
+
+// Sets the connect path of `connection` to the dictionary path of `aliasValue` (the value
+// less its last two characters), the administrator's name and password, no login prompt,
+// and connects. REQUIRES: `connection` is disconnected. Throws the data-access layer's
+// errors when the connection is refused (an empty path included).
+void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue);
+
+// The table names of the connected dictionary, sorted ascending by the user's locale without
+// regard to letter case, keeping only those whose file `trimmedPath` + name + ".adt" exists
+// now (a folder of that name does not count). `dictionaryPath` is passed on as the mask,
+// which a dictionary connection ignores. Throws the data-access layer's errors.
+QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
+                              const QString& trimmedPath);
+
+}  // namespace dictionary
+
+#endif  // BREVANTIS_DICTIONARY_TABLE_LIST_H
