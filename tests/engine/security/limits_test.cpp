@@ -77,7 +77,11 @@ TEST_F(Limits, OutOfDescriptorsTheServerShedsTheNewestAndRecovers) {
                               {"-c", "ulimit -n 48 && exec \"$0\" \"$@\"", reliability::binPath("enginesrv"),
                                "--socket", socket(), "--idle-timeout", "60000", "--max-connections", "1000"},
                               dir_.path() + "/srv.log");
-    ASSERT_TRUE(reliability::waitForFile(socket(), 5000));
+    int probe = -1;
+    for (auto until = Clock::now() + std::chrono::seconds(5); probe < 0 && Clock::now() < until; sleepMs(10))
+        probe = reliability::rawConnect(socket());
+    ASSERT_GE(probe, 0) << "the server did not start";
+    ::close(probe);
     Client keeper("unix:" + socket(), dict_, "adssys", "kor5382", "KEEPER");
     ASSERT_EQ(keeper.code(), 0u) << lastError();
     const ADSHANDLE items = keeper.open("Items");
