@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/engine_check.h"
 #include "bench/common/ping_pong.h"
 #include "engine/core/session.h"
 #include "engine/include/engine_api.h"
@@ -35,22 +36,13 @@
 
 namespace {
 
+using bench::check;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kLocked = 5;
 constexpr double kScanSeconds = 0.5;
 
 double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-void check(UNSIGNED32 rc, const char* what) {
-    if (rc == AE_SUCCESS) return;
-    UNSIGNED32 code = 0;
-    char text[601] = {};
-    UNSIGNED16 len = 600;
-    AdsGetLastError(&code, text, &len);
-    std::cerr << what << " failed: " << code << " " << text << "\n";
-    std::exit(1);
-}
 
 void sqlOffline(engine::Session& s, const std::string& text) {
     engine::SqlResult r;
