@@ -15,6 +15,7 @@
 #include "db/data_source.h"
 #include "db/field.h"
 #include "dictionary/table_list.h"
+#include "gridlink/grid_link.h"
 #include "tools/UFPrincipal2.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -218,6 +219,8 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     DSQTrouverUserQuiBloqueRecord = new TDataSource(this);
     DSQTrouverUserQuiBloqueRecord->setObjectName(QStringLiteral("DSQTrouverUserQuiBloqueRecord"));
     DSQTrouverUserQuiBloqueRecord->SetDataSet(QTrouverUserQuiBloqueRecord);
+    // The grid shows every column that comes back, as wide as its field's display width.
+    new gridlink::GridLink(wwDBGrid1, DSQTrouverUserQuiBloqueRecord);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

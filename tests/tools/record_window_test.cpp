@@ -26,7 +26,7 @@
 #include "dictionary/alias_config.h"
 #include "dictionary/exe_folder.h"
 #include "engine/core/dictionary.h"
-#include "engine/testing/server_process.h"
+#include "tests/data/engine_fixture.h"
 #include "tests/ui/qt_print.h"
 #include "tools/UFPrincipal2.h"
 #include "tools/record_input.h"
@@ -66,53 +66,47 @@ QStringList ownersStatement(const QString& tableLine, const QString& recNoLine) 
             ")as Principal;"};
 }
 
-// Writes a dictionary with the administrator and runs `sql` on it.
-QString makeDictionary(const QString& folder, const QString& name, const QStringList& sql) {
-    QDir().mkpath(folder);
-    const QString path = folder + u'/' + name + QStringLiteral(".add");
-    engine::Dictionary d = engine::Dictionary::empty(path.toStdString());
-    EXPECT_EQ(d.addUser("adssys", "kor5382", true).code, 0u);
-    EXPECT_EQ(d.save().code, 0u);
+// Runs `sql` on the dictionary `path` as its administrator.
+void runSql(const QString& path, const QStringList& sql) {
     TAdsConnection conn(nullptr);
-    conn.SetConnectPath(path);
-    conn.Username = QStringLiteral("adssys");
-    conn.Password = QStringLiteral("kor5382");
-    conn.LoginPrompt = false;
+    e2e::connectAsAdmin(conn, path);
     TAdsQuery q(nullptr);
     q.SetAdsConnection(&conn);
     q.SQL().Assign(sql);
     q.ExecSQL();
-    return path;
 }
 
 class RecordWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        server_ = new engine::testing::ServerProcess();
-        ASSERT_TRUE(server_->start()) << server_->log();
-        setenv("BREVANTIS_ENGINE_ADDRESS", server_->address().c_str(), 1);
-        data_ = new QTemporaryDir();
-        test_ = makeDictionary(
-            data_->filePath("test"), "Test",
-            {"CREATE TABLE Clients (Code Char(8), Nom CIChar(40), N Integer);",
-             "INSERT INTO Clients (Code, Nom, N) VALUES ('K1', 'Martin', 1), ('K2', 'Dupont', 2),",
-             "  ('K2', 'Durand', 3), ('K3', 'Lefèvre', 4), ('O''Neil', 'Roux', 5);",
-             "CREATE TABLE Articles (Num Integer, Libelle CIChar(20));",
-             "INSERT INTO Articles (Num, Libelle) VALUES (10, 'Vis'), (-3, 'Clou');"});
-        makeDictionary(data_->filePath("autre"), "Autre",
-                       {"CREATE TABLE Produits (Reference Char(10));"});
+        engine_ = new e2e::Engine();
+        ASSERT_TRUE(engine_->start()) << engine_->error();
+        test_ = engine_->dictionary;
+        runSql(test_,
+               {"CREATE TABLE Clients (Code Char(8), Nom CIChar(40), N Integer);",
+                "INSERT INTO Clients (Code, Nom, N) VALUES ('K1', 'Martin', 1), ('K2', 'Dupont', 2),",
+                "  ('K2', 'Durand', 3), ('K3', 'Lefèvre', 4), ('O''Neil', 'Roux', 5);",
+                "CREATE TABLE Articles (Num Integer, Libelle CIChar(20));",
+                "INSERT INTO Articles (Num, Libelle) VALUES (10, 'Vis'), (-3, 'Clou');"});
+        // Another dictionary, in a folder of its own.
+        QDir().mkpath(engine_->folder.filePath("autre"));
+        autre_ = engine_->folder.filePath("autre/Autre.add");
+        engine::Dictionary autre = engine::Dictionary::empty(autre_.toStdString());
+        ASSERT_EQ(autre.addUser("adssys", "kor5382", true).code, 0u);
+        ASSERT_EQ(autre.save().code, 0u);
+        runSql(autre_, {"CREATE TABLE Produits (Reference Char(10));"});
         // Another process holds record 1 of Clients (code K1) and record 2 of Articles (-3).
         for (const auto& [table, record] : {std::pair{"Clients", "1"}, {"Articles", "2"}}) {
-            const QString ready = data_->filePath(QStringLiteral("%1.ready").arg(table));
+            const QString ready = engine_->folder.filePath(QStringLiteral("%1.ready").arg(table));
             auto* holder = new QProcess();
-            holder->start(QFileInfo(QString::fromStdString(engine::testing::ServerProcess::executable()))
+            holder->start(QFileInfo(QString::fromStdString(engine_->server.executable()))
                                   .absolutePath() +
                               QStringLiteral("/lockholder"),
                           // --seconds: gone by itself should this test be killed.
                           {"--dict", test_, "--table", table, "--records", record, "--seconds", "600",
                            "--workstation",
                            "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
-                           "--server", QString::fromStdString(server_->address()), "--ready",
+                           "--server", QString::fromStdString(engine_->server.address()), "--ready",
                            ready});
             holders_.push_back(holder);
             for (int i = 0; i < 200 && !QFile::exists(ready); ++i) QTest::qWait(25);
@@ -126,15 +120,14 @@ class RecordWindowTest : public ::testing::Test {
             delete holder;
         }
         holders_.clear();
-        delete server_;
-        delete data_;
+        delete engine_;
     }
 
     void SetUp() override {
-        ASSERT_TRUE(server_ && server_->running());
+        ASSERT_TRUE(engine_ && engine_->server.running());
         writeAdsIni(QStringLiteral("[Databases]\nARCHIVE_X_1=/nulle/part/Archive.add;A\n"
                                    "Test=%1;A\nAutre=%2;A\nPerdu=/nulle/part/Perdu.add;A\n")
-                        .arg(test_, data_->filePath("autre/Autre.add")));
+                        .arg(test_, autre_));
     }
 
     void writeAdsIni(const QString& text) {
@@ -191,17 +184,16 @@ class RecordWindowTest : public ::testing::Test {
         search();
     }
 
-    // The owners the result holds: one "user|login|application" per row.
+    // The rows the grid shows, one "user|login|application" per row.
     QStringList owners() {
-        TAdsQuery* q = w().QTrouverUserQuiBloqueRecord;
+        QCoreApplication::processEvents();  // the grid follows its dataset when events run
+        const QAbstractItemModel* m = w().wwDBGrid1->model();
         QStringList rows;
-        if (!q->Active()) return rows;
-        for (q->First(); !q->Eof(); q->Next()) {
-            rows << QStringList{q->Fields(0)->AsString(), q->Fields(1)->AsString(),
-                                q->Fields(2)->AsString()}
-                        .join(u'|');
+        for (int r = 0; m && r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < m->columnCount(); ++c) cells << m->data(m->index(r, c)).toString();
+            rows << cells.join(u'|');
         }
-        q->First();
         return rows;
     }
     bool blinking() { return w().Timer1->isActive(); }
@@ -222,9 +214,9 @@ class RecordWindowTest : public ::testing::Test {
         return texts;
     }
 
-    static engine::testing::ServerProcess* server_;
-    static QTemporaryDir* data_;
+    static e2e::Engine* engine_;
     static QString test_;
+    static QString autre_;
     static std::vector<QProcess*> holders_;
     QTemporaryDir exe_;
     dictionary::ExecutableFolderOverride folder_{exe_.path()};
@@ -232,9 +224,9 @@ class RecordWindowTest : public ::testing::Test {
     std::unique_ptr<TFUnLockDUnRecordSpecifique> window_;
 };
 
-engine::testing::ServerProcess* RecordWindowTest::server_ = nullptr;
-QTemporaryDir* RecordWindowTest::data_ = nullptr;
+e2e::Engine* RecordWindowTest::engine_ = nullptr;
 QString RecordWindowTest::test_;
+QString RecordWindowTest::autre_;
 std::vector<QProcess*> RecordWindowTest::holders_;
 
 TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
@@ -368,7 +360,7 @@ TEST_F(RecordWindowTest, ChoosingADictionaryConnectsToTheEntryItShowsAndListsIts
     chooseDictionary("Test");
     EXPECT_TRUE(w().ManagementConn->IsConnected());
     EXPECT_EQ(w().ManagementConn->ConnectPath(), test_);
-    EXPECT_EQ(w().TrimmedPath, data_->filePath("test") + u'/');
+    EXPECT_EQ(w().TrimmedPath, engine_->folder.path() + u'/');
     QStringList items;
     for (int i = 0; i < w().ComboBoxTables->count(); ++i) items << w().ComboBoxTables->itemText(i);
     EXPECT_EQ(items, (QStringList{"Sélectionner une table", "Articles", "Clients"}));
@@ -415,16 +407,16 @@ TEST_F(RecordWindowTest, ALockedRecordShowsItsOwnerThroughBothStatements) {
     rowIdStatement[5] = "'K1'";
     EXPECT_EQ(w().QTrouverRowID->SQL().Lines(), rowIdStatement);
     EXPECT_EQ(w().QTrouverUserQuiBloqueRecord->SQL().Lines(),
-              ownersStatement(u'\'' + data_->filePath("test/Clients.adt") + u'\'', "1"));
-    TAdsQuery* result = w().QTrouverUserQuiBloqueRecord;
-    ASSERT_EQ(result->FieldCount(), 3);
+              ownersStatement(u'\'' + engine_->folder.filePath("Clients.adt") + u'\'', "1"));
+    // The grid's three columns, titled by the procedure's names, 30, 30 and 45 characters.
+    const ui::DataGrid* grid = w().wwDBGrid1;
+    ASSERT_EQ(grid->model()->columnCount(), 3);
+    const char* titles[] = {"UserName", "OsUserLoginName", "ApplicationID"};
+    const int chars[] = {30, 30, 45};
     for (int i = 0; i < 3; ++i) {
-        const char* names[] = {"UserName", "OsUserLoginName", "ApplicationID"};
-        EXPECT_EQ(result->Fields(i)->FieldName().compare(names[i], Qt::CaseInsensitive), 0) << i;
+        EXPECT_EQ(grid->model()->headerData(i, Qt::Horizontal).toString().compare(titles[i], Qt::CaseInsensitive), 0) << i;
+        EXPECT_EQ(grid->columnWidth(i), chars[i] * grid->fontMetrics().averageCharWidth() + 6) << i;
     }
-    EXPECT_EQ(result->Fields(0)->DisplayWidth(), 30);
-    EXPECT_EQ(result->Fields(1)->DisplayWidth(), 30);
-    EXPECT_EQ(result->Fields(2)->DisplayWidth(), 45);
 
     // A number without quotes, and a text between double quotes, are values too.
     chooseTable("Articles");
@@ -570,7 +562,7 @@ TEST_F(RecordWindowTest, AnotherDictionaryEmptiesTheResultAndDisablesTheSearch) 
     EXPECT_EQ(w().EditValueColumn->text(), "");
     EXPECT_EQ(w().ComboBoxTables->count(), 2);
     EXPECT_EQ(w().ComboBoxTables->itemText(1), "Produits");
-    EXPECT_EQ(w().ManagementConn->ConnectPath(), data_->filePath("autre/Autre.add"));
+    EXPECT_EQ(w().ManagementConn->ConnectPath(), autre_);
     EXPECT_TRUE(shown().isEmpty());
 }
 
