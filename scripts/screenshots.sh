@@ -2,12 +2,12 @@
 # Captures the tool's windows as PNG files under a virtual X server, against a demo of its
 # own (scripts/demo/run.sh with its folder in <build>/screenshots/demo: dictionaries, a live
 # server, the lock holders of holders.conf and a copy of the tool with its ads.ini): the
-# identification window, the main window identified, the main window after a cancelled
-# identification, the converter, the specific-record window with a lock owner found and with
-# "Pas de Lock trouvé", and, with the copy's ads.ini taken away, the missing-file error and
-# the main window it leaves. Whatever lies beside <build>/bin/Brevantis is neither read nor
-# touched. A shot that cannot be taken stops the script with an error naming the window.
-# Builds what is needed. Output: <build>/screenshots/*.png.
+# identification window (also with its caps-lock balloon), the main window identified, the
+# main window after a cancelled identification, the converter, the specific-record window
+# with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
+# away, the missing-file error and the main window it leaves. Whatever lies beside
+# <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
+# script with an error naming the window. Builds what is needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BREVANTIS_BUILD_DIR:-$root/build}
@@ -79,10 +79,18 @@ converter=$(window Convertisseur)
 shoot "$converter" converter.png
 stop_tool
 
-# Run 2: the identification is cancelled.
+# Run 2: caps lock switched on in the password edit shows the balloon, a window of its own
+# (the shot is the screen around the gate); then the identification is cancelled.
 start_tool
 gate=$(window Identification)
 xdotool windowfocus --sync "$gate"
+xdotool key Caps_Lock
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$gate")"
+import -window root -crop "$((WIDTH + 280))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" \
+  "$out/identification-caps-lock.png"
+echo "$out/identification-caps-lock.png"
+xdotool key Caps_Lock
 xdotool key Escape
 main=$(window "Des Locks par table")
 shoot "$main" main-not-identified.png
