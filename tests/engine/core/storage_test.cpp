@@ -191,6 +191,43 @@ TEST_F(StorageTest, ATornMemoCostsOnlyItsOwnValueUntilItIsWrittenAgain) {
     EXPECT_TRUE(s->executeSql("SELECT * FROM Journal", {}, 0, &r).ok());
 }
 
+TEST_F(StorageTest, MemoValuesNeverTakeMoreThanTheMemoFileHolds) {
+    {
+        auto s = connect();
+        CursorInfo info = open(*s, "Journal");
+        WriteRequest w = appendText("grand");
+        w.columns[1].bytes = std::string(100000, 'x');
+        Position p;
+        ASSERT_TRUE(s->writeRecord(info.handle, w, &p).ok());
+        for (int i = 0; i < 20; ++i) ASSERT_TRUE(s->writeRecord(info.handle, appendText("petit"), &p).ok());
+    }
+    // Every record's memo cell made to name the first record's value.
+    std::fstream f(dir_ + "/Journal.adt", std::ios::in | std::ios::out | std::ios::binary);
+    char fixed[24];
+    f.read(fixed, sizeof fixed);
+    auto u32 = [&](int at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(fixed[at + i]);
+        return v;
+    };
+    const uint32_t header = u32(8), slot = u32(16);
+    for (int r = 1; r < 21; ++r) {
+        f.seekp(header + r * slot + 1 + 4 + 30);  // flag, Id, Texte, then the memo's cell
+        f.write("\x08\0\0\0", 4);
+    }
+    f.close();
+    server_ = std::make_unique<Server>();
+    auto s = connect();
+    CursorInfo info = open(*s, "Journal");
+    std::vector<Position> rows;
+    Position before;
+    ASSERT_TRUE(s->gotoBof(info.handle, &before).ok());
+    ASSERT_TRUE(s->fetch(info.handle, 1, 21, &rows).ok());
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_EQ(rows[0].blobs[0].bytes.size(), 100000u);
+    for (size_t r = 1; r < rows.size(); ++r) EXPECT_TRUE(rows[r].blobs[0].damaged) << "record " << r + 1;
+}
+
 TEST_F(StorageTest, ATrailingPartialSlotIsIgnoredAndOverwritten) {
     {
         auto s = connect();
