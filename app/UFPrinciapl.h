@@ -42,7 +42,7 @@ class TFPrincipal : public QMainWindow {
     void BtnSIdentifierClick();
     // Opens the converter modally while this window is hidden.
     void ConvertisseurClick();
-    // The specific-record window is not there yet: does nothing.
+    // Opens the specific-record window modally while this window is hidden.
     void ChercherparenregistrementspcifiqueClick();
 
     // Controls, named as their object names.

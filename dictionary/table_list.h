@@ -12,6 +12,10 @@
 
 class TAdsConnection;
 
+namespace rtl {
+class Exception;
+}
+
 namespace dictionary {
 
 // The dictionary administrator the tool connects as.
@@ -30,6 +34,10 @@ void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasVal
 // which a dictionary connection ignores. Throws the data-access layer's errors.
 QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
                               const QString& trimmedPath);
+
+// The text of the plain message that reports a failure of connecting or listing: the
+// error's class name, " Erreur trouvé.", CR LF, then the error's message.
+QString texteErreurTrouvee(const rtl::Exception& error);
 
 }  // namespace dictionary
 
