@@ -51,8 +51,8 @@ void BalloonHint::showAt(const QRect& screenRect, const QList<QRect>& keepClear)
     const int anchorX = screenRect.center().x();
     const QScreen* screen = QGuiApplication::screenAt(screenRect.center());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    const QRect area =
-        screen ? screen->availableGeometry() : QRect(QPoint(anchorX, screenRect.bottom() + 1), size);
+    const QRect area = screen ? screen->availableGeometry()
+                              : QRect(QPoint(anchorX, screenRect.bottom() + 1), size);
 
     // The pointer sits a quarter into the body, moved as needed to keep the body on screen.
     const int left = std::clamp(anchorX - size.width() / 4, area.left(),
