@@ -37,7 +37,8 @@ const QString kAdsIniIntrouvable = QStringLiteral(
 
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     construireFenetre();
-    creerComposantsNonVisuels();
+    app::declarerComposants(this, *this);
+    connecterSignaux();
     ui::guarded([this] { FormCreate(); });
 }
 
@@ -108,10 +109,6 @@ void TFPrincipal::construireMenus() {
         QStringLiteral("Chercherparenregistrementspcifique"));
     Convertisseur = Outils->addAction(QStringLiteral("Convertisseur"));
     Convertisseur->setObjectName(QStringLiteral("Convertisseur"));
-    connect(Chercherparenregistrementspcifique, &QAction::triggered, this,
-            [this] { ui::guarded([this] { ChercherparenregistrementspcifiqueClick(); }); });
-    connect(Convertisseur, &QAction::triggered, this,
-            [this] { ui::guarded([this] { ConvertisseurClick(); }); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -121,7 +118,4 @@ void TFPrincipal::construireMenus() {
         QStringLiteral("rouverlenregistrementselectionn1"));
     rouverlenregistrementselectionn1->setEnabled(false);
     wwDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(wwDBGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(wwDBGrid1->viewport()->mapToGlobal(at));
-    });
 }

@@ -243,12 +243,15 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowGrows) {
     w->resize(w->width() + 100, w->height() + 50);
     QCoreApplication::processEvents();
     ASSERT_EQ(w->centralWidget()->size(), client + QSize(100, 50));
-    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 285, 603));          // left, top, right
-    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 883, 61));         // left, top
-    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 883, 485));        // left, top, bottom
-    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 864, 403));      // all four
-    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(314, 451));  // bottom only
-    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 883, 114));       // left, bottom
+    // The dictionary list keeps its width; the panels and both grids grow to the right.
+    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 185, 603));          // left, top
+    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 983, 61));         // left, top, right
+    EXPECT_EQ(w->ComboBoxTables->geometry(), QRect(240, 20, 189, 22)); // left, top
+    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 983, 485));        // all four
+    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 964, 403));      // all four
+    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(364, 451));  // bottom only: centred
+    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 983, 114));       // left, right, bottom
+    EXPECT_EQ(w->wwDBGrid2->geometry(), QRect(10, 33, 964, 70));       // all four
     EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));             // left, top
 }
 
