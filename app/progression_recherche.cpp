@@ -14,8 +14,9 @@
 namespace app {
 namespace {
 
-// Events are processed at most this often while the display is up: often enough for the
-// button and the repaints, rarely enough to cost nothing next to the statements.
+// Between two statements of a table, events are processed at most this often while the
+// display is up: often enough for the button and the repaints, rarely enough to cost nothing
+// next to the statements. A new table always shows.
 constexpr qint64 kIntervalleMs = 40;
 
 }  // namespace
@@ -36,15 +37,19 @@ void ProgressionRecherche::table(int i, int n, const QString& nom) {
     table_ = i;
     tables_ = n;
     nom_ = nom;
-    entreInstructions();
+    passer(true);
 }
 
 void ProgressionRecherche::entreInstructions() {
+    passer(false);
+}
+
+void ProgressionRecherche::passer(bool nouvelleTable) {
     const qint64 maintenant = depuis_.elapsed();
     if (dialogue_ == nullptr) {
         if (maintenant < r_.delaiProgressionMs) return;
         montrer();
-    } else if (maintenant - dernierPassage_ < kIntervalleMs) {
+    } else if (!nouvelleTable && maintenant - dernierPassage_ < kIntervalleMs) {
         return;
     }
     rafraichir();

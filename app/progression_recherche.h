@@ -36,8 +36,9 @@ class ProgressionRecherche {
     ProgressionRecherche(const ProgressionRecherche&) = delete;
     ProgressionRecherche& operator=(const ProgressionRecherche&) = delete;
 
-    // The search moves on to table `nom`, the i-th of n (from 1); a point between two
-    // statements (see entreInstructions).
+    // The search moves on to table `nom`, the i-th of n (from 1). Once the delay has passed,
+    // shows or refreshes the display and processes pending events. Throws RechercheAnnulee
+    // when the user has cancelled.
     void table(int i, int n, const QString& nom);
     // One more lock was added to the result.
     void lockTrouve() { ++locks_; }
@@ -50,6 +51,7 @@ class ProgressionRecherche {
     QDialog* affichage() const { return dialogue_; }
 
   private:
+    void passer(bool nouvelleTable);
     void montrer();
     void rafraichir();
 
