@@ -90,6 +90,12 @@ void TAdsDataSet::SetBookmarkFlag(QByteArray& buffer, TBookmarkFlag flag) {
     buffer[static_cast<qsizetype>(musRecordSize) + kFlagOffset] = static_cast<char>(flag);
 }
 
+QByteArray TAdsDataSet::GetBookmarkData(const QByteArray& buffer) const {
+    TBookmarkFlag flag = BookmarkFlag(buffer);
+    if (flag != TBookmarkFlag::bfCurrent && flag != TBookmarkFlag::bfInserted) return QByteArray();
+    return buffer.mid(static_cast<qsizetype>(musRecordSize) + kInfoSize, static_cast<qsizetype>(mulBookmarkSize));
+}
+
 uint32_t TAdsDataSet::BookmarkRecNo(const QByteArray& buffer) const {
     if (mulBookmarkSize < 4) return 0;
     return static_cast<uint32_t>(ads::get32(buffer.constData() + musRecordSize + kInfoSize));

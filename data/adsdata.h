@@ -102,6 +102,8 @@ protected:
     void InternalSetToRecord(QByteArray& buffer) override;
     void InternalInitRecord(QByteArray& buffer) override;
     void SetBookmarkFlag(QByteArray& buffer, TBookmarkFlag flag) override;
+    // The engine's bookmark of a read or posted row (its first 4 bytes the record number).
+    QByteArray GetBookmarkData(const QByteArray& buffer) const override;
     int GetRecordCount() override;
     bool GetCanModify() const override { return mbCanModify && !mbCursorReadOnly; }
     bool LocateRecord(const QString& keyFields, const QVariant& keyValues,

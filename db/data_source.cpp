@@ -92,8 +92,10 @@ void TDataLink::dataEvent(TDataEvent event, qintptr info) {
             RecordChanged(reinterpret_cast<TField*>(info));
             break;
         case TDataEvent::deDataSetChange:
-        case TDataEvent::deLayoutChange:
             DataSetChanged();
+            break;
+        case TDataEvent::deLayoutChange:
+            LayoutChanged();
             break;
         case TDataEvent::deDataSetScroll:
             DataSetScrolled(static_cast<int>(info));

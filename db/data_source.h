@@ -53,11 +53,13 @@ public:
     // painting rows other than the current one, and must be restored afterwards.
     int ActiveRecord() const;
     void SetActiveRecord(int index);
+    // Rows in the window; after a resync only the active one until the dataset's FillWindow.
     int RecordCount() const;
 
 protected:
     virtual void ActiveChanged() {}            // opened or closed
-    virtual void DataSetChanged() {}           // the window was re-read
+    virtual void DataSetChanged() {}           // the window was re-read or resized
+    virtual void LayoutChanged() {}            // the fields or what a grid shows of them changed
     virtual void DataSetScrolled(int) {}       // the current row moved by that many rows
     virtual void RecordChanged(TField*) {}     // a value of the current row changed
     virtual void EditingChanged() {}           // edit or insert started or ended

@@ -75,8 +75,13 @@ void TDataSet::openCursor() {
     InternalOpen();
     allocateBuffers();
     ClearBuffers();
+    readFirstRows();
+}
+
+void TDataSet::readFirstRows() {
     while (recordCount_ < bufferCount_ && getNextRecord()) {
     }
+    windowWhole_ = true;
     bof_ = true;
     eof_ = recordCount_ == 0;
 }
@@ -100,6 +105,7 @@ void TDataSet::ClearBuffers() {
     recordCount_ = 0;
     activeRecord_ = 0;
     currentRecord_ = -1;
+    windowWhole_ = false;
 }
 
 void TDataSet::setCurrentRecord(int index) {
@@ -141,13 +147,17 @@ bool TDataSet::getPriorRecord() {
     return true;
 }
 
-void TDataSet::fillWindowAround() {
-    for (int priors = (bufferCount_ - 1) / 2; priors > 0 && getPriorRecord(); --priors) {
+void TDataSet::FillWindow() {
+    if (windowWhole_ || recordCount_ == 0 || state_ == TDataSetState::dsInsert) return;
+    // The active row comes to the middle when rows before it are missing.
+    for (int priors = (bufferCount_ - 1) / 2 - activeRecord_; priors > 0 && getPriorRecord();
+         --priors) {
     }
     while (recordCount_ < bufferCount_ && getNextRecord()) {
     }
     while (recordCount_ < bufferCount_ && getPriorRecord()) {
     }
+    windowWhole_ = true;
 }
 
 void TDataSet::Resync() {
@@ -157,12 +167,12 @@ void TDataSet::Resync() {
         GetRecord(b, TGetMode::gmNext, false) != TGetResult::grOK &&
         GetRecord(b, TGetMode::gmPrior, false) != TGetResult::grOK) {
         bof_ = eof_ = true;
+        windowWhole_ = true;
         DataEvent(TDataEvent::deDataSetChange);
         return;
     }
     recordCount_ = 1;
     currentRecord_ = 0;
-    fillWindowAround();
     bof_ = eof_ = false;
     DataEvent(TDataEvent::deDataSetChange);
 }
@@ -172,10 +182,7 @@ void TDataSet::First() {
     fire(BeforeScroll);
     ClearBuffers();
     InternalFirst();
-    while (recordCount_ < bufferCount_ && getNextRecord()) {
-    }
-    bof_ = true;
-    eof_ = recordCount_ == 0;
+    readFirstRows();
     fire(AfterScroll);
     DataEvent(TDataEvent::deDataSetChange);
 }
@@ -217,6 +224,11 @@ int TDataSet::RecordCount() {
     return GetRecordCount();
 }
 
+QByteArray TDataSet::Bookmark() const {
+    const QByteArray* b = ActiveBuffer();
+    return b ? GetBookmarkData(*b) : QByteArray();
+}
+
 bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues,
                       TLocateOptions options) {
     CheckBrowseMode();
@@ -240,6 +252,8 @@ void TDataSet::Append() {
     if (!CanModify()) db::databaseError(db::kDataSetReadOnly, this);
     fire(BeforeInsert);
     fire(BeforeScroll);
+    // The cursor waits on the active row, where a Cancel comes back to.
+    if (recordCount_ > 0 && currentRecord_ != activeRecord_) setCurrentRecord(activeRecord_);
     ClearBuffers();
     InternalInitRecord(buffers_[0]);
     SetBookmarkFlag(buffers_[0], TBookmarkFlag::bfEOF);
@@ -394,12 +408,17 @@ void TDataSet::UpdateBufferCount() {
     int wanted = 1;
     for (TDataSource* ds : dataSources_) wanted = std::max(wanted, ds->maxBufferCount());
     if (wanted == bufferCount_) return;
+    if (wanted > bufferCount_) windowWhole_ = false;
+    // The rows kept: at most `wanted`, ending with the active one when it would not fit.
+    const int first = std::max(0, activeRecord_ - (wanted - 1));
+    const int kept = std::min(recordCount_ - first, wanted);
+    if (first > 0) buffers_.erase(buffers_.begin(), buffers_.begin() + first);
+    buffers_.resize(static_cast<size_t>(wanted) + 1, QByteArray(Active() ? RecordBufferSize() : 0, '\0'));
     bufferCount_ = wanted;
-    if (!Active()) {
-        buffers_.resize(static_cast<size_t>(bufferCount_) + 1);
-        return;
+    if (recordCount_ > 0) {
+        recordCount_ = kept;
+        activeRecord_ -= first;
+        currentRecord_ = currentRecord_ >= first && currentRecord_ < first + kept ? currentRecord_ - first : -1;
     }
-    if (recordCount_ > 0) setCurrentRecord(activeRecord_);
-    allocateBuffers();
-    Resync();
+    if (Active()) DataEvent(TDataEvent::deDataSetChange);
 }

@@ -3,8 +3,12 @@
 //
 // A dataset kind supplies the cursor (the Internal* operations and GetRecord); this class
 // keeps a window of record buffers (BufferCount of them, the most any data link asks for,
-// at least one) over the rows around the active one. The engine cursor is kept on the
-// buffer `currentRecord_`; moving within the window asks nothing of the cursor.
+// at least one) over consecutive rows, the active one among them. The engine cursor is kept
+// on the buffer `currentRecord_`; moving within the window asks nothing of the cursor.
+//
+// Opening and First read the window whole. A resync (after Locate, Post, Cancel or an
+// order change) keeps the active row alone: a run of edits then reads no rows that nobody
+// shows, and a link that shows rows completes the window with FillWindow when it needs them.
 #ifndef BREVANTIS_DB_DATASET_H
 #define BREVANTIS_DB_DATASET_H
 
@@ -74,6 +78,10 @@ public:
     bool Bof() const { return bof_; }
     // Rows as the dataset kind counts them. REQUIRES: active.
     int RecordCount();
+    // The identity of the active record: bytes equal for the same record of the open
+    // result however it was reached, different for different records. Empty when there is
+    // no active record, or it is a record being inserted that was never posted.
+    QByteArray Bookmark() const;
     // Finds the first row whose `keyFields` (names separated by ";") hold `keyValues` (one
     // value, or a QVariantList with one element per field) and makes it current; keeps the
     // position and answers false when there is none.
@@ -111,7 +119,13 @@ public:
     int WindowRecordCount() const { return recordCount_; }
     int ActiveRecord() const { return activeRecord_; }
     void SetActiveRecord(int index) { activeRecord_ = index; }
+    // Reads rows around the active one until the window holds BufferCount() rows or the
+    // result has no more. Reads nothing when the window is whole already (since the last
+    // open, First or fill) or while a record is being inserted.
+    void FillWindow();
     void DataEvent(TDataEvent event, qintptr info = 0);
+    // Takes the largest BufferCount of the links: a smaller window keeps the rows nearest
+    // the active one, a larger one is completed by the next FillWindow. Reads no row.
     void UpdateBufferCount();
 
 protected:
@@ -131,6 +145,9 @@ protected:
     virtual void InternalPost() = 0;
     virtual void InternalCancel() {}
     virtual void SetBookmarkFlag(QByteArray& buffer, TBookmarkFlag flag) = 0;
+    // The bookmark of the record a buffer holds (see Bookmark); empty for a buffer of a
+    // record never posted.
+    virtual QByteArray GetBookmarkData(const QByteArray& buffer) const = 0;
     virtual int GetRecordCount() = 0;
     virtual bool GetCanModify() const { return true; }
     virtual bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
@@ -148,7 +165,7 @@ protected:
     // The buffer that field reads and writes use in browse, edit and insert states.
     QByteArray* ActiveBuffer();
     const QByteArray* ActiveBuffer() const;
-    // Re-reads the window around the cursor's row, which becomes the active one.
+    // Makes the cursor's row the active one, alone in the window until FillWindow.
     void Resync();
     // Empties the window without moving the cursor.
     void ClearBuffers();
@@ -170,7 +187,8 @@ private:
     bool getNextRecord();
     bool getPriorRecord();
     void setCurrentRecord(int index);
-    void fillWindowAround();
+    // Reads forward from the cursor until the window is full: the rows of a first position.
+    void readFirstRows();
     void bindField(TField* field);
     void fire(const TDataSetNotifyEvent& event) {
         if (event) event(this);
@@ -185,6 +203,7 @@ private:
     int recordCount_ = 0;    // buffers holding rows
     int activeRecord_ = 0;   // the row fields read
     int currentRecord_ = -1; // the buffer the cursor is on, -1 when unknown
+    bool windowWhole_ = false;  // no row is missing around the window's rows
     bool bof_ = true;
     bool eof_ = true;
 };

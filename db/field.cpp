@@ -31,6 +31,15 @@ bool isByteType(T t) {
 bool isWideType(T t) {
     return t == T::ftWideString || t == T::ftFixedWideChar || t == T::ftWideMemo;
 }
+bool isBlobType(T t) {
+    switch (t) {
+        case T::ftMemo: case T::ftFmtMemo: case T::ftWideMemo: case T::ftBlob: case T::ftGraphic:
+        case T::ftTypedBinary: case T::ftOraBlob: case T::ftOraClob:
+            return true;
+        default:
+            return false;
+    }
+}
 bool isFloatType(T t) { return t == T::ftFloat || t == T::ftCurrency; }
 bool isBcdType(T t) { return t == T::ftBCD || t == T::ftFMTBcd; }
 bool isDateTimeType(T t) { return t == T::ftDateTime || t == T::ftTimeStamp; }
@@ -82,6 +91,50 @@ void TField::SetDataSet(TDataSet* dataSet) {
     dataSet_ = dataSet;
 }
 
+void TField::layoutChanged() {
+    if (dataSet_) dataSet_->DataEvent(TDataEvent::deLayoutChange);
+}
+
+void TField::SetVisible(bool v) {
+    visible_ = v;
+    layoutChanged();
+}
+
+void TField::SetDisplayWidth(int w) {
+    displayWidth_ = w;
+    layoutChanged();
+}
+
+void TField::SetDisplayLabel(const QString& label) {
+    displayLabel_ = label;
+    layoutChanged();
+}
+
+int TField::DisplayWidth() const {
+    if (displayWidth_ > 0) return displayWidth_;
+    switch (dataType_) {
+        case T::ftSmallint: case T::ftShortint: return 6;
+        case T::ftWord: case T::ftByte: case T::ftBoolean: return 5;
+        case T::ftInteger: case T::ftAutoInc: return 11;
+        case T::ftLargeint: return 15;
+        case T::ftFloat: case T::ftCurrency: return 10;
+        case T::ftBCD: case T::ftFMTBcd: {
+            const auto* bcd = dynamic_cast<const TBCDField*>(this);
+            return bcd && bcd->Precision() > 0 ? bcd->Precision() + 2 : 10;
+        }
+        case T::ftDate: case T::ftTime: return 10;
+        case T::ftDateTime: case T::ftTimeStamp: return 19;
+        default:
+            if (isBlobType(dataType_)) return 10;
+            return size_ > 0 ? size_ : 10;
+    }
+}
+
+bool TField::RightAligned() const {
+    return isIntegerType(dataType_) || dataType_ == T::ftLargeint || isFloatType(dataType_) ||
+           isBcdType(dataType_);
+}
+
 QVariant TField::Value() const {
     if (!dataSet_) return QVariant();
     return dataSet_->GetFieldData(this);
@@ -106,6 +159,11 @@ QString TField::AsString() const {
         return QTime::fromMSecsSinceStartOfDay(v.toInt()).toString(u"HH:mm:ss");
     if (isDateTimeType(dataType_)) return AsDateTime().toString(u"dd/MM/yyyy HH:mm:ss");
     return v.toString();
+}
+
+QString TField::DisplayText() const {
+    if (isBlobType(dataType_)) return u'(' + db::fieldTypeName(dataType_).toUpper() + u')';
+    return AsString();
 }
 
 QByteArray TField::AsAnsiString() const {

@@ -49,13 +49,19 @@ public:
     void SetReadOnly(bool v) { readOnly_ = v; }
     bool Required() const { return required_; }
     void SetRequired(bool v) { required_ = v; }
+    // What a grid shows of the field. Changing one tells the dataset's links
+    // (deLayoutChange), so that a grid follows.
     bool Visible() const { return visible_; }
-    void SetVisible(bool v) { visible_ = v; }
-    int DisplayWidth() const { return displayWidth_ > 0 ? displayWidth_ : size_; }
-    void SetDisplayWidth(int w) { displayWidth_ = w; }
+    void SetVisible(bool v);
+    // Characters a grid gives the field: as set, else the size of a text field, else a width
+    // that fits the type's values (11 for an integer, 10 for a date ...).
+    int DisplayWidth() const;
+    void SetDisplayWidth(int w);
     // The label a grid shows: DisplayLabel when set, else the field name.
     QString DisplayLabel() const { return displayLabel_.isEmpty() ? fieldName_ : displayLabel_; }
-    void SetDisplayLabel(const QString& label) { displayLabel_ = label; }
+    void SetDisplayLabel(const QString& label);
+    // Numbers are right-aligned in a grid, everything else left-aligned.
+    bool RightAligned() const;
     QString DisplayName() const { return DisplayLabel(); }
     const QString& DefaultExpression() const { return defaultExpression_; }
     void SetDefaultExpression(const QString& e) { defaultExpression_ = e; }
@@ -72,6 +78,9 @@ public:
     double AsFloat() const;
     bool AsBoolean() const;
     QDateTime AsDateTime() const;
+    // What a grid shows: AsString, except for memo and blob kinds, whose content a grid does
+    // not read: their type name in parentheses, "(MEMO)", "(BLOB)" ...
+    QString DisplayText() const;
 
     // Writing into the dataset's active record buffer, converted to the native form; a
     // string value is cut to Size characters first. Requires an editing state.
@@ -89,6 +98,8 @@ public:
 
 private:
     friend class TDataSet;
+    // Tells the dataset's links that what a grid shows of the field changed.
+    void layoutChanged();
     // Converts a text to the native form of this field's type.
     QVariant fromText(const QString& text) const;
     [[noreturn]] void conversionError(const QString& targetName) const;

@@ -1,35 +1,34 @@
 #!/usr/bin/env bash
-# Captures the tool's windows as PNG files under a virtual X server: the identification
-# window, the main window identified, the main window after a cancelled identification, the
-# converter and, when no ads.ini lies beside the executable, the missing-file error and the
-# main window it leaves. Builds the tool when needed. Output: <build>/screenshots/*.png.
+# Captures the tool's windows as PNG files under a virtual X server, against a demo of its
+# own (scripts/demo/run.sh with its folder in <build>/screenshots/demo: dictionaries, a live
+# server, the lock holders of holders.conf and a copy of the tool with its ads.ini): the
+# identification window, the main window identified, the main window after a cancelled
+# identification, the converter, and, with the copy's ads.ini taken away, the missing-file
+# error and the main window it leaves. Whatever lies beside <build>/bin/Brevantis is neither read nor
+# touched. A shot that cannot be taken stops the script with an error naming the window.
+# Builds what is needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BREVANTIS_BUILD_DIR:-$root/build}
-
-# Re-run inside a private virtual display when none is given.
-if [ -z "${BREVANTIS_SHOTS_DISPLAY:-}" ]; then
-  if [ ! -x "$build/bin/Brevantis" ]; then
-    [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" >/dev/null
-    cmake --build "$build" --target Brevantis -j2
-  fi
-  exec xvfb-run -a -s "-screen 0 1280x800x24" env BREVANTIS_SHOTS_DISPLAY=1 "$0" "$@"
-fi
-
-bin=$build/bin
 out=$build/screenshots
-mkdir -p "$out"
 
-# Sample aliases when no ads.ini lies beside the executable; removed again at the end.
-made_ini=
-if [ ! -e "$bin/ads.ini" ]; then
-  made_ini=$bin/ads.ini
-  printf '[Databases]\r\nCompta=/srv/base/Compta/Compta.add;A\r\nVentes=/srv/base/Ventes/Ventes.add;A\r\nARCHIVE_X_2019=/srv/archives/Archive.add;A\r\nPaie=/srv/base/Paie/Paie.add;A\r\n' >"$made_ini"
+# Re-run inside a private virtual display and a private demo.
+if [ -z "${BREVANTIS_SHOTS_DISPLAY:-}" ]; then
+  [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" >/dev/null
+  cmake --build "$build" --target Brevantis enginesrv engine demodata lockholder -j2
+  mkdir -p "$out"
+  exec xvfb-run -a -s "-screen 0 1280x800x24" \
+    env BREVANTIS_SHOTS_DISPLAY=1 BREVANTIS_DEMO_DIR="$out/demo" \
+    "$root/scripts/demo/run.sh" "$build" "$0" "$@"
 fi
+
+# From here on the demo's server and holders run; the tool is the demo's copy.
+brevantis=${BREVANTIS_DEMO_TOOL:?run through scripts/demo/run.sh}
+ini=$(dirname "$brevantis")/ads.ini
 tool=
 cleanup() {
   [ -n "$tool" ] && kill "$tool" 2>/dev/null && wait "$tool" 2>/dev/null
-  [ -n "$made_ini" ] && rm -f "$made_ini"
+  [ -e "$ini.aside" ] && mv -f "$ini.aside" "$ini"
   return 0
 }
 trap cleanup EXIT
@@ -52,7 +51,7 @@ shoot() {  # window id, file name
 }
 
 start_tool() {
-  "$bin/Brevantis" &
+  "$brevantis" &
   tool=$!
 }
 
@@ -88,19 +87,18 @@ main=$(window "Des Locks par table")
 shoot "$main" main-not-identified.png
 stop_tool
 
-# Run 3, only when the sample ads.ini was ours to take away: the file is missing.
-if [ -n "$made_ini" ]; then
-  rm -f "$made_ini"
-  start_tool
-  gate=$(window Identification)
-  xdotool windowfocus --sync "$gate"
-  xdotool type --delay 50 qv73
-  xdotool key Return
-  error=$(window Erreur)
-  shoot "$error" ads-ini-missing.png
-  xdotool windowfocus --sync "$error"
-  xdotool key Return
-  main=$(window "Des Locks par table")
-  shoot "$main" main-without-ads-ini.png
-  stop_tool
-fi
+# Last run: the file is missing (put back on exit).
+mv "$ini" "$ini.aside"
+start_tool
+gate=$(window Identification)
+xdotool windowfocus --sync "$gate"
+xdotool type --delay 50 qv73
+xdotool key Return
+error=$(window Erreur)
+shoot "$error" ads-ini-missing.png
+xdotool windowfocus --sync "$error"
+xdotool key Return
+main=$(window "Des Locks par table")
+shoot "$main" main-without-ads-ini.png
+stop_tool
+mv "$ini.aside" "$ini"

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Runs the demo from a build folder: writes the demo dictionaries into BUILD/demo/data and
-# ads.ini beside the executable, starts enginesrv and the lock holders of holders.conf plus a
-# few simulated users, runs the tool, and stops every process it started when the tool
-# closes or when this script is interrupted.
-#   usage: run.sh BUILD_DIR
+# Runs the demo from a build folder. Everything it writes lies in the demo folder
+# (BUILD_DIR/demo, or $BREVANTIS_DEMO_DIR): the dictionaries in data/, a copy of the tool with
+# the demo's ads.ini beside it in bin/, the server's socket and the logs in run/; nothing is
+# written beside BUILD_DIR/bin/Brevantis. It starts enginesrv and the lock holders of
+# holders.conf plus a few simulated users, runs the tool's copy (or COMMAND, which finds that
+# copy in $BREVANTIS_DEMO_TOOL and the server in $BREVANTIS_ENGINE_ADDRESS), and stops every
+# process it started when that ends or when this script is interrupted.
+#   usage: run.sh BUILD_DIR [COMMAND [ARG...]]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${1:?usage: run.sh BUILD_DIR}" && pwd)
+build=$(cd "${1:?usage: run.sh BUILD_DIR [COMMAND [ARG...]]}" && pwd)
+shift
 bin=$build/bin
-data=$build/demo/data
-run=$build/demo/run
+demo=${BREVANTIS_DEMO_DIR:-$build/demo}
+data=$demo/data
+run=$demo/run
+# The tool reads ads.ini and loads libengine.so from its own folder: the demo runs a copy.
+tool_bin=$demo/bin
 
 pids=()
 tool_pid=
@@ -36,9 +43,11 @@ wait_for() {
   done
 }
 
-rm -rf "$data" "$run"
-mkdir -p "$data" "$run"
-"$bin/demodata" --out "$data" --ini "$bin/ads.ini" >/dev/null
+rm -rf "$data" "$run" "$tool_bin"
+mkdir -p "$data" "$run" "$tool_bin"
+cp "$bin/Brevantis" "$bin/libengine.so" "$tool_bin/"
+"$bin/demodata" --out "$data" --ini "$tool_bin/ads.ini" >/dev/null
+export BREVANTIS_DEMO_TOOL=$tool_bin/Brevantis
 
 # The server and every client of libengine.so started below find each other through this.
 socket=$run/enginesrv.sock
@@ -67,12 +76,16 @@ pids+=($!)
 for ((i = 1; i <= n; i++)); do wait_for "$run/holder$i.ready" 100 || true; done
 wait_for "$run/workload.ready" 100 || true
 echo "demo: server on $BREVANTIS_ENGINE_ADDRESS, $n lock holders and 4 simulated users;" \
-  "logs in $run. Password of the tool: qv73." >&2
+  "ads.ini in $tool_bin, logs in $run. Password of the tool: qv73." >&2
 
-tool=("$bin/Brevantis")
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: running under a virtual X server (xvfb-run); close with Ctrl+C." >&2
-  tool=(xvfb-run -a "$bin/Brevantis")
+if [ $# -gt 0 ]; then
+  tool=("$@")
+else
+  tool=("$BREVANTIS_DEMO_TOOL")
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: running under a virtual X server (xvfb-run); close with Ctrl+C." >&2
+    tool=(xvfb-run -a "$BREVANTIS_DEMO_TOOL")
+  fi
 fi
 # In the background so that a signal reaches the traps at once instead of after the tool, and
 # in a process group of its own so that stopping it also stops what it started.

@@ -8,39 +8,25 @@
 #include "data/adscnnct.h"
 #include "data/adserror.h"
 #include "data/adstable.h"
-#include "engine/core/dictionary.h"
-#include "engine/testing/server_process.h"
 #include "rtl/string_list.h"
+#include "tests/data/engine_fixture.h"
 
 namespace {
-
-const QStringList kCreateLocks = {
-    "CREATE TABLE #UsersTableLocks (", "    DictionaryName CIChar(25),", "\t  DictionaryPath CIChar(100),",
-    "\t  TableName CIChar(25),", "\t  TablePath CIChar(100),", "\t  UserName CIChar(50),",
-    "\t  OsUserLoginName CIChar(50),", "\t  ApplicationID CIChar(70),", "\t  LockedRecNo Integer );", "",
-    "Create Index UserName on #UsersTableLocks(UserName);",
-    "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"};
 
 class EndToEnd : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        server_ = new engine::testing::ServerProcess();
-        ASSERT_TRUE(server_->start()) << server_->log();
-        setenv("BREVANTIS_ENGINE_ADDRESS", server_->address().c_str(), 1);
-        dir_ = new QTemporaryDir();
-        dictionary_ = dir_->filePath(QStringLiteral("Test.add"));
-        engine::Dictionary d = engine::Dictionary::empty(dictionary_.toStdString());
-        ASSERT_EQ(d.addUser("adssys", "kor5382", true).code, 0u);
-        ASSERT_EQ(d.save().code, 0u);
+        engine_ = new e2e::Engine();
+        ASSERT_TRUE(engine_->start()) << engine_->error();
+        server_ = &engine_->server;
+        dir_ = &engine_->folder;
+        dictionary_ = engine_->dictionary;
     }
-    static void TearDownTestSuite() {
-        delete server_;
-        delete dir_;
-    }
+    static void TearDownTestSuite() { delete engine_; }
     void SetUp() override {
         ASSERT_TRUE(server_ && server_->running());
         conn.setObjectName(QStringLiteral("ManagementConn"));
-        connect(conn, dictionary_, QStringLiteral("kor5382"));
+        e2e::connectAsAdmin(conn, dictionary_);
         for (TAdsDataSet* ds : {static_cast<TAdsDataSet*>(&q), static_cast<TAdsDataSet*>(&locks)}) {
             ds->SetAdsConnection(&conn);
             ds->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
@@ -50,22 +36,13 @@ protected:
         locks.setObjectName(QStringLiteral("UsersTableLocks"));
         locks.SetTableName(QStringLiteral("#UsersTableLocks"));
     }
-    static void connect(TAdsConnection& c, const QString& path, const QString& password) {
-        c.Disconnect();
-        c.SetConnectPath(path);
-        c.Username = QStringLiteral("adssys");
-        c.Password = password;
-        c.LoginPrompt = false;
-        c.AdsServerTypes = {stADS_REMOTE};
-        c.Connect();
-    }
     void exec(const QStringList& lines) {
         q.Close();
         q.SQL().Assign(lines);
         q.ExecSQL();
     }
     void createLocks() {
-        exec(kCreateLocks);
+        exec(e2e::kCreateUsersTableLocks);
         locks.Open();
     }
     void append(const QString& table, const QString& user, const QString& login, int recNo) {
@@ -82,6 +59,7 @@ protected:
     }
     QString field(TDataSet& ds, const char* name) { return ds.FieldByName(QString::fromLatin1(name))->AsString(); }
 
+    static e2e::Engine* engine_;
     static engine::testing::ServerProcess* server_;
     static QTemporaryDir* dir_;
     static QString dictionary_;
@@ -90,6 +68,7 @@ protected:
     TAdsTable locks{nullptr};
 };
 
+e2e::Engine* EndToEnd::engine_ = nullptr;
 engine::testing::ServerProcess* EndToEnd::server_ = nullptr;
 QTemporaryDir* EndToEnd::dir_ = nullptr;
 QString EndToEnd::dictionary_;
@@ -107,7 +86,7 @@ TEST_F(EndToEnd, RefusedConnectionsRaiseTheEngineErrorWithoutPrefix) {
         if (c.address) setenv("BREVANTIS_ENGINE_ADDRESS", c.address, 1);
         TAdsConnection other(nullptr);
         try {
-            connect(other, c.path, c.password);
+            e2e::connectAsAdmin(other, c.path, c.password);
             ADD_FAILURE() << c.path.toStdString();
         } catch (const EADSDatabaseError& e) {
             EXPECT_NE(e.ACEErrorCode(), 0u);
@@ -223,6 +202,33 @@ TEST_F(EndToEnd, AnEngineTextLongerThanTheBufferReachesTheUserCut) {
     }
 }
 
+TEST_F(EndToEnd, BookmarksIdentifyRecordsHoweverTheyAreReached) {
+    createLocks();
+    locks.SetIndexName(QStringLiteral("UserName"));
+    EXPECT_TRUE(locks.Bookmark().isEmpty()) << "no record";
+    append(QStringLiteral("Clients"), QStringLiteral("Martin"), QStringLiteral("b"), 1);
+    append(QStringLiteral("Clients"), QStringLiteral("Albert"), QStringLiteral("a"), 2);
+    const QByteArray albert = locks.Bookmark();
+    locks.Append();
+    EXPECT_TRUE(locks.Bookmark().isEmpty()) << "a record being inserted";
+    locks.FieldByName(QStringLiteral("TableName"))->SetAsString(QStringLiteral("Clients"));
+    locks.FieldByName(QStringLiteral("UserName"))->SetAsString(QStringLiteral("Zoe"));
+    locks.FieldByName(QStringLiteral("LockedRecNo"))->SetAsInteger(3);
+    locks.Post();
+    const QByteArray zoe = locks.Bookmark();
+    locks.First();
+    EXPECT_EQ(locks.Bookmark(), albert) << "First in user order";
+    locks.Next();
+    const QByteArray martin = locks.Bookmark();
+    EXPECT_FALSE(martin.isEmpty());
+    EXPECT_NE(martin, albert);
+    EXPECT_NE(martin, zoe);
+    locks.SetIndexName(QStringLiteral("OsUserLoginName"));
+    EXPECT_EQ(locks.Bookmark(), martin) << "an order switch keeps the record";
+    EXPECT_TRUE(locate(QStringLiteral("Clients"), 3));
+    EXPECT_EQ(locks.Bookmark(), zoe);
+}
+
 TEST_F(EndToEnd, TablesAreListedAndDisconnectClosesDataSets) {
     exec({QStringLiteral("CREATE TABLE Listee (N Integer);")});
     createLocks();
@@ -233,7 +239,7 @@ TEST_F(EndToEnd, TablesAreListedAndDisconnectClosesDataSets) {
     exec({QStringLiteral("DROP TABLE Listee;")});
     conn.Disconnect();
     EXPECT_FALSE(locks.Active());
-    connect(conn, dictionary_, QStringLiteral("kor5382"));
+    e2e::connectAsAdmin(conn, dictionary_);
     EXPECT_THROW(locks.Open(), EADSDatabaseError) << "temporary tables live as long as their connection";
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <random>
 
 #include "db/data_source.h"
@@ -9,6 +10,7 @@
 #include "db/dataset_list.h"
 #include "db/db_error.h"
 #include "db/params.h"
+#include "tests/db/ordered_dataset.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ protected:
         pos_ = int(rows_.size()) - 1;
     }
     void SetBookmarkFlag(QByteArray&, TBookmarkFlag) override {}
+    QByteArray GetBookmarkData(const QByteArray& b) const override { return b.left(4); }
     int GetRecordCount() override { return int(rows_.size()); }
     bool GetCanModify() const override { return !readOnly; }
     bool LocateRecord(const QString&, const QVariant& v, TLocateOptions) override {
@@ -96,6 +99,18 @@ protected:
     void DataSetScrolled(int d) override { events.push_back("scroll " + std::to_string(d)); }
     void RecordChanged(TField*) override { events.push_back("record"); }
     void EditingChanged() override { events.push_back("editing"); }
+    void LayoutChanged() override { events.push_back("layout"); }
+};
+
+// A data source over a dataset and a recording link on it asking for `window` rows.
+struct Linked {
+    explicit Linked(TDataSet& ds, int window = 1) {
+        source.SetDataSet(&ds);
+        link.SetDataSource(&source);
+        link.SetBufferCount(window);
+    }
+    TDataSource source{nullptr};
+    RecordingLink link;
 };
 
 int value(MemDataSet& ds) { return ds.Fields(0)->AsInteger(); }
@@ -106,48 +121,171 @@ TEST(TDataSet, StatesAreNumberedInTheirOrder) {
     EXPECT_EQ(int(TDataSetState::dsOpening), 12);
 }
 
-TEST(TDataSet, RandomMovesFollowAModelWithAnyWindowSize) {
+// The ids of the window's rows, read as a grid paints them (the active row restored).
+std::vector<int> windowIds(TDataSet& ds) {
+    std::vector<int> ids;
+    int active = ds.ActiveRecord();
+    for (int r = 0; r < ds.WindowRecordCount(); ++r) {
+        ds.SetActiveRecord(r);
+        ids.push_back(ds.Fields(0)->AsInteger());
+    }
+    ds.SetActiveRecord(active);
+    return ids;
+}
+
+// Random moves, searches, order switches, appends (posted or cancelled) and window sizes,
+// each followed by a comparison of the current record, Bof/Eof, the bookmark and the
+// window (a run of the model's order holding the current record at the active row; whole
+// once filled) with a model.
+TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
     std::mt19937 rng(7);
-    for (int window : {1, 3, 8}) {
-        std::vector<int> rows;
-        for (int i = 0; i < 20; ++i) rows.push_back(i * 10);
-        MemDataSet ds(rows);
-        TDataSource source(nullptr);
-        source.SetDataSet(&ds);
-        RecordingLink link;
-        link.SetDataSource(&source);
-        link.SetBufferCount(window);
+    for (int run = 0; run < 20; ++run) {
+        std::map<int, int> model;  // id -> key: the records
+        for (int id = 1; id <= int(rng() % 12); ++id) model[id] = int(rng() % 6);
+        OrderedDataSet ds(model);
+        Linked linked(ds, 1 + int(rng() % 6));
+        RecordingLink& link = linked.link;
         ds.Open();
-        int model = 0;
+        bool byKey = false;
+        auto order = [&] {
+            std::vector<int> ids;
+            for (const auto& [id, key] : model) ids.push_back(id);
+            if (byKey) std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) { return model[a] < model[b]; });
+            return ids;
+        };
+        int current = model.empty() ? 0 : order().front();  // 0: no record
+        auto position = [&] { auto o = order(); return int(std::find(o.begin(), o.end(), current) - o.begin()); };
         for (int step = 0; step < 300; ++step) {
-            int d = int(rng() % 7) - 3;
-            if (rng() % 10 == 0) {
-                ds.First();
-                model = 0;
-            } else {
-                ds.MoveBy(d);
-                bool pastEnd = model + d > 19, beforeStart = model + d < 0;
-                model = std::clamp(model + d, 0, 19);
-                if (d > 0) {
-                    EXPECT_EQ(ds.Eof(), pastEnd);
+            std::string what;
+            switch (rng() % 9) {
+                case 0: case 1: case 2: {
+                    int d = int(rng() % 9) - 4;
+                    what = "MoveBy " + std::to_string(d);
+                    int moved = ds.MoveBy(d);
+                    if (current == 0) break;
+                    int target = position() + d, n = int(model.size());
+                    EXPECT_EQ(moved, std::clamp(target, 0, n - 1) - position()) << what;
+                    if (d > 0) {
+                        EXPECT_EQ(ds.Eof(), target > n - 1) << what;
+                    } else if (d < 0) {
+                        EXPECT_EQ(ds.Bof(), target < 0) << what;
+                    }
+                    current = order()[size_t(std::clamp(target, 0, n - 1))];
+                    break;
                 }
-                if (d < 0) {
-                    EXPECT_EQ(ds.Bof(), beforeStart);
+                case 3:
+                    what = "First";
+                    ds.First();
+                    EXPECT_TRUE(ds.Bof());
+                    current = model.empty() ? 0 : order().front();
+                    break;
+                case 4: {
+                    int key = int(rng() % 8);
+                    what = "Locate " + std::to_string(key);
+                    bool found = false;
+                    for (int id : order())
+                        if (model[id] == key) {
+                            current = id;
+                            found = true;
+                            break;
+                        }
+                    EXPECT_EQ(ds.Locate(QStringLiteral("Key"), key, 0), found) << what;
+                    break;
+                }
+                case 5:
+                    byKey = !byKey;
+                    what = byKey ? "order by key" : "order by id";
+                    ds.SetOrder(byKey);
+                    break;
+                case 6: {
+                    int key = int(rng() % 8);
+                    bool post = rng() % 3 != 0;
+                    what = (post ? "Append and Post " : "Append and Cancel ") + std::to_string(key);
+                    ds.Append();
+                    EXPECT_TRUE(ds.Bookmark().isEmpty()) << "a new record has no bookmark yet";
+                    ds.Fields(1)->SetAsInteger(key);
+                    if (post) {
+                        ds.Post();
+                        current = model.empty() ? 1 : model.rbegin()->first + 1;
+                        model[current] = key;
+                    } else {
+                        ds.Cancel();
+                    }
+                    break;
+                }
+                case 7: {
+                    int size = 1 + int(rng() % 6);
+                    what = "window of " + std::to_string(size);
+                    link.SetBufferCount(size);
+                    break;
+                }
+                case 8:
+                    what = "FillWindow";
+                    ds.FillWindow();
+                    break;
+            }
+            std::string where = "run " + std::to_string(run) + " step " + std::to_string(step) + " after " + what;
+            ASSERT_EQ(current == 0 ? 0 : ds.Fields(0)->AsInteger(), current) << where;
+            if (current != 0) {
+                int id = current;
+                EXPECT_EQ(ds.Bookmark(), QByteArray(reinterpret_cast<const char*>(&id), 4)) << where;
+            }
+            for (bool fill : {false, true}) {
+                if (fill) ds.FillWindow();
+                std::vector<int> window = windowIds(ds), o = order();
+                ASSERT_LE(int(window.size()), ds.BufferCount()) << where;
+                if (current == 0) {
+                    EXPECT_TRUE(window.empty()) << where;
+                    continue;
+                }
+                auto at = std::find(o.begin(), o.end(), window.empty() ? -1 : window.front());
+                ASSERT_NE(at, o.end()) << where;
+                size_t start = size_t(at - o.begin());
+                ASSERT_LE(start + window.size(), o.size()) << where;
+                EXPECT_TRUE(std::equal(window.begin(), window.end(), o.begin() + long(start))) << where;
+                EXPECT_EQ(window[size_t(ds.ActiveRecord())], current) << where;
+                if (fill) {
+                    EXPECT_EQ(window.size(), std::min(o.size(), size_t(ds.BufferCount()))) << where;
                 }
             }
-            ASSERT_EQ(value(ds), rows[size_t(model)]) << "window " << window << " step " << step;
-            ASSERT_LE(ds.WindowRecordCount(), window);
         }
     }
 }
 
+TEST(TDataSet, AResyncReadsTheActiveRowAloneAndTheWindowOnlyWhenAsked) {
+    std::map<int, int> records;
+    for (int id = 1; id <= 40; ++id) records[id] = id % 7;
+    OrderedDataSet ds(records);
+    Linked linked(ds, 10);
+    RecordingLink& link = linked.link;
+    ds.Open();
+    EXPECT_EQ(ds.WindowRecordCount(), 10) << "opening reads the first rows whole";
+    for (int i = 0; i < 5; ++i) {
+        ds.Append();
+        ds.Fields(1)->SetAsInteger(i);
+        int reads = ds.cursorCalls;
+        ds.Post();
+        EXPECT_EQ(ds.cursorCalls - reads, 1) << "the posted row alone";
+        EXPECT_EQ(ds.WindowRecordCount(), 1);
+    }
+    ASSERT_TRUE(ds.Locate(QStringLiteral("Key"), 6, 0));
+    EXPECT_EQ(ds.WindowRecordCount(), 1);
+    int reads = ds.cursorCalls;
+    ds.FillWindow();
+    EXPECT_EQ(ds.WindowRecordCount(), 10);
+    EXPECT_EQ(ds.ActiveRecord(), 4) << "the found row in the middle";
+    EXPECT_GE(ds.cursorCalls - reads, 9);
+    reads = ds.cursorCalls;
+    ds.FillWindow();
+    link.SetBufferCount(4);
+    EXPECT_EQ(ds.cursorCalls, reads) << "a whole window, and a smaller one, read nothing";
+    EXPECT_EQ(ds.WindowRecordCount(), 4);
+    EXPECT_EQ(ds.Fields(1)->AsInteger(), 6);
+}
+
 TEST(TDataSet, MovesWithinTheWindowAskNothingOfTheCursor) {
     MemDataSet ds({1, 2, 3, 4});
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
-    link.SetBufferCount(4);
+    Linked linked(ds, 4);
     ds.Open();
     int reads = ds.cursorMoves;
     ds.Next();
@@ -158,10 +296,8 @@ TEST(TDataSet, MovesWithinTheWindowAskNothingOfTheCursor) {
 
 TEST(TDataSet, LinksHearOpenScrollEditsAndClose) {
     MemDataSet ds({1, 2});
-    TDataSource source(nullptr);
-    source.SetDataSet(&ds);
-    RecordingLink link;
-    link.SetDataSource(&source);
+    Linked linked(ds);
+    RecordingLink& link = linked.link;
     int before = 0, after = 0;
     ds.BeforeScroll = [&](TDataSet*) { ++before; };
     ds.AfterScroll = [&](TDataSet*) { ++after; };
@@ -246,6 +382,26 @@ TEST(TField, ConversionsAndStringSize) {
     EXPECT_EQ(ds.Fields(1)->AsInteger(), 0);
     EXPECT_EQ(db::dateFromDayNumber(db::dayNumber(QDate(2026, 12, 10))), QDate(2026, 12, 10));
     EXPECT_EQ(db::dayNumber(QDate(1, 1, 1)), 1);
+}
+
+TEST(TField, WhatAGridShowsFollowsTheTypeAndReachesTheLinks) {
+    MemDataSet ds({42});
+    Linked linked(ds);
+    RecordingLink& link = linked.link;
+    ds.Open();
+    TField* v = ds.Fields(0);
+    TField* name = ds.Fields(1);
+    EXPECT_EQ(v->DisplayWidth(), 11);
+    EXPECT_TRUE(v->RightAligned());
+    EXPECT_EQ(name->DisplayWidth(), 30) << "a text field's size";
+    EXPECT_FALSE(name->RightAligned());
+    link.events.clear();
+    name->SetDisplayWidth(12);
+    name->SetDisplayLabel(QStringLiteral("Nom"));
+    v->SetVisible(false);
+    EXPECT_EQ(link.events, (std::vector<std::string>{"layout", "layout", "layout"}));
+    EXPECT_EQ(name->DisplayWidth(), 12);
+    EXPECT_EQ(name->DisplayLabel(), QStringLiteral("Nom"));
 }
 
 TEST(TParams, LookupAndCarryOver) {

@@ -1,32 +1,38 @@
-// data_grid_test.cpp: the grid's look, its colour hook, row notifications and batched rows.
+// data_grid_test.cpp: the grid's look, its colour hook, the user's moves turned into
+// requests, and the vertical scroll bar that stands for the owner's list.
 #include "ui/data_grid.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
-// A model that hands out its rows in batches of 10, as a dataset-backed model would.
-class BatchModel : public QAbstractTableModel {
-  public:
-    int total = 100, loaded = 0;
-    int rowCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : loaded; }
-    int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : 2; }
-    QVariant data(const QModelIndex& i, int role) const override {
-        return role == Qt::DisplayRole ? QVariant(i.row() * 10 + i.column()) : QVariant();
+using Move = ui::DataGrid::Move;
+using Request = std::pair<Move, int>;
+
+// A shown grid over `rows` rows of two columns, row 2 current, recording what it asks.
+struct Fixture {
+    QStandardItemModel model{5, 2};
+    ui::DataGrid grid;
+    std::vector<Request> asked;
+    Fixture() {
+        grid.setModel(&model);
+        grid.resize(300, 200);
+        grid.show();
+        grid.setFocus();
+        grid.setCurrentRow(2);
+        grid.setScrollPosition(50, 100);
+        QCoreApplication::processEvents();
+        QObject::connect(&grid, &ui::DataGrid::moveRequested,
+                         [this](Move m, int amount) { asked.emplace_back(m, amount); });
     }
-    bool canFetchMore(const QModelIndex& p) const override {
-        return !p.isValid() && loaded < total;
-    }
-    void fetchMore(const QModelIndex&) override {
-        const int n = std::min(10, total - loaded);
-        beginInsertRows({}, loaded, loaded + n - 1);
-        loaded += n;
-        endInsertRows();
-    }
+    QPoint cell(int row, int column = 0) { return grid.visualRect(model.index(row, column)).center(); }
 };
 
 TEST(DataGrid, IsReadOnlyWithCentredBoldTitlesAndNoRowHeader) {
@@ -36,26 +42,78 @@ TEST(DataGrid, IsReadOnlyWithCentredBoldTitlesAndNoRowHeader) {
     EXPECT_EQ(grid.horizontalHeader()->defaultAlignment(), Qt::AlignCenter);
     EXPECT_TRUE(grid.horizontalHeader()->font().bold());
     EXPECT_EQ(grid.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_FALSE(grid.tabKeyNavigation()) << "Tab leaves the grid";
     EXPECT_EQ(grid.model(), nullptr);
 }
 
-TEST(DataGrid, ReportsEveryMoveOfTheCurrentRow) {
-    QStandardItemModel model(3, 2);
-    ui::DataGrid grid;
-    grid.setModel(&model);
-    std::vector<int> rows;
-    QObject::connect(&grid, &ui::DataGrid::rowChanged, [&](int r) { rows.push_back(r); });
-    grid.show();
-    grid.setFocus();
-    grid.setCurrentRow(0);
-    QTest::keyClick(&grid, Qt::Key_Down);
-    QTest::keyClick(&grid, Qt::Key_Right);  // same row: nothing
-    grid.setCurrentRow(2);
-    EXPECT_EQ(rows, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(grid.currentRow(), 2);
+TEST(DataGrid, TheUsersMovesAreAskedOfTheOwnerAndMoveNothingThemselves) {
+    const int page = Fixture().grid.visibleRowCount();
+    const int lines = QApplication::wheelScrollLines();
+    struct Case {
+        const char* what;
+        std::function<void(Fixture&)> act;
+        std::vector<Request> asked;
+    } cases[] = {
+        {"down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Down); }, {{Move::By, 1}}},
+        {"up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Up); }, {{Move::By, -1}}},
+        {"page down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageDown); }, {{Move::By, page}}},
+        {"page up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageUp); }, {{Move::By, -page}}},
+        {"ctrl home", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Home, Qt::ControlModifier); }, {{Move::First, 0}}},
+        {"ctrl end", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier); }, {{Move::Last, 0}}},
+        {"right, typing", [](Fixture& f) { QTest::keyClicks(&f.grid, QStringLiteral("a")); QTest::keyClick(&f.grid, Qt::Key_Right); }, {}},
+        {"left click", [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.cell(4)); }, {{Move::By, 2}}},
+        {"right click", [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::RightButton, {}, f.cell(0)); }, {}},
+        {"wheel down", [](Fixture& f) {
+             QWheelEvent e(f.cell(1), f.grid.viewport()->mapToGlobal(f.cell(1)), {}, {0, -120}, Qt::NoButton, {},
+                           Qt::NoScrollPhase, false);
+             QApplication::sendEvent(f.grid.viewport(), &e);
+         }, {{Move::By, lines}}},
+        {"half notches up, on the bar", [](Fixture& f) {
+             for (int i = 0; i < 2; ++i) {
+                 QWheelEvent e({1, 1}, {1, 1}, {}, {0, 60}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                 QApplication::sendEvent(f.grid.verticalScrollBar(), &e);
+             }
+         }, {{Move::By, -lines}}},
+        {"bar arrow and page area", [](Fixture& f) {
+             f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+             f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+         }, {{Move::By, 1}, {Move::By, -page}}},
+        {"thumb dropped", [](Fixture& f) {
+             QScrollBar* bar = f.grid.verticalScrollBar();
+             bar->setSliderDown(true);
+             bar->setSliderPosition(80);
+             bar->setSliderDown(false);
+         }, {{Move::ToPosition, 80}}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        c.act(f);
+        EXPECT_EQ(f.asked, c.asked) << c.what;
+        EXPECT_EQ(f.grid.currentRow(), 2) << c.what;
+        EXPECT_EQ(f.grid.verticalScrollBar()->value(), 50) << c.what;
+    }
 }
 
-TEST(DataGrid, HookColoursTheCellsItChooses) {
+TEST(DataGrid, TheScrollBarStandsForTheOwnersListAndTheCellsNeverMove) {
+    Fixture f;
+    QScrollBar* bar = f.grid.verticalScrollBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum(), 100);
+    int rows = 0;
+    QObject::connect(&f.grid, &ui::DataGrid::visibleRowCountChanged, [&](int n) { rows = n; });
+    f.grid.resize(300, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows, f.grid.visibleRowCount());
+    EXPECT_GT(rows, 5);
+    EXPECT_EQ(bar->value(), 50) << "a resize keeps the owner's position";
+    f.grid.setCurrentRow(4);
+    EXPECT_EQ(f.grid.visualRect(f.model.index(0, 0)).top(), 0);
+    f.grid.setScrollPosition(0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->isVisible());
+}
+
+TEST(DataGrid, TheHooksColourWinsOverTheSelection) {
     QStandardItemModel model(2, 2);
     ui::DataGrid grid;
     grid.setModel(&model);
@@ -69,27 +127,14 @@ TEST(DataGrid, HookColoursTheCellsItChooses) {
         }
     });
     grid.resize(300, 200);
+    grid.setCurrentRow(1);
+    grid.setFocus();
     const QImage image = grid.grab().toImage();
     EXPECT_EQ(asked.size(), 4u);
-    const QRect row1 = grid.visualRect(model.index(1, 0)).translated(grid.viewport()->pos());
+    const QRect row1 = grid.visualRect(model.index(1, 1)).translated(grid.viewport()->pos());
     const QRect row0 = grid.visualRect(model.index(0, 0)).translated(grid.viewport()->pos());
-    EXPECT_EQ(image.pixelColor(row1.center()), lightBlue);
+    EXPECT_EQ(image.pixelColor(row1.center()), lightBlue) << "the selected row shows the hook's colour";
     EXPECT_NE(image.pixelColor(row0.center()), lightBlue);
-}
-
-TEST(DataGrid, PullsRowsInBatchesAsNeeded) {
-    BatchModel model;
-    ui::DataGrid grid;
-    grid.resize(300, 120);
-    grid.setModel(&model);
-    grid.show();
-    QCoreApplication::processEvents();
-    EXPECT_GT(model.loaded, 0);
-    EXPECT_LT(model.loaded, model.total);
-    grid.setCurrentRow(model.loaded - 1);
-    grid.scrollToBottom();
-    QCoreApplication::processEvents();
-    EXPECT_GT(model.loaded, 10);
 }
 
 TEST(DataGrid, BackgroundColourCanBeSet) {

@@ -17,12 +17,14 @@ using reliability::Child;
 using reliability::TempDir;
 using reliability::waitForFile;
 
-// A stand-in for the tool: checks that ads.ini and every holder are there, then either
-// exits with 7 at once or, with DEMO_TEST_TOOL_WAITS set, waits to be stopped.
+// A stand-in for the tool: checks that its copy runs with ads.ini beside it and that every
+// holder is there, then either exits with 7 at once or, with DEMO_TEST_TOOL_WAITS set, waits
+// to be stopped.
 constexpr const char* kFakeTool = R"sh(#!/bin/sh
 here=$(dirname "$0")
+[ "$here/Brevantis" = "$BREVANTIS_DEMO_TOOL" ] || exit 2
 [ -f "$here/ads.ini" ] || exit 3
-[ "$(ls "$here"/../demo/run/*.ready | wc -l)" -ge 7 ] || exit 4
+[ "$(ls "$here"/../run/*.ready | wc -l)" -ge 7 ] || exit 4
 [ -n "$DEMO_TEST_TOOL_WAITS" ] && sleep 60
 exit 7
 )sh";
@@ -59,6 +61,8 @@ class DemoRun : public ::testing::Test {
     }
 
     void expectNothingLeft() const {
+        EXPECT_FALSE(fs::exists(fs::path(dir_.path()) / "bin/ads.ini"))
+            << "the demo writes beside its own copy of the tool only";
         const auto pids = startedPids();
         EXPECT_GE(pids.size(), 9u);  // server, 6 holders, the workload, the tool
         for (pid_t pid : pids) EXPECT_NE(::kill(pid, 0), 0) << "process " << pid << " still runs";
@@ -72,6 +76,16 @@ class DemoRun : public ::testing::Test {
 TEST_F(DemoRun, EverythingStopsWhenTheToolCloses) {
     Child script("/bin/bash", {script_, dir_.path()}, dir_.path() + "/script.log");
     EXPECT_EQ(script.wait(60000), 7) << "the tool's exit status is the script's";
+    expectNothingLeft();
+}
+
+TEST_F(DemoRun, RunsAGivenCommandInPlaceOfTheTool) {
+    // What the screenshots script does: its own driver, with the server and the tool's copy.
+    const std::string probe =
+        "[ -S \"${BREVANTIS_ENGINE_ADDRESS#unix:}\" ] && exec \"$BREVANTIS_DEMO_TOOL\"";
+    Child script("/bin/bash", {script_, dir_.path(), "/bin/sh", "-c", probe},
+                 dir_.path() + "/script.log");
+    EXPECT_EQ(script.wait(60000), 7);
     expectNothingLeft();
 }
 
