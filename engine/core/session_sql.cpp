@@ -131,6 +131,10 @@ public:
     Status readRow(uint32_t recno, Row& row, bool* exists) override {
         *exists = table_->isLive(recno);
         if (!*exists) return Status::success();
+        // A statement does not go on as if a value that cannot be read were empty.
+        if (!table_->record(recno).damagedBlobs.empty())
+            return Status::error(AE_INTERNAL_ERROR, "A memo value of record " + std::to_string(recno) +
+                                                        " is damaged in " + table_->path() + ".");
         RecordFieldSource source(table_.get(), recno);
         row.resize(table_->columns().size());
         for (size_t i = 0; i < row.size(); ++i) source.readValue(static_cast<int>(i), row[i]);

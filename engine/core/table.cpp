@@ -76,9 +76,9 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
             const ColumnDef& c = t->columns()[col];
             uint32_t cell = record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
             std::string content;
-            if (cell != 0) {
-                s = file->readBlob(cell, &content);
-                if (!s.ok()) return s;
+            if (cell != 0 && !file->readBlob(cell, &content).ok()) {
+                r.damagedBlobs.push_back(static_cast<uint16_t>(r.blobs.size()));
+                content.clear();
             }
             t->blobCells_[recno - 1].push_back(cell);
             setCell(r.image, c, cell ? kCellWithContent : 0, static_cast<uint32_t>(content.size()));
@@ -125,6 +125,9 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
     if (!append && !isLive(recno))
         return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
     if (image.size() != recordLength()) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
+    if (readOnlyStorage())
+        return Status::error(AE_READ_ONLY_STORAGE,
+                             "The table " + path_ + " is on storage this server cannot write.");
     uint32_t target = append ? recordCount() + 1 : recno;
     int64_t next = nextAutoInc_;
     numberAutoInc(columns(), append, image, &next);
@@ -146,8 +149,10 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
         } else if (!append) {
             content = records_[recno - 1].blobs[b];
             if (file_) cell = blobCells_[recno - 1][b];
+            if (records_[recno - 1].blobDamaged(b)) updated.damagedBlobs.push_back(static_cast<uint16_t>(b));
         }
         setBlobCell(updated.image, columns()[col], content);
+        if (updated.blobDamaged(b)) setCell(updated.image, columns()[col], kCellWithContent, 0);
         updated.blobs.push_back(std::move(content));
         cells.push_back(cell);
     }

@@ -60,6 +60,7 @@ struct BlobContent {
     uint16_t column = 0;  // column index from 0
     bool isNull = false;
     std::string bytes;    // NMEMO: UTF-16 code units in native order
+    bool damaged = false; // the stored content cannot be read: no bytes, and reading it fails
 };
 
 // Where a cursor stands after a positioning call.

@@ -1,5 +1,6 @@
 // Storage: acknowledged writes survive a killed server process, failed writes leave the
-// files as they were, and damaged files are refused rather than read.
+// files as they were, damaged files are refused rather than read, and a damaged memo value
+// costs only itself.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -150,6 +151,44 @@ TEST_F(StorageTest, DamagedFilesAreRefused) {
     std::ofstream(dictionary_) << "BRVADD01\nuser\tadssys\t1\tzz!\tabc\n";
     EXPECT_EQ(server_->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &other).code,
               AE_LOGIN_FAILED);
+}
+
+TEST_F(StorageTest, ATornMemoCostsOnlyItsOwnValueUntilItIsWrittenAgain) {
+    {
+        auto s = connect();
+        CursorInfo info = open(*s, "Journal");
+        Position p;
+        for (const char* t : {"un", "deux"}) ASSERT_TRUE(s->writeRecord(info.handle, appendText(t), &p).ok());
+    }
+    // The last memo value ("memo deux", 4 + 9 bytes) loses its last byte.
+    ::truncate((dir_ + "/Journal.adm").c_str(), 8 + (4 + 7) + (4 + 8));
+    server_ = std::make_unique<Server>();
+    auto s = connect();
+    CursorInfo info = open(*s, "Journal");
+    std::vector<Position> rows;
+    Position before;
+    ASSERT_TRUE(s->gotoBof(info.handle, &before).ok());
+    ASSERT_TRUE(s->fetch(info.handle, 1, 3, &rows).ok());
+    ASSERT_EQ(rows.size(), 3u);  // two records, then EOF
+    EXPECT_EQ(rows[0].blobs[0].bytes, "memo un");
+    EXPECT_FALSE(rows[0].blobs[0].damaged);
+    EXPECT_EQ(text(info, rows[1], "Texte"), "deux");
+    EXPECT_TRUE(rows[1].blobs[0].damaged);
+    EXPECT_FALSE(rows[1].blobs[0].isNull);
+    SqlResult r;
+    EXPECT_EQ(s->executeSql("SELECT * FROM Journal", {}, 0, &r).code, AE_INTERNAL_ERROR);
+
+    // Another column written keeps the damage; the memo written mends it.
+    WriteRequest w;
+    w.recordNumber = 2;
+    w.columns = {{1, ColumnWrite::Kind::Bytes, "DEUX"}};
+    Position p;
+    ASSERT_TRUE(s->writeRecord(info.handle, w, &p).ok());
+    EXPECT_TRUE(p.blobs[0].damaged);
+    w.columns = {{2, ColumnWrite::Kind::Bytes, "memo refait"}};
+    ASSERT_TRUE(s->writeRecord(info.handle, w, &p).ok());
+    EXPECT_FALSE(p.blobs[0].damaged);
+    EXPECT_TRUE(s->executeSql("SELECT * FROM Journal", {}, 0, &r).ok());
 }
 
 TEST_F(StorageTest, ATrailingPartialSlotIsIgnoredAndOverwritten) {
