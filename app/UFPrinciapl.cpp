@@ -38,6 +38,7 @@ const QString kAdsIniIntrouvable = QStringLiteral(
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     construireFenetre();
     app::declarerComposants(this, *this);
+    lierGrilles();
     connecterSignaux();
     ui::guarded([this] { FormCreate(); });
 }

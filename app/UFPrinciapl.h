@@ -13,6 +13,10 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 
+namespace gridlink {
+class GridLink;
+}
+
 namespace ui {
 class ComboBox;
 class DataGrid;
@@ -58,6 +62,10 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     QAction* Chercherparenregistrementspcifique;
     QAction* Convertisseur;
     QMenu* PopupMenu1;
+    // The grids' links to their data sources: wwDBGrid1 to DSUsersTableLocks, wwDBGrid2 to
+    // DSQChercherRecordParRowID.
+    gridlink::GridLink* LienLocks = nullptr;
+    gridlink::GridLink* LienEnregistrement = nullptr;
 
     QString PathToExe;  // the executable's folder, with its final separator
 
@@ -70,6 +78,7 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     void construirePanel1(QWidget* client);
     void construirePanel2(QWidget* client);
     void construireMenus();
+    void lierGrilles();
     void connecterSignaux();
     void FormCreate();
     void FormClose();

@@ -7,6 +7,8 @@
 #include <QScreen>
 
 #include "app/UFPrinciapl.h"
+#include "app/grille_locks.h"
+#include "gridlink/grid_link.h"
 #include "ui/anchors.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -142,4 +144,19 @@ void TFPrincipal::construirePanel2(QWidget* client) {
     wwDBGrid2 = place(new DataGrid(Panel2), "wwDBGrid2", 10, 33, 864, 70, kAnchorsAll);
     wwDBGrid2->setFont(arial(11, true));
     wwDBGrid2->setBackgroundColor(wwDBGrid2->palette().color(QPalette::Base));
+}
+
+void TFPrincipal::lierGrilles() {
+    LienLocks = new gridlink::GridLink(wwDBGrid1, DSUsersTableLocks);
+    LienLocks->setColumns({{QStringLiteral("UserName"), 30, QStringLiteral("UserName")},
+                           {QStringLiteral("OsUserLoginName"), 30, QStringLiteral("OsUserLoginName")},
+                           {QStringLiteral("LockedRecNo"), 16, QStringLiteral("LockedRecNo")},
+                           {QStringLiteral("TableName"), 29, QStringLiteral("Table")},
+                           {QStringLiteral("ApplicationID"), 29, QStringLiteral("ApplicationID")}});
+    // The bridge keeps a failing cell as it was; nothing to show the user per cell.
+    LienLocks->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
+        app::wwDBGrid1CalcCellColors(*this, field, style);
+    });
+    // Whatever columns the record's table has, titled by their names.
+    LienEnregistrement = new gridlink::GridLink(wwDBGrid2, DSQChercherRecordParRowID);
 }

@@ -14,6 +14,7 @@
 #include "app/grille_locks.h"
 #include "app/recherche_dictionnaire.h"
 #include "app/recherche_locks.h"
+#include "gridlink/grid_link.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -66,6 +67,9 @@ void TFPrincipal::connecterSignaux() {
     app::relier(Chercherparenregistrementspcifique, &QAction::triggered, this, r, hors,
                 [this] { ChercherparenregistrementspcifiqueClick(); });
     app::relier(Convertisseur, &QAction::triggered, this, r, hors, [this] { ConvertisseurClick(); });
+    // The grid follows the dataset during a search too.
+    app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
+                [this] { app::wwDBGrid1RowChanged(*this); });
     connect(wwDBGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (progression != nullptr) return;
         ui::guarded([&] { PopupMenu1->popup(wwDBGrid1->viewport()->mapToGlobal(at)); });

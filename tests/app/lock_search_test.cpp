@@ -207,25 +207,6 @@ TEST_F(LockSearch, EverySearchStartsFromAFreshTableOrderedByUserThenByChoice) {
     EXPECT_FALSE(s.UsersTableLocks->Active());
 }
 
-TEST_F(LockSearch, ARecordLockedThroughTwoFilesGivesOneRowWithTheFirstOwner) {
-    // Two dictionaries of one folder whose tables' files differ in letter case only: the
-    // lock procedures see both files under either name.
-    const QString folder = dir_->filePath(QStringLiteral("stock"));
-    const QString stock = locktest::makeDictionary(folder, QStringLiteral("Stock"), {{"Articles", 20}});
-    const QString stock2 = locktest::makeDictionary(folder, QStringLiteral("Stock2"), {{"ARTICLES", 20}});
-    Holder first(*server_, stock, QStringLiteral("Articles"), QStringLiteral("9"), {"PC-1", "un", "A.exe"});
-    Holder second(*server_, stock2, QStringLiteral("ARTICLES"), QStringLiteral("9,11"), {"PC-2", "deux", "B.exe"});
-    ASSERT_TRUE(first.ready() && second.ready());
-    s.ajouterAlias(QStringLiteral("Stock"), stock + QStringLiteral(";A"));
-    choose(3);
-    search();
-    const std::vector<Row> found = rows();
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[1], (Row{"PC-2", "deux", "Articles", 11}));
-    EXPECT_EQ(found[0].recNo, 9);
-    EXPECT_TRUE(found[0].user == "PC-1" || found[0].user == "PC-2") << found[0].user.toStdString();
-}
-
 TEST_F(LockSearch, ATypedTableNameIsSearchedAsANameWhateverItHolds) {
     Holder vip(*server_, compta_, kVip, QStringLiteral("2,4"), {"PC-V", "vip", "V.exe"});
     ASSERT_TRUE(vip.ready());

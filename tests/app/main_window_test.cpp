@@ -25,6 +25,7 @@
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/field.h"
+#include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -35,58 +36,6 @@
 namespace {
 
 using Shown = ui::ShownMessage;
-
-// Answers modal windows as a user would: each time a modal window with the given object
-// name comes up, the next scripted action runs on it.
-class ModalScript : public QObject {
-  public:
-    using Action = std::function<void(QDialog*)>;
-
-    ModalScript() {
-        connect(&timer_, &QTimer::timeout, this, &ModalScript::poll);
-        timer_.start(5);
-    }
-    void expect(const QString& objectName, Action action) {
-        steps_.push_back({objectName, std::move(action)});
-    }
-    bool done() const { return steps_.empty(); }
-
-  private:
-    void poll() {
-        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (modal == nullptr || !modal->isVisible() || steps_.empty() || modal == handled_) return;
-        if (modal->objectName() != steps_.front().name) return;
-        handled_ = modal;
-        Action action = std::move(steps_.front().action);
-        steps_.pop_front();
-        action(modal);
-        // The same window may come back (a wrong password): accept it again once hidden.
-        QTimer::singleShot(0, this, [this] { handled_ = nullptr; });
-    }
-
-    struct Step {
-        QString name;
-        Action action;
-    };
-    std::deque<Step> steps_;
-    QTimer timer_;
-    QPointer<QDialog> handled_;
-};
-
-void typePassword(QDialog* gate, const QString& password) {
-    auto* edit = gate->findChild<QLineEdit*>("EditMotPasse");
-    ASSERT_NE(edit, nullptr);
-    QTest::keyClicks(edit, password);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-ModalScript::Action password(const QString& text) {
-    return [text](QDialog* gate) { typePassword(gate, text); };
-}
-
-ModalScript::Action escape() {
-    return [](QDialog* gate) { QTest::keyClick(gate, Qt::Key_Escape); };
-}
 
 class MainWindowTest : public ::testing::Test {
   protected:
