@@ -16,6 +16,7 @@
 #include "data/adstable.h"
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
+#include "tools/UFPrincipal2.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -97,7 +98,9 @@ void TFPrincipal::ConvertisseurClick() {
     app::ouvrirFenetreSecondaire(this, FConverter);
 }
 
-void TFPrincipal::ChercherparenregistrementspcifiqueClick() {}
+void TFPrincipal::ChercherparenregistrementspcifiqueClick() {
+    app::ouvrirFenetreSecondaire(this, FUnLockDUnRecordSpecifique);
+}
 
 void TFPrincipal::construireMenus() {
     MainMenu1 = menuBar();

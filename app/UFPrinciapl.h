@@ -43,7 +43,7 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     void BtnSIdentifierClick();
     // Opens the converter modally while this window is hidden.
     void ConvertisseurClick();
-    // The specific-record window is not there yet: does nothing.
+    // Opens the specific-record window modally while this window is hidden.
     void ChercherparenregistrementspcifiqueClick();
 
     // Controls beside those of the lock search, named as their object names.

@@ -3,6 +3,7 @@
 
 #include "data/adscnnct.h"
 #include "dictionary/alias_config.h"
+#include "rtl/exception.h"
 #include "rtl/file_exists.h"
 #include "rtl/string_list.h"
 
@@ -31,6 +32,10 @@ QStringList tablesAvecFichier(TAdsConnection& connection, const QString& diction
         if (tableAvecFichier(trimmedPath, name)) present << name;
     }
     return present;
+}
+
+QString texteErreurTrouvee(const rtl::Exception& error) {
+    return error.className() + QStringLiteral(" Erreur trouvé.\r\n") + error.message();
 }
 
 }  // namespace dictionary

@@ -12,6 +12,10 @@
 
 class TAdsConnection;
 
+namespace rtl {
+class Exception;
+}
+
 namespace dictionary {
 
 // The dictionary administrator the tool connects as.
@@ -34,6 +38,10 @@ bool tableAvecFichier(const QString& trimmedPath, const QString& name);
 // layer's errors.
 QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
                               const QString& trimmedPath);
+
+// The text of the plain message that reports a failure of connecting or listing: the
+// error's class name, " Erreur trouvé.", CR LF, then the error's message.
+QString texteErreurTrouvee(const rtl::Exception& error);
 
 }  // namespace dictionary
 

@@ -1,5 +1,5 @@
 // main_window_test.cpp: the main window's creation (gate, then ads.ini), its layout in the
-// design state, anchors on resize, the identification button and the converter.
+// design state, anchors on resize, the identification button and the tool windows.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -225,29 +225,38 @@ TEST_F(MainWindowTest, CancelHidesTheWorkingAreaAndSIdentifierBringsItBack) {
     EXPECT_FALSE(visibleTo(w->BtnSIdentifier, w.get()));
 }
 
-TEST_F(MainWindowTest, ConverterOpensWhileTheMainWindowIsHiddenAndLeavesItAsItWas) {
+TEST_F(MainWindowTest, ToolWindowsOpenWhileTheMainWindowIsHiddenAndLeaveItAsItWas) {
     writeAdsIni(kAdsIni);
     script.expect("FMotDePasse", password("qv73"));
     auto w = create();
     w->show();
     w->RGPaths->setItemIndex(1);
     w->LabelTable->setText("Clients");
-    bool mainHiddenMeanwhile = false;
-    QString converterParent = "?";
-    script.expect("FConverter", [&](QDialog* converter) {
-        mainHiddenMeanwhile = !w->isVisible();
-        converterParent = converter->parent() == nullptr ? "none" : "some";
-        converter->close();
-    });
-    w->Convertisseur->trigger();
-    EXPECT_TRUE(script.done());
-    EXPECT_TRUE(mainHiddenMeanwhile);
-    EXPECT_EQ(converterParent, "none");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->RGPaths->itemIndex(), 1);
-    EXPECT_EQ(w->LabelTable->text(), "Clients");
-    for (QWidget* top : QApplication::topLevelWidgets())
-        EXPECT_NE(top->objectName(), "FConverter");  // destroyed after closing
+    const struct {
+        QAction* item;
+        const char* window;
+    } tools[] = {{w->Convertisseur, "FConverter"},
+                 {w->Chercherparenregistrementspcifique, "FUnLockDUnRecordSpecifique"}};
+    for (const auto& tool : tools) {
+        SCOPED_TRACE(tool.window);
+        bool mainHiddenMeanwhile = false;
+        QString toolParent = "?";
+        script.expect(tool.window, [&](QDialog* window) {
+            mainHiddenMeanwhile = !w->isVisible();
+            toolParent = window->parent() == nullptr ? "none" : "some";
+            window->close();
+        });
+        tool.item->trigger();
+        EXPECT_TRUE(script.done());
+        EXPECT_TRUE(mainHiddenMeanwhile);
+        EXPECT_EQ(toolParent, "none");
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->RGPaths->itemIndex(), 1);
+        EXPECT_EQ(w->LabelTable->text(), "Clients");
+        for (QWidget* top : QApplication::topLevelWidgets())
+            EXPECT_NE(top->objectName(), tool.window);  // destroyed after closing
+    }
+    EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(MainWindowTest, NonVisualMembersAreBuiltClosedOnTheirConnection) {
