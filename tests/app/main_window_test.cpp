@@ -231,6 +231,7 @@ TEST_F(MainWindowTest, ToolWindowsOpenWhileTheMainWindowIsHiddenAndLeaveItAsItWa
     auto w = create();
     w->show();
     w->RGPaths->setItemIndex(1);
+    messages.clear();  // that dictionary's connection, refused: no server here
     w->LabelTable->setText("Clients");
     const struct {
         QAction* item;
