@@ -27,9 +27,9 @@ namespace {
 
 const QString kChampNonChoisi = QStringLiteral("Il faut chosir le premier champ!");
 const QString kValeurVide = QStringLiteral("Il faut saisir une valeur pour le champ !");
-const QString kRowIdIntrouvable =
-    QStringLiteral("Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
-                   "la table selectionée");
+const QString kRowIdIntrouvable = QStringLiteral(
+    "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
+    "la table selectionée");
 
 // Lines of the two templates that each search replaces.
 constexpr int kLigneTable = 1;
@@ -180,11 +180,11 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     }
 
     QTrouverUserQuiBloqueRecord->Close();
-    QTrouverUserQuiBloqueRecord->SQL().Set(
-        kLigneCheminTable, u'\'' + TrimmedPath + table + QStringLiteral(".adt'"));
+    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneCheminTable,
+                                           u'\'' + TrimmedPath + table + QStringLiteral(".adt'"));
     const QString rowId = rtl::fromAnsi(QTrouverRowIDrowid->AsAnsiString());
-    QTrouverUserQuiBloqueRecord->SQL().Set(
-        kLigneRecNo, QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
+    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneRecNo,
+                                           QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
     QTrouverUserQuiBloqueRecord->Open();
     for (int column = 0; column < 3; ++column)
         QTrouverUserQuiBloqueRecord->Fields(column)->SetDisplayWidth(kLargeurs[column]);
@@ -228,7 +228,8 @@ QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
 
 QStringList TFUnLockDUnRecordSpecifique::champsDeLaTable() {
     const QString table = ComboBoxTables->text();
-    if (!TableATrouver->Active() || TableATrouver->TableName().compare(table, Qt::CaseInsensitive)) {
+    if (!TableATrouver->Active() ||
+        TableATrouver->TableName().compare(table, Qt::CaseInsensitive) != 0) {
         TableATrouver->Close();
         TableATrouver->SetTableName(table);
         TableATrouver->Open();

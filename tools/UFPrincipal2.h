@@ -26,7 +26,6 @@ class Panel;
 class RadioGroup;
 }  // namespace ui
 
-
 // "Trouver le lock d'un enregistrement spécifique". It has its own connection, alias list
 // and paths: nothing it does touches the main window. The record's ROWID is found by the
 // value of the table's first field, its last six characters give the record number, and

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-
 #include <algorithm>
 
 #include "data/adscnnct.h"
@@ -119,8 +118,8 @@ void TFUnLockDUnRecordSpecifique::construireFenetre() {
 
 void TFUnLockDUnRecordSpecifique::construirePanel1() {
     Panel1 = placed(new ui::Panel(this), "Panel1", {197, 15, 776, 138});
-    LabelTable = makeLabel(Panel1, "LabelTable", QStringLiteral("Table : "), {31, 11, 46, 16},
-                           labelFont());
+    LabelTable =
+        makeLabel(Panel1, "LabelTable", QStringLiteral("Table : "), {31, 11, 46, 16}, labelFont());
     ComboBoxTables = placed(new ui::ComboBox(Panel1), "ComboBoxTables", {102, 10, 163, 21});
     ComboBoxTables->setRowsVisible(25);
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Champ : "), {31, 37, 56, 16}, labelFont());
@@ -131,9 +130,9 @@ void TFUnLockDUnRecordSpecifique::construirePanel1() {
     Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Valeur du champ"), {349, 15, 106, 16},
                        labelFont());
     EditValueColumn = placed(new QLineEdit(Panel1), "EditValueColumn", {320, 36, 163, 21});
-    LabelLockNonTrouve = makeLabel(Panel1, "LabelLockNonTrouve",
-                                   QStringLiteral("Pas de Lock trouvé"), {575, 12, 107, 16},
-                                   pixelFont(kTahoma, 13), Qt::red);
+    LabelLockNonTrouve =
+        makeLabel(Panel1, "LabelLockNonTrouve", QStringLiteral("Pas de Lock trouvé"),
+                  {575, 12, 107, 16}, pixelFont(kTahoma, 13), Qt::red);
     LabelLockNonTrouve->hide();
     BtnChercherUsagerQuiBloque = placed(new QPushButton(QStringLiteral("Chercher!"), Panel1),
                                         "BtnChercherUsagerQuiBloque", {550, 35, 153, 24});
@@ -172,8 +171,8 @@ void TFUnLockDUnRecordSpecifique::construirePanel2() {
     };
     int top = 29;
     for (const auto& line : lines) {
-        line.label = makeLabel(Panel2, line.name, QString::fromUtf8(line.caption),
-                               {24, top, 0, 13}, pixelFont(kTahoma, 11), green);
+        line.label = makeLabel(Panel2, line.name, QString::fromUtf8(line.caption), {24, top, 0, 13},
+                               pixelFont(kTahoma, 11), green);
         top += 19;
     }
 }
@@ -193,13 +192,12 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     TableATrouver->SetAdsConnection(ManagementConn);
     respectWhenCounting(TableATrouver);
 
-    QTrouverRowID = declareQuery(this, "QTrouverRowID", ManagementConn,
-                                 {QStringLiteral("select rowid from"),
-                                  blanks(17) + QStringLiteral("//nom de la table"),
-                                  kRetrait + QStringLiteral("where"),
-                                  kRetrait + QStringLiteral("//colonne à chercher"),
-                                  kRetrait + QStringLiteral("="),
-                                  blanks(15) + QStringLiteral("//Valeur de la colonne à chercher")});
+    QTrouverRowID = declareQuery(
+        this, "QTrouverRowID", ManagementConn,
+        {QStringLiteral("select rowid from"), blanks(17) + QStringLiteral("//nom de la table"),
+         kRetrait + QStringLiteral("where"), kRetrait + QStringLiteral("//colonne à chercher"),
+         kRetrait + QStringLiteral("="),
+         blanks(15) + QStringLiteral("//Valeur de la colonne à chercher")});
     QTrouverRowIDrowid = new TStringField(this, 18);
     QTrouverRowIDrowid->setObjectName(QStringLiteral("QTrouverRowIDrowid"));
     QTrouverRowIDrowid->SetFieldName(QStringLiteral("rowid"));

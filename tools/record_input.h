@@ -18,10 +18,10 @@ bool estUnNom(const QString& text);
 
 // The kinds of value accepted. Blanks (spaces, tabs) may surround the literal.
 enum class Litteral {
-    Aucun,            // not one literal: refused
-    Nombre,           // digits, an optional "-" before them, an optional "." and decimals
-    TexteApostrophes, // 'text', an apostrophe inside written twice
-    TexteGuillemets,  // "text", a double quote inside written twice
+    Aucun,             // not one literal: refused
+    Nombre,            // digits, an optional "-" before them, an optional "." and decimals
+    TexteApostrophes,  // 'text', an apostrophe inside written twice
+    TexteGuillemets,   // "text", a double quote inside written twice
 };
 
 // What `value` is; `contenu`, when given, receives the text between the quotes with doubled

@@ -21,7 +21,7 @@ TEST(RecordInput, NamesAreOneUnquotedName) {
         {"", false},
         {"1Clients", false},
         {"$x", false},
-        {" Clients", false},       // the table's file path would have a blank
+        {" Clients", false},  // the table's file path would have a blank
         {"Clients ", false},
         {"Mes Clients", false},
         {"Clients;", false},

@@ -45,12 +45,9 @@ const QString kRowIdIntrouvable = QStringLiteral(
     "selectionée");
 
 const QStringList kTemplateRowId = {
-    "select rowid from",
-    "                 //nom de la table",
-    " \t              where",
-    " \t              //colonne à chercher",
-    " \t              =",
-    "               //Valeur de la colonne à chercher",
+    "select rowid from",      "                 //nom de la table",
+    " \t              where", " \t              //colonne à chercher",
+    " \t              =",     "               //Valeur de la colonne à chercher",
 };
 
 // The owners' statement with its two replaced lines.
@@ -82,12 +79,13 @@ class RecordWindowTest : public ::testing::Test {
         engine_ = new e2e::Engine();
         ASSERT_TRUE(engine_->start()) << engine_->error();
         test_ = engine_->dictionary;
-        runSql(test_,
-               {"CREATE TABLE Clients (Code Char(8), Nom CIChar(40), N Integer);",
-                "INSERT INTO Clients (Code, Nom, N) VALUES ('K1', 'Martin', 1), ('K2', 'Dupont', 2),",
-                "  ('K2', 'Durand', 3), ('K3', 'Lefèvre', 4), ('O''Neil', 'Roux', 5);",
-                "CREATE TABLE Articles (Num Integer, Libelle CIChar(20));",
-                "INSERT INTO Articles (Num, Libelle) VALUES (10, 'Vis'), (-3, 'Clou');"});
+        runSql(
+            test_,
+            {"CREATE TABLE Clients (Code Char(8), Nom CIChar(40), N Integer);",
+             "INSERT INTO Clients (Code, Nom, N) VALUES ('K1', 'Martin', 1), ('K2', 'Dupont', 2),",
+             "  ('K2', 'Durand', 3), ('K3', 'Lefèvre', 4), ('O''Neil', 'Roux', 5);",
+             "CREATE TABLE Articles (Num Integer, Libelle CIChar(20));",
+             "INSERT INTO Articles (Num, Libelle) VALUES (10, 'Vis'), (-3, 'Clou');"});
         // Another dictionary, in a folder of its own.
         QDir().mkpath(engine_->folder.filePath("autre"));
         autre_ = engine_->folder.filePath("autre/Autre.add");
@@ -99,15 +97,13 @@ class RecordWindowTest : public ::testing::Test {
         for (const auto& [table, record] : {std::pair{"Clients", "1"}, {"Articles", "2"}}) {
             const QString ready = engine_->folder.filePath(QStringLiteral("%1.ready").arg(table));
             auto* holder = new QProcess();
-            holder->start(QFileInfo(QString::fromStdString(engine_->server.executable()))
-                                  .absolutePath() +
-                              QStringLiteral("/lockholder"),
-                          // --seconds: gone by itself should this test be killed.
-                          {"--dict", test_, "--table", table, "--records", record, "--seconds", "600",
-                           "--workstation",
-                           "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
-                           "--server", QString::fromStdString(engine_->server.address()), "--ready",
-                           ready});
+            holder->start(
+                QFileInfo(QString::fromStdString(engine_->server.executable())).absolutePath() +
+                    QStringLiteral("/lockholder"),
+                // --seconds: gone by itself should this test be killed.
+                {"--dict", test_, "--table", table, "--records", record, "--seconds", "600",
+                 "--workstation", "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
+                 "--server", QString::fromStdString(engine_->server.address()), "--ready", ready});
             holders_.push_back(holder);
             for (int i = 0; i < 200 && !QFile::exists(ready); ++i) QTest::qWait(25);
             ASSERT_TRUE(QFile::exists(ready)) << holder->readAllStandardError().toStdString();
@@ -207,7 +203,9 @@ class RecordWindowTest : public ::testing::Test {
     QStringList shown() {
         QStringList texts;
         for (const ui::ShownMessage& m : messages_.messages()) {
-            const char* form = m.form == Form::Plain ? "plain" : m.form == Form::Dialog ? "dialog" : "error";
+            const char* form = m.form == Form::Plain    ? "plain"
+                               : m.form == Form::Dialog ? "dialog"
+                                                        : "error";
             texts << QString::fromLatin1(form) + u':' + m.text;
         }
         messages_.clear();
@@ -265,7 +263,8 @@ TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
         EXPECT_EQ(control->height(), c.place.height());
         EXPECT_GE(control->width(), c.place.width());
         if (auto* label = qobject_cast<QLabel*>(control)) EXPECT_EQ(label->text(), c.caption);
-        if (auto* button = qobject_cast<QPushButton*>(control)) EXPECT_EQ(button->text(), c.caption);
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            EXPECT_EQ(button->text(), c.caption);
     }
     EXPECT_EQ(w().RGPaths->title(), "Dictionnaires :");
     for (QLabel* l : {w().LabelTable, w().Label1, w().Label3}) {
@@ -315,10 +314,11 @@ TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
     EXPECT_EQ(w().QTrouverRowIDrowid->Size(), 18);
     EXPECT_EQ(w().QTrouverUserQuiBloqueRecord->FieldCount(), 0);
     EXPECT_EQ(w().QTrouverUserQuiBloqueRecord->SQL().Lines().mid(5),
-              ownersStatement("", "                                      //RecNumber trouver par son RowID")
+              ownersStatement(
+                  "", "                                      //RecNumber trouver par son RowID")
                   .mid(5));
-    for (TAdsDataSet* ds : std::initializer_list<TAdsDataSet*>{
-             w().TableATrouver, w().QTrouverRowID, w().QTrouverUserQuiBloqueRecord})
+    for (TAdsDataSet* ds : std::initializer_list<TAdsDataSet*>{w().TableATrouver, w().QTrouverRowID,
+                                                               w().QTrouverUserQuiBloqueRecord})
         EXPECT_FALSE(ds->Active());
     EXPECT_TRUE(shown().isEmpty());
 }
@@ -336,7 +336,8 @@ TEST_F(RecordWindowTest, TabOrderFollowsTheInstructions) {
         QTest::keyClick(from, Qt::Key_Tab);
         QWidget* to = QApplication::focusWidget();
         EXPECT_TRUE(to == next || next->isAncestorOf(to))
-            << next->objectName().toStdString() << " / " << (to ? to->objectName().toStdString() : "none");
+            << next->objectName().toStdString() << " / "
+            << (to ? to->objectName().toStdString() : "none");
     }
 }
 
@@ -349,7 +350,8 @@ TEST_F(RecordWindowTest, MissingAdsIniShowsTheErrorOnlyAndDisablesNothing) {
     EXPECT_EQ(messages_.messages()[0].text, dictionary::kAdsIniIntrouvable);
     EXPECT_EQ(w().RGPaths->count(), 0);
     for (QWidget* c : w().findChildren<QWidget*>())
-        EXPECT_TRUE(c->isEnabled() || c == w().BtnChercherUsagerQuiBloque) << c->objectName().toStdString();
+        EXPECT_TRUE(c->isEnabled() || c == w().BtnChercherUsagerQuiBloque)
+            << c->objectName().toStdString();
 }
 
 TEST_F(RecordWindowTest, ChoosingADictionaryConnectsToTheEntryItShowsAndListsItsTables) {
@@ -383,7 +385,8 @@ TEST_F(RecordWindowTest, ChoosingADictionaryConnectsToTheEntryItShowsAndListsIts
     chooseDictionary("Perdu");
     const QStringList s = shown();
     ASSERT_EQ(s.size(), 1);
-    EXPECT_TRUE(s[0].startsWith("plain:EADSDatabaseError Erreur trouvé.\r\n")) << s[0].toStdString();
+    EXPECT_TRUE(s[0].startsWith("plain:EADSDatabaseError Erreur trouvé.\r\n"))
+        << s[0].toStdString();
     EXPECT_GT(s[0].size(), QString("plain:EADSDatabaseError Erreur trouvé.\r\n").size());
     EXPECT_EQ(w().ComboBoxTables->count(), 0);
     EXPECT_EQ(w().ComboBoxTables->text(), "");
@@ -414,7 +417,12 @@ TEST_F(RecordWindowTest, ALockedRecordShowsItsOwnerThroughBothStatements) {
     const char* titles[] = {"UserName", "OsUserLoginName", "ApplicationID"};
     const int chars[] = {30, 30, 45};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(grid->model()->headerData(i, Qt::Horizontal).toString().compare(titles[i], Qt::CaseInsensitive), 0) << i;
+        EXPECT_EQ(grid->model()
+                      ->headerData(i, Qt::Horizontal)
+                      .toString()
+                      .compare(titles[i], Qt::CaseInsensitive),
+                  0)
+            << i;
         EXPECT_EQ(grid->columnWidth(i), chars[i] * grid->fontMetrics().averageCharWidth() + 6) << i;
     }
 
