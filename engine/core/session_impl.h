@@ -86,8 +86,6 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
-    // The last statement's rows, emptied once answered: their room serves the next.
-    sql::ExecuteResult sqlResult;  // REQUIRES server->mu held
 
     // All below: REQUIRES server->mu held.
     // Picks up the dictionary again when its file changed since it was read.

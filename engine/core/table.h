@@ -65,7 +65,7 @@ void setBlobCell(std::string& image, const ColumnDef& c, const std::string& cont
 
 // Gives the null AUTOINC columns of an appended client-form image the numbers from `*next`
 // on, and moves `*next` past every number the image holds. Every record a table takes
-// goes through this, and so does every row of a result that is imaged without a table.
+// goes through this.
 void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::string& image,
                    int64_t* next);
 

@@ -175,10 +175,10 @@ void SocketServer::acceptLoop() {
 }
 
 void SocketServer::refuse(int fd, const std::string& why, bool linger) {
-    protocol::Writer answer;
-    protocol::encodeResultCount(answer, 1);
-    protocol::encodeResult(answer, AE_SERVER_BUSY, "The server takes no more connections: " + why + ".", {});
-    (void)protocol::writeFrame(fd, answer.data(), 0);
+    const std::string text = "The server takes no more connections: " + why + ".";
+    const std::string answer =
+        protocol::encoded(std::vector<protocol::OpResult>{{AE_SERVER_BUSY, text, {}}});
+    (void)protocol::writeFrame(fd, answer, 0);
     log(refusing_ ? 2 : 1, "connection refused: " + why);
     refusing_ = true;
     // The client sends its first request before it reads: the connection stays open to take
@@ -244,7 +244,7 @@ void SocketServer::serve(Connection* c) {
             break;
         }
         first = false;
-        std::optional<std::string_view> answer = dispatcher.respond(request);
+        std::optional<std::string> answer = dispatcher.respond(request);
         if (!answer) {
             why = "malformed message";
             break;
@@ -259,7 +259,6 @@ void SocketServer::serve(Connection* c) {
             why = "client stopped reading";
             break;
         }
-        dispatcher.release();  // while the client reads the answer
         if (dispatcher.finished()) {
             why = "disconnected";
             break;
