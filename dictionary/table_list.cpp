@@ -17,6 +17,10 @@ void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasVal
     connection.Connect();
 }
 
+bool tableAvecFichier(const QString& trimmedPath, const QString& name) {
+    return rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"));
+}
+
 QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
                               const QString& trimmedPath) {
     rtl::StringList names;
@@ -25,7 +29,7 @@ QStringList tablesAvecFichier(TAdsConnection& connection, const QString& diction
     QStringList present;
     for (int i = 0; i < names.count(); ++i) {
         const QString& name = names.at(i);
-        if (rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"))) present << name;
+        if (tableAvecFichier(trimmedPath, name)) present << name;
     }
     return present;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <system_error>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -170,7 +171,12 @@ void SocketServer::acceptLoop() {
         Connection& c = connections_.emplace_back();
         c.fd = fd;
         c.peer = peer;
-        c.thread = std::thread([this, &c] { serve(&c); });
+        try {
+            c.thread = std::thread([this, &c] { serve(&c); });
+        } catch (const std::system_error&) {  // no thread to be had (memory, process limit)
+            connections_.pop_back();
+            refuse(fd, "it cannot start a thread for it", false);
+        }
     }
 }
 
