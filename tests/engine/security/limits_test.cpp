@@ -164,8 +164,7 @@ TEST_F(Limits, PastTheConnectionLimitTheNewestIsRefusedWithItsOwnCode) {
     EXPECT_EQ(rc, 0u) << lastError();
 }
 
-// Enabled once the frame reader takes a limit and a deadline.
-TEST_F(Limits, DISABLED_BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
+TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
     reliability::ServerProcess server(socket(), {"--idle-timeout", "10000", "--frame-timeout", "4000"});
     ASSERT_TRUE(server.start());
 
