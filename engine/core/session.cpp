@@ -217,8 +217,10 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
         return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
     if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
     std::lock_guard<std::mutex> lock(impl_->server->mu);
+    Status s = impl_->roomFor(0);
+    if (!s.ok()) return s;
     auto c = std::make_unique<Cursor>();
-    Status s = impl_->findTable(name, &c->table, &c->lockFile);
+    s = impl_->findTable(name, &c->table, &c->lockFile);
     if (!s.ok()) return s;
     ServerState& st = *impl_->server;
     FileUse& use = st.fileUse[c->lockFile];
