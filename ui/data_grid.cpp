@@ -104,16 +104,17 @@ int DataGrid::visibleRowCount() const {
     return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
 }
 
-void DataGrid::setScrollPosition(int value, int maximum) {
+void DataGrid::setScrollPosition(int value, int maximum, int page) {
     scrollMaximum_ = std::max(0, maximum);
     scrollValue_ = std::clamp(value, 0, scrollMaximum_);
+    scrollPage_ = std::max(1, page);
     applyScrollPosition();
 }
 
 void DataGrid::applyScrollPosition() {
     QScrollBar* bar = verticalScrollBar();
     bar->setRange(0, scrollMaximum_);
-    bar->setPageStep(visibleRowCount());
+    bar->setPageStep(scrollPage_);
     bar->setValue(scrollValue_);
     bar->setSliderPosition(scrollValue_);
 }

@@ -106,6 +106,8 @@ TEST(DataGrid, TheScrollBarStandsForTheOwnersListAndTheCellsNeverMove) {
     EXPECT_EQ(rows, f.grid.visibleRowCount());
     EXPECT_GT(rows, 5);
     EXPECT_EQ(bar->value(), 50) << "a resize keeps the owner's position";
+    f.grid.setScrollPosition(50, 100, 7);
+    EXPECT_EQ(bar->pageStep(), 7) << "the thumb's length";
     f.grid.setCurrentRow(4);
     EXPECT_EQ(f.grid.visualRect(f.model.index(0, 0)).top(), 0);
     f.grid.setScrollPosition(0, 0);
