@@ -147,9 +147,15 @@ class LockGrid {
     // Lets the event loop run as a window does between events: the grid's refresh, then the
     // one paint it asks for (a paint request waits behind every other posted event).
     void settle() {
+        const double cpu = cpuMicros();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
+        turnCpu += cpuMicros() - cpu;
+        ++turns;
     }
+    // The event-loop turns settle() ran, and the processor they took.
+    int turns = 0;
+    double turnCpu = 0;
 
   private:
     TAdsConnection conn_{nullptr};
@@ -180,8 +186,10 @@ const char* modeName(Mode m) {
 // highlighted). Grid and GridEagerWindow let the event loop run every 100 ms, as a progress
 // display would make it; GridEagerWindow also fills the record window after each post, as
 // every resync of the framework did before its window became lazy.
-Figures collection(const QString& dictionary, int rows, Mode mode) {
+Figures collection(const QString& dictionary, int rows, Mode mode, std::pair<int, double>& turns) {
     LockGrid g(dictionary, mode != Mode::NoGrid);
+    g.turns = 0;
+    g.turnCpu = 0;
     Counters c;
     QElapsedTimer sinceEvents;
     sinceEvents.start();
@@ -195,7 +203,10 @@ Figures collection(const QString& dictionary, int rows, Mode mode) {
     }
     g.locks().First();
     g.settle();
-    return Figures(c, rows);
+    Figures f(c, rows);
+    turns.first += g.turns;
+    turns.second += g.turnCpu;
+    return f;
 }
 
 }  // namespace
@@ -230,9 +241,10 @@ int main(int argc, char** argv) {
     // The modes in turn, five times, so that the host's drift shows beside the differences.
     out << "collection of " << rows << " rows, then First and the grid painted:\n";
     std::vector<Figures> runs[std::size(kModes)];
+    std::pair<int, double> turns[std::size(kModes)] = {};
     for (int pass = 0; pass < 5; ++pass)
         for (Mode m : kModes) {
-            runs[int(m)].push_back(collection(engine.dictionary, rows, m));
+            runs[int(m)].push_back(collection(engine.dictionary, rows, m, turns[int(m)]));
             out << "  " << modeName(m) << ": " << runs[int(m)].back().text("row") << "\n";
         }
     // The median of each figure on its own.
@@ -261,6 +273,10 @@ int main(int argc, char** argv) {
     auto share = [&](const Figures& with, double Figures::*f) {
         return QString::number(100.0 * (with.*f - bare.*f) / (with.*f), 'f', 1) + QStringLiteral(" %");
     };
+    const auto& [turnCount, turnCpu] = turns[int(Mode::Grid)];
+    out << "  " << modeName(Mode::Grid) << ": " << turnCount << " event-loop turns in 5 runs, "
+        << QString::number(turnCpu / turnCount, 'f', 0)
+        << " us of the tool's processor each (the grid's refresh and paint)\n";
     out << "  the grid's share of the time, and of the tool's processor:\n";
     for (Mode m : {Mode::GridPaintedAtTheEnd, Mode::Grid, Mode::GridEagerWindow})
         out << "    " << modeName(m) << ": " << share(medians[int(m)], &Figures::us) << ", "
