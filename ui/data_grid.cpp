@@ -27,8 +27,9 @@ class HookDelegate : public QStyledItemDelegate {
         option->font = style.font;
         if (style.background.isValid()) {
             option->backgroundBrush = style.background;
-            // The hook's colours are the row marking; the view's own selection must not hide it.
-            option->state &= ~QStyle::State_Selected;
+            // The hook's colours are the row marking; the view's own selection, and the tint the
+            // style gives the focused cell, must not hide them.
+            option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         }
         if (style.foreground.isValid()) option->palette.setColor(QPalette::Text, style.foreground);
     }
