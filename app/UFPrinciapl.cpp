@@ -16,6 +16,7 @@
 #include "data/adstable.h"
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
+#include "tools/UFPrincipal2.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -37,7 +38,9 @@ const QString kAdsIniIntrouvable = QStringLiteral(
 
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     construireFenetre();
-    creerComposantsNonVisuels();
+    app::declarerComposants(this, *this);
+    lierGrilles();
+    connecterSignaux();
     ui::guarded([this] { FormCreate(); });
 }
 
@@ -95,7 +98,9 @@ void TFPrincipal::ConvertisseurClick() {
     app::ouvrirFenetreSecondaire(this, FConverter);
 }
 
-void TFPrincipal::ChercherparenregistrementspcifiqueClick() {}
+void TFPrincipal::ChercherparenregistrementspcifiqueClick() {
+    app::ouvrirFenetreSecondaire(this, FUnLockDUnRecordSpecifique);
+}
 
 void TFPrincipal::construireMenus() {
     MainMenu1 = menuBar();
@@ -108,10 +113,6 @@ void TFPrincipal::construireMenus() {
         QStringLiteral("Chercherparenregistrementspcifique"));
     Convertisseur = Outils->addAction(QStringLiteral("Convertisseur"));
     Convertisseur->setObjectName(QStringLiteral("Convertisseur"));
-    connect(Chercherparenregistrementspcifique, &QAction::triggered, this,
-            [this] { ui::guarded([this] { ChercherparenregistrementspcifiqueClick(); }); });
-    connect(Convertisseur, &QAction::triggered, this,
-            [this] { ui::guarded([this] { ConvertisseurClick(); }); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -121,7 +122,4 @@ void TFPrincipal::construireMenus() {
         QStringLiteral("rouverlenregistrementselectionn1"));
     rouverlenregistrementselectionn1->setEnabled(false);
     wwDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(wwDBGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(wwDBGrid1->viewport()->mapToGlobal(at));
-    });
 }

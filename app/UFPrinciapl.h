@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "rtl/string_list.h"
+#include "app/recherche_locks.h"
 
 class QAction;
 class QLabel;
@@ -13,10 +13,9 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 
-class TAdsConnection;
-class TAdsQuery;
-class TAdsTable;
-class TDataSource;
+namespace gridlink {
+class GridLink;
+}
 
 namespace ui {
 class ComboBox;
@@ -27,9 +26,11 @@ class RadioGroup;
 
 // The single main window. Building it lays out every control in its design state
 // (identified: working area shown, "S'Identifier" hidden), creates its non-visual members,
-// then runs FormCreate: the identification gate, then the dictionary list from ads.ini.
-// Every handler runs guarded: an error that escapes it is shown and the window goes on.
-class TFPrincipal : public QMainWindow {
+// connects its signals, then runs FormCreate: the identification gate, then the dictionary
+// list from ads.ini. The lock search's connection, datasets, controls and module variables
+// are those of its RechercheLocks, on which the lock-search handlers work. Every handler
+// runs guarded: an error that escapes it is shown and the window goes on.
+class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     Q_OBJECT
   public:
     explicit TFPrincipal(QWidget* parent = nullptr);
@@ -42,27 +43,18 @@ class TFPrincipal : public QMainWindow {
     void BtnSIdentifierClick();
     // Opens the converter modally while this window is hidden.
     void ConvertisseurClick();
-    // The specific-record window is not there yet: does nothing.
+    // Opens the specific-record window modally while this window is hidden.
     void ChercherparenregistrementspcifiqueClick();
 
-    // Controls, named as their object names.
-    ui::RadioGroup* RGPaths;
+    // Controls beside those of the lock search, named as their object names.
     ui::Panel* Panel3;
     QLabel* Label3;
-    QLabel* LabelNombreTables;
-    ui::ComboBox* ComboBoxTables;
-    QPushButton* BtnChercherLocksParDictionnaire;
-    ui::RadioGroup* RGOrdre;
     ui::Panel* Panel1;
     ui::Panel* Panel4;
     ui::DataGrid* wwDBGrid1;
-    QPushButton* BtnChercherRecordParRowID;
     ui::Panel* Panel2;
     QLabel* Label1;
-    QLabel* LabelDictionnaire;
     QLabel* Label2;
-    QLabel* LabelTable;
-    ui::DataGrid* wwDBGrid2;
     QLabel* Label4;
     QPushButton* BtnSIdentifier;
     QMenuBar* MainMenu1;
@@ -70,27 +62,12 @@ class TFPrincipal : public QMainWindow {
     QAction* Chercherparenregistrementspcifique;
     QAction* Convertisseur;
     QMenu* PopupMenu1;
-    QAction* rouverlenregistrementselectionn1;
+    // The grids' links to their data sources: wwDBGrid1 to DSUsersTableLocks, wwDBGrid2 to
+    // DSQChercherRecordParRowID.
+    gridlink::GridLink* LienLocks = nullptr;
+    gridlink::GridLink* LienEnregistrement = nullptr;
 
-    // Non-visual members: the connection, the datasets of the lock search and their sources.
-    TAdsConnection* ManagementConn = nullptr;
-    TAdsQuery* QTrouverLockedRecNumbers = nullptr;
-    TAdsQuery* QTrouverUsersQuiBloquent = nullptr;
-    TAdsQuery* QCreerTab_UsersTableLocks = nullptr;
-    TAdsQuery* QDropingTempTable = nullptr;
-    TAdsTable* UsersTableLocks = nullptr;
-    TAdsQuery* QChercherRecordParRowID = nullptr;
-    TDataSource* DSUsersTableLocks = nullptr;
-    TDataSource* DSQChercherRecordParRowID = nullptr;
-
-    // Module variables of the window.
-    QString PathToExe;             // the executable's folder, with its final separator
-    rtl::StringList ListAllPaths;  // every "name=value" line of the Databases section
-    QString DictionaryPath;        // the connected dictionary's path
-    QString TrimmedPath;           // its folder, with its final separator
-    qint32 RecNoGlobal = 0;        // identity of the current lock row
-    QString DictionaryNameGlobal;
-    QString TableNameGlobal;
+    QString PathToExe;  // the executable's folder, with its final separator
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,7 +78,8 @@ class TFPrincipal : public QMainWindow {
     void construirePanel1(QWidget* client);
     void construirePanel2(QWidget* client);
     void construireMenus();
-    void creerComposantsNonVisuels();
+    void lierGrilles();
+    void connecterSignaux();
     void FormCreate();
     void FormClose();
 };

@@ -7,6 +7,8 @@
 #include <QScreen>
 
 #include "app/UFPrinciapl.h"
+#include "app/grille_locks.h"
+#include "gridlink/grid_link.h"
 #include "ui/anchors.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -72,8 +74,8 @@ void TFPrincipal::construireFenetre() {
     client->setPalette(p);
     client->resize(kClientWidth, kClientHeight);
 
-    RGPaths = place(new RadioGroup(client), "RGPaths", 6, 6, 185, 603,
-                    kAnchorLeft | kAnchorTop | kAnchorRight);
+    // The dictionary list keeps its width; the panels beside it take what the window gains.
+    RGPaths = place(new RadioGroup(client), "RGPaths", 6, 6, 185, 603, kAnchorsTopLeft);
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
     RGPaths->setFont(arial(11, true));
     construirePanel3(client);
@@ -85,8 +87,6 @@ void TFPrincipal::construireFenetre() {
                            599, 123, 25, kAnchorsTopLeft);
     BtnSIdentifier->setFont(arial(11, true));
     BtnSIdentifier->hide();
-    connect(BtnSIdentifier, &QPushButton::clicked, this,
-            [this] { guarded([this] { BtnSIdentifierClick(); }); });
 
     setCentralWidget(client);
     construireMenus();
@@ -95,16 +95,19 @@ void TFPrincipal::construireFenetre() {
 }
 
 void TFPrincipal::construirePanel3(QWidget* client) {
-    Panel3 = place(new Panel(client), "Panel3", 197, 13, 883, 61, kAnchorsTopLeft);
+    Panel3 = place(new Panel(client), "Panel3", 197, 13, 883, 61,
+                   kAnchorLeft | kAnchorTop | kAnchorRight);
+    // The bar's controls stay where they are while the bar widens.
     Label3 = label(Panel3, "Label3", 44, 23, QStringLiteral("Nombre de tables :"),
-                   arial(13, true, true), 0);
+                   arial(13, true, true), kAnchorsTopLeft);
     LabelNombreTables = label(Panel3, "LabelNombreTables", 170, 23, QStringLiteral("0"),
-                              arial(13, true, true), 0, kMediumGrey);
-    ComboBoxTables = place(new ComboBox(Panel3), "ComboBoxTables", 240, 20, 189, 22, 0);
+                              arial(13, true, true), kAnchorsTopLeft, kMediumGrey);
+    ComboBoxTables =
+        place(new ComboBox(Panel3), "ComboBoxTables", 240, 20, 189, 22, kAnchorsTopLeft);
     ComboBoxTables->setRowsVisible(25);
     BtnChercherLocksParDictionnaire =
         place(button(Panel3, QStringLiteral("Chercher des locks / Rafraîchir")),
-              "BtnChercherLocksParDictionnaire", 454, 19, 190, 24, 0);
+              "BtnChercherLocksParDictionnaire", 454, 19, 190, 24, kAnchorsTopLeft);
     BtnChercherLocksParDictionnaire->setEnabled(false);
     RGOrdre = place(new RadioGroup(Panel3), "RGOrdre", 696, 2, 165, 54, kAnchorsTopLeft);
     RGOrdre->setTitle(QStringLiteral("Ordre d'affichage"));
@@ -114,9 +117,9 @@ void TFPrincipal::construirePanel3(QWidget* client) {
 }
 
 void TFPrincipal::construirePanel1(QWidget* client) {
-    Panel1 = place(new Panel(client), "Panel1", 197, 80, 883, 435,
-                   kAnchorLeft | kAnchorTop | kAnchorBottom);
-    Panel4 = place(new Panel(Panel1), "Panel4", 8, 7, 864, 29, kAnchorsTopLeft);
+    Panel1 = place(new Panel(client), "Panel1", 197, 80, 883, 435, kAnchorsAll);
+    Panel4 = place(new Panel(Panel1), "Panel4", 8, 7, 864, 29,
+                   kAnchorLeft | kAnchorTop | kAnchorRight);
     Panel4->setCaption(QStringLiteral("Locks"));
     Panel4->setFont(arial(24));
     wwDBGrid1 = place(new DataGrid(Panel1), "wwDBGrid1", 10, 42, 864, 353, kAnchorsAll);
@@ -127,7 +130,8 @@ void TFPrincipal::construirePanel1(QWidget* client) {
 }
 
 void TFPrincipal::construirePanel2(QWidget* client) {
-    Panel2 = place(new Panel(client), "Panel2", 197, 521, 883, 114, kAnchorLeft | kAnchorBottom);
+    Panel2 = place(new Panel(client), "Panel2", 197, 521, 883, 114,
+                   kAnchorLeft | kAnchorRight | kAnchorBottom);
     Label1 = label(Panel2, "Label1", 45, 11, QStringLiteral("Dictionnaire :"), arial(13, true),
                    kAnchorsTopLeft);
     LabelDictionnaire =
@@ -140,4 +144,19 @@ void TFPrincipal::construirePanel2(QWidget* client) {
     wwDBGrid2 = place(new DataGrid(Panel2), "wwDBGrid2", 10, 33, 864, 70, kAnchorsAll);
     wwDBGrid2->setFont(arial(11, true));
     wwDBGrid2->setBackgroundColor(wwDBGrid2->palette().color(QPalette::Base));
+}
+
+void TFPrincipal::lierGrilles() {
+    LienLocks = new gridlink::GridLink(wwDBGrid1, DSUsersTableLocks);
+    LienLocks->setColumns({{QStringLiteral("UserName"), 30, QStringLiteral("UserName")},
+                           {QStringLiteral("OsUserLoginName"), 30, QStringLiteral("OsUserLoginName")},
+                           {QStringLiteral("LockedRecNo"), 16, QStringLiteral("LockedRecNo")},
+                           {QStringLiteral("TableName"), 29, QStringLiteral("Table")},
+                           {QStringLiteral("ApplicationID"), 29, QStringLiteral("ApplicationID")}});
+    // The bridge keeps a failing cell as it was; nothing to show the user per cell.
+    LienLocks->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
+        app::wwDBGrid1CalcCellColors(*this, field, style);
+    });
+    // Whatever columns the record's table has, titled by their names.
+    LienEnregistrement = new gridlink::GridLink(wwDBGrid2, DSQChercherRecordParRowID);
 }

@@ -13,15 +13,23 @@ thread_local bool tErrorInProgress = false;
 // Column names are quoted after this marker in the engine's texts for 5147 to 5149.
 const QString kColumnMarker = QStringLiteral("column \"");
 
-// Reads the engine's last error into `code` and `text`; false when that call fails.
+constexpr UNSIGNED16 kErrorTextLength = 600;
+
+// Reads the engine's last error into `code` and `text`; false when that call fails. A text
+// longer than the 600-byte buffer, which the engine answers with its length only, is read
+// whole and cut to 600 bytes, so that the user still sees its beginning.
 bool lastEngineError(uint32_t& code, QString& text) {
-    char buf[601] = {};
-    UNSIGNED16 len = 600;
+    QByteArray buf(kErrorTextLength + 1, '\0');
+    UNSIGNED16 len = kErrorTextLength;
     UNSIGNED32 c = code;
-    if (ace::api().AdsGetLastError(&c, buf, &len) != AE_SUCCESS) return false;
+    UNSIGNED32 rc = ace::api().AdsGetLastError(&c, buf.data(), &len);
+    if (rc == AE_INSUFFICIENT_BUFFER && len > kErrorTextLength) {
+        buf = QByteArray(len + 1, '\0');
+        rc = ace::api().AdsGetLastError(&c, buf.data(), &len);
+    }
+    if (rc != AE_SUCCESS) return false;
     code = c;
-    buf[600] = '\0';
-    text = rtl::fromAnsi(QByteArray(buf));
+    text = rtl::fromAnsi(QByteArray(buf.constData(), qstrnlen(buf.constData(), kErrorTextLength)));
     return true;
 }
 

@@ -230,7 +230,8 @@ QString AdsLocate::buildFilterString() const {
             default: break;
         }
         if (ads::isStringColumn(type) || ads::isWideColumn(type)) {
-            value.replace(u'"', QStringLiteral("\" + Chr(34) + \""));
+            // Closes the literal, adds the quote by its code, reopens it: "+ Chr(34) + ".
+            value.replace(u'"', QStringLiteral("\"+ Chr(34) + \""));
             value = u'"' + value + u'"';
             QString u = ci_ ? QStringLiteral("UPPER(") : QString(), e = ci_ ? QStringLiteral(")") : QString();
             terms << u'(' + u + name + e + u'=' + u + value + e + u')';

@@ -29,6 +29,8 @@ bool endsName(QChar c) {
 }  // namespace
 
 void TSQLLines::Set(int i, const QString& text) {
+    if (i < 0 || i >= lines_.size())
+        throw EStringListError(QStringLiteral("Index de liste hors limites (%1)").arg(i));
     lines_[i] = text;
     changed_();
 }

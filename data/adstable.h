@@ -8,6 +8,14 @@
 
 #include "data/adsdata.h"
 #include "db/params.h"
+#include "rtl/exception.h"
+
+// The runtime's error for an index outside a list.
+class EStringListError : public rtl::Exception {
+public:
+    using rtl::Exception::Exception;
+    QString className() const override { return QStringLiteral("EStringListError"); }
+};
 
 // A query's SQL text as lines; every change runs the query's change step.
 class TSQLLines {
@@ -16,7 +24,8 @@ public:
     int Count() const { return static_cast<int>(lines_.size()); }
     QString operator[](int i) const { return lines_.at(i); }
     const QStringList& Lines() const { return lines_; }
-    // Replaces line `i` (0 <= i < Count()).
+    // Replaces line `i`; an index outside 0 .. Count()-1 throws EStringListError
+    // "Index de liste hors limites (i)" and changes nothing.
     void Set(int i, const QString& text);
     // Replaces the whole text when it differs.
     void Assign(const QStringList& lines);

@@ -21,6 +21,11 @@ inline constexpr QChar kPathSeparator = u'\\';
 inline constexpr QChar kPathSeparator = u'/';
 #endif
 
+// What a window says when ads.ini is not beside the executable.
+inline const QString kAdsIniIntrouvable = QStringLiteral(
+    "Le fichier «ads.ini» est introuvable, veuillez placer cette application au même niveau "
+    "que l'exécutable.!");
+
 // One alias offered to the user: its name as written in the file and the index of its
 // entry in the list it was loaded into.
 struct OfferedAlias {

@@ -3,6 +3,7 @@
 
 #include "data/adscnnct.h"
 #include "dictionary/alias_config.h"
+#include "rtl/exception.h"
 #include "rtl/file_exists.h"
 #include "rtl/string_list.h"
 
@@ -16,6 +17,10 @@ void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasVal
     connection.Connect();
 }
 
+bool tableAvecFichier(const QString& trimmedPath, const QString& name) {
+    return rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"));
+}
+
 QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
                               const QString& trimmedPath) {
     rtl::StringList names;
@@ -24,9 +29,13 @@ QStringList tablesAvecFichier(TAdsConnection& connection, const QString& diction
     QStringList present;
     for (int i = 0; i < names.count(); ++i) {
         const QString& name = names.at(i);
-        if (rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"))) present << name;
+        if (tableAvecFichier(trimmedPath, name)) present << name;
     }
     return present;
+}
+
+QString texteErreurTrouvee(const rtl::Exception& error) {
+    return error.className() + QStringLiteral(" Erreur trouvé.\r\n") + error.message();
 }
 
 }  // namespace dictionary

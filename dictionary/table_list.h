@@ -12,6 +12,10 @@
 
 class TAdsConnection;
 
+namespace rtl {
+class Exception;
+}
+
 namespace dictionary {
 
 // The dictionary administrator the tool connects as.
@@ -24,12 +28,20 @@ inline const QString kMotDePasseAdministrateur = QStringLiteral("kor5382");
 // errors when the connection is refused (an empty path included).
 void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue);
 
+// Whether the table `name` has its file `trimmedPath` + name + ".adt" now: a regular file,
+// also one another process holds open or locked; a folder of that name does not count.
+bool tableAvecFichier(const QString& trimmedPath, const QString& name);
+
 // The table names of the connected dictionary, sorted ascending by the user's locale without
-// regard to letter case, keeping only those whose file `trimmedPath` + name + ".adt" exists
-// now (a folder of that name does not count). `dictionaryPath` is passed on as the mask,
-// which a dictionary connection ignores. Throws the data-access layer's errors.
+// regard to letter case, keeping only those that tableAvecFichier accepts. `dictionaryPath`
+// is passed on as the mask, which a dictionary connection ignores. Throws the data-access
+// layer's errors.
 QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
                               const QString& trimmedPath);
+
+// The text of the plain message that reports a failure of connecting or listing: the
+// error's class name, " Erreur trouvé.", CR LF, then the error's message.
+QString texteErreurTrouvee(const rtl::Exception& error);
 
 }  // namespace dictionary
 

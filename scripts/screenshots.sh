@@ -2,11 +2,12 @@
 # Captures the tool's windows as PNG files under a virtual X server, against a demo of its
 # own (scripts/demo/run.sh with its folder in <build>/screenshots/demo: dictionaries, a live
 # server, the lock holders of holders.conf and a copy of the tool with its ads.ini): the
-# identification window, the main window identified, the main window after a cancelled
-# identification, the converter, and, with the copy's ads.ini taken away, the missing-file
-# error and the main window it leaves. Whatever lies beside <build>/bin/Brevantis is neither read nor
-# touched. A shot that cannot be taken stops the script with an error naming the window.
-# Builds what is needed. Output: <build>/screenshots/*.png.
+# identification window (also with its caps-lock balloon), the main window identified, the
+# main window after a cancelled identification, the converter, the specific-record window
+# with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
+# away, the missing-file error and the main window it leaves. Whatever lies beside
+# <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
+# script with an error naming the window. Builds what is needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BREVANTIS_BUILD_DIR:-$root/build}
@@ -78,13 +79,61 @@ converter=$(window Convertisseur)
 shoot "$converter" converter.png
 stop_tool
 
-# Run 2: the identification is cancelled.
+# Run 2: caps lock switched on in the password edit shows the balloon, a window of its own
+# (the shot is the screen around the gate); then the identification is cancelled.
 start_tool
 gate=$(window Identification)
 xdotool windowfocus --sync "$gate"
+xdotool key Caps_Lock
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$gate")"
+import -window root -crop "$((WIDTH + 280))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" \
+  "$out/identification-caps-lock.png"
+echo "$out/identification-caps-lock.png"
+xdotool key Caps_Lock
 xdotool key Escape
 main=$(window "Des Locks par table")
 shoot "$main" main-not-identified.png
+stop_tool
+
+# Run 3: the specific-record window, on the demo's Compta, whose record 3 of Clients (code
+# C00003) a holder locks and record 4 nobody does. Places are the window's own layout.
+start_tool
+gate=$(window Identification)
+xdotool windowfocus --sync "$gate"
+xdotool type --delay 50 qv73
+xdotool key Return
+main=$(window "Des Locks par table")
+# "Menu Outils", then its first item "Chercher par enregistrement spécifique".
+xdotool mousemove --window "$main" 40 10 click 1
+sleep 0.5
+xdotool mousemove --window "$main" 60 35 click 1
+record=$(window "Trouver le lock d'un enregistrement spécifique")
+xdotool windowfocus --sync "$record"
+xdotool mousemove --window "$record" 20 85 click 1          # the dictionary Compta
+sleep 0.5
+xdotool mousemove --window "$record" 360 35 click 1         # the table list: Clients
+xdotool key F4
+sleep 0.3
+xdotool key Down Return
+sleep 0.3
+xdotool mousemove --window "$record" 590 61 click 1         # the value, then Return
+xdotool type --delay 50 "'C00003'"
+xdotool key Return
+shoot "$record" record-owner-found.png
+xdotool key ctrl+a
+xdotool type --delay 50 "'C00004'"
+xdotool key Return
+# "Pas de Lock trouvé" blinks: wait for a frame that shows its red text.
+for attempt in 1 2 3 4 5 6; do
+  sleep 0.5
+  import -window "$record" "$out/record-no-lock.png"
+  red=$(convert "$out/record-no-lock.png" -crop 110x18+770+26 +repage -fill black +opaque red \
+    -format '%[fx:mean>0]' info:)
+  [ "$red" = 1 ] && break
+  [ "$attempt" = 6 ] && { echo 'screenshots: "Pas de Lock trouvé" never showed' >&2; exit 1; }
+done
+echo "$out/record-no-lock.png"
 stop_tool
 
 # Last run: the file is missing (put back on exit).

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11-dev
-          xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang)
+          xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang
+          pkg-config libsodium-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -10,8 +10,15 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     setDuplicatesEnabled(true);
-    // The line edit reports program and user changes alike, and only real changes.
-    connect(lineEdit(), &QLineEdit::textChanged, this, &ComboBox::changed);
+    // The line edit reports program and user changes alike, and only real changes. A choice
+    // from the list (or by the keys and the wheel that move through it) makes its item the
+    // base class's current one before it changes the text, so the change already reports the
+    // chosen index. Elsewhere the current item is -1 or the item index itself.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        if (currentIndex() >= 0) itemIndex_ = currentIndex();
+        emit changed();
+    });
+    // Choosing the shown item again changes no text.
     connect(this, &QComboBox::activated, this, [this](int index) { itemIndex_ = index; });
 }
 
@@ -28,6 +35,8 @@ void ComboBox::keepingText(F&& change) {
     const QString text = currentText();
     const bool wasBlocked = lineEdit()->blockSignals(true);
     change();
+    // The base class makes the first item added current; no item was chosen.
+    setCurrentIndex(-1);
     setEditText(text);
     lineEdit()->blockSignals(wasBlocked);
 }

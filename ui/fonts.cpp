@@ -7,6 +7,14 @@
 
 namespace ui {
 
+QFont pixelFont(const QString& family, int pixels, bool bold, bool italic) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
 void installFontSubstitutes() {
     const QStringList families = QFontDatabase::families();
     const QStringList narrow = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};

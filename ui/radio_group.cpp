@@ -21,7 +21,14 @@ void RadioGroup::addItem(const QString& text, int tag) {
     tags_.push_back(tag);
     // toggled(true) comes from user clicks and from setChecked alike, and only on a change.
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) emit itemClicked();
+        if (!on) return;
+        toggledByClick_ = true;
+        emit itemClicked();
+    });
+    // A user's click arrives after the toggle it caused, if any.
+    connect(button, &QRadioButton::clicked, this, [this] {
+        if (!toggledByClick_) emit itemReselected();
+        toggledByClick_ = false;
     });
     arrange();
     button->show();
@@ -47,6 +54,7 @@ int RadioGroup::itemIndex() const {
 void RadioGroup::setItemIndex(int index) {
     if (index >= 0 && index < count()) {
         buttons_[index]->setChecked(true);
+        toggledByClick_ = false;  // no click follows
         return;
     }
     if (QAbstractButton* checked = group_->checkedButton()) {

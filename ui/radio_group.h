@@ -15,7 +15,7 @@ namespace ui {
 // Items are laid out in one column, spread evenly over the group's height. ItemIndex is the
 // selected item, -1 for none (the start). itemClicked() is raised whenever the selection
 // moves to another item, by the user or by setItemIndex; choosing the item that is already
-// selected raises nothing.
+// selected raises nothing but itemReselected(), and only when the user does it.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
   public:
@@ -37,6 +37,8 @@ class RadioGroup : public QGroupBox {
 
   signals:
     void itemClicked();
+    // The user clicked (or pressed space on) the item that was already selected.
+    void itemReselected();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -48,6 +50,7 @@ class RadioGroup : public QGroupBox {
     QButtonGroup* group_;
     std::vector<QRadioButton*> buttons_;
     std::vector<int> tags_;
+    bool toggledByClick_ = false;  // the click under way moved the selection
 };
 
 }  // namespace ui

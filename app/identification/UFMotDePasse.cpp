@@ -1,6 +1,7 @@
 // UFMotDePasse.cpp: layout of the identification window and its caps-lock balloon.
 #include "app/identification/UFMotDePasse.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -168,8 +169,13 @@ void TFMotDePasse::showBalloon() {
     BalloonHint1->setText(QStringLiteral("Touche de verrouillage des majuscules actif"));
     QRect bounds = EditMotPasse->geometry();
     QWidget* panel = EditMotPasse->parentWidget();
+    // The buttons lie just below the edit: the balloon must not hide them or take their clicks.
+    QList<QRect> buttons;
+    for (const QAbstractButton* button : findChildren<QAbstractButton*>())
+        buttons << QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
     BalloonHint1->showAt(
-        QRect(panel->mapToGlobal(bounds.topLeft()), panel->mapToGlobal(bounds.bottomRight())));
+        QRect(panel->mapToGlobal(bounds.topLeft()), panel->mapToGlobal(bounds.bottomRight())),
+        buttons);
 }
 
 void TFMotDePasse::EditMotPasseEnter() {

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "engine/include/engine_api.h"
+#include "bench/common/engine_check.h"
 #include "bench/common/ping_pong.h"
 #include "engine/core/session.h"
 #include "engine/testing/server_process.h"
@@ -38,6 +39,7 @@
 
 namespace {
 
+using bench::check;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kTables = 100;
@@ -47,16 +49,6 @@ constexpr int kRowsPerTable = kHolders * kLocksPerHolderPerTable;
 
 double secondsSince(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-void check(UNSIGNED32 rc, const char* what) {
-    if (rc == AE_SUCCESS) return;
-    UNSIGNED32 code = 0;
-    char text[601] = {};
-    UNSIGNED16 len = 600;
-    AdsGetLastError(&code, text, &len);
-    std::cerr << what << " failed: " << code << " " << text << "\n";
-    std::exit(1);
 }
 
 // The tool's SQL text is UTF-16 already and is copied once into the call's buffer; this

@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <errno.h>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 
-#include "engine/protocol/address.h"
+#include "engine/client/requests.h"
 #include "engine/include/engine_client.h"
-#include "engine/client/state.h"
+#include "engine/protocol/address.h"
 
 using namespace engine;
 using namespace engine::client;
@@ -18,18 +19,6 @@ using protocol::Op;
 namespace {
 
 constexpr size_t kMaxIdentityText = 200;
-
-// Identity and address for later connections. GUARDED_BY the API lock.
-struct ClientSettings {
-    bool identitySet = false;
-    ClientIdentity identity;
-    std::string address;  // empty: the default
-};
-
-ClientSettings& settings() {
-    static ClientSettings s;
-    return s;
-}
 
 ClientIdentity defaultIdentity() {
     ClientIdentity id;
@@ -40,7 +29,21 @@ ClientIdentity defaultIdentity() {
     return id;
 }
 
-ConnectionObj* connectionOf(ADSHANDLE h) { return findAs<ConnectionObj>(h, Kind::Connection); }
+// Identity and address for later connections.
+struct ClientSettings {
+    std::optional<ClientIdentity> identity;  // made at the first use that needs it
+    std::string address;                     // empty: the default
+};
+ClientSettings gSettings GUARDED_BY(gApiMutex);
+
+ClientIdentity& identity() REQUIRES(gApiMutex) {
+    if (!gSettings.identity) gSettings.identity = defaultIdentity();
+    return *gSettings.identity;
+}
+
+ConnectionObj* connectionOf(ADSHANDLE h) REQUIRES(gApiMutex) {
+    return findAs<ConnectionObj>(h, Kind::Connection);
+}
 
 UNSIGNED32 badConnection(ADSHANDLE h) {
     return fail(AE_INVALID_HANDLE, "Invalid connection handle " + std::to_string(h) + ".");
@@ -51,43 +54,34 @@ UNSIGNED32 badConnection(ADSHANDLE h) {
 extern "C" {
 
 ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* phConnect) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!pucConnectString || !phConnect || pOptions) {
             return fail(AE_INVALID_ARGUMENT, "AdsConnect101 needs a connection string, a "
                                              "handle address and no options.");
         }
         *phConnect = 0;
-        ClientSettings& cfg = settings();
-        if (!cfg.identitySet) {
-            cfg.identity = defaultIdentity();
-            cfg.identitySet = true;
-        }
-        std::string address = cfg.address.empty() ? protocol::defaultServerAddress() : cfg.address;
+        const std::string& address =
+            gSettings.address.empty() ? protocol::defaultServerAddress() : gSettings.address;
         Status failure;
         auto conn = std::make_unique<ConnectionObj>();
         conn->channel = openChannel(address, &failure);
         if (!conn->channel) return fail(failure);
-        protocol::Writer w;
-        protocol::encode(w, protocol::ConnectArgs{pucConnectString, cfg.identity});
-        std::string_view body;
-        Status st = call(*conn, Op::Connect, w.take(), &body);
+        protocol::Connected connected;  // its number is the server's business
+        Status st = call<Op::Connect>(*conn, {pucConnectString, identity()}, &connected);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        r.u32();  // the connection number: the server's business
-        conn->dictionary = r.boolean();
-        if (!r.done()) return fail(loseConnection(*conn));
+        conn->dictionary = connected.dictionary;
         *phConnect = addObject(std::move(conn));
         return AE_SUCCESS;
     });
 }
 
 ADSAPI AdsDisconnect(ADSHANDLE hConnect) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         ConnectionObj* c = connectionOf(hConnect);
         if (!c) return badConnection(hConnect);
         // Waits for the answer: once this returns, the server has released every lock.
         Status st = c->lost ? Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.")
-                            : call(*c, Op::Disconnect, "", nullptr);
+                            : call<Op::Disconnect>(*c, {}, nullptr);
         removeObject(hConnect);
         return st.ok() ? AE_SUCCESS : fail(st);
     });
@@ -95,22 +89,17 @@ ADSAPI AdsDisconnect(ADSHANDLE hConnect) {
 
 ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
                          UNSIGNED16* pusLen, ADSHANDLE* phFind) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         ConnectionObj* c = connectionOf(hConnect);
         if (!c) return badConnection(hConnect);
-        if (!phFind || !pusLen) return fail(AE_INVALID_ARGUMENT, "Null argument to AdsFindFirstTable.");
+        if (!phFind || !pusLen) return nullArgument();
         *phFind = 0;
-        protocol::Writer w;
-        w.bytes(pucMask ? pucMask : "");
-        std::string_view body;
-        Status st = call(*c, Op::ListTables, w.take(), &body);
+        protocol::TableNames tables;
+        Status st = call<Op::ListTables>(*c, {pucMask ? pucMask : ""}, &tables);
         if (!st.ok()) return fail(st);
         auto find = std::make_unique<FindObj>();
         find->connection = hConnect;
-        protocol::Reader r(body);
-        uint32_t n = r.count(4);
-        for (uint32_t i = 0; i < n && r.ok(); ++i) find->names.push_back(r.bytes());
-        if (!r.done()) return fail(loseConnection(*c));
+        find->names = std::move(tables.names);
         if (find->names.empty()) return fail(AE_NO_TABLE, "No table found.");
         UNSIGNED32 rc = copyText(find->names[0], pucName, pusLen);
         if (rc != AE_SUCCESS) return rc;
@@ -121,7 +110,7 @@ ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
 }
 
 ADSAPI AdsFindNextTable(ADSHANDLE hConnect, ADSHANDLE hFind, char* pucName, UNSIGNED16* pusLen) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         FindObj* f = findAs<FindObj>(hFind, Kind::Find);
         if (!f || f->connection != hConnect) {
             return fail(AE_INVALID_HANDLE, "Invalid table search handle.");
@@ -134,7 +123,7 @@ ADSAPI AdsFindNextTable(ADSHANDLE hConnect, ADSHANDLE hFind, char* pucName, UNSI
 }
 
 ADSAPI AdsFindClose(ADSHANDLE hConnect, ADSHANDLE hFind) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         FindObj* f = findAs<FindObj>(hFind, Kind::Find);
         if (!f || f->connection != hConnect) {
             return fail(AE_INVALID_HANDLE, "Invalid table search handle.");
@@ -146,20 +135,14 @@ ADSAPI AdsFindClose(ADSHANDLE hConnect, ADSHANDLE hFind) {
 
 ADSAPI AdsDDGetTableProperty(ADSHANDLE hConnect, const char* pucTableName, UNSIGNED16 usProperty,
                              void* pvBuffer, UNSIGNED16* pusLen) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         ConnectionObj* c = connectionOf(hConnect);
         if (!c) return badConnection(hConnect);
-        if (!pucTableName || !pusLen) return fail(AE_INVALID_ARGUMENT, "Null argument.");
-        protocol::Writer w;
-        w.bytes(pucTableName);
-        w.u16(usProperty);
-        std::string_view body;
-        Status st = call(*c, Op::GetTableProperty, w.take(), &body);
+        if (!pucTableName || !pusLen) return nullArgument();
+        protocol::PropertyValue value;
+        Status st = call<Op::GetTableProperty>(*c, {pucTableName, usProperty}, &value);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        std::string_view value = r.bytesView();
-        if (!r.done()) return fail(loseConnection(*c));
-        return copyText(value, static_cast<char*>(pvBuffer), pusLen);
+        return copyText(value.value, static_cast<char*>(pvBuffer), pusLen);
     });
 }
 
@@ -192,33 +175,28 @@ ADSAPI AdsShowError(const char* pucTitle) {
 
 ADSAPI EngineSetClientIdentity(const char* pucUserName, const char* pucOsLogin,
                                const char* pucApplicationId) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         for (const char* s : {pucUserName, pucOsLogin, pucApplicationId}) {
             if (s && std::strlen(s) > kMaxIdentityText) {
                 return fail(AE_INVALID_ARGUMENT, "An identity value is longer than 200 bytes.");
             }
         }
-        ClientSettings& cfg = settings();
-        if (!cfg.identitySet) {
-            cfg.identity = defaultIdentity();
-            cfg.identitySet = true;
-        }
-        if (pucUserName) cfg.identity.userName = pucUserName;
-        if (pucOsLogin) cfg.identity.osLogin = pucOsLogin;
-        if (pucApplicationId) cfg.identity.applicationId = pucApplicationId;
+        if (pucUserName) identity().userName = pucUserName;
+        if (pucOsLogin) identity().osLogin = pucOsLogin;
+        if (pucApplicationId) identity().applicationId = pucApplicationId;
         return AE_SUCCESS;
     });
 }
 
 ADSAPI EngineSetServerAddress(const char* pucAddress) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         std::string address = pucAddress ? pucAddress : "";
         std::string path, error;
         uint16_t port = 0;
         if (!address.empty() && !protocol::parseServerAddress(address, &path, &port, &error)) {
             return fail(AE_INVALID_ARGUMENT, error);
         }
-        settings().address = address;
+        gSettings.address = address;
         return AE_SUCCESS;
     });
 }

@@ -4,8 +4,6 @@
 // Reads decode the record image the client holds. Column setters change a pending image
 // (starting an edit of the current row, or filling an appended one) and note each column
 // written; AdsWriteRecord sends those columns in one request.
-#include <array>
-#include <bit>
 #include <cstring>
 
 #include "engine/client/client_cursor.h"
@@ -80,8 +78,9 @@ UNSIGNED32 setParam(StatementObj& s, ADSFIELDID field, const Input& in) {
 }
 
 UNSIGNED32 setKeySegment(IndexObj& x, TableObj& t, ADSFIELDID field, const Input& in) {
-    int col = findColumn(t.info, field);
-    if (col < 0) return lastCode();
+    int col = 0;
+    const UNSIGNED32 rc = findColumn(t.info, field, &col);
+    if (rc != AE_SUCCESS) return rc;
     const ColumnDef& c = t.info.columns()[col];
     for (size_t i = 0; i < x.info.segments.size(); ++i) {
         if (!record::equalsNoCase(x.info.segments[i], c.name)) continue;
@@ -124,9 +123,10 @@ void noteEncoded(TableObj& t, uint16_t index, const ColumnDef& c) {
 }
 
 UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
-    int col = findColumn(t.info, field);
-    if (col < 0) return lastCode();
-    UNSIGNED32 rc = beginEdit(t);
+    int col = 0;
+    UNSIGNED32 rc = findColumn(t.info, field, &col);
+    if (rc != AE_SUCCESS) return rc;
+    rc = beginEdit(t);
     if (rc != AE_SUCCESS) return rc;
     const ColumnDef& c = t.info.columns()[col];
     uint16_t index = static_cast<uint16_t>(col);
@@ -170,7 +170,7 @@ UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
 // Every setter: a statement binds a parameter, an index order sets a key segment, a
 // table or cursor sets a column of its pending record.
 UNSIGNED32 setAny(ADSHANDLE h, ADSFIELDID field, const Input& in) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         Object* o = findObject(h);
         if (o && o->kind == Kind::Statement) return setParam(*static_cast<StatementObj*>(o), field, in);
         if (o && o->kind == Kind::Index) {
@@ -202,41 +202,21 @@ Input valueInput(Value v) {
 // its content (nullptr for any other column).
 template <typename F>
 UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
-    return withColumn(h, field, [=](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
-        const std::optional<std::string_view> image = currentImage(t);
-        if (!image) return AE_NO_CURRENT_RECORD;
+    return withColumn(h, field, [&](TableObj& t, const ColumnDef& c) -> UNSIGNED32 {
+        std::string_view image;
+        const UNSIGNED32 rc = currentImage(t, &image);
+        if (rc != AE_SUCCESS) return rc;
         const std::string* blob = nullptr;  // only blob columns keep content apart
         if (record::isBlobType(c.type)) {
             blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns().data()));
         }
-        return body(t, c, reinterpret_cast<const uint8_t*>(image->data()), blob);
+        return body(t, c, reinterpret_cast<const uint8_t*>(image.data()), blob);
     });
-}
-
-// The length of s without its trailing blanks. A text field is mostly padding: it is passed
-// over eight bytes at a time.
-template <typename Char>
-size_t lengthWithoutTrailingBlanks(std::basic_string_view<Char> s) {
-    constexpr size_t kUnits = sizeof(uint64_t) / sizeof(Char);
-    constexpr uint64_t kBlanks = [] {
-        std::array<Char, kUnits> units{};
-        units.fill(Char(' '));
-        return std::bit_cast<uint64_t>(units);
-    }();
-    static_assert(std::endian::native == std::endian::little, "a word's last units are its high bits");
-    size_t n = s.size();
-    for (uint64_t word; n >= kUnits; n -= kUnits) {
-        std::memcpy(&word, s.data() + n - kUnits, sizeof word);
-        // The blanks that end the word are its high units equal to those of kBlanks.
-        if (word != kBlanks) return n - std::countl_zero(word ^ kBlanks) / (8 * sizeof(Char));
-    }
-    while (n > 0 && s[n - 1] == Char(' ')) --n;
-    return n;
 }
 
 template <typename Char>
 std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s, UNSIGNED16 option) {
-    if (option & ADS_RTRIM) s = s.substr(0, lengthWithoutTrailingBlanks(s));
+    if (option & ADS_RTRIM) s = s.substr(0, s.find_last_not_of(Char(' ')) + 1);
     if (option & ADS_LTRIM) s.remove_prefix(std::min(s.find_first_not_of(Char(' ')), s.size()));
     return s;
 }
@@ -251,18 +231,17 @@ uint32_t crc32(std::string_view data) {
 }
 
 UNSIGNED32 buildKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen, bool padAll) {
-    return withIndex(hIndex, [&](IndexObj& x) -> UNSIGNED32 {
-        TableObj* t = findAs<TableObj>(x.table, Kind::Table);
-        if (!t) return badHandle(hIndex);
+    return withIndex(hIndex, [&](IndexObj& x, TableObj& t) -> UNSIGNED32 {
         if (!pusKeyLen) return fail(AE_INVALID_ARGUMENT, "Null key length argument.");
         std::string key;
         for (size_t i = 0; i < x.info.segments.size(); ++i) {
             auto part = x.keyParts.find(static_cast<uint16_t>(i));
             if (part == x.keyParts.end()) break;  // a partial key ends at the first gap
-            int col = findColumn(t->info, x.info.segments[i].c_str());
-            if (col < 0) return lastCode();
+            int col = 0;
+            const UNSIGNED32 rc = findColumn(t.info, x.info.segments[i].c_str(), &col);
+            if (rc != AE_SUCCESS) return rc;
             bool last = !x.keyParts.count(static_cast<uint16_t>(i + 1));
-            Status st = record::appendKeySegmentFromBytes(t->info.columns()[col], part->second,
+            Status st = record::appendKeySegmentFromBytes(t.info.columns()[col], part->second,
                                                          padAll || !last, key);
             if (!st.ok()) return fail(st);
         }
@@ -284,14 +263,16 @@ extern "C" {
 
 ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return nullLengthArgument();
-        const std::optional<std::string_view> image = currentImage(t);
-        if (!image) return AE_NO_CURRENT_RECORD;
+        if (!pulLength) return nullLength();
+        std::string_view image;
+        const UNSIGNED32 rc = currentImage(t, &image);
+        if (rc != AE_SUCCESS) return rc;
         const UNSIGNED32 room = *pulLength;
-        *pulLength = static_cast<UNSIGNED32>(image->size());
-        if (!pucRec || room < image->size()) return bufferNeeds("The record", image->size());
-        // The copy last: nothing is left to keep across it.
-        std::memcpy(pucRec, image->data(), image->size());
+        *pulLength = static_cast<UNSIGNED32>(image.size());
+        if (!pucRec || room < image.size()) {
+            return fail(AE_INSUFFICIENT_BUFFER, "The record needs " + std::to_string(image.size()) + " bytes.");
+        }
+        std::memcpy(pucRec, image.data(), image.size());
         return AE_SUCCESS;
     });
 }
@@ -300,9 +281,8 @@ ADSAPI AdsGetField(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED8* pucBuf, UNSIGNE
                    UNSIGNED16 usOption) {
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) {
-        std::string scratch;
-        return copyText(trimmed(fieldTextView(c, image, blob, &scratch), usOption),
-                        reinterpret_cast<char*>(pucBuf), pulLen);
+        const std::string text = fieldText(c, image, blob);
+        return copyText(trimmed(std::string_view(text), usOption), reinterpret_cast<char*>(pucBuf), pulLen);
     });
 }
 
@@ -310,7 +290,7 @@ ADSAPI AdsGetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, WCHAR16* pwcBuf, UNSIGNED
                     UNSIGNED16 usOption) {
     return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
                                        const std::string* blob) -> UNSIGNED32 {
-        if (!pulLen) return nullLengthArgument();
+        if (!pulLen) return nullLength();
         std::u16string wide = fieldWideText(c, image, blob);
         std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
         if (!pwcBuf || text.size() > *pulLen) {
@@ -353,8 +333,9 @@ ADSAPI AdsIsEmpty(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16* pbEmpty) {
 
 ADSAPI AdsGetRecordCRC(ADSHANDLE hObj, UNSIGNED32* pulCRC, UNSIGNED32 /*ulOptions*/) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        const std::optional<std::string_view> image = currentImage(t);
-        return image ? put(pulCRC, crc32(*image)) : AE_NO_CURRENT_RECORD;
+        std::string_view image;
+        const UNSIGNED32 rc = currentImage(t, &image);
+        return rc == AE_SUCCESS ? put(pulCRC, crc32(image)) : rc;
     });
 }
 
@@ -368,7 +349,7 @@ ADSAPI AdsAccessVfpSystemField(ADSHANDLE hObj, ADSFIELDID, UNSIGNED8*, UNSIGNED3
 
 ADSAPI AdsConvertStringToJulian(const char* pucDate, UNSIGNED16 usLen, double* pdJulian) {
     return guarded([&]() -> UNSIGNED32 {
-        if (!pucDate || !pdJulian) return fail(AE_INVALID_ARGUMENT, "Null argument.");
+        if (!pucDate || !pdJulian) return nullArgument();
         std::string_view text(pucDate, strnlen(pucDate, usLen));
         int32_t jd = 0;
         if (!julianFromText(text, &jd)) {
@@ -441,9 +422,7 @@ ADSAPI AdsSetMilliseconds(ADSHANDLE hObj, ADSFIELDID pucFld, SIGNED32 lMilliseco
 
 ADSAPI AdsSetTimeStampRaw(ADSHANDLE hObj, ADSFIELDID pucFld, const UNSIGNED8* pucBuf,
                           UNSIGNED32 ulLen) {
-    if (!pucBuf || ulLen != 8) {
-        return guarded([] { return fail(AE_INVALID_ARGUMENT, "A raw timestamp is 8 bytes."); });
-    }
+    if (!pucBuf || ulLen != 8) return fail(AE_INVALID_ARGUMENT, "A raw timestamp is 8 bytes.");
     int32_t julian = static_cast<int32_t>(record::getU32(pucBuf));
     int32_t millis = static_cast<int32_t>(record::getU32(pucBuf + 4));
     return setAny(hObj, pucFld, valueInput(Value::ofTimeStamp(julian, millis)));
@@ -454,7 +433,7 @@ ADSAPI AdsSetBinary(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16 /*usBinaryType
                     UNSIGNED32 ulLen) {
     // Only whole values: the data-access layer writes a blob in one piece.
     if (ulOffset != 0 || ulLen != ulTotalLength) {
-        return guarded([] { return fail(AE_INVALID_ARGUMENT, "Binary values are set in one piece."); });
+        return fail(AE_INVALID_ARGUMENT, "Binary values are set in one piece.");
     }
     return setAny(hObj, pucFld, valueInput(Value::ofBinary(pucBuf ? std::string(reinterpret_cast<const char*>(pucBuf), ulLen) : std::string())));
 }
@@ -474,32 +453,21 @@ ADSAPI AdsAppendRecord(ADSHANDLE hTable) {
 }
 
 ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
-    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!t.editing && !t.appending) return AE_SUCCESS;  // nothing pending
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        WriteRequest request;
-        request.append = t.appending;
-        request.recordNumber = t.appending ? 0 : t.editRecord;
-        for (const auto& [column, write] : t.writes) request.columns.push_back(write);
-        uint32_t order = t.lastOrder ? t.lastOrder : t.info.handle;
-        protocol::Writer w;
-        w.u32(t.info.handle);
-        protocol::encode(w, request);
-        w.u32(order);
-        w.u16(t.neighbours());
-        std::string_view body;
-        Status st = call(*c, Op::WriteRecord, w.take(), &body);
+        protocol::WriteArgs args{t.info.handle, {t.appending, t.appending ? 0 : t.editRecord, {}},
+                                 t.lastOrder ? t.lastOrder : t.info.handle, neighboursWanted(t)};
+        for (const auto& [column, write] : t.writes) args.request.columns.push_back(write);
+        protocol::Moved moved;
+        Status st = call<Op::WriteRecord>(*c, args, &moved, t.info.recordLength());
         // A failed write keeps the pending record: a retry writes it, without a new append.
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        Position p = protocol::decodePosition(r, t.info.recordLength());
-        protocol::Neighbours around = protocol::decodeNeighbours(r, t.info.recordLength());
-        if (!r.done()) return fail(loseConnection(*c));
         t.editing = t.appending = false;
         t.writes.clear();
         t.pendingBlobs.clear();
-        takeNeighbours(t, order, std::move(p), std::move(around));
+        takeMoved(t, args.order, std::move(moved));
         return AE_SUCCESS;
     });
 }
@@ -517,8 +485,7 @@ ADSAPI AdsCancelUpdate(ADSHANDLE hTable) {
 // ---- Raw keys and seeks -----------------------------------------------------------------
 
 ADSAPI AdsInitRawKey(ADSHANDLE hIndex) {
-    return withIndex(hIndex, [&](IndexObj& x) -> UNSIGNED32 {
-        x.keyStarted = true;
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) -> UNSIGNED32 {
         x.keyParts.clear();
         return AE_SUCCESS;
     });
@@ -535,27 +502,18 @@ ADSAPI AdsBuildRawKey100(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKey
 
 ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
                UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound) {
-    return withIndex(hIndex, [&](IndexObj& x) -> UNSIGNED32 {
-        TableObj* t = findAs<TableObj>(x.table, Kind::Table);
-        if (!t) return badHandle(hIndex);
-        if (!pbFound || (!pucKey && usKeyLen)) return fail(AE_INVALID_ARGUMENT, "Null argument.");
+    return withIndex(hIndex, [&](IndexObj& x, TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
+        if (!pbFound || (!pucKey && usKeyLen)) return nullArgument();
         if (usDataType != ADS_RAWKEY) return fail(AE_INVALID_ARGUMENT, "Only raw keys can be sought.");
-        if (t->isStatic()) return fail(AE_STATIC_VIEW, "A static SQL result has no index to seek.");
-        ConnectionObj* c = connectionOf(*t);
+        if (t.isStatic()) return fail(AE_STATIC_VIEW, "A static SQL result has no index to seek.");
+        ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::Writer w;
-        w.u32(x.info.handle);
-        w.bytes(std::string_view(reinterpret_cast<const char*>(pucKey), usKeyLen));
-        w.u16(usSeekType);
-        std::string_view body;
-        Status st = call(*c, Op::Seek, w.take(), &body);
+        const std::string key(reinterpret_cast<const char*>(pucKey), usKeyLen);
+        protocol::Found found;
+        Status st = call<Op::Seek>(*c, {x.info.handle, key, usSeekType}, &found, t.info.recordLength());
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        bool found = r.boolean();
-        Position p = protocol::decodePosition(r, t->info.recordLength());
-        if (!r.done()) return fail(loseConnection(*c));
-        *pbFound = found ? 1 : 0;
-        setPosition(*t, std::move(p));
+        *pbFound = found.found ? 1 : 0;
+        setPosition(t, std::move(found.position));
         return AE_SUCCESS;
     });
 }

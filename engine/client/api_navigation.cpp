@@ -2,6 +2,7 @@
 // and record locks. Static SQL results move among the rows the client holds; tables move
 // on the server, and a move back to a row stood on lately is answered at once and
 // confirmed by the server with the connection's next request.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/client/client_cursor.h"
@@ -21,80 +22,59 @@ int64_t staticOrdinal(const TableObj& t) {
     return t.position.recordNumber;
 }
 
-// Moves a table to a record: at once from a recent row (the server confirms later), else
-// on the server.
-UNSIGNED32 gotoRecord(TableObj& t, uint32_t serverHandle, uint32_t recno) {
+// Moves a table to a record: at once from the rows read ahead or a recent row (the server
+// confirms later), else on the server.
+UNSIGNED32 gotoRecord(TableObj& t, uint32_t order, uint32_t recno) REQUIRES(gApiMutex) {
     if (t.isStatic()) {
         if (recno > t.count) return fail(AE_INVALID_RECORD_NUMBER, "Invalid record number " + std::to_string(recno) + ".");
         return staticGoto(t, recno == 0 ? int64_t(t.count) + 1 : recno);
     }
     if (windowGoto(t, recno)) return AE_SUCCESS;
-    protocol::Writer args;
-    args.u32(recno);
-    if (t.editing || t.appending) return serverMove(t, Op::GotoRecord, serverHandle, args.take());
+    const protocol::RecordArgs args{order, recno};
+    if (t.editing || t.appending) return serverMove<Op::GotoRecord>(t, args);
     // Record 0 is the end of the table; a recent row is known: both are answered at once.
-    const Position* known = nullptr;
-    Position end;
-    end.eof = true;
-    if (recno == 0) known = &end;
-    for (const Position& p : t.recent) {
-        if (!known && p.recordNumber == recno) known = &p;
-    }
-    if (known) {
-        ConnectionObj* c = connectionOf(t);
-        if (!c) return AE_INVALID_HANDLE;
-        setPosition(t, *known);
-        ADSHANDLE owner = t.connection;
-        uint32_t tableId = t.info.handle;
-        uint64_t serial = t.moves;
-        protocol::Writer w;
-        w.u32(serverHandle);
-        w.raw(args.data());
-        defer(*c, Op::GotoRecord, w.take(), protocol::kOpMayFail,
-              [owner, tableId, serial](const protocol::OpResultView& r) {
-                  // The table may be closed by now: find it again by its server id.
-                  for (ADSHANDLE h : ownedBy(owner)) {
-                      TableObj* table = findAs<TableObj>(h, Kind::Table);
-                      if (!table || table->info.handle != tableId || table->moves != serial) continue;
-                      Position p;
-                      p.eof = true;
-                      if (r.status == 0) {
-                          protocol::Reader rd(r.body);
-                          p = protocol::decodePosition(rd, table->info.recordLength());
-                          if (!rd.done()) return false;
-                      }
-                      setPosition(*table, std::move(p));
-                  }
-                  return true;
-              });
-        return AE_SUCCESS;
-    }
-    return serverMove(t, Op::GotoRecord, serverHandle, args.take());
+    auto recent = std::find_if(t.recent.begin(), t.recent.end(),
+                               [&](const Position& p) { return p.recordNumber == recno; });
+    if (recno != 0 && recent == t.recent.end()) return serverMove<Op::GotoRecord>(t, args);
+    ConnectionObj* c = connectionOf(t);
+    if (!c) return AE_INVALID_HANDLE;
+    Position known;
+    known.eof = true;
+    if (recno != 0) known = *recent;
+    setPosition(t, std::move(known));
+    const ADSHANDLE owner = t.connection;
+    const uint32_t tableId = t.info.handle;
+    const uint64_t serial = t.moves;
+    defer<Op::GotoRecord>(*c, args, protocol::kOpMayFail,
+                          [owner, tableId, serial](const protocol::OpResult& r) REQUIRES(gApiMutex) {
+                              // The table may be closed by now: find it again by its server id.
+                              for (ADSHANDLE h : ownedBy(owner)) {
+                                  TableObj* table = findAs<TableObj>(h, Kind::Table);
+                                  if (!table || table->info.handle != tableId || table->moves != serial) continue;
+                                  Position p;
+                                  p.eof = true;
+                                  protocol::AnswerContext context{nullptr, table->info.recordLength()};
+                                  if (r.status == 0 &&
+                                      !protocol::decodeAnswerBody<Op::GotoRecord>(r.body, &p, context)) {
+                                      return false;
+                                  }
+                                  setPosition(*table, std::move(p));
+                              }
+                              return true;
+                          });
+    return AE_SUCCESS;
 }
 
-// AdsSkip on a table, out of line: a static cursor's skip, within the rows it holds, then
-// needs no frame.
-[[gnu::noinline]] UNSIGNED32 tableSkip(TableObj& t, uint32_t serverHandle, int32_t rows) {
-    if (windowSkip(t, serverHandle, rows)) return AE_SUCCESS;
-    protocol::Writer w;
-    w.i32(rows);
-    t.readAheadMissed();
-    w.u16(t.neighbours());
-    return serverMove(t, Op::Skip, serverHandle, w.take());
-}
-
-template <typename F>
-UNSIGNED32 withMover(ADSHANDLE h, F&& body) {
-    return guardedQuick(
-        [&]() -> UNSIGNED32 {
-            TableObj* t = lastFoundAs<TableObj>(h, Kind::Table);
-            return t ? body(*t, t->info.handle) : kNotQuick;
-        },
-        [h, body]() -> UNSIGNED32 {
-            uint32_t serverHandle = 0;
-            TableObj* t = cursorOf(h, &serverHandle);
-            return t ? body(*t, serverHandle) : badHandle(h);
-        });
+UNSIGNED32 tableSkip(TableObj& t, uint32_t order, int32_t rows) REQUIRES(gApiMutex) {
+    if (windowSkip(t, order, rows)) return AE_SUCCESS;
+    ConnectionObj* c = connectionOf(t);
+    if (!c) return AE_INVALID_HANDLE;
+    t.idleWindows = 0;  // the rows around the landing row are wanted again
+    protocol::Moved moved;
+    Status st = call<Op::Skip>(*c, {order, rows, neighboursWanted(t)}, &moved, t.info.recordLength());
+    if (!st.ok()) return fail(st);
+    takeMoved(t, order, std::move(moved));
+    return AE_SUCCESS;
 }
 
 // Live tables only: filters, expressions and locks work on the server's table.
@@ -103,16 +83,12 @@ UNSIGNED32 refuseStatic() {
 }
 
 std::string filterText(const void* expr, UNSIGNED32 options) {
-    if (options & ADS_FILTER_UTF16) {
-        std::string text;
-        narrowText(static_cast<const WCHAR16*>(expr), &text);
-        return text;
-    }
+    if (options & ADS_FILTER_UTF16) return narrowText(static_cast<const WCHAR16*>(expr));
     return static_cast<const char*>(expr);
 }
 
 UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOptions, bool aof) {
-    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!pvExpr) return fail(AE_INVALID_ARGUMENT, "No filter expression given.");
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);
@@ -125,35 +101,32 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
         if (!expr::Expression::compile(text, columns, &error)) {
             return fail(AE_INVALID_ARGUMENT, "Invalid filter expression: " + error);
         }
-        protocol::Writer w;
-        w.u32(t.info.handle);
-        w.bytes(text);
         (aof ? t.hasAof : t.hasFilter) = true;
         (aof ? t.aof : t.filter) = text;
-        dropWindow(t);  // the rows read ahead were read under the old filter
-        ADSHANDLE h = hTable;
+        t.window.valid = false;  // the rows read ahead were read under the old filter
         // Rides with the next request; a refused expression fails that request.
-        defer(*c, aof ? Op::SetAof : Op::SetFilter, w.take(), 0,
-              [h, aof](const protocol::OpResultView& r) {
-                  TableObj* table = findAs<TableObj>(h, Kind::Table);
-                  if (table && r.status != 0) (aof ? table->hasAof : table->hasFilter) = false;
-                  return true;
-              });
+        const protocol::ExpressionArgs args{t.info.handle, std::move(text)};
+        auto forget = [hTable, aof](const protocol::OpResult& r) REQUIRES(gApiMutex) {
+            TableObj* table = findAs<TableObj>(hTable, Kind::Table);
+            if (table && r.status != 0) (aof ? table->hasAof : table->hasFilter) = false;
+            return true;
+        };
+        if (aof) defer<Op::SetAof>(*c, args, 0, forget);
+        else defer<Op::SetFilter>(*c, args, 0, forget);
         return AE_SUCCESS;
     });
 }
 
 UNSIGNED32 clearFilterLike(ADSHANDLE hTable, bool aof) {
-    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         bool& has = aof ? t.hasAof : t.hasFilter;
         if (!has) return AE_SUCCESS;
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         has = false;
-        dropWindow(t);
-        protocol::Writer w;
-        w.u32(t.info.handle);
-        defer(*c, aof ? Op::ClearAof : Op::ClearFilter, w.take(), protocol::kOpMayFail);
+        t.window.valid = false;
+        if (aof) defer<Op::ClearAof>(*c, {t.info.handle}, protocol::kOpMayFail);
+        else defer<Op::ClearFilter>(*c, {t.info.handle}, protocol::kOpMayFail);
         return AE_SUCCESS;
     });
 }
@@ -173,14 +146,12 @@ UNSIGNED32 getFilterLike(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen, 
 }
 
 UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
-    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::Writer w;
-        w.u32(t.info.handle);
-        w.u32(recno);
-        Status st = call(*c, lock ? Op::LockRecord : Op::UnlockRecord, w.take(), nullptr);
+        const protocol::RecordArgs args{t.info.handle, recno};
+        Status st = lock ? call<Op::LockRecord>(*c, args, nullptr) : call<Op::UnlockRecord>(*c, args, nullptr);
         return st.ok() ? AE_SUCCESS : fail(st);
     });
 }
@@ -190,24 +161,26 @@ UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
 extern "C" {
 
 ADSAPI AdsGotoTop(ADSHANDLE hObj) {
-    return withMover(hObj, [=](TableObj& t, uint32_t sh) {
-        return t.isStatic() ? staticGoto(t, 1) : serverMove(t, Op::GotoTop, sh);
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
+        return t.isStatic() ? staticGoto(t, 1) : serverMove<Op::GotoTop>(t, {order});
     });
 }
 
 ADSAPI AdsGotoBOF(ADSHANDLE hObj) {
-    return withMover(hObj, [=](TableObj& t, uint32_t sh) {
-        return t.isStatic() ? staticGoto(t, 0) : serverMove(t, Op::GotoBof, sh);
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
+        return t.isStatic() ? staticGoto(t, 0) : serverMove<Op::GotoBof>(t, {order});
     });
 }
 
 ADSAPI AdsGotoRecord(ADSHANDLE hObj, UNSIGNED32 ulRecNum) {
-    return withMover(hObj, [=](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, ulRecNum); });
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
+        return gotoRecord(t, order, ulRecNum);
+    });
 }
 
 ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
-    return withMover(hObj, [=](TableObj& t, uint32_t sh) -> UNSIGNED32 {
-        return t.isStatic() ? staticGoto(t, staticOrdinal(t) + lRecs) : tableSkip(t, sh, lRecs);
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
+        return t.isStatic() ? staticGoto(t, staticOrdinal(t) + lRecs) : tableSkip(t, order, lRecs);
     });
 }
 
@@ -226,8 +199,7 @@ ADSAPI AdsAtEOF(ADSHANDLE hObj, UNSIGNED16* pbEof) {
 ADSAPI AdsIsRecordVisible(ADSHANDLE hObj, UNSIGNED16* pbVisible) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
         if (!t.positioned || t.position.bof || t.position.eof) {
-            noCurrentRecord();
-            return AE_NO_CURRENT_RECORD;
+            return fail(AE_NO_CURRENT_RECORD, "There is no current record.");
         }
         return put(pbVisible, static_cast<UNSIGNED16>(t.isStatic() || t.position.visible ? 1 : 0));
     });
@@ -242,7 +214,7 @@ ADSAPI AdsGetRecordNum(ADSHANDLE hObj, UNSIGNED16 /*usFilterOption*/, UNSIGNED32
 }
 
 ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (auto* s = findAs<StatementObj>(hObj, Kind::Statement)) {
             if (!s->hasRowCount) return fail(AE_NO_ROW_COUNT, "The statement produced no row count.");
             return put(pulCount, s->rowCount);
@@ -253,16 +225,9 @@ ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* 
         if (t->isStatic()) return put(pulCount, t->count);
         ConnectionObj* c = connectionOf(*t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::Writer w;
-        w.u32(serverHandle);
-        w.u16(usFilterOption);
-        std::string_view body;
-        Status st = call(*c, Op::RecordCount, w.take(), &body);
-        if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        uint32_t count = r.u32();
-        if (!r.done()) return fail(loseConnection(*c));
-        return put(pulCount, count);
+        protocol::Count count;
+        Status st = call<Op::RecordCount>(*c, {serverHandle, usFilterOption}, &count);
+        return st.ok() ? put(pulCount, count.count) : fail(st);
     });
 }
 
@@ -272,11 +237,11 @@ ADSAPI AdsGetBookmarkLength(ADSHANDLE hObj, UNSIGNED32* pulLength) {
 
 ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength) {
     return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return nullLengthArgument();
+        if (!pulLength) return nullLength();
         uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
         if (!pucBookmark || *pulLength < need) {
             *pulLength = need;
-            return bufferNeeds("The bookmark", need);
+            return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
         }
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
@@ -294,7 +259,9 @@ ADSAPI AdsGetBookmark(ADSHANDLE hObj, ADSHANDLE* phBookmark) {
 }
 
 ADSAPI AdsGotoBookmark(ADSHANDLE hObj, ADSHANDLE hBookmark) {
-    return withMover(hObj, [=](TableObj& t, uint32_t sh) { return gotoRecord(t, sh, hBookmark); });
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
+        return gotoRecord(t, order, hBookmark);
+    });
 }
 
 ADSAPI AdsGetAOF(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen) {
@@ -323,37 +290,28 @@ ADSAPI AdsGetExact22(ADSHANDLE hTable, UNSIGNED16* pbExact) {
 }
 
 ADSAPI AdsSetExact22(ADSHANDLE hTable, UNSIGNED16 bExact) {
-    return withTable(hTable, [=](TableObj& t) -> UNSIGNED32 {
+    return withTable(hTable, [=](TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (t.exact == (bExact != 0)) return AE_SUCCESS;
         t.exact = bExact != 0;
         if (t.isStatic()) return AE_SUCCESS;
-        if (t.hasAof || t.hasFilter) dropWindow(t);
+        if (t.hasAof || t.hasFilter) t.window.valid = false;
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::Writer w;
-        w.u32(t.info.handle);
-        w.boolean(t.exact);
-        defer(*c, Op::SetExact, w.take(), protocol::kOpMayFail);
+        defer<Op::SetExact>(*c, {t.info.handle, t.exact}, protocol::kOpMayFail);
         return AE_SUCCESS;
     });
 }
 
 ADSAPI AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16* pbResult) {
-    return withMover(hTable, [=](TableObj& t, uint32_t sh) -> UNSIGNED32 {
-        if (!pucExpr || !pbResult) return fail(AE_INVALID_ARGUMENT, "Null argument.");
+    return withMover(hTable, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) -> UNSIGNED32 {
+        if (!pucExpr || !pbResult) return nullArgument();
         if (t.isStatic()) return refuseStatic();
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::Writer w;
-        w.u32(sh);
-        w.bytes(pucExpr);
-        std::string_view body;
-        Status st = call(*c, Op::EvalExpression, w.take(), &body);
+        protocol::Truth result;
+        Status st = call<Op::EvalExpression>(*c, {order, pucExpr}, &result);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        bool result = r.boolean();
-        if (!r.done()) return fail(loseConnection(*c));
-        *pbResult = result ? 1 : 0;
+        *pbResult = result.value ? 1 : 0;
         return AE_SUCCESS;
     });
 }

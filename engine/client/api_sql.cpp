@@ -12,34 +12,19 @@ namespace {
 // Rows that come with the execution's answer; the rest are fetched when read.
 constexpr uint32_t kPrefetchRows = 2048;
 
-// The failures below are out of line, so that the calls that succeed need no frame for
-// their messages.
-[[gnu::cold, gnu::noinline]] UNSIGNED32 badStatement(ADSHANDLE h) {
-    return fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
-}
-
-[[gnu::cold, gnu::noinline]] UNSIGNED32 optionOutOfRange(UNSIGNED16 value) {
-    return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) +
-                                         " is out of range.");
-}
-
 template <typename F>
 UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
-    return guardedQuick(
-        [&]() -> UNSIGNED32 {
-            StatementObj* s = lastFoundAs<StatementObj>(h, Kind::Statement);
-            return s ? body(*s) : kNotQuick;
-        },
-        [h, body]() -> UNSIGNED32 {
-            StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
-            return s ? body(*s) : badStatement(h);
-        });
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
+        StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
+        return s ? body(*s) : fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+    });
 }
 
 // The statement options are the client's business: every result is a static cursor.
 UNSIGNED32 checkOption(ADSHANDLE h, UNSIGNED16 value, UNSIGNED16 low, UNSIGNED16 high) {
     return withStatement(h, [=](StatementObj&) -> UNSIGNED32 {
-        return value < low || value > high ? optionOutOfRange(value) : AE_SUCCESS;
+        if (value >= low && value <= high) return AE_SUCCESS;
+        return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) + " is out of range.");
     });
 }
 
@@ -49,14 +34,13 @@ extern "C" {
 
 ADSAPI AdsGetSQLStmtParams(char* pucSQL, UNSIGNED32 /*ulLen*/) {
     // The text is sent as it stands; nothing to rewrite, no connection needed.
-    if (!pucSQL) return guarded([] { return fail(AE_INVALID_ARGUMENT, "No SQL text given."); });
-    return AE_SUCCESS;
+    return pucSQL ? AE_SUCCESS : fail(AE_INVALID_ARGUMENT, "No SQL text given.");
 }
 
 ADSAPI AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE* phStmt) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!findAs<ConnectionObj>(hConnect, Kind::Connection)) return badHandle(hConnect);
-        if (!phStmt) return fail(AE_INVALID_ARGUMENT, "Null statement handle argument.");
+        if (!phStmt) return nullArgument();
         auto s = std::make_unique<StatementObj>();
         s->connection = hConnect;
         *phStmt = addObject(std::move(s));
@@ -66,7 +50,7 @@ ADSAPI AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE* phStmt) {
 
 ADSAPI AdsCloseSQLStatement(ADSHANDLE hStmt) {
     // Its cursors stay open: they belong to the connection and close on their own.
-    return withStatement(hStmt, [=](StatementObj&) -> UNSIGNED32 {
+    return withStatement(hStmt, [=](StatementObj&) REQUIRES(gApiMutex) -> UNSIGNED32 {
         removeObject(hStmt);
         return AE_SUCCESS;
     });
@@ -110,53 +94,36 @@ ADSAPI AdsStmtReadAllColumns(ADSHANDLE hStmt, UNSIGNED16 usReadAll) {
 ADSAPI AdsPrepareSQLW(ADSHANDLE hStmt, const WCHAR16* pwcSQL) {
     return withStatement(hStmt, [=](StatementObj& s) -> UNSIGNED32 {
         if (!pwcSQL) return fail(AE_INVALID_ARGUMENT, "No SQL text given.");
-        narrowText(pwcSQL, &s.request.text);  // into the last text's buffer
+        s.request.text = narrowText(pwcSQL);
         s.prepared = true;
         return AE_SUCCESS;
     });
 }
 
 ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
-    return withStatement(hStmt, [=](StatementObj& s) -> UNSIGNED32 {
-        if (!phCursor) return fail(AE_INVALID_ARGUMENT, "Null cursor handle argument.");
+    return withStatement(hStmt, [=](StatementObj& s) REQUIRES(gApiMutex) -> UNSIGNED32 {
+        if (!phCursor) return nullArgument();
         *phCursor = 0;
         if (!s.prepared) return fail(AE_INVALID_ARGUMENT, "No SQL text has been prepared.");
         ConnectionObj* c = findAs<ConnectionObj>(s.connection, Kind::Connection);
         if (!c) return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
         s.hasRowCount = false;
-        protocol::Writer w(std::move(s.encoded));
-        s.request.connection = s.connection;
         s.request.prefetchRows = kPrefetchRows;
-        protocol::encode(w, s.request);
-        s.encoded = w.take();
-        std::string_view body;
-        int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
-        Status st = call(*c, Op::ExecuteSql, s.encoded, &body, timeoutMs);
+        const int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
+        SqlResult result;
+        Status st = call<Op::ExecuteSql>(*c, s.request, &result, 0, timeoutMs);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        SqlResult x = protocol::decodeSqlResultHead(r, c->layouts);
-        if (!x.returnsRows) {
-            if (!r.done()) return fail(loseConnection(*c));
-            s.hasRowCount = x.rowsAffected >= 0;
-            s.rowCount = static_cast<uint32_t>(std::max<int64_t>(x.rowsAffected, 0));
+        if (!result.returnsRows) {
+            s.hasRowCount = result.rowsAffected >= 0;
+            s.rowCount = static_cast<uint32_t>(std::max<int64_t>(result.rowsAffected, 0));
             return AE_SUCCESS;
         }
-        if (!r.ok()) return fail(loseConnection(*c));
-        // The first rows are read from the answer as the cursor keeps it: their images stay
-        // where they came.
-        const std::string_view rowsPart = body.substr(body.size() - r.remaining());
-        ADSHANDLE h = addCursor(s.connection, std::move(x.cursor));
-        TableObj* t = cursorOf(h);
-        protocol::Reader rows(t->rows.keep(std::move(c->answer), rowsPart));
-        std::vector<protocol::RowView> first = protocol::decodeRowViews(rows, t->info.recordLength());
-        if (!rows.done()) {
-            removeObject(h);
-            return fail(loseConnection(*c));
-        }
         s.hasRowCount = true;
-        s.rowCount = x.recordCount;
-        t->count = x.recordCount;
-        t->rows.add(1, std::move(first));
+        s.rowCount = result.recordCount;
+        ADSHANDLE h = addCursor(s.connection, std::move(result.cursor));
+        TableObj* t = cursorOf(h);
+        t->count = result.recordCount;
+        keepRows(*t, 1, std::move(result.rows));
         staticGoto(*t, 0);  // a fresh result stands before its first row
         *phCursor = h;
         return AE_SUCCESS;

@@ -15,21 +15,17 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
                       UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType,
                       UNSIGNED16 usCheckRights, UNSIGNED32 ulOptions, const char* pucCollation,
                       ADSHANDLE* phTable) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         ConnectionObj* c = findAs<ConnectionObj>(hConnect, Kind::Connection);
         if (!c) return badHandle(hConnect);
-        if (!pucName || !phTable) return fail(AE_INVALID_ARGUMENT, "Null argument to AdsOpenTable90.");
+        if (!pucName || !phTable) return nullArgument();
         *phTable = 0;
-        protocol::OpenTableArgs a{hConnect, pucName, usTableType, usCharType, usLockType,
-                                  usCheckRights, ulOptions, pucCollation ? pucCollation : ""};
-        protocol::Writer w;
-        protocol::encode(w, a);
-        std::string_view body;
-        Status st = call(*c, Op::OpenTable, w.take(), &body);
+        protocol::OpenedTable opened;
+        Status st = call<Op::OpenTable>(
+            *c, {pucName, usTableType, usCharType, usLockType, usCheckRights, ulOptions,
+                 pucCollation ? pucCollation : ""},
+            &opened);
         if (!st.ok()) return fail(st);
-        protocol::Reader r(body);
-        protocol::OpenedTable opened = protocol::decodeOpenedTable(r, c->layouts);
-        if (!r.done()) return fail(loseConnection(*c));
         ADSHANDLE h = addCursor(hConnect, std::move(opened.cursor));
         setPosition(*cursorOf(h), std::move(opened.position));
         *phTable = h;
@@ -38,36 +34,28 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
 }
 
 ADSAPI AdsCloseTable(ADSHANDLE hTable) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         TableObj* t = findAs<TableObj>(hTable, Kind::Table);
         if (!t) return badHandle(hTable);
         const uint32_t serverHandle = t->info.handle;
         const bool isStatic = t->isStatic();
         ConnectionObj* c = findAs<ConnectionObj>(t->connection, Kind::Connection);
-        if (c && isStatic) {
-            // The answer the rows came in goes back to the connection, which reads its next
-            // answers into the larger room of the two.
-            std::string answer = t->rows.takeFirstAnswer();
-            if (answer.capacity() > c->answer.capacity()) c->answer.swap(answer);
-        }
         removeObject(hTable);
         if (serverHandle == 0) return AE_SUCCESS;  // a result sent whole: no server cursor
         if (!c || c->lost) return AE_SUCCESS;
-        protocol::Writer w;
-        w.u32(serverHandle);
         if (isStatic) {
             // A static result holds no lock: its close rides with the next request.
-            defer(*c, Op::CloseCursor, w.take(), protocol::kOpMayFail);
+            defer<Op::CloseCursor>(*c, {serverHandle}, protocol::kOpMayFail);
             return AE_SUCCESS;
         }
         // A table may hold record locks, which must be gone when this returns.
-        Status st = call(*c, Op::CloseCursor, w.take(), nullptr);
+        Status st = call<Op::CloseCursor>(*c, {serverHandle}, nullptr);
         return st.ok() ? AE_SUCCESS : fail(st);
     });
 }
 
 ADSAPI AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16* pusType) {
-    return guarded([&]() -> UNSIGNED32 {
+    return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         Object* o = findObject(hObj);
         if (!o || o->kind == Kind::Find) return badHandle(hObj);
         UNSIGNED16 type = ADS_CONNECTION;
@@ -216,32 +204,32 @@ ADSAPI AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexName, ADSHANDLE* 
 }
 
 ADSAPI AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen) {
-    return withIndex(hIndex, [&](IndexObj& x) { return copyText(x.info.name, pucName, pusLen); });
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) { return copyText(x.info.name, pucName, pusLen); });
 }
 
 ADSAPI AdsGetIndexCondition(ADSHANDLE hIndex, char* pucCondition, UNSIGNED16* pusLen) {
-    return withIndex(hIndex, [&](IndexObj& x) {
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) {
         return copyText(x.info.condition, pucCondition, pusLen);
     });
 }
 
 ADSAPI AdsGetIndexFlags(ADSHANDLE hIndex, UNSIGNED32* pulFlags) {
-    return withIndex(hIndex, [&](IndexObj& x) { return put(pulFlags, x.info.flags); });
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) { return put(pulFlags, x.info.flags); });
 }
 
 ADSAPI AdsGetIndexPageSize(ADSHANDLE hIndex, UNSIGNED32* pulPageSize) {
-    return withIndex(hIndex, [&](IndexObj& x) { return put(pulPageSize, x.info.pageSize); });
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) { return put(pulPageSize, x.info.pageSize); });
 }
 
 ADSAPI AdsGetNumSegments(ADSHANDLE hIndex, UNSIGNED16* pusSegments) {
-    return withIndex(hIndex, [&](IndexObj& x) {
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) {
         return put(pusSegments, static_cast<UNSIGNED16>(x.info.segments.size()));
     });
 }
 
 ADSAPI AdsGetSegmentFieldname(ADSHANDLE hIndex, UNSIGNED16 usSegment, char* pucName,
                               UNSIGNED16* pusLen) {
-    return withIndex(hIndex, [&](IndexObj& x) -> UNSIGNED32 {
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) -> UNSIGNED32 {
         if (usSegment == 0 || usSegment > x.info.segments.size()) {
             return fail(AE_INVALID_ARGUMENT, "Segment " + std::to_string(usSegment) +
                                                  " is out of range.");
@@ -251,7 +239,7 @@ ADSAPI AdsGetSegmentFieldname(ADSHANDLE hIndex, UNSIGNED16 usSegment, char* pucN
 }
 
 static UNSIGNED32 indexFlag(ADSHANDLE hIndex, uint32_t flag, UNSIGNED16* pb) {
-    return withIndex(hIndex, [&](IndexObj& x) {
+    return withIndex(hIndex, [&](IndexObj& x, TableObj&) {
         return put(pb, static_cast<UNSIGNED16>((x.info.flags & flag) ? 1 : 0));
     });
 }
@@ -272,7 +260,7 @@ ADSAPI AdsIsIndexCustom(ADSHANDLE hIndex, UNSIGNED16* pb) {
 ADSAPI AdsGetScope(ADSHANDLE hIndex, UNSIGNED16 /*usScopeOption*/, UNSIGNED8* /*pucScope*/,
                    UNSIGNED16* /*pusLen*/) {
     // No call sets a scope, so every order answers that none is set.
-    return withIndex(hIndex, [&](IndexObj&) {
+    return withIndex(hIndex, [&](IndexObj&, TableObj&) {
         return fail(AE_NO_SCOPE, "No scope is set on this index order.");
     });
 }

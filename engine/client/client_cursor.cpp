@@ -9,9 +9,15 @@
 namespace engine::client {
 namespace {
 
+// Rows stood on lately that a table keeps for moves back to them.
 constexpr size_t kRecentRows = 8;
 // Rows asked for at once when a static cursor runs past what the client holds.
 constexpr uint32_t kFetchBatch = 1024;
+// Enough for a grid of a few dozen rows to fill itself around a row without asking again.
+constexpr uint16_t kDefaultNeighbours = 32;
+// A caller that moves from row to row by searches and writes uses no row read ahead: after
+// this many unused windows in a row, nothing is read ahead until a skip misses.
+constexpr uint8_t kIdleWindowsBeforeStopping = 2;
 
 Position edgePosition(bool bof, bool eof) {
     Position p;
@@ -20,17 +26,58 @@ Position edgePosition(bool bof, bool eof) {
     return p;
 }
 
+// What every move does once the cursor's position is set.
+void markMoved(TableObj& table) {
+    table.positioned = true;
+    ++table.moves;
+    table.window.valid = false;
+}
+
+// Makes window row `at` (or BOF/EOF beyond the ends) current, keeping the window, and
+// holds back one move of the server's cursor to it.
+void windowMoveTo(TableObj& table, int64_t at) REQUIRES(gApiMutex) {
+    Window& w = table.window;
+    setPosition(table, at < 0                                      ? edgePosition(true, false)
+                       : at >= static_cast<int64_t>(w.rows.size()) ? edgePosition(false, true)
+                                                                   : w.rows[at]);
+    w.valid = true;  // setPosition forgets the window; this move stays inside it
+    w.at = at;
+    if (at != w.landing) {
+        table.windowUnused = false;
+        table.idleWindows = 0;
+    }
+    ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
+    if (!c) return;
+    std::erase_if(c->deferred, [&](const Deferred& d) { return d.syncOf == table.info.handle; });
+    Deferred& sync = table.position.bof
+                         ? defer<protocol::Op::GotoBof>(*c, {w.order}, protocol::kOpMayFail)
+                         : defer<protocol::Op::GotoRecord>(
+                               *c, {w.order, table.position.eof ? 0 : table.position.recordNumber},
+                               protocol::kOpMayFail);
+    sync.syncOf = table.info.handle;
+}
+
 }  // namespace
 
-// Enough for a grid of a few dozen rows to fill itself around a row without asking again.
-constexpr uint16_t kDefaultNeighbours = 32;
-// A caller that moves from row to row by searches and writes uses no row read ahead: after
-// this many unused windows in a row, nothing is read ahead until a skip misses.
-constexpr uint8_t kIdleWindowsBeforeStopping = 2;
-
-uint16_t TableObj::neighbours() const {
-    if (cacheRecords >= 0) return static_cast<uint16_t>(cacheRecords);
-    return idleWindows >= kIdleWindowsBeforeStopping ? 0 : kDefaultNeighbours;
+UNSIGNED32 findColumn(const CursorInfo& info, ADSFIELDID field, int* index) {
+    const std::vector<ColumnDef>& columns = info.columns();
+    if (!field) return fail(AE_INVALID_ARGUMENT, "No column given.");
+    if (ADS_IS_FIELD_NUMBER(field)) {
+        const uintptr_t n = reinterpret_cast<uintptr_t>(field);
+        if (n > columns.size()) {
+            return fail(AE_INVALID_ARGUMENT,
+                        "Column number " + std::to_string(n) + " is out of range.");
+        }
+        *index = static_cast<int>(n - 1);
+        return AE_SUCCESS;
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (record::equalsNoCase(columns[i].name, field)) {
+            *index = static_cast<int>(i);
+            return AE_SUCCESS;
+        }
+    }
+    return fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
 }
 
 ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info) {
@@ -46,127 +93,53 @@ ADSHANDLE addCursor(ADSHANDLE connection, CursorInfo&& info) {
     return h;
 }
 
-namespace {
-
-thread_local UNSIGNED32 tColumnCode = 0;
-
-// Records why a field argument names no column: kept apart from the lookup by name, so
-// that every lookup does not pay for the frame these messages need.
-[[gnu::cold, gnu::noinline]] UNSIGNED32 missingColumn(ADSFIELDID field) {
-    if (!field) return fail(AE_INVALID_ARGUMENT, "No column given.");
-    if (ADS_IS_FIELD_NUMBER(field)) {
-        return fail(AE_INVALID_ARGUMENT, "Column number " +
-                                             std::to_string(reinterpret_cast<uintptr_t>(field)) +
-                                             " is out of range.");
-    }
-    return fail(AE_COLUMN_NOT_FOUND, std::string("Column not found: column \"") + field + "\".");
-}
-
-}  // namespace
-
-int findColumnByName(const CursorInfo& info, ADSFIELDID field) {
-    if (!ADS_IS_FIELD_NUMBER(field)) {
-        const std::string_view name(field);
-        for (size_t i = 0; i < info.columns().size(); ++i) {
-            if (record::equalsNoCase(info.columns()[i].name, name)) return static_cast<int>(i);
-        }
-    }
-    tColumnCode = missingColumn(field);
-    return -1;
-}
-
-UNSIGNED32 lastCode() { return tColumnCode; }
-
-UNSIGNED32 nullOutput() { return fail(AE_INVALID_ARGUMENT, "Null output argument."); }
-
-UNSIGNED32 nullLengthArgument() { return fail(AE_INVALID_ARGUMENT, "Null length argument."); }
-
-UNSIGNED32 bufferNeeds(const char* what, size_t bytes) {
-    return fail(AE_INSUFFICIENT_BUFFER, std::string(what) + " needs " + std::to_string(bytes) + " bytes.");
-}
-
 ConnectionObj* connectionOf(const TableObj& table) {
     ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
     if (!c) fail(AE_INVALID_HANDLE, "The table's connection is closed.");
     return c;
 }
 
+uint16_t neighboursWanted(const TableObj& table) {
+    if (table.cacheRecords >= 0) return static_cast<uint16_t>(table.cacheRecords);
+    return table.idleWindows >= kIdleWindowsBeforeStopping ? 0 : kDefaultNeighbours;
+}
+
 void setPosition(TableObj& table, Position p) {
     table.position = std::move(p);
-    markMoved(table, nullptr);
-    // A static cursor moves among the rows it holds: it has no use for recent rows.
-    if (table.isStatic() || table.position.bof || table.position.eof) return;
+    markMoved(table);
+    if (table.position.bof || table.position.eof) return;
     auto& recent = table.recent;
-    recent.erase(std::remove_if(recent.begin(), recent.end(),
-                                [&](const Position& r) {
-                                    return r.recordNumber == table.position.recordNumber;
-                                }),
-                 recent.end());
+    std::erase_if(recent,
+                  [&](const Position& r) { return r.recordNumber == table.position.recordNumber; });
     if (recent.size() == kRecentRows) recent.erase(recent.begin());
     recent.push_back(table.position);
 }
 
-void takeNeighbours(TableObj& table, uint32_t order, Position p, protocol::Neighbours n) {
-    setPosition(table, std::move(p));
+void takeMoved(TableObj& table, uint32_t order, protocol::Moved&& moved) {
+    setPosition(table, std::move(moved.position));
     table.lastOrder = order;
     if (table.windowUnused && table.idleWindows < UINT8_MAX) ++table.idleWindows;
     table.windowUnused = true;
     if (table.position.bof || table.position.eof) return;
     Window& w = table.window;
-    w.rows.clear();
-    for (auto it = n.before.rbegin(); it != n.before.rend(); ++it) w.rows.push_back(std::move(*it));
+    protocol::Neighbours& n = moved.around;
+    w.rows.assign(std::make_move_iterator(n.before.rbegin()),
+                  std::make_move_iterator(n.before.rend()));
     w.at = w.landing = static_cast<int64_t>(w.rows.size());
     w.rows.push_back(table.position);
-    for (Position& r : n.after) w.rows.push_back(std::move(r));
+    std::move(n.after.begin(), n.after.end(), std::back_inserter(w.rows));
     w.startsAtBof = n.reachedBof;
     w.endsAtEof = n.reachedEof;
     w.order = order;
     w.valid = true;
 }
 
-void dropWindow(TableObj& table) { table.window.valid = false; }
-
-namespace {
-
-// Makes window row `at` (or BOF/EOF beyond the ends) current, keeping the window, and
-// holds back one move of the server's cursor to it.
-void windowMoveTo(TableObj& table, int64_t at) {
-    Window& w = table.window;
-    Position p = at < 0 ? edgePosition(true, false)
-                        : at >= static_cast<int64_t>(w.rows.size()) ? edgePosition(false, true)
-                                                                    : w.rows[at];
-    setPosition(table, std::move(p));
-    w.valid = true;  // setPosition forgets the window; this move stays inside it
-    w.at = at;
-    if (at != w.landing) {
-        table.windowUnused = false;
-        table.idleWindows = 0;
-    }
-    ConnectionObj* c = findAs<ConnectionObj>(table.connection, Kind::Connection);
-    if (!c) return;
-    auto& pending = c->deferred;
-    pending.erase(std::remove_if(pending.begin(), pending.end(),
-                                 [&](const Deferred& d) { return d.syncOf == table.info.handle; }),
-                  pending.end());
-    protocol::Writer args;
-    args.u32(w.order);
-    protocol::Op op = protocol::Op::GotoBof;
-    if (!table.position.bof) {
-        op = protocol::Op::GotoRecord;
-        args.u32(table.position.eof ? 0 : table.position.recordNumber);
-    }
-    defer(*c, op, args.take(), protocol::kOpMayFail);
-    c->deferred.back().syncOf = table.info.handle;
-}
-
-}  // namespace
-
 bool windowSkip(TableObj& table, uint32_t order, int64_t rows) {
     Window& w = table.window;
     if (!w.valid || w.order != order || table.editing || table.appending) return false;
-    int64_t target = w.at + rows;
-    int64_t size = static_cast<int64_t>(w.rows.size());
-    bool inside = target >= 0 && target < size;
+    const int64_t target = w.at + rows;
+    const int64_t size = static_cast<int64_t>(w.rows.size());
+    const bool inside = target >= 0 && target < size;
     if (!inside && !(target < 0 && w.startsAtBof) && !(target >= size && w.endsAtEof)) return false;
     windowMoveTo(table, std::clamp<int64_t>(target, -1, size));
     return true;
@@ -184,72 +157,56 @@ bool windowGoto(TableObj& table, uint32_t recno) {
     return false;
 }
 
-UNSIGNED32 serverMove(TableObj& table, protocol::Op op, uint32_t serverHandle,
-                      std::string extraArgs) {
-    ConnectionObj* c = connectionOf(table);
-    if (!c) return AE_INVALID_HANDLE;
-    protocol::Writer w;
-    w.u32(serverHandle);
-    w.raw(extraArgs);
-    std::string_view body;
-    Status st = call(*c, op, w.take(), &body);
-    if (!st.ok()) return fail(st);
-    protocol::Reader r(body);
-    const bool skip = op == protocol::Op::Skip;
-    Position p = protocol::decodePosition(r, table.info.recordLength());
-    protocol::Neighbours around;  // only a skip reads rows around where it lands
-    if (skip) around = protocol::decodeNeighbours(r, table.info.recordLength());
-    if (!r.done()) return fail(loseConnection(*c));
-    if (skip) {
-        takeNeighbours(table, serverHandle, std::move(p), std::move(around));
-    } else {
-        setPosition(table, std::move(p));
-        table.lastOrder = serverHandle;
+void keepRows(TableObj& table, uint32_t first, std::vector<Position>&& rows) {
+    for (Position& p : rows) {
+        if (p.bof || p.eof) break;
+        if (!table.rows.try_emplace(first++, std::move(p)).second) break;  // held already
     }
-    return AE_SUCCESS;
 }
 
-UNSIGNED32 staticGotoAnyRow(TableObj& table, int64_t ordinal) {
-    if (ordinal <= 0) {
-        standAt(table, true, table.count == 0, 0, false, nullptr);
-        return AE_SUCCESS;
-    }
-    if (ordinal > table.count) {
-        standAt(table, table.count == 0, true, 0, false, nullptr);
-        return AE_SUCCESS;
-    }
-    uint32_t n = static_cast<uint32_t>(ordinal);
-    const protocol::RowView* held = table.rows.find(n);
-    if (!held) {
-        ConnectionObj* c = connectionOf(table);
-        if (!c) return AE_INVALID_HANDLE;
-        if (table.info.handle == 0) return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
-        protocol::Writer w;
-        w.u32(table.info.handle);
-        w.u32(n);
-        w.u32(kFetchBatch);
-        std::string_view body;
-        Status st = call(*c, protocol::Op::FetchRows, w.take(), &body);
-        if (!st.ok()) return fail(st);
-        protocol::Reader r(table.rows.keep(std::move(c->answer), body));
-        std::vector<protocol::RowView> fetched = protocol::decodeRowViews(r, table.info.recordLength());
-        if (!r.done()) return fail(loseConnection(*c));
-        table.rows.add(n, std::move(fetched));
-        held = table.rows.find(n);
-        if (!held) {
-            // The cursor stays where it was; adding may have moved its row.
-            if (table.heldRow) table.heldRow = table.rows.find(table.position.recordNumber);
-            return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
+UNSIGNED32 staticGoto(TableObj& table, int64_t ordinal) {
+    const bool bof = ordinal <= 0 || table.count == 0;
+    const bool eof = ordinal > table.count || table.count == 0;
+    const auto n = static_cast<uint32_t>(ordinal);
+    const Position* held = nullptr;
+    if (!bof && !eof) {
+        auto at = table.rows.find(n);
+        if (at == table.rows.end()) {
+            ConnectionObj* c = connectionOf(table);
+            if (!c) return AE_INVALID_HANDLE;
+            if (table.info.handle == 0)
+                return fail(AE_INTERNAL_ERROR, "Row missing from a whole result.");
+            std::vector<Position> fetched;
+            Status st = call<protocol::Op::FetchRows>(*c, {table.info.handle, n, kFetchBatch},
+                                                      &fetched, table.info.recordLength());
+            if (!st.ok()) return fail(st);
+            keepRows(table, n, std::move(fetched));
+            at = table.rows.find(n);
+            if (at == table.rows.end()) return fail(AE_INVALID_RECORD_NUMBER, "Row not available.");
         }
+        held = &at->second;
     }
     // The position carries the row's flags; its image and blobs are read where they are held.
-    standAt(table, false, false, n, held->visible, held);
+    table.position = edgePosition(bof, eof);
+    if (held) {
+        table.position.recordNumber = n;
+        table.position.visible = held->visible;
+    }
+    table.heldRow = held;
+    markMoved(table);
     return AE_SUCCESS;
 }
 
-std::optional<std::string_view> noCurrentRecord() {
-    fail(AE_NO_CURRENT_RECORD, "There is no current record.");
-    return std::nullopt;
+UNSIGNED32 currentImage(const TableObj& table, std::string_view* image) {
+    if (table.editing || table.appending) {
+        *image = table.pending;
+        return AE_SUCCESS;
+    }
+    *image = table.row().record;
+    if (!table.positioned || table.position.bof || table.position.eof || image->empty()) {
+        return fail(AE_NO_CURRENT_RECORD, "There is no current record.");
+    }
+    return AE_SUCCESS;
 }
 
 const std::string* blobContent(const TableObj& table, uint16_t column) {
@@ -258,7 +215,7 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
         if (it != table.pendingBlobs.end()) return &it->second;
         if (table.appending) return nullptr;
     }
-    for (const BlobContent& b : table.rowBlobs()) {
+    for (const BlobContent& b : table.row().blobs) {
         if (b.column == column) return b.isNull ? nullptr : &b.bytes;
     }
     return nullptr;
@@ -266,10 +223,12 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
 
 UNSIGNED32 beginEdit(TableObj& table) {
     if (table.editing || table.appending) return AE_SUCCESS;
-    if (table.isStatic()) return fail(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
-    const std::optional<std::string_view> image = currentImage(table);
-    if (!image) return AE_NO_CURRENT_RECORD;
-    table.pending = *image;
+    if (table.isStatic())
+        return fail(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
+    std::string_view image;
+    const UNSIGNED32 rc = currentImage(table, &image);
+    if (rc != AE_SUCCESS) return rc;
+    table.pending = image;
     table.editing = true;
     table.editRecord = table.position.recordNumber;
     table.writes.clear();

@@ -1,7 +1,6 @@
 // field_text.cpp: column values as text and back, over the record codec.
 #include "engine/client/field_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -97,47 +96,6 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
         case Value::Kind::TimeStamp: return textFromJulian(v.julian) + " " + timeText(v.millis);
     }
     return "";
-}
-
-namespace {
-
-// An integer column's digits, formatted from the image without a Value in between (a
-// lock list reads one per row); "" when null. The widths are decodeValue's.
-std::string_view integerText(const ColumnDef& column, const uint8_t* image, std::string* scratch) {
-    if (record::isNull(column, image)) return {};
-    const uint8_t* p = image + column.offset;
-    int64_t v = 0;
-    switch (column.type) {
-        case ColumnType::ShortInt: v = static_cast<int16_t>(record::getU16(p)); break;
-        case ColumnType::RowVersion: v = static_cast<int64_t>(record::getU64(p)); break;
-        default: v = static_cast<int32_t>(record::getU32(p)); break;  // Integer, AutoInc
-    }
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
-    scratch->clear();  // appended to, its room kept: no overlap checks
-    scratch->append(digits, static_cast<size_t>(end - digits));
-    return *scratch;
-}
-
-}  // namespace
-
-std::string_view fieldTextView(const ColumnDef& column, const uint8_t* image,
-                               const std::string* blob, std::string* scratch) {
-    switch (column.type) {
-        case ColumnType::String:
-        case ColumnType::CiString: {
-            std::string_view stored(reinterpret_cast<const char*>(image + column.offset), column.length);
-            if (stored.find('\0') == std::string_view::npos) return stored;  // null text is all NULs
-            break;
-        }
-        case ColumnType::Integer:
-        case ColumnType::AutoInc:
-        case ColumnType::ShortInt:
-        case ColumnType::RowVersion: return integerText(column, image, scratch);
-        default: break;
-    }
-    *scratch = fieldText(column, image, blob);
-    return *scratch;
 }
 
 std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,

@@ -20,12 +20,6 @@ std::u16string bytesAsWide(const std::string& bytes);
 // Blob columns take `blob` (nullptr: null).
 std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::string* blob);
 
-// fieldText without a copy where the image holds the text as it reads: a view of the image
-// for CHAR and CICHAR text without NUL bytes (which read as blanks), else of *scratch,
-// which receives the text (integers formatted straight from the image).
-std::string_view fieldTextView(const ColumnDef& column, const uint8_t* image,
-                               const std::string* blob, std::string* scratch);
-
 // The column's value in UTF-16: wide columns as stored, the others from fieldText.
 std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,
                              const std::string* blob);

@@ -240,11 +240,13 @@ void describeRecord(const Table& t, uint32_t recno, Position* out) {
     out->recordNumber = recno;
     const Record& r = t.record(recno);
     out->record = r.image;
-    int b = 0;
+    size_t b = 0;
     for (size_t i = 0; i < t.columns().size(); ++i) {
         if (!record::isBlobType(t.columns()[i].type)) continue;
-        const std::string& content = r.blobs[b++];
-        out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), content});
+        const std::string& content = r.blobs[b];
+        const bool damaged = !r.damagedBlobs.empty() && r.blobDamaged(b);
+        out->blobs.push_back({static_cast<uint16_t>(i), content.empty() && !damaged, content, damaged});
+        ++b;
     }
 }
 

@@ -1,16 +1,12 @@
-// dictionary.cpp: reading and writing dictionary files; salted password checks.
+// dictionary.cpp: reading and writing dictionary files.
 #include "engine/core/dictionary.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <fstream>
-#include <random>
 #include <sstream>
 
+#include "engine/core/file_io.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record_text.h"
-#include "engine/core/sha256.h"
 
 namespace engine {
 namespace {
@@ -41,35 +37,6 @@ namespace {
 
 bool validName(std::string_view s) { return isValidObjectName(s); }
 
-std::string newSalt() {
-    std::random_device rd;
-    std::string salt;
-    for (int i = 0; i < 16; ++i) salt.push_back(static_cast<char>(rd() & 0xFF));
-    return toHex(salt);
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Bytes of a hex text; a stray character (a hand-edited file) ends the conversion.
-std::string fromHex(std::string_view hex) {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-        int hi = hexDigit(hex[i]), lo = hexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0) break;
-        out.push_back(static_cast<char>(hi * 16 + lo));
-    }
-    return out;
-}
-
-std::string hashPassword(const std::string& saltHex, std::string_view password) {
-    return toHex(sha256(fromHex(saltHex) + std::string(password)));
-}
-
 }  // namespace
 
 Dictionary Dictionary::empty(std::string path) {
@@ -96,8 +63,10 @@ Status Dictionary::load(const std::string& path, Dictionary* out) {
     while (std::getline(in, line)) {
         if (line.empty()) continue;
         std::vector<std::string> f = splitTabs(line);
-        if (f[0] == "user" && f.size() == 5) {
-            d.users_.push_back({f[1], f[2] == "1", f[3], f[4]});
+        if (f[0] == "user" && f.size() == 4) {
+            d.users_.push_back({f[1], f[2] == "1", {f[3], {}}});
+        } else if (f[0] == "user" && f.size() == 5) {
+            d.users_.push_back({f[1], f[2] == "1", {f[4], f[3]}});
         } else if (f[0] == "table" && f.size() == 3) {
             d.tables_.push_back({f[1], f[2], {}, {}});
         } else if (f[0] == "index" && f.size() == 6) {
@@ -118,6 +87,7 @@ Status Dictionary::load(const std::string& path, Dictionary* out) {
             return damaged();
         }
     }
+    d.indexFiles();
     *out = std::move(d);
     return Status::success();
 }
@@ -125,7 +95,8 @@ Status Dictionary::load(const std::string& path, Dictionary* out) {
 Status Dictionary::save() const {
     std::string text = std::string(kMagic) + "\n";
     for (const DictionaryUser& u : users_)
-        text += "user\t" + u.name + "\t" + (u.administrator ? "1" : "0") + "\t" + u.salt + "\t" + u.hash + "\n";
+        text += "user\t" + u.name + "\t" + (u.administrator ? "1" : "0") + "\t" +
+                (u.password.salt.empty() ? "" : u.password.salt + "\t") + u.password.hash + "\n";
     for (const DictionaryTable& t : tables_) text += "table\t" + t.name + "\t" + t.file + "\n";
     for (const DictionaryTable& t : tables_) {
         for (const IndexDef& i : t.indexes) {
@@ -136,24 +107,23 @@ Status Dictionary::save() const {
         }
         if (!t.defaultIndex.empty()) text += "default\t" + t.name + "\t" + t.defaultIndex + "\n";
     }
-    std::string tmp = path_ + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Status::error(AE_INTERNAL_ERROR, "Cannot write the data dictionary " + path_);
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(tmp.c_str(), path_.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return Status::error(AE_INTERNAL_ERROR, "Cannot write the data dictionary " + path_);
-    }
-    return Status::success();
+    Status s = replaceFile(path_, text, 0600);
+    if (!s.ok()) return Status::error(s.code, "Cannot write the data dictionary: " + s.text);
+    return s;
 }
 
-bool Dictionary::authenticate(std::string_view user, std::string_view password,
-                              bool* administrator) const {
-    for (const DictionaryUser& u : users_) {
+const DictionaryUser* Dictionary::findUser(std::string_view user) const {
+    for (const DictionaryUser& u : users_)
+        if (record::equalsNoCase(u.name, user)) return &u;
+    return nullptr;
+}
+
+bool Dictionary::replacePassword(std::string_view user, const PasswordHash& before,
+                                 const PasswordHash& now) {
+    for (DictionaryUser& u : users_) {
         if (!record::equalsNoCase(u.name, user)) continue;
-        if (hashPassword(u.salt, password) != u.hash) return false;
-        *administrator = u.administrator;
+        if (u.password.hash != before.hash || u.password.salt != before.salt) return false;
+        u.password = now;
         return true;
     }
     return false;
@@ -165,9 +135,9 @@ Status Dictionary::addUser(std::string_view user, std::string_view password, boo
     for (const DictionaryUser& u : users_)
         if (record::equalsNoCase(u.name, user))
             return Status::error(AE_INVALID_ARGUMENT, "The user exists already: " + std::string(user));
-    DictionaryUser u{std::string(user), administrator, newSalt(), {}};
-    u.hash = hashPassword(u.salt, password);
-    users_.push_back(std::move(u));
+    PasswordHash hash = hashPassword(password);
+    if (hash.hash.empty()) return Status::error(AE_INTERNAL_ERROR, "The password could not be hashed.");
+    users_.push_back({std::string(user), administrator, std::move(hash)});
     return Status::success();
 }
 
@@ -187,6 +157,7 @@ Status Dictionary::addTable(std::string_view name, std::string_view file) {
     if (findTable(name))
         return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + std::string(name));
     tables_.push_back({std::string(name), std::string(file), {}, {}});
+    indexFiles();
     return Status::success();
 }
 
@@ -194,8 +165,24 @@ void Dictionary::removeTable(std::string_view name) {
     for (size_t i = 0; i < tables_.size(); ++i)
         if (record::equalsNoCase(tables_[i].name, name)) {
             tables_.erase(tables_.begin() + static_cast<long>(i));
+            indexFiles();
             return;
         }
+}
+
+void Dictionary::restoreTable(DictionaryTable table) {
+    tables_.push_back(std::move(table));
+    indexFiles();
+}
+
+const DictionaryTable* Dictionary::tableAtFile(std::string_view file) const {
+    auto it = byFile_.find(record::upperAscii(file));
+    return it == byFile_.end() ? nullptr : &tables_[it->second];
+}
+
+void Dictionary::indexFiles() {
+    byFile_.clear();
+    for (size_t i = 0; i < tables_.size(); ++i) byFile_.emplace(record::upperAscii(tables_[i].file), i);
 }
 
 }  // namespace engine

@@ -49,27 +49,35 @@ bool existsIgnoringCase(const std::string& path) {
 }
 
 // The lock-table keys that name the table file `argument` (blanks trimmed, letter case
-// ignored). AE_FILE_NOT_FOUND when no file of that name exists and none is locked.
-// The list stays valid while the lock table is unchanged.
-Status lockedFilesFor(ServerState& st, const Value& argument, const std::vector<std::string>** files) {
+// ignored, a relative path taken from the connection's folder). Each must be a table the
+// connection reaches (AE_TABLE_OUTSIDE_SOURCE); AE_FILE_NOT_FOUND when no file of that name
+// exists and none is locked. The list stays valid while the lock table is unchanged.
+Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector<std::string>** files) {
+    const LockTable& locks = s.server->locks;
     std::string_view path = record::trimBlanksView(argument.text);
-    std::string slashed;  // the path with '/' for '\\', made only when it has one
-    if (path.find('\\') != std::string_view::npos) {
-        slashed = path;
-        std::replace(slashed.begin(), slashed.end(), '\\', '/');
-        path = slashed;
+    std::string spelled;  // the path with '/' for '\\' and its folder, made only when needed
+    if (path.find('\\') != std::string_view::npos || !path.starts_with('/')) {
+        spelled = path.starts_with('/') || path.starts_with('\\') ? std::string(path) : s.folder + "/" + std::string(path);
+        std::replace(spelled.begin(), spelled.end(), '\\', '/');
+        path = spelled;
     }
     // Lock keys of table files are canonical paths, and callers usually give one: resolving
     // the path on disk is needed only when that spelling names no locked file. (Keys of
     // temporary tables start with '#' and are never reported.)
-    if (path.starts_with('/')) {
-        *files = &st.locks.filesNamedNoCase(path);
-        if (!(*files)->empty()) return Status::success();
+    *files = &locks.filesNamedNoCase(path);
+    TablePlace place;
+    if ((*files)->empty()) {
+        Status st = s.placeFile(std::string(path), &place);
+        if (!st.ok()) return st;
+        *files = &locks.filesNamedNoCase(place.path);
+        if ((*files)->empty() && !existsIgnoringCase(place.path))
+            return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
     }
-    std::string wanted = canonicalPath(std::string(path));
-    *files = &st.locks.filesNamedNoCase(wanted);
-    if ((*files)->empty() && !existsIgnoringCase(wanted))
-        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
+    for (const std::string& key : **files) {
+        place.named = place.path = key;
+        Status st = s.checkPlace(&place);
+        if (!st.ok()) return st;
+    }
     return Status::success();
 }
 
@@ -120,9 +128,9 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     bool lockOwner = record::equalsNoCase(name, "sp_mgGetLockOwner");
     *known = allLocks || lockOwner;
     if (!*known) return Status::success();
-    if (!s.administrator)
+    if (!s.dictionaryConnection || !s.administrator)
         return Status::error(AE_PERMISSION_DENIED, "The procedure " + std::string(name) +
-                                                       " requires administrator rights.");
+                                                       " requires the administrator of a data dictionary.");
     ServerState& st = *s.server;
     uint32_t recno = 0;
     if (args.empty() || args[0].kind != Value::Kind::String ||
@@ -130,7 +138,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         (lockOwner && (args.size() != 2 || !recordNumberArg(args[1], &recno))))
         return badArguments(name);
     const std::vector<std::string>* files = nullptr;
-    Status status = lockedFilesFor(st, args[0], &files);
+    Status status = lockedFilesFor(s, args[0], &files);
     if (!status.ok()) return status;
     if (allLocks) {
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});

@@ -37,35 +37,6 @@ Status Session::Impl::refreshDictionary() {
     return server->acquireDictionary(dataSource, &dictionary);
 }
 
-std::string canonicalPath(const std::string& path) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        std::string out(real);
-        ::free(real);
-        return out;
-    }
-    std::string abs = path;
-    if (abs.empty() || abs[0] != '/') {
-        char cwd[4096];
-        abs = std::string(::getcwd(cwd, sizeof cwd) ? cwd : ".") + "/" + abs;
-    }
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= abs.size()) {
-        size_t slash = abs.find('/', i);
-        std::string part = abs.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        if (slash == std::string::npos) break;
-        i = slash + 1;
-    }
-    std::string out;
-    for (const std::string& p : parts) out += "/" + p;
-    return out.empty() ? "/" : out;
-}
-
 Status ServerState::acquireTable(const std::string& path, std::shared_ptr<Table>* out) {
     auto it = tables.find(path);
     if (it != tables.end()) {
@@ -96,6 +67,33 @@ Status ServerState::acquireDictionary(const std::string& path, std::shared_ptr<D
     return Status::success();
 }
 
+Status ServerState::logIn(const std::string& path, std::string_view user,
+                          std::string_view password, bool* administrator) {
+    DictionaryUser found;
+    {
+        std::lock_guard<std::mutex> lock(mu);
+        std::shared_ptr<Dictionary> d;
+        Status s = acquireDictionary(path, &d);
+        if (!s.ok()) return s;
+        if (const DictionaryUser* u = d->findUser(user)) found = *u;
+    }
+    if (found.name.empty() || !verifyPassword(found.password, password))
+        return Status::error(AE_LOGIN_FAILED, "The user name or the password is not valid for this data dictionary.");
+    *administrator = found.administrator;
+    if (!needsRehash(found.password)) return Status::success();
+    // The password is known now: its hash is made again in the current form. A dictionary
+    // that cannot be written keeps the old hash, and the login stands.
+    PasswordHash now = hashPassword(password);
+    std::lock_guard<std::mutex> lock(mu);
+    std::shared_ptr<Dictionary> d;
+    if (now.hash.empty() || !acquireDictionary(path, &d).ok() ||
+        !d->replacePassword(user, found.password, now))
+        return Status::success();
+    if (d->save().ok()) dictionaryStamps[path] = fileStamp(path);
+    else d->replacePassword(user, now, found.password);
+    return Status::success();
+}
+
 Server::Server() : Server(Options{}) {}
 Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {}
 Server::~Server() = default;
@@ -118,21 +116,22 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
     if (::stat(source.c_str(), &st) != 0)
         return Status::error(AE_FILE_NOT_FOUND, "The data source does not exist: " + cs.dataSource);
     impl->dataSource = canonicalPath(source);
-    std::lock_guard<std::mutex> lock(state_->mu);
-    if (S_ISDIR(st.st_mode)) {
-        impl->folder = impl->dataSource;
-        impl->administrator = true;  // free tables have no users
-    } else if (endsWithNoCase(source, ".add")) {
-        impl->dictionaryConnection = true;
-        s = state_->acquireDictionary(impl->dataSource, &impl->dictionary);
-        if (!s.ok()) return s;
-        if (!impl->dictionary->authenticate(cs.userId, cs.password, &impl->administrator))
-            return Status::error(AE_LOGIN_FAILED,
-                                 "The user name or the password is not valid for this data dictionary.");
-        impl->folder = impl->dictionary->folder();
-    } else {
+    const bool folder = S_ISDIR(st.st_mode);
+    if (!folder && !endsWithNoCase(source, ".add"))
         return Status::error(AE_FILE_NOT_FOUND,
                              "The data source is neither a data dictionary nor a folder: " + cs.dataSource);
+    // Free tables have no users, and a folder connection is nobody's administrator.
+    impl->dictionaryConnection = !folder;
+    if (!folder) {
+        s = state_->logIn(impl->dataSource, cs.userId, cs.password, &impl->administrator);
+        if (!s.ok()) return s;
+    }
+    std::lock_guard<std::mutex> lock(state_->mu);
+    impl->folder = impl->dataSource;
+    if (!folder) {
+        s = state_->acquireDictionary(impl->dataSource, &impl->dictionary);
+        if (!s.ok()) return s;
+        impl->folder = impl->dictionary->folder();
     }
     impl->connection = state_->nextConnection++;
     state_->connections[impl->connection] = {identity, impl->dictionaryConnection ? cs.userId : ""};
@@ -178,6 +177,14 @@ Status Session::listTables(std::string_view mask, std::vector<std::string>* name
         if (::fnmatch(pattern.c_str(), file.c_str(), FNM_CASEFOLD) != 0 &&
             ::fnmatch(pattern.c_str(), file.substr(0, file.size() - 4).c_str(), FNM_CASEFOLD) != 0)
             continue;
+        // Only the tables this connection reaches: none that a dictionary claims.
+        TablePlace place;
+        Status s = impl_->placeFile(file, &place);
+        if (s.code == AE_TABLE_OUTSIDE_SOURCE) continue;
+        if (!s.ok()) {
+            ::closedir(dir);
+            return s;
+        }
         names->push_back(file.substr(0, file.size() - 4));
     }
     ::closedir(dir);
@@ -230,8 +237,10 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     info.handleType = ADS_TABLE;
     info.name = std::string(name);
     info.charType = charType ? charType : ADS_ANSI;
+    // A table on storage the server cannot write is read; no write permission is reported.
+    const bool writable = !c->readOnly && !c->table->readOnlyStorage();
     info.openOptions = (options & (ADS_EXCLUSIVE | ADS_READONLY)) |
-                       (c->readOnly ? 0 : ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE);
+                       (writable ? ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE : 0);
     info.layout = c->table->layout();
     Handle h = impl_->addCursor(std::move(c));
     *out = impl_->cursors[h]->info;

@@ -174,7 +174,7 @@ private:
 // whose password is `adminPassword`. AE_INVALID_ARGUMENT when the file already exists.
 Status createDictionary(const std::string& path, const std::string& adminPassword);
 
-// Adds a user to a dictionary (its password stored as a salted SHA-256 hash).
+// Adds a user to a dictionary (its password stored as an Argon2id hash).
 Status addDictionaryUser(const std::string& dictionaryPath, const std::string& user,
                          const std::string& password, bool administrator);
 

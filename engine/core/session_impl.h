@@ -48,12 +48,31 @@ struct ServerState {
     Status acquireTable(const std::string& path, std::shared_ptr<Table>* out);
     // The dictionary at canonical `path`, reloaded when its file changed. REQUIRES: mu held.
     Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out);
+    // The dictionary of `folder` other than the one at `except` that lists the table file
+    // `file` (letter case ignored): its canonical path in *claimant, empty when none does.
+    // A damaged dictionary in the folder is an error: it might claim the file.
+    // REQUIRES: mu held.
+    Status claimantOf(const std::string& folder, std::string_view file, const std::string& except,
+                      std::string* claimant);
+    // Checks a user's password on the dictionary at canonical `path` (AE_LOGIN_FAILED) and
+    // tells whether the user is an administrator. Takes mu only around reading and
+    // rewriting the dictionary: checking a password is slow by design.
+    // REQUIRES: mu not held.
+    Status logIn(const std::string& path, std::string_view user, std::string_view password,
+                 bool* administrator);
 };
 
 // A handle on an index order of an open table.
 struct IndexHandle {
     Handle cursor = 0;
     int index = 0;  // in the table's index list
+};
+
+// Where a table name leads for a session.
+struct TablePlace {
+    std::string named;  // the file as named, links not followed: what a DROP removes
+    std::string path;   // its canonical path, links followed: the table's identity
+    std::string table;  // the session's own dictionary's table at that file; empty if none
 };
 
 struct Session::Impl {
@@ -67,14 +86,22 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
-    // The last statement's rows, emptied once answered: their room serves the next.
-    sql::ExecuteResult sqlResult;  // REQUIRES server->mu held
 
     // All below: REQUIRES server->mu held.
     // Picks up the dictionary again when its file changed since it was read.
     Status refreshDictionary();
-    // Resolves a table name to its canonical file path (dictionary or free table).
-    Status resolveTablePath(std::string_view name, std::string* path, bool mustExist);
+    // Where a stored table's name leads: a bare name on a dictionary connection is the
+    // dictionary's table, anything else a file path (".adt" added when missing) relative to
+    // the folder. The file must lie in the connection's folder once ".." and links are
+    // resolved, and belong to no dictionary but the connection's own: else
+    // AE_TABLE_OUTSIDE_SOURCE. AE_TABLE_NOT_IN_DICTIONARY for a bare name the dictionary
+    // lacks. Whether the file exists is not checked.
+    Status placeTable(std::string_view name, TablePlace* out);
+    // The same for a file given by its path (absolute, or relative to the folder).
+    Status placeFile(const std::string& named, TablePlace* out);
+    // The checks of placeFile for out->path, a canonical path already (out->named is kept
+    // for the messages).
+    Status checkPlace(TablePlace* out);
     // Finds the shared Table for a name: temp, dictionary or free table. *lockFile gets
     // the key its record locks use.
     Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile);

@@ -37,31 +37,16 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
     return Status::success();
 }
 
-// What the rows of a result need beyond their values imaged, found once per result: most
-// results have no AUTOINC column to number and no blob cell to mark.
-struct ResultExtras {
-    explicit ResultExtras(const std::vector<ColumnDef>& columns) {
-        for (const ColumnDef& c : columns) {
-            autoInc |= c.type == ColumnType::AutoInc;
-            blobs |= record::isBlobType(c.type);
-        }
-    }
-    bool autoInc = false;
-    bool blobs = false;
-};
-
 // Row `recno` of a result as its table would hold it once appended (AUTOINC numbered,
-// blob cells marked) and a cursor would report it, though no table is made.
-Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
-                         std::span<const Value> values, uint32_t recno, int64_t* nextAutoInc,
-                         Position* out) {
+// blob cells marked) and a cursor would report it.
+Status describeResultRow(const RecordLayout& layout, std::span<const Value> values, uint32_t recno,
+                         int64_t* nextAutoInc, Position* out) {
     BlobWrites blobs;
     Status s = imageFromRow(layout.columns, layout.blankRecord, values, &out->record, &blobs);
     if (!s.ok()) return s;
     out->recordNumber = recno;
     out->visible = true;
-    if (extras.autoInc) numberAutoInc(layout.columns, true, out->record, nextAutoInc);
-    if (!extras.blobs) return s;
+    numberAutoInc(layout.columns, true, out->record, nextAutoInc);
     for (size_t i = 0; i < layout.columns.size(); ++i) {
         if (!record::isBlobType(layout.columns[i].type)) continue;
         auto it = blobs.find(static_cast<int>(i));
@@ -70,37 +55,6 @@ Status describeResultRow(const RecordLayout& layout, const ResultExtras& extras,
         out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), std::move(content)});
     }
     return Status::success();
-}
-
-// `count` rows as fresh Positions, made from `kept` where it has them: their images keep
-// their room, so that a statement answered like the last one allocates no row.
-void reuseRows(std::vector<Position> kept, size_t count, std::vector<Position>* rows) {
-    kept.resize(count);
-    for (Position& p : kept) {
-        p.bof = p.eof = p.visible = false;
-        p.recordNumber = 0;
-        p.record.clear();
-        p.blobs.clear();
-    }
-    *rows = std::move(kept);
-}
-
-// Every row of the result goes in the answer and nobody will move a cursor over it, so
-// its rows are imaged straight into the answer.
-Status answerWholeResult(sql::ResultSet& result, std::vector<Position> kept, SqlResult* out) {
-    CursorInfo& info = out->cursor;
-    info.handleType = ADS_CURSOR;
-    info.openOptions = ADS_READONLY;
-    info.layout = std::move(result.layout);
-    out->recordCount = static_cast<uint32_t>(result.rows.size());
-    reuseRows(std::move(kept), result.rows.size(), &out->rows);
-    const ResultExtras extras(info.layout->columns);
-    int64_t nextAutoInc = 1;
-    Status s = Status::success();
-    for (uint32_t r = 1; r <= out->rows.size() && s.ok(); ++r)
-        s = describeResultRow(*info.layout, extras, result.rows[r - 1], r, &nextAutoInc,
-                              &out->rows[r - 1]);
-    return s;
 }
 
 // The values of the statement's parameters in the order the executor binds them: by
@@ -131,6 +85,10 @@ public:
     Status readRow(uint32_t recno, Row& row, bool* exists) override {
         *exists = table_->isLive(recno);
         if (!*exists) return Status::success();
+        // A statement does not go on as if a value that cannot be read were empty.
+        if (!table_->record(recno).damagedBlobs.empty())
+            return Status::error(AE_INTERNAL_ERROR, "A memo value of record " + std::to_string(recno) +
+                                                        " is damaged in " + table_->path() + ".");
         RecordFieldSource source(table_.get(), recno);
         row.resize(table_->columns().size());
         for (size_t i = 0; i < row.size(); ++i) source.readValue(static_cast<int>(i), row[i]);
@@ -184,47 +142,26 @@ private:
     Session::Impl& s_;
 };
 
-// Answers a result of more than `prefetchRows` rows: its rows become a static cursor of
-// the session, of which the first rows are answered.
-Status answerWithCursor(Session::Impl& session, sql::ResultSet& result, uint32_t prefetchRows,
-                        std::vector<Position> kept, SqlResult* out) {
-    std::shared_ptr<Table> table = Table::withLayout(std::move(result.layout));
-    const sql::ResultRows& rows = result.rows;
-    for (size_t r = 0; r < rows.size(); ++r) {
+// A static cursor over every row of a result, standing before its first row.
+Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info) {
+    std::shared_ptr<Table> table = Table::withLayout(result.layout);
+    for (size_t r = 0; r < result.rows.size(); ++r) {
         std::string image;
         BlobWrites blobs;
-        Status s = imageFromRow(table->columns(), table->blankImage(), rows[r], &image, &blobs);
+        Status s = imageFromRow(table->columns(), table->blankImage(), result.rows[r], &image, &blobs);
         uint32_t written = 0;
         if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
         if (!s.ok()) return s;
     }
-    out->recordCount = table->recordCount();
-    // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
-    reuseRows(std::move(kept), prefetchRows, &out->rows);
-    for (uint32_t r = 1; r <= prefetchRows; ++r) {
-        Position& row = out->rows[r - 1];
-        row.visible = table->isLive(r);
-        describeRecord(*table, r, &row);
-    }
-    auto c = std::make_unique<Cursor>();
-    c->info.handleType = ADS_CURSOR;
-    c->info.openOptions = ADS_READONLY;
-    c->info.layout = table->layout();
-    c->table = std::move(table);
-    c->readOnly = true;
-    Handle h = session.addCursor(std::move(c));
-    Cursor& cursor = *session.cursors[h];
-    engine::gotoBof(cursor);
-    out->cursor = cursor.info;
+    auto cursor = std::make_unique<Cursor>();
+    cursor->info = *info;
+    cursor->table = std::move(table);
+    cursor->readOnly = true;
+    Cursor& kept = *cursor;
+    session.addCursor(std::move(cursor));
+    engine::gotoBof(kept);
+    *info = kept.info;
     return Status::success();
-}
-
-// Empties a result once answered. The room of its rows is kept for the next statement,
-// unless one large result grew it.
-void emptyAnswered(sql::ExecuteResult& result) {
-    constexpr size_t kKeptValues = 1024;
-    if (result.result.rows.capacity() > kKeptValues) result = sql::ExecuteResult{};
-    else result.reset();
 }
 
 }  // namespace
@@ -232,24 +169,31 @@ void emptyAnswered(sql::ExecuteResult& result) {
 Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
                            uint32_t prefetchRows, SqlResult* out) {
     std::lock_guard<std::mutex> lock(impl_->server->mu);
-    std::vector<Position> kept = std::move(out->rows);
     *out = SqlResult{};
     std::vector<Value> values;
     Status s = bindParameters(text, params, &values);
     if (!s.ok()) return s;
     SessionCatalog catalog(*impl_);
-    sql::ExecuteResult& result = impl_->sqlResult;
+    sql::ExecuteResult result;
     s = sql::execute(catalog, text, values, &result);
-    if (s.ok()) {
-        out->rowsAffected = result.rowsAffected;
-        out->returnsRows = result.hasCursor;
-        if (result.hasCursor && result.result.rows.size() <= prefetchRows)
-            s = answerWholeResult(result.result, std::move(kept), out);
-        else if (result.hasCursor)
-            s = answerWithCursor(*impl_, result.result, prefetchRows, std::move(kept), out);
-    }
-    emptyAnswered(result);
-    return s;
+    if (!s.ok()) return s;
+    out->rowsAffected = result.rowsAffected;
+    out->returnsRows = result.hasCursor;
+    if (!result.hasCursor) return s;
+    // The first rows as a fresh cursor moving forward would see them: no filter is set yet.
+    const sql::ResultSet& rows = result.result;
+    out->recordCount = static_cast<uint32_t>(rows.rows.size());
+    out->rows.resize(std::min(prefetchRows, out->recordCount));
+    int64_t nextAutoInc = 1;
+    for (uint32_t r = 0; r < out->rows.size() && s.ok(); ++r)
+        s = describeResultRow(*rows.layout, rows.rows[r], r + 1, &nextAutoInc, &out->rows[r]);
+    if (!s.ok()) return s;
+    out->cursor.handleType = ADS_CURSOR;
+    out->cursor.openOptions = ADS_READONLY;
+    out->cursor.layout = rows.layout;
+    // Every row is in the answer: the client moves among them, and no cursor is kept.
+    if (out->rows.size() == out->recordCount) return s;
+    return keepResultCursor(*impl_, result.result, &out->cursor);
 }
 
 }  // namespace engine

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
@@ -26,29 +27,6 @@ std::string upperName(std::string_view name) { return record::upperAscii(record:
 
 }  // namespace
 
-Status Session::Impl::resolveTablePath(std::string_view rawName, std::string* path, bool mustExist) {
-    std::string name = record::trimBlanks(rawName);
-    bool looksLikePath = name.find_first_of("/\\") != std::string::npos || hasAdtExtension(name);
-    Status s = refreshDictionary();
-    if (!s.ok()) return s;
-    if (dictionaryConnection && !looksLikePath) {
-        const DictionaryTable* t = dictionary->findTable(name);
-        if (!t)
-            return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
-                                 "The table is not in the data dictionary: " + name);
-        *path = canonicalPath(folder + "/" + t->file);
-    } else {
-        std::string file = name;
-        std::replace(file.begin(), file.end(), '\\', '/');
-        if (!hasAdtExtension(file)) file += ".adt";
-        if (file[0] != '/') file = folder + "/" + file;
-        *path = canonicalPath(file);
-    }
-    if (mustExist && !fileExists(*path))
-        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + *path);
-    return Status::success();
-}
-
 Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* out,
                                 std::string* lockFile) {
     std::string trimmed = record::trimBlanks(name);
@@ -61,17 +39,17 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
         *lockFile = "#" + std::to_string(connection) + "/" + it->first;
         return Status::success();
     }
-    std::string path;
-    Status s = resolveTablePath(trimmed, &path, true);
+    TablePlace place;
+    Status s = placeTable(trimmed, &place);
     if (!s.ok()) return s;
-    s = server->acquireTable(path, out);
+    if (!fileExists(place.path))
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
+    s = server->acquireTable(place.path, out);
     if (!s.ok()) return s;
-    *lockFile = path;
-    if (dictionaryConnection) {
-        if (const DictionaryTable* t = dictionary->findTable(trimmed))
-            for (const IndexDef& def : t->indexes)
-                if ((*out)->findIndex(def.name) < 0) (*out)->addIndex(def);
-    }
+    *lockFile = place.path;
+    if (const DictionaryTable* t = place.table.empty() ? nullptr : dictionary->findTable(place.table))
+        for (const IndexDef& def : t->indexes)
+            if ((*out)->findIndex(def.name) < 0) (*out)->addIndex(def);
     return Status::success();
 }
 
@@ -98,9 +76,14 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
         return Status::error(AE_INVALID_ARGUMENT, "A new table is named without path or extension: " + name);
     s = record::validateColumns(columns);
     if (!s.ok()) return s;
+    const std::string file = name + ".adt";
+    TablePlace place;
+    s = placeFile(file, &place);
+    if (s.ok() && !place.table.empty())
+        s = Status::error(AE_INVALID_ARGUMENT, "The data dictionary has a table at " + file + " already.");
+    if (!s.ok()) return s;
     uint32_t length = record::layoutColumns(columns);
-    std::string file = name + ".adt";
-    s = TableFile::create(folder + "/" + file, columns, length);
+    s = TableFile::create(place.named, columns, length);
     if (!s.ok() || !dictionaryConnection) return s;
     s = dictionary->addTable(name, file);
     if (s.ok()) s = dictionary->save();
@@ -145,24 +128,41 @@ Status Session::Impl::dropTable(std::string_view rawName) {
     // Only the connection's own tables can be dropped, never a file named by a path.
     if (!isValidObjectName(name) || hasAdtExtension(name))
         return Status::error(AE_INVALID_ARGUMENT, "A table is dropped by its name alone: " + name);
-    std::string path;
-    Status s = resolveTablePath(name, &path, true);
+    TablePlace place;
+    Status s = placeTable(name, &place);
     if (!s.ok()) return s;
     if (dictionaryConnection && !administrator)
         return Status::error(AE_PERMISSION_DENIED, "Only an administrator may drop tables.");
-    auto use = server->fileUse.find(path);
+    if (place.named != place.path)
+        return Status::error(AE_INVALID_ARGUMENT, "A link is not a table and is never removed: " + place.named);
+    if (!fileExists(place.path))
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
+    auto use = server->fileUse.find(place.path);
     if (use != server->fileUse.end() && !use->second.handles.empty())
         return Status::error(AE_TABLE_LOCKED, "The table is open: " + name);
-    if (dictionaryConnection) {
-        dictionary->removeTable(name);
+    // The dictionary forgets the table first and takes it back when its files stay: it never
+    // lists a table whose files are gone.
+    std::optional<DictionaryTable> entry;
+    if (!place.table.empty()) {
+        entry = *dictionary->findTable(place.table);
+        dictionary->removeTable(place.table);
         s = dictionary->save();
-        if (!s.ok()) return s;
+        if (!s.ok()) {
+            dictionary->restoreTable(std::move(*entry));
+            return s;
+        }
+    }
+    s = TableFile::remove(place.named);
+    const bool stays = !s.ok() && fileExists(place.path);
+    if (entry) {
+        if (stays) {
+            dictionary->restoreTable(std::move(*entry));
+            (void)dictionary->save();  // the text it had: it was written just before
+        }
         server->dictionaryStamps[dataSource] = fileStamp(dataSource);
     }
-    server->tables.erase(path);
-    ::unlink(path.c_str());
-    ::unlink(memoPathFor(path).c_str());
-    return Status::success();
+    if (!stays) server->tables.erase(place.path);
+    return s;
 }
 
 Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {

@@ -45,6 +45,15 @@ struct Record {
     std::string image;
     bool deleted = false;
     std::vector<std::string> blobs;  // one per blob column, in column order
+    // Blob columns (by their place in `blobs`) whose content could not be read from the
+    // memo file; each holds no content. Almost always empty.
+    std::vector<uint16_t> damagedBlobs;
+
+    bool blobDamaged(size_t blob) const {
+        for (uint16_t d : damagedBlobs)
+            if (d == blob) return true;
+        return false;
+    }
 };
 
 // New content for the blob columns of a write: column index -> content (nullopt: empty).
@@ -56,7 +65,7 @@ void setBlobCell(std::string& image, const ColumnDef& c, const std::string& cont
 
 // Gives the null AUTOINC columns of an appended client-form image the numbers from `*next`
 // on, and moves `*next` past every number the image holds. Every record a table takes
-// goes through this, and so does every row of a result that is imaged without a table.
+// goes through this.
 void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::string& image,
                    int64_t* next);
 
@@ -74,8 +83,11 @@ public:
     static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out);
     // An empty table without files whose records have `layout` (an SQL result's).
     static std::shared_ptr<Table> withLayout(SharedLayout layout);
-    // Loads a stored table; `tableId` names it in ROWIDs.
+    // Loads a stored table; its ROWIDs name it by `path`. A memo value that cannot be read
+    // leaves its record with that blob marked damaged; the rest of the table loads.
     static Status load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out);
+    // Whether writes are refused because the table's files cannot be written.
+    bool readOnlyStorage() const { return file_ && file_->readOnly(); }
 
     const SharedLayout& layout() const { return layout_; }
     const std::vector<ColumnDef>& columns() const { return layout_->columns; }
@@ -97,8 +109,10 @@ public:
     // Writes `image` (client form) as record `recno`, or appends it when recno is 0; blob
     // columns listed in `blobs` take new content, others keep theirs. AUTOINC columns of an
     // appended record that are null take the next number. Answers AE_UNIQUE_VIOLATION when
-    // a unique index already holds the key. On failure nothing has changed in memory, and
-    // the files hold either the old record or the new one, never a mix.
+    // a unique index already holds the key, AE_READ_ONLY_STORAGE when the files cannot be
+    // written. On failure nothing has changed in memory, and the files hold either the old
+    // record or the new one, never a mix. A blob column not given keeps its content (or its
+    // damage).
     Status write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written);
 
     // Indexes.

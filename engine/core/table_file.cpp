@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -16,45 +15,10 @@
 namespace engine {
 namespace {
 
-std::atomic<int64_t> gWriteBudget{-1};
-constexpr uint32_t kMaxRecordLength = 1u << 24;
+constexpr mode_t kTableFileMode = 0644;
 
-Status ioError(const std::string& what, const std::string& path) {
-    return Status::error(AE_INTERNAL_ERROR,
-                         what + " failed on " + path + ": " + std::strerror(errno));
-}
-
-// One positioned write, all or nothing as far as the caller is told.
-bool writeAt(int fd, const void* data, size_t n, uint64_t at) {
-    int64_t budget = gWriteBudget.load();
-    if (budget == 0) {
-        errno = EIO;
-        return false;
-    }
-    if (budget > 0) gWriteBudget.fetch_sub(1);
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(at));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-        at += static_cast<uint64_t>(w);
-    }
-    return true;
-}
-
-bool readAt(int fd, void* data, size_t n, uint64_t at) {
-    char* p = static_cast<char*>(data);
-    while (n > 0) {
-        ssize_t r = ::pread(fd, p, n, static_cast<off_t>(at));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        p += r;
-        n -= static_cast<size_t>(r);
-        at += static_cast<uint64_t>(r);
-    }
-    return true;
+Status damaged(const std::string& what, const std::string& path) {
+    return Status::error(AE_INTERNAL_ERROR, "The " + what + " is damaged: " + path);
 }
 
 std::string encodeHeader(const std::vector<ColumnDef>& columns, uint32_t recordLength) {
@@ -82,18 +46,20 @@ std::string encodeHeader(const std::vector<ColumnDef>& columns, uint32_t recordL
     return h;
 }
 
+// Reads a header as encodeHeader writes it. Its columns must pass the checks of CREATE
+// TABLE and lie exactly where layoutColumns puts them, so that no value a crafted file
+// holds can place a column, or its end, outside the record.
 bool decodeHeader(const std::string& h, std::vector<ColumnDef>* columns, uint32_t* recordLength) {
     auto* p = reinterpret_cast<const uint8_t*>(h.data());
     if (h.size() < kTableFixedHeader || std::memcmp(p, kTableMagic, 8) != 0) return false;
     *recordLength = record::getU32(p + 12);
-    if (*recordLength == 0 || *recordLength > kMaxRecordLength || record::getU32(p + 16) != *recordLength + 1)
-        return false;
+    if (record::getU32(p + 16) != static_cast<uint64_t>(*recordLength) + 1) return false;
     uint16_t n = record::getU16(p + 20);
     size_t at = kTableFixedHeader;
     for (uint16_t i = 0; i < n; ++i) {
         if (at >= h.size()) return false;
         size_t len = p[at];
-        if (at + 1 + len + 14 > h.size()) return false;
+        if (h.size() - at < 1 + len + 14) return false;
         ColumnDef c;
         c.name.assign(h, at + 1, len);
         const uint8_t* q = p + at + 1 + len;
@@ -103,32 +69,30 @@ bool decodeHeader(const std::string& h, std::vector<ColumnDef>* columns, uint32_
         c.offset = record::getU32(q + 8);
         c.nullable = q[12] != 0;
         c.permissions = q[13];
-        if (!record::isStorableType(c.type) || c.offset + record::storageSize(c) > *recordLength)
-            return false;
         columns->push_back(std::move(c));
         at += 1 + len + 14;
     }
-    return at == h.size() && !columns->empty();
+    if (at != h.size() || !record::validateColumns(*columns).ok()) return false;
+    std::vector<ColumnDef> laidOut = *columns;
+    if (record::layoutColumns(laidOut) != *recordLength) return false;
+    for (size_t i = 0; i < laidOut.size(); ++i)
+        if (laidOut[i].offset != (*columns)[i].offset || laidOut[i].length != (*columns)[i].length)
+            return false;
+    return true;
 }
 
-// Writes a whole new file under a temporary name and renames it into place.
-Status writeNewFile(const std::string& path, const std::string& content) {
-    std::string tmp = path + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return ioError("create", tmp);
-    bool ok = writeAt(fd, content.data(), content.size(), 0) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        Status s = ioError("write", tmp);
-        ::unlink(tmp.c_str());
-        return s;
+// Opens a file of a table for reading and writing, or for reading only when the storage
+// refuses writing; never through a link.
+int openTableFile(const std::string& path, bool* readOnly) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) *readOnly = true;
     }
-    return Status::success();
+    return fd;
 }
 
 }  // namespace
-
-void failWritesAfter(int64_t n) { gWriteBudget.store(n); }
 
 std::string memoPathFor(const std::string& tablePath) {
     std::string p = tablePath;
@@ -146,41 +110,69 @@ TableFile::~TableFile() {
 Status TableFile::create(const std::string& path, const std::vector<ColumnDef>& columns,
                          uint32_t recordLength) {
     struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
+    if (::lstat(path.c_str(), &st) == 0)
         return Status::error(AE_INVALID_ARGUMENT, "The table file already exists: " + path);
-    Status s = writeNewFile(memoPathFor(path), std::string(kMemoMagic, 8));
-    if (s.ok()) s = writeNewFile(path, encodeHeader(columns, recordLength));
+    Status s = replaceFile(memoPathFor(path), std::string_view(kMemoMagic, 8), kTableFileMode);
+    if (s.ok()) s = replaceFile(path, encodeHeader(columns, recordLength), kTableFileMode);
     return s;
 }
 
 Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr<TableFile>* out) {
     std::unique_ptr<TableFile> f(new TableFile());
     f->sync_ = syncWrites;
-    f->fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    f->path_ = path;
+    f->fd_ = openTableFile(path, &f->readOnly_);
     if (f->fd_ < 0 && errno == ENOENT)
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
-    if (f->fd_ < 0) return ioError("Opening the table", path);
+    if (f->fd_ < 0)
+        return Status::error(AE_INTERNAL_ERROR, "The table file cannot be read: " + path + ": " +
+                                                    std::strerror(errno));
     struct stat st;
     char fixed[kTableFixedHeader];
-    if (::fstat(f->fd_, &st) != 0 || !readAt(f->fd_, fixed, sizeof fixed, 0))
-        return Status::error(AE_INTERNAL_ERROR, "The table file is damaged: " + path);
+    if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode) || !readAt(f->fd_, fixed, sizeof fixed, 0))
+        return damaged("table file", path);
     uint32_t headerLength = record::getU32(reinterpret_cast<uint8_t*>(fixed) + 8);
-    if (headerLength < kTableFixedHeader || headerLength > 1u << 24 ||
+    if (headerLength < kTableFixedHeader || headerLength > record::kMaxRecordLength ||
         static_cast<uint64_t>(st.st_size) < headerLength)
-        return Status::error(AE_INTERNAL_ERROR, "The table file is damaged: " + path);
+        return damaged("table file", path);
     std::string header(headerLength, '\0');
     if (!readAt(f->fd_, header.data(), headerLength, 0) ||
         !decodeHeader(header, &f->columns_, &f->recordLength_))
-        return Status::error(AE_INTERNAL_ERROR, "The table file is damaged: " + path);
+        return damaged("table file", path);
     f->headerLength_ = headerLength;
-    f->count_ = static_cast<uint32_t>((st.st_size - headerLength) / (f->recordLength_ + 1));
-    std::string memo = memoPathFor(path);
-    f->memoFd_ = ::open(memo.c_str(), O_RDWR | O_CLOEXEC);
+    f->count_ = static_cast<uint32_t>((static_cast<uint64_t>(st.st_size) - headerLength) /
+                                      (f->recordLength_ + 1ull));
+    // A memo file that is missing or not one costs only the memo values: each reads as
+    // damaged, and none can be written.
+    f->memoPath_ = memoPathFor(path);
+    f->memoFd_ = openTableFile(f->memoPath_, &f->readOnly_);
     struct stat ms;
-    if (f->memoFd_ < 0 || ::fstat(f->memoFd_, &ms) != 0 || ms.st_size < 8)
-        return Status::error(AE_INTERNAL_ERROR, "The memo file is missing or damaged: " + memo);
-    f->memoEnd_ = static_cast<uint64_t>(ms.st_size);
+    char magic[8];
+    if (f->memoFd_ >= 0 && ::fstat(f->memoFd_, &ms) == 0 && S_ISREG(ms.st_mode) &&
+        readAt(f->memoFd_, magic, sizeof magic, 0) && std::memcmp(magic, kMemoMagic, 8) == 0)
+        f->memoEnd_ = static_cast<uint64_t>(ms.st_size);
     *out = std::move(f);
+    return Status::success();
+}
+
+Status TableFile::remove(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
+    if (fd < 0 && errno == ELOOP)
+        return Status::error(AE_INVALID_ARGUMENT, "A link is not a table and is never removed: " + path);
+    if (fd < 0) return writeFailure("Removing the table", path);
+    struct stat st;
+    char magic[8];
+    bool table = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readAt(fd, magic, sizeof magic, 0) &&
+                 std::memcmp(magic, kTableMagic, 8) == 0;
+    ::close(fd);
+    if (!table) return damaged("table file (it is not one of this engine's tables)", path);
+    if (::unlink(path.c_str()) != 0) return writeFailure("Removing the table", path);
+    const std::string memo = memoPathFor(path);
+    struct stat ms;
+    if (::lstat(memo.c_str(), &ms) == 0 && S_ISREG(ms.st_mode) && ::unlink(memo.c_str()) != 0)
+        return writeFailure("Removing the memo file of a removed table", memo);
     return Status::success();
 }
 
@@ -196,6 +188,10 @@ Status TableFile::readSlot(uint32_t recno, char* flag, std::string* image) const
 }
 
 Status TableFile::writeSlot(uint32_t recno, char flag, const std::string& image) {
+    if (readOnly_) {
+        errno = EROFS;
+        return writeFailure("Writing a record", path_);
+    }
     if (recno == 0 || recno > count_ + 1 || image.size() != recordLength_)
         return Status::error(AE_INVALID_RECORD_NUMBER, "No such record.");
     std::string slot;
@@ -204,33 +200,41 @@ Status TableFile::writeSlot(uint32_t recno, char flag, const std::string& image)
     slot += image;
     uint64_t at = headerLength_ + static_cast<uint64_t>(recno - 1) * (recordLength_ + 1);
     if (!writeAt(fd_, slot.data(), slot.size(), at) || (sync_ && ::fdatasync(fd_) != 0))
-        return ioError("Writing a record", "the table file");
+        return writeFailure("Writing a record", path_);
     if (recno > count_) count_ = recno;
     return Status::success();
 }
 
 Status TableFile::appendBlob(const std::string& bytes, uint32_t* offset) {
+    if (readOnly_) {
+        errno = EROFS;
+        return writeFailure("Writing memo content", memoPath_);
+    }
+    if (memoEnd_ == 0) return damaged("memo file (or it is missing)", memoPath_);
+    if (bytes.size() > kMaxBlobLength)
+        return Status::error(AE_COLUMN_VALUE_INVALID, "A memo value is limited to " +
+                                                          std::to_string(kMaxBlobLength) + " bytes.");
     if (memoEnd_ + 4 + bytes.size() > 0xFFFFFFFFull)
         return Status::error(AE_INTERNAL_ERROR, "The memo file is full.");
     std::string cell(4 + bytes.size(), '\0');
     record::putU32(reinterpret_cast<uint8_t*>(cell.data()), static_cast<uint32_t>(bytes.size()));
     std::memcpy(cell.data() + 4, bytes.data(), bytes.size());
     if (!writeAt(memoFd_, cell.data(), cell.size(), memoEnd_) || (sync_ && ::fdatasync(memoFd_) != 0))
-        return ioError("Writing memo content", "the memo file");
+        return writeFailure("Writing memo content", memoPath_);
     *offset = static_cast<uint32_t>(memoEnd_);
     memoEnd_ += cell.size();
     return Status::success();
 }
 
-Status TableFile::readBlob(uint32_t offset, std::string* bytes) const {
+Status TableFile::readBlob(uint32_t offset, std::string* bytes, uint64_t maxLength) const {
     uint8_t len[4];
-    if (offset < 8 || offset + 4ull > memoEnd_ || !readAt(memoFd_, len, 4, offset))
-        return Status::error(AE_INTERNAL_ERROR, "The memo file is damaged.");
+    if (offset < sizeof kMemoMagic || offset + 4ull > memoEnd_ || !readAt(memoFd_, len, 4, offset))
+        return damaged("memo file", memoPath_);
     uint32_t n = record::getU32(len);
-    if (offset + 4ull + n > memoEnd_) return Status::error(AE_INTERNAL_ERROR, "The memo file is damaged.");
+    if (n > kMaxBlobLength || n > maxLength || offset + 4ull + n > memoEnd_)
+        return damaged("memo file", memoPath_);
     bytes->assign(n, '\0');
-    if (n && !readAt(memoFd_, bytes->data(), n, offset + 4ull))
-        return Status::error(AE_INTERNAL_ERROR, "The memo file is damaged.");
+    if (n && !readAt(memoFd_, bytes->data(), n, offset + 4ull)) return damaged("memo file", memoPath_);
     return Status::success();
 }
 

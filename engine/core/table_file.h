@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/file_io.h"
 #include "engine/record/status.h"
 #include "engine/record/value.h"
 
@@ -25,16 +26,18 @@ namespace engine {
 // Slot n (record n, from 1) at header length + (n - 1) * slot length: one flag byte
 // (' ' live, '*' deleted), then the record image whose blob cells hold the offset of the
 // content in the .adm file (0: empty). The file size gives the record count; a trailing
-// part-slot is ignored and overwritten by the next append.
+// part-slot is ignored and overwritten by the next append. A header is read only when its
+// columns pass the checks CREATE TABLE makes and lie exactly where CREATE TABLE lays them
+// out; anything else is a damaged file.
 inline constexpr char kTableMagic[8] = {'B', 'R', 'V', 'A', 'D', 'T', '0', '1'};
 inline constexpr uint32_t kTableFixedHeader = 24;
 inline constexpr char kSlotLive = ' ';
 inline constexpr char kSlotDeleted = '*';
 // .adm: magic "BRVADM01", then blobs appended as u32 length + bytes; never rewritten.
 inline constexpr char kMemoMagic[8] = {'B', 'R', 'V', 'A', 'D', 'M', '0', '1'};
-
-// Test hook: the next `n` writes succeed, then every write fails (-1 turns it off).
-void failWritesAfter(int64_t n);
+// The longest memo value: one longer than the largest protocol frame could never have been
+// written or be read by a client.
+inline constexpr uint32_t kMaxBlobLength = 64u << 20;
 
 class TableFile {
 public:
@@ -42,11 +45,21 @@ public:
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
 
-    // Creates both files (AE_INVALID_ARGUMENT when the .adt exists). Columns must be laid out.
+    // Creates both files (AE_INVALID_ARGUMENT when anything, a link included, already has the
+    // .adt's name). Columns must be laid out.
     static Status create(const std::string& path, const std::vector<ColumnDef>& columns,
                          uint32_t recordLength);
-    // Opens both files and reads the schema (AE_FILE_NOT_FOUND, or 5000 for a damaged file).
+    // Opens both files and reads the schema: AE_FILE_NOT_FOUND, or AE_INTERNAL_ERROR with a
+    // text saying "damaged". Links are not followed: `path` is the file's own. When the files
+    // cannot be written they are opened for reading and readOnly() tells so. A missing or
+    // damaged memo file does not refuse the table: its memo values read as damaged.
     static Status open(const std::string& path, bool syncWrites, std::unique_ptr<TableFile>* out);
+    // Removes the table's files: the .adt only when it is a regular file that starts as this
+    // engine's tables do (never a link, never another file), then its .adm when that is a
+    // regular file. AE_READ_ONLY_STORAGE when the folder refuses; nothing is removed then.
+    static Status remove(const std::string& path);
+
+    bool readOnly() const { return readOnly_; }
 
     const std::vector<ColumnDef>& columns() const { return columns_; }
     uint32_t recordLength() const { return recordLength_; }
@@ -55,10 +68,17 @@ public:
     // Reads slot `recno` (1..recordCount): its flag and file-form image.
     Status readSlot(uint32_t recno, char* flag, std::string* image) const;
     // Writes slot `recno` in one write; recno == recordCount() + 1 appends.
+    // AE_READ_ONLY_STORAGE when the files cannot be written.
     Status writeSlot(uint32_t recno, char flag, const std::string& image);
-    // Appends blob content to the .adm file; *offset receives its cell value (never 0).
+    // Appends blob content (at most kMaxBlobLength bytes) to the .adm file; *offset receives
+    // its cell value (never 0).
     Status appendBlob(const std::string& bytes, uint32_t* offset);
-    Status readBlob(uint32_t offset, std::string* bytes) const;
+    // The content whose cell is `offset`; AE_INTERNAL_ERROR ("damaged") when the cell or
+    // the length it leads to does not lie inside the memo file, or is longer than
+    // `maxLength` (which kMaxBlobLength bounds): nothing is read then.
+    Status readBlob(uint32_t offset, std::string* bytes, uint64_t maxLength = kMaxBlobLength) const;
+    // Bytes in the memo file: no table's values add up to more.
+    uint64_t memoSize() const { return memoEnd_; }
 
 private:
     TableFile() = default;
@@ -66,10 +86,13 @@ private:
     uint32_t recordLength_ = 0;
     uint32_t headerLength_ = 0;
     uint32_t count_ = 0;
-    uint64_t memoEnd_ = 0;
+    std::string path_;
+    std::string memoPath_;
+    uint64_t memoEnd_ = 0;  // 0: the memo file is missing or is not one
     int fd_ = -1;
     int memoFd_ = -1;
     bool sync_ = false;
+    bool readOnly_ = false;
 };
 
 // The .adm file beside a .adt path.

@@ -88,7 +88,18 @@ typedef const char* ADSFIELDID;
 #define AE_RECORD_CHANGED 5186         /* record changed by another connection */
 #define AE_FILTER_PRESENT 5211         /* AOF / filter getters: one is set (no buffer given) */
 #define AE_UNIQUE_VIOLATION 5216       /* a unique index already holds the key */
+#define AE_TABLE_OUTSIDE_SOURCE 5300   /* table outside the connection's folder, or another
+                                          dictionary's table */
+#define AE_READ_ONLY_STORAGE 5301      /* the table's files cannot be written (read-only folder,
+                                          file or file system) */
+#define AE_TOO_MANY_CURSORS 5302       /* the connection holds as many tables and cursors as the
+                                          server allows */
+#define AE_RESULTS_TOO_LARGE 5303      /* the connection's kept results would pass the server's
+                                          limit; close some */
 #define AE_SERVER_NOT_AVAILABLE 6060   /* no server answers at the configured address */
+#define AE_SERVER_NOT_TRUSTED 6061     /* the server at the address runs as another user: the
+                                          password is not sent */
+#define AE_SERVER_BUSY 6062            /* the server takes no more connections */
 #define AE_PROTOCOL_ERROR 6097         /* malformed message on the wire */
 #define AE_SQL_ERROR 7200              /* SQL failed; text carries "NativeError = N;" */
 #define AE_SQL_STATEMENT_CLOSED 7209   /* statement unusable; caller closes it */

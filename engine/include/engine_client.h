@@ -5,8 +5,9 @@
  * is, and how many round trips the library has made. The tool itself uses none of these.
  *
  * Server address: "unix:/path" or "tcp:127.0.0.1:PORT" (loopback only). Unless set here,
- * it is the environment variable BREVANTIS_ENGINE_ADDRESS when set, else
- * "unix:/tmp/brevantis-engine.sock".
+ * it is the environment variable BREVANTIS_ENGINE_ADDRESS when set, else a socket in the
+ * user's private runtime folder, "unix:$XDG_RUNTIME_DIR/brevantis-engine.sock", or
+ * "unix:/tmp/brevantis-UID/engine.sock" without one.
  *
  * In-process server (unit tests): link the static library engine_inprocess and call
  * engine::server::useInProcessServer (engine/server/in_process.h) before connecting.

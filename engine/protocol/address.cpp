@@ -1,13 +1,18 @@
 // address.cpp: parsing of server addresses.
 #include "engine/protocol/address.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace engine::protocol {
 
 std::string defaultServerAddress() {
     const char* env = std::getenv(kAddressVariable);
-    return env && *env ? std::string(env) : std::string(kDefaultServerAddress);
+    if (env && *env) return env;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') return std::string("unix:") + runtime + "/brevantis-engine.sock";
+    return "unix:/tmp/brevantis-" + std::to_string(::geteuid()) + "/engine.sock";
 }
 
 bool parseServerAddress(const std::string& address, std::string* unixPath, uint16_t* tcpPort,

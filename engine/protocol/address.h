@@ -1,8 +1,11 @@
 // address.h: where the client library and enginesrv meet.
 //
 // An address is "unix:/path/to/socket" or "tcp:127.0.0.1:PORT" (also "tcp:localhost:PORT"
-// or "tcp:PORT"); TCP is loopback only. The default is kDefaultServerAddress, replaced by
-// the environment variable BREVANTIS_ENGINE_ADDRESS when it is set and not empty.
+// or "tcp:PORT"); TCP is loopback only. The default is a socket in a folder that only the
+// user can write in — whoever could bind the address first would get the clients'
+// passwords: "unix:$XDG_RUNTIME_DIR/brevantis-engine.sock" in the user's runtime folder,
+// else "unix:/tmp/brevantis-UID/engine.sock" (enginesrv makes that folder, mode 0700). The
+// environment variable BREVANTIS_ENGINE_ADDRESS replaces it when it is set and not empty.
 #ifndef BREVANTIS_ENGINE_PROTOCOL_ADDRESS_H
 #define BREVANTIS_ENGINE_PROTOCOL_ADDRESS_H
 
@@ -11,10 +14,9 @@
 
 namespace engine::protocol {
 
-constexpr const char* kDefaultServerAddress = "unix:/tmp/brevantis-engine.sock";
 constexpr const char* kAddressVariable = "BREVANTIS_ENGINE_ADDRESS";
 
-// The address from the environment, or the default.
+// The address from the environment, or the default of the user running this process.
 std::string defaultServerAddress();
 
 // Splits an address: a Unix path (tcpPort 0) or a TCP port (unixPath empty). False with

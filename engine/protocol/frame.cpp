@@ -2,7 +2,6 @@
 #include "engine/protocol/frame.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -52,14 +51,20 @@ bool readableWhileSpinning(int fd, const SpinPolicy& spin) {
 }
 
 // The header of a frame of `length` payload bytes. REQUIRES: length <= kMaxPayload.
-// Its two u32 fields are copied as they stand in memory, which is their order on the wire
-// (see coding.h): a Writer's string would cost more than the header for every frame sent.
-std::array<char, kFrameHeaderSize> frameHeader(size_t length) {
-    const uint32_t fields[2] = {kFrameMagic, static_cast<uint32_t>(length)};
-    static_assert(sizeof fields == kFrameHeaderSize);
-    std::array<char, kFrameHeaderSize> header;
-    std::memcpy(header.data(), fields, sizeof fields);
-    return header;
+std::string frameHeader(size_t length) {
+    Writer w;
+    w.u32(kFrameMagic);
+    w.u32(static_cast<uint32_t>(length));
+    return w.take();
+}
+
+// Reads a header: the payload length, or -1 when the magic or the length is wrong.
+int64_t decodeFrameHeader(std::string_view header) {
+    Reader r(header);
+    uint32_t magic = r.u32();
+    uint32_t length = r.u32();
+    if (!r.ok() || magic != kFrameMagic || length > kMaxPayload) return -1;
+    return length;
 }
 
 }  // namespace
@@ -69,24 +74,10 @@ int spinLimitForThisMachine() {
     return limit;
 }
 
-std::string encodeFrame(std::string_view payload) {
-    std::string frame(frameHeader(payload.size()).data(), kFrameHeaderSize);
-    frame.append(payload);
-    return frame;
-}
-
-int64_t decodeFrameHeader(std::string_view header) {
-    Reader r(header);
-    uint32_t magic = r.u32();
-    uint32_t length = r.u32();
-    if (!r.ok() || magic != kFrameMagic || length > kMaxPayload) return -1;
-    return length;
-}
-
 IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
     if (payload.size() > kMaxPayload) return IoResult::Malformed;
     // The header and the payload go out together from where they are: no frame is built.
-    std::array<char, kFrameHeaderSize> header = frameHeader(payload.size());
+    std::string header = frameHeader(payload.size());
     iovec parts[2] = {{header.data(), header.size()},
                       {const_cast<char*>(payload.data()), payload.size()}};
     msghdr msg{};

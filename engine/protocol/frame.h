@@ -22,12 +22,6 @@ constexpr uint32_t kFrameMagic = 0x31565242u;  // 'B' 'R' 'V' '1'
 constexpr size_t kFrameHeaderSize = 8;
 constexpr uint32_t kMaxPayload = 64u * 1024u * 1024u;
 
-// Header plus payload, ready to send. REQUIRES: payload.size() <= kMaxPayload.
-std::string encodeFrame(std::string_view payload);
-
-// Reads a header: the payload length, or -1 when the magic or the length is wrong.
-int64_t decodeFrameHeader(std::string_view header);
-
 enum class IoResult { Ok, Closed, Timeout, Malformed, Error };
 
 // Writes a whole frame to fd; Timeout when the peer accepts nothing for timeoutMs

@@ -39,27 +39,30 @@ struct IndexInfo {
 // Everything a client needs to know about an open table or SQL cursor.
 struct CursorInfo {
     Handle handle = 0;
-    uint16_t handleType = 2;     // ADS_TABLE, or ADS_CURSOR for an SQL result
-    std::string name;            // table name as opened ("#x" for a temporary table)
-    uint16_t tableType = 3;      // always ADS_ADT
-    uint16_t charType = 1;       // ADS_ANSI
-    std::string collation;       // empty: the table has none of its own
-    uint32_t openOptions = 0;    // open options | ADS_PERMISSION_* bits granted
+    uint16_t handleType = 2;              // ADS_TABLE, or ADS_CURSOR for an SQL result
+    std::string name;                     // table name as opened ("#x" for a temporary table)
+    uint16_t tableType = 3;               // always ADS_ADT
+    uint16_t charType = 1;                // ADS_ANSI
+    std::string collation;                // empty: the table has none of its own
+    uint32_t openOptions = 0;             // open options | ADS_PERMISSION_* bits granted
     SharedLayout layout = emptyLayout();  // columns with offsets and permissions, shared
-    uint32_t bookmarkLength = 4;     // a bookmark is the record number
+    uint32_t bookmarkLength = 4;          // a bookmark is the record number
     std::vector<IndexInfo> indexes;
-    bool live = false;               // SQL cursor reflecting its table (AdsSqlPeekStatement)
+    bool live = false;  // SQL cursor reflecting its table (AdsSqlPeekStatement)
 
     const std::vector<ColumnDef>& columns() const { return layout->columns; }
     uint32_t recordLength() const { return layout->recordLength; }
-    const std::string& blankRecord() const { return layout->blankRecord; }  // AdsClearRecordBuffer's
+    const std::string& blankRecord() const {
+        return layout->blankRecord;
+    }  // AdsClearRecordBuffer's
 };
 
 // Content of a memo / binary / wide-memo column of the current row.
 struct BlobContent {
     uint16_t column = 0;  // column index from 0
     bool isNull = false;
-    std::string bytes;    // NMEMO: UTF-16 code units in native order
+    std::string bytes;     // NMEMO: UTF-16 code units in native order
+    bool damaged = false;  // the stored content cannot be read: no bytes, and reading it fails
 };
 
 // Where a cursor stands after a positioning call.
@@ -68,8 +71,8 @@ struct Position {
     bool bof = false;
     bool eof = false;
     uint32_t recordNumber = 0;
-    bool visible = false;       // passes the AOF and filter (and is not deleted)
-    std::string record;         // the record image; blob cells read -1 (content) or 0
+    bool visible = false;  // passes the AOF and filter (and is not deleted)
+    std::string record;    // the record image; blob cells read -1 (content) or 0
     std::vector<BlobContent> blobs;
 };
 
@@ -78,7 +81,7 @@ struct ColumnWrite {
     enum class Kind : uint8_t { Bytes, Empty, Null };
     uint16_t column = 0;  // index from 0
     Kind kind = Kind::Bytes;
-    std::string bytes;    // as AdsSetField/Raw/W give them; blob columns: the content
+    std::string bytes;  // as AdsSetField/Raw/W give them; blob columns: the content
 };
 
 // A record write: a new record (append) or the record `recordNumber` (0: the current one).
@@ -97,11 +100,11 @@ struct SqlParam {
 
 // The outcome of executeSql.
 struct SqlResult {
-    bool returnsRows = false;      // the last statement is a query: cursor describes its rows
-    CursorInfo cursor;             // handle 0 when no cursor is kept (see executeSql)
-    uint32_t recordCount = 0;      // rows of the result
-    int64_t rowsAffected = -1;     // rows inserted by a last INSERT
-    std::vector<Position> rows;    // the first rows of the result, in order
+    bool returnsRows = false;    // the last statement is a query: cursor describes its rows
+    CursorInfo cursor;           // handle 0 when no cursor is kept (see executeSql)
+    uint32_t recordCount = 0;    // rows of the result
+    int64_t rowsAffected = -1;   // rows inserted by a last INSERT
+    std::vector<Position> rows;  // the first rows of the result, in order
 };
 
 }  // namespace engine

@@ -153,6 +153,7 @@ Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) 
     if (columns.empty() || columns.size() > 2000)
         return Status::error(AE_INVALID_ARGUMENT, "A table needs between 1 and 2000 columns.");
     std::unordered_set<std::string> names;
+    uint64_t recordLength = 0;
     for (const ColumnDef& c : columns) {
         if (c.name.empty() || c.name.size() > 128)
             return Status::error(AE_INVALID_ARGUMENT, "A column name needs 1 to 128 characters.");
@@ -170,7 +171,12 @@ Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) 
                 return Status::error(AE_COLUMN_VALUE_INVALID,
                                      "The length of column \"" + c.name + "\" is invalid.");
         }
+        recordLength += storageSize(c);  // each at most 2 * 65530 + 2: no overflow
     }
+    if (recordLength > kMaxRecordLength)
+        return Status::error(AE_COLUMN_VALUE_INVALID, "A record of " + std::to_string(recordLength) +
+                                                          " bytes is longer than the limit of " +
+                                                          std::to_string(kMaxRecordLength) + ".");
     return Status::success();
 }
 

@@ -86,9 +86,13 @@ inline uint32_t storageSize(const ColumnDef& c) {
 // REQUIRES: every column's type is storable.
 uint32_t layoutColumns(std::vector<ColumnDef>& columns);
 
+// The longest record image a table or result may have.
+inline constexpr uint32_t kMaxRecordLength = 1u << 24;
+
 // Checks that a schema can be stored: storable types, lengths within limits (text up to
-// 65530, NUMERIC 2..32 with decimals below the length), non-empty names, unique unless
-// `uniqueNames` is false (SQL results may repeat a name).
+// 65530, NUMERIC 2..32 with decimals below the length), a record of at most
+// kMaxRecordLength bytes, names of 1 to 128 characters, unique unless `uniqueNames` is false
+// (SQL results may repeat a name). The same limits hold for a table read from its file.
 Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames = true);
 
 // Writes the null encoding of `column` into `image` at the column's offset.

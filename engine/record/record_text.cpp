@@ -3,9 +3,6 @@
 
 #include "engine/record/record.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace engine::record {
 namespace {
@@ -28,31 +25,7 @@ template <typename Unit>
 void narrowInto(const Unit* units, size_t n, std::string* out) {
     static_assert(sizeof(Unit) == 2);
     out->resize(n);
-    char* bytes = out->data();
-    // Text is nearly always ASCII: copied without a branch per unit (eight at a time where
-    // the processor allows), and converted unit by unit only when some unit is beyond ASCII.
-    size_t i = 0;
-#if defined(__SSE2__)
-    __m128i all8 = _mm_setzero_si128();
-    for (; i + 8 <= n; i += 8) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-        all8 = _mm_or_si128(all8, v);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + i), _mm_packus_epi16(v, v));
-    }
-    // Any unit of 0x80 or more has a bit of 0xFF80 set.
-    bool ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(all8, _mm_set1_epi16(-0x80)),
-                                                   _mm_setzero_si128())) == 0xFFFF;
-#else
-    bool ascii = true;
-#endif
-    unsigned all = 0;
-    for (; i < n; ++i) {
-        bytes[i] = static_cast<char>(units[i]);
-        all |= units[i];
-    }
-    if (!ascii || all >= 0x80) {
-        for (i = 0; i < n; ++i) bytes[i] = unitTo1252(static_cast<char16_t>(units[i]));
-    }
+    for (size_t i = 0; i < n; ++i) (*out)[i] = unitTo1252(static_cast<char16_t>(units[i]));
 }
 
 }  // namespace
@@ -108,30 +81,10 @@ std::string fromUtf16(std::u16string_view w) {
 
 void fromUtf16Units(const uint16_t* units, size_t n, std::string* out) { narrowInto(units, n, out); }
 
-#if defined(__SSE2__)
-// The aligned loads below read the rest of the 16 bytes the NUL is in, which the address
-// sanitizer would report as an overflow though no page boundary can be crossed.
-__attribute__((no_sanitize_address))
-#endif
 size_t utf16Length(const uint16_t* text) {
-    const uint16_t* p = text;
-#if defined(__SSE2__)
-    // Eight units at a time from a 16-byte boundary: an aligned load never reaches into the
-    // next page, so reading past the NUL within it is harmless. An odd address (a misaligned
-    // unit) cannot reach such a boundary and goes unit by unit.
-    while (reinterpret_cast<uintptr_t>(p) % 16 != 0) {
-        if (*p == 0) return static_cast<size_t>(p - text);
-        ++p;
-    }
-    for (;; p += 8) {
-        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned zero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())));
-        if (zero != 0) return static_cast<size_t>(p - text) + static_cast<size_t>(__builtin_ctz(zero)) / 2;
-    }
-#else
-    while (*p != 0) ++p;
-    return static_cast<size_t>(p - text);
-#endif
+    size_t n = 0;
+    while (text[n] != 0) ++n;
+    return n;
 }
 
 }  // namespace engine::record

@@ -1,29 +1,30 @@
-// dispatcher.cpp: decodes each operation, calls the core session, encodes its answer.
+// dispatcher.cpp: each operation's arguments, the core session call it makes, its answer.
 #include "engine/server/dispatcher.h"
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "engine/include/engine_api.h"
-#include "engine/protocol/wire_format.h"
 
 namespace engine::server {
 
 using protocol::Op;
-using protocol::Reader;
-using protocol::Writer;
 
-// What an operation ended with; its body is written into answer_.
+// What an operation ended with. A malformed one drops the connection.
 struct Dispatcher::Outcome {
-    Outcome(Status s = {}, bool m = false) : status(std::move(s)), malformed(m) {}
-    static Outcome malformedArguments() { return {{}, true}; }
+    Outcome(Status s = {}, std::string b = {}) : status(std::move(s)), body(std::move(b)) {}
+    static Outcome malformedArguments() {
+        Outcome out;
+        out.malformed = true;
+        return out;
+    }
     Status status;
-    bool malformed;
+    std::string body;
+    bool malformed = false;
 };
 
 namespace {
-
-Status notConnected() { return Status::error(AE_CONNECTION_LOST, "The connection is not open."); }
 
 // Upper bounds on what one answer carries, so that it stays well inside a frame.
 constexpr uint16_t kMaxNeighbours = 256;
@@ -38,10 +39,7 @@ protocol::Neighbours neighboursOf(Session& s, Handle order, const Position& at, 
     Position back;
     auto side = [&](int32_t step, std::vector<Position>* rows, bool* reachedEdge) {
         if (!s.gotoRecord(order, at.recordNumber, &back).ok()) return false;
-        if (!s.fetch(order, step, k, rows).ok()) {
-            rows->clear();
-            return false;
-        }
+        if (!s.fetch(order, step, k, rows).ok()) return false;
         if (!rows->empty() && (rows->back().bof || rows->back().eof)) {
             rows->pop_back();
             *reachedEdge = true;
@@ -55,6 +53,24 @@ protocol::Neighbours neighboursOf(Session& s, Handle order, const Position& at, 
     return n;
 }
 
+// A move and the rows read around where it landed.
+Status moved(Session& s, Status st, Handle order, uint16_t k, protocol::Moved& out) {
+    if (st.ok()) out.around = neighboursOf(s, order, out.position, k);
+    return st;
+}
+
+// Up to `count` rows from row `first` of a cursor.
+Status fetchRows(Session& s, const protocol::FetchArgs& a, std::vector<Position>& out) {
+    const uint32_t count = std::min(a.count, kMaxFetchRows);
+    out.resize(1);
+    Status st = s.gotoRecord(a.cursor, a.first, &out[0]);
+    if (!st.ok() || count == 1 || out[0].eof) return st;
+    std::vector<Position> more;
+    st = s.fetch(a.cursor, 1, count - 1, &more);
+    std::move(more.begin(), more.end(), std::back_inserter(out));
+    return st;
+}
+
 }  // namespace
 
 Dispatcher::Dispatcher(Server& server, std::string peerAddress)
@@ -66,271 +82,176 @@ uint32_t Dispatcher::connectionNumber() const {
     return session_ ? session_->connectionNumber() : 0;
 }
 
-std::optional<std::string_view> Dispatcher::respond(std::string_view payload) {
-    if (!protocol::decodeRequestViews(payload, &ops_)) return std::nullopt;
-    answer_.truncate(0);
-    protocol::encodeResultCount(answer_, static_cast<uint32_t>(ops_.size()));
+std::optional<std::string> Dispatcher::respond(std::string_view payload) {
+    std::vector<protocol::OpRequest> ops;
+    if (!protocol::decodeWhole(payload, &ops)) return std::nullopt;
+    // The answer payload: a std::vector<protocol::OpResult>, written as each runs.
+    protocol::Writer answer;
+    answer.u32(static_cast<uint32_t>(ops.size()));
     bool stopped = false;
-    for (const protocol::OpView& op : ops_) {
+    for (const protocol::OpRequest& op : ops) {
         if (stopped) {
-            protocol::encodeResult(answer_, protocol::kStatusSkipped,
-                                   "Not run: an earlier operation failed.", {});
+            protocol::write(
+                answer, protocol::OpResult{
+                            protocol::kStatusSkipped, "Not run: an earlier operation failed.", {}});
             continue;
         }
-        const size_t begin = protocol::beginResult(answer_);
-        const size_t bodyAt = answer_.data().size();
         Outcome out;
         try {
-            out = run(static_cast<uint16_t>(op.op), op.args);
+            out = run(op);
         } catch (const std::exception& e) {
-            out.status = Status::error(AE_INTERNAL_ERROR, std::string("Internal error: ") + e.what());
-            answer_.truncate(bodyAt);  // a body half written
+            out = {Status::error(AE_INTERNAL_ERROR, std::string("Internal error: ") + e.what())};
         } catch (...) {
-            out.status = Status::error(AE_INTERNAL_ERROR, "Internal error.");
-            answer_.truncate(bodyAt);
+            out = {Status::error(AE_INTERNAL_ERROR, "Internal error.")};
         }
         if (out.malformed) return std::nullopt;
         if (!out.status.ok() && !(op.flags & protocol::kOpMayFail)) stopped = true;
-        protocol::endResult(answer_, begin, out.status.code, out.status.text);
+        protocol::write(answer, protocol::OpResult{out.status.code, out.status.text, out.body});
     }
-    return answer_.data();
+    return answer.take();
 }
 
-void Dispatcher::release() {
-    // Room kept for the next request, unless one large answer or request grew it.
-    constexpr size_t kKeptBytes = 64 * 1024;
-    // A result's rows are what it holds of any size: the next statement reuses them when
-    // they are small, as the answers to the tool's repeated statements are. Blob contents
-    // may be of any size and go in any case.
-    std::vector<Position>& rows = sqlResult_.rows;
-    if (rows.capacity() * (sizeof(Position) + sqlResult_.cursor.recordLength()) > kKeptBytes) {
-        rows = std::vector<Position>();
-    } else {
-        for (Position& p : rows)
-            if (!p.blobs.empty()) p.blobs = {};
-    }
-    if (answer_.capacity() > kKeptBytes) answer_ = Writer();
-    if (ops_.capacity() * sizeof(protocol::OpView) > kKeptBytes) ops_ = {};
-}
-
-std::optional<std::string> Dispatcher::handle(std::string_view payload) {
-    std::optional<std::string_view> answer = respond(payload);
-    std::optional<std::string> out;
-    if (answer) out.emplace(*answer);
-    release();
+template <Op op, typename Body>
+Dispatcher::Outcome Dispatcher::serve(std::string_view args, Body&& body) {
+    protocol::ArgsOf<op> a;
+    if (!protocol::decodeWhole(args, &a)) return Outcome::malformedArguments();
+    protocol::AnswerOf<op> answer;
+    Outcome out{body(a, answer)};
+    if (out.status.ok()) out.body = protocol::encodeAnswerBody<op>(answer, sentLayouts_);
     return out;
 }
 
-Dispatcher::Outcome Dispatcher::run(uint16_t code, std::string_view args) {
-    Outcome out;
-    Reader r(args);
-    Writer& w = answer_;  // the body goes straight into the answer
-    // Arguments are checked once they are all read: `done` answers the malformed case.
-    auto done = [&]() { return r.done(); };
-    const Op op = static_cast<Op>(code);
+Dispatcher::Outcome Dispatcher::connect(const protocol::ConnectArgs& args) {
+    if (session_) return {Status::error(AE_INVALID_ARGUMENT, "This channel is connected already.")};
+    ClientIdentity identity = args.identity;
+    identity.address = peerAddress_;
+    Status st = server_.connect(args.connectString, identity, &session_);
+    if (!st.ok()) {
+        refusal_ = std::to_string(st.code) + " " + st.text;
+        return {std::move(st)};
+    }
+    return {st, protocol::encodeAnswerBody<Op::Connect>(
+                    {session_->connectionNumber(), session_->isDictionary()}, sentLayouts_)};
+}
 
-    if (op == Op::Ping) {
-        std::string_view echo = r.bytesView();
-        if (!done()) return Outcome::malformedArguments();
-        w.bytes(echo);
-        return {};
+Dispatcher::Outcome Dispatcher::run(const protocol::OpRequest& op) {
+    using namespace protocol;
+    const std::string_view a = op.args;
+    if (op.op < kFirstOp || op.op > kLastOp) return Outcome::malformedArguments();
+    if (op.op == Op::Ping) {
+        return serve<Op::Ping>(a, [](const Echo& in, Echo& out) {
+            out = in;
+            return Status::success();
+        });
     }
-    if (op == Op::Connect) {
-        protocol::ConnectArgs a = protocol::decodeConnectArgs(r);
-        if (!done()) return Outcome::malformedArguments();
-        if (session_) {
-            return {Status::error(AE_INVALID_ARGUMENT, "This channel is connected already.")};
-        }
-        a.identity.address = peerAddress_;
-        out.status = server_.connect(a.connectString, a.identity, &session_);
-        if (!out.status.ok()) {
-            refusal_ = std::to_string(out.status.code) + " " + out.status.text;
-        } else {
-            w.u32(session_->connectionNumber());
-            w.boolean(session_->isDictionary());
-        }
-        return out;
+    if (op.op == Op::Connect) {
+        ConnectArgs args;
+        if (!decodeWhole(a, &args)) return Outcome::malformedArguments();
+        return connect(args);
     }
-    if (!session_) {
-        // Known operations before Connect are refused; unknown codes are malformed.
-        if (code < static_cast<uint16_t>(Op::Disconnect) ||
-            code > static_cast<uint16_t>(Op::FetchRows)) {
-            return Outcome::malformedArguments();
-        }
-        return {notConnected()};
-    }
+    if (!session_) return {Status::error(AE_CONNECTION_LOST, "The connection is not open.")};
     Session& s = *session_;
-    Position pos;
-    auto withPosition = [&](Status st) {
-        if (st.ok()) protocol::encode(w, pos);
-        return Outcome{std::move(st)};
-    };
-    // The position, then up to k rows read around it in `order`.
-    auto withNeighbours = [&](Status st, Handle order, uint16_t k) {
-        if (st.ok()) {
-            protocol::encode(w, pos);
-            protocol::encode(w, neighboursOf(s, order, pos, k));
-        }
-        return Outcome{std::move(st)};
-    };
-
-    switch (op) {
+    switch (op.op) {
+        case Op::Ping:
+        case Op::Connect:
+            break;
         case Op::Disconnect:
-            if (!done()) return Outcome::malformedArguments();
-            session_.reset();
-            finished_ = true;
-            return {};
-        case Op::ListTables: {
-            std::string mask = r.bytes();
-            if (!done()) return Outcome::malformedArguments();
-            std::vector<std::string> names;
-            out.status = s.listTables(mask, &names);
-            w.u32(static_cast<uint32_t>(names.size()));
-            for (const std::string& n : names) w.bytes(n);
-            return out;
-        }
-        case Op::GetTableProperty: {
-            std::string table = r.bytes();
-            uint16_t property = r.u16();
-            if (!done()) return Outcome::malformedArguments();
-            std::string value;
-            out.status = s.tableProperty(table, property, &value);
-            w.bytes(value);
-            return out;
-        }
-        case Op::OpenTable: {
-            protocol::OpenTableArgs a = protocol::decodeOpenTableArgs(r);
-            if (!done()) return Outcome::malformedArguments();
-            protocol::OpenedTable t;
-            out.status = s.openTable(a.name, a.tableType, a.charType, a.lockType, a.checkRights,
-                                     a.options, a.collation, &t.cursor);
-            if (out.status.ok()) {
-                out.status = s.gotoTop(t.cursor.handle, &t.position);
-                if (!out.status.ok()) s.close(t.cursor.handle);
-            }
-            if (out.status.ok()) protocol::encode(w, t, sentLayouts_);
-            return out;
-        }
-        case Op::CloseCursor: {
-            Handle h = r.u32();
-            if (!done()) return Outcome::malformedArguments();
-            return {s.close(h)};
-        }
+            return serve<Op::Disconnect>(a, [&](const None&, None&) {
+                session_.reset();
+                finished_ = true;
+                return Status::success();
+            });
+        case Op::ListTables:
+            return serve<Op::ListTables>(a, [&](const TableMask& x, TableNames& out) {
+                return s.listTables(x.mask, &out.names);
+            });
+        case Op::GetTableProperty:
+            return serve<Op::GetTableProperty>(
+                a, [&](const TablePropertyArgs& x, PropertyValue& out) {
+                    return s.tableProperty(x.table, x.property, &out.value);
+                });
+        case Op::OpenTable:
+            return serve<Op::OpenTable>(a, [&](const OpenTableArgs& x, OpenedTable& out) {
+                Status st = s.openTable(x.name, x.tableType, x.charType, x.lockType, x.checkRights,
+                                        x.options, x.collation, &out.cursor);
+                if (st.ok()) st = s.gotoTop(out.cursor.handle, &out.position);
+                if (!st.ok() && out.cursor.handle) s.close(out.cursor.handle);
+                return st;
+            });
+        case Op::CloseCursor:
+            return serve<Op::CloseCursor>(
+                a, [&](const HandleArgs& x, None&) { return s.close(x.handle); });
         case Op::GotoTop:
+            return serve<Op::GotoTop>(
+                a, [&](const HandleArgs& x, Position& out) { return s.gotoTop(x.handle, &out); });
         case Op::GotoBottom:
-        case Op::GotoBof: {
-            Handle h = r.u32();
-            if (!done()) return Outcome::malformedArguments();
-            if (op == Op::GotoTop) return withPosition(s.gotoTop(h, &pos));
-            if (op == Op::GotoBottom) return withPosition(s.gotoBottom(h, &pos));
-            return withPosition(s.gotoBof(h, &pos));
-        }
-        case Op::GotoRecord: {
-            Handle h = r.u32();
-            uint32_t recno = r.u32();
-            if (!done()) return Outcome::malformedArguments();
-            return withPosition(s.gotoRecord(h, recno, &pos));
-        }
-        case Op::Skip: {
-            Handle h = r.u32();
-            int32_t n = r.i32();
-            uint16_t k = r.u16();
-            if (!done()) return Outcome::malformedArguments();
-            return withNeighbours(s.skip(h, n, &pos), h, k);
-        }
-        case Op::RecordCount: {
-            Handle h = r.u32();
-            uint16_t option = r.u16();
-            if (!done()) return Outcome::malformedArguments();
-            uint32_t count = 0;
-            out.status = s.recordCount(h, option, &count);
-            w.u32(count);
-            return out;
-        }
+            return serve<Op::GotoBottom>(a, [&](const HandleArgs& x, Position& out) {
+                return s.gotoBottom(x.handle, &out);
+            });
+        case Op::GotoBof:
+            return serve<Op::GotoBof>(
+                a, [&](const HandleArgs& x, Position& out) { return s.gotoBof(x.handle, &out); });
+        case Op::GotoRecord:
+            return serve<Op::GotoRecord>(a, [&](const RecordArgs& x, Position& out) {
+                return s.gotoRecord(x.handle, x.record, &out);
+            });
+        case Op::Skip:
+            return serve<Op::Skip>(a, [&](const SkipArgs& x, Moved& out) {
+                return moved(s, s.skip(x.handle, x.rows, &out.position), x.handle, x.neighbours,
+                             out);
+            });
+        case Op::RecordCount:
+            return serve<Op::RecordCount>(a, [&](const CountArgs& x, Count& out) {
+                return s.recordCount(x.handle, x.option, &out.count);
+            });
         case Op::SetAof:
-        case Op::SetFilter: {
-            Handle h = r.u32();
-            std::string expression = r.bytes();
-            if (!done()) return Outcome::malformedArguments();
-            return {op == Op::SetAof ? s.setAof(h, expression) : s.setFilter(h, expression)};
-        }
+            return serve<Op::SetAof>(a, [&](const ExpressionArgs& x, None&) {
+                return s.setAof(x.handle, x.expression);
+            });
         case Op::ClearAof:
-        case Op::ClearFilter: {
-            Handle h = r.u32();
-            if (!done()) return Outcome::malformedArguments();
-            return {op == Op::ClearAof ? s.clearAof(h) : s.clearFilter(h)};
-        }
-        case Op::SetExact: {
-            Handle h = r.u32();
-            bool exact = r.boolean();
-            if (!done()) return Outcome::malformedArguments();
-            return {s.setExact(h, exact)};
-        }
-        case Op::EvalExpression: {
-            Handle h = r.u32();
-            std::string expression = r.bytes();
-            if (!done()) return Outcome::malformedArguments();
-            bool result = false;
-            out.status = s.evalLogical(h, expression, &result);
-            w.boolean(result);
-            return out;
-        }
-        case Op::WriteRecord: {
-            Handle h = r.u32();
-            WriteRequest request = protocol::decodeWriteRequest(r);
-            Handle order = r.u32();
-            uint16_t k = r.u16();
-            if (!done()) return Outcome::malformedArguments();
-            return withNeighbours(s.writeRecord(h, request, &pos), order ? order : h, k);
-        }
+            return serve<Op::ClearAof>(
+                a, [&](const HandleArgs& x, None&) { return s.clearAof(x.handle); });
+        case Op::SetFilter:
+            return serve<Op::SetFilter>(a, [&](const ExpressionArgs& x, None&) {
+                return s.setFilter(x.handle, x.expression);
+            });
+        case Op::ClearFilter:
+            return serve<Op::ClearFilter>(
+                a, [&](const HandleArgs& x, None&) { return s.clearFilter(x.handle); });
+        case Op::SetExact:
+            return serve<Op::SetExact>(
+                a, [&](const ExactArgs& x, None&) { return s.setExact(x.handle, x.exact); });
+        case Op::EvalExpression:
+            return serve<Op::EvalExpression>(a, [&](const ExpressionArgs& x, Truth& out) {
+                return s.evalLogical(x.handle, x.expression, &out.value);
+            });
+        case Op::WriteRecord:
+            return serve<Op::WriteRecord>(a, [&](const WriteArgs& x, Moved& out) {
+                return moved(s, s.writeRecord(x.handle, x.request, &out.position),
+                             x.order ? x.order : x.handle, x.neighbours, out);
+            });
         case Op::LockRecord:
-        case Op::UnlockRecord: {
-            Handle h = r.u32();
-            uint32_t recno = r.u32();
-            if (!done()) return Outcome::malformedArguments();
-            return {op == Op::LockRecord ? s.lockRecord(h, recno) : s.unlockRecord(h, recno)};
-        }
-        case Op::Seek: {
-            Handle h = r.u32();
-            std::string key = r.bytes();
-            uint16_t seekType = r.u16();
-            if (!done()) return Outcome::malformedArguments();
-            bool found = false;
-            out.status = s.seek(h, key, seekType, &found, &pos);
-            if (out.status.ok()) {
-                w.boolean(found);
-                protocol::encode(w, pos);
-            }
-            return out;
-        }
-        case Op::ExecuteSql: {
-            protocol::ExecArgsView a = protocol::decodeExecArgs(r);
-            if (!done()) return Outcome::malformedArguments();
-            out.status = s.executeSql(a.text, a.params, std::min(a.prefetchRows, kMaxFetchRows),
-                                      &sqlResult_);
-            if (!out.status.ok()) return out;
-            protocol::encode(w, sqlResult_, sentLayouts_);
-            return out;
-        }
-        case Op::FetchRows: {
-            Handle h = r.u32();
-            uint32_t first = r.u32();
-            uint32_t count = r.u32();
-            if (!done() || count == 0) return Outcome::malformedArguments();
-            count = std::min(count, kMaxFetchRows);
-            std::vector<Position> rows(1);
-            out.status = s.gotoRecord(h, first, &rows[0]);
-            if (out.status.ok() && count > 1 && !rows[0].eof) {
-                std::vector<Position> more;
-                out.status = s.fetch(h, 1, count - 1, &more);
-                for (auto& p : more) rows.push_back(std::move(p));
-            }
-            if (out.status.ok()) protocol::encode(w, rows);
-            return out;
-        }
-        default:
-            return Outcome::malformedArguments();
+            return serve<Op::LockRecord>(
+                a, [&](const RecordArgs& x, None&) { return s.lockRecord(x.handle, x.record); });
+        case Op::UnlockRecord:
+            return serve<Op::UnlockRecord>(
+                a, [&](const RecordArgs& x, None&) { return s.unlockRecord(x.handle, x.record); });
+        case Op::Seek:
+            return serve<Op::Seek>(a, [&](const SeekArgs& x, Found& out) {
+                return s.seek(x.index, x.key, x.seekType, &out.found, &out.position);
+            });
+        case Op::ExecuteSql:
+            return serve<Op::ExecuteSql>(a, [&](const ExecArgs& x, SqlResult& out) {
+                return s.executeSql(x.text, x.params, std::min(x.prefetchRows, kMaxFetchRows),
+                                    &out);
+            });
+        case Op::FetchRows:
+            return serve<Op::FetchRows>(a, [&](const FetchArgs& x, std::vector<Position>& out) {
+                return x.count == 0 ? Status::error(AE_INVALID_ARGUMENT, "No rows asked for.")
+                                    : fetchRows(s, x, out);
+            });
     }
+    return Outcome::malformedArguments();
 }
 
 }  // namespace engine::server

@@ -12,30 +12,22 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "engine/core/session.h"
 #include "engine/protocol/layout_slots.h"
-#include "engine/protocol/wire_format.h"
+#include "engine/protocol/operations.h"
 
 namespace engine::server {
 
 class Dispatcher {
-public:
+  public:
     // peerAddress is what the lock-owner procedure reports as the connection's Address.
     Dispatcher(Server& server, std::string peerAddress);
     ~Dispatcher();
 
-    // Runs one request payload and returns the answer payload, which stays valid until the
-    // next respond() or release(); nullopt when the payload is malformed (the caller drops
-    // the connection). `payload` is read during the call only. Never throws.
-    std::optional<std::string_view> respond(std::string_view payload);
-    // Frees what the last request left behind (its result, large buffers). A socket calls it
-    // once the answer is sent, so that the client does not wait for it; otherwise the next
-    // respond() frees it.
-    void release();
-    // respond() then release(), for a caller that keeps a copy of the answer.
-    std::optional<std::string> handle(std::string_view payload);
+    // Runs one request payload and returns the answer payload; nullopt when the payload
+    // is malformed (the caller drops the connection). Never throws.
+    std::optional<std::string> respond(std::string_view payload);
 
     // True once the client asked to disconnect (the caller closes after answering).
     bool finished() const { return finished_; }
@@ -44,9 +36,13 @@ public:
     // Why the last Connect was refused ("code text"), then empty again: for the log.
     std::string takeRefusal() { return std::exchange(refusal_, {}); }
 
-private:
+  private:
     struct Outcome;
-    Outcome run(uint16_t op, std::string_view args);
+    Outcome run(const protocol::OpRequest& op);
+    Outcome connect(const protocol::ConnectArgs& args);
+    // Decodes op's arguments, runs `body` on them and encodes its answer when it succeeds.
+    template <protocol::Op op, typename Body>
+    Outcome serve(std::string_view args, Body&& body);
 
     Server& server_;
     std::string peerAddress_;
@@ -54,10 +50,6 @@ private:
     protocol::LayoutSlots sentLayouts_;  // what the client holds of the layouts sent
     bool finished_ = false;
     std::string refusal_;
-    // Kept from one request to the next: their room is reused, their contents released.
-    std::vector<protocol::OpView> ops_;  // the request's operations, views of its payload
-    protocol::Writer answer_;            // the answer payload, bodies written in place
-    SqlResult sqlResult_;                // the last statement's result, its rows until release()
 };
 
 }  // namespace engine::server

@@ -13,7 +13,7 @@ public:
 
     bool exchange(const std::string& request, std::string* answer, int /*timeoutMs*/) override {
         if (dispatcher_.finished()) return false;
-        std::optional<std::string> out = dispatcher_.handle(request);
+        std::optional<std::string> out = dispatcher_.respond(request);
         if (!out) return false;
         *answer = std::move(*out);
         return true;

@@ -1,12 +1,14 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
 //   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
-//             [--frame-timeout MS] [--spin-us US] [--sync]
+//             [--frame-timeout MS] [--spin-us US] [--max-connections N] [--sync]
 //
 // --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
 // the time a started message may take to arrive whole (10 s each by default); --spin-us
-// how long a connection checks for its next request before sleeping (50; 0: never); --sync
-// flushes every write to the disk before answering.
+// how long a connection checks for its next request before sleeping (50; 0: never);
+// --max-connections how many connections it serves at once (1000; the newest beyond are
+// refused); --sync flushes every write to the disk before answering. The process takes as
+// many file descriptors as its hard limit allows.
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
 // in use, bad option), 2 on a usage error.
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <iostream>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <string>
 #include <unistd.h>
 
@@ -26,7 +29,8 @@ namespace {
 
 void usage() {
     std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
-                 " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--sync]\n";
+                 " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--max-connections N]"
+                 " [--sync]\n";
 }
 
 }  // namespace
@@ -50,12 +54,24 @@ int main(int argc, char** argv) {
             options.frameTimeoutMs = std::atoi(argv[++i]);
         } else if (arg == "--spin-us" && hasValue) {
             options.spinMicros = std::atoi(argv[++i]);
+        } else if (arg == "--max-connections" && hasValue) {
+            options.maxConnections = std::atoi(argv[++i]);
         } else if (arg == "--sync") {
             coreOptions.syncWrites = true;
         } else {
             usage();
             return 2;
         }
+    }
+    if (options.maxConnections < 1) {
+        usage();
+        return 2;
+    }
+    // Each connection takes a descriptor, each open table two.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
     }
     std::string error;
     if (!engine::protocol::parseServerAddress(address, &options.unixPath, &options.tcpPort, &error)) {

@@ -3,18 +3,23 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <system_error>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "engine/server/dispatcher.h"
+#include "engine/include/engine_api.h"
 #include "engine/protocol/frame.h"
+#include "engine/protocol/wire_format.h"
+#include "engine/server/dispatcher.h"
 
 namespace engine::server {
 
@@ -42,6 +47,34 @@ bool unixPathAlive(const sockaddr_un& addr) {
     bool alive = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
     ::close(fd);
     return alive;
+}
+
+// Whether the folder that holds a Unix socket is this user's alone: owned by this user or
+// by root, and writable by nobody else. A missing folder is made so. *why tells otherwise.
+bool privateFolder(const std::string& socketPath, std::string* why) {
+    size_t slash = socketPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : socketPath.substr(0, slash);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        *why = "cannot make the folder " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *why = "the socket's folder " + folder + " is not a folder";
+        return false;
+    }
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+        *why = "the socket's folder " + folder + " belongs to another user (uid " +
+               std::to_string(st.st_uid) + ")";
+        return false;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        *why = "another user may write in the socket's folder " + folder + " (mode " + mode + ")";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -85,6 +118,8 @@ bool SocketServer::start(std::string* error) {
         if (!fillUnixAddress(options_.unixPath, &addr)) {
             return fail("invalid Unix socket path '" + options_.unixPath + "'");
         }
+        std::string why;
+        if (!privateFolder(options_.unixPath, &why)) return fail(why);
         if (unixPathAlive(addr)) return fail("another server already listens on " + address());
         ::unlink(options_.unixPath.c_str());  // a stale file of a server that died
         listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -95,22 +130,34 @@ bool SocketServer::start(std::string* error) {
     }
     if (::listen(listenFd_, 128) != 0) return fail(std::string("listen: ") + std::strerror(errno));
     if (::pipe2(wakePipe_, O_CLOEXEC) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     acceptor_ = std::thread([this] { acceptLoop(); });
     log(1, "listening on " + address());
     return true;
 }
 
 void SocketServer::acceptLoop() {
+    std::vector<pollfd> fds;
     while (!stopping_) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (::poll(fds, 2, 1000) <= 0) {
-            reapFinished();
+        reapFinished();  // first: a finished connection's descriptor serves the next one
+        fds = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        for (const Refused& r : refused_) fds.push_back({r.fd, POLLIN, 0});
+        const int ready = ::poll(fds.data(), fds.size(), refused_.empty() ? 1000 : 100);
+        closeRefused(fds.data() + 2);
+        if (ready > 0 && fds[1].revents) break;
+        if (ready <= 0 || !fds[0].revents) continue;
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE) shedForWantOfDescriptors();
             continue;
         }
-        if (fds[1].revents) break;
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        reapFinished();
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (connections_.size() >= static_cast<size_t>(options_.maxConnections)) {
+            refuse(fd, "it serves its limit of " + std::to_string(options_.maxConnections) + " connections",
+                   true);
+            continue;
+        }
+        refusing_ = false;
         std::string peer = "local";
         sockaddr_in in{};
         socklen_t len = sizeof in;
@@ -121,12 +168,66 @@ void SocketServer::acceptLoop() {
             int one = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         }
-        std::lock_guard<std::mutex> lock(mutex_);
         Connection& c = connections_.emplace_back();
         c.fd = fd;
         c.peer = peer;
-        c.thread = std::thread([this, &c] { serve(&c); });
+        try {
+            c.thread = std::thread([this, &c] { serve(&c); });
+        } catch (const std::system_error&) {  // no thread to be had (memory, process limit)
+            connections_.pop_back();
+            refuse(fd, "it cannot start a thread for it", false);
+        }
     }
+}
+
+void SocketServer::refuse(int fd, const std::string& why, bool linger) {
+    const std::string text = "The server takes no more connections: " + why + ".";
+    const std::string answer =
+        protocol::encoded(std::vector<protocol::OpResult>{{AE_SERVER_BUSY, text, {}}});
+    (void)protocol::writeFrame(fd, answer, 0);
+    log(refusing_ ? 2 : 1, "connection refused: " + why);
+    refusing_ = true;
+    // The client sends its first request before it reads: the connection stays open to take
+    // it for a moment, so that the client is not cut off before it has read the answer.
+    constexpr size_t kMaxLingering = 64;
+    if (linger && refused_.size() < kMaxLingering) {
+        ::shutdown(fd, SHUT_WR);
+        refused_.push_back({fd, std::chrono::steady_clock::now() + std::chrono::milliseconds(500)});
+        return;
+    }
+    closeRefused(fd);
+}
+
+void SocketServer::closeRefused(int fd) {
+    char request[4096];
+    while (::recv(fd, request, sizeof request, MSG_DONTWAIT) > 0) {
+    }
+    ::close(fd);
+}
+
+void SocketServer::closeRefused(const pollfd* polled) {
+    const auto now = std::chrono::steady_clock::now();
+    size_t kept = 0;
+    for (size_t i = 0; i < refused_.size(); ++i) {
+        if (polled[i].revents || now >= refused_[i].until) closeRefused(refused_[i].fd);
+        else refused_[kept++] = refused_[i];
+    }
+    refused_.resize(kept);
+}
+
+void SocketServer::shedForWantOfDescriptors() {
+    if (spareFd_ < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);  // some came back
+    if (spareFd_ >= 0) {
+        ::close(spareFd_);
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0) refuse(fd, "it has no descriptor left", false);
+        spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) return;
+    }
+    // No spare: the listening socket stays readable, so waiting on it would spin. Waits for
+    // a stop or a moment, then tries again.
+    pollfd wake{wakePipe_[0], POLLIN, 0};
+    ::poll(&wake, 1, 100);
 }
 
 void SocketServer::serve(Connection* c) {
@@ -149,7 +250,7 @@ void SocketServer::serve(Connection* c) {
             break;
         }
         first = false;
-        std::optional<std::string_view> answer = dispatcher.respond(request);
+        std::optional<std::string> answer = dispatcher.respond(request);
         if (!answer) {
             why = "malformed message";
             break;
@@ -164,7 +265,6 @@ void SocketServer::serve(Connection* c) {
             why = "client stopped reading";
             break;
         }
-        dispatcher.release();  // while the client reads the answer
         if (dispatcher.finished()) {
             why = "disconnected";
             break;
@@ -211,6 +311,10 @@ void SocketServer::stop() {
     listenFd_ = -1;
     ::close(wakePipe_[0]);
     ::close(wakePipe_[1]);
+    if (spareFd_ >= 0) ::close(spareFd_);
+    spareFd_ = -1;
+    for (const Refused& r : refused_) ::close(r.fd);
+    refused_.clear();
     if (!options_.tcpPort) ::unlink(options_.unixPath.c_str());
     log(1, "stopped");
 }

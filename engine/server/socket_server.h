@@ -4,15 +4,23 @@
 // Dispatcher; when the peer closes, dies, sends a malformed, truncated or oversized frame,
 // or says nothing within the first-message timeout, only that connection is dropped, and
 // dropping it ends its session (its record locks and temporary tables go at once).
+//
+// Connections beyond maxConnections, and any the process has no descriptor for, are
+// refused with AE_SERVER_BUSY and closed at once: the others go on being served, and new
+// ones are taken again as soon as some leave.
 #ifndef BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
 #define BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
 
+#include <poll.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/core/session.h"
 
@@ -27,6 +35,7 @@ struct ListenOptions {
     // After an answer, a connection's thread checks for the next request this long before
     // sleeping (see protocol::SpinPolicy); one processor is always left to the others.
     int spinMicros = 50;
+    int maxConnections = 1000;    // connections at once, logged in or not
 };
 
 class SocketServer {
@@ -35,7 +44,10 @@ public:
     ~SocketServer();  // stops if still running
 
     // Binds and listens. Fails (false, *error set) when the address is in use by a live
-    // server or cannot be bound. A stale Unix socket file left by a dead server is replaced.
+    // server or cannot be bound, or when the folder of a Unix socket is one another user
+    // controls (owns, or may write in): whoever binds the address first gets the clients'
+    // passwords. A missing folder is made, private to this user. A stale Unix socket file
+    // left by a dead server is replaced.
     bool start(std::string* error);
     // Stops accepting, drops every connection (ending their sessions), joins the threads
     // and removes the Unix socket file. Safe to call twice.
@@ -50,11 +62,30 @@ private:
     void serve(Connection* connection);
     void log(int level, const std::string& line) const;
     void reapFinished();
+    // A connection refused, left open a moment to take the client's request (see refuse).
+    struct Refused {
+        int fd;
+        std::chrono::steady_clock::time_point until;
+    };
+    // Answers a connection the server does not take with AE_SERVER_BUSY and closes it, at
+    // once or (`linger`) once the client has sent its request or after half a second.
+    void refuse(int fd, const std::string& why, bool linger);
+    // Closes a refused connection after reading what its client sent.
+    void closeRefused(int fd);
+    // Closes the lingering refused connections whose poll entries (one per refused_, in
+    // order) show input or whose time is up.
+    void closeRefused(const pollfd* polled);
+    // accept() failed for want of descriptors: takes the newest connection with the spare
+    // descriptor and refuses it, or waits a little when there is no spare.
+    void shedForWantOfDescriptors();
 
     Server& core_;
     ListenOptions options_;
     int listenFd_ = -1;
     int wakePipe_[2] = {-1, -1};
+    int spareFd_ = -1;             // kept open to accept and refuse when descriptors run out
+    bool refusing_ = false;        // refusals are logged once per run of them
+    std::vector<Refused> refused_;  // the accept thread's alone
     std::thread acceptor_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> spinners_{0};

@@ -1,5 +1,5 @@
 // main_window_test.cpp: the main window's creation (gate, then ads.ini), its layout in the
-// design state, anchors on resize, the identification button and the converter.
+// design state, anchors on resize, the identification button and the tool windows.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -25,6 +25,7 @@
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/field.h"
+#include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
@@ -35,58 +36,6 @@
 namespace {
 
 using Shown = ui::ShownMessage;
-
-// Answers modal windows as a user would: each time a modal window with the given object
-// name comes up, the next scripted action runs on it.
-class ModalScript : public QObject {
-  public:
-    using Action = std::function<void(QDialog*)>;
-
-    ModalScript() {
-        connect(&timer_, &QTimer::timeout, this, &ModalScript::poll);
-        timer_.start(5);
-    }
-    void expect(const QString& objectName, Action action) {
-        steps_.push_back({objectName, std::move(action)});
-    }
-    bool done() const { return steps_.empty(); }
-
-  private:
-    void poll() {
-        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (modal == nullptr || !modal->isVisible() || steps_.empty() || modal == handled_) return;
-        if (modal->objectName() != steps_.front().name) return;
-        handled_ = modal;
-        Action action = std::move(steps_.front().action);
-        steps_.pop_front();
-        action(modal);
-        // The same window may come back (a wrong password): accept it again once hidden.
-        QTimer::singleShot(0, this, [this] { handled_ = nullptr; });
-    }
-
-    struct Step {
-        QString name;
-        Action action;
-    };
-    std::deque<Step> steps_;
-    QTimer timer_;
-    QPointer<QDialog> handled_;
-};
-
-void typePassword(QDialog* gate, const QString& password) {
-    auto* edit = gate->findChild<QLineEdit*>("EditMotPasse");
-    ASSERT_NE(edit, nullptr);
-    QTest::keyClicks(edit, password);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-ModalScript::Action password(const QString& text) {
-    return [text](QDialog* gate) { typePassword(gate, text); };
-}
-
-ModalScript::Action escape() {
-    return [](QDialog* gate) { QTest::keyClick(gate, Qt::Key_Escape); };
-}
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -243,12 +192,15 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowGrows) {
     w->resize(w->width() + 100, w->height() + 50);
     QCoreApplication::processEvents();
     ASSERT_EQ(w->centralWidget()->size(), client + QSize(100, 50));
-    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 285, 603));          // left, top, right
-    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 883, 61));         // left, top
-    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 883, 485));        // left, top, bottom
-    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 864, 403));      // all four
-    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(314, 451));  // bottom only
-    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 883, 114));       // left, bottom
+    // The dictionary list keeps its width; the panels and both grids grow to the right.
+    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 185, 603));          // left, top
+    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 983, 61));         // left, top, right
+    EXPECT_EQ(w->ComboBoxTables->geometry(), QRect(240, 20, 189, 22)); // left, top
+    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 983, 485));        // all four
+    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 964, 403));      // all four
+    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(364, 451));  // bottom only: centred
+    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 983, 114));       // left, right, bottom
+    EXPECT_EQ(w->wwDBGrid2->geometry(), QRect(10, 33, 964, 70));       // all four
     EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));             // left, top
 }
 
@@ -273,29 +225,39 @@ TEST_F(MainWindowTest, CancelHidesTheWorkingAreaAndSIdentifierBringsItBack) {
     EXPECT_FALSE(visibleTo(w->BtnSIdentifier, w.get()));
 }
 
-TEST_F(MainWindowTest, ConverterOpensWhileTheMainWindowIsHiddenAndLeavesItAsItWas) {
+TEST_F(MainWindowTest, ToolWindowsOpenWhileTheMainWindowIsHiddenAndLeaveItAsItWas) {
     writeAdsIni(kAdsIni);
     script.expect("FMotDePasse", password("qv73"));
     auto w = create();
     w->show();
     w->RGPaths->setItemIndex(1);
+    messages.clear();  // that dictionary's connection, refused: no server here
     w->LabelTable->setText("Clients");
-    bool mainHiddenMeanwhile = false;
-    QString converterParent = "?";
-    script.expect("FConverter", [&](QDialog* converter) {
-        mainHiddenMeanwhile = !w->isVisible();
-        converterParent = converter->parent() == nullptr ? "none" : "some";
-        converter->close();
-    });
-    w->Convertisseur->trigger();
-    EXPECT_TRUE(script.done());
-    EXPECT_TRUE(mainHiddenMeanwhile);
-    EXPECT_EQ(converterParent, "none");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->RGPaths->itemIndex(), 1);
-    EXPECT_EQ(w->LabelTable->text(), "Clients");
-    for (QWidget* top : QApplication::topLevelWidgets())
-        EXPECT_NE(top->objectName(), "FConverter");  // destroyed after closing
+    const struct {
+        QAction* item;
+        const char* window;
+    } tools[] = {{w->Convertisseur, "FConverter"},
+                 {w->Chercherparenregistrementspcifique, "FUnLockDUnRecordSpecifique"}};
+    for (const auto& tool : tools) {
+        SCOPED_TRACE(tool.window);
+        bool mainHiddenMeanwhile = false;
+        QString toolParent = "?";
+        script.expect(tool.window, [&](QDialog* window) {
+            mainHiddenMeanwhile = !w->isVisible();
+            toolParent = window->parent() == nullptr ? "none" : "some";
+            window->close();
+        });
+        tool.item->trigger();
+        EXPECT_TRUE(script.done());
+        EXPECT_TRUE(mainHiddenMeanwhile);
+        EXPECT_EQ(toolParent, "none");
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->RGPaths->itemIndex(), 1);
+        EXPECT_EQ(w->LabelTable->text(), "Clients");
+        for (QWidget* top : QApplication::topLevelWidgets())
+            EXPECT_NE(top->objectName(), tool.window);  // destroyed after closing
+    }
+    EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(MainWindowTest, NonVisualMembersAreBuiltClosedOnTheirConnection) {

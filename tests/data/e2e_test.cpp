@@ -189,6 +189,19 @@ TEST_F(EndToEnd, AppendPostLocateAndOrder) {
     EXPECT_EQ(users, QStringList({"Zoe", "Martin", "Albert", "Long"}));
 }
 
+TEST_F(EndToEnd, AnEngineTextLongerThanTheBufferReachesTheUserCut) {
+    const QString name = QString(700, u'x');
+    q.Close();
+    q.SQL().Assign({QStringLiteral("SELECT * FROM [") + name + u']'});
+    try {
+        q.Open();
+        ADD_FAILURE() << "opened";
+    } catch (const EADSDatabaseError& e) {
+        EXPECT_EQ(e.message().size(), QStringLiteral("Q: ").size() + 600) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("xxxxxxxx")));
+    }
+}
+
 TEST_F(EndToEnd, BookmarksIdentifyRecordsHoweverTheyAreReached) {
     createLocks();
     locks.SetIndexName(QStringLiteral("UserName"));

@@ -33,6 +33,16 @@ TEST(ACECheck, RaisesTheEngineLastCodeAndTextWith600ByteBuffer) {
     EXPECT_EQ(fake.calls, std::vector<std::string>{"AdsGetLastError(&,&,600)"});
 }
 
+TEST(ACECheck, ATextLongerThanTheBufferIsReadWholeAndCutTo600Bytes) {
+    FakeEngine fake;
+    const std::string text = "Table not found: " + std::string(700, 'x');
+    fake.setLastError(5041, text);
+    EADSDatabaseError e = raised(nullptr, 5000);
+    EXPECT_EQ(e.ACEErrorCode(), 5041u);
+    EXPECT_EQ(e.message(), QString::fromStdString(text.substr(0, 600)));
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"AdsGetLastError(&,&,600)", "AdsGetLastError(&,&,717)"}));
+}
+
 TEST(ACECheck, WhenTheEngineCannotSayRaisesTheCheckedCodeWithEmptyText) {
     FakeEngine fake;
     fake.failNext("AdsGetLastError", 5000);

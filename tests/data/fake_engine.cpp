@@ -74,7 +74,7 @@ bool equalNoCase(std::string a, std::string b) {
     return a == b;
 }
 
-// Parses `"a" + Chr(34) + "b"` into its text.
+// Parses `"a"+ Chr(34) + "b"` into its text.
 std::string literal(const std::string& s) {
     std::string out;
     size_t i = 0;
@@ -197,9 +197,15 @@ UNSIGNED32 fDDGetTableProperty(ADSHANDLE c, const char* t, UNSIGNED16 p, void* b
 }
 UNSIGNED32 fGetLastError(UNSIGNED32* code, char* buf, UNSIGNED16* len) {
     ENTER(AdsGetLastError, AMP, AMP, *len);
+    // As the engine does: a text longer than the buffer is not written, its length is.
     *code = F().lastCode;
-    std::string t = F().lastText.substr(0, *len);
+    const std::string& t = F().lastText;
+    if (t.size() > *len) {
+        *len = static_cast<UNSIGNED16>(t.size());
+        return AE_INSUFFICIENT_BUFFER;
+    }
     std::memcpy(buf, t.c_str(), t.size() + 1);
+    *len = static_cast<UNSIGNED16>(t.size());
     return 0;
 }
 UNSIGNED32 fSetLastError(UNSIGNED32 code, const char* text) {

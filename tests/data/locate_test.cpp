@@ -83,7 +83,7 @@ TEST_F(LocateTest, FindsWholeValuesWithoutRegardToLetterCase) {
     EXPECT_EQ(user(), QStringLiteral("Dupont")) << "not found keeps the position";
     EXPECT_TRUE(locate(QStringLiteral("Dupont\"s"), 1));
     EXPECT_EQ(fake.callsTo("AdsSetAOF100").at(0),
-              "AdsSetAOF100(" + h() + ",[(TableName=\"Dupont\" + Chr(34) + \"s\") AND (LockedRecNo=1)],8194)");
+              "AdsSetAOF100(" + h() + ",[(TableName=\"Dupont\"+ Chr(34) + \"s\") AND (LockedRecNo=1)],8194)");
     EXPECT_EQ(user(), QStringLiteral("Quote"));
     EXPECT_TRUE(locate(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), 2));
     EXPECT_NE(fake.callsTo("AdsSetAOF100").at(0).find("\"ABCDEFGHIJKLMNOPQRSTUVWXY\")"), std::string::npos);

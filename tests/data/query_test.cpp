@@ -161,6 +161,22 @@ TEST_F(QueryTest, ParameterValuesAreCarriedOverAndBoundByType) {
     }
 }
 
+TEST_F(QueryTest, ALineIndexOutsideTheTemplateRaisesAListErrorAndChangesNothing) {
+    q.SQL().Assign({QStringLiteral("SELECT 1"), QStringLiteral("FROM T")});
+    const size_t calls = fake.calls.size();
+    for (int index : {2, -1}) {
+        try {
+            q.SQL().Set(index, QStringLiteral("x"));
+            ADD_FAILURE() << index;
+        } catch (const EStringListError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Index de liste hors limites (%1)").arg(index));
+            EXPECT_EQ(e.className(), QStringLiteral("EStringListError"));
+        }
+    }
+    EXPECT_EQ(q.SQL().Lines(), QStringList({QStringLiteral("SELECT 1"), QStringLiteral("FROM T")}));
+    EXPECT_EQ(fake.calls.size(), calls) << "nothing reaches the engine";
+}
+
 TEST_F(QueryTest, AnEngineRefusalOfTheTextFailsTheLineReplacement) {
     q.SQL().Add(QStringLiteral("SELECT 1"));
     fake.failNext("AdsGetSQLStmtParams", 7200, "bad text");

@@ -113,4 +113,42 @@ TEST(BalloonHint, PointsAtItsRectangleAndStaysOnScreen) {
     EXPECT_FALSE(balloon.isVisible());
 }
 
+TEST(BalloonHint, KeepsClearOfWhatItMustNotCoverAndHidesWhenClicked) {
+    guiApp();
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget owner;
+    ui::platform::BalloonHint balloon(&owner);
+    balloon.setText(QStringLiteral("Touche de verrouillage des majuscules actif"));
+    const QRect edit(screen.left() + 200, screen.top() + 200, 120, 20);
+    const QRect buttonBelow(edit.left() + 30, edit.bottom() + 20, 45, 30);
+    const QRect buttonAbove(edit.left() + 30, edit.top() - 40, 45, 30);
+    const QRect farAway(screen.left(), screen.top(), 10, 10);
+    const struct {
+        QList<QRect> keepClear;
+        bool below;
+    } cases[] = {
+        {{}, true},
+        {{farAway}, true},
+        {{buttonBelow}, false},
+        {{farAway, buttonBelow}, false},
+        {{buttonAbove}, true},
+        {{buttonBelow, buttonAbove}, true},  // nowhere clear: below, as without buttons
+    };
+    for (const auto& c : cases) {
+        balloon.showAt(edit, c.keepClear);
+        const QRect g = balloon.geometry();
+        EXPECT_EQ(g.top() == edit.bottom() + 1, c.below) << c.keepClear.size();
+        EXPECT_EQ(g.bottom() == edit.top() - 1, !c.below) << c.keepClear.size();
+    }
+
+    // Keeps its choice when its text changes while shown.
+    balloon.showAt(edit, {buttonBelow});
+    balloon.setText(QStringLiteral("Autre texte"));
+    EXPECT_FALSE(balloon.geometry().intersects(buttonBelow));
+
+    ASSERT_TRUE(balloon.isVisible());
+    QTest::mouseClick(&balloon, Qt::LeftButton, {}, balloon.rect().center());
+    EXPECT_FALSE(balloon.isVisible());
+}
+
 }  // namespace

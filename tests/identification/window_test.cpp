@@ -1,6 +1,8 @@
 // window_test.cpp: the identification window's layout, password edit and caps-lock balloon.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -165,6 +167,25 @@ TEST_F(BalloonTest, FollowsTheCapsLockKeyAndHidesWhenTheEditLosesFocus) {
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_TRUE(window_->BitBtn1->hasFocus());
     EXPECT_FALSE(balloonShown());
+}
+
+TEST_F(BalloonTest, CoversNoButtonAndAClickHidesIt) {
+    open(1);
+    ASSERT_TRUE(balloonShown());
+    const QRect balloon = window_->BalloonHint1->geometry();
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(window_->BitBtn1),
+                                    static_cast<QAbstractButton*>(window_->BitBtn2)}) {
+        EXPECT_FALSE(balloon.intersects(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())))
+            << button->objectName().toStdString();
+    }
+    // Its pointer still touches the edit.
+    const QRect edit(window_->EditMotPasse->mapToGlobal(QPoint(0, 0)), window_->EditMotPasse->size());
+    EXPECT_TRUE(balloon.bottom() + 1 == edit.top() || balloon.top() == edit.bottom() + 1);
+
+    QTest::mouseClick(window_->BalloonHint1, Qt::LeftButton, {},
+                      window_->BalloonHint1->rect().center());
+    EXPECT_FALSE(balloonShown());
+    EXPECT_TRUE(window_->EditMotPasse->hasFocus());
 }
 
 TEST_F(BalloonTest, HidesWithTheWindow) {

@@ -76,6 +76,22 @@ TEST_F(ComboBoxTest, ListChoiceSetsIndexAndNotifiesChangeBeforeCloseUp) {
     EXPECT_EQ(events, (std::vector<QString>{"change:Produits", "closeup"}));
 }
 
+TEST_F(ComboBoxTest, TheChangeOfAChoiceAlreadyReportsTheChosenIndex) {
+    std::vector<int> seen;
+    QObject::connect(&box, &ui::ComboBox::changed, [&] { seen.push_back(box.itemIndex()); });
+    chooseFromList(0);  // first item of a list the program filled without selecting
+    box.selectItem(2);
+    chooseFromList(0);
+    box.setText("typed");
+    chooseFromList(3);
+    QTest::keyClick(box.lineEdit(), Qt::Key_Up);  // the keys move through the list too
+    box.clearItems();
+    box.addItems({"a", "b"});
+    QTest::keyClicks(box.lineEdit(), "x");  // typing chooses nothing
+    chooseFromList(1);
+    EXPECT_EQ(seen, (std::vector<int>{0, 2, 0, 0, 3, 2, 2, 1}));
+}
+
 TEST_F(ComboBoxTest, ChoosingTheShownItemAgainRaisesOnlyCloseUp) {
     box.selectItem(1);
     events.clear();

@@ -47,6 +47,21 @@ TEST_F(RadioGroupTest, UserClickNotifiesLikeTheProgramAndNotOnTheSelectedItem) {
     EXPECT_EQ(clicks, (std::vector<int>{1}));
 }
 
+TEST_F(RadioGroupTest, AUserClickOnTheSelectedItemIsReportedApart) {
+    std::vector<int> reselected;
+    QObject::connect(&group, &ui::RadioGroup::itemReselected,
+                     [&] { reselected.push_back(group.itemIndex()); });
+    const QPoint at(6, button(0)->height() / 2);
+    group.setItemIndex(0);
+    QTest::mouseClick(button(0), Qt::LeftButton, {}, at);  // already selected by the program
+    QTest::mouseClick(button(1), Qt::LeftButton, {}, at);
+    QTest::mouseClick(button(1), Qt::LeftButton, {}, at);
+    QTest::keyClick(button(1), Qt::Key_Space);
+    group.setItemIndex(1);
+    EXPECT_EQ(clicks, (std::vector<int>{0, 1}));
+    EXPECT_EQ(reselected, (std::vector<int>{0, 1, 1}));
+}
+
 TEST_F(RadioGroupTest, ItemsShareTheHeightInOrder) {
     EXPECT_LT(button(0)->geometry().bottom(), button(1)->geometry().top() + 1);
     EXPECT_LE(button(1)->geometry().bottom(), group.height());

@@ -2,6 +2,7 @@
 #include "ui/platform/balloon_hint.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
@@ -28,7 +29,7 @@ BalloonHint::BalloonHint(QWidget* parent)
 
 void BalloonHint::setText(const QString& text) {
     text_ = text;
-    if (isVisible()) showAt(target_);
+    if (isVisible()) showAt(target_, keepClear_);
 }
 
 QSize BalloonHint::sizeHint() const {
@@ -43,29 +44,48 @@ QRect BalloonHint::bodyRect() const {
                       : all.adjusted(0, 0, 0, -kPointerHeight);
 }
 
-void BalloonHint::showAt(const QRect& screenRect) {
+void BalloonHint::showAt(const QRect& screenRect, const QList<QRect>& keepClear) {
     target_ = screenRect;
-    QSize size = sizeHint();
-    QPoint anchor(screenRect.center().x(), screenRect.bottom() + 1);
+    keepClear_ = keepClear;
+    const QSize size = sizeHint();
+    const int anchorX = screenRect.center().x();
     const QScreen* screen = QGuiApplication::screenAt(screenRect.center());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    QRect area = screen ? screen->availableGeometry() : QRect(anchor, size);
+    const QRect area = screen ? screen->availableGeometry()
+                              : QRect(QPoint(anchorX, screenRect.bottom() + 1), size);
 
-    pointerUp_ = anchor.y() + size.height() <= area.bottom() + 1;
-    if (!pointerUp_) anchor.setY(screenRect.top());
     // The pointer sits a quarter into the body, moved as needed to keep the body on screen.
-    int left = anchor.x() - size.width() / 4;
-    left = std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
-    int top = pointerUp_ ? anchor.y() : anchor.y() - size.height();
-    pointerX_ = std::clamp(anchor.x() - left, kPointerHalf + kRadius,
+    const int left = std::clamp(anchorX - size.width() / 4, area.left(),
+                                std::max(area.left(), area.right() + 1 - size.width()));
+    const QRect below(QPoint(left, screenRect.bottom() + 1), size);
+    const QRect above(QPoint(left, screenRect.top() - size.height()), size);
+    const bool fitsBelow = below.bottom() <= area.bottom();
+    const bool fitsAbove = above.top() >= area.top();
+    const auto clear = [&keepClear](const QRect& frame) {
+        return std::none_of(keepClear.begin(), keepClear.end(),
+                            [&frame](const QRect& r) { return r.intersects(frame); });
+    };
+    if (fitsBelow && clear(below)) {
+        pointerUp_ = true;
+    } else if (fitsAbove && clear(above)) {
+        pointerUp_ = false;
+    } else {
+        pointerUp_ = fitsBelow;
+    }
+    pointerX_ = std::clamp(anchorX - left, kPointerHalf + kRadius,
                            std::max(kPointerHalf + kRadius, size.width() - kPointerHalf - kRadius));
 
-    setGeometry(left, top, size.width(), size.height());
+    setGeometry(pointerUp_ ? below : above);
     // Without a compositor a window cannot be translucent, so the outline becomes the mask.
     setMask(QRegion(outline().toFillPolygon().toPolygon(), Qt::WindingFill));
     show();
     raise();
     update();
+}
+
+void BalloonHint::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    hide();
 }
 
 QPainterPath BalloonHint::outline() const {

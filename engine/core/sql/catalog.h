@@ -43,8 +43,6 @@ public:
         count_ = 0;
         values_.clear();
     }
-    // Values the kept room holds.
-    size_t capacity() const { return values_.capacity(); }
     // Appends a row of Null values, to be filled in place.
     std::span<Value> append() {
         // Value by value: in reserved room each is made inline, where a resize would call
@@ -66,12 +64,6 @@ private:
 struct ResultSet {
     SharedLayout layout;
     ResultRows rows;
-
-    // Empties the result, keeping its rows' room for the next.
-    void reset() {
-        layout.reset();
-        rows.reset(0);
-    }
 };
 
 // An open table as SQL sees it. Lives no longer than the Catalog that opened it.

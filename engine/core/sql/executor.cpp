@@ -18,7 +18,7 @@ public:
     explicit Executor(Catalog& catalog) : catalog_(catalog) {}
 
     Status run(Statement& s, ExecuteResult* out) {
-        out->reset();
+        *out = ExecuteResult{};
         switch (s.kind) {
             case Statement::Kind::CreateTable: return catalog_.createTable(s.table, s.columns);
             case Statement::Kind::CreateIndex: return createIndex(s);
@@ -91,7 +91,7 @@ private:
 
 Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params, ExecuteResult* out) {
     try {
-        out->reset();
+        *out = ExecuteResult{};
         StatementList statements;
         // Without values every parameter is NULL: their names are not needed.
         std::vector<std::string> names;

@@ -18,13 +18,6 @@ struct ExecuteResult {
     bool hasCursor = false;   // the last statement produced rows (SELECT, EXECUTE PROCEDURE)
     ResultSet result;         // its columns and rows when hasCursor
     int64_t rowsAffected = -1; // rows inserted by the last statement when it was an INSERT
-
-    // As made, but for the room of its rows, which the next result reuses.
-    void reset() {
-        hasCursor = false;
-        result.reset();
-        rowsAffected = -1;
-    }
 };
 
 // Runs every statement of `text` (Windows-1252; statements separated by ';', "//" and "--"
@@ -33,8 +26,7 @@ struct ExecuteResult {
 // (parameter 1 is params[0]); a missing or Null one is NULL. The result is the last
 // statement's. The first failing statement stops the run and its Status is returned
 // (statements before it keep their effect). SQL errors answer AE_SQL_ERROR with a text
-// made by sqlErrorText. *out may hold an earlier result: only its rows' room is kept.
-// Never throws.
+// made by sqlErrorText. Never throws.
 Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params,
                ExecuteResult* out);
 

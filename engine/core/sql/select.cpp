@@ -330,7 +330,7 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
         Status st = takeConstantValue(*c.expr, &call.args[c.arg]);
         if (!st.ok()) return st;
     }
-    out->reset();
+    *out = ResultSet{};
     Status st = catalog.executeProcedure(call.name, call.args, out);
     if (!st.ok()) return st;
     if (!out->layout || out->rows.width() != out->layout->columns.size())
@@ -340,7 +340,7 @@ Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
 }
 
 Status runSelect(Catalog& catalog, Statement& s, ResultSet* out) {
-    out->reset();
+    *out = ResultSet{};
     return Select(catalog, s).run(out);
 }
 

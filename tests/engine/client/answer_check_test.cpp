@@ -6,7 +6,7 @@
 #include "tests/engine/client/client_fixture.h"
 #include "engine/client/channel.h"
 #include "engine/core/session.h"
-#include "engine/protocol/wire_format.h"
+#include "engine/protocol/operations.h"
 #include "engine/server/dispatcher.h"
 
 namespace engine::testing {
@@ -28,7 +28,7 @@ public:
         : dispatcher_(server, "in-process"), spoiler_(spoiler) {}
 
     bool exchange(const std::string& request, std::string* answer, int) override {
-        std::optional<std::string> out = dispatcher_.handle(request);
+        std::optional<std::string> out = dispatcher_.respond(request);
         if (!out) return false;
         *answer = std::move(*out);
         if (spoiler_.armed) spoilAnswer(request, answer);
@@ -37,19 +37,17 @@ public:
 
 private:
     void spoilAnswer(const std::string& request, std::string* answer) {
-        std::vector<protocol::OpView> ops;
-        protocol::decodeRequestViews(request, &ops);
-        std::vector<protocol::OpResultView> views;
-        protocol::decodeResponseViews(*answer, &views);
+        std::vector<protocol::OpRequest> ops;
+        protocol::decodeWhole(request, &ops);
         std::vector<protocol::OpResult> results;
-        for (const protocol::OpResultView& v : views) {
-            results.push_back({v.status, std::string(v.text), std::string(v.body)});
-        }
+        protocol::decodeWhole(*answer, &results);
         for (size_t i = 0; i < ops.size(); ++i) {
             if (ops[i].op != spoiler_.op) continue;
-            spoiler_.spoil(results[i].body);
+            std::string body(results[i].body);
+            spoiler_.spoil(body);
+            results[i].body = body;
             spoiler_.armed = false;
-            *answer = protocol::encodeResponse(results);
+            *answer = protocol::encoded(results);
             return;
         }
     }
@@ -66,12 +64,11 @@ void addByte(std::string& body) { body += '\0'; }
 std::function<void(std::string&)> changeResult(std::function<void(SqlResult&)> change) {
     return [change](std::string& body) {
         protocol::LayoutSlots received, sent;
-        protocol::Reader r(body);
-        SqlResult x = protocol::decodeSqlResult(r, received);
+        protocol::AnswerContext context{&received, 0};
+        SqlResult x;
+        protocol::decodeAnswerBody<Op::ExecuteSql>(body, &x, context);
         change(x);
-        protocol::Writer w;
-        protocol::encode(w, x, sent);
-        body = w.take();
+        body = protocol::encodeAnswerBody<Op::ExecuteSql>(x, sent);
     };
 }
 

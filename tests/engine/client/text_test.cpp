@@ -1,6 +1,6 @@
 // text_test.cpp: statement texts given as UTF-16 reach the client as the same Windows-1252
 // text whatever their length, where they start in memory and where a non-ASCII unit falls;
-// field texts read without a copy are the texts fieldText gives.
+// integer fields read as their decoded values.
 #include "engine/client/field_text.h"
 #include "engine/client/state.h"
 #include "engine/record/record.h"
@@ -14,7 +14,7 @@ namespace {
 
 using engine::client::narrowText;
 
-// One unit alone is converted unit by unit: the model the faster paths must match.
+// One unit alone, converted by itself: what each unit of a whole text must become.
 char modelByte(uint16_t u) { return engine::record::fromUtf16(std::u16string(1, static_cast<char16_t>(u)))[0]; }
 
 TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
@@ -22,7 +22,6 @@ TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
     // and units whose low byte alone would look like ASCII or like a NUL.
     const uint16_t wideUnits[] = {0xE9, 0x20AC, 0x4E2D, 0x0141, 0x0100, 0x0081, 0xFF41};
     std::vector<uint16_t> buffer(80);
-    std::string out = "a longer text whose buffer is reused by the next conversion";
     for (size_t offset = 0; offset < 9; ++offset) {
         for (size_t length = 0; length < 40; ++length) {
             for (int wideAt = -1; wideAt < static_cast<int>(length); ++wideAt) {
@@ -35,19 +34,16 @@ TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
                 }
                 text[length] = 0;
                 text[length + 1] = 'Z';  // whatever follows the NUL is not text
-                narrowText(text, &out);
-                ASSERT_EQ(out, expected) << "offset " << offset << " length " << length
+                ASSERT_EQ(narrowText(text), expected) << "offset " << offset << " length " << length
                                          << " wide unit at " << wideAt;
             }
         }
     }
-    narrowText(nullptr, &out);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(narrowText(nullptr), "");
 }
 
-// Integers are formatted straight from the image: every width, sign, extreme and null
-// reads as fieldText, by way of a decoded value, reads it.
-TEST(FieldTextView, IntegersReadAsTheirDecodedValues) {
+// Every width, sign, extreme and null of an integer column reads as its decimal value.
+TEST(FieldText, IntegersReadAsTheirDecodedValues) {
     using engine::ColumnDef;
     using engine::ColumnType;
     using engine::Value;
@@ -71,9 +67,8 @@ TEST(FieldTextView, IntegersReadAsTheirDecodedValues) {
             std::vector<uint8_t> image(engine::record::storageSize(column));
             engine::record::writeNull(column, image.data());
             ASSERT_TRUE(engine::record::encodeValue(column, v, image.data()).ok());
-            std::string scratch;
-            EXPECT_EQ(engine::client::fieldTextView(column, image.data(), nullptr, &scratch),
-                      engine::client::fieldText(column, image.data(), nullptr))
+            EXPECT_EQ(engine::client::fieldText(column, image.data(), nullptr),
+                      v.isNull() ? std::string() : std::to_string(v.integer))
                 << "type " << static_cast<int>(c.type) << " value " << v.integer << (v.isNull() ? " (null)" : "");
         }
     }

@@ -1,56 +1,17 @@
 // protocol_abuse_test.cpp: malformed, truncated and oversized messages and silent clients cost
 // only their own connection; the server and its other clients go on.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstring>
 #include <string>
 
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
+#include "tests/engine/reliability/raw_socket.h"
 
 namespace reliability {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// A frame header: magic "BRV1" then the payload length, little-endian.
-std::string header(uint32_t length) {
-    std::string h = "BRV1";
-    for (int i = 0; i < 4; ++i) h += static_cast<char>((length >> (8 * i)) & 0xFF);
-    return h;
-}
-
-int rawConnect(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// True when the server closes the connection within timeoutMs (whatever it answers first).
-bool closedByServer(int fd, int timeoutMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    char buf[4096];
-    for (;;) {
-        const int left = static_cast<int>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
-        if (left <= 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, left) <= 0) continue;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) return true;  // EOF or reset
-    }
-}
 
 class ProtocolAbuse : public ::testing::Test {
   protected:
@@ -90,16 +51,16 @@ TEST_F(ProtocolAbuse, BadMessagesDropOnlyTheirConnection) {
         bool closeWriteSide;  // the client stops sending after the bytes
     } cases[] = {
         {"wrong magic", "GARBAGE!" + std::string(32, 'x'), false},
-        {"length beyond the limit", header(0xFFFFFFFFu), false},
-        {"length just beyond 64 MiB", header(64u * 1024 * 1024 + 1), false},
-        {"payload that is no request", header(6) + "\x01\x02\x03\x04\x05\x06", false},
-        {"request count larger than the payload", header(4) + std::string("\xFF\xFF\xFF\x7F", 4),
+        {"length beyond the limit", frameHeader(0xFFFFFFFFu), false},
+        {"length just beyond 64 MiB", frameHeader(64u * 1024 * 1024 + 1), false},
+        {"payload that is no request", frameHeader(6) + "\x01\x02\x03\x04\x05\x06", false},
+        {"request count larger than the payload", frameHeader(4) + std::string("\xFF\xFF\xFF\x7F", 4),
          false},
         {"truncated header, then end of stream", "BRV", true},
-        {"truncated payload, then end of stream", header(100) + std::string(10, 'a'), true},
-        {"empty payload", header(0), false},
+        {"truncated payload, then end of stream", frameHeader(100) + std::string(10, 'a'), true},
+        {"empty payload", frameHeader(0), false},
         {"silent client", "", false},
-        {"header only, then silence", header(50), false},
+        {"header only, then silence", frameHeader(50), false},
     };
     std::vector<int> fds;
     for (const auto& c : cases) {
@@ -134,7 +95,7 @@ TEST_F(ProtocolAbuse, RandomBytesNeverBringTheServerDown) {
         // Half the blobs start with a plausible header so that they reach the decoder.
         std::string blob;
         const size_t len = next() % 200;
-        if (i % 2 == 0) blob = header(static_cast<uint32_t>(len));
+        if (i % 2 == 0) blob = frameHeader(static_cast<uint32_t>(len));
         for (size_t k = 0; k < len; ++k) blob += static_cast<char>(next() & 0xFF);
         ::send(fd, blob.data(), blob.size(), MSG_NOSIGNAL);
         ::shutdown(fd, SHUT_WR);

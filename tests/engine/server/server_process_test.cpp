@@ -177,20 +177,25 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
         ::close(fd);
         return n <= 0 && !(n < 0 && errno == EAGAIN);
     };
-    protocol::Writer oversized;
-    oversized.u32(protocol::kFrameMagic);
-    oversized.u32(protocol::kMaxPayload + 1);
-    std::string badOp = protocol::encodeFrame(protocol::encodeRequest({{protocol::Op(999), 0, ""}}));
+    // A frame's header and payload, the header claiming `length` bytes.
+    auto frame = [](std::string_view payload, uint32_t length) {
+        protocol::Writer w;
+        w.u32(protocol::kFrameMagic);
+        w.u32(length);
+        w.raw(payload);
+        return w.take();
+    };
+    const std::string badOp = protocol::encoded(std::vector<protocol::OpRequest>{{protocol::Op(999), 0, ""}});
     struct Case {
         const char* what;
         std::string bytes;
     } cases[] = {
         {"silent", ""},
         {"not a frame", "GET / HTTP/1.0\r\n\r\n"},
-        {"oversized", oversized.take()},
-        {"truncated", protocol::encodeFrame("0123456789").substr(0, 12)},
-        {"malformed payload", protocol::encodeFrame("\x05\x00\x00\x00xyz")},
-        {"unknown operation", badOp},
+        {"oversized", frame("", protocol::kMaxPayload + 1)},
+        {"truncated", frame("0123", 10)},
+        {"malformed payload", frame("\x05\x00\x00\x00xyz", 7)},
+        {"unknown operation", frame(badOp, static_cast<uint32_t>(badOp.size()))},
     };
     for (const Case& c : cases) {
         int fd = rawConnect();

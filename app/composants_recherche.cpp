@@ -1,10 +1,10 @@
-// UFPrinciapl_composants.cpp: the main window's connection, datasets and data sources, as
-// the window's stored form declares them.
+// composants_recherche.cpp: the lock search's connection, datasets and data sources, as the
+// main window's stored form declares them.
 //
 // Giving each query its SQL text hands that text to the client engine, so the engine
 // library is loaded here, while the window is built and before FormCreate runs: when it
 // is missing, building the window fails before the identification window appears.
-#include "app/UFPrinciapl.h"
+#include "app/recherche_locks.h"
 
 #include "data/adscnnct.h"
 #include "data/adstable.h"
@@ -59,34 +59,37 @@ void declareTextColumn(QObject* owner, TDataSet* table, const char* name, int si
 
 }  // namespace
 
-void TFPrincipal::creerComposantsNonVisuels() {
-    ManagementConn = named(new TAdsConnection(this), "ManagementConn");
+namespace app {
+
+void declarerComposants(QObject* owner, ComposantsRecherche& c) {
+    TAdsConnection*& ManagementConn = c.ManagementConn;
+    ManagementConn = named(new TAdsConnection(owner), "ManagementConn");
     ManagementConn->AdsServerTypes = {stADS_REMOTE};
     ManagementConn->StoreConnected = false;
     ManagementConn->Username = QStringLiteral("adssys");
     ManagementConn->Password = QStringLiteral("kor5382");
 
-    QTrouverLockedRecNumbers = declareQuery(
-        this, "QTrouverLockedRecNumbers", ManagementConn,
+    c.QTrouverLockedRecNumbers = declareQuery(
+        owner, "QTrouverLockedRecNumbers", ManagementConn,
         {QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('Cette ligne doit être changée par "
                         "programmation!!');")},
         true);
-    declareField<TIntegerField>(this, QTrouverLockedRecNumbers, "LockedRecNo");
+    declareField<TIntegerField>(owner, c.QTrouverLockedRecNumbers, "LockedRecNo");
 
-    QTrouverUsersQuiBloquent =
-        declareQuery(this, "QTrouverUsersQuiBloquent", ManagementConn,
+    c.QTrouverUsersQuiBloquent =
+        declareQuery(owner, "QTrouverUsersQuiBloquent", ManagementConn,
                      {QStringLiteral("//Ligne par programmation")}, true);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "UserName", 50);
-    declareField<TIntegerField>(this, QTrouverUsersQuiBloquent, "ConnNumber");
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "DictionaryUser", 50);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "Address", 30);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "LockType", 15);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "OSUserLoginName", 50);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "TSAddress", 30);
-    declareField<TStringField>(this, QTrouverUsersQuiBloquent, "ApplicationID", 70);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "UserName", 50);
+    declareField<TIntegerField>(owner, c.QTrouverUsersQuiBloquent, "ConnNumber");
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "DictionaryUser", 50);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "Address", 30);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "LockType", 15);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "OSUserLoginName", 50);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "TSAddress", 30);
+    declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "ApplicationID", 70);
 
-    QCreerTab_UsersTableLocks = declareQuery(
-        this, "QCreerTab_UsersTableLocks", ManagementConn,
+    c.QCreerTab_UsersTableLocks = declareQuery(
+        owner, "QCreerTab_UsersTableLocks", ManagementConn,
         {QStringLiteral("CREATE TABLE #UsersTableLocks ("),
          QStringLiteral("    DictionaryName CIChar(25),"),
          QStringLiteral("\t  DictionaryPath CIChar(100),"),
@@ -101,38 +104,40 @@ void TFPrincipal::creerComposantsNonVisuels() {
          QStringLiteral("Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);")},
         true);
 
-    QDropingTempTable = declareQuery(this, "QDropingTempTable", ManagementConn,
-                                     {QStringLiteral("Drop"), QStringLiteral("Table"),
-                                      QStringLiteral("#UsersTableLocks;")},
-                                     false);
+    c.QDropingTempTable = declareQuery(owner, "QDropingTempTable", ManagementConn,
+                                       {QStringLiteral("Drop"), QStringLiteral("Table"),
+                                        QStringLiteral("#UsersTableLocks;")},
+                                       false);
 
-    UsersTableLocks = named(new TAdsTable(this), "UsersTableLocks");
-    UsersTableLocks->StoreActive = false;
-    UsersTableLocks->SetAdsConnection(ManagementConn);
-    respectWhenCounting(UsersTableLocks);
-    UsersTableLocks->Loading = true;
-    UsersTableLocks->SetTableName(QStringLiteral("#UsersTableLocks"));
-    UsersTableLocks->Loading = false;
-    declareTextColumn(this, UsersTableLocks, "UserName", 50, 30, nullptr, true);
-    declareTextColumn(this, UsersTableLocks, "OsUserLoginName", 50, 30, nullptr, true);
-    auto* lockedRecNo = declareField<TIntegerField>(this, UsersTableLocks, "LockedRecNo");
+    c.UsersTableLocks = named(new TAdsTable(owner), "UsersTableLocks");
+    c.UsersTableLocks->StoreActive = false;
+    c.UsersTableLocks->SetAdsConnection(ManagementConn);
+    respectWhenCounting(c.UsersTableLocks);
+    c.UsersTableLocks->Loading = true;
+    c.UsersTableLocks->SetTableName(QStringLiteral("#UsersTableLocks"));
+    c.UsersTableLocks->Loading = false;
+    declareTextColumn(owner, c.UsersTableLocks, "UserName", 50, 30, nullptr, true);
+    declareTextColumn(owner, c.UsersTableLocks, "OsUserLoginName", 50, 30, nullptr, true);
+    auto* lockedRecNo = declareField<TIntegerField>(owner, c.UsersTableLocks, "LockedRecNo");
     lockedRecNo->SetDisplayWidth(16);
-    declareTextColumn(this, UsersTableLocks, "TableName", 25, 29, "Table", true);
-    declareTextColumn(this, UsersTableLocks, "ApplicationID", 70, 29, nullptr, true);
-    declareTextColumn(this, UsersTableLocks, "DictionaryName", 25, 21, "Dictionnaire", false);
-    declareTextColumn(this, UsersTableLocks, "DictionaryPath", 100, 100, nullptr, false);
-    declareTextColumn(this, UsersTableLocks, "TablePath", 100, 100, nullptr, false);
+    declareTextColumn(owner, c.UsersTableLocks, "TableName", 25, 29, "Table", true);
+    declareTextColumn(owner, c.UsersTableLocks, "ApplicationID", 70, 29, nullptr, true);
+    declareTextColumn(owner, c.UsersTableLocks, "DictionaryName", 25, 21, "Dictionnaire", false);
+    declareTextColumn(owner, c.UsersTableLocks, "DictionaryPath", 100, 100, nullptr, false);
+    declareTextColumn(owner, c.UsersTableLocks, "TablePath", 100, 100, nullptr, false);
 
-    QChercherRecordParRowID = declareQuery(
-        this, "QChercherRecordParRowID", ManagementConn,
+    c.QChercherRecordParRowID = declareQuery(
+        owner, "QChercherRecordParRowID", ManagementConn,
         {QStringLiteral("Select X.*, X.RowID"), QStringLiteral("From"),
          QStringLiteral("//Ligne par programmation .. Nom de la table"), QStringLiteral("as X"),
          QStringLiteral("Where Right(X.RowID,6) ="),
          QStringLiteral("//Ligne par programmation .. 6 dernières Character du RowID voulu")},
         true);
 
-    DSUsersTableLocks = named(new TDataSource(this), "DSUsersTableLocks");
-    DSUsersTableLocks->SetDataSet(UsersTableLocks);
-    DSQChercherRecordParRowID = named(new TDataSource(this), "DSQChercherRecordParRowID");
-    DSQChercherRecordParRowID->SetDataSet(QChercherRecordParRowID);
+    c.DSUsersTableLocks = named(new TDataSource(owner), "DSUsersTableLocks");
+    c.DSUsersTableLocks->SetDataSet(c.UsersTableLocks);
+    c.DSQChercherRecordParRowID = named(new TDataSource(owner), "DSQChercherRecordParRowID");
+    c.DSQChercherRecordParRowID->SetDataSet(c.QChercherRecordParRowID);
 }
+
+}  // namespace app

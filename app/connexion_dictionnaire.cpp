@@ -1,0 +1,61 @@
+// connexion_dictionnaire.cpp: RGPathsClick and RemplirComboBoxTables.
+#include "app/connexion_dictionnaire.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/grille_locks.h"
+#include "app/recherche_locks.h"
+#include "data/adscnnct.h"
+#include "dictionary/alias_config.h"
+#include "dictionary/table_list.h"
+#include "rtl/exception.h"
+#include "ui/combo_box.h"
+#include "ui/data_grid.h"
+#include "ui/messages.h"
+#include "ui/radio_group.h"
+
+namespace app {
+
+void RGPathsClick(RechercheLocks& r) {
+    r.BtnChercherRecordParRowID->setEnabled(false);
+    r.rouverlenregistrementselectionn1->setEnabled(false);
+    r.ManagementConn->Disconnect();
+    r.wwDBGrid2->setBackgroundColor(couleurFenetre());
+    r.LabelDictionnaire->setText(QString());
+    r.LabelTable->setText(QString());
+    RemplirComboBoxTables(r);
+}
+
+void RemplirComboBoxTables(RechercheLocks& r) {
+    r.ManagementConn->Disconnect();
+    rtl::StringList ListAllTables;
+    try {
+        const int item = r.RGPaths->itemIndex();
+        const QString valeur = dictionary::valeurAlias(r.ListAllPaths, r.RGPaths->itemTag(item));
+        dictionary::connecterAuDictionnaire(*r.ManagementConn, valeur);
+        r.DictionaryName = r.RGPaths->itemText(item);
+        r.DictionaryPath = dictionary::dictionaryPathOf(valeur);
+        r.TrimmedPath = dictionary::trimmedPathOf(r.DictionaryPath);
+        r.ManagementConn->GetTableNames(&ListAllTables, r.DictionaryPath);
+        r.ComboBoxTables->clearItems();
+        r.ComboBoxTables->setText(QString());
+        r.ComboBoxTables->addItem(QStringLiteral("Toutes les tables"));
+        ListAllTables.sort();
+        for (const QString& name : ListAllTables.strings()) {
+            if (dictionary::tableAvecFichier(r.TrimmedPath, name)) r.ComboBoxTables->addItem(name);
+        }
+        r.ComboBoxTables->selectItem(0);
+        r.BtnChercherLocksParDictionnaire->setEnabled(true);
+        r.LabelNombreTables->setText(QString::number(r.ComboBoxTables->count() - 1));
+    } catch (const rtl::Exception& e) {
+        r.ComboBoxTables->setText(QString());
+        r.ComboBoxTables->clearItems();
+        r.LabelNombreTables->setText(QStringLiteral("0"));
+        r.BtnChercherLocksParDictionnaire->setEnabled(false);
+        ui::plainMessage(e.className() + QStringLiteral(" Erreur trouvé.\r\n") + e.message());
+    }
+}
+
+}  // namespace app

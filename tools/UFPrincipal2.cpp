@@ -1,0 +1,240 @@
+// UFPrincipal2.cpp: the specific-record window's creation, closing and handlers.
+#include "tools/UFPrincipal2.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "data/adscnnct.h"
+#include "data/adstable.h"
+#include "db/field.h"
+#include "dictionary/alias_config.h"
+#include "dictionary/exe_folder.h"
+#include "dictionary/table_list.h"
+#include "rtl/ansi.h"
+#include "rtl/file_exists.h"
+#include "tools/codec.h"
+#include "tools/record_input.h"
+#include "ui/combo_box.h"
+#include "ui/data_grid.h"
+#include "ui/messages.h"
+#include "ui/radio_group.h"
+
+TFUnLockDUnRecordSpecifique* FUnLockDUnRecordSpecifique = nullptr;
+
+namespace {
+
+const QString kChampNonChoisi = QStringLiteral("Il faut chosir le premier champ!");
+const QString kValeurVide = QStringLiteral("Il faut saisir une valeur pour le champ !");
+const QString kRowIdIntrouvable = QStringLiteral(
+    "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
+    "la table selectionée");
+
+// Lines of the two templates that each search replaces.
+constexpr int kLigneTable = 1;
+constexpr int kLigneColonne = 3;
+constexpr int kLigneValeur = 5;
+constexpr int kLigneCheminTable = 4;
+constexpr int kLigneRecNo = 6;
+
+// Display widths, in characters, of the owners' columns: user, login, application.
+constexpr int kLargeurs[] = {30, 30, 45};
+
+}  // namespace
+
+TFUnLockDUnRecordSpecifique::TFUnLockDUnRecordSpecifique(QWidget* owner) : QDialog(owner) {
+    construireFenetre();
+    creerComposantsNonVisuels();
+    relierEvenements();
+    ui::guarded([this] { FormCreate(); });
+}
+
+TFUnLockDUnRecordSpecifique::~TFUnLockDUnRecordSpecifique() = default;
+
+void TFUnLockDUnRecordSpecifique::relierEvenements() {
+    connect(RGPaths, &ui::RadioGroup::itemClicked, this,
+            [this] { ui::guarded([this] { RGPathsClick(); }); });
+    connect(ComboBoxTables, &ui::ComboBox::changed, this,
+            [this] { ui::guarded([this] { ComboBoxTablesChange(); }); });
+    connect(ComboBoxTables, &ui::ComboBox::closedUp, this,
+            [this] { ui::guarded([this] { ComboBoxTablesCloseUp(); }); });
+    connect(EditValueColumn, &QLineEdit::textChanged, this,
+            [this] { ui::guarded([this] { EditValueColumnChange(); }); });
+    connect(EditValueColumn, &QLineEdit::returnPressed, this, [this] {
+        if (BtnChercherUsagerQuiBloque->isEnabled()) BtnChercherUsagerQuiBloque->click();
+    });
+    connect(BtnChercherUsagerQuiBloque, &QPushButton::clicked, this,
+            [this] { ui::guarded([this] { BtnChercherUsagerQuiBloqueClick(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { ui::guarded([this] { Timer1Timer(); }); });
+}
+
+void TFUnLockDUnRecordSpecifique::FormCreate() {
+    PathToExe = dictionary::executableFolder();
+    ListAllPaths.clear();
+    if (!rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
+        ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);
+        return;
+    }
+    for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(PathToExe, ListAllPaths))
+        RGPaths->addItem(alias.name, alias.entry);
+}
+
+void TFUnLockDUnRecordSpecifique::FormClose() {
+    ListAllPaths.clear();
+    // Closes the table and both queries too.
+    ManagementConn->Disconnect();
+}
+
+void TFUnLockDUnRecordSpecifique::done(int result) {
+    ui::guarded([this] { FormClose(); });
+    QDialog::done(result);
+}
+
+void TFUnLockDUnRecordSpecifique::RGPathsClick() {
+    RemplirComboBoxTables();
+    ComboBoxFields->clearItems();
+    ComboBoxFields->setText(QString());
+    EditValueColumn->clear();
+    BtnChercherUsagerQuiBloque->setEnabled(false);
+    arreterClignotement();
+}
+
+void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
+    // Also closes the queries, so the grid empties.
+    ManagementConn->Disconnect();
+    try {
+        const QString value =
+            dictionary::valeurAlias(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
+        dictionary::connecterAuDictionnaire(*ManagementConn, value);
+        DictionaryPath = dictionary::dictionaryPathOf(value);
+        TrimmedPath = dictionary::trimmedPathOf(DictionaryPath);
+        const QStringList tables =
+            dictionary::tablesAvecFichier(*ManagementConn, DictionaryPath, TrimmedPath);
+        ComboBoxTables->clearItems();
+        ComboBoxTables->setText(QString());
+        ComboBoxTables->addItem(QStringLiteral("Sélectionner une table"));
+        ComboBoxTables->addItems(tables);
+        ComboBoxTables->selectItem(0);
+    } catch (const rtl::Exception& e) {
+        ComboBoxTables->setText(QString());
+        ComboBoxTables->clearItems();
+        ui::plainMessage(dictionary::texteErreurTrouvee(e));
+    }
+}
+
+void TFUnLockDUnRecordSpecifique::ComboBoxTablesChange() {
+    ComboBoxFields->clearItems();
+    ComboBoxFields->setText(QString());
+    EditValueColumn->clear();
+    QTrouverUserQuiBloqueRecord->Close();
+    BtnChercherUsagerQuiBloque->setEnabled(ComboBoxTables->itemIndex() > 0);
+    arreterClignotement();
+}
+
+void TFUnLockDUnRecordSpecifique::ComboBoxTablesCloseUp() {
+    if (ComboBoxTables->itemIndex() <= 0) return;
+    TableATrouver->Close();
+    TableATrouver->SetTableName(ComboBoxTables->text());
+    TableATrouver->Open();
+    rtl::StringList names;
+    TableATrouver->GetFieldNames(names);
+    ComboBoxFields->clearItems();
+    ComboBoxFields->setText(QString());
+    if (names.count() > 0) {
+        ComboBoxFields->addItem(names.at(0));
+        ComboBoxFields->selectItem(0);
+    }
+    BtnChercherUsagerQuiBloque->setEnabled(true);
+}
+
+void TFUnLockDUnRecordSpecifique::EditValueColumnChange() {
+    QTrouverUserQuiBloqueRecord->Close();
+    arreterClignotement();
+}
+
+void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
+    if (ComboBoxFields->itemIndex() != 0) {
+        ui::plainMessage(kChampNonChoisi);
+        return;
+    }
+    if (EditValueColumn->text().isEmpty()) {
+        ui::plainMessage(kValeurVide);
+        return;
+    }
+    if (const QString refus = refusDeLaSaisie(); !refus.isEmpty()) {
+        ui::plainMessage(refus);
+        return;
+    }
+    LabelLockNonTrouve->hide();
+
+    const QString table = ComboBoxTables->text();
+    QTrouverRowID->Close();
+    QTrouverRowID->SQL().Set(kLigneTable, table);
+    QTrouverRowID->SQL().Set(kLigneColonne, ComboBoxFields->text());
+    QTrouverRowID->SQL().Set(kLigneValeur, EditValueColumn->text());
+    QTrouverRowID->Open();
+    if (QTrouverRowID->RecordCount() != 1) {
+        ui::plainMessage(kRowIdIntrouvable);
+        return;
+    }
+
+    QTrouverUserQuiBloqueRecord->Close();
+    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneCheminTable,
+                                           u'\'' + TrimmedPath + table + QStringLiteral(".adt'"));
+    const QString rowId = rtl::fromAnsi(QTrouverRowIDrowid->AsAnsiString());
+    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneRecNo,
+                                           QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
+    QTrouverUserQuiBloqueRecord->Open();
+    for (int column = 0; column < 3; ++column)
+        QTrouverUserQuiBloqueRecord->Fields(column)->SetDisplayWidth(kLargeurs[column]);
+
+    if (QTrouverUserQuiBloqueRecord->Fields(0)->AsString().isEmpty())
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+void TFUnLockDUnRecordSpecifique::Timer1Timer() {
+    LabelLockNonTrouve->setVisible(!LabelLockNonTrouve->isVisible());
+}
+
+void TFUnLockDUnRecordSpecifique::arreterClignotement() {
+    LabelLockNonTrouve->hide();
+    Timer1->stop();
+}
+
+QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
+    using namespace record_input;
+    if (!estUnNom(ComboBoxTables->text())) return kTableInvalide;
+    if (!estUnNom(ComboBoxFields->text())) return kChampInvalide;
+    QString contenu;
+    switch (litteral(EditValueColumn->text(), &contenu)) {
+        case Litteral::Aucun:
+            return kValeurInvalide;
+        case Litteral::TexteGuillemets:
+            // The server reads a double-quoted word as a column when the table has one of
+            // that name, RowID included: the value would be compared with that column.
+            if (contenu.compare(QStringLiteral("RowID"), Qt::CaseInsensitive) == 0 ||
+                champsDeLaTable().contains(contenu, Qt::CaseInsensitive))
+                return valeurEstUnChamp(contenu);
+            return QString();
+        case Litteral::Nombre:
+        case Litteral::TexteApostrophes:
+            return QString();
+    }
+    return QString();
+}
+
+QStringList TFUnLockDUnRecordSpecifique::champsDeLaTable() {
+    const QString table = ComboBoxTables->text();
+    if (!TableATrouver->Active() ||
+        TableATrouver->TableName().compare(table, Qt::CaseInsensitive) != 0) {
+        TableATrouver->Close();
+        TableATrouver->SetTableName(table);
+        TableATrouver->Open();
+    }
+    rtl::StringList names;
+    TableATrouver->GetFieldNames(names);
+    return names.strings();
+}

@@ -1,0 +1,226 @@
+// UFPrincipal2_layout.cpp: the specific-record window's controls in their design state, and
+// its connection, table, queries and timer as its stored form declares them.
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "data/adscnnct.h"
+#include "data/adstable.h"
+#include "db/data_source.h"
+#include "db/field.h"
+#include "dictionary/table_list.h"
+#include "gridlink/grid_link.h"
+#include "tools/UFPrincipal2.h"
+#include "ui/combo_box.h"
+#include "ui/data_grid.h"
+#include "ui/fonts.h"
+#include "ui/panel.h"
+#include "ui/radio_group.h"
+
+namespace {
+
+using ui::pixelFont;
+
+const QString kTahoma = QStringLiteral("Tahoma");
+const QString kArial = QStringLiteral("Arial");
+
+// Names `w` after its control and puts it at its place in its parent.
+template <class W>
+W* placed(W* w, const char* name, const QRect& r) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(r);
+    return w;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r,
+                  const QFont& font, const QColor& colour = QColor()) {
+    auto* label = placed(new QLabel(caption, parent), name, r);
+    label->setFont(font);
+    if (colour.isValid()) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, colour);
+        label->setPalette(p);
+    }
+    // A substitute font wider than the one asked for must not cut the caption.
+    label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
+    return label;
+}
+
+QFont labelFont() {
+    return pixelFont(kArial, 13, true, true);
+}
+
+// The SQL of a query as its stored form holds it; only the engine sees it while loading.
+TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
+                        const QStringList& sql) {
+    auto* query = new TAdsQuery(owner);
+    query->setObjectName(QLatin1String(name));
+    query->StoreActive = false;
+    query->SetAdsConnection(connection);
+    query->Loading = true;
+    query->SQL().Assign(sql);
+    query->Loading = false;
+    return query;
+}
+
+// Record counts of the dataset respect its filters and scopes.
+void respectWhenCounting(TAdsDataSet* dataSet) {
+    dataSet->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
+    dataSet->AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
+}
+
+QString blanks(int n) {
+    return QString(n, u' ');
+}
+
+QString tabs(int n) {
+    return QString(n, u'\t');
+}
+
+// The indent of the fixed lines of the ROWID lookup: a blank, a tab and 14 blanks.
+const QString kRetrait = u' ' + tabs(1) + blanks(14);
+
+}  // namespace
+
+void TFUnLockDUnRecordSpecifique::construireFenetre() {
+    setObjectName(QStringLiteral("FUnLockDUnRecordSpecifique"));
+    setWindowTitle(QStringLiteral("Trouver le lock d'un enregistrement spécifique"));
+    setFont(pixelFont(kTahoma, 11));
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    resize(977, 382);
+
+    RGPaths = placed(new ui::RadioGroup(this), "RGPaths", {5, 8, 185, 369});
+    RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
+    construirePanel1();
+    construirePanel2();
+
+    // The numbered instructions' order.
+    setTabOrder(RGPaths, ComboBoxTables);
+    setTabOrder(ComboBoxTables, ComboBoxFields);
+    setTabOrder(ComboBoxFields, EditValueColumn);
+    setTabOrder(EditValueColumn, BtnChercherUsagerQuiBloque);
+    setTabOrder(BtnChercherUsagerQuiBloque, wwDBGrid1);
+    RGPaths->setFocus();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TFUnLockDUnRecordSpecifique::construirePanel1() {
+    Panel1 = placed(new ui::Panel(this), "Panel1", {197, 15, 776, 138});
+    LabelTable =
+        makeLabel(Panel1, "LabelTable", QStringLiteral("Table : "), {31, 11, 46, 16}, labelFont());
+    ComboBoxTables = placed(new ui::ComboBox(Panel1), "ComboBoxTables", {102, 10, 163, 21});
+    ComboBoxTables->setRowsVisible(25);
+    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Champ : "), {31, 37, 56, 16}, labelFont());
+    ComboBoxFields = placed(new ui::ComboBox(Panel1), "ComboBoxFields", {102, 36, 163, 21});
+    ComboBoxFields->setRowsVisible(8);
+    Label2 = makeLabel(Panel1, "Label2", QStringLiteral("="), {278, 23, 23, 46},
+                       pixelFont(kArial, 40, true, true));
+    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Valeur du champ"), {349, 15, 106, 16},
+                       labelFont());
+    EditValueColumn = placed(new QLineEdit(Panel1), "EditValueColumn", {320, 36, 163, 21});
+    LabelLockNonTrouve =
+        makeLabel(Panel1, "LabelLockNonTrouve", QStringLiteral("Pas de Lock trouvé"),
+                  {575, 12, 107, 16}, pixelFont(kTahoma, 13), Qt::red);
+    LabelLockNonTrouve->hide();
+    BtnChercherUsagerQuiBloque = placed(new QPushButton(QStringLiteral("Chercher!"), Panel1),
+                                        "BtnChercherUsagerQuiBloque", {550, 35, 153, 24});
+    // Return in an edit presses "Chercher!" only through the value box's own rule.
+    BtnChercherUsagerQuiBloque->setAutoDefault(false);
+    BtnChercherUsagerQuiBloque->setEnabled(false);
+
+    wwDBGrid1 = placed(new ui::DataGrid(Panel1), "wwDBGrid1", {16, 66, 737, 62});
+    wwDBGrid1->setFont(pixelFont(kTahoma, 12, true));
+    QPalette cells = wwDBGrid1->palette();
+    cells.setColor(QPalette::Text, cells.color(QPalette::Link));
+    wwDBGrid1->setPalette(cells);
+    wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
+}
+
+void TFUnLockDUnRecordSpecifique::construirePanel2() {
+    Panel2 = placed(new ui::Panel(this), "Panel2", {197, 160, 777, 215});
+    const QColor green(0, 128, 0);
+    const struct {
+        QLabel*& label;
+        const char* name;
+        const char* caption;
+    } lines[] = {
+        {Label4, "Label4", "1- Sélectionnez un dictionnaire"},
+        {Label5, "Label5", "2.- Sélectionnez une table"},
+        {Label6, "Label6",
+         "3.- Lors de la sélection de la table, le premier champ sera affiché dans \"Champ\""},
+        {Label7, "Label7",
+         "4.a- Lors de la saisie de la valeur du champ, s'il s'agit d'un champ de type STRING, "
+         "la valeur doit être placée entre guillemets."},
+        {Label8, "Label8",
+         "4.b- Lors de la saisie de la valeur du champ, s'il s'agit d'un champ de type INTEGER, "
+         "la valeur doit être SANS guillemets."},
+        {Label9, "Label9",
+         "5.- Appuyez sur le bouton CHERCHER!, s'il y a un LOCK, il sera affiché dans la grille"},
+    };
+    int top = 29;
+    for (const auto& line : lines) {
+        line.label = makeLabel(Panel2, line.name, QString::fromUtf8(line.caption), {24, top, 0, 13},
+                               pixelFont(kTahoma, 11), green);
+        top += 19;
+    }
+}
+
+void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
+    ManagementConn = new TAdsConnection(this);
+    ManagementConn->setObjectName(QStringLiteral("ManagementConn"));
+    ManagementConn->AdsServerTypes = {stADS_REMOTE, stADS_LOCAL};
+    ManagementConn->LoginPrompt = false;
+    ManagementConn->StoreConnected = false;
+    ManagementConn->Username = dictionary::kAdministrateur;
+    ManagementConn->Password = dictionary::kMotDePasseAdministrateur;
+
+    TableATrouver = new TAdsTable(this);
+    TableATrouver->setObjectName(QStringLiteral("TableATrouver"));
+    TableATrouver->StoreActive = false;
+    TableATrouver->SetAdsConnection(ManagementConn);
+    respectWhenCounting(TableATrouver);
+
+    QTrouverRowID = declareQuery(
+        this, "QTrouverRowID", ManagementConn,
+        {QStringLiteral("select rowid from"), blanks(17) + QStringLiteral("//nom de la table"),
+         kRetrait + QStringLiteral("where"), kRetrait + QStringLiteral("//colonne à chercher"),
+         kRetrait + QStringLiteral("="),
+         blanks(15) + QStringLiteral("//Valeur de la colonne à chercher")});
+    QTrouverRowIDrowid = new TStringField(this, 18);
+    QTrouverRowIDrowid->setObjectName(QStringLiteral("QTrouverRowIDrowid"));
+    QTrouverRowIDrowid->SetFieldName(QStringLiteral("rowid"));
+    QTrouverRowIDrowid->SetDataSet(QTrouverRowID);
+
+    QTrouverUserQuiBloqueRecord = declareQuery(
+        this, "QTrouverUserQuiBloqueRecord", ManagementConn,
+        {QStringLiteral(
+             "Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID"),
+         QStringLiteral("From"), QStringLiteral("("),
+         QStringLiteral("EXECUTE PROCEDURE sp_mgGetLockOwner("),
+         QStringLiteral("//'D:\\Base\\Clients.adt'"), tabs(9) + blanks(20) + QStringLiteral(","),
+         blanks(38) + QStringLiteral("//RecNumber trouver par son RowID"),
+         tabs(9) + blanks(17) + QStringLiteral(")"), QStringLiteral(")as Principal;")});
+    respectWhenCounting(QTrouverUserQuiBloqueRecord);
+
+    DSQTrouverUserQuiBloqueRecord = new TDataSource(this);
+    DSQTrouverUserQuiBloqueRecord->setObjectName(QStringLiteral("DSQTrouverUserQuiBloqueRecord"));
+    DSQTrouverUserQuiBloqueRecord->SetDataSet(QTrouverUserQuiBloqueRecord);
+    // The grid shows every column that comes back, as wide as its field's display width.
+    new gridlink::GridLink(wwDBGrid1, DSQTrouverUserQuiBloqueRecord);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+}

@@ -1,0 +1,95 @@
+// record_input.cpp: the name and literal rules of the specific-record window's input.
+#include "tools/record_input.h"
+
+namespace record_input {
+namespace {
+
+bool commenceUnNom(QChar c) {
+    return c.isLetter() || c == u'_' || c == u'@';
+}
+
+bool continueUnNom(QChar c) {
+    return commenceUnNom(c) || c.isDigit() || c == u'$';
+}
+
+bool estUnBlanc(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+bool estUnChiffre(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Whether `s` is digits, then optionally "." and more digits.
+bool estUnNombreSansSigne(QStringView s) {
+    const qsizetype point = s.indexOf(u'.');
+    const QStringView entier = point < 0 ? s : s.left(point);
+    const QStringView decimales = point < 0 ? QStringView() : s.mid(point + 1);
+    if (entier.isEmpty() || (point >= 0 && decimales.isEmpty())) return false;
+    for (const QStringView part : {entier, decimales}) {
+        for (const QChar c : part) {
+            if (!estUnChiffre(c)) return false;
+        }
+    }
+    return true;
+}
+
+// The content of `s` quoted with `quote` at both ends, a quote inside written twice; false
+// when a quote inside stands alone (the text would end there and something else follow).
+bool contenuEntre(QStringView s, QChar quote, QString* contenu) {
+    if (s.size() < 2 || s.front() != quote || s.back() != quote) return false;
+    const QStringView inside = s.mid(1, s.size() - 2);
+    QString texte;
+    for (qsizetype i = 0; i < inside.size(); ++i) {
+        if (inside[i] == quote) {
+            if (i + 1 >= inside.size() || inside[i + 1] != quote) return false;
+            ++i;
+        }
+        texte += inside[i];
+    }
+    if (contenu) *contenu = texte;
+    return true;
+}
+
+}  // namespace
+
+const QString kTableInvalide = QStringLiteral(
+    "La table doit être désignée par son seul nom, sans espace ni autre signe (lettres, "
+    "chiffres et _).");
+const QString kChampInvalide = QStringLiteral(
+    "Le champ doit être désigné par son seul nom, sans espace ni autre signe (lettres, "
+    "chiffres et _).");
+const QString kValeurInvalide = QStringLiteral(
+    "La valeur du champ doit être une seule valeur : un nombre sans guillemets (1234 ou -12.5), "
+    "ou un texte entre guillemets (\"Dupont\") ou entre apostrophes ('Dupont'), dont les "
+    "guillemets ou apostrophes intérieurs sont doublés ('L''Oréal').");
+
+QString valeurEstUnChamp(const QString& contenu) {
+    return QStringLiteral(
+               "La valeur \"%1\" est aussi le nom d'un champ de la table et serait lue comme ce "
+               "champ : placez-la entre apostrophes ('%1').")
+        .arg(contenu);
+}
+
+bool estUnNom(const QString& text) {
+    if (text.isEmpty() || !commenceUnNom(text.front())) return false;
+    for (const QChar c : text) {
+        if (!continueUnNom(c)) return false;
+    }
+    return true;
+}
+
+Litteral litteral(const QString& value, QString* contenu) {
+    QStringView s(value);
+    while (!s.isEmpty() && estUnBlanc(s.front())) s = s.mid(1);
+    while (!s.isEmpty() && estUnBlanc(s.back())) s.chop(1);
+    if (contenuEntre(s, u'\'', contenu)) return Litteral::TexteApostrophes;
+    if (contenuEntre(s, u'"', contenu)) return Litteral::TexteGuillemets;
+    if (estUnNombreSansSigne(s.startsWith(u'-') ? s.mid(1) : s)) {
+        if (contenu) *contenu = s.toString();
+        return Litteral::Nombre;
+    }
+    return Litteral::Aucun;
+}
+
+}  // namespace record_input
