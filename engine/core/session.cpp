@@ -233,6 +233,11 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     if (!s.ok()) return s;
     {
         MutexLock registry(impl_->server->mu);
+        // Dropped since it was found (a drop needs the table closed everywhere): not opened.
+        auto loaded = impl_->server->tables.find(c->lockFile);
+        if (c->lockFile[0] != '#' &&
+            (loaded == impl_->server->tables.end() || loaded->second.lock() != c->table))
+            return Status::error(AE_FILE_NOT_FOUND, "The table was dropped: " + std::string(name));
         FileUse& use = impl_->server->fileUse[c->lockFile];
         bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {
             return e.first != impl_->connection && e.second > 0;
