@@ -17,7 +17,7 @@ namespace {
 // Between two statements of a table, events are processed at most this often while the
 // display is up: often enough for the button and the repaints, rarely enough to cost nothing
 // next to the statements. A new table always shows.
-constexpr qint64 kIntervalleMs = 40;
+constexpr qint64 kIntervalleMs = 100;
 
 }  // namespace
 

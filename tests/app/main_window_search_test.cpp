@@ -35,8 +35,12 @@ class MainWindowSearch : public ::testing::Test {
     static void SetUpTestSuite() {
         dir_ = new QTemporaryDir();
         server_ = new locktest::Server();
+        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        QString error;
         compta_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("compta")), QStringLiteral("Compta"),
-                                           {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}});
+                                           {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}},
+                                           &error);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
         holders_->push_back(std::make_unique<Holder>(*server_, compta_, QStringLiteral("Clients"),
                                                      QStringLiteral("1-60"), locktest::Who{"PC-B", "zoe", "Saisie.exe"}));
