@@ -3,7 +3,9 @@
 # own (scripts/demo/run.sh with its folder in <build>/screenshots/demo: dictionaries, a live
 # server, the lock holders of holders.conf and a copy of the tool with its ads.ini): the
 # identification window (also with its caps-lock balloon), the main window identified, the
-# main window after a cancelled identification, the converter, the specific-record window
+# main window after a cancelled identification, the converter, the main window's lock search
+# (after a search, after the lookup of a lock's record, "no locks" and the window it leaves),
+# the specific-record window
 # with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
 # away, the missing-file error and the main window it leaves. Whatever lies beside
 # <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
@@ -134,6 +136,33 @@ for attempt in 1 2 3 4 5 6; do
   [ "$attempt" = 6 ] && { echo 'screenshots: "Pas de Lock trouvé" never showed' >&2; exit 1; }
 done
 echo "$out/record-no-lock.png"
+stop_tool
+
+# Run 4: the lock search on the demo's Compta, whose Clients and Factures holders of
+# holders.conf hold locks and whose Fournisseurs nobody locks. Places are the window's own
+# layout under its menu bar.
+start_tool
+gate=$(window Identification)
+xdotool windowfocus --sync "$gate"
+xdotool type --delay 50 qv73
+xdotool key Return
+main=$(window "Des Locks par table")
+xdotool mousemove --window "$main" 22 138 click 1          # the dictionary Compta
+sleep 0.5
+xdotool mousemove --window "$main" 745 62 click 1          # Chercher des locks / Rafraîchir
+shoot "$main" main-search.png
+xdotool mousemove --window "$main" 638 511 click 1         # the first lock's record
+shoot "$main" main-record.png
+xdotool mousemove --window "$main" 614 62 click 1          # the table list: Fournisseurs
+sleep 0.5
+xdotool key Down Down Down Return
+sleep 0.3
+xdotool mousemove --window "$main" 745 62 click 1
+message=$(window Informations)
+shoot "$message" main-no-locks-message.png
+xdotool windowfocus --sync "$message"
+xdotool key Return
+shoot "$main" main-no-locks.png
 stop_tool
 
 # Last run: the file is missing (put back on exit).
