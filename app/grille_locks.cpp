@@ -24,9 +24,7 @@ TField* champ(RechercheLocks& r, const char* name) {
 // while no record is shown.
 void oublierEnregistrement(RechercheLocks& r) {
     r.QChercherRecordParRowID->Close();
-    // Every row a search appends passes here: the palette is left alone when it is right.
-    if (r.wwDBGrid2->backgroundColor() != couleurFenetre())
-        r.wwDBGrid2->setBackgroundColor(couleurFenetre());
+    r.wwDBGrid2->setBackgroundColor(couleurFenetre());
     r.LabelDictionnaire->setText(QString());
     r.LabelTable->setText(QString());
 }
