@@ -35,7 +35,7 @@ class GridLink::Link : public TDataLink {
     void DataSetChanged() override { owner_.windowChanged(); }
     void DataSetScrolled(int moved) override { owner_.scrolled(moved); }
     void RecordChanged(TField*) override { owner_.schedule(); }
-    void EditingChanged() override { owner_.schedule(); }
+    void EditingChanged() override { owner_.editingChanged(); }
     void LayoutChanged() override { owner_.layoutChanged(); }
 
   private:
@@ -89,9 +89,14 @@ void GridLink::windowChanged() {
         TDataSet* ds = openDataSet();
         place_ = ds && ds->Bof() ? Place::Known : Place::Unknown;
         position_ = 0;
-        count_ = -1;
     }
     checkRow();
+    schedule();
+}
+
+void GridLink::editingChanged() {
+    // Only an insert or its end changes how many rows there are.
+    count_ = -1;
     schedule();
 }
 
@@ -134,13 +139,19 @@ void GridLink::checkRow() {
 }
 
 void GridLink::schedule() {
-    if (scheduled_) return;
-    scheduled_ = true;
-    QMetaObject::invokeMethod(this, &GridLink::refresh, Qt::QueuedConnection);
+    stale_ = true;
+    if (posted_) return;
+    posted_ = true;
+    QMetaObject::invokeMethod(this, &GridLink::refreshIfStale, Qt::QueuedConnection);
+}
+
+void GridLink::refreshIfStale() {
+    posted_ = false;
+    if (stale_) refresh();
 }
 
 void GridLink::refresh() {
-    scheduled_ = false;
+    stale_ = false;
     if (layoutDirty_) resolveColumns();
     TDataSet* ds = openDataSet();
     model_->setRows(ds ? readWindow() : std::vector<QStringList>());
@@ -221,7 +232,7 @@ void GridLink::showScrollPosition() {
     }
     if (place_ == Place::Known && count_ > 0) {
         scrollKnown_ = true;
-        return grid_->setScrollPosition(position_, std::max(count_ - 1, position_));
+        return grid_->setScrollPosition(position_, std::max(count_ - 1, position_), link_->BufferCount());
     }
     grid_->setScrollPosition(ds->Bof() ? 0 : ds->Eof() ? 2 : 1, 2);
 }
@@ -262,7 +273,7 @@ void GridLink::moveToPosition(int position) {
 
 void GridLink::paintCell(int row, int column, ui::CellStyle& style) {
     // Out of date, the window's rows may no longer be the grid's: the refresh repaints.
-    if (!hook_ || scheduled_ || !openDataSet() || row >= link_->RecordCount() ||
+    if (!hook_ || stale_ || !openDataSet() || row >= link_->RecordCount() ||
         column >= static_cast<int>(fields_.size()))
         return;
     const int active = link_->ActiveRecord();

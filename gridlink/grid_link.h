@@ -69,12 +69,15 @@ class GridLink : public QObject {
     TDataSet* openDataSet() const;
     void opened(bool active);
     void windowChanged();
+    void editingChanged();
     void scrolled(int moved);
     void layoutChanged();
     void visibleRowsChanged(int rows);
     // Raises rowChanged when the current record is another than last time.
     void checkRow();
+    // Marks the grid out of date and asks the event loop for one refresh.
     void schedule();
+    void refreshIfStale();
     void refresh();
     void resolveColumns();
     std::vector<QStringList> readWindow();
@@ -94,7 +97,8 @@ class GridLink : public QObject {
     int position_ = 0;             // when Known: rows before the current one
     int count_ = -1;               // the record count, -1 when not known
     bool scrollKnown_ = false;     // the bar shows position_ among count_
-    bool scheduled_ = false;       // a refresh is coming: the grid is out of date
+    bool stale_ = false;           // the dataset changed since the grid was refreshed
+    bool posted_ = false;          // a refreshIfStale call waits in the event queue
     bool layoutDirty_ = true;
     bool resizing_ = false;        // the link itself changes the window's size
     int userMoves_ = 0;            // inside a move of the user: rowChanged waits

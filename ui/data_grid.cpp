@@ -27,8 +27,9 @@ class HookDelegate : public QStyledItemDelegate {
         option->font = style.font;
         if (style.background.isValid()) {
             option->backgroundBrush = style.background;
-            // The hook's colours are the row marking; the view's own selection must not hide it.
-            option->state &= ~QStyle::State_Selected;
+            // The hook's colours are the row marking; the view's own selection, and the tint the
+            // style gives the focused cell, must not hide them.
+            option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         }
         if (style.foreground.isValid()) option->palette.setColor(QPalette::Text, style.foreground);
     }
@@ -104,16 +105,17 @@ int DataGrid::visibleRowCount() const {
     return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
 }
 
-void DataGrid::setScrollPosition(int value, int maximum) {
+void DataGrid::setScrollPosition(int value, int maximum, int page) {
     scrollMaximum_ = std::max(0, maximum);
     scrollValue_ = std::clamp(value, 0, scrollMaximum_);
+    scrollPage_ = std::max(1, page);
     applyScrollPosition();
 }
 
 void DataGrid::applyScrollPosition() {
     QScrollBar* bar = verticalScrollBar();
     bar->setRange(0, scrollMaximum_);
-    bar->setPageStep(visibleRowCount());
+    bar->setPageStep(scrollPage_);
     bar->setValue(scrollValue_);
     bar->setSliderPosition(scrollValue_);
 }

@@ -55,8 +55,9 @@ class DataGrid : public QTableView {
 
     // Rows that fit whole in the cell area, at least 1.
     int visibleRowCount() const;
-    // The vertical scroll bar: the thumb at `value` of 0..maximum; a maximum of 0 hides it.
-    void setScrollPosition(int value, int maximum);
+    // The vertical scroll bar: the thumb at `value` of 0..maximum, as long as `page` of the
+    // range (1 when not given); a maximum of 0 hides it.
+    void setScrollPosition(int value, int maximum, int page = 1);
 
   signals:
     void moveRequested(ui::DataGrid::Move move, int amount);
@@ -83,6 +84,7 @@ class DataGrid : public QTableView {
     CellColorHook hook_;
     int scrollValue_ = 0;
     int scrollMaximum_ = 0;
+    int scrollPage_ = 1;
     int visibleRows_ = 0;  // as last told by visibleRowCountChanged
     int wheelDelta_ = 0;   // wheel turn not yet worth a notch
 };

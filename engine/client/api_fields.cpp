@@ -208,7 +208,12 @@ UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
         if (rc != AE_SUCCESS) return rc;
         const std::string* blob = nullptr;  // only blob columns keep content apart
         if (record::isBlobType(c.type)) {
-            blob = blobContent(t, static_cast<uint16_t>(&c - t.info.columns().data()));
+            const auto column = static_cast<uint16_t>(&c - t.info.columns().data());
+            if (blobDamaged(t, column)) {
+                return fail(AE_INTERNAL_ERROR, "The value of column \"" + c.name +
+                                                   "\" is damaged in the memo file of this record.");
+            }
+            blob = blobContent(t, column);
         }
         return body(t, c, reinterpret_cast<const uint8_t*>(image.data()), blob);
     });

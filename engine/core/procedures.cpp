@@ -52,8 +52,8 @@ bool existsIgnoringCase(const std::string& path) {
 // ignored, a relative path taken from the connection's folder). Each must be a table the
 // connection reaches (AE_TABLE_OUTSIDE_SOURCE); AE_FILE_NOT_FOUND when no file of that name
 // exists and none is locked. The list stays valid while the lock table is unchanged.
-Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector<std::string>** files) {
-    const LockTable& locks = s.server->locks;
+Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector<std::string>** files)
+    REQUIRES(s.server->mu) {
     std::string_view path = record::trimBlanksView(argument.text);
     std::string spelled;  // the path with '/' for '\\' and its folder, made only when needed
     if (path.find('\\') != std::string_view::npos || !path.starts_with('/')) {
@@ -64,12 +64,12 @@ Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector
     // Lock keys of table files are canonical paths, and callers usually give one: resolving
     // the path on disk is needed only when that spelling names no locked file. (Keys of
     // temporary tables start with '#' and are never reported.)
-    *files = &locks.filesNamedNoCase(path);
+    *files = &s.server->locks.filesNamedNoCase(path);
     TablePlace place;
     if ((*files)->empty()) {
         Status st = s.placeFile(std::string(path), &place);
         if (!st.ok()) return st;
-        *files = &locks.filesNamedNoCase(place.path);
+        *files = &s.server->locks.filesNamedNoCase(place.path);
         if ((*files)->empty() && !existsIgnoringCase(place.path))
             return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
     }
@@ -131,7 +131,6 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     if (!s.dictionaryConnection || !s.administrator)
         return Status::error(AE_PERMISSION_DENIED, "The procedure " + std::string(name) +
                                                        " requires the administrator of a data dictionary.");
-    ServerState& st = *s.server;
     uint32_t recno = 0;
     if (args.empty() || args[0].kind != Value::Kind::String ||
         (allLocks && args.size() != 1) ||
@@ -144,7 +143,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
         out->layout = kLockLayout;
         out->rows.reset(1);
-        const std::vector<uint32_t> locked = st.locks.records(*files);
+        const std::vector<uint32_t> locked = s.server->locks.records(*files);
         out->rows.reserve(locked.size());
         for (uint32_t r : locked) {
             Value& value = out->rows.append()[0];
@@ -162,9 +161,9 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     out->rows.reset(kOwnerLayout->columns.size());
     out->rows.reserve(files->size());  // a row per file at most
     for (const std::string& f : *files) {
-        uint32_t owner = st.locks.owner(f, recno);
-        auto it = st.connections.find(owner);
-        if (owner == 0 || it == st.connections.end()) continue;
+        uint32_t owner = s.server->locks.owner(f, recno);
+        auto it = s.server->connections.find(owner);
+        if (owner == 0 || it == s.server->connections.end()) continue;
         fillOwnerRow(out->rows.append(), owner, it->second);
     }
     return Status::success();

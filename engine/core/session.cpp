@@ -71,7 +71,7 @@ Status ServerState::logIn(const std::string& path, std::string_view user,
                           std::string_view password, bool* administrator) {
     DictionaryUser found;
     {
-        std::lock_guard<std::mutex> lock(mu);
+        MutexLock lock(mu);
         std::shared_ptr<Dictionary> d;
         Status s = acquireDictionary(path, &d);
         if (!s.ok()) return s;
@@ -84,7 +84,7 @@ Status ServerState::logIn(const std::string& path, std::string_view user,
     // The password is known now: its hash is made again in the current form. A dictionary
     // that cannot be written keeps the old hash, and the login stands.
     PasswordHash now = hashPassword(password);
-    std::lock_guard<std::mutex> lock(mu);
+    MutexLock lock(mu);
     std::shared_ptr<Dictionary> d;
     if (now.hash.empty() || !acquireDictionary(path, &d).ok() ||
         !d->replacePassword(user, found.password, now))
@@ -126,7 +126,7 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
         s = state_->logIn(impl->dataSource, cs.userId, cs.password, &impl->administrator);
         if (!s.ok()) return s;
     }
-    std::lock_guard<std::mutex> lock(state_->mu);
+    MutexLock lock(state_->mu);
     impl->folder = impl->dataSource;
     if (!folder) {
         s = state_->acquireDictionary(impl->dataSource, &impl->dictionary);
@@ -142,7 +142,7 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
 Session::Session(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Session::~Session() {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     impl_->closeAll();
     impl_->server->locks.releaseAll(impl_->connection);
     impl_->server->connections.erase(impl_->connection);
@@ -152,12 +152,12 @@ uint32_t Session::connectionNumber() const { return impl_->connection; }
 bool Session::isDictionary() const { return impl_->dictionaryConnection; }
 
 void Session::setApplicationId(std::string applicationId) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     impl_->server->connections[impl_->connection].identity.applicationId = std::move(applicationId);
 }
 
 Status Session::listTables(std::string_view mask, std::vector<std::string>* names) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     names->clear();
     if (impl_->dictionaryConnection) {
         Status s = impl_->refreshDictionary();
@@ -193,7 +193,7 @@ Status Session::listTables(std::string_view mask, std::vector<std::string>* name
 }
 
 Status Session::tableProperty(std::string_view table, uint16_t property, std::string* value) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     if (!impl_->dictionaryConnection)
         return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The connection has no data dictionary.");
     Status s = impl_->refreshDictionary();
@@ -216,18 +216,19 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     if (tableType != 0 && tableType != ADS_ADT)
         return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
     if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
-    auto c = std::make_unique<Cursor>();
-    Status s = impl_->findTable(name, &c->table, &c->lockFile);
+    MutexLock lock(impl_->server->mu);
+    Status s = impl_->roomFor(0);
     if (!s.ok()) return s;
-    ServerState& st = *impl_->server;
-    FileUse& use = st.fileUse[c->lockFile];
+    auto c = std::make_unique<Cursor>();
+    s = impl_->findTable(name, &c->table, &c->lockFile);
+    if (!s.ok()) return s;
+    FileUse& use = impl_->server->fileUse[c->lockFile];
     bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {
         return e.first != impl_->connection && e.second > 0;
     });
     if ((use.exclusiveOwner && use.exclusiveOwner != impl_->connection) ||
         ((options & ADS_EXCLUSIVE) && othersOpen)) {
-        if (use.handles.empty()) st.fileUse.erase(c->lockFile);
+        if (use.handles.empty()) impl_->server->fileUse.erase(c->lockFile);
         return Status::error(AE_TABLE_LOCKED, "The table is opened exclusively by another connection.");
     }
     use.handles[impl_->connection]++;
@@ -248,7 +249,7 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
 }
 
 Status Session::close(Handle handle) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     if (!impl_->cursors.count(handle)) return badHandle();
     impl_->closeCursor(handle);
     return Status::success();
@@ -256,7 +257,7 @@ Status Session::close(Handle handle) {
 
 // Runs one navigation step under the server mutex and reports the position.
 #define NAVIGATE(handle, out, body)                          \
-    std::lock_guard<std::mutex> lock(impl_->server->mu);     \
+    MutexLock lock(impl_->server->mu);     \
     Cursor* c = nullptr;                                      \
     const Index* index = nullptr;                             \
     Status s = impl_->cursorFor(handle, &c, &index);          \
@@ -291,7 +292,7 @@ Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* fo
 #undef NAVIGATE
 
 Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     Cursor* c = nullptr;
     const Index* index = nullptr;
     Status s = impl_->cursorFor(h, &c, &index);
@@ -307,7 +308,7 @@ Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Positi
 }
 
 Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     Cursor* c = nullptr;
     const Index* index = nullptr;
     Status s = impl_->cursorFor(h, &c, &index);
@@ -325,7 +326,7 @@ Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
 
 // Filters: the slot named by `which` of the handle's cursor.
 #define WITH_CURSOR(handle, body)                             \
-    std::lock_guard<std::mutex> lock(impl_->server->mu);      \
+    MutexLock lock(impl_->server->mu);      \
     Cursor* c = nullptr;                                       \
     const Index* index = nullptr;                              \
     Status s = impl_->cursorFor(handle, &c, &index);           \
@@ -437,7 +438,7 @@ Status Session::unlockRecord(Handle h, uint32_t recno) {
 #undef WITH_CURSOR
 
 Status Session::setDefaultIndex(std::string_view table, std::string_view index) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     if (!impl_->dictionaryConnection)
         return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The connection has no data dictionary.");
     if (!impl_->administrator)

@@ -4,10 +4,10 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "engine/base/thread_annotations.h"
 #include "engine/core/cursor.h"
 #include "engine/core/dictionary.h"
 #include "engine/core/locks.h"
@@ -30,36 +30,35 @@ struct FileUse {
     uint32_t exclusiveOwner = 0;
 };
 
-// Everything sessions share. Every member is guarded by `mu`.
+// Everything sessions share, guarded by `mu`; so are the tables and dictionaries it holds.
 struct ServerState {
     explicit ServerState(Server::Options o) : options(o) {}
     const Server::Options options;
-    std::mutex mu;
-    uint32_t nextConnection = 1;                          // GUARDED_BY(mu)
-    Handle nextHandle = 1;                                // GUARDED_BY(mu)
-    std::map<uint32_t, ConnectionEntry> connections;      // GUARDED_BY(mu)
-    std::map<std::string, std::shared_ptr<Dictionary>> dictionaries;  // GUARDED_BY(mu)
-    std::map<std::string, int64_t> dictionaryStamps;      // GUARDED_BY(mu) mtime at load
-    std::map<std::string, std::weak_ptr<Table>> tables;   // GUARDED_BY(mu) by canonical path
-    std::map<std::string, FileUse> fileUse;               // GUARDED_BY(mu)
-    LockTable locks;                                      // GUARDED_BY(mu)
+    Mutex mu;
+    uint32_t nextConnection GUARDED_BY(mu) = 1;
+    Handle nextHandle GUARDED_BY(mu) = 1;
+    std::map<uint32_t, ConnectionEntry> connections GUARDED_BY(mu);
+    std::map<std::string, std::shared_ptr<Dictionary>> dictionaries GUARDED_BY(mu);
+    std::map<std::string, int64_t> dictionaryStamps GUARDED_BY(mu);  // mtime at load
+    std::map<std::string, std::weak_ptr<Table>> tables GUARDED_BY(mu);  // by canonical path
+    std::map<std::string, FileUse> fileUse GUARDED_BY(mu);
+    LockTable locks GUARDED_BY(mu);
 
-    // The stored table at canonical `path`, loaded once and shared. REQUIRES: mu held.
-    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out);
-    // The dictionary at canonical `path`, reloaded when its file changed. REQUIRES: mu held.
-    Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out);
+    // The stored table at canonical `path`, loaded once and shared.
+    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out) REQUIRES(mu);
+    // The dictionary at canonical `path`, reloaded when its file changed.
+    Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out)
+        REQUIRES(mu);
     // The dictionary of `folder` other than the one at `except` that lists the table file
     // `file` (letter case ignored): its canonical path in *claimant, empty when none does.
     // A damaged dictionary in the folder is an error: it might claim the file.
-    // REQUIRES: mu held.
     Status claimantOf(const std::string& folder, std::string_view file, const std::string& except,
-                      std::string* claimant);
+                      std::string* claimant) REQUIRES(mu);
     // Checks a user's password on the dictionary at canonical `path` (AE_LOGIN_FAILED) and
     // tells whether the user is an administrator. Takes mu only around reading and
     // rewriting the dictionary: checking a password is slow by design.
-    // REQUIRES: mu not held.
     Status logIn(const std::string& path, std::string_view user, std::string_view password,
-                 bool* administrator);
+                 bool* administrator) EXCLUDES(mu);
 };
 
 // A handle on an index order of an open table.
@@ -86,39 +85,44 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
+    uint64_t resultBytes = 0;  // the kept results' heldBytes, summed
 
-    // All below: REQUIRES server->mu held.
     // Picks up the dictionary again when its file changed since it was read.
-    Status refreshDictionary();
+    Status refreshDictionary() REQUIRES(server->mu);
     // Where a stored table's name leads: a bare name on a dictionary connection is the
     // dictionary's table, anything else a file path (".adt" added when missing) relative to
     // the folder. The file must lie in the connection's folder once ".." and links are
     // resolved, and belong to no dictionary but the connection's own: else
     // AE_TABLE_OUTSIDE_SOURCE. AE_TABLE_NOT_IN_DICTIONARY for a bare name the dictionary
     // lacks. Whether the file exists is not checked.
-    Status placeTable(std::string_view name, TablePlace* out);
+    Status placeTable(std::string_view name, TablePlace* out) REQUIRES(server->mu);
     // The same for a file given by its path (absolute, or relative to the folder).
-    Status placeFile(const std::string& named, TablePlace* out);
+    Status placeFile(const std::string& named, TablePlace* out) REQUIRES(server->mu);
     // The checks of placeFile for out->path, a canonical path already (out->named is kept
     // for the messages).
-    Status checkPlace(TablePlace* out);
+    Status checkPlace(TablePlace* out) REQUIRES(server->mu);
     // Finds the shared Table for a name: temp, dictionary or free table. *lockFile gets
     // the key its record locks use.
-    Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile);
-    Status createTable(std::string_view name, std::vector<ColumnDef> columns);
-    Status createIndex(std::string_view table, IndexDef def);
-    Status dropTable(std::string_view name);
-    Handle addCursor(std::unique_ptr<Cursor> cursor);
-    Status cursorFor(Handle h, Cursor** out, const Index** index);
-    void closeCursor(Handle h);
-    void closeAll();
+    Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile)
+        REQUIRES(server->mu);
+    Status createTable(std::string_view name, std::vector<ColumnDef> columns)
+        REQUIRES(server->mu);
+    Status createIndex(std::string_view table, IndexDef def) REQUIRES(server->mu);
+    Status dropTable(std::string_view name) REQUIRES(server->mu);
+    // AE_TOO_MANY_CURSORS when the connection holds as many tables and cursors as the
+    // server allows, AE_RESULTS_TOO_LARGE when a result of `resultBytes` more would take its
+    // kept results past their limit.
+    Status roomFor(uint64_t resultBytes) const;
+    Handle addCursor(std::unique_ptr<Cursor> cursor) REQUIRES(server->mu);
+    Status cursorFor(Handle h, Cursor** out, const Index** index) REQUIRES(server->mu);
+    void closeCursor(Handle h) REQUIRES(server->mu);
+    void closeAll() REQUIRES(server->mu);
 };
 
 // The management procedures, answered from the server's lock table and connections. Each
 // procedure's results share one layout.
-// REQUIRES: server mu held.
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              sql::ResultSet* out, bool* known);
+                              sql::ResultSet* out, bool* known) REQUIRES(s.server->mu);
 
 // Canonical form of a path: realpath when the file exists, else the path made absolute
 // and cleaned of "." and ".." parts.

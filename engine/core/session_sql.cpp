@@ -108,30 +108,36 @@ private:
     std::shared_ptr<engine::Table> table_;
 };
 
+// The session as SQL sees it, for one statement run with the server's mutex held.
 class SessionCatalog : public sql::Catalog {
 public:
     explicit SessionCatalog(Session::Impl& s) : s_(s) {}
-    Status openTable(std::string_view name, std::unique_ptr<sql::Table>* out) override {
+    Status openTable(std::string_view name, std::unique_ptr<sql::Table>* out) override
+        REQUIRES(s_.server->mu) {
         std::shared_ptr<engine::Table> t;
         std::string lockFile;
         Status st = s_.findTable(name, &t, &lockFile);
         if (st.ok()) *out = std::make_unique<SqlTable>(std::move(t));
         return st;
     }
-    Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override {
+    Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override
+        REQUIRES(s_.server->mu) {
         return s_.createTable(name, columns);
     }
     Status createIndex(std::string_view name, std::string_view table,
                             const std::vector<std::string>& columns, bool unique,
-                            bool descending) override {
+                            bool descending) override REQUIRES(s_.server->mu) {
         IndexDef def;
         def.name = record::trimBlanks(name);
         def.columns = columns;
         def.flags = (unique ? ADS_INDEX_UNIQUE : 0) | (descending ? ADS_INDEX_DESCENDING : 0);
         return s_.createIndex(table, std::move(def));
     }
-    Status dropTable(std::string_view name) override { return s_.dropTable(name); }
-    Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override {
+    Status dropTable(std::string_view name) override REQUIRES(s_.server->mu) {
+        return s_.dropTable(name);
+    }
+    Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override
+        REQUIRES(s_.server->mu) {
         bool known = false;
         Status st = runManagementProcedure(s_, name, args, out, &known);
         if (!known) return sql::sqlError(sql::kNativeUnknownProcedure, "Unknown procedure " + std::string(name) + ".");
@@ -143,7 +149,16 @@ private:
 };
 
 // A static cursor over every row of a result, standing before its first row.
-Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info) {
+Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info)
+    REQUIRES(session.server->mu) {
+    // What the rows will take, known before they are made: the connection's limit refuses
+    // them, not the machine's memory.
+    uint64_t bytes = result.rows.size() * (sizeof(Record) + result.layout->recordLength);
+    for (size_t r = 0; r < result.rows.size(); ++r)
+        for (size_t i = 0; i < result.layout->columns.size(); ++i)
+            if (record::isBlobType(result.layout->columns[i].type)) bytes += result.rows[r][i].text.size();
+    Status room = session.roomFor(bytes);
+    if (!room.ok()) return room;
     std::shared_ptr<Table> table = Table::withLayout(result.layout);
     for (size_t r = 0; r < result.rows.size(); ++r) {
         std::string image;
@@ -157,6 +172,7 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
     cursor->info = *info;
     cursor->table = std::move(table);
     cursor->readOnly = true;
+    cursor->heldBytes = bytes;
     Cursor& kept = *cursor;
     session.addCursor(std::move(cursor));
     engine::gotoBof(kept);
@@ -168,7 +184,7 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
 
 Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
                            uint32_t prefetchRows, SqlResult* out) {
-    std::lock_guard<std::mutex> lock(impl_->server->mu);
+    MutexLock lock(impl_->server->mu);
     *out = SqlResult{};
     std::vector<Value> values;
     Status s = bindParameters(text, params, &values);

@@ -63,23 +63,33 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
     std::shared_ptr<Table> t = withLayout(record::makeLayout(file->columns(), file->recordLength()));
     t->path_ = path;
     t->tableId_ = record::tableIdFor(path);
-    uint32_t n = file->recordCount();
-    t->records_.resize(n);
-    t->blobCells_.resize(n);
+    // Room grows with the slots read, not with the count the file's size promises: a sparse
+    // or crafted file is refused at its first slot that is not one.
+    // Values are stored apart from one another, so that together they never take more than
+    // the memo file holds: one that would (a crafted cell shared by many records) is damaged.
+    uint64_t blobBytes = 0;
+    const uint32_t n = file->recordCount();
+    t->records_.reserve(std::min(n, 1u << 16));
+    t->blobCells_.reserve(std::min(n, 1u << 16));
     for (uint32_t recno = 1; recno <= n; ++recno) {
         char flag;
-        Record& r = t->records_[recno - 1];
+        Record& r = t->records_.emplace_back();
+        t->blobCells_.emplace_back();
         s = file->readSlot(recno, &flag, &r.image);
         if (!s.ok()) return s;
+        if (flag != kSlotLive && flag != kSlotDeleted)
+            return Status::error(AE_INTERNAL_ERROR, "The table file is damaged (record " + std::to_string(recno) +
+                                                        "): " + path);
         r.deleted = flag == kSlotDeleted;
         for (int col : t->blobColumns_) {
             const ColumnDef& c = t->columns()[col];
             uint32_t cell = record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
             std::string content;
-            if (cell != 0 && !file->readBlob(cell, &content).ok()) {
+            if (cell != 0 && !file->readBlob(cell, &content, file->memoSize() - blobBytes).ok()) {
                 r.damagedBlobs.push_back(static_cast<uint16_t>(r.blobs.size()));
                 content.clear();
             }
+            blobBytes += content.size();
             t->blobCells_[recno - 1].push_back(cell);
             setCell(r.image, c, cell ? kCellWithContent : 0, static_cast<uint32_t>(content.size()));
             r.blobs.push_back(std::move(content));

@@ -211,6 +211,9 @@ Status TableFile::appendBlob(const std::string& bytes, uint32_t* offset) {
         return writeFailure("Writing memo content", memoPath_);
     }
     if (memoEnd_ == 0) return damaged("memo file (or it is missing)", memoPath_);
+    if (bytes.size() > kMaxBlobLength)
+        return Status::error(AE_COLUMN_VALUE_INVALID, "A memo value is limited to " +
+                                                          std::to_string(kMaxBlobLength) + " bytes.");
     if (memoEnd_ + 4 + bytes.size() > 0xFFFFFFFFull)
         return Status::error(AE_INTERNAL_ERROR, "The memo file is full.");
     std::string cell(4 + bytes.size(), '\0');
@@ -223,12 +226,13 @@ Status TableFile::appendBlob(const std::string& bytes, uint32_t* offset) {
     return Status::success();
 }
 
-Status TableFile::readBlob(uint32_t offset, std::string* bytes) const {
+Status TableFile::readBlob(uint32_t offset, std::string* bytes, uint64_t maxLength) const {
     uint8_t len[4];
     if (offset < sizeof kMemoMagic || offset + 4ull > memoEnd_ || !readAt(memoFd_, len, 4, offset))
         return damaged("memo file", memoPath_);
     uint32_t n = record::getU32(len);
-    if (offset + 4ull + n > memoEnd_) return damaged("memo file", memoPath_);
+    if (n > kMaxBlobLength || n > maxLength || offset + 4ull + n > memoEnd_)
+        return damaged("memo file", memoPath_);
     bytes->assign(n, '\0');
     if (n && !readAt(memoFd_, bytes->data(), n, offset + 4ull)) return damaged("memo file", memoPath_);
     return Status::success();

@@ -35,6 +35,9 @@ inline constexpr char kSlotLive = ' ';
 inline constexpr char kSlotDeleted = '*';
 // .adm: magic "BRVADM01", then blobs appended as u32 length + bytes; never rewritten.
 inline constexpr char kMemoMagic[8] = {'B', 'R', 'V', 'A', 'D', 'M', '0', '1'};
+// The longest memo value: one longer than the largest protocol frame could never have been
+// written or be read by a client.
+inline constexpr uint32_t kMaxBlobLength = 64u << 20;
 
 class TableFile {
 public:
@@ -67,11 +70,15 @@ public:
     // Writes slot `recno` in one write; recno == recordCount() + 1 appends.
     // AE_READ_ONLY_STORAGE when the files cannot be written.
     Status writeSlot(uint32_t recno, char flag, const std::string& image);
-    // Appends blob content to the .adm file; *offset receives its cell value (never 0).
+    // Appends blob content (at most kMaxBlobLength bytes) to the .adm file; *offset receives
+    // its cell value (never 0).
     Status appendBlob(const std::string& bytes, uint32_t* offset);
     // The content whose cell is `offset`; AE_INTERNAL_ERROR ("damaged") when the cell or
-    // the length it leads to does not lie inside the memo file.
-    Status readBlob(uint32_t offset, std::string* bytes) const;
+    // the length it leads to does not lie inside the memo file, or is longer than
+    // `maxLength` (which kMaxBlobLength bounds): nothing is read then.
+    Status readBlob(uint32_t offset, std::string* bytes, uint64_t maxLength = kMaxBlobLength) const;
+    // Bytes in the memo file: no table's values add up to more.
+    uint64_t memoSize() const { return memoEnd_; }
 
 private:
     TableFile() = default;

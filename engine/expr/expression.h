@@ -20,7 +20,7 @@
 
 namespace engine::expr {
 
-class Node;  // compiled tree; internal (expr/node.h)
+struct Node;  // compiled tree; internal (expr/node.h)
 
 // One (column = literal) term of a conjunction; see Expression::equalityTerms.
 struct EqualityTerm {

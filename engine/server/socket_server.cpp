@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <system_error>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -21,6 +22,9 @@
 #include "engine/server/dispatcher.h"
 
 namespace engine::server {
+
+// The largest frame a connection may send before it has logged in.
+constexpr uint32_t kMaxPayloadBeforeLogin = 64 * 1024;
 
 struct SocketServer::Connection {
     int fd = -1;
@@ -170,7 +174,12 @@ void SocketServer::acceptLoop() {
         Connection& c = connections_.emplace_back();
         c.fd = fd;
         c.peer = peer;
-        c.thread = std::thread([this, &c] { serve(&c); });
+        try {
+            c.thread = std::thread([this, &c] { serve(&c); });
+        } catch (const std::system_error&) {  // no thread to be had (memory, process limit)
+            connections_.pop_back();
+            refuse(fd, "it cannot start a thread for it", false);
+        }
     }
 }
 
@@ -234,9 +243,11 @@ void SocketServer::serve(Connection* c) {
     std::string why;  // empty: the socket was closed, by the client or by stop()
     while (!stopping_) {
         // Only the first frame has a deadline to start: a connected client may stay idle.
+        // Before login a frame is small: a Connect request fits in a few KiB.
         protocol::IoResult r = reader.read(
             c->fd, &request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
-            first ? protocol::SpinPolicy{} : spin);
+            first ? protocol::SpinPolicy{} : spin,
+            dispatcher.connectionNumber() ? protocol::kMaxPayload : kMaxPayloadBeforeLogin);
         if (r != protocol::IoResult::Ok) {
             if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";
             if (r == protocol::IoResult::Malformed) why = "malformed frame";

@@ -4,10 +4,13 @@
 // every frame has a deadline; one connection's cursors and results are bounded.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "tests/engine/reliability/client.h"
@@ -112,6 +115,34 @@ TEST_F(Limits, OutOfDescriptorsTheServerShedsTheNewestAndRecovers) {
     EXPECT_EQ(rc, 0u) << "no connection accepted once the descriptors came back: " << lastError();
 }
 
+TEST_F(Limits, WithoutThreadsLeftTheServerRefusesInsteadOfDying) {
+    // Run by an unprivileged user, since the process limit does not hold for root.
+    const std::string run = dir_.path() + "/run";
+    std::filesystem::create_directory(run);
+    ::chmod(dir_.path().c_str(), 0755);
+    giveToUnprivileged(run);
+    const std::string outcome = runUnprivileged([&] {
+        const std::string path = run + "/srv.sock";
+        const rlimit threads{12, 12};  // this process, the server and its threads
+        if (::setrlimit(RLIMIT_NPROC, &threads) != 0) return std::string("no limit");
+        reliability::Child server(reliability::binPath("enginesrv"), {"--socket", path, "--idle-timeout", "60000"},
+                                  run + "/srv.log");
+        int probe = -1;
+        for (int i = 0; i < 500 && probe < 0 && server.running(); ++i, sleepMs(10)) probe = reliability::rawConnect(path);
+        if (probe < 0) return std::string("no server");
+        std::vector<int> flood{probe};
+        for (int i = 0; i < 40; ++i) flood.push_back(reliability::rawConnect(path));
+        int shed = 0;
+        for (int fd : flood) shed += reliability::closedByServer(fd, 200) ? 1 : 0;
+        sleepMs(200);
+        std::string out = server.running() ? "running" : "dead";
+        out += shed > 0 ? ", refused some" : ", refused none";
+        for (int fd : flood) ::close(fd);
+        return out;
+    });
+    EXPECT_EQ(outcome, "running, refused some");
+}
+
 TEST_F(Limits, PastTheConnectionLimitTheNewestIsRefusedWithItsOwnCode) {
     reliability::ServerProcess server(socket(), {"--max-connections", "3"});
     ASSERT_TRUE(server.start());
@@ -133,8 +164,7 @@ TEST_F(Limits, PastTheConnectionLimitTheNewestIsRefusedWithItsOwnCode) {
     EXPECT_EQ(rc, 0u) << lastError();
 }
 
-// Enabled once the frame reader takes a limit and a deadline.
-TEST_F(Limits, DISABLED_BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
+TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
     reliability::ServerProcess server(socket(), {"--idle-timeout", "10000", "--frame-timeout", "4000"});
     ASSERT_TRUE(server.start());
 
@@ -187,8 +217,7 @@ UNSIGNED32 keepCursor(ADSHANDLE connection, const std::string& sql) {
     return rc;
 }
 
-// Enabled once sessions count their cursors and results.
-TEST_F(Limits, DISABLED_OneConnectionsCursorsAndResultsAreBounded) {
+TEST_F(Limits, OneConnectionsCursorsAndResultsAreBounded) {
     reliability::ServerProcess server(socket(), {"--max-cursors", "50", "--max-result-mb", "20"});
     ASSERT_TRUE(server.start());
     Client c(server.address(), dict_, "adssys", "kor5382");
