@@ -58,6 +58,16 @@ start_tool() {
   tool=$!
 }
 
+# Starts the tool and gives the identification window its password.
+start_identified() {
+  local gate
+  start_tool
+  gate=$(window Identification)
+  xdotool windowfocus --sync "$gate"
+  xdotool type --delay 50 qv73
+  xdotool key Return
+}
+
 stop_tool() {
   kill "$tool" 2>/dev/null || true
   wait "$tool" 2>/dev/null || true
@@ -100,11 +110,7 @@ stop_tool
 
 # Run 3: the specific-record window, on the demo's Compta, whose record 3 of Clients (code
 # C00003) a holder locks and record 4 nobody does. Places are the window's own layout.
-start_tool
-gate=$(window Identification)
-xdotool windowfocus --sync "$gate"
-xdotool type --delay 50 qv73
-xdotool key Return
+start_identified
 main=$(window "Des Locks par table")
 # "Menu Outils", then its first item "Chercher par enregistrement spécifique".
 xdotool mousemove --window "$main" 40 10 click 1
@@ -141,11 +147,7 @@ stop_tool
 # Run 4: the lock search on the demo's Compta, whose Clients and Factures holders of
 # holders.conf hold locks and whose Fournisseurs nobody locks. Places are the window's own
 # layout under its menu bar.
-start_tool
-gate=$(window Identification)
-xdotool windowfocus --sync "$gate"
-xdotool type --delay 50 qv73
-xdotool key Return
+start_identified
 main=$(window "Des Locks par table")
 xdotool mousemove --window "$main" 22 138 click 1          # the dictionary Compta
 sleep 0.5
@@ -167,11 +169,7 @@ stop_tool
 
 # Last run: the file is missing (put back on exit).
 mv "$ini" "$ini.aside"
-start_tool
-gate=$(window Identification)
-xdotool windowfocus --sync "$gate"
-xdotool type --delay 50 qv73
-xdotool key Return
+start_identified
 error=$(window Erreur)
 shoot "$error" ads-ini-missing.png
 xdotool windowfocus --sync "$error"
