@@ -4,7 +4,9 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -69,6 +71,44 @@ bool connectWithin(int fd, const sockaddr* addr, socklen_t len) {
     return rc == 0;
 }
 
+// The user a loopback TCP peer runs as, from the kernel's table of TCP sockets: the one
+// whose local port is the peer's and whose remote port is ours.
+bool tcpPeerUid(int fd, uid_t* uid) {
+    sockaddr_in self{}, peer{};
+    socklen_t len = sizeof self;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&self), &len) != 0) return false;
+    len = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) != 0) return false;
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    std::getline(table, line);  // the column titles
+    while (std::getline(table, line)) {
+        unsigned localAddress, localPort, remoteAddress, remotePort, owner;
+        if (std::sscanf(line.c_str(), " %*u: %x:%x %x:%x %*x %*x:%*x %*x:%*x %*x %u", &localAddress, &localPort,
+                        &remoteAddress, &remotePort, &owner) == 5 &&
+            localPort == ntohs(peer.sin_port) && remotePort == ntohs(self.sin_port)) {
+            *uid = owner;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the process at the other end runs as this user or as root: nothing, a password
+// least of all, is sent to a server another user started on the address. *uid gets the
+// peer's user.
+bool trustedPeer(int fd, bool tcp, uid_t* uid) {
+    if (tcp) {
+        if (!tcpPeerUid(fd, uid)) return false;
+    } else {
+        ucred cred{};
+        socklen_t len = sizeof cred;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) return false;
+        *uid = cred.uid;
+    }
+    return *uid == ::geteuid() || *uid == 0;
+}
+
 std::mutex gFactoryMutex;
 ChannelFactory gFactory;  // GUARDED_BY(gFactoryMutex)
 
@@ -101,6 +141,14 @@ std::unique_ptr<Channel> openSocketChannel(const std::string& address, Status* f
         if (fd >= 0) ::close(fd);
         *failure = Status::error(AE_SERVER_NOT_AVAILABLE,
                                  "No database server answers at " + address + ".");
+        return nullptr;
+    }
+    uid_t peer = 0;
+    if (!trustedPeer(fd, port != 0, &peer)) {
+        ::close(fd);
+        *failure = Status::error(AE_SERVER_NOT_TRUSTED,
+                                 "The server at " + address + " runs as another user (uid " +
+                                     std::to_string(peer) + "): nothing was sent to it.");
         return nullptr;
     }
     return std::make_unique<SocketChannel>(fd);

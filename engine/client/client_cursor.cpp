@@ -221,6 +221,14 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
     return nullptr;
 }
 
+bool blobDamaged(const TableObj& table, uint16_t column) {
+    if ((table.editing || table.appending) && (table.appending || table.pendingBlobs.count(column))) return false;
+    for (const BlobContent& b : table.row().blobs) {
+        if (b.column == column) return b.damaged;
+    }
+    return false;
+}
+
 UNSIGNED32 beginEdit(TableObj& table) {
     if (table.editing || table.appending) return AE_SUCCESS;
     if (table.isStatic())

@@ -109,6 +109,9 @@ UNSIGNED32 currentImage(const TableObj& table, std::string_view* image);
 
 // Content of a blob column of the current or pending row (nullptr when null or unknown).
 const std::string* blobContent(const TableObj& table, uint16_t column);
+// Whether the current row's value of a blob column could not be read by the server (a
+// damaged memo file) and no pending value replaces it.
+bool blobDamaged(const TableObj& table, uint16_t column);
 
 // Starts editing the current row when no edit is pending (field setters do this).
 UNSIGNED32 beginEdit(TableObj& table);

@@ -217,8 +217,10 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
         return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
     if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
     MutexLock lock(impl_->server->mu);
+    Status s = impl_->roomFor(0);
+    if (!s.ok()) return s;
     auto c = std::make_unique<Cursor>();
-    Status s = impl_->findTable(name, &c->table, &c->lockFile);
+    s = impl_->findTable(name, &c->table, &c->lockFile);
     if (!s.ok()) return s;
     FileUse& use = impl_->server->fileUse[c->lockFile];
     bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {

@@ -34,6 +34,8 @@ public:
         bool allowLocal = true;   // accept ServerType lists naming LOCAL
         bool allowRemote = true;  // accept ServerType lists naming REMOTE
         bool syncWrites = false;  // fdatasync after each write (power-loss durability)
+        uint32_t maxCursors = 1000;           // tables and cursors one connection holds open
+        uint64_t maxResultBytes = 256u << 20;  // memory one connection's kept results take
     };
     Server();
     explicit Server(Options options);

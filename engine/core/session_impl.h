@@ -85,6 +85,7 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
+    uint64_t resultBytes = 0;  // the kept results' heldBytes, summed
 
     // Picks up the dictionary again when its file changed since it was read.
     Status refreshDictionary() REQUIRES(server->mu);
@@ -108,6 +109,10 @@ struct Session::Impl {
         REQUIRES(server->mu);
     Status createIndex(std::string_view table, IndexDef def) REQUIRES(server->mu);
     Status dropTable(std::string_view name) REQUIRES(server->mu);
+    // AE_TOO_MANY_CURSORS when the connection holds as many tables and cursors as the
+    // server allows, AE_RESULTS_TOO_LARGE when a result of `resultBytes` more would take its
+    // kept results past their limit.
+    Status roomFor(uint64_t resultBytes) const;
     Handle addCursor(std::unique_ptr<Cursor> cursor) REQUIRES(server->mu);
     Status cursorFor(Handle h, Cursor** out, const Index** index) REQUIRES(server->mu);
     void closeCursor(Handle h) REQUIRES(server->mu);

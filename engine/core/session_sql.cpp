@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <span>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
 #include "engine/record/record.h"
@@ -24,7 +25,7 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
             if (!values[i].isNull() && !values[i].text.empty()) {
                 std::string content = values[i].text;
                 if (c.type == ColumnType::NMemo) {
-                    std::u16string w = record::toUtf16(content);
+                    std::u16string w = cp1252::toUtf16(content);
                     content.assign(reinterpret_cast<const char*>(w.data()), 2 * w.size());
                 }
                 (*blobs)[static_cast<int>(i)] = content;
@@ -151,6 +152,14 @@ private:
 // A static cursor over every row of a result, standing before its first row.
 Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info)
     REQUIRES(session.server->mu) {
+    // What the rows will take, known before they are made: the connection's limit refuses
+    // them, not the machine's memory.
+    uint64_t bytes = result.rows.size() * (sizeof(Record) + result.layout->recordLength);
+    for (size_t r = 0; r < result.rows.size(); ++r)
+        for (size_t i = 0; i < result.layout->columns.size(); ++i)
+            if (record::isBlobType(result.layout->columns[i].type)) bytes += result.rows[r][i].text.size();
+    Status room = session.roomFor(bytes);
+    if (!room.ok()) return room;
     std::shared_ptr<Table> table = Table::withLayout(result.layout);
     for (size_t r = 0; r < result.rows.size(); ++r) {
         std::string image;
@@ -164,6 +173,7 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
     cursor->info = *info;
     cursor->table = std::move(table);
     cursor->readOnly = true;
+    cursor->heldBytes = bytes;
     Cursor& kept = *cursor;
     session.addCursor(std::move(cursor));
     engine::gotoBof(kept);

@@ -165,7 +165,21 @@ Status Session::Impl::dropTable(std::string_view rawName) {
     return s;
 }
 
+Status Session::Impl::roomFor(uint64_t bytes) const {
+    const Server::Options& limits = server->options;
+    if (cursors.size() >= limits.maxCursors)
+        return Status::error(AE_TOO_MANY_CURSORS, "The connection holds " + std::to_string(cursors.size()) +
+                                                      " tables and cursors, as many as the server allows: close some.");
+    if (resultBytes + bytes > limits.maxResultBytes)
+        return Status::error(AE_RESULTS_TOO_LARGE,
+                             "The connection's results would take " + std::to_string((resultBytes + bytes) >> 20) +
+                                 " MiB, more than the server allows (" + std::to_string(limits.maxResultBytes >> 20) +
+                                 " MiB): close some cursors.");
+    return Status::success();
+}
+
 Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {
+    resultBytes += cursor->heldBytes;
     Handle h = server->nextHandle++;
     cursor->info.handle = h;
     const Table& t = *cursor->table;
@@ -204,6 +218,7 @@ void Session::Impl::closeCursor(Handle h) {
     auto it = cursors.find(h);
     if (it == cursors.end()) return;
     std::string lockFile = it->second->lockFile;
+    resultBytes -= it->second->heldBytes;
     bool isTable = it->second->info.handleType == ADS_TABLE;
     for (const IndexInfo& info : it->second->info.indexes) indexHandles.erase(info.handle);
     cursors.erase(it);

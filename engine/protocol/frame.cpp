@@ -139,26 +139,35 @@ IoResult FrameReader::fill(int fd, bool begun, int timeoutMs, const SpinPolicy& 
 }
 
 IoResult FrameReader::read(int fd, std::string_view* payload, int firstByteTimeoutMs,
-                           int restTimeoutMs, const SpinPolicy& spin) {
-    // Room for a usual request and its header in one read.
+                           int restTimeoutMs, const SpinPolicy& spin, uint32_t maxPayload) {
+    // Room for a usual request and its header in one read; more is kept no longer than a
+    // large frame needs it.
     constexpr size_t kRoom = 4096;
+    constexpr size_t kKeptRoom = 64 * 1024;
+    if (begin_ == end_ && buffer_.size() > kKeptRoom) std::string(kRoom, '\0').swap(buffer_);
     if (buffer_.size() < kRoom) buffer_.resize(kRoom);
     if (buffer_.size() - begin_ < kFrameHeaderSize) moveToFront();  // no room for a header
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point deadline{};  // set once the frame's first byte is here
+    auto restMs = [&]() -> int {
+        if (restTimeoutMs < 0) return -1;
+        if (deadline == Clock::time_point{}) deadline = Clock::now() + std::chrono::milliseconds(restTimeoutMs);
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return static_cast<int>(std::max<int64_t>(left, 0));
+    };
     while (end_ - begin_ < kFrameHeaderSize) {
         const bool begun = end_ > begin_;
-        IoResult r = fill(fd, begun, begun ? restTimeoutMs : firstByteTimeoutMs, spin);
+        IoResult r = fill(fd, begun, begun ? restMs() : firstByteTimeoutMs, spin);
         if (r != IoResult::Ok) return r;
     }
     const char* header = buffer_.data() + begin_;
     int64_t length = decodeFrameHeader(std::string_view(header, kFrameHeaderSize));
-    if (length < 0) return IoResult::Malformed;
+    if (length < 0 || length > maxPayload) return IoResult::Malformed;
     const size_t frame = kFrameHeaderSize + static_cast<size_t>(length);
-    if (buffer_.size() - begin_ < frame) {  // the frame goes at the front of a room it fits
-        moveToFront();
-        buffer_.resize(std::max(frame, buffer_.size()));
-    }
+    if (buffer_.size() - begin_ < frame) moveToFront();  // the frame goes at the front
     while (end_ - begin_ < frame) {
-        IoResult r = fill(fd, true, restTimeoutMs, spin);
+        if (end_ == buffer_.size()) buffer_.resize(std::min(frame, 2 * buffer_.size()));
+        IoResult r = fill(fd, true, restMs(), spin);
         if (r != IoResult::Ok) return r;
     }
     *payload = std::string_view(buffer_.data() + begin_ + kFrameHeaderSize, length);

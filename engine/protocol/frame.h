@@ -52,11 +52,14 @@ class FrameReader {
 public:
     // Reads the next frame; *payload then views it, until the next read().
     // firstByteTimeoutMs bounds the wait for the frame to begin (negative: for ever), after
-    // the spin; once it began, the rest must come within restTimeoutMs. Closed when the peer
-    // closed cleanly before a new frame; Malformed for a bad header or a frame cut by the
-    // peer's close.
+    // the spin; once it began, the whole frame must have come within restTimeoutMs of its
+    // first byte (negative: no deadline), however its bytes trickle in. A payload longer
+    // than maxPayload is Malformed from its header on. The room for a frame grows with the
+    // bytes that come, so that a header announcing much costs nothing until it is sent.
+    // Closed when the peer closed cleanly before a new frame; Malformed for a bad header or
+    // a frame cut by the peer's close.
     IoResult read(int fd, std::string_view* payload, int firstByteTimeoutMs, int restTimeoutMs,
-                  const SpinPolicy& spin = {});
+                  const SpinPolicy& spin = {}, uint32_t maxPayload = kMaxPayload);
 
 private:
     // Reads what fd holds into the room after end_, waiting when it holds nothing: the

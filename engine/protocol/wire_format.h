@@ -90,7 +90,7 @@ BREVANTIS_WIRE_FIELDS(ClientIdentity, s.userName, s.address, s.osLogin, s.tsAddr
 BREVANTIS_WIRE_FIELDS(IndexInfo, s.handle, s.name, s.flags, s.condition, s.pageSize, s.segments)
 BREVANTIS_WIRE_FIELDS(ColumnDef, s.name, s.type, s.length, s.decimals, s.offset, s.nullable,
                       s.permissions)
-BREVANTIS_WIRE_FIELDS(BlobContent, s.column, s.isNull, s.bytes)
+BREVANTIS_WIRE_FIELDS(BlobContent, s.column, s.isNull, s.bytes, s.damaged)
 BREVANTIS_WIRE_FIELDS(ColumnWrite, s.column, s.kind, s.bytes)
 BREVANTIS_WIRE_FIELDS(WriteRequest, s.append, s.recordNumber, s.columns)
 BREVANTIS_WIRE_FIELDS(SqlParam, s.number, s.name, s.value)

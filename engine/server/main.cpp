@@ -1,17 +1,21 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
 //   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
-//             [--frame-timeout MS] [--spin-us US] [--max-connections N] [--sync]
+//             [--frame-timeout MS] [--spin-us US] [--max-connections N] [--max-cursors N]
+//             [--max-result-mb N] [--sync]
 //
 // --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
 // the time a started message may take to arrive whole (10 s each by default); --spin-us
 // how long a connection checks for its next request before sleeping (50; 0: never);
 // --max-connections how many connections it serves at once (1000; the newest beyond are
-// refused); --sync flushes every write to the disk before answering. The process takes as
+// refused); --max-cursors how many tables and cursors one connection may hold open (1000),
+// --max-result-mb how much memory its kept SQL results may take (256); --sync flushes every
+// write to the disk before answering. The process takes as
 // many file descriptors as its hard limit allows.
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
 // in use, bad option), 2 on a usage error.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +34,7 @@ namespace {
 void usage() {
     std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
                  " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--max-connections N]"
-                 " [--sync]\n";
+                 " [--max-cursors N] [--max-result-mb N] [--sync]\n";
 }
 
 }  // namespace
@@ -56,6 +60,10 @@ int main(int argc, char** argv) {
             options.spinMicros = std::atoi(argv[++i]);
         } else if (arg == "--max-connections" && hasValue) {
             options.maxConnections = std::atoi(argv[++i]);
+        } else if (arg == "--max-cursors" && hasValue) {
+            coreOptions.maxCursors = static_cast<uint32_t>(std::max(1, std::atoi(argv[++i])));
+        } else if (arg == "--max-result-mb" && hasValue) {
+            coreOptions.maxResultBytes = static_cast<uint64_t>(std::max(1, std::atoi(argv[++i]))) << 20;
         } else if (arg == "--sync") {
             coreOptions.syncWrites = true;
         } else {

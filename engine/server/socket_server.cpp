@@ -23,6 +23,9 @@
 
 namespace engine::server {
 
+// The largest frame a connection may send before it has logged in.
+constexpr uint32_t kMaxPayloadBeforeLogin = 64 * 1024;
+
 struct SocketServer::Connection {
     int fd = -1;
     std::string peer;
@@ -240,9 +243,11 @@ void SocketServer::serve(Connection* c) {
     std::string why;  // empty: the socket was closed, by the client or by stop()
     while (!stopping_) {
         // Only the first frame has a deadline to start: a connected client may stay idle.
+        // Before login a frame is small: a Connect request fits in a few KiB.
         protocol::IoResult r = reader.read(
             c->fd, &request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
-            first ? protocol::SpinPolicy{} : spin);
+            first ? protocol::SpinPolicy{} : spin,
+            dispatcher.connectionNumber() ? protocol::kMaxPayload : kMaxPayloadBeforeLogin);
         if (r != protocol::IoResult::Ok) {
             if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";
             if (r == protocol::IoResult::Malformed) why = "malformed frame";

@@ -13,6 +13,9 @@ namespace reliability {
 // A frame header: magic "BRV1", then the payload length, little-endian.
 std::string frameHeader(uint32_t length);
 
+// A loopback TCP port that was free a moment ago.
+uint16_t freeLoopbackPort();
+
 // A connected Unix socket to `path`, or -1.
 int rawConnect(const std::string& path);
 

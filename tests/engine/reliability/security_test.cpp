@@ -13,6 +13,7 @@
 
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
+#include "tests/engine/reliability/raw_socket.h"
 
 namespace reliability {
 namespace {
@@ -109,18 +110,6 @@ std::vector<std::string> listeningTcp(pid_t pid) {
 bool isLoopback(const std::string& local) {
     const std::string addr = local.substr(0, local.find(':'));
     return addr == "0100007F" || addr == "00000000000000000000000001000000";
-}
-
-uint16_t freeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 TEST_F(Security, ServerListensOnNoNetworkByDefaultAndOnLoopbackOnlyWithTcp) {

@@ -164,8 +164,7 @@ TEST_F(Limits, PastTheConnectionLimitTheNewestIsRefusedWithItsOwnCode) {
     EXPECT_EQ(rc, 0u) << lastError();
 }
 
-// Enabled once the frame reader takes a limit and a deadline.
-TEST_F(Limits, DISABLED_BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
+TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
     reliability::ServerProcess server(socket(), {"--idle-timeout", "10000", "--frame-timeout", "4000"});
     ASSERT_TRUE(server.start());
 
@@ -218,8 +217,7 @@ UNSIGNED32 keepCursor(ADSHANDLE connection, const std::string& sql) {
     return rc;
 }
 
-// Enabled once sessions count their cursors and results.
-TEST_F(Limits, DISABLED_OneConnectionsCursorsAndResultsAreBounded) {
+TEST_F(Limits, OneConnectionsCursorsAndResultsAreBounded) {
     reliability::ServerProcess server(socket(), {"--max-cursors", "50", "--max-result-mb", "20"});
     ASSERT_TRUE(server.start());
     Client c(server.address(), dict_, "adssys", "kor5382");

@@ -2,10 +2,13 @@
 // lives in the user's private runtime folder; the server will not listen in a folder
 // another user controls; a client sends no password to a server run by another user.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,6 +17,7 @@
 
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
+#include "tests/engine/reliability/raw_socket.h"
 #include "engine/include/engine_api.h"
 #include "tests/engine/security/support.h"
 
@@ -84,54 +88,74 @@ TEST_F(Socket, TheServerRefusesAFolderAnotherUserControls) {
         << readFile(dir_.path() + "/refused.log");
 }
 
-// Enabled once the client checks the server's peer credentials.
-TEST_F(Socket, DISABLED_AClientSendsNoPasswordToAServerRunByAnotherUser) {
+// A listening socket at `address` (a Unix path, or a loopback port when tcp), or -1.
+int listenAt(const std::string& path, uint16_t port) {
+    const int fd = ::socket(port ? AF_INET : AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_storage storage{};
+    socklen_t len = 0;
+    if (port) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        len = sizeof *in;
+    } else {
+        auto* un = reinterpret_cast<sockaddr_un*>(&storage);
+        un->sun_family = AF_UNIX;
+        std::strncpy(un->sun_path, path.c_str(), sizeof un->sun_path - 1);
+        len = sizeof *un;
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), len) != 0 || ::listen(fd, 4) != 0) return -1;
+    return fd;
+}
+
+TEST_F(Socket, AClientSendsNoPasswordToAServerRunByAnotherUser) {
     if (!runningAsRoot()) GTEST_SKIP() << "needs root to listen as another user";
     const std::string dir = folder("impostor", 0755);
     ASSERT_EQ(::chown(dir.c_str(), kNobody, kNobody), 0);
     const std::string path = dir + "/srv.sock";
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    // The impostor listens as another user and reports how many bytes it was sent.
-    const pid_t impostor = ::fork();
-    if (impostor == 0) {
-        ::close(ready[0]);
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 4) != 0) ::_exit(3);
-        (void)!::write(ready[1], "r", 1);
-        pollfd p{fd, POLLIN, 0};
-        long received = -1;
-        if (::poll(&p, 1, 5000) == 1) {
-            const int c = ::accept(fd, nullptr, nullptr);
-            received = 0;
-            char buf[4096];
-            pollfd q{c, POLLIN, 0};
-            while (::poll(&q, 1, 1000) == 1) {
-                const ssize_t n = ::recv(c, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                received += n;
+    const uint16_t port = reliability::freeLoopbackPort();
+    for (const std::string& address : {"unix:" + path, "tcp:127.0.0.1:" + std::to_string(port)}) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        // The impostor listens as another user and reports how many bytes it was sent.
+        const pid_t impostor = ::fork();
+        if (impostor == 0) {
+            ::close(ready[0]);
+            if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+            const int fd = listenAt(path, address.starts_with("tcp") ? port : 0);
+            if (fd < 0) ::_exit(3);
+            (void)!::write(ready[1], "r", 1);
+            pollfd p{fd, POLLIN, 0};
+            long received = -1;
+            if (::poll(&p, 1, 5000) == 1) {
+                const int c = ::accept(fd, nullptr, nullptr);
+                received = 0;
+                char buf[4096];
+                pollfd q{c, POLLIN, 0};
+                while (::poll(&q, 1, 1000) == 1) {
+                    const ssize_t n = ::recv(c, buf, sizeof buf, 0);
+                    if (n <= 0) break;
+                    received += n;
+                }
             }
+            (void)!::write(ready[1], &received, sizeof received);
+            ::_exit(0);
         }
-        (void)!::write(ready[1], &received, sizeof received);
-        ::_exit(0);
+        ::close(ready[1]);
+        char r = 0;
+        ASSERT_EQ(::read(ready[0], &r, 1), 1) << address;
+        {
+            Client c(address, dict_, "adssys", "kor5382");
+            EXPECT_EQ(c.code(), static_cast<UNSIGNED32>(AE_SERVER_NOT_TRUSTED)) << address << ": " << lastError();
+        }
+        long received = -2;
+        EXPECT_EQ(::read(ready[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
+        EXPECT_EQ(received, 0) << "the client spoke to the impostor at " << address;
+        ::close(ready[0]);
+        int status = 0;
+        ::waitpid(impostor, &status, 0);
     }
-    ::close(ready[1]);
-    char r = 0;
-    ASSERT_EQ(::read(ready[0], &r, 1), 1);
-    {
-        Client c("unix:" + path, dict_, "adssys", "kor5382");
-        EXPECT_EQ(c.code(), static_cast<UNSIGNED32>(AE_SERVER_NOT_TRUSTED)) << lastError();
-    }
-    long received = -2;
-    EXPECT_EQ(::read(ready[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
-    EXPECT_EQ(received, 0) << "the client spoke to the impostor";
-    ::close(ready[0]);
-    int status = 0;
-    ::waitpid(impostor, &status, 0);
 }
 
 }  // namespace

@@ -163,8 +163,7 @@ TEST_F(DamagedAndReadOnly, ACraftedHeaderAnswersDamagedAndCostsTheServerNothing)
     EXPECT_EQ(rows.size(), 20u);
 }
 
-// Enabled once the protocol carries a memo value's damage to the client.
-TEST_F(DamagedAndReadOnly, DISABLED_ATornMemoCostsOnlyItsOwnValue) {
+TEST_F(DamagedAndReadOnly, ATornMemoCostsOnlyItsOwnValue) {
     // Notes.adm: the magic, then "un" at 8, "deux" at 14, "trois" at 22, each after its length.
     const std::string memoPath = compta_ + "/Notes.adm", tablePath = compta_ + "/Notes.adt";
     const std::string memo = readFile(memoPath), table = readFile(tablePath);
