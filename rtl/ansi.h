@@ -17,7 +17,8 @@ QByteArray toAnsi(const QString& text);
 
 // Returns the Windows-1252 bytes as text. Every byte maps to one character; the five bytes
 // the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control
-// characters of the same value, so fromAnsi(b) followed by toAnsi gives b back.
+// characters of the same value, so fromAnsi(b) followed by toAnsi gives b back (the table
+// is codepage/cp1252.h, the engine's too).
 QString fromAnsi(const QByteArray& bytes);
 
 }  // namespace rtl

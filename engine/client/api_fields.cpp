@@ -6,6 +6,7 @@
 // written; AdsWriteRecord sends those columns in one request.
 #include <cstring>
 
+#include "codepage/cp1252.h"
 #include "engine/client/client_cursor.h"
 #include "engine/client/field_text.h"
 #include "engine/record/raw_key.h"
@@ -39,8 +40,8 @@ bool isWideColumn(const ColumnDef& c) {
 // Bytes as the column takes them: wide text for wide columns, 8-bit text for the others.
 std::string bytesForColumn(const ColumnDef& c, const Input& in) {
     if (in.wide == isWideColumn(c)) return in.bytes;
-    return in.wide ? record::fromUtf16(bytesAsWide(in.bytes))
-                   : wideBytes(record::toUtf16(in.bytes));
+    return in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes))
+                   : wideBytes(cp1252::toUtf16(in.bytes));
 }
 
 // A statement parameter from a setter's input.
@@ -51,7 +52,7 @@ Value paramValue(const Input& in) {
         case Input::How::Null: return Value::null();
         case Input::How::RawBytes: return Value::ofBinary(in.bytes);
         case Input::How::Bytes:
-            return Value::ofString(in.wide ? record::fromUtf16(bytesAsWide(in.bytes)) : in.bytes);
+            return Value::ofString(in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes)) : in.bytes);
     }
     return Value::null();
 }
@@ -101,7 +102,7 @@ UNSIGNED32 setBlob(TableObj& t, uint16_t col, const ColumnDef& c, const Input& i
     if (in.how == Input::How::Value) {
         w.bytes = in.value.kind == Value::Kind::String || in.value.kind == Value::Kind::Binary
                       ? in.value.text : std::string();
-        if (c.type == ColumnType::NMemo) w.bytes = wideBytes(record::toUtf16(w.bytes));
+        if (c.type == ColumnType::NMemo) w.bytes = wideBytes(cp1252::toUtf16(w.bytes));
     } else if (w.kind == ColumnWrite::Kind::Bytes) {
         w.bytes = in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
     }
@@ -150,7 +151,7 @@ UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
                 break;
             }
             Value v;
-            st = parseFieldText(c, in.wide ? record::fromUtf16(bytesAsWide(in.bytes)) : in.bytes, &v);
+            st = parseFieldText(c, in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes)) : in.bytes, &v);
             if (st.ok()) st = record::encodeValue(c, v, image);
             if (st.ok()) noteEncoded(t, index, c);
             break;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
@@ -74,7 +75,7 @@ std::u16string bytesAsWide(const std::string& bytes) {
 std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::string* blob) {
     if (record::isBlobType(column.type)) {
         if (!blob) return "";
-        if (column.type == ColumnType::NMemo) return record::fromUtf16(bytesAsWide(*blob));
+        if (column.type == ColumnType::NMemo) return cp1252::fromUtf16(bytesAsWide(*blob));
         return *blob;
     }
     Value v = record::decodeValue(column, image);
@@ -110,7 +111,7 @@ std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,
         std::memcpy(wide.data(), image + column.offset, units * 2);
         return wide;
     }
-    return record::toUtf16(fieldText(column, image, blob));
+    return cp1252::toUtf16(fieldText(column, image, blob));
 }
 
 bool takesBytes(const ColumnDef& column) {
@@ -140,7 +141,7 @@ Status parseFieldText(const ColumnDef& column, std::string_view text, Value* out
     char* end = nullptr;
     switch (column.type) {
         case ColumnType::Logical: {
-            char c = static_cast<char>(record::upper1252(static_cast<unsigned char>(t[0] == '.' && t.size() > 1 ? t[1] : t[0])));
+            char c = static_cast<char>(cp1252::upper(static_cast<unsigned char>(t[0] == '.' && t.size() > 1 ? t[1] : t[0])));
             *out = Value::ofLogical(c == 'T' || c == 'Y' || c == '1');
             return {};
         }

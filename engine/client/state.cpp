@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "engine/record/record_text.h"
+#include "codepage/cp1252.h"
 
 namespace engine::client {
 
@@ -119,9 +119,10 @@ UNSIGNED32 internalError() noexcept {
 }
 
 std::string narrowText(const WCHAR16* text) {
-    std::string out;
-    if (text) record::fromUtf16Units(text, record::utf16Length(text), &out);
-    return out;
+    if (!text) return {};
+    size_t n = 0;
+    while (text[n] != 0) ++n;
+    return cp1252::fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text), n));
 }
 
 }  // namespace engine::client

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 
@@ -159,7 +160,7 @@ void RecordFieldSource::readValue(int index, Value& out) const {
         std::u16string w(content.size() / 2, u' ');
         for (size_t i = 0; i < w.size(); ++i)
             w[i] = record::getU16(reinterpret_cast<const uint8_t*>(content.data()) + 2 * i);
-        out = Value::ofString(record::fromUtf16(w));
+        out = Value::ofString(cp1252::fromUtf16(w));
     } else if (col.type == ColumnType::Memo || col.type == ColumnType::Varchar) {
         out = Value::ofString(content);
     } else {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <span>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
 #include "engine/record/record.h"
@@ -26,7 +27,7 @@ Status imageFromRow(const std::vector<ColumnDef>& columns, const std::string& bl
             if (!values[i].isNull() && !values[i].text.empty()) {
                 std::string content = values[i].text;
                 if (c.type == ColumnType::NMemo) {
-                    std::u16string w = record::toUtf16(content);
+                    std::u16string w = cp1252::toUtf16(content);
                     content.assign(reinterpret_cast<const char*>(w.data()), 2 * w.size());
                 }
                 (*blobs)[static_cast<int>(i)] = content;

@@ -1,17 +1,17 @@
-// expr_text.cpp: Windows-1252 case mapping and small text helpers.
+// expr_text.cpp: whole-text case mapping and small text helpers.
 #include "engine/expr/expr_text.h"
 
 namespace engine::expr {
 
 std::string upper1252(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = static_cast<char>(upper1252(static_cast<unsigned char>(c)));
+    for (char& c : r) c = static_cast<char>(cp1252::upper(static_cast<unsigned char>(c)));
     return r;
 }
 
 std::string lower1252(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = static_cast<char>(lower1252(static_cast<unsigned char>(c)));
+    for (char& c : r) c = static_cast<char>(cp1252::lower(static_cast<unsigned char>(c)));
     return r;
 }
 

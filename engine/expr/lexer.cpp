@@ -160,7 +160,7 @@ bool Lexer::lexDotted(Token* out) {
     while (p < text_.size() && ((text_[p] >= 'a' && text_[p] <= 'z') || (text_[p] >= 'A' && text_[p] <= 'Z'))) ++p;
     if (p == pos_ + 1 || p >= text_.size() || text_[p] != '.') return false;
     std::string word;
-    for (size_t i = pos_ + 1; i < p; ++i) word += static_cast<char>(upper1252(static_cast<unsigned char>(text_[i])));
+    for (size_t i = pos_ + 1; i < p; ++i) word += static_cast<char>(cp1252::upper(static_cast<unsigned char>(text_[i])));
     *out = Token{TokenKind::Dotted, keep(std::move(word)), 0, pos_};
     pos_ = p + 1;
     return true;

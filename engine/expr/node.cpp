@@ -341,10 +341,10 @@ void evalText(Fn fn, const Node& n, const EvalContext& ctx, Value& out) {
     const int64_t size = static_cast<int64_t>(t.size());
     switch (fn) {
         case Fn::Upper:
-            for (char& c : t) c = static_cast<char>(upper1252(static_cast<unsigned char>(c)));
+            for (char& c : t) c = static_cast<char>(cp1252::upper(static_cast<unsigned char>(c)));
             break;
         case Fn::Lower:
-            for (char& c : t) c = static_cast<char>(lower1252(static_cast<unsigned char>(c)));
+            for (char& c : t) c = static_cast<char>(cp1252::lower(static_cast<unsigned char>(c)));
             break;
         case Fn::RTrim: t.resize(trimRight(t).size()); break;
         case Fn::LTrim: t.erase(0, std::min(t.find_first_not_of(' '), t.size())); break;

@@ -74,8 +74,8 @@ int compareText(std::string_view a, std::string_view b, bool ci, bool prefix) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
         if (ci) {
-            x = upper1252(x);
-            y = upper1252(y);
+            x = cp1252::upper(x);
+            y = cp1252::upper(y);
         }
         if (x != y) return x < y ? -1 : 1;
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
@@ -31,7 +32,7 @@ void appendText(const ColumnDef& c, const uint8_t* p, size_t n, size_t width, st
     for (size_t i = 0; i < width; ++i) {
         unsigned char ch = i < n ? p[i] : ' ';
         if (ch == 0) ch = ' ';
-        if (c.type == ColumnType::CiString) ch = upper1252(ch);
+        if (c.type == ColumnType::CiString) ch = cp1252::upper(ch);
         key.push_back(static_cast<char>(ch));
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record_text.h"
 
@@ -344,7 +345,7 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             return Status::success();
         case ColumnType::NChar: case ColumnType::NVarchar: {
             if (v.kind != Value::Kind::String) return mismatch(c);
-            std::u16string w = toUtf16(v.text);
+            std::u16string w = cp1252::toUtf16(v.text);
             if (w.size() > c.length) w.resize(c.length);
             putWide(c.length, w, p);
             if (c.type == ColumnType::NVarchar)
@@ -445,7 +446,7 @@ Value decodeValue(const ColumnDef& c, const uint8_t* image) {
             if (c.type == ColumnType::NVarchar) chars = std::min<uint32_t>(getU16(p + 2 * c.length), c.length);
             std::u16string w(chars, u' ');
             for (uint32_t i = 0; i < chars; ++i) w[i] = getU16(p + 2 * i);
-            return Value::ofString(fromUtf16(w));
+            return Value::ofString(cp1252::fromUtf16(w));
         }
         case ColumnType::Double: case ColumnType::CurDouble: {
             uint64_t bits = getU64(p);

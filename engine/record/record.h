@@ -133,10 +133,6 @@ Value decodeValue(const ColumnDef& column, const uint8_t* image);
 // Zero bytes stay zero bytes (an empty ADT string is written as zeros, that is null).
 Status writeColumnBytes(const ColumnDef& column, std::string_view bytes, uint8_t* image);
 
-// Windows-1252 <-> UTF-16 (code units in native order); '?' for what 1252 lacks.
-std::u16string toUtf16(std::string_view cp1252);
-std::string fromUtf16(std::u16string_view utf16);
-
 // Julian day of a civil date and back (proleptic Gregorian). 1 January 2000 = 2451545.
 int32_t julianFromCivil(int year, int month, int day);
 void civilFromJulian(int32_t julian, int* year, int* month, int* day);

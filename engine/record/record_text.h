@@ -1,4 +1,5 @@
-// record_text.h: small Windows-1252 text helpers shared by the record codec and the core.
+// record_text.h: small text helpers shared by the record codec, the core and the client
+// (the code page itself is codepage/cp1252.h).
 #ifndef BREVANTIS_ENGINE_RECORD_RECORD_TEXT_H
 #define BREVANTIS_ENGINE_RECORD_RECORD_TEXT_H
 
@@ -8,17 +9,8 @@
 
 namespace engine::record {
 
-// Makes *out the Windows-1252 text of n UTF-16 code units, as fromUtf16 (record.h) makes
-// it from a string ('?' for what the code page does not have), in the buffer *out has.
-void fromUtf16Units(const uint16_t* units, size_t n, std::string* out);
-// The number of UTF-16 code units before the NUL that ends `text`.
-size_t utf16Length(const uint16_t* text);
-
 // Upper-cases ASCII letters only (names, keywords).
 std::string upperAscii(std::string_view s);
-
-// Upper-cases Windows-1252 letters (ASCII, accented Latin letters, š œ ž ÿ).
-unsigned char upper1252(unsigned char c);
 
 // `s` without leading and trailing blanks (spaces and tabs).
 std::string trimBlanks(std::string_view s);

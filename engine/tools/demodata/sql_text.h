@@ -1,4 +1,4 @@
-// sql_text.h: building the SQL texts of the demo data (literals, INSERT rows, code page).
+// sql_text.h: building the SQL texts of the demo data (literals, INSERT rows).
 #ifndef BREVANTIS_ENGINE_TOOLS_DEMODATA_SQL_TEXT_H
 #define BREVANTIS_ENGINE_TOOLS_DEMODATA_SQL_TEXT_H
 
@@ -8,9 +8,6 @@
 
 namespace demo {
 
-// Converts UTF-8 to Windows-1252, the engine's code page; a character it lacks becomes '?'.
-// Malformed UTF-8 bytes also become '?'.
-std::string toCp1252(const std::string& utf8);
 
 // A calendar date.
 struct Date {

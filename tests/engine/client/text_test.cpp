@@ -1,6 +1,7 @@
 // text_test.cpp: statement texts given as UTF-16 reach the client as the same Windows-1252
 // text whatever their length, where they start in memory and where a non-ASCII unit falls;
 // integer fields read as their decoded values.
+#include "codepage/cp1252.h"
 #include "engine/client/field_text.h"
 #include "engine/client/state.h"
 #include "engine/record/record.h"
@@ -15,7 +16,7 @@ namespace {
 using engine::client::narrowText;
 
 // One unit alone, converted by itself: what each unit of a whole text must become.
-char modelByte(uint16_t u) { return engine::record::fromUtf16(std::u16string(1, static_cast<char16_t>(u)))[0]; }
+char modelByte(uint16_t u) { return cp1252::fromUnicode(u); }
 
 TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
     // Units beyond ASCII: Latin-1, a 1252 letter from 0x80..0x9F, one the code page lacks,

@@ -210,29 +210,6 @@ TEST(RawKey, KeysSortLikeTheirValues) {
     EXPECT_EQ(partial, "AB");
 }
 
-// Windows-1252 to UTF-16 and back: ASCII and Latin-1 map to themselves, 0x80..0x9F to
-// their letters and signs; what the code page lacks comes back as '?'.
-TEST(CodePage, TextToUtf16AndBack) {
-    struct Case {
-        std::string bytes;
-        std::u16string wide;
-    } cases[] = {
-        {"", u""},
-        {"Lock owner 42\r\n", u"Lock owner 42\r\n"},
-        {"\xE9t\xE9 \xA0\xFF", u"\u00E9t\u00E9 \u00A0\u00FF"},
-        {"\x80\x8A\x9C\x9F", u"\u20AC\u0160\u0153\u0178"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf16(c.bytes), c.wide) << hex(c.bytes);
-        EXPECT_EQ(fromUtf16(c.wide), c.bytes) << hex(c.bytes);
-    }
-    EXPECT_EQ(fromUtf16(u"a\u0100\u4E2D\u0081b"), "a???b");
-    const uint16_t units[] = {0x41, 0x20AC, 0xE9, 0x4E2D, 0};
-    std::string narrow = "a longer text whose buffer is reused";
-    fromUtf16Units(units, 4, &narrow);
-    EXPECT_EQ(narrow, "A\x80\xE9?");
-}
-
 // Names match without regard to ASCII letter case only: bytes that differ by 0x20 but are
 // not letters, and accented letters, stay different.
 TEST(CodePage, NamesEqualWithoutRegardToAsciiCase) {

@@ -10,27 +10,6 @@
 namespace demo {
 namespace {
 
-TEST(DemoContent, ConvertsUtf8ToWindows1252) {
-    const struct {
-        std::string in;
-        std::string out;
-    } cases[] = {
-        {"abc", "abc"},
-        {"Élodie", "\xC9lodie"},
-        {"Noël à Besançon", "No\xEBl \xE0 Besan\xE7on"},
-        {"5 €", "5 \x80"},
-        {"cœur – “x”",
-         "c\x9C"
-         "ur \x96 \x93x\x94"},
-        {"中", "?"},                  // not in the code page
-        {"a\xC3", "a?"},              // sequence cut by the end of the text
-        {"\xA9x", "?x"},              // continuation byte without a lead
-        {"\xC3(", "?("},              // lead byte followed by a non-continuation
-        {"\xF0\x9F\x98\x80!", "?!"},  // four-byte character
-    };
-    for (const auto& c : cases) EXPECT_EQ(toCp1252(c.in), c.out) << c.in;
-}
-
 TEST(DemoContent, DatesFromDayNumbers) {
     const struct {
         int64_t days;
