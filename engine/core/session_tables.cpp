@@ -56,13 +56,11 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
     // The table is given the dictionary's indexes once, by the first session to open it;
     // later ones find them there as readers, and wait for no statement that reads it.
     Table& table = **out;
-    auto missing = [&]() REQUIRES_SHARED(table.mutex()) {
-        return std::any_of(indexes.begin(), indexes.end(),
-                           [&](const IndexDef& def) REQUIRES_SHARED(table.mutex()) { return table.findIndex(def.name) < 0; });
-    };
     {
         ReaderLock read(table.mutex());
-        if (!missing()) return Status::success();
+        bool complete = true;
+        for (const IndexDef& def : indexes) complete = complete && table.findIndex(def.name) >= 0;
+        if (complete) return Status::success();
     }
     WriterLock write(table.mutex());
     for (const IndexDef& def : indexes)
