@@ -371,7 +371,7 @@ TEST_F(LockSearch, ALongSearchShowsItsProgressRefusesOtherClicksAndCancelsKeepin
 // A suite of its own: it kills the server the others share.
 class ServerLoss : public LockSearch {};
 
-TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheSearchGoesOnAfterwards) {
+TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheWindowConnectsAgainAfterwards) {
     choose(0);
     s.delaiProgressionMs = 0;
     bool killed = false;
@@ -392,6 +392,15 @@ TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheSearchGoesOnAft
 
     ASSERT_TRUE(server_->start());
     messages.clear();
+    // The first click disconnects the lost connection: the engine's answer is shown, and the
+    // connection ends disconnected all the same, so the next click connects.
+    choose(1);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].form, Shown::Form::DefaultError);
+    EXPECT_FALSE(s.ManagementConn->IsConnected());
+    EXPECT_FALSE(s.UsersTableLocks->Active()) << "disconnecting closed the result";
+    messages.clear();
+    choose(0);
     choose(1);
     EXPECT_TRUE(messages.messages().empty()) << messages.messages()[0].text.toStdString();
     EXPECT_EQ(items(), QStringList({kToutes}));

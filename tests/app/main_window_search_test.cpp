@@ -193,7 +193,7 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
 // A suite of its own: it kills the server the others share.
 class MainWindowServerLoss : public MainWindowSearch {};
 
-TEST_F(MainWindowServerLoss, TheRowsFoundStayShownAndTheNextDictionaryClickConnects) {
+TEST_F(MainWindowServerLoss, TheRowsFoundStayShownAndTheWindowConnectsAgainAfterTheLostConnectionIsReported) {
     w->delaiProgressionMs = 0;
     QTimer killer;
     QObject::connect(&killer, &QTimer::timeout, [&] {
@@ -216,6 +216,14 @@ TEST_F(MainWindowServerLoss, TheRowsFoundStayShownAndTheNextDictionaryClickConne
     messages.clear();
     QRadioButton* compta = w->RGPaths->findChildren<QRadioButton*>().at(0);
     QTest::mouseClick(compta, Qt::LeftButton, {}, QPoint(6, compta->height() / 2));  // selected already
+    QCoreApplication::processEvents();
+    // That click disconnects the lost connection and shows the engine's answer; the
+    // connection ends disconnected all the same, so the next click connects.
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].form, Shown::Form::DefaultError);
+    EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), 0) << "disconnecting closed the result";
+    messages.clear();
+    QTest::mouseClick(compta, Qt::LeftButton, {}, QPoint(6, compta->height() / 2));
     QCoreApplication::processEvents();
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_EQ(w->LabelNombreTables->text(), "2");
