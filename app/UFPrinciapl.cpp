@@ -30,10 +30,6 @@ namespace {
 // The converter while it is shown from the menu.
 TFConverter* FConverter = nullptr;
 
-const QString kAdsIniIntrouvable = QStringLiteral(
-    "Le fichier «ads.ini» est introuvable, veuillez placer cette application au même niveau "
-    "que l'exécutable.!");
-
 }  // namespace
 
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
@@ -55,7 +51,7 @@ void TFPrincipal::FormCreate() {
             RGPaths->addItem(alias.name, alias.entry);
         return;
     }
-    ui::messageDialog(ui::DialogKind::Error, kAdsIniIntrouvable);
+    ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);
     for (QWidget* w :
          std::initializer_list<QWidget*>{RGPaths, Panel3, Label3, LabelNombreTables, ComboBoxTables,
                                          BtnChercherLocksParDictionnaire, wwDBGrid1, Label1,

@@ -157,6 +157,11 @@ void TFPrincipal::lierGrilles() {
     LienLocks->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
         app::wwDBGrid1CalcCellColors(*this, field, style);
     });
-    // Whatever columns the record's table has, titled by their names.
+    // Whatever columns the record's table has, titled by their names. The record shown has
+    // no current row to mark: its cells take the grid's colour, light blue once found.
     LienEnregistrement = new gridlink::GridLink(wwDBGrid2, DSQChercherRecordParRowID);
+    LienEnregistrement->setCalcCellColors([this](TField*, ui::CellStyle& style) {
+        style.background = wwDBGrid2->backgroundColor();
+        style.foreground = Qt::black;
+    });
 }

@@ -54,7 +54,7 @@ void RemplirComboBoxTables(RechercheLocks& r) {
         r.ComboBoxTables->clearItems();
         r.LabelNombreTables->setText(QStringLiteral("0"));
         r.BtnChercherLocksParDictionnaire->setEnabled(false);
-        ui::plainMessage(e.className() + QStringLiteral(" Erreur trouvé.\r\n") + e.message());
+        ui::plainMessage(dictionary::texteErreurTrouvee(e));
     }
 }
 

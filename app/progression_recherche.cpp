@@ -15,9 +15,9 @@ namespace app {
 namespace {
 
 // Between two statements of a table, events are processed at most this often while the
-// display is up: often enough for the button and the repaints, rarely enough to cost nothing
-// next to the statements. A new table always shows.
-constexpr qint64 kIntervalleMs = 40;
+// display is up: the rate a reader follows, and a click on "Annuler" answered at once. A
+// new table always shows.
+constexpr qint64 kIntervalleMs = 100;
 
 }  // namespace
 

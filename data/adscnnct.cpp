@@ -139,10 +139,7 @@ void TAdsConnection::SetConnected(bool value) {
     }
     std::optional<AdsError> failure;
     UNSIGNED32 rc = ace::api().AdsDisconnect(FhConnection);
-    // A connection the server has already lost is gone, which is all a disconnect asks: as
-    // when the connection is destroyed, that answer is no failure to report.
-    if (rc != AE_SUCCESS && rc != AE_CONNECTION_LOST)
-        failure.emplace(static_cast<int32_t>(rc), false);
+    if (rc != AE_SUCCESS) failure.emplace(static_cast<int32_t>(rc), false);
     FConnected = false;
     FhConnection = 0;
     if (failure) throw *failure;

@@ -56,8 +56,7 @@ public:
     // an empty data source, EADSDatabaseError when the engine refuses.
     virtual void Connect() { SetConnected(true); }
     // Closes the bound datasets and the engine connection; nothing when disconnected. Ends
-    // disconnected even when the engine fails, then throws AdsError; a connection the
-    // server already lost (5024) ends disconnected without an error.
+    // disconnected even when the engine fails, then throws AdsError.
     virtual void Disconnect() { SetConnected(false); }
     virtual void AddTableToConnectList(TAdsDataSet* table);
     virtual void RemoveTableFromConnectList(TAdsDataSet* oCallee);

@@ -3,6 +3,7 @@
 #include "gridlink/grid_link.h"
 
 #include <QPointer>
+#include <algorithm>
 #include <climits>
 
 #include "gridlink/window_model.h"
@@ -21,6 +22,14 @@ QByteArray identityOf(const TDataSet& ds) {
     QByteArray bookmark = ds.Bookmark();
     if (!bookmark.isEmpty()) return 'r' + bookmark;
     return ds.State() == TDataSetState::dsInsert ? QByteArray("n") : QByteArray();
+}
+
+// The page that makes the thumb of a bar over rows 0..count-1 (the current row's place) as
+// long, in its track, as the `shown` rows are among `count`.
+int thumbPage(int count, int shown) {
+    if (shown >= count) return count;
+    const qint64 page = (qint64{shown} * (count - 1) + (count - shown) / 2) / (count - shown);
+    return static_cast<int>(std::clamp<qint64>(page, 1, INT_MAX / 2));
 }
 
 }  // namespace
@@ -232,7 +241,8 @@ void GridLink::showScrollPosition() {
     }
     if (place_ == Place::Known && count_ > 0) {
         scrollKnown_ = true;
-        return grid_->setScrollPosition(position_, std::max(count_ - 1, position_), link_->BufferCount());
+        const int maximum = std::max(count_ - 1, position_);
+        return grid_->setScrollPosition(position_, maximum, thumbPage(maximum + 1, link_->BufferCount()));
     }
     grid_->setScrollPosition(ds->Bof() ? 0 : ds->Eof() ? 2 : 1, 2);
 }

@@ -3,7 +3,9 @@
 # own (scripts/demo/run.sh with its folder in <build>/screenshots/demo: dictionaries, a live
 # server, the lock holders of holders.conf and a copy of the tool with its ads.ini): the
 # identification window (also with its caps-lock balloon), the main window identified, the
-# main window after a cancelled identification, the converter, the specific-record window
+# main window after a cancelled identification, the converter, the main window's lock search
+# (after a search, after the lookup of a lock's record, "no locks" and the window it leaves),
+# the specific-record window
 # with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
 # away, the missing-file error and the main window it leaves. Whatever lies beside
 # <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
@@ -56,6 +58,16 @@ start_tool() {
   tool=$!
 }
 
+# Starts the tool and gives the identification window its password.
+start_identified() {
+  local gate
+  start_tool
+  gate=$(window Identification)
+  xdotool windowfocus --sync "$gate"
+  xdotool type --delay 50 qv73
+  xdotool key Return
+}
+
 stop_tool() {
   kill "$tool" 2>/dev/null || true
   wait "$tool" 2>/dev/null || true
@@ -98,11 +110,7 @@ stop_tool
 
 # Run 3: the specific-record window, on the demo's Compta, whose record 3 of Clients (code
 # C00003) a holder locks and record 4 nobody does. Places are the window's own layout.
-start_tool
-gate=$(window Identification)
-xdotool windowfocus --sync "$gate"
-xdotool type --delay 50 qv73
-xdotool key Return
+start_identified
 main=$(window "Des Locks par table")
 # "Menu Outils", then its first item "Chercher par enregistrement spécifique".
 xdotool mousemove --window "$main" 40 10 click 1
@@ -136,13 +144,32 @@ done
 echo "$out/record-no-lock.png"
 stop_tool
 
+# Run 4: the lock search on the demo's Compta, whose Clients and Factures holders of
+# holders.conf hold locks and whose Fournisseurs nobody locks. Places are the window's own
+# layout under its menu bar.
+start_identified
+main=$(window "Des Locks par table")
+xdotool mousemove --window "$main" 22 138 click 1          # the dictionary Compta
+sleep 0.5
+xdotool mousemove --window "$main" 745 62 click 1          # Chercher des locks / Rafraîchir
+shoot "$main" main-search.png
+xdotool mousemove --window "$main" 638 511 click 1         # the first lock's record
+shoot "$main" main-record.png
+xdotool mousemove --window "$main" 614 62 click 1          # the table list: Fournisseurs
+sleep 0.5
+xdotool key Down Down Down Return
+sleep 0.3
+xdotool mousemove --window "$main" 745 62 click 1
+message=$(window Informations)
+shoot "$message" main-no-locks-message.png
+xdotool windowfocus --sync "$message"
+xdotool key Return
+shoot "$main" main-no-locks.png
+stop_tool
+
 # Last run: the file is missing (put back on exit).
 mv "$ini" "$ini.aside"
-start_tool
-gate=$(window Identification)
-xdotool windowfocus --sync "$gate"
-xdotool type --delay 50 qv73
-xdotool key Return
+start_identified
 error=$(window Erreur)
 shoot "$error" ads-ini-missing.png
 xdotool windowfocus --sync "$error"

@@ -100,9 +100,12 @@ struct Series {
         if (ms.empty()) return name + ": none";
         std::vector<double> v = ms;
         std::sort(v.begin(), v.end());
+        const auto over = std::count_if(v.begin(), v.end(), [](double ms) { return ms >= 20; });
         char line[256];
-        std::snprintf(line, sizeof line, "%-34s %7zu   median %7.2f ms   p99 %7.2f ms   worst %8.2f ms", name.c_str(),
-                      v.size(), v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)], v.back());
+        std::snprintf(line, sizeof line,
+                      "%-20s %7zu   median %6.2f ms   p99 %6.2f ms   worst %7.2f ms   20 ms or more: %ld",
+                      name.c_str(), v.size(), v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)],
+                      v.back(), static_cast<long>(over));
         return line;
     }
 };

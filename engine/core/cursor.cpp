@@ -14,9 +14,8 @@ namespace {
 // Brings the slot's cached matches up to date with the table and the exact setting.
 // Equality conjunctions are answered from the table's hash lookup; anything else is
 // evaluated record by record.
-void resolve(Cursor& c, FilterSlot& slot) {
-    Table& t = *c.table;
-    if (slot.resolvedVersion == t.version() && slot.resolvedExact == c.exact) return;
+void resolve(Cursor& c, FilterSlot& slot) REQUIRES_SHARED(c.table->mutex()) {
+    if (slot.resolvedVersion == c.table->version() && slot.resolvedExact == c.exact) return;
     slot.matches.clear();
     auto terms = slot.expression->equalityTerms(c.exact);
     if (terms && !terms->empty()) {
@@ -29,27 +28,27 @@ void resolve(Cursor& c, FilterSlot& slot) {
             key += expr::equalityKey(term.value, term.caseInsensitive);
             key.push_back('\x1f');
         }
-        slot.matches = t.lookupEqual(cols, ci, key);
+        c.table->lookupEqual(cols, ci, key, &slot.matches);
     } else {
-        RecordFieldSource row(&t);
-        for (uint32_t recno = 1; recno <= t.recordCount(); ++recno) {
-            if (!t.isLive(recno)) continue;
+        RecordFieldSource row(c.table.get());
+        for (uint32_t recno = 1; recno <= c.table->recordCount(); ++recno) {
+            if (!c.table->isLive(recno)) continue;
             row.setRecord(recno);
             if (slot.expression->matches(row, c.exact)) slot.matches.push_back(recno);
         }
     }
-    slot.resolvedVersion = t.version();
+    slot.resolvedVersion = c.table->version();
     slot.resolvedExact = c.exact;
 }
 
-bool passes(Cursor& c, FilterSlot& slot, uint32_t recno) {
+bool passes(Cursor& c, FilterSlot& slot, uint32_t recno) REQUIRES_SHARED(c.table->mutex()) {
     if (!slot.set) return true;
     resolve(c, slot);
     return std::binary_search(slot.matches.begin(), slot.matches.end(), recno);
 }
 
 // The filter slot whose matches drive record-order navigation, or null.
-FilterSlot* driver(Cursor& c) {
+FilterSlot* driver(Cursor& c) REQUIRES_SHARED(c.table->mutex()) {
     if (c.aof.set) {
         resolve(c, c.aof);
         return &c.aof;
@@ -62,8 +61,7 @@ FilterSlot* driver(Cursor& c) {
 }
 
 // Next visible record in record order after `from` (0: from the edge), going `dir`.
-uint32_t stepNatural(Cursor& c, uint32_t from, int dir) {
-    Table& t = *c.table;
+uint32_t stepNatural(Cursor& c, uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
     if (FilterSlot* d = driver(c)) {
         const auto& m = d->matches;
         if (dir > 0) {
@@ -78,9 +76,9 @@ uint32_t stepNatural(Cursor& c, uint32_t from, int dir) {
         }
         return 0;
     }
-    int64_t r = from ? from : (dir > 0 ? 0 : t.recordCount() + 1);
-    for (r += dir; r >= 1 && r <= t.recordCount(); r += dir)
-        if (t.isLive(static_cast<uint32_t>(r))) return static_cast<uint32_t>(r);
+    int64_t r = from ? from : (dir > 0 ? 0 : c.table->recordCount() + 1);
+    for (r += dir; r >= 1 && r <= c.table->recordCount(); r += dir)
+        if (c.table->isLive(static_cast<uint32_t>(r))) return static_cast<uint32_t>(r);
     return 0;
 }
 
@@ -89,14 +87,13 @@ uint32_t stepNatural(Cursor& c, uint32_t from, int dir) {
 // Locate on a large table moved through an index would otherwise visit every entry).
 // `dir` is already in entry order. Returns 0 when no match lies that way.
 uint32_t nearestMatchInIndex(Cursor& c, const Index& index, const std::vector<uint32_t>& matches,
-                             uint32_t from, int dir) {
+                             uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
     using Entry = std::pair<std::string, uint32_t>;
-    const Table& t = *c.table;
     std::optional<Entry> start;
-    if (from) start.emplace(t.keyOf(index, from), from);
+    if (from) start.emplace(c.table->keyOf(index, from), from);
     std::optional<Entry> best;
     for (uint32_t m : matches) {
-        Entry e{t.keyOf(index, m), m};
+        Entry e{c.table->keyOf(index, m), m};
         const bool beyond = !start || (dir > 0 ? *start < e : e < *start);
         const bool nearer = !best || (dir > 0 ? e < *best : *best < e);
         if (!beyond || !nearer || !index.entries.count(e) || !isVisible(c, m)) continue;
@@ -105,7 +102,7 @@ uint32_t nearestMatchInIndex(Cursor& c, const Index& index, const std::vector<ui
     return best ? best->second : 0;
 }
 
-uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) {
+uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
     if (index.def.flags & ADS_INDEX_DESCENDING) dir = -dir;
     const auto& e = index.entries;
     if (FilterSlot* d = driver(c); d && d->matches.size() * 16 < e.size())
@@ -135,11 +132,11 @@ uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) {
     return 0;
 }
 
-uint32_t step(Cursor& c, const Index* index, uint32_t from, int dir) {
+uint32_t step(Cursor& c, const Index* index, uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
     return index ? stepIndex(c, *index, from, dir) : stepNatural(c, from, dir);
 }
 
-void land(Cursor& c, uint32_t recno, int dir) {
+void land(Cursor& c, uint32_t recno, int dir) REQUIRES_SHARED(c.table->mutex()) {
     c.recno = recno;
     c.bof = recno == 0 && dir < 0;
     c.eof = recno == 0 && dir > 0;

@@ -23,10 +23,12 @@ public:
         if (recno) setRecord(recno);
     }
     RecordFieldSource(const Table* table, const Record* record) : table_(table), record_(record) {}
-    void setRecord(uint32_t recno) { record_ = &table_->record(recno); }
+    // The table's records are read under its mutex, which whoever evaluates an expression
+    // over them holds: the analysis cannot follow it through the expression's interface.
+    void setRecord(uint32_t recno) NO_THREAD_SAFETY_ANALYSIS { record_ = &table_->record(recno); }
     int findColumn(std::string_view name) const override { return table_->findColumn(name); }
     const ColumnDef& column(int index) const override { return table_->columns()[index]; }
-    void readValue(int index, Value& out) const override;
+    void readValue(int index, Value& out) const override NO_THREAD_SAFETY_ANALYSIS;
 
 private:
     const Table* table_;
@@ -69,20 +71,21 @@ struct Cursor {
     IndexPlace place;
 };
 
-// Navigation. `index` is null for record-number order.
-void gotoEdge(Cursor& c, const Index* index, bool top);
-void gotoBof(Cursor& c);
-void skipRows(Cursor& c, const Index* index, int32_t n);
-bool isVisible(Cursor& c, uint32_t recno);
+// Navigation. `index` is null for record-number order. Each reads the cursor's table: its
+// caller holds the table's mutex, as a reader at least.
+void gotoEdge(Cursor& c, const Index* index, bool top) REQUIRES_SHARED(c.table->mutex());
+void gotoBof(Cursor& c) REQUIRES_SHARED(c.table->mutex());
+void skipRows(Cursor& c, const Index* index, int32_t n) REQUIRES_SHARED(c.table->mutex());
+bool isVisible(Cursor& c, uint32_t recno) REQUIRES_SHARED(c.table->mutex());
 // Rows a count respecting filters sees: in record order, or in `index`'s entries when it
 // has a condition.
-uint32_t countVisible(Cursor& c, const Index* index);
+uint32_t countVisible(Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex());
 // Soft or hard seek of a (possibly partial) key; returns whether the key matched.
-bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft);
-void describePosition(Cursor& c, Position* out);
+bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft) REQUIRES_SHARED(c.table->mutex());
+void describePosition(Cursor& c, Position* out) REQUIRES_SHARED(c.table->mutex());
 // Fills the record number, image and blobs of *out with record `recno` of `t`, leaving
 // its flags. REQUIRES: 1 <= recno <= t.recordCount().
-void describeRecord(const Table& t, uint32_t recno, Position* out);
+void describeRecord(const Table& t, uint32_t recno, Position* out) REQUIRES_SHARED(t.mutex());
 
 // Compiles `text` into the slot; AE_INVALID_ARGUMENT with the reason when it does not compile.
 Status setFilterSlot(Cursor& c, FilterSlot& slot, std::string_view text);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/core/test_hooks.h"
 #include "engine/include/engine_api.h"
 
 namespace engine {

@@ -14,9 +14,6 @@
 
 namespace engine {
 
-// Test hook: the next `n` writes succeed, then every write fails (-1 turns it off).
-void failWritesAfter(int64_t n);
-
 // Writes all `n` bytes at `at`, or fails (errno set); counts against the test hook.
 bool writeAt(int fd, const void* data, size_t n, uint64_t at);
 // Reads exactly `n` bytes at `at`; false at the end of the file or on an error.

@@ -46,6 +46,7 @@ bool LockTable::NoCaseEqual::operator()(std::string_view a, std::string_view b) 
 }
 
 Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connection) {
+    MutexLock guard(mu_);
     auto [f, newFile] = byFile_.try_emplace(file);
     if (newFile) byNameNoCase_[file].push_back(file);
     auto [it, inserted] = f->second.emplace(recno, connection);
@@ -56,6 +57,7 @@ Status LockTable::lock(const std::string& file, uint32_t recno, uint32_t connect
 }
 
 void LockTable::unlock(const std::string& file, uint32_t recno, uint32_t connection) {
+    MutexLock lock(mu_);
     auto f = byFile_.find(file);
     if (f == byFile_.end()) return;
     auto it = f->second.find(recno);
@@ -64,6 +66,7 @@ void LockTable::unlock(const std::string& file, uint32_t recno, uint32_t connect
 }
 
 void LockTable::releaseFile(const std::string& file, uint32_t connection) {
+    MutexLock lock(mu_);
     auto f = byFile_.find(file);
     if (f == byFile_.end()) return;
     std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
@@ -71,6 +74,7 @@ void LockTable::releaseFile(const std::string& file, uint32_t connection) {
 }
 
 void LockTable::releaseAll(uint32_t connection) {
+    MutexLock lock(mu_);
     for (auto f = byFile_.begin(); f != byFile_.end();) {
         std::erase_if(f->second, [&](const auto& e) { return e.second == connection; });
         auto next = std::next(f);
@@ -80,14 +84,15 @@ void LockTable::releaseAll(uint32_t connection) {
 }
 
 bool LockTable::lockedByOther(const std::string& file, uint32_t recno, uint32_t connection) const {
-    uint32_t o = owner(file, recno);
+    MutexLock lock(mu_);
+    uint32_t o = ownerLocked(file, recno);
     return o != 0 && o != connection;
 }
 
-const std::vector<std::string>& LockTable::filesNamedNoCase(std::string_view file) const {
-    static const std::vector<std::string> kNone;
+std::vector<std::string> LockTable::filesNamedNoCase(std::string_view file) const {
+    MutexLock lock(mu_);
     auto it = byNameNoCase_.find(file);
-    return it == byNameNoCase_.end() ? kNone : it->second;
+    return it == byNameNoCase_.end() ? std::vector<std::string>() : it->second;
 }
 
 void LockTable::forget(Files::iterator file) {
@@ -98,6 +103,7 @@ void LockTable::forget(Files::iterator file) {
 }
 
 std::vector<uint32_t> LockTable::records(const std::vector<std::string>& files) const {
+    MutexLock lock(mu_);
     // Each file's numbers come ascending from its map: one file's are the answer as they
     // are, and further files' are merged in.
     std::vector<uint32_t> out;
@@ -116,6 +122,11 @@ std::vector<uint32_t> LockTable::records(const std::vector<std::string>& files) 
 }
 
 uint32_t LockTable::owner(const std::string& file, uint32_t recno) const {
+    MutexLock lock(mu_);
+    return ownerLocked(file, recno);
+}
+
+uint32_t LockTable::ownerLocked(const std::string& file, uint32_t recno) const {
     auto f = byFile_.find(file);
     if (f == byFile_.end()) return 0;
     auto it = f->second.find(recno);

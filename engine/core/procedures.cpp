@@ -51,8 +51,8 @@ bool existsIgnoringCase(const std::string& path) {
 // The lock-table keys that name the table file `argument` (blanks trimmed, letter case
 // ignored, a relative path taken from the connection's folder). Each must be a table the
 // connection reaches (AE_TABLE_OUTSIDE_SOURCE); AE_FILE_NOT_FOUND when no file of that name
-// exists and none is locked. The list stays valid while the lock table is unchanged.
-Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector<std::string>** files)
+// exists and none is locked.
+Status lockedFilesFor(Session::Impl& s, const Value& argument, std::vector<std::string>* files)
     REQUIRES(s.server->mu) {
     std::string_view path = record::trimBlanksView(argument.text);
     std::string spelled;  // the path with '/' for '\\' and its folder, made only when needed
@@ -64,16 +64,16 @@ Status lockedFilesFor(Session::Impl& s, const Value& argument, const std::vector
     // Lock keys of table files are canonical paths, and callers usually give one: resolving
     // the path on disk is needed only when that spelling names no locked file. (Keys of
     // temporary tables start with '#' and are never reported.)
-    *files = &s.server->locks.filesNamedNoCase(path);
+    *files = s.server->locks.filesNamedNoCase(path);
     TablePlace place;
-    if ((*files)->empty()) {
+    if (files->empty()) {
         Status st = s.placeFile(std::string(path), &place);
         if (!st.ok()) return st;
-        *files = &s.server->locks.filesNamedNoCase(place.path);
-        if ((*files)->empty() && !existsIgnoringCase(place.path))
+        *files = s.server->locks.filesNamedNoCase(place.path);
+        if (files->empty() && !existsIgnoringCase(place.path))
             return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
     }
-    for (const std::string& key : **files) {
+    for (const std::string& key : *files) {
         place.named = place.path = key;
         Status st = s.checkPlace(&place);
         if (!st.ok()) return st;
@@ -136,14 +136,17 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         (allLocks && args.size() != 1) ||
         (lockOwner && (args.size() != 2 || !recordNumberArg(args[1], &recno))))
         return badArguments(name);
-    const std::vector<std::string>* files = nullptr;
+    // The registry's mutex, never a table's: a statement that reads a table for long makes
+    // no lock viewer wait.
+    MutexLock registry(s.server->mu);
+    std::vector<std::string> files;
     Status status = lockedFilesFor(s, args[0], &files);
     if (!status.ok()) return status;
     if (allLocks) {
         static const SharedLayout kLockLayout = resultLayout({integerColumn("LockedRecNo")});
         out->layout = kLockLayout;
         out->rows.reset(1);
-        const std::vector<uint32_t> locked = s.server->locks.records(*files);
+        const std::vector<uint32_t> locked = s.server->locks.records(files);
         out->rows.reserve(locked.size());
         for (uint32_t r : locked) {
             Value& value = out->rows.append()[0];
@@ -159,8 +162,8 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
     out->layout = kOwnerLayout;
     out->rows.reset(kOwnerLayout->columns.size());
-    out->rows.reserve(files->size());  // a row per file at most
-    for (const std::string& f : *files) {
+    out->rows.reserve(files.size());  // a row per file at most
+    for (const std::string& f : files) {
         uint32_t owner = s.server->locks.owner(f, recno);
         auto it = s.server->connections.find(owner);
         if (owner == 0 || it == s.server->connections.end()) continue;

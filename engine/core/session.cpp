@@ -38,15 +38,25 @@ Status Session::Impl::refreshDictionary() {
 }
 
 Status ServerState::acquireTable(const std::string& path, std::shared_ptr<Table>* out) {
-    auto it = tables.find(path);
-    if (it != tables.end()) {
-        if (auto t = it->second.lock()) {
-            *out = std::move(t);
-            return Status::success();
-        }
+    auto loaded = [&]() REQUIRES(mu) {
+        auto it = tables.find(path);
+        *out = it == tables.end() ? nullptr : it->second.lock();
+        return *out != nullptr;
+    };
+    {
+        MutexLock registry(mu);
+        if (loaded()) return Status::success();
+    }
+    // Reading a large table takes time: nobody waits for the registry meanwhile, and the
+    // one load lock makes sure a table is read once.
+    MutexLock loading(loadMu);
+    {
+        MutexLock registry(mu);
+        if (loaded()) return Status::success();
     }
     Status s = Table::load(path, options.syncWrites, out);
     if (!s.ok()) return s;
+    MutexLock registry(mu);
     tables[path] = *out;
     return Status::success();
 }
@@ -216,23 +226,30 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     if (tableType != 0 && tableType != ADS_ADT)
         return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
     if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
-    MutexLock lock(impl_->server->mu);
     Status s = impl_->roomFor(0);
     if (!s.ok()) return s;
     auto c = std::make_unique<Cursor>();
     s = impl_->findTable(name, &c->table, &c->lockFile);
     if (!s.ok()) return s;
-    FileUse& use = impl_->server->fileUse[c->lockFile];
-    bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {
-        return e.first != impl_->connection && e.second > 0;
-    });
-    if ((use.exclusiveOwner && use.exclusiveOwner != impl_->connection) ||
-        ((options & ADS_EXCLUSIVE) && othersOpen)) {
-        if (use.handles.empty()) impl_->server->fileUse.erase(c->lockFile);
-        return Status::error(AE_TABLE_LOCKED, "The table is opened exclusively by another connection.");
+    {
+        MutexLock registry(impl_->server->mu);
+        // Dropped since it was found (a drop needs the table closed everywhere): not opened.
+        auto loaded = impl_->server->tables.find(c->lockFile);
+        if (c->lockFile[0] != '#' &&
+            (loaded == impl_->server->tables.end() || loaded->second.lock() != c->table))
+            return Status::error(AE_FILE_NOT_FOUND, "The table was dropped: " + std::string(name));
+        FileUse& use = impl_->server->fileUse[c->lockFile];
+        bool othersOpen = std::any_of(use.handles.begin(), use.handles.end(), [&](const auto& e) {
+            return e.first != impl_->connection && e.second > 0;
+        });
+        if ((use.exclusiveOwner && use.exclusiveOwner != impl_->connection) ||
+            ((options & ADS_EXCLUSIVE) && othersOpen)) {
+            if (use.handles.empty()) impl_->server->fileUse.erase(c->lockFile);
+            return Status::error(AE_TABLE_LOCKED, "The table is opened exclusively by another connection.");
+        }
+        use.handles[impl_->connection]++;
+        if (options & ADS_EXCLUSIVE) use.exclusiveOwner = impl_->connection;
     }
-    use.handles[impl_->connection]++;
-    if (options & ADS_EXCLUSIVE) use.exclusiveOwner = impl_->connection;
     c->readOnly = options & ADS_READONLY;
     CursorInfo& info = c->info;
     info.handleType = ADS_TABLE;
@@ -255,15 +272,30 @@ Status Session::close(Handle handle) {
     return Status::success();
 }
 
-// Runs one navigation step under the server mutex and reports the position.
-#define NAVIGATE(handle, out, body)                          \
-    MutexLock lock(impl_->server->mu);     \
-    Cursor* c = nullptr;                                      \
-    const Index* index = nullptr;                             \
-    Status s = impl_->cursorFor(handle, &c, &index);          \
-    if (!s.ok()) return s;                                    \
-    body;                                                     \
-    describePosition(*c, out);                                \
+namespace {
+
+// The index order a cursor moves in (null: record order).
+const Index* indexOf(Cursor& c, int order) REQUIRES_SHARED(c.table->mutex()) {
+    return order < 0 ? nullptr : &c.table->index(static_cast<size_t>(order));
+}
+
+}  // namespace
+
+// Finds the handle's cursor (in `c`) and its index order (in `index`), and runs `body` as a
+// reader of its table: many sessions navigate one table at once.
+#define AS_READER(handle, body)                            \
+    Cursor* c = nullptr;                                   \
+    int order = -1;                                        \
+    Status s = impl_->cursorFor(handle, &c, &order);       \
+    if (!s.ok()) return s;                                 \
+    ReaderLock read(c->table->mutex());                    \
+    const Index* index = indexOf(*c, order);               \
+    body
+
+// Runs one navigation step and reports the position.
+#define NAVIGATE(handle, out, body) \
+    AS_READER(handle, body);        \
+    describePosition(*c, out);      \
     return Status::success()
 
 Status Session::gotoTop(Handle h, Position* out) { NAVIGATE(h, out, gotoEdge(*c, index, true)); }
@@ -292,12 +324,7 @@ Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* fo
 #undef NAVIGATE
 
 Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
-    MutexLock lock(impl_->server->mu);
-    Cursor* c = nullptr;
-    const Index* index = nullptr;
-    Status s = impl_->cursorFor(h, &c, &index);
-    if (!s.ok()) return s;
-    out->clear();
+    AS_READER(h, out->clear());
     for (uint32_t i = 0; i < count; ++i) {
         skipRows(*c, index, step);
         out->emplace_back();
@@ -308,11 +335,7 @@ Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Positi
 }
 
 Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
-    MutexLock lock(impl_->server->mu);
-    Cursor* c = nullptr;
-    const Index* index = nullptr;
-    Status s = impl_->cursorFor(h, &c, &index);
-    if (!s.ok()) return s;
+    AS_READER(h, (void)s);
     switch (option & ~ADS_REFRESHCOUNT) {
         case ADS_RESPECTFILTERS: *count = countVisible(*c, index); break;
         case ADS_IGNOREFILTERS: *count = c->table->recordCount(); break;
@@ -324,14 +347,13 @@ Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
     return Status::success();
 }
 
-// Filters: the slot named by `which` of the handle's cursor.
-#define WITH_CURSOR(handle, body)                             \
-    MutexLock lock(impl_->server->mu);      \
-    Cursor* c = nullptr;                                       \
-    const Index* index = nullptr;                              \
-    Status s = impl_->cursorFor(handle, &c, &index);           \
-    if (!s.ok()) return s;                                     \
-    (void)index;                                               \
+// Finds the handle's cursor (in `c`) and runs `body`, which takes its table's mutex when it
+// reads or writes the table: a cursor's own settings are its session's alone.
+#define WITH_CURSOR(handle, body)                       \
+    Cursor* c = nullptr;                                \
+    int order = -1;                                     \
+    Status s = impl_->cursorFor(handle, &c, &order);    \
+    if (!s.ok()) return s;                              \
     body
 
 namespace {
@@ -353,7 +375,8 @@ Status Session::setExact(Handle h, bool e) { WITH_CURSOR(h, c->exact = e; return
 Status Session::exact(Handle h, bool* e) { WITH_CURSOR(h, *e = c->exact; return s); }
 
 Status Session::evalLogical(Handle h, std::string_view expression, bool* result) {
-    WITH_CURSOR(h, {
+    AS_READER(h, {
+        (void)index;
         if (c->bof || c->eof || !c->table->isLive(c->recno))
             return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
         RecordFieldSource row(c->table.get(), c->recno);
@@ -367,7 +390,7 @@ Status Session::evalLogical(Handle h, std::string_view expression, bool* result)
 
 Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out) {
     WITH_CURSOR(h, {
-        Table& t = *c->table;
+        WriterLock write(c->table->mutex());
         if (c->info.handleType != ADS_TABLE)
             return Status::error(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
         if (c->readOnly) return Status::error(AE_PERMISSION_DENIED, "The table is opened read-only.");
@@ -375,20 +398,20 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
         if (!request.append) {
             if (recno == 0 || (request.recordNumber == 0 && (c->bof || c->eof)))
                 return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
-            if (!t.isLive(recno))
+            if (!c->table->isLive(recno))
                 return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
             if (impl_->server->locks.lockedByOther(c->lockFile, recno, impl_->connection))
                 return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
                                                            " is locked by another connection.");
         }
-        std::string image = request.append ? t.blankImage() : t.record(recno).image;
+        std::string image = request.append ? c->table->blankImage() : c->table->record(recno).image;
         auto* p = reinterpret_cast<uint8_t*>(image.data());
         BlobWrites blobs;
         uint8_t needed = request.append ? ADS_COLUMN_INSERT : ADS_COLUMN_UPDATE;
         for (const ColumnWrite& w : request.columns) {
-            if (w.column >= t.columns().size())
+            if (w.column >= c->table->columns().size())
                 return Status::error(AE_INVALID_ARGUMENT, "No column " + std::to_string(w.column + 1) + ".");
-            const ColumnDef& col = t.columns()[w.column];
+            const ColumnDef& col = c->table->columns()[w.column];
             if (!(col.permissions & needed) || col.type == ColumnType::AutoInc)
                 return Status::error(AE_PERMISSION_DENIED, std::string(request.append ? "Insert" : "Update") +
                                                                " permission not granted on column \"" + col.name + "\".");
@@ -406,7 +429,7 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
             if (!s.ok()) return s;
         }
         uint32_t written = 0;
-        s = t.write(recno, std::move(image), blobs, &written);
+        s = c->table->write(recno, std::move(image), blobs, &written);
         if (!s.ok()) return s;
         c->recno = written;
         c->bof = c->eof = false;
@@ -416,7 +439,8 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
 }
 
 Status Session::lockRecord(Handle h, uint32_t recno) {
-    WITH_CURSOR(h, {
+    AS_READER(h, {
+        (void)index;
         if (c->lockFile.empty()) return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
         if (recno == 0) {
             if (c->bof || c->eof) return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
@@ -436,6 +460,7 @@ Status Session::unlockRecord(Handle h, uint32_t recno) {
     });
 }
 #undef WITH_CURSOR
+#undef AS_READER
 
 Status Session::setDefaultIndex(std::string_view table, std::string_view index) {
     MutexLock lock(impl_->server->mu);

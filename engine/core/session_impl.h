@@ -2,6 +2,7 @@
 #ifndef BREVANTIS_ENGINE_CORE_SESSION_IMPL_H
 #define BREVANTIS_ENGINE_CORE_SESSION_IMPL_H
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,22 +31,28 @@ struct FileUse {
     uint32_t exclusiveOwner = 0;
 };
 
-// Everything sessions share, guarded by `mu`; so are the tables and dictionaries it holds.
+// Everything sessions share. `mu` guards the registry of connections, dictionaries, tables
+// and their use, and the dictionaries' contents; it is held for short steps only, never
+// while a table's mutex is taken (a table's mutex may be held when `mu` is taken), so that
+// no statement on a table can make a registry step wait. The record locks have a mutex of
+// their own, taken last. Each table's records have theirs (table.h).
 struct ServerState {
     explicit ServerState(Server::Options o) : options(o) {}
     const Server::Options options;
     Mutex mu;
     uint32_t nextConnection GUARDED_BY(mu) = 1;
-    Handle nextHandle GUARDED_BY(mu) = 1;
+    std::atomic<Handle> nextHandle{1};
     std::map<uint32_t, ConnectionEntry> connections GUARDED_BY(mu);
     std::map<std::string, std::shared_ptr<Dictionary>> dictionaries GUARDED_BY(mu);
     std::map<std::string, int64_t> dictionaryStamps GUARDED_BY(mu);  // mtime at load
     std::map<std::string, std::weak_ptr<Table>> tables GUARDED_BY(mu);  // by canonical path
     std::map<std::string, FileUse> fileUse GUARDED_BY(mu);
-    LockTable locks GUARDED_BY(mu);
+    LockTable locks;
+    // Loads one table at a time, without mu, so that a table file is read once.
+    Mutex loadMu ACQUIRED_BEFORE(mu);
 
-    // The stored table at canonical `path`, loaded once and shared.
-    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out) REQUIRES(mu);
+    // The stored table at canonical `path`, loaded once (outside mu) and shared.
+    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out) EXCLUDES(mu, loadMu);
     // The dictionary at canonical `path`, reloaded when its file changed.
     Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out)
         REQUIRES(mu);
@@ -81,7 +88,8 @@ struct Session::Impl {
     bool administrator = false;
     std::string dataSource;   // canonical dictionary file, or the free-table folder
     std::string folder;       // where table files live
-    std::shared_ptr<Dictionary> dictionary;
+    std::shared_ptr<Dictionary> dictionary;  // shared: read and changed with server->mu held
+    // The session's own: one thread at a time uses a session, so they need no lock.
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
@@ -101,28 +109,32 @@ struct Session::Impl {
     // The checks of placeFile for out->path, a canonical path already (out->named is kept
     // for the messages).
     Status checkPlace(TablePlace* out) REQUIRES(server->mu);
-    // Finds the shared Table for a name: temp, dictionary or free table. *lockFile gets
-    // the key its record locks use.
+    // Finds the shared Table for a name: temp, dictionary or free table, with the
+    // dictionary's indexes. *lockFile gets the key its record locks use.
     Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile)
-        REQUIRES(server->mu);
-    Status createTable(std::string_view name, std::vector<ColumnDef> columns)
-        REQUIRES(server->mu);
-    Status createIndex(std::string_view table, IndexDef def) REQUIRES(server->mu);
-    Status dropTable(std::string_view name) REQUIRES(server->mu);
+        EXCLUDES(server->mu);
+    Status createTable(std::string_view name, std::vector<ColumnDef> columns) EXCLUDES(server->mu);
+    Status createIndex(std::string_view table, IndexDef def) EXCLUDES(server->mu);
+    Status dropTable(std::string_view name) EXCLUDES(server->mu);
     // AE_TOO_MANY_CURSORS when the connection holds as many tables and cursors as the
     // server allows, AE_RESULTS_TOO_LARGE when a result of `resultBytes` more would take its
     // kept results past their limit.
     Status roomFor(uint64_t resultBytes) const;
-    Handle addCursor(std::unique_ptr<Cursor> cursor) REQUIRES(server->mu);
-    Status cursorFor(Handle h, Cursor** out, const Index** index) REQUIRES(server->mu);
+    // Gives the cursor and its index orders their handles, and puts it at its top.
+    // REQUIRES: the cursor's table's mutex not held by this thread.
+    Handle addCursor(std::unique_ptr<Cursor> cursor);
+    // The cursor a handle names, and the place of its index order among the table's
+    // indexes (-1: a table or cursor handle, record order).
+    Status cursorFor(Handle h, Cursor** out, int* index);
     void closeCursor(Handle h) REQUIRES(server->mu);
     void closeAll() REQUIRES(server->mu);
 };
 
 // The management procedures, answered from the server's lock table and connections. Each
-// procedure's results share one layout.
+// procedure's results share one layout. They take no table's mutex: no statement makes
+// them wait.
 Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row& args,
-                              sql::ResultSet* out, bool* known) REQUIRES(s.server->mu);
+                              sql::ResultSet* out, bool* known) EXCLUDES(s.server->mu);
 
 // Canonical form of a path: realpath when the file exists, else the path made absolute
 // and cleaned of "." and ".." parts.

@@ -1,5 +1,6 @@
 // session_sql.cpp: the session as the SQL executor's Catalog, and SQL results as cursors.
 #include <algorithm>
+#include <functional>
 #include <span>
 
 #include "codepage/cp1252.h"
@@ -10,6 +11,7 @@
 #include "engine/core/session_impl.h"
 #include "engine/core/sql/catalog.h"
 #include "engine/core/sql/executor.h"
+#include "engine/core/test_hooks.h"
 
 namespace engine {
 namespace {
@@ -78,12 +80,32 @@ Status bindParameters(std::string_view text, const std::vector<SqlParam>& params
     return Status::success();
 }
 
+std::function<void(std::string_view)> gRowReadHook;  // set while no statement runs
+
+}  // namespace
+
+void setRowReadHook(std::function<void(std::string_view)> hook) { gRowReadHook = std::move(hook); }
+
+namespace {
+
+// A table as a statement sees it. The statement reads it as one of the table's readers,
+// from its first read to its end, so that the rows it reads are those of one moment, and
+// appends to it as its writer, a row at a time (a statement that appends reads no table).
+// The analysis cannot follow a lock held across calls: these methods go without it.
 class SqlTable : public sql::Table {
 public:
     explicit SqlTable(std::shared_ptr<engine::Table> t) : table_(std::move(t)) {}
+    ~SqlTable() override NO_THREAD_SAFETY_ANALYSIS {
+        if (reading_) table_->mutex().unlockShared();
+    }
     const std::vector<ColumnDef>& columns() const override { return table_->columns(); }
-    uint32_t lastRecordNumber() const override { return table_->recordCount(); }
-    Status readRow(uint32_t recno, Row& row, bool* exists) override {
+    uint32_t lastRecordNumber() const override NO_THREAD_SAFETY_ANALYSIS {
+        startReading();
+        return table_->recordCount();
+    }
+    Status readRow(uint32_t recno, Row& row, bool* exists) override NO_THREAD_SAFETY_ANALYSIS {
+        startReading();
+        if (gRowReadHook && !table_->path().empty()) gRowReadHook(table_->path());
         *exists = table_->isLive(recno);
         if (!*exists) return Status::success();
         // A statement does not go on as if a value that cannot be read were empty.
@@ -101,44 +123,49 @@ public:
         BlobWrites blobs;
         Status s = imageFromRow(table_->columns(), table_->blankImage(), values, &image, &blobs);
         uint32_t written = 0;
+        WriterLock write(table_->mutex());
         if (s.ok()) s = table_->write(0, std::move(image), blobs, &written);
         return s;
     }
 
 private:
+    void startReading() const NO_THREAD_SAFETY_ANALYSIS {
+        if (reading_) return;
+        table_->mutex().lockShared();
+        reading_ = true;
+    }
+
     std::shared_ptr<engine::Table> table_;
+    mutable bool reading_ = false;  // the statement holds the table's mutex as a reader
 };
 
-// The session as SQL sees it, for one statement run with the server's mutex held.
+// The session as SQL sees it: each of its steps takes the locks it needs.
 class SessionCatalog : public sql::Catalog {
 public:
     explicit SessionCatalog(Session::Impl& s) : s_(s) {}
-    Status openTable(std::string_view name, std::unique_ptr<sql::Table>* out) override
-        REQUIRES(s_.server->mu) {
+    Status openTable(std::string_view name, std::unique_ptr<sql::Table>* out) override {
         std::shared_ptr<engine::Table> t;
         std::string lockFile;
         Status st = s_.findTable(name, &t, &lockFile);
         if (st.ok()) *out = std::make_unique<SqlTable>(std::move(t));
         return st;
     }
-    Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override
-        REQUIRES(s_.server->mu) {
+    Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override {
         return s_.createTable(name, columns);
     }
     Status createIndex(std::string_view name, std::string_view table,
                             const std::vector<std::string>& columns, bool unique,
-                            bool descending) override REQUIRES(s_.server->mu) {
+                            bool descending) override {
         IndexDef def;
         def.name = record::trimBlanks(name);
         def.columns = columns;
         def.flags = (unique ? ADS_INDEX_UNIQUE : 0) | (descending ? ADS_INDEX_DESCENDING : 0);
         return s_.createIndex(table, std::move(def));
     }
-    Status dropTable(std::string_view name) override REQUIRES(s_.server->mu) {
+    Status dropTable(std::string_view name) override {
         return s_.dropTable(name);
     }
-    Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override
-        REQUIRES(s_.server->mu) {
+    Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override {
         bool known = false;
         Status st = runManagementProcedure(s_, name, args, out, &known);
         if (!known) return sql::sqlError(sql::kNativeUnknownProcedure, "Unknown procedure " + std::string(name) + ".");
@@ -150,8 +177,7 @@ private:
 };
 
 // A static cursor over every row of a result, standing before its first row.
-Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info)
-    REQUIRES(session.server->mu) {
+Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorInfo* info) {
     // What the rows will take, known before they are made: the connection's limit refuses
     // them, not the machine's memory.
     uint64_t bytes = result.rows.size() * (sizeof(Record) + result.layout->recordLength);
@@ -161,13 +187,16 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
     Status room = session.roomFor(bytes);
     if (!room.ok()) return room;
     std::shared_ptr<Table> table = Table::withLayout(result.layout);
-    for (size_t r = 0; r < result.rows.size(); ++r) {
-        std::string image;
-        BlobWrites blobs;
-        Status s = imageFromRow(table->columns(), table->blankImage(), result.rows[r], &image, &blobs);
-        uint32_t written = 0;
-        if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
-        if (!s.ok()) return s;
+    {
+        WriterLock write(table->mutex());  // the session's own: nobody waits for it
+        for (size_t r = 0; r < result.rows.size(); ++r) {
+            std::string image;
+            BlobWrites blobs;
+            Status s = imageFromRow(table->columns(), table->blankImage(), result.rows[r], &image, &blobs);
+            uint32_t written = 0;
+            if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
+            if (!s.ok()) return s;
+        }
     }
     auto cursor = std::make_unique<Cursor>();
     cursor->info = *info;
@@ -176,6 +205,7 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
     cursor->heldBytes = bytes;
     Cursor& kept = *cursor;
     session.addCursor(std::move(cursor));
+    ReaderLock read(kept.table->mutex());
     engine::gotoBof(kept);
     *info = kept.info;
     return Status::success();
@@ -185,7 +215,6 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
 
 Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
                            uint32_t prefetchRows, SqlResult* out) {
-    MutexLock lock(impl_->server->mu);
     *out = SqlResult{};
     std::vector<Value> values;
     Status s = bindParameters(text, params, &values);

@@ -40,16 +40,31 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
         return Status::success();
     }
     TablePlace place;
-    Status s = placeTable(trimmed, &place);
-    if (!s.ok()) return s;
-    if (!fileExists(place.path))
-        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
-    s = server->acquireTable(place.path, out);
+    std::vector<IndexDef> indexes;  // the dictionary's, copied while its mutex is held
+    {
+        MutexLock registry(server->mu);
+        Status s = placeTable(trimmed, &place);
+        if (!s.ok()) return s;
+        if (!fileExists(place.path))
+            return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
+        if (const DictionaryTable* t = place.table.empty() ? nullptr : dictionary->findTable(place.table))
+            indexes = t->indexes;
+    }
+    Status s = server->acquireTable(place.path, out);
     if (!s.ok()) return s;
     *lockFile = place.path;
-    if (const DictionaryTable* t = place.table.empty() ? nullptr : dictionary->findTable(place.table))
-        for (const IndexDef& def : t->indexes)
-            if ((*out)->findIndex(def.name) < 0) (*out)->addIndex(def);
+    // The table is given the dictionary's indexes once, by the first session to open it;
+    // later ones find them there as readers, and wait for no statement that reads it.
+    Table& table = **out;
+    {
+        ReaderLock read(table.mutex());
+        bool complete = true;
+        for (const IndexDef& def : indexes) complete = complete && table.findIndex(def.name) >= 0;
+        if (complete) return Status::success();
+    }
+    WriterLock write(table.mutex());
+    for (const IndexDef& def : indexes)
+        if (table.findIndex(def.name) < 0) table.addIndex(def);
     return Status::success();
 }
 
@@ -68,6 +83,7 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
     }
     if (dictionaryConnection && !administrator)
         return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create tables.");
+    MutexLock registry(server->mu);
     Status s = refreshDictionary();
     if (!s.ok()) return s;
     if (dictionaryConnection && dictionary->findTable(name))
@@ -100,8 +116,10 @@ Status Session::Impl::createIndex(std::string_view tableName, IndexDef def) {
     std::string lockFile;
     Status s = findTable(name, &table, &lockFile);
     if (!s.ok()) return s;
+    WriterLock write(table->mutex());
     if (name[0] == '#' || !dictionaryConnection) return table->addIndex(std::move(def));
     if (!administrator) return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create indexes.");
+    MutexLock registry(server->mu);  // after the table's mutex, as the order goes
     DictionaryTable* entry = dictionary->findTable(name);
     if (!entry) return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary.");
     s = table->addIndex(def);
@@ -128,6 +146,7 @@ Status Session::Impl::dropTable(std::string_view rawName) {
     // Only the connection's own tables can be dropped, never a file named by a path.
     if (!isValidObjectName(name) || hasAdtExtension(name))
         return Status::error(AE_INVALID_ARGUMENT, "A table is dropped by its name alone: " + name);
+    MutexLock registry(server->mu);
     TablePlace place;
     Status s = placeTable(name, &place);
     if (!s.ok()) return s;
@@ -182,9 +201,9 @@ Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {
     resultBytes += cursor->heldBytes;
     Handle h = server->nextHandle++;
     cursor->info.handle = h;
-    const Table& t = *cursor->table;
-    for (size_t i = 0; i < t.indexCount(); ++i) {
-        const Index& index = t.index(i);
+    ReaderLock read(cursor->table->mutex());
+    for (size_t i = 0; i < cursor->table->indexCount(); ++i) {
+        const Index& index = cursor->table->index(i);
         Handle ih = server->nextHandle++;
         indexHandles[ih] = {h, static_cast<int>(i)};
         IndexInfo info;
@@ -200,17 +219,17 @@ Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {
     return h;
 }
 
-Status Session::Impl::cursorFor(Handle h, Cursor** out, const Index** index) {
+Status Session::Impl::cursorFor(Handle h, Cursor** out, int* index) {
     auto it = cursors.find(h);
     if (it != cursors.end()) {
         *out = it->second.get();
-        *index = nullptr;
+        *index = -1;
         return Status::success();
     }
     auto ih = indexHandles.find(h);
     if (ih == indexHandles.end()) return Status::error(AE_INVALID_HANDLE, "Invalid handle.");
     *out = cursors.at(ih->second.cursor).get();
-    *index = &(*out)->table->index(static_cast<size_t>(ih->second.index));
+    *index = ih->second.index;
     return Status::success();
 }
 

@@ -49,7 +49,7 @@ Status Table::createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Tab
 }
 
 std::shared_ptr<Table> Table::withLayout(SharedLayout layout) {
-    auto t = std::make_shared<Table>(Passkey());
+    auto t = std::make_shared<Table>(Passkey());  // nobody else has it yet: no lock needed
     t->layout_ = std::move(layout);
     for (size_t i = 0; i < t->columns().size(); ++i)
         if (record::isBlobType(t->columns()[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
@@ -61,6 +61,7 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
     Status s = TableFile::open(path, syncWrites, &file);
     if (!s.ok()) return s;
     std::shared_ptr<Table> t = withLayout(record::makeLayout(file->columns(), file->recordLength()));
+    WriterLock writing(t->mutex_);  // nobody else has it yet: the lock is for the analysis
     t->path_ = path;
     t->tableId_ = record::tableIdFor(path);
     // Room grows with the slots read, not with the count the file's size promises: a sparse
@@ -204,6 +205,7 @@ void Table::unindex(uint32_t recno) {
     for (auto& index : indexes_)
         if (inIndex(*index, records_[recno - 1])) index->entries.erase({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
+    MutexLock hashes(hashMutex_);
     for (auto& [cols, hash] : hashIndexes_) {
         auto it = hash.rows.find(hashKey(cols, hash.caseInsensitive, image));
         if (it == hash.rows.end()) continue;
@@ -216,6 +218,7 @@ void Table::reindex(uint32_t recno) {
     for (auto& index : indexes_)
         if (inIndex(*index, records_[recno - 1])) index->entries.insert({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
+    MutexLock hashes(hashMutex_);
     for (auto& [cols, hash] : hashIndexes_) {
         auto& v = hash.rows[hashKey(cols, hash.caseInsensitive, image)];
         v.insert(std::upper_bound(v.begin(), v.end(), recno), recno);
@@ -277,10 +280,9 @@ std::string Table::hashKey(const std::vector<int>& cols, const std::vector<bool>
     return key;
 }
 
-const std::vector<uint32_t>& Table::lookupEqual(const std::vector<int>& cols,
-                                                const std::vector<bool>& caseInsensitive,
-                                                const std::string& key) {
-    static const std::vector<uint32_t> kNone;
+void Table::lookupEqual(const std::vector<int>& cols, const std::vector<bool>& caseInsensitive,
+                        const std::string& key, std::vector<uint32_t>* out) const {
+    MutexLock hashes(hashMutex_);
     auto it = hashIndexes_.find(cols);
     if (it == hashIndexes_.end() || it->second.caseInsensitive != caseInsensitive) {
         HashIndex hash;
@@ -291,7 +293,8 @@ const std::vector<uint32_t>& Table::lookupEqual(const std::vector<int>& cols,
         it = hashIndexes_.insert_or_assign(cols, std::move(hash)).first;
     }
     auto found = it->second.rows.find(key);
-    return found == it->second.rows.end() ? kNone : found->second;
+    if (found == it->second.rows.end()) out->clear();
+    else *out = found->second;
 }
 
 }  // namespace engine

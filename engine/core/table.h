@@ -2,8 +2,10 @@
 // files behind it when it is a stored table.
 //
 // One Table object stands for one table file however many handles have it open; temporary
-// tables and SQL results are Tables without files. Not thread-safe: the server's mutex
-// guards every Table.
+// tables and SQL results are Tables without files. Each Table has its own reader-writer
+// mutex: its records and indexes are read by any number of readers at once (navigation,
+// a statement's scan) and changed by one writer, so that a long statement on one table
+// holds up nobody working on another. Its columns never change once it is made.
 #ifndef BREVANTIS_ENGINE_CORE_TABLE_H
 #define BREVANTIS_ENGINE_CORE_TABLE_H
 
@@ -16,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/base/thread_annotations.h"
 #include "engine/expr/expression.h"
 #include "engine/record/status.h"
 #include "engine/core/table_file.h"
@@ -89,6 +92,9 @@ public:
     // Whether writes are refused because the table's files cannot be written.
     bool readOnlyStorage() const { return file_ && file_->readOnly(); }
 
+    // Held as a reader to read the records and indexes, as the writer to change them.
+    SharedMutex& mutex() const RETURN_CAPABILITY(mutex_) { return mutex_; }
+
     const SharedLayout& layout() const { return layout_; }
     const std::vector<ColumnDef>& columns() const { return layout_->columns; }
     uint32_t recordLength() const { return layout_->recordLength; }
@@ -99,12 +105,12 @@ public:
     int findColumn(std::string_view name) const;
 
     // Record slots, live or deleted; record numbers run 1..recordCount().
-    uint32_t recordCount() const { return static_cast<uint32_t>(records_.size()); }
-    uint32_t liveCount() const { return live_; }
-    bool isLive(uint32_t recno) const;
-    const Record& record(uint32_t recno) const { return records_[recno - 1]; }
+    uint32_t recordCount() const REQUIRES_SHARED(mutex_) { return static_cast<uint32_t>(records_.size()); }
+    uint32_t liveCount() const REQUIRES_SHARED(mutex_) { return live_; }
+    bool isLive(uint32_t recno) const REQUIRES_SHARED(mutex_);
+    const Record& record(uint32_t recno) const REQUIRES_SHARED(mutex_) { return records_[recno - 1]; }
     // Changes with every write; lets cached filter results know they are stale.
-    uint64_t version() const { return version_; }
+    uint64_t version() const REQUIRES_SHARED(mutex_) { return version_; }
 
     // Writes `image` (client form) as record `recno`, or appends it when recno is 0; blob
     // columns listed in `blobs` take new content, others keep theirs. AUTOINC columns of an
@@ -113,23 +119,24 @@ public:
     // written. On failure nothing has changed in memory, and the files hold either the old
     // record or the new one, never a mix. A blob column not given keeps its content (or its
     // damage).
-    Status write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written);
+    Status write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written)
+        REQUIRES(mutex_);
 
     // Indexes.
-    Status addIndex(IndexDef def);
-    int findIndex(std::string_view name) const;
-    size_t indexCount() const { return indexes_.size(); }
-    const Index& index(size_t i) const { return *indexes_[i]; }
-    std::string keyOf(const Index& index, uint32_t recno) const;
+    Status addIndex(IndexDef def) REQUIRES(mutex_);
+    int findIndex(std::string_view name) const REQUIRES_SHARED(mutex_);
+    size_t indexCount() const REQUIRES_SHARED(mutex_) { return indexes_.size(); }
+    const Index& index(size_t i) const REQUIRES_SHARED(mutex_) { return *indexes_[i]; }
+    std::string keyOf(const Index& index, uint32_t recno) const REQUIRES_SHARED(mutex_);
     // Whether the record belongs in the index (its condition holds).
     bool inIndex(const Index& index, const Record& record) const;
 
     // Live records whose columns `cols` have these equality keys (expr::equalityKey of the
-    // values, each followed by '\x1f'), ascending. Builds the lookup on first use and keeps
-    // it up to date on every later write.
-    const std::vector<uint32_t>& lookupEqual(const std::vector<int>& cols,
-                                             const std::vector<bool>& caseInsensitive,
-                                             const std::string& key);
+    // values, each followed by '\x1f'), ascending, into *out. Builds the lookup on first use
+    // (readers may, one at a time) and keeps it up to date on every later write.
+    void lookupEqual(const std::vector<int>& cols, const std::vector<bool>& caseInsensitive,
+                     const std::string& key, std::vector<uint32_t>* out) const
+        REQUIRES_SHARED(mutex_) EXCLUDES(hashMutex_);
 
 private:
     struct HashIndex {
@@ -138,21 +145,26 @@ private:
     };
     std::string hashKey(const std::vector<int>& cols, const std::vector<bool>& ci,
                         const std::string& image) const;
-    void unindex(uint32_t recno);
-    void reindex(uint32_t recno);
+    void unindex(uint32_t recno) REQUIRES(mutex_) EXCLUDES(hashMutex_);
+    void reindex(uint32_t recno) REQUIRES(mutex_) EXCLUDES(hashMutex_);
 
+    mutable SharedMutex mutex_;
+    // Set when the table is made and never changed: read without the mutex.
     SharedLayout layout_;
     std::vector<int> blobColumns_;  // column indexes of blob columns
     std::string path_;
     std::string tableId_;
-    std::unique_ptr<TableFile> file_;
-    std::vector<Record> records_;
-    std::vector<std::vector<uint32_t>> blobCells_;  // file offsets per record; empty without files
-    uint32_t live_ = 0;
-    uint64_t version_ = 1;
-    int64_t nextAutoInc_ = 1;
-    std::vector<std::unique_ptr<Index>> indexes_;
-    std::map<std::vector<int>, HashIndex> hashIndexes_;
+    std::unique_ptr<TableFile> file_;  // written through by the writer alone
+    std::vector<Record> records_ GUARDED_BY(mutex_);
+    // File offsets per record; empty without files.
+    std::vector<std::vector<uint32_t>> blobCells_ GUARDED_BY(mutex_);
+    uint32_t live_ GUARDED_BY(mutex_) = 0;
+    uint64_t version_ GUARDED_BY(mutex_) = 1;
+    int64_t nextAutoInc_ GUARDED_BY(mutex_) = 1;
+    std::vector<std::unique_ptr<Index>> indexes_ GUARDED_BY(mutex_);
+    // Built by readers on demand: its own mutex, taken inside the table's.
+    mutable Mutex hashMutex_;
+    mutable std::map<std::vector<int>, HashIndex> hashIndexes_ GUARDED_BY(hashMutex_);
 };
 
 }  // namespace engine

@@ -53,19 +53,24 @@ class LockSearch : public ::testing::Test {
     static void SetUpTestSuite() {
         dir_ = new QTemporaryDir();
         server_ = new locktest::Server();
+        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        QString error;
         const QString folder = dir_->filePath(QStringLiteral("compta"));
         compta_ = locktest::makeDictionary(
             folder, QStringLiteral("Compta"),
             {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 100},
              {QStringLiteral("Produits"), 20}, {QStringLiteral("Archives"), 60},
              {kVip, 10}, {QStringLiteral("Manquante"), 5}, {QStringLiteral("Ailleurs"), 5},
-             {QStringLiteral("Autre"), 5}});
+             {QStringLiteral("Autre"), 5}},
+            &error);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         // Tables of the dictionary whose file is gone, in another folder, or renamed.
         QFile::remove(folder + QStringLiteral("/Manquante.adt"));
         QDir().mkpath(folder + QStringLiteral("/sous"));
         QFile::rename(folder + QStringLiteral("/Ailleurs.adt"), folder + QStringLiteral("/sous/Ailleurs.adt"));
         QFile::rename(folder + QStringLiteral("/Autre.adt"), folder + QStringLiteral("/Autre.dat"));
-        vide_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("vide")), QStringLiteral("Vide"), {});
+        vide_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("vide")), QStringLiteral("Vide"), {}, &error);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
         hold(QStringLiteral("Clients"), QStringLiteral("3,17"), {"PC-B", "zoe", "Saisie.exe"});
         hold(QStringLiteral("Clients"), QStringLiteral("42"), {"PC-C", "alain", "Factu.exe"});
@@ -243,6 +248,7 @@ TEST_F(LockSearch, ATypedTableNameIsSearchedAsANameWhateverItHolds) {
 TEST_F(LockSearch, ARefreshAfterTheHoldersLeftReportsNoLocksAndEmptiesEverything) {
     auto holder = std::make_unique<Holder>(*server_, compta_, QStringLiteral("Produits"),
                                            QStringLiteral("1-3"), locktest::Who{"PC-P", "p", "P.exe"});
+    ASSERT_TRUE(holder->ready());
     choose(0);
     s.ComboBoxTables->selectItem(4);  // Produits
     search();
@@ -297,13 +303,14 @@ TEST_F(LockSearch, TheLockedRecordIsFoundByTheEndOfItsRowIdFromTheButtonOrTheMen
 TEST_F(LockSearch, ARecordGoneSinceTheSearchIsReportedNotFound) {
     auto holder = std::make_unique<Holder>(*server_, compta_, QStringLiteral("Archives"),
                                            QStringLiteral("50"), locktest::Who{"PC-R", "r", "R.exe"});
+    ASSERT_TRUE(holder->ready());
     choose(0);
     s.ComboBoxTables->selectItem(1);  // Archives
     search();
     ASSERT_EQ(rows().size(), 1u);
     holder->stop();
-    locktest::execute(compta_, QStringLiteral("DROP TABLE Archives;"));
-    locktest::execute(compta_, QStringLiteral("CREATE TABLE Archives (Code Integer, Nom CIChar(30));"));
+    ASSERT_EQ(locktest::execute(compta_, QStringLiteral("DROP TABLE Archives;")), "");
+    ASSERT_EQ(locktest::execute(compta_, QStringLiteral("CREATE TABLE Archives (Code Integer, Nom CIChar(30));")), "");
     s.LabelDictionnaire->setText(QStringLiteral("avant"));
     s.BtnChercherRecordParRowID->click();
     ASSERT_EQ(messages.messages().size(), 1u);
@@ -364,7 +371,7 @@ TEST_F(LockSearch, ALongSearchShowsItsProgressRefusesOtherClicksAndCancelsKeepin
 // A suite of its own: it kills the server the others share.
 class ServerLoss : public LockSearch {};
 
-TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheSearchGoesOnAfterwards) {
+TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheWindowConnectsAgainAfterwards) {
     choose(0);
     s.delaiProgressionMs = 0;
     bool killed = false;
@@ -385,6 +392,15 @@ TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheSearchGoesOnAft
 
     ASSERT_TRUE(server_->start());
     messages.clear();
+    // The first click disconnects the lost connection: the engine's answer is shown, and the
+    // connection ends disconnected all the same, so the next click connects.
+    choose(1);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].form, Shown::Form::DefaultError);
+    EXPECT_FALSE(s.ManagementConn->IsConnected());
+    EXPECT_FALSE(s.UsersTableLocks->Active()) << "disconnecting closed the result";
+    messages.clear();
+    choose(0);
     choose(1);
     EXPECT_TRUE(messages.messages().empty()) << messages.messages()[0].text.toStdString();
     EXPECT_EQ(items(), QStringList({kToutes}));

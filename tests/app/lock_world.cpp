@@ -1,8 +1,6 @@
 // lock_world.cpp: the server, the dictionaries and the lock holders of the lock-search tests.
 #include "tests/app/lock_world.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -49,7 +47,7 @@ QStringList inserts(const TableSpec& t) {
 }  // namespace
 
 Server::Server() {
-    EXPECT_TRUE(start()) << process_.log();
+    start();
 }
 
 Server::~Server() {
@@ -63,20 +61,25 @@ bool Server::start() {
 }
 
 QString makeDictionary(const QString& folder, const QString& name,
-                       const std::vector<TableSpec>& tables) {
+                       const std::vector<TableSpec>& tables, QString* error) {
+    QString failed;
     QDir().mkpath(folder);
     const QString path = folder + u'/' + name + QStringLiteral(".add");
     engine::Dictionary d = engine::Dictionary::empty(path.toStdString());
-    EXPECT_EQ(d.addUser("adssys", "kor5382", true).code, 0u);
-    EXPECT_EQ(d.save().code, 0u);
+    if (d.addUser("adssys", "kor5382", true).code != 0 || d.save().code != 0)
+        failed = QStringLiteral("cannot write ") + path;
     for (const TableSpec& t : tables) {
-        execute(path, QStringLiteral("CREATE TABLE [%1] (Code Integer, Nom CIChar(30));").arg(t.name));
-        for (const QString& statement : inserts(t)) execute(path, statement);
+        QStringList statements = inserts(t);
+        statements.prepend(QStringLiteral("CREATE TABLE [%1] (Code Integer, Nom CIChar(30));").arg(t.name));
+        for (const QString& statement : statements) {
+            if (failed.isEmpty()) failed = execute(path, statement);
+        }
     }
+    if (error) *error = failed;
     return path;
 }
 
-void execute(const QString& dictionary, const QString& statement) {
+QString execute(const QString& dictionary, const QString& statement) {
     TAdsConnection connection(nullptr);
     TAdsQuery query(nullptr);
     try {
@@ -89,29 +92,38 @@ void execute(const QString& dictionary, const QString& statement) {
         query.SQL().Assign({statement});
         query.ExecSQL();
     } catch (const rtl::Exception& e) {
-        ADD_FAILURE() << statement.left(200).toStdString() << ": " << e.message().toStdString();
+        return statement.left(200) + QStringLiteral(": ") + e.message();
     }
+    return QString();
 }
 
 Holder::Holder(const Server& server, const QString& dictionary, const QString& table,
                const QString& records, const Who& who)
+    : Holder(QStringLiteral("lockholder"),
+             {QStringLiteral("--server"), server.address(), QStringLiteral("--dict"), dictionary,
+              QStringLiteral("--table"), table, QStringLiteral("--records"), records,
+              QStringLiteral("--workstation"), who.workstation, QStringLiteral("--oslogin"),
+              who.osLogin, QStringLiteral("--app"), who.application, QStringLiteral("--ready")}) {
+    waitReady();
+}
+
+Holder::Holder(const QString& program, QStringList arguments)
     : process_(std::make_unique<QProcess>()) {
     static int serial = 0;
-    const QString ready = QDir::currentPath() + QStringLiteral("/holder%1-%2.ready")
-                                                    .arg(QCoreApplication::applicationPid())
-                                                    .arg(++serial);
-    QFile::remove(ready);
+    readyFile_ = QDir::currentPath() + QStringLiteral("/holder%1-%2.ready")
+                                           .arg(QCoreApplication::applicationPid())
+                                           .arg(++serial);
+    QFile::remove(readyFile_);
+    arguments << readyFile_;
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->setStandardOutputFile(QProcess::nullDevice());
-    process_->start(binDir() + QStringLiteral("/lockholder"),
-                    {QStringLiteral("--server"), server.address(), QStringLiteral("--dict"),
-                     dictionary, QStringLiteral("--table"), table, QStringLiteral("--records"),
-                     records, QStringLiteral("--workstation"), who.workstation,
-                     QStringLiteral("--oslogin"), who.osLogin, QStringLiteral("--app"),
-                     who.application, QStringLiteral("--ready"), ready});
-    ready_ = waitForFile(ready, 10000);
-    QFile::remove(ready);
-    EXPECT_TRUE(ready_) << "lockholder on " << table.toStdString() << " " << records.toStdString();
+    process_->start(binDir() + u'/' + program, arguments);
+}
+
+bool Holder::waitReady(int timeoutMs) {
+    if (!ready_) ready_ = waitForFile(readyFile_, timeoutMs);
+    QFile::remove(readyFile_);
+    return ready_;
 }
 
 Holder::~Holder() {

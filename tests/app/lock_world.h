@@ -1,5 +1,6 @@
-// lock_world.h: what the lock-search tests stand on: a real enginesrv on a private socket,
-// dictionaries with tables and rows on disk, and lock holders running as other processes.
+// lock_world.h: what the lock-search tests and benchmark stand on: a real enginesrv on a
+// private socket, dictionaries with tables and rows on disk, and lock holders running as
+// other processes. Failures are returned, for the caller to report.
 #ifndef BREVANTIS_TESTS_APP_LOCK_WORLD_H
 #define BREVANTIS_TESTS_APP_LOCK_WORLD_H
 
@@ -17,10 +18,14 @@ namespace locktest {
 // every lock holder) connects to it.
 class Server {
   public:
+    // Starts it; see started().
     Server();
     ~Server();
     // Starts it (again, after kill()); false when it does not come up.
     bool start();
+    bool started() const { return process_.running(); }
+    // What the server wrote on its standard error.
+    QString log() const { return QString::fromStdString(process_.log()); }
     // SIGKILL: every connection is lost at once.
     void kill() { process_.kill(); }
     QString address() const { return QString::fromStdString(process_.address()); }
@@ -37,32 +42,38 @@ struct TableSpec {
 
 // Writes `folder`/`name`.add with the administrator adssys/kor5382 and creates `tables` in it
 // through the data-access layer (on a connection of its own, closed on return). Returns the
-// dictionary's path. Fails the running test on an error.
+// dictionary's path; `error` (when given) receives what failed, empty on success.
 QString makeDictionary(const QString& folder, const QString& name,
-                       const std::vector<TableSpec>& tables);
+                       const std::vector<TableSpec>& tables, QString* error = nullptr);
 
-// Runs `statement` on the dictionary as adssys (for tests that change tables meanwhile).
-void execute(const QString& dictionary, const QString& statement);
+// Runs `statement` on the dictionary as adssys. Returns what failed, empty on success.
+QString execute(const QString& dictionary, const QString& statement);
 
 // Who a holder says it is.
 struct Who {
     QString workstation, osLogin, application;
 };
 
-// A lockholder process holding `records` of `table` as `who` until it is destroyed
-// (SIGTERM, then waited for: its locks are gone on return).
+// A process holding locks until it is destroyed (SIGTERM, then waited for: its locks are
+// gone on return). It says its locks are taken by creating the file given as its last
+// argument.
 class Holder {
   public:
+    // lockholder holding `records` ("3,8,20-25") of `table` as `who`.
     Holder(const Server& server, const QString& dictionary, const QString& table,
            const QString& records, const Who& who);
+    // `program` of the build's folder with `arguments`, then the ready file's path.
+    Holder(const QString& program, QStringList arguments);
     ~Holder();
-    // Whether it reported its locks taken within 10 s.
+    // Whether it reported its locks taken within `timeoutMs`.
+    bool waitReady(int timeoutMs = 10000);
     bool ready() const { return ready_; }
     // Stops it now; its locks are released when this returns.
     void stop();
 
   private:
     std::unique_ptr<QProcess> process_;
+    QString readyFile_;
     bool ready_ = false;
 };
 

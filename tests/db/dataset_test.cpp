@@ -395,6 +395,10 @@ TEST(TField, WhatAGridShowsFollowsTheTypeAndReachesTheLinks) {
     EXPECT_TRUE(v->RightAligned());
     EXPECT_EQ(name->DisplayWidth(), 30) << "a text field's size";
     EXPECT_FALSE(name->RightAligned());
+    EXPECT_EQ(v->DisplayText(), QStringLiteral("42"));
+    TMemoField notes(nullptr);
+    EXPECT_EQ(notes.DisplayText(), QStringLiteral("(MEMO)")) << "a grid reads no memo";
+    EXPECT_EQ(notes.DisplayWidth(), 10);
     link.events.clear();
     name->SetDisplayWidth(12);
     name->SetDisplayLabel(QStringLiteral("Nom"));

@@ -171,6 +171,8 @@ TEST(GridLink, TheScrollBarShowsTheKnownPlaceAndAsksTheCountOnce) {
     EXPECT_EQ(bar->maximum(), 49);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(f.ds.countCalls, 1);
+    auto thumb = [](QScrollBar* b) { return double(b->pageStep()) / (b->maximum() + b->pageStep()); };
+    EXPECT_NEAR(thumb(bar), f.page() / 50.0, 0.01) << "the thumb is as long as the rows shown are many";
     for (int i = 0; i < 5; ++i) f.ds.MoveBy(3);
     f.settle();
     EXPECT_EQ(bar->value(), 15);
@@ -197,6 +199,9 @@ TEST(GridLink, TheScrollBarShowsTheKnownPlaceAndAsksTheCountOnce) {
     Fixture few(5);
     EXPECT_EQ(few.grid.verticalScrollBar()->maximum(), 0) << "every row on screen: no bar";
     EXPECT_EQ(few.ds.countCalls, 0);
+    Fixture oneMore(f.page() + 1);
+    EXPECT_EQ(oneMore.grid.verticalScrollBar()->value(), 0);
+    EXPECT_NEAR(thumb(oneMore.grid.verticalScrollBar()), f.page() / (f.page() + 1.0), 0.01);
 }
 
 TEST(GridLink, ARunOfEditsIsShownOnceAndReadsNoRowsAroundThem) {

@@ -11,6 +11,7 @@
 #include "engine/include/engine_api.h"
 #include "tests/engine/core/core_fixture.h"
 #include "engine/core/table_file.h"
+#include "engine/core/test_hooks.h"
 
 namespace engine::testing {
 namespace {

@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 
 bool runningAsRoot() { return ::geteuid() == 0; }
 
-std::string runUnprivileged(const std::function<std::string()>& body) {
+uid_t userOfThisTest() { return 60000 + static_cast<uid_t>(::getpid() % 5000); }
+
+std::string runUnprivileged(const std::function<std::string()>& body, uid_t user) {
     int out[2];
     if (::pipe(out) != 0) return "child failed: no pipe";
     const pid_t pid = ::fork();
@@ -23,7 +25,7 @@ std::string runUnprivileged(const std::function<std::string()>& body) {
     if (pid == 0) {
         ::close(out[0]);
         if (runningAsRoot() &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0)) {
             ::_exit(3);
         }
         const std::string result = body();
@@ -48,12 +50,12 @@ std::string runUnprivileged(const std::function<std::string()>& body) {
     return result;
 }
 
-void giveToUnprivileged(const std::string& path) {
+void giveToUnprivileged(const std::string& path, uid_t user) {
     if (!runningAsRoot()) return;
     std::error_code ec;
-    (void)::lchown(path.c_str(), kNobody, kNobody);
+    (void)::lchown(path.c_str(), user, user);
     for (const auto& e : fs::recursive_directory_iterator(path, ec)) {
-        (void)::lchown(e.path().c_str(), kNobody, kNobody);
+        (void)::lchown(e.path().c_str(), user, user);
     }
 }
 

@@ -15,14 +15,18 @@ constexpr uid_t kNobody = 65534;
 
 bool runningAsRoot();
 
-// Runs `body` in a child process that cannot write what it does not own: as root the child
-// becomes kNobody first (write permissions mean nothing to root). Returns what `body`
-// returned, or a text starting with "child failed" when the child did not end normally.
-std::string runUnprivileged(const std::function<std::string()>& body);
+// A user of this test process alone, for limits that count every process of a user: no
+// other test, run at the same time, runs as it.
+uid_t userOfThisTest();
 
-// Gives `path` and everything under it to kNobody when running as root (so that an
+// Runs `body` in a child process that cannot write what it does not own: as root the child
+// becomes `user` first (write permissions mean nothing to root). Returns what `body`
+// returned, or a text starting with "child failed" when the child did not end normally.
+std::string runUnprivileged(const std::function<std::string()>& body, uid_t user = kNobody);
+
+// Gives `path` and everything under it to `user` when running as root (so that an
 // unprivileged child may use a folder of its own); does nothing otherwise.
-void giveToUnprivileged(const std::string& path);
+void giveToUnprivileged(const std::string& path, uid_t user = kNobody);
 
 // Takes the owner's write permission away from `path` and everything under it, or gives it
 // back; read and search permissions stay.

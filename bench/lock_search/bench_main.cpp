@@ -1,0 +1,278 @@
+// bench_main.cpp: the whole lock search through enginesrv, from the click on "Chercher des
+// locks / Rafraîchir" to the grid painted with its first row highlighted, in the real main
+// window offscreen, and the same calls without the window; lock holders are processes of
+// their own. Then 100,000 locks: the search, the peak memory and paging through the grid.
+//
+// Usage: lock_search_bench [report file]   (default lock_search_bench.txt, appended to)
+#include <dlfcn.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "app/UFPrinciapl.h"
+#include "app/grille_locks.h"
+#include "app/recherche_sans_fenetre.h"
+#include "bench/common/ping_pong.h"
+#include "data/ace.h"
+#include "data/adstable.h"
+#include "dictionary/exe_folder.h"
+#include "engine/include/engine_client.h"
+#include "tests/app/lock_world.h"
+#include "ui/data_grid.h"
+#include "ui/messages.h"
+#include "ui/radio_group.h"
+
+namespace {
+
+constexpr int kTables = 100;
+constexpr int kHolders = 20;
+constexpr int kPairs = 7;  // window and engine-only runs, taken in turn after a warm-up pair
+
+QString tableName(int i) {
+    return QStringLiteral("T%1").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+// The client library's round-trip counter.
+uint64_t roundTrips() {
+    static auto get = reinterpret_cast<decltype(&EngineGetRoundTrips)>(
+        dlsym(dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD),
+              "EngineGetRoundTrips"));
+    UNSIGNED32 n = 0;
+    if (get) get(&n);
+    return n;
+}
+
+// The process's peak resident memory in MB since the last resetPeak().
+double peakMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').at(0).toDouble() / 1024;
+    return 0;
+}
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+// 20 holders, each holding records 1..perTable of five tables as a user of its own.
+std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Server& server,
+                                                            const QString& dictionary, int perTable) {
+    std::vector<std::unique_ptr<locktest::Holder>> holders;
+    const int share = kTables / kHolders;
+    for (int h = 0; h < kHolders; ++h) {
+        QStringList tables;
+        for (int t = h * share; t < (h + 1) * share; ++t) tables << tableName(t);
+        holders.push_back(std::make_unique<locktest::Holder>(
+            QStringLiteral("lock_search_holder"),
+            QStringList{server.address(), dictionary, QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("user%1").arg(kHolders - h, 2, 10, QLatin1Char('0')),
+                        QString::number(perTable), tables.join(u',')}));
+    }
+    for (auto& h : holders) {
+        if (!h->waitReady(120000)) {
+            std::fprintf(stderr, "a lock holder did not take its locks\n");
+            std::exit(1);
+        }
+    }
+    return holders;
+}
+
+// Gives the identification window its password whenever it comes up.
+void passTheGate(QObject* context) {
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, timer, [] {
+        auto* gate = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!gate || gate->objectName() != QStringLiteral("FMotDePasse") || !gate->isVisible()) return;
+        auto* edit = gate->findChild<QLineEdit*>(QStringLiteral("EditMotPasse"));
+        if (!edit || !edit->text().isEmpty()) return;
+        QTest::keyClicks(edit, QStringLiteral("qv73"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    timer->start(5);
+}
+
+struct Run {
+    double seconds;
+    uint64_t trips;
+    double cpu;  // seconds of this process's processor time (user and system)
+};
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The search in the window: the click, then the grid's refresh and painting.
+Run windowSearch(TFPrincipal& w) {
+    const uint64_t trips = roundTrips();
+    const double cpu = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    w.BtnChercherLocksParDictionnaire->click();
+    QCoreApplication::processEvents();
+    w.wwDBGrid1->viewport()->repaint();
+    return {t.nsecsElapsed() / 1e9, roundTrips() - trips, cpuSeconds() - cpu};
+}
+
+// The same click on controls no window shows, with no grid and no progress display.
+Run engineOnlySearch(app::RechercheSansFenetre& s) {
+    const uint64_t trips = roundTrips();
+    const double cpu = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    s.BtnChercherLocksParDictionnaire->click();
+    return {t.nsecsElapsed() / 1e9, roundTrips() - trips, cpuSeconds() - cpu};
+}
+
+// Fails loudly unless the search found `locks` rows and the grid paints its first row light blue.
+void check(TFPrincipal& w, int locks) {
+    const int found = w.UsersTableLocks->Active() ? w.UsersTableLocks->RecordCount() : 0;
+    const QImage image = w.wwDBGrid1->viewport()->grab().toImage();
+    const QColor first = image.pixelColor(w.wwDBGrid1->columnViewportPosition(1) + w.wwDBGrid1->columnWidth(1) - 6,
+                                          w.wwDBGrid1->rowHeight(0) / 2);
+    if (found != locks || first != app::kSurbrillance) {
+        std::fprintf(stderr, "the search found %d rows of %d, first row painted %s\n", found, locks,
+                     qPrintable(first.name()));
+        std::exit(1);
+    }
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Presses Page Down in the grid until the last row is current; returns pages and seconds.
+std::pair<int, double> pageThrough(TFPrincipal& w) {
+    w.wwDBGrid1->setFocus();
+    QElapsedTimer t;
+    t.start();
+    int pages = 0;
+    while (!w.UsersTableLocks->Eof()) {
+        QTest::keyClick(w.wwDBGrid1, Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+        w.wwDBGrid1->viewport()->repaint();
+        ++pages;
+    }
+    return {pages, t.nsecsElapsed() / 1e9};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    const QString reportFile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("lock_search_bench.txt");
+    QString report;
+    auto say = [&report](const QString& line) {
+        report += line + u'\n';
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+    };
+    ui::MessageRecorder messages;  // no modal box may stop the run
+
+    locktest::Server server;
+    if (!server.started()) {
+        std::fprintf(stderr, "enginesrv did not start: %s\n", qPrintable(server.log()));
+        return 1;
+    }
+    QTemporaryDir dir;
+    std::vector<locktest::TableSpec> tables;
+    for (int i = 0; i < kTables; ++i) tables.push_back({tableName(i), 1000});
+    QString error;
+    const QString dictionary = locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    QFile ini(dir.filePath(QStringLiteral("ads.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(("[Databases]\nBench=" + dictionary + ";A\n").toUtf8());
+    ini.close();
+    dictionary::ExecutableFolderOverride folder(dir.path());
+
+    say(QStringLiteral("lock search benchmark, %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+    const double ping = bench::pingPongMicros(20000);
+    QFile load(QStringLiteral("/proc/loadavg"));
+    load.open(QIODevice::ReadOnly);
+    say(QStringLiteral("machine: bare 64-byte ping-pong between two processes: %1 us; load average %2")
+            .arg(ping, 0, 'f', 1).arg(QString::fromLatin1(load.readAll().split(' ').mid(0, 3).join(' '))));
+
+    auto holders = startHolders(server, dictionary, 10000 / kTables);
+    passTheGate(&application);
+    TFPrincipal w;
+    w.show();
+    w.RGPaths->setItemIndex(0);
+    auto headless = std::make_unique<app::RechercheSansFenetre>();
+    headless->ajouterAlias(QStringLiteral("Bench"), dictionary + QStringLiteral(";A"));
+    headless->delaiProgressionMs = INT_MAX;
+    headless->RGPaths->setItemIndex(0);
+
+    engineOnlySearch(*headless);  // warm-up: the first statements, fonts, the first paint
+    windowSearch(w);
+    std::vector<double> windowSeconds, engineSeconds, shares, windowCpu, engineCpu;
+    uint64_t windowTrips = 0, engineTrips = 0;
+    for (int i = 0; i < kPairs; ++i) {
+        const Run e = engineOnlySearch(*headless);
+        const Run r = windowSearch(w);
+        check(w, 10000);
+        engineSeconds.push_back(e.seconds);
+        windowSeconds.push_back(r.seconds);
+        shares.push_back(100 * (r.seconds - e.seconds) / r.seconds);
+        engineCpu.push_back(e.cpu);
+        windowCpu.push_back(r.cpu);
+        engineTrips += e.trips;
+        windowTrips += r.trips;
+        say(QStringLiteral("10000 locks, pair %1: window %2 s (%3 round trips, %4 s processor), "
+                           "engine only %5 s (%6 round trips, %7 s processor)")
+                .arg(i + 1).arg(r.seconds, 0, 'f', 3).arg(r.trips).arg(r.cpu, 0, 'f', 3)
+                .arg(e.seconds, 0, 'f', 3).arg(e.trips).arg(e.cpu, 0, 'f', 3));
+    }
+    const double seconds = median(windowSeconds), engineOnly = median(engineSeconds);
+    const double tripsPerLock = double(windowTrips) / kPairs / 10000;
+    const double share = median(shares);
+    say(QStringLiteral("10000 locks, medians of %1 pairs: window %2 s, engine only %3 s, window share %4 % "
+                       "(processor time of the tool: window %5 s, engine only %6 s); round trips per lock "
+                       "%7 (engine only %8)")
+            .arg(kPairs).arg(seconds, 0, 'f', 3).arg(engineOnly, 0, 'f', 3).arg(share, 0, 'f', 1)
+            .arg(median(windowCpu), 0, 'f', 3).arg(median(engineCpu), 0, 'f', 3)
+            .arg(tripsPerLock, 0, 'f', 2).arg(double(engineTrips) / kPairs / 10000, 0, 'f', 2));
+    headless.reset();
+
+    holders.clear();  // their locks go with them
+    holders = startHolders(server, dictionary, 100000 / kTables);
+    w.RGPaths->setItemIndex(-1);
+    w.RGPaths->setItemIndex(0);  // a fresh connection: the 10,000 rows are gone
+    QCoreApplication::processEvents();
+    resetPeak();
+    const Run big = windowSearch(w);
+    check(w, 100000);
+    const auto [pages, pagingSeconds] = pageThrough(w);
+    const double peak = peakMegabytes();
+    const double msPerPage = 1000 * pagingSeconds / std::max(pages, 1);
+    say(QStringLiteral("100000 locks: search %1 s (%2 round trips per lock), peak memory %3 MB, "
+                       "Page Down through %4 pages: %5 ms per page")
+            .arg(big.seconds, 0, 'f', 2).arg(double(big.trips) / 100000, 0, 'f', 2).arg(peak, 0, 'f', 0)
+            .arg(pages).arg(msPerPage, 0, 'f', 2));
+    if (!messages.messages().empty()) say(QStringLiteral("message shown: ") + messages.messages().front().text);
+    say(QStringLiteral("lock search: 10000 locks, %1 s, %2 round trips/lock, window share %3 %, "
+                       "100000 locks: %4 s, %5 MB peak, %6 ms/page")
+            .arg(seconds, 0, 'f', 2).arg(tripsPerLock, 0, 'f', 2).arg(share, 0, 'f', 1)
+            .arg(big.seconds, 0, 'f', 1).arg(peak, 0, 'f', 0).arg(msPerPage, 0, 'f', 2));
+
+    QFile out(reportFile);
+    if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());
+    return 0;
+}
