@@ -102,22 +102,19 @@ SharedLayout resultLayout(std::vector<ColumnDef> columns) {
     return s.ok() ? layout : nullptr;  // a fixed list that passes once passes always
 }
 
-// Fills a row of sp_mgGetLockOwner, its Null values, each in its place (an initializer
-// list would copy every one).
+// Fills a row of sp_mgGetLockOwner, each value whole.
 void fillOwnerRow(std::span<Value> row, uint32_t owner, const ConnectionEntry& e) {
-    auto text = [](Value& value, std::string_view v, size_t width) {
-        value.kind = Value::Kind::String;
-        value.text.append(v.substr(0, width));  // into empty text: assign would check for overlap
+    auto text = [](std::string_view v, size_t width) {
+        return Value::ofString(std::string(v.substr(0, width)));
     };
-    text(row[0], e.identity.userName, 50);
-    row[1].kind = Value::Kind::Integer;
-    row[1].integer = owner;
-    text(row[2], e.dictionaryUser, 50);
-    text(row[3], e.identity.address, 30);
-    text(row[4], "Record Lock", 15);
-    text(row[5], e.identity.osLogin, 50);
-    text(row[6], e.identity.tsAddress, 30);
-    text(row[7], e.identity.applicationId, 70);
+    row[0] = text(e.identity.userName, 50);
+    row[1] = Value::ofInteger(owner);
+    row[2] = text(e.dictionaryUser, 50);
+    row[3] = text(e.identity.address, 30);
+    row[4] = text("Record Lock", 15);
+    row[5] = text(e.identity.osLogin, 50);
+    row[6] = text(e.identity.tsAddress, 30);
+    row[7] = text(e.identity.applicationId, 70);
 }
 
 }  // namespace
@@ -148,11 +145,7 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         out->rows.reset(1);
         const std::vector<uint32_t> locked = s.server->locks.records(files);
         out->rows.reserve(locked.size());
-        for (uint32_t r : locked) {
-            Value& value = out->rows.append()[0];
-            value.kind = Value::Kind::Integer;
-            value.integer = r;
-        }
+        for (uint32_t r : locked) out->rows.append()[0] = Value::ofInteger(r);
         return Status::success();
     }
     static const SharedLayout kOwnerLayout = resultLayout({

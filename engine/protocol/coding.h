@@ -61,8 +61,6 @@ public:
         if (!v.empty()) std::memcpy(room(v.size()), v.data(), v.size());
     }
 
-    // What has been written so far.
-    std::string_view data() const { return {out_.data(), size_}; }
     // Hands over what has been written and leaves the Writer empty.
     std::string take() {
         out_.resize(size_);

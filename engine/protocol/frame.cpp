@@ -50,24 +50,18 @@ bool readableWhileSpinning(int fd, const SpinPolicy& spin) {
     return ready;
 }
 
-// The header of a frame of `length` payload bytes. REQUIRES: length <= kMaxPayload.
-std::string frameHeader(size_t length) {
-    Writer w;
-    w.u32(kFrameMagic);
-    w.u32(static_cast<uint32_t>(length));
-    return w.take();
-}
-
 // Reads a header: the payload length, or -1 when the magic or the length is wrong.
 int64_t decodeFrameHeader(std::string_view header) {
-    Reader r(header);
-    uint32_t magic = r.u32();
-    uint32_t length = r.u32();
-    if (!r.ok() || magic != kFrameMagic || length > kMaxPayload) return -1;
-    return length;
+    FrameHeader h;
+    if (!decodeWhole(header, &h) || h.magic != kFrameMagic || h.length > kMaxPayload) return -1;
+    return h.length;
 }
 
 }  // namespace
+
+std::string frameHeader(uint32_t length) {
+    return encoded(FrameHeader{kFrameMagic, length});
+}
 
 int spinLimitForThisMachine() {
     static const int limit = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
@@ -77,7 +71,7 @@ int spinLimitForThisMachine() {
 IoResult writeFrame(int fd, std::string_view payload, int timeoutMs) {
     if (payload.size() > kMaxPayload) return IoResult::Malformed;
     // The header and the payload go out together from where they are: no frame is built.
-    std::string header = frameHeader(payload.size());
+    std::string header = frameHeader(static_cast<uint32_t>(payload.size()));
     iovec parts[2] = {{header.data(), header.size()},
                       {const_cast<char*>(payload.data()), payload.size()}};
     msghdr msg{};

@@ -16,13 +16,25 @@
 #include <string>
 #include <string_view>
 
+#include "engine/protocol/coding.h"
+
 namespace engine::protocol {
 
 constexpr uint32_t kFrameMagic = 0x31565242u;  // 'B' 'R' 'V' '1'
-constexpr size_t kFrameHeaderSize = 8;
+
+// The header in front of every payload.
+struct FrameHeader {
+    uint32_t magic = kFrameMagic;
+    uint32_t length = 0;  // of the payload, in bytes
+};
+BREVANTIS_WIRE_FIELDS(FrameHeader, s.magic, s.length)
+constexpr size_t kFrameHeaderSize = kMinWireSize<FrameHeader>;
 constexpr uint32_t kMaxPayload = 64u * 1024u * 1024u;
 
 enum class IoResult { Ok, Closed, Timeout, Malformed, Error };
+
+// The header of a frame of `length` payload bytes, as writeFrame sends it.
+std::string frameHeader(uint32_t length);
 
 // Writes a whole frame to fd; Timeout when the peer accepts nothing for timeoutMs
 // (a negative timeout waits for ever). Never raises SIGPIPE.

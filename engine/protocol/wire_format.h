@@ -102,7 +102,7 @@ template <>
 struct Codec<Value> {
     static void write(Writer& w, const Value& v);
     static void read(Reader& r, Value& v);
-    static constexpr size_t kMinSize = 1;
+    static constexpr size_t kMinSize = kMinWireSize<uint8_t>;  // a Null: its kind alone
 };
 
 // A write's column kind: anything beyond Null is malformed.
@@ -110,7 +110,7 @@ template <>
 struct Codec<ColumnWrite::Kind> {
     static void write(Writer& w, ColumnWrite::Kind v) { w.u8(static_cast<uint8_t>(v)); }
     static void read(Reader& r, ColumnWrite::Kind& v);
-    static constexpr size_t kMinSize = 1;
+    static constexpr size_t kMinSize = kMinWireSize<uint8_t>;
 };
 
 // ---- Descriptions and rows -------------------------------------------------------------

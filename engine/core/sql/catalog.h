@@ -37,7 +37,8 @@ public:
     }
     // Makes room for `rows` rows in all, so that appending up to them allocates nothing.
     void reserve(size_t rows) { values_.reserve(rows * width_); }
-    // Empties the rows for a result of `width` columns, keeping their room.
+    // Empties the rows for a result of `width` columns, keeping their room: the rows
+    // appended next are new Values, nothing of those before.
     void reset(size_t width) {
         width_ = width;
         count_ = 0;

@@ -316,11 +316,7 @@ TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
 
 // A frame as writeFrame sends it: the header, then the payload.
 std::string frameOf(std::string_view payload) {
-    Writer w;
-    w.u32(kFrameMagic);
-    w.u32(static_cast<uint32_t>(payload.size()));
-    w.raw(payload);
-    return w.take();
+    return frameHeader(static_cast<uint32_t>(payload.size())) + std::string(payload);
 }
 
 TEST(ProtocolFrames, SocketReadsWholeFramesAndReportsCutsAndSilence) {

@@ -179,11 +179,7 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
     };
     // A frame's header and payload, the header claiming `length` bytes.
     auto frame = [](std::string_view payload, uint32_t length) {
-        protocol::Writer w;
-        w.u32(protocol::kFrameMagic);
-        w.u32(length);
-        w.raw(payload);
-        return w.take();
+        return protocol::frameHeader(length) + std::string(payload);
     };
     const std::string badOp = protocol::encoded(std::vector<protocol::OpRequest>{{protocol::Op(999), 0, ""}});
     struct Case {

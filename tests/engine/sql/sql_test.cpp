@@ -398,5 +398,35 @@ TEST_F(SqlTest, ComputedColumnsAndParameters) {
               (std::vector<std::string>{"one", "Two"}));
 }
 
+// A result's rows keep their room from one statement to the next, never their values: a
+// row appended after a reset is Null in every field, whatever stood in its place before.
+TEST(ResultRowsTest, RowsAppendedAfterAResetHoldNothingOfTheRowsBefore) {
+    ResultRows rows(4);
+    for (int i = 0; i < 3; ++i) {
+        std::span<Value> r = rows.append();
+        r[0] = Value::ofString("texte " + std::to_string(i), true);
+        r[1] = Value::ofTimeStamp(2459000 + i, 1000);
+        r[2] = Value::ofBinary(std::string("\x01\x02", 2));
+        r[3] = Value::ofLogical(true);
+        r[3].integer = 7;
+        r[3].real = 1.5;
+    }
+    for (size_t width : {size_t{4}, size_t{2}, size_t{6}}) {
+        rows.reset(width);
+        ASSERT_EQ(rows.size(), 0u);
+        for (int i = 0; i < 3; ++i) {
+            std::span<Value> r = rows.append();
+            ASSERT_EQ(r.size(), width);
+            for (size_t c = 0; c < width; ++c) {
+                const Value& v = r[c];
+                EXPECT_TRUE(v.isNull() && !v.logical && v.integer == 0 && v.real == 0 && v.text.empty() &&
+                            v.julian == 0 && v.millis == 0 && !v.caseInsensitive)
+                    << "width " << width << ", row " << i << ", column " << c;
+            }
+            r[0] = Value::ofString("suivant", true);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace engine::sql
