@@ -21,7 +21,6 @@ std::string_view trimBlanksView(std::string_view s);
 // by name call it for every column.
 inline bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    if (a == b) return true;  // names are mostly given in their own case: one compare
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == b[i]) continue;
         // Different bytes match only as the two cases of one letter (they differ in 0x20).

@@ -115,7 +115,7 @@ private:
     bool identifier(std::string* out, const char* what) {
         std::string_view name;
         if (!identifier(&name, what)) return false;
-        *out = std::string(name);  // made at its size: cheaper than assign()
+        out->assign(name);
         return true;
     }
 
