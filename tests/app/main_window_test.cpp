@@ -323,7 +323,9 @@ TEST_F(MainWindowTest, NonVisualMembersAreBuiltClosedOnTheirConnection) {
         TField* f = w->UsersTableLocks->Fields(i);
         EXPECT_EQ(f->FieldName(), fields[i].name);
         EXPECT_EQ(f->objectName(), QString("UsersTableLocks") + fields[i].name);
-        if (fields[i].size) EXPECT_EQ(f->Size(), fields[i].size);
+        if (fields[i].size) {
+            EXPECT_EQ(f->Size(), fields[i].size);
+        }
         EXPECT_EQ(f->DisplayWidth(), fields[i].width);
         EXPECT_EQ(f->DisplayLabel(), QString::fromUtf8(fields[i].label));
         EXPECT_EQ(f->Visible(), fields[i].visible);
