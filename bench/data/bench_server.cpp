@@ -1,8 +1,6 @@
 // bench_server.cpp: the collection loop through enginesrv and libengine.so, as the tool runs.
 //
 // Usage: data_bench_server [rows] [report file]; defaults 10000 and data_bench.txt.
-#include <dlfcn.h>
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -10,8 +8,8 @@
 
 #include "bench/common/ping_pong.h"
 #include "bench/data/collection_loop.h"
+#include "bench/data/lock_search.h"
 #include "engine/core/dictionary.h"
-#include "engine/include/engine_client.h"
 #include "engine/testing/server_process.h"
 
 int main(int argc, char** argv) {
@@ -31,16 +29,9 @@ int main(int argc, char** argv) {
     d.save();
     const ace::FunctionTable& real = ace::api();
     ace::installTable(&bench::countingTable(real));
-    void* lib = dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD);
-    auto getTrips = reinterpret_cast<decltype(&EngineGetRoundTrips)>(dlsym(lib, "EngineGetRoundTrips"));
-    auto trips = [getTrips] {
-        UNSIGNED32 n = 0;
-        if (getTrips) getTrips(&n);
-        return uint64_t{n};
-    };
     double pingUs = bench::pingPongMicros(20000);
     QString report;
-    bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows, trips, report);
+    bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows, bench::libraryRoundTrips, report);
     report.prepend(QStringLiteral("enginesrv  bare 64-byte ping-pong between two processes: %1 us per round trip\n")
                        .arg(pingUs, 0, 'f', 1));
     QFile out(file);

@@ -11,7 +11,7 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// What each byte may be, looked up once per character of every token read.
+// What each byte may be.
 enum CharClass : uint8_t { kStartsName = 1, kContinuesName = 2, kContinuesSqlName = 4, kBlank = 8 };
 constexpr std::array<uint8_t, 256> charClasses() {
     std::array<uint8_t, 256> t{};
@@ -32,24 +32,10 @@ bool isBlank(char c) { return classOf(c) & kBlank; }
 bool isNameStart(char c) { return classOf(c) & kStartsName; }
 bool isNameChar(char c, bool sql) { return classOf(c) & (sql ? kContinuesSqlName : kContinuesName); }
 
-// Where the run of bytes of class `Class` that starts at s[p] ends (n at the end of the
-// text). Names are most of a statement's bytes: they are read four at a turn.
-template <uint8_t Class>
-size_t endOfRun(const char* s, size_t p, size_t n) {
-    for (; p + 4 <= n; p += 4) {
-        if (!(classOf(s[p]) & Class)) return p;
-        if (!(classOf(s[p + 1]) & Class)) return p + 1;
-        if (!(classOf(s[p + 2]) & Class)) return p + 2;
-        if (!(classOf(s[p + 3]) & Class)) return p + 3;
-    }
-    while (p < n && (classOf(s[p]) & Class)) ++p;
-    return p;
-}
-
 // Where the name bytes of `text` from `from` on end.
 size_t nameEnd(std::string_view text, size_t from, Dialect dialect) {
-    return dialect == Dialect::Sql ? endOfRun<kContinuesSqlName>(text.data(), from, text.size())
-                                   : endOfRun<kContinuesName>(text.data(), from, text.size());
+    while (from < text.size() && isNameChar(text[from], dialect == Dialect::Sql)) ++from;
+    return from;
 }
 
 // Length of the symbol at `s` (with `left` > 0 bytes from there to the end of the text):
@@ -70,8 +56,6 @@ size_t symbolLength(const char* s, size_t left) {
 
 }  // namespace
 
-// The cursor is kept in locals while scanning: a store to pos_ per character would have to
-// be repeated before every byte read, as a char read may alias it.
 void Lexer::skipBlanksAndComments() {
     const char* const s = text_.data();
     const size_t n = text_.size();
@@ -166,40 +150,12 @@ bool Lexer::lexDotted(Token* out) {
     return true;
 }
 
-void Lexer::next(Token* out) {
-    // Names and the symbols that never begin a longer token are most of any text: they are
-    // read here, in a function small enough to need little setup, straight into the
-    // caller's slot; the rest in other().
-    const char* const s = text_.data();
-    const size_t n = text_.size();
-    size_t p = pos_;
-    while (p < n && isBlank(s[p])) ++p;
-    if (p < n) {
-        const size_t start = p;
-        const char c = s[p];
-        if (isNameStart(c)) {
-            const size_t end = nameEnd(text_, p + 1, dialect_);
-            pos_ = end;
-            *out = Token{TokenKind::Name, std::string_view(s + start, end - start), 0, start};
-            return;
-        }
-        if (c == '(' || c == ')' || c == ',' || c == ';') {
-            pos_ = p + 1;
-            *out = Token{TokenKind::Symbol, std::string_view(s + start, 1), 0, start};
-            return;
-        }
-    }
-    pos_ = p;
-    *out = other();
-}
-
-Token Lexer::other() {
-    if (pos_ < text_.size() && (text_[pos_] == '/' || text_[pos_] == '-') && dialect_ == Dialect::Sql)
-        skipBlanksAndComments();
+Token Lexer::next() {
+    skipBlanksAndComments();
     if (pos_ >= text_.size()) return Token{TokenKind::End, {}, 0, text_.size()};
     char c = text_[pos_];
     size_t start = pos_;
-    if (isNameStart(c)) return lexName();  // after a comment
+    if (isNameStart(c)) return lexName();
     if (c == '\'' || c == '"') return lexString(c);
     if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) return lexNumber();
     if (dialect_ == Dialect::Sql) {

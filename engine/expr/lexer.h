@@ -38,14 +38,8 @@ struct Token {
     char quote = 0;    // String: the quote character used
     size_t offset = 0; // byte offset of the token in the source text
 
-    // Parsers test every token against several symbols and words: both tests are inline
-    // and settle most tokens on their kind and length (equalsNoCase compares lengths first).
-    bool is(std::string_view symbol) const {
-        if (kind != TokenKind::Symbol || text.size() != symbol.size()) return false;
-        for (size_t i = 0; i < symbol.size(); ++i)
-            if (text[i] != symbol[i]) return false;
-        return true;
-    }
+    // Symbol token `symbol`.
+    bool is(std::string_view symbol) const { return kind == TokenKind::Symbol && text == symbol; }
     // Name token equal to `word` without regard to ASCII letter case.
     bool isWord(std::string_view word) const {
         return kind == TokenKind::Name && equalsNoCase(text, word);
@@ -57,16 +51,9 @@ public:
     Lexer(std::string_view text, Dialect dialect) : text_(text), dialect_(dialect) {}
 
     // The next token; End forever once the text is exhausted. Never throws.
-    Token next() {
-        Token t;
-        next(&t);
-        return t;
-    }
-    // The same, written into *out.
-    void next(Token* out);
+    Token next();
 
 private:
-    Token other();  // next() for every token but a name or one of ( ) , ;
     void skipBlanksAndComments();
     Token lexString(char quote);
     Token lexNumber();

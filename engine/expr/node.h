@@ -44,10 +44,6 @@ struct Node {
     std::vector<std::unique_ptr<Node>> kids;
     mutable Value scratch;  // storage for a second operand during evaluation
 
-    // Provided, though every member has its initializer, so that make_unique<Node>()
-    // does not zero the whole node before initializing each member anyway.
-    Node() {}
-
     // Makes a node and sets its depth from its children; nullptr when too deep.
     static std::unique_ptr<Node> make(Op op, size_t offset, std::vector<std::unique_ptr<Node>> kids = {});
     static std::unique_ptr<Node> makeLiteral(Value v, size_t offset);

@@ -16,7 +16,7 @@ namespace engine::expr {
 
 const Token& TokenStream::read(size_t ahead) {
     if (ahead >= kLookahead) throw std::out_of_range("token lookahead too far");
-    for (; size_ <= ahead; ++size_) lexer_.next(&ring_[(head_ + size_) % kLookahead]);
+    for (; size_ <= ahead; ++size_) ring_[(head_ + size_) % kLookahead] = lexer_.next();
     return ring_[(head_ + ahead) % kLookahead];
 }
 
@@ -52,21 +52,6 @@ constexpr FnName kFunctions[] = {
     {"CTOT", Fn::Ctot, false, true},      {"CTOTS", Fn::Ctots, false, true},
 };
 
-// End of text, or a symbol no operator or operand starts with.
-bool endsExpression(const Token& t) {
-    if (t.kind == TokenKind::End) return true;
-    return t.kind == TokenKind::Symbol && t.text.size() == 1 &&
-           (t.text[0] == ',' || t.text[0] == ')' || t.text[0] == ';');
-}
-
-// Whether the next token is a number or text literal that ends its expression: what most
-// arguments and values of a statement are, read without the climb through the levels.
-bool loneLiteralAhead(TokenStream& tokens) {
-    const TokenKind kind = tokens.peek().kind;
-    return (kind == TokenKind::Number || kind == TokenKind::String) &&
-           endsExpression(tokens.peek(1));
-}
-
 // A number token's value: whole numbers that fit are integers; the others, and those that
 // do not fit, doubles. False when it is out of a double's range. REQUIRES: *out is Null,
 // so that only its kind and number need writing.
@@ -76,13 +61,6 @@ bool numberValue(std::string_view text, Value* out) {
         out->integer = v;
         return true;
     };
-    // Up to 18 digits always fit: the commonest numbers are read without a library call.
-    if (text.size() <= 18 &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        long long v = 0;
-        for (char c : text) v = v * 10 + (c - '0');
-        return integer(v);
-    }
     if (text.find_first_of(".eE") == std::string_view::npos) {
         long long v = 0;
         if (std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc())
@@ -113,10 +91,8 @@ class Parser {
 public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
-    // A whole expression: all levels, but for a lone literal, read at once.
-    std::unique_ptr<Node> parseAll() {
-        return loneLiteralAhead(t_) ? parsePrimary() : parseLevel(kOr);
-    }
+    // A whole expression.
+    std::unique_ptr<Node> parseAll() { return parseLevel(kOr); }
 
 private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
@@ -373,19 +349,6 @@ private:
 };
 
 }  // namespace
-
-bool takeLoneLiteral(TokenStream& tokens, Value* out) {
-    if (!loneLiteralAhead(tokens)) return false;
-    const Token& t = tokens.peek();
-    if (t.kind == TokenKind::Number) {
-        if (!numberValue(t.text, out)) return false;
-    } else {
-        out->kind = Value::Kind::String;
-        out->text = std::string(t.text);  // made at its size: cheaper than assign()
-    }
-    tokens.take();
-    return true;
-}
 
 std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error) {
     error->message.clear();

@@ -52,14 +52,6 @@ struct ParseOptions {
 // Returns nullptr and fills *error (kind Syntax) on failure; never throws.
 std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error);
 
-// For a constant expression (one that may name no column, such as a procedure argument):
-// when the next token is a number or a text literal that ends the expression (followed by
-// ',' ')' ';' or the end), as most such expressions are, takes it and writes its value to
-// *out without making a tree. A double-quoted SQL text is its text, as there is no column
-// it could name. Otherwise takes nothing and returns false, a number out of range
-// included, so that parseExpression reports it. REQUIRES: *out is a Null Value.
-bool takeLoneLiteral(TokenStream& tokens, Value* out);
-
 // "syntax error at offset N: <what>" for the token `at`.
 std::string syntaxMessage(const Token& at, const std::string& what);
 

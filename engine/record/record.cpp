@@ -264,16 +264,6 @@ Status makeResultLayout(std::vector<ColumnDef> columns, SharedLayout* out) {
 
 Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
     uint8_t* p = image + c.offset;
-    // Text into a text column and a whole number into an INTEGER column are most writes:
-    // they are settled before the tests that the other kinds need (the same writes as
-    // their cases below).
-    const bool text = c.type == ColumnType::String || c.type == ColumnType::CiString;
-    if (text && v.kind == Value::Kind::String && !v.text.empty()) {
-        putText(c, v.text, p);
-        return Status::success();
-    }
-    if (c.type == ColumnType::Integer && v.kind == Value::Kind::Integer)
-        return putInteger(c, v.integer, p);
     if (isBlobType(c.type))
         return Status::error(AE_INTERNAL_ERROR, "Blob column \"" + c.name + "\" written as a value.");
     bool emptyText = v.kind == Value::Kind::String && v.text.empty();

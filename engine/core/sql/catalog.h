@@ -45,9 +45,7 @@ public:
     }
     // Appends a row of Null values, to be filled in place.
     std::span<Value> append() {
-        // Value by value: in reserved room each is made inline, where a resize would call
-        // out for every row.
-        for (size_t i = 0; i < width_; ++i) values_.emplace_back();
+        values_.resize(values_.size() + width_);
         return (*this)[count_++];
     }
 

@@ -41,10 +41,6 @@ constexpr TypeName kTypes[] = {
 constexpr std::string_view kReserved[] = {"FROM",  "WHERE", "AS",    "ON",     "ORDER", "GROUP", "HAVING",
                                           "UNION", "JOIN",  "INNER", "SELECT", "INTO",  "VALUES"};
 
-// Room made for a procedure's arguments at once: the management procedures take one or
-// two, and a list grown one by one would be allocated twice for two.
-constexpr size_t kUsualProcedureArgs = 4;
-
 constexpr size_t kLongestReserved =
     std::max_element(std::begin(kReserved), std::end(kReserved), [](std::string_view a, std::string_view b) {
         return a.size() < b.size();
@@ -64,7 +60,7 @@ public:
         for (;;) {
             while (tokens_.peek().is(";")) tokens_.take();
             if (tokens_.peek().kind == TokenKind::End) break;
-            Statement& s = out->append();
+            Statement& s = out->emplace_back();
             s.offset = tokens_.peek().offset;
             if (!parseStatement(&s)) return sqlError(kNativeSyntax, message_);
             if (!tokens_.peek().is(";") && tokens_.peek().kind != TokenKind::End)
@@ -244,13 +240,10 @@ private:
         if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol('('))
             return false;
         if (!tokens_.peek().is(")")) {
-            call->args.reserve(kUsualProcedureArgs);
             do {
-                Value& value = call->args.emplace_back();
-                if (expr::takeLoneLiteral(tokens_, &value)) continue;
                 NodePtr a = expression();
                 if (!a) return false;
-                call->computed.push_back({call->args.size() - 1, std::move(a)});
+                call->args.push_back(std::move(a));
             } while (tokens_.peek().is(",") && (tokens_.take(), true));
         }
         return expectSymbol(')');

@@ -326,12 +326,13 @@ Status takeConstantValue(Node& node, Value* out) {
 }
 
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out) {
-    for (ProcedureCall::Computed& c : call.computed) {
-        Status st = takeConstantValue(*c.expr, &call.args[c.arg]);
+    Row args(call.args.size());
+    for (size_t i = 0; i < args.size(); ++i) {
+        Status st = takeConstantValue(*call.args[i], &args[i]);
         if (!st.ok()) return st;
     }
     *out = ResultSet{};
-    Status st = catalog.executeProcedure(call.name, call.args, out);
+    Status st = catalog.executeProcedure(call.name, args, out);
     if (!st.ok()) return st;
     if (!out->layout || out->rows.width() != out->layout->columns.size())
         return Status::error(AE_INTERNAL_ERROR, "procedure " + std::string(call.name) +

@@ -25,7 +25,7 @@ int columnIndex(const std::vector<ColumnDef>& columns, std::string_view name);
 // Statements run once: the value is taken from the tree, a literal's moved out of its node.
 Status takeConstantValue(expr::Node& node, Value* out);
 
-// Runs a procedure into *out, its computed arguments evaluated into their places first.
+// Runs a procedure into *out, its arguments evaluated first.
 Status runProcedure(Catalog& catalog, ProcedureCall& call, ResultSet* out);
 
 // Runs a SELECT into a static result.

@@ -18,13 +18,8 @@ using NodePtr = std::unique_ptr<expr::Node>;
 // A procedure and its arguments, constant expressions. A literal argument is kept as its
 // value; any other is kept as a tree, evaluated into its place when the call runs.
 struct ProcedureCall {
-    std::string_view name;  // a view of the statement text
-    Row args;               // in order; a computed argument's is Null until the call runs
-    struct Computed {
-        size_t arg;  // its place in args
-        NodePtr expr;
-    };
-    std::vector<Computed> computed;  // in argument order
+    std::string_view name;       // a view of the statement text
+    std::vector<NodePtr> args;   // constant expressions, in order
 };
 
 struct SelectItem {
@@ -49,31 +44,10 @@ struct Statement {
     std::string alias;                          // Select: the FROM source's alias
     std::vector<SelectItem> items;              // Select
     NodePtr where;                              // Select, may be null
-
-    // Provided, though every member has its initializer, so that emplace_back() does not
-    // zero the whole statement before initializing each member anyway.
-    Statement() {}
 };
 
-// The statements of a text, in order. Nearly every text holds one: it is kept in place,
-// so that a text is parsed without allocating a list for it; further ones in a vector.
-// A reference to a statement stays valid until the next append().
-class StatementList {
-public:
-    // A fresh statement at the end of the list.
-    Statement& append() {
-        return size_++ == 0 ? first_ : more_.emplace_back();
-    }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    // REQUIRES: i < size().
-    Statement& operator[](size_t i) { return i == 0 ? first_ : more_[i - 1]; }
-
-private:
-    size_t size_ = 0;
-    Statement first_;
-    std::vector<Statement> more_;  // the second statement on
-};
+// The statements of a text, in order.
+using StatementList = std::vector<Statement>;
 
 // Parses every statement of `text`, which must outlive the statements (they may hold views
 // of it). `param` gives the value of each :name parameter. REQUIRES: out is empty.
