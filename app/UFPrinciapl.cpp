@@ -8,12 +8,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "dictionary/alias_config.h"
-#include "dictionary/exe_folder.h"
 #include "app/identification/identification_gate.h"
 #include "app/secondary_window.h"
 #include "data/adscnnct.h"
 #include "data/adstable.h"
+#include "dictionary/alias_config.h"
+#include "dictionary/exe_folder.h"
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
 #include "tools/UFPrincipal2.h"
@@ -47,7 +47,8 @@ void TFPrincipal::FormCreate() {
     PathToExe = dictionary::executableFolder();
     ListAllPaths.clear();
     if (rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
-        for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(PathToExe, ListAllPaths))
+        for (const dictionary::OfferedAlias& alias :
+             dictionary::chargerAlias(PathToExe, ListAllPaths))
             RGPaths->addItem(alias.name, alias.entry);
         return;
     }

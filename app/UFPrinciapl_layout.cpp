@@ -118,8 +118,8 @@ void TFPrincipal::construirePanel3(QWidget* client) {
 
 void TFPrincipal::construirePanel1(QWidget* client) {
     Panel1 = place(new Panel(client), "Panel1", 197, 80, 883, 435, kAnchorsAll);
-    Panel4 = place(new Panel(Panel1), "Panel4", 8, 7, 864, 29,
-                   kAnchorLeft | kAnchorTop | kAnchorRight);
+    Panel4 =
+        place(new Panel(Panel1), "Panel4", 8, 7, 864, 29, kAnchorLeft | kAnchorTop | kAnchorRight);
     Panel4->setCaption(QStringLiteral("Locks"));
     Panel4->setFont(arial(24));
     wwDBGrid1 = place(new DataGrid(Panel1), "wwDBGrid1", 10, 42, 864, 353, kAnchorsAll);
@@ -148,11 +148,12 @@ void TFPrincipal::construirePanel2(QWidget* client) {
 
 void TFPrincipal::lierGrilles() {
     LienLocks = new gridlink::GridLink(wwDBGrid1, DSUsersTableLocks);
-    LienLocks->setColumns({{QStringLiteral("UserName"), 30, QStringLiteral("UserName")},
-                           {QStringLiteral("OsUserLoginName"), 30, QStringLiteral("OsUserLoginName")},
-                           {QStringLiteral("LockedRecNo"), 16, QStringLiteral("LockedRecNo")},
-                           {QStringLiteral("TableName"), 29, QStringLiteral("Table")},
-                           {QStringLiteral("ApplicationID"), 29, QStringLiteral("ApplicationID")}});
+    LienLocks->setColumns(
+        {{QStringLiteral("UserName"), 30, QStringLiteral("UserName")},
+         {QStringLiteral("OsUserLoginName"), 30, QStringLiteral("OsUserLoginName")},
+         {QStringLiteral("LockedRecNo"), 16, QStringLiteral("LockedRecNo")},
+         {QStringLiteral("TableName"), 29, QStringLiteral("Table")},
+         {QStringLiteral("ApplicationID"), 29, QStringLiteral("ApplicationID")}});
     // The bridge keeps a failing cell as it was; nothing to show the user per cell.
     LienLocks->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
         app::wwDBGrid1CalcCellColors(*this, field, style);

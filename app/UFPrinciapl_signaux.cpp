@@ -66,7 +66,8 @@ void TFPrincipal::connecterSignaux() {
                 [this] { BtnSIdentifierClick(); });
     app::relier(Chercherparenregistrementspcifique, &QAction::triggered, this, r, hors,
                 [this] { ChercherparenregistrementspcifiqueClick(); });
-    app::relier(Convertisseur, &QAction::triggered, this, r, hors, [this] { ConvertisseurClick(); });
+    app::relier(Convertisseur, &QAction::triggered, this, r, hors,
+                [this] { ConvertisseurClick(); });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });

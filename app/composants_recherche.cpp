@@ -5,7 +5,6 @@
 // library is loaded here, while the window is built and before FormCreate runs: when it
 // is missing, building the window fails before the identification window appears.
 #include "app/recherche_locks.h"
-
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/data_source.h"
@@ -76,9 +75,8 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
         true);
     declareField<TIntegerField>(owner, c.QTrouverLockedRecNumbers, "LockedRecNo");
 
-    c.QTrouverUsersQuiBloquent =
-        declareQuery(owner, "QTrouverUsersQuiBloquent", ManagementConn,
-                     {QStringLiteral("//Ligne par programmation")}, true);
+    c.QTrouverUsersQuiBloquent = declareQuery(owner, "QTrouverUsersQuiBloquent", ManagementConn,
+                                              {QStringLiteral("//Ligne par programmation")}, true);
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "UserName", 50);
     declareField<TIntegerField>(owner, c.QTrouverUsersQuiBloquent, "ConnNumber");
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "DictionaryUser", 50);
@@ -90,23 +88,28 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
 
     c.QCreerTab_UsersTableLocks = declareQuery(
         owner, "QCreerTab_UsersTableLocks", ManagementConn,
-        {QStringLiteral("CREATE TABLE #UsersTableLocks ("),
-         QStringLiteral("    DictionaryName CIChar(25),"),
-         QStringLiteral("\t  DictionaryPath CIChar(100),"),
-         QStringLiteral("\t  TableName CIChar(25),"),
-         QStringLiteral("\t  TablePath CIChar(100),"),
-         QStringLiteral("\t  UserName CIChar(50),"),
-         QStringLiteral("\t  OsUserLoginName CIChar(50),"),
-         QStringLiteral("\t  ApplicationID CIChar(70),"),
-         QStringLiteral("\t  LockedRecNo Integer );"),
-         QString(),
-         QStringLiteral("Create Index UserName on #UsersTableLocks(UserName);"),
-         QStringLiteral("Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);")},
+        {
+            QStringLiteral("CREATE TABLE #UsersTableLocks ("),
+            QStringLiteral("    DictionaryName CIChar(25),"),
+            QStringLiteral("\t  DictionaryPath CIChar(100),"),
+            QStringLiteral("\t  TableName CIChar(25),"),
+            QStringLiteral("\t  TablePath CIChar(100),"),
+            QStringLiteral("\t  UserName CIChar(50),"),
+            QStringLiteral("\t  OsUserLoginName CIChar(50),"),
+            QStringLiteral("\t  ApplicationID CIChar(70),"),
+            QStringLiteral("\t  LockedRecNo Integer );"),
+            QString(),
+            QStringLiteral("Create Index UserName on #UsersTableLocks(UserName);"),
+            QStringLiteral("Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"),
+        },
         true);
 
     c.QDropingTempTable = declareQuery(owner, "QDropingTempTable", ManagementConn,
-                                       {QStringLiteral("Drop"), QStringLiteral("Table"),
-                                        QStringLiteral("#UsersTableLocks;")},
+                                       {
+                                           QStringLiteral("Drop"),
+                                           QStringLiteral("Table"),
+                                           QStringLiteral("#UsersTableLocks;"),
+                                       },
                                        false);
 
     c.UsersTableLocks = named(new TAdsTable(owner), "UsersTableLocks");

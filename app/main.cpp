@@ -2,8 +2,8 @@
 #include <QApplication>
 
 #include "app/UFPrinciapl.h"
-#include "ui/fonts.h"
 #include "rtl/exception.h"
+#include "ui/fonts.h"
 #include "ui/messages.h"
 
 int main(int argc, char** argv) {

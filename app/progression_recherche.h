@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QString>
 
-
 class QLabel;
 class QProgressBar;
 

@@ -52,7 +52,8 @@ bool collecter(RechercheLocks& r) {
 
 void BtnChercherLocksParDictionnaireClick(RechercheLocks& r) {
     if (r.RGPaths->itemIndex() < 0) {
-        ui::messageDialog(ui::DialogKind::Warning, QStringLiteral("Il faut chosir un dictionnaire!"));
+        ui::messageDialog(ui::DialogKind::Warning,
+                          QStringLiteral("Il faut chosir un dictionnaire!"));
         return;
     }
     if (!collecter(r)) return;

@@ -15,14 +15,14 @@ constexpr unsigned kDelayLoadFailure = 0xC06D007Eu;
 
 std::mutex gMutex;
 const FunctionTable* gInstalled = nullptr;  // GUARDED_BY(gMutex)
-FunctionTable gLoaded;                       // GUARDED_BY(gMutex)
-bool gLoadedOk = false;                      // GUARDED_BY(gMutex)
+FunctionTable gLoaded;                      // GUARDED_BY(gMutex)
+bool gLoadedOk = false;                     // GUARDED_BY(gMutex)
 
 // Resolves every function from `lib` into `table`; false when one is missing.
 bool resolve(void* lib, FunctionTable& table) {
     bool ok = true;
-#define BREVANTIS_ACE_RESOLVE(name)                                              \
-    table.name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name));         \
+#define BREVANTIS_ACE_RESOLVE(name)                                      \
+    table.name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
     ok = ok && table.name != nullptr;
     BREVANTIS_ACE_FUNCTIONS(BREVANTIS_ACE_RESOLVE)
 #undef BREVANTIS_ACE_RESOLVE

@@ -13,33 +13,48 @@
 #include "rtl/exception.h"
 
 // Every function of the engine's C interface, in the header's order.
-#define BREVANTIS_ACE_FUNCTIONS(X) \
-    X(AdsConnect101) X(AdsDisconnect) X(AdsFindFirstTable) X(AdsFindNextTable) X(AdsFindClose) \
-    X(AdsDDGetTableProperty) X(AdsGetLastError) X(AdsSetLastError) X(AdsShowError) \
-    X(AdsOpenTable90) X(AdsCloseTable) X(AdsGetHandleType) X(AdsGetTableType) \
-    X(AdsGetTableCharType) X(AdsGetTableCollation) X(AdsGetTableOpenOptions) \
-    X(AdsGetRecordLength) X(AdsGetNumFields) X(AdsGetFieldName) X(AdsGetFieldType) \
-    X(AdsGetFieldLength) X(AdsGetFieldDecimals) X(AdsGetFieldOffset) X(AdsIsNullable) \
-    X(AdsGetColumnPermissions) X(AdsCacheRecords) X(AdsGotoTop) X(AdsGotoBOF) X(AdsGotoRecord) \
-    X(AdsSkip) X(AdsAtBOF) X(AdsAtEOF) X(AdsIsRecordVisible) X(AdsGetRecordNum) \
-    X(AdsGetRecordCount) X(AdsGetBookmarkLength) X(AdsGetBookmark60) X(AdsGetBookmark) \
-    X(AdsGotoBookmark) X(AdsGetRecord) X(AdsGetField) X(AdsGetFieldW) X(AdsIsEmpty) X(AdsIsNull) \
-    X(AdsGetRecordCRC) X(AdsAccessVfpSystemField) X(AdsConvertStringToJulian) \
-    X(AdsConvertJulianToString) X(AdsClearRecordBuffer) X(AdsAppendRecord) X(AdsSetField) \
-    X(AdsSetFieldRaw) X(AdsSetFieldW) X(AdsSetEmpty) X(AdsSetNull) X(AdsWriteRecord) \
-    X(AdsCancelUpdate) X(AdsLockRecord) X(AdsUnlockRecord) X(AdsSetString) X(AdsSetStringW) \
-    X(AdsSetLogical) X(AdsSetDouble) X(AdsSetJulian) X(AdsSetMilliseconds) X(AdsSetTimeStampRaw) \
-    X(AdsSetBinary) X(AdsGetNumIndexes) X(AdsGetAllIndexes) X(AdsGetIndexHandle) \
-    X(AdsGetIndexName) X(AdsGetIndexCondition) X(AdsGetIndexFlags) X(AdsGetIndexPageSize) \
-    X(AdsGetNumSegments) X(AdsGetSegmentFieldname) X(AdsIsIndexDescending) X(AdsIsIndexUnique) \
-    X(AdsIsIndexPrimaryKey) X(AdsIsIndexCustom) X(AdsGetScope) X(AdsInitRawKey) X(AdsBuildRawKey) \
-    X(AdsBuildRawKey100) X(AdsSeek) X(AdsGetAOF) X(AdsGetFilter) X(AdsSetAOF100) \
-    X(AdsSetFilter100) X(AdsClearAOF) X(AdsClearFilter) X(AdsEvalLogicalExpr) X(AdsGetExact22) \
-    X(AdsSetExact22) X(AdsGetSQLStmtParams) X(AdsCreateSQLStatement) X(AdsCloseSQLStatement) \
-    X(AdsSetSQLTimeout) X(AdsStmtSetTableLockType) X(AdsStmtSetTableCollation) \
-    X(AdsStmtSetTableRights) X(AdsStmtSetTableReadOnly) X(AdsStmtSetTableType) \
-    X(AdsStmtConstrainUpdates) X(AdsStmtReadAllColumns) X(AdsPrepareSQLW) X(AdsExecuteSQL) \
-    X(AdsSqlPeekStatement)
+#define BREVANTIS_ACE_FUNCTIONS(X)                                                                        \
+    X(AdsConnect101)                                                                                      \
+    X(AdsDisconnect) X(AdsFindFirstTable) X(AdsFindNextTable) X(AdsFindClose) X(                          \
+        AdsDDGetTableProperty) X(AdsGetLastError) X(AdsSetLastError) X(AdsShowError) X(AdsOpenTable90)    \
+        X(AdsCloseTable) X(AdsGetHandleType) X(AdsGetTableType) X(AdsGetTableCharType) X(                 \
+            AdsGetTableCollation) X(AdsGetTableOpenOptions) X(AdsGetRecordLength) X(AdsGetNumFields)      \
+            X(AdsGetFieldName) X(AdsGetFieldType) X(AdsGetFieldLength) X(AdsGetFieldDecimals) X(          \
+                AdsGetFieldOffset) X(AdsIsNullable) X(AdsGetColumnPermissions) X(AdsCacheRecords)         \
+                X(AdsGotoTop) X(AdsGotoBOF) X(AdsGotoRecord) X(AdsSkip) X(AdsAtBOF) X(AdsAtEOF) X(        \
+                    AdsIsRecordVisible) X(AdsGetRecordNum) X(AdsGetRecordCount) X(AdsGetBookmarkLength)   \
+                    X(AdsGetBookmark60) X(AdsGetBookmark) X(AdsGotoBookmark) X(AdsGetRecord) X(           \
+                        AdsGetField) X(AdsGetFieldW) X(AdsIsEmpty) X(AdsIsNull) X(AdsGetRecordCRC)        \
+                        X(AdsAccessVfpSystemField) X(AdsConvertStringToJulian) X(                         \
+                            AdsConvertJulianToString) X(AdsClearRecordBuffer) X(AdsAppendRecord)          \
+                            X(AdsSetField) X(AdsSetFieldRaw) X(AdsSetFieldW) X(AdsSetEmpty) X(            \
+                                AdsSetNull) X(AdsWriteRecord) X(AdsCancelUpdate) X(AdsLockRecord)         \
+                                X(AdsUnlockRecord) X(AdsSetString) X(AdsSetStringW) X(                    \
+                                    AdsSetLogical) X(AdsSetDouble) X(AdsSetJulian) X(AdsSetMilliseconds)  \
+                                    X(AdsSetTimeStampRaw) X(AdsSetBinary) X(AdsGetNumIndexes) X(          \
+                                        AdsGetAllIndexes) X(AdsGetIndexHandle) X(AdsGetIndexName)         \
+                                        X(AdsGetIndexCondition) X(AdsGetIndexFlags) X(                    \
+                                            AdsGetIndexPageSize) X(AdsGetNumSegments)                     \
+                                            X(AdsGetSegmentFieldname) X(AdsIsIndexDescending) X(          \
+                                                AdsIsIndexUnique) X(AdsIsIndexPrimaryKey)                 \
+                                                X(AdsIsIndexCustom) X(AdsGetScope) X(AdsInitRawKey) X(    \
+                                                    AdsBuildRawKey) X(AdsBuildRawKey100) X(AdsSeek)       \
+                                                    X(AdsGetAOF) X(AdsGetFilter) X(AdsSetAOF100) X(       \
+                                                        AdsSetFilter100) X(AdsClearAOF) X(AdsClearFilter) \
+                                                        X(AdsEvalLogicalExpr) X(AdsGetExact22) X(         \
+                                                            AdsSetExact22) X(AdsGetSQLStmtParams)         \
+                                                            X(AdsCreateSQLStatement) X(                   \
+                                                                AdsCloseSQLStatement) X(AdsSetSQLTimeout) \
+                                                                X(AdsStmtSetTableLockType) X(             \
+                                                                    AdsStmtSetTableCollation)             \
+                                                                    X(AdsStmtSetTableRights) X(           \
+                                                                        AdsStmtSetTableReadOnly)          \
+                                                                        X(AdsStmtSetTableType) X(         \
+                                                                            AdsStmtConstrainUpdates)      \
+                                                                            X(AdsStmtReadAllColumns)      \
+                                                                                X(AdsPrepareSQLW) X(      \
+                                                                                    AdsExecuteSQL)        \
+                                                                                    X(AdsSqlPeekStatement)
 
 namespace ace {
 
@@ -67,12 +82,12 @@ QString libraryPath();
 // The runtime's error for a failure outside the program: here the engine library that
 // cannot be loaded ("Exception externe C06D007E").
 class EExternalException : public rtl::Exception {
-public:
+  public:
     explicit EExternalException(unsigned code);
     unsigned code() const { return code_; }
     QString className() const override { return QStringLiteral("EExternalException"); }
 
-private:
+  private:
     unsigned code_;
 };
 

@@ -67,7 +67,9 @@ TAdsDataSet* TAdsConnection::GetDataSet(int index) const {
     return FTablesList.at(static_cast<size_t>(index));
 }
 
-void TAdsConnection::AddTableToConnectList(TAdsDataSet* table) { FTablesList.push_back(table); }
+void TAdsConnection::AddTableToConnectList(TAdsDataSet* table) {
+    FTablesList.push_back(table);
+}
 
 void TAdsConnection::RemoveTableFromConnectList(TAdsDataSet* oCallee) {
     auto it = std::find(FTablesList.begin(), FTablesList.end(), oCallee);
@@ -88,7 +90,8 @@ QString TAdsConnection::ConnectString() const {
     QString out = QStringLiteral("Data Source=%1;").arg(GetConnectionWithDDPath().left(255));
     if (FIsDictionaryConn && !Username.isEmpty()) {
         out += QStringLiteral("User ID=%1;").arg(Username);
-        if (!Password.isEmpty()) out += QStringLiteral("Password=\"") + Password + QStringLiteral("\";");
+        if (!Password.isEmpty())
+            out += QStringLiteral("Password=\"") + Password + QStringLiteral("\";");
     }
     out += QStringLiteral("FIPS=False;");
     if (!AdsServerTypes.empty()) {
@@ -151,7 +154,8 @@ uint32_t TAdsConnection::ConnectAndGetHandle() {
 }
 
 void TAdsConnection::GetTableNames(rtl::StringList* poList, const QString& strFileMask) {
-    if (!FConnected) throw AdsConnectionError(QStringLiteral("No connection to the database server."));
+    if (!FConnected)
+        throw AdsConnectionError(QStringLiteral("No connection to the database server."));
     if (!poList) return;
     QString mask;
     if (!FIsDictionaryConn) {

@@ -19,7 +19,7 @@ enum TAdsServerType { stADS_REMOTE, stADS_LOCAL, stADS_AIS };
 using TAdsServerTypes = std::set<TAdsServerType>;
 
 class TAdsConnection : public QObject {
-public:
+  public:
     explicit TAdsConnection(QObject* owner);
     // Closes the bound datasets and the engine connection when connected; errors are
     // dropped, as nothing can handle them while the owner is being destroyed.
@@ -72,10 +72,10 @@ public:
     // For datasets: connects when needed and returns the engine handle.
     uint32_t ConnectAndGetHandle();
 
-protected:
+  protected:
     virtual void GetAdsConnection();
 
-private:
+  private:
     static bool IsADDPath(const QString& path);
 
     QString FConnectString;

@@ -18,10 +18,10 @@ class TAdsDataSet;
 
 // One engine column of an open result.
 struct TACEFieldDef {
-    QString FName;             // at most 128 characters
-    uint16_t FNumber = 0;      // from 1
-    uint32_t FLength = 0;      // bytes in the record image
-    uint16_t FType = 0;        // engine column type
+    QString FName;         // at most 128 characters
+    uint16_t FNumber = 0;  // from 1
+    uint32_t FLength = 0;  // bytes in the record image
+    uint16_t FType = 0;    // engine column type
     uint16_t FDecimals = 0;
     bool FNullable = false;
     uint32_t FOffset = 0;      // in the record image
@@ -45,8 +45,8 @@ struct MappedType {
     int size = 0;
     int precision = 0;
 };
-MappedType mapColumnType(const TAdsDataSet* ds, uint16_t type, uint32_t length,
-                         uint16_t decimals, uint16_t tableType, bool numericsAsFloats);
+MappedType mapColumnType(const TAdsDataSet* ds, uint16_t type, uint32_t length, uint16_t decimals,
+                         uint16_t tableType, bool numericsAsFloats);
 
 // Whether the column's value in `image` is null.
 bool isColumnBlank(const TACEFieldDef& col, const char* image, const ColumnContext& ctx);
@@ -58,9 +58,8 @@ QVariant readColumn(const TACEFieldDef& col, const char* image, TFieldType field
 
 // Writes `value` (native form of `fieldType`; invalid = null) into the column's place.
 // Throws EADSDatabaseError for numbers that do not fit.
-void writeColumn(const TAdsDataSet* ds, const TACEFieldDef& col, char* image,
-                 TFieldType fieldType, const QVariant& value,
-                 const ColumnContext& ctx);
+void writeColumn(const TAdsDataSet* ds, const TACEFieldDef& col, char* image, TFieldType fieldType,
+                 const QVariant& value, const ColumnContext& ctx);
 
 // Fixed-width little-endian helpers for the image.
 int16_t get16(const char* p);

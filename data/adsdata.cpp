@@ -20,7 +20,9 @@ constexpr UNSIGNED16 kSegmentNameLength = 510;
 constexpr UNSIGNED16 kConditionLength = 510;
 constexpr UNSIGNED16 kScopeLength = 260;
 
-QString ansiText(const char* buf) { return rtl::fromAnsi(QByteArray(buf)); }
+QString ansiText(const char* buf) {
+    return rtl::fromAnsi(QByteArray(buf));
+}
 
 }  // namespace
 
@@ -62,7 +64,9 @@ uint32_t TAdsDataSet::ConnectionHandleChecked() {
     return h;
 }
 
-void TAdsDataSet::InvalidateAceHandles() { mlHandle = mlActiveHandle = kNoHandle; }
+void TAdsDataSet::InvalidateAceHandles() {
+    mlHandle = mlActiveHandle = kNoHandle;
+}
 
 ads::ColumnContext TAdsDataSet::Context() const {
     ads::ColumnContext c;
@@ -93,7 +97,8 @@ void TAdsDataSet::SetBookmarkFlag(QByteArray& buffer, TBookmarkFlag flag) {
 QByteArray TAdsDataSet::GetBookmarkData(const QByteArray& buffer) const {
     TBookmarkFlag flag = BookmarkFlag(buffer);
     if (flag != TBookmarkFlag::bfCurrent && flag != TBookmarkFlag::bfInserted) return QByteArray();
-    return buffer.mid(static_cast<qsizetype>(musRecordSize) + kInfoSize, static_cast<qsizetype>(mulBookmarkSize));
+    return buffer.mid(static_cast<qsizetype>(musRecordSize) + kInfoSize,
+                      static_cast<qsizetype>(mulBookmarkSize));
 }
 
 uint32_t TAdsDataSet::BookmarkRecNo(const QByteArray& buffer) const {
@@ -149,8 +154,8 @@ void TAdsDataSet::InternalOpen() {
             if (c.FName.compare(f->FieldName(), Qt::CaseInsensitive) == 0) col = &c;
         if (auto* bcd = dynamic_cast<TBCDField*>(f)) {
             bool adsBcd = dynamic_cast<TAdsBCDField*>(f) != nullptr;
-            bcd->SetCurrency(!adsBcd || !(col && (col->FType == ADS_NUMERIC ||
-                                                  col->FType == ADS_ROWVERSION)));
+            bcd->SetCurrency(!adsBcd ||
+                             !(col && (col->FType == ADS_NUMERIC || col->FType == ADS_ROWVERSION)));
         }
         if (auto* s = dynamic_cast<TAdsStringField*>(f))
             s->SetCaseInsensitive(col && col->FType == ADS_CISTRING);
@@ -174,7 +179,8 @@ void TAdsDataSet::InternalInitFieldDefs() {
         UNSIGNED32 length = 0, offset = 0;
         ACECheck(this, api.AdsGetFieldType(mlHandle, ADSFIELD(i), &type));
         ACECheck(this, api.AdsGetFieldLength(mlHandle, ADSFIELD(i), &length));
-        if (type == ADS_NUMERIC) ACECheck(this, api.AdsGetFieldDecimals(mlHandle, ADSFIELD(i), &decimals));
+        if (type == ADS_NUMERIC)
+            ACECheck(this, api.AdsGetFieldDecimals(mlHandle, ADSFIELD(i), &decimals));
         ads::MappedType mapped = ads::mapColumnType(this, type, length, decimals, musAceTableType,
                                                     FOptions.AdsNumericsAsFloats);
         char name[kFieldNameLength + 1] = {};
@@ -252,7 +258,9 @@ void TAdsDataSet::InternalClose() {
     mbCursorReadOnly = false;
 }
 
-void TAdsDataSet::InternalFirst() { ACECheck(this, ace::api().AdsGotoBOF(mlActiveHandle)); }
+void TAdsDataSet::InternalFirst() {
+    ACECheck(this, ace::api().AdsGotoBOF(mlActiveHandle));
+}
 
 void TAdsDataSet::InternalSetToRecord(QByteArray& buffer) {
     UNSIGNED32 rc = ace::api().AdsGotoBookmark(mlHandle, BookmarkRecNo(buffer));
@@ -313,7 +321,8 @@ void TAdsDataSet::readTranslatedRecord(QByteArray& buffer) {
             if (ads::isWideColumn(col.FType)) {
                 std::vector<WCHAR16> wide(col.FLength / 2 + 1);
                 l = col.FLength / 2 + 1;
-                ACECheck(this, api.AdsGetFieldW(mlHandle, ADSFIELD(col.FNumber), wide.data(), &l, 0));
+                ACECheck(this,
+                         api.AdsGetFieldW(mlHandle, ADSFIELD(col.FNumber), wide.data(), &l, 0));
                 std::memcpy(at, wide.data(), col.FLength);
             } else {
                 ACECheck(this, api.AdsGetField(mlHandle, ADSFIELD(col.FNumber),

@@ -18,17 +18,17 @@ class TAdsConnection;
 // The layer's string field: a framework string field that knows whether its column
 // compares without regard to letter case.
 class TAdsStringField : public TStringField {
-public:
+  public:
     explicit TAdsStringField(QObject* owner, int size = 20) : TStringField(owner, size) {}
     bool CaseInsensitive() const { return caseInsensitive_; }
     void SetCaseInsensitive(bool v) { caseInsensitive_ = v; }
 
-private:
+  private:
     bool caseInsensitive_ = false;
 };
 
 class TAdsBCDField : public TBCDField {
-public:
+  public:
     explicit TAdsBCDField(QObject* owner) : TBCDField(owner) {}
 };
 
@@ -40,7 +40,7 @@ struct TAdsIndexDesc {
 };
 
 class TAdsDataSet : public TDataSet {
-public:
+  public:
     static constexpr uint32_t kNoHandle = 0xFFFFFFFFu;  // -1: no handle
 
     explicit TAdsDataSet(QObject* owner);
@@ -78,7 +78,7 @@ public:
     const std::vector<TACEFieldDef>& ColumnDescriptions() const { return mFieldDescs; }
     const std::vector<TAdsIndexDesc>& IndexDescriptions() const { return mIndexDescs; }
 
-protected:
+  protected:
     // Obtains mlHandle and musAceTableType: the query executes, the table opens.
     virtual void OpenEngineFiles() = 0;
     // Makes mlActiveHandle the requested order (the table's index; the cursor itself).
@@ -137,7 +137,7 @@ protected:
     TAdsConnection* FConnection = nullptr;
     QByteArray mpFilterBuffer;
 
-private:
+  private:
     friend class AdsLocate;
     TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
     void readTranslatedRecord(QByteArray& buffer);

@@ -50,16 +50,21 @@ QVariant defaultValue(const TAdsDataSet* ds, const TACEFieldDef& col, const QStr
             QString u = e.toUpper();
             return u == u"TRUE" || u == u"T" || u == u".T." || u == u"1";
         }
-        case ADS_NUMERIC: case ADS_DOUBLE: case ADS_CURDOUBLE: {
+        case ADS_NUMERIC:
+        case ADS_DOUBLE:
+        case ADS_CURDOUBLE: {
             bool ok = false;
             double d = e.toDouble(&ok);
             return ok ? QVariant(d) : QVariant();
         }
-        case ADS_STRING: case ADS_CISTRING: case ADS_VARCHAR_FOX:
+        case ADS_STRING:
+        case ADS_CISTRING:
+        case ADS_VARCHAR_FOX:
             if (e.size() >= 2 && e.startsWith(u'\'') && e.endsWith(u'\''))
                 return rtl::toAnsi(e.mid(1, e.size() - 2));
             return QVariant();
-        case ADS_INTEGER: case ADS_SHORTINT: {
+        case ADS_INTEGER:
+        case ADS_SHORTINT: {
             bool ok = false;
             qlonglong v = e.toLongLong(&ok);
             if (!ok) return QVariant();
@@ -84,7 +89,8 @@ QVariant TAdsDataSet::GetFieldData(const TField* field) const {
     const QByteArray* buffer =
         State() == TDataSetState::dsFilter ? &mpFilterBuffer : ActiveBuffer();
     const TACEFieldDef* col = ColumnOf(field);
-    if (!buffer || !col || buffer->size() < static_cast<qsizetype>(musRecordSize)) return QVariant();
+    if (!buffer || !col || buffer->size() < static_cast<qsizetype>(musRecordSize))
+        return QVariant();
     if (ads::isBlobColumn(col->FType)) {
         if (ads::isColumnBlank(*col, buffer->constData(), Context())) return QVariant();
         return readBlob(this, *col, mlHandle);
@@ -99,19 +105,26 @@ void TAdsDataSet::SetFieldData(TField* field, const QVariant& value) {
         st != S::dsFilter && st != S::dsNewValue && st != S::dsInternalCalc)
         adsLayerError(this, QStringLiteral("Dataset not in edit mode"));
     if (field->ReadOnly() && st != S::dsSetKey && st != S::dsFilter)
-        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field->DisplayName()));
+        throw EDatabaseError(
+            QStringLiteral("Field '%1' cannot be modified").arg(field->DisplayName()));
     auto* col = const_cast<TACEFieldDef*>(ColumnOf(field));
     QByteArray* buffer = writeBuffer();
     if (!col || !buffer) return;
     const ace::FunctionTable& api = ace::api();
     if (st == S::dsEdit && !(col->FPermissions & ADS_COLUMN_UPDATE))
-        ACECheck(this, api.AdsSetLastError(AE_PERMISSION_DENIED,
-                                           rtl::toAnsi(QStringLiteral("Update permission not granted on this field: ") +
-                                                       field->FieldName() + u'.').constData()));
+        ACECheck(this,
+                 api.AdsSetLastError(
+                     AE_PERMISSION_DENIED,
+                     rtl::toAnsi(QStringLiteral("Update permission not granted on this field: ") +
+                                 field->FieldName() + u'.')
+                         .constData()));
     if (st == S::dsInsert && !(col->FPermissions & ADS_COLUMN_INSERT))
-        ACECheck(this, api.AdsSetLastError(AE_PERMISSION_DENIED,
-                                           rtl::toAnsi(QStringLiteral("Insert permission not granted on this field: ") +
-                                                       field->FieldName() + u'.').constData()));
+        ACECheck(this,
+                 api.AdsSetLastError(
+                     AE_PERMISSION_DENIED,
+                     rtl::toAnsi(QStringLiteral("Insert permission not granted on this field: ") +
+                                 field->FieldName() + u'.')
+                         .constData()));
     ads::writeColumn(this, *col, buffer->data(), field->DataType(), value, Context());
     col->FModified = true;
     NotifyFieldChange(field);
@@ -175,14 +188,16 @@ void TAdsDataSet::InternalPost() {
             ACECheck(this, api.AdsAccessVfpSystemField(mlHandle, fld, &flag, &len, 1));
             if (flag) {
                 bool empty = !col.FNullable || FOptions.AdsPreserveSpaces;
-                ACECheck(this, empty ? api.AdsSetEmpty(mlHandle, fld) : api.AdsSetNull(mlHandle, fld));
+                ACECheck(this,
+                         empty ? api.AdsSetEmpty(mlHandle, fld) : api.AdsSetNull(mlHandle, fld));
                 continue;
             }
         }
         if (ads::isStringColumn(col.FType)) {
             uint32_t len = col.FLength;
             if (col.FType == ADS_VARCHAR_FOX && musAceTableType == ADS_ADT)
-                len = std::min<uint32_t>(col.FLength, static_cast<uint16_t>(ads::get16(p + col.FLength)));
+                len = std::min<uint32_t>(col.FLength,
+                                         static_cast<uint16_t>(ads::get16(p + col.FLength)));
             if (!FOptions.AdsPreserveSpaces && allBlank(p, col.FLength))
                 ACECheck(this, api.AdsSetEmpty(mlHandle, fld));
             else
@@ -200,8 +215,7 @@ void TAdsDataSet::InternalPost() {
             }
             if (!FOptions.AdsPreserveSpaces && allBlank(p, col.FLength))
                 ACECheck(this, api.AdsSetEmpty(mlHandle, fld));
-            else
-            {
+            else {
                 std::vector<WCHAR16> wide(chars);
                 std::memcpy(wide.data(), p, chars * 2);  // the image is not aligned for UTF-16
                 ACECheck(this, api.AdsSetFieldW(mlHandle, fld, wide.data(), chars));

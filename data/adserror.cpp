@@ -36,8 +36,12 @@ bool lastEngineError(uint32_t& code, QString& text) {
 }  // namespace
 
 namespace ads {
-bool errorInProgress() { return tErrorInProgress; }
-void resetErrorInProgress() { tErrorInProgress = false; }
+bool errorInProgress() {
+    return tErrorInProgress;
+}
+void resetErrorInProgress() {
+    tErrorInProgress = false;
+}
 }  // namespace ads
 
 EADSDatabaseError::EADSDatabaseError(const TAdsDataSet* oDataSet, uint32_t ulErrCode,
@@ -57,7 +61,9 @@ EADSDatabaseError::EADSDatabaseError(const TAdsDataSet* oDataSet, uint32_t ulErr
     tErrorInProgress = false;
 }
 
-EADSDatabaseError::~EADSDatabaseError() { tErrorInProgress = false; }
+EADSDatabaseError::~EADSDatabaseError() {
+    tErrorInProgress = false;
+}
 
 void EADSDatabaseError::fillIn(const TAdsDataSet* oDataSet, const QString& strMsg) {
     if (oDataSet) {
@@ -70,8 +76,8 @@ void EADSDatabaseError::fillIn(const TAdsDataSet* oDataSet, const QString& strMs
             qsizetype at = strMsg.indexOf(kColumnMarker);
             if (at >= 0) {
                 QString rest = strMsg.mid(at + kColumnMarker.size(), 900);
-                strColumnName_ = rest.left(rest.indexOf(u'"') < 0 ? rest.size()
-                                                                   : rest.indexOf(u'"'));
+                strColumnName_ =
+                    rest.left(rest.indexOf(u'"') < 0 ? rest.size() : rest.indexOf(u'"'));
             }
         }
     }
@@ -95,8 +101,10 @@ void EADSDatabaseError::GetNativeSQLError(const QString& strError) {
 AdsError::AdsError(int32_t, bool) : rtl::Exception(QString()) {
     uint32_t code = 0;
     QString text;
-    if (lastEngineError(code, text)) setMessage(text);
-    else ace::api().AdsShowError("Ads Exception Error");
+    if (lastEngineError(code, text))
+        setMessage(text);
+    else
+        ace::api().AdsShowError("Ads Exception Error");
 }
 
 void ACECheck(const TAdsDataSet* oDataSet, uint32_t ulErrorCode) {

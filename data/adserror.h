@@ -12,7 +12,7 @@ class TAdsDataSet;
 // An engine failure, or a failure that a dataset finds itself, with what is known of the
 // dataset concerned. The message is prefixed with the dataset's name and ": ".
 class EADSDatabaseError : public EDatabaseError {
-public:
+  public:
     // Fills the error in from `oDataSet` (may be null). While another EADSDatabaseError is
     // being filled in on this thread, fills in nothing (empty message, zero codes).
     EADSDatabaseError(const TAdsDataSet* oDataSet, uint32_t ulErrCode, const QString& strMsg);
@@ -29,7 +29,7 @@ public:
     const QString& TableName() const { return strTableName_; }
     const QString& ColumnName() const { return strColumnName_; }
 
-private:
+  private:
     void fillIn(const TAdsDataSet* oDataSet, const QString& strMsg);
     void GetNativeSQLError(const QString& strError);
 
@@ -45,7 +45,7 @@ private:
 
 // The engine's last error text, raised by the connection (table listing, disconnect).
 class AdsError : public rtl::Exception {
-public:
+  public:
     // Reads the engine's last error; neither argument is kept.
     AdsError(int32_t ulRetCode, bool unusedvar);
     QString className() const override { return QStringLiteral("AdsError"); }
@@ -53,7 +53,7 @@ public:
 
 // A connection misuse, with a fixed English text.
 class AdsConnectionError : public rtl::Exception {
-public:
+  public:
     explicit AdsConnectionError(const QString& acMsg) : rtl::Exception(acMsg) {}
     QString className() const override { return QStringLiteral("AdsConnectionError"); }
 };

@@ -26,13 +26,21 @@ std::vector<WCHAR16> utf16(const QString& s) {
 void assignKey(TField* f, const QVariant& v) {
     if (!v.isValid() || v.isNull()) return f->Clear();
     switch (v.typeId()) {
-        case QMetaType::QString: return f->SetAsString(v.toString());
-        case QMetaType::QByteArray: return f->SetAsAnsiString(v.toByteArray());
-        case QMetaType::Bool: return f->SetAsBoolean(v.toBool());
-        case QMetaType::Double: case QMetaType::Float: return f->SetAsFloat(v.toDouble());
-        case QMetaType::QDateTime: return f->SetAsDateTime(v.toDateTime());
-        case QMetaType::QDate: return f->SetAsDateTime(QDateTime(v.toDate(), QTime(0, 0)));
-        default: return f->SetAsInteger(v.toInt());
+        case QMetaType::QString:
+            return f->SetAsString(v.toString());
+        case QMetaType::QByteArray:
+            return f->SetAsAnsiString(v.toByteArray());
+        case QMetaType::Bool:
+            return f->SetAsBoolean(v.toBool());
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return f->SetAsFloat(v.toDouble());
+        case QMetaType::QDateTime:
+            return f->SetAsDateTime(v.toDateTime());
+        case QMetaType::QDate:
+            return f->SetAsDateTime(QDateTime(v.toDate(), QTime(0, 0)));
+        default:
+            return f->SetAsInteger(v.toInt());
     }
 }
 
@@ -40,15 +48,16 @@ void assignKey(TField* f, const QVariant& v) {
 
 // The steps of one Locate on one dataset; a friend of TAdsDataSet.
 class AdsLocate {
-public:
+  public:
     AdsLocate(TAdsDataSet& ds, TLocateOptions options)
-        : ds_(ds), api_(ace::api()),
+        : ds_(ds),
+          api_(ace::api()),
           ci_((options & int(TLocateOption::loCaseInsensitive)) != 0),
           partial_((options & int(TLocateOption::loPartialKey)) != 0) {}
 
     bool run(const QString& keyFields, const QVariant& keyValues);
 
-private:
+  private:
     ADSHANDLE chooseIndex();
     bool fieldsMatch(ADSHANDLE index, QString& partialField);
     bool locateFriendly(ADSHANDLE index);
@@ -67,13 +76,15 @@ private:
 bool AdsLocate::run(const QString& keyFields, const QVariant& keyValues) {
     ADSHANDLE saved = 0;
     ACECheck(&ds_, api_.AdsGetBookmark(ds_.mlHandle, &saved));
-    for (const QString& name : keyFields.split(u';')) keys_.push_back(ds_.FieldByName(name.trimmed()));
+    for (const QString& name : keyFields.split(u';'))
+        keys_.push_back(ds_.FieldByName(name.trimmed()));
     bool found = false;
     ds_.SetState(TDataSetState::dsFilter);
     try {
         ds_.InternalInitRecord(ds_.mpFilterBuffer);
-        QVariantList values = keyValues.typeId() == QMetaType::QVariantList ? keyValues.toList()
-                                                                            : QVariantList{keyValues};
+        QVariantList values = keyValues.typeId() == QMetaType::QVariantList
+                                  ? keyValues.toList()
+                                  : QVariantList{keyValues};
         for (size_t i = 0; i < keys_.size(); ++i) {
             assignKey(keys_[i], i < size_t(values.size()) ? values[qsizetype(i)] : QVariant());
             const TACEFieldDef* col = ds_.ColumnOf(keys_[i]);
@@ -192,13 +203,17 @@ bool AdsLocate::seek(ADSHANDLE index, const QString& partialField) {
         if (ads::isStringColumn(col->FType))
             ACECheck(&ds_, api_.AdsSetField(index, name.constData(), p, UNSIGNED32(bytes.size())));
         else
-            ACECheck(&ds_, api_.AdsSetFieldRaw(index, name.constData(), p, UNSIGNED32(bytes.size())));
+            ACECheck(&ds_,
+                     api_.AdsSetFieldRaw(index, name.constData(), p, UNSIGNED32(bytes.size())));
     }
     UNSIGNED8 key[kKeyLength + 1] = {};
     UNSIGNED16 keyLen = kKeyLength;
-    if (!partial_) ACECheck(&ds_, api_.AdsBuildRawKey100(index, key, &keyLen, ADS_RAWKEY_FULL));
-    else if (wideKeys_ > 0) ACECheck(&ds_, api_.AdsBuildRawKey100(index, key, &keyLen, ADS_RAWKEY_PARTIAL_WIDE));
-    else ACECheck(&ds_, api_.AdsBuildRawKey(index, key, &keyLen));
+    if (!partial_)
+        ACECheck(&ds_, api_.AdsBuildRawKey100(index, key, &keyLen, ADS_RAWKEY_FULL));
+    else if (wideKeys_ > 0)
+        ACECheck(&ds_, api_.AdsBuildRawKey100(index, key, &keyLen, ADS_RAWKEY_PARTIAL_WIDE));
+    else
+        ACECheck(&ds_, api_.AdsBuildRawKey(index, key, &keyLen));
     UNSIGNED16 found = 0;
     ACECheck(&ds_, api_.AdsSeek(index, key, keyLen, ADS_RAWKEY, ADS_SOFTSEEK, &found));
     return found != 0;
@@ -218,22 +233,34 @@ QString AdsLocate::buildFilterString() const {
         }
         QString value = f->AsString();
         switch (type) {
-            case ADS_LOGICAL: value = f->AsBoolean() ? QStringLiteral(".TRUE.") : QStringLiteral(".FALSE."); break;
-            case ADS_NUMERIC: case ADS_DOUBLE: case ADS_CURDOUBLE: case ADS_MONEY:
+            case ADS_LOGICAL:
+                value = f->AsBoolean() ? QStringLiteral(".TRUE.") : QStringLiteral(".FALSE.");
+                break;
+            case ADS_NUMERIC:
+            case ADS_DOUBLE:
+            case ADS_CURDOUBLE:
+            case ADS_MONEY:
                 value.replace(db::kDecimalSeparator, u'.');
                 break;
-            case ADS_DATE: value = QStringLiteral("ctod(\"") + value + QStringLiteral("\")"); break;
-            case ADS_TIME: value = QStringLiteral("ctot(\"") + value + QStringLiteral("\")"); break;
-            case ADS_TIMESTAMP: case ADS_MODTIME:
+            case ADS_DATE:
+                value = QStringLiteral("ctod(\"") + value + QStringLiteral("\")");
+                break;
+            case ADS_TIME:
+                value = QStringLiteral("ctot(\"") + value + QStringLiteral("\")");
+                break;
+            case ADS_TIMESTAMP:
+            case ADS_MODTIME:
                 value = QStringLiteral("ctots(\"") + value + QStringLiteral("\")");
                 break;
-            default: break;
+            default:
+                break;
         }
         if (ads::isStringColumn(type) || ads::isWideColumn(type)) {
             // Closes the literal, adds the quote by its code, reopens it: "+ Chr(34) + ".
             value.replace(u'"', QStringLiteral("\"+ Chr(34) + \""));
             value = u'"' + value + u'"';
-            QString u = ci_ ? QStringLiteral("UPPER(") : QString(), e = ci_ ? QStringLiteral(")") : QString();
+            QString u = ci_ ? QStringLiteral("UPPER(") : QString(),
+                    e = ci_ ? QStringLiteral(")") : QString();
             terms << u'(' + u + name + e + u'=' + u + value + e + u')';
         } else {
             terms << u'(' + name + u'=' + value + u')';
@@ -261,8 +288,10 @@ bool AdsLocate::byFilter() {
     // Whatever happens, the exact setting, the AOF and the filter are left as found.
     auto restore = [&] {
         ACECheck(&ds_, api_.AdsSetExact22(h, exact));
-        if (!hadAof) ACECheck(&ds_, api_.AdsClearAOF(h));
-        else if (!hadFilter) ACECheck(&ds_, api_.AdsClearFilter(h));
+        if (!hadAof)
+            ACECheck(&ds_, api_.AdsClearAOF(h));
+        else if (!hadFilter)
+            ACECheck(&ds_, api_.AdsClearFilter(h));
     };
     try {
         ACECheck(&ds_, api_.AdsSetExact22(h, partial_ ? 0 : 1));
@@ -270,8 +299,11 @@ bool AdsLocate::byFilter() {
             found = scanLocally(rtl::toAnsi(expr));
         } else {
             std::vector<WCHAR16> w = utf16(expr);
-            if (hadAof) ACECheck(&ds_, api_.AdsSetFilter100(h, w.data(), ADS_FILTER_UTF16));
-            else ACECheck(&ds_, api_.AdsSetAOF100(h, w.data(), ADS_FILTER_UTF16 | ADS_AOF_RESOLVE_NOW));
+            if (hadAof)
+                ACECheck(&ds_, api_.AdsSetFilter100(h, w.data(), ADS_FILTER_UTF16));
+            else
+                ACECheck(&ds_,
+                         api_.AdsSetAOF100(h, w.data(), ADS_FILTER_UTF16 | ADS_AOF_RESOLVE_NOW));
             ACECheck(&ds_, api_.AdsGotoTop(ds_.mlActiveHandle));
             UNSIGNED16 eof = 0;
             ACECheck(&ds_, api_.AdsAtEOF(h, &eof));

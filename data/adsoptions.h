@@ -39,10 +39,14 @@ inline QString charTypeName(TAdsCharType type) {
 // The engine's table type number (1 NTX, 2 CDX, 3 ADT, 4 VFP) for a source table type.
 inline unsigned engineTableType(TAdsTableTypes type) {
     switch (type) {
-        case TAdsTableTypes::ttAdsADT: return 3;
-        case TAdsTableTypes::ttAdsCDX: return 2;
-        case TAdsTableTypes::ttAdsVFP: return 4;
-        default: return 1;
+        case TAdsTableTypes::ttAdsADT:
+            return 3;
+        case TAdsTableTypes::ttAdsCDX:
+            return 2;
+        case TAdsTableTypes::ttAdsVFP:
+            return 4;
+        default:
+            return 1;
     }
 }
 

@@ -20,7 +20,9 @@ std::vector<WCHAR16> utf16(const QString& s) {
     return out;
 }
 
-bool isQuote(QChar c) { return c == u'\'' || c == u'"' || c == u'`'; }
+bool isQuote(QChar c) {
+    return c == u'\'' || c == u'"' || c == u'`';
+}
 
 bool endsName(QChar c) {
     return c == u'\n' || c == u'\r' || c == u' ' || c == u')' || c == u',' || c == u';';
@@ -66,7 +68,8 @@ TAdsQuery::~TAdsQuery() {
 void TAdsQuery::QueryChanged() {
     QByteArray text = rtl::toAnsi(sql_.Text());
     text.append('\0');
-    ACECheck(this, ace::api().AdsGetSQLStmtParams(text.data(), static_cast<UNSIGNED32>(text.size())));
+    ACECheck(this,
+             ace::api().AdsGetSQLStmtParams(text.data(), static_cast<UNSIGNED32>(text.size())));
     if (Loading) return;
     Close();
     UnPrepare();
@@ -105,19 +108,22 @@ void TAdsQuery::scanParams(const QString& text) {
             name = text.mid(i + 1, end - i - 1);
             i = end;
         }
-        if (!name.isEmpty() && !params_.FindParam(name)) params_.CreateParam(TFieldType::ftUnknown, name);
+        if (!name.isEmpty() && !params_.FindParam(name))
+            params_.CreateParam(TFieldType::ftUnknown, name);
     }
     params_.AssignValues(previous);
 }
 
 void TAdsQuery::Prepare() {
-    if (mlHandle != kNoHandle) adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (mlHandle != kNoHandle)
+        adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
     prepared_ = true;
     rowsAffected_ = -1;
 }
 
 void TAdsQuery::UnPrepare() {
-    if (mlHandle != kNoHandle) adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (mlHandle != kNoHandle)
+        adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
     prepared_ = false;
 }
 
@@ -135,7 +141,8 @@ void TAdsQuery::ValidateHandles() {
     }
     mhStmt = kNoHandle;
     if (!FConnection && databaseName_.isEmpty())
-        adsLayerError(this, QStringLiteral("The DatabaseName property has not been assigned a value."));
+        adsLayerError(this,
+                      QStringLiteral("The DatabaseName property has not been assigned a value."));
     uint32_t connection = FConnection ? FConnection->ConnectAndGetHandle() : mhConnection;
     if (connection == 0 || connection == kNoHandle)
         adsLayerError(this, QStringLiteral("Internal Error: invalid connection handle."));
@@ -147,15 +154,17 @@ void TAdsQuery::ValidateHandles() {
 
 void TAdsQuery::setStatementOptions() {
     const ace::FunctionTable& api = ace::api();
-    ACECheck(this, api.AdsStmtSetTableLockType(
-                       mhStmt, FOptions.AdsLockType == TAdsLockType::Proprietary
-                                   ? ADS_PROPRIETARY_LOCKING
-                                   : ADS_COMPATIBLE_LOCKING));
-    ACECheck(this, api.AdsStmtSetTableCollation(mhStmt, rtl::toAnsi(EffectiveCollation()).constData()));
-    ACECheck(this, api.AdsStmtSetTableRights(mhStmt, FOptions.AdsRightsCheck ? ADS_CHECKRIGHTS
-                                                                             : ADS_IGNORERIGHTS));
+    ACECheck(this,
+             api.AdsStmtSetTableLockType(mhStmt, FOptions.AdsLockType == TAdsLockType::Proprietary
+                                                     ? ADS_PROPRIETARY_LOCKING
+                                                     : ADS_COMPATIBLE_LOCKING));
+    ACECheck(this,
+             api.AdsStmtSetTableCollation(mhStmt, rtl::toAnsi(EffectiveCollation()).constData()));
+    ACECheck(this, api.AdsStmtSetTableRights(
+                       mhStmt, FOptions.AdsRightsCheck ? ADS_CHECKRIGHTS : ADS_IGNORERIGHTS));
     ACECheck(this, api.AdsStmtSetTableReadOnly(mhStmt, RequestLive ? 2 : 1));
-    ACECheck(this, api.AdsStmtSetTableType(mhStmt, static_cast<UNSIGNED16>(engineTableType(meTableType))));
+    ACECheck(this, api.AdsStmtSetTableType(mhStmt,
+                                           static_cast<UNSIGNED16>(engineTableType(meTableType))));
     ACECheck(this, api.AdsStmtConstrainUpdates(mhStmt, Constrained ? 1 : 2));
     ACECheck(this, api.AdsStmtReadAllColumns(mhStmt, ReadAllColumns ? 1 : 2));
 }
@@ -173,45 +182,75 @@ void TAdsQuery::bindParams() {
         const QVariant& v = p.Value;
         double stamp = p.DataType == T::ftDate ? v.toInt() * kMsPerDay : v.toDouble();
         auto julian = static_cast<int32_t>(std::floor(stamp / kMsPerDay)) + kJulianOfDayZero;
-        auto msOfDay = static_cast<int32_t>(std::lround(stamp - std::floor(stamp / kMsPerDay) * kMsPerDay));
+        auto msOfDay =
+            static_cast<int32_t>(std::lround(stamp - std::floor(stamp / kMsPerDay) * kMsPerDay));
         switch (p.DataType) {
             case T::ftUnknown:
-                adsLayerError(this, QStringLiteral("The field named: '") + p.Name +
-                                        QStringLiteral("' has the DataType of ftUnknown, which is invalid."));
-            case T::ftBoolean: ACECheck(this, api.AdsSetLogical(mhStmt, fld, v.toBool() ? 1 : 0)); break;
-            case T::ftFloat: case T::ftCurrency: ACECheck(this, api.AdsSetDouble(mhStmt, fld, v.toDouble())); break;
-            case T::ftDate: ACECheck(this, api.AdsSetJulian(mhStmt, fld, julian)); break;
-            case T::ftTime: ACECheck(this, api.AdsSetMilliseconds(mhStmt, fld, v.toInt())); break;
-            case T::ftDateTime: case T::ftTimeStamp: {
+                adsLayerError(
+                    this, QStringLiteral("The field named: '") + p.Name +
+                              QStringLiteral("' has the DataType of ftUnknown, which is invalid."));
+            case T::ftBoolean:
+                ACECheck(this, api.AdsSetLogical(mhStmt, fld, v.toBool() ? 1 : 0));
+                break;
+            case T::ftFloat:
+            case T::ftCurrency:
+                ACECheck(this, api.AdsSetDouble(mhStmt, fld, v.toDouble()));
+                break;
+            case T::ftDate:
+                ACECheck(this, api.AdsSetJulian(mhStmt, fld, julian));
+                break;
+            case T::ftTime:
+                ACECheck(this, api.AdsSetMilliseconds(mhStmt, fld, v.toInt()));
+                break;
+            case T::ftDateTime:
+            case T::ftTimeStamp: {
                 UNSIGNED8 raw[8];
                 std::memcpy(raw, &julian, 4);
                 std::memcpy(raw + 4, &msOfDay, 4);
                 ACECheck(this, api.AdsSetTimeStampRaw(mhStmt, fld, raw, 8));
                 break;
             }
-            case T::ftBytes: case T::ftVarBytes: case T::ftBlob: case T::ftGraphic: {
+            case T::ftBytes:
+            case T::ftVarBytes:
+            case T::ftBlob:
+            case T::ftGraphic: {
                 QByteArray b = v.toByteArray();
                 ACECheck(this, api.AdsSetBinary(mhStmt, fld, 6, UNSIGNED32(b.size()), 0,
                                                 reinterpret_cast<const UNSIGNED8*>(b.constData()),
                                                 UNSIGNED32(b.size())));
                 break;
             }
-            case T::ftWideString: case T::ftWideMemo: {
+            case T::ftWideString:
+            case T::ftWideMemo: {
                 QString s = v.toString();
-                ACECheck(this, api.AdsSetStringW(mhStmt, fld, utf16(s).data(), UNSIGNED32(s.size())));
+                ACECheck(this,
+                         api.AdsSetStringW(mhStmt, fld, utf16(s).data(), UNSIGNED32(s.size())));
                 break;
             }
-            case T::ftParadoxOle: case T::ftDBaseOle: case T::ftTypedBinary: case T::ftCursor:
+            case T::ftParadoxOle:
+            case T::ftDBaseOle:
+            case T::ftTypedBinary:
+            case T::ftCursor:
                 adsLayerError(this, QStringLiteral("The field named: '") + p.Name +
                                         QStringLiteral("' has a DataType that is not supported."));
-            case T::ftString: case T::ftSmallint: case T::ftInteger: case T::ftWord: case T::ftBCD:
-            case T::ftAutoInc: case T::ftMemo: case T::ftFmtMemo: case T::ftFixedChar:
+            case T::ftString:
+            case T::ftSmallint:
+            case T::ftInteger:
+            case T::ftWord:
+            case T::ftBCD:
+            case T::ftAutoInc:
+            case T::ftMemo:
+            case T::ftFmtMemo:
+            case T::ftFixedChar:
             case T::ftLargeint: {
-                QString s = v.typeId() == QMetaType::QByteArray ? rtl::fromAnsi(v.toByteArray()) : v.toString();
-                ACECheck(this, api.AdsSetString(mhStmt, fld, rtl::toAnsi(s).constData(), UNSIGNED32(s.size())));
+                QString s = v.typeId() == QMetaType::QByteArray ? rtl::fromAnsi(v.toByteArray())
+                                                                : v.toString();
+                ACECheck(this, api.AdsSetString(mhStmt, fld, rtl::toAnsi(s).constData(),
+                                                UNSIGNED32(s.size())));
                 break;
             }
-            default: break;  // left unbound
+            default:
+                break;  // left unbound
         }
     }
 }
@@ -248,7 +287,8 @@ uint32_t TAdsQuery::InternalExecute() {
                 UNSIGNED32 rc = api.AdsGetTableCollation(cursor, collation, &len);
                 if (rc != AE_NO_COLLATION) ACECheck(this, rc);
                 if (rc == AE_NO_COLLATION || collation[0] == '\0')
-                    FOptions.AdsCharType = charType == ADS_OEM ? TAdsCharType::OEM : TAdsCharType::ANSI;
+                    FOptions.AdsCharType =
+                        charType == ADS_OEM ? TAdsCharType::OEM : TAdsCharType::ANSI;
             }
         }
         UNSIGNED32 count = 0;
@@ -274,10 +314,10 @@ void TAdsQuery::ExecSQL() {
 void TAdsQuery::OpenEngineFiles() {
     uint32_t cursor = InternalExecute();
     if (cursor == kNoHandle)
-        adsLayerError(this, QStringLiteral(
-                                "The SQL statement did not generate a cursor handle.  Use "
-                                "TAdsQuery.ExecSQL to execute SQL statements that are not SELECT "
-                                "statements"));
+        adsLayerError(
+            this, QStringLiteral("The SQL statement did not generate a cursor handle.  Use "
+                                 "TAdsQuery.ExecSQL to execute SQL statements that are not SELECT "
+                                 "statements"));
     mlHandle = cursor;
     UNSIGNED16 type = 0;
     ACECheck(this, ace::api().AdsGetTableType(cursor, &type));

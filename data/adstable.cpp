@@ -1,8 +1,9 @@
 // adstable.cpp: TAdsTable: opening a named table, its default and chosen index orders.
+#include "data/adstable.h"
+
 #include "data/ace.h"
 #include "data/adscnnct.h"
 #include "data/adserror.h"
-#include "data/adstable.h"
 #include "rtl/ansi.h"
 
 namespace {
@@ -21,7 +22,8 @@ TAdsTable::~TAdsTable() {
 }
 
 void TAdsTable::SetTableName(const QString& name) {
-    if (Active()) adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (Active())
+        adsLayerError(this, QStringLiteral("Cannot perform this operation on an open dataset"));
     tableName_ = name;
     UpdateDefaultIndex();
 }
@@ -60,19 +62,21 @@ void TAdsTable::UpdateDefaultIndex() {
 void TAdsTable::OpenEngineFiles() {
     if (tableName_.isEmpty()) adsLayerError(this, QStringLiteral("Missing TableName property"));
     uint32_t options = (mbExclusive ? ADS_EXCLUSIVE : 0) | (readOnly_ ? ADS_READONLY : 0);
-    if (IndexCollationMismatch == TIndexCollationMismatch::icmIgnore) options += ADS_IGNORE_COLLATION_MISMATCH;
+    if (IndexCollationMismatch == TIndexCollationMismatch::icmIgnore)
+        options += ADS_IGNORE_COLLATION_MISMATCH;
     if (IndexCollationMismatch == TIndexCollationMismatch::icmReindex)
         options += ADS_REINDEX_ON_COLLATION_MISMATCH;
     if (FOptions.AdsCachingOption == TAdsCachingOption::tcReads) options += ADS_CACHE_READS;
     if (FOptions.AdsCachingOption == TAdsCachingOption::tcWrites) options += ADS_CACHE_WRITES;
-    UNSIGNED16 lockType = FOptions.AdsLockType == TAdsLockType::Proprietary ? ADS_PROPRIETARY_LOCKING
-                                                                             : ADS_COMPATIBLE_LOCKING;
+    UNSIGNED16 lockType = FOptions.AdsLockType == TAdsLockType::Proprietary
+                              ? ADS_PROPRIETARY_LOCKING
+                              : ADS_COMPATIBLE_LOCKING;
     auto charType = static_cast<UNSIGNED16>(static_cast<int>(FOptions.AdsCharType) + 1);
     UNSIGNED16 rights = FOptions.AdsRightsCheck ? ADS_CHECKRIGHTS : ADS_IGNORERIGHTS;
     QString path = FConnection ? FConnection->GetConnectionPath() : QString();
     if (path.isEmpty())
-        adsLayerError(this, QStringLiteral(
-                                "One of the DatabaseName property or the AdsConnection property must have a value."));
+        adsLayerError(this, QStringLiteral("One of the DatabaseName property or the AdsConnection "
+                                           "property must have a value."));
     uint32_t connection = ConnectionHandleChecked();
     bool dictionary = FConnection->GetDictionaryFlag();
     auto typeToOpen = static_cast<UNSIGNED16>(engineTableType(meTableType));
@@ -81,9 +85,9 @@ void TAdsTable::OpenEngineFiles() {
     QByteArray collation = rtl::toAnsi(EffectiveCollation());
     const ace::FunctionTable& api = ace::api();
     ADSHANDLE handle = 0;
-    UNSIGNED32 rc = api.AdsOpenTable90(connection, name.constData(), nullptr,
-                                       dictionary ? 0 : typeToOpen, charType, lockType, rights,
-                                       options, collation.constData(), &handle);
+    UNSIGNED32 rc =
+        api.AdsOpenTable90(connection, name.constData(), nullptr, dictionary ? 0 : typeToOpen,
+                           charType, lockType, rights, options, collation.constData(), &handle);
     if (rc == AE_TABLE_NOT_IN_DICTIONARY && dictionary)
         rc = api.AdsOpenTable90(connection, freeName.constData(), nullptr, typeToOpen, charType,
                                 lockType, rights, options, collation.constData(), &handle);
@@ -118,8 +122,10 @@ void TAdsTable::SwitchToIndex() {
     ADSHANDLE active = mlHandle;
     if (meActiveIndexType == TAdsIndexTypes::ndxIndexName ||
         meActiveIndexType == TAdsIndexTypes::ndxDefault) {
-        QString name = meActiveIndexType == TAdsIndexTypes::ndxDefault ? mstrDefaultIndex : indexName_;
-        ACECheck(this, ace::api().AdsGetIndexHandle(mlHandle, rtl::toAnsi(name).constData(), &active));
+        QString name =
+            meActiveIndexType == TAdsIndexTypes::ndxDefault ? mstrDefaultIndex : indexName_;
+        ACECheck(this,
+                 ace::api().AdsGetIndexHandle(mlHandle, rtl::toAnsi(name).constData(), &active));
     }
     mlActiveHandle = active;
     RecomputeRecordLayout();
@@ -131,7 +137,7 @@ void TAdsTable::SetIndexName(const QString& name) {
     TAdsIndexTypes previousKind = meActiveIndexType;
     ADSHANDLE previousHandle = mlActiveHandle;
     indexName_ = name;
-    meActiveIndexType = name.isEmpty() ? TAdsIndexTypes::ndxNone
+    meActiveIndexType = name.isEmpty()                        ? TAdsIndexTypes::ndxNone
                         : name.toUpper() == kDefaultIndexName ? TAdsIndexTypes::ndxDefault
                                                               : TAdsIndexTypes::ndxIndexName;
     if (mlHandle == kNoHandle) return;

@@ -12,14 +12,14 @@
 
 // The runtime's error for an index outside a list.
 class EStringListError : public rtl::Exception {
-public:
+  public:
     using rtl::Exception::Exception;
     QString className() const override { return QStringLiteral("EStringListError"); }
 };
 
 // A query's SQL text as lines; every change runs the query's change step.
 class TSQLLines {
-public:
+  public:
     explicit TSQLLines(std::function<void()> changed) : changed_(std::move(changed)) {}
     int Count() const { return static_cast<int>(lines_.size()); }
     QString operator[](int i) const { return lines_.at(i); }
@@ -34,13 +34,13 @@ public:
     // The text sent to the engine: every line followed by CR LF, the last one included.
     QString Text() const;
 
-private:
+  private:
     QStringList lines_;
     std::function<void()> changed_;
 };
 
 class TAdsQuery : public TAdsDataSet {
-public:
+  public:
     explicit TAdsQuery(QObject* owner);
     // Closes the statement when the connection is still connected.
     ~TAdsQuery() override;
@@ -72,11 +72,11 @@ public:
     void SetDatabaseName(const QString& name) { databaseName_ = name; }
     void InvalidateAceHandles() override;
 
-protected:
+  protected:
     void OpenEngineFiles() override;
     void InternalClose() override;
 
-private:
+  private:
     void QueryChanged();
     void ValidateHandles();
     uint32_t InternalExecute();
@@ -97,7 +97,7 @@ enum class TAdsIndexTypes { ndxNone, ndxIndexName, ndxIndexField, ndxDefault };
 enum class TIndexCollationMismatch { icmError, icmIgnore, icmReindex };
 
 class TAdsTable : public TAdsDataSet {
-public:
+  public:
     explicit TAdsTable(QObject* owner);
     ~TAdsTable() override;
 
@@ -119,11 +119,11 @@ public:
 
     void UpdateDefaultIndex() override;
 
-protected:
+  protected:
     void OpenEngineFiles() override;
     void SwitchToRequestedIndex() override;
 
-private:
+  private:
     void SwitchToIndex();
 
     QString tableName_;

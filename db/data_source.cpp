@@ -33,7 +33,9 @@ void TDataSource::dataEvent(TDataEvent event, qintptr info) {
     for (TDataLink* l : std::vector<TDataLink*>(links_)) l->dataEvent(event, info);
 }
 
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
+TDataLink::~TDataLink() {
+    SetDataSource(nullptr);
+}
 
 void TDataLink::SetDataSource(TDataSource* source) {
     if (source == dataSource_) return;
@@ -77,8 +79,8 @@ void TDataLink::dataEvent(TDataEvent event, qintptr info) {
             active_ = active;
             ActiveChanged();
         }
-        bool editing = ds && (ds->State() == TDataSetState::dsEdit ||
-                              ds->State() == TDataSetState::dsInsert);
+        bool editing =
+            ds && (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert);
         if (editing != editing_) {
             editing_ = editing;
             EditingChanged();

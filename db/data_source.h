@@ -11,18 +11,16 @@ class TDataLink;
 
 // Connects data links (grids, controls) to one dataset and passes its events on.
 class TDataSource : public QObject {
-public:
+  public:
     explicit TDataSource(QObject* owner) : QObject(owner) {}
     ~TDataSource() override;
 
     TDataSet* DataSet() const { return dataSet_; }
     // Moves the source (and its links) to `dataSet`, which may be null.
     void SetDataSet(TDataSet* dataSet);
-    TDataSetState State() const {
-        return dataSet_ ? dataSet_->State() : TDataSetState::dsInactive;
-    }
+    TDataSetState State() const { return dataSet_ ? dataSet_->State() : TDataSetState::dsInactive; }
 
-private:
+  private:
     friend class TDataSet;
     friend class TDataLink;
     void dataEvent(TDataEvent event, qintptr info);
@@ -34,7 +32,7 @@ private:
 
 // What a control overrides to follow a dataset. The notifications arrive after the change.
 class TDataLink {
-public:
+  public:
     TDataLink() = default;
     virtual ~TDataLink();
     TDataLink(const TDataLink&) = delete;
@@ -56,17 +54,17 @@ public:
     // Rows in the window; after a resync only the active one until the dataset's FillWindow.
     int RecordCount() const;
 
-protected:
-    virtual void ActiveChanged() {}            // opened or closed
-    virtual void DataSetChanged() {}           // the window was re-read or resized
-    virtual void LayoutChanged() {}            // the fields or what a grid shows of them changed
-    virtual void DataSetScrolled(int) {}       // the current row moved by that many rows
-    virtual void RecordChanged(TField*) {}     // a value of the current row changed
-    virtual void EditingChanged() {}           // edit or insert started or ended
-    virtual void UpdateData() {}               // before a post: push pending control values
-    virtual void CheckBrowseMode() {}          // before a move
+  protected:
+    virtual void ActiveChanged() {}         // opened or closed
+    virtual void DataSetChanged() {}        // the window was re-read or resized
+    virtual void LayoutChanged() {}         // the fields or what a grid shows of them changed
+    virtual void DataSetScrolled(int) {}    // the current row moved by that many rows
+    virtual void RecordChanged(TField*) {}  // a value of the current row changed
+    virtual void EditingChanged() {}        // edit or insert started or ended
+    virtual void UpdateData() {}            // before a post: push pending control values
+    virtual void CheckBrowseMode() {}       // before a move
 
-private:
+  private:
     friend class TDataSource;
     void dataEvent(TDataEvent event, qintptr info);
 

@@ -92,8 +92,7 @@ void TDataSet::closeCursor() {
 }
 
 void TDataSet::allocateBuffers() {
-    buffers_.assign(static_cast<size_t>(bufferCount_) + 1,
-                    QByteArray(RecordBufferSize(), '\0'));
+    buffers_.assign(static_cast<size_t>(bufferCount_) + 1, QByteArray(RecordBufferSize(), '\0'));
 }
 
 void TDataSet::ReallocateBuffers() {
@@ -229,8 +228,7 @@ QByteArray TDataSet::Bookmark() const {
     return b ? GetBookmarkData(*b) : QByteArray();
 }
 
-bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues,
-                      TLocateOptions options) {
+bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
     CheckBrowseMode();
     fire(BeforeScroll);
     bool found = LocateRecord(keyFields, keyValues, options);
@@ -350,9 +348,10 @@ void TDataSet::bindField(TField* f) {
     const TFieldDef* def = fieldDefs_.Find(f->FieldName());
     if (!def) db::databaseError(db::kFieldNotFound.arg(f->FieldName()), this);
     if (!db::sameFieldFamily(f->DataType(), def->DataType))
-        db::databaseError(db::kFieldTypeMismatch.arg(f->FieldName(), db::fieldTypeName(f->DataType()),
-                                                     db::fieldTypeName(def->DataType)),
-                          this);
+        db::databaseError(
+            db::kFieldTypeMismatch.arg(f->FieldName(), db::fieldTypeName(f->DataType()),
+                                       db::fieldTypeName(def->DataType)),
+            this);
     if (db::fieldSizeMustMatch(f->DataType()) && f->Size() != def->Size)
         db::databaseError(db::kFieldSizeMismatch.arg(f->FieldName()).arg(f->Size()).arg(def->Size),
                           this);
@@ -377,7 +376,9 @@ void TDataSet::DestroyDynamicFields() {
     fields_ = std::move(keep);
 }
 
-void TDataSet::addField(TField* field) { fields_.push_back(field); }
+void TDataSet::addField(TField* field) {
+    fields_.push_back(field);
+}
 
 void TDataSet::removeField(TField* field) {
     fields_.erase(std::remove(fields_.begin(), fields_.end(), field), fields_.end());
@@ -413,12 +414,14 @@ void TDataSet::UpdateBufferCount() {
     const int first = std::max(0, activeRecord_ - (wanted - 1));
     const int kept = std::min(recordCount_ - first, wanted);
     if (first > 0) buffers_.erase(buffers_.begin(), buffers_.begin() + first);
-    buffers_.resize(static_cast<size_t>(wanted) + 1, QByteArray(Active() ? RecordBufferSize() : 0, '\0'));
+    buffers_.resize(static_cast<size_t>(wanted) + 1,
+                    QByteArray(Active() ? RecordBufferSize() : 0, '\0'));
     bufferCount_ = wanted;
     if (recordCount_ > 0) {
         recordCount_ = kept;
         activeRecord_ -= first;
-        currentRecord_ = currentRecord_ >= first && currentRecord_ < first + kept ? currentRecord_ - first : -1;
+        currentRecord_ =
+            currentRecord_ >= first && currentRecord_ < first + kept ? currentRecord_ - first : -1;
     }
     if (Active()) DataEvent(TDataEvent::deDataSetChange);
 }

@@ -29,14 +29,31 @@ class TDataSource;
 
 // The states, numbered 0 to 12 in this order.
 enum class TDataSetState {
-    dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
-    dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening
+    dsInactive,
+    dsBrowse,
+    dsEdit,
+    dsInsert,
+    dsSetKey,
+    dsCalcFields,
+    dsFilter,
+    dsNewValue,
+    dsOldValue,
+    dsCurValue,
+    dsBlockRead,
+    dsInternalCalc,
+    dsOpening
 };
 
 // What the dataset tells its data sources' links.
 enum class TDataEvent {
-    deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
-    deUpdateRecord, deUpdateState, deCheckBrowseMode
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+    deCheckBrowseMode
 };
 
 enum class TGetMode { gmCurrent, gmNext, gmPrior };
@@ -48,7 +65,7 @@ enum class TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
 using TLocateOptions = int;  // bits of TLocateOption
 
 class TDataSet : public QObject {
-public:
+  public:
     using TDataSetNotifyEvent = std::function<void(TDataSet*)>;
 
     explicit TDataSet(QObject* owner);
@@ -107,9 +124,8 @@ public:
     TFieldDefs& FieldDefs() { return fieldDefs_; }
 
     // --- Events
-    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert,
-        AfterInsert, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeScroll,
-        AfterScroll, OnNewRecord;
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert,
+        BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeScroll, AfterScroll, OnNewRecord;
 
     // --- For fields and data links
     virtual QVariant GetFieldData(const TField* field) const = 0;
@@ -128,7 +144,7 @@ public:
     // the active one, a larger one is completed by the next FillWindow. Reads no row.
     void UpdateBufferCount();
 
-protected:
+  protected:
     // --- What a dataset kind supplies
     virtual void InternalOpen() = 0;   // opens the cursor and fills FieldDefs
     virtual void InternalClose() = 0;  // closes the cursor; must not fail
@@ -176,7 +192,7 @@ protected:
     bool HasPersistentFields() const;
     const std::vector<TField*>& FieldList() const { return fields_; }
 
-private:
+  private:
     friend class TField;
     friend class TDataSource;
     void addField(TField* field);
@@ -200,9 +216,9 @@ private:
     std::vector<TDataSource*> dataSources_;
     std::vector<QByteArray> buffers_;  // bufferCount_ + 1 (the last is scratch)
     int bufferCount_ = 1;
-    int recordCount_ = 0;    // buffers holding rows
-    int activeRecord_ = 0;   // the row fields read
-    int currentRecord_ = -1; // the buffer the cursor is on, -1 when unknown
+    int recordCount_ = 0;       // buffers holding rows
+    int activeRecord_ = 0;      // the row fields read
+    int currentRecord_ = -1;    // the buffer the cursor is on, -1 when unknown
     bool windowWhole_ = false;  // no row is missing around the window's rows
     bool bof_ = true;
     bool eof_ = true;

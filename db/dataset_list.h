@@ -12,14 +12,14 @@ namespace db {
 // Datasets add themselves when created and remove themselves when destroyed, from any
 // thread; the list is compacted under the lock.
 class DataSetList {
-public:
+  public:
     static DataSetList& instance();
     void add(TDataSet* dataSet);
     void remove(TDataSet* dataSet);
     // A copy of the list as it stands.
     std::vector<TDataSet*> snapshot() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<TDataSet*> items_;  // GUARDED_BY(mutex_)
 };

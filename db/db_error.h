@@ -9,7 +9,7 @@
 
 // The framework's database error; the data-access layer's EADSDatabaseError derives from it.
 class EDatabaseError : public rtl::Exception {
-public:
+  public:
     using rtl::Exception::Exception;
     QString className() const override { return QStringLiteral("EDatabaseError"); }
 };

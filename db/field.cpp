@@ -19,9 +19,19 @@ bool isIntegerType(T t) {
 }
 bool isByteType(T t) {
     switch (t) {
-        case T::ftString: case T::ftFixedChar: case T::ftGuid: case T::ftMemo: case T::ftFmtMemo:
-        case T::ftBytes: case T::ftVarBytes: case T::ftBlob: case T::ftGraphic:
-        case T::ftTypedBinary: case T::ftParadoxOle: case T::ftDBaseOle: case T::ftOraBlob:
+        case T::ftString:
+        case T::ftFixedChar:
+        case T::ftGuid:
+        case T::ftMemo:
+        case T::ftFmtMemo:
+        case T::ftBytes:
+        case T::ftVarBytes:
+        case T::ftBlob:
+        case T::ftGraphic:
+        case T::ftTypedBinary:
+        case T::ftParadoxOle:
+        case T::ftDBaseOle:
+        case T::ftOraBlob:
         case T::ftOraClob:
             return true;
         default:
@@ -33,16 +43,28 @@ bool isWideType(T t) {
 }
 bool isBlobType(T t) {
     switch (t) {
-        case T::ftMemo: case T::ftFmtMemo: case T::ftWideMemo: case T::ftBlob: case T::ftGraphic:
-        case T::ftTypedBinary: case T::ftOraBlob: case T::ftOraClob:
+        case T::ftMemo:
+        case T::ftFmtMemo:
+        case T::ftWideMemo:
+        case T::ftBlob:
+        case T::ftGraphic:
+        case T::ftTypedBinary:
+        case T::ftOraBlob:
+        case T::ftOraClob:
             return true;
         default:
             return false;
     }
 }
-bool isFloatType(T t) { return t == T::ftFloat || t == T::ftCurrency; }
-bool isBcdType(T t) { return t == T::ftBCD || t == T::ftFMTBcd; }
-bool isDateTimeType(T t) { return t == T::ftDateTime || t == T::ftTimeStamp; }
+bool isFloatType(T t) {
+    return t == T::ftFloat || t == T::ftCurrency;
+}
+bool isBcdType(T t) {
+    return t == T::ftBCD || t == T::ftFMTBcd;
+}
+bool isDateTimeType(T t) {
+    return t == T::ftDateTime || t == T::ftTimeStamp;
+}
 
 QString numberText(double v) {
     return QString::number(v, 'g', 15).replace(u'.', db::kDecimalSeparator);
@@ -52,18 +74,27 @@ QString numberText(double v) {
 
 namespace db {
 
-int dayNumber(const QDate& date) { return static_cast<int>(date.toJulianDay() - 1721425); }
-QDate dateFromDayNumber(int day) { return QDate::fromJulianDay(day + qint64{1721425}); }
+int dayNumber(const QDate& date) {
+    return static_cast<int>(date.toJulianDay() - 1721425);
+}
+QDate dateFromDayNumber(int day) {
+    return QDate::fromJulianDay(day + qint64{1721425});
+}
 
 TField* createField(QObject* owner, TFieldType type) {
     switch (type) {
-        case T::ftString: case T::ftFixedChar: case T::ftGuid:
+        case T::ftString:
+        case T::ftFixedChar:
+        case T::ftGuid:
             return new TStringField(owner);
-        case T::ftWideString: case T::ftFixedWideChar:
+        case T::ftWideString:
+        case T::ftFixedWideChar:
             return new TWideStringField(owner);
-        case T::ftBCD: case T::ftFMTBcd:
+        case T::ftBCD:
+        case T::ftFMTBcd:
             return new TBCDField(owner, type);
-        case T::ftBytes: case T::ftVarBytes:
+        case T::ftBytes:
+        case T::ftVarBytes:
             return new TBytesField(owner, type);
         default:
             return new TField(owner, type);
@@ -113,17 +144,32 @@ void TField::SetDisplayLabel(const QString& label) {
 int TField::DisplayWidth() const {
     if (displayWidth_ > 0) return displayWidth_;
     switch (dataType_) {
-        case T::ftSmallint: case T::ftShortint: return 6;
-        case T::ftWord: case T::ftByte: case T::ftBoolean: return 5;
-        case T::ftInteger: case T::ftAutoInc: return 11;
-        case T::ftLargeint: return 15;
-        case T::ftFloat: case T::ftCurrency: return 10;
-        case T::ftBCD: case T::ftFMTBcd: {
+        case T::ftSmallint:
+        case T::ftShortint:
+            return 6;
+        case T::ftWord:
+        case T::ftByte:
+        case T::ftBoolean:
+            return 5;
+        case T::ftInteger:
+        case T::ftAutoInc:
+            return 11;
+        case T::ftLargeint:
+            return 15;
+        case T::ftFloat:
+        case T::ftCurrency:
+            return 10;
+        case T::ftBCD:
+        case T::ftFMTBcd: {
             const auto* bcd = dynamic_cast<const TBCDField*>(this);
             return bcd && bcd->Precision() > 0 ? bcd->Precision() + 2 : 10;
         }
-        case T::ftDate: case T::ftTime: return 10;
-        case T::ftDateTime: case T::ftTimeStamp: return 19;
+        case T::ftDate:
+        case T::ftTime:
+            return 10;
+        case T::ftDateTime:
+        case T::ftTimeStamp:
+            return 19;
         default:
             if (isBlobType(dataType_)) return 10;
             return size_ > 0 ? size_ : 10;
@@ -152,7 +198,8 @@ QString TField::AsString() const {
     if (isWideType(dataType_) || isBcdType(dataType_) || isIntegerType(dataType_) ||
         dataType_ == T::ftLargeint)
         return v.toString().replace(u'.', db::kDecimalSeparator);
-    if (dataType_ == T::ftBoolean) return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    if (dataType_ == T::ftBoolean)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     if (isFloatType(dataType_)) return numberText(v.toDouble());
     if (dataType_ == T::ftDate) return db::dateFromDayNumber(v.toInt()).toString(u"dd/MM/yyyy");
     if (dataType_ == T::ftTime)
@@ -226,11 +273,16 @@ QVariant TField::fromText(const QString& text) const {
     bool ok = false;
     QVariant out;
     QString dotted = QString(t).replace(db::kDecimalSeparator, u'.');
-    if (isIntegerType(dataType_)) out = t.toInt(&ok);
-    else if (dataType_ == T::ftLargeint) out = t.toLongLong(&ok);
-    else if (isFloatType(dataType_)) out = dotted.toDouble(&ok);
-    else if (isBcdType(dataType_)) { dotted.toDouble(&ok); out = dotted; }
-    else if (dataType_ == T::ftBoolean) {
+    if (isIntegerType(dataType_))
+        out = t.toInt(&ok);
+    else if (dataType_ == T::ftLargeint)
+        out = t.toLongLong(&ok);
+    else if (isFloatType(dataType_))
+        out = dotted.toDouble(&ok);
+    else if (isBcdType(dataType_)) {
+        dotted.toDouble(&ok);
+        out = dotted;
+    } else if (dataType_ == T::ftBoolean) {
         QString u = t.toUpper();
         ok = u == u"TRUE" || u == u"FALSE" || u == u"T" || u == u"F";
         out = u.startsWith(u'T');
@@ -249,13 +301,16 @@ QVariant TField::fromText(const QString& text) const {
         out = static_cast<double>(db::dayNumber(dt.date())) * kMsPerDay +
               dt.time().msecsSinceStartOfDay();
     }
-    if (!ok) throw EDatabaseError(QStringLiteral("'%1' n'est pas une valeur correcte pour le champ '%2'")
-                                      .arg(text, DisplayName()));
+    if (!ok)
+        throw EDatabaseError(QStringLiteral("'%1' n'est pas une valeur correcte pour le champ '%2'")
+                                 .arg(text, DisplayName()));
     return out;
 }
 
 void TField::SetValue(const QVariant& nativeValue) {
-    if (!dataSet_) db::databaseError(QStringLiteral("Le champ '%1' n'a pas d'ensemble de données").arg(fieldName_));
+    if (!dataSet_)
+        db::databaseError(
+            QStringLiteral("Le champ '%1' n'a pas d'ensemble de données").arg(fieldName_));
     dataSet_->SetFieldData(this, nativeValue);
 }
 
@@ -276,33 +331,50 @@ void TField::SetAsAnsiString(const QByteArray& value) {
 }
 
 void TField::SetAsInteger(int value) {
-    if (isIntegerType(dataType_)) SetValue(value);
-    else if (dataType_ == T::ftLargeint) SetValue(qlonglong{value});
-    else if (isFloatType(dataType_)) SetValue(double(value));
-    else if (isBcdType(dataType_)) SetValue(QString::number(value));
-    else SetAsString(QString::number(value));
+    if (isIntegerType(dataType_))
+        SetValue(value);
+    else if (dataType_ == T::ftLargeint)
+        SetValue(qlonglong{value});
+    else if (isFloatType(dataType_))
+        SetValue(double(value));
+    else if (isBcdType(dataType_))
+        SetValue(QString::number(value));
+    else
+        SetAsString(QString::number(value));
 }
 
 void TField::SetAsFloat(double value) {
-    if (isFloatType(dataType_)) SetValue(value);
-    else if (isIntegerType(dataType_)) SetValue(static_cast<int>(std::lround(value)));
-    else if (isBcdType(dataType_)) SetValue(QString::number(value, 'f', size_));
-    else if (dataType_ == T::ftDate) SetValue(static_cast<int>(value));
-    else SetAsString(numberText(value));
+    if (isFloatType(dataType_))
+        SetValue(value);
+    else if (isIntegerType(dataType_))
+        SetValue(static_cast<int>(std::lround(value)));
+    else if (isBcdType(dataType_))
+        SetValue(QString::number(value, 'f', size_));
+    else if (dataType_ == T::ftDate)
+        SetValue(static_cast<int>(value));
+    else
+        SetAsString(numberText(value));
 }
 
 void TField::SetAsBoolean(bool value) {
-    if (dataType_ == T::ftBoolean) SetValue(value);
-    else if (isIntegerType(dataType_)) SetValue(value ? 1 : 0);
-    else SetAsString(value ? QStringLiteral("True") : QStringLiteral("False"));
+    if (dataType_ == T::ftBoolean)
+        SetValue(value);
+    else if (isIntegerType(dataType_))
+        SetValue(value ? 1 : 0);
+    else
+        SetAsString(value ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void TField::SetAsDateTime(const QDateTime& value) {
     if (!value.isValid()) return Clear();
     double ms = static_cast<double>(db::dayNumber(value.date())) * kMsPerDay +
                 value.time().msecsSinceStartOfDay();
-    if (dataType_ == T::ftDate) SetValue(db::dayNumber(value.date()));
-    else if (dataType_ == T::ftTime) SetValue(value.time().msecsSinceStartOfDay());
-    else if (isDateTimeType(dataType_)) SetValue(ms);
-    else SetAsString(value.toString(u"dd/MM/yyyy HH:mm:ss"));
+    if (dataType_ == T::ftDate)
+        SetValue(db::dayNumber(value.date()));
+    else if (dataType_ == T::ftTime)
+        SetValue(value.time().msecsSinceStartOfDay());
+    else if (isDateTimeType(dataType_))
+        SetValue(ms);
+    else
+        SetAsString(value.toString(u"dd/MM/yyyy HH:mm:ss"));
 }

@@ -26,7 +26,7 @@
 class TDataSet;
 
 class TField : public QObject {
-public:
+  public:
     // A field owned by `owner` (its window for persistent fields, the dataset for the
     // fields a dataset creates itself), of the given type.
     TField(QObject* owner, TFieldType type);
@@ -96,7 +96,7 @@ public:
     // Whether the field was declared in code (persistent) rather than made at open.
     bool IsPersistent() const { return persistent_; }
 
-private:
+  private:
     friend class TDataSet;
     // Tells the dataset's links that what a grid shows of the field changed.
     void layoutChanged();
@@ -120,21 +120,21 @@ private:
 
 // The field kinds; each fixes its type (and the string kinds their size).
 class TStringField : public TField {
-public:
+  public:
     explicit TStringField(QObject* owner, int size = 20) : TField(owner, TFieldType::ftString) {
         SetSize(size);
     }
 };
 class TWideStringField : public TField {
-public:
+  public:
     explicit TWideStringField(QObject* owner, int size = 20)
         : TField(owner, TFieldType::ftWideString) {
         SetSize(size);
     }
 };
-#define BREVANTIS_DB_FIELD_KIND(Class, type) \
-    class Class : public TField {            \
-    public:                                  \
+#define BREVANTIS_DB_FIELD_KIND(Class, type)                                \
+    class Class : public TField {                                           \
+      public:                                                               \
         explicit Class(QObject* owner) : TField(owner, TFieldType::type) {} \
     };
 BREVANTIS_DB_FIELD_KIND(TSmallintField, ftSmallint)
@@ -155,7 +155,7 @@ BREVANTIS_DB_FIELD_KIND(TWideMemoField, ftWideMemo)
 
 // Fixed-point decimal field; Precision is the number of digits, Size the decimals.
 class TBCDField : public TField {
-public:
+  public:
     explicit TBCDField(QObject* owner, TFieldType type = TFieldType::ftBCD) : TField(owner, type) {
         SetSize(4);
     }
@@ -164,13 +164,13 @@ public:
     bool Currency() const { return currency_; }
     void SetCurrency(bool c) { currency_ = c; }
 
-private:
+  private:
     int precision_ = 0;
     bool currency_ = false;
 };
 
 class TBytesField : public TField {
-public:
+  public:
     explicit TBytesField(QObject* owner, TFieldType type = TFieldType::ftBytes)
         : TField(owner, type) {
         SetSize(16);

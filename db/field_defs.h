@@ -18,7 +18,7 @@ struct TFieldDef {
 
 // The column descriptions in column order; names are looked up without regard to case.
 class TFieldDefs {
-public:
+  public:
     void Clear() { items_.clear(); }
     // Appends a description and gives it the next column number.
     TFieldDef& Add(const QString& name, TFieldType type, int size = 0, bool required = false);
@@ -28,7 +28,7 @@ public:
     // The description named `name`, or null.
     const TFieldDef* Find(const QString& name) const;
 
-private:
+  private:
     std::vector<TFieldDef> items_;
 };
 

@@ -11,20 +11,37 @@ using T = TFieldType;
 // Family numbers; 0 means "alone".
 int family(T t) {
     switch (t) {
-        case T::ftString: case T::ftFixedChar: case T::ftGuid:
+        case T::ftString:
+        case T::ftFixedChar:
+        case T::ftGuid:
             return 1;
-        case T::ftSmallint: case T::ftInteger: case T::ftWord: case T::ftAutoInc:
-        case T::ftShortint: case T::ftByte:
+        case T::ftSmallint:
+        case T::ftInteger:
+        case T::ftWord:
+        case T::ftAutoInc:
+        case T::ftShortint:
+        case T::ftByte:
             return 2;
-        case T::ftFloat: case T::ftCurrency:
+        case T::ftFloat:
+        case T::ftCurrency:
             return 3;
-        case T::ftDate: case T::ftTime: case T::ftDateTime:
+        case T::ftDate:
+        case T::ftTime:
+        case T::ftDateTime:
             return 4;
-        case T::ftBlob: case T::ftMemo: case T::ftGraphic: case T::ftFmtMemo:
-        case T::ftParadoxOle: case T::ftDBaseOle: case T::ftTypedBinary: case T::ftOraBlob:
-        case T::ftOraClob: case T::ftWideMemo:
+        case T::ftBlob:
+        case T::ftMemo:
+        case T::ftGraphic:
+        case T::ftFmtMemo:
+        case T::ftParadoxOle:
+        case T::ftDBaseOle:
+        case T::ftTypedBinary:
+        case T::ftOraBlob:
+        case T::ftOraClob:
+        case T::ftWideMemo:
             return 5;
-        case T::ftWideString: case T::ftFixedWideChar:
+        case T::ftWideString:
+        case T::ftFixedWideChar:
             return 6;
         default:
             return 0;
@@ -35,12 +52,13 @@ int family(T t) {
 
 QString fieldTypeName(TFieldType type) {
     static const std::array<const char*, 42> kNames = {
-        "Unknown", "String", "SmallInt", "Integer", "Word", "Boolean", "Float", "Currency",
-        "BCD", "Date", "Time", "DateTime", "Bytes", "VarBytes", "AutoInc", "Blob", "Memo",
-        "Graphic", "FmtMemo", "ParadoxOle", "DBaseOle", "TypedBinary", "Cursor", "FixedChar",
-        "WideString", "LargeInt", "ADT", "Array", "Reference", "DataSet", "OraBlob", "OraClob",
-        "Variant", "Interface", "IDispatch", "Guid", "TimeStamp", "FMTBcd", "FixedWideChar",
-        "WideMemo", "ShortInt", "Byte"};
+        "Unknown",    "String",     "SmallInt",      "Integer",     "Word",      "Boolean",
+        "Float",      "Currency",   "BCD",           "Date",        "Time",      "DateTime",
+        "Bytes",      "VarBytes",   "AutoInc",       "Blob",        "Memo",      "Graphic",
+        "FmtMemo",    "ParadoxOle", "DBaseOle",      "TypedBinary", "Cursor",    "FixedChar",
+        "WideString", "LargeInt",   "ADT",           "Array",       "Reference", "DataSet",
+        "OraBlob",    "OraClob",    "Variant",       "Interface",   "IDispatch", "Guid",
+        "TimeStamp",  "FMTBcd",     "FixedWideChar", "WideMemo",    "ShortInt",  "Byte"};
     return QString::fromLatin1(kNames.at(static_cast<size_t>(type)));
 }
 

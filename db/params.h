@@ -19,7 +19,7 @@ struct TParam {
 };
 
 class TParams {
-public:
+  public:
     void Clear() { items_.clear(); }
     int Count() const { return static_cast<int>(items_.size()); }
     TParam& operator[](int i) { return items_.at(static_cast<size_t>(i)); }
@@ -33,7 +33,7 @@ public:
     // Copies type and value from the parameters of `source` with the same names.
     void AssignValues(const TParams& source);
 
-private:
+  private:
     std::vector<TParam> items_;
 };
 

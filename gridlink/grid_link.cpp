@@ -52,12 +52,16 @@ class GridLink::Link : public TDataLink {
 };
 
 GridLink::GridLink(ui::DataGrid* grid, TDataSource* source)
-    : QObject(grid), grid_(grid), model_(new WindowModel(this)), link_(std::make_unique<Link>(*this)) {
+    : QObject(grid),
+      grid_(grid),
+      model_(new WindowModel(this)),
+      link_(std::make_unique<Link>(*this)) {
     grid_->setModel(model_);
     // Weak: the grid may outlive the link.
-    grid_->setCellColorHook([self = QPointer<GridLink>(this)](int row, int column, ui::CellStyle& style) {
-        if (self) self->paintCell(row, column, style);
-    });
+    grid_->setCellColorHook(
+        [self = QPointer<GridLink>(this)](int row, int column, ui::CellStyle& style) {
+            if (self) self->paintCell(row, column, style);
+        });
     connect(grid_, &ui::DataGrid::moveRequested, this, &GridLink::userMove);
     connect(grid_, &ui::DataGrid::visibleRowCountChanged, this, &GridLink::visibleRowsChanged);
     link_->SetBufferCount(grid_->visibleRowCount());
@@ -183,15 +187,22 @@ void GridLink::resolveColumns() {
     if (configuredSet_) {
         for (const Column& c : configured_) {
             TField* f = ds ? ds->FindField(c.fieldName) : nullptr;
-            add(f, !c.title.isEmpty() ? c.title : f ? f->DisplayLabel() : c.fieldName,
-                c.widthChars > 0 ? c.widthChars : f ? f->DisplayWidth() : kDefaultWidthChars);
+            add(f,
+                !c.title.isEmpty() ? c.title
+                : f                ? f->DisplayLabel()
+                                   : c.fieldName,
+                c.widthChars > 0 ? c.widthChars
+                : f              ? f->DisplayWidth()
+                                 : kDefaultWidthChars);
         }
     } else if (ds) {
         for (int i = 0; i < ds->FieldCount(); ++i)
-            if (TField* f = ds->Fields(i); f->Visible()) add(f, f->DisplayLabel(), f->DisplayWidth());
+            if (TField* f = ds->Fields(i); f->Visible())
+                add(f, f->DisplayLabel(), f->DisplayWidth());
     }
     model_->setColumns(std::move(shown));
-    for (size_t i = 0; i < widths.size(); ++i) grid_->setColumnWidthInChars(static_cast<int>(i), widths[i]);
+    for (size_t i = 0; i < widths.size(); ++i)
+        grid_->setColumnWidthInChars(static_cast<int>(i), widths[i]);
 }
 
 std::vector<QStringList> GridLink::readWindow() {
@@ -242,7 +253,8 @@ void GridLink::showScrollPosition() {
     if (place_ == Place::Known && count_ > 0) {
         scrollKnown_ = true;
         const int maximum = std::max(count_ - 1, position_);
-        return grid_->setScrollPosition(position_, maximum, thumbPage(maximum + 1, link_->BufferCount()));
+        return grid_->setScrollPosition(position_, maximum,
+                                        thumbPage(maximum + 1, link_->BufferCount()));
     }
     grid_->setScrollPosition(ds->Bof() ? 0 : ds->Eof() ? 2 : 1, 2);
 }
@@ -253,10 +265,18 @@ void GridLink::userMove(ui::DataGrid::Move move, int amount) {
     ++userMoves_;
     ui::guarded([&] {
         switch (move) {
-            case ui::DataGrid::Move::By: ds->MoveBy(amount); break;
-            case ui::DataGrid::Move::First: ds->First(); break;
-            case ui::DataGrid::Move::Last: ds->MoveBy(INT_MAX); break;
-            case ui::DataGrid::Move::ToPosition: moveToPosition(amount); break;
+            case ui::DataGrid::Move::By:
+                ds->MoveBy(amount);
+                break;
+            case ui::DataGrid::Move::First:
+                ds->First();
+                break;
+            case ui::DataGrid::Move::Last:
+                ds->MoveBy(INT_MAX);
+                break;
+            case ui::DataGrid::Move::ToPosition:
+                moveToPosition(amount);
+                break;
         }
     });
     --userMoves_;

@@ -92,16 +92,16 @@ class GridLink : public QObject {
     bool configuredSet_ = false;
     std::vector<TField*> fields_;  // of the columns shown, null when missing
     CalcCellColors hook_;
-    QByteArray identity_;          // of the current record; empty: none
+    QByteArray identity_;  // of the current record; empty: none
     Place place_ = Place::Unknown;
-    int position_ = 0;             // when Known: rows before the current one
-    int count_ = -1;               // the record count, -1 when not known
-    bool scrollKnown_ = false;     // the bar shows position_ among count_
-    bool stale_ = false;           // the dataset changed since the grid was refreshed
-    bool posted_ = false;          // a refreshIfStale call waits in the event queue
+    int position_ = 0;          // when Known: rows before the current one
+    int count_ = -1;            // the record count, -1 when not known
+    bool scrollKnown_ = false;  // the bar shows position_ among count_
+    bool stale_ = false;        // the dataset changed since the grid was refreshed
+    bool posted_ = false;       // a refreshIfStale call waits in the event queue
     bool layoutDirty_ = true;
-    bool resizing_ = false;        // the link itself changes the window's size
-    int userMoves_ = 0;            // inside a move of the user: rowChanged waits
+    bool resizing_ = false;  // the link itself changes the window's size
+    int userMoves_ = 0;      // inside a move of the user: rowChanged waits
     std::unique_ptr<Link> link_;
 };
 

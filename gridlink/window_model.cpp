@@ -25,7 +25,8 @@ void WindowModel::setRows(std::vector<QStringList> rows) {
                      std::make_move_iterator(rows.end()));
         endInsertRows();
     }
-    if (kept > 0 && columnCount() > 0) emit dataChanged(index(0, 0), index(kept - 1, columnCount() - 1));
+    if (kept > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(kept - 1, columnCount() - 1));
 }
 
 int WindowModel::rowCount(const QModelIndex& parent) const {
@@ -44,12 +45,14 @@ QVariant WindowModel::data(const QModelIndex& index, int role) const {
         return index.column() < row.size() ? QVariant(row.at(index.column())) : QVariant();
     }
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignVCenter | (columns_[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
+        return QVariant::fromValue(
+            Qt::AlignVCenter | (columns_[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
     return {};
 }
 
 QVariant WindowModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columnCount())
         return columns_[static_cast<size_t>(section)].title;
     return QAbstractTableModel::headerData(section, orientation, role);
 }

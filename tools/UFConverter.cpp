@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-
 #include <algorithm>
 
 #include "rtl/ansi.h"

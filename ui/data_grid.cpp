@@ -122,13 +122,26 @@ void DataGrid::applyScrollPosition() {
 
 void DataGrid::scrollBarAction(int action) {
     switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: emit moveRequested(Move::By, 1); break;
-        case QAbstractSlider::SliderSingleStepSub: emit moveRequested(Move::By, -1); break;
-        case QAbstractSlider::SliderPageStepAdd: emit moveRequested(Move::By, visibleRowCount()); break;
-        case QAbstractSlider::SliderPageStepSub: emit moveRequested(Move::By, -visibleRowCount()); break;
-        case QAbstractSlider::SliderToMinimum: emit moveRequested(Move::First, 0); break;
-        case QAbstractSlider::SliderToMaximum: emit moveRequested(Move::Last, 0); break;
-        default: return;  // a drag counts when the thumb is dropped
+        case QAbstractSlider::SliderSingleStepAdd:
+            emit moveRequested(Move::By, 1);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            emit moveRequested(Move::By, -1);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            emit moveRequested(Move::By, visibleRowCount());
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            emit moveRequested(Move::By, -visibleRowCount());
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            emit moveRequested(Move::First, 0);
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            emit moveRequested(Move::Last, 0);
+            break;
+        default:
+            return;  // a drag counts when the thumb is dropped
     }
     // The bar shows where the owner went, not where the action alone would put it.
     verticalScrollBar()->setSliderPosition(scrollValue_);
@@ -137,10 +150,18 @@ void DataGrid::scrollBarAction(int action) {
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const bool control = modifiers & Qt::ControlModifier;
     switch (action) {
-        case MoveUp: emit moveRequested(Move::By, -1); break;
-        case MoveDown: emit moveRequested(Move::By, 1); break;
-        case MovePageUp: emit moveRequested(Move::By, -visibleRowCount()); break;
-        case MovePageDown: emit moveRequested(Move::By, visibleRowCount()); break;
+        case MoveUp:
+            emit moveRequested(Move::By, -1);
+            break;
+        case MoveDown:
+            emit moveRequested(Move::By, 1);
+            break;
+        case MovePageUp:
+            emit moveRequested(Move::By, -visibleRowCount());
+            break;
+        case MovePageDown:
+            emit moveRequested(Move::By, visibleRowCount());
+            break;
         case MoveHome:
             if (!control) return QTableView::moveCursor(action, modifiers);
             emit moveRequested(Move::First, 0);
@@ -160,7 +181,8 @@ void DataGrid::mousePressEvent(QMouseEvent* event) {
     event->accept();
     const QModelIndex at = indexAt(event->position().toPoint());
     if (event->button() != Qt::LeftButton || !at.isValid()) return;
-    if (currentRow() >= 0 && at.row() != currentRow()) emit moveRequested(Move::By, at.row() - currentRow());
+    if (currentRow() >= 0 && at.row() != currentRow())
+        emit moveRequested(Move::By, at.row() - currentRow());
     if (currentRow() >= 0) setCurrentIndex(model()->index(currentRow(), at.column()));
 }
 

@@ -56,20 +56,25 @@ class LockSearch : public ::testing::Test {
         ASSERT_TRUE(server_->started()) << server_->log().toStdString();
         QString error;
         const QString folder = dir_->filePath(QStringLiteral("compta"));
-        compta_ = locktest::makeDictionary(
-            folder, QStringLiteral("Compta"),
-            {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 100},
-             {QStringLiteral("Produits"), 20}, {QStringLiteral("Archives"), 60},
-             {kVip, 10}, {QStringLiteral("Manquante"), 5}, {QStringLiteral("Ailleurs"), 5},
-             {QStringLiteral("Autre"), 5}},
-            &error);
+        compta_ = locktest::makeDictionary(folder, QStringLiteral("Compta"),
+                                           {{QStringLiteral("Clients"), 100},
+                                            {QStringLiteral("Commandes"), 100},
+                                            {QStringLiteral("Produits"), 20},
+                                            {QStringLiteral("Archives"), 60},
+                                            {kVip, 10},
+                                            {QStringLiteral("Manquante"), 5},
+                                            {QStringLiteral("Ailleurs"), 5},
+                                            {QStringLiteral("Autre"), 5}},
+                                           &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         // Tables of the dictionary whose file is gone, in another folder, or renamed.
         QFile::remove(folder + QStringLiteral("/Manquante.adt"));
         QDir().mkpath(folder + QStringLiteral("/sous"));
-        QFile::rename(folder + QStringLiteral("/Ailleurs.adt"), folder + QStringLiteral("/sous/Ailleurs.adt"));
+        QFile::rename(folder + QStringLiteral("/Ailleurs.adt"),
+                      folder + QStringLiteral("/sous/Ailleurs.adt"));
         QFile::rename(folder + QStringLiteral("/Autre.adt"), folder + QStringLiteral("/Autre.dat"));
-        vide_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("vide")), QStringLiteral("Vide"), {}, &error);
+        vide_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("vide")),
+                                         QStringLiteral("Vide"), {}, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
         hold(QStringLiteral("Clients"), QStringLiteral("3,17"), {"PC-B", "zoe", "Saisie.exe"});
@@ -90,7 +95,8 @@ class LockSearch : public ::testing::Test {
                                             [](const auto& h) { return h->ready(); }));
         // A hidden alias comes first, so that items and entries do not share indexes.
         s.ajouterAlias(QStringLiteral("ARCHIVE_X_1"), vide_ + QStringLiteral(";A"));
-        s.ajouterAlias(QStringLiteral("Comptabilite_Generale_2026"), compta_ + QStringLiteral(";A"));
+        s.ajouterAlias(QStringLiteral("Comptabilite_Generale_2026"),
+                       compta_ + QStringLiteral(";A"));
         s.ajouterAlias(QStringLiteral("Vide"), vide_ + QStringLiteral(";A"));
         s.ajouterAlias(QStringLiteral("Perdu"), dir_->filePath(QStringLiteral("Perdu.add;A")));
     }
@@ -147,7 +153,8 @@ TEST_F(LockSearch, TheClickedAliasConnectsAndListsTheTablesWhoseFilesAreInItsFol
     EXPECT_EQ(s.ManagementConn->ConnectPath(), compta_) << "the entry the item stands for";
     EXPECT_EQ(s.DictionaryPath, compta_);
     EXPECT_EQ(s.TrimmedPath, dir_->filePath(QStringLiteral("compta/")));
-    EXPECT_EQ(items(), QStringList({kToutes, "Archives", "Clients", "Commandes", "Produits", kVip}));
+    EXPECT_EQ(items(),
+              QStringList({kToutes, "Archives", "Clients", "Commandes", "Produits", kVip}));
     EXPECT_EQ(s.ComboBoxTables->text(), kToutes);
     EXPECT_EQ(s.ComboBoxTables->itemIndex(), 0);
     EXPECT_EQ(s.LabelNombreTables->text(), "5");
@@ -167,7 +174,8 @@ TEST_F(LockSearch, ARefusedConnectionShowsTheClassNameAndLeavesNothingToSearch) 
     ASSERT_EQ(messages.messages().size(), 1u);
     const Shown& m = messages.messages()[0];
     EXPECT_EQ(m.form, Shown::Form::Plain);
-    EXPECT_TRUE(m.text.startsWith(QStringLiteral("EADSDatabaseError Erreur trouvé.\r\n"))) << m.text.toStdString();
+    EXPECT_TRUE(m.text.startsWith(QStringLiteral("EADSDatabaseError Erreur trouvé.\r\n")))
+        << m.text.toStdString();
     EXPECT_GT(m.text.size(), QStringLiteral("EADSDatabaseError Erreur trouvé.\r\n").size());
     EXPECT_EQ(s.ComboBoxTables->count(), 0);
     EXPECT_EQ(s.ComboBoxTables->text(), "");
@@ -246,8 +254,9 @@ TEST_F(LockSearch, ATypedTableNameIsSearchedAsANameWhateverItHolds) {
 }
 
 TEST_F(LockSearch, ARefreshAfterTheHoldersLeftReportsNoLocksAndEmptiesEverything) {
-    auto holder = std::make_unique<Holder>(*server_, compta_, QStringLiteral("Produits"),
-                                           QStringLiteral("1-3"), locktest::Who{"PC-P", "p", "P.exe"});
+    auto holder =
+        std::make_unique<Holder>(*server_, compta_, QStringLiteral("Produits"),
+                                 QStringLiteral("1-3"), locktest::Who{"PC-P", "p", "P.exe"});
     ASSERT_TRUE(holder->ready());
     choose(0);
     s.ComboBoxTables->selectItem(4);  // Produits
@@ -287,8 +296,9 @@ TEST_F(LockSearch, TheLockedRecordIsFoundByTheEndOfItsRowIdFromTheButtonOrTheMen
                   QStringList({"Select X.*, X.RowID", "From", "Clients", "as X",
                                "Where Right(X.RowID,6) =", " 'AAAAAq' "}));
         EXPECT_EQ(s.QChercherRecordParRowID->FieldByName(QStringLiteral("Code"))->AsInteger(), 42);
-        EXPECT_EQ(s.QChercherRecordParRowID->FieldByName(QStringLiteral("RowID"))->AsString().right(6),
-                  "AAAAAq");
+        EXPECT_EQ(
+            s.QChercherRecordParRowID->FieldByName(QStringLiteral("RowID"))->AsString().right(6),
+            "AAAAAq");
         EXPECT_EQ(s.LabelDictionnaire->text(), "Comptabilite_Generale_202");
         EXPECT_EQ(s.LabelTable->text(), "Clients");
         EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::kSurbrillance);
@@ -301,8 +311,9 @@ TEST_F(LockSearch, TheLockedRecordIsFoundByTheEndOfItsRowIdFromTheButtonOrTheMen
 }
 
 TEST_F(LockSearch, ARecordGoneSinceTheSearchIsReportedNotFound) {
-    auto holder = std::make_unique<Holder>(*server_, compta_, QStringLiteral("Archives"),
-                                           QStringLiteral("50"), locktest::Who{"PC-R", "r", "R.exe"});
+    auto holder =
+        std::make_unique<Holder>(*server_, compta_, QStringLiteral("Archives"),
+                                 QStringLiteral("50"), locktest::Who{"PC-R", "r", "R.exe"});
     ASSERT_TRUE(holder->ready());
     choose(0);
     s.ComboBoxTables->selectItem(1);  // Archives
@@ -310,7 +321,9 @@ TEST_F(LockSearch, ARecordGoneSinceTheSearchIsReportedNotFound) {
     ASSERT_EQ(rows().size(), 1u);
     holder->stop();
     ASSERT_EQ(locktest::execute(compta_, QStringLiteral("DROP TABLE Archives;")), "");
-    ASSERT_EQ(locktest::execute(compta_, QStringLiteral("CREATE TABLE Archives (Code Integer, Nom CIChar(30));")), "");
+    ASSERT_EQ(locktest::execute(
+                  compta_, QStringLiteral("CREATE TABLE Archives (Code Integer, Nom CIChar(30));")),
+              "");
     s.LabelDictionnaire->setText(QStringLiteral("avant"));
     s.BtnChercherRecordParRowID->click();
     ASSERT_EQ(messages.messages().size(), 1u);

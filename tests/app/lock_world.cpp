@@ -17,8 +17,9 @@ namespace {
 
 QString binDir() {
     const char* dir = std::getenv("BREVANTIS_BIN_DIR");
-    return dir && *dir ? QString::fromLocal8Bit(dir)
-                       : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2);
+    return dir && *dir
+               ? QString::fromLocal8Bit(dir)
+               : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2);
 }
 
 bool waitForFile(const QString& path, int timeoutMs) {
@@ -70,7 +71,8 @@ QString makeDictionary(const QString& folder, const QString& name,
         failed = QStringLiteral("cannot write ") + path;
     for (const TableSpec& t : tables) {
         QStringList statements = inserts(t);
-        statements.prepend(QStringLiteral("CREATE TABLE [%1] (Code Integer, Nom CIChar(30));").arg(t.name));
+        statements.prepend(
+            QStringLiteral("CREATE TABLE [%1] (Code Integer, Nom CIChar(30));").arg(t.name));
         for (const QString& statement : statements) {
             if (failed.isEmpty()) failed = execute(path, statement);
         }
@@ -110,9 +112,9 @@ Holder::Holder(const Server& server, const QString& dictionary, const QString& t
 Holder::Holder(const QString& program, QStringList arguments)
     : process_(std::make_unique<QProcess>()) {
     static int serial = 0;
-    readyFile_ = QDir::currentPath() + QStringLiteral("/holder%1-%2.ready")
-                                           .arg(QCoreApplication::applicationPid())
-                                           .arg(++serial);
+    readyFile_ =
+        QDir::currentPath() +
+        QStringLiteral("/holder%1-%2.ready").arg(QCoreApplication::applicationPid()).arg(++serial);
     QFile::remove(readyFile_);
     arguments << readyFile_;
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);

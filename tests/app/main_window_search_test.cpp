@@ -37,18 +37,21 @@ class MainWindowSearch : public ::testing::Test {
         server_ = new locktest::Server();
         ASSERT_TRUE(server_->started()) << server_->log().toStdString();
         QString error;
-        compta_ = locktest::makeDictionary(dir_->filePath(QStringLiteral("compta")), QStringLiteral("Compta"),
-                                           {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}},
-                                           &error);
+        compta_ = locktest::makeDictionary(
+            dir_->filePath(QStringLiteral("compta")), QStringLiteral("Compta"),
+            {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}}, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
         holders_->push_back(std::make_unique<Holder>(*server_, compta_, QStringLiteral("Clients"),
-                                                     QStringLiteral("1-60"), locktest::Who{"PC-B", "zoe", "Saisie.exe"}));
+                                                     QStringLiteral("1-60"),
+                                                     locktest::Who{"PC-B", "zoe", "Saisie.exe"}));
         holders_->push_back(std::make_unique<Holder>(*server_, compta_, QStringLiteral("Commandes"),
-                                                     QStringLiteral("5"), locktest::Who{"PC-A", "marc", "GestCom.exe"}));
+                                                     QStringLiteral("5"),
+                                                     locktest::Who{"PC-A", "marc", "GestCom.exe"}));
         QFile ini(dir_->filePath(QStringLiteral("ads.ini")));
         ini.open(QIODevice::WriteOnly);
-        ini.write(("[Databases]\nARCHIVE_X_1=/nulle/part/Archive.add;A\nCompta=" + compta_ + ";A\n").toUtf8());
+        ini.write(("[Databases]\nARCHIVE_X_1=/nulle/part/Archive.add;A\nCompta=" + compta_ + ";A\n")
+                      .toUtf8());
     }
     static void TearDownTestSuite() {
         delete holders_;
@@ -57,7 +60,8 @@ class MainWindowSearch : public ::testing::Test {
     }
 
     void SetUp() override {
-        ASSERT_TRUE(std::all_of(holders_->begin(), holders_->end(), [](const auto& h) { return h->ready(); }));
+        ASSERT_TRUE(std::all_of(holders_->begin(), holders_->end(),
+                                [](const auto& h) { return h->ready(); }));
         script.expect("FMotDePasse", password("qv73"));
         w = std::make_unique<TFPrincipal>();
         ASSERT_TRUE(script.done());
@@ -83,7 +87,8 @@ class MainWindowSearch : public ::testing::Test {
     QColor painted(int row, int column = 1) const {
         const QImage image = w->wwDBGrid1->viewport()->grab().toImage();
         const int y = w->wwDBGrid1->rowViewportPosition(row) + w->wwDBGrid1->rowHeight(row) / 2;
-        const int x = w->wwDBGrid1->columnViewportPosition(column) + w->wwDBGrid1->columnWidth(column) - 6;
+        const int x =
+            w->wwDBGrid1->columnViewportPosition(column) + w->wwDBGrid1->columnWidth(column) - 6;
         return image.pixelColor(x, y);
     }
     QString current(const char* field) const {
@@ -110,7 +115,8 @@ TEST_F(MainWindowSearch, TheLocksShowOrderedWithTheCurrentRowLightBlue) {
     ASSERT_EQ(grid->model()->columnCount(), 5);
     QStringList titles;
     for (int c = 0; c < 5; ++c) titles << grid->model()->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(titles, QStringList({"UserName", "OsUserLoginName", "LockedRecNo", "Table", "ApplicationID"}));
+    EXPECT_EQ(titles, QStringList({"UserName", "OsUserLoginName", "LockedRecNo", "Table",
+                                   "ApplicationID"}));
     EXPECT_EQ(grid->columnWidth(0), grid->columnWidth(1));
     EXPECT_GT(grid->columnWidth(0), grid->columnWidth(2));
     EXPECT_EQ(cell(grid, 0, 0), "PC-A");
@@ -167,7 +173,8 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_EQ(w->RecNoGlobal, 42) << "the grid follows the program's moves";
     QCoreApplication::processEvents();
     QWidget* viewport = w->wwDBGrid1->viewport();
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20), viewport->mapToGlobal(QPoint(20, 20)));
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                viewport->mapToGlobal(QPoint(20, 20)));
     QCoreApplication::sendEvent(viewport, &menuEvent);
     ASSERT_TRUE(w->PopupMenu1->isVisible());
     w->PopupMenu1->activeAction();
@@ -184,7 +191,8 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_TRUE(cell(lower, 0, 2).endsWith("AAAAAq"));
     EXPECT_EQ(lower->backgroundColor(), app::kSurbrillance);
     const QImage image = lower->viewport()->grab().toImage();
-    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2), app::kSurbrillance)
+    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2),
+              app::kSurbrillance)
         << "the record's row too";
     EXPECT_EQ(w->LabelDictionnaire->text(), "Compta");
     EXPECT_EQ(w->LabelTable->text(), "Clients");
@@ -193,12 +201,15 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
 // A suite of its own: it kills the server the others share.
 class MainWindowServerLoss : public MainWindowSearch {};
 
-TEST_F(MainWindowServerLoss, TheRowsFoundStayShownAndTheWindowConnectsAgainAfterTheLostConnectionIsReported) {
+TEST_F(MainWindowServerLoss,
+       TheRowsFoundStayShownAndTheWindowConnectsAgainAfterTheLostConnectionIsReported) {
     w->delaiProgressionMs = 0;
     QTimer killer;
     QObject::connect(&killer, &QTimer::timeout, [&] {
         auto* d = w->findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
-        if (d && d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))->text().endsWith(": Commandes")) {
+        if (d && d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))
+                     ->text()
+                     .endsWith(": Commandes")) {
             server_->kill();
             killer.stop();
         }
@@ -215,7 +226,8 @@ TEST_F(MainWindowServerLoss, TheRowsFoundStayShownAndTheWindowConnectsAgainAfter
     ASSERT_TRUE(server_->start());
     messages.clear();
     QRadioButton* compta = w->RGPaths->findChildren<QRadioButton*>().at(0);
-    QTest::mouseClick(compta, Qt::LeftButton, {}, QPoint(6, compta->height() / 2));  // selected already
+    QTest::mouseClick(compta, Qt::LeftButton, {},
+                      QPoint(6, compta->height() / 2));  // selected already
     QCoreApplication::processEvents();
     // That click disconnects the lost connection and shows the engine's answer; the
     // connection ends disconnected all the same, so the next click connects.

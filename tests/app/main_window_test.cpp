@@ -20,11 +20,11 @@
 #include <functional>
 
 #include "app/UFPrinciapl.h"
-#include "dictionary/exe_folder.h"
 #include "app/secondary_window.h"
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/field.h"
+#include "dictionary/exe_folder.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
 #include "ui/combo_box.h"
@@ -193,15 +193,15 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowGrows) {
     QCoreApplication::processEvents();
     ASSERT_EQ(w->centralWidget()->size(), client + QSize(100, 50));
     // The dictionary list keeps its width; the panels and both grids grow to the right.
-    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 185, 603));          // left, top
-    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 983, 61));         // left, top, right
-    EXPECT_EQ(w->ComboBoxTables->geometry(), QRect(240, 20, 189, 22)); // left, top
-    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 983, 485));        // all four
-    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 964, 403));      // all four
-    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(364, 451));  // bottom only: centred
-    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 983, 114));       // left, right, bottom
-    EXPECT_EQ(w->wwDBGrid2->geometry(), QRect(10, 33, 964, 70));       // all four
-    EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));             // left, top
+    EXPECT_EQ(w->RGPaths->geometry(), QRect(6, 6, 185, 603));           // left, top
+    EXPECT_EQ(w->Panel3->geometry(), QRect(197, 13, 983, 61));          // left, top, right
+    EXPECT_EQ(w->ComboBoxTables->geometry(), QRect(240, 20, 189, 22));  // left, top
+    EXPECT_EQ(w->Panel1->geometry(), QRect(197, 80, 983, 485));         // all four
+    EXPECT_EQ(w->wwDBGrid1->geometry(), QRect(10, 42, 964, 403));       // all four
+    EXPECT_EQ(w->BtnChercherRecordParRowID->pos(), QPoint(364, 451));   // bottom only: centred
+    EXPECT_EQ(w->Panel2->geometry(), QRect(197, 571, 983, 114));        // left, right, bottom
+    EXPECT_EQ(w->wwDBGrid2->geometry(), QRect(10, 33, 964, 70));        // all four
+    EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));              // left, top
 }
 
 TEST_F(MainWindowTest, CancelHidesTheWorkingAreaAndSIdentifierBringsItBack) {
@@ -323,7 +323,9 @@ TEST_F(MainWindowTest, NonVisualMembersAreBuiltClosedOnTheirConnection) {
         TField* f = w->UsersTableLocks->Fields(i);
         EXPECT_EQ(f->FieldName(), fields[i].name);
         EXPECT_EQ(f->objectName(), QString("UsersTableLocks") + fields[i].name);
-        if (fields[i].size) EXPECT_EQ(f->Size(), fields[i].size);
+        if (fields[i].size) {
+            EXPECT_EQ(f->Size(), fields[i].size);
+        }
         EXPECT_EQ(f->DisplayWidth(), fields[i].width);
         EXPECT_EQ(f->DisplayLabel(), QString::fromUtf8(fields[i].label));
         EXPECT_EQ(f->Visible(), fields[i].visible);

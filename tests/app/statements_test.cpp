@@ -32,7 +32,8 @@ class Statements : public ::testing::Test {
             } else if (sql.find("sp_mgGetAllLocks") != std::string::npos) {
                 auto t = std::make_shared<Table>();
                 t->add("LockedRecNo", ADS_INTEGER, 4);
-                for (int r : locked[sql]) t->addRow([&](QByteArray& row) { t->putInt(row, "LockedRecNo", r); });
+                for (int r : locked[sql])
+                    t->addRow([&](QByteArray& row) { t->putInt(row, "LockedRecNo", r); });
                 return t;
             } else if (sql.find("sp_mgGetLockOwner") != std::string::npos) {
                 auto t = std::make_shared<Table>();
@@ -86,8 +87,8 @@ class Statements : public ::testing::Test {
     FakeEngine fake;
     ui::MessageRecorder messages;
     app::RechercheSansFenetre s;
-    std::map<std::string, std::vector<int>> locked;                // by statement
-    std::map<std::string, std::vector<std::string>> owners;        // by statement
+    std::map<std::string, std::vector<int>> locked;          // by statement
+    std::map<std::string, std::vector<std::string>> owners;  // by statement
 };
 
 TEST_F(Statements, TheResultTableIsCreatedDirectlyFirstThenDroppedAndCreated) {
@@ -108,7 +109,8 @@ TEST_F(Statements, TheResultTableIsCreatedDirectlyFirstThenDroppedAndCreated) {
 
     fake.clearCalls();
     app::recreerTableResultats(s);
-    EXPECT_EQ(statements(), (std::vector<std::string>{"Drop\r\nTable\r\n#UsersTableLocks;\r\n", first[0]}));
+    EXPECT_EQ(statements(),
+              (std::vector<std::string>{"Drop\r\nTable\r\n#UsersTableLocks;\r\n", first[0]}));
     EXPECT_EQ(fake.callsTo("AdsOpenTable90").size(), 2u) << "the probe, then the open";
     EXPECT_TRUE(s.UsersTableLocks->Active());
 }
@@ -121,7 +123,8 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table.toStdString());
         const std::string all = "EXECUTE PROCEDURE sp_mgGetAllLocks('" + c.file + " ');\r\n";
-        const std::string owner42 = "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + c.file + "',42);\r\n";
+        const std::string owner42 =
+            "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + c.file + "',42);\r\n";
         const std::string owner7 = "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + c.file + "',7);\r\n";
         locked = {{all, {42, 7}}};
         owners = {{owner42, {"PC-1", "PC-2"}}, {owner7, {}}};  // 7: its owner left meanwhile
@@ -145,7 +148,8 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
     fake.clearCalls();
     app::TrouverLocksParTable(s, QStringLiteral("Produits"));
     EXPECT_EQ(statements(),
-              std::vector<std::string>{"EXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Produits.adt ');\r\n"});
+              std::vector<std::string>{
+                  "EXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Produits.adt ');\r\n"});
 }
 
 TEST_F(Statements, TheRecordLookupReplacesLinesTwoAndFiveAndDelimitsAnUnusualName) {

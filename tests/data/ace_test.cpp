@@ -1,4 +1,6 @@
 // The engine library is loaded at the first engine call; a missing one fails that call.
+#include "data/ace.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -6,7 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "data/ace.h"
 #include "data/adstable.h"
 
 namespace {
@@ -38,8 +39,9 @@ TEST(EngineLibrary, MissingLibraryFailsTheFirstCallWithTheRuntimeMessage) {
     child.start(copy, {QStringLiteral("--gtest_filter=EngineLibraryChild.*")});
     ASSERT_TRUE(child.waitForFinished(30000));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
-    EXPECT_EQ(ace::libraryPath(), QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2) +
-                                      QStringLiteral("/libengine.so"));
+    EXPECT_EQ(ace::libraryPath(),
+              QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2) +
+                  QStringLiteral("/libengine.so"));
 }
 
 }  // namespace

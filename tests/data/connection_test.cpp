@@ -30,27 +30,55 @@ TEST(TAdsConnection, ConnectionStringByteForByte) {
         TAdsServerTypes types;
         std::string sent;
     } cases[] = {
-        {dd, "adssys", "kor5382", {stADS_REMOTE},
+        {dd,
+         "adssys",
+         "kor5382",
+         {stADS_REMOTE},
          R"x(AdsConnect101("Data Source=/data/Compta.add;User ID=adssys;Password="kor5382";FIPS=False;ServerType=REMOTE;",null))x"},
-        {dd, "adssys", "kor5382", {stADS_REMOTE, stADS_LOCAL},
+        {dd,
+         "adssys",
+         "kor5382",
+         {stADS_REMOTE, stADS_LOCAL},
          R"x(AdsConnect101("Data Source=/data/Compta.add;User ID=adssys;Password="kor5382";FIPS=False;ServerType=LOCAL|REMOTE;",null))x"},
-        {dd, "adssys", "", {stADS_AIS, stADS_LOCAL, stADS_REMOTE},
+        {dd,
+         "adssys",
+         "",
+         {stADS_AIS, stADS_LOCAL, stADS_REMOTE},
          R"x(AdsConnect101("Data Source=/data/Compta.add;User ID=adssys;FIPS=False;ServerType=LOCAL|REMOTE|INTERNET;",null))x"},
-        {dd, "", "kor5382", {},
+        {dd,
+         "",
+         "kor5382",
+         {},
          R"x(AdsConnect101("Data Source=/data/Compta.add;FIPS=False;",null))x"},
-        {"/data/ROOT.ADD", "u", "p\"q", {},
+        {"/data/ROOT.ADD",
+         "u",
+         "p\"q",
+         {},
          R"x(AdsConnect101("Data Source=/data/ROOT.ADD;User ID=u;Password="p"q";FIPS=False;",null))x"},
-        {"/data/x__ROOTDD", "u", "", {}, R"x(AdsConnect101("Data Source=/data/x__ROOTDD;User ID=u;FIPS=False;",null))x"},
-        {"/data/tables", "adssys", "kor5382", {stADS_LOCAL},
+        {"/data/x__ROOTDD",
+         "u",
+         "",
+         {},
+         R"x(AdsConnect101("Data Source=/data/x__ROOTDD;User ID=u;FIPS=False;",null))x"},
+        {"/data/tables",
+         "adssys",
+         "kor5382",
+         {stADS_LOCAL},
          R"x(AdsConnect101("Data Source=/data/tables;FIPS=False;ServerType=LOCAL;",null))x"},
-        {"/data/t.dbf", "adssys", "kor5382", {}, R"x(AdsConnect101("Data Source=/data/t.dbf;FIPS=False;",null))x"},
+        {"/data/t.dbf",
+         "adssys",
+         "kor5382",
+         {},
+         R"x(AdsConnect101("Data Source=/data/t.dbf;FIPS=False;",null))x"},
         {"ad", "adssys", "kor5382", {}, R"x(AdsConnect101("Data Source=ad;FIPS=False;",null))x"},
-        {longPath, "", "", {},
+        {longPath,
+         "",
+         "",
+         {},
          "AdsConnect101(\"Data Source=" + std::string(255, 'x') + ";FIPS=False;\",null)"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(connectCall(c.path, c.user, c.password, c.types), c.sent)
-            << c.path.toStdString();
+        EXPECT_EQ(connectCall(c.path, c.user, c.password, c.types), c.sent) << c.path.toStdString();
 }
 
 TEST(TAdsConnection, ConnectAndDisconnectAreIdempotent) {
@@ -68,7 +96,8 @@ TEST(TAdsConnection, ConnectAndDisconnectAreIdempotent) {
     EXPECT_EQ(c.ConnectPath(), QStringLiteral("/d/x.add"));
     c.Disconnect();
     c.Disconnect();
-    EXPECT_EQ(fake.callsTo("AdsDisconnect"), std::vector<std::string>{"AdsDisconnect(" + std::to_string(h) + ")"});
+    EXPECT_EQ(fake.callsTo("AdsDisconnect"),
+              std::vector<std::string>{"AdsDisconnect(" + std::to_string(h) + ")"});
     EXPECT_EQ(c.ConnectionHandle(), 0u);
 }
 
@@ -79,7 +108,9 @@ TEST(TAdsConnection, FailuresAndTheStateTheyLeave) {
         c.Connect();
         FAIL();
     } catch (const AdsConnectionError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Must specify connection string before getting a server connection."));
+        EXPECT_EQ(
+            e.message(),
+            QStringLiteral("Must specify connection string before getting a server connection."));
     }
     c.SetConnectPath(QStringLiteral("/d/x.add"));
     fake.failNext("AdsConnect101", 5091, "Login failed");
@@ -129,13 +160,15 @@ TEST(TAdsConnection, GetTableNames) {
 
     fake.clearCalls();
     free.GetTableNames(&names, QStringLiteral("*.adt"));
-    EXPECT_EQ(fake.callsTo("AdsFindFirstTable").front(), "AdsFindFirstTable(101,\"/d/tables/*.adt\",&,260,&)");
+    EXPECT_EQ(fake.callsTo("AdsFindFirstTable").front(),
+              "AdsFindFirstTable(101,\"/d/tables/*.adt\",&,260,&)");
 
     rtl::StringList partial;
     fake.failNext("AdsFindNextTable", 5000, "broken");
     EXPECT_THROW(dd.GetTableNames(&partial, QString()), AdsError);
     EXPECT_EQ(partial.strings(), QStringList({"Clients"}));
-    EXPECT_EQ(fake.callsTo("AdsFindClose").size(), 2u) << "the find handle is closed on failure too";
+    EXPECT_EQ(fake.callsTo("AdsFindClose").size(), 2u)
+        << "the find handle is closed on failure too";
     dd.GetTableNames(nullptr, QString());
 }
 
@@ -145,8 +178,12 @@ TEST(TAdsConnection, ConnectionPath) {
         const char* source;
         const char* path;
     } cases[] = {
-        {"/data/Compta.add", "/data"}, {"C:\\Data\\Compta.ADD", "C:\\Data"}, {"Compta.Add", "./"},
-        {"/data/tables", "/data/tables"}, {".add", ".add"}, {"/data/x__rootdd", "/data/x__rootdd"},
+        {"/data/Compta.add", "/data"},
+        {"C:\\Data\\Compta.ADD", "C:\\Data"},
+        {"Compta.Add", "./"},
+        {"/data/tables", "/data/tables"},
+        {".add", ".add"},
+        {"/data/x__rootdd", "/data/x__rootdd"},
     };
     for (const Case& c : cases) {
         TAdsConnection conn(nullptr);

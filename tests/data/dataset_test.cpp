@@ -12,12 +12,14 @@ namespace {
 using Table = FakeEngine::Table;
 
 class DataSetTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         conn.SetConnectPath(QStringLiteral("/d/x.add"));
         q.setObjectName(QStringLiteral("QTrouverUsersQuiBloquent"));
         q.SetAdsConnection(&conn);
-        result->add("UserName", ADS_CISTRING, 50).add("LockedRecNo", ADS_INTEGER, 4).add("ApplicationID", ADS_STRING, 70);
+        result->add("UserName", ADS_CISTRING, 50)
+            .add("LockedRecNo", ADS_INTEGER, 4)
+            .add("ApplicationID", ADS_STRING, 70);
         fake.onExecute = [this](const std::string&) { return result; };
         q.SQL().Add(QStringLiteral("EXECUTE PROCEDURE sp_mgGetLockOwner( 'x',1);"));
     }
@@ -72,8 +74,9 @@ TEST_F(DataSetTest, OneRowIsReadWithItsEngineCallSequence) {
         if (reading) names.push_back(c.substr(0, c.find('(')));
     }
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 9),
-              (std::vector<std::string>{"AdsGotoBOF", "AdsSkip", "AdsAtEOF", "AdsAtBOF", "AdsIsRecordVisible",
-                                        "AdsGetNumFields", "AdsGetRecord", "AdsGetBookmark60", "AdsGetRecordNum"}));
+              (std::vector<std::string>{"AdsGotoBOF", "AdsSkip", "AdsAtEOF", "AdsAtBOF",
+                                        "AdsIsRecordVisible", "AdsGetNumFields", "AdsGetRecord",
+                                        "AdsGetBookmark60", "AdsGetRecordNum"}));
 }
 
 TEST_F(DataSetTest, AnEmptyResultIsAtEofAtOnce) {
@@ -107,8 +110,9 @@ TEST_F(DataSetTest, RecordCountOptionFollowsTheCountingOptions) {
         q.RecordCount();
         FAIL();
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("QTrouverUsersQuiBloquent: Impossible d'effectuer cette "
-                                              "opération sur un ensemble de données fermé"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("QTrouverUsersQuiBloquent: Impossible d'effectuer cette "
+                                 "opération sur un ensemble de données fermé"));
     }
 }
 
@@ -133,8 +137,12 @@ TEST_F(DataSetTest, PersistentFieldsAreBoundByNameWithTheirChecks) {
         QString message;
     } cases[] = {
         {new TIntegerField(&q), "QTrouverUsersQuiBloquent: Champ 'Missing' non trouvé"},
-        {new TFloatField(&q), "QTrouverUsersQuiBloquent: Type inadéquat pour le champ 'LockedRecNo', attendu : Float actuel : Integer"},
-        {new TBytesField(&q), "QTrouverUsersQuiBloquent: Type inadéquat pour le champ 'UserName', attendu : Bytes actuel : String"},
+        {new TFloatField(&q),
+         "QTrouverUsersQuiBloquent: Type inadéquat pour le champ 'LockedRecNo', attendu : Float "
+         "actuel : Integer"},
+        {new TBytesField(&q),
+         "QTrouverUsersQuiBloquent: Type inadéquat pour le champ 'UserName', attendu : Bytes "
+         "actuel : String"},
     };
     cases[0].field->SetFieldName(QStringLiteral("Missing"));
     cases[1].field->SetFieldName(QStringLiteral("LockedRecNo"));
@@ -164,7 +172,8 @@ TEST_F(DataSetTest, SizeMustMatchForBcdFields) {
         q.Open();
         FAIL();
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("QTrouverUsersQuiBloquent: Taille inadéquate pour le champ 'Amount', attendue : 4 actuelle  : 2"));
+        EXPECT_EQ(e.message(), QStringLiteral("QTrouverUsersQuiBloquent: Taille inadéquate pour le "
+                                              "champ 'Amount', attendue : 4 actuelle  : 2"));
     }
     amount->SetSize(2);
     q.Open();
@@ -177,7 +186,8 @@ TEST_F(DataSetTest, AnUnknownColumnTypeFailsTheOpen) {
         q.Open();
         FAIL();
     } catch (const EADSDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("QTrouverUsersQuiBloquent: Unknown field type (19) encountered."));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("QTrouverUsersQuiBloquent: Unknown field type (19) encountered."));
         EXPECT_EQ(e.ACEErrorCode(), 5121u);
     }
     EXPECT_FALSE(q.Active());

@@ -14,7 +14,7 @@
 namespace {
 
 class EndToEnd : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         engine_ = new e2e::Engine();
         ASSERT_TRUE(engine_->start()) << engine_->error();
@@ -57,7 +57,9 @@ protected:
     bool locate(const QString& table, int recNo) {
         return locks.Locate(QStringLiteral("TableName;LockedRecNo"), QVariantList{table, recNo}, 0);
     }
-    QString field(TDataSet& ds, const char* name) { return ds.FieldByName(QString::fromLatin1(name))->AsString(); }
+    QString field(TDataSet& ds, const char* name) {
+        return ds.FieldByName(QString::fromLatin1(name))->AsString();
+    }
 
     static e2e::Engine* engine_;
     static engine::testing::ServerProcess* server_;
@@ -109,7 +111,8 @@ TEST_F(EndToEnd, TemporaryTableIsCreatedProbedAndDropped) {
     exec({QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
     EXPECT_EQ(q.RowsAffected(), -1);
     q.Close();
-    q.SQL().Assign({QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
+    q.SQL().Assign(
+        {QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
     EXPECT_THROW(q.Open(), EADSDatabaseError);
     EXPECT_THROW(locks.Open(), EADSDatabaseError);
 }
@@ -131,8 +134,10 @@ TEST_F(EndToEnd, CommentLinesAndCrLfReachTheEngine) {
 }
 
 TEST_F(EndToEnd, EveryColumnTypeReadsBackWithNulls) {
-    exec({QStringLiteral("CREATE TABLE Types (c CIChar(10), s Char(10), i Integer, si ShortInt, l Logical,"),
-          QStringLiteral(" d Double, n Numeric(8,2), dt Date, tm Time, ts TimeStamp, a AutoInc, m Money);"),
+    exec({QStringLiteral(
+              "CREATE TABLE Types (c CIChar(10), s Char(10), i Integer, si ShortInt, l Logical,"),
+          QStringLiteral(
+              " d Double, n Numeric(8,2), dt Date, tm Time, ts TimeStamp, a AutoInc, m Money);"),
           QStringLiteral("INSERT INTO Types (c, s, i, si, l, d, n, dt, tm, ts, m) VALUES"),
           QStringLiteral(" ('Abc', 'Zoé  ', -5, 7, TRUE, 2.5, 12.25, '2026-12-10', '13:45:30',"),
           QStringLiteral("  '2026-12-10 13:45:30', 12.3456);"),
@@ -145,8 +150,8 @@ TEST_F(EndToEnd, EveryColumnTypeReadsBackWithNulls) {
     const char* names[] = {"c", "s", "i", "si", "l", "d", "n", "dt", "tm", "ts", "a", "m"};
     QStringList first, second;
     for (const char* n : names) first << field(q, n);
-    EXPECT_EQ(first, QStringList({"Abc", "Zoé", "-5", "7", "True", "2.5", "12.25", "10/12/2026", "13:45:30",
-                                  "10/12/2026 13:45:30", "1", "12.3456"}));
+    EXPECT_EQ(first, QStringList({"Abc", "Zoé", "-5", "7", "True", "2.5", "12.25", "10/12/2026",
+                                  "13:45:30", "10/12/2026 13:45:30", "1", "12.3456"}));
     EXPECT_EQ(q.FieldByName(QStringLiteral("dt"))->AsDateTime().date(), QDate(2026, 12, 10));
     q.Next();
     for (const char* n : names) {
@@ -164,7 +169,8 @@ TEST_F(EndToEnd, AppendPostLocateAndOrder) {
     append(QStringLiteral("Inventaire"), QStringLiteral("Martin"), QStringLiteral("b"), 123);
     append(QStringLiteral("Clients"), QStringLiteral("Albert"), QStringLiteral("c"), 7);
     append(QStringLiteral("Dupont\"s"), QStringLiteral("Zoe"), QStringLiteral("a"), 1);
-    append(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), QStringLiteral("Long"), QStringLiteral("d"), 2);
+    append(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), QStringLiteral("Long"),
+           QStringLiteral("d"), 2);
     EXPECT_EQ(locks.RecordCount(), 4);
     EXPECT_TRUE(locate(QStringLiteral("inventaire"), 123));
     EXPECT_EQ(field(locks, "UserName"), QStringLiteral("Martin"));
@@ -197,7 +203,8 @@ TEST_F(EndToEnd, AnEngineTextLongerThanTheBufferReachesTheUserCut) {
         q.Open();
         ADD_FAILURE() << "opened";
     } catch (const EADSDatabaseError& e) {
-        EXPECT_EQ(e.message().size(), QStringLiteral("Q: ").size() + 600) << e.message().toStdString();
+        EXPECT_EQ(e.message().size(), QStringLiteral("Q: ").size() + 600)
+            << e.message().toStdString();
         EXPECT_TRUE(e.message().contains(QStringLiteral("xxxxxxxx")));
     }
 }
@@ -234,13 +241,15 @@ TEST_F(EndToEnd, TablesAreListedAndDisconnectClosesDataSets) {
     createLocks();
     rtl::StringList names;
     conn.GetTableNames(&names, QStringLiteral("ignored*"));
-    EXPECT_TRUE(names.strings().contains(QStringLiteral("Listee"))) << names.strings().join(u',').toStdString();
+    EXPECT_TRUE(names.strings().contains(QStringLiteral("Listee")))
+        << names.strings().join(u',').toStdString();
     EXPECT_FALSE(names.strings().contains(QStringLiteral("#UsersTableLocks")));
     exec({QStringLiteral("DROP TABLE Listee;")});
     conn.Disconnect();
     EXPECT_FALSE(locks.Active());
     e2e::connectAsAdmin(conn, dictionary_);
-    EXPECT_THROW(locks.Open(), EADSDatabaseError) << "temporary tables live as long as their connection";
+    EXPECT_THROW(locks.Open(), EADSDatabaseError)
+        << "temporary tables live as long as their connection";
 }
 
 }  // namespace

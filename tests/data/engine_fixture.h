@@ -16,9 +16,16 @@ namespace e2e {
 
 // The statements that create #UsersTableLocks, as the main window sends them.
 inline const QStringList kCreateUsersTableLocks = {
-    "CREATE TABLE #UsersTableLocks (", "    DictionaryName CIChar(25),", "\t  DictionaryPath CIChar(100),",
-    "\t  TableName CIChar(25),", "\t  TablePath CIChar(100),", "\t  UserName CIChar(50),",
-    "\t  OsUserLoginName CIChar(50),", "\t  ApplicationID CIChar(70),", "\t  LockedRecNo Integer );", "",
+    "CREATE TABLE #UsersTableLocks (",
+    "    DictionaryName CIChar(25),",
+    "\t  DictionaryPath CIChar(100),",
+    "\t  TableName CIChar(25),",
+    "\t  TablePath CIChar(100),",
+    "\t  UserName CIChar(50),",
+    "\t  OsUserLoginName CIChar(50),",
+    "\t  ApplicationID CIChar(70),",
+    "\t  LockedRecNo Integer );",
+    "",
     "Create Index UserName on #UsersTableLocks(UserName);",
     "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"};
 
@@ -32,7 +39,8 @@ class Engine {
         setenv("BREVANTIS_ENGINE_ADDRESS", server.address().c_str(), 1);
         dictionary = folder.filePath(QStringLiteral("Test.add"));
         engine::Dictionary d = engine::Dictionary::empty(dictionary.toStdString());
-        if (d.addUser("adssys", "kor5382", true).code != 0 || d.save().code != 0) return fail("Test.add");
+        if (d.addUser("adssys", "kor5382", true).code != 0 || d.save().code != 0)
+            return fail("Test.add");
         return true;
     }
     const std::string& error() const { return error_; }

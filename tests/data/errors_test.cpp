@@ -40,7 +40,8 @@ TEST(ACECheck, ATextLongerThanTheBufferIsReadWholeAndCutTo600Bytes) {
     EADSDatabaseError e = raised(nullptr, 5000);
     EXPECT_EQ(e.ACEErrorCode(), 5041u);
     EXPECT_EQ(e.message(), QString::fromStdString(text.substr(0, 600)));
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"AdsGetLastError(&,&,600)", "AdsGetLastError(&,&,717)"}));
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{"AdsGetLastError(&,&,600)", "AdsGetLastError(&,&,717)"}));
 }
 
 TEST(ACECheck, WhenTheEngineCannotSayRaisesTheCheckedCodeWithEmptyText) {
@@ -60,7 +61,8 @@ TEST(EADSDatabaseError, PrefixesTheDataSetNameAndFillsItsProperties) {
     EXPECT_EQ(a.message(), QStringLiteral("QTrouverLockedRecNumbers: text"));
     EXPECT_EQ(a.DataSetInstanceName(), QStringLiteral("QTrouverLockedRecNumbers"));
     EXPECT_EQ(a.TableName(), QStringLiteral("#UsersTableLocks"));
-    EXPECT_EQ(EADSDatabaseError(&unnamed, 5041, QStringLiteral("text")).message(), QStringLiteral("text"));
+    EXPECT_EQ(EADSDatabaseError(&unnamed, 5041, QStringLiteral("text")).message(),
+              QStringLiteral("text"));
 }
 
 TEST(EADSDatabaseError, NativeSqlCodeAndColumnName) {
@@ -93,7 +95,7 @@ TEST(EADSDatabaseError, NativeSqlCodeAndColumnName) {
 // A dataset whose database path itself fails an engine check, as a path read from the
 // engine might.
 class FailingPathTable : public TAdsTable {
-public:
+  public:
     using TAdsTable::TAdsTable;
     QString DatabasePath() const override {
         ACECheck(this, 5000);
@@ -121,7 +123,8 @@ TEST(AdsError, TakesTheEngineTextOrShowsTheEngineBoxWhenItCannot) {
     EXPECT_EQ(e.message(), QString());
     EXPECT_EQ(fake.calls.back(), "AdsShowError(\"Ads Exception Error\")");
     EXPECT_EQ(e.className(), QStringLiteral("AdsError"));
-    EXPECT_EQ(AdsConnectionError(QStringLiteral("m")).className(), QStringLiteral("AdsConnectionError"));
+    EXPECT_EQ(AdsConnectionError(QStringLiteral("m")).className(),
+              QStringLiteral("AdsConnectionError"));
 }
 
 }  // namespace

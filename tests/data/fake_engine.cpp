@@ -9,19 +9,29 @@ namespace {
 
 FakeEngine* gCurrent = nullptr;
 const std::string AMP = "&";
-FakeEngine& F() { return *gCurrent; }
+FakeEngine& F() {
+    return *gCurrent;
+}
 
-std::string str(const std::string& s) { return s; }
+std::string str(const std::string& s) {
+    return s;
+}
 std::string str(const char* s) {
     if (!s) return "null";
     if (ADS_IS_FIELD_NUMBER(s)) return "#" + std::to_string(reinterpret_cast<uintptr_t>(s));
     return "\"" + std::string(s) + "\"";
 }
-std::string str(double d) { return std::to_string(d); }
+std::string str(double d) {
+    return std::to_string(d);
+}
 template <typename T>
-std::string str(T v) requires std::is_integral_v<T> { return std::to_string(v); }
+std::string str(T v) requires std::is_integral_v<T> {
+    return std::to_string(v);
+}
 template <typename T>
-std::string str(T*) requires(!std::is_same_v<std::remove_cv_t<T>, char>) { return "&"; }
+std::string str(T*) requires(!std::is_same_v<std::remove_cv_t<T>, char>) {
+    return "&";
+}
 
 template <typename A, typename... R>
 std::string join(const A& a, const R&... r) {
@@ -99,7 +109,8 @@ bool evaluate(const Table& t, const QByteArray& row, const std::string& expr, bo
     size_t start = 0;
     while (start <= expr.size()) {
         size_t end = expr.find(") AND (", start);
-        std::string term = expr.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
+        std::string term =
+            expr.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
         start = end == std::string::npos ? expr.size() + 1 : end + 6;
         term = term.substr(1, term.size() - 2);
         if (term.rfind("empty(", 0) == 0) {
@@ -157,7 +168,8 @@ std::vector<int32_t> order(ADSHANDLE h) {
         const Table& t = *th->table;
         std::stable_sort(out.begin(), out.end(), [&](int32_t a, int32_t b) {
             for (const std::string& f : idx.fields) {
-                std::string x1 = t.getString(t.rows[size_t(a - 1)], f), x2 = t.getString(t.rows[size_t(b - 1)], f);
+                std::string x1 = t.getString(t.rows[size_t(a - 1)], f),
+                            x2 = t.getString(t.rows[size_t(b - 1)], f);
                 if (x1 != x2) return x1 < x2;
             }
             return false;
@@ -184,14 +196,17 @@ UNSIGNED32 fFindFirst(ADSHANDLE c, const char* mask, char* name, UNSIGNED16* len
 UNSIGNED32 fFindNext(ADSHANDLE c, ADSHANDLE find, char* name, UNSIGNED16* len) {
     ENTER(AdsFindNextTable, c, find, AMP, *len);
     Handle* h = F().handle(find);
-    if (size_t(h->recno) >= F().tableNames.size()) return F().setLastError(AE_NO_TABLE, "no table"), AE_NO_TABLE;
+    if (size_t(h->recno) >= F().tableNames.size())
+        return F().setLastError(AE_NO_TABLE, "no table"), AE_NO_TABLE;
     std::strcpy(name, F().tableNames[size_t(h->recno++)].c_str());
     return 0;
 }
-UNSIGNED32 fDDGetTableProperty(ADSHANDLE c, const char* t, UNSIGNED16 p, void* buf, UNSIGNED16* len) {
+UNSIGNED32 fDDGetTableProperty(ADSHANDLE c, const char* t, UNSIGNED16 p, void* buf,
+                               UNSIGNED16* len) {
     ENTER(AdsDDGetTableProperty, c, t, p, AMP, *len);
     auto it = F().defaultIndexes.find(t);
-    if (it == F().defaultIndexes.end()) return F().setLastError(AE_PROPERTY_NOT_SET, "none"), AE_PROPERTY_NOT_SET;
+    if (it == F().defaultIndexes.end())
+        return F().setLastError(AE_PROPERTY_NOT_SET, "none"), AE_PROPERTY_NOT_SET;
     std::strcpy(static_cast<char*>(buf), it->second.c_str());
     return 0;
 }
@@ -215,8 +230,9 @@ UNSIGNED32 fSetLastError(UNSIGNED32 code, const char* text) {
 }
 
 // ---- Tables and cursors
-UNSIGNED32 fOpenTable(ADSHANDLE c, const char* name, const char* alias, UNSIGNED16 type, UNSIGNED16 ct,
-                      UNSIGNED16 lock, UNSIGNED16 rights, UNSIGNED32 opts, const char* coll, ADSHANDLE* h) {
+UNSIGNED32 fOpenTable(ADSHANDLE c, const char* name, const char* alias, UNSIGNED16 type,
+                      UNSIGNED16 ct, UNSIGNED16 lock, UNSIGNED16 rights, UNSIGNED32 opts,
+                      const char* coll, ADSHANDLE* h) {
     ENTER(AdsOpenTable90, c, name, alias, type, ct, lock, rights, opts, coll, AMP);
     auto it = F().tables.find(name);
     if (it == F().tables.end())
@@ -227,10 +243,10 @@ UNSIGNED32 fOpenTable(ADSHANDLE c, const char* name, const char* alias, UNSIGNED
     *h = F().newHandle(x);
     return 0;
 }
-#define FAKE_TABLE_OF(h)                     \
-    Handle* th = tableHandleOf(h);           \
+#define FAKE_TABLE_OF(h)                             \
+    Handle* th = tableHandleOf(h);                   \
     if (!th || !th->table) return AE_INVALID_HANDLE; \
-    Table& t = *th->table;                   \
+    Table& t = *th->table;                           \
     (void)t
 UNSIGNED32 fGetHandleType(ADSHANDLE h, UNSIGNED16* type) {
     ENTER(AdsGetHandleType, h, AMP);
@@ -274,14 +290,14 @@ UNSIGNED32 fGetFieldName(ADSHANDLE h, UNSIGNED16 n, char* name, UNSIGNED16* len)
     std::strcpy(name, t.columns[n - 1u].name.c_str());
     return 0;
 }
-#define FAKE_COLUMN_QUERY(fnName, Out, expr)                     \
-    UNSIGNED32 fnName(ADSHANDLE h, ADSFIELDID f, Out* out) {       \
+#define FAKE_COLUMN_QUERY(fnName, Out, expr)                                 \
+    UNSIGNED32 fnName(ADSHANDLE h, ADSFIELDID f, Out* out) {                 \
         if (auto rc_ = F().enter(#fnName + 1, join(h, f, AMP))) return *rc_; \
-        FAKE_TABLE_OF(h);                                          \
-        const Column* c = column(t, f);                            \
-        if (!c) return AE_INVALID_ARGUMENT;                        \
-        *out = static_cast<Out>(expr);                             \
-        return 0;                                                  \
+        FAKE_TABLE_OF(h);                                                    \
+        const Column* c = column(t, f);                                      \
+        if (!c) return AE_INVALID_ARGUMENT;                                  \
+        *out = static_cast<Out>(expr);                                       \
+        return 0;                                                            \
     }
 FAKE_COLUMN_QUERY(fAdsGetFieldType, UNSIGNED16, c->type)
 FAKE_COLUMN_QUERY(fAdsGetFieldLength, UNSIGNED32, c->length)
@@ -314,9 +330,12 @@ UNSIGNED32 fSkip(ADSHANDLE h, SIGNED32 n) {
     FAKE_TABLE_OF(h);
     auto o = order(h);
     long pos;
-    if (th->recno == 0) pos = -1;
-    else if (th->recno == -1) pos = long(o.size());
-    else pos = long(std::find(o.begin(), o.end(), th->recno) - o.begin());
+    if (th->recno == 0)
+        pos = -1;
+    else if (th->recno == -1)
+        pos = long(o.size());
+    else
+        pos = long(std::find(o.begin(), o.end(), th->recno) - o.begin());
     pos += n;
     th->recno = pos < 0 ? 0 : pos >= long(o.size()) ? -1 : o[size_t(pos)];
     return 0;
@@ -336,7 +355,8 @@ UNSIGNED32 fAtBOF(ADSHANDLE h, UNSIGNED16* b) {
 UNSIGNED32 fIsRecordVisible(ADSHANDLE h, UNSIGNED16* b) {
     ENTER(AdsIsRecordVisible, h, AMP);
     FAKE_TABLE_OF(h);
-    if (th->recno <= 0) return F().setLastError(AE_NO_CURRENT_RECORD, "no current record"), AE_NO_CURRENT_RECORD;
+    if (th->recno <= 0)
+        return F().setLastError(AE_NO_CURRENT_RECORD, "no current record"), AE_NO_CURRENT_RECORD;
     *b = visible(*th, th->recno);
     return 0;
 }
@@ -350,7 +370,8 @@ UNSIGNED32 fGetRecordCount(ADSHANDLE h, UNSIGNED16 o, UNSIGNED32* n) {
     ENTER(AdsGetRecordCount, h, o, AMP);
     Handle* x = F().handle(h);
     if (x && x->type == ADS_STATEMENT) {
-        if (!F().statementRowCount) return F().setLastError(AE_NO_ROW_COUNT, "no row count"), AE_NO_ROW_COUNT;
+        if (!F().statementRowCount)
+            return F().setLastError(AE_NO_ROW_COUNT, "no row count"), AE_NO_ROW_COUNT;
         *n = *F().statementRowCount;
         return 0;
     }
@@ -378,15 +399,18 @@ UNSIGNED32 fGetBookmark(ADSHANDLE h, ADSHANDLE* b) {
 UNSIGNED32 fGotoBookmark(ADSHANDLE h, ADSHANDLE b) {
     ENTER(AdsGotoBookmark, h, b);
     FAKE_TABLE_OF(h);
-    if (b < 1 || b > t.rows.size()) return F().setLastError(AE_INVALID_RECORD_NUMBER, "bad record"), AE_INVALID_RECORD_NUMBER;
+    if (b < 1 || b > t.rows.size())
+        return F().setLastError(AE_INVALID_RECORD_NUMBER, "bad record"), AE_INVALID_RECORD_NUMBER;
     th->recno = int32_t(b);
     return 0;
 }
 UNSIGNED32 fGetRecord(ADSHANDLE h, UNSIGNED8* buf, UNSIGNED32* len) {
     ENTER(AdsGetRecord, h, AMP, *len);
     FAKE_TABLE_OF(h);
-    if (th->recno <= 0) return F().setLastError(AE_NO_CURRENT_RECORD, "no current record"), AE_NO_CURRENT_RECORD;
-    std::memcpy(buf, t.rows[size_t(th->recno - 1)].constData(), std::min<size_t>(*len, t.recordLength));
+    if (th->recno <= 0)
+        return F().setLastError(AE_NO_CURRENT_RECORD, "no current record"), AE_NO_CURRENT_RECORD;
+    std::memcpy(buf, t.rows[size_t(th->recno - 1)].constData(),
+                std::min<size_t>(*len, t.recordLength));
     return 0;
 }
 
@@ -416,7 +440,8 @@ UNSIGNED32 putBytes(ADSHANDLE h, ADSFIELDID f, const UNSIGNED8* p, UNSIGNED32 n,
 }
 std::string bytesText(const UNSIGNED8* p, UNSIGNED32 n) {
     std::string s;
-    for (UNSIGNED32 i = 0; i < n; ++i) s += p[i] >= 32 && p[i] < 127 ? char(p[i]) : p[i] == 0 ? '0' : '?';
+    for (UNSIGNED32 i = 0; i < n; ++i)
+        s += p[i] >= 32 && p[i] < 127 ? char(p[i]) : p[i] == 0 ? '0' : '?';
     while (!s.empty() && (s.back() == ' ' || s.back() == '0')) s.pop_back();
     return s;
 }
@@ -497,7 +522,8 @@ UNSIGNED32 fGetIndexCondition(ADSHANDLE h, char* c, UNSIGNED16* len) {
     c[0] = 0;
     return 0;
 }
-UNSIGNED32 fSeek(ADSHANDLE h, const UNSIGNED8* k, UNSIGNED16 len, UNSIGNED16 type, UNSIGNED16 st, UNSIGNED16* found) {
+UNSIGNED32 fSeek(ADSHANDLE h, const UNSIGNED8* k, UNSIGNED16 len, UNSIGNED16 type, UNSIGNED16 st,
+                 UNSIGNED16* found) {
     ENTER(AdsSeek, h, AMP, len, type, st, AMP);
     (void)k;
     *found = F().seekFound;
@@ -654,7 +680,8 @@ void FakeEngine::Table::addRow(const std::function<void(QByteArray&)>& set) {
     rows.push_back(row);
 }
 
-void FakeEngine::Table::putString(QByteArray& row, const std::string& col, const std::string& text) const {
+void FakeEngine::Table::putString(QByteArray& row, const std::string& col,
+                                  const std::string& text) const {
     const Column* c = find(col);
     std::memset(row.data() + c->offset, ' ', c->length);
     std::memcpy(row.data() + c->offset, text.data(), std::min<size_t>(c->length, text.size()));
@@ -754,9 +781,12 @@ FakeEngine::~FakeEngine() {
     gCurrent = nullptr;
 }
 
-FakeEngine& FakeEngine::current() { return *gCurrent; }
+FakeEngine& FakeEngine::current() {
+    return *gCurrent;
+}
 
-void FakeEngine::failNext(const std::string& function, uint32_t code, const std::string& text, int times) {
+void FakeEngine::failNext(const std::string& function, uint32_t code, const std::string& text,
+                          int times) {
     for (int i = 0; i < times; ++i) failures_[function].push_back({code, text});
 }
 

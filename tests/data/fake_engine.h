@@ -19,7 +19,7 @@
 #include "data/ace.h"
 
 class FakeEngine {
-public:
+  public:
     struct Column {
         std::string name;
         uint16_t type = ADS_STRING;
@@ -59,8 +59,8 @@ public:
 
     // --- What the engine answers
     std::map<std::string, std::shared_ptr<Table>> tables;  // by name as opened (exact text)
-    std::vector<std::string> tableNames;                    // AdsFindFirstTable / Next
-    std::map<std::string, std::string> defaultIndexes;      // AdsDDGetTableProperty 213
+    std::vector<std::string> tableNames;                   // AdsFindFirstTable / Next
+    std::map<std::string, std::string> defaultIndexes;     // AdsDDGetTableProperty 213
     // SQL results by executed text (as prepared); absent: no cursor.
     std::function<std::shared_ptr<Table>(const std::string& sql)> onExecute;
     std::optional<uint32_t> statementRowCount;  // AdsGetRecordCount on a statement
@@ -89,7 +89,7 @@ public:
     uint32_t lastCode = 0;
     std::string lastText;
 
-private:
+  private:
     ace::FunctionTable table_;
     std::map<std::string, std::vector<std::pair<uint32_t, std::string>>> failures_;
     std::map<ADSHANDLE, std::shared_ptr<Handle>> handles_;
@@ -99,12 +99,12 @@ private:
 struct FakeEngine::Handle {
     int type = ADS_TABLE;
     std::shared_ptr<Table> table;
-    ADSHANDLE owner = 0;        // the table handle of an index order or cursor's statement
-    int index = -1;             // index order: which index of the table
-    int32_t recno = 0;          // table handles: 0 before the first row, -1 after the last
-    std::string aof, filter;    // expressions set on a table handle
+    ADSHANDLE owner = 0;      // the table handle of an index order or cursor's statement
+    int index = -1;           // index order: which index of the table
+    int32_t recno = 0;        // table handles: 0 before the first row, -1 after the last
+    std::string aof, filter;  // expressions set on a table handle
     uint16_t exact = 0;
-    std::string sql;            // statements
+    std::string sql;           // statements
     uint32_t openOptions = 0;  // as passed to AdsOpenTable90
 };
 

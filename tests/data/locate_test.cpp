@@ -11,10 +11,12 @@ namespace {
 using Table = FakeEngine::Table;
 
 class LocateTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         conn.SetConnectPath(QStringLiteral("/d/Compta.add"));
-        locks->add("TableName", ADS_CISTRING, 25).add("UserName", ADS_CISTRING, 50).add("LockedRecNo", ADS_INTEGER, 4);
+        locks->add("TableName", ADS_CISTRING, 25)
+            .add("UserName", ADS_CISTRING, 50)
+            .add("LockedRecNo", ADS_INTEGER, 4);
         locks->indexes = {{"UserName", {"UserName"}}};
         fake.tables["#UsersTableLocks"] = locks;
         t.setObjectName(QStringLiteral("UsersTableLocks"));
@@ -40,7 +42,8 @@ protected:
     }
     bool locate(const QString& table, int recNo, TLocateOptions options = 0) {
         fake.clearCalls();
-        return t.Locate(QStringLiteral("TableName;LockedRecNo"), QVariantList{table, recNo}, options);
+        return t.Locate(QStringLiteral("TableName;LockedRecNo"), QVariantList{table, recNo},
+                        options);
     }
     std::string h() const { return std::to_string(t.Handle()); }
     QString user() { return t.FieldByName(QStringLiteral("UserName"))->AsString(); }
@@ -62,12 +65,14 @@ TEST_F(LocateTest, TheToolsSearchGoesThroughAnOptimizedFilterAndLeavesNoTrace) {
     EXPECT_EQ(filterCalls, (std::vector<std::string>{
                                "AdsGetAOF(" + h() + ",null,0)", "AdsGetFilter(" + h() + ",null,0)",
                                "AdsGetExact22(" + h() + ",&)", "AdsSetExact22(" + h() + ",1)",
-                               "AdsSetAOF100(" + h() + ",[(TableName=\"Inventaire\") AND (LockedRecNo=123)],8194)",
+                               "AdsSetAOF100(" + h() +
+                                   ",[(TableName=\"Inventaire\") AND (LockedRecNo=123)],8194)",
                                "AdsSetExact22(" + h() + ",0)", "AdsClearAOF(" + h() + ")"}));
     EXPECT_TRUE(fake.callsTo("AdsSeek").empty()) << "the indexes do not lead with the key fields";
-    EXPECT_EQ(fake.callsTo("AdsGetSegmentFieldname").at(0), "AdsGetSegmentFieldname(" +
-                                                                 std::to_string(t.ActiveHandle()) + ",1,&,510)");
-    EXPECT_EQ(fake.callsTo("AdsGotoBookmark").size(), 1u) << "not found: back to the saved position";
+    EXPECT_EQ(fake.callsTo("AdsGetSegmentFieldname").at(0),
+              "AdsGetSegmentFieldname(" + std::to_string(t.ActiveHandle()) + ",1,&,510)");
+    EXPECT_EQ(fake.callsTo("AdsGotoBookmark").size(), 1u)
+        << "not found: back to the saved position";
 }
 
 TEST_F(LocateTest, FindsWholeValuesWithoutRegardToLetterCase) {
@@ -83,19 +88,23 @@ TEST_F(LocateTest, FindsWholeValuesWithoutRegardToLetterCase) {
     EXPECT_EQ(user(), QStringLiteral("Dupont")) << "not found keeps the position";
     EXPECT_TRUE(locate(QStringLiteral("Dupont\"s"), 1));
     EXPECT_EQ(fake.callsTo("AdsSetAOF100").at(0),
-              "AdsSetAOF100(" + h() + ",[(TableName=\"Dupont\"+ Chr(34) + \"s\") AND (LockedRecNo=1)],8194)");
+              "AdsSetAOF100(" + h() +
+                  ",[(TableName=\"Dupont\"+ Chr(34) + \"s\") AND (LockedRecNo=1)],8194)");
     EXPECT_EQ(user(), QStringLiteral("Quote"));
     EXPECT_TRUE(locate(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), 2));
-    EXPECT_NE(fake.callsTo("AdsSetAOF100").at(0).find("\"ABCDEFGHIJKLMNOPQRSTUVWXY\")"), std::string::npos);
+    EXPECT_NE(fake.callsTo("AdsSetAOF100").at(0).find("\"ABCDEFGHIJKLMNOPQRSTUVWXY\")"),
+              std::string::npos);
     EXPECT_EQ(user(), QStringLiteral("Long"));
 }
 
 TEST_F(LocateTest, OptionsAndFiltersAlreadySet) {
     t.Open();
     add(QStringLiteral("Clients"), QStringLiteral("Martin"), 7);
-    EXPECT_TRUE(locate(QStringLiteral("cli"), 7, int(TLocateOption::loCaseInsensitive) | int(TLocateOption::loPartialKey)));
-    EXPECT_EQ(fake.callsTo("AdsSetAOF100").at(0),
-              "AdsSetAOF100(" + h() + ",[(UPPER(TableName)=UPPER(\"cli\")) AND (LockedRecNo=7)],8194)");
+    EXPECT_TRUE(locate(QStringLiteral("cli"), 7,
+                       int(TLocateOption::loCaseInsensitive) | int(TLocateOption::loPartialKey)));
+    EXPECT_EQ(
+        fake.callsTo("AdsSetAOF100").at(0),
+        "AdsSetAOF100(" + h() + ",[(UPPER(TableName)=UPPER(\"cli\")) AND (LockedRecNo=7)],8194)");
     EXPECT_EQ(fake.callsTo("AdsSetExact22").at(0), "AdsSetExact22(" + h() + ",0)");
 
     fake.handle(t.Handle())->aof = "(LockedRecNo=7)";

@@ -11,14 +11,15 @@ namespace {
 using Table = FakeEngine::Table;
 
 class QueryTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         conn.SetConnectPath(QStringLiteral("/d/x.add"));
         q.setObjectName(QStringLiteral("Q"));
         q.SetAdsConnection(&conn);
         result->add("LockedRecNo", ADS_INTEGER, 4);
         fake.onExecute = [this](const std::string& sql) {
-            return sql.find("SELECT") != std::string::npos || sql.find("sp_mgGetAllLocks") != std::string::npos
+            return sql.find("SELECT") != std::string::npos ||
+                           sql.find("sp_mgGetAllLocks") != std::string::npos
                        ? result
                        : nullptr;
         };
@@ -35,17 +36,21 @@ TEST_F(QueryTest, EveryLineReachesTheEngineWithCrLfAndTheStatementOptionsInOrder
     q.SQL().Add(QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('x');"));
     q.SQL().Set(1, QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Clients.adt ');"));
     const std::string text =
-        "//Ligne par programmation\r\nEXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Clients.adt ');\r\n";
+        "//Ligne par programmation\r\nEXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Clients.adt "
+        "');\r\n";
     EXPECT_EQ(fake.callsTo("AdsGetSQLStmtParams").back(),
               "AdsGetSQLStmtParams([" + text + "]," + std::to_string(text.size() + 1) + ")");
     q.Open();
     std::string s = std::to_string(q.StatementHandle());
-    std::vector<std::string> expected = {
-        "AdsStmtSetTableLockType(" + s + ",1)", "AdsStmtSetTableCollation(" + s + ",\"ANSI\")",
-        "AdsStmtSetTableRights(" + s + ",1)",   "AdsStmtSetTableReadOnly(" + s + ",1)",
-        "AdsStmtSetTableType(" + s + ",3)",     "AdsStmtConstrainUpdates(" + s + ",2)",
-        "AdsStmtReadAllColumns(" + s + ",2)",   "AdsPrepareSQLW(" + s + ",[" + text + "])",
-        "AdsExecuteSQL(" + s + ",&)"};
+    std::vector<std::string> expected = {"AdsStmtSetTableLockType(" + s + ",1)",
+                                         "AdsStmtSetTableCollation(" + s + ",\"ANSI\")",
+                                         "AdsStmtSetTableRights(" + s + ",1)",
+                                         "AdsStmtSetTableReadOnly(" + s + ",1)",
+                                         "AdsStmtSetTableType(" + s + ",3)",
+                                         "AdsStmtConstrainUpdates(" + s + ",2)",
+                                         "AdsStmtReadAllColumns(" + s + ",2)",
+                                         "AdsPrepareSQLW(" + s + ",[" + text + "])",
+                                         "AdsExecuteSQL(" + s + ",&)"};
     auto first = std::find(fake.calls.begin(), fake.calls.end(), expected.front());
     ASSERT_NE(first, fake.calls.end());
     EXPECT_EQ(std::vector<std::string>(first, first + long(expected.size())), expected);
@@ -60,7 +65,8 @@ TEST_F(QueryTest, TheStatementIsCreatedOnceAndRevalidatedAtEachExecution) {
     q.Open();
     EXPECT_EQ(fake.callsTo("AdsCreateSQLStatement").size(), 1u);
     EXPECT_EQ(fake.callsTo("AdsGetHandleType").size(), 1u);
-    EXPECT_EQ(fake.callsTo("AdsPrepareSQLW").back(), "AdsPrepareSQLW(" + std::to_string(q.StatementHandle()) + ",[SELECT 2\r\n])");
+    EXPECT_EQ(fake.callsTo("AdsPrepareSQLW").back(),
+              "AdsPrepareSQLW(" + std::to_string(q.StatementHandle()) + ",[SELECT 2\r\n])");
     q.Close();
     EXPECT_NE(q.StatementHandle(), TAdsDataSet::kNoHandle) << "Close keeps the statement";
     conn.Disconnect();
@@ -70,14 +76,16 @@ TEST_F(QueryTest, TheStatementIsCreatedOnceAndRevalidatedAtEachExecution) {
 }
 
 TEST_F(QueryTest, OpenOfAStatementWithoutRowsFailsAndExecSqlRunsIt) {
-    q.SQL().Assign({QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
+    q.SQL().Assign(
+        {QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
     try {
         q.Open();
         FAIL();
     } catch (const EADSDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Q: The SQL statement did not generate a cursor handle.  Use "
-                                              "TAdsQuery.ExecSQL to execute SQL statements that are not "
-                                              "SELECT statements"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Q: The SQL statement did not generate a cursor handle.  Use "
+                                 "TAdsQuery.ExecSQL to execute SQL statements that are not "
+                                 "SELECT statements"));
         EXPECT_EQ(e.ACEErrorCode(), 5121u);
     }
     EXPECT_FALSE(q.Active());
@@ -98,7 +106,10 @@ TEST_F(QueryTest, ExecSqlClosesAnyCursorAndAnActiveQueryCannotExecute) {
         q.ExecSQL();
         FAIL();
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Q: Impossible d'effectuer cette opération sur un ensemble de données ouvert"));
+        EXPECT_EQ(
+            e.message(),
+            QStringLiteral(
+                "Q: Impossible d'effectuer cette opération sur un ensemble de données ouvert"));
     }
 }
 
@@ -157,7 +168,9 @@ TEST_F(QueryTest, ParameterValuesAreCarriedOverAndBoundByType) {
         q.Open();
         FAIL();
     } catch (const EADSDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Q: The field named: 's' has the DataType of ftUnknown, which is invalid."));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral(
+                      "Q: The field named: 's' has the DataType of ftUnknown, which is invalid."));
     }
 }
 

@@ -12,14 +12,18 @@ using Table = FakeEngine::Table;
 
 // The lock result table as the main window declares it.
 class TableTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         conn.SetConnectPath(QStringLiteral("/d/Compta.add"));
         conn.Connect();
-        locks->add("DictionaryName", ADS_CISTRING, 25).add("DictionaryPath", ADS_CISTRING, 100)
-            .add("TableName", ADS_CISTRING, 25).add("TablePath", ADS_CISTRING, 100)
-            .add("UserName", ADS_CISTRING, 50).add("OsUserLoginName", ADS_CISTRING, 50)
-            .add("ApplicationID", ADS_CISTRING, 70).add("LockedRecNo", ADS_INTEGER, 4);
+        locks->add("DictionaryName", ADS_CISTRING, 25)
+            .add("DictionaryPath", ADS_CISTRING, 100)
+            .add("TableName", ADS_CISTRING, 25)
+            .add("TablePath", ADS_CISTRING, 100)
+            .add("UserName", ADS_CISTRING, 50)
+            .add("OsUserLoginName", ADS_CISTRING, 50)
+            .add("ApplicationID", ADS_CISTRING, 70)
+            .add("LockedRecNo", ADS_INTEGER, 4);
         locks->indexes = {{"UserName", {"UserName"}}, {"OsUserLoginName", {"OsUserLoginName"}}};
         fake.tables["#UsersTableLocks"] = locks;
         t.setObjectName(QStringLiteral("UsersTableLocks"));
@@ -31,7 +35,8 @@ protected:
         t.Append();
         t.FieldByName(QStringLiteral("DictionaryPath"))->SetAsAnsiString("/d/Compta");
         t.FieldByName(QStringLiteral("TableName"))->SetAsAnsiString(table.toLatin1());
-        t.FieldByName(QStringLiteral("TablePath"))->SetAsAnsiString("/d/" + table.toLatin1() + ".adt");
+        t.FieldByName(QStringLiteral("TablePath"))
+            ->SetAsAnsiString("/d/" + table.toLatin1() + ".adt");
         t.FieldByName(QStringLiteral("UserName"))->SetAsAnsiString(user.toLatin1());
         t.FieldByName(QStringLiteral("OsUserLoginName"))->SetAsAnsiString(login.toLatin1());
         t.FieldByName(QStringLiteral("ApplicationID"))->SetAsAnsiString(app.toLatin1());
@@ -52,7 +57,8 @@ TEST_F(TableTest, OpensTheTemporaryTableWithTheToolsArguments) {
               "AdsOpenTable90(" + c + ",\"#UsersTableLocks\",null,0,1,1,1,0,\"ANSI\",&)");
     EXPECT_EQ(fake.callsTo("AdsDDGetTableProperty").at(0),
               "AdsDDGetTableProperty(" + c + ",\"#UsersTableLocks\",213,&,200)");
-    EXPECT_EQ(fake.callsTo("AdsGetTableCollation").at(0), "AdsGetTableCollation(" + std::to_string(t.Handle()) + ",&,100)");
+    EXPECT_EQ(fake.callsTo("AdsGetTableCollation").at(0),
+              "AdsGetTableCollation(" + std::to_string(t.Handle()) + ",&,100)");
     EXPECT_EQ(t.IndexName(), QString());
     EXPECT_TRUE(t.Eof());
 }
@@ -68,7 +74,9 @@ TEST_F(TableTest, AMissingTableFailsTheOpenAndLeavesItClosed) {
         t.SetTableName(QStringLiteral("Other"));
         FAIL();
     } catch (const EADSDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("UsersTableLocks: Cannot perform this operation on an open dataset"));
+        EXPECT_EQ(
+            e.message(),
+            QStringLiteral("UsersTableLocks: Cannot perform this operation on an open dataset"));
     }
 }
 
@@ -88,20 +96,21 @@ TEST_F(TableTest, AppendAndPostWriteTheSetColumnsInReverseOrder) {
     std::string h = std::to_string(t.Handle());
     std::vector<std::string> writes;
     for (const std::string& c : fake.calls)
-        if (c.rfind("AdsAppendRecord", 0) == 0 || c.rfind("AdsSetField", 0) == 0 || c.rfind("AdsSetEmpty", 0) == 0 ||
-            c.rfind("AdsWriteRecord", 0) == 0)
+        if (c.rfind("AdsAppendRecord", 0) == 0 || c.rfind("AdsSetField", 0) == 0 ||
+            c.rfind("AdsSetEmpty", 0) == 0 || c.rfind("AdsWriteRecord", 0) == 0)
             writes.push_back(c);
-    EXPECT_EQ(writes, (std::vector<std::string>{
-                          "AdsAppendRecord(" + h + ")",
-                          "AdsSetFieldRaw(" + h + ",\"LockedRecNo\",123,4)",
-                          "AdsSetField(" + h + ",\"ApplicationID\",[],70)",
-                          "AdsSetField(" + h + ",\"OsUserLoginName\",[jdupont],50)",
-                          "AdsSetField(" + h + ",\"UserName\",[Dupont],50)",
-                          "AdsSetField(" + h + ",\"TablePath\",[/d/Inventaire.adt],100)",
-                          "AdsSetField(" + h + ",\"TableName\",[Inventaire],25)",
-                          "AdsSetField(" + h + ",\"DictionaryPath\",[/d/Compta],100)",
-                          "AdsWriteRecord(" + h + ")"}))
-        << "an empty ApplicationID goes as zero bytes through AdsSetField, DictionaryName not at all";
+    EXPECT_EQ(writes,
+              (std::vector<std::string>{
+                  "AdsAppendRecord(" + h + ")", "AdsSetFieldRaw(" + h + ",\"LockedRecNo\",123,4)",
+                  "AdsSetField(" + h + ",\"ApplicationID\",[],70)",
+                  "AdsSetField(" + h + ",\"OsUserLoginName\",[jdupont],50)",
+                  "AdsSetField(" + h + ",\"UserName\",[Dupont],50)",
+                  "AdsSetField(" + h + ",\"TablePath\",[/d/Inventaire.adt],100)",
+                  "AdsSetField(" + h + ",\"TableName\",[Inventaire],25)",
+                  "AdsSetField(" + h + ",\"DictionaryPath\",[/d/Compta],100)",
+                  "AdsWriteRecord(" + h + ")"}))
+        << "an empty ApplicationID goes as zero bytes through AdsSetField, DictionaryName not at "
+           "all";
     EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
     EXPECT_EQ(t.FieldByName(QStringLiteral("TableName"))->AsString(), QStringLiteral("Inventaire"));
     EXPECT_EQ(locks->rows.size(), 1u);
@@ -141,12 +150,14 @@ TEST_F(TableTest, ChangingTheOrderKeepsTheCurrentRowAndSurvivesCloseAndOpen) {
     t.SetIndexName(QStringLiteral("OsUserLoginName"));
     EXPECT_EQ(t.FieldByName(QStringLiteral("UserName"))->AsString(), QStringLiteral("Albert"));
     QStringList order;
-    for (t.First(); !t.Eof(); t.Next()) order << t.FieldByName(QStringLiteral("OsUserLoginName"))->AsString();
+    for (t.First(); !t.Eof(); t.Next())
+        order << t.FieldByName(QStringLiteral("OsUserLoginName"))->AsString();
     EXPECT_EQ(order, QStringList({"a", "b", "c"}));
     t.Close();
     t.Open();
     order.clear();
-    for (t.First(); !t.Eof(); t.Next()) order << t.FieldByName(QStringLiteral("UserName"))->AsString();
+    for (t.First(); !t.Eof(); t.Next())
+        order << t.FieldByName(QStringLiteral("UserName"))->AsString();
     EXPECT_EQ(order, QStringList({"Zoe", "Martin", "Albert"}));
     EXPECT_THROW(t.SetIndexName(QStringLiteral("NoSuchIndex")), EADSDatabaseError);
     EXPECT_EQ(t.IndexName(), QStringLiteral("OsUserLoginName"));
@@ -164,7 +175,8 @@ TEST_F(TableTest, TheDictionaryDefaultIndexIsTakenAndDropped) {
     chosen.SetTableName(QStringLiteral("Clients"));
     EXPECT_EQ(chosen.IndexName(), QStringLiteral("ADS_DEFAULT"));
     chosen.Open();
-    EXPECT_EQ(fake.callsTo("AdsGetIndexHandle").back(), "AdsGetIndexHandle(" + std::to_string(chosen.Handle()) + ",\"ParNom\",&)");
+    EXPECT_EQ(fake.callsTo("AdsGetIndexHandle").back(),
+              "AdsGetIndexHandle(" + std::to_string(chosen.Handle()) + ",\"ParNom\",&)");
     chosen.Close();
     chosen.SetTableName(QStringLiteral("Articles"));
     EXPECT_EQ(chosen.IndexName(), QString()) << "5138: no default index";
@@ -177,7 +189,10 @@ TEST_F(TableTest, AReadOnlyTableRefusesAppend) {
         t.Append();
         FAIL();
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("UsersTableLocks: Impossible de modifier un ensemble de données en lecture seule"));
+        EXPECT_EQ(
+            e.message(),
+            QStringLiteral(
+                "UsersTableLocks: Impossible de modifier un ensemble de données en lecture seule"));
     }
     EXPECT_NE(fake.callsTo("AdsOpenTable90").at(0).find(",2,\"ANSI\""), std::string::npos);
 }

@@ -1,4 +1,6 @@
 // The generic dataset: the buffer window against a model, links, states, binding, params.
+#include "db/dataset.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <random>
 
 #include "db/data_source.h"
-#include "db/dataset.h"
 #include "db/dataset_list.h"
 #include "db/db_error.h"
 #include "db/params.h"
@@ -16,7 +17,7 @@ namespace {
 
 // A dataset kind over a vector of integers; each buffer holds the row's index and value.
 class MemDataSet : public TDataSet {
-public:
+  public:
     explicit MemDataSet(std::vector<int> rows) : TDataSet(nullptr), rows_(std::move(rows)) {
         setObjectName(QStringLiteral("Mem"));
     }
@@ -25,7 +26,7 @@ public:
     bool readOnly = false;
     std::vector<int> rows_;
 
-protected:
+  protected:
     void InternalOpen() override {
         InternalInitFieldDefs();
         CreateFields();
@@ -84,16 +85,16 @@ protected:
         NotifyFieldChange(f);
     }
 
-private:
+  private:
     int pos_ = -1;
 };
 
 // Records what a grid would be told.
 class RecordingLink : public TDataLink {
-public:
+  public:
     std::vector<std::string> events;
 
-protected:
+  protected:
     void ActiveChanged() override { events.push_back(Active() ? "open" : "close"); }
     void DataSetChanged() override { events.push_back("changed"); }
     void DataSetScrolled(int d) override { events.push_back("scroll " + std::to_string(d)); }
@@ -113,7 +114,9 @@ struct Linked {
     RecordingLink link;
 };
 
-int value(MemDataSet& ds) { return ds.Fields(0)->AsInteger(); }
+int value(MemDataSet& ds) {
+    return ds.Fields(0)->AsInteger();
+}
 
 TEST(TDataSet, StatesAreNumberedInTheirOrder) {
     EXPECT_EQ(int(TDataSetState::dsInactive), 0);
@@ -150,15 +153,22 @@ TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
         auto order = [&] {
             std::vector<int> ids;
             for (const auto& [id, key] : model) ids.push_back(id);
-            if (byKey) std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) { return model[a] < model[b]; });
+            if (byKey)
+                std::stable_sort(ids.begin(), ids.end(),
+                                 [&](int a, int b) { return model[a] < model[b]; });
             return ids;
         };
         int current = model.empty() ? 0 : order().front();  // 0: no record
-        auto position = [&] { auto o = order(); return int(std::find(o.begin(), o.end(), current) - o.begin()); };
+        auto position = [&] {
+            auto o = order();
+            return int(std::find(o.begin(), o.end(), current) - o.begin());
+        };
         for (int step = 0; step < 300; ++step) {
             std::string what;
             switch (rng() % 9) {
-                case 0: case 1: case 2: {
+                case 0:
+                case 1:
+                case 2: {
                     int d = int(rng() % 9) - 4;
                     what = "MoveBy " + std::to_string(d);
                     int moved = ds.MoveBy(d);
@@ -224,11 +234,13 @@ TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
                     ds.FillWindow();
                     break;
             }
-            std::string where = "run " + std::to_string(run) + " step " + std::to_string(step) + " after " + what;
+            std::string where =
+                "run " + std::to_string(run) + " step " + std::to_string(step) + " after " + what;
             ASSERT_EQ(current == 0 ? 0 : ds.Fields(0)->AsInteger(), current) << where;
             if (current != 0) {
                 int id = current;
-                EXPECT_EQ(ds.Bookmark(), QByteArray(reinterpret_cast<const char*>(&id), 4)) << where;
+                EXPECT_EQ(ds.Bookmark(), QByteArray(reinterpret_cast<const char*>(&id), 4))
+                    << where;
             }
             for (bool fill : {false, true}) {
                 if (fill) ds.FillWindow();
@@ -242,7 +254,8 @@ TEST(TDataSet, TheWindowFollowsAModelThroughMovesOrdersAndAppends) {
                 ASSERT_NE(at, o.end()) << where;
                 size_t start = size_t(at - o.begin());
                 ASSERT_LE(start + window.size(), o.size()) << where;
-                EXPECT_TRUE(std::equal(window.begin(), window.end(), o.begin() + long(start))) << where;
+                EXPECT_TRUE(std::equal(window.begin(), window.end(), o.begin() + long(start)))
+                    << where;
                 EXPECT_EQ(window[size_t(ds.ActiveRecord())], current) << where;
                 if (fill) {
                     EXPECT_EQ(window.size(), std::min(o.size(), size_t(ds.BufferCount()))) << where;
@@ -307,8 +320,8 @@ TEST(TDataSet, LinksHearOpenScrollEditsAndClose) {
     ds.Fields(0)->SetAsInteger(9);
     ds.Post();
     ds.Close();
-    EXPECT_EQ(link.events, (std::vector<std::string>{"open", "scroll 1", "editing", "changed", "record", "editing",
-                                                     "changed", "close"}));
+    EXPECT_EQ(link.events, (std::vector<std::string>{"open", "scroll 1", "editing", "changed",
+                                                     "record", "editing", "changed", "close"}));
     EXPECT_EQ(before, 2);
     EXPECT_EQ(after, 3) << "after open, after the move, after the append";
     EXPECT_EQ(ds.rows_.back(), 9);
@@ -320,8 +333,10 @@ TEST(TDataSet, FrameworkMessagesCarryTheDataSetName) {
         std::function<void()> action;
         QString message;
     } closed[] = {
-        {[&] { ds.RecordCount(); }, "Mem: Impossible d'effectuer cette opération sur un ensemble de données fermé"},
-        {[&] { ds.Next(); }, "Mem: Impossible d'effectuer cette opération sur un ensemble de données fermé"},
+        {[&] { ds.RecordCount(); },
+         "Mem: Impossible d'effectuer cette opération sur un ensemble de données fermé"},
+        {[&] { ds.Next(); },
+         "Mem: Impossible d'effectuer cette opération sur un ensemble de données fermé"},
     };
     for (const Case& c : closed) {
         try {
@@ -337,7 +352,9 @@ TEST(TDataSet, FrameworkMessagesCarryTheDataSetName) {
         ds.Append();
         FAIL();
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Mem: Impossible de modifier un ensemble de données en lecture seule"));
+        EXPECT_EQ(
+            e.message(),
+            QStringLiteral("Mem: Impossible de modifier un ensemble de données en lecture seule"));
     }
     try {
         ds.FieldByName(QStringLiteral("Nope"));

@@ -16,15 +16,16 @@
 // first or after the last; a buffer holds id, key and bookmark flag. Appended records take
 // the next id.
 class OrderedDataSet : public TDataSet {
-public:
-    explicit OrderedDataSet(std::map<int, int> records) : TDataSet(nullptr), records(std::move(records)) {
+  public:
+    explicit OrderedDataSet(std::map<int, int> records)
+        : TDataSet(nullptr), records(std::move(records)) {
         setObjectName(QStringLiteral("Ordered"));
     }
     ~OrderedDataSet() override { Close(); }
     std::map<int, int> records;
     bool byKey = false;
-    int cursorCalls = 0;  // calls that read or move the cursor
-    int countCalls = 0;   // record counts asked
+    int cursorCalls = 0;     // calls that read or move the cursor
+    int countCalls = 0;      // record counts asked
     bool failReads = false;  // reading a row fails, as with a lost server
 
     // The ids in the current order.
@@ -45,7 +46,7 @@ public:
         Resync();
     }
 
-protected:
+  protected:
     static constexpr int kBof = -1, kEof = -2;
     void InternalOpen() override {
         InternalInitFieldDefs();
@@ -122,7 +123,7 @@ protected:
         std::memcpy(ActiveBuffer()->data() + 4, &x, 4);
     }
 
-private:
+  private:
     int cursor_ = kBof;
 };
 

@@ -38,8 +38,9 @@ TEST_F(TableListTest, ConnectsAsTheAdministratorToTheValueLessItsLastTwoCharacte
     EXPECT_EQ(connection.ConnectPath(), "/base/Compta.add");
     EXPECT_FALSE(connection.LoginPrompt);
     ASSERT_EQ(fake.callsTo("AdsConnect101").size(), 1u);
-    EXPECT_EQ(fake.callsTo("AdsConnect101")[0],
-              R"x(AdsConnect101("Data Source=/base/Compta.add;User ID=adssys;Password="kor5382";FIPS=False;ServerType=REMOTE;",null))x");
+    EXPECT_EQ(
+        fake.callsTo("AdsConnect101")[0],
+        R"x(AdsConnect101("Data Source=/base/Compta.add;User ID=adssys;Password="kor5382";FIPS=False;ServerType=REMOTE;",null))x");
 }
 
 TEST_F(TableListTest, AnEmptyPathIsRefusedByTheConnection) {
@@ -49,10 +50,10 @@ TEST_F(TableListTest, AnEmptyPathIsRefusedByTheConnection) {
 
 TEST_F(TableListTest, KeepsTablesWhoseFileIsInTheFolderInLocaleOrder) {
     // The engine answers names in its 8-bit code page: "\xC9l\xE8ves" is Élèves.
-    fake.tableNames = {"Produits", "clients", "Commandes", "Absente", "Dossier", "Autre",
-                       "\xC9l\xE8ves", "Ecoles"};
-    for (const char* file : {"Produits.adt", "clients.adt", "Commandes.adt", "Autre.dbf",
-                             "Élèves.adt", "Ecoles.adt"})
+    fake.tableNames = {"Produits", "clients", "Commandes",    "Absente",
+                       "Dossier",  "Autre",   "\xC9l\xE8ves", "Ecoles"};
+    for (const char* file :
+         {"Produits.adt", "clients.adt", "Commandes.adt", "Autre.dbf", "Élèves.adt", "Ecoles.adt"})
         touch(file);
     ASSERT_TRUE(QDir(dir.path()).mkdir("Dossier.adt"));
     dictionary::connecterAuDictionnaire(connection, dir.filePath("Compta.add;A"));

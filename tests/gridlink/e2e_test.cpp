@@ -44,7 +44,8 @@ TEST(GridLinkEndToEnd, AppendedRowsStayCurrentInIndexOrder) {
     QStringList users;
     for (int i = 1; i <= 60; ++i) {
         const QString user = QStringLiteral("User%1").arg(rng() % 1000, 3, 10, QLatin1Char('0'));
-        ASSERT_FALSE(locks.Locate(QStringLiteral("TableName;LockedRecNo"), QVariantList{QStringLiteral("Clients"), i}, 0));
+        ASSERT_FALSE(locks.Locate(QStringLiteral("TableName;LockedRecNo"),
+                                  QVariantList{QStringLiteral("Clients"), i}, 0));
         locks.Append();
         locks.FieldByName(QStringLiteral("TableName"))->SetAsString(QStringLiteral("Clients"));
         locks.FieldByName(QStringLiteral("UserName"))->SetAsString(user);
@@ -64,13 +65,15 @@ TEST(GridLinkEndToEnd, AppendedRowsStayCurrentInIndexOrder) {
         QStringList sorted = users;
         sorted.sort();
         const qsizetype start = sorted.indexOf(shown.first());
-        EXPECT_EQ(shown, sorted.mid(start, shown.size())) << "a run of the rows in user order, at " << i;
+        EXPECT_EQ(shown, sorted.mid(start, shown.size()))
+            << "a run of the rows in user order, at " << i;
     }
     locks.First();
     QCoreApplication::processEvents();
     users.sort();
     EXPECT_EQ(grid.model()->index(0, 0).data().toString(), users.first());
-    EXPECT_EQ(grid.verticalScrollBar()->maximum(), 59) << "the count, asked once the search is over";
+    EXPECT_EQ(grid.verticalScrollBar()->maximum(), 59)
+        << "the count, asked once the search is over";
 }
 
 }  // namespace

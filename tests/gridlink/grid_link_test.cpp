@@ -80,14 +80,17 @@ TEST(GridLink, ShowsTheWindowAndFollowsEveryProgramMove) {
         {"MoveBy", [](Fixture& f) { f.ds.MoveBy(3); }, 4, 1},
         {"MoveBy past the window", [](Fixture& f) { f.ds.MoveBy(20); }, 24, 1},
         {"Locate", [](Fixture& f) { f.ds.Locate(QStringLiteral("Key"), 5, 0); }, 5, 1},
-        {"Locate the same record", [](Fixture& f) { f.ds.Locate(QStringLiteral("Key"), 5, 0); }, 5, 0},
+        {"Locate the same record", [](Fixture& f) { f.ds.Locate(QStringLiteral("Key"), 5, 0); }, 5,
+         0},
         {"First", [](Fixture& f) { f.ds.First(); }, 1, 1},
         {"First again", [](Fixture& f) { f.ds.First(); }, 1, 0},
-        {"Append, Post", [](Fixture& f) {
+        {"Append, Post",
+         [](Fixture& f) {
              f.ds.Append();
              f.ds.Fields(1)->SetAsInteger(3);
              f.ds.Post();
-         }, 51, 2},
+         },
+         51, 2},
         {"order by key", [](Fixture& f) { f.ds.SetOrder(true); }, 51, 0},
         {"an empty move", [](Fixture& f) { f.ds.MoveBy(0); }, 51, 0},
     };
@@ -124,7 +127,8 @@ TEST(GridLink, PaintingNeverMovesTheCursorAndTheHookSeesThePaintedRow) {
     EXPECT_EQ(f.current(), 5) << "the current row is back after painting";
     const QImage image = f.grid.grab().toImage();
     const QRect cell = f.grid.visualRect(f.model().index(f.grid.currentRow(), 1));
-    EXPECT_EQ(image.pixelColor(cell.translated(f.grid.viewport()->pos()).center()), QColor(216, 228, 248));
+    EXPECT_EQ(image.pixelColor(cell.translated(f.grid.viewport()->pos()).center()),
+              QColor(216, 228, 248));
 }
 
 TEST(GridLink, TheUsersMovesMoveTheDataSetAndRaiseRowChangedOnce) {
@@ -134,20 +138,33 @@ TEST(GridLink, TheUsersMovesMoveTheDataSetAndRaiseRowChangedOnce) {
         std::function<void(Fixture&)> act;
         std::function<int(Fixture&)> current;
     } cases[] = {
-        {"down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Down); }, [](Fixture&) { return 12; }},
-        {"up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Up); }, [](Fixture&) { return 10; }},
-        {"page down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageDown); }, [](Fixture& f) { return 11 + f.page(); }},
-        {"page up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageUp); }, [](Fixture& f) { return 11 - f.page(); }},
-        {"ctrl home", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Home, Qt::ControlModifier); }, [](Fixture&) { return 1; }},
-        {"ctrl end", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier); }, [](Fixture&) { return 50; }},
-        {"click", [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.cell(1)); },
+        {"down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Down); },
+         [](Fixture&) { return 12; }},
+        {"up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Up); },
+         [](Fixture&) { return 10; }},
+        {"page down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageDown); },
+         [](Fixture& f) { return 11 + f.page(); }},
+        {"page up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageUp); },
+         [](Fixture& f) { return 11 - f.page(); }},
+        {"ctrl home",
+         [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Home, Qt::ControlModifier); },
+         [](Fixture&) { return 1; }},
+        {"ctrl end", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier); },
+         [](Fixture&) { return 50; }},
+        {"click",
+         [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.cell(1)); },
          [](Fixture& f) { return f.model().index(1, 0).data().toInt(); }},
-        {"wheel", [](Fixture& f) {
-             QWheelEvent e(f.cell(0), f.grid.viewport()->mapToGlobal(f.cell(0)), {}, {0, -120}, Qt::NoButton, {},
-                           Qt::NoScrollPhase, false);
+        {"wheel",
+         [](Fixture& f) {
+             QWheelEvent e(f.cell(0), f.grid.viewport()->mapToGlobal(f.cell(0)), {}, {0, -120},
+                           Qt::NoButton, {}, Qt::NoScrollPhase, false);
              QApplication::sendEvent(f.grid.viewport(), &e);
-         }, [lines](Fixture&) { return 11 + lines; }},
-        {"bar page area", [](Fixture& f) { f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd); },
+         },
+         [lines](Fixture&) { return 11 + lines; }},
+        {"bar page area",
+         [](Fixture& f) {
+             f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+         },
          [](Fixture& f) { return 11 + f.page(); }},
         {"thumb dropped at 40", [](Fixture& f) { f.dropThumb(40); }, [](Fixture&) { return 41; }},
         {"thumb dropped at 2", [](Fixture& f) { f.dropThumb(2); }, [](Fixture&) { return 3; }},
@@ -171,8 +188,11 @@ TEST(GridLink, TheScrollBarShowsTheKnownPlaceAndAsksTheCountOnce) {
     EXPECT_EQ(bar->maximum(), 49);
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(f.ds.countCalls, 1);
-    auto thumb = [](QScrollBar* b) { return double(b->pageStep()) / (b->maximum() + b->pageStep()); };
-    EXPECT_NEAR(thumb(bar), f.page() / 50.0, 0.01) << "the thumb is as long as the rows shown are many";
+    auto thumb = [](QScrollBar* b) {
+        return double(b->pageStep()) / (b->maximum() + b->pageStep());
+    };
+    EXPECT_NEAR(thumb(bar), f.page() / 50.0, 0.01)
+        << "the thumb is as long as the rows shown are many";
     for (int i = 0; i < 5; ++i) f.ds.MoveBy(3);
     f.settle();
     EXPECT_EQ(bar->value(), 15);
@@ -216,7 +236,8 @@ TEST(GridLink, ARunOfEditsIsShownOnceAndReadsNoRowsAroundThem) {
         f.ds.Fields(1)->SetAsInteger(100 + i);
         f.ds.Post();
     }
-    EXPECT_EQ(f.ds.cursorCalls - calls, 101) << "the first append's return to its row, then each posted row";
+    EXPECT_EQ(f.ds.cursorCalls - calls, 101)
+        << "the first append's return to its row, then each posted row";
     EXPECT_EQ(changes + resets, 0) << "nothing shown before the event loop runs";
     f.settle();
     EXPECT_EQ(changes, 1);
@@ -231,8 +252,9 @@ TEST(GridLink, AClosedDataSetEmptiesTheGridAndColumnsFollowTheFields) {
     f.settle();
     EXPECT_EQ(f.model().headerData(1, Qt::Horizontal).toString(), QStringLiteral("Clé"));
     EXPECT_EQ(f.grid.columnWidth(1), 25 * f.grid.fontMetrics().averageCharWidth() + 6);
-    EXPECT_EQ(f.model().index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
-              Qt::AlignRight);
+    EXPECT_EQ(
+        f.model().index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+        Qt::AlignRight);
     f.ds.Fields(0)->SetVisible(false);
     f.settle();
     EXPECT_EQ(f.model().columnCount(), 1);
@@ -243,7 +265,8 @@ TEST(GridLink, AClosedDataSetEmptiesTheGridAndColumnsFollowTheFields) {
     EXPECT_EQ(f.model().columnCount(), 0) << "columns of the fields go with them";
     EXPECT_EQ(f.rowChanges, before);
 
-    f.link->setColumns({{QStringLiteral("Key"), 12, QStringLiteral("La clé")}, {QStringLiteral("Absent"), 0, QString()}});
+    f.link->setColumns({{QStringLiteral("Key"), 12, QStringLiteral("La clé")},
+                        {QStringLiteral("Absent"), 0, QString()}});
     f.settle();
     EXPECT_EQ(f.model().columnCount(), 2) << "declared columns stay while closed";
     EXPECT_EQ(f.model().headerData(0, Qt::Horizontal).toString(), QStringLiteral("La clé"));
@@ -273,7 +296,8 @@ TEST(GridLink, AFailedMoveIsShownAndTheGridGoesOn) {
 
 TEST(GridLink, TheModelKeepsItsInvariantsThroughMovesEditsAndClosing) {
     Fixture f;
-    QAbstractItemModelTester tester(&f.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(&f.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     f.ds.MoveBy(17);
     f.settle();
     f.ds.Append();

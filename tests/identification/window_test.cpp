@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -179,7 +178,8 @@ TEST_F(BalloonTest, CoversNoButtonAndAClickHidesIt) {
             << button->objectName().toStdString();
     }
     // Its pointer still touches the edit.
-    const QRect edit(window_->EditMotPasse->mapToGlobal(QPoint(0, 0)), window_->EditMotPasse->size());
+    const QRect edit(window_->EditMotPasse->mapToGlobal(QPoint(0, 0)),
+                     window_->EditMotPasse->size());
     EXPECT_TRUE(balloon.bottom() + 1 == edit.top() || balloon.top() == edit.bottom() + 1);
 
     QTest::mouseClick(window_->BalloonHint1, Qt::LeftButton, {},

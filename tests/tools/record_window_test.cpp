@@ -262,9 +262,12 @@ TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
         EXPECT_EQ(control->pos(), c.place.topLeft());
         EXPECT_EQ(control->height(), c.place.height());
         EXPECT_GE(control->width(), c.place.width());
-        if (auto* label = qobject_cast<QLabel*>(control)) EXPECT_EQ(label->text(), c.caption);
-        if (auto* button = qobject_cast<QPushButton*>(control))
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            EXPECT_EQ(label->text(), c.caption);
+        }
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(button->text(), c.caption);
+        }
     }
     EXPECT_EQ(w().RGPaths->title(), "Dictionnaires :");
     for (QLabel* l : {w().LabelTable, w().Label1, w().Label3}) {

@@ -32,7 +32,9 @@ struct Fixture {
         QObject::connect(&grid, &ui::DataGrid::moveRequested,
                          [this](Move m, int amount) { asked.emplace_back(m, amount); });
     }
-    QPoint cell(int row, int column = 0) { return grid.visualRect(model.index(row, column)).center(); }
+    QPoint cell(int row, int column = 0) {
+        return grid.visualRect(model.index(row, column)).center();
+    }
 };
 
 TEST(DataGrid, IsReadOnlyWithCentredBoldTitlesAndNoRowHeader) {
@@ -56,34 +58,60 @@ TEST(DataGrid, TheUsersMovesAreAskedOfTheOwnerAndMoveNothingThemselves) {
     } cases[] = {
         {"down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Down); }, {{Move::By, 1}}},
         {"up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Up); }, {{Move::By, -1}}},
-        {"page down", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageDown); }, {{Move::By, page}}},
-        {"page up", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageUp); }, {{Move::By, -page}}},
-        {"ctrl home", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Home, Qt::ControlModifier); }, {{Move::First, 0}}},
-        {"ctrl end", [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier); }, {{Move::Last, 0}}},
-        {"right, typing", [](Fixture& f) { QTest::keyClicks(&f.grid, QStringLiteral("a")); QTest::keyClick(&f.grid, Qt::Key_Right); }, {}},
-        {"left click", [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.cell(4)); }, {{Move::By, 2}}},
-        {"right click", [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::RightButton, {}, f.cell(0)); }, {}},
-        {"wheel down", [](Fixture& f) {
-             QWheelEvent e(f.cell(1), f.grid.viewport()->mapToGlobal(f.cell(1)), {}, {0, -120}, Qt::NoButton, {},
-                           Qt::NoScrollPhase, false);
+        {"page down",
+         [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageDown); },
+         {{Move::By, page}}},
+        {"page up",
+         [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_PageUp); },
+         {{Move::By, -page}}},
+        {"ctrl home",
+         [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_Home, Qt::ControlModifier); },
+         {{Move::First, 0}}},
+        {"ctrl end",
+         [](Fixture& f) { QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier); },
+         {{Move::Last, 0}}},
+        {"right, typing",
+         [](Fixture& f) {
+             QTest::keyClicks(&f.grid, QStringLiteral("a"));
+             QTest::keyClick(&f.grid, Qt::Key_Right);
+         },
+         {}},
+        {"left click",
+         [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.cell(4)); },
+         {{Move::By, 2}}},
+        {"right click",
+         [](Fixture& f) { QTest::mouseClick(f.grid.viewport(), Qt::RightButton, {}, f.cell(0)); },
+         {}},
+        {"wheel down",
+         [](Fixture& f) {
+             QWheelEvent e(f.cell(1), f.grid.viewport()->mapToGlobal(f.cell(1)), {}, {0, -120},
+                           Qt::NoButton, {}, Qt::NoScrollPhase, false);
              QApplication::sendEvent(f.grid.viewport(), &e);
-         }, {{Move::By, lines}}},
-        {"half notches up, on the bar", [](Fixture& f) {
+         },
+         {{Move::By, lines}}},
+        {"half notches up, on the bar",
+         [](Fixture& f) {
              for (int i = 0; i < 2; ++i) {
-                 QWheelEvent e({1, 1}, {1, 1}, {}, {0, 60}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                 QWheelEvent e({1, 1}, {1, 1}, {}, {0, 60}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                               false);
                  QApplication::sendEvent(f.grid.verticalScrollBar(), &e);
              }
-         }, {{Move::By, -lines}}},
-        {"bar arrow and page area", [](Fixture& f) {
+         },
+         {{Move::By, -lines}}},
+        {"bar arrow and page area",
+         [](Fixture& f) {
              f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
              f.grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
-         }, {{Move::By, 1}, {Move::By, -page}}},
-        {"thumb dropped", [](Fixture& f) {
+         },
+         {{Move::By, 1}, {Move::By, -page}}},
+        {"thumb dropped",
+         [](Fixture& f) {
              QScrollBar* bar = f.grid.verticalScrollBar();
              bar->setSliderDown(true);
              bar->setSliderPosition(80);
              bar->setSliderDown(false);
-         }, {{Move::ToPosition, 80}}},
+         },
+         {{Move::ToPosition, 80}}},
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -138,9 +166,11 @@ TEST(DataGrid, TheHooksColourWinsOverTheSelection) {
     const QImage image = grid.grab().toImage();
     EXPECT_EQ(asked.size(), 4u);
     for (int column : {0, 1}) {
-        const QRect cell = grid.visualRect(model.index(1, column)).translated(grid.viewport()->pos());
+        const QRect cell =
+            grid.visualRect(model.index(1, column)).translated(grid.viewport()->pos());
         EXPECT_EQ(image.pixelColor(cell.center()), lightBlue)
-            << "the selected row, its focused current cell too, shows the hook's colour: column " << column;
+            << "the selected row, its focused current cell too, shows the hook's colour: column "
+            << column;
     }
     const QRect row0 = grid.visualRect(model.index(0, 0)).translated(grid.viewport()->pos());
     EXPECT_NE(image.pixelColor(row0.center()), lightBlue);
