@@ -53,8 +53,12 @@ inline constexpr std::array<unsigned char, 256> kLower = caseTable(false);
 }  // namespace detail
 
 // The upper and the lower case of a letter; any other byte as it is.
-inline unsigned char upper(unsigned char byte) { return detail::kUpper[byte]; }
-inline unsigned char lower(unsigned char byte) { return detail::kLower[byte]; }
+inline unsigned char upper(unsigned char byte) {
+    return detail::kUpper[byte];
+}
+inline unsigned char lower(unsigned char byte) {
+    return detail::kLower[byte];
+}
 
 }  // namespace cp1252
 

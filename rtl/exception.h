@@ -13,12 +13,15 @@
 namespace rtl {
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(QString message) : message_(std::move(message)) {}
     ~Exception() override = default;
 
     const QString& message() const { return message_; }
-    void setMessage(QString message) { message_ = std::move(message); what_.clear(); }
+    void setMessage(QString message) {
+        message_ = std::move(message);
+        what_.clear();
+    }
     // The class name as the user sees it, e.g. "EADSDatabaseError".
     virtual QString className() const { return QStringLiteral("Exception"); }
 
@@ -27,14 +30,14 @@ public:
         return what_.constData();
     }
 
-private:
+  private:
     QString message_;
     mutable QByteArray what_;
 };
 
 // A text that is not a valid integer (the runtime's integer conversion).
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
     QString className() const override { return QStringLiteral("EConvertError"); }
 };

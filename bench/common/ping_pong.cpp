@@ -30,7 +30,9 @@ double pingPongMicros(int rounds) {
             got += static_cast<size_t>(n);
         }
     }
-    double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / rounds;
+    double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                    .count() /
+                rounds;
     ::close(sv[0]);
     ::waitpid(child, nullptr, 0);
     return us;

@@ -31,9 +31,12 @@ int main(int argc, char** argv) {
     ace::installTable(&bench::countingTable(real));
     double pingUs = bench::pingPongMicros(20000);
     QString report;
-    bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows, bench::libraryRoundTrips, report);
-    report.prepend(QStringLiteral("enginesrv  bare 64-byte ping-pong between two processes: %1 us per round trip\n")
-                       .arg(pingUs, 0, 'f', 1));
+    bench::runCollectionLoop(QStringLiteral("enginesrv"), dictionary, rows,
+                             bench::libraryRoundTrips, report);
+    report.prepend(
+        QStringLiteral(
+            "enginesrv  bare 64-byte ping-pong between two processes: %1 us per round trip\n")
+            .arg(pingUs, 0, 'f', 1));
     QFile out(file);
     if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());
     std::fputs(report.toUtf8().constData(), stdout);

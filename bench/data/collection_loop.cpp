@@ -15,8 +15,10 @@ int rowsArgument(int argc, char** argv) {
     bool ok = false;
     const int rows = QString::fromLocal8Bit(argv[1]).toInt(&ok);
     if (ok && rows >= 1 && rows <= 10000000) return rows;
-    std::fprintf(stderr, "%s: the row count must be a whole number from 1 to 10000000, not '%s'\n"
-                         "usage: %s [rows] [report file]\n", argv[0], argv[1], argv[0]);
+    std::fprintf(stderr,
+                 "%s: the row count must be a whole number from 1 to 10000000, not '%s'\n"
+                 "usage: %s [rows] [report file]\n",
+                 argv[0], argv[1], argv[0]);
     return 0;
 }
 
@@ -47,7 +49,9 @@ const ace::FunctionTable& countingTable(const ace::FunctionTable& inner) {
     return gCounting;
 }
 
-uint64_t engineCalls() { return gCalls; }
+uint64_t engineCalls() {
+    return gCalls;
+}
 
 void runCollectionLoop(const QString& mode, const QString& dictionary, int rows,
                        const std::function<uint64_t()>& roundTrips, QString& report) {
@@ -60,17 +64,21 @@ void runCollectionLoop(const QString& mode, const QString& dictionary, int rows,
     QElapsedTimer total, timer;
     total.start();
     timer.start();
-    uint64_t calls0 = engineCalls(), trips0 = roundTrips(), blockCalls = calls0, blockTrips = trips0;
+    uint64_t calls0 = engineCalls(), trips0 = roundTrips(), blockCalls = calls0,
+             blockTrips = trips0;
     for (int i = 0; i < rows; ++i) {
         const QString table = QStringLiteral("Table") + QString::number(i % 37);
-        locks.collect(QStringLiteral("/data/Compta.add"), table, QStringLiteral("/data/") + table + QStringLiteral(".adt"),
-                      i + 1, "POSTE-" + QByteArray::number(i % 13), "login" + QByteArray::number(i % 7),
+        locks.collect(QStringLiteral("/data/Compta.add"), table,
+                      QStringLiteral("/data/") + table + QStringLiteral(".adt"), i + 1,
+                      "POSTE-" + QByteArray::number(i % 13), "login" + QByteArray::number(i % 7),
                       "Compta.exe");
         if ((i + 1) % block == 0) {
             double us = timer.nsecsElapsed() / 1000.0 / block;
-            out << mode << "  rows " << (i + 2 - block) << "-" << (i + 1) << ": " << QString::number(us, 'f', 1)
-                << " us/row, " << QString::number(double(engineCalls() - blockCalls) / block, 'f', 1)
-                << " engine calls/row, " << QString::number(double(roundTrips() - blockTrips) / block, 'f', 2)
+            out << mode << "  rows " << (i + 2 - block) << "-" << (i + 1) << ": "
+                << QString::number(us, 'f', 1) << " us/row, "
+                << QString::number(double(engineCalls() - blockCalls) / block, 'f', 1)
+                << " engine calls/row, "
+                << QString::number(double(roundTrips() - blockTrips) / block, 'f', 2)
                 << " round trips/row\n";
             blockCalls = engineCalls();
             blockTrips = roundTrips();
@@ -80,8 +88,8 @@ void runCollectionLoop(const QString& mode, const QString& dictionary, int rows,
     double us = total.nsecsElapsed() / 1000.0 / rows;
     out << mode << "  all " << rows << " rows: " << QString::number(us, 'f', 1) << " us/row, "
         << QString::number(double(engineCalls() - calls0) / rows, 'f', 1) << " engine calls/row, "
-        << QString::number(double(roundTrips() - trips0) / rows, 'f', 2) << " round trips/row; table holds "
-        << locks.rows() << " rows\n";
+        << QString::number(double(roundTrips() - trips0) / rows, 'f', 2)
+        << " round trips/row; table holds " << locks.rows() << " rows\n";
 }
 
 }  // namespace bench

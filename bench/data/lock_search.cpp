@@ -34,12 +34,18 @@ QString literal(const QString& text) {
     return out.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
-const QStringList kCreate = {
-    "CREATE TABLE #UsersTableLocks (", "    DictionaryName CIChar(25),", "\t  DictionaryPath CIChar(100),",
-    "\t  TableName CIChar(25),", "\t  TablePath CIChar(100),", "\t  UserName CIChar(50),",
-    "\t  OsUserLoginName CIChar(50),", "\t  ApplicationID CIChar(70),", "\t  LockedRecNo Integer );", "",
-    "Create Index UserName on #UsersTableLocks(UserName);",
-    "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"};
+const QStringList kCreate = {"CREATE TABLE #UsersTableLocks (",
+                             "    DictionaryName CIChar(25),",
+                             "\t  DictionaryPath CIChar(100),",
+                             "\t  TableName CIChar(25),",
+                             "\t  TablePath CIChar(100),",
+                             "\t  UserName CIChar(50),",
+                             "\t  OsUserLoginName CIChar(50),",
+                             "\t  ApplicationID CIChar(70),",
+                             "\t  LockedRecNo Integer );",
+                             "",
+                             "Create Index UserName on #UsersTableLocks(UserName);",
+                             "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"};
 
 }  // namespace
 
@@ -116,7 +122,7 @@ ResultTable::ResultTable(TAdsConnection& connection) {
     table_.SetTableName(QStringLiteral("#UsersTableLocks"));
     table_.Open();
     table_.SetIndexName(QStringLiteral("UserName"));
-    const char* names[] = {"DictionaryPath", "TableName", "TablePath", "UserName",
+    const char* names[] = {"DictionaryPath",  "TableName",     "TablePath",  "UserName",
                            "OsUserLoginName", "ApplicationID", "LockedRecNo"};
     for (int i = 0; i < 7; ++i) fields_[i] = table_.FieldByName(QString::fromLatin1(names[i]));
 }

@@ -26,7 +26,7 @@ void execute(TAdsConnection& connection, const QStringList& sql);
 // The queries of the lock search: sp_mgGetAllLocks for a table, then sp_mgGetLockOwner for
 // each locked record, with the persistent fields the main window declares.
 class LockQueries {
-public:
+  public:
     explicit LockQueries(TAdsConnection& connection);
     // Opens the locked records of table file `path`; false when there are none.
     bool openLocked(const QString& path);
@@ -43,7 +43,7 @@ public:
 
 // #UsersTableLocks, created, opened and ordered by UserName as the tool does.
 class ResultTable {
-public:
+  public:
     explicit ResultTable(TAdsConnection& connection);
     // The tool's step for one owner row: Locate on (TableName, LockedRecNo), and when the
     // row is not there, Append, the seven column writes and Post. True when appended.
@@ -52,7 +52,7 @@ public:
                  const QByteArray& application);
     int rows() { return table_.RecordCount(); }
 
-private:
+  private:
     TAdsTable table_{nullptr};
     TField* fields_[7] = {};
 };

@@ -42,7 +42,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kLocked = 5;
 constexpr double kScanSeconds = 0.5;
 
-double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
 void sqlOffline(engine::Session& s, const std::string& text) {
     engine::SqlResult r;
@@ -61,7 +63,8 @@ void growGrand(const std::string& cs, int from, int rows) {
     std::string batch;
     for (int r = from; r < from + rows; ++r) {
         batch += (batch.empty() ? "INSERT INTO Grand VALUES (" : ", (") + std::to_string(r) +
-                 ", 'Ligne numero " + std::to_string(r) + " du grand tableau', " + std::to_string(r % 997) + ")";
+                 ", 'Ligne numero " + std::to_string(r) + " du grand tableau', " +
+                 std::to_string(r % 997) + ")";
         if (batch.size() > 200000 || r + 1 == from + rows) {
             sqlOffline(*s, batch);
             batch.clear();
@@ -102,16 +105,18 @@ struct Series {
         std::sort(v.begin(), v.end());
         const auto over = std::count_if(v.begin(), v.end(), [](double ms) { return ms >= 20; });
         char line[256];
-        std::snprintf(line, sizeof line,
-                      "%-20s %7zu   median %6.2f ms   p99 %6.2f ms   worst %7.2f ms   20 ms or more: %ld",
-                      name.c_str(), v.size(), v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)],
-                      v.back(), static_cast<long>(over));
+        std::snprintf(
+            line, sizeof line,
+            "%-20s %7zu   median %6.2f ms   p99 %6.2f ms   worst %7.2f ms   20 ms or more: %ld",
+            name.c_str(), v.size(), v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)],
+            v.back(), static_cast<long>(over));
         return line;
     }
 };
 
 // The lock viewer's statements and a one-row read, back to back for `seconds`.
-std::vector<Series> measureShortStatements(const std::string& cs, const std::string& articles, double seconds) {
+std::vector<Series> measureShortStatements(const std::string& cs, const std::string& articles,
+                                           double seconds) {
     ADSHANDLE conn = connectAs(cs, "VIEWER");
     ADSHANDLE stmt = 0;
     check(AdsCreateSQLStatement(conn, &stmt), "statement");
@@ -124,11 +129,15 @@ std::vector<Series> measureShortStatements(const std::string& cs, const std::str
         all.ms.push_back(secondsSince(t) * 1e3);
         if (rows != kLocked) std::cerr << "warning: " << rows << " locks listed\n";
         t = Clock::now();
-        runStatement(stmt, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + articles + "'," + std::to_string(1 + i % kLocked) + ");",
+        runStatement(stmt,
+                     "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + articles + "'," +
+                         std::to_string(1 + i % kLocked) + ");",
                      &rows);
         owner.ms.push_back(secondsSince(t) * 1e3);
         t = Clock::now();
-        runStatement(stmt, "SELECT X.*, X.RowID FROM Articles AS X WHERE Right(X.RowID,6) = 'AAAAAC'", &rows);
+        runStatement(stmt,
+                     "SELECT X.*, X.RowID FROM Articles AS X WHERE Right(X.RowID,6) = 'AAAAAC'",
+                     &rows);
         row.ms.push_back(secondsSince(t) * 1e3);
     }
     AdsCloseSQLStatement(stmt);
@@ -156,15 +165,18 @@ int main(int argc, char** argv) {
     const std::string dictionary = dir + "/Bench.add";
     const std::string articles = dir + "/Articles.adt";
     if (!engine::createDictionary(dictionary, "kor5382").ok()) return 1;
-    const std::string cs = "Data Source=" + dictionary + ";User ID=adssys;Password=\"kor5382\";ServerType=REMOTE;";
+    const std::string cs =
+        "Data Source=" + dictionary + ";User ID=adssys;Password=\"kor5382\";ServerType=REMOTE;";
     {
         engine::Server server;
         std::unique_ptr<engine::Session> s;
         if (!server.connect(cs, {}, &s).ok()) return 1;
-        sqlOffline(*s, "CREATE TABLE Grand (Id Integer, Texte Char(60), Groupe Integer);"
-                       "CREATE TABLE Articles (Code Integer, Libelle CIChar(30));"
-                       "INSERT INTO Articles VALUES (1, 'Un'), (2, 'Deux'), (3, 'Trois'), (4, 'Quatre'), "
-                       "(5, 'Cinq'), (6, 'Six');");
+        sqlOffline(
+            *s,
+            "CREATE TABLE Grand (Id Integer, Texte Char(60), Groupe Integer);"
+            "CREATE TABLE Articles (Code Integer, Libelle CIChar(30));"
+            "INSERT INTO Articles VALUES (1, 'Un'), (2, 'Deux'), (3, 'Trois'), (4, 'Quatre'), "
+            "(5, 'Cinq'), (6, 'Six');");
     }
 
     // Grand grows until one scan takes about kScanSeconds on this machine.
@@ -181,7 +193,8 @@ int main(int argc, char** argv) {
         scanOnce(stmt);  // the first loads the table
         scan = std::min(scanOnce(stmt), scanOnce(stmt));
         AdsDisconnect(conn);
-        grow = scan < kScanSeconds * 0.9 ? static_cast<int>(rows * (kScanSeconds / scan - 1)) + 1 : 0;
+        grow =
+            scan < kScanSeconds * 0.9 ? static_cast<int>(rows * (kScanSeconds / scan - 1)) + 1 : 0;
     }
 
     engine::testing::ServerProcess server({"--log-level", "0"});
@@ -214,7 +227,8 @@ int main(int argc, char** argv) {
         auto start = Clock::now();
         while (secondsSince(start) < seconds + 1) times.push_back(scanOnce(stmt));
         std::sort(times.begin(), times.end());
-        const double summary[3] = {static_cast<double>(times.size()), times[times.size() / 2], times.back()};
+        const double summary[3] = {static_cast<double>(times.size()), times[times.size() / 2],
+                                   times.back()};
         (void)!::write(scans[1], summary, sizeof summary);
         ::_exit(0);
     }
@@ -240,17 +254,20 @@ int main(int argc, char** argv) {
         report << line << "\n";
     };
     char line[256];
-    out("engine concurrency benchmark (Unix socket, enginesrv and every client in processes of their own)");
-    std::snprintf(line, sizeof line, "bare 64-byte ping-pong between two processes: %.1f us per round trip", pingUs);
+    out("engine concurrency benchmark (Unix socket, enginesrv and every client in processes of "
+        "their own)");
+    std::snprintf(line, sizeof line,
+                  "bare 64-byte ping-pong between two processes: %.1f us per round trip", pingUs);
     out(line);
-    std::snprintf(line, sizeof line, "long statement: full scan of Grand, %d rows, %.3f s alone", rows, scan);
+    std::snprintf(line, sizeof line, "long statement: full scan of Grand, %d rows, %.3f s alone",
+                  rows, scan);
     out(line);
     out("short statements, none running beside them:");
     for (const Series& s : idle) out("  " + s.summary());
     out("short statements while another process scans Grand without pause:");
     for (const Series& s : busy) out("  " + s.summary());
-    std::snprintf(line, sizeof line, "  scans meanwhile: %.0f, median %.3f s, worst %.3f s", scanned[0], scanned[1],
-                  scanned[2]);
+    std::snprintf(line, sizeof line, "  scans meanwhile: %.0f, median %.3f s, worst %.3f s",
+                  scanned[0], scanned[1], scanned[2]);
     out(line);
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);

@@ -13,8 +13,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "engine/record/record.h"
 #include "engine/core/session.h"
+#include "engine/record/record.h"
 
 using namespace engine;
 using Clock = std::chrono::steady_clock;
@@ -49,17 +49,20 @@ int main(int argc, char** argv) {
     std::string dd = dir + "/Bench.add";
     check(createDictionary(dd, "kor5382"), "dictionary");
     Server server;
-    std::string connect = "Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=REMOTE;";
+    std::string connect =
+        "Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=REMOTE;";
     std::unique_ptr<Session> s;
     check(server.connect(connect, {"BENCH", "127.0.0.1", "bench", "", "bench"}, &s), "connect");
     SqlResult r;
-    check(s->executeSql("CREATE TABLE #UsersTableLocks (DictionaryName CIChar(25), DictionaryPath CIChar(100),"
-                        " TableName CIChar(25), TablePath CIChar(100), UserName CIChar(50),"
-                        " OsUserLoginName CIChar(50), ApplicationID CIChar(70), LockedRecNo Integer );"
-                        "Create Index UserName on #UsersTableLocks(UserName);"
-                        "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);",
-                        {}, 0, &r),
-          "create");
+    check(
+        s->executeSql(
+            "CREATE TABLE #UsersTableLocks (DictionaryName CIChar(25), DictionaryPath CIChar(100),"
+            " TableName CIChar(25), TablePath CIChar(100), UserName CIChar(50),"
+            " OsUserLoginName CIChar(50), ApplicationID CIChar(70), LockedRecNo Integer );"
+            "Create Index UserName on #UsersTableLocks(UserName);"
+            "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);",
+            {}, 0, &r),
+        "create");
     CursorInfo t;
     check(s->openTable("#UsersTableLocks", 0, 1, 1, 1, 0, "ANSI", &t), "open");
 
@@ -87,8 +90,8 @@ int main(int argc, char** argv) {
     start = Clock::now();
     for (int i = 0; i < searches; ++i) {
         int recno = (i * 7919) % (2 * kRows) + 1;
-        std::string expr = "(TableName=\"table" + std::to_string(recno % 50) + "\") AND (LockedRecNo=" +
-                           std::to_string(recno) + ")";
+        std::string expr = "(TableName=\"table" + std::to_string(recno % 50) +
+                           "\") AND (LockedRecNo=" + std::to_string(recno) + ")";
         bool exact = false;
         check(s->exact(t.handle, &exact), "exact");
         check(s->setExact(t.handle, true), "set exact");
@@ -104,7 +107,8 @@ int main(int argc, char** argv) {
     // Lock-owner calls with 10,000 locks held by another connection.
     check(s->executeSql("CREATE TABLE Verrous (N Integer);", {}, 0, &r), "create stored");
     std::unique_ptr<Session> holder;
-    check(server.connect(connect, {"HOLDER", "127.0.0.2", "holder", "", "holder"}, &holder), "connect holder");
+    check(server.connect(connect, {"HOLDER", "127.0.0.2", "holder", "", "holder"}, &holder),
+          "connect holder");
     CursorInfo v;
     check(holder->openTable("Verrous", 0, 1, 1, 1, 0, "", &v), "open stored");
     for (int i = 1; i <= kRows; ++i) {
@@ -132,10 +136,11 @@ int main(int argc, char** argv) {
 
     std::ostringstream f;
     f << "engine core figures (in-process, one thread)\n";
-    f << "locate_aof_us_per_search " << locateMicros << "  (target < 20; " << found << " of " << searches
-      << " found)\n";
+    f << "locate_aof_us_per_search " << locateMicros << "  (target < 20; " << found << " of "
+      << searches << " found)\n";
     f << "appended_rows_per_second " << static_cast<long>(appendsPerSecond) << "\n";
-    f << "lock_owner_calls_per_second " << static_cast<long>(ownerCallsPerSecond) << "  (10000 locks held)\n";
+    f << "lock_owner_calls_per_second " << static_cast<long>(ownerCallsPerSecond)
+      << "  (10000 locks held)\n";
     std::ofstream(out) << f.str();
     std::cout << f.str();
     holder.reset();

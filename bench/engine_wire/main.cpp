@@ -43,7 +43,9 @@ constexpr int kHolders = 20;
 constexpr int kLocksPerHolderPerTable = 5;  // 20 x 100 x 5 = 10,000 locks
 constexpr int kRowsPerTable = kHolders * kLocksPerHolderPerTable;
 
-QString tableName(int t) { return QStringLiteral("Table") + QString::number(t); }
+QString tableName(int t) {
+    return QStringLiteral("Table") + QString::number(t);
+}
 
 // The latency of one engine call (a record count), sampled between the tables of a pass so
 // that it and the queries see the host under the same load, which moves by the second.
@@ -146,7 +148,8 @@ Pass searchLocks(const QString& dir, bench::LockQueries& q, uint32_t probe,
     check(AdsConnect101(connectString.c_str(), nullptr, &c), "holder connect");
     for (int t = 0; t < kTables; ++t) {
         ADSHANDLE th = 0;
-        check(AdsOpenTable90(c, tableName(t).toStdString().c_str(), nullptr, 0, 1, 1, 1, 0, "ANSI", &th),
+        check(AdsOpenTable90(c, tableName(t).toStdString().c_str(), nullptr, 0, 1, 1, 1, 0, "ANSI",
+                             &th),
               "holder open");
         for (int k = 1; k <= kLocksPerHolderPerTable; ++k) {
             check(AdsLockRecord(th, h * kLocksPerHolderPerTable + k), "holder lock");
@@ -202,8 +205,9 @@ int main(int argc, char** argv) {
     const double tripsPerCall = double(bench::libraryRoundTrips() - tripsBefore) / kRounds;
 
     // 3: 20 holder processes, 5 locks each in each of the 100 tables.
-    const std::string connectString = "Data Source=" + dictionary.toStdString() +
-                                      ";User ID=adssys;Password=\"kor5382\";FIPS=False;ServerType=REMOTE;";
+    const std::string connectString =
+        "Data Source=" + dictionary.toStdString() +
+        ";User ID=adssys;Password=\"kor5382\";FIPS=False;ServerType=REMOTE;";
     std::vector<pid_t> holders;
     int ready[2];
     if (::pipe(ready) != 0) return 1;
@@ -226,7 +230,8 @@ int main(int argc, char** argv) {
     // The host's speed drifts from one second to the next: the queries alone run three
     // times, and the pass with the median ratio is the one reported.
     std::vector<Pass> alonePasses;
-    for (int i = 0; i < 3; ++i) alonePasses.push_back(searchLocks(dir, queries, probe.Handle(), nullptr));
+    for (int i = 0; i < 3; ++i)
+        alonePasses.push_back(searchLocks(dir, queries, probe.Handle(), nullptr));
     std::sort(alonePasses.begin(), alonePasses.end(),
               [](const Pass& a, const Pass& b) { return a.ratio() < b.ratio(); });
     const Pass& alone = alonePasses[1];
@@ -242,24 +247,27 @@ int main(int argc, char** argv) {
     QDir(dir).removeRecursively();
 
     char report[2048];
-    std::snprintf(report, sizeof report,
-                  "engine wire benchmark (the lock search through the data-access layer, enginesrv in another process)\n"
-                  "bare 64-byte ping-pong between two processes: %.1f us per round trip\n"
-                  "one engine call (record count on a table):    %.1f us per call, %.2f round trips per call\n"
-                  "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
-                  "  procedures alone: %.3f s, %llu round trips, %.2f per owner statement\n"
-                  "  engine call meanwhile (sampled between the tables): %.1f us\n"
-                  "  ratio total / (round trips x call latency): %.2f (the median of 3 passes: %.2f %.2f %.2f)\n"
-                  "  procedures with the owner rows collected between them: %.3f s,"
-                  " engine call meanwhile %.1f us, ratio %.2f\n"
-                  "  result rows collected (Locate, Append + Post): %.3f s, %.2f round trips per row\n",
-                  pingUs, call.micros(), tripsPerCall, kTables, alone.ownerQueries, alone.owners,
-                  kHolders, alone.queries.seconds, static_cast<unsigned long long>(alone.queries.trips),
-                  alone.tripsPerOwnerStatement(), alone.calls.micros(), alone.ratio(),
-                  alonePasses[0].ratio(), alonePasses[1].ratio(), alonePasses[2].ratio(),
-                  withRows.queries.seconds, withRows.calls.micros(), withRows.ratio(),
-                  withRows.collection.seconds,
-                  double(withRows.collection.trips) / std::max(1L, withRows.owners));
+    std::snprintf(
+        report, sizeof report,
+        "engine wire benchmark (the lock search through the data-access layer, enginesrv in "
+        "another process)\n"
+        "bare 64-byte ping-pong between two processes: %.1f us per round trip\n"
+        "one engine call (record count on a table):    %.1f us per call, %.2f round trips per "
+        "call\n"
+        "lock collection: %d tables, %ld locked records, %ld owner rows, %d holder processes\n"
+        "  procedures alone: %.3f s, %llu round trips, %.2f per owner statement\n"
+        "  engine call meanwhile (sampled between the tables): %.1f us\n"
+        "  ratio total / (round trips x call latency): %.2f (the median of 3 passes: %.2f %.2f "
+        "%.2f)\n"
+        "  procedures with the owner rows collected between them: %.3f s,"
+        " engine call meanwhile %.1f us, ratio %.2f\n"
+        "  result rows collected (Locate, Append + Post): %.3f s, %.2f round trips per row\n",
+        pingUs, call.micros(), tripsPerCall, kTables, alone.ownerQueries, alone.owners, kHolders,
+        alone.queries.seconds, static_cast<unsigned long long>(alone.queries.trips),
+        alone.tripsPerOwnerStatement(), alone.calls.micros(), alone.ratio(), alonePasses[0].ratio(),
+        alonePasses[1].ratio(), alonePasses[2].ratio(), withRows.queries.seconds,
+        withRows.calls.micros(), withRows.ratio(), withRows.collection.seconds,
+        double(withRows.collection.trips) / std::max(1L, withRows.owners));
     std::cout << report;
     std::ofstream(resultFile) << report;
     return 0;

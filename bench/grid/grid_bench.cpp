@@ -26,9 +26,9 @@
 namespace {
 
 // The text fields the collection writes, with their sizes.
-const std::pair<const char*, int> kTextFields[] = {{"DictionaryPath", 100}, {"TableName", 25}, {"TablePath", 100},
-                                                   {"UserName", 50},        {"OsUserLoginName", 50},
-                                                   {"ApplicationID", 70}};
+const std::pair<const char*, int> kTextFields[] = {{"DictionaryPath", 100}, {"TableName", 25},
+                                                   {"TablePath", 100},      {"UserName", 50},
+                                                   {"OsUserLoginName", 50}, {"ApplicationID", 70}};
 
 std::function<uint64_t()> gRoundTrips;
 
@@ -53,11 +53,19 @@ struct Figures {
     double us = 0, cpu = 0, calls = 0, trips = 0;
     Figures() = default;
     Figures(const Counters& c, int n)
-        : us(c.clock.nsecsElapsed() / 1000.0 / n), cpu((cpuMicros() - c.cpu) / n),
-          calls(double(bench::engineCalls() - c.calls) / n), trips(double(gRoundTrips() - c.trips) / n) {}
+        : us(c.clock.nsecsElapsed() / 1000.0 / n),
+          cpu((cpuMicros() - c.cpu) / n),
+          calls(double(bench::engineCalls() - c.calls) / n),
+          trips(double(gRoundTrips() - c.trips) / n) {}
     QString text(const char* unit) const {
-        return QStringLiteral("%1 us/%5 (%2 us of the tool's processor), %3 engine calls/%5, %4 round trips/%5")
-            .arg(us, 0, 'f', 1).arg(cpu, 0, 'f', 1).arg(calls, 0, 'f', 1).arg(trips, 0, 'f', 2).arg(QLatin1String(unit));
+        return QStringLiteral(
+                   "%1 us/%5 (%2 us of the tool's processor), %3 engine calls/%5, %4 round "
+                   "trips/%5")
+            .arg(us, 0, 'f', 1)
+            .arg(cpu, 0, 'f', 1)
+            .arg(calls, 0, 'f', 1)
+            .arg(trips, 0, 'f', 2)
+            .arg(QLatin1String(unit));
     }
 };
 
@@ -68,11 +76,16 @@ void fill(TAdsConnection& conn, int rows) {
     for (int first = 0; first < rows; first += 500) {
         QStringList values;
         for (int i = first; i < std::min(rows, first + 500); ++i)
-            values << QStringLiteral("('Compta', 'Table%1', 'POSTE-%2', 'login%3', 'Compta.exe', %4)")
-                          .arg(i % 100).arg((i * 7919) % 10007).arg(i % 31).arg(i + 1);
-        insert.SQL().Assign({QStringLiteral("INSERT INTO #UsersTableLocks (DictionaryName, TableName, UserName, "
-                                            "OsUserLoginName, ApplicationID, LockedRecNo) VALUES"),
-                             values.join(QStringLiteral(",\n"))});
+            values << QStringLiteral(
+                          "('Compta', 'Table%1', 'POSTE-%2', 'login%3', 'Compta.exe', %4)")
+                          .arg(i % 100)
+                          .arg((i * 7919) % 10007)
+                          .arg(i % 31)
+                          .arg(i + 1);
+        insert.SQL().Assign(
+            {QStringLiteral("INSERT INTO #UsersTableLocks (DictionaryName, TableName, UserName, "
+                            "OsUserLoginName, ApplicationID, LockedRecNo) VALUES"),
+             values.join(QStringLiteral(",\n"))});
         insert.ExecSQL();
     }
 }
@@ -107,8 +120,10 @@ class LockGrid {
             grid_ = std::make_unique<ui::DataGrid>();
             grid_->resize(864, 353);
             auto* link = new gridlink::GridLink(grid_.get(), &source_);
-            link->setColumns({{"UserName", 30, "UserName"}, {"OsUserLoginName", 30, "OsUserLoginName"},
-                              {"LockedRecNo", 16, "LockedRecNo"}, {"TableName", 29, "Table"},
+            link->setColumns({{"UserName", 30, "UserName"},
+                              {"OsUserLoginName", 30, "OsUserLoginName"},
+                              {"LockedRecNo", 16, "LockedRecNo"},
+                              {"TableName", 29, "Table"},
                               {"ApplicationID", 29, "ApplicationID"}});
             link->setCalcCellColors([this](TField*, ui::CellStyle& style) {
                 if (recNo_->AsInteger() == currentRecNo_ && table_->AsString() == currentTable_) {
@@ -133,10 +148,14 @@ class LockGrid {
     // One owner row as the collection handles it: looked up, and appended when new.
     void collect(int i) {
         const QByteArray table = "Table" + QByteArray::number(i % 37);
-        if (locks_.Locate(QStringLiteral("TableName;LockedRecNo"), QVariantList{QString::fromLatin1(table), i + 1}, 0))
+        if (locks_.Locate(QStringLiteral("TableName;LockedRecNo"),
+                          QVariantList{QString::fromLatin1(table), i + 1}, 0))
             return;
-        const QByteArray values[6] = {"/data/Compta", table, "/data/" + table + ".adt",
-                                      "POSTE-" + QByteArray::number(i % 13), "login" + QByteArray::number(i % 7),
+        const QByteArray values[6] = {"/data/Compta",
+                                      table,
+                                      "/data/" + table + ".adt",
+                                      "POSTE-" + QByteArray::number(i % 13),
+                                      "login" + QByteArray::number(i % 7),
                                       "Compta.exe"};
         locks_.Append();
         for (int c = 0; c < 6; ++c) text_[c]->SetAsAnsiString(values[c]);
@@ -171,13 +190,18 @@ class LockGrid {
 
 // How the collection runs beside the grid.
 enum class Mode { NoGrid, GridPaintedAtTheEnd, Grid, GridEagerWindow };
-constexpr Mode kModes[] = {Mode::NoGrid, Mode::GridPaintedAtTheEnd, Mode::Grid, Mode::GridEagerWindow};
+constexpr Mode kModes[] = {Mode::NoGrid, Mode::GridPaintedAtTheEnd, Mode::Grid,
+                           Mode::GridEagerWindow};
 const char* modeName(Mode m) {
     switch (m) {
-        case Mode::NoGrid: return "no grid                           ";
-        case Mode::GridPaintedAtTheEnd: return "grid, painted at the end only     ";
-        case Mode::Grid: return "grid, painted every 100 ms        ";
-        case Mode::GridEagerWindow: return "grid, window re-read at each post ";
+        case Mode::NoGrid:
+            return "no grid                           ";
+        case Mode::GridPaintedAtTheEnd:
+            return "grid, painted at the end only     ";
+        case Mode::Grid:
+            return "grid, painted every 100 ms        ";
+        case Mode::GridEagerWindow:
+            return "grid, window re-read at each post ";
     }
     return "";
 }
@@ -212,12 +236,14 @@ Figures collection(const QString& dictionary, int rows, Mode mode, std::pair<int
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int rows = bench::rowsArgument(std::min(argc, 2), argv);
     const int paged = argc > 2 ? bench::rowsArgument(2, argv + 1) : 100000;
     if (rows == 0 || paged == 0) return 2;
-    const QString file = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("grid_bench.txt");
+    const QString file =
+        argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("grid_bench.txt");
 
     e2e::Engine engine;
     if (!engine.start()) {
@@ -226,7 +252,8 @@ int main(int argc, char** argv) {
     }
     ace::installTable(&bench::countingTable(ace::api()));
     void* lib = dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD);
-    auto getTrips = reinterpret_cast<decltype(&EngineGetRoundTrips)>(dlsym(lib, "EngineGetRoundTrips"));
+    auto getTrips =
+        reinterpret_cast<decltype(&EngineGetRoundTrips)>(dlsym(lib, "EngineGetRoundTrips"));
     gRoundTrips = [getTrips] {
         UNSIGNED32 n = 0;
         if (getTrips) getTrips(&n);
@@ -271,7 +298,8 @@ int main(int argc, char** argv) {
     const Figures& bare = medians[int(Mode::NoGrid)];
     const Figures& grid = medians[int(Mode::Grid)];
     auto share = [&](const Figures& with, double Figures::*f) {
-        return QString::number(100.0 * (with.*f - bare.*f) / (with.*f), 'f', 1) + QStringLiteral(" %");
+        return QString::number(100.0 * (with.*f - bare.*f) / (with.*f), 'f', 1) +
+               QStringLiteral(" %");
     };
     const auto& [turnCount, turnCpu] = turns[int(Mode::Grid)];
     out << "  " << modeName(Mode::Grid) << ": " << turnCount << " event-loop turns in 5 runs, "
@@ -290,8 +318,9 @@ int main(int argc, char** argv) {
         QElapsedTimer build;
         build.start();
         LockGrid g(engine.dictionary, true, paged);
-        out << "paging: " << paged << " rows inserted in " << QString::number(build.elapsed() / 1000.0, 'f', 1)
-            << " s; " << g.grid()->visibleRowCount() << " rows a page\n";
+        out << "paging: " << paged << " rows inserted in "
+            << QString::number(build.elapsed() / 1000.0, 'f', 1) << " s; "
+            << g.grid()->visibleRowCount() << " rows a page\n";
         Counters c;
         while (!g.locks().Eof()) {
             QTest::keyClick(g.grid(), Qt::Key_PageDown);
@@ -300,13 +329,15 @@ int main(int argc, char** argv) {
         }
         perPage = Figures(c, pages);
         msPerPage = perPage.us / 1000.0;
-        out << "  " << pages << " pages: " << perPage.text("page") << "; the grid's current row shows record "
+        out << "  " << pages << " pages: " << perPage.text("page")
+            << "; the grid's current row shows record "
             << g.grid()->model()->index(g.grid()->currentRow(), 2).data().toString() << " of user "
             << g.grid()->model()->index(g.grid()->currentRow(), 0).data().toString() << "\n";
         // The long moves: to the first row, the thumb dropped in the middle, to the last row.
         const std::pair<const char*, std::function<void()>> jumps[] = {
             {"Ctrl+Home", [&] { QTest::keyClick(g.grid(), Qt::Key_Home, Qt::ControlModifier); }},
-            {"thumb dropped in the middle", [&] {
+            {"thumb dropped in the middle",
+             [&] {
                  QScrollBar* bar = g.grid()->verticalScrollBar();
                  bar->setSliderDown(true);
                  bar->setSliderPosition(bar->maximum() / 2);
@@ -323,12 +354,12 @@ int main(int argc, char** argv) {
         }
     }
     out << "grid bench: " << rows << " rows collected, " << QString::number(grid.trips, 'f', 2)
-        << " round trips/row with the grid (" << QString::number(bare.trips, 'f', 2) << " without), "
-        << QString::number(grid.calls, 'f', 1) << " engine calls/row (" << QString::number(bare.calls, 'f', 1)
-        << "), the grid's refresh and paint " << QString::number(turnCpu / turnCount, 'f', 0)
-        << " us of processor per event-loop turn (" << share(grid, &Figures::cpu)
-        << " of the tool's processor with a turn every 100 ms); " << paged << " rows paged, "
-        << QString::number(msPerPage, 'f', 3) << " ms/page\n";
+        << " round trips/row with the grid (" << QString::number(bare.trips, 'f', 2)
+        << " without), " << QString::number(grid.calls, 'f', 1) << " engine calls/row ("
+        << QString::number(bare.calls, 'f', 1) << "), the grid's refresh and paint "
+        << QString::number(turnCpu / turnCount, 'f', 0) << " us of processor per event-loop turn ("
+        << share(grid, &Figures::cpu) << " of the tool's processor with a turn every 100 ms); "
+        << paged << " rows paged, " << QString::number(msPerPage, 'f', 3) << " ms/page\n";
     out.flush();
     QFile f(file);
     if (f.open(QIODevice::Append | QIODevice::Text)) f.write(report.toUtf8());

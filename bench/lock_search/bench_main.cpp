@@ -57,7 +57,8 @@ double peakMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').at(0).toDouble() / 1024;
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').at(0).toDouble() / 1024;
     return 0;
 }
 void resetPeak() {
@@ -67,7 +68,8 @@ void resetPeak() {
 
 // 20 holders, each holding records 1..perTable of five tables as a user of its own.
 std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Server& server,
-                                                            const QString& dictionary, int perTable) {
+                                                            const QString& dictionary,
+                                                            int perTable) {
     std::vector<std::unique_ptr<locktest::Holder>> holders;
     const int share = kTables / kHolders;
     for (int h = 0; h < kHolders; ++h) {
@@ -75,7 +77,8 @@ std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Serv
         for (int t = h * share; t < (h + 1) * share; ++t) tables << tableName(t);
         holders.push_back(std::make_unique<locktest::Holder>(
             QStringLiteral("lock_search_holder"),
-            QStringList{server.address(), dictionary, QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
+            QStringList{server.address(), dictionary,
+                        QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
                         QStringLiteral("user%1").arg(kHolders - h, 2, 10, QLatin1Char('0')),
                         QString::number(perTable), tables.join(u',')}));
     }
@@ -93,7 +96,8 @@ void passTheGate(QObject* context) {
     auto* timer = new QTimer(context);
     QObject::connect(timer, &QTimer::timeout, timer, [] {
         auto* gate = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!gate || gate->objectName() != QStringLiteral("FMotDePasse") || !gate->isVisible()) return;
+        if (!gate || gate->objectName() != QStringLiteral("FMotDePasse") || !gate->isVisible())
+            return;
         auto* edit = gate->findChild<QLineEdit*>(QStringLiteral("EditMotPasse"));
         if (!edit || !edit->text().isEmpty()) return;
         QTest::keyClicks(edit, QStringLiteral("qv73"));
@@ -140,8 +144,9 @@ Run engineOnlySearch(app::RechercheSansFenetre& s) {
 void check(TFPrincipal& w, int locks) {
     const int found = w.UsersTableLocks->Active() ? w.UsersTableLocks->RecordCount() : 0;
     const QImage image = w.wwDBGrid1->viewport()->grab().toImage();
-    const QColor first = image.pixelColor(w.wwDBGrid1->columnViewportPosition(1) + w.wwDBGrid1->columnWidth(1) - 6,
-                                          w.wwDBGrid1->rowHeight(0) / 2);
+    const QColor first =
+        image.pixelColor(w.wwDBGrid1->columnViewportPosition(1) + w.wwDBGrid1->columnWidth(1) - 6,
+                         w.wwDBGrid1->rowHeight(0) / 2);
     if (found != locks || first != app::kSurbrillance) {
         std::fprintf(stderr, "the search found %d rows of %d, first row painted %s\n", found, locks,
                      qPrintable(first.name()));
@@ -172,9 +177,11 @@ std::pair<int, double> pageThrough(TFPrincipal& w) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
-    const QString reportFile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("lock_search_bench.txt");
+    const QString reportFile =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("lock_search_bench.txt");
     QString report;
     auto say = [&report](const QString& line) {
         report += line + u'\n';
@@ -192,7 +199,8 @@ int main(int argc, char** argv) {
     std::vector<locktest::TableSpec> tables;
     for (int i = 0; i < kTables; ++i) tables.push_back({tableName(i), 1000});
     QString error;
-    const QString dictionary = locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
+    const QString dictionary =
+        locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
@@ -203,12 +211,15 @@ int main(int argc, char** argv) {
     ini.close();
     dictionary::ExecutableFolderOverride folder(dir.path());
 
-    say(QStringLiteral("lock search benchmark, %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+    say(QStringLiteral("lock search benchmark, %1")
+            .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
     const double ping = bench::pingPongMicros(20000);
     QFile load(QStringLiteral("/proc/loadavg"));
     load.open(QIODevice::ReadOnly);
-    say(QStringLiteral("machine: bare 64-byte ping-pong between two processes: %1 us; load average %2")
-            .arg(ping, 0, 'f', 1).arg(QString::fromLatin1(load.readAll().split(' ').mid(0, 3).join(' '))));
+    say(QStringLiteral(
+            "machine: bare 64-byte ping-pong between two processes: %1 us; load average %2")
+            .arg(ping, 0, 'f', 1)
+            .arg(QString::fromLatin1(load.readAll().split(' ').mid(0, 3).join(' '))));
 
     auto holders = startHolders(server, dictionary, 10000 / kTables);
     passTheGate(&application);
@@ -237,18 +248,29 @@ int main(int argc, char** argv) {
         windowTrips += r.trips;
         say(QStringLiteral("10000 locks, pair %1: window %2 s (%3 round trips, %4 s processor), "
                            "engine only %5 s (%6 round trips, %7 s processor)")
-                .arg(i + 1).arg(r.seconds, 0, 'f', 3).arg(r.trips).arg(r.cpu, 0, 'f', 3)
-                .arg(e.seconds, 0, 'f', 3).arg(e.trips).arg(e.cpu, 0, 'f', 3));
+                .arg(i + 1)
+                .arg(r.seconds, 0, 'f', 3)
+                .arg(r.trips)
+                .arg(r.cpu, 0, 'f', 3)
+                .arg(e.seconds, 0, 'f', 3)
+                .arg(e.trips)
+                .arg(e.cpu, 0, 'f', 3));
     }
     const double seconds = median(windowSeconds), engineOnly = median(engineSeconds);
     const double tripsPerLock = double(windowTrips) / kPairs / 10000;
     const double share = median(shares);
-    say(QStringLiteral("10000 locks, medians of %1 pairs: window %2 s, engine only %3 s, window share %4 % "
-                       "(processor time of the tool: window %5 s, engine only %6 s); round trips per lock "
-                       "%7 (engine only %8)")
-            .arg(kPairs).arg(seconds, 0, 'f', 3).arg(engineOnly, 0, 'f', 3).arg(share, 0, 'f', 1)
-            .arg(median(windowCpu), 0, 'f', 3).arg(median(engineCpu), 0, 'f', 3)
-            .arg(tripsPerLock, 0, 'f', 2).arg(double(engineTrips) / kPairs / 10000, 0, 'f', 2));
+    say(QStringLiteral(
+            "10000 locks, medians of %1 pairs: window %2 s, engine only %3 s, window share %4 % "
+            "(processor time of the tool: window %5 s, engine only %6 s); round trips per lock "
+            "%7 (engine only %8)")
+            .arg(kPairs)
+            .arg(seconds, 0, 'f', 3)
+            .arg(engineOnly, 0, 'f', 3)
+            .arg(share, 0, 'f', 1)
+            .arg(median(windowCpu), 0, 'f', 3)
+            .arg(median(engineCpu), 0, 'f', 3)
+            .arg(tripsPerLock, 0, 'f', 2)
+            .arg(double(engineTrips) / kPairs / 10000, 0, 'f', 2));
     headless.reset();
 
     holders.clear();  // their locks go with them
@@ -264,13 +286,21 @@ int main(int argc, char** argv) {
     const double msPerPage = 1000 * pagingSeconds / std::max(pages, 1);
     say(QStringLiteral("100000 locks: search %1 s (%2 round trips per lock), peak memory %3 MB, "
                        "Page Down through %4 pages: %5 ms per page")
-            .arg(big.seconds, 0, 'f', 2).arg(double(big.trips) / 100000, 0, 'f', 2).arg(peak, 0, 'f', 0)
-            .arg(pages).arg(msPerPage, 0, 'f', 2));
-    if (!messages.messages().empty()) say(QStringLiteral("message shown: ") + messages.messages().front().text);
+            .arg(big.seconds, 0, 'f', 2)
+            .arg(double(big.trips) / 100000, 0, 'f', 2)
+            .arg(peak, 0, 'f', 0)
+            .arg(pages)
+            .arg(msPerPage, 0, 'f', 2));
+    if (!messages.messages().empty())
+        say(QStringLiteral("message shown: ") + messages.messages().front().text);
     say(QStringLiteral("lock search: 10000 locks, %1 s, %2 round trips/lock, window share %3 %, "
                        "100000 locks: %4 s, %5 MB peak, %6 ms/page")
-            .arg(seconds, 0, 'f', 2).arg(tripsPerLock, 0, 'f', 2).arg(share, 0, 'f', 1)
-            .arg(big.seconds, 0, 'f', 1).arg(peak, 0, 'f', 0).arg(msPerPage, 0, 'f', 2));
+            .arg(seconds, 0, 'f', 2)
+            .arg(tripsPerLock, 0, 'f', 2)
+            .arg(share, 0, 'f', 1)
+            .arg(big.seconds, 0, 'f', 1)
+            .arg(peak, 0, 'f', 0)
+            .arg(msPerPage, 0, 'f', 2));
 
     QFile out(reportFile);
     if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());

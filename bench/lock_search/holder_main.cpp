@@ -16,7 +16,8 @@
 int main(int argc, char** argv) {
     lockholder::blockStopSignals();
     if (argc != 8) {
-        std::fprintf(stderr, "usage: %s SERVER DICTIONARY WORKSTATION OSLOGIN RECORDS TABLE,... READY\n",
+        std::fprintf(stderr,
+                     "usage: %s SERVER DICTIONARY WORKSTATION OSLOGIN RECORDS TABLE,... READY\n",
                      argv[0]);
         return 2;
     }

@@ -72,7 +72,9 @@ class CAPABILITY("shared mutex") SharedMutex {
 // Holds a SharedMutex as one of its readers for the scope it lives in.
 class SCOPED_CAPABILITY ReaderLock {
   public:
-    explicit ReaderLock(SharedMutex& mutex) ACQUIRE_SHARED(mutex) : mutex_(mutex) { mutex_.lockShared(); }
+    explicit ReaderLock(SharedMutex& mutex) ACQUIRE_SHARED(mutex) : mutex_(mutex) {
+        mutex_.lockShared();
+    }
     ~ReaderLock() RELEASE() { mutex_.unlockShared(); }
     ReaderLock(const ReaderLock&) = delete;
     ReaderLock& operator=(const ReaderLock&) = delete;

@@ -1,12 +1,13 @@
 // api_connection.cpp: connections, table enumeration, dictionary properties, errors and
 // the stand-in extras of engine_client.h.
+#include <errno.h>
+#include <pwd.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <errno.h>
 #include <optional>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "engine/client/requests.h"
 #include "engine/include/engine_client.h"
@@ -56,8 +57,9 @@ extern "C" {
 ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* phConnect) {
     return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!pucConnectString || !phConnect || pOptions) {
-            return fail(AE_INVALID_ARGUMENT, "AdsConnect101 needs a connection string, a "
-                                             "handle address and no options.");
+            return fail(AE_INVALID_ARGUMENT,
+                        "AdsConnect101 needs a connection string, a "
+                        "handle address and no options.");
         }
         *phConnect = 0;
         const std::string& address =
@@ -80,15 +82,16 @@ ADSAPI AdsDisconnect(ADSHANDLE hConnect) {
         ConnectionObj* c = connectionOf(hConnect);
         if (!c) return badConnection(hConnect);
         // Waits for the answer: once this returns, the server has released every lock.
-        Status st = c->lost ? Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.")
-                            : call<Op::Disconnect>(*c, {}, nullptr);
+        Status st =
+            c->lost ? Status::error(AE_CONNECTION_LOST, "The connection to the server was lost.")
+                    : call<Op::Disconnect>(*c, {}, nullptr);
         removeObject(hConnect);
         return st.ok() ? AE_SUCCESS : fail(st);
     });
 }
 
-ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
-                         UNSIGNED16* pusLen, ADSHANDLE* phFind) {
+ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName, UNSIGNED16* pusLen,
+                         ADSHANDLE* phFind) {
     return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         ConnectionObj* c = connectionOf(hConnect);
         if (!c) return badConnection(hConnect);

@@ -47,10 +47,13 @@ std::string bytesForColumn(const ColumnDef& c, const Input& in) {
 // A statement parameter from a setter's input.
 Value paramValue(const Input& in) {
     switch (in.how) {
-        case Input::How::Value: return in.value;
+        case Input::How::Value:
+            return in.value;
         case Input::How::Empty:
-        case Input::How::Null: return Value::null();
-        case Input::How::RawBytes: return Value::ofBinary(in.bytes);
+        case Input::How::Null:
+            return Value::null();
+        case Input::How::RawBytes:
+            return Value::ofBinary(in.bytes);
         case Input::How::Bytes:
             return Value::ofString(in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes)) : in.bytes);
     }
@@ -85,14 +88,16 @@ UNSIGNED32 setKeySegment(IndexObj& x, TableObj& t, ADSFIELDID field, const Input
     const ColumnDef& c = t.info.columns()[col];
     for (size_t i = 0; i < x.info.segments.size(); ++i) {
         if (!record::equalsNoCase(x.info.segments[i], c.name)) continue;
-        if (in.how == Input::How::Value || in.how == Input::How::Empty || in.how == Input::How::Null) {
+        if (in.how == Input::How::Value || in.how == Input::How::Empty ||
+            in.how == Input::How::Null) {
             return fail(AE_INVALID_ARGUMENT, "Key segments take bytes (AdsSetField, W or Raw).");
         }
-        x.keyParts[static_cast<uint16_t>(i)] = in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
+        x.keyParts[static_cast<uint16_t>(i)] =
+            in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
         return AE_SUCCESS;
     }
-    return fail(AE_INVALID_ARGUMENT, "Column \"" + c.name + "\" is not a segment of index \"" +
-                                         x.info.name + "\".");
+    return fail(AE_INVALID_ARGUMENT,
+                "Column \"" + c.name + "\" is not a segment of index \"" + x.info.name + "\".");
 }
 
 UNSIGNED32 setBlob(TableObj& t, uint16_t col, const ColumnDef& c, const Input& in) {
@@ -101,7 +106,8 @@ UNSIGNED32 setBlob(TableObj& t, uint16_t col, const ColumnDef& c, const Input& i
     if (in.how == Input::How::Empty) w.kind = ColumnWrite::Kind::Empty;
     if (in.how == Input::How::Value) {
         w.bytes = in.value.kind == Value::Kind::String || in.value.kind == Value::Kind::Binary
-                      ? in.value.text : std::string();
+                      ? in.value.text
+                      : std::string();
         if (c.type == ColumnType::NMemo) w.bytes = wideBytes(cp1252::toUtf16(w.bytes));
     } else if (w.kind == ColumnWrite::Kind::Bytes) {
         w.bytes = in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
@@ -139,19 +145,23 @@ UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
         case Input::How::Empty:
         case Input::How::Null:
             record::writeNull(c, image);
-            t.writes[index] = {index, in.how == Input::How::Null ? ColumnWrite::Kind::Null
-                                                                 : ColumnWrite::Kind::Empty, {}};
+            t.writes[index] = {
+                index,
+                in.how == Input::How::Null ? ColumnWrite::Kind::Null : ColumnWrite::Kind::Empty,
+                {}};
             return AE_SUCCESS;
         case Input::How::RawBytes:
         case Input::How::Bytes: {
             if (in.how == Input::How::RawBytes || takesBytes(c)) {
-                std::string bytes = in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
+                std::string bytes =
+                    in.how == Input::How::RawBytes ? in.bytes : bytesForColumn(c, in);
                 st = record::writeColumnBytes(c, bytes, image);
                 if (st.ok()) t.writes[index] = {index, ColumnWrite::Kind::Bytes, std::move(bytes)};
                 break;
             }
             Value v;
-            st = parseFieldText(c, in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes)) : in.bytes, &v);
+            st = parseFieldText(c, in.wide ? cp1252::fromUtf16(bytesAsWide(in.bytes)) : in.bytes,
+                                &v);
             if (st.ok()) st = record::encodeValue(c, v, image);
             if (st.ok()) noteEncoded(t, index, c);
             break;
@@ -173,7 +183,8 @@ UNSIGNED32 setColumn(TableObj& t, ADSFIELDID field, const Input& in) {
 UNSIGNED32 setAny(ADSHANDLE h, ADSFIELDID field, const Input& in) {
     return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         Object* o = findObject(h);
-        if (o && o->kind == Kind::Statement) return setParam(*static_cast<StatementObj*>(o), field, in);
+        if (o && o->kind == Kind::Statement)
+            return setParam(*static_cast<StatementObj*>(o), field, in);
         if (o && o->kind == Kind::Index) {
             auto* x = static_cast<IndexObj*>(o);
             TableObj* t = findAs<TableObj>(x->table, Kind::Table);
@@ -211,8 +222,9 @@ UNSIGNED32 withField(ADSHANDLE h, ADSFIELDID field, F&& body) {
         if (record::isBlobType(c.type)) {
             const auto column = static_cast<uint16_t>(&c - t.info.columns().data());
             if (blobDamaged(t, column)) {
-                return fail(AE_INTERNAL_ERROR, "The value of column \"" + c.name +
-                                                   "\" is damaged in the memo file of this record.");
+                return fail(AE_INTERNAL_ERROR,
+                            "The value of column \"" + c.name +
+                                "\" is damaged in the memo file of this record.");
             }
             blob = blobContent(t, column);
         }
@@ -248,12 +260,13 @@ UNSIGNED32 buildKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen, 
             if (rc != AE_SUCCESS) return rc;
             bool last = !x.keyParts.count(static_cast<uint16_t>(i + 1));
             Status st = record::appendKeySegmentFromBytes(t.info.columns()[col], part->second,
-                                                         padAll || !last, key);
+                                                          padAll || !last, key);
             if (!st.ok()) return fail(st);
         }
         if (!pucKey || key.size() > *pusKeyLen) {
             *pusKeyLen = static_cast<UNSIGNED16>(key.size());
-            return fail(AE_INSUFFICIENT_BUFFER, "The key needs " + std::to_string(key.size()) + " bytes.");
+            return fail(AE_INSUFFICIENT_BUFFER,
+                        "The key needs " + std::to_string(key.size()) + " bytes.");
         }
         std::memcpy(pucKey, key.data(), key.size());
         *pusKeyLen = static_cast<UNSIGNED16>(key.size());
@@ -276,7 +289,8 @@ ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
         const UNSIGNED32 room = *pulLength;
         *pulLength = static_cast<UNSIGNED32>(image.size());
         if (!pucRec || room < image.size()) {
-            return fail(AE_INSUFFICIENT_BUFFER, "The record needs " + std::to_string(image.size()) + " bytes.");
+            return fail(AE_INSUFFICIENT_BUFFER,
+                        "The record needs " + std::to_string(image.size()) + " bytes.");
         }
         std::memcpy(pucRec, image.data(), image.size());
         return AE_SUCCESS;
@@ -285,56 +299,62 @@ ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
 
 ADSAPI AdsGetField(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED8* pucBuf, UNSIGNED32* pulLen,
                    UNSIGNED16 usOption) {
-    return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
-                                       const std::string* blob) {
-        const std::string text = fieldText(c, image, blob);
-        return copyText(trimmed(std::string_view(text), usOption), reinterpret_cast<char*>(pucBuf), pulLen);
-    });
+    return withField(
+        hObj, pucFld,
+        [&](TableObj&, const ColumnDef& c, const uint8_t* image, const std::string* blob) {
+            const std::string text = fieldText(c, image, blob);
+            return copyText(trimmed(std::string_view(text), usOption),
+                            reinterpret_cast<char*>(pucBuf), pulLen);
+        });
 }
 
 ADSAPI AdsGetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, WCHAR16* pwcBuf, UNSIGNED32* pulLen,
                     UNSIGNED16 usOption) {
-    return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
-                                       const std::string* blob) -> UNSIGNED32 {
-        if (!pulLen) return nullLength();
-        std::u16string wide = fieldWideText(c, image, blob);
-        std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
-        if (!pwcBuf || text.size() > *pulLen) {
-            *pulLen = static_cast<UNSIGNED32>(text.size());
-            return fail(AE_INSUFFICIENT_BUFFER, "The buffer is too small for the value.");
-        }
-        std::memcpy(pwcBuf, text.data(), text.size() * 2);
-        pwcBuf[text.size()] = 0;
-        *pulLen = static_cast<UNSIGNED32>(text.size());
-        return AE_SUCCESS;
-    });
+    return withField(hObj, pucFld,
+                     [&](TableObj&, const ColumnDef& c, const uint8_t* image,
+                         const std::string* blob) -> UNSIGNED32 {
+                         if (!pulLen) return nullLength();
+                         std::u16string wide = fieldWideText(c, image, blob);
+                         std::u16string_view text = trimmed(std::u16string_view(wide), usOption);
+                         if (!pwcBuf || text.size() > *pulLen) {
+                             *pulLen = static_cast<UNSIGNED32>(text.size());
+                             return fail(AE_INSUFFICIENT_BUFFER,
+                                         "The buffer is too small for the value.");
+                         }
+                         std::memcpy(pwcBuf, text.data(), text.size() * 2);
+                         pwcBuf[text.size()] = 0;
+                         *pulLen = static_cast<UNSIGNED32>(text.size());
+                         return AE_SUCCESS;
+                     });
 }
 
 ADSAPI AdsIsNull(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16* pbNull) {
-    return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
-                                       const std::string* blob) {
-        bool isNull = record::isBlobType(c.type) ? blob == nullptr : record::isNull(c, image);
-        return put(pbNull, static_cast<UNSIGNED16>(isNull ? 1 : 0));
-    });
+    return withField(
+        hObj, pucFld,
+        [&](TableObj&, const ColumnDef& c, const uint8_t* image, const std::string* blob) {
+            bool isNull = record::isBlobType(c.type) ? blob == nullptr : record::isNull(c, image);
+            return put(pbNull, static_cast<UNSIGNED16>(isNull ? 1 : 0));
+        });
 }
 
 ADSAPI AdsIsEmpty(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16* pbEmpty) {
-    return withField(hObj, pucFld, [&](TableObj&, const ColumnDef& c, const uint8_t* image,
-                                       const std::string* blob) {
-        bool empty;
-        if (record::isBlobType(c.type)) {
-            empty = !blob || blob->empty();
-        } else if (record::isNull(c, image)) {
-            empty = true;
-        } else {
-            std::string text = fieldText(c, image, blob);
-            empty = record::isTextType(c.type) || c.type == ColumnType::NChar ||
-                            c.type == ColumnType::NVarchar
-                        ? text.find_first_not_of(' ') == std::string::npos
-                        : false;
-        }
-        return put(pbEmpty, static_cast<UNSIGNED16>(empty ? 1 : 0));
-    });
+    return withField(
+        hObj, pucFld,
+        [&](TableObj&, const ColumnDef& c, const uint8_t* image, const std::string* blob) {
+            bool empty;
+            if (record::isBlobType(c.type)) {
+                empty = !blob || blob->empty();
+            } else if (record::isNull(c, image)) {
+                empty = true;
+            } else {
+                std::string text = fieldText(c, image, blob);
+                empty = record::isTextType(c.type) || c.type == ColumnType::NChar ||
+                                c.type == ColumnType::NVarchar
+                            ? text.find_first_not_of(' ') == std::string::npos
+                            : false;
+            }
+            return put(pbEmpty, static_cast<UNSIGNED16>(empty ? 1 : 0));
+        });
 }
 
 ADSAPI AdsGetRecordCRC(ADSHANDLE hObj, UNSIGNED32* pulCRC, UNSIGNED32 /*ulOptions*/) {
@@ -359,7 +379,8 @@ ADSAPI AdsConvertStringToJulian(const char* pucDate, UNSIGNED16 usLen, double* p
         std::string_view text(pucDate, strnlen(pucDate, usLen));
         int32_t jd = 0;
         if (!julianFromText(text, &jd)) {
-            return fail(AE_INVALID_ARGUMENT, "\"" + std::string(text) + "\" is not a CCYYMMDD date.");
+            return fail(AE_INVALID_ARGUMENT,
+                        "\"" + std::string(text) + "\" is not a CCYYMMDD date.");
         }
         *pdJulian = jd;
         return AE_SUCCESS;
@@ -441,7 +462,10 @@ ADSAPI AdsSetBinary(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED16 /*usBinaryType
     if (ulOffset != 0 || ulLen != ulTotalLength) {
         return fail(AE_INVALID_ARGUMENT, "Binary values are set in one piece.");
     }
-    return setAny(hObj, pucFld, valueInput(Value::ofBinary(pucBuf ? std::string(reinterpret_cast<const char*>(pucBuf), ulLen) : std::string())));
+    return setAny(
+        hObj, pucFld,
+        valueInput(Value::ofBinary(
+            pucBuf ? std::string(reinterpret_cast<const char*>(pucBuf), ulLen) : std::string())));
 }
 
 // ---- Editing ----------------------------------------------------------------------------
@@ -463,8 +487,10 @@ ADSAPI AdsWriteRecord(ADSHANDLE hTable) {
         if (!t.editing && !t.appending) return AE_SUCCESS;  // nothing pending
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
-        protocol::WriteArgs args{t.info.handle, {t.appending, t.appending ? 0 : t.editRecord, {}},
-                                 t.lastOrder ? t.lastOrder : t.info.handle, neighboursWanted(t)};
+        protocol::WriteArgs args{t.info.handle,
+                                 {t.appending, t.appending ? 0 : t.editRecord, {}},
+                                 t.lastOrder ? t.lastOrder : t.info.handle,
+                                 neighboursWanted(t)};
         for (const auto& [column, write] : t.writes) args.request.columns.push_back(write);
         protocol::Moved moved;
         Status st = call<Op::WriteRecord>(*c, args, &moved, t.info.recordLength());
@@ -510,13 +536,15 @@ ADSAPI AdsSeek(ADSHANDLE hIndex, const UNSIGNED8* pucKey, UNSIGNED16 usKeyLen,
                UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound) {
     return withIndex(hIndex, [&](IndexObj& x, TableObj& t) REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (!pbFound || (!pucKey && usKeyLen)) return nullArgument();
-        if (usDataType != ADS_RAWKEY) return fail(AE_INVALID_ARGUMENT, "Only raw keys can be sought.");
+        if (usDataType != ADS_RAWKEY)
+            return fail(AE_INVALID_ARGUMENT, "Only raw keys can be sought.");
         if (t.isStatic()) return fail(AE_STATIC_VIEW, "A static SQL result has no index to seek.");
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         const std::string key(reinterpret_cast<const char*>(pucKey), usKeyLen);
         protocol::Found found;
-        Status st = call<Op::Seek>(*c, {x.info.handle, key, usSeekType}, &found, t.info.recordLength());
+        Status st =
+            call<Op::Seek>(*c, {x.info.handle, key, usSeekType}, &found, t.info.recordLength());
         if (!st.ok()) return fail(st);
         *pbFound = found.found ? 1 : 0;
         setPosition(t, std::move(found.position));

@@ -26,7 +26,9 @@ int64_t staticOrdinal(const TableObj& t) {
 // confirms later), else on the server.
 UNSIGNED32 gotoRecord(TableObj& t, uint32_t order, uint32_t recno) REQUIRES(gApiMutex) {
     if (t.isStatic()) {
-        if (recno > t.count) return fail(AE_INVALID_RECORD_NUMBER, "Invalid record number " + std::to_string(recno) + ".");
+        if (recno > t.count)
+            return fail(AE_INVALID_RECORD_NUMBER,
+                        "Invalid record number " + std::to_string(recno) + ".");
         return staticGoto(t, recno == 0 ? int64_t(t.count) + 1 : recno);
     }
     if (windowGoto(t, recno)) return AE_SUCCESS;
@@ -45,23 +47,24 @@ UNSIGNED32 gotoRecord(TableObj& t, uint32_t order, uint32_t recno) REQUIRES(gApi
     const ADSHANDLE owner = t.connection;
     const uint32_t tableId = t.info.handle;
     const uint64_t serial = t.moves;
-    defer<Op::GotoRecord>(*c, args, protocol::kOpMayFail,
-                          [owner, tableId, serial](const protocol::OpResult& r) REQUIRES(gApiMutex) {
-                              // The table may be closed by now: find it again by its server id.
-                              for (ADSHANDLE h : ownedBy(owner)) {
-                                  TableObj* table = findAs<TableObj>(h, Kind::Table);
-                                  if (!table || table->info.handle != tableId || table->moves != serial) continue;
-                                  Position p;
-                                  p.eof = true;
-                                  protocol::AnswerContext context{nullptr, table->info.recordLength()};
-                                  if (r.status == 0 &&
-                                      !protocol::decodeAnswerBody<Op::GotoRecord>(r.body, &p, context)) {
-                                      return false;
-                                  }
-                                  setPosition(*table, std::move(p));
-                              }
-                              return true;
-                          });
+    defer<Op::GotoRecord>(
+        *c, args, protocol::kOpMayFail,
+        [owner, tableId, serial](const protocol::OpResult& r) REQUIRES(gApiMutex) {
+            // The table may be closed by now: find it again by its server id.
+            for (ADSHANDLE h : ownedBy(owner)) {
+                TableObj* table = findAs<TableObj>(h, Kind::Table);
+                if (!table || table->info.handle != tableId || table->moves != serial) continue;
+                Position p;
+                p.eof = true;
+                protocol::AnswerContext context{nullptr, table->info.recordLength()};
+                if (r.status == 0 &&
+                    !protocol::decodeAnswerBody<Op::GotoRecord>(r.body, &p, context)) {
+                    return false;
+                }
+                setPosition(*table, std::move(p));
+            }
+            return true;
+        });
     return AE_SUCCESS;
 }
 
@@ -71,7 +74,8 @@ UNSIGNED32 tableSkip(TableObj& t, uint32_t order, int32_t rows) REQUIRES(gApiMut
     if (!c) return AE_INVALID_HANDLE;
     t.idleWindows = 0;  // the rows around the landing row are wanted again
     protocol::Moved moved;
-    Status st = call<Op::Skip>(*c, {order, rows, neighboursWanted(t)}, &moved, t.info.recordLength());
+    Status st =
+        call<Op::Skip>(*c, {order, rows, neighboursWanted(t)}, &moved, t.info.recordLength());
     if (!st.ok()) return fail(st);
     takeMoved(t, order, std::move(moved));
     return AE_SUCCESS;
@@ -111,8 +115,10 @@ UNSIGNED32 setFilterLike(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOpti
             if (table && r.status != 0) (aof ? table->hasAof : table->hasFilter) = false;
             return true;
         };
-        if (aof) defer<Op::SetAof>(*c, args, 0, forget);
-        else defer<Op::SetFilter>(*c, args, 0, forget);
+        if (aof)
+            defer<Op::SetAof>(*c, args, 0, forget);
+        else
+            defer<Op::SetFilter>(*c, args, 0, forget);
         return AE_SUCCESS;
     });
 }
@@ -125,8 +131,10 @@ UNSIGNED32 clearFilterLike(ADSHANDLE hTable, bool aof) {
         if (!c) return AE_INVALID_HANDLE;
         has = false;
         t.window.valid = false;
-        if (aof) defer<Op::ClearAof>(*c, {t.info.handle}, protocol::kOpMayFail);
-        else defer<Op::ClearFilter>(*c, {t.info.handle}, protocol::kOpMayFail);
+        if (aof)
+            defer<Op::ClearAof>(*c, {t.info.handle}, protocol::kOpMayFail);
+        else
+            defer<Op::ClearFilter>(*c, {t.info.handle}, protocol::kOpMayFail);
         return AE_SUCCESS;
     });
 }
@@ -139,7 +147,8 @@ UNSIGNED32 getFilterLike(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen, 
         const std::string& text = aof ? t.aof : t.filter;
         if (!pucFilter && (!pusLen || *pusLen == 0)) {
             if (pusLen) *pusLen = static_cast<UNSIGNED16>(text.size());
-            return fail(AE_FILTER_PRESENT, aof ? "An optimized filter is set." : "A filter is set.");
+            return fail(AE_FILTER_PRESENT,
+                        aof ? "An optimized filter is set." : "A filter is set.");
         }
         return copyText(text, pucFilter, pusLen);
     });
@@ -151,7 +160,8 @@ UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
         ConnectionObj* c = connectionOf(t);
         if (!c) return AE_INVALID_HANDLE;
         const protocol::RecordArgs args{t.info.handle, recno};
-        Status st = lock ? call<Op::LockRecord>(*c, args, nullptr) : call<Op::UnlockRecord>(*c, args, nullptr);
+        Status st = lock ? call<Op::LockRecord>(*c, args, nullptr)
+                         : call<Op::UnlockRecord>(*c, args, nullptr);
         return st.ok() ? AE_SUCCESS : fail(st);
     });
 }
@@ -173,9 +183,8 @@ ADSAPI AdsGotoBOF(ADSHANDLE hObj) {
 }
 
 ADSAPI AdsGotoRecord(ADSHANDLE hObj, UNSIGNED32 ulRecNum) {
-    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
-        return gotoRecord(t, order, ulRecNum);
-    });
+    return withMover(hObj, [=](TableObj& t, uint32_t order)
+                               REQUIRES(gApiMutex) { return gotoRecord(t, order, ulRecNum); });
 }
 
 ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
@@ -216,7 +225,8 @@ ADSAPI AdsGetRecordNum(ADSHANDLE hObj, UNSIGNED16 /*usFilterOption*/, UNSIGNED32
 ADSAPI AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount) {
     return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         if (auto* s = findAs<StatementObj>(hObj, Kind::Statement)) {
-            if (!s->hasRowCount) return fail(AE_NO_ROW_COUNT, "The statement produced no row count.");
+            if (!s->hasRowCount)
+                return fail(AE_NO_ROW_COUNT, "The statement produced no row count.");
             return put(pulCount, s->rowCount);
         }
         uint32_t serverHandle = 0;
@@ -241,7 +251,8 @@ ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulL
         uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
         if (!pucBookmark || *pulLength < need) {
             *pulLength = need;
-            return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
+            return fail(AE_INSUFFICIENT_BUFFER,
+                        "The bookmark needs " + std::to_string(need) + " bytes.");
         }
         uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
         std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
@@ -259,9 +270,8 @@ ADSAPI AdsGetBookmark(ADSHANDLE hObj, ADSHANDLE* phBookmark) {
 }
 
 ADSAPI AdsGotoBookmark(ADSHANDLE hObj, ADSHANDLE hBookmark) {
-    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
-        return gotoRecord(t, order, hBookmark);
-    });
+    return withMover(hObj, [=](TableObj& t, uint32_t order)
+                               REQUIRES(gApiMutex) { return gotoRecord(t, order, hBookmark); });
 }
 
 ADSAPI AdsGetAOF(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen) {
@@ -280,8 +290,12 @@ ADSAPI AdsSetFilter100(ADSHANDLE hTable, const void* pvExpr, UNSIGNED32 ulOption
     return setFilterLike(hTable, pvExpr, ulOptions, false);
 }
 
-ADSAPI AdsClearAOF(ADSHANDLE hTable) { return clearFilterLike(hTable, true); }
-ADSAPI AdsClearFilter(ADSHANDLE hTable) { return clearFilterLike(hTable, false); }
+ADSAPI AdsClearAOF(ADSHANDLE hTable) {
+    return clearFilterLike(hTable, true);
+}
+ADSAPI AdsClearFilter(ADSHANDLE hTable) {
+    return clearFilterLike(hTable, false);
+}
 
 ADSAPI AdsGetExact22(ADSHANDLE hTable, UNSIGNED16* pbExact) {
     return withTable(hTable, [=](TableObj& t) {
@@ -316,7 +330,9 @@ ADSAPI AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16* pbR
     });
 }
 
-ADSAPI AdsLockRecord(ADSHANDLE hTable, UNSIGNED32 ulRecNum) { return lockLike(hTable, ulRecNum, true); }
+ADSAPI AdsLockRecord(ADSHANDLE hTable, UNSIGNED32 ulRecNum) {
+    return lockLike(hTable, ulRecNum, true);
+}
 ADSAPI AdsUnlockRecord(ADSHANDLE hTable, UNSIGNED32 ulRecNum) {
     return lockLike(hTable, ulRecNum, false);
 }

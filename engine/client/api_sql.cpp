@@ -16,7 +16,9 @@ template <typename F>
 UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
     return guarded([&]() REQUIRES(gApiMutex) -> UNSIGNED32 {
         StatementObj* s = findAs<StatementObj>(h, Kind::Statement);
-        return s ? body(*s) : fail(AE_INVALID_STATEMENT, "Invalid statement handle " + std::to_string(h) + ".");
+        return s ? body(*s)
+                 : fail(AE_INVALID_STATEMENT,
+                        "Invalid statement handle " + std::to_string(h) + ".");
     });
 }
 
@@ -24,7 +26,8 @@ UNSIGNED32 withStatement(ADSHANDLE h, F&& body) {
 UNSIGNED32 checkOption(ADSHANDLE h, UNSIGNED16 value, UNSIGNED16 low, UNSIGNED16 high) {
     return withStatement(h, [=](StatementObj&) -> UNSIGNED32 {
         if (value >= low && value <= high) return AE_SUCCESS;
-        return fail(AE_INVALID_ARGUMENT, "Statement option value " + std::to_string(value) + " is out of range.");
+        return fail(AE_INVALID_ARGUMENT,
+                    "Statement option value " + std::to_string(value) + " is out of range.");
     });
 }
 
@@ -106,10 +109,14 @@ ADSAPI AdsExecuteSQL(ADSHANDLE hStmt, ADSHANDLE* phCursor) {
         *phCursor = 0;
         if (!s.prepared) return fail(AE_INVALID_ARGUMENT, "No SQL text has been prepared.");
         ConnectionObj* c = findAs<ConnectionObj>(s.connection, Kind::Connection);
-        if (!c) return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
+        if (!c)
+            return fail(AE_SQL_STATEMENT_CLOSED, "The statement's connection is closed (7209).");
         s.hasRowCount = false;
         s.request.prefetchRows = kPrefetchRows;
-        const int timeoutMs = s.timeoutSeconds ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000 : 0;
+        const int timeoutMs =
+            s.timeoutSeconds
+                ? static_cast<int>(std::min<uint32_t>(s.timeoutSeconds, 86400) + 5) * 1000
+                : 0;
         SqlResult result;
         Status st = call<Op::ExecuteSql>(*c, s.request, &result, 0, timeoutMs);
         if (!st.ok()) return fail(st);

@@ -21,10 +21,11 @@ ADSAPI AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* /*puc
         if (!pucName || !phTable) return nullArgument();
         *phTable = 0;
         protocol::OpenedTable opened;
-        Status st = call<Op::OpenTable>(
-            *c, {pucName, usTableType, usCharType, usLockType, usCheckRights, ulOptions,
-                 pucCollation ? pucCollation : ""},
-            &opened);
+        Status st =
+            call<Op::OpenTable>(*c,
+                                {pucName, usTableType, usCharType, usLockType, usCheckRights,
+                                 ulOptions, pucCollation ? pucCollation : ""},
+                                &opened);
         if (!st.ok()) return fail(st);
         ADSHANDLE h = addCursor(hConnect, std::move(opened.cursor));
         setPosition(*cursorOf(h), std::move(opened.position));
@@ -120,15 +121,13 @@ ADSAPI AdsGetFieldLength(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED32* pulLen
 }
 
 ADSAPI AdsGetFieldDecimals(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED16* pusDecimals) {
-    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
-        return put(pusDecimals, c.decimals);
-    });
+    return withColumn(hTable, pucFld,
+                      [=](TableObj&, const ColumnDef& c) { return put(pusDecimals, c.decimals); });
 }
 
 ADSAPI AdsGetFieldOffset(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED32* pulOffset) {
-    return withColumn(hTable, pucFld, [=](TableObj&, const ColumnDef& c) {
-        return put(pulOffset, c.offset);
-    });
+    return withColumn(hTable, pucFld,
+                      [=](TableObj&, const ColumnDef& c) { return put(pulOffset, c.offset); });
 }
 
 ADSAPI AdsIsNullable(ADSHANDLE hTable, ADSFIELDID pucFld, UNSIGNED16* pbNullable) {
@@ -182,8 +181,8 @@ ADSAPI AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusCo
         for (size_t i = 0; i < t.indexes.size() && i < room; ++i) pahIndex[i] = t.indexes[i];
         *pusCount = static_cast<UNSIGNED16>(t.indexes.size());
         if (t.indexes.size() > room) {
-            return fail(AE_INSUFFICIENT_BUFFER, "The table has " + std::to_string(t.indexes.size()) +
-                                                    " indexes.");
+            return fail(AE_INSUFFICIENT_BUFFER,
+                        "The table has " + std::to_string(t.indexes.size()) + " indexes.");
         }
         return AE_SUCCESS;
     });
@@ -204,7 +203,8 @@ ADSAPI AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexName, ADSHANDLE* 
 }
 
 ADSAPI AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen) {
-    return withIndex(hIndex, [&](IndexObj& x, TableObj&) { return copyText(x.info.name, pucName, pusLen); });
+    return withIndex(
+        hIndex, [&](IndexObj& x, TableObj&) { return copyText(x.info.name, pucName, pusLen); });
 }
 
 ADSAPI AdsGetIndexCondition(ADSHANDLE hIndex, char* pucCondition, UNSIGNED16* pusLen) {
@@ -218,7 +218,8 @@ ADSAPI AdsGetIndexFlags(ADSHANDLE hIndex, UNSIGNED32* pulFlags) {
 }
 
 ADSAPI AdsGetIndexPageSize(ADSHANDLE hIndex, UNSIGNED32* pulPageSize) {
-    return withIndex(hIndex, [&](IndexObj& x, TableObj&) { return put(pulPageSize, x.info.pageSize); });
+    return withIndex(hIndex,
+                     [&](IndexObj& x, TableObj&) { return put(pulPageSize, x.info.pageSize); });
 }
 
 ADSAPI AdsGetNumSegments(ADSHANDLE hIndex, UNSIGNED16* pusSegments) {
@@ -231,8 +232,8 @@ ADSAPI AdsGetSegmentFieldname(ADSHANDLE hIndex, UNSIGNED16 usSegment, char* pucN
                               UNSIGNED16* pusLen) {
     return withIndex(hIndex, [&](IndexObj& x, TableObj&) -> UNSIGNED32 {
         if (usSegment == 0 || usSegment > x.info.segments.size()) {
-            return fail(AE_INVALID_ARGUMENT, "Segment " + std::to_string(usSegment) +
-                                                 " is out of range.");
+            return fail(AE_INVALID_ARGUMENT,
+                        "Segment " + std::to_string(usSegment) + " is out of range.");
         }
         return copyText(x.info.segments[usSegment - 1], pucName, pusLen);
     });

@@ -2,19 +2,20 @@
 #include "engine/client/channel.h"
 
 #include <arpa/inet.h>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <fcntl.h>
-#include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <mutex>
 
 #include "engine/include/engine_api.h"
 #include "engine/protocol/address.h"
@@ -29,7 +30,7 @@ constexpr int kAnswerSpinMicros = 50;
 std::atomic<int> gSpinners{0};
 
 class SocketChannel : public Channel {
-public:
+  public:
     explicit SocketChannel(int fd) : fd_(fd) {}
     ~SocketChannel() override { ::close(fd_); }
 
@@ -38,7 +39,8 @@ public:
         std::string_view payload;
         if (protocol::writeFrame(fd_, request, timeoutMs) != protocol::IoResult::Ok ||
             reader_.read(fd_, &payload, timeoutMs, timeoutMs,
-                         {kAnswerSpinMicros, &gSpinners, protocol::spinLimitForThisMachine()}) != protocol::IoResult::Ok) {
+                         {kAnswerSpinMicros, &gSpinners, protocol::spinLimitForThisMachine()}) !=
+                protocol::IoResult::Ok) {
             broken_ = true;
             ::shutdown(fd_, SHUT_RDWR);
             return false;
@@ -47,7 +49,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int fd_;
     protocol::FrameReader reader_;
     bool broken_ = false;
@@ -84,8 +86,8 @@ bool tcpPeerUid(int fd, uid_t* uid) {
     std::getline(table, line);  // the column titles
     while (std::getline(table, line)) {
         unsigned localAddress, localPort, remoteAddress, remotePort, owner;
-        if (std::sscanf(line.c_str(), " %*u: %x:%x %x:%x %*x %*x:%*x %*x:%*x %*x %u", &localAddress, &localPort,
-                        &remoteAddress, &remotePort, &owner) == 5 &&
+        if (std::sscanf(line.c_str(), " %*u: %x:%x %x:%x %*x %*x:%*x %*x:%*x %*x %u", &localAddress,
+                        &localPort, &remoteAddress, &remotePort, &owner) == 5 &&
             localPort == ntohs(peer.sin_port) && remotePort == ntohs(self.sin_port)) {
             *uid = owner;
             return true;

@@ -15,7 +15,7 @@
 namespace engine::client {
 
 class Channel {
-public:
+  public:
     virtual ~Channel() = default;
     // Sends one request and waits for its answer. False when the session is gone (peer
     // closed, died, answered garbage, or nothing came within timeoutMs): the channel is

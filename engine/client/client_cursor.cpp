@@ -222,7 +222,8 @@ const std::string* blobContent(const TableObj& table, uint16_t column) {
 }
 
 bool blobDamaged(const TableObj& table, uint16_t column) {
-    if ((table.editing || table.appending) && (table.appending || table.pendingBlobs.count(column))) return false;
+    if ((table.editing || table.appending) && (table.appending || table.pendingBlobs.count(column)))
+        return false;
     for (const BlobContent& b : table.row().blobs) {
         if (b.column == column) return b.damaged;
     }

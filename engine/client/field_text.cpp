@@ -31,7 +31,9 @@ std::string numberText(double v, uint16_t decimals) {
     return buf;
 }
 
-bool isWide(ColumnType t) { return t == ColumnType::NChar || t == ColumnType::NVarchar; }
+bool isWide(ColumnType t) {
+    return t == ColumnType::NChar || t == ColumnType::NVarchar;
+}
 
 }  // namespace
 
@@ -80,21 +82,28 @@ std::string fieldText(const ColumnDef& column, const uint8_t* image, const std::
     }
     Value v = record::decodeValue(column, image);
     switch (v.kind) {
-        case Value::Kind::Null: return "";
-        case Value::Kind::Logical: return v.logical ? "T" : "F";
-        case Value::Kind::Integer: return std::to_string(v.integer);
+        case Value::Kind::Null:
+            return "";
+        case Value::Kind::Logical:
+            return v.logical ? "T" : "F";
+        case Value::Kind::Integer:
+            return std::to_string(v.integer);
         case Value::Kind::Double:
             if (column.type == ColumnType::Numeric) {
                 // The stored text itself, without the blanks that right-align it.
-                return record::trimBlanks(
-                    std::string_view(reinterpret_cast<const char*>(image + column.offset), column.length));
+                return record::trimBlanks(std::string_view(
+                    reinterpret_cast<const char*>(image + column.offset), column.length));
             }
             return numberText(v.real, column.type == ColumnType::Money ? 4 : column.decimals);
         case Value::Kind::String:
-        case Value::Kind::Binary: return std::move(v.text);
-        case Value::Kind::Date: return textFromJulian(v.julian);
-        case Value::Kind::Time: return timeText(v.millis);
-        case Value::Kind::TimeStamp: return textFromJulian(v.julian) + " " + timeText(v.millis);
+        case Value::Kind::Binary:
+            return std::move(v.text);
+        case Value::Kind::Date:
+            return textFromJulian(v.julian);
+        case Value::Kind::Time:
+            return timeText(v.millis);
+        case Value::Kind::TimeStamp:
+            return textFromJulian(v.julian) + " " + timeText(v.millis);
     }
     return "";
 }
@@ -105,7 +114,8 @@ std::u16string fieldWideText(const ColumnDef& column, const uint8_t* image,
     if (isWide(column.type) && !record::isNull(column, image)) {
         size_t units = column.length;
         if (column.type == ColumnType::NVarchar) {
-            units = std::min<size_t>(record::getU16(image + column.offset + column.length * 2), units);
+            units =
+                std::min<size_t>(record::getU16(image + column.offset + column.length * 2), units);
         }
         std::u16string wide(units, u'\0');
         std::memcpy(wide.data(), image + column.offset, units * 2);
@@ -123,16 +133,18 @@ bool takesBytes(const ColumnDef& column) {
         case ColumnType::Raw:
         case ColumnType::Numeric:
         case ColumnType::NChar:
-        case ColumnType::NVarchar: return true;
-        default: return false;
+        case ColumnType::NVarchar:
+            return true;
+        default:
+            return false;
     }
 }
 
 Status parseFieldText(const ColumnDef& column, std::string_view text, Value* out) {
     std::string t = record::trimBlanks(text);
     auto invalid = [&]() {
-        return Status::error(AE_COLUMN_VALUE_INVALID, "Invalid value \"" + t + "\" for column \"" +
-                                                          column.name + "\".");
+        return Status::error(AE_COLUMN_VALUE_INVALID,
+                             "Invalid value \"" + t + "\" for column \"" + column.name + "\".");
     };
     if (t.empty()) {
         *out = Value::null();
@@ -141,7 +153,8 @@ Status parseFieldText(const ColumnDef& column, std::string_view text, Value* out
     char* end = nullptr;
     switch (column.type) {
         case ColumnType::Logical: {
-            char c = static_cast<char>(cp1252::upper(static_cast<unsigned char>(t[0] == '.' && t.size() > 1 ? t[1] : t[0])));
+            char c = static_cast<char>(cp1252::upper(
+                static_cast<unsigned char>(t[0] == '.' && t.size() > 1 ? t[1] : t[0])));
             *out = Value::ofLogical(c == 'T' || c == 'Y' || c == '1');
             return {};
         }
@@ -181,12 +194,14 @@ bool columnBytes(const ColumnDef& column, const uint8_t* image, std::string* byt
     switch (column.type) {
         case ColumnType::VarcharFox:
         case ColumnType::VarbinaryFox:
-            bytes->assign(p, std::min<uint32_t>(record::getU16(image + column.offset + column.length),
-                                                column.length));
+            bytes->assign(p,
+                          std::min<uint32_t>(record::getU16(image + column.offset + column.length),
+                                             column.length));
             return true;
         case ColumnType::NVarchar:
-            bytes->assign(p, 2 * std::min<uint32_t>(record::getU16(image + column.offset + 2 * column.length),
-                                                    column.length));
+            bytes->assign(
+                p, 2 * std::min<uint32_t>(record::getU16(image + column.offset + 2 * column.length),
+                                          column.length));
             return true;
         default:
             bytes->assign(p, record::storageSize(column));

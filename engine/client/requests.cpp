@@ -22,7 +22,8 @@ Status send(ConnectionObj& connection, protocol::Op op, std::string_view args, i
     // The request payload: a std::vector<protocol::OpRequest>, written as it goes.
     protocol::Writer request;
     request.u32(static_cast<uint32_t>(batch.size() + 1));
-    for (const Deferred& d : batch) protocol::write(request, protocol::OpRequest{d.op, d.flags, d.args});
+    for (const Deferred& d : batch)
+        protocol::write(request, protocol::OpRequest{d.op, d.flags, d.args});
     protocol::write(request, protocol::OpRequest{op, 0, args});
     ++gRoundTrips;
     std::vector<protocol::OpResult> results;

@@ -19,7 +19,8 @@ Status parseConnectionString(std::string_view text, ConnectionSettings* out) {
     while (i < text.size()) {
         size_t eq = text.find_first_of("=;", i);
         if (eq == std::string_view::npos || text[eq] == ';') {
-            std::string rest = record::trimBlanks(text.substr(i, eq == std::string_view::npos ? eq : eq - i));
+            std::string rest =
+                record::trimBlanks(text.substr(i, eq == std::string_view::npos ? eq : eq - i));
             if (!rest.empty()) return bad("a part has no '=': " + rest);
             i = eq == std::string_view::npos ? text.size() : eq + 1;
             continue;
@@ -33,12 +34,16 @@ Status parseConnectionString(std::string_view text, ConnectionSettings* out) {
             if (close == std::string_view::npos) return bad("unterminated quote");
             value = std::string(text.substr(v + 1, close - v - 1));
             size_t semi = text.find(';', close);
-            if (!record::trimBlanks(text.substr(close + 1, semi == std::string_view::npos ? semi : semi - close - 1)).empty())
+            if (!record::trimBlanks(text.substr(close + 1, semi == std::string_view::npos
+                                                               ? semi
+                                                               : semi - close - 1))
+                     .empty())
                 return bad("text after a quoted value");
             i = semi == std::string_view::npos ? text.size() : semi + 1;
         } else {
             size_t semi = text.find(';', v);
-            value = record::trimBlanks(text.substr(v, semi == std::string_view::npos ? semi : semi - v));
+            value = record::trimBlanks(
+                text.substr(v, semi == std::string_view::npos ? semi : semi - v));
             i = semi == std::string_view::npos ? text.size() : semi + 1;
         }
         if (key == "DATA SOURCE") {
@@ -57,11 +62,16 @@ Status parseConnectionString(std::string_view text, ConnectionSettings* out) {
             std::string u = record::upperAscii(value);
             while (start <= u.size()) {
                 size_t bar = u.find('|', start);
-                std::string word = record::trimBlanks(u.substr(start, bar == std::string::npos ? bar : bar - start));
-                if (word == "LOCAL") s.local = true;
-                else if (word == "REMOTE") s.remote = true;
-                else if (word == "INTERNET") s.internet = true;
-                else return bad("unknown server type '" + word + "'");
+                std::string word = record::trimBlanks(
+                    u.substr(start, bar == std::string::npos ? bar : bar - start));
+                if (word == "LOCAL")
+                    s.local = true;
+                else if (word == "REMOTE")
+                    s.remote = true;
+                else if (word == "INTERNET")
+                    s.internet = true;
+                else
+                    return bad("unknown server type '" + word + "'");
                 if (bar == std::string::npos) break;
                 start = bar + 1;
             }

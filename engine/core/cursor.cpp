@@ -65,7 +65,8 @@ uint32_t stepNatural(Cursor& c, uint32_t from, int dir) REQUIRES_SHARED(c.table-
     if (FilterSlot* d = driver(c)) {
         const auto& m = d->matches;
         if (dir > 0) {
-            for (auto it = from ? std::upper_bound(m.begin(), m.end(), from) : m.begin(); it != m.end(); ++it)
+            for (auto it = from ? std::upper_bound(m.begin(), m.end(), from) : m.begin();
+                 it != m.end(); ++it)
                 if (isVisible(c, *it)) return *it;
         } else {
             auto it = from ? std::lower_bound(m.begin(), m.end(), from) : m.end();
@@ -102,7 +103,8 @@ uint32_t nearestMatchInIndex(Cursor& c, const Index& index, const std::vector<ui
     return best ? best->second : 0;
 }
 
-uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
+uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir)
+    REQUIRES_SHARED(c.table->mutex()) {
     if (index.def.flags & ADS_INDEX_DESCENDING) dir = -dir;
     const auto& e = index.entries;
     if (FilterSlot* d = driver(c); d && d->matches.size() * 16 < e.size())
@@ -132,7 +134,8 @@ uint32_t stepIndex(Cursor& c, const Index& index, uint32_t from, int dir) REQUIR
     return 0;
 }
 
-uint32_t step(Cursor& c, const Index* index, uint32_t from, int dir) REQUIRES_SHARED(c.table->mutex()) {
+uint32_t step(Cursor& c, const Index* index, uint32_t from, int dir)
+    REQUIRES_SHARED(c.table->mutex()) {
     return index ? stepIndex(c, *index, from, dir) : stepNatural(c, from, dir);
 }
 
@@ -243,7 +246,8 @@ void describeRecord(const Table& t, uint32_t recno, Position* out) {
         if (!record::isBlobType(t.columns()[i].type)) continue;
         const std::string& content = r.blobs[b];
         const bool damaged = !r.damagedBlobs.empty() && r.blobDamaged(b);
-        out->blobs.push_back({static_cast<uint16_t>(i), content.empty() && !damaged, content, damaged});
+        out->blobs.push_back(
+            {static_cast<uint16_t>(i), content.empty() && !damaged, content, damaged});
         ++b;
     }
 }

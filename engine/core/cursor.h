@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/expr/expression.h"
 #include "engine/core/session.h"
 #include "engine/core/table.h"
+#include "engine/expr/expression.h"
 
 namespace engine {
 
 // A FieldSource over one record of a Table (blob columns read as their content): a stored
 // record by number, or a record not yet stored.
 class RecordFieldSource : public expr::FieldSource {
-public:
+  public:
     explicit RecordFieldSource(const Table* table, uint32_t recno = 0) : table_(table) {
         if (recno) setRecord(recno);
     }
@@ -30,7 +30,7 @@ public:
     const ColumnDef& column(int index) const override { return table_->columns()[index]; }
     void readValue(int index, Value& out) const override NO_THREAD_SAFETY_ANALYSIS;
 
-private:
+  private:
     const Table* table_;
     const Record* record_ = nullptr;
 };
@@ -58,11 +58,11 @@ struct IndexPlace {
 
 struct Cursor {
     std::shared_ptr<Table> table;
-    CursorInfo info;           // as returned at open (index handles included)
-    std::string lockFile;      // key of the record locks; empty for SQL results
-    uint64_t heldBytes = 0;    // memory a kept SQL result's rows take; 0 for a table
+    CursorInfo info;         // as returned at open (index handles included)
+    std::string lockFile;    // key of the record locks; empty for SQL results
+    uint64_t heldBytes = 0;  // memory a kept SQL result's rows take; 0 for a table
     bool readOnly = false;
-    uint32_t recno = 0;        // current record when neither bof nor eof
+    uint32_t recno = 0;  // current record when neither bof nor eof
     bool bof = true;
     bool eof = false;
     FilterSlot aof;
@@ -81,7 +81,8 @@ bool isVisible(Cursor& c, uint32_t recno) REQUIRES_SHARED(c.table->mutex());
 // has a condition.
 uint32_t countVisible(Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex());
 // Soft or hard seek of a (possibly partial) key; returns whether the key matched.
-bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft) REQUIRES_SHARED(c.table->mutex());
+bool seekKey(Cursor& c, const Index& index, std::string_view key, bool soft)
+    REQUIRES_SHARED(c.table->mutex());
 void describePosition(Cursor& c, Position* out) REQUIRES_SHARED(c.table->mutex());
 // Fills the record number, image and blobs of *out with record `recno` of `t`, leaving
 // its flags. REQUIRES: 1 <= recno <= t.recordCount().

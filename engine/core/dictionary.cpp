@@ -18,7 +18,8 @@ std::vector<std::string> splitTabs(const std::string& line) {
     size_t start = 0;
     while (true) {
         size_t tab = line.find('\t', start);
-        out.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        out.push_back(
+            line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
         if (tab == std::string::npos) return out;
         start = tab + 1;
     }
@@ -35,7 +36,9 @@ bool isValidObjectName(std::string_view s) {
 
 namespace {
 
-bool validName(std::string_view s) { return isValidObjectName(s); }
+bool validName(std::string_view s) {
+    return isValidObjectName(s);
+}
 
 }  // namespace
 
@@ -102,8 +105,8 @@ Status Dictionary::save() const {
         for (const IndexDef& i : t.indexes) {
             std::string cols;
             for (const std::string& c : i.columns) cols += (cols.empty() ? "" : ";") + c;
-            text += "index\t" + t.name + "\t" + i.name + "\t" + std::to_string(i.flags) + "\t" + cols +
-                    "\t" + i.condition + "\n";
+            text += "index\t" + t.name + "\t" + i.name + "\t" + std::to_string(i.flags) + "\t" +
+                    cols + "\t" + i.condition + "\n";
         }
         if (!t.defaultIndex.empty()) text += "default\t" + t.name + "\t" + t.defaultIndex + "\n";
     }
@@ -134,9 +137,11 @@ Status Dictionary::addUser(std::string_view user, std::string_view password, boo
         return Status::error(AE_INVALID_ARGUMENT, "Invalid user name or password.");
     for (const DictionaryUser& u : users_)
         if (record::equalsNoCase(u.name, user))
-            return Status::error(AE_INVALID_ARGUMENT, "The user exists already: " + std::string(user));
+            return Status::error(AE_INVALID_ARGUMENT,
+                                 "The user exists already: " + std::string(user));
     PasswordHash hash = hashPassword(password);
-    if (hash.hash.empty()) return Status::error(AE_INTERNAL_ERROR, "The password could not be hashed.");
+    if (hash.hash.empty())
+        return Status::error(AE_INTERNAL_ERROR, "The password could not be hashed.");
     users_.push_back({std::string(user), administrator, std::move(hash)});
     return Status::success();
 }
@@ -182,7 +187,8 @@ const DictionaryTable* Dictionary::tableAtFile(std::string_view file) const {
 
 void Dictionary::indexFiles() {
     byFile_.clear();
-    for (size_t i = 0; i < tables_.size(); ++i) byFile_.emplace(record::upperAscii(tables_[i].file), i);
+    for (size_t i = 0; i < tables_.size(); ++i)
+        byFile_.emplace(record::upperAscii(tables_[i].file), i);
 }
 
 }  // namespace engine

@@ -43,7 +43,7 @@ struct DictionaryTable {
 bool isValidObjectName(std::string_view name);
 
 class Dictionary {
-public:
+  public:
     // Reads `path` (AE_FILE_NOT_FOUND when missing, AE_INTERNAL_ERROR when damaged).
     static Status load(const std::string& path, Dictionary* out);
     // Writes the dictionary to its path, atomically.
@@ -58,7 +58,8 @@ public:
     Status addUser(std::string_view user, std::string_view password, bool administrator);
     // Gives the user the hash `now` in place of `before`; false when the user is gone or
     // their password changed meanwhile. The caller saves.
-    bool replacePassword(std::string_view user, const PasswordHash& before, const PasswordHash& now);
+    bool replacePassword(std::string_view user, const PasswordHash& before,
+                         const PasswordHash& now);
 
     const std::vector<DictionaryTable>& tables() const { return tables_; }
     DictionaryTable* findTable(std::string_view name);
@@ -73,7 +74,7 @@ public:
 
     static Dictionary empty(std::string path);
 
-private:
+  private:
     std::string path_;
     std::vector<DictionaryUser> users_;
     std::vector<DictionaryTable> tables_;

@@ -18,7 +18,9 @@ std::atomic<int64_t> gWriteBudget{-1};
 
 }  // namespace
 
-void failWritesAfter(int64_t n) { gWriteBudget.store(n); }
+void failWritesAfter(int64_t n) {
+    gWriteBudget.store(n);
+}
 
 bool writeAt(int fd, const void* data, size_t n, uint64_t at) {
     int64_t budget = gWriteBudget.load();

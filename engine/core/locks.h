@@ -17,7 +17,7 @@
 namespace engine {
 
 class LockTable {
-public:
+  public:
     // Locks (file, recno) for `connection`: AE_RECORD_LOCKED when another connection holds
     // it; holding it already is a success.
     Status lock(const std::string& file, uint32_t recno, uint32_t connection) EXCLUDES(mu_);
@@ -35,7 +35,7 @@ public:
     // The connection holding (file, recno), or 0.
     uint32_t owner(const std::string& file, uint32_t recno) const EXCLUDES(mu_);
 
-private:
+  private:
     using Files = std::unordered_map<std::string, std::map<uint32_t, uint32_t>>;  // recno -> owner
     // Drops a file that has no lock left, from both maps.
     void forget(Files::iterator file) REQUIRES(mu_);

@@ -16,7 +16,7 @@ constexpr size_t kMemLimit = 19u << 20;
 std::counting_semaphore<> gHashing(4);
 
 class HashingSlot {
-public:
+  public:
     HashingSlot() { gHashing.acquire(); }
     ~HashingSlot() { gHashing.release(); }
 };
@@ -40,9 +40,11 @@ std::string fromHex(std::string_view hex) {
 bool verifyOlderForm(const PasswordHash& stored, std::string_view password) {
     const std::string salted = fromHex(stored.salt) + std::string(password);
     unsigned char digest[crypto_hash_sha256_BYTES];
-    ::crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(salted.data()), salted.size());
+    ::crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(salted.data()),
+                         salted.size());
     const std::string expected = fromHex(stored.hash);
-    return expected.size() == sizeof digest && ::sodium_memcmp(digest, expected.data(), sizeof digest) == 0;
+    return expected.size() == sizeof digest &&
+           ::sodium_memcmp(digest, expected.data(), sizeof digest) == 0;
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <span>
 
+#include "engine/core/session_impl.h"
+#include "engine/core/sql/catalog.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
-#include "engine/core/session_impl.h"
-#include "engine/core/sql/catalog.h"
 
 namespace engine {
 namespace {
@@ -57,7 +57,9 @@ Status lockedFilesFor(Session::Impl& s, const Value& argument, std::vector<std::
     std::string_view path = record::trimBlanksView(argument.text);
     std::string spelled;  // the path with '/' for '\\' and its folder, made only when needed
     if (path.find('\\') != std::string_view::npos || !path.starts_with('/')) {
-        spelled = path.starts_with('/') || path.starts_with('\\') ? std::string(path) : s.folder + "/" + std::string(path);
+        spelled = path.starts_with('/') || path.starts_with('\\')
+                      ? std::string(path)
+                      : s.folder + "/" + std::string(path);
         std::replace(spelled.begin(), spelled.end(), '\\', '/');
         path = spelled;
     }
@@ -71,7 +73,8 @@ Status lockedFilesFor(Session::Impl& s, const Value& argument, std::vector<std::
         if (!st.ok()) return st;
         *files = s.server->locks.filesNamedNoCase(place.path);
         if (files->empty() && !existsIgnoringCase(place.path))
-            return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + std::string(path));
+            return Status::error(AE_FILE_NOT_FOUND,
+                                 "The table file does not exist: " + std::string(path));
     }
     for (const std::string& key : *files) {
         place.named = place.path = key;
@@ -87,7 +90,7 @@ Status badArguments(std::string_view name) {
 }
 
 bool recordNumberArg(const Value& v, uint32_t* recno) {
-    double d = v.kind == Value::Kind::Integer ? static_cast<double>(v.integer)
+    double d = v.kind == Value::Kind::Integer  ? static_cast<double>(v.integer)
                : v.kind == Value::Kind::Double ? v.real
                                                : -1;
     if (d < 0 || d > 4294967295.0 || std::floor(d) != d) return false;
@@ -126,11 +129,11 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
     *known = allLocks || lockOwner;
     if (!*known) return Status::success();
     if (!s.dictionaryConnection || !s.administrator)
-        return Status::error(AE_PERMISSION_DENIED, "The procedure " + std::string(name) +
-                                                       " requires the administrator of a data dictionary.");
+        return Status::error(AE_PERMISSION_DENIED,
+                             "The procedure " + std::string(name) +
+                                 " requires the administrator of a data dictionary.");
     uint32_t recno = 0;
-    if (args.empty() || args[0].kind != Value::Kind::String ||
-        (allLocks && args.size() != 1) ||
+    if (args.empty() || args[0].kind != Value::Kind::String || (allLocks && args.size() != 1) ||
         (lockOwner && (args.size() != 2 || !recordNumberArg(args[1], &recno))))
         return badArguments(name);
     // The registry's mutex, never a table's: a statement that reads a table for long makes
@@ -148,11 +151,10 @@ Status runManagementProcedure(Session::Impl& s, std::string_view name, const Row
         for (uint32_t r : locked) out->rows.append()[0] = Value::ofInteger(r);
         return Status::success();
     }
-    static const SharedLayout kOwnerLayout = resultLayout({
-        charColumn("UserName", 50),       integerColumn("ConnNumber"),
-        charColumn("DictionaryUser", 50), charColumn("Address", 30),
-        charColumn("LockType", 15),       charColumn("OSUserLoginName", 50),
-        charColumn("TSAddress", 30),      charColumn("ApplicationID", 70)});
+    static const SharedLayout kOwnerLayout = resultLayout(
+        {charColumn("UserName", 50), integerColumn("ConnNumber"), charColumn("DictionaryUser", 50),
+         charColumn("Address", 30), charColumn("LockType", 15), charColumn("OSUserLoginName", 50),
+         charColumn("TSAddress", 30), charColumn("ApplicationID", 70)});
     out->layout = kOwnerLayout;
     out->rows.reset(kOwnerLayout->columns.size());
     out->rows.reserve(files.size());  // a row per file at most

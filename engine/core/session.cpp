@@ -8,16 +8,18 @@
 
 #include <algorithm>
 
-#include "engine/include/engine_api.h"
 #include "engine/core/connection_string.h"
+#include "engine/core/session_impl.h"
+#include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
-#include "engine/core/session_impl.h"
 
 namespace engine {
 namespace {
 
-Status badHandle() { return Status::error(AE_INVALID_HANDLE, "Invalid handle."); }
+Status badHandle() {
+    return Status::error(AE_INVALID_HANDLE, "Invalid handle.");
+}
 
 bool endsWithNoCase(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() &&
@@ -77,8 +79,8 @@ Status ServerState::acquireDictionary(const std::string& path, std::shared_ptr<D
     return Status::success();
 }
 
-Status ServerState::logIn(const std::string& path, std::string_view user,
-                          std::string_view password, bool* administrator) {
+Status ServerState::logIn(const std::string& path, std::string_view user, std::string_view password,
+                          bool* administrator) {
     DictionaryUser found;
     {
         MutexLock lock(mu);
@@ -88,7 +90,9 @@ Status ServerState::logIn(const std::string& path, std::string_view user,
         if (const DictionaryUser* u = d->findUser(user)) found = *u;
     }
     if (found.name.empty() || !verifyPassword(found.password, password))
-        return Status::error(AE_LOGIN_FAILED, "The user name or the password is not valid for this data dictionary.");
+        return Status::error(
+            AE_LOGIN_FAILED,
+            "The user name or the password is not valid for this data dictionary.");
     *administrator = found.administrator;
     if (!needsRehash(found.password)) return Status::success();
     // The password is known now: its hash is made again in the current form. A dictionary
@@ -99,8 +103,10 @@ Status ServerState::logIn(const std::string& path, std::string_view user,
     if (now.hash.empty() || !acquireDictionary(path, &d).ok() ||
         !d->replacePassword(user, found.password, now))
         return Status::success();
-    if (d->save().ok()) dictionaryStamps[path] = fileStamp(path);
-    else d->replacePassword(user, now, found.password);
+    if (d->save().ok())
+        dictionaryStamps[path] = fileStamp(path);
+    else
+        d->replacePassword(user, now, found.password);
     return Status::success();
 }
 
@@ -113,8 +119,8 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
     ConnectionSettings cs;
     Status s = parseConnectionString(connectionString, &cs);
     if (!s.ok()) return s;
-    if (cs.serverTypeGiven && !((cs.local && state_->options.allowLocal) ||
-                                (cs.remote && state_->options.allowRemote)))
+    if (cs.serverTypeGiven &&
+        !((cs.local && state_->options.allowLocal) || (cs.remote && state_->options.allowRemote)))
         return Status::error(AE_SERVER_TYPE_REFUSED,
                              "No server of the requested type is available (ServerType allows "
                              "neither LOCAL nor REMOTE here).");
@@ -128,8 +134,9 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
     impl->dataSource = canonicalPath(source);
     const bool folder = S_ISDIR(st.st_mode);
     if (!folder && !endsWithNoCase(source, ".add"))
-        return Status::error(AE_FILE_NOT_FOUND,
-                             "The data source is neither a data dictionary nor a folder: " + cs.dataSource);
+        return Status::error(
+            AE_FILE_NOT_FOUND,
+            "The data source is neither a data dictionary nor a folder: " + cs.dataSource);
     // Free tables have no users, and a folder connection is nobody's administrator.
     impl->dictionaryConnection = !folder;
     if (!folder) {
@@ -158,8 +165,12 @@ Session::~Session() {
     impl_->server->connections.erase(impl_->connection);
 }
 
-uint32_t Session::connectionNumber() const { return impl_->connection; }
-bool Session::isDictionary() const { return impl_->dictionaryConnection; }
+uint32_t Session::connectionNumber() const {
+    return impl_->connection;
+}
+bool Session::isDictionary() const {
+    return impl_->dictionaryConnection;
+}
 
 void Session::setApplicationId(std::string applicationId) {
     MutexLock lock(impl_->server->mu);
@@ -180,7 +191,8 @@ Status Session::listTables(std::string_view mask, std::vector<std::string>* name
     if (slash != std::string::npos) pattern = pattern.substr(slash + 1);
     if (pattern.empty()) pattern = "*";
     DIR* dir = ::opendir(impl_->folder.c_str());
-    if (!dir) return Status::error(AE_FILE_NOT_FOUND, "The folder cannot be read: " + impl_->folder);
+    if (!dir)
+        return Status::error(AE_FILE_NOT_FOUND, "The folder cannot be read: " + impl_->folder);
     while (dirent* e = ::readdir(dir)) {
         std::string file = e->d_name;
         if (!endsWithNoCase(file, ".adt")) continue;
@@ -213,7 +225,8 @@ Status Session::tableProperty(std::string_view table, uint16_t property, std::st
         return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
                              "The table is not in the data dictionary: " + std::string(table));
     if (property != ADS_DD_TABLE_DEFAULT_INDEX)
-        return Status::error(AE_INVALID_ARGUMENT, "Unknown table property " + std::to_string(property) + ".");
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "Unknown table property " + std::to_string(property) + ".");
     if (t->defaultIndex.empty())
         return Status::error(AE_PROPERTY_NOT_SET, "The table has no default index.");
     *value = t->defaultIndex;
@@ -224,7 +237,8 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
                           uint16_t /*lockType*/, uint16_t /*checkRights*/, uint32_t options,
                           std::string_view /*collation*/, CursorInfo* out) {
     if (tableType != 0 && tableType != ADS_ADT)
-        return Status::error(AE_INVALID_ARGUMENT, "Only ADT tables are stored here (table type 3).");
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "Only ADT tables are stored here (table type 3).");
     if (charType > ADS_OEM) return Status::error(AE_INVALID_ARGUMENT, "Unknown character type.");
     Status s = impl_->roomFor(0);
     if (!s.ok()) return s;
@@ -245,7 +259,8 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
         if ((use.exclusiveOwner && use.exclusiveOwner != impl_->connection) ||
             ((options & ADS_EXCLUSIVE) && othersOpen)) {
             if (use.handles.empty()) impl_->server->fileUse.erase(c->lockFile);
-            return Status::error(AE_TABLE_LOCKED, "The table is opened exclusively by another connection.");
+            return Status::error(AE_TABLE_LOCKED,
+                                 "The table is opened exclusively by another connection.");
         }
         use.handles[impl_->connection]++;
         if (options & ADS_EXCLUSIVE) use.exclusiveOwner = impl_->connection;
@@ -257,8 +272,9 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     info.charType = charType ? charType : ADS_ANSI;
     // A table on storage the server cannot write is read; no write permission is reported.
     const bool writable = !c->readOnly && !c->table->readOnlyStorage();
-    info.openOptions = (options & (ADS_EXCLUSIVE | ADS_READONLY)) |
-                       (writable ? ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE : 0);
+    info.openOptions =
+        (options & (ADS_EXCLUSIVE | ADS_READONLY)) |
+        (writable ? ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT | ADS_PERMISSION_DELETE : 0);
     info.layout = c->table->layout();
     Handle h = impl_->addCursor(std::move(c));
     *out = impl_->cursors[h]->info;
@@ -283,13 +299,13 @@ const Index* indexOf(Cursor& c, int order) REQUIRES_SHARED(c.table->mutex()) {
 
 // Finds the handle's cursor (in `c`) and its index order (in `index`), and runs `body` as a
 // reader of its table: many sessions navigate one table at once.
-#define AS_READER(handle, body)                            \
-    Cursor* c = nullptr;                                   \
-    int order = -1;                                        \
-    Status s = impl_->cursorFor(handle, &c, &order);       \
-    if (!s.ok()) return s;                                 \
-    ReaderLock read(c->table->mutex());                    \
-    const Index* index = indexOf(*c, order);               \
+#define AS_READER(handle, body)                      \
+    Cursor* c = nullptr;                             \
+    int order = -1;                                  \
+    Status s = impl_->cursorFor(handle, &c, &order); \
+    if (!s.ok()) return s;                           \
+    ReaderLock read(c->table->mutex());              \
+    const Index* index = indexOf(*c, order);         \
     body
 
 // Runs one navigation step and reports the position.
@@ -298,24 +314,36 @@ const Index* indexOf(Cursor& c, int order) REQUIRES_SHARED(c.table->mutex()) {
     describePosition(*c, out);      \
     return Status::success()
 
-Status Session::gotoTop(Handle h, Position* out) { NAVIGATE(h, out, gotoEdge(*c, index, true)); }
-Status Session::gotoBottom(Handle h, Position* out) { NAVIGATE(h, out, gotoEdge(*c, index, false)); }
-Status Session::gotoBof(Handle h, Position* out) { NAVIGATE(h, out, engine::gotoBof(*c); (void)index); }
-Status Session::skip(Handle h, int32_t n, Position* out) { NAVIGATE(h, out, skipRows(*c, index, n)); }
-Status Session::current(Handle h, Position* out) { NAVIGATE(h, out, (void)index); }
+Status Session::gotoTop(Handle h, Position* out) {
+    NAVIGATE(h, out, gotoEdge(*c, index, true));
+}
+Status Session::gotoBottom(Handle h, Position* out) {
+    NAVIGATE(h, out, gotoEdge(*c, index, false));
+}
+Status Session::gotoBof(Handle h, Position* out) {
+    NAVIGATE(h, out, engine::gotoBof(*c); (void)index);
+}
+Status Session::skip(Handle h, int32_t n, Position* out) {
+    NAVIGATE(h, out, skipRows(*c, index, n));
+}
+Status Session::current(Handle h, Position* out) {
+    NAVIGATE(h, out, (void)index);
+}
 
 Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
     NAVIGATE(h, out, {
         (void)index;
         if (recno > c->table->recordCount())
-            return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+            return Status::error(AE_INVALID_RECORD_NUMBER,
+                                 "There is no record " + std::to_string(recno) + ".");
         c->recno = recno;
         c->bof = false;
         c->eof = recno == 0;
     });
 }
 
-Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found, Position* out) {
+Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found,
+                     Position* out) {
     NAVIGATE(h, out, {
         if (!index) return Status::error(AE_INVALID_HANDLE, "Seeking needs an index handle.");
         *found = seekKey(*c, *index, key, seekType != ADS_HARDSEEK);
@@ -337,23 +365,28 @@ Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Positi
 Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
     AS_READER(h, (void)s);
     switch (option & ~ADS_REFRESHCOUNT) {
-        case ADS_RESPECTFILTERS: *count = countVisible(*c, index); break;
-        case ADS_IGNOREFILTERS: *count = c->table->recordCount(); break;
+        case ADS_RESPECTFILTERS:
+            *count = countVisible(*c, index);
+            break;
+        case ADS_IGNOREFILTERS:
+            *count = c->table->recordCount();
+            break;
         case ADS_RESPECTSCOPES:
             *count = index ? static_cast<uint32_t>(index->entries.size()) : c->table->liveCount();
             break;
-        default: return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
+        default:
+            return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
     }
     return Status::success();
 }
 
 // Finds the handle's cursor (in `c`) and runs `body`, which takes its table's mutex when it
 // reads or writes the table: a cursor's own settings are its session's alone.
-#define WITH_CURSOR(handle, body)                       \
-    Cursor* c = nullptr;                                \
-    int order = -1;                                     \
-    Status s = impl_->cursorFor(handle, &c, &order);    \
-    if (!s.ok()) return s;                              \
+#define WITH_CURSOR(handle, body)                    \
+    Cursor* c = nullptr;                             \
+    int order = -1;                                  \
+    Status s = impl_->cursorFor(handle, &c, &order); \
+    if (!s.ok()) return s;                           \
     body
 
 namespace {
@@ -362,17 +395,35 @@ Status readSlot(const FilterSlot& slot, std::string* text) {
     *text = slot.text;
     return Status::success();
 }
-void clearSlot(FilterSlot& slot) { slot = FilterSlot{}; }
+void clearSlot(FilterSlot& slot) {
+    slot = FilterSlot{};
+}
 }  // namespace
 
-Status Session::setAof(Handle h, std::string_view e) { WITH_CURSOR(h, return setFilterSlot(*c, c->aof, e)); }
-Status Session::setFilter(Handle h, std::string_view e) { WITH_CURSOR(h, return setFilterSlot(*c, c->filter, e)); }
-Status Session::clearAof(Handle h) { WITH_CURSOR(h, clearSlot(c->aof); return s); }
-Status Session::clearFilter(Handle h) { WITH_CURSOR(h, clearSlot(c->filter); return s); }
-Status Session::aof(Handle h, std::string* e) { WITH_CURSOR(h, return readSlot(c->aof, e)); }
-Status Session::filter(Handle h, std::string* e) { WITH_CURSOR(h, return readSlot(c->filter, e)); }
-Status Session::setExact(Handle h, bool e) { WITH_CURSOR(h, c->exact = e; return s); }
-Status Session::exact(Handle h, bool* e) { WITH_CURSOR(h, *e = c->exact; return s); }
+Status Session::setAof(Handle h, std::string_view e) {
+    WITH_CURSOR(h, return setFilterSlot(*c, c->aof, e));
+}
+Status Session::setFilter(Handle h, std::string_view e) {
+    WITH_CURSOR(h, return setFilterSlot(*c, c->filter, e));
+}
+Status Session::clearAof(Handle h) {
+    WITH_CURSOR(h, clearSlot(c->aof); return s);
+}
+Status Session::clearFilter(Handle h) {
+    WITH_CURSOR(h, clearSlot(c->filter); return s);
+}
+Status Session::aof(Handle h, std::string* e) {
+    WITH_CURSOR(h, return readSlot(c->aof, e));
+}
+Status Session::filter(Handle h, std::string* e) {
+    WITH_CURSOR(h, return readSlot(c->filter, e));
+}
+Status Session::setExact(Handle h, bool e) {
+    WITH_CURSOR(h, c->exact = e; return s);
+}
+Status Session::exact(Handle h, bool* e) {
+    WITH_CURSOR(h, *e = c->exact; return s);
+}
 
 Status Session::evalLogical(Handle h, std::string_view expression, bool* result) {
     AS_READER(h, {
@@ -392,14 +443,18 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
     WITH_CURSOR(h, {
         WriterLock write(c->table->mutex());
         if (c->info.handleType != ADS_TABLE)
-            return Status::error(AE_STATIC_VIEW, "The cursor is a static result and cannot be updated.");
-        if (c->readOnly) return Status::error(AE_PERMISSION_DENIED, "The table is opened read-only.");
-        uint32_t recno = request.append ? 0 : (request.recordNumber ? request.recordNumber : c->recno);
+            return Status::error(AE_STATIC_VIEW,
+                                 "The cursor is a static result and cannot be updated.");
+        if (c->readOnly)
+            return Status::error(AE_PERMISSION_DENIED, "The table is opened read-only.");
+        uint32_t recno =
+            request.append ? 0 : (request.recordNumber ? request.recordNumber : c->recno);
         if (!request.append) {
             if (recno == 0 || (request.recordNumber == 0 && (c->bof || c->eof)))
                 return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
             if (!c->table->isLive(recno))
-                return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+                return Status::error(AE_INVALID_RECORD_NUMBER,
+                                     "There is no record " + std::to_string(recno) + ".");
             if (impl_->server->locks.lockedByOther(c->lockFile, recno, impl_->connection))
                 return Status::error(AE_RECORD_LOCKED, "The record " + std::to_string(recno) +
                                                            " is locked by another connection.");
@@ -410,11 +465,13 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
         uint8_t needed = request.append ? ADS_COLUMN_INSERT : ADS_COLUMN_UPDATE;
         for (const ColumnWrite& w : request.columns) {
             if (w.column >= c->table->columns().size())
-                return Status::error(AE_INVALID_ARGUMENT, "No column " + std::to_string(w.column + 1) + ".");
+                return Status::error(AE_INVALID_ARGUMENT,
+                                     "No column " + std::to_string(w.column + 1) + ".");
             const ColumnDef& col = c->table->columns()[w.column];
             if (!(col.permissions & needed) || col.type == ColumnType::AutoInc)
-                return Status::error(AE_PERMISSION_DENIED, std::string(request.append ? "Insert" : "Update") +
-                                                               " permission not granted on column \"" + col.name + "\".");
+                return Status::error(AE_PERMISSION_DENIED,
+                                     std::string(request.append ? "Insert" : "Update") +
+                                         " permission not granted on column \"" + col.name + "\".");
             if (record::isBlobType(col.type)) {
                 blobs[w.column] = w.kind == ColumnWrite::Kind::Bytes && !w.bytes.empty()
                                       ? std::optional<std::string>(w.bytes)
@@ -441,13 +498,16 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
 Status Session::lockRecord(Handle h, uint32_t recno) {
     AS_READER(h, {
         (void)index;
-        if (c->lockFile.empty()) return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
+        if (c->lockFile.empty())
+            return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
         if (recno == 0) {
-            if (c->bof || c->eof) return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
+            if (c->bof || c->eof)
+                return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
             recno = c->recno;
         }
         if (!c->table->isLive(recno))
-            return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
+            return Status::error(AE_INVALID_RECORD_NUMBER,
+                                 "There is no record " + std::to_string(recno) + ".");
         return impl_->server->locks.lock(c->lockFile, recno, impl_->connection);
     });
 }
@@ -467,15 +527,21 @@ Status Session::setDefaultIndex(std::string_view table, std::string_view index) 
     if (!impl_->dictionaryConnection)
         return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The connection has no data dictionary.");
     if (!impl_->administrator)
-        return Status::error(AE_PERMISSION_DENIED, "Only an administrator may change the data dictionary.");
+        return Status::error(AE_PERMISSION_DENIED,
+                             "Only an administrator may change the data dictionary.");
     Status s = impl_->refreshDictionary();
     if (!s.ok()) return s;
     DictionaryTable* t = impl_->dictionary->findTable(table);
-    if (!t) return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary.");
-    bool exists = index.empty() || std::any_of(t->indexes.begin(), t->indexes.end(), [&](const IndexDef& d) {
-                      return record::equalsNoCase(d.name, index);
-                  });
-    if (!exists) return Status::error(AE_INVALID_ARGUMENT, "The table has no index " + std::string(index) + ".");
+    if (!t)
+        return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
+                             "The table is not in the data dictionary.");
+    bool exists =
+        index.empty() || std::any_of(t->indexes.begin(), t->indexes.end(), [&](const IndexDef& d) {
+            return record::equalsNoCase(d.name, index);
+        });
+    if (!exists)
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "The table has no index " + std::string(index) + ".");
     std::string previous = t->defaultIndex;
     t->defaultIndex = std::string(index);
     s = impl_->dictionary->save();

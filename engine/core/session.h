@@ -29,12 +29,12 @@ struct ServerState;
 
 // Owns the shared state: dictionaries and table files in use, record locks, connections.
 class Server {
-public:
+  public:
     struct Options {
-        bool allowLocal = true;   // accept ServerType lists naming LOCAL
-        bool allowRemote = true;  // accept ServerType lists naming REMOTE
-        bool syncWrites = false;  // fdatasync after each write (power-loss durability)
-        uint32_t maxCursors = 1000;           // tables and cursors one connection holds open
+        bool allowLocal = true;                // accept ServerType lists naming LOCAL
+        bool allowRemote = true;               // accept ServerType lists naming REMOTE
+        bool syncWrites = false;               // fdatasync after each write (power-loss durability)
+        uint32_t maxCursors = 1000;            // tables and cursors one connection holds open
         uint64_t maxResultBytes = 256u << 20;  // memory one connection's kept results take
     };
     Server();
@@ -51,7 +51,7 @@ public:
     Status connect(std::string_view connectionString, const ClientIdentity& identity,
                    std::unique_ptr<Session>* out);
 
-private:
+  private:
     friend class Session;
     std::shared_ptr<ServerState> state_;
 };
@@ -59,7 +59,7 @@ private:
 // One connection. Destroying it disconnects: its handles close, its record locks are
 // released and its temporary tables vanish.
 class Session {
-public:
+  public:
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -119,8 +119,7 @@ public:
     // Seeks `key` (built with raw_key.h, possibly partial) in an index. Soft seek
     // (ADS_SOFTSEEK) stops at the first key not below it, hard seek (ADS_HARDSEEK) at EOF
     // when not found. *found tells whether the key's bytes matched.
-    Status seek(Handle index, std::string_view key, uint16_t seekType, bool* found,
-                Position* out);
+    Status seek(Handle index, std::string_view key, uint16_t seekType, bool* found, Position* out);
 
     // ---- Filters and expressions (on a table or cursor handle) ---------------------------
     // AOF and filter: expression text of the filter language; AE_SQL_ERROR-free: a bad
@@ -166,7 +165,7 @@ public:
 
     struct Impl;  // the core's own state of a session (session_impl.h)
 
-private:
+  private:
     friend class Server;
     explicit Session(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;

@@ -44,7 +44,7 @@ struct ServerState {
     std::atomic<Handle> nextHandle{1};
     std::map<uint32_t, ConnectionEntry> connections GUARDED_BY(mu);
     std::map<std::string, std::shared_ptr<Dictionary>> dictionaries GUARDED_BY(mu);
-    std::map<std::string, int64_t> dictionaryStamps GUARDED_BY(mu);  // mtime at load
+    std::map<std::string, int64_t> dictionaryStamps GUARDED_BY(mu);     // mtime at load
     std::map<std::string, std::weak_ptr<Table>> tables GUARDED_BY(mu);  // by canonical path
     std::map<std::string, FileUse> fileUse GUARDED_BY(mu);
     LockTable locks;
@@ -86,8 +86,8 @@ struct Session::Impl {
     uint32_t connection = 0;
     bool dictionaryConnection = false;
     bool administrator = false;
-    std::string dataSource;   // canonical dictionary file, or the free-table folder
-    std::string folder;       // where table files live
+    std::string dataSource;                  // canonical dictionary file, or the free-table folder
+    std::string folder;                      // where table files live
     std::shared_ptr<Dictionary> dictionary;  // shared: read and changed with server->mu held
     // The session's own: one thread at a time uses a session, so they need no lock.
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name

@@ -4,14 +4,14 @@
 #include <span>
 
 #include "codepage/cp1252.h"
-#include "engine/include/engine_api.h"
-#include "engine/record/raw_key.h"
-#include "engine/record/record.h"
-#include "engine/record/record_text.h"
 #include "engine/core/session_impl.h"
 #include "engine/core/sql/catalog.h"
 #include "engine/core/sql/executor.h"
 #include "engine/core/test_hooks.h"
+#include "engine/include/engine_api.h"
+#include "engine/record/raw_key.h"
+#include "engine/record/record.h"
+#include "engine/record/record_text.h"
 
 namespace engine {
 namespace {
@@ -53,7 +53,8 @@ Status describeResultRow(const RecordLayout& layout, std::span<const Value> valu
     for (size_t i = 0; i < layout.columns.size(); ++i) {
         if (!record::isBlobType(layout.columns[i].type)) continue;
         auto it = blobs.find(static_cast<int>(i));
-        std::string content = it != blobs.end() && it->second ? std::move(*it->second) : std::string();
+        std::string content =
+            it != blobs.end() && it->second ? std::move(*it->second) : std::string();
         setBlobCell(out->record, layout.columns[i], content);
         out->blobs.push_back({static_cast<uint16_t>(i), content.empty(), std::move(content)});
     }
@@ -84,7 +85,9 @@ std::function<void(std::string_view)> gRowReadHook;  // set while no statement r
 
 }  // namespace
 
-void setRowReadHook(std::function<void(std::string_view)> hook) { gRowReadHook = std::move(hook); }
+void setRowReadHook(std::function<void(std::string_view)> hook) {
+    gRowReadHook = std::move(hook);
+}
 
 namespace {
 
@@ -93,7 +96,7 @@ namespace {
 // appends to it as its writer, a row at a time (a statement that appends reads no table).
 // The analysis cannot follow a lock held across calls: these methods go without it.
 class SqlTable : public sql::Table {
-public:
+  public:
     explicit SqlTable(std::shared_ptr<engine::Table> t) : table_(std::move(t)) {}
     ~SqlTable() override NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) table_->mutex().unlockShared();
@@ -110,14 +113,17 @@ public:
         if (!*exists) return Status::success();
         // A statement does not go on as if a value that cannot be read were empty.
         if (!table_->record(recno).damagedBlobs.empty())
-            return Status::error(AE_INTERNAL_ERROR, "A memo value of record " + std::to_string(recno) +
-                                                        " is damaged in " + table_->path() + ".");
+            return Status::error(AE_INTERNAL_ERROR, "A memo value of record " +
+                                                        std::to_string(recno) + " is damaged in " +
+                                                        table_->path() + ".");
         RecordFieldSource source(table_.get(), recno);
         row.resize(table_->columns().size());
         for (size_t i = 0; i < row.size(); ++i) source.readValue(static_cast<int>(i), row[i]);
         return Status::success();
     }
-    std::string rowId(uint32_t recno) const override { return record::rowId(table_->tableId(), recno); }
+    std::string rowId(uint32_t recno) const override {
+        return record::rowId(table_->tableId(), recno);
+    }
     Status insertRow(const Row& values) override {
         std::string image;
         BlobWrites blobs;
@@ -128,7 +134,7 @@ public:
         return s;
     }
 
-private:
+  private:
     void startReading() const NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) return;
         table_->mutex().lockShared();
@@ -141,7 +147,7 @@ private:
 
 // The session as SQL sees it: each of its steps takes the locks it needs.
 class SessionCatalog : public sql::Catalog {
-public:
+  public:
     explicit SessionCatalog(Session::Impl& s) : s_(s) {}
     Status openTable(std::string_view name, std::unique_ptr<sql::Table>* out) override {
         std::shared_ptr<engine::Table> t;
@@ -154,25 +160,25 @@ public:
         return s_.createTable(name, columns);
     }
     Status createIndex(std::string_view name, std::string_view table,
-                            const std::vector<std::string>& columns, bool unique,
-                            bool descending) override {
+                       const std::vector<std::string>& columns, bool unique,
+                       bool descending) override {
         IndexDef def;
         def.name = record::trimBlanks(name);
         def.columns = columns;
         def.flags = (unique ? ADS_INDEX_UNIQUE : 0) | (descending ? ADS_INDEX_DESCENDING : 0);
         return s_.createIndex(table, std::move(def));
     }
-    Status dropTable(std::string_view name) override {
-        return s_.dropTable(name);
-    }
+    Status dropTable(std::string_view name) override { return s_.dropTable(name); }
     Status executeProcedure(std::string_view name, const Row& args, sql::ResultSet* out) override {
         bool known = false;
         Status st = runManagementProcedure(s_, name, args, out, &known);
-        if (!known) return sql::sqlError(sql::kNativeUnknownProcedure, "Unknown procedure " + std::string(name) + ".");
+        if (!known)
+            return sql::sqlError(sql::kNativeUnknownProcedure,
+                                 "Unknown procedure " + std::string(name) + ".");
         return st;
     }
 
-private:
+  private:
     Session::Impl& s_;
 };
 
@@ -183,7 +189,8 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
     uint64_t bytes = result.rows.size() * (sizeof(Record) + result.layout->recordLength);
     for (size_t r = 0; r < result.rows.size(); ++r)
         for (size_t i = 0; i < result.layout->columns.size(); ++i)
-            if (record::isBlobType(result.layout->columns[i].type)) bytes += result.rows[r][i].text.size();
+            if (record::isBlobType(result.layout->columns[i].type))
+                bytes += result.rows[r][i].text.size();
     Status room = session.roomFor(bytes);
     if (!room.ok()) return room;
     std::shared_ptr<Table> table = Table::withLayout(result.layout);
@@ -192,7 +199,8 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
         for (size_t r = 0; r < result.rows.size(); ++r) {
             std::string image;
             BlobWrites blobs;
-            Status s = imageFromRow(table->columns(), table->blankImage(), result.rows[r], &image, &blobs);
+            Status s =
+                imageFromRow(table->columns(), table->blankImage(), result.rows[r], &image, &blobs);
             uint32_t written = 0;
             if (s.ok()) s = table->write(0, std::move(image), blobs, &written);
             if (!s.ok()) return s;

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/core/session_impl.h"
 #include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
-#include "engine/core/session_impl.h"
 
 namespace engine {
 namespace {
@@ -23,7 +23,9 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string upperName(std::string_view name) { return record::upperAscii(record::trimBlanks(name)); }
+std::string upperName(std::string_view name) {
+    return record::upperAscii(record::trimBlanks(name));
+}
 
 }  // namespace
 
@@ -34,7 +36,8 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
     if (trimmed[0] == '#') {
         auto it = tempTables.find(upperName(trimmed));
         if (it == tempTables.end())
-            return Status::error(AE_FILE_NOT_FOUND, "The temporary table does not exist: " + trimmed);
+            return Status::error(AE_FILE_NOT_FOUND,
+                                 "The temporary table does not exist: " + trimmed);
         *out = it->second;
         *lockFile = "#" + std::to_string(connection) + "/" + it->first;
         return Status::success();
@@ -47,7 +50,8 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
         if (!s.ok()) return s;
         if (!fileExists(place.path))
             return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
-        if (const DictionaryTable* t = place.table.empty() ? nullptr : dictionary->findTable(place.table))
+        if (const DictionaryTable* t =
+                place.table.empty() ? nullptr : dictionary->findTable(place.table))
             indexes = t->indexes;
     }
     Status s = server->acquireTable(place.path, out);
@@ -74,7 +78,8 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
     std::shared_ptr<Table> table;
     if (name[0] == '#') {
         if (tempTables.count(upperName(name)))
-            return Status::error(AE_INVALID_ARGUMENT, "The temporary table exists already: " + name);
+            return Status::error(AE_INVALID_ARGUMENT,
+                                 "The temporary table exists already: " + name);
         Status s = Table::createInMemory(std::move(columns), &table);
         if (!s.ok()) return s;
         table->setTableId(record::tableIdFor("#" + std::to_string(connection) + upperName(name)));
@@ -89,14 +94,16 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
     if (dictionaryConnection && dictionary->findTable(name))
         return Status::error(AE_INVALID_ARGUMENT, "The table exists already: " + name);
     if (!isValidObjectName(name) || hasAdtExtension(name))
-        return Status::error(AE_INVALID_ARGUMENT, "A new table is named without path or extension: " + name);
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "A new table is named without path or extension: " + name);
     s = record::validateColumns(columns);
     if (!s.ok()) return s;
     const std::string file = name + ".adt";
     TablePlace place;
     s = placeFile(file, &place);
     if (s.ok() && !place.table.empty())
-        s = Status::error(AE_INVALID_ARGUMENT, "The data dictionary has a table at " + file + " already.");
+        s = Status::error(AE_INVALID_ARGUMENT,
+                          "The data dictionary has a table at " + file + " already.");
     if (!s.ok()) return s;
     uint32_t length = record::layoutColumns(columns);
     s = TableFile::create(place.named, columns, length);
@@ -118,10 +125,13 @@ Status Session::Impl::createIndex(std::string_view tableName, IndexDef def) {
     if (!s.ok()) return s;
     WriterLock write(table->mutex());
     if (name[0] == '#' || !dictionaryConnection) return table->addIndex(std::move(def));
-    if (!administrator) return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create indexes.");
+    if (!administrator)
+        return Status::error(AE_PERMISSION_DENIED, "Only an administrator may create indexes.");
     MutexLock registry(server->mu);  // after the table's mutex, as the order goes
     DictionaryTable* entry = dictionary->findTable(name);
-    if (!entry) return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary.");
+    if (!entry)
+        return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
+                             "The table is not in the data dictionary.");
     s = table->addIndex(def);
     if (!s.ok()) return s;
     entry->indexes.push_back(std::move(def));
@@ -153,7 +163,8 @@ Status Session::Impl::dropTable(std::string_view rawName) {
     if (dictionaryConnection && !administrator)
         return Status::error(AE_PERMISSION_DENIED, "Only an administrator may drop tables.");
     if (place.named != place.path)
-        return Status::error(AE_INVALID_ARGUMENT, "A link is not a table and is never removed: " + place.named);
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "A link is not a table and is never removed: " + place.named);
     if (!fileExists(place.path))
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
     auto use = server->fileUse.find(place.path);
@@ -187,13 +198,15 @@ Status Session::Impl::dropTable(std::string_view rawName) {
 Status Session::Impl::roomFor(uint64_t bytes) const {
     const Server::Options& limits = server->options;
     if (cursors.size() >= limits.maxCursors)
-        return Status::error(AE_TOO_MANY_CURSORS, "The connection holds " + std::to_string(cursors.size()) +
-                                                      " tables and cursors, as many as the server allows: close some.");
+        return Status::error(AE_TOO_MANY_CURSORS,
+                             "The connection holds " + std::to_string(cursors.size()) +
+                                 " tables and cursors, as many as the server allows: close some.");
     if (resultBytes + bytes > limits.maxResultBytes)
-        return Status::error(AE_RESULTS_TOO_LARGE,
-                             "The connection's results would take " + std::to_string((resultBytes + bytes) >> 20) +
-                                 " MiB, more than the server allows (" + std::to_string(limits.maxResultBytes >> 20) +
-                                 " MiB): close some cursors.");
+        return Status::error(AE_RESULTS_TOO_LARGE, "The connection's results would take " +
+                                                       std::to_string((resultBytes + bytes) >> 20) +
+                                                       " MiB, more than the server allows (" +
+                                                       std::to_string(limits.maxResultBytes >> 20) +
+                                                       " MiB): close some cursors.");
     return Status::success();
 }
 

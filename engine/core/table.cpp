@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "engine/include/engine_api.h"
 #include "engine/core/cursor.h"
 #include "engine/expr/expression.h"
+#include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
 #include "engine/record/record.h"
 #include "engine/record/record_text.h"
@@ -24,7 +24,8 @@ void setCell(std::string& image, const ColumnDef& c, uint32_t cell, uint32_t len
 }  // namespace
 
 void setBlobCell(std::string& image, const ColumnDef& c, const std::string& content) {
-    setCell(image, c, content.empty() ? 0 : kCellWithContent, static_cast<uint32_t>(content.size()));
+    setCell(image, c, content.empty() ? 0 : kCellWithContent,
+            static_cast<uint32_t>(content.size()));
 }
 
 void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::string& image,
@@ -35,7 +36,8 @@ void numberAutoInc(const std::vector<ColumnDef>& columns, bool append, std::stri
         if (append && record::isNull(c, p)) {
             record::putU32(p + c.offset, static_cast<uint32_t>((*next)++));
         } else if (!record::isNull(c, p)) {
-            *next = std::max<int64_t>(*next, static_cast<int32_t>(record::getU32(p + c.offset)) + 1);
+            *next =
+                std::max<int64_t>(*next, static_cast<int32_t>(record::getU32(p + c.offset)) + 1);
         }
     }
 }
@@ -52,7 +54,8 @@ std::shared_ptr<Table> Table::withLayout(SharedLayout layout) {
     auto t = std::make_shared<Table>(Passkey());  // nobody else has it yet: no lock needed
     t->layout_ = std::move(layout);
     for (size_t i = 0; i < t->columns().size(); ++i)
-        if (record::isBlobType(t->columns()[i].type)) t->blobColumns_.push_back(static_cast<int>(i));
+        if (record::isBlobType(t->columns()[i].type))
+            t->blobColumns_.push_back(static_cast<int>(i));
     return t;
 }
 
@@ -60,7 +63,8 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
     std::unique_ptr<TableFile> file;
     Status s = TableFile::open(path, syncWrites, &file);
     if (!s.ok()) return s;
-    std::shared_ptr<Table> t = withLayout(record::makeLayout(file->columns(), file->recordLength()));
+    std::shared_ptr<Table> t =
+        withLayout(record::makeLayout(file->columns(), file->recordLength()));
     WriterLock writing(t->mutex_);  // nobody else has it yet: the lock is for the analysis
     t->path_ = path;
     t->tableId_ = record::tableIdFor(path);
@@ -79,12 +83,13 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
         s = file->readSlot(recno, &flag, &r.image);
         if (!s.ok()) return s;
         if (flag != kSlotLive && flag != kSlotDeleted)
-            return Status::error(AE_INTERNAL_ERROR, "The table file is damaged (record " + std::to_string(recno) +
-                                                        "): " + path);
+            return Status::error(AE_INTERNAL_ERROR, "The table file is damaged (record " +
+                                                        std::to_string(recno) + "): " + path);
         r.deleted = flag == kSlotDeleted;
         for (int col : t->blobColumns_) {
             const ColumnDef& c = t->columns()[col];
-            uint32_t cell = record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
+            uint32_t cell =
+                record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset);
             std::string content;
             if (cell != 0 && !file->readBlob(cell, &content, file->memoSize() - blobBytes).ok()) {
                 r.damagedBlobs.push_back(static_cast<uint16_t>(r.blobs.size()));
@@ -97,9 +102,11 @@ Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Tab
         }
         if (!r.deleted) ++t->live_;
         for (const ColumnDef& c : t->columns()) {
-            if (c.type != ColumnType::AutoInc || record::isNull(c, reinterpret_cast<const uint8_t*>(r.image.data())))
+            if (c.type != ColumnType::AutoInc ||
+                record::isNull(c, reinterpret_cast<const uint8_t*>(r.image.data())))
                 continue;
-            int64_t v = static_cast<int32_t>(record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset));
+            int64_t v = static_cast<int32_t>(
+                record::getU32(reinterpret_cast<const uint8_t*>(r.image.data()) + c.offset));
             t->nextAutoInc_ = std::max(t->nextAutoInc_, v + 1);
         }
     }
@@ -134,8 +141,10 @@ bool Table::inIndex(const Index& index, const Record& record) const {
 Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written) {
     bool append = recno == 0;
     if (!append && !isLive(recno))
-        return Status::error(AE_INVALID_RECORD_NUMBER, "There is no record " + std::to_string(recno) + ".");
-    if (image.size() != recordLength()) return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
+        return Status::error(AE_INVALID_RECORD_NUMBER,
+                             "There is no record " + std::to_string(recno) + ".");
+    if (image.size() != recordLength())
+        return Status::error(AE_INVALID_ARGUMENT, "Wrong record length.");
     if (readOnlyStorage())
         return Status::error(AE_READ_ONLY_STORAGE,
                              "The table " + path_ + " is on storage this server cannot write.");
@@ -160,7 +169,8 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
         } else if (!append) {
             content = records_[recno - 1].blobs[b];
             if (file_) cell = blobCells_[recno - 1][b];
-            if (records_[recno - 1].blobDamaged(b)) updated.damagedBlobs.push_back(static_cast<uint16_t>(b));
+            if (records_[recno - 1].blobDamaged(b))
+                updated.damagedBlobs.push_back(static_cast<uint16_t>(b));
         }
         setBlobCell(updated.image, columns()[col], content);
         if (updated.blobDamaged(b)) setCell(updated.image, columns()[col], kCellWithContent, 0);
@@ -203,7 +213,8 @@ Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, 
 
 void Table::unindex(uint32_t recno) {
     for (auto& index : indexes_)
-        if (inIndex(*index, records_[recno - 1])) index->entries.erase({keyOf(*index, recno), recno});
+        if (inIndex(*index, records_[recno - 1]))
+            index->entries.erase({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     MutexLock hashes(hashMutex_);
     for (auto& [cols, hash] : hashIndexes_) {
@@ -216,7 +227,8 @@ void Table::unindex(uint32_t recno) {
 
 void Table::reindex(uint32_t recno) {
     for (auto& index : indexes_)
-        if (inIndex(*index, records_[recno - 1])) index->entries.insert({keyOf(*index, recno), recno});
+        if (inIndex(*index, records_[recno - 1]))
+            index->entries.insert({keyOf(*index, recno), recno});
     const std::string& image = records_[recno - 1].image;
     MutexLock hashes(hashMutex_);
     for (auto& [cols, hash] : hashIndexes_) {
@@ -254,8 +266,8 @@ Status Table::addIndex(IndexDef def) {
         if ((index->def.flags & ADS_INDEX_UNIQUE) && !index->entries.empty()) {
             auto it = index->entries.lower_bound({key, 0});
             if (it != index->entries.end() && it->first == key)
-                return Status::error(AE_UNIQUE_VIOLATION,
-                                     "Duplicate keys for the unique index " + index->def.name + ".");
+                return Status::error(AE_UNIQUE_VIOLATION, "Duplicate keys for the unique index " +
+                                                              index->def.name + ".");
         }
         index->entries.insert({std::move(key), recno});
     }
@@ -289,12 +301,15 @@ void Table::lookupEqual(const std::vector<int>& cols, const std::vector<bool>& c
         hash.caseInsensitive = caseInsensitive;
         for (uint32_t recno = 1; recno <= recordCount(); ++recno)
             if (isLive(recno))
-                hash.rows[hashKey(cols, caseInsensitive, records_[recno - 1].image)].push_back(recno);
+                hash.rows[hashKey(cols, caseInsensitive, records_[recno - 1].image)].push_back(
+                    recno);
         it = hashIndexes_.insert_or_assign(cols, std::move(hash)).first;
     }
     auto found = it->second.rows.find(key);
-    if (found == it->second.rows.end()) out->clear();
-    else *out = found->second;
+    if (found == it->second.rows.end())
+        out->clear();
+    else
+        *out = found->second;
 }
 
 }  // namespace engine

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "engine/base/thread_annotations.h"
+#include "engine/core/table_file.h"
 #include "engine/expr/expression.h"
 #include "engine/record/status.h"
-#include "engine/core/table_file.h"
 #include "engine/record/value.h"
 
 namespace engine {
@@ -38,7 +38,7 @@ struct IndexDef {
 // Invariant: holds exactly one entry per live record that satisfies the condition.
 struct Index {
     IndexDef def;
-    std::vector<int> segments;  // column indexes
+    std::vector<int> segments;                    // column indexes
     std::shared_ptr<expr::Expression> condition;  // null when there is none
     std::set<std::pair<std::string, uint32_t>> entries;
 };
@@ -80,7 +80,7 @@ class Table {
         explicit Passkey() = default;
     };
 
-public:
+  public:
     explicit Table(Passkey) {}
     // A table without files (a temporary table); its columns are checked and laid out here.
     static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out);
@@ -105,10 +105,14 @@ public:
     int findColumn(std::string_view name) const;
 
     // Record slots, live or deleted; record numbers run 1..recordCount().
-    uint32_t recordCount() const REQUIRES_SHARED(mutex_) { return static_cast<uint32_t>(records_.size()); }
+    uint32_t recordCount() const REQUIRES_SHARED(mutex_) {
+        return static_cast<uint32_t>(records_.size());
+    }
     uint32_t liveCount() const REQUIRES_SHARED(mutex_) { return live_; }
     bool isLive(uint32_t recno) const REQUIRES_SHARED(mutex_);
-    const Record& record(uint32_t recno) const REQUIRES_SHARED(mutex_) { return records_[recno - 1]; }
+    const Record& record(uint32_t recno) const REQUIRES_SHARED(mutex_) {
+        return records_[recno - 1];
+    }
     // Changes with every write; lets cached filter results know they are stale.
     uint64_t version() const REQUIRES_SHARED(mutex_) { return version_; }
 
@@ -138,7 +142,7 @@ public:
                      const std::string& key, std::vector<uint32_t>* out) const
         REQUIRES_SHARED(mutex_) EXCLUDES(hashMutex_);
 
-private:
+  private:
     struct HashIndex {
         std::vector<bool> caseInsensitive;
         std::unordered_map<std::string, std::vector<uint32_t>> rows;

@@ -129,7 +129,8 @@ Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr
                                                     std::strerror(errno));
     struct stat st;
     char fixed[kTableFixedHeader];
-    if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode) || !readAt(f->fd_, fixed, sizeof fixed, 0))
+    if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !readAt(f->fd_, fixed, sizeof fixed, 0))
         return damaged("table file", path);
     uint32_t headerLength = record::getU32(reinterpret_cast<uint8_t*>(fixed) + 8);
     if (headerLength < kTableFixedHeader || headerLength > record::kMaxRecordLength ||
@@ -160,12 +161,13 @@ Status TableFile::remove(const std::string& path) {
     if (fd < 0 && errno == ENOENT)
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
     if (fd < 0 && errno == ELOOP)
-        return Status::error(AE_INVALID_ARGUMENT, "A link is not a table and is never removed: " + path);
+        return Status::error(AE_INVALID_ARGUMENT,
+                             "A link is not a table and is never removed: " + path);
     if (fd < 0) return writeFailure("Removing the table", path);
     struct stat st;
     char magic[8];
-    bool table = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readAt(fd, magic, sizeof magic, 0) &&
-                 std::memcmp(magic, kTableMagic, 8) == 0;
+    bool table = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                 readAt(fd, magic, sizeof magic, 0) && std::memcmp(magic, kTableMagic, 8) == 0;
     ::close(fd);
     if (!table) return damaged("table file (it is not one of this engine's tables)", path);
     if (::unlink(path.c_str()) != 0) return writeFailure("Removing the table", path);
@@ -177,11 +179,13 @@ Status TableFile::remove(const std::string& path) {
 }
 
 Status TableFile::readSlot(uint32_t recno, char* flag, std::string* image) const {
-    if (recno == 0 || recno > count_) return Status::error(AE_INVALID_RECORD_NUMBER, "No such record.");
+    if (recno == 0 || recno > count_)
+        return Status::error(AE_INVALID_RECORD_NUMBER, "No such record.");
     std::string slot(recordLength_ + 1, '\0');
     uint64_t at = headerLength_ + static_cast<uint64_t>(recno - 1) * (recordLength_ + 1);
     if (!readAt(fd_, slot.data(), slot.size(), at))
-        return Status::error(AE_INTERNAL_ERROR, "Reading record " + std::to_string(recno) + " failed.");
+        return Status::error(AE_INTERNAL_ERROR,
+                             "Reading record " + std::to_string(recno) + " failed.");
     *flag = slot[0];
     image->assign(slot, 1, std::string::npos);
     return Status::success();
@@ -212,14 +216,16 @@ Status TableFile::appendBlob(const std::string& bytes, uint32_t* offset) {
     }
     if (memoEnd_ == 0) return damaged("memo file (or it is missing)", memoPath_);
     if (bytes.size() > kMaxBlobLength)
-        return Status::error(AE_COLUMN_VALUE_INVALID, "A memo value is limited to " +
-                                                          std::to_string(kMaxBlobLength) + " bytes.");
+        return Status::error(
+            AE_COLUMN_VALUE_INVALID,
+            "A memo value is limited to " + std::to_string(kMaxBlobLength) + " bytes.");
     if (memoEnd_ + 4 + bytes.size() > 0xFFFFFFFFull)
         return Status::error(AE_INTERNAL_ERROR, "The memo file is full.");
     std::string cell(4 + bytes.size(), '\0');
     record::putU32(reinterpret_cast<uint8_t*>(cell.data()), static_cast<uint32_t>(bytes.size()));
     std::memcpy(cell.data() + 4, bytes.data(), bytes.size());
-    if (!writeAt(memoFd_, cell.data(), cell.size(), memoEnd_) || (sync_ && ::fdatasync(memoFd_) != 0))
+    if (!writeAt(memoFd_, cell.data(), cell.size(), memoEnd_) ||
+        (sync_ && ::fdatasync(memoFd_) != 0))
         return writeFailure("Writing memo content", memoPath_);
     *offset = static_cast<uint32_t>(memoEnd_);
     memoEnd_ += cell.size();
@@ -234,7 +240,8 @@ Status TableFile::readBlob(uint32_t offset, std::string* bytes, uint64_t maxLeng
     if (n > kMaxBlobLength || n > maxLength || offset + 4ull + n > memoEnd_)
         return damaged("memo file", memoPath_);
     bytes->assign(n, '\0');
-    if (n && !readAt(memoFd_, bytes->data(), n, offset + 4ull)) return damaged("memo file", memoPath_);
+    if (n && !readAt(memoFd_, bytes->data(), n, offset + 4ull))
+        return damaged("memo file", memoPath_);
     return Status::success();
 }
 

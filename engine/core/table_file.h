@@ -40,7 +40,7 @@ inline constexpr char kMemoMagic[8] = {'B', 'R', 'V', 'A', 'D', 'M', '0', '1'};
 inline constexpr uint32_t kMaxBlobLength = 64u << 20;
 
 class TableFile {
-public:
+  public:
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
@@ -80,7 +80,7 @@ public:
     // Bytes in the memo file: no table's values add up to more.
     uint64_t memoSize() const { return memoEnd_; }
 
-private:
+  private:
     TableFile() = default;
     std::vector<ColumnDef> columns_;
     uint32_t recordLength_ = 0;

@@ -24,7 +24,8 @@ std::string lexicallyClean(const std::string& absolute) {
     size_t i = 0;
     while (i <= absolute.size()) {
         size_t slash = absolute.find('/', i);
-        std::string part = absolute.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
+        std::string part =
+            absolute.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
@@ -49,7 +50,8 @@ std::string realPath(const std::string& path) {
 // The folder part of a canonical path ("/" for a file at the root).
 std::string_view folderOf(std::string_view path) {
     size_t slash = path.find_last_of('/');
-    return slash == 0 || slash == std::string_view::npos ? std::string_view("/") : path.substr(0, slash);
+    return slash == 0 || slash == std::string_view::npos ? std::string_view("/")
+                                                         : path.substr(0, slash);
 }
 
 Status outside(const std::string& named, const std::string& why) {
@@ -105,10 +107,12 @@ Status Session::Impl::placeTable(std::string_view rawName, TablePlace* out) {
     std::string name = record::trimBlanks(rawName);
     Status s = refreshDictionary();
     if (!s.ok()) return s;
-    if (dictionaryConnection && name.find_first_of("/\\") == std::string::npos && !hasExtension(name, ".adt")) {
+    if (dictionaryConnection && name.find_first_of("/\\") == std::string::npos &&
+        !hasExtension(name, ".adt")) {
         const DictionaryTable* t = dictionary->findTable(name);
         if (!t)
-            return Status::error(AE_TABLE_NOT_IN_DICTIONARY, "The table is not in the data dictionary: " + name);
+            return Status::error(AE_TABLE_NOT_IN_DICTIONARY,
+                                 "The table is not in the data dictionary: " + name);
         return placeFile(folder + "/" + t->file, out);
     }
     std::replace(name.begin(), name.end(), '\\', '/');
@@ -125,8 +129,10 @@ Status Session::Impl::placeFile(const std::string& named, TablePlace* out) {
 Status Session::Impl::checkPlace(TablePlace* out) {
     const std::string& named = out->named;
     out->table.clear();
-    if (folderOf(out->path) != folder) return outside(named, "lies outside the connection's folder.");
-    const std::string_view file = std::string_view(out->path).substr(out->path.find_last_of('/') + 1);
+    if (folderOf(out->path) != folder)
+        return outside(named, "lies outside the connection's folder.");
+    const std::string_view file =
+        std::string_view(out->path).substr(out->path.find_last_of('/') + 1);
     if (dictionaryConnection) {
         if (const DictionaryTable* t = dictionary->tableAtFile(file)) {
             out->table = t->name;
@@ -134,9 +140,11 @@ Status Session::Impl::checkPlace(TablePlace* out) {
         }
     }
     std::string claimant;
-    Status s = server->claimantOf(folder, file, dictionaryConnection ? dataSource : std::string(), &claimant);
+    Status s = server->claimantOf(folder, file, dictionaryConnection ? dataSource : std::string(),
+                                  &claimant);
     if (!s.ok()) return s;
-    if (!claimant.empty()) return outside(named, "belongs to the data dictionary " + claimant + ".");
+    if (!claimant.empty())
+        return outside(named, "belongs to the data dictionary " + claimant + ".");
     return Status::success();
 }
 

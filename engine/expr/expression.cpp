@@ -1,9 +1,9 @@
 // expression.cpp: compiling filter expressions and finding their equality terms.
 #include "engine/expr/expression.h"
 
+#include "engine/expr/expr_text.h"
 #include "engine/expr/node.h"
 #include "engine/expr/parser.h"
-#include "engine/expr/expr_text.h"
 
 namespace engine::expr {
 
@@ -22,7 +22,8 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Fie
     }
 }
 
-std::unique_ptr<Expression> Expression::compileOrThrow(std::string_view text, const FieldSource& columns,
+std::unique_ptr<Expression> Expression::compileOrThrow(std::string_view text,
+                                                       const FieldSource& columns,
                                                        std::string* error) {
     TokenStream tokens(text, Dialect::Expression);
     ExprError e;
@@ -85,7 +86,8 @@ bool addTerm(const Node& cmp, bool exact, std::vector<EqualityTerm>* terms) {
         const Node& litSide = *cmp.kids[1 - side];
         EqualityTerm term;
         const Node* folded = nullptr;
-        if (!litSide.isConstant() || !columnOperand(colSide, &term.column, &folded, &term.caseInsensitive))
+        if (!litSide.isConstant() ||
+            !columnOperand(colSide, &term.column, &folded, &term.caseInsensitive))
             continue;
         evaluate(litSide, EvalContext{}, term.value);
         // A blank literal also matches empty cells, which a key lookup cannot see.
@@ -109,7 +111,8 @@ bool addTerm(const Node& cmp, bool exact, std::vector<EqualityTerm>* terms) {
 }
 
 bool collectTerms(const Node& n, bool exact, std::vector<EqualityTerm>* terms) {
-    if (n.op == Op::And) return collectTerms(*n.kids[0], exact, terms) && collectTerms(*n.kids[1], exact, terms);
+    if (n.op == Op::And)
+        return collectTerms(*n.kids[0], exact, terms) && collectTerms(*n.kids[1], exact, terms);
     if (n.op == Op::Compare) return addTerm(n, exact, terms);
     return false;
 }

@@ -30,7 +30,7 @@ struct EqualityTerm {
 };
 
 class Expression {
-public:
+  public:
     ~Expression();
     Expression(Expression&&) noexcept;
     Expression& operator=(Expression&&) noexcept;
@@ -62,9 +62,10 @@ public:
     // equalityKey(term.value, ci).
     std::optional<std::vector<EqualityTerm>> equalityTerms(bool exact) const;
 
-private:
+  private:
     explicit Expression(std::unique_ptr<Node> root);
-    static std::unique_ptr<Expression> compileOrThrow(std::string_view text, const FieldSource& columns,
+    static std::unique_ptr<Expression> compileOrThrow(std::string_view text,
+                                                      const FieldSource& columns,
                                                       std::string* error);
     std::unique_ptr<Node> root_;
     mutable Value result_;  // reused by matches() so that a row evaluates without allocating

@@ -17,7 +17,7 @@
 namespace engine::expr {
 
 class FieldSource {
-public:
+  public:
     virtual ~FieldSource() = default;
 
     // Index (from 0) of the column whose name equals `name` without regard to letter case
@@ -39,7 +39,7 @@ public:
 // The row may be changed between evaluations; both must outlive their use. Columns past
 // the row's end read as Null.
 class RowFieldSource : public FieldSource {
-public:
+  public:
     explicit RowFieldSource(const std::vector<ColumnDef>* columns, std::span<const Value> row = {})
         : columns_(columns), row_(row) {}
     void setRow(std::span<const Value> row) { row_ = row; }
@@ -48,7 +48,7 @@ public:
     const ColumnDef& column(int index) const override { return (*columns_)[index]; }
     void readValue(int index, Value& out) const override;
 
-private:
+  private:
     const std::vector<ColumnDef>* columns_;
     std::span<const Value> row_;
 };

@@ -9,7 +9,9 @@
 namespace engine::expr {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // What each byte may be.
 enum CharClass : uint8_t { kStartsName = 1, kContinuesName = 2, kContinuesSqlName = 4, kBlank = 8 };
@@ -17,20 +19,31 @@ constexpr std::array<uint8_t, 256> charClasses() {
     std::array<uint8_t, 256> t{};
     for (int c = 0; c < 256; ++c) {
         // Letters, '_', '@' and every byte above 127 (accented letters of Windows-1252).
-        bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c >= 0x80;
+        bool start =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c >= 0x80;
         bool more = start || (c >= '0' && c <= '9') || c == '$';
-        t[c] = static_cast<uint8_t>((start ? kStartsName : 0) | (more ? kContinuesName | kContinuesSqlName : 0));
+        t[c] = static_cast<uint8_t>((start ? kStartsName : 0) |
+                                    (more ? kContinuesName | kContinuesSqlName : 0));
     }
-    t['#'] = kContinuesSqlName;  // '#' continues a name only in SQL (#Temp); in expressions it means "not equal"
+    t['#'] = kContinuesSqlName;  // '#' continues a name only in SQL (#Temp); in expressions it
+                                 // means "not equal"
     for (char c : {' ', '\t', '\r', '\n', '\f', '\v'}) t[static_cast<unsigned char>(c)] = kBlank;
     return t;
 }
 constexpr std::array<uint8_t, 256> kCharClasses = charClasses();
 
-uint8_t classOf(char c) { return kCharClasses[static_cast<unsigned char>(c)]; }
-bool isBlank(char c) { return classOf(c) & kBlank; }
-bool isNameStart(char c) { return classOf(c) & kStartsName; }
-bool isNameChar(char c, bool sql) { return classOf(c) & (sql ? kContinuesSqlName : kContinuesName); }
+uint8_t classOf(char c) {
+    return kCharClasses[static_cast<unsigned char>(c)];
+}
+bool isBlank(char c) {
+    return classOf(c) & kBlank;
+}
+bool isNameStart(char c) {
+    return classOf(c) & kStartsName;
+}
+bool isNameChar(char c, bool sql) {
+    return classOf(c) & (sql ? kContinuesSqlName : kContinuesName);
+}
 
 // Where the name bytes of `text` from `from` on end.
 size_t nameEnd(std::string_view text, size_t from, Dialect dialect) {
@@ -44,13 +57,27 @@ size_t symbolLength(const char* s, size_t left) {
     const char c = s[0];
     const char d = left > 1 ? s[1] : '\0';
     switch (c) {
-        case '=': return d == '=' ? 2 : 1;
-        case '<': return d == '>' || d == '=' ? 2 : 1;
-        case '>': return d == '=' ? 2 : 1;
-        case '!': return d == '=' ? 2 : 1;
-        case '#': case '+': case '-': case '*': case '/': case '(': case ')': case ',': case ';': case '.':
+        case '=':
+            return d == '=' ? 2 : 1;
+        case '<':
+            return d == '>' || d == '=' ? 2 : 1;
+        case '>':
+            return d == '=' ? 2 : 1;
+        case '!':
+            return d == '=' ? 2 : 1;
+        case '#':
+        case '+':
+        case '-':
+        case '*':
+        case '/':
+        case '(':
+        case ')':
+        case ',':
+        case ';':
+        case '.':
             return 1;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -141,10 +168,13 @@ Token Lexer::lexName() {
 // Expression dialect: ".word." becomes one Dotted token.
 bool Lexer::lexDotted(Token* out) {
     size_t p = pos_ + 1;
-    while (p < text_.size() && ((text_[p] >= 'a' && text_[p] <= 'z') || (text_[p] >= 'A' && text_[p] <= 'Z'))) ++p;
+    while (p < text_.size() &&
+           ((text_[p] >= 'a' && text_[p] <= 'z') || (text_[p] >= 'A' && text_[p] <= 'Z')))
+        ++p;
     if (p == pos_ + 1 || p >= text_.size() || text_[p] != '.') return false;
     std::string word;
-    for (size_t i = pos_ + 1; i < p; ++i) word += static_cast<char>(cp1252::upper(static_cast<unsigned char>(text_[i])));
+    for (size_t i = pos_ + 1; i < p; ++i)
+        word += static_cast<char>(cp1252::upper(static_cast<unsigned char>(text_[i])));
     *out = Token{TokenKind::Dotted, keep(std::move(word)), 0, pos_};
     pos_ = p + 1;
     return true;
@@ -157,12 +187,15 @@ Token Lexer::next() {
     size_t start = pos_;
     if (isNameStart(c)) return lexName();
     if (c == '\'' || c == '"') return lexString(c);
-    if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) return lexNumber();
+    if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1])))
+        return lexNumber();
     if (dialect_ == Dialect::Sql) {
-        if (c == '#' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true)) return lexName();
+        if (c == '#' && pos_ + 1 < text_.size() && isNameChar(text_[pos_ + 1], true))
+            return lexName();
         if (c == '[') {
             size_t end = text_.find(']', pos_ + 1);
-            if (end == std::string_view::npos) return Token{TokenKind::Invalid, "unterminated [name]", 0, start};
+            if (end == std::string_view::npos)
+                return Token{TokenKind::Invalid, "unterminated [name]", 0, start};
             pos_ = end + 1;
             return Token{TokenKind::Name, text_.substr(start + 1, end - start - 1), 0, start};
         }
@@ -182,7 +215,8 @@ Token Lexer::next() {
         return Token{TokenKind::Symbol, std::string_view(text_.data() + start, n), 0, start};
     }
     ++pos_;
-    return Token{TokenKind::Invalid, keep(std::string("unexpected character '") + c + "'"), 0, start};
+    return Token{TokenKind::Invalid, keep(std::string("unexpected character '") + c + "'"), 0,
+                 start};
 }
 
 }  // namespace engine::expr

@@ -19,14 +19,14 @@ namespace engine::expr {
 enum class Dialect { Expression, Sql };
 
 enum class TokenKind {
-    End,     // end of text
-    Name,    // identifier; text = the name (brackets removed)
-    Number,  // text = the digits as written
-    String,  // text = the value (quotes removed, doubled quotes undone); quote = ' or "
-    Dotted,  // .T. .F. .AND. ...; text = the word between the dots, upper-cased
-    Param,   // :name; text = the name
-    Symbol,  // text = one of = == <> != # < > <= >= + - * / ( ) , ; . !
-    Invalid, // text = what is wrong (unterminated literal, stray character)
+    End,      // end of text
+    Name,     // identifier; text = the name (brackets removed)
+    Number,   // text = the digits as written
+    String,   // text = the value (quotes removed, doubled quotes undone); quote = ' or "
+    Dotted,   // .T. .F. .AND. ...; text = the word between the dots, upper-cased
+    Param,    // :name; text = the name
+    Symbol,   // text = one of = == <> != # < > <= >= + - * / ( ) , ; . !
+    Invalid,  // text = what is wrong (unterminated literal, stray character)
 };
 
 // A token's text is a view: into the source text, or into the Lexer's own storage when
@@ -35,8 +35,8 @@ enum class TokenKind {
 struct Token {
     TokenKind kind = TokenKind::End;
     std::string_view text;
-    char quote = 0;    // String: the quote character used
-    size_t offset = 0; // byte offset of the token in the source text
+    char quote = 0;     // String: the quote character used
+    size_t offset = 0;  // byte offset of the token in the source text
 
     // Symbol token `symbol`.
     bool is(std::string_view symbol) const { return kind == TokenKind::Symbol && text == symbol; }
@@ -47,13 +47,13 @@ struct Token {
 };
 
 class Lexer {
-public:
+  public:
     Lexer(std::string_view text, Dialect dialect) : text_(text), dialect_(dialect) {}
 
     // The next token; End forever once the text is exhausted. Never throws.
     Token next();
 
-private:
+  private:
     void skipBlanksAndComments();
     Token lexString(char quote);
     Token lexNumber();

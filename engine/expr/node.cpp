@@ -54,16 +54,25 @@ FnSignature signatureOf(Fn fn) {
         case Fn::Lower:
         case Fn::RTrim:
         case Fn::LTrim:
-        case Fn::AllTrim: return {1, 1, {S}, S};
+        case Fn::AllTrim:
+            return {1, 1, {S}, S};
         case Fn::Left:
-        case Fn::Right: return {2, 2, {S, N}, S};
-        case Fn::Substr: return {2, 3, {S, N, N}, S};
-        case Fn::Len: return {1, 1, {S}, N};
-        case Fn::Empty: return {1, 1, {A}, Type::Logical};
-        case Fn::Chr: return {1, 1, {N}, S};
-        case Fn::Ctod: return {1, 1, {S}, Type::Date};
-        case Fn::Ctot: return {1, 1, {S}, Type::Time};
-        case Fn::Ctots: return {1, 1, {S}, Type::TimeStamp};
+        case Fn::Right:
+            return {2, 2, {S, N}, S};
+        case Fn::Substr:
+            return {2, 3, {S, N, N}, S};
+        case Fn::Len:
+            return {1, 1, {S}, N};
+        case Fn::Empty:
+            return {1, 1, {A}, Type::Logical};
+        case Fn::Chr:
+            return {1, 1, {N}, S};
+        case Fn::Ctod:
+            return {1, 1, {S}, Type::Date};
+        case Fn::Ctot:
+            return {1, 1, {S}, Type::Time};
+        case Fn::Ctots:
+            return {1, 1, {S}, Type::TimeStamp};
     }
     return {0, 0, {}, Type::Null};
 }
@@ -81,7 +90,8 @@ bool typeError(ExprError* e, const Node& n, const std::string& what) {
 // Constant date and time arguments are checked once here rather than silently
 // matching nothing at every row.
 bool checkConversionArgument(const Node& n, ExprError* e) {
-    if (n.op != Op::Call || (n.fn != Fn::Ctod && n.fn != Fn::Ctot && n.fn != Fn::Ctots)) return true;
+    if (n.op != Op::Call || (n.fn != Fn::Ctod && n.fn != Fn::Ctot && n.fn != Fn::Ctots))
+        return true;
     if (!n.kids[0]->isConstant()) return true;
     Value v;
     evaluate(n, EvalContext{}, v);
@@ -93,38 +103,52 @@ bool bindCall(Node& n, ExprError* e) {
     FnSignature sig = signatureOf(n.fn);
     int argc = static_cast<int>(n.kids.size());
     if (argc < sig.minArgs || argc > sig.maxArgs)
-        return fail(e, ExprError::Kind::Syntax, "wrong number of arguments for " + n.name +
-                                                    " at offset " + std::to_string(n.offset));
+        return fail(
+            e, ExprError::Kind::Syntax,
+            "wrong number of arguments for " + n.name + " at offset " + std::to_string(n.offset));
     for (int i = 0; i < argc; ++i) {
         Type want = sig.args[i], got = n.kids[i]->type;
         if (want != Type::Null && got != Type::Null && got != want)
-            return typeError(e, n, std::string("argument ") + std::to_string(i + 1) + " of " + n.name +
-                                       " must be " + typeName(want) + ", not " + typeName(got));
+            return typeError(e, n,
+                             std::string("argument ") + std::to_string(i + 1) + " of " + n.name +
+                                 " must be " + typeName(want) + ", not " + typeName(got));
     }
     n.type = sig.result;
     return checkConversionArgument(n, e);
 }
 
-bool isDateLike(Type t) { return t == Type::Date || t == Type::TimeStamp; }
+bool isDateLike(Type t) {
+    return t == Type::Date || t == Type::TimeStamp;
+}
 
 bool bindArithmetic(Node& n, ExprError* e) {
     Type l = n.kids[0]->type, r = n.kids[1]->type;
     if (l == Type::Null) l = r;
     if (r == Type::Null) r = l;
     if (n.op == Op::Add) {
-        if (l == r && (l == Type::String || l == Type::Number || l == Type::Null)) n.type = l;
-        else if (isDateLike(l) && r == Type::Number) n.type = l;
-        else return typeError(e, n, std::string("cannot add ") + typeName(l) + " and " + typeName(r));
+        if (l == r && (l == Type::String || l == Type::Number || l == Type::Null))
+            n.type = l;
+        else if (isDateLike(l) && r == Type::Number)
+            n.type = l;
+        else
+            return typeError(e, n,
+                             std::string("cannot add ") + typeName(l) + " and " + typeName(r));
         return true;
     }
-    if (n.op == Op::Sub && isDateLike(l) && r == Type::Number) n.type = l;
-    else if (n.op == Op::Sub && l == Type::Date && r == Type::Date) n.type = Type::Number;
-    else if ((l == Type::Number || l == Type::Null) && (r == Type::Number || r == Type::Null)) n.type = Type::Number;
-    else return typeError(e, n, std::string("arithmetic on ") + typeName(l) + " and " + typeName(r));
+    if (n.op == Op::Sub && isDateLike(l) && r == Type::Number)
+        n.type = l;
+    else if (n.op == Op::Sub && l == Type::Date && r == Type::Date)
+        n.type = Type::Number;
+    else if ((l == Type::Number || l == Type::Null) && (r == Type::Number || r == Type::Null))
+        n.type = Type::Number;
+    else
+        return typeError(e, n, std::string("arithmetic on ") + typeName(l) + " and " + typeName(r));
     return true;
 }
 
-bool isLogicalOrNull(Type t) { return t == Type::Logical || t == Type::Null; }
+bool isLogicalOrNull(Type t) {
+    return t == Type::Logical || t == Type::Null;
+}
 
 // SQL compares a date, time or timestamp with a text literal by reading the text as one.
 bool readTextAsDate(Node& cmp, ExprError* e) {
@@ -166,7 +190,8 @@ bool bindTree(Node& n, const Resolver& resolve, ExprError* e) {
                 }
             }
             return true;
-        case Op::Column: return true;
+        case Op::Column:
+            return true;
         case Op::Name: {
             ColumnRef ref;
             if (!resolve(n.qualifier, n.name, &ref, e)) return false;
@@ -177,7 +202,8 @@ bool bindTree(Node& n, const Resolver& resolve, ExprError* e) {
             return true;
         }
         case Op::Not:
-            if (!isLogicalOrNull(n.kids[0]->type)) return typeError(e, n, "NOT needs a logical operand");
+            if (!isLogicalOrNull(n.kids[0]->type))
+                return typeError(e, n, "NOT needs a logical operand");
             n.type = Type::Logical;
             return true;
         case Op::And:
@@ -194,16 +220,21 @@ bool bindTree(Node& n, const Resolver& resolve, ExprError* e) {
         case Op::Compare:
             if (n.textAsDate && !readTextAsDate(n, e)) return false;
             if (!comparable(n.kids[0]->type, n.kids[1]->type))
-                return typeError(e, n, std::string("cannot compare ") + typeName(n.kids[0]->type) +
-                                           " with " + typeName(n.kids[1]->type));
+                return typeError(e, n,
+                                 std::string("cannot compare ") + typeName(n.kids[0]->type) +
+                                     " with " + typeName(n.kids[1]->type));
             n.type = Type::Logical;
             return true;
-        case Op::IsNull: n.type = Type::Logical; return true;
+        case Op::IsNull:
+            n.type = Type::Logical;
+            return true;
         case Op::Add:
         case Op::Sub:
         case Op::Mul:
-        case Op::Div: return bindArithmetic(n, e);
-        case Op::Call: return bindCall(n, e);
+        case Op::Div:
+            return bindArithmetic(n, e);
+        case Op::Call:
+            return bindCall(n, e);
     }
     return true;
 }
@@ -217,7 +248,9 @@ void setLogical(Value& out, bool b) {
     out.logical = b;
 }
 
-void setNull(Value& out) { out.kind = Value::Kind::Null; }
+void setNull(Value& out) {
+    out.kind = Value::Kind::Null;
+}
 
 // Whole part of a number, saturated so that huge counts stay huge.
 int64_t toInt(const Value& v) {
@@ -235,12 +268,18 @@ double toDouble(const Value& v) {
 bool compareResult(CmpOp op, int c) {
     switch (op) {
         case CmpOp::Eq:
-        case CmpOp::EqEq: return c == 0;
-        case CmpOp::Ne: return c != 0;
-        case CmpOp::Lt: return c < 0;
-        case CmpOp::Le: return c <= 0;
-        case CmpOp::Gt: return c > 0;
-        case CmpOp::Ge: return c >= 0;
+        case CmpOp::EqEq:
+            return c == 0;
+        case CmpOp::Ne:
+            return c != 0;
+        case CmpOp::Lt:
+            return c < 0;
+        case CmpOp::Le:
+            return c <= 0;
+        case CmpOp::Gt:
+            return c > 0;
+        case CmpOp::Ge:
+            return c >= 0;
     }
     return false;
 }
@@ -312,9 +351,15 @@ void evalArithmetic(const Node& n, const EvalContext& ctx, Value& out) {
     }
     double a = toDouble(out), b = toDouble(right), r = 0;
     switch (n.op) {
-        case Op::Add: r = a + b; break;
-        case Op::Sub: r = a - b; break;
-        case Op::Mul: r = a * b; break;
+        case Op::Add:
+            r = a + b;
+            break;
+        case Op::Sub:
+            r = a - b;
+            break;
+        case Op::Mul:
+            r = a * b;
+            break;
         default:
             if (b == 0) return setNull(out);
             r = a / b;
@@ -346,21 +391,31 @@ void evalText(Fn fn, const Node& n, const EvalContext& ctx, Value& out) {
         case Fn::Lower:
             for (char& c : t) c = static_cast<char>(cp1252::lower(static_cast<unsigned char>(c)));
             break;
-        case Fn::RTrim: t.resize(trimRight(t).size()); break;
-        case Fn::LTrim: t.erase(0, std::min(t.find_first_not_of(' '), t.size())); break;
+        case Fn::RTrim:
+            t.resize(trimRight(t).size());
+            break;
+        case Fn::LTrim:
+            t.erase(0, std::min(t.find_first_not_of(' '), t.size()));
+            break;
         case Fn::AllTrim:
             t.resize(trimRight(t).size());
             t.erase(0, std::min(t.find_first_not_of(' '), t.size()));
             break;
-        case Fn::Left: t.resize(static_cast<size_t>(std::clamp<int64_t>(a, 0, size))); break;
-        case Fn::Right: t.erase(0, static_cast<size_t>(size - std::clamp<int64_t>(a, 0, size))); break;
+        case Fn::Left:
+            t.resize(static_cast<size_t>(std::clamp<int64_t>(a, 0, size)));
+            break;
+        case Fn::Right:
+            t.erase(0, static_cast<size_t>(size - std::clamp<int64_t>(a, 0, size)));
+            break;
         case Fn::Substr: {
             int64_t start = std::clamp<int64_t>(a < 1 ? 1 : a, 1, size + 1) - 1;
-            int64_t len = n.kids.size() > 2 ? std::clamp<int64_t>(b, 0, size - start) : size - start;
+            int64_t len =
+                n.kids.size() > 2 ? std::clamp<int64_t>(b, 0, size - start) : size - start;
             t = t.substr(static_cast<size_t>(start), static_cast<size_t>(len));
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -408,26 +463,32 @@ void evalCall(const Node& n, const EvalContext& ctx, Value& out) {
 
 void evaluate(const Node& n, const EvalContext& ctx, Value& out) {
     switch (n.op) {
-        case Op::Literal: out = n.literal; return;
+        case Op::Literal:
+            out = n.literal;
+            return;
         case Op::Column:
             if (ctx.row == nullptr) return setNull(out);
             ctx.row->readValue(n.column, out);
             return;
-        case Op::Name: return setNull(out);
+        case Op::Name:
+            return setNull(out);
         case Op::Not:
             evaluate(*n.kids[0], ctx, out);
             if (ctx.sqlNulls && out.isNull()) return;
             return setLogical(out, !isTrue(out));
         case Op::Neg:
             evaluate(*n.kids[0], ctx, out);
-            if (out.kind == Value::Kind::Integer && out.integer != std::numeric_limits<int64_t>::min())
+            if (out.kind == Value::Kind::Integer &&
+                out.integer != std::numeric_limits<int64_t>::min())
                 out.integer = -out.integer;
             else if (out.kind == Value::Kind::Integer || out.kind == Value::Kind::Double)
                 out = Value::ofDouble(-toDouble(out));
             return;
         case Op::And:
-        case Op::Or: return evalLogical(n, ctx, out);
-        case Op::Compare: return evalCompare(n, ctx, out);
+        case Op::Or:
+            return evalLogical(n, ctx, out);
+        case Op::Compare:
+            return evalCompare(n, ctx, out);
         case Op::IsNull: {
             evaluate(*n.kids[0], ctx, out);
             bool null = out.isNull();
@@ -436,8 +497,10 @@ void evaluate(const Node& n, const EvalContext& ctx, Value& out) {
         case Op::Add:
         case Op::Sub:
         case Op::Mul:
-        case Op::Div: return evalArithmetic(n, ctx, out);
-        case Op::Call: return evalCall(n, ctx, out);
+        case Op::Div:
+            return evalArithmetic(n, ctx, out);
+        case Op::Call:
+            return evalCall(n, ctx, out);
     }
 }
 

@@ -19,9 +19,39 @@
 
 namespace engine::expr {
 
-enum class Op : uint8_t { Literal, Column, Name, Not, Neg, And, Or, Compare, Add, Sub, Mul, Div, Call, IsNull };
+enum class Op : uint8_t {
+    Literal,
+    Column,
+    Name,
+    Not,
+    Neg,
+    And,
+    Or,
+    Compare,
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Call,
+    IsNull
+};
 enum class CmpOp : uint8_t { Eq, EqEq, Ne, Lt, Le, Gt, Ge };
-enum class Fn : uint8_t { Upper, Lower, RTrim, LTrim, AllTrim, Left, Right, Substr, Len, Empty, Chr, Ctod, Ctot, Ctots };
+enum class Fn : uint8_t {
+    Upper,
+    Lower,
+    RTrim,
+    LTrim,
+    AllTrim,
+    Left,
+    Right,
+    Substr,
+    Len,
+    Empty,
+    Chr,
+    Ctod,
+    Ctot,
+    Ctots
+};
 
 // Deepest tree accepted; deeper input is refused so that evaluation cannot exhaust the stack.
 inline constexpr int kMaxDepth = 200;
@@ -29,23 +59,24 @@ inline constexpr int kMaxDepth = 200;
 // Invariant after bindTree(): no Name node remains and `type` is set on every node.
 struct Node {
     Op op = Op::Literal;
-    CmpOp cmp = CmpOp::Eq;  // Compare
-    Fn fn = Fn::Upper;      // Call
-    bool negate = false;    // IsNull: IS NOT NULL
-    bool textAsDate = false; // Compare (SQL): a text literal against a date or time is read as one
+    CmpOp cmp = CmpOp::Eq;    // Compare
+    Fn fn = Fn::Upper;        // Call
+    bool negate = false;      // IsNull: IS NOT NULL
+    bool textAsDate = false;  // Compare (SQL): a text literal against a date or time is read as one
     Type type = Type::Null;
-    int depth = 1;          // height of the subtree
-    size_t offset = 0;      // position in the source text, for messages
-    Value literal;          // Literal
-    int column = -1;        // Column: index in the FieldSource
+    int depth = 1;                 // height of the subtree
+    size_t offset = 0;             // position in the source text, for messages
+    Value literal;                 // Literal
+    int column = -1;               // Column: index in the FieldSource
     bool caseInsensitive = false;  // Column: text from a CIChar column
-    std::string qualifier;  // Name: "X" of X.Col, may be empty
-    std::string name;       // Name: the column name; Call: the function name as written
+    std::string qualifier;         // Name: "X" of X.Col, may be empty
+    std::string name;              // Name: the column name; Call: the function name as written
     std::vector<std::unique_ptr<Node>> kids;
     mutable Value scratch;  // storage for a second operand during evaluation
 
     // Makes a node and sets its depth from its children; nullptr when too deep.
-    static std::unique_ptr<Node> make(Op op, size_t offset, std::vector<std::unique_ptr<Node>> kids = {});
+    static std::unique_ptr<Node> make(Op op, size_t offset,
+                                      std::vector<std::unique_ptr<Node>> kids = {});
     static std::unique_ptr<Node> makeLiteral(Value v, size_t offset);
     bool isConstant() const;  // no column or name below it
 };
@@ -60,7 +91,9 @@ struct EvalContext {
 void evaluate(const Node& node, const EvalContext& ctx, Value& out);
 
 // Logical truth of an evaluated value (Null and non-logicals are false).
-inline bool isTrue(const Value& v) { return v.kind == Value::Kind::Logical && v.logical; }
+inline bool isTrue(const Value& v) {
+    return v.kind == Value::Kind::Logical && v.logical;
+}
 
 // Failure of parse or bind, with the kind the SQL layer maps to a native error.
 struct ExprError {

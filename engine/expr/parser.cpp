@@ -22,9 +22,12 @@ const Token& TokenStream::read(size_t ahead) {
 
 std::string syntaxMessage(const Token& at, const std::string& what) {
     std::string m = "syntax error at offset " + std::to_string(at.offset) + ": " + what;
-    if (at.kind == TokenKind::Invalid) m.append(" (").append(at.text).append(")");
-    else if (at.kind == TokenKind::End) m += " (end of text)";
-    else m.append(" (near '").append(at.text.substr(0, 40)).append("')");
+    if (at.kind == TokenKind::Invalid)
+        m.append(" (").append(at.text).append(")");
+    else if (at.kind == TokenKind::End)
+        m += " (end of text)";
+    else
+        m.append(" (near '").append(at.text.substr(0, 40)).append("')");
     return m;
 }
 
@@ -33,23 +36,23 @@ namespace {
 struct FnName {
     const char* name;
     Fn fn;
-    bool sql;    // available in SQL
-    bool expr;   // available in filter expressions
+    bool sql;   // available in SQL
+    bool expr;  // available in filter expressions
 };
 
 // SQL's TRIM removes blanks on both sides; the filter language's only trailing ones.
 constexpr FnName kFunctions[] = {
-    {"UPPER", Fn::Upper, true, true},     {"LOWER", Fn::Lower, true, true},
-    {"UCASE", Fn::Upper, true, false},    {"LCASE", Fn::Lower, true, false},
-    {"TRIM", Fn::AllTrim, true, false},   {"TRIM", Fn::RTrim, false, true},
-    {"RTRIM", Fn::RTrim, true, true},     {"LTRIM", Fn::LTrim, true, true},
+    {"UPPER", Fn::Upper, true, true},      {"LOWER", Fn::Lower, true, true},
+    {"UCASE", Fn::Upper, true, false},     {"LCASE", Fn::Lower, true, false},
+    {"TRIM", Fn::AllTrim, true, false},    {"TRIM", Fn::RTrim, false, true},
+    {"RTRIM", Fn::RTrim, true, true},      {"LTRIM", Fn::LTrim, true, true},
     {"ALLTRIM", Fn::AllTrim, false, true}, {"LEFT", Fn::Left, true, true},
-    {"RIGHT", Fn::Right, true, true},     {"SUBSTRING", Fn::Substr, true, true},
-    {"SUBSTR", Fn::Substr, true, true},   {"LEN", Fn::Len, false, true},
-    {"LENGTH", Fn::Len, true, false},     {"CHAR_LENGTH", Fn::Len, true, false},
-    {"EMPTY", Fn::Empty, false, true},    {"CHR", Fn::Chr, false, true},
-    {"CHAR", Fn::Chr, true, false},       {"CTOD", Fn::Ctod, false, true},
-    {"CTOT", Fn::Ctot, false, true},      {"CTOTS", Fn::Ctots, false, true},
+    {"RIGHT", Fn::Right, true, true},      {"SUBSTRING", Fn::Substr, true, true},
+    {"SUBSTR", Fn::Substr, true, true},    {"LEN", Fn::Len, false, true},
+    {"LENGTH", Fn::Len, true, false},      {"CHAR_LENGTH", Fn::Len, true, false},
+    {"EMPTY", Fn::Empty, false, true},     {"CHR", Fn::Chr, false, true},
+    {"CHAR", Fn::Chr, true, false},        {"CTOD", Fn::Ctod, false, true},
+    {"CTOT", Fn::Ctot, false, true},       {"CTOTS", Fn::Ctots, false, true},
 };
 
 // A number token's value: whole numbers that fit are integers; the others, and those that
@@ -88,13 +91,13 @@ struct Binary {
 };
 
 class Parser {
-public:
+  public:
     Parser(TokenStream& t, const ParseOptions& o, ExprError* e) : t_(t), o_(o), e_(e) {}
 
     // A whole expression.
     std::unique_ptr<Node> parseAll() { return parseLevel(kOr); }
 
-private:
+  private:
     bool sql() const { return o_.dialect == Dialect::Sql; }
 
     // Word operators: AND, OR, NOT in both languages; .AND. .OR. .NOT. in filters.
@@ -119,7 +122,8 @@ private:
         return error(at, "expression nested too deeply");
     }
 
-    std::unique_ptr<Node> binary(Op op, size_t at, std::unique_ptr<Node> l, std::unique_ptr<Node> r) {
+    std::unique_ptr<Node> binary(Op op, size_t at, std::unique_ptr<Node> l,
+                                 std::unique_ptr<Node> r) {
         if (!l || !r) return nullptr;
         std::vector<std::unique_ptr<Node>> kids;
         kids.push_back(std::move(l));
@@ -147,7 +151,8 @@ private:
         // one and it associates to the left.
         while (left && nextBinary(&b) && b.level >= lowest &&
                (formed > b.level || (formed == b.level && b.level != kCompare))) {
-            left = b.level == kCompare ? comparison(std::move(left), b) : operation(std::move(left), b);
+            left = b.level == kCompare ? comparison(std::move(left), b)
+                                       : operation(std::move(left), b);
             formed = b.level;
         }
         return left;
@@ -192,17 +197,31 @@ private:
         const Token& t = t_.peek();
         if (t.kind == TokenKind::Symbol) {
             switch (t.text[0]) {
-                case '+': *b = {kAdd, Op::Add}; return true;
-                case '-': *b = {kAdd, Op::Sub}; return true;
-                case '*': *b = {kMul, Op::Mul}; return true;
-                case '/': *b = {kMul, Op::Div}; return true;
-                default: *b = {kCompare, Op::Compare}; return comparisonOperator(t, &b->cmp);
+                case '+':
+                    *b = {kAdd, Op::Add};
+                    return true;
+                case '-':
+                    *b = {kAdd, Op::Sub};
+                    return true;
+                case '*':
+                    *b = {kMul, Op::Mul};
+                    return true;
+                case '/':
+                    *b = {kMul, Op::Div};
+                    return true;
+                default:
+                    *b = {kCompare, Op::Compare};
+                    return comparisonOperator(t, &b->cmp);
             }
         }
-        if (isKeyword("OR")) *b = {kOr, Op::Or};
-        else if (isKeyword("AND")) *b = {kAnd, Op::And};
-        else if (sql() && t.isWord("IS")) *b = {kCompare, Op::IsNull};
-        else return false;
+        if (isKeyword("OR"))
+            *b = {kOr, Op::Or};
+        else if (isKeyword("AND"))
+            *b = {kAnd, Op::And};
+        else if (sql() && t.isWord("IS"))
+            *b = {kCompare, Op::IsNull};
+        else
+            return false;
         return true;
     }
 
@@ -210,15 +229,24 @@ private:
         const std::string_view s = t.text;
         const char second = s.size() > 1 ? s[1] : '\0';
         switch (s[0]) {
-            case '=': *op = second == '=' ? CmpOp::EqEq : CmpOp::Eq; break;
-            case '<': *op = second == '>' ? CmpOp::Ne : second == '=' ? CmpOp::Le : CmpOp::Lt; break;
-            case '>': *op = second == '=' ? CmpOp::Ge : CmpOp::Gt; break;
-            case '#': *op = CmpOp::Ne; break;
+            case '=':
+                *op = second == '=' ? CmpOp::EqEq : CmpOp::Eq;
+                break;
+            case '<':
+                *op = second == '>' ? CmpOp::Ne : second == '=' ? CmpOp::Le : CmpOp::Lt;
+                break;
+            case '>':
+                *op = second == '=' ? CmpOp::Ge : CmpOp::Gt;
+                break;
+            case '#':
+                *op = CmpOp::Ne;
+                break;
             case '!':
                 if (second != '=') return false;
                 *op = CmpOp::Ne;
                 break;
-            default: return false;
+            default:
+                return false;
         }
         // SQL's "=" always compares whole values; "==" and "#" are filter syntax.
         if (sql() && (*op == CmpOp::EqEq || s == "#")) return false;
@@ -257,8 +285,10 @@ private:
 
     std::unique_ptr<Node> literalWord(const Token& t) {
         const std::string_view w = t.text;
-        if (w == "T" || w == "TRUE" || w == "Y") return Node::makeLiteral(Value::ofLogical(true), t.offset);
-        if (w == "F" || w == "FALSE" || w == "N") return Node::makeLiteral(Value::ofLogical(false), t.offset);
+        if (w == "T" || w == "TRUE" || w == "Y")
+            return Node::makeLiteral(Value::ofLogical(true), t.offset);
+        if (w == "F" || w == "FALSE" || w == "N")
+            return Node::makeLiteral(Value::ofLogical(false), t.offset);
         return error(t, "unexpected ." + std::string(w) + ".");
     }
 
@@ -304,7 +334,8 @@ private:
     std::unique_ptr<Node> parsePrimary() {
         const Token& t = t_.peek();
         switch (t.kind) {
-            case TokenKind::Number: return number(t_.take());
+            case TokenKind::Number:
+                return number(t_.take());
             case TokenKind::String: {
                 Token s = t_.take();
                 auto n = Node::makeLiteral(Value::ofString(std::string(s.text)), s.offset);
@@ -312,16 +343,22 @@ private:
                 if (sql() && s.quote == '"') n->name = s.text;
                 return n;
             }
-            case TokenKind::Dotted: return literalWord(t_.take());
+            case TokenKind::Dotted:
+                return literalWord(t_.take());
             case TokenKind::Param: {
                 Token p = t_.take();
-                return Node::makeLiteral(o_.param ? o_.param(std::string(p.text)) : Value::null(), p.offset);
+                return Node::makeLiteral(o_.param ? o_.param(std::string(p.text)) : Value::null(),
+                                         p.offset);
             }
             case TokenKind::Name: {
-                if (sql() && (t.isWord("NULL"))) return Node::makeLiteral(Value::null(), t_.take().offset);
-                if (sql() && t.isWord("TRUE")) return Node::makeLiteral(Value::ofLogical(true), t_.take().offset);
-                if (sql() && t.isWord("FALSE")) return Node::makeLiteral(Value::ofLogical(false), t_.take().offset);
-                if (t.isWord("AND") || t.isWord("OR") || t.isWord("NOT")) return error(t, "operand expected");
+                if (sql() && (t.isWord("NULL")))
+                    return Node::makeLiteral(Value::null(), t_.take().offset);
+                if (sql() && t.isWord("TRUE"))
+                    return Node::makeLiteral(Value::ofLogical(true), t_.take().offset);
+                if (sql() && t.isWord("FALSE"))
+                    return Node::makeLiteral(Value::ofLogical(false), t_.take().offset);
+                if (t.isWord("AND") || t.isWord("OR") || t.isWord("NOT"))
+                    return error(t, "operand expected");
                 Token word = t_.take();
                 if (t_.peek().is("(")) return call(word);
                 return name(word);
@@ -338,7 +375,8 @@ private:
                     return inner;
                 }
                 return error(t, "operand expected");
-            default: return error(t, "operand expected");
+            default:
+                return error(t, "operand expected");
         }
     }
 
@@ -350,7 +388,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error) {
+std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options,
+                                      ExprError* error) {
     error->message.clear();
     Parser p(tokens, options, error);
     auto n = p.parseAll();

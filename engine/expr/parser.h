@@ -15,7 +15,7 @@ namespace engine::expr {
 // A Lexer with a lookahead of up to kLookahead tokens. A reference from peek() stays valid
 // until that token is taken.
 class TokenStream {
-public:
+  public:
     static constexpr size_t kLookahead = 4;
 
     TokenStream(std::string_view text, Dialect dialect) : lexer_(text, dialect) {}
@@ -32,7 +32,7 @@ public:
         return t;
     }
 
-private:
+  private:
     const Token& read(size_t ahead);
 
     Lexer lexer_;
@@ -50,7 +50,8 @@ struct ParseOptions {
 // Parses one expression from `tokens`, stopping before the first token that cannot
 // continue it (the caller checks what follows). Names stay unresolved (Op::Name).
 // Returns nullptr and fills *error (kind Syntax) on failure; never throws.
-std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options, ExprError* error);
+std::unique_ptr<Node> parseExpression(TokenStream& tokens, const ParseOptions& options,
+                                      ExprError* error);
 
 // "syntax error at offset N: <what>" for the token `at`.
 std::string syntaxMessage(const Token& at, const std::string& what);

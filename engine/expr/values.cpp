@@ -4,14 +4,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/expr/expression.h"
 #include "engine/expr/expr_text.h"
+#include "engine/expr/expression.h"
 
 namespace engine::expr {
 
 Type typeOfColumn(ColumnType type) {
     switch (type) {
-        case ColumnType::Logical: return Type::Logical;
+        case ColumnType::Logical:
+            return Type::Logical;
         case ColumnType::Numeric:
         case ColumnType::Double:
         case ColumnType::Integer:
@@ -19,47 +20,65 @@ Type typeOfColumn(ColumnType type) {
         case ColumnType::AutoInc:
         case ColumnType::CurDouble:
         case ColumnType::Money:
-        case ColumnType::RowVersion: return Type::Number;
+        case ColumnType::RowVersion:
+            return Type::Number;
         case ColumnType::Date:
-        case ColumnType::CompactDate: return Type::Date;
-        case ColumnType::Time: return Type::Time;
+        case ColumnType::CompactDate:
+            return Type::Date;
+        case ColumnType::Time:
+            return Type::Time;
         case ColumnType::TimeStamp:
-        case ColumnType::ModTime: return Type::TimeStamp;
+        case ColumnType::ModTime:
+            return Type::TimeStamp;
         case ColumnType::Binary:
         case ColumnType::Image:
         case ColumnType::Raw:
-        case ColumnType::VarbinaryFox: return Type::Binary;
-        default: return Type::String;
+        case ColumnType::VarbinaryFox:
+            return Type::Binary;
+        default:
+            return Type::String;
     }
 }
 
 Type typeOfValue(const Value& v) {
     switch (v.kind) {
-        case Value::Kind::Null: return Type::Null;
-        case Value::Kind::Logical: return Type::Logical;
+        case Value::Kind::Null:
+            return Type::Null;
+        case Value::Kind::Logical:
+            return Type::Logical;
         case Value::Kind::Integer:
-        case Value::Kind::Double: return Type::Number;
-        case Value::Kind::String: return Type::String;
-        case Value::Kind::Date: return Type::Date;
-        case Value::Kind::Time: return Type::Time;
-        case Value::Kind::TimeStamp: return Type::TimeStamp;
-        case Value::Kind::Binary: return Type::Binary;
+        case Value::Kind::Double:
+            return Type::Number;
+        case Value::Kind::String:
+            return Type::String;
+        case Value::Kind::Date:
+            return Type::Date;
+        case Value::Kind::Time:
+            return Type::Time;
+        case Value::Kind::TimeStamp:
+            return Type::TimeStamp;
+        case Value::Kind::Binary:
+            return Type::Binary;
     }
     return Type::Null;
 }
 
 const char* typeName(Type t) {
-    static const char* const kNames[] = {"null", "logical", "numeric", "character",
-                                         "date", "time", "timestamp", "binary"};
+    static const char* const kNames[] = {"null", "logical", "numeric",   "character",
+                                         "date", "time",    "timestamp", "binary"};
     return kNames[static_cast<int>(t)];
 }
 
 namespace {
 
-bool isDateLike(Type t) { return t == Type::Date || t == Type::TimeStamp; }
+bool isDateLike(Type t) {
+    return t == Type::Date || t == Type::TimeStamp;
+}
 
 template <typename T>
-int threeWay(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
+int threeWay(T a, T b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 int compareText(std::string_view a, std::string_view b, bool ci, bool prefix) {
     a = trimRight(a);
@@ -113,10 +132,18 @@ int compareValues(const Value& a, const Value& b, bool prefix) {
                 c = compareText("", other.text, other.caseInsensitive, false);
                 break;
             case Value::Kind::Integer:
-            case Value::Kind::Double: c = threeWay(0.0, numberOf(other)); break;
-            case Value::Kind::Logical: c = threeWay(false, other.logical); break;
-            case Value::Kind::Time: c = threeWay(0, other.millis); break;
-            default: c = isEmptyValue(other) ? 0 : -1; break;
+            case Value::Kind::Double:
+                c = threeWay(0.0, numberOf(other));
+                break;
+            case Value::Kind::Logical:
+                c = threeWay(false, other.logical);
+                break;
+            case Value::Kind::Time:
+                c = threeWay(0, other.millis);
+                break;
+            default:
+                c = isEmptyValue(other) ? 0 : -1;
+                break;
         }
         // With a prefix match an empty right-hand side matches anything.
         if (b.isNull() && prefix && other.kind == Value::Kind::String) return 0;
@@ -125,31 +152,46 @@ int compareValues(const Value& a, const Value& b, bool prefix) {
     switch (a.kind) {
         case Value::Kind::String:
             return compareText(a.text, b.text, a.caseInsensitive || b.caseInsensitive, prefix);
-        case Value::Kind::Binary: return compareText(a.text, b.text, false, prefix);
+        case Value::Kind::Binary:
+            return compareText(a.text, b.text, false, prefix);
         case Value::Kind::Integer:
             if (b.kind == Value::Kind::Integer) return threeWay(a.integer, b.integer);
             return threeWay(numberOf(a), numberOf(b));
-        case Value::Kind::Double: return threeWay(numberOf(a), numberOf(b));
-        case Value::Kind::Logical: return threeWay(a.logical, b.logical);
-        case Value::Kind::Time: return threeWay(a.millis, b.millis);
+        case Value::Kind::Double:
+            return threeWay(numberOf(a), numberOf(b));
+        case Value::Kind::Logical:
+            return threeWay(a.logical, b.logical);
+        case Value::Kind::Time:
+            return threeWay(a.millis, b.millis);
         case Value::Kind::Date:
-        case Value::Kind::TimeStamp: return compareMoments(a, b);
-        case Value::Kind::Null: break;
+        case Value::Kind::TimeStamp:
+            return compareMoments(a, b);
+        case Value::Kind::Null:
+            break;
     }
     return 0;
 }
 
 bool isEmptyValue(const Value& v) {
     switch (v.kind) {
-        case Value::Kind::Null: return true;
-        case Value::Kind::Logical: return !v.logical;
-        case Value::Kind::Integer: return v.integer == 0;
-        case Value::Kind::Double: return v.real == 0;
-        case Value::Kind::String: return trimRight(v.text).empty();
-        case Value::Kind::Binary: return v.text.empty();
-        case Value::Kind::Date: return v.julian == 0;
-        case Value::Kind::Time: return false;
-        case Value::Kind::TimeStamp: return v.julian == 0;
+        case Value::Kind::Null:
+            return true;
+        case Value::Kind::Logical:
+            return !v.logical;
+        case Value::Kind::Integer:
+            return v.integer == 0;
+        case Value::Kind::Double:
+            return v.real == 0;
+        case Value::Kind::String:
+            return trimRight(v.text).empty();
+        case Value::Kind::Binary:
+            return v.text.empty();
+        case Value::Kind::Date:
+            return v.julian == 0;
+        case Value::Kind::Time:
+            return false;
+        case Value::Kind::TimeStamp:
+            return v.julian == 0;
     }
     return true;
 }
@@ -208,8 +250,10 @@ bool parseDateAt(std::string_view s, size_t* p, int32_t* julian) {
         return false;
     size_t yearStart = *p;
     if (!readInt(s, p, 4, &c)) return false;
-    if (*p - yearStart == 2) c += c >= 50 ? 1900 : 2000;
-    else if (*p - yearStart != 4) return false;
+    if (*p - yearStart == 2)
+        c += c >= 50 ? 1900 : 2000;
+    else if (*p - yearStart != 4)
+        return false;
     *julian = julianDay(c, b, a);
     return *julian != 0;
 }
@@ -270,8 +314,10 @@ bool parseTimeStamp(std::string_view text, int32_t* julian, int32_t* millis) {
     }
     size_t p = 0;
     if (!parseDateAt(text, &p, julian)) return false;
-    if (p < text.size() && text[p] == 'T') ++p;  // ISO form
-    else if (p < text.size() && text[p] != ' ') return false;
+    if (p < text.size() && text[p] == 'T')
+        ++p;  // ISO form
+    else if (p < text.size() && text[p] != ' ')
+        return false;
     std::string_view rest = trimBoth(text.substr(p));
     return rest.empty() || parseTime(rest, millis);
 }
@@ -280,8 +326,12 @@ std::string equalityKey(const Value& value, bool caseInsensitive) {
     std::string key;
     auto append = [&key](const void* p, size_t n) { key.append(static_cast<const char*>(p), n); };
     switch (value.kind) {
-        case Value::Kind::Null: key = std::string(1, '\0'); break;
-        case Value::Kind::Logical: key = value.logical ? "LT" : "LF"; break;
+        case Value::Kind::Null:
+            key = std::string(1, '\0');
+            break;
+        case Value::Kind::Logical:
+            key = value.logical ? "LT" : "LF";
+            break;
         case Value::Kind::String:
         case Value::Kind::Binary: {
             // Length first, so that keys of several columns can be concatenated unambiguously.
@@ -290,16 +340,20 @@ std::string equalityKey(const Value& value, bool caseInsensitive) {
             uint32_t n = static_cast<uint32_t>(t.size());
             key = text ? "S" : "B";
             append(&n, sizeof n);
-            if (text && caseInsensitive) key += upper1252(t);
-            else key += t;
+            if (text && caseInsensitive)
+                key += upper1252(t);
+            else
+                key += t;
             break;
         }
         case Value::Kind::Integer:
         case Value::Kind::Double: {
             double d = numberOf(value);
             // Whole numbers share one form, whether they came as integers or doubles.
-            if (value.kind == Value::Kind::Integer || (std::trunc(d) == d && std::fabs(d) < 9.0e18)) {
-                int64_t i = value.kind == Value::Kind::Integer ? value.integer : static_cast<int64_t>(d);
+            if (value.kind == Value::Kind::Integer ||
+                (std::trunc(d) == d && std::fabs(d) < 9.0e18)) {
+                int64_t i =
+                    value.kind == Value::Kind::Integer ? value.integer : static_cast<int64_t>(d);
                 key = "I";
                 append(&i, sizeof i);
             } else {

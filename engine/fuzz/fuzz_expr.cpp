@@ -36,7 +36,8 @@ const std::vector<Row> kRows = {
 // Whether a row matches the terms the way a hash lookup would answer.
 bool keysMatch(const std::vector<expr::EqualityTerm>& terms, const Row& row) {
     for (const auto& t : terms) {
-        if (expr::equalityKey(row[t.column], t.caseInsensitive) != expr::equalityKey(t.value, t.caseInsensitive))
+        if (expr::equalityKey(row[t.column], t.caseInsensitive) !=
+            expr::equalityKey(t.value, t.caseInsensitive))
             return false;
     }
     return true;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/core/sql/executor.h"
 #include "engine/include/engine_api.h"
 #include "engine/testing/fake_catalog.h"
-#include "engine/core/sql/executor.h"
 
 using namespace engine;
 
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)sql::parameterNames(text);
     sql::ExecuteResult result;
     Status s = sql::execute(catalog, text, {Value::ofString("p1"), Value::ofInteger(7)}, &result);
-    if (s.code == AE_SQL_ERROR && s.text.find("NativeError = ") == std::string::npos) __builtin_trap();
+    if (s.code == AE_SQL_ERROR && s.text.find("NativeError = ") == std::string::npos)
+        __builtin_trap();
     if (s.ok() && result.hasCursor &&
         (!result.result.layout ||
          result.result.rows.width() != result.result.layout->columns.size()))

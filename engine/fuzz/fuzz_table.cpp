@@ -22,7 +22,8 @@ namespace {
 // A folder of this process's own for the two files, made once.
 const std::string& folder() {
     static const std::string dir = [] {
-        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/fuzz_table_XXXXXX");
+        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                              std::string("/fuzz_table_XXXXXX");
         if (!::mkdtemp(pattern.data())) std::abort();
         return pattern;
     }();
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::shared_ptr<Table> t;
     if (!Table::load(table, false, &t).ok()) return 0;
     for (const ColumnDef& c : t->columns())
-        if (static_cast<uint64_t>(c.offset) + record::storageSize(c) > t->recordLength()) __builtin_trap();
+        if (static_cast<uint64_t>(c.offset) + record::storageSize(c) > t->recordLength())
+            __builtin_trap();
     for (uint32_t recno = 1; recno <= t->recordCount(); ++recno) {
         const Record& r = t->record(recno);
         if (r.image.size() != t->recordLength()) __builtin_trap();

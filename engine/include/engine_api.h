@@ -58,51 +58,56 @@ typedef const char* ADSFIELDID;
 
 /* ---- Error codes --------------------------------------------------------------------- */
 #define AE_SUCCESS 0
-#define AE_INTERNAL_ERROR 5000         /* unexpected failure inside the engine */
-#define AE_INVALID_ARGUMENT 5002       /* null pointer, bad option value, bad field number */
-#define AE_INSUFFICIENT_BUFFER 5005    /* output buffer too small; length gives the need */
-#define AE_INVALID_HANDLE 5018         /* unknown handle, or a handle of the wrong type */
-#define AE_INVALID_RECORD_NUMBER 5022  /* no record with that number */
-#define AE_CONNECTION_LOST 5024        /* the connection is gone (server stopped, closed) */
-#define AE_NO_COLLATION 5025           /* the table has no collation of its own */
-#define AE_RECORD_LOCKED 5035          /* another connection holds the record lock */
-#define AE_TABLE_LOCKED 5036           /* another connection holds the table exclusively */
-#define AE_NO_FILTER 5037              /* no AOF / filter is set */
-#define AE_NO_SCOPE 5038               /* no scope is set on the order */
-#define AE_FILE_NOT_FOUND 5041         /* a data source or table file does not exist */
-#define AE_PERMISSION_DENIED 5054      /* rights do not allow the operation */
-#define AE_NO_TABLE 5059               /* table enumeration: no (more) table */
-#define AE_STATIC_VIEW 5064            /* the cursor cannot be updated */
-#define AE_NO_CURRENT_RECORD 5068      /* the cursor is at BOF/EOF or before any move */
-#define AE_NO_PENDING_UPDATE 5085      /* nothing to cancel */
-#define AE_LOGIN_FAILED 5091           /* unknown user or wrong password */
-#define AE_SERVER_TYPE_REFUSED 5093    /* no server of an allowed ServerType */
-#define AE_INVALID_STATEMENT 5106      /* statement handle invalid */
-#define AE_NO_ROW_COUNT 5117           /* the statement produced no row count */
-#define AE_LAYER_ERROR 5121            /* reserved for the data-access layer's own errors */
+#define AE_INTERNAL_ERROR 5000          /* unexpected failure inside the engine */
+#define AE_INVALID_ARGUMENT 5002        /* null pointer, bad option value, bad field number */
+#define AE_INSUFFICIENT_BUFFER 5005     /* output buffer too small; length gives the need */
+#define AE_INVALID_HANDLE 5018          /* unknown handle, or a handle of the wrong type */
+#define AE_INVALID_RECORD_NUMBER 5022   /* no record with that number */
+#define AE_CONNECTION_LOST 5024         /* the connection is gone (server stopped, closed) */
+#define AE_NO_COLLATION 5025            /* the table has no collation of its own */
+#define AE_RECORD_LOCKED 5035           /* another connection holds the record lock */
+#define AE_TABLE_LOCKED 5036            /* another connection holds the table exclusively */
+#define AE_NO_FILTER 5037               /* no AOF / filter is set */
+#define AE_NO_SCOPE 5038                /* no scope is set on the order */
+#define AE_FILE_NOT_FOUND 5041          /* a data source or table file does not exist */
+#define AE_PERMISSION_DENIED 5054       /* rights do not allow the operation */
+#define AE_NO_TABLE 5059                /* table enumeration: no (more) table */
+#define AE_STATIC_VIEW 5064             /* the cursor cannot be updated */
+#define AE_NO_CURRENT_RECORD 5068       /* the cursor is at BOF/EOF or before any move */
+#define AE_NO_PENDING_UPDATE 5085       /* nothing to cancel */
+#define AE_LOGIN_FAILED 5091            /* unknown user or wrong password */
+#define AE_SERVER_TYPE_REFUSED 5093     /* no server of an allowed ServerType */
+#define AE_INVALID_STATEMENT 5106       /* statement handle invalid */
+#define AE_NO_ROW_COUNT 5117            /* the statement produced no row count */
+#define AE_LAYER_ERROR 5121             /* reserved for the data-access layer's own errors */
 #define AE_TABLE_NOT_IN_DICTIONARY 5132 /* name is not a table of the dictionary */
-#define AE_PROPERTY_NOT_SET 5138       /* dictionary property has no value (no default index) */
-#define AE_COLUMN_NOT_FOUND 5147       /* text names the column as: column "NAME" */
-#define AE_COLUMN_TYPE_MISMATCH 5148   /* text names the column as: column "NAME" */
-#define AE_COLUMN_VALUE_INVALID 5149   /* text names the column as: column "NAME" */
-#define AE_RECORD_CHANGED 5186         /* record changed by another connection */
-#define AE_FILTER_PRESENT 5211         /* AOF / filter getters: one is set (no buffer given) */
-#define AE_UNIQUE_VIOLATION 5216       /* a unique index already holds the key */
-#define AE_TABLE_OUTSIDE_SOURCE 5300   /* table outside the connection's folder, or another
-                                          dictionary's table */
-#define AE_READ_ONLY_STORAGE 5301      /* the table's files cannot be written (read-only folder,
-                                          file or file system) */
-#define AE_TOO_MANY_CURSORS 5302       /* the connection holds as many tables and cursors as the
-                                          server allows */
-#define AE_RESULTS_TOO_LARGE 5303      /* the connection's kept results would pass the server's
-                                          limit; close some */
-#define AE_SERVER_NOT_AVAILABLE 6060   /* no server answers at the configured address */
-#define AE_SERVER_NOT_TRUSTED 6061     /* the server at the address runs as another user: the
-                                          password is not sent */
-#define AE_SERVER_BUSY 6062            /* the server takes no more connections */
-#define AE_PROTOCOL_ERROR 6097         /* malformed message on the wire */
-#define AE_SQL_ERROR 7200              /* SQL failed; text carries "NativeError = N;" */
-#define AE_SQL_STATEMENT_CLOSED 7209   /* statement unusable; caller closes it */
+#define AE_PROPERTY_NOT_SET 5138        /* dictionary property has no value (no default index) */
+#define AE_COLUMN_NOT_FOUND 5147        /* text names the column as: column "NAME" */
+#define AE_COLUMN_TYPE_MISMATCH 5148    /* text names the column as: column "NAME" */
+#define AE_COLUMN_VALUE_INVALID 5149    /* text names the column as: column "NAME" */
+#define AE_RECORD_CHANGED 5186          /* record changed by another connection */
+#define AE_FILTER_PRESENT 5211          /* AOF / filter getters: one is set (no buffer given) */
+#define AE_UNIQUE_VIOLATION 5216        /* a unique index already holds the key */
+#define AE_TABLE_OUTSIDE_SOURCE                               \
+    5300 /* table outside the connection's folder, or another \
+            dictionary's table */
+#define AE_READ_ONLY_STORAGE                                       \
+    5301 /* the table's files cannot be written (read-only folder, \
+            file or file system) */
+#define AE_TOO_MANY_CURSORS                                        \
+    5302 /* the connection holds as many tables and cursors as the \
+            server allows */
+#define AE_RESULTS_TOO_LARGE                                                                  \
+    5303                             /* the connection's kept results would pass the server's \
+                                        limit; close some */
+#define AE_SERVER_NOT_AVAILABLE 6060 /* no server answers at the configured address */
+#define AE_SERVER_NOT_TRUSTED                                                               \
+    6061                             /* the server at the address runs as another user: the \
+                                        password is not sent */
+#define AE_SERVER_BUSY 6062          /* the server takes no more connections */
+#define AE_PROTOCOL_ERROR 6097       /* malformed message on the wire */
+#define AE_SQL_ERROR 7200            /* SQL failed; text carries "NativeError = N;" */
+#define AE_SQL_STATEMENT_CLOSED 7209 /* statement unusable; caller closes it */
 
 /* ---- Table types, character types, locking, rights ----------------------------------- */
 #define ADS_NTX 1
@@ -216,8 +221,8 @@ ADSAPI AdsDisconnect(ADSHANDLE hConnect);
 /* Enumerates tables: a dictionary connection ignores the mask and lists its tables; a
  * free-table connection lists the .adt files matching the mask. Names come without
  * extension. AE_NO_TABLE (5059) ends the enumeration. */
-ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName,
-                         UNSIGNED16* pusLen, ADSHANDLE* phFind);
+ADSAPI AdsFindFirstTable(ADSHANDLE hConnect, const char* pucMask, char* pucName, UNSIGNED16* pusLen,
+                         ADSHANDLE* phFind);
 ADSAPI AdsFindNextTable(ADSHANDLE hConnect, ADSHANDLE hFind, char* pucName, UNSIGNED16* pusLen);
 ADSAPI AdsFindClose(ADSHANDLE hConnect, ADSHANDLE hFind);
 ADSAPI AdsDDGetTableProperty(ADSHANDLE hConnect, const char* pucTableName, UNSIGNED16 usProperty,
@@ -293,8 +298,7 @@ ADSAPI AdsClearRecordBuffer(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLe
 /* Starts a new record after the last one; its column values follow until AdsWriteRecord. */
 ADSAPI AdsAppendRecord(ADSHANDLE hTable);
 ADSAPI AdsSetField(ADSHANDLE hObj, ADSFIELDID pucFld, const UNSIGNED8* pucBuf, UNSIGNED32 ulLen);
-ADSAPI AdsSetFieldRaw(ADSHANDLE hObj, ADSFIELDID pucFld, const UNSIGNED8* pucBuf,
-                      UNSIGNED32 ulLen);
+ADSAPI AdsSetFieldRaw(ADSHANDLE hObj, ADSFIELDID pucFld, const UNSIGNED8* pucBuf, UNSIGNED32 ulLen);
 ADSAPI AdsSetFieldW(ADSHANDLE hObj, ADSFIELDID pucFld, const WCHAR16* pwcBuf, UNSIGNED32 ulLen);
 ADSAPI AdsSetEmpty(ADSHANDLE hObj, ADSFIELDID pucFld);
 ADSAPI AdsSetNull(ADSHANDLE hObj, ADSFIELDID pucFld);

@@ -11,7 +11,8 @@ std::string defaultServerAddress() {
     const char* env = std::getenv(kAddressVariable);
     if (env && *env) return env;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') return std::string("unix:") + runtime + "/brevantis-engine.sock";
+    if (runtime && runtime[0] == '/')
+        return std::string("unix:") + runtime + "/brevantis-engine.sock";
     return "unix:/tmp/brevantis-" + std::to_string(::geteuid()) + "/engine.sock";
 }
 

@@ -42,7 +42,7 @@ static_assert(std::endian::native == std::endian::little);
 // Invariant: the first size_ bytes of out_ are what was written; the rest is room for more,
 // so that a field is one copy rather than a string append.
 class Writer {
-public:
+  public:
     void u8(uint8_t v) { put(v); }
     void u16(uint16_t v) { put(v); }
     void u32(uint32_t v) { put(v); }
@@ -68,7 +68,7 @@ public:
         return std::move(out_);
     }
 
-private:
+  private:
     template <typename T>
     void put(T v) {
         std::memcpy(room(sizeof v), &v, sizeof v);
@@ -77,7 +77,8 @@ private:
     // message's size, doubling.
     char* room(size_t n) {
         constexpr size_t kFirstRoom = 256;
-        if (out_.size() - size_ < n) out_.resize(std::max({kFirstRoom, 2 * out_.size(), size_ + n}));
+        if (out_.size() - size_ < n)
+            out_.resize(std::max({kFirstRoom, 2 * out_.size(), size_ + n}));
         char* at = out_.data() + size_;
         size_ += n;
         return at;
@@ -245,8 +246,8 @@ struct Codec {
             return sizeof(std::underlying_type_t<T>);
         else if constexpr (std::is_arithmetic_v<T>)
             return sizeof(T);
-        else if constexpr (std::is_same_v<T, std::string> ||
-                           std::is_same_v<T, std::string_view> || IsVector<T>::value)
+        else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::string_view> ||
+                           IsVector<T>::value)
             return 4;
         else
             return MinSizeOfFields<decltype(WireFields<T>::of(std::declval<T&>()))>::value;

@@ -1,16 +1,17 @@
 // frame.cpp: frame header coding and blocking frame I/O with poll() deadlines.
 #include "engine/protocol/frame.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
-#include <thread>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 
 #include "engine/protocol/coding.h"
 
@@ -145,8 +146,10 @@ IoResult FrameReader::read(int fd, std::string_view* payload, int firstByteTimeo
     Clock::time_point deadline{};  // set once the frame's first byte is here
     auto restMs = [&]() -> int {
         if (restTimeoutMs < 0) return -1;
-        if (deadline == Clock::time_point{}) deadline = Clock::now() + std::chrono::milliseconds(restTimeoutMs);
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (deadline == Clock::time_point{})
+            deadline = Clock::now() + std::chrono::milliseconds(restTimeoutMs);
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         return static_cast<int>(std::max<int64_t>(left, 0));
     };
     while (end_ - begin_ < kFrameHeaderSize) {

@@ -61,7 +61,7 @@ int spinLimitForThisMachine();
 // reader is not to be used again (the connection is given up). Not thread-safe: one reader
 // per socket, used by one thread.
 class FrameReader {
-public:
+  public:
     // Reads the next frame; *payload then views it, until the next read().
     // firstByteTimeoutMs bounds the wait for the frame to begin (negative: for ever), after
     // the spin; once it began, the whole frame must have come within restTimeoutMs of its
@@ -73,7 +73,7 @@ public:
     IoResult read(int fd, std::string_view* payload, int firstByteTimeoutMs, int restTimeoutMs,
                   const SpinPolicy& spin = {}, uint32_t maxPayload = kMaxPayload);
 
-private:
+  private:
     // Reads what fd holds into the room after end_, waiting when it holds nothing: the
     // bytes of a frame to come (begun tells whether some of it came already).
     IoResult fill(int fd, bool begun, int timeoutMs, const SpinPolicy& spin);

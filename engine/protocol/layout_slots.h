@@ -17,7 +17,7 @@
 namespace engine::protocol {
 
 class LayoutSlots {
-public:
+  public:
     static constexpr uint16_t kSlots = 16;
 
     struct Placement {
@@ -35,7 +35,7 @@ public:
         return slot < kSlots && slots_[slot] ? &slots_[slot] : nullptr;
     }
 
-private:
+  private:
     std::array<SharedLayout, kSlots> slots_;
     uint16_t next_ = 0;  // the slot the next absent layout takes
 };

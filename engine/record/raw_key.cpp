@@ -43,20 +43,37 @@ void appendWide(const uint8_t* p, size_t chars, size_t width, std::string& key) 
 
 }  // namespace
 
-bool isIndexableType(ColumnType t) { return isStorableType(t) && !isBlobType(t); }
+bool isIndexableType(ColumnType t) {
+    return isStorableType(t) && !isBlobType(t);
+}
 
 uint32_t keySegmentSize(const ColumnDef& c) {
     switch (c.type) {
-        case ColumnType::String: case ColumnType::CiString: case ColumnType::VarcharFox:
-        case ColumnType::Raw: case ColumnType::VarbinaryFox: return c.length;
-        case ColumnType::NChar: case ColumnType::NVarchar: return 2 * c.length;
-        case ColumnType::Numeric: case ColumnType::Double: case ColumnType::CurDouble:
-        case ColumnType::TimeStamp: case ColumnType::ModTime: case ColumnType::Money:
-        case ColumnType::RowVersion: return 8;
-        case ColumnType::Logical: return 1;
-        case ColumnType::CompactDate: return 3;
-        case ColumnType::ShortInt: return 2;
-        default: return 4;
+        case ColumnType::String:
+        case ColumnType::CiString:
+        case ColumnType::VarcharFox:
+        case ColumnType::Raw:
+        case ColumnType::VarbinaryFox:
+            return c.length;
+        case ColumnType::NChar:
+        case ColumnType::NVarchar:
+            return 2 * c.length;
+        case ColumnType::Numeric:
+        case ColumnType::Double:
+        case ColumnType::CurDouble:
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
+        case ColumnType::Money:
+        case ColumnType::RowVersion:
+            return 8;
+        case ColumnType::Logical:
+            return 1;
+        case ColumnType::CompactDate:
+            return 3;
+        case ColumnType::ShortInt:
+            return 2;
+        default:
+            return 4;
     }
 }
 
@@ -67,7 +84,8 @@ void appendKeySegment(const ColumnDef& c, const uint8_t* image, std::string& key
         return;
     }
     switch (c.type) {
-        case ColumnType::String: case ColumnType::CiString:
+        case ColumnType::String:
+        case ColumnType::CiString:
             appendText(c, p, c.length, c.length, key);
             return;
         case ColumnType::VarcharFox:
@@ -79,28 +97,41 @@ void appendKeySegment(const ColumnDef& c, const uint8_t* image, std::string& key
             key.append(c.length - n, '\0');
             return;
         }
-        case ColumnType::Raw: case ColumnType::CompactDate:
+        case ColumnType::Raw:
+        case ColumnType::CompactDate:
             key.append(reinterpret_cast<const char*>(p), keySegmentSize(c));
             return;
-        case ColumnType::NChar: appendWide(p, c.length, c.length, key); return;
-        case ColumnType::NVarchar: appendWide(p, getU16(p + 2 * c.length), c.length, key); return;
-        case ColumnType::Logical: key.push_back(p[0] == 'T' ? 'T' : 'F'); return;
+        case ColumnType::NChar:
+            appendWide(p, c.length, c.length, key);
+            return;
+        case ColumnType::NVarchar:
+            appendWide(p, getU16(p + 2 * c.length), c.length, key);
+            return;
+        case ColumnType::Logical:
+            key.push_back(p[0] == 'T' ? 'T' : 'F');
+            return;
         case ColumnType::ShortInt:
             appendBigEndian(getU16(p) ^ 0x8000u, 2, key);
             return;
-        case ColumnType::Numeric: case ColumnType::Double: case ColumnType::CurDouble: {
+        case ColumnType::Numeric:
+        case ColumnType::Double:
+        case ColumnType::CurDouble: {
             Value v = decodeValue(c, image);
             appendDouble(v.real, key);
             return;
         }
-        case ColumnType::TimeStamp: case ColumnType::ModTime:
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
             appendInt32(static_cast<int32_t>(getU32(p)), key);
             appendInt32(static_cast<int32_t>(getU32(p + 4)), key);
             return;
-        case ColumnType::Money: case ColumnType::RowVersion:
+        case ColumnType::Money:
+        case ColumnType::RowVersion:
             appendBigEndian(getU64(p) ^ 0x8000000000000000ull, 8, key);
             return;
-        default: appendInt32(static_cast<int32_t>(getU32(p)), key); return;
+        default:
+            appendInt32(static_cast<int32_t>(getU32(p)), key);
+            return;
     }
 }
 
@@ -114,12 +145,15 @@ Status appendKeySegmentFromBytes(const ColumnDef& c, std::string_view bytes, boo
                                  std::string& key) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data());
     switch (c.type) {
-        case ColumnType::String: case ColumnType::CiString: case ColumnType::VarcharFox: {
+        case ColumnType::String:
+        case ColumnType::CiString:
+        case ColumnType::VarcharFox: {
             size_t n = std::min<size_t>(bytes.size(), c.length);
             appendText(c, p, n, pad ? c.length : n, key);
             return Status::success();
         }
-        case ColumnType::NChar: case ColumnType::NVarchar: {
+        case ColumnType::NChar:
+        case ColumnType::NVarchar: {
             size_t n = std::min<size_t>(bytes.size() / 2, c.length);
             appendWide(p, n, pad ? c.length : n, key);
             return Status::success();

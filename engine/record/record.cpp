@@ -27,7 +27,9 @@ Status outOfRange(const ColumnDef& c) {
 
 bool asInteger(const Value& v, int64_t* out) {
     switch (v.kind) {
-        case Value::Kind::Integer: *out = v.integer; return true;
+        case Value::Kind::Integer:
+            *out = v.integer;
+            return true;
         case Value::Kind::Double:
             if (!std::isfinite(v.real) || std::fabs(v.real) > 9.2e18) return false;
             *out = std::llround(v.real);
@@ -41,14 +43,19 @@ bool asInteger(const Value& v, int64_t* out) {
             *out = n;
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
 bool asDouble(const Value& v, double* out) {
     switch (v.kind) {
-        case Value::Kind::Integer: *out = static_cast<double>(v.integer); return true;
-        case Value::Kind::Double: *out = v.real; return std::isfinite(v.real);
+        case Value::Kind::Integer:
+            *out = static_cast<double>(v.integer);
+            return true;
+        case Value::Kind::Double:
+            *out = v.real;
+            return std::isfinite(v.real);
         case Value::Kind::String: {
             std::string t = trimBlanks(v.text);
             if (t.empty()) return false;
@@ -56,7 +63,8 @@ bool asDouble(const Value& v, double* out) {
             *out = std::strtod(t.c_str(), &end);
             return *end == '\0' && std::isfinite(*out);
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -81,8 +89,7 @@ bool parseTime(std::string_view t, int32_t* millis) {
     int h = 0, mi = 0, s = 0, ms = 0;
     std::string str(t);
     int n = std::sscanf(str.c_str(), "%d:%d:%d.%d", &h, &mi, &s, &ms);
-    if (n < 2 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 || ms < 0 ||
-        ms > 999)
+    if (n < 2 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59 || ms < 0 || ms > 999)
         return false;
     *millis = ((h * 60 + mi) * 60 + s) * 1000 + ms;
     return true;
@@ -96,7 +103,9 @@ bool asDate(const Value& v, int32_t* julian) {
     return v.kind == Value::Kind::String && parseDate(trimBlanks(v.text), julian);
 }
 
-void fill(uint8_t* p, size_t n, uint8_t b) { std::memset(p, b, n); }
+void fill(uint8_t* p, size_t n, uint8_t b) {
+    std::memset(p, b, n);
+}
 
 void putText(const ColumnDef& c, std::string_view text, uint8_t* p) {
     size_t n = std::min<size_t>(text.size(), c.length);
@@ -121,15 +130,32 @@ void putWide(uint32_t chars, std::u16string_view w, uint8_t* p) {
 
 bool isStorableType(ColumnType t) {
     switch (t) {
-        case ColumnType::Logical: case ColumnType::Numeric: case ColumnType::Date:
-        case ColumnType::String: case ColumnType::Memo: case ColumnType::Binary:
-        case ColumnType::Image: case ColumnType::Varchar: case ColumnType::CompactDate:
-        case ColumnType::Double: case ColumnType::Integer: case ColumnType::ShortInt:
-        case ColumnType::Time: case ColumnType::TimeStamp: case ColumnType::AutoInc:
-        case ColumnType::Raw: case ColumnType::CurDouble: case ColumnType::Money:
-        case ColumnType::CiString: case ColumnType::RowVersion: case ColumnType::ModTime:
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: case ColumnType::NChar:
-        case ColumnType::NVarchar: case ColumnType::NMemo:
+        case ColumnType::Logical:
+        case ColumnType::Numeric:
+        case ColumnType::Date:
+        case ColumnType::String:
+        case ColumnType::Memo:
+        case ColumnType::Binary:
+        case ColumnType::Image:
+        case ColumnType::Varchar:
+        case ColumnType::CompactDate:
+        case ColumnType::Double:
+        case ColumnType::Integer:
+        case ColumnType::ShortInt:
+        case ColumnType::Time:
+        case ColumnType::TimeStamp:
+        case ColumnType::AutoInc:
+        case ColumnType::Raw:
+        case ColumnType::CurDouble:
+        case ColumnType::Money:
+        case ColumnType::CiString:
+        case ColumnType::RowVersion:
+        case ColumnType::ModTime:
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox:
+        case ColumnType::NChar:
+        case ColumnType::NVarchar:
+        case ColumnType::NMemo:
             return true;
     }
     return false;
@@ -175,7 +201,8 @@ Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) 
         recordLength += storageSize(c);  // each at most 2 * 65530 + 2: no overflow
     }
     if (recordLength > kMaxRecordLength)
-        return Status::error(AE_COLUMN_VALUE_INVALID, "A record of " + std::to_string(recordLength) +
+        return Status::error(AE_COLUMN_VALUE_INVALID, "A record of " +
+                                                          std::to_string(recordLength) +
                                                           " bytes is longer than the limit of " +
                                                           std::to_string(kMaxRecordLength) + ".");
     return Status::success();
@@ -184,48 +211,78 @@ Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) 
 void writeNull(const ColumnDef& c, uint8_t* image) {
     uint8_t* p = image + c.offset;
     switch (c.type) {
-        case ColumnType::Logical: p[0] = ' '; break;
-        case ColumnType::Double: case ColumnType::CurDouble:
+        case ColumnType::Logical:
+            p[0] = ' ';
+            break;
+        case ColumnType::Double:
+        case ColumnType::CurDouble:
             putU32(p, 32);
             putU32(p + 4, static_cast<uint32_t>(kIntNull));
             break;
-        case ColumnType::Integer: putU32(p, static_cast<uint32_t>(kIntNull)); break;
-        case ColumnType::ShortInt: putU16(p, 0x8000); break;
-        case ColumnType::Time: case ColumnType::AutoInc: putU32(p, 0xFFFFFFFFu); break;
-        case ColumnType::TimeStamp: case ColumnType::ModTime:
+        case ColumnType::Integer:
+            putU32(p, static_cast<uint32_t>(kIntNull));
+            break;
+        case ColumnType::ShortInt:
+            putU16(p, 0x8000);
+            break;
+        case ColumnType::Time:
+        case ColumnType::AutoInc:
+            putU32(p, 0xFFFFFFFFu);
+            break;
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
             putU32(p, 0);
             putU32(p + 4, 0xFFFFFFFFu);
             break;
-        case ColumnType::Money: case ColumnType::RowVersion:
+        case ColumnType::Money:
+        case ColumnType::RowVersion:
             putU32(p, 0);
             putU32(p + 4, static_cast<uint32_t>(kIntNull));
             break;
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: case ColumnType::NVarchar: {
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox:
+        case ColumnType::NVarchar: {
             uint32_t width = storageSize(c) - 2;
             fill(p, width, 0);
             putU16(p + width, 0xFFFF);
             break;
         }
-        default: fill(p, storageSize(c), 0); break;
+        default:
+            fill(p, storageSize(c), 0);
+            break;
     }
 }
 
 bool isNull(const ColumnDef& c, const uint8_t* image) {
     const uint8_t* p = image + c.offset;
     switch (c.type) {
-        case ColumnType::Logical: return p[0] == ' ';
-        case ColumnType::Double: case ColumnType::CurDouble:
+        case ColumnType::Logical:
+            return p[0] == ' ';
+        case ColumnType::Double:
+        case ColumnType::CurDouble:
             return getU32(p) == 32 && getU32(p + 4) == static_cast<uint32_t>(kIntNull);
-        case ColumnType::Integer: return getU32(p) == static_cast<uint32_t>(kIntNull);
-        case ColumnType::ShortInt: return getU16(p) == 0x8000;
-        case ColumnType::Time: case ColumnType::AutoInc: return getU32(p) == 0xFFFFFFFFu;
-        case ColumnType::TimeStamp: case ColumnType::ModTime: return getU32(p) == 0;
-        case ColumnType::Money: case ColumnType::RowVersion:
+        case ColumnType::Integer:
+            return getU32(p) == static_cast<uint32_t>(kIntNull);
+        case ColumnType::ShortInt:
+            return getU16(p) == 0x8000;
+        case ColumnType::Time:
+        case ColumnType::AutoInc:
+            return getU32(p) == 0xFFFFFFFFu;
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
+            return getU32(p) == 0;
+        case ColumnType::Money:
+        case ColumnType::RowVersion:
             return getU32(p) == 0 && getU32(p + 4) == static_cast<uint32_t>(kIntNull);
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: case ColumnType::NVarchar:
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox:
+        case ColumnType::NVarchar:
             return getU16(p + storageSize(c) - 2) == 0xFFFF;
-        case ColumnType::Memo: case ColumnType::Binary: case ColumnType::Image:
-        case ColumnType::Varchar: case ColumnType::NMemo:
+        case ColumnType::Memo:
+        case ColumnType::Binary:
+        case ColumnType::Image:
+        case ColumnType::Varchar:
+        case ColumnType::NMemo:
             return getU32(p) == 0;
         default: {
             uint32_t n = storageSize(c);
@@ -265,7 +322,8 @@ Status makeResultLayout(std::vector<ColumnDef> columns, SharedLayout* out) {
 Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
     uint8_t* p = image + c.offset;
     if (isBlobType(c.type))
-        return Status::error(AE_INTERNAL_ERROR, "Blob column \"" + c.name + "\" written as a value.");
+        return Status::error(AE_INTERNAL_ERROR,
+                             "Blob column \"" + c.name + "\" written as a value.");
     bool emptyText = v.kind == Value::Kind::String && v.text.empty();
     if (v.isNull() || (emptyText && c.type != ColumnType::Logical)) {
         writeNull(c, image);
@@ -316,11 +374,13 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             p[2] = static_cast<uint8_t>(packed);
             return Status::success();
         }
-        case ColumnType::String: case ColumnType::CiString:
+        case ColumnType::String:
+        case ColumnType::CiString:
             if (v.kind != Value::Kind::String && v.kind != Value::Kind::Binary) return mismatch(c);
             putText(c, v.text, p);
             return Status::success();
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: {
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox: {
             if (v.kind != Value::Kind::String && v.kind != Value::Kind::Binary) return mismatch(c);
             size_t len = std::min<size_t>(v.text.size(), c.length);
             fill(p, c.length, c.type == ColumnType::VarcharFox ? ' ' : 0);
@@ -333,7 +393,8 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             fill(p, c.length, 0);
             std::memcpy(p, v.text.data(), std::min<size_t>(v.text.size(), c.length));
             return Status::success();
-        case ColumnType::NChar: case ColumnType::NVarchar: {
+        case ColumnType::NChar:
+        case ColumnType::NVarchar: {
             if (v.kind != Value::Kind::String) return mismatch(c);
             std::u16string w = cp1252::toUtf16(v.text);
             if (w.size() > c.length) w.resize(c.length);
@@ -342,14 +403,16 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
                 putU16(p + 2 * c.length, static_cast<uint16_t>(w.size()));
             return Status::success();
         }
-        case ColumnType::Double: case ColumnType::CurDouble: {
+        case ColumnType::Double:
+        case ColumnType::CurDouble: {
             if (!asDouble(v, &d)) return mismatch(c);
             uint64_t bits;
             std::memcpy(&bits, &d, 8);
             putU64(p, bits);
             return Status::success();
         }
-        case ColumnType::Integer: case ColumnType::AutoInc:
+        case ColumnType::Integer:
+        case ColumnType::AutoInc:
             if (!asInteger(v, &n)) return mismatch(c);
             return putInteger(c, n, p);
         case ColumnType::ShortInt:
@@ -370,7 +433,8 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             }
             putU32(p, static_cast<uint32_t>(ms));
             return Status::success();
-        case ColumnType::TimeStamp: case ColumnType::ModTime:
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
             if (v.kind == Value::Kind::TimeStamp || v.kind == Value::Kind::Date) {
                 jd = v.julian;
                 ms = v.kind == Value::Kind::TimeStamp ? v.millis : 0;
@@ -387,7 +451,8 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             putU32(p, static_cast<uint32_t>(jd));
             putU32(p + 4, static_cast<uint32_t>(ms));
             return Status::success();
-        case ColumnType::Money: case ColumnType::RowVersion: {
+        case ColumnType::Money:
+        case ColumnType::RowVersion: {
             if (c.type == ColumnType::Money) {
                 if (!asDouble(v, &d) || std::fabs(d) > 9.2e14) return mismatch(c);
                 n = std::llround(d * 10000.0);
@@ -400,7 +465,8 @@ Status encodeValue(const ColumnDef& c, const Value& v, uint8_t* image) {
             putU64(p, static_cast<uint64_t>(n));
             return Status::success();
         }
-        default: return mismatch(c);
+        default:
+            return mismatch(c);
     }
 }
 
@@ -413,55 +479,70 @@ Value decodeValue(const ColumnDef& c, const uint8_t* image) {
             return Value::ofLogical(std::string_view("1TtYy").find(s[0]) != std::string_view::npos);
         case ColumnType::Numeric:
             return Value::ofDouble(std::strtod(std::string(s, c.length).c_str(), nullptr));
-        case ColumnType::Date: return Value::ofDate(static_cast<int32_t>(getU32(p)));
+        case ColumnType::Date:
+            return Value::ofDate(static_cast<int32_t>(getU32(p)));
         case ColumnType::CompactDate: {
             uint32_t packed = (p[0] << 16) | (p[1] << 8) | p[2];
             return Value::ofDate(julianFromCivil(packed >> 9, (packed >> 5) & 15, packed & 31));
         }
-        case ColumnType::String: case ColumnType::CiString: {
+        case ColumnType::String:
+        case ColumnType::CiString: {
             std::string t(s, c.length);
             for (char& ch : t)
                 if (ch == '\0') ch = ' ';
             return Value::ofString(std::move(t), c.type == ColumnType::CiString);
         }
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: {
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox: {
             uint16_t len = std::min<uint16_t>(getU16(p + c.length), c.length);
             std::string t(s, len);
             return c.type == ColumnType::VarcharFox ? Value::ofString(std::move(t))
                                                     : Value::ofBinary(std::move(t));
         }
-        case ColumnType::Raw: return Value::ofBinary(std::string(s, c.length));
-        case ColumnType::NChar: case ColumnType::NVarchar: {
+        case ColumnType::Raw:
+            return Value::ofBinary(std::string(s, c.length));
+        case ColumnType::NChar:
+        case ColumnType::NVarchar: {
             uint32_t chars = c.length;
-            if (c.type == ColumnType::NVarchar) chars = std::min<uint32_t>(getU16(p + 2 * c.length), c.length);
+            if (c.type == ColumnType::NVarchar)
+                chars = std::min<uint32_t>(getU16(p + 2 * c.length), c.length);
             std::u16string w(chars, u' ');
             for (uint32_t i = 0; i < chars; ++i) w[i] = getU16(p + 2 * i);
             return Value::ofString(cp1252::fromUtf16(w));
         }
-        case ColumnType::Double: case ColumnType::CurDouble: {
+        case ColumnType::Double:
+        case ColumnType::CurDouble: {
             uint64_t bits = getU64(p);
             double d;
             std::memcpy(&d, &bits, 8);
             return Value::ofDouble(d);
         }
-        case ColumnType::Integer: case ColumnType::AutoInc:
+        case ColumnType::Integer:
+        case ColumnType::AutoInc:
             return Value::ofInteger(static_cast<int32_t>(getU32(p)));
-        case ColumnType::ShortInt: return Value::ofInteger(static_cast<int16_t>(getU16(p)));
-        case ColumnType::Time: return Value::ofTime(static_cast<int32_t>(getU32(p)));
-        case ColumnType::TimeStamp: case ColumnType::ModTime:
+        case ColumnType::ShortInt:
+            return Value::ofInteger(static_cast<int16_t>(getU16(p)));
+        case ColumnType::Time:
+            return Value::ofTime(static_cast<int32_t>(getU32(p)));
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
             return Value::ofTimeStamp(static_cast<int32_t>(getU32(p)),
                                       static_cast<int32_t>(getU32(p + 4)));
         case ColumnType::Money:
             return Value::ofDouble(static_cast<double>(static_cast<int64_t>(getU64(p))) / 10000.0);
-        case ColumnType::RowVersion: return Value::ofInteger(static_cast<int64_t>(getU64(p)));
-        default: return Value::null();
+        case ColumnType::RowVersion:
+            return Value::ofInteger(static_cast<int64_t>(getU64(p)));
+        default:
+            return Value::null();
     }
 }
 
 Status writeColumnBytes(const ColumnDef& c, std::string_view bytes, uint8_t* image) {
     uint8_t* p = image + c.offset;
     switch (c.type) {
-        case ColumnType::String: case ColumnType::CiString: case ColumnType::Numeric:
+        case ColumnType::String:
+        case ColumnType::CiString:
+        case ColumnType::Numeric:
             fill(p, c.length, ' ');
             std::memcpy(p, bytes.data(), std::min<size_t>(bytes.size(), c.length));
             return Status::success();
@@ -469,14 +550,16 @@ Status writeColumnBytes(const ColumnDef& c, std::string_view bytes, uint8_t* ima
             fill(p, c.length, 0);
             std::memcpy(p, bytes.data(), std::min<size_t>(bytes.size(), c.length));
             return Status::success();
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: {
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox: {
             size_t len = std::min<size_t>(bytes.size(), c.length);
             fill(p, c.length, c.type == ColumnType::VarcharFox ? ' ' : 0);
             std::memcpy(p, bytes.data(), len);
             putU16(p + c.length, static_cast<uint16_t>(len));
             return Status::success();
         }
-        case ColumnType::NChar: case ColumnType::NVarchar: {
+        case ColumnType::NChar:
+        case ColumnType::NVarchar: {
             size_t chars = std::min<size_t>(bytes.size() / 2, c.length);
             putWide(c.length, u"", p);
             std::memcpy(p, bytes.data(), 2 * chars);

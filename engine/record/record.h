@@ -57,28 +57,51 @@ bool isTextType(ColumnType type);
 // Inline, with storageSize and isBlobType: every layout, image and row asks them per column.
 inline uint32_t defaultLength(ColumnType t) {
     switch (t) {
-        case ColumnType::Logical: return 1;
-        case ColumnType::Date: case ColumnType::Integer: case ColumnType::Time:
-        case ColumnType::AutoInc: return 4;
-        case ColumnType::CompactDate: return 3;
-        case ColumnType::ShortInt: return 2;
-        case ColumnType::Double: case ColumnType::CurDouble: case ColumnType::TimeStamp:
-        case ColumnType::ModTime: case ColumnType::Money: case ColumnType::RowVersion:
-        case ColumnType::Memo: case ColumnType::Binary: case ColumnType::Image:
-        case ColumnType::Varchar: case ColumnType::NMemo: return 8;
-        default: return 0;
+        case ColumnType::Logical:
+            return 1;
+        case ColumnType::Date:
+        case ColumnType::Integer:
+        case ColumnType::Time:
+        case ColumnType::AutoInc:
+            return 4;
+        case ColumnType::CompactDate:
+            return 3;
+        case ColumnType::ShortInt:
+            return 2;
+        case ColumnType::Double:
+        case ColumnType::CurDouble:
+        case ColumnType::TimeStamp:
+        case ColumnType::ModTime:
+        case ColumnType::Money:
+        case ColumnType::RowVersion:
+        case ColumnType::Memo:
+        case ColumnType::Binary:
+        case ColumnType::Image:
+        case ColumnType::Varchar:
+        case ColumnType::NMemo:
+            return 8;
+        default:
+            return 0;
     }
 }
 
 // Bytes the column takes in the record image.
 inline uint32_t storageSize(const ColumnDef& c) {
     switch (c.type) {
-        case ColumnType::Numeric: case ColumnType::String: case ColumnType::CiString:
-        case ColumnType::Raw: return c.length;
-        case ColumnType::VarcharFox: case ColumnType::VarbinaryFox: return c.length + 2;
-        case ColumnType::NChar: return 2 * c.length;
-        case ColumnType::NVarchar: return 2 * c.length + 2;
-        default: return defaultLength(c.type);
+        case ColumnType::Numeric:
+        case ColumnType::String:
+        case ColumnType::CiString:
+        case ColumnType::Raw:
+            return c.length;
+        case ColumnType::VarcharFox:
+        case ColumnType::VarbinaryFox:
+            return c.length + 2;
+        case ColumnType::NChar:
+            return 2 * c.length;
+        case ColumnType::NVarchar:
+            return 2 * c.length + 2;
+        default:
+            return defaultLength(c.type);
     }
 }
 
@@ -148,7 +171,9 @@ inline void putU32(uint8_t* p, uint32_t v) {
 inline void putU64(uint8_t* p, uint64_t v) {
     for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
-inline uint16_t getU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t getU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t getU32(const uint8_t* p) {
     uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];

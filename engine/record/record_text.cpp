@@ -10,7 +10,9 @@ std::string upperAscii(std::string_view s) {
     return out;
 }
 
-std::string trimBlanks(std::string_view s) { return std::string(trimBlanksView(s)); }
+std::string trimBlanks(std::string_view s) {
+    return std::string(trimBlanksView(s));
+}
 
 std::string_view trimBlanksView(std::string_view s) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };

@@ -46,13 +46,13 @@ enum class ColumnType : uint16_t {
 // One column of a table or a result.
 // Invariant: offset + storage size (see the record layout in storage) <= record length.
 struct ColumnDef {
-    std::string name;        // as declared; looked up without regard to letter case
+    std::string name;  // as declared; looked up without regard to letter case
     ColumnType type = ColumnType::String;
-    uint32_t length = 0;     // declared length: characters for text, bytes otherwise
-    uint16_t decimals = 0;   // NUMERIC only
-    uint32_t offset = 0;     // position in the record image
+    uint32_t length = 0;    // declared length: characters for text, bytes otherwise
+    uint16_t decimals = 0;  // NUMERIC only
+    uint32_t offset = 0;    // position in the record image
     bool nullable = true;
-    uint8_t permissions = 7; // ADS_COLUMN_READ | UPDATE | INSERT
+    uint8_t permissions = 7;  // ADS_COLUMN_READ | UPDATE | INSERT
 };
 
 // How the records of a table or a result are laid out: the columns at their offsets, the
@@ -74,31 +74,77 @@ inline const SharedLayout& emptyLayout() {
 
 // A typed value. Dates are Julian day numbers; times are milliseconds since midnight.
 struct Value {
-    enum class Kind : uint8_t { Null, Logical, Integer, Double, String, Date, Time, TimeStamp, Binary };
+    enum class Kind : uint8_t {
+        Null,
+        Logical,
+        Integer,
+        Double,
+        String,
+        Date,
+        Time,
+        TimeStamp,
+        Binary
+    };
 
     Kind kind = Kind::Null;
     bool logical = false;
     int64_t integer = 0;
     double real = 0;
-    std::string text;          // String: Windows-1252 bytes; Binary: raw bytes
-    int32_t julian = 0;        // Date, TimeStamp
-    int32_t millis = 0;        // Time, TimeStamp
-    bool caseInsensitive = false; // String read from a CIChar column
+    std::string text;              // String: Windows-1252 bytes; Binary: raw bytes
+    int32_t julian = 0;            // Date, TimeStamp
+    int32_t millis = 0;            // Time, TimeStamp
+    bool caseInsensitive = false;  // String read from a CIChar column
 
     static Value null() { return Value{}; }
-    static Value ofLogical(bool b) { Value v; v.kind = Kind::Logical; v.logical = b; return v; }
-    static Value ofInteger(int64_t i) { Value v; v.kind = Kind::Integer; v.integer = i; return v; }
-    static Value ofDouble(double d) { Value v; v.kind = Kind::Double; v.real = d; return v; }
-    static Value ofString(std::string s, bool ci = false) {
-        Value v; v.kind = Kind::String; v.text = std::move(s); v.caseInsensitive = ci; return v;
+    static Value ofLogical(bool b) {
+        Value v;
+        v.kind = Kind::Logical;
+        v.logical = b;
+        return v;
     }
-    static Value ofDate(int32_t jd) { Value v; v.kind = Kind::Date; v.julian = jd; return v; }
-    static Value ofTime(int32_t ms) { Value v; v.kind = Kind::Time; v.millis = ms; return v; }
+    static Value ofInteger(int64_t i) {
+        Value v;
+        v.kind = Kind::Integer;
+        v.integer = i;
+        return v;
+    }
+    static Value ofDouble(double d) {
+        Value v;
+        v.kind = Kind::Double;
+        v.real = d;
+        return v;
+    }
+    static Value ofString(std::string s, bool ci = false) {
+        Value v;
+        v.kind = Kind::String;
+        v.text = std::move(s);
+        v.caseInsensitive = ci;
+        return v;
+    }
+    static Value ofDate(int32_t jd) {
+        Value v;
+        v.kind = Kind::Date;
+        v.julian = jd;
+        return v;
+    }
+    static Value ofTime(int32_t ms) {
+        Value v;
+        v.kind = Kind::Time;
+        v.millis = ms;
+        return v;
+    }
     static Value ofTimeStamp(int32_t jd, int32_t ms) {
-        Value v; v.kind = Kind::TimeStamp; v.julian = jd; v.millis = ms; return v;
+        Value v;
+        v.kind = Kind::TimeStamp;
+        v.julian = jd;
+        v.millis = ms;
+        return v;
     }
     static Value ofBinary(std::string bytes) {
-        Value v; v.kind = Kind::Binary; v.text = std::move(bytes); return v;
+        Value v;
+        v.kind = Kind::Binary;
+        v.text = std::move(bytes);
+        return v;
     }
     bool isNull() const { return kind == Kind::Null; }
 };

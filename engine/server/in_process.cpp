@@ -1,14 +1,14 @@
 // in_process.cpp: a Channel that hands each request to a Dispatcher in this process.
 #include "engine/server/in_process.h"
 
-#include "engine/server/dispatcher.h"
 #include "engine/client/channel.h"
+#include "engine/server/dispatcher.h"
 
 namespace engine::server {
 namespace {
 
 class InProcessChannel : public client::Channel {
-public:
+  public:
     explicit InProcessChannel(Server& server) : dispatcher_(server, "in-process") {}
 
     bool exchange(const std::string& request, std::string* answer, int /*timeoutMs*/) override {
@@ -19,7 +19,7 @@ public:
         return true;
     }
 
-private:
+  private:
     Dispatcher dispatcher_;
 };
 
@@ -31,6 +31,8 @@ void useInProcessServer(Server& server) {
     });
 }
 
-void stopUsingInProcessServer() { client::setChannelFactory({}); }
+void stopUsingInProcessServer() {
+    client::setChannelFactory({});
+}
 
 }  // namespace engine::server

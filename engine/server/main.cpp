@@ -15,15 +15,16 @@
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
 // in use, bad option), 2 on a usage error.
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <pthread.h>
-#include <sys/resource.h>
 #include <string>
-#include <unistd.h>
 
 #include "engine/core/session.h"
 #include "engine/protocol/address.h"
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--max-cursors" && hasValue) {
             coreOptions.maxCursors = static_cast<uint32_t>(std::max(1, std::atoi(argv[++i])));
         } else if (arg == "--max-result-mb" && hasValue) {
-            coreOptions.maxResultBytes = static_cast<uint64_t>(std::max(1, std::atoi(argv[++i]))) << 20;
+            coreOptions.maxResultBytes = static_cast<uint64_t>(std::max(1, std::atoi(argv[++i])))
+                                         << 20;
         } else if (arg == "--sync") {
             coreOptions.syncWrites = true;
         } else {
@@ -82,7 +84,8 @@ int main(int argc, char** argv) {
         ::setrlimit(RLIMIT_NOFILE, &files);
     }
     std::string error;
-    if (!engine::protocol::parseServerAddress(address, &options.unixPath, &options.tcpPort, &error)) {
+    if (!engine::protocol::parseServerAddress(address, &options.unixPath, &options.tcpPort,
+                                              &error)) {
         std::cerr << "enginesrv: " << error << "\n";
         return 1;
     }
@@ -104,7 +107,8 @@ int main(int argc, char** argv) {
     std::cerr << "enginesrv: started (pid " << getpid() << ")" << std::endl;
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    if (options.logLevel > 0) std::cerr << "enginesrv: " << strsignal(signal) << ", stopping" << std::endl;
+    if (options.logLevel > 0)
+        std::cerr << "enginesrv: " << strsignal(signal) << ", stopping" << std::endl;
     server.stop();
     return 0;
 }

@@ -2,12 +2,7 @@
 #include "engine/server/socket_server.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <iostream>
-#include <system_error>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -15,6 +10,12 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <system_error>
 
 #include "engine/include/engine_api.h"
 #include "engine/protocol/frame.h"
@@ -56,7 +57,9 @@ bool unixPathAlive(const sockaddr_un& addr) {
 // by root, and writable by nobody else. A missing folder is made so. *why tells otherwise.
 bool privateFolder(const std::string& socketPath, std::string* why) {
     size_t slash = socketPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : socketPath.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : socketPath.substr(0, slash);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         *why = "cannot make the folder " + folder + ": " + std::strerror(errno);
         return false;
@@ -85,7 +88,9 @@ bool privateFolder(const std::string& socketPath, std::string* why) {
 SocketServer::SocketServer(Server& core, ListenOptions options)
     : core_(core), options_(std::move(options)) {}
 
-SocketServer::~SocketServer() { stop(); }
+SocketServer::~SocketServer() {
+    stop();
+}
 
 std::string SocketServer::address() const {
     if (options_.tcpPort) return "tcp:127.0.0.1:" + std::to_string(options_.tcpPort);
@@ -113,8 +118,9 @@ bool SocketServer::start(std::string* error) {
         addr.sin_port = htons(options_.tcpPort);
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // never beyond this machine
         if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-            return fail(errno == EADDRINUSE ? "another server already listens on " + address()
-                                            : "cannot bind " + address() + ": " + std::strerror(errno));
+            return fail(errno == EADDRINUSE
+                            ? "another server already listens on " + address()
+                            : "cannot bind " + address() + ": " + std::strerror(errno));
         }
     } else {
         sockaddr_un addr;
@@ -132,7 +138,8 @@ bool SocketServer::start(std::string* error) {
         }
     }
     if (::listen(listenFd_, 128) != 0) return fail(std::string("listen: ") + std::strerror(errno));
-    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0)
+        return fail(std::string("pipe: ") + std::strerror(errno));
     spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     acceptor_ = std::thread([this] { acceptLoop(); });
     log(1, "listening on " + address());
@@ -156,7 +163,9 @@ void SocketServer::acceptLoop() {
         }
         std::lock_guard<std::mutex> lock(mutex_);
         if (connections_.size() >= static_cast<size_t>(options_.maxConnections)) {
-            refuse(fd, "it serves its limit of " + std::to_string(options_.maxConnections) + " connections",
+            refuse(fd,
+                   "it serves its limit of " + std::to_string(options_.maxConnections) +
+                       " connections",
                    true);
             continue;
         }
@@ -212,8 +221,10 @@ void SocketServer::closeRefused(const pollfd* polled) {
     const auto now = std::chrono::steady_clock::now();
     size_t kept = 0;
     for (size_t i = 0; i < refused_.size(); ++i) {
-        if (polled[i].revents || now >= refused_[i].until) closeRefused(refused_[i].fd);
-        else refused_[kept++] = refused_[i];
+        if (polled[i].revents || now >= refused_[i].until)
+            closeRefused(refused_[i].fd);
+        else
+            refused_[kept++] = refused_[i];
     }
     refused_.resize(kept);
 }
@@ -235,7 +246,8 @@ void SocketServer::shedForWantOfDescriptors() {
 
 void SocketServer::serve(Connection* c) {
     Dispatcher dispatcher(core_, c->peer);
-    const protocol::SpinPolicy spin{options_.spinMicros, &spinners_, protocol::spinLimitForThisMachine()};
+    const protocol::SpinPolicy spin{options_.spinMicros, &spinners_,
+                                    protocol::spinLimitForThisMachine()};
     protocol::FrameReader reader;
     std::string_view request;  // valid until the next read
     bool first = true;
@@ -266,7 +278,8 @@ void SocketServer::serve(Connection* c) {
             number = dispatcher.connectionNumber();
             log(1, "connection " + std::to_string(number) + " opened from " + c->peer);
         }
-        if (protocol::writeFrame(c->fd, *answer, options_.frameTimeoutMs) != protocol::IoResult::Ok) {
+        if (protocol::writeFrame(c->fd, *answer, options_.frameTimeoutMs) !=
+            protocol::IoResult::Ok) {
             why = "client stopped reading";
             break;
         }

@@ -27,19 +27,19 @@
 namespace engine::server {
 
 struct ListenOptions {
-    std::string unixPath;         // used when tcpPort is 0
-    uint16_t tcpPort = 0;         // > 0: TCP on 127.0.0.1
+    std::string unixPath;               // used when tcpPort is 0
+    uint16_t tcpPort = 0;               // > 0: TCP on 127.0.0.1
     int firstMessageTimeoutMs = 10000;  // a connection must start its first frame by then
     int frameTimeoutMs = 10000;         // a started frame must be complete by then
-    int logLevel = 1;             // 0 silent, 1 starts/stops/connections/refusals, 2 more
+    int logLevel = 1;                   // 0 silent, 1 starts/stops/connections/refusals, 2 more
     // After an answer, a connection's thread checks for the next request this long before
     // sleeping (see protocol::SpinPolicy); one processor is always left to the others.
     int spinMicros = 50;
-    int maxConnections = 1000;    // connections at once, logged in or not
+    int maxConnections = 1000;  // connections at once, logged in or not
 };
 
 class SocketServer {
-public:
+  public:
     SocketServer(Server& core, ListenOptions options);
     ~SocketServer();  // stops if still running
 
@@ -56,7 +56,7 @@ public:
     // A printable form of the address ("unix:/path" or "tcp:127.0.0.1:port").
     std::string address() const;
 
-private:
+  private:
     struct Connection;
     void acceptLoop();
     void serve(Connection* connection);
@@ -83,8 +83,8 @@ private:
     ListenOptions options_;
     int listenFd_ = -1;
     int wakePipe_[2] = {-1, -1};
-    int spareFd_ = -1;             // kept open to accept and refuse when descriptors run out
-    bool refusing_ = false;        // refusals are logged once per run of them
+    int spareFd_ = -1;              // kept open to accept and refuse when descriptors run out
+    bool refusing_ = false;         // refusals are logged once per run of them
     std::vector<Refused> refused_;  // the accept thread's alone
     std::thread acceptor_;
     std::atomic<bool> stopping_{false};

@@ -25,15 +25,16 @@ struct FakeTable {
 
 // Tables by upper-cased name. Locks: record numbers per upper-cased, trimmed path.
 class FakeCatalog : public Catalog {
-public:
+  public:
     std::map<std::string, FakeTable> tables;
     std::map<std::string, std::vector<int32_t>> locks;
     std::vector<std::string> calls;  // "name(arg,arg)" of each procedure call; a Null arg as NULL
 
     Status openTable(std::string_view name, std::unique_ptr<Table>* out) override;
     Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override;
-    Status createIndex(std::string_view name, std::string_view table, const std::vector<std::string>& columns,
-                       bool unique, bool descending) override;
+    Status createIndex(std::string_view name, std::string_view table,
+                       const std::vector<std::string>& columns, bool unique,
+                       bool descending) override;
     Status dropTable(std::string_view name) override;
     Status executeProcedure(std::string_view name, const Row& args, ResultSet* out) override;
 

@@ -15,7 +15,7 @@
 namespace engine::testing {
 
 class ServerProcess {
-public:
+  public:
     // extraArgs go to enginesrv after --socket (e.g. {"--idle-timeout", "200"}); with
     // {"--tcp", PORT} the server listens on 127.0.0.1:PORT instead.
     explicit ServerProcess(std::vector<std::string> extraArgs = {});
@@ -42,7 +42,7 @@ public:
     // The enginesrv executable these tests use.
     static std::string executable();
 
-private:
+  private:
     int waitExit(int timeoutMs);
 
     std::vector<std::string> extraArgs_;

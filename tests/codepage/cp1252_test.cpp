@@ -1,17 +1,17 @@
 // cp1252_test.cpp: every byte of the code page both ways, the characters it lacks, whole
 // texts from UTF-16 and UTF-8, and letter case.
+#include "codepage/cp1252.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "codepage/cp1252.h"
 
 namespace {
 
 // Bytes 0x80..0x9F as the code page assigns them, written out here apart from the table
 // under test; 0 where it assigns nothing.
 constexpr char16_t kAssigned[32] = {
-    u'€', 0,      u'‚', u'ƒ', u'„', u'…', u'†', u'‡', u'ˆ', u'‰', u'Š', u'‹', u'Œ', 0, u'Ž', 0,
+    u'€', 0,    u'‚', u'ƒ', u'„', u'…', u'†', u'‡', u'ˆ', u'‰', u'Š', u'‹', u'Œ', 0, u'Ž', 0,
     0,    u'‘', u'’', u'“', u'”', u'•', u'–', u'—', u'˜', u'™', u'š', u'›', u'œ', 0, u'ž', u'Ÿ',
 };
 
@@ -40,8 +40,10 @@ TEST(Cp1252, CharactersTheCodePageLacksBecomeAQuestionMark) {
         {u"Lock owner 42\r\n", "Lock owner 42\r\n"},
         {u"été \u00A0ÿ", "\xE9t\xE9 \xA0\xFF"},
         {u"a\u0100\u4E2Db", "a??b"},
-        {u"a\U0001F600b", "a?b"},                       // a surrogate pair is one character
-        {u"a\xD800" u"b\xDC00", "a?b?"},                 // lone surrogates
+        {u"a\U0001F600b", "a?b"},  // a surrogate pair is one character
+        {u"a\xD800"
+         u"b\xDC00",
+         "a?b?"},                                                     // lone surrogates
         {u"\u0081\u008D\u008F\u0090\u009D", "\x81\x8D\x8F\x90\x9D"},  // the unassigned bytes
     };
     for (const auto& c : cases) EXPECT_EQ(cp1252::fromUtf16(c.text), c.bytes) << c.bytes;
@@ -56,7 +58,9 @@ TEST(Cp1252, Utf8TextAndItsMalformedSequences) {
         {"Élodie", "\xC9lodie"},
         {"Noël à Besançon", "No\xEBl \xE0 Besan\xE7on"},
         {"5 €", "5 \x80"},
-        {"cœur – “x”", "c\x9C" "ur \x96 \x93x\x94"},
+        {"cœur – “x”",
+         "c\x9C"
+         "ur \x96 \x93x\x94"},
         {"中", "?"},                  // not in the code page
         {"a\xC3", "a?"},              // sequence cut by the end of the text
         {"\xA9x", "?x"},              // continuation byte without a lead
@@ -69,7 +73,7 @@ TEST(Cp1252, Utf8TextAndItsMalformedSequences) {
 TEST(Cp1252, LetterCaseIncludesAccentedLettersAndTheFourPairsOf0x80To0x9F) {
     const struct {
         unsigned char lower, upper;
-    } letters[] = {{'a', 'A'}, {'z', 'Z'}, {0xE9, 0xC9}, {0xE0, 0xC0}, {0xFE, 0xDE},
+    } letters[] = {{'a', 'A'},   {'z', 'Z'},   {0xE9, 0xC9}, {0xE0, 0xC0}, {0xFE, 0xDE},
                    {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E}, {0xFF, 0x9F}};
     for (const auto& l : letters) {
         EXPECT_EQ(cp1252::upper(l.lower), l.upper) << int(l.lower);

@@ -23,7 +23,7 @@ namespace engine::sql {
 // one per row.
 // Invariant: values_.size() == size() * width().
 class ResultRows {
-public:
+  public:
     ResultRows() = default;
     explicit ResultRows(size_t width) : width_(width) {}
 
@@ -50,7 +50,7 @@ public:
         return (*this)[count_++];
     }
 
-private:
+  private:
     size_t width_ = 0;
     size_t count_ = 0;
     std::vector<Value> values_;
@@ -67,7 +67,7 @@ struct ResultSet {
 
 // An open table as SQL sees it. Lives no longer than the Catalog that opened it.
 class Table {
-public:
+  public:
     virtual ~Table() = default;
 
     // Columns in table order, with their types, lengths and nullability.
@@ -97,7 +97,7 @@ public:
 // Everything a connection can reach by name. Names are compared without regard to letter
 // case; a name starting with '#' is a temporary table of this connection.
 class Catalog {
-public:
+  public:
     virtual ~Catalog() = default;
 
     // Opens table `name` (dictionary table, '#temp' table or free table). When no such
@@ -126,14 +126,14 @@ public:
 
 // Native SQL error numbers carried in AE_SQL_ERROR texts (see engine/doc/sql.md).
 enum NativeError : int32_t {
-    kNativeSyntax = 2103,          // the text does not parse
-    kNativeTypeMismatch = 2105,    // value or comparison of the wrong kind
-    kNativeValueTooLong = 2106,    // text or number does not fit its column
-    kNativeUnknownColumn = 2115,   // a column name matches no column
-    kNativeUnknownTable = 2121,    // no table of that name
-    kNativeUnknownProcedure = 2122, // no procedure of that name
-    kNativeBadArguments = 2123,    // wrong number or kind of procedure arguments
-    kNativeNoStatement = 2124,     // the text holds no statement (only blanks, comments)
+    kNativeSyntax = 2103,            // the text does not parse
+    kNativeTypeMismatch = 2105,      // value or comparison of the wrong kind
+    kNativeValueTooLong = 2106,      // text or number does not fit its column
+    kNativeUnknownColumn = 2115,     // a column name matches no column
+    kNativeUnknownTable = 2121,      // no table of that name
+    kNativeUnknownProcedure = 2122,  // no procedure of that name
+    kNativeBadArguments = 2123,      // wrong number or kind of procedure arguments
+    kNativeNoStatement = 2124,       // the text holds no statement (only blanks, comments)
 };
 
 // The text of an AE_SQL_ERROR: "Error 7200: <message> NativeError = N; <detail>".

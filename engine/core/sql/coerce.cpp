@@ -12,7 +12,8 @@ namespace {
 
 Status mismatch(const ColumnDef& c, const Value& v) {
     return sqlError(kNativeTypeMismatch, std::string("a ") + expr::typeName(expr::typeOfValue(v)) +
-                                             " value cannot be stored in column \"" + c.name + "\"");
+                                             " value cannot be stored in column \"" + c.name +
+                                             "\"");
 }
 
 Status tooLong(const ColumnDef& c) {
@@ -21,8 +22,8 @@ Status tooLong(const ColumnDef& c) {
 
 bool isWhole(const Value& v) {
     return v.kind == Value::Kind::Integer ||
-           (v.kind == Value::Kind::Double && std::isfinite(v.real) && std::trunc(v.real) == v.real &&
-            std::fabs(v.real) < 9.0e18);
+           (v.kind == Value::Kind::Double && std::isfinite(v.real) &&
+            std::trunc(v.real) == v.real && std::fabs(v.real) < 9.0e18);
 }
 
 int64_t wholeOf(const Value& v) {
@@ -56,20 +57,26 @@ Status toText(const Value& in, const ColumnDef& c, bool limited, Value* out) {
 Status toMoment(const Value& in, const ColumnDef& c, expr::Type want, Value* out) {
     int32_t jd = 0, ms = 0;
     if (in.kind == Value::Kind::String) {
-        bool ok = want == expr::Type::Date        ? expr::parseDate(in.text, &jd)
-                  : want == expr::Type::Time      ? expr::parseTime(in.text, &ms)
-                                                  : expr::parseTimeStamp(in.text, &jd, &ms);
-        if (!ok) return sqlError(kNativeTypeMismatch, "\"" + in.text.substr(0, 40) +
-                                                          "\" is not a valid value for column \"" + c.name + "\"");
-    } else if (expr::typeOfValue(in) == want || (want == expr::Type::TimeStamp && in.kind == Value::Kind::Date)) {
+        bool ok = want == expr::Type::Date   ? expr::parseDate(in.text, &jd)
+                  : want == expr::Type::Time ? expr::parseTime(in.text, &ms)
+                                             : expr::parseTimeStamp(in.text, &jd, &ms);
+        if (!ok)
+            return sqlError(kNativeTypeMismatch, "\"" + in.text.substr(0, 40) +
+                                                     "\" is not a valid value for column \"" +
+                                                     c.name + "\"");
+    } else if (expr::typeOfValue(in) == want ||
+               (want == expr::Type::TimeStamp && in.kind == Value::Kind::Date)) {
         jd = in.julian;
         ms = in.kind == Value::Kind::Date ? 0 : in.millis;
     } else {
         return mismatch(c, in);
     }
-    if (want == expr::Type::Date) *out = Value::ofDate(jd);
-    else if (want == expr::Type::Time) *out = Value::ofTime(ms);
-    else *out = Value::ofTimeStamp(jd, ms);
+    if (want == expr::Type::Date)
+        *out = Value::ofDate(jd);
+    else if (want == expr::Type::Time)
+        *out = Value::ofTime(ms);
+    else
+        *out = Value::ofTimeStamp(jd, ms);
     return Status::success();
 }
 
@@ -86,20 +93,24 @@ Status coerceForColumn(const Value& in, const ColumnDef& c, Value* out) {
         case ColumnType::Varchar:
         case ColumnType::VarcharFox:
         case ColumnType::NChar:
-        case ColumnType::NVarchar: return toText(in, c, true, out);
+        case ColumnType::NVarchar:
+            return toText(in, c, true, out);
         case ColumnType::Memo:
-        case ColumnType::NMemo: return toText(in, c, false, out);
+        case ColumnType::NMemo:
+            return toText(in, c, false, out);
         case ColumnType::Binary:
         case ColumnType::Image:
         case ColumnType::Raw:
         case ColumnType::VarbinaryFox: {
-            if (in.kind != Value::Kind::String && in.kind != Value::Kind::Binary) return mismatch(c, in);
+            if (in.kind != Value::Kind::String && in.kind != Value::Kind::Binary)
+                return mismatch(c, in);
             bool limited = c.type == ColumnType::Raw || c.type == ColumnType::VarbinaryFox;
             if (limited && in.text.size() > c.length) return tooLong(c);
             *out = Value::ofBinary(in.text);
             return Status::success();
         }
-        case ColumnType::ShortInt: return toInteger(in, c, -32767, 32767, out);
+        case ColumnType::ShortInt:
+            return toInteger(in, c, -32767, 32767, out);
         case ColumnType::Integer:
         case ColumnType::AutoInc:
             // -2147483648 is the stored form of an empty INTEGER.
@@ -107,24 +118,33 @@ Status coerceForColumn(const Value& in, const ColumnDef& c, Value* out) {
         case ColumnType::RowVersion:
             return toInteger(in, c, 0, std::numeric_limits<int64_t>::max(), out);
         case ColumnType::Numeric:
-            if (in.kind != Value::Kind::Integer && in.kind != Value::Kind::Double) return mismatch(c, in);
-            return toNumeric(in.kind == Value::Kind::Integer ? static_cast<double>(in.integer) : in.real, c, out);
+            if (in.kind != Value::Kind::Integer && in.kind != Value::Kind::Double)
+                return mismatch(c, in);
+            return toNumeric(
+                in.kind == Value::Kind::Integer ? static_cast<double>(in.integer) : in.real, c,
+                out);
         case ColumnType::Double:
         case ColumnType::CurDouble:
         case ColumnType::Money:
-            if (in.kind == Value::Kind::Integer) *out = Value::ofDouble(static_cast<double>(in.integer));
-            else if (in.kind == Value::Kind::Double) *out = in;
-            else return mismatch(c, in);
+            if (in.kind == Value::Kind::Integer)
+                *out = Value::ofDouble(static_cast<double>(in.integer));
+            else if (in.kind == Value::Kind::Double)
+                *out = in;
+            else
+                return mismatch(c, in);
             return Status::success();
         case ColumnType::Logical:
             if (in.kind != Value::Kind::Logical) return mismatch(c, in);
             *out = in;
             return Status::success();
         case ColumnType::Date:
-        case ColumnType::CompactDate: return toMoment(in, c, expr::Type::Date, out);
-        case ColumnType::Time: return toMoment(in, c, expr::Type::Time, out);
+        case ColumnType::CompactDate:
+            return toMoment(in, c, expr::Type::Date, out);
+        case ColumnType::Time:
+            return toMoment(in, c, expr::Type::Time, out);
         case ColumnType::TimeStamp:
-        case ColumnType::ModTime: return toMoment(in, c, expr::Type::TimeStamp, out);
+        case ColumnType::ModTime:
+            return toMoment(in, c, expr::Type::TimeStamp, out);
     }
     return mismatch(c, in);
 }

@@ -4,26 +4,30 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/include/engine_api.h"
-#include "engine/expr/expr_text.h"
 #include "engine/core/sql/coerce.h"
 #include "engine/core/sql/select.h"
 #include "engine/core/sql/statement.h"
+#include "engine/expr/expr_text.h"
+#include "engine/include/engine_api.h"
 
 namespace engine::sql {
 namespace {
 
 class Executor {
-public:
+  public:
     explicit Executor(Catalog& catalog) : catalog_(catalog) {}
 
     Status run(Statement& s, ExecuteResult* out) {
         *out = ExecuteResult{};
         switch (s.kind) {
-            case Statement::Kind::CreateTable: return catalog_.createTable(s.table, s.columns);
-            case Statement::Kind::CreateIndex: return createIndex(s);
-            case Statement::Kind::DropTable: return mapNotFound(catalog_.dropTable(s.table), s.table);
-            case Statement::Kind::Insert: return insert(s, out);
+            case Statement::Kind::CreateTable:
+                return catalog_.createTable(s.table, s.columns);
+            case Statement::Kind::CreateIndex:
+                return createIndex(s);
+            case Statement::Kind::DropTable:
+                return mapNotFound(catalog_.dropTable(s.table), s.table);
+            case Statement::Kind::Insert:
+                return insert(s, out);
             case Statement::Kind::Execute:
                 out->hasCursor = true;
                 return runProcedure(catalog_, s.procedure, &out->result);
@@ -34,7 +38,7 @@ public:
         return Status::success();
     }
 
-private:
+  private:
     Status createIndex(const Statement& s) {
         std::unique_ptr<Table> table;
         Status st = openTableForSql(catalog_, s.table, &table);
@@ -44,7 +48,8 @@ private:
                 return sqlError(kNativeUnknownColumn, "column not found: " + name);
         }
         table.reset();
-        return mapNotFound(catalog_.createIndex(s.name, s.table, s.columnNames, s.unique, s.descending), s.table);
+        return mapNotFound(
+            catalog_.createIndex(s.name, s.table, s.columnNames, s.unique, s.descending), s.table);
     }
 
     Status insert(Statement& s, ExecuteResult* out) {
@@ -68,7 +73,8 @@ private:
         int64_t inserted = 0;
         for (auto& values : s.values) {
             if (values.size() != targets.size())
-                return sqlError(kNativeSyntax, "the number of values does not match the number of columns");
+                return sqlError(kNativeSyntax,
+                                "the number of values does not match the number of columns");
             Row row(columns.size());
             for (size_t k = 0; k < values.size(); ++k) {
                 Value v;
@@ -89,7 +95,8 @@ private:
 
 }  // namespace
 
-Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params, ExecuteResult* out) {
+Status execute(Catalog& catalog, std::string_view text, const std::vector<Value>& params,
+               ExecuteResult* out) {
     try {
         *out = ExecuteResult{};
         StatementList statements;

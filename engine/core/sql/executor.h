@@ -15,9 +15,9 @@
 namespace engine::sql {
 
 struct ExecuteResult {
-    bool hasCursor = false;   // the last statement produced rows (SELECT, EXECUTE PROCEDURE)
-    ResultSet result;         // its columns and rows when hasCursor
-    int64_t rowsAffected = -1; // rows inserted by the last statement when it was an INSERT
+    bool hasCursor = false;     // the last statement produced rows (SELECT, EXECUTE PROCEDURE)
+    ResultSet result;           // its columns and rows when hasCursor
+    int64_t rowsAffected = -1;  // rows inserted by the last statement when it was an INSERT
 };
 
 // Runs every statement of `text` (Windows-1252; statements separated by ';', "//" and "--"

@@ -1,11 +1,12 @@
 // parser.cpp: the statements of the engine's SQL dialect, into Statement values.
+#include "engine/expr/parser.h"
+
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/expr/parser.h"
+#include "engine/core/sql/statement.h"
 #include "engine/expr/expr_text.h"
 #include "engine/record/record.h"
-#include "engine/core/sql/statement.h"
 
 namespace engine::sql {
 namespace {
@@ -21,38 +22,53 @@ struct TypeName {
 };
 
 constexpr TypeName kTypes[] = {
-    {"CICHAR", ColumnType::CiString, 1, true},   {"CHAR", ColumnType::String, 1, true},
-    {"CHARACTER", ColumnType::String, 1, true},  {"VARCHAR", ColumnType::Varchar, 1, true},
-    {"NCHAR", ColumnType::NChar, 1, true},       {"NVARCHAR", ColumnType::NVarchar, 1, true},
-    {"RAW", ColumnType::Raw, 1, true},           {"NUMERIC", ColumnType::Numeric, 2, true},
-    {"INTEGER", ColumnType::Integer, 0, false},  {"INT", ColumnType::Integer, 0, false},
-    {"SHORTINT", ColumnType::ShortInt, 0, false}, {"SHORT", ColumnType::ShortInt, 0, false},
-    {"AUTOINC", ColumnType::AutoInc, 0, false},  {"LOGICAL", ColumnType::Logical, 0, false},
-    {"DOUBLE", ColumnType::Double, 0, false},    {"CURDOUBLE", ColumnType::CurDouble, 0, false},
-    {"MONEY", ColumnType::Money, 0, false},      {"DATE", ColumnType::Date, 0, false},
-    {"TIME", ColumnType::Time, 0, false},        {"TIMESTAMP", ColumnType::TimeStamp, 0, false},
-    {"MODTIME", ColumnType::ModTime, 0, false},  {"ROWVERSION", ColumnType::RowVersion, 0, false},
-    {"MEMO", ColumnType::Memo, 0, false},        {"NMEMO", ColumnType::NMemo, 0, false},
-    {"BLOB", ColumnType::Binary, 0, false},      {"BINARY", ColumnType::Binary, 0, false},
+    {"CICHAR", ColumnType::CiString, 1, true},
+    {"CHAR", ColumnType::String, 1, true},
+    {"CHARACTER", ColumnType::String, 1, true},
+    {"VARCHAR", ColumnType::Varchar, 1, true},
+    {"NCHAR", ColumnType::NChar, 1, true},
+    {"NVARCHAR", ColumnType::NVarchar, 1, true},
+    {"RAW", ColumnType::Raw, 1, true},
+    {"NUMERIC", ColumnType::Numeric, 2, true},
+    {"INTEGER", ColumnType::Integer, 0, false},
+    {"INT", ColumnType::Integer, 0, false},
+    {"SHORTINT", ColumnType::ShortInt, 0, false},
+    {"SHORT", ColumnType::ShortInt, 0, false},
+    {"AUTOINC", ColumnType::AutoInc, 0, false},
+    {"LOGICAL", ColumnType::Logical, 0, false},
+    {"DOUBLE", ColumnType::Double, 0, false},
+    {"CURDOUBLE", ColumnType::CurDouble, 0, false},
+    {"MONEY", ColumnType::Money, 0, false},
+    {"DATE", ColumnType::Date, 0, false},
+    {"TIME", ColumnType::Time, 0, false},
+    {"TIMESTAMP", ColumnType::TimeStamp, 0, false},
+    {"MODTIME", ColumnType::ModTime, 0, false},
+    {"ROWVERSION", ColumnType::RowVersion, 0, false},
+    {"MEMO", ColumnType::Memo, 0, false},
+    {"NMEMO", ColumnType::NMemo, 0, false},
+    {"BLOB", ColumnType::Binary, 0, false},
+    {"BINARY", ColumnType::Binary, 0, false},
     {"IMAGE", ColumnType::Image, 0, false},
 };
 
 // Words that end a clause and so can never be an alias.
-constexpr std::string_view kReserved[] = {"FROM",  "WHERE", "AS",    "ON",     "ORDER", "GROUP", "HAVING",
-                                          "UNION", "JOIN",  "INNER", "SELECT", "INTO",  "VALUES"};
+constexpr std::string_view kReserved[] = {"FROM",   "WHERE",  "AS",    "ON",   "ORDER",
+                                          "GROUP",  "HAVING", "UNION", "JOIN", "INNER",
+                                          "SELECT", "INTO",   "VALUES"};
 
 constexpr size_t kLongestReserved =
-    std::max_element(std::begin(kReserved), std::end(kReserved), [](std::string_view a, std::string_view b) {
-        return a.size() < b.size();
-    })->size();
+    std::max_element(std::begin(kReserved), std::end(kReserved),
+                     [](std::string_view a, std::string_view b) { return a.size() < b.size(); })
+        ->size();
 
 bool isReserved(const Token& t) {
     if (t.text.size() > kLongestReserved) return false;  // most names: no word to compare
-    return std::any_of(std::begin(kReserved), std::end(kReserved), [&t](std::string_view w) { return t.isWord(w); });
+    return std::any_of(std::begin(kReserved), std::end(kReserved),
+                       [&t](std::string_view w) { return t.isWord(w); });
 }
 
 class StatementParser {
-public:
+  public:
     StatementParser(std::string_view text, const expr::ParseOptions& options)
         : tokens_(text, expr::Dialect::Sql), options_(options) {}
 
@@ -64,7 +80,9 @@ public:
             s.offset = tokens_.peek().offset;
             if (!parseStatement(&s)) return sqlError(kNativeSyntax, message_);
             if (!tokens_.peek().is(";") && tokens_.peek().kind != TokenKind::End)
-                return sqlError(kNativeSyntax, expr::syntaxMessage(tokens_.peek(), "';' or end of statement expected"));
+                return sqlError(
+                    kNativeSyntax,
+                    expr::syntaxMessage(tokens_.peek(), "';' or end of statement expected"));
         }
         if (out->empty()) return sqlError(kNativeNoStatement, "the text holds no statement");
         // Only the last statement's rows are returned, so rows asked for earlier could
@@ -72,12 +90,13 @@ public:
         for (size_t i = 0; i + 1 < out->size(); ++i) {
             Statement::Kind k = (*out)[i].kind;
             if (k == Statement::Kind::Select || k == Statement::Kind::Execute)
-                return sqlError(kNativeSyntax, "a statement that returns rows must be the last one of the text");
+                return sqlError(kNativeSyntax,
+                                "a statement that returns rows must be the last one of the text");
         }
         return Status::success();
     }
 
-private:
+  private:
     bool fail(const std::string& what) {
         if (message_.empty()) message_ = expr::syntaxMessage(tokens_.peek(), what);
         return false;
@@ -107,7 +126,8 @@ private:
 
     bool identifier(std::string_view* out, const char* what) {
         const Token& t = tokens_.peek();
-        if (t.kind != TokenKind::Name || isReserved(t)) return fail(std::string(what) + " expected");
+        if (t.kind != TokenKind::Name || isReserved(t))
+            return fail(std::string(what) + " expected");
         *out = tokens_.take().text;
         return true;
     }
@@ -121,10 +141,11 @@ private:
 
     bool unsignedNumber(uint32_t* out) {
         const Token& t = tokens_.peek();
-        if (t.kind != TokenKind::Number || t.text.find_first_not_of("0123456789") != std::string::npos ||
-            t.text.size() > 9)
+        if (t.kind != TokenKind::Number ||
+            t.text.find_first_not_of("0123456789") != std::string::npos || t.text.size() > 9)
             return fail("length expected");
-        *out = static_cast<uint32_t>(std::strtoul(std::string(tokens_.take().text).c_str(), nullptr, 10));
+        *out = static_cast<uint32_t>(
+            std::strtoul(std::string(tokens_.take().text).c_str(), nullptr, 10));
         return true;
     }
 
@@ -237,7 +258,8 @@ private:
 
     // PROCEDURE name ( [expr {, expr}] ), after EXECUTE.
     bool parseProcedureCall(ProcedureCall* call) {
-        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") || !expectSymbol('('))
+        if (!expectWord("PROCEDURE") || !identifier(&call->name, "procedure name") ||
+            !expectSymbol('('))
             return false;
         if (!tokens_.peek().is(")")) {
             do {
@@ -286,13 +308,15 @@ private:
         if (!expectWord("FROM")) return false;
         if (tokens_.peek().is("(")) {
             tokens_.take();
-            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(')')) return false;
+            if (!expectWord("EXECUTE") || !parseProcedureCall(&s->procedure) || !expectSymbol(')'))
+                return false;
             s->fromProcedure = true;
         } else if (!identifier(&s->table, "table name")) {
             return false;
         }
         if (!optionalAlias(&s->alias)) return false;
-        if (tokens_.peek().is(",") || tokens_.peek().isWord("JOIN")) return fail("only one table may follow FROM");
+        if (tokens_.peek().is(",") || tokens_.peek().isWord("JOIN"))
+            return fail("only one table may follow FROM");
         if (acceptWord("WHERE")) {
             s->where = expression();
             if (!s->where) return false;
@@ -329,8 +353,9 @@ std::vector<std::string> parameterNames(std::string_view text) {
     for (Token t = lexer.next(); t.kind != TokenKind::End; t = lexer.next()) {
         if (t.kind == TokenKind::Invalid) break;
         if (t.kind != TokenKind::Param) continue;
-        bool seen = std::any_of(names.begin(), names.end(),
-                                [&t](const std::string& n) { return expr::equalsNoCase(n, t.text); });
+        bool seen = std::any_of(names.begin(), names.end(), [&t](const std::string& n) {
+            return expr::equalsNoCase(n, t.text);
+        });
         if (!seen) names.emplace_back(t.text);
     }
     return names;

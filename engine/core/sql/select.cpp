@@ -3,9 +3,9 @@
 
 #include <limits>
 
-#include "engine/include/engine_api.h"
-#include "engine/expr/field_source.h"
 #include "engine/expr/expr_text.h"
+#include "engine/expr/field_source.h"
+#include "engine/include/engine_api.h"
 #include "engine/record/record.h"
 
 namespace engine::sql {
@@ -38,9 +38,12 @@ namespace {
 
 Status fromExprError(const ExprError& e) {
     switch (e.kind) {
-        case ExprError::Kind::UnknownColumn: return sqlError(kNativeUnknownColumn, e.message);
-        case ExprError::Kind::Type: return sqlError(kNativeTypeMismatch, e.message);
-        case ExprError::Kind::Syntax: break;
+        case ExprError::Kind::UnknownColumn:
+            return sqlError(kNativeUnknownColumn, e.message);
+        case ExprError::Kind::Type:
+            return sqlError(kNativeTypeMismatch, e.message);
+        case ExprError::Kind::Syntax:
+            break;
     }
     return sqlError(kNativeSyntax, e.message);
 }
@@ -78,8 +81,9 @@ uint32_t recordNumberFromCondition(const Node& n, int rowidColumn) {
         const Node& lit = *n.kids[1 - side];
         if (call.op != Op::Call || call.fn != expr::Fn::Right || call.kids[0]->op != Op::Column ||
             call.kids[0]->column != rowidColumn || call.kids[1]->op != Op::Literal ||
-            call.kids[1]->literal.kind != Value::Kind::Integer || call.kids[1]->literal.integer != 6 ||
-            lit.op != Op::Literal || lit.literal.kind != Value::Kind::String)
+            call.kids[1]->literal.kind != Value::Kind::Integer ||
+            call.kids[1]->literal.integer != 6 || lit.op != Op::Literal ||
+            lit.literal.kind != Value::Kind::String)
             continue;
         // Matches nothing when not a valid code; the scan then proves it.
         return decodeRecordNumber(lit.literal.text);
@@ -91,13 +95,34 @@ ColumnDef computedColumn(const std::string& name, expr::Type type) {
     ColumnDef c;
     c.name = name;
     switch (type) {
-        case expr::Type::Logical: c.type = ColumnType::Logical; c.length = 1; break;
-        case expr::Type::Number: c.type = ColumnType::Double; c.length = 8; break;
-        case expr::Type::Date: c.type = ColumnType::Date; c.length = 4; break;
-        case expr::Type::Time: c.type = ColumnType::Time; c.length = 4; break;
-        case expr::Type::TimeStamp: c.type = ColumnType::TimeStamp; c.length = 8; break;
-        case expr::Type::Binary: c.type = ColumnType::Binary; c.length = 9; break;
-        default: c.type = ColumnType::String; c.length = 1; break;
+        case expr::Type::Logical:
+            c.type = ColumnType::Logical;
+            c.length = 1;
+            break;
+        case expr::Type::Number:
+            c.type = ColumnType::Double;
+            c.length = 8;
+            break;
+        case expr::Type::Date:
+            c.type = ColumnType::Date;
+            c.length = 4;
+            break;
+        case expr::Type::Time:
+            c.type = ColumnType::Time;
+            c.length = 4;
+            break;
+        case expr::Type::TimeStamp:
+            c.type = ColumnType::TimeStamp;
+            c.length = 8;
+            break;
+        case expr::Type::Binary:
+            c.type = ColumnType::Binary;
+            c.length = 9;
+            break;
+        default:
+            c.type = ColumnType::String;
+            c.length = 1;
+            break;
     }
     return c;
 }
@@ -148,7 +173,7 @@ struct Source {
 };
 
 class Select {
-public:
+  public:
     Select(Catalog& catalog, Statement& s) : catalog_(catalog), s_(s) {}
 
     Status run(ResultSet* out) {
@@ -163,7 +188,7 @@ public:
         return record::makeResultLayout(std::move(columns_), &out->layout);
     }
 
-private:
+  private:
     Status openSource() {
         if (s_.fromProcedure) {
             Status st = runProcedure(catalog_, s_.procedure, &src_.procedureRows);
@@ -193,7 +218,8 @@ private:
         return qualifier.empty() || expr::equalsNoCase(qualifier, src_.name);
     }
 
-    bool resolve(const std::string& qualifier, const std::string& name, ColumnRef* out, ExprError* e) const {
+    bool resolve(const std::string& qualifier, const std::string& name, ColumnRef* out,
+                 ExprError* e) const {
         if (!qualifierMatches(qualifier)) {
             e->kind = ExprError::Kind::UnknownColumn;
             e->message = "column not found: " + qualifier + "." + name + " (unknown alias)";
@@ -212,9 +238,8 @@ private:
 
     Status bindNode(Node& n) {
         ExprError e;
-        expr::Resolver r = [this](const std::string& q, const std::string& name, ColumnRef* out, ExprError* err) {
-            return resolve(q, name, out, err);
-        };
+        expr::Resolver r = [this](const std::string& q, const std::string& name, ColumnRef* out,
+                                  ExprError* err) { return resolve(q, name, out, err); };
         if (!expr::bindTree(n, r, &e)) return fromExprError(e);
         return Status::success();
     }
@@ -236,7 +261,8 @@ private:
             if (!st.ok()) return st;
             bool isColumn = item.expr->op == Op::Column;
             ColumnDef c = isColumn ? src_.columns[item.expr->column]
-                                   : computedColumn("EXPR_" + std::to_string(columns_.size() + 1), item.expr->type);
+                                   : computedColumn("EXPR_" + std::to_string(columns_.size() + 1),
+                                                    item.expr->type);
             if (!item.alias.empty()) c.name = item.alias;
             c.offset = 0;
             columns_.push_back(std::move(c));
@@ -286,7 +312,8 @@ private:
         }
         Row row;
         uint32_t first = 1, last = src_.table->lastRecordNumber();
-        if (uint32_t only = s_.where ? recordNumberFromCondition(*s_.where, src_.rowid) : 0; only != 0) {
+        if (uint32_t only = s_.where ? recordNumberFromCondition(*s_.where, src_.rowid) : 0;
+            only != 0) {
             if (only > last) return Status::success();
             first = last = only;
         }

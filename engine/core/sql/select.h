@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/expr/node.h"
 #include "engine/core/sql/catalog.h"
 #include "engine/core/sql/statement.h"
+#include "engine/expr/node.h"
 
 namespace engine::sql {
 

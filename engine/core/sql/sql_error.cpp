@@ -1,8 +1,8 @@
 // sql_error.cpp: the text of SQL errors, which callers parse for the native number.
 #include <string>
 
-#include "engine/include/engine_api.h"
 #include "engine/core/sql/catalog.h"
+#include "engine/include/engine_api.h"
 
 namespace engine::sql {
 

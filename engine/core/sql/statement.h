@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/expr/node.h"
 #include "engine/core/sql/catalog.h"
+#include "engine/expr/node.h"
 #include "engine/record/value.h"
 
 namespace engine::sql {
@@ -18,8 +18,8 @@ using NodePtr = std::unique_ptr<expr::Node>;
 // A procedure and its arguments, constant expressions. A literal argument is kept as its
 // value; any other is kept as a tree, evaluated into its place when the call runs.
 struct ProcedureCall {
-    std::string_view name;       // a view of the statement text
-    std::vector<NodePtr> args;   // constant expressions, in order
+    std::string_view name;      // a view of the statement text
+    std::vector<NodePtr> args;  // constant expressions, in order
 };
 
 struct SelectItem {
@@ -31,19 +31,26 @@ struct SelectItem {
 
 // One statement; which members are used depends on `kind`.
 struct Statement {
-    enum class Kind { CreateTable, CreateIndex, DropTable, Insert, Execute, Select } kind = Kind::Select;
-    size_t offset = 0;                          // where it starts in the text
-    std::string table;                          // every kind but Execute (Select: FROM table)
-    std::string name;                           // CreateIndex: the index name
-    std::vector<ColumnDef> columns;             // CreateTable
-    std::vector<std::string> columnNames;       // CreateIndex keys; Insert column list
-    bool unique = false, descending = false;    // CreateIndex
-    std::vector<std::vector<NodePtr>> values;   // Insert: one list per row
-    ProcedureCall procedure;                    // Execute; Select FROM (EXECUTE PROCEDURE ...)
-    bool fromProcedure = false;                 // Select
-    std::string alias;                          // Select: the FROM source's alias
-    std::vector<SelectItem> items;              // Select
-    NodePtr where;                              // Select, may be null
+    enum class Kind {
+        CreateTable,
+        CreateIndex,
+        DropTable,
+        Insert,
+        Execute,
+        Select
+    } kind = Kind::Select;
+    size_t offset = 0;                         // where it starts in the text
+    std::string table;                         // every kind but Execute (Select: FROM table)
+    std::string name;                          // CreateIndex: the index name
+    std::vector<ColumnDef> columns;            // CreateTable
+    std::vector<std::string> columnNames;      // CreateIndex keys; Insert column list
+    bool unique = false, descending = false;   // CreateIndex
+    std::vector<std::vector<NodePtr>> values;  // Insert: one list per row
+    ProcedureCall procedure;                   // Execute; Select FROM (EXECUTE PROCEDURE ...)
+    bool fromProcedure = false;                // Select
+    std::string alias;                         // Select: the FROM source's alias
+    std::vector<SelectItem> items;             // Select
+    NodePtr where;                             // Select, may be null
 };
 
 // The statements of a text, in order.

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/core/session.h"
 #include "engine/include/engine_api.h"
 #include "engine/tools/demodata/ads_ini.h"
 #include "engine/tools/demodata/demo_scripts.h"
-#include "engine/core/session.h"
 
 namespace demo {
 namespace {

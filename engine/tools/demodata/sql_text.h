@@ -8,7 +8,6 @@
 
 namespace demo {
 
-
 // A calendar date.
 struct Date {
     int year;

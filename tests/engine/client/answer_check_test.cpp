@@ -3,11 +3,11 @@
 // (AE_CONNECTION_LOST) instead of being used.
 #include <functional>
 
-#include "tests/engine/client/client_fixture.h"
 #include "engine/client/channel.h"
 #include "engine/core/session.h"
 #include "engine/protocol/operations.h"
 #include "engine/server/dispatcher.h"
+#include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
 namespace {
@@ -23,7 +23,7 @@ struct Spoiler {
 
 // An in-process channel whose answers a Spoiler may spoil.
 class SpoilingChannel : public client::Channel {
-public:
+  public:
     SpoilingChannel(Server& server, Spoiler& spoiler)
         : dispatcher_(server, "in-process"), spoiler_(spoiler) {}
 
@@ -35,7 +35,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void spoilAnswer(const std::string& request, std::string* answer) {
         std::vector<protocol::OpRequest> ops;
         protocol::decodeWhole(request, &ops);
@@ -56,8 +56,12 @@ private:
     Spoiler& spoiler_;
 };
 
-void truncate(std::string& body) { body.pop_back(); }
-void addByte(std::string& body) { body += '\0'; }
+void truncate(std::string& body) {
+    body.pop_back();
+}
+void addByte(std::string& body) {
+    body += '\0';
+}
 
 // Re-encodes an SQL result after `change`. The result is the first of its connection, so
 // its layout came whole, into the first slot, as it goes again.
@@ -88,14 +92,15 @@ ADSHANDLE openT(ADSHANDLE connection) {
 }
 
 class AnswerCheckTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         client::setChannelFactory([this]() -> std::unique_ptr<client::Channel> {
             return std::make_unique<SpoilingChannel>(core_, spoiler_);
         });
         ADSHANDLE conn = connectOrFail(folder_.connectString());
-        runSql(conn, "CREATE TABLE T (Nom Char(10), N Integer);\r\n"
-                     "INSERT INTO T VALUES ('a', 1), ('b', 2), ('c', 3);");
+        runSql(conn,
+               "CREATE TABLE T (Nom Char(10), N Integer);\r\n"
+               "INSERT INTO T VALUES ('a', 1), ('b', 2), ('c', 3);");
         AdsDisconnect(conn);
     }
     void TearDown() override { client::setChannelFactory({}); }
@@ -115,19 +120,30 @@ TEST_F(AnswerCheckTest, AnAnswerThatDoesNotDecodeLosesTheConnection) {
         std::function<UNSIGNED32(ADSHANDLE conn, const std::function<void()>& arm)> act;
     } cases[] = {
         {"SQL result truncated", Op::ExecuteSql, truncate,
-         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+         [&](ADSHANDLE conn, auto& arm) {
+             arm();
+             return execute(conn, select);
+         }},
         {"SQL result with a byte left over", Op::ExecuteSql, addByte,
-         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
-        {"column past the record image", Op::ExecuteSql,
-         changeResult([](SqlResult& x) {
+         [&](ADSHANDLE conn, auto& arm) {
+             arm();
+             return execute(conn, select);
+         }},
+        {"column past the record image", Op::ExecuteSql, changeResult([](SqlResult& x) {
              RecordLayout spoilt = *x.cursor.layout;
              spoilt.columns[1].offset = spoilt.recordLength - 2;
              x.cursor.layout = std::make_shared<const RecordLayout>(std::move(spoilt));
          }),
-         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+         [&](ADSHANDLE conn, auto& arm) {
+             arm();
+             return execute(conn, select);
+         }},
         {"row image shorter than the record", Op::ExecuteSql,
          changeResult([](SqlResult& x) { x.rows[1].record.resize(3); }),
-         [&](ADSHANDLE conn, auto& arm) { arm(); return execute(conn, select); }},
+         [&](ADSHANDLE conn, auto& arm) {
+             arm();
+             return execute(conn, select);
+         }},
         {"opened table truncated", Op::OpenTable, truncate,
          [&](ADSHANDLE conn, auto& arm) {
              arm();

@@ -3,24 +3,25 @@
 #include <cstring>
 #include <functional>
 
-#include "tests/engine/client/client_fixture.h"
 #include "engine/core/session.h"
 #include "engine/server/in_process.h"
+#include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
 namespace {
 
 class ClientApiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server::useInProcessServer(core_);
         EngineSetClientIdentity("POSTE-1", "jdupont", "Compta");
         conn_ = connectOrFail(folder_.connectString());
-        runSql(conn_,
-               "CREATE TABLE Clients (Nom CIChar(20), Ville Char(10), Code Integer, Notes Memo);\r\n"
-               "CREATE INDEX ByNom ON Clients(Nom);\r\n"
-               "INSERT INTO Clients VALUES ('Martin', 'Lyon', 7, 'fid\xe8le'), "
-               "('Bernard', 'Paris', NULL, NULL), ('Dubois', 'Nantes', 12, '');");
+        runSql(
+            conn_,
+            "CREATE TABLE Clients (Nom CIChar(20), Ville Char(10), Code Integer, Notes Memo);\r\n"
+            "CREATE INDEX ByNom ON Clients(Nom);\r\n"
+            "INSERT INTO Clients VALUES ('Martin', 'Lyon', 7, 'fid\xe8le'), "
+            "('Bernard', 'Paris', NULL, NULL), ('Dubois', 'Nantes', 12, '');");
     }
     void TearDown() override {
         if (conn_) AdsDisconnect(conn_);
@@ -156,14 +157,16 @@ TEST_F(ClientApiTest, TextColumnsReadWithTheirBlanksTrimmedAsAsked) {
     };
     for (const Case& c : cases) {
         for (const char* column : {"Txt", "CiTxt"}) {
-            SCOPED_TRACE(std::string(column) + " " + c.read + " option " + std::to_string(c.option));
+            SCOPED_TRACE(std::string(column) + " " + c.read + " option " +
+                         std::to_string(c.option));
             ASSERT_EQ(AdsAppendRecord(t), AE_SUCCESS);
             if (c.stored == "-") {
                 ASSERT_EQ(AdsSetNull(t, column), AE_SUCCESS);
             } else {
-                ASSERT_EQ(AdsSetFieldRaw(t, column, reinterpret_cast<const UNSIGNED8*>(c.stored.data()),
-                                         static_cast<UNSIGNED32>(c.stored.size())),
-                          AE_SUCCESS);
+                ASSERT_EQ(
+                    AdsSetFieldRaw(t, column, reinterpret_cast<const UNSIGNED8*>(c.stored.data()),
+                                   static_cast<UNSIGNED32>(c.stored.size())),
+                    AE_SUCCESS);
             }
             ASSERT_EQ(AdsWriteRecord(t), AE_SUCCESS) << lastErrorText();
             char buf[32] = {};
@@ -191,7 +194,8 @@ TEST_F(ClientApiTest, BuffersTooSmallAnswer5005WithTheNeededLength) {
     EXPECT_EQ(AdsGetFieldName(t, 1, small, &nameLen), AE_INSUFFICIENT_BUFFER);
     EXPECT_EQ(nameLen, 3);
     UNSIGNED32 recLen = 1;
-    EXPECT_EQ(AdsGetRecord(t, reinterpret_cast<UNSIGNED8*>(small), &recLen), AE_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(AdsGetRecord(t, reinterpret_cast<UNSIGNED8*>(small), &recLen),
+              AE_INSUFFICIENT_BUFFER);
     EXPECT_GT(recLen, 40u);
     ADSHANDLE one = 0;
     UNSIGNED16 n = 0;
@@ -248,7 +252,8 @@ TEST_F(ClientApiTest, CallsAnswerAlikeWhetherTheirHandleWasNamedLastOrNot) {
              return rc;
          }},
         {"statement option", [=](std::string*) { return AdsStmtSetTableReadOnly(stmt, 1); }},
-        {"statement option out of range", [=](std::string*) { return AdsStmtSetTableReadOnly(stmt, 3); }},
+        {"statement option out of range",
+         [=](std::string*) { return AdsStmtSetTableReadOnly(stmt, 3); }},
         {"a table as a statement", [=](std::string*) { return AdsStmtSetTableReadOnly(t, 1); }},
     };
     for (const auto& c : cases) {
@@ -282,19 +287,47 @@ TEST_F(ClientApiTest, RowReadFailuresCarryTheirCodesLengthsAndTexts) {
         UNSIGNED32 code, length;
         std::string text;
     } cases[] = {
-        {"record too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetRecord(cursor, buffer, n); },
+        {"record too long", true,
+         [&](UNSIGNED32* n) {
+             *n = 2;
+             return AdsGetRecord(cursor, buffer, n);
+         },
          AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
-        {"record without buffer", true, [&](UNSIGNED32* n) { *n = 99; return AdsGetRecord(cursor, nullptr, n); },
+        {"record without buffer", true,
+         [&](UNSIGNED32* n) {
+             *n = 99;
+             return AdsGetRecord(cursor, nullptr, n);
+         },
          AE_INSUFFICIENT_BUFFER, reclen, "The record needs " + std::to_string(reclen) + " bytes."},
-        {"record without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, nullptr); },
+        {"record without length", true,
+         [&](UNSIGNED32* n) {
+             *n = 7;
+             return AdsGetRecord(cursor, buffer, nullptr);
+         },
          AE_INVALID_ARGUMENT, 7, "Null length argument."},
-        {"record at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsGetRecord(cursor, buffer, n); },
+        {"record at BOF", false,
+         [&](UNSIGNED32* n) {
+             *n = 7;
+             return AdsGetRecord(cursor, buffer, n);
+         },
          AE_NO_CURRENT_RECORD, 7, "There is no current record."},
-        {"bookmark too long", true, [&](UNSIGNED32* n) { *n = 2; return AdsGetBookmark60(cursor, buffer, n); },
+        {"bookmark too long", true,
+         [&](UNSIGNED32* n) {
+             *n = 2;
+             return AdsGetBookmark60(cursor, buffer, n);
+         },
          AE_INSUFFICIENT_BUFFER, 4, "The bookmark needs 4 bytes."},
-        {"bookmark without length", true, [&](UNSIGNED32* n) { *n = 7; return AdsGetBookmark60(cursor, buffer, nullptr); },
+        {"bookmark without length", true,
+         [&](UNSIGNED32* n) {
+             *n = 7;
+             return AdsGetBookmark60(cursor, buffer, nullptr);
+         },
          AE_INVALID_ARGUMENT, 7, "Null length argument."},
-        {"visible at BOF", false, [&](UNSIGNED32* n) { *n = 7; return AdsIsRecordVisible(cursor, &visible); },
+        {"visible at BOF", false,
+         [&](UNSIGNED32* n) {
+             *n = 7;
+             return AdsIsRecordVisible(cursor, &visible);
+         },
          AE_NO_CURRENT_RECORD, 7, "There is no current record."},
     };
     for (const auto& c : cases) {
@@ -350,7 +383,8 @@ TEST_F(ClientApiTest, ConnectionRefusalsAndTableEnumeration) {
         EXPECT_EQ(AdsConnect101(c.connectString.c_str(), nullptr, &h), c.code) << c.connectString;
         EXPECT_EQ(h, 0u);
     }
-    EXPECT_EQ(AdsConnect101("Data Source=x;", &h, &h), AE_INVALID_ARGUMENT) << "options must be null";
+    EXPECT_EQ(AdsConnect101("Data Source=x;", &h, &h), AE_INVALID_ARGUMENT)
+        << "options must be null";
 
     runSql(conn_, "CREATE TABLE Articles (Code Integer);");
     std::vector<std::string> names;
@@ -622,7 +656,8 @@ TEST_F(ClientApiTest, RawKeySeekThroughAnIndex) {
     ASSERT_EQ(AdsSetField(byNom, "Nom", reinterpret_cast<const UNSIGNED8*>("dub"), 3), AE_SUCCESS);
     ASSERT_EQ(AdsBuildRawKey(byNom, key, &keyLen), AE_SUCCESS);
     EXPECT_EQ(keyLen, 3);
-    ASSERT_EQ(AdsSeek(byNom, key, keyLen, ADS_RAWKEY, ADS_SOFTSEEK, &found), AE_SUCCESS) << lastErrorText();
+    ASSERT_EQ(AdsSeek(byNom, key, keyLen, ADS_RAWKEY, ADS_SOFTSEEK, &found), AE_SUCCESS)
+        << lastErrorText();
     EXPECT_EQ(found, 1);
     EXPECT_EQ(field(t, "Nom"), "Dubois");
     keyLen = sizeof key;

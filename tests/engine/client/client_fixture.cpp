@@ -17,7 +17,9 @@ DictionaryFolder::DictionaryFolder() {
     EXPECT_TRUE(addDictionaryUser(dictionary_, "lecteur", "secret", false).ok());
 }
 
-DictionaryFolder::~DictionaryFolder() { std::filesystem::remove_all(dir_); }
+DictionaryFolder::~DictionaryFolder() {
+    std::filesystem::remove_all(dir_);
+}
 
 std::string DictionaryFolder::connectString(const std::string& user,
                                             const std::string& password) const {

@@ -15,7 +15,7 @@ namespace engine::testing {
 
 // The dictionary "Gestion.add" (administrator adssys / kor5382, user lecteur / secret).
 class DictionaryFolder {
-public:
+  public:
     DictionaryFolder();
     ~DictionaryFolder();
     const std::string& dir() const { return dir_; }
@@ -23,7 +23,7 @@ public:
     std::string connectString(const std::string& user = "adssys",
                               const std::string& password = "kor5382") const;
 
-private:
+  private:
     std::string dir_;
     std::string dictionary_;
 };

@@ -4,21 +4,22 @@
 #include <map>
 #include <random>
 
-#include "tests/engine/client/client_fixture.h"
 #include "engine/core/session.h"
 #include "engine/server/in_process.h"
+#include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
 namespace {
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server::useInProcessServer(core_);
         conn_ = connectOrFail(folder_.connectString());
         std::mt19937 rng(42);
-        std::string sql = "CREATE TABLE #T (Nom CIChar(10), N Integer);\r\n"
-                          "CREATE INDEX ByNom ON #T(Nom);\r\nINSERT INTO #T VALUES ";
+        std::string sql =
+            "CREATE TABLE #T (Nom CIChar(10), N Integer);\r\n"
+            "CREATE INDEX ByNom ON #T(Nom);\r\nINSERT INTO #T VALUES ";
         for (int i = 1; i <= kRows; ++i) {
             std::string nom(1, static_cast<char>('a' + rng() % 26));
             nom += static_cast<char>('a' + rng() % 26);
@@ -81,7 +82,9 @@ TEST_F(WindowTest, RandomStepsFollowTheIndexOrder) {
         if (expected) {
             char nom[11] = {};
             UNSIGNED32 len = 10;
-            ASSERT_EQ(AdsGetField(table_, "Nom", reinterpret_cast<UNSIGNED8*>(nom), &len, ADS_RTRIM), AE_SUCCESS);
+            ASSERT_EQ(
+                AdsGetField(table_, "Nom", reinterpret_cast<UNSIGNED8*>(nom), &len, ADS_RTRIM),
+                AE_SUCCESS);
         }
         if (at < 0) at = -1;
         if (at >= kRows) at = kRows;

@@ -1,22 +1,24 @@
 // text_test.cpp: statement texts given as UTF-16 reach the client as the same Windows-1252
 // text whatever their length, where they start in memory and where a non-ASCII unit falls;
 // integer fields read as their decoded values.
-#include "codepage/cp1252.h"
-#include "engine/client/field_text.h"
-#include "engine/client/state.h"
-#include "engine/record/record.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "codepage/cp1252.h"
+#include "engine/client/field_text.h"
+#include "engine/client/state.h"
+#include "engine/record/record.h"
 
 namespace {
 
 using engine::client::narrowText;
 
 // One unit alone, converted by itself: what each unit of a whole text must become.
-char modelByte(uint16_t u) { return cp1252::fromUnicode(u); }
+char modelByte(uint16_t u) {
+    return cp1252::fromUnicode(u);
+}
 
 TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
     // Units beyond ASCII: Latin-1, a 1252 letter from 0x80..0x9F, one the code page lacks,
@@ -30,13 +32,14 @@ TEST(NarrowText, EveryLengthOffsetAndPlaceOfAWideUnitMatchesTheModel) {
                 std::string expected;
                 for (size_t i = 0; i < length; ++i) {
                     text[i] = static_cast<uint16_t>('A' + i % 26);
-                    if (static_cast<int>(i) == wideAt) text[i] = wideUnits[i % std::size(wideUnits)];
+                    if (static_cast<int>(i) == wideAt)
+                        text[i] = wideUnits[i % std::size(wideUnits)];
                     expected += modelByte(text[i]);
                 }
                 text[length] = 0;
                 text[length + 1] = 'Z';  // whatever follows the NUL is not text
-                ASSERT_EQ(narrowText(text), expected) << "offset " << offset << " length " << length
-                                         << " wide unit at " << wideAt;
+                ASSERT_EQ(narrowText(text), expected)
+                    << "offset " << offset << " length " << length << " wide unit at " << wideAt;
             }
         }
     }
@@ -70,7 +73,8 @@ TEST(FieldText, IntegersReadAsTheirDecodedValues) {
             ASSERT_TRUE(engine::record::encodeValue(column, v, image.data()).ok());
             EXPECT_EQ(engine::client::fieldText(column, image.data(), nullptr),
                       v.isNull() ? std::string() : std::to_string(v.integer))
-                << "type " << static_cast<int>(c.type) << " value " << v.integer << (v.isNull() ? " (null)" : "");
+                << "type " << static_cast<int>(c.type) << " value " << v.integer
+                << (v.isNull() ? " (null)" : "");
         }
     }
 }

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 
 // Stops the first statement that reads a row of `table` until released.
 class ScanGate {
-public:
+  public:
     explicit ScanGate(std::string table) : table_(std::move(table)) {
         setRowReadHook([this](std::string_view path) {
             if (!path.ends_with(table_)) return;
@@ -44,7 +44,7 @@ public:
         changed_.notify_all();
     }
 
-private:
+  private:
     std::string table_;
     std::mutex mu_;
     std::condition_variable changed_;
@@ -58,9 +58,10 @@ TEST_F(ConcurrencyTest, AStatementHeldInItsScanHoldsUpNobodyElse) {
     auto scanner = connect();
     auto viewer = connect("adssys", "kor5382", "viewer");
     auto holder = connect("lecteur", "secret", "holder");
-    sql(*scanner, "CREATE TABLE Grand (N Integer); INSERT INTO Grand VALUES (1), (2), (3);"
-                  "CREATE TABLE Articles (Code Integer, Nom CIChar(20));"
-                  "INSERT INTO Articles VALUES (1, 'un'), (2, 'deux'), (3, 'trois');");
+    sql(*scanner,
+        "CREATE TABLE Grand (N Integer); INSERT INTO Grand VALUES (1), (2), (3);"
+        "CREATE TABLE Articles (Code Integer, Nom CIChar(20));"
+        "INSERT INTO Articles VALUES (1, 'un'), (2, 'deux'), (3, 'trois');");
     CursorInfo grand = open(*holder, "Grand"), articles = open(*holder, "Articles");
     ASSERT_TRUE(holder->lockRecord(grand.handle, 2).ok());
     ASSERT_TRUE(holder->lockRecord(articles.handle, 3).ok());
@@ -77,8 +78,12 @@ TEST_F(ConcurrencyTest, AStatementHeldInItsScanHoldsUpNobodyElse) {
         SqlResult r;
         for (const char* table : {"Grand", "Articles"}) {
             const std::string path = dir_ + "/" + table + ".adt";
-            step("all locks", viewer->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');", {}, 100, &r));
-            step("lock owner", viewer->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "',2);", {}, 100, &r));
+            step("all locks",
+                 viewer->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + path + " ');", {}, 100,
+                                    &r));
+            step("lock owner",
+                 viewer->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "',2);", {},
+                                    100, &r));
         }
         step("select", viewer->executeSql("SELECT * FROM Articles WHERE Code = 2", {}, 100, &r));
         CursorInfo info;
@@ -89,8 +94,9 @@ TEST_F(ConcurrencyTest, AStatementHeldInItsScanHoldsUpNobodyElse) {
         step("unlock", viewer->unlockRecord(info.handle, 1));
         step("close", viewer->close(info.handle));
         std::unique_ptr<Session> newcomer;
-        step("connect", server_->connect("Data Source=" + dictionary_ + ";User ID=lecteur;Password=\"secret\";",
-                                         {}, &newcomer));
+        step("connect", server_->connect(
+                            "Data Source=" + dictionary_ + ";User ID=lecteur;Password=\"secret\";",
+                            {}, &newcomer));
         return failed;
     });
     const bool answered = others.wait_for(10s) == std::future_status::ready;

@@ -28,8 +28,8 @@ std::unique_ptr<Session> CoreTest::connect(const std::string& user, const std::s
                                            const std::string& app) {
     std::unique_ptr<Session> s;
     ClientIdentity id{"POSTE-" + user, "127.0.0.1", "os_" + user, "tty1", app};
-    Status st = server_->connect("Data Source=" + dictionary_ + ";User ID=" + user + ";Password=\"" +
-                                     password + "\";FIPS=False;ServerType=REMOTE;",
+    Status st = server_->connect("Data Source=" + dictionary_ + ";User ID=" + user +
+                                     ";Password=\"" + password + "\";FIPS=False;ServerType=REMOTE;",
                                  id, &s);
     EXPECT_TRUE(st.ok()) << st.text;
     return s;
@@ -56,14 +56,16 @@ static const ColumnDef& find(const CursorInfo& info, const std::string& col) {
 }
 
 std::string CoreTest::text(const CursorInfo& info, const Position& p, const std::string& col) {
-    Value v = record::decodeValue(find(info, col), reinterpret_cast<const uint8_t*>(p.record.data()));
+    Value v =
+        record::decodeValue(find(info, col), reinterpret_cast<const uint8_t*>(p.record.data()));
     std::string t = v.text;
     while (!t.empty() && t.back() == ' ') t.pop_back();
     return t;
 }
 
 int32_t CoreTest::integer(const CursorInfo& info, const Position& p, const std::string& col) {
-    Value v = record::decodeValue(find(info, col), reinterpret_cast<const uint8_t*>(p.record.data()));
+    Value v =
+        record::decodeValue(find(info, col), reinterpret_cast<const uint8_t*>(p.record.data()));
     return static_cast<int32_t>(v.integer);
 }
 

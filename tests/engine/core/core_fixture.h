@@ -13,7 +13,7 @@
 namespace engine::testing {
 
 class CoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

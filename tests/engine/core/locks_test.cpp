@@ -1,5 +1,7 @@
 // Record locks between connections, every way they are released, and the management
 // procedures that report them.
+#include "engine/core/locks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,20 +10,20 @@
 
 #include "engine/include/engine_api.h"
 #include "tests/engine/core/core_fixture.h"
-#include "engine/core/locks.h"
 
 namespace engine::testing {
 namespace {
 
 class LocksTest : public CoreTest {
-protected:
+  protected:
     void SetUp() override {
         CoreTest::SetUp();
         admin_ = connect("adssys", "kor5382", "Brevantis");
-        sql(*admin_, "CREATE TABLE Clients (Nom CIChar(20));"
-                     "INSERT INTO Clients (Nom) VALUES ('Dupont');"
-                     "INSERT INTO Clients (Nom) VALUES ('Martin');"
-                     "INSERT INTO Clients (Nom) VALUES ('Petit');");
+        sql(*admin_,
+            "CREATE TABLE Clients (Nom CIChar(20));"
+            "INSERT INTO Clients (Nom) VALUES ('Dupont');"
+            "INSERT INTO Clients (Nom) VALUES ('Martin');"
+            "INSERT INTO Clients (Nom) VALUES ('Petit');");
         path_ = dir_ + "/Clients.adt";
     }
     std::vector<int32_t> allLocks(Session& s, const std::string& path) {
@@ -31,7 +33,10 @@ protected:
         return out;
     }
     SqlResult owners(Session& s, const std::string& path, uint32_t recno) {
-        return sql(s, "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," + std::to_string(recno) + ");", 100);
+        return sql(
+            s,
+            "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + path + "'," + std::to_string(recno) + ");",
+            100);
     }
     std::unique_ptr<Session> admin_;
     std::string path_;
@@ -72,13 +77,17 @@ TEST_F(LocksTest, EveryReleasePathFreesTheLock) {
         CursorInfo tb = open(*b, "Clients");
         ASSERT_TRUE(a->lockRecord(t1.handle, 1).ok());
         switch (how) {
-            case Release::Unlock: ASSERT_TRUE(a->unlockRecord(t1.handle, 1).ok()); break;
+            case Release::Unlock:
+                ASSERT_TRUE(a->unlockRecord(t1.handle, 1).ok());
+                break;
             case Release::CloseLastHandle:
                 ASSERT_TRUE(a->close(t1.handle).ok());
                 EXPECT_EQ(b->lockRecord(tb.handle, 1).code, AE_RECORD_LOCKED);  // t2 still open
                 ASSERT_TRUE(a->close(t2.handle).ok());
                 break;
-            case Release::Disconnect: a.reset(); break;
+            case Release::Disconnect:
+                a.reset();
+                break;
         }
         EXPECT_TRUE(b->lockRecord(tb.handle, 1).ok()) << static_cast<int>(how);
         EXPECT_TRUE(b->unlockRecord(tb.handle, 1).ok());
@@ -109,8 +118,8 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
 
     SqlResult r = owners(*admin_, "  " + path_ + " ", 3);
     const std::vector<std::pair<std::string, uint32_t>> shape = {
-        {"UserName", 50}, {"ConnNumber", 4}, {"DictionaryUser", 50}, {"Address", 30},
-        {"LockType", 15}, {"OSUserLoginName", 50}, {"TSAddress", 30}, {"ApplicationID", 70}};
+        {"UserName", 50}, {"ConnNumber", 4},       {"DictionaryUser", 50}, {"Address", 30},
+        {"LockType", 15}, {"OSUserLoginName", 50}, {"TSAddress", 30},      {"ApplicationID", 70}};
     ASSERT_EQ(r.cursor.columns().size(), shape.size());
     for (size_t i = 0; i < shape.size(); ++i) {
         EXPECT_EQ(r.cursor.columns()[i].name, shape[i].first);
@@ -120,7 +129,8 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
     ASSERT_EQ(r.recordCount, 1u);
     const Position& row = r.rows[0];
     EXPECT_EQ(text(r.cursor, row, "UserName"), "POSTE-lecteur");
-    EXPECT_EQ(integer(r.cursor, row, "ConnNumber"), static_cast<int32_t>(holder->connectionNumber()));
+    EXPECT_EQ(integer(r.cursor, row, "ConnNumber"),
+              static_cast<int32_t>(holder->connectionNumber()));
     EXPECT_EQ(text(r.cursor, row, "DictionaryUser"), "lecteur");
     EXPECT_EQ(text(r.cursor, row, "Address"), "127.0.0.1");
     EXPECT_EQ(text(r.cursor, row, "OSUserLoginName"), "os_lecteur");
@@ -129,22 +139,32 @@ TEST_F(LocksTest, ProceduresReportLocksAndTheirOwners) {
     EXPECT_FALSE(text(r.cursor, row, "LockType").empty());
 
     holder->setApplicationId("Autre");
-    EXPECT_EQ(text(owners(*admin_, path_, 3).cursor, owners(*admin_, path_, 3).rows[0], "ApplicationID"), "Autre");
+    EXPECT_EQ(
+        text(owners(*admin_, path_, 3).cursor, owners(*admin_, path_, 3).rows[0], "ApplicationID"),
+        "Autre");
     EXPECT_EQ(owners(*admin_, path_, 2).recordCount, 0u);  // not locked: no owner row
 
     // A table without locks gives no rows; a path naming no table is an error.
     sql(*admin_, "CREATE TABLE Vide (X Integer);");
     EXPECT_TRUE(allLocks(*admin_, dir_ + "/Vide.adt").empty());
     SqlResult none;
-    EXPECT_EQ(admin_->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + dir_ + "/Absent.adt ');", {}, 0, &none).code,
+    EXPECT_EQ(admin_
+                  ->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + dir_ + "/Absent.adt ');",
+                               {}, 0, &none)
+                  .code,
               AE_FILE_NOT_FOUND);
-    EXPECT_EQ(admin_->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "');", {}, 0, &none).code,
-              AE_SQL_ERROR);
+    EXPECT_EQ(
+        admin_->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "');", {}, 0, &none)
+            .code,
+        AE_SQL_ERROR);
     // The procedures belong to administrators.
-    Status s = holder->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + path_ + " ');", {}, 0, &none);
+    Status s =
+        holder->executeSql("EXECUTE PROCEDURE sp_mgGetAllLocks('" + path_ + " ');", {}, 0, &none);
     EXPECT_EQ(s.code, AE_PERMISSION_DENIED);
-    EXPECT_EQ(holder->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "',3);", {}, 0, &none).code,
-              AE_PERMISSION_DENIED);
+    EXPECT_EQ(
+        holder->executeSql("EXECUTE PROCEDURE sp_mgGetLockOwner('" + path_ + "',3);", {}, 0, &none)
+            .code,
+        AE_PERMISSION_DENIED);
 }
 
 // Keys that differ only in letter case are found together, whatever the case asked for,
@@ -166,7 +186,8 @@ TEST(LockTableTest, FilesAreFoundWithoutRegardToLetterCase) {
     const std::string longName = "/Donnees/Comptabilite/abcdefghijklmnopqrstuvwxyz.adt";
     ASSERT_TRUE(locks.lock(longName, 1, 7).ok());
     ASSERT_TRUE(locks.lock("/d/\xE9t\xE9.adt", 1, 7).ok());
-    for (std::string spelling : {longName, std::string("/dONNEES/COMPTABILITE/ABCDEFGHIJKLMNOPQRSTUVWXYZ.ADT")})
+    for (std::string spelling :
+         {longName, std::string("/dONNEES/COMPTABILITE/ABCDEFGHIJKLMNOPQRSTUVWXYZ.ADT")})
         EXPECT_EQ(locks.filesNamedNoCase(spelling), (Keys{longName})) << spelling;
     EXPECT_TRUE(locks.filesNamedNoCase(longName.substr(0, 48)).empty());
     EXPECT_EQ(locks.filesNamedNoCase("/D/\xE9T\xE9.ADT"), (Keys{"/d/\xE9t\xE9.adt"}));
@@ -200,15 +221,20 @@ TEST_F(LocksTest, ProcedureResultsFeedAQueryJoinedByName) {
     auto holder = connect("lecteur", "secret", "App");
     CursorInfo t = open(*holder, "Clients");
     ASSERT_TRUE(holder->lockRecord(t.handle, 2).ok());
-    SqlResult r = sql(*admin_, "Select Principal.UserName, Principal.ApplicationID From ( EXECUTE PROCEDURE "
-                               "sp_mgGetLockOwner( '" + path_ + "',2) ) as Principal", 10);
+    SqlResult r = sql(*admin_,
+                      "Select Principal.UserName, Principal.ApplicationID From ( EXECUTE PROCEDURE "
+                      "sp_mgGetLockOwner( '" +
+                          path_ + "',2) ) as Principal",
+                      10);
     ASSERT_EQ(r.recordCount, 1u);
     EXPECT_EQ(text(r.cursor, r.rows[0], "ApplicationID"), "App");
 }
 
 TEST_F(LocksTest, RowIdsEndInTheRecordNumber) {
-    SqlResult r = sql(*admin_, "//Ligne par programmation\r\nSelect X.*, X.RowID From Clients X Where "
-                               "Right(X.RowID,6) = 'AAAAAC'", 5);
+    SqlResult r = sql(*admin_,
+                      "//Ligne par programmation\r\nSelect X.*, X.RowID From Clients X Where "
+                      "Right(X.RowID,6) = 'AAAAAC'",
+                      5);
     ASSERT_EQ(r.recordCount, 1u);
     EXPECT_EQ(text(r.cursor, r.rows[0], "Nom"), "Martin");
     SqlResult id = sql(*admin_, "select rowid from Clients where Nom = 'petit'", 5);
@@ -222,7 +248,8 @@ TEST_F(LocksTest, RowIdsEndInTheRecordNumber) {
 TEST_F(LocksTest, ConnectionsOnSeveralThreadsShareOneConsistentState) {
     constexpr int kThreads = 6, kAppends = 50;
     std::vector<std::unique_ptr<Session>> sessions;
-    for (int i = 0; i < kThreads; ++i) sessions.push_back(connect("lecteur", "secret", "T" + std::to_string(i)));
+    for (int i = 0; i < kThreads; ++i)
+        sessions.push_back(connect("lecteur", "secret", "T" + std::to_string(i)));
     std::atomic<int> wins[4] = {};
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)

@@ -5,23 +5,24 @@
 #include <algorithm>
 #include <random>
 
+#include "engine/core/table.h"
 #include "engine/include/engine_api.h"
-#include "tests/engine/core/core_fixture.h"
 #include "engine/record/raw_key.h"
 #include "engine/record/record.h"
-#include "engine/core/table.h"
+#include "tests/engine/core/core_fixture.h"
 
 namespace engine::testing {
 namespace {
 
 class NavigationTest : public CoreTest {
-protected:
+  protected:
     void SetUp() override {
         CoreTest::SetUp();
         s_ = connect();
-        sql(*s_, "CREATE TABLE #T (K Integer, S CIChar(6));"
-                 "CREATE INDEX ByK ON #T(K); CREATE INDEX ByKDesc ON #T(K) DESC;"
-                 "CREATE INDEX ByS ON #T(S);");
+        sql(*s_,
+            "CREATE TABLE #T (K Integer, S CIChar(6));"
+            "CREATE INDEX ByK ON #T(K); CREATE INDEX ByKDesc ON #T(K) DESC;"
+            "CREATE INDEX ByS ON #T(S);");
         info_ = open(*s_, "#T");
         std::mt19937 rng(7);
         for (uint32_t r = 1; r <= 60; ++r) {
@@ -31,8 +32,9 @@ protected:
             w.append = true;
             uint8_t raw[4];
             record::putU32(raw, static_cast<uint32_t>(k));
-            w.columns = {{0, ColumnWrite::Kind::Bytes, std::string(reinterpret_cast<char*>(raw), 4)},
-                         {1, ColumnWrite::Kind::Bytes, sv}};
+            w.columns = {
+                {0, ColumnWrite::Kind::Bytes, std::string(reinterpret_cast<char*>(raw), 4)},
+                {1, ColumnWrite::Kind::Bytes, sv}};
             if (r % 13 == 0) w.columns[0].kind = ColumnWrite::Kind::Null;
             Position p;
             ASSERT_TRUE(s_->writeRecord(info_.handle, w, &p).ok());
@@ -46,12 +48,14 @@ protected:
         return 0;
     }
     // The visible records in the order of `order` ("" record order, else an index name).
-    std::vector<uint32_t> expectedOrder(const std::string& order, const std::function<bool(uint32_t)>& keep) {
+    std::vector<uint32_t> expectedOrder(const std::string& order,
+                                        const std::function<bool(uint32_t)>& keep) {
         std::vector<uint32_t> v;
         for (const auto& [r, k] : keys_)
             if (keep(r)) v.push_back(r);
         if (order == "ByK" || order == "ByKDesc")
-            std::stable_sort(v.begin(), v.end(), [&](uint32_t a, uint32_t b) { return keys_[a] < keys_[b]; });
+            std::stable_sort(v.begin(), v.end(),
+                             [&](uint32_t a, uint32_t b) { return keys_[a] < keys_[b]; });
         if (order == "ByKDesc") std::reverse(v.begin(), v.end());
         return v;
     }
@@ -107,7 +111,8 @@ TEST_F(NavigationTest, RandomStepsFollowEveryOrderWithAndWithoutAof) {
     const std::vector<Filter> filters = {
         {nullptr, [](uint32_t) { return true; }},
         // An empty number compares as 0 in the filter language.
-        {"K < 5 .AND. K > -5", [&](uint32_t r) { return keys_[r] == INT32_MIN || (keys_[r] < 5 && keys_[r] > -5); }},
+        {"K < 5 .AND. K > -5",
+         [&](uint32_t r) { return keys_[r] == INT32_MIN || (keys_[r] < 5 && keys_[r] > -5); }},
         {"S = 'X3'", [&](uint32_t r) { return texts_[r] == "x3"; }},
         {"S = 'nothing'", [](uint32_t) { return false; }},
         // Few matches: index order is then found among the matches, not by walking it.
@@ -127,7 +132,8 @@ TEST_F(NavigationTest, RandomStepsFollowEveryOrderWithAndWithoutAof) {
         uint32_t count = 0;
         ASSERT_TRUE(s_->recordCount(info_.handle, ADS_RESPECTFILTERS, &count).ok());
         EXPECT_EQ(count, expectedOrder("", f.keep).size());
-        ASSERT_TRUE(s_->recordCount(info_.handle, ADS_IGNOREFILTERS | ADS_REFRESHCOUNT, &count).ok());
+        ASSERT_TRUE(
+            s_->recordCount(info_.handle, ADS_IGNOREFILTERS | ADS_REFRESHCOUNT, &count).ok());
         EXPECT_EQ(count, 60u);
         ASSERT_TRUE(s_->clearAof(info_.handle).ok());
     }
@@ -176,7 +182,8 @@ TEST_F(NavigationTest, AofFollowsWritesAndTheExactSetting) {
     ASSERT_TRUE(s_->setFilter(info_.handle, "K < 10").ok());
     ASSERT_TRUE(s_->filter(info_.handle, &text).ok());
     ASSERT_TRUE(s_->recordCount(info_.handle, ADS_RESPECTFILTERS, &count).ok());
-    EXPECT_EQ(count, static_cast<uint32_t>(std::count_if(keys_.begin(), keys_.end(), [](const auto& e) {
+    EXPECT_EQ(count,
+              static_cast<uint32_t>(std::count_if(keys_.begin(), keys_.end(), [](const auto& e) {
                   return e.second > 0 && e.second < 10;
               })));
     ASSERT_TRUE(s_->gotoBof(info_.handle, &p).ok());
@@ -188,13 +195,15 @@ TEST_F(NavigationTest, SeekWithRawKeys) {
         uint8_t raw[4];
         record::putU32(raw, static_cast<uint32_t>(k));
         std::string key;
-        EXPECT_TRUE(record::appendKeySegmentFromBytes(info_.columns()[0], std::string(reinterpret_cast<char*>(raw), 4),
-                                                      true, key).ok());
+        EXPECT_TRUE(record::appendKeySegmentFromBytes(
+                        info_.columns()[0], std::string(reinterpret_cast<char*>(raw), 4), true, key)
+                        .ok());
         return key;
     };
     std::vector<uint32_t> byK = expectedOrder("ByK", [](uint32_t) { return true; });
     int32_t present = keys_[byK[30]];
-    uint32_t firstWithIt = *std::find_if(byK.begin(), byK.end(), [&](uint32_t r) { return keys_[r] == present; });
+    uint32_t firstWithIt =
+        *std::find_if(byK.begin(), byK.end(), [&](uint32_t r) { return keys_[r] == present; });
     bool found = false;
     Position p;
     ASSERT_TRUE(s_->seek(index("ByK"), keyFor(present), ADS_SOFTSEEK, &found, &p).ok());
@@ -204,7 +213,8 @@ TEST_F(NavigationTest, SeekWithRawKeys) {
     // Soft seek of a missing key stops at the next one; hard seek goes to EOF.
     int32_t missing = 1000;
     for (int32_t k = -10; k < 30; ++k)
-        if (std::none_of(keys_.begin(), keys_.end(), [&](const auto& e) { return e.second == k; })) {
+        if (std::none_of(keys_.begin(), keys_.end(),
+                         [&](const auto& e) { return e.second == k; })) {
             missing = k;
             break;
         }

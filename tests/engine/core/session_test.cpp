@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "engine/include/engine_api.h"
-#include "tests/engine/core/core_fixture.h"
 #include "engine/record/record.h"
+#include "tests/engine/core/core_fixture.h"
 
 namespace engine::testing {
 namespace {
@@ -20,13 +20,15 @@ TEST_F(SessionTest, RefusedConnectionsHaveTheirOwnCodes) {
     };
     std::string dd = dictionary_;
     const Case cases[] = {
-        {"Data Source=" + dir_ + "/Absent.add;User ID=adssys;Password=\"kor5382\";", AE_FILE_NOT_FOUND},
+        {"Data Source=" + dir_ + "/Absent.add;User ID=adssys;Password=\"kor5382\";",
+         AE_FILE_NOT_FOUND},
         {"Data Source=" + dd + ";User ID=adssys;Password=\"wrong\";", AE_LOGIN_FAILED},
         {"Data Source=" + dd + ";User ID=nobody;Password=\"kor5382\";", AE_LOGIN_FAILED},
         {"Data Source=" + dd + ";", AE_LOGIN_FAILED},
         {"Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=INTERNET;",
          AE_SERVER_TYPE_REFUSED},
-        {"Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=CLOUD;", AE_INVALID_ARGUMENT},
+        {"Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=CLOUD;",
+         AE_INVALID_ARGUMENT},
         {"User ID=adssys;", AE_INVALID_ARGUMENT},
         {"Data Source=" + dd + ";Password=\"open", AE_INVALID_ARGUMENT},
         {"garbage", AE_INVALID_ARGUMENT},
@@ -41,13 +43,22 @@ TEST_F(SessionTest, RefusedConnectionsHaveTheirOwnCodes) {
     // What the windows send is accepted, quoted password with ';' included.
     ASSERT_TRUE(addDictionaryUser(dictionary_, "odd", "a;b\"c", false).ok());
     std::unique_ptr<Session> s;
-    EXPECT_TRUE(server_->connect("Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";FIPS=False;"
-                                 "ServerType=LOCAL|REMOTE;", {}, &s).ok());
-    EXPECT_EQ(server_->connect("Data Source=" + dd + ";User ID=odd;Password=\"a;b\"c\";", {}, &s).code,
-              AE_INVALID_ARGUMENT);  // nothing inside the quotes is escaped: the quote ends it
+    EXPECT_TRUE(server_
+                    ->connect("Data Source=" + dd +
+                                  ";User ID=adssys;Password=\"kor5382\";FIPS=False;"
+                                  "ServerType=LOCAL|REMOTE;",
+                              {}, &s)
+                    .ok());
+    EXPECT_EQ(
+        server_->connect("Data Source=" + dd + ";User ID=odd;Password=\"a;b\"c\";", {}, &s).code,
+        AE_INVALID_ARGUMENT);  // nothing inside the quotes is escaped: the quote ends it
     Server remoteOnly(Server::Options{false, true, false});
-    EXPECT_EQ(remoteOnly.connect("Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=LOCAL;",
-                                 {}, &s).code, AE_SERVER_TYPE_REFUSED);
+    EXPECT_EQ(
+        remoteOnly
+            .connect("Data Source=" + dd + ";User ID=adssys;Password=\"kor5382\";ServerType=LOCAL;",
+                     {}, &s)
+            .code,
+        AE_SERVER_TYPE_REFUSED);
 }
 
 TEST_F(SessionTest, EnumeratesDictionaryAndFreeTablesWithoutExtension) {
@@ -55,8 +66,9 @@ TEST_F(SessionTest, EnumeratesDictionaryAndFreeTablesWithoutExtension) {
     std::vector<std::string> names{"stale"};
     ASSERT_TRUE(s->listTables("", &names).ok());
     EXPECT_TRUE(names.empty());
-    sql(*s, "CREATE TABLE Clients (Nom CIChar(20), Ville Char(10));\r\n"
-            "CREATE TABLE Articles (Code Integer);");
+    sql(*s,
+        "CREATE TABLE Clients (Nom CIChar(20), Ville Char(10));\r\n"
+        "CREATE TABLE Articles (Code Integer);");
     ASSERT_TRUE(s->listTables("*.xyz", &names).ok());
     EXPECT_EQ(names, (std::vector<std::string>{"Clients", "Articles"}));
 
@@ -72,13 +84,16 @@ TEST_F(SessionTest, EnumeratesDictionaryAndFreeTablesWithoutExtension) {
 
 TEST_F(SessionTest, DefaultIndexPropertyAndUnknownTables) {
     auto s = connect();
-    sql(*s, "CREATE TABLE Clients (Nom CIChar(20), Code Integer); CREATE INDEX ByNom ON Clients(Nom);");
+    sql(*s,
+        "CREATE TABLE Clients (Nom CIChar(20), Code Integer); CREATE INDEX ByNom ON Clients(Nom);");
     std::string value;
-    EXPECT_EQ(s->tableProperty("Clients", ADS_DD_TABLE_DEFAULT_INDEX, &value).code, AE_PROPERTY_NOT_SET);
+    EXPECT_EQ(s->tableProperty("Clients", ADS_DD_TABLE_DEFAULT_INDEX, &value).code,
+              AE_PROPERTY_NOT_SET);
     ASSERT_TRUE(s->setDefaultIndex("Clients", "ByNom").ok());
     ASSERT_TRUE(s->tableProperty("clients", ADS_DD_TABLE_DEFAULT_INDEX, &value).ok());
     EXPECT_EQ(value, "ByNom");
-    EXPECT_EQ(s->tableProperty("Nope", ADS_DD_TABLE_DEFAULT_INDEX, &value).code, AE_TABLE_NOT_IN_DICTIONARY);
+    EXPECT_EQ(s->tableProperty("Nope", ADS_DD_TABLE_DEFAULT_INDEX, &value).code,
+              AE_TABLE_NOT_IN_DICTIONARY);
     EXPECT_EQ(s->setDefaultIndex("Clients", "Missing").code, AE_INVALID_ARGUMENT);
 
     // A new server reads the dictionary from disk: indexes and the default index persist.
@@ -137,14 +152,16 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
     for (const char* nom : {"Alice", "Bob"}) {
         WriteRequest w;
         w.append = true;
-        w.columns = {{1, ColumnWrite::Kind::Bytes, nom}, {2, ColumnWrite::Kind::Bytes, std::string("note ") + nom}};
+        w.columns = {{1, ColumnWrite::Kind::Bytes, nom},
+                     {2, ColumnWrite::Kind::Bytes, std::string("note ") + nom}};
         ASSERT_TRUE(s->writeRecord(info.handle, w, &p).ok());
     }
     EXPECT_EQ(p.recordNumber, 2u);
     EXPECT_EQ(integer(info, p, "Id"), 2);
     ASSERT_EQ(p.blobs.size(), 1u);
     EXPECT_EQ(p.blobs[0].bytes, "note Bob");
-    EXPECT_EQ(record::getU32(reinterpret_cast<const uint8_t*>(p.record.data()) + info.columns()[2].offset),
+    EXPECT_EQ(record::getU32(reinterpret_cast<const uint8_t*>(p.record.data()) +
+                             info.columns()[2].offset),
               0xFFFFFFFFu);
 
     // Updating one column keeps the others, the memo included; AUTOINC is the engine's.
@@ -221,8 +238,9 @@ TEST_F(SessionTest, WritesAssignAutoIncAndKeepBlobs) {
 // one NULL; one the statement does not have is refused.
 TEST_F(SessionTest, SqlParametersBindByNumberOrName) {
     auto s = connect();
-    sql(*s, "CREATE TABLE Codes (Nom Char(10), Code Integer);\r\n"
-            "INSERT INTO Codes VALUES ('un', 1), ('deux', 2), ('deux bis', 2);");
+    sql(*s,
+        "CREATE TABLE Codes (Nom Char(10), Code Integer);\r\n"
+        "INSERT INTO Codes VALUES ('un', 1), ('deux', 2), ('deux bis', 2);");
     struct Case {
         std::vector<SqlParam> params;
         uint32_t code;
@@ -246,8 +264,9 @@ TEST_F(SessionTest, SqlParametersBindByNumberOrName) {
 // flag of the statement before stays behind, whether its rows were all answered or not.
 TEST_F(SessionTest, AResultGivenAgainHoldsOnlyTheNewStatementsRows) {
     auto s = connect();
-    sql(*s, "CREATE TABLE Notes (Nom Char(10), Texte Memo);\r\n"
-            "INSERT INTO Notes VALUES ('un', 'premier'), ('deux', NULL), ('trois', 'troisieme');");
+    sql(*s,
+        "CREATE TABLE Notes (Nom Char(10), Texte Memo);\r\n"
+        "INSERT INTO Notes VALUES ('un', 'premier'), ('deux', NULL), ('trois', 'troisieme');");
     const char* texts[] = {"SELECT * FROM Notes", "SELECT Nom FROM Notes WHERE Nom = 'deux'",
                            "SELECT * FROM Notes WHERE Nom <> 'un'", "SELECT * FROM Notes"};
     for (uint32_t prefetch : {16u, 2u}) {
@@ -276,9 +295,11 @@ TEST_F(SessionTest, AResultGivenAgainHoldsOnlyTheNewStatementsRows) {
 TEST_F(SessionTest, TemporaryTablesBelongToTheirConnection) {
     auto a = connect();
     auto b = connect();
-    sql(*a, "CREATE TABLE #UsersTableLocks (\r\n    DictionaryName CIChar(25),\r\n\t  TableName CIChar(25),\r\n"
-            "\t  UserName CIChar(50),\r\n\t  LockedRecNo Integer );\r\n\r\n"
-            "Create Index UserName on #UsersTableLocks(UserName);");
+    sql(*a,
+        "CREATE TABLE #UsersTableLocks (\r\n    DictionaryName CIChar(25),\r\n\t  TableName "
+        "CIChar(25),\r\n"
+        "\t  UserName CIChar(50),\r\n\t  LockedRecNo Integer );\r\n\r\n"
+        "Create Index UserName on #UsersTableLocks(UserName);");
     CursorInfo mine = open(*a, "#UsersTableLocks");
     EXPECT_EQ(mine.indexes.size(), 1u);
     CursorInfo theirs;

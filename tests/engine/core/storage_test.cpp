@@ -8,21 +8,22 @@
 
 #include <fstream>
 
-#include "engine/include/engine_api.h"
-#include "tests/engine/core/core_fixture.h"
 #include "engine/core/table_file.h"
 #include "engine/core/test_hooks.h"
+#include "engine/include/engine_api.h"
+#include "tests/engine/core/core_fixture.h"
 
 namespace engine::testing {
 namespace {
 
 class StorageTest : public CoreTest {
-protected:
+  protected:
     void SetUp() override {
         CoreTest::SetUp();
         auto s = connect();
-        sql(*s, "CREATE TABLE Journal (Id AutoInc, Texte CIChar(30), Notes Memo);"
-                "CREATE INDEX ByTexte ON Journal(Texte);");
+        sql(*s,
+            "CREATE TABLE Journal (Id AutoInc, Texte CIChar(30), Notes Memo);"
+            "CREATE INDEX ByTexte ON Journal(Texte);");
     }
     void TearDown() override {
         failWritesAfter(-1);
@@ -56,7 +57,8 @@ protected:
         CursorInfo info;
         std::vector<std::string> out;
         for (const Position& p : reopen(&s, &info))
-            out.push_back(text(info, p, "Texte") + "|" + p.blobs[0].bytes + "|" + std::to_string(integer(info, p, "Id")));
+            out.push_back(text(info, p, "Texte") + "|" + p.blobs[0].bytes + "|" +
+                          std::to_string(integer(info, p, "Id")));
         return out;
     }
 };
@@ -71,13 +73,17 @@ TEST_F(StorageTest, AcknowledgedWritesSurviveAKilledProcess) {
         ::close(ack[0]);
         Server server;
         std::unique_ptr<Session> s;
-        if (!server.connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &s).ok())
+        if (!server
+                 .connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";",
+                          {}, &s)
+                 .ok())
             ::_exit(2);
         CursorInfo info;
         if (!s->openTable("Journal", 0, 1, 1, 1, 0, "", &info).ok()) ::_exit(3);
         for (int i = 1;; ++i) {
             Position p;
-            if (!s->writeRecord(info.handle, appendText("ligne " + std::to_string(i)), &p).ok()) ::_exit(4);
+            if (!s->writeRecord(info.handle, appendText("ligne " + std::to_string(i)), &p).ok())
+                ::_exit(4);
             char c = 1;
             if (::write(ack[1], &c, 1) != 1) ::_exit(5);
         }
@@ -128,7 +134,8 @@ TEST_F(StorageTest, AFailedWriteChangesNothing) {
             // The session's view and the files are both as before.
             Position top;
             ASSERT_TRUE(s->gotoTop(info.handle, &top).ok());
-            EXPECT_EQ(text(info, top, "Texte"), update ? "un" : before[0].substr(0, before[0].find('|')));
+            EXPECT_EQ(text(info, top, "Texte"),
+                      update ? "un" : before[0].substr(0, before[0].find('|')));
             s.reset();
             EXPECT_EQ(reread(), before) << "failing write " << n;
             ASSERT_LT(n, 10);
@@ -152,11 +159,17 @@ TEST_F(StorageTest, DamagedFilesAreRefused) {
         f << "nonsense line\n";
     }
     std::unique_ptr<Session> other;
-    EXPECT_EQ(server_->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &other).code,
+    EXPECT_EQ(server_
+                  ->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";",
+                            {}, &other)
+                  .code,
               AE_INTERNAL_ERROR);
     // A hand-edited salt that is not hexadecimal refuses the login instead of failing hard.
     std::ofstream(dictionary_) << "BRVADD01\nuser\tadssys\t1\tzz!\tabc\n";
-    EXPECT_EQ(server_->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";", {}, &other).code,
+    EXPECT_EQ(server_
+                  ->connect("Data Source=" + dictionary_ + ";User ID=adssys;Password=\"kor5382\";",
+                            {}, &other)
+                  .code,
               AE_LOGIN_FAILED);
 }
 
@@ -165,7 +178,8 @@ TEST_F(StorageTest, ATornMemoCostsOnlyItsOwnValueUntilItIsWrittenAgain) {
         auto s = connect();
         CursorInfo info = open(*s, "Journal");
         Position p;
-        for (const char* t : {"un", "deux"}) ASSERT_TRUE(s->writeRecord(info.handle, appendText(t), &p).ok());
+        for (const char* t : {"un", "deux"})
+            ASSERT_TRUE(s->writeRecord(info.handle, appendText(t), &p).ok());
     }
     // The last memo value ("memo deux", 4 + 9 bytes) loses its last byte.
     ::truncate((dir_ + "/Journal.adm").c_str(), 8 + (4 + 7) + (4 + 8));
@@ -202,7 +216,8 @@ TEST_F(StorageTest, MemoValuesNeverTakeMoreThanTheMemoFileHolds) {
         w.columns[1].bytes = std::string(100000, 'x');
         Position p;
         ASSERT_TRUE(s->writeRecord(info.handle, w, &p).ok());
-        for (int i = 0; i < 20; ++i) ASSERT_TRUE(s->writeRecord(info.handle, appendText("petit"), &p).ok());
+        for (int i = 0; i < 20; ++i)
+            ASSERT_TRUE(s->writeRecord(info.handle, appendText("petit"), &p).ok());
     }
     // Every record's memo cell made to name the first record's value.
     std::fstream f(dir_ + "/Journal.adt", std::ios::in | std::ios::out | std::ios::binary);
@@ -224,7 +239,8 @@ TEST_F(StorageTest, MemoValuesNeverTakeMoreThanTheMemoFileHolds) {
     std::vector<Position> rows = reopen(&s, &info);
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_EQ(rows[0].blobs[0].bytes.size(), 100000u);
-    for (size_t r = 1; r < rows.size(); ++r) EXPECT_TRUE(rows[r].blobs[0].damaged) << "record " << r + 1;
+    for (size_t r = 1; r < rows.size(); ++r)
+        EXPECT_TRUE(rows[r].blobs[0].damaged) << "record " << r + 1;
 }
 
 TEST_F(StorageTest, ATrailingPartialSlotIsIgnoredAndOverwritten) {
@@ -244,7 +260,8 @@ TEST_F(StorageTest, ATrailingPartialSlotIsIgnoredAndOverwritten) {
     Position p;
     ASSERT_TRUE(s->writeRecord(info.handle, appendText("suivant"), &p).ok());
     s.reset();
-    EXPECT_EQ(reread(), (std::vector<std::string>{"entier|memo entier|1", "suivant|memo suivant|2"}));
+    EXPECT_EQ(reread(),
+              (std::vector<std::string>{"entier|memo entier|1", "suivant|memo suivant|2"}));
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // expression_test.cpp: the filter language, case by case, on one row of a lock table.
+#include "engine/expr/expression.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 
-#include "engine/expr/expression.h"
-#include "engine/expr/parser.h"
 #include "engine/expr/expr_text.h"
+#include "engine/expr/parser.h"
 #include "engine/expr/values.h"
 
 namespace engine::expr {
@@ -21,15 +22,15 @@ ColumnDef col(const char* name, ColumnType type, uint32_t length = 0) {
 }
 
 class ExpressionTest : public ::testing::Test {
-protected:
+  protected:
     ExpressionTest() : source_(&columns_, row_) {}
 
     std::vector<ColumnDef> columns_ = {
-        col("TableName", ColumnType::CiString, 25),  col("LockedRecNo", ColumnType::Integer),
-        col("UserName", ColumnType::String, 50),     col("ApplicationID", ColumnType::CiString, 70),
-        col("DateCol", ColumnType::Date),            col("Flag", ColumnType::Logical),
-        col("Stamp", ColumnType::TimeStamp),         col("Clock", ColumnType::Time),
-        col("Amount", ColumnType::Double),           col("Note", ColumnType::String, 10),
+        col("TableName", ColumnType::CiString, 25), col("LockedRecNo", ColumnType::Integer),
+        col("UserName", ColumnType::String, 50),    col("ApplicationID", ColumnType::CiString, 70),
+        col("DateCol", ColumnType::Date),           col("Flag", ColumnType::Logical),
+        col("Stamp", ColumnType::TimeStamp),        col("Clock", ColumnType::Time),
+        col("Amount", ColumnType::Double),          col("Note", ColumnType::String, 10),
     };
     // Fixed-width text keeps its trailing blanks, as the storage gives it.
     Row row_ = {
@@ -82,7 +83,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"TableName==\"Invent\"", false, kFalse},
         {"TableName=\"\"", false, kTrue},
         {"TableName=\"Inventaire   \"", true, kTrue},  // trailing blanks do not count
-        {"UserName=\"dupont\"", true, kFalse},          // Char is case-sensitive
+        {"UserName=\"dupont\"", true, kFalse},         // Char is case-sensitive
         {"UserName#\"Martin\" .AND. .NOT. Flag=.F.", true, kTrue},
         {"UserName<>\"Dupont\" OR LockedRecNo>=123", true, kTrue},
         {"UserName!=\"Dupont\" .OR. LockedRecNo<123", true, kFalse},
@@ -90,7 +91,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"LockedRecNo > 100 AND LockedRecNo <= 123 AND NOT LockedRecNo < 50", true, kTrue},
         {"LockedRecNo + 1 = 124", true, kTrue},
         {"-LockedRecNo * 2 = -246 .AND. Amount / 2 = 6.25", true, kTrue},
-        {"LockedRecNo / 0 = 5", true, kFalse},  // no value (blank), no crash
+        {"LockedRecNo / 0 = 5", true, kFalse},          // no value (blank), no crash
         {"1e308 * 10 - 1e308 * 10 = 5", true, kFalse},  // overflow has no value
         {"LEFT(UserName, 1e300) = 'Dupont'", true, kTrue},
         {"DateCol + 29 = ctod(\"01/03/2020\") AND DateCol - ctod(\"31/01/2020\") = 1", true, kTrue},
@@ -99,7 +100,7 @@ TEST_F(ExpressionTest, CasesOnOneRow) {
         {"LEFT(TableName, 3) = 'INV'", true, kTrue},
         {"RIGHT(TRIM(TableName), 4) = 'aire'", true, kTrue},
         {"SUBSTR(TableName, 2, 3) = 'nve'", true, kTrue},
-        {"UPPER('\xE9t\x9C') = '\xC9T\x8C'", true, kTrue},  // Windows-1252 letters
+        {"UPPER('\xE9t\x9C') = '\xC9T\x8C'", true, kTrue},          // Windows-1252 letters
         {"LockedRecNo = 123 AND ApplicationID = ''", true, kTrue},  // missing text is blank
         // Errors: unknown names, mismatched kinds, bad syntax, bad literals.
         {"(Nope=1)", true, kError, "unknown column \"Nope\""},
@@ -151,16 +152,20 @@ std::string grouped(std::string_view text, Dialect dialect) {
     if (!tree) return "error: " + error.message;
     std::function<std::string(const Node&)> render = [&render](const Node& n) -> std::string {
         static const std::map<Op, std::string> kNames = {
-            {Op::Not, "NOT"}, {Op::Neg, "-"}, {Op::And, "AND"}, {Op::Or, "OR"}, {Op::Compare, "cmp"},
-            {Op::Add, "+"},   {Op::Sub, "-"}, {Op::Mul, "*"},    {Op::Div, "/"}};
+            {Op::Not, "NOT"}, {Op::Neg, "-"},       {Op::And, "AND"},
+            {Op::Or, "OR"},   {Op::Compare, "cmp"}, {Op::Add, "+"},
+            {Op::Sub, "-"},   {Op::Mul, "*"},       {Op::Div, "/"}};
         if (n.op == Op::Name) return n.name;
-        if (n.op == Op::Literal) return n.literal.kind == Value::Kind::Integer ? std::to_string(n.literal.integer) : "?";
-        if (n.op == Op::IsNull) return "(" + render(*n.kids[0]) + (n.negate ? " IS NOT NULL)" : " IS NULL)");
+        if (n.op == Op::Literal)
+            return n.literal.kind == Value::Kind::Integer ? std::to_string(n.literal.integer) : "?";
+        if (n.op == Op::IsNull)
+            return "(" + render(*n.kids[0]) + (n.negate ? " IS NOT NULL)" : " IS NULL)");
         if (n.kids.size() == 1) return "(" + kNames.at(n.op) + " " + render(*n.kids[0]) + ")";
         return "(" + render(*n.kids[0]) + " " + kNames.at(n.op) + " " + render(*n.kids[1]) + ")";
     };
     std::string out = render(*tree);
-    if (tokens.peek().kind != TokenKind::End) out += " | " + std::string(text.substr(tokens.peek().offset));
+    if (tokens.peek().kind != TokenKind::End)
+        out += " | " + std::string(text.substr(tokens.peek().offset));
     return out;
 }
 
@@ -182,14 +187,18 @@ TEST(ExpressionParsing, OperatorsGroupByPrecedence) {
         // A comparison takes no comparison as an operand: parsing stops before the second.
         {"a = b = c", Dialect::Expression, "(a cmp b) | = c"},
         {"NOT a < b # c", Dialect::Expression, "(NOT (a cmp b)) | # c"},
-        {"a IS NOT NULL AND b IS NULL OR c", Dialect::Sql, "(((a IS NOT NULL) AND (b IS NULL)) OR c)"},
+        {"a IS NOT NULL AND b IS NULL OR c", Dialect::Sql,
+         "(((a IS NOT NULL) AND (b IS NULL)) OR c)"},
         {"NOT a + 1 IS NULL", Dialect::Sql, "(NOT ((a + 1) IS NULL))"},
         {"a = b IS NULL", Dialect::Sql, "(a cmp b) | IS NULL"},
         {"a IS NULL = b", Dialect::Sql, "(a IS NULL) | = b"},
         // NOT binds looser than comparisons and arithmetic, so it cannot follow them.
-        {"a = NOT b", Dialect::Expression, "error: syntax error at offset 4: operand expected (near 'NOT')"},
-        {"a * - NOT b", Dialect::Expression, "error: syntax error at offset 6: operand expected (near 'NOT')"},
-        {"a IS b", Dialect::Sql, "error: syntax error at offset 5: NULL expected after IS (near 'b')"},
+        {"a = NOT b", Dialect::Expression,
+         "error: syntax error at offset 4: operand expected (near 'NOT')"},
+        {"a * - NOT b", Dialect::Expression,
+         "error: syntax error at offset 6: operand expected (near 'NOT')"},
+        {"a IS b", Dialect::Sql,
+         "error: syntax error at offset 5: NULL expected after IS (near 'b')"},
         // A literal ends where no operator follows it, and goes on where one does.
         {"17, a", Dialect::Sql, "17 | , a"},
         {"17) a", Dialect::Expression, "17 | ) a"},
@@ -234,15 +243,18 @@ TEST(ExpressionParsing, NumbersKeepTheirValue) {
             EXPECT_EQ(n->op, Op::Literal) << c.text;
             EXPECT_EQ(n->offset, 2u) << c.text;
             EXPECT_EQ(n->literal.kind, c.kind) << c.text;
-            if (c.kind == Value::Kind::Integer) EXPECT_EQ(n->literal.integer, c.integer) << c.text;
-            else EXPECT_EQ(n->literal.real, c.real) << c.text;
+            if (c.kind == Value::Kind::Integer)
+                EXPECT_EQ(n->literal.integer, c.integer) << c.text;
+            else
+                EXPECT_EQ(n->literal.real, c.real) << c.text;
         }
     }
 }
 
 TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {
     std::string error;
-    auto e = Expression::compile("(TableName=\"Inv\" + Chr(34)) AND (123=LockedRecNo)", source_, &error);
+    auto e =
+        Expression::compile("(TableName=\"Inv\" + Chr(34)) AND (123=LockedRecNo)", source_, &error);
     ASSERT_NE(e, nullptr) << error;
     auto terms = e->equalityTerms(true);
     ASSERT_TRUE(terms.has_value());
@@ -259,8 +271,9 @@ TEST_F(ExpressionTest, EqualityTermsOfConjunctions) {
     ASSERT_TRUE(upper->equalityTerms(true).has_value());
     EXPECT_TRUE((*upper->equalityTerms(true))[0].caseInsensitive);
 
-    for (const char* text : {"TableName=\"a\" OR LockedRecNo=1", "empty(TableName)", "LockedRecNo>1",
-                             "TableName=UserName", "TableName=\"\"", "UPPER(UserName)=\"Dupont\""}) {
+    for (const char* text :
+         {"TableName=\"a\" OR LockedRecNo=1", "empty(TableName)", "LockedRecNo>1",
+          "TableName=UserName", "TableName=\"\"", "UPPER(UserName)=\"Dupont\""}) {
         SCOPED_TRACE(text);
         auto other = Expression::compile(text, source_, &error);
         ASSERT_NE(other, nullptr) << error;
@@ -273,13 +286,17 @@ TEST(EqualityKey, EqualExactlyWhenTheLanguageSaysSo) {
               equalityKey(Value::ofString("INVENTAIRE"), true));
     EXPECT_NE(equalityKey(Value::ofString("Inventaire"), false),
               equalityKey(Value::ofString("INVENTAIRE"), false));
-    EXPECT_EQ(equalityKey(Value::ofInteger(123), false), equalityKey(Value::ofDouble(123.0), false));
-    EXPECT_NE(equalityKey(Value::ofInteger(123), false), equalityKey(Value::ofDouble(123.5), false));
-    EXPECT_EQ(equalityKey(Value::ofDate(100), false), equalityKey(Value::ofTimeStamp(100, 0), false));
+    EXPECT_EQ(equalityKey(Value::ofInteger(123), false),
+              equalityKey(Value::ofDouble(123.0), false));
+    EXPECT_NE(equalityKey(Value::ofInteger(123), false),
+              equalityKey(Value::ofDouble(123.5), false));
+    EXPECT_EQ(equalityKey(Value::ofDate(100), false),
+              equalityKey(Value::ofTimeStamp(100, 0), false));
     EXPECT_NE(equalityKey(Value::null(), false), equalityKey(Value::ofString(""), false));
     // Concatenated keys of two columns stay distinct when the text moves between them.
-    EXPECT_NE(equalityKey(Value::ofString("abSx"), false) + equalityKey(Value::ofString("y"), false),
-              equalityKey(Value::ofString("ab"), false) + equalityKey(Value::ofString("xSy"), false));
+    EXPECT_NE(
+        equalityKey(Value::ofString("abSx"), false) + equalityKey(Value::ofString("y"), false),
+        equalityKey(Value::ofString("ab"), false) + equalityKey(Value::ofString("xSy"), false));
 }
 
 TEST(DateText, ParsesTheDocumentedForms) {

@@ -1,12 +1,13 @@
 // Record images: storage form and null encoding of every column type, value round trips,
 // key ordering and the ROWID digits.
+#include "engine/record/record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "engine/include/engine_api.h"
 #include "engine/record/raw_key.h"
-#include "engine/record/record.h"
 #include "engine/record/record_text.h"
 
 namespace engine::record {
@@ -99,7 +100,9 @@ TEST(RecordImage, ValuesRoundTripThroughTheirStorageForm) {
         {column(ColumnType::RowVersion), Value::ofInteger(9), nullptr},
         {column(ColumnType::VarcharFox, 4), Value::ofString("xy"), "787920200200"},
         {column(ColumnType::NChar, 2), Value::ofString("\xe9"), "e9002000"},
-        {column(ColumnType::NVarchar, 3), Value::ofString("\x80"), "ac2020002000" "0100"},
+        {column(ColumnType::NVarchar, 3), Value::ofString("\x80"),
+         "ac2020002000"
+         "0100"},
         {column(ColumnType::Raw, 3), Value::ofBinary(std::string("\x01\x02", 2)), "010200"},
     };
     for (const RoundTrip& rt : cases) {
@@ -118,22 +121,39 @@ TEST(RecordImage, ValuesRoundTripThroughTheirStorageForm) {
         Value out = decodeValue(cols[0], p);
         switch (rt.in.kind) {
             case Value::Kind::String:
-                if (rt.col.type == ColumnType::String) EXPECT_EQ(out.text, "ab   ");
-                else if (rt.col.type == ColumnType::NChar) EXPECT_EQ(out.text, "\xe9 ");
-                else if (rt.col.type == ColumnType::NVarchar) EXPECT_EQ(out.text, "\x80");
-                else EXPECT_EQ(out.text, rt.in.text);
+                if (rt.col.type == ColumnType::String)
+                    EXPECT_EQ(out.text, "ab   ");
+                else if (rt.col.type == ColumnType::NChar)
+                    EXPECT_EQ(out.text, "\xe9 ");
+                else if (rt.col.type == ColumnType::NVarchar)
+                    EXPECT_EQ(out.text, "\x80");
+                else
+                    EXPECT_EQ(out.text, rt.in.text);
                 break;
-            case Value::Kind::Double: EXPECT_DOUBLE_EQ(out.real, rt.in.real); break;
-            case Value::Kind::Integer: EXPECT_EQ(out.integer, rt.in.integer); break;
-            case Value::Kind::Logical: EXPECT_EQ(out.logical, rt.in.logical); break;
-            case Value::Kind::Date: EXPECT_EQ(out.julian, rt.in.julian); break;
-            case Value::Kind::Time: EXPECT_EQ(out.millis, rt.in.millis); break;
+            case Value::Kind::Double:
+                EXPECT_DOUBLE_EQ(out.real, rt.in.real);
+                break;
+            case Value::Kind::Integer:
+                EXPECT_EQ(out.integer, rt.in.integer);
+                break;
+            case Value::Kind::Logical:
+                EXPECT_EQ(out.logical, rt.in.logical);
+                break;
+            case Value::Kind::Date:
+                EXPECT_EQ(out.julian, rt.in.julian);
+                break;
+            case Value::Kind::Time:
+                EXPECT_EQ(out.millis, rt.in.millis);
+                break;
             case Value::Kind::TimeStamp:
                 EXPECT_EQ(out.julian, rt.in.julian);
                 EXPECT_EQ(out.millis, rt.in.millis);
                 break;
-            case Value::Kind::Binary: EXPECT_EQ(out.text, std::string("\x01\x02\x00", 3)); break;
-            default: break;
+            case Value::Kind::Binary:
+                EXPECT_EQ(out.text, std::string("\x01\x02\x00", 3));
+                break;
+            default:
+                break;
         }
     }
 }
@@ -177,7 +197,8 @@ TEST(RecordImage, EmptyTextIsStoredAsZeroBytesAndShortWritesArePadded) {
     EXPECT_TRUE(isNull(cols[0], p));  // zero bytes written through AdsSetField read as null
     ASSERT_TRUE(writeColumnBytes(cols[1], std::string("A\0", 2), p).ok());
     EXPECT_EQ(hex(image.substr(4)), "41002000");
-    EXPECT_EQ(writeColumnBytes(column(ColumnType::Integer), "abc", p).code, AE_COLUMN_TYPE_MISMATCH);
+    EXPECT_EQ(writeColumnBytes(column(ColumnType::Integer), "abc", p).code,
+              AE_COLUMN_TYPE_MISMATCH);
 }
 
 TEST(RawKey, KeysSortLikeTheirValues) {
@@ -202,8 +223,9 @@ TEST(RawKey, KeysSortLikeTheirValues) {
     std::string fromBytes;
     uint8_t raw[4];
     putU32(raw, static_cast<uint32_t>(-100));
-    ASSERT_TRUE(appendKeySegmentFromBytes(cols[0], std::string_view(reinterpret_cast<char*>(raw), 4), true,
-                                          fromBytes).ok());
+    ASSERT_TRUE(appendKeySegmentFromBytes(
+                    cols[0], std::string_view(reinterpret_cast<char*>(raw), 4), true, fromBytes)
+                    .ok());
     EXPECT_EQ(fromBytes, keyOf(0, Value::ofInteger(-100)));
     std::string partial;
     ASSERT_TRUE(appendKeySegmentFromBytes(cols[1], "ab", false, partial).ok());
@@ -218,11 +240,19 @@ TEST(CodePage, NamesEqualWithoutRegardToAsciiCase) {
         const char* b;
         bool equal;
     } cases[] = {
-        {"OSUserLoginName", "OSUserLoginName", true}, {"nom", "NOM", true},
-        {"Nom1_z", "nOM1_Z", true}, {"sp_mgGetLockOwner", "SP_MGGETLOCKOWNER", true},
-        {"Nom", "Noms", false}, {"@", "`", false}, {"[", "{", false}, {"Z[", "z{", false},
-        {"^", "~", false}, {"a b", "A_B", false}, {"\xE9", "\xC9", false},
-        {"\xC9t\xE9", "\xE9T\xE9", false}, {"", "", true},
+        {"OSUserLoginName", "OSUserLoginName", true},
+        {"nom", "NOM", true},
+        {"Nom1_z", "nOM1_Z", true},
+        {"sp_mgGetLockOwner", "SP_MGGETLOCKOWNER", true},
+        {"Nom", "Noms", false},
+        {"@", "`", false},
+        {"[", "{", false},
+        {"Z[", "z{", false},
+        {"^", "~", false},
+        {"a b", "A_B", false},
+        {"\xE9", "\xC9", false},
+        {"\xC9t\xE9", "\xE9T\xE9", false},
+        {"", "", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(equalsNoCase(c.a, c.b), c.equal) << c.a << " " << c.b;
@@ -236,8 +266,14 @@ TEST(CodePage, TrimmingRemovesSpacesAndTabsAtBothEnds) {
         std::string_view text;
         std::string_view trimmed;
     } cases[] = {
-        {"", ""},       {" ", ""},          {"\t \t", ""},      {"a", "a"},
-        {"  a", "a"},   {"a\t", "a"},       {" \ta b\t ", "a b"}, {"\na\r", "\na\r"},
+        {"", ""},
+        {" ", ""},
+        {"\t \t", ""},
+        {"a", "a"},
+        {"  a", "a"},
+        {"a\t", "a"},
+        {" \ta b\t ", "a b"},
+        {"\na\r", "\na\r"},
         {" /d/T.adt ", "/d/T.adt"},
     };
     for (const Case& c : cases) {

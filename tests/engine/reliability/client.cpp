@@ -37,7 +37,9 @@ std::vector<std::string> columnNames(ADSHANDLE cursor) {
 
 }  // namespace
 
-std::string lastError() { return lockholder::lastEngineError(); }
+std::string lastError() {
+    return lockholder::lastEngineError();
+}
 
 Client::Client(const std::string& address, const std::string& dict, const std::string& user,
                const std::string& password, const std::string& workstation,

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
-#include "engine/include/engine_api.h"
 #include "tests/engine/security/support.h"
 
 namespace security {
@@ -21,22 +21,27 @@ namespace fs = std::filesystem;
 class Confinement : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const std::string& d : {compta_, personnel_, outside_, elsewhere_}) fs::create_directory(d);
+        for (const std::string& d : {compta_, personnel_, outside_, elsewhere_})
+            fs::create_directory(d);
         reliability::makeDictionary(compta_, "Compta", 20);
         reliability::makeDictionary(personnel_, "Personnel", 20);
         ASSERT_TRUE(server_.start());
         Client loose(server_.address(), outside_, "", "");
         ASSERT_EQ(loose.code(), 0u) << lastError();
-        ASSERT_EQ(run(loose, "CREATE TABLE Secret (X Integer); INSERT INTO Secret VALUES (42);"), 0u)
+        ASSERT_EQ(run(loose, "CREATE TABLE Secret (X Integer); INSERT INTO Secret VALUES (42);"),
+                  0u)
             << lastError();
     }
 
     static UNSIGNED32 open(Client& c, const std::string& table, ADSHANDLE* out = nullptr) {
         ADSHANDLE t = 0;
-        const UNSIGNED32 rc = AdsOpenTable90(c.handle(), table.c_str(), nullptr, 0, ADS_ANSI,
-                                             ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, nullptr, &t);
-        if (out) *out = t;
-        else if (t) AdsCloseTable(t);
+        const UNSIGNED32 rc =
+            AdsOpenTable90(c.handle(), table.c_str(), nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                           ADS_CHECKRIGHTS, 0, nullptr, &t);
+        if (out)
+            *out = t;
+        else if (t)
+            AdsCloseTable(t);
         return rc;
     }
     static UNSIGNED32 run(Client& c, const std::string& sql) {
@@ -63,9 +68,10 @@ class Confinement : public ::testing::Test {
 TEST_F(Confinement, NoNameLeadsOutOfTheConnectionsFolder) {
     fs::create_symlink("../Personnel/Items.adt", compta_ + "/Link.adt");
     const std::vector<std::string> names = {
-        "../Personnel/Items.adt",        personnel_ + "/Items.adt", personnel_ + "/Items",
-        "..\\Personnel\\Items.adt",      "./../Personnel/Items.adt", "Absent/../../Personnel/Items.adt",
-        outside_ + "/Secret.adt",        "Link.adt",
+        "../Personnel/Items.adt",   personnel_ + "/Items.adt",
+        personnel_ + "/Items",      "..\\Personnel\\Items.adt",
+        "./../Personnel/Items.adt", "Absent/../../Personnel/Items.adt",
+        outside_ + "/Secret.adt",   "Link.adt",
     };
     const std::vector<std::string> statements = {
         "SELECT * FROM [../Personnel/Items.adt]",
@@ -74,7 +80,8 @@ TEST_F(Confinement, NoNameLeadsOutOfTheConnectionsFolder) {
         "SELECT * FROM [Link.adt]",
     };
     for (const char* user : {"plain", "adssys"}) {
-        Client c(server_.address(), dict(compta_), user, user == std::string("plain") ? "plain1" : "kor5382");
+        Client c(server_.address(), dict(compta_), user,
+                 user == std::string("plain") ? "plain1" : "kor5382");
         ASSERT_EQ(c.code(), 0u) << lastError();
         for (const std::string& name : names) {
             EXPECT_EQ(open(c, name), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE))
@@ -85,8 +92,8 @@ TEST_F(Confinement, NoNameLeadsOutOfTheConnectionsFolder) {
                 << user << ": " << sql << " (" << lastError() << ")";
         }
         // The connection's own tables, by name and by the path the data-access layer retries.
-        for (const std::string& own : {std::string("Items"), compta_ + "/Items", std::string("Items.adt"),
-                                       std::string("./Items.adt")}) {
+        for (const std::string& own : {std::string("Items"), compta_ + "/Items",
+                                       std::string("Items.adt"), std::string("./Items.adt")}) {
             EXPECT_EQ(open(c, own), 0u) << user << " " << own << ": " << lastError();
         }
     }
@@ -97,19 +104,23 @@ TEST_F(Confinement, NoNameLeadsOutOfTheConnectionsFolder) {
 TEST_F(Confinement, AFolderConnectionReachesOnlyTablesNoDictionaryClaims) {
     Client free(server_.address(), compta_, "", "");
     ASSERT_EQ(free.code(), 0u) << lastError();
-    for (const std::string& name : {std::string("Items"), std::string("Items.adt"), compta_ + "/Items.adt"}) {
+    for (const std::string& name :
+         {std::string("Items"), std::string("Items.adt"), compta_ + "/Items.adt"}) {
         EXPECT_EQ(open(free, name), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE)) << name;
     }
-    for (const char* sql : {"SELECT * FROM Items", "INSERT INTO Items (Code) VALUES ('x')", "DROP TABLE Items"}) {
+    for (const char* sql :
+         {"SELECT * FROM Items", "INSERT INTO Items (Code) VALUES ('x')", "DROP TABLE Items"}) {
         EXPECT_EQ(run(free, sql), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE)) << sql;
     }
     UNSIGNED32 rc = 0;
     free.allLocks(compta_ + "/Items.adt", &rc);
-    EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_PERMISSION_DENIED)) << "lock procedures without a password";
+    EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_PERMISSION_DENIED))
+        << "lock procedures without a password";
     free.lockOwners(compta_ + "/Items.adt", 1, &rc);
     EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_PERMISSION_DENIED));
 
-    // A table nobody claims is the folder connection's, and the dictionary's users reach it by path.
+    // A table nobody claims is the folder connection's, and the dictionary's users reach it by
+    // path.
     ASSERT_EQ(run(free, "CREATE TABLE Libre (X Integer)"), 0u) << lastError();
     EXPECT_EQ(open(free, "Libre"), 0u) << lastError();
     char name[261] = {};
@@ -126,7 +137,8 @@ TEST_F(Confinement, AFolderConnectionReachesOnlyTablesNoDictionaryClaims) {
     // A table the dictionary names but whose files are missing is still the dictionary's.
     fs::remove(compta_ + "/Journal.adt");
     fs::remove(compta_ + "/Journal.adm");
-    EXPECT_EQ(run(free, "CREATE TABLE Journal (X Integer)"), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE));
+    EXPECT_EQ(run(free, "CREATE TABLE Journal (X Integer)"),
+              static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE));
     EXPECT_FALSE(exists(compta_ + "/Journal.adt"));
 
     // A parent folder's connection does not reach into the folders below it.
@@ -154,7 +166,8 @@ TEST_F(Confinement, LinksAreNeverRemovedNorWrittenThrough) {
     ASSERT_EQ(free.code(), 0u) << lastError();
     EXPECT_EQ(open(free, "Victim"), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE));
     for (const char* table : {"Victim", "Alias", "Fake"}) {
-        EXPECT_NE(run(free, std::string("DROP TABLE ") + table), 0u) << table << " reported dropped";
+        EXPECT_NE(run(free, std::string("DROP TABLE ") + table), 0u)
+            << table << " reported dropped";
         EXPECT_TRUE(exists(outside_ + "/" + table + ".adt")) << table;
     }
     EXPECT_EQ(readFile(elsewhere_ + "/Target.adt"), target);
@@ -196,9 +209,11 @@ TEST_F(Confinement, LockProceduresSeeOnlyTheConnectionsOwnTables) {
     EXPECT_TRUE(admin.allLocks(personnel_ + "/Items.adt", &rc).empty());
     EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE)) << "another dictionary's locks";
     EXPECT_TRUE(admin.lockOwners(personnel_ + "/Items.adt", 3, &rc).empty());
-    EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE)) << "another dictionary's owners";
+    EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE))
+        << "another dictionary's owners";
     // The tool's own spellings: letter case and the blank are not part of the name.
-    for (const std::string& path : {compta_ + "/ITEMS.ADT", compta_ + "/items.adt", std::string("Items.adt")}) {
+    for (const std::string& path :
+         {compta_ + "/ITEMS.ADT", compta_ + "/items.adt", std::string("Items.adt")}) {
         EXPECT_EQ(admin.allLocks(path, &rc), std::vector<uint32_t>{2}) << path;
         EXPECT_EQ(rc, 0u) << path << ": " << lastError();
         EXPECT_EQ(admin.lockOwners(path, 2, &rc), std::vector<std::string>{"COMPTA-PC"}) << path;

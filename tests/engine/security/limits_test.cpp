@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
-#include "engine/include/engine_api.h"
 #include "tests/engine/reliability/raw_socket.h"
 #include "tests/engine/security/support.h"
 
@@ -26,14 +26,18 @@ using reliability::Client;
 using reliability::lastError;
 using Clock = std::chrono::steady_clock;
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 std::string u32(uint32_t v) {
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
     return s;
 }
-std::string bytes(const std::string& b) { return u32(static_cast<uint32_t>(b.size())) + b; }
+std::string bytes(const std::string& b) {
+    return u32(static_cast<uint32_t>(b.size())) + b;
+}
 
 // A request of one Connect operation, as the client library writes it.
 std::string connectRequest(const std::string& connectString) {
@@ -76,12 +80,14 @@ class Limits : public ::testing::Test {
 };
 
 TEST_F(Limits, OutOfDescriptorsTheServerShedsTheNewestAndRecovers) {
-    reliability::Child server("/bin/sh",
-                              {"-c", "ulimit -n 48 && exec \"$0\" \"$@\"", reliability::binPath("enginesrv"),
-                               "--socket", socket(), "--idle-timeout", "60000", "--max-connections", "1000"},
-                              dir_.path() + "/srv.log");
+    reliability::Child server(
+        "/bin/sh",
+        {"-c", "ulimit -n 48 && exec \"$0\" \"$@\"", reliability::binPath("enginesrv"), "--socket",
+         socket(), "--idle-timeout", "60000", "--max-connections", "1000"},
+        dir_.path() + "/srv.log");
     int probe = -1;
-    for (auto until = Clock::now() + std::chrono::seconds(5); probe < 0 && Clock::now() < until; sleepMs(10))
+    for (auto until = Clock::now() + std::chrono::seconds(5); probe < 0 && Clock::now() < until;
+         sleepMs(10))
         probe = reliability::rawConnect(socket());
     ASSERT_GE(probe, 0) << "the server did not start";
     ::close(probe);
@@ -124,25 +130,29 @@ TEST_F(Limits, WithoutThreadsLeftTheServerRefusesInsteadOfDying) {
     std::filesystem::create_directory(run);
     ::chmod(dir_.path().c_str(), 0755);
     giveToUnprivileged(run, user);
-    const std::string outcome = runUnprivileged([&] {
-        const std::string path = run + "/srv.sock";
-        const rlimit threads{12, 12};  // this process, the server and its threads
-        if (::setrlimit(RLIMIT_NPROC, &threads) != 0) return std::string("no limit");
-        reliability::Child server(reliability::binPath("enginesrv"), {"--socket", path, "--idle-timeout", "60000"},
-                                  run + "/srv.log");
-        int probe = -1;
-        for (int i = 0; i < 500 && probe < 0 && server.running(); ++i, sleepMs(10)) probe = reliability::rawConnect(path);
-        if (probe < 0) return std::string("no server");
-        std::vector<int> flood{probe};
-        for (int i = 0; i < 40; ++i) flood.push_back(reliability::rawConnect(path));
-        int shed = 0;
-        for (int fd : flood) shed += reliability::closedByServer(fd, 200) ? 1 : 0;
-        sleepMs(200);
-        std::string out = server.running() ? "running" : "dead";
-        out += shed > 0 ? ", refused some" : ", refused none";
-        for (int fd : flood) ::close(fd);
-        return out;
-    }, user);
+    const std::string outcome = runUnprivileged(
+        [&] {
+            const std::string path = run + "/srv.sock";
+            const rlimit threads{12, 12};  // this process, the server and its threads
+            if (::setrlimit(RLIMIT_NPROC, &threads) != 0) return std::string("no limit");
+            reliability::Child server(reliability::binPath("enginesrv"),
+                                      {"--socket", path, "--idle-timeout", "60000"},
+                                      run + "/srv.log");
+            int probe = -1;
+            for (int i = 0; i < 500 && probe < 0 && server.running(); ++i, sleepMs(10))
+                probe = reliability::rawConnect(path);
+            if (probe < 0) return std::string("no server");
+            std::vector<int> flood{probe};
+            for (int i = 0; i < 40; ++i) flood.push_back(reliability::rawConnect(path));
+            int shed = 0;
+            for (int fd : flood) shed += reliability::closedByServer(fd, 200) ? 1 : 0;
+            sleepMs(200);
+            std::string out = server.running() ? "running" : "dead";
+            out += shed > 0 ? ", refused some" : ", refused none";
+            for (int fd : flood) ::close(fd);
+            return out;
+        },
+        user);
     EXPECT_EQ(outcome, "running, refused some");
 }
 
@@ -168,13 +178,16 @@ TEST_F(Limits, PastTheConnectionLimitTheNewestIsRefusedWithItsOwnCode) {
 }
 
 TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
-    reliability::ServerProcess server(socket(), {"--idle-timeout", "10000", "--frame-timeout", "4000"});
+    reliability::ServerProcess server(socket(),
+                                      {"--idle-timeout", "10000", "--frame-timeout", "4000"});
     ASSERT_TRUE(server.start());
 
     const int large = reliability::rawConnect(socket());
     const std::string announce = reliability::frameHeader(1u << 20) + std::string(100, 'x');
-    ASSERT_EQ(::send(large, announce.data(), announce.size(), MSG_NOSIGNAL), static_cast<ssize_t>(announce.size()));
-    EXPECT_TRUE(reliability::closedByServer(large, 1500)) << "a large frame before login was waited for";
+    ASSERT_EQ(::send(large, announce.data(), announce.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(announce.size()));
+    EXPECT_TRUE(reliability::closedByServer(large, 1500))
+        << "a large frame before login was waited for";
     ::close(large);
 
     // A byte now and then does not keep a frame alive past its deadline.
@@ -193,9 +206,11 @@ TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
 
     // After login a frame may be large, but its room grows with what arrives.
     const int fd = reliability::rawConnect(socket());
-    const std::string login = connectRequest("Data Source=" + dict_ + ";User ID=adssys;Password=\"kor5382\";");
+    const std::string login =
+        connectRequest("Data Source=" + dict_ + ";User ID=adssys;Password=\"kor5382\";");
     const std::string frame = reliability::frameHeader(static_cast<uint32_t>(login.size())) + login;
-    ASSERT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), static_cast<ssize_t>(frame.size()));
+    ASSERT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(frame.size()));
     std::string answer;
     ASSERT_TRUE(readFrame(fd, &answer, 5000));
     ASSERT_GE(answer.size(), 8u);
@@ -238,8 +253,8 @@ TEST_F(Limits, OneConnectionsCursorsAndResultsAreBounded) {
     ASSERT_EQ(AdsCloseTable(open.back()), 0u);
     open.pop_back();
     ADSHANDLE again = 0;
-    EXPECT_EQ(AdsOpenTable90(c.handle(), "Items", nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS,
-                             0, nullptr, &again),
+    EXPECT_EQ(AdsOpenTable90(c.handle(), "Items", nullptr, 0, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                             ADS_CHECKRIGHTS, 0, nullptr, &again),
               0u)
         << lastError();
     for (ADSHANDLE t : open) AdsCloseTable(t);

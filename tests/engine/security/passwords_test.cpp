@@ -55,13 +55,17 @@ TEST(Passwords, AnOlderHashLetsItsUserInOnceAndIsRewritten) {
     const std::string salt = "00112233445566778899aabbccddeeff";
     const std::string old =
         "BRVADD01\n"
-        "user\tadssys\t1\t" + salt + "\td5418eda26070bb257bb1969a933c5be05f3aebabbe9bd08a3b872c94faf97d1\n"
-        "user\tplain\t0\t" + salt + "\t9feeacedf8133ac2fda4348cccdbe074b766c58dd8c6f26ef19a930751c70f89\n";
+        "user\tadssys\t1\t" +
+        salt +
+        "\td5418eda26070bb257bb1969a933c5be05f3aebabbe9bd08a3b872c94faf97d1\n"
+        "user\tplain\t0\t" +
+        salt + "\t9feeacedf8133ac2fda4348cccdbe074b766c58dd8c6f26ef19a930751c70f89\n";
     ASSERT_TRUE(writeFile(dict, old));
     reliability::ServerProcess server(dir.path() + "/srv.sock");
     ASSERT_TRUE(server.start());
 
-    EXPECT_EQ(Client(server.address(), dict, "adssys", "wrong").code(), static_cast<UNSIGNED32>(AE_LOGIN_FAILED));
+    EXPECT_EQ(Client(server.address(), dict, "adssys", "wrong").code(),
+              static_cast<UNSIGNED32>(AE_LOGIN_FAILED));
     EXPECT_EQ(readFile(dict), old) << "a refused login rewrote the file";
     EXPECT_EQ(Client(server.address(), dict, "adssys", "kor5382").code(), 0u) << lastError();
     auto users = userLines(dict);
@@ -71,7 +75,8 @@ TEST(Passwords, AnOlderHashLetsItsUserInOnceAndIsRewritten) {
     EXPECT_EQ(modeOf(dict), 0600u);
 
     EXPECT_EQ(Client(server.address(), dict, "adssys", "kor5382").code(), 0u) << lastError();
-    EXPECT_EQ(Client(server.address(), dict, "adssys", "kor5383").code(), static_cast<UNSIGNED32>(AE_LOGIN_FAILED));
+    EXPECT_EQ(Client(server.address(), dict, "adssys", "kor5383").code(),
+              static_cast<UNSIGNED32>(AE_LOGIN_FAILED));
     EXPECT_EQ(Client(server.address(), dict, "plain", "plain1").code(), 0u) << lastError();
     users = userLines(dict);
     EXPECT_TRUE(memoryHard(users[1]));

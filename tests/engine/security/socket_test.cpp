@@ -1,8 +1,8 @@
 // socket_test.cpp: where the server listens and whom a client trusts. The default socket
 // lives in the user's private runtime folder; the server will not listen in a folder
 // another user controls; a client sends no password to a server run by another user.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -15,10 +15,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
 #include "tests/engine/reliability/raw_socket.h"
-#include "engine/include/engine_api.h"
 #include "tests/engine/security/support.h"
 
 namespace security {
@@ -75,12 +75,13 @@ TEST_F(Socket, TheServerRefusesAFolderAnotherUserControls) {
                                {"shared like /tmp", 01777, false}};
     if (runningAsRoot()) cases.push_back({"owned by another user", 0700, true});
     for (const Case& c : cases) {
-        const std::string dir = folder(std::string("f") + std::to_string(&c - cases.data()), c.mode);
+        const std::string dir =
+            folder(std::string("f") + std::to_string(&c - cases.data()), c.mode);
         if (c.otherOwner) {
             ASSERT_EQ(::chown(dir.c_str(), kNobody, kNobody), 0);
         }
-        reliability::Child server(reliability::binPath("enginesrv"), {"--socket", dir + "/srv.sock"},
-                                  dir_.path() + "/refused.log");
+        reliability::Child server(reliability::binPath("enginesrv"),
+                                  {"--socket", dir + "/srv.sock"}, dir_.path() + "/refused.log");
         EXPECT_EQ(server.wait(5000), 1) << c.what << ": the server started";
         EXPECT_FALSE(exists(dir + "/srv.sock")) << c.what;
     }
@@ -105,7 +106,8 @@ int listenAt(const std::string& path, uint16_t port) {
         std::strncpy(un->sun_path, path.c_str(), sizeof un->sun_path - 1);
         len = sizeof *un;
     }
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), len) != 0 || ::listen(fd, 4) != 0) return -1;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), len) != 0 || ::listen(fd, 4) != 0)
+        return -1;
     return fd;
 }
 
@@ -147,10 +149,12 @@ TEST_F(Socket, AClientSendsNoPasswordToAServerRunByAnotherUser) {
         ASSERT_EQ(::read(ready[0], &r, 1), 1) << address;
         {
             Client c(address, dict_, "adssys", "kor5382");
-            EXPECT_EQ(c.code(), static_cast<UNSIGNED32>(AE_SERVER_NOT_TRUSTED)) << address << ": " << lastError();
+            EXPECT_EQ(c.code(), static_cast<UNSIGNED32>(AE_SERVER_NOT_TRUSTED))
+                << address << ": " << lastError();
         }
         long received = -2;
-        EXPECT_EQ(::read(ready[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
+        EXPECT_EQ(::read(ready[0], &received, sizeof received),
+                  static_cast<ssize_t>(sizeof received));
         EXPECT_EQ(received, 0) << "the client spoke to the impostor at " << address;
         ::close(ready[0]);
         int status = 0;

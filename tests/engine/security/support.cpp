@@ -13,9 +13,13 @@
 namespace security {
 namespace fs = std::filesystem;
 
-bool runningAsRoot() { return ::geteuid() == 0; }
+bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
 
-uid_t userOfThisTest() { return 60000 + static_cast<uid_t>(::getpid() % 5000); }
+uid_t userOfThisTest() {
+    return 60000 + static_cast<uid_t>(::getpid() % 5000);
+}
 
 std::string runUnprivileged(const std::function<std::string()>& body, uid_t user) {
     int out[2];
@@ -40,7 +44,8 @@ std::string runUnprivileged(const std::function<std::string()>& body, uid_t user
     ::close(out[1]);
     std::string result;
     char buf[4096];
-    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) result.append(buf, static_cast<size_t>(n));
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        result.append(buf, static_cast<size_t>(n));
     ::close(out[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);

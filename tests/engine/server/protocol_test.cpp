@@ -46,8 +46,9 @@ SqlResult sampleResult(RecordLayout layout = sampleLayout()) {
     x.returnsRows = true;
     x.cursor = sampleCursor(std::move(layout));
     x.recordCount = 2;
-    x.rows = {Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}, {5, true, ""}}},
-              Position{false, true, 0, false, "", {}}};
+    x.rows = {
+        Position{false, false, 1, true, std::string(30, 'r'), {{4, false, "memo"}, {5, true, ""}}},
+        Position{false, true, 0, false, "", {}}};
     return x;
 }
 
@@ -72,8 +73,10 @@ AnswerOf<op> answerRoundTrip(const AnswerOf<op>& answer, uint32_t recordLength =
 TEST(ProtocolRoundTrip, ArgumentsAndAnswersDecodeToWhatWasEncoded) {
     ExecArgs e;
     e.text = "EXECUTE PROCEDURE sp_mgGetLockOwner( 'x.adt',42);\r\n";
-    e.params = {{1, "", Value::ofString("\xe9t\xe9", true)}, {0, "p", Value::ofTimeStamp(2, 3)},
-                {2, "", Value::ofDouble(-1.5)}, {3, "", Value::null()}};
+    e.params = {{1, "", Value::ofString("\xe9t\xe9", true)},
+                {0, "p", Value::ofTimeStamp(2, 3)},
+                {2, "", Value::ofDouble(-1.5)},
+                {3, "", Value::null()}};
     e.prefetchRows = 64;
     ExecArgs be = argsRoundTrip<Op::ExecuteSql>(e);
     EXPECT_EQ(be.text, e.text);
@@ -106,7 +109,10 @@ TEST(ProtocolRoundTrip, ArgumentsAndAnswersDecodeToWhatWasEncoded) {
     EXPECT_TRUE(bx.rows[0].blobs[1].isNull);
     EXPECT_TRUE(bx.rows[1].eof);
 
-    WriteArgs wa{3, {true, 0, {{1, ColumnWrite::Kind::Bytes, "ab"}, {3, ColumnWrite::Kind::Null, ""}}}, 9, 32};
+    WriteArgs wa{3,
+                 {true, 0, {{1, ColumnWrite::Kind::Bytes, "ab"}, {3, ColumnWrite::Kind::Null, ""}}},
+                 9,
+                 32};
     WriteArgs bw = argsRoundTrip<Op::WriteRecord>(wa);
     ASSERT_EQ(bw.request.columns.size(), 2u);
     EXPECT_EQ(bw.request.columns[1].kind, ColumnWrite::Kind::Null);
@@ -114,7 +120,8 @@ TEST(ProtocolRoundTrip, ArgumentsAndAnswersDecodeToWhatWasEncoded) {
     EXPECT_EQ(bw.order, 9u);
     EXPECT_EQ(bw.neighbours, 32);
 
-    ConnectArgs bc = argsRoundTrip<Op::Connect>({"Data Source=x.add;", {"poste", "", "jdupont", "", "Compta"}});
+    ConnectArgs bc =
+        argsRoundTrip<Op::Connect>({"Data Source=x.add;", {"poste", "", "jdupont", "", "Compta"}});
     EXPECT_EQ(bc.identity.osLogin, "jdupont");
     EXPECT_EQ(bc.identity.applicationId, "Compta");
 
@@ -137,7 +144,8 @@ TEST(ProtocolRoundTrip, ArgumentsAndAnswersDecodeToWhatWasEncoded) {
     EXPECT_EQ(req[0].flags, kOpMayFail);
     EXPECT_EQ(req[1].op, Op::GotoTop);
     // Decoded envelopes view the payload they came in.
-    const std::string answer = encoded(std::vector<OpResult>{{5035, "locked", ""}, {0, "", "body"}});
+    const std::string answer =
+        encoded(std::vector<OpResult>{{5035, "locked", ""}, {0, "", "body"}});
     std::vector<OpResult> resp;
     ASSERT_TRUE(decodeWhole(answer, &resp));
     EXPECT_EQ(resp[0].status, 5035u);
@@ -174,7 +182,11 @@ TEST(ProtocolCoding, AReaderStaysFailedAndReadsNothingAfterAFailure) {
     } cases[] = {
         {"read past the end", [](Reader& r) { r.fixed(r.remaining() + 1); }},
         {"boolean other than 0 or 1", [](Reader& r) { r.boolean(); }},
-        {"count the input cannot hold", [](Reader& r) { r.u8(); r.count(8); }},
+        {"count the input cannot hold",
+         [](Reader& r) {
+             r.u8();
+             r.count(8);
+         }},
         {"failed by a decoder", [](Reader& r) { r.fail(); }},
     };
     for (const Case& c : cases) {
@@ -198,7 +210,8 @@ TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
     } cases[] = {
         {"nothing spoilt", [](RecordLayout&, SqlResult&) {}},
         {"blank record short", [](RecordLayout& l, SqlResult&) { l.blankRecord.pop_back(); }},
-        {"column ends past the record", [](RecordLayout& l, SqlResult&) { l.columns[1].offset = 6; }},
+        {"column ends past the record",
+         [](RecordLayout& l, SqlResult&) { l.columns[1].offset = 6; }},
         {"column starts past the record",
          [](RecordLayout& l, SqlResult&) { l.columns[0].offset = 0xFFFFFFF0u; }},
         {"wide column twice its length",
@@ -223,11 +236,14 @@ TEST(ProtocolRefusal, DescriptionsAndImagesThatDoNotFitTheRecordAreRefused) {
         LayoutSlots sent, received;
         AnswerContext context{&received, 0};
         SqlResult back;
-        EXPECT_EQ(decodeAnswerBody<Op::ExecuteSql>(encodeAnswerBody<Op::ExecuteSql>(x, sent), &back, context),
+        EXPECT_EQ(decodeAnswerBody<Op::ExecuteSql>(encodeAnswerBody<Op::ExecuteSql>(x, sent), &back,
+                                                   context),
                   &c == &cases[0])
             << c.what;
         // A refused layout is not kept for later answers to name.
-        EXPECT_EQ(received.find(0) != nullptr, &c == &cases[0] || std::string(c.what).starts_with("row")) << c.what;
+        EXPECT_EQ(received.find(0) != nullptr,
+                  &c == &cases[0] || std::string(c.what).starts_with("row"))
+            << c.what;
     }
 }
 
@@ -309,7 +325,8 @@ TEST(ProtocolRefusal, MalformedPayloadsAreRefused) {
     Value value;
     EXPECT_FALSE(decodeWhole(std::string("\x09", 1), &value)) << "unknown value kind";
     ColumnWrite write;
-    EXPECT_FALSE(decodeWhole(std::string("\x01\x00\x03\x00\x00\x00\x00", 7), &write)) << "unknown write kind";
+    EXPECT_FALSE(decodeWhole(std::string("\x01\x00\x03\x00\x00\x00\x00", 7), &write))
+        << "unknown write kind";
     bool flag = false;
     EXPECT_FALSE(decodeWhole(std::string("\x02", 1), &flag)) << "boolean other than 0 or 1";
 }
@@ -370,8 +387,7 @@ TEST(ProtocolFrames, FramesOfEverySizeArriveWholeThroughASmallBuffer) {
 // pieces they come in; it tells a clean end from a frame cut short, and refuses strangers.
 TEST(ProtocolFrames, AReaderSplitsWhatComesIntoFrames) {
     const std::string big(100000, 'g');
-    const std::string together = frameOf("") + frameOf("un") + frameOf(big) +
-                                 frameOf("deux");
+    const std::string together = frameOf("") + frameOf("un") + frameOf(big) + frameOf("deux");
     struct Case {
         const char* what;
         std::vector<std::string> pieces;  // written one after another, 5 ms apart
@@ -379,13 +395,19 @@ TEST(ProtocolFrames, AReaderSplitsWhatComesIntoFrames) {
         IoResult last;                    // the read after them, the writer gone
     } cases[] = {
         {"frames sent together", {together}, {"", "un", big, "deux"}, IoResult::Closed},
-        {"a header in pieces", {together.substr(0, 3), together.substr(3, 10), together.substr(13)},
-         {"", "un", big, "deux"}, IoResult::Closed},
+        {"a header in pieces",
+         {together.substr(0, 3), together.substr(3, 10), together.substr(13)},
+         {"", "un", big, "deux"},
+         IoResult::Closed},
         {"cut in the payload", {frameOf("abcdef").substr(0, 10)}, {}, IoResult::Malformed},
-        {"cut in the header", {frameOf("un") + frameOf("x").substr(0, 5)}, {"un"},
+        {"cut in the header",
+         {frameOf("un") + frameOf("x").substr(0, 5)},
+         {"un"},
          IoResult::Malformed},
         {"a stranger", {"GET / HTTP/1.0\r\n\r\n"}, {}, IoResult::Malformed},
-        {"a length above the limit", {frameOf("").substr(0, 4) + std::string("\x01\x00\x00\x04", 4)}, {},
+        {"a length above the limit",
+         {frameOf("").substr(0, 4) + std::string("\x01\x00\x00\x04", 4)},
+         {},
          IoResult::Malformed},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,8 @@
 // server_process_test.cpp: the shipped client library against a real enginesrv process —
 // start and refusal, stop, no server, lock contention between processes, a killed client,
 // a killed server, and connections that send garbage or nothing.
+#include "engine/testing/server_process.h"
+
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -12,10 +14,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/engine/client/client_fixture.h"
 #include "engine/protocol/frame.h"
 #include "engine/protocol/wire_format.h"
-#include "engine/testing/server_process.h"
+#include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
 namespace {
@@ -27,13 +28,14 @@ int64_t msSince(Clock::time_point t) {
 }
 
 class ServerProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server_.start()) << server_.log();
         EngineSetServerAddress(server_.address().c_str());
         conn_ = connectOrFail(folder_.connectString());
-        runSql(conn_, "CREATE TABLE Clients (Nom CIChar(20), Code Integer);\r\n"
-                      "INSERT INTO Clients VALUES ('Martin', 1), ('Bernard', 2), ('Dubois', 3);");
+        runSql(conn_,
+               "CREATE TABLE Clients (Nom CIChar(20), Code Integer);\r\n"
+               "INSERT INTO Clients VALUES ('Martin', 1), ('Bernard', 2), ('Dubois', 3);");
     }
     void TearDown() override {
         if (conn_) AdsDisconnect(conn_);
@@ -48,8 +50,8 @@ protected:
 
     // Locked record numbers of Clients as the management procedure reports them.
     std::vector<std::vector<std::string>> locks() {
-        ADSHANDLE c = runSql(conn_, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + folder_.dir() +
-                                        "/Clients.adt ');");
+        ADSHANDLE c = runSql(
+            conn_, "EXECUTE PROCEDURE sp_mgGetAllLocks('" + folder_.dir() + "/Clients.adt ');");
         auto rows = readAll(c);
         AdsCloseTable(c);
         return rows;
@@ -181,7 +183,8 @@ TEST_F(ServerProcessTest, BadOrSilentConnectionsAreDroppedAlone) {
     auto frame = [](std::string_view payload, uint32_t length) {
         return protocol::frameHeader(length) + std::string(payload);
     };
-    const std::string badOp = protocol::encoded(std::vector<protocol::OpRequest>{{protocol::Op(999), 0, ""}});
+    const std::string badOp =
+        protocol::encoded(std::vector<protocol::OpRequest>{{protocol::Op(999), 0, ""}});
     struct Case {
         const char* what;
         std::string bytes;
@@ -215,11 +218,13 @@ TEST(ServerOverTcp, ServesOnLoopback) {
     ASSERT_TRUE(server.start()) << server.log();
     ASSERT_EQ(EngineSetServerAddress(server.address().c_str()), AE_SUCCESS);
     ADSHANDLE c = connectOrFail(folder.connectString());
-    ADSHANDLE cursor = runSql(c, "CREATE TABLE T (A Integer); INSERT INTO T VALUES (5); SELECT A FROM T");
+    ADSHANDLE cursor =
+        runSql(c, "CREATE TABLE T (A Integer); INSERT INTO T VALUES (5); SELECT A FROM T");
     EXPECT_EQ(readAll(cursor), (std::vector<std::vector<std::string>>{{"5"}}));
     AdsCloseTable(cursor);
     EXPECT_EQ(AdsDisconnect(c), AE_SUCCESS);
-    EXPECT_NE(server.log().find("listening on tcp:127.0.0.1:" + std::to_string(port)), std::string::npos);
+    EXPECT_NE(server.log().find("listening on tcp:127.0.0.1:" + std::to_string(port)),
+              std::string::npos);
 }
 
 // A connection's buffers outlive its requests: an answer and a request far larger than the
@@ -227,8 +232,9 @@ TEST(ServerOverTcp, ServesOnLoopback) {
 TEST_F(ServerProcessTest, AnswersStayExactAfterLargeRequestsAndAnswers) {
     constexpr int kRows = 1500;  // more than one batch of rows, each answer over 64 KiB
     std::vector<std::vector<std::string>> wide;
-    std::string insert = "CREATE TABLE Large (Ligne Integer, Texte Char(200));\r\n"
-                         "INSERT INTO Large VALUES ";
+    std::string insert =
+        "CREATE TABLE Large (Ligne Integer, Texte Char(200));\r\n"
+        "INSERT INTO Large VALUES ";
     for (int i = 0; i < kRows; ++i) {
         std::string text = std::to_string(i) + std::string(190, static_cast<char>('a' + i % 26));
         wide.push_back({std::to_string(i), text});

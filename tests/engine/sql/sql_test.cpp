@@ -2,10 +2,10 @@
 // then one table of statements that run or fail with their codes.
 #include <gtest/gtest.h>
 
-#include "engine/include/engine_api.h"
-#include "engine/expr/values.h"
-#include "engine/testing/fake_catalog.h"
 #include "engine/core/sql/executor.h"
+#include "engine/expr/values.h"
+#include "engine/include/engine_api.h"
+#include "engine/testing/fake_catalog.h"
 
 namespace engine::sql {
 namespace {
@@ -27,26 +27,30 @@ std::string lines(std::initializer_list<std::string> ls) {
 
 int32_t nativeOf(const Status& s) {
     size_t at = s.text.find("NativeError = ");
-    if (s.code != AE_SQL_ERROR || at == std::string::npos || s.text.find("Error 7200:") == std::string::npos)
+    if (s.code != AE_SQL_ERROR || at == std::string::npos ||
+        s.text.find("Error 7200:") == std::string::npos)
         return 0;
     return std::atoi(s.text.c_str() + at + 14);
 }
 
 class SqlTest : public ::testing::Test {
-protected:
+  protected:
     SqlTest() {
         FakeTable clients;
-        clients.columns = {col("NumClient", ColumnType::CiString, 10), col("Nom", ColumnType::String, 30),
-                           col("Solde", ColumnType::Double, 8), col("Ouvert", ColumnType::Date, 4)};
+        clients.columns = {col("NumClient", ColumnType::CiString, 10),
+                           col("Nom", ColumnType::String, 30), col("Solde", ColumnType::Double, 8),
+                           col("Ouvert", ColumnType::Date, 4)};
         for (int i = 1; i <= 64; ++i) {
             clients.records.push_back(Row{Value::ofString("C" + std::to_string(i), true),
                                           Value::ofString("Client " + std::to_string(i)),
-                                          Value::ofDouble(i * 1.5), Value::ofDate(expr::julianDay(2020, 1, 2))});
+                                          Value::ofDouble(i * 1.5),
+                                          Value::ofDate(expr::julianDay(2020, 1, 2))});
         }
         clients.records[1].reset();  // record 2 deleted
         catalog_.tables["CLIENTS"] = clients;
         FakeTable factures;
-        factures.columns = {col("NumFacture", ColumnType::Integer, 4), col("Client", ColumnType::CiString, 10)};
+        factures.columns = {col("NumFacture", ColumnType::Integer, 4),
+                            col("Client", ColumnType::CiString, 10)};
         factures.records = {Row{Value::ofInteger(123), Value::ofString("C1", true)},
                             Row{Value::ofInteger(124), Value::ofString("C3", true)}};
         catalog_.tables["FACTURES"] = factures;
@@ -112,15 +116,18 @@ TEST_F(SqlTest, LockProcedures) {
 
     // The query's first template line, Windows-1252 accents included, runs as sent.
     ASSERT_TRUE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('Cette ligne doit \xEAtre chang\xE9"
-                    "e par programmation!!');\r\n").ok());
+                    "e par programmation!!');\r\n")
+                    .ok());
     EXPECT_TRUE(result_.result.rows.empty());
-    EXPECT_EQ(catalog_.calls.back(), "sp_mgGetAllLocks(Cette ligne doit \xEAtre chang\xE9"
-                                     "e par programmation!!)");
+    EXPECT_EQ(catalog_.calls.back(),
+              "sp_mgGetAllLocks(Cette ligne doit \xEAtre chang\xE9"
+              "e par programmation!!)");
 }
 
 TEST_F(SqlTest, RecordByRowIdTemplate) {
     auto text = [](const std::string& table, const std::string& code) {
-        return lines({"Select X.*, X.RowID", "From", table, "as X", "Where Right(X.RowID,6) =", code});
+        return lines(
+            {"Select X.*, X.RowID", "From", table, "as X", "Where Right(X.RowID,6) =", code});
     };
     ASSERT_TRUE(run(text("Clients", " 'AAAAAq' ")).ok());
     ASSERT_EQ(result_.result.rows.size(), 1u);
@@ -151,9 +158,9 @@ TEST_F(SqlTest, RecordByRowIdTemplate) {
 
 TEST_F(SqlTest, RowIdByFieldValueTemplate) {
     auto text = [](const std::string& table, const std::string& field, const std::string& value) {
-        return lines({"select rowid from", std::string(17, ' ') + table, " \t" + std::string(14, ' ') + "where",
-                      " \t" + std::string(14, ' ') + field, " \t" + std::string(14, ' ') + "=",
-                      std::string(15, ' ') + value});
+        return lines({"select rowid from", std::string(17, ' ') + table,
+                      " \t" + std::string(14, ' ') + "where", " \t" + std::string(14, ' ') + field,
+                      " \t" + std::string(14, ' ') + "=", std::string(15, ' ') + value});
     };
     ASSERT_TRUE(run(text("Clients", "NumClient", "'c7'")).ok());  // CIChar: any letter case
     ASSERT_EQ(result_.result.rows.size(), 1u);
@@ -171,7 +178,8 @@ TEST_F(SqlTest, RowIdByFieldValueTemplate) {
     EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "'123'"))), kNativeTypeMismatch);
     EXPECT_EQ(nativeOf(run(text("Clients", "Numero", "'C7'"))), kNativeUnknownColumn);
     // A value that tries to append a statement runs nothing.
-    EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "1; DROP TABLE Clients"))), kNativeSyntax);
+    EXPECT_EQ(nativeOf(run(text("Factures", "NumFacture", "1; DROP TABLE Clients"))),
+              kNativeSyntax);
     EXPECT_NE(catalog_.find("Clients"), nullptr);
     EXPECT_EQ(nativeOf(run(text("//nom de la table", "//colonne \xE0 chercher",
                                 "//Valeur de la colonne \xE0 chercher"))),
@@ -180,12 +188,14 @@ TEST_F(SqlTest, RowIdByFieldValueTemplate) {
 
 TEST_F(SqlTest, LockOwnerThroughSubqueryTemplate) {
     auto text = [](const std::string& path, const std::string& recno) {
-        return lines({"Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID", "From", "(",
-                      "EXECUTE PROCEDURE sp_mgGetLockOwner(", path, std::string(9, '\t') + std::string(20, ' ') + ",",
-                      std::string(38, ' ') + recno, std::string(9, '\t') + std::string(17, ' ') + ")",
-                      ")as Principal;"});
+        return lines(
+            {"Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID",
+             "From", "(", "EXECUTE PROCEDURE sp_mgGetLockOwner(", path,
+             std::string(9, '\t') + std::string(20, ' ') + ",", std::string(38, ' ') + recno,
+             std::string(9, '\t') + std::string(17, ' ') + ")", ")as Principal;"});
     };
-    ASSERT_TRUE(run(text("'/x/Clients.adt'", "42")).ok()) << run(text("'/x/Clients.adt'", "42")).text;
+    ASSERT_TRUE(run(text("'/x/Clients.adt'", "42")).ok())
+        << run(text("'/x/Clients.adt'", "42")).text;
     ASSERT_EQ(result_.result.layout->columns.size(), 3u);
     EXPECT_EQ(result_.result.layout->columns[1].name, "OSUserLoginName");
     EXPECT_EQ(result_.result.layout->columns[2].length, 70u);
@@ -194,7 +204,8 @@ TEST_F(SqlTest, LockOwnerThroughSubqueryTemplate) {
 
     ASSERT_TRUE(run(text("'/x/Clients.adt'", "43")).ok());
     EXPECT_TRUE(result_.result.rows.empty());
-    EXPECT_EQ(nativeOf(run(text("//'D:\\Base\\Clients.adt'", "//RecNumber trouver par son RowID"))), kNativeSyntax);
+    EXPECT_EQ(nativeOf(run(text("//'D:\\Base\\Clients.adt'", "//RecNumber trouver par son RowID"))),
+              kNativeSyntax);
     EXPECT_EQ(nativeOf(run("//Ligne par programmation\r\n")), kNativeNoStatement);
 }
 
@@ -223,8 +234,9 @@ TEST_F(SqlTest, TextLiteralsReachTheProcedureAsTheirValue) {
         Status s = run(std::string("EXECUTE PROCEDURE sp_mgGetAllLocks(") + bad + ");");
         EXPECT_EQ(nativeOf(s), kNativeSyntax) << bad;
     }
-    EXPECT_NE(run("EXECUTE PROCEDURE sp_mgGetAllLocks('a') ?").text.find("unexpected character '?'"),
-              std::string::npos);
+    EXPECT_NE(
+        run("EXECUTE PROCEDURE sp_mgGetAllLocks('a') ?").text.find("unexpected character '?'"),
+        std::string::npos);
 }
 
 // Literal arguments and computed ones reach the procedure in their places, of their kinds
@@ -264,29 +276,40 @@ TEST_F(SqlTest, ProcedureArgumentsReachTheProcedureInOrder) {
 
 struct StatementCase {
     const char* text;
-    int32_t native;  // 0: must run
-    size_t rows = 0; // rows of the last statement's cursor when it runs
+    int32_t native;   // 0: must run
+    size_t rows = 0;  // rows of the last statement's cursor when it runs
 };
 
 TEST_F(SqlTest, StatementsThatRunAndFail) {
     const StatementCase cases[] = {
         {"SELECT * FROM Clients", 0, 63},
         {"select NumClient from clients c where c.nom = 'Client 5'", 0, 1},
-        {"SELECT NumClient FROM Clients WHERE Upper(Nom) = 'CLIENT 5' OR Lower(Nom) = 'client 6'", 0, 2},
-        {"SELECT Trim('  a  ') AS t, Left(Nom, 3), Substring(Nom, 8, 2) FROM Clients WHERE NumClient = 'c10'", 0, 1},
-        {"SELECT * FROM Clients WHERE NOT (Solde > 3) AND NumClient <> 'C1'", 0, 0},  // 1.5 and 3.0 excluded
+        {"SELECT NumClient FROM Clients WHERE Upper(Nom) = 'CLIENT 5' OR Lower(Nom) = 'client 6'",
+         0, 2},
+        {"SELECT Trim('  a  ') AS t, Left(Nom, 3), Substring(Nom, 8, 2) FROM Clients WHERE "
+         "NumClient = 'c10'",
+         0, 1},
+        {"SELECT * FROM Clients WHERE NOT (Solde > 3) AND NumClient <> 'C1'", 0,
+         0},  // 1.5 and 3.0 excluded
         {"SELECT * FROM Clients WHERE Solde >= 90 AND Ouvert IS NOT NULL", 0, 5},
-        {"-- a comment line\nSELECT * FROM Factures /* inline */ WHERE NumFacture = 124; // trailing", 0, 1},
+        {"-- a comment line\nSELECT * FROM Factures /* inline */ WHERE NumFacture = 124; // "
+         "trailing",
+         0, 1},
         {"SELECT * FROM Factures WHERE NumFacture = :n", 0, 0},  // unbound parameter is NULL
-        {"CREATE TABLE T2 (a Char(5), b Numeric(6,2), c Logical, d TimeStamp, e AutoInc, f Memo, g Blob, "
-         "h Raw(4), i NChar(3), j NVarChar(8), k NMemo, l VarChar(20), m Money, n ShortInt, o Time, p Image);"
-         "INSERT INTO T2 (a, b, c, d) VALUES ('abc', 12.5, TRUE, '01/02/2020 10:00:00'), ('x', -1, FALSE, NULL);"
+        {"CREATE TABLE T2 (a Char(5), b Numeric(6,2), c Logical, d TimeStamp, e AutoInc, f Memo, g "
+         "Blob, "
+         "h Raw(4), i NChar(3), j NVarChar(8), k NMemo, l VarChar(20), m Money, n ShortInt, o "
+         "Time, p Image);"
+         "INSERT INTO T2 (a, b, c, d) VALUES ('abc', 12.5, TRUE, '01/02/2020 10:00:00'), ('x', -1, "
+         "FALSE, NULL);"
          "SELECT * FROM T2 WHERE c = TRUE",
          0, 1},
         {"INSERT INTO Factures VALUES (125, 'C9')", 0, 0},
         {"CREATE UNIQUE INDEX ix ON Factures(NumFacture, Client) DESC", 0, 0},
         {"SELECT * FROM [Factures] AS f WHERE f.Client = 'c1'", 0, 1},
-        {"SELECT * FROM Clients WHERE Ouvert = '02/01/2020' AND '2020-01-02' = Ouvert AND Nom = 'Client 9'", 0, 1},
+        {"SELECT * FROM Clients WHERE Ouvert = '02/01/2020' AND '2020-01-02' = Ouvert AND Nom = "
+         "'Client 9'",
+         0, 1},
         // Syntax.
         {"SELEC * FROM Clients", kNativeSyntax},
         {"SELECT * FROM Clients WHERE", kNativeSyntax},
@@ -321,7 +344,8 @@ TEST_F(SqlTest, StatementsThatRunAndFail) {
         {"INSERT INTO Factures VALUES (1, 'ABCDEFGHIJK')", kNativeValueTooLong},
         {"INSERT INTO Factures VALUES (2147483648, 'C1')", kNativeValueTooLong},
         {"INSERT INTO Factures (NumFacture, NumFacture) VALUES (1, 2)", kNativeSyntax},
-        {"CREATE TABLE T4 (d Date, n Numeric(4,2)); INSERT INTO T4 (d) VALUES ('12/31/2020')", kNativeTypeMismatch},
+        {"CREATE TABLE T4 (d Date, n Numeric(4,2)); INSERT INTO T4 (d) VALUES ('12/31/2020')",
+         kNativeTypeMismatch},
         {"CREATE TABLE T5 (n Numeric(4,2)); INSERT INTO T5 VALUES (123.5)", kNativeValueTooLong},
     };
     for (const StatementCase& c : cases) {
@@ -349,11 +373,14 @@ TEST_F(SqlTest, SyntaxErrorsNameWhatWasExpectedAndWhere) {
         {"EXECUTE PROCEDURE sp_x('a'", "syntax error at offset 26: ')' expected (end of text)"},
         {"EXECUTE PROCEDURE sp_x('a' 1)", "syntax error at offset 27: ')' expected (near '1')"},
         {"EXECUTE sp_x()", "syntax error at offset 8: PROCEDURE expected (near 'sp_x')"},
-        {"EXECUTE PROCEDURE FROM()", "syntax error at offset 18: procedure name expected (near 'FROM')"},
+        {"EXECUTE PROCEDURE FROM()",
+         "syntax error at offset 18: procedure name expected (near 'FROM')"},
         {"EXECUTE PROCEDURE sp_x(1,)", "syntax error at offset 25: operand expected (near ')')"},
-        {"EXECUTE PROCEDURE sp_x(1e999)", "syntax error at offset 23: number out of range (near '1e999')"},
+        {"EXECUTE PROCEDURE sp_x(1e999)",
+         "syntax error at offset 23: number out of range (near '1e999')"},
         {"CREATE TABLE t (a Char(5)", "syntax error at offset 25: ')' expected (end of text)"},
-        {"SELECT * FROM (EXECUTE PROCEDURE sp_x(1) x", "syntax error at offset 41: ')' expected (near 'x')"},
+        {"SELECT * FROM (EXECUTE PROCEDURE sp_x(1) x",
+         "syntax error at offset 41: ')' expected (near 'x')"},
         {"INSERT INTO t VALUES (1, 2", "syntax error at offset 26: ')' expected (end of text)"},
         {"SELECT a FROM t WHERE 1 = 'x' 'y'",
          "syntax error at offset 30: ';' or end of statement expected (near 'y')"},
@@ -382,7 +409,8 @@ TEST_F(SqlTest, InsertedValuesTakeTheColumnKinds) {
 }
 
 TEST_F(SqlTest, ComputedColumnsAndParameters) {
-    ASSERT_TRUE(run("SELECT NumFacture + 1 AS Suivante, Client + '-' + 'x' FROM Factures WHERE Client = :c OR "
+    ASSERT_TRUE(run("SELECT NumFacture + 1 AS Suivante, Client + '-' + 'x' FROM Factures WHERE "
+                    "Client = :c OR "
                     "Client = :d",
                     {Value::ofString("C3")})
                     .ok());
@@ -394,8 +422,9 @@ TEST_F(SqlTest, ComputedColumnsAndParameters) {
     EXPECT_EQ(result_.result.layout->columns[1].length, 4u);
     EXPECT_EQ(result_.result.rows[0][1].text, "C3-x");
 
-    EXPECT_EQ(parameterNames("SELECT ':no' FROM t -- :nor\r\n WHERE a = :one AND b = :Two OR c = :ONE"),
-              (std::vector<std::string>{"one", "Two"}));
+    EXPECT_EQ(
+        parameterNames("SELECT ':no' FROM t -- :nor\r\n WHERE a = :one AND b = :Two OR c = :ONE"),
+        (std::vector<std::string>{"one", "Two"}));
 }
 
 // A result's rows keep their room from one statement to the next, never their values: a
@@ -419,8 +448,8 @@ TEST(ResultRowsTest, RowsAppendedAfterAResetHoldNothingOfTheRowsBefore) {
             ASSERT_EQ(r.size(), width);
             for (size_t c = 0; c < width; ++c) {
                 const Value& v = r[c];
-                EXPECT_TRUE(v.isNull() && !v.logical && v.integer == 0 && v.real == 0 && v.text.empty() &&
-                            v.julian == 0 && v.millis == 0 && !v.caseInsensitive)
+                EXPECT_TRUE(v.isNull() && !v.logical && v.integer == 0 && v.real == 0 &&
+                            v.text.empty() && v.julian == 0 && v.millis == 0 && !v.caseInsensitive)
                     << "width " << width << ", row " << i << ", column " << c;
             }
             r[0] = Value::ofString("suivant", true);

@@ -7,10 +7,10 @@
 #include <memory>
 #include <sstream>
 
+#include "engine/core/session.h"
 #include "engine/include/engine_api.h"
 #include "engine/tools/demodata/demo_builder.h"
 #include "engine/tools/demodata/demo_scripts.h"
-#include "engine/core/session.h"
 
 namespace demo {
 namespace {

@@ -7,9 +7,9 @@
 #include <set>
 #include <thread>
 
+#include "engine/tools/lockholder/options.h"
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
-#include "engine/tools/lockholder/options.h"
 
 namespace {
 
