@@ -10,6 +10,9 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     setDuplicatesEnabled(true);
+    // When the edit ends (Enter, or the focus leaving) on a text equal to an item, the base
+    // class selects that item as if it had been chosen. Typing must not move the index.
+    QObject::disconnect(lineEdit(), SIGNAL(editingFinished()), this, nullptr);
     // The line edit reports program and user changes alike, and only real changes. A choice
     // from the list (or by the keys and the wheel that move through it) makes its item the
     // base class's current one before it changes the text, so the change already reports the

@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTest>
+#include <functional>
 
 #include "tests/ui/qt_print.h"
 
@@ -60,6 +61,30 @@ TEST_F(ComboBoxTest, TypingAndClearingChangeTheTextButNotTheIndex) {
     box.setText("");
     EXPECT_EQ(box.itemIndex(), 2);
     EXPECT_EQ(events, (std::vector<QString>{"change:CommandesX", "change:"}));
+}
+
+TEST_F(ComboBoxTest, TypingAnItemsNameSelectsNothingWhenTheEditEnds) {
+    // "All tables" chosen, then a table's name typed: the search must still cover them all.
+    const struct {
+        const char* how;
+        std::function<void(ui::ComboBox&)> endEditing;
+    } cases[] = {
+        {"Enter", [](ui::ComboBox& b) { QTest::keyClick(b.lineEdit(), Qt::Key_Return); }},
+        {"focus leaving",
+         [](ui::ComboBox& b) { QMetaObject::invokeMethod(b.lineEdit(), "editingFinished"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        box.selectItem(0);
+        box.setText("");
+        events.clear();
+        QTest::keyClicks(box.lineEdit(), "Commandes");
+        c.endEditing(box);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box.itemIndex(), 0);
+        EXPECT_EQ(box.text(), "Commandes");
+        EXPECT_EQ(events.size(), 9u) << "one change per typed character, nothing more";
+    }
 }
 
 TEST_F(ComboBoxTest, TypedTextIsNeverCompleted) {
