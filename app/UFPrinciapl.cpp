@@ -17,6 +17,7 @@
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
 #include "tools/UFPrincipal2.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"

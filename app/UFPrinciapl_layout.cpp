@@ -10,6 +10,7 @@
 #include "app/grille_locks.h"
 #include "gridlink/grid_link.h"
 #include "ui/anchors.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -42,9 +43,9 @@ W* place(W* w, const char* name, int x, int y, int width, int height, unsigned a
 }
 
 // A label sized to its text, as labels given only a position are.
-QLabel* label(QWidget* container, const char* name, int x, int y, const QString& text,
-              const QFont& font, unsigned anchors, const QColor& colour = QColor()) {
-    auto* l = new QLabel(text, container);
+ui::AutoSizeLabel* label(QWidget* container, const char* name, int x, int y, const QString& text,
+                         const QFont& font, unsigned anchors, const QColor& colour = QColor()) {
+    auto* l = new ui::AutoSizeLabel(text, container);
     l->setFont(font);
     if (colour.isValid()) {
         // Enabled only: a disabled label is drawn in the common disabled grey.

@@ -2,7 +2,6 @@
 #include "app/connexion_dictionnaire.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QPushButton>
 
 #include "app/grille_locks.h"
@@ -11,6 +10,7 @@
 #include "dictionary/alias_config.h"
 #include "dictionary/table_list.h"
 #include "rtl/exception.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"

@@ -1,7 +1,6 @@
 // enregistrement_verrouille.cpp: BtnChercherRecordParRowIDClick and the context-menu item.
 #include "app/enregistrement_verrouille.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 #include "app/grille_locks.h"
@@ -9,6 +8,7 @@
 #include "app/texte_sql.h"
 #include "data/adstable.h"
 #include "tools/codec.h"
+#include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
 

@@ -4,12 +4,12 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 
 #include "app/recherche_locks.h"
 #include "data/adstable.h"
+#include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
 #include "ui/radio_group.h"
 

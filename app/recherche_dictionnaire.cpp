@@ -2,7 +2,6 @@
 #include "app/recherche_dictionnaire.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QPushButton>
 
 #include "app/collecte_locks.h"
@@ -13,6 +12,7 @@
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "dictionary/table_list.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"

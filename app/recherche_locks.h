@@ -14,7 +14,6 @@
 #include "rtl/string_list.h"
 
 class QAction;
-class QLabel;
 class QObject;
 class QPushButton;
 class TAdsConnection;
@@ -23,6 +22,7 @@ class TAdsTable;
 class TDataSource;
 
 namespace ui {
+class AutoSizeLabel;
 class ComboBox;
 class DataGrid;
 class RadioGroup;
@@ -48,14 +48,14 @@ struct ComposantsRecherche {
 // The controls the handlers read and set, named as their object names.
 struct ControlesRecherche {
     ui::RadioGroup* RGPaths = nullptr;
-    QLabel* LabelNombreTables = nullptr;
+    ui::AutoSizeLabel* LabelNombreTables = nullptr;
     ui::ComboBox* ComboBoxTables = nullptr;
     QPushButton* BtnChercherLocksParDictionnaire = nullptr;
     ui::RadioGroup* RGOrdre = nullptr;
     QPushButton* BtnChercherRecordParRowID = nullptr;
     QAction* rouverlenregistrementselectionn1 = nullptr;
-    QLabel* LabelDictionnaire = nullptr;
-    QLabel* LabelTable = nullptr;
+    ui::AutoSizeLabel* LabelDictionnaire = nullptr;
+    ui::AutoSizeLabel* LabelTable = nullptr;
     ui::DataGrid* wwDBGrid2 = nullptr;
 };
 

@@ -2,10 +2,10 @@
 #include "app/recherche_sans_fenetre.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QPushButton>
 
 #include "dictionary/alias_config.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/radio_group.h"
@@ -25,7 +25,7 @@ RechercheSansFenetre::RechercheSansFenetre() {
     declarerComposants(&fenetre_, *this);
     QWidget* f = &fenetre_;
     RGPaths = nomme(new ui::RadioGroup(f), "RGPaths");
-    LabelNombreTables = nomme(new QLabel(QStringLiteral("0"), f), "LabelNombreTables");
+    LabelNombreTables = nomme(new ui::AutoSizeLabel(QStringLiteral("0"), f), "LabelNombreTables");
     ComboBoxTables = nomme(new ui::ComboBox(f), "ComboBoxTables");
     BtnChercherLocksParDictionnaire = nomme(new QPushButton(f), "BtnChercherLocksParDictionnaire");
     BtnChercherLocksParDictionnaire->setEnabled(false);
@@ -36,8 +36,8 @@ RechercheSansFenetre::RechercheSansFenetre() {
     BtnChercherRecordParRowID->setEnabled(false);
     rouverlenregistrementselectionn1 = nomme(new QAction(f), "rouverlenregistrementselectionn1");
     rouverlenregistrementselectionn1->setEnabled(false);
-    LabelDictionnaire = nomme(new QLabel(f), "LabelDictionnaire");
-    LabelTable = nomme(new QLabel(f), "LabelTable");
+    LabelDictionnaire = nomme(new ui::AutoSizeLabel(f), "LabelDictionnaire");
+    LabelTable = nomme(new ui::AutoSizeLabel(f), "LabelTable");
     wwDBGrid2 = nomme(new ui::DataGrid(f), "wwDBGrid2");
     connecterSignauxRecherche(*this, &fenetre_);
 }

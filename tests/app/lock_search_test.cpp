@@ -21,6 +21,7 @@
 #include "db/field.h"
 #include "tests/app/lock_world.h"
 #include "tests/ui/qt_print.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"

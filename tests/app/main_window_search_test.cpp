@@ -19,6 +19,7 @@
 #include "tests/app/lock_world.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -141,6 +142,8 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     ASSERT_TRUE(w->QChercherRecordParRowID->Active());
     EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::kSurbrillance);
     EXPECT_EQ(w->LabelTable->text(), "Commandes");
+    EXPECT_GE(w->LabelTable->width(), w->LabelTable->sizeHint().width())
+        << "a name longer than the design text is shown whole";
 
     w->wwDBGrid1->setFocus();
     QTest::keyClick(w->wwDBGrid1, Qt::Key_Down);
