@@ -53,8 +53,9 @@ TFUnLockDUnRecordSpecifique::TFUnLockDUnRecordSpecifique(QWidget* owner) : QDial
 TFUnLockDUnRecordSpecifique::~TFUnLockDUnRecordSpecifique() = default;
 
 void TFUnLockDUnRecordSpecifique::relierEvenements() {
-    connect(RGPaths, &ui::RadioGroup::itemClicked, this,
-            [this] { ui::guarded([this] { RGPathsClick(); }); });
+    // A click on the dictionary already chosen reconnects too.
+    for (auto clicked : {&ui::RadioGroup::itemClicked, &ui::RadioGroup::itemReselected})
+        connect(RGPaths, clicked, this, [this] { ui::guarded([this] { RGPathsClick(); }); });
     connect(ComboBoxTables, &ui::ComboBox::changed, this,
             [this] { ui::guarded([this] { ComboBoxTablesChange(); }); });
     connect(ComboBoxTables, &ui::ComboBox::closedUp, this,

@@ -561,20 +561,27 @@ TEST_F(RecordWindowTest, AStatementTheServerRefusesReachesTheDefaultErrorDisplay
     EXPECT_FALSE(blinking());
 }
 
-TEST_F(RecordWindowTest, AnotherDictionaryEmptiesTheResultAndDisablesTheSearch) {
-    open();
-    searchClients("'K1'");
-    ASSERT_EQ(owners().size(), 1);
-    chooseDictionary("Autre");
-    EXPECT_FALSE(w().QTrouverUserQuiBloqueRecord->Active());
-    EXPECT_FALSE(w().BtnChercherUsagerQuiBloque->isEnabled());
-    EXPECT_EQ(w().ComboBoxFields->count(), 0);
-    EXPECT_EQ(w().ComboBoxFields->text(), "");
-    EXPECT_EQ(w().EditValueColumn->text(), "");
-    EXPECT_EQ(w().ComboBoxTables->count(), 2);
-    EXPECT_EQ(w().ComboBoxTables->itemText(1), "Produits");
-    EXPECT_EQ(w().ManagementConn->ConnectPath(), autre_);
-    EXPECT_TRUE(shown().isEmpty());
+TEST_F(RecordWindowTest, ADictionaryClickedAfterASearchEmptiesTheResultAndDisablesTheSearch) {
+    // Another dictionary, or the same one clicked again, reconnects and lists anew.
+    const struct {
+        QString dictionary;
+        QString lastTable;
+    } cases[] = {{"Autre", "Produits"}, {"Test", "Clients"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dictionary.toStdString());
+        open();
+        searchClients("'K1'");
+        ASSERT_EQ(owners().size(), 1);
+        chooseDictionary(c.dictionary);
+        EXPECT_FALSE(w().QTrouverUserQuiBloqueRecord->Active());
+        EXPECT_FALSE(w().BtnChercherUsagerQuiBloque->isEnabled());
+        EXPECT_EQ(w().ComboBoxFields->count(), 0);
+        EXPECT_EQ(w().ComboBoxFields->text(), "");
+        EXPECT_EQ(w().EditValueColumn->text(), "");
+        EXPECT_EQ(w().ComboBoxTables->text(), "Sélectionner une table");
+        EXPECT_EQ(w().ComboBoxTables->itemText(w().ComboBoxTables->count() - 1), c.lastTable);
+        EXPECT_TRUE(shown().isEmpty());
+    }
 }
 
 TEST_F(RecordWindowTest, ClosingDisconnectsAndReleasesTheAliasList) {
