@@ -50,7 +50,10 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-TFConverter::TFConverter(QWidget* owner) : QDialog(owner) {
+// An ordinary sizeable frame: system menu, minimise and maximise buttons.
+TFConverter::TFConverter(QWidget* owner)
+    : QDialog(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FConverter"));
     setWindowTitle(QStringLiteral("Convertisseur"));
     setFont(tahoma(11));

@@ -53,6 +53,8 @@ TEST_F(ConverterTest, LayoutCaptionsAndFonts) {
     EXPECT_EQ(window_.font().family(), "Tahoma");
     EXPECT_EQ(window_.font().pixelSize(), 11);
     EXPECT_EQ(window_.parentWidget(), nullptr);
+    EXPECT_TRUE(window_.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window_.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 
     struct {
         const char* name;
