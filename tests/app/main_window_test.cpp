@@ -27,6 +27,7 @@
 #include "dictionary/exe_folder.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
+#include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
