@@ -27,7 +27,7 @@ export DISPLAY=":$(cat "$work/display")"
 app_pid=$!
 
 box=
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   box=$(xdotool search --onlyvisible --name '^Erreur$' 2>/dev/null | head -1) || true
   [ -n "$box" ] && break
   sleep 0.1
@@ -38,9 +38,14 @@ if xdotool search --name '^Identification$' >/dev/null 2>&1; then
   echo "the identification window appeared"; exit 1
 fi
 
-# The box takes the keyboard focus itself; give it a moment to be mapped.
-sleep 0.5
-xdotool key Return
+# The box takes the keyboard focus once it is mapped, which a loaded machine delays: press
+# Return on it until the program ends.
+for _ in $(seq 60); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  xdotool windowfocus "$box" 2>/dev/null || true
+  xdotool key Return 2>/dev/null || true
+  sleep 0.5
+done
 status=0
 wait "$app_pid" || status=$?
 app_pid=
