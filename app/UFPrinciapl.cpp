@@ -51,6 +51,7 @@ void TFPrincipal::FormCreate() {
         for (const dictionary::OfferedAlias& alias :
              dictionary::chargerAlias(PathToExe, ListAllPaths))
             RGPaths->addItem(alias.name, alias.entry);
+        ordonnerTabulation();
         return;
     }
     ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);

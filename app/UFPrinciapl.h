@@ -79,6 +79,7 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     void construirePanel2(QWidget* client);
     void construireMenus();
     void lierGrilles();
+    void ordonnerTabulation();
     void connecterSignaux();
     void FormCreate();
     void FormClose();

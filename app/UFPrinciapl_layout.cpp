@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <vector>
 
 #include "app/UFPrinciapl.h"
 #include "app/grille_locks.h"
@@ -166,4 +168,17 @@ void TFPrincipal::lierGrilles() {
         style.background = wwDBGrid2->backgroundColor();
         style.foreground = Qt::black;
     });
+}
+
+// The dictionaries' items are made after the rest of the window and would otherwise come
+// last: the keyboard starts on them and goes on through the search bar, the locks and the
+// record shown.
+void TFPrincipal::ordonnerTabulation() {
+    std::vector<QWidget*> order;
+    for (QRadioButton* item : RGPaths->findChildren<QRadioButton*>()) order.push_back(item);
+    order.insert(order.end(), {ComboBoxTables, BtnChercherLocksParDictionnaire});
+    for (QRadioButton* item : RGOrdre->findChildren<QRadioButton*>()) order.push_back(item);
+    order.insert(order.end(), {wwDBGrid1, BtnChercherRecordParRowID, wwDBGrid2, BtnSIdentifier});
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    order.front()->setFocus();
 }

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -107,6 +109,24 @@ TEST_F(MainWindowTest, AdsIniFillsTheDictionaryListEachItemWithItsOwnEntry) {
     EXPECT_EQ(w->PathToExe, dir.path() + "/");
     EXPECT_TRUE(w->RGPaths->isEnabled());
     EXPECT_TRUE(w->Convertisseur->isEnabled());
+
+    // The keyboard starts on the dictionaries, which are made last, and Tab goes round.
+    QWidget* first = w->focusWidget();
+    ASSERT_TRUE(first != nullptr);
+    QStringList tabs;
+    QWidget* at = first;
+    do {
+        const bool comboEdit = qobject_cast<QComboBox*>(at->parentWidget()) != nullptr;
+        if ((at->focusPolicy() & Qt::TabFocus) && !comboEdit) {
+            auto* item = qobject_cast<QRadioButton*>(at);
+            tabs << (item ? item->text() : at->objectName());
+        }
+        at = at->nextInFocusChain();
+    } while (at != first);
+    EXPECT_EQ(tabs,
+              (QStringList{"Compta", "Paie", "ComboBoxTables", "BtnChercherLocksParDictionnaire",
+                           "UserName", "OsUserLoginName", "wwDBGrid1", "BtnChercherRecordParRowID",
+                           "wwDBGrid2", "BtnSIdentifier"}));
 }
 
 TEST_F(MainWindowTest, LayoutInTheDesignState) {
