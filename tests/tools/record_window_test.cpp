@@ -565,8 +565,10 @@ TEST_F(RecordWindowTest, ADictionaryClickedAfterASearchEmptiesTheResultAndDisabl
     // Another dictionary, or the same one clicked again, reconnects and lists anew.
     const struct {
         QString dictionary;
+        QString path;
+        int tables;
         QString lastTable;
-    } cases[] = {{"Autre", "Produits"}, {"Test", "Clients"}};
+    } cases[] = {{"Autre", autre_, 2, "Produits"}, {"Test", test_, 3, "Clients"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dictionary.toStdString());
         open();
@@ -579,7 +581,9 @@ TEST_F(RecordWindowTest, ADictionaryClickedAfterASearchEmptiesTheResultAndDisabl
         EXPECT_EQ(w().ComboBoxFields->text(), "");
         EXPECT_EQ(w().EditValueColumn->text(), "");
         EXPECT_EQ(w().ComboBoxTables->text(), "Sélectionner une table");
-        EXPECT_EQ(w().ComboBoxTables->itemText(w().ComboBoxTables->count() - 1), c.lastTable);
+        EXPECT_EQ(w().ComboBoxTables->count(), c.tables);
+        EXPECT_EQ(w().ComboBoxTables->itemText(c.tables - 1), c.lastTable);
+        EXPECT_EQ(w().ManagementConn->ConnectPath(), c.path);
         EXPECT_TRUE(shown().isEmpty());
     }
 }
