@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The README's test command: installs what is missing, builds, runs every test.
+# The README's test command: installs what is missing, builds everything with warnings as
+# errors, runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DBREVANTIS_WERROR=ON
 build=${BREVANTIS_BUILD_DIR:-$root/build}
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
 

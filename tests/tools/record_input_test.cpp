@@ -89,7 +89,9 @@ TEST(RecordInput, ValuesAreOneLiteral) {
         QString content = QStringLiteral("unchanged");
         const Litteral kind = record_input::litteral(QString::fromUtf8(c.value), &content);
         EXPECT_EQ(kind, c.kind) << c.value;
-        if (kind != Litteral::Aucun) EXPECT_EQ(content, QString::fromUtf8(c.content)) << c.value;
+        if (kind != Litteral::Aucun) {
+            EXPECT_EQ(content, QString::fromUtf8(c.content)) << c.value;
+        }
     }
 }
 
