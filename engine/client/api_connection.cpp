@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "engine/client/requests.h"
 #include "engine/include/engine_client.h"
@@ -42,6 +43,21 @@ ClientIdentity& identity() REQUIRES(gApiMutex) {
     return *gSettings.identity;
 }
 
+// Opens a channel to the first address where a server answers; an untrusted server stops
+// the search. Else the failure at the first address, the one the user chose or owns.
+Status openFirstChannel(const std::vector<std::string>& addresses,
+                        std::unique_ptr<Channel>* channel) {
+    Status first;
+    for (size_t i = 0; i < addresses.size(); ++i) {
+        Status failure;
+        *channel = openChannel(addresses[i], &failure);
+        if (*channel) return Status::success();
+        if (i == 0) first = failure;
+        if (failure.code != AE_SERVER_NOT_AVAILABLE) return failure;
+    }
+    return first;
+}
+
 ConnectionObj* connectionOf(ADSHANDLE h) REQUIRES(gApiMutex) {
     return findAs<ConnectionObj>(h, Kind::Connection);
 }
@@ -62,11 +78,11 @@ ADSAPI AdsConnect101(const char* pucConnectString, void* pOptions, ADSHANDLE* ph
                         "handle address and no options.");
         }
         *phConnect = 0;
-        const std::string& address =
-            gSettings.address.empty() ? protocol::defaultServerAddress() : gSettings.address;
-        Status failure;
+        const std::vector<std::string> addresses =
+            gSettings.address.empty() ? protocol::clientServerAddresses()
+                                      : std::vector<std::string>{gSettings.address};
         auto conn = std::make_unique<ConnectionObj>();
-        conn->channel = openChannel(address, &failure);
+        Status failure = openFirstChannel(addresses, &conn->channel);
         if (!conn->channel) return fail(failure);
         protocol::Connected connected;  // its number is the server's business
         Status st = call<Op::Connect>(*conn, {pucConnectString, identity()}, &connected);

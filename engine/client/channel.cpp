@@ -7,6 +7,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -96,10 +97,22 @@ bool tcpPeerUid(int fd, uid_t* uid) {
     return false;
 }
 
-// Whether the process at the other end runs as this user or as root: nothing, a password
-// least of all, is sent to a server another user started on the address. *uid gets the
-// peer's user.
-bool trustedPeer(int fd, bool tcp, uid_t* uid) {
+// Whether `uid` owns the machine-wide server's socket folder, made in /run by the service
+// manager for the service's account: a real folder, in a parent that only root may change.
+bool ownsSystemSocketFolder(uid_t uid) {
+    const std::string folder = protocol::kSystemSocketFolder;
+    const std::string parent = folder.substr(0, folder.find_last_of('/'));
+    struct stat own, up;
+    return ::lstat(folder.c_str(), &own) == 0 && S_ISDIR(own.st_mode) && own.st_uid == uid &&
+           ::lstat(parent.c_str(), &up) == 0 && S_ISDIR(up.st_mode) && up.st_uid == 0 &&
+           !(up.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+// Whether the process at the other end runs as this user or as root, or is the machine-wide
+// service on its own socket: nothing, a password least of all, is sent to a server another
+// user started on the address. *uid gets the peer's user.
+bool trustedPeer(int fd, const std::string& unixPath, uid_t* uid) {
+    const bool tcp = unixPath.empty();
     if (tcp) {
         if (!tcpPeerUid(fd, uid)) return false;
     } else {
@@ -108,7 +121,8 @@ bool trustedPeer(int fd, bool tcp, uid_t* uid) {
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) return false;
         *uid = cred.uid;
     }
-    return *uid == ::geteuid() || *uid == 0;
+    if (*uid == ::geteuid() || *uid == 0) return true;
+    return "unix:" + unixPath == protocol::kSystemServerAddress && ownsSystemSocketFolder(*uid);
 }
 
 std::mutex gFactoryMutex;
@@ -146,7 +160,7 @@ std::unique_ptr<Channel> openSocketChannel(const std::string& address, Status* f
         return nullptr;
     }
     uid_t peer = 0;
-    if (!trustedPeer(fd, port != 0, &peer)) {
+    if (!trustedPeer(fd, path, &peer)) {
         ::close(fd);
         *failure = Status::error(AE_SERVER_NOT_TRUSTED,
                                  "The server at " + address + " runs as another user (uid " +

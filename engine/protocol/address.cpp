@@ -16,6 +16,12 @@ std::string defaultServerAddress() {
     return "unix:/tmp/brevantis-" + std::to_string(::geteuid()) + "/engine.sock";
 }
 
+std::vector<std::string> clientServerAddresses() {
+    const char* env = std::getenv(kAddressVariable);
+    if (env && *env) return {env};
+    return {defaultServerAddress(), kSystemServerAddress};
+}
+
 bool parseServerAddress(const std::string& address, std::string* unixPath, uint16_t* tcpPort,
                         std::string* error) {
     unixPath->clear();
