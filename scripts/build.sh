@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the project into build/ (or $BREVANTIS_BUILD_DIR).
+# Configures and builds the project into build/ (or $BREVANTIS_BUILD_DIR); the arguments go
+# to the configure step. $BREVANTIS_TARGETS, when set, names the only targets to build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BREVANTIS_BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+targets=()
+for target in ${BREVANTIS_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

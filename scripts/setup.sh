@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11-dev
           xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang
-          pkg-config libsodium-dev)
+          pkg-config libsodium-dev
+          qt6-translations-l10n
+          lintian desktop-file-utils dpkg-dev libxml2-utils)
 
 missing=()
 for p in "${packages[@]}"; do
