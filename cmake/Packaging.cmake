@@ -11,6 +11,10 @@
 #   install(TARGETS name RUNTIME DESTINATION ${BREVANTIS_TOOL_DIR} COMPONENT brevantis)
 # Destinations are relative: `cmake --install build --prefix /` gives the installed layout.
 
+# Installing (and so cpack) builds nothing: it takes what the build made, so packages follow
+# a build of the programs alone as well as a full one.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(BREVANTIS_TOOL_DIR opt/brevantis/bin)
 set(BREVANTIS_ENGINE_DIR opt/brevantis-engine/bin)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
@@ -37,7 +41,7 @@ function(brevantis_install_package_docs package component)
 endfunction()
 
 if(TARGET Brevantis)
-  install(TARGETS Brevantis engine RUNTIME DESTINATION ${BREVANTIS_TOOL_DIR}
+  install(TARGETS Brevantis engine RUNTIME DESTINATION ${BREVANTIS_TOOL_DIR} COMPONENT brevantis
           LIBRARY DESTINATION ${BREVANTIS_TOOL_DIR} COMPONENT brevantis)
   # The tool reads ads.ini beside itself; the file an administrator edits is in /etc.
   file(CREATE_LINK /etc/brevantis/ads.ini ${staged}/ads.ini SYMBOLIC)
@@ -58,7 +62,8 @@ endif()
 if(TARGET enginesrv AND TARGET demodata AND TARGET lockholder)
   # lockholder links libengine.so, which lies beside it.
   set_target_properties(lockholder PROPERTIES INSTALL_RPATH "$ORIGIN")
-  install(TARGETS enginesrv demodata lockholder engine RUNTIME DESTINATION ${BREVANTIS_ENGINE_DIR}
+  install(TARGETS enginesrv demodata lockholder engine
+          RUNTIME DESTINATION ${BREVANTIS_ENGINE_DIR} COMPONENT engine_service
           LIBRARY DESTINATION ${BREVANTIS_ENGINE_DIR} COMPONENT engine_service)
   install(FILES ${packaging}/engine/brevantis-engine.service DESTINATION lib/systemd/system
           COMPONENT engine_service)
@@ -85,9 +90,9 @@ set(CPACK_DEBIAN_BREVANTIS_PACKAGE_RECOMMENDS "brevantis-engine")
 set(CPACK_DEBIAN_BREVANTIS_PACKAGE_CONTROL_EXTRA ${packaging}/conffiles)
 set(CPACK_DEBIAN_BREVANTIS_DESCRIPTION
     "qui verrouille quels enregistrements des dictionnaires de données
- Brevantis montre aux administrateurs des dictionnaires de données quels
- utilisateurs, postes et applications tiennent des verrous sur quels
- enregistrements de quelles tables, et l'enregistrement verrouillé.")
+Brevantis montre aux administrateurs des dictionnaires de données quels
+utilisateurs, postes et applications tiennent des verrous sur quels
+enregistrements de quelles tables, et l'enregistrement verrouillé.")
 
 set(CPACK_DEBIAN_ENGINE_SERVICE_PACKAGE_NAME brevantis-engine)
 set(CPACK_DEBIAN_ENGINE_SERVICE_PACKAGE_DEPENDS "adduser, init-system-helpers (>= 1.54~)")
@@ -95,8 +100,8 @@ set(CPACK_DEBIAN_ENGINE_SERVICE_PACKAGE_CONTROL_EXTRA
     ${packaging}/engine/postinst ${packaging}/engine/prerm ${packaging}/engine/postrm)
 set(CPACK_DEBIAN_ENGINE_SERVICE_DESCRIPTION
     "serveur de base de données de Brevantis, en service système
- Le moteur enginesrv de Brevantis tourne pour toute la machine sous un
- compte à lui, sur la socket /run/brevantis-engine/engine.sock. Le paquet
- contient aussi demodata, qui écrit des dictionnaires de démonstration, et
- lockholder, qui tient des verrous comme le ferait une application.")
+Le moteur enginesrv de Brevantis tourne pour toute la machine sous un
+compte à lui, sur la socket /run/brevantis-engine/engine.sock. Le paquet
+contient aussi demodata, qui écrit des dictionnaires de démonstration, et
+lockholder, qui tient des verrous comme le ferait une application.")
 include(CPack)
