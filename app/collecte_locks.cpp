@@ -5,8 +5,8 @@
 
 #include "app/progression_recherche.h"
 #include "app/recherche_locks.h"
-#include "app/texte_sql.h"
 #include "data/adstable.h"
+#include "locksearch/statements.h"
 #include "rtl/ansi.h"
 
 namespace app {
@@ -20,14 +20,12 @@ void ecrire(TDataSet* dataSet, const char* fieldName, const QByteArray& value) {
 
 void TrouverLocksParTable(RechercheLocks& r, const QString& NomDeLaTable) {
     const QString tablePath = r.TrimmedPath + NomDeLaTable + QStringLiteral(".adt");
-    const QString cheminSql = dansLitteralSql(tablePath);
     TAdsQuery* locked = r.QTrouverLockedRecNumbers;
     TAdsQuery* owners = r.QTrouverUsersQuiBloquent;
     TAdsTable* locks = r.UsersTableLocks;
 
     locked->Close();
-    locked->SQL().Set(0, QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('") + cheminSql +
-                             QStringLiteral(" ');"));
+    locked->SQL().Set(0, locksearch::allLocksStatement(tablePath));
     locked->Open();
     if (locked->RecordCount() <= 0) return;
     TField* lockedRecNo = locked->FieldByName(QStringLiteral("LockedRecNo"));
@@ -36,9 +34,7 @@ void TrouverLocksParTable(RechercheLocks& r, const QString& NomDeLaTable) {
         if (r.progression) r.progression->entreInstructions();
         const int recNo = lockedRecNo->AsInteger();
         owners->Close();
-        owners->SQL().Set(0, QStringLiteral("EXECUTE PROCEDURE sp_mgGetLockOwner( '") + cheminSql +
-                                 QStringLiteral("',") + QString::number(recNo) +
-                                 QStringLiteral(");"));
+        owners->SQL().Set(0, locksearch::lockOwnerStatement(tablePath, recNo));
         owners->Open();
         if (owners->RecordCount() > 0) {
             owners->First();

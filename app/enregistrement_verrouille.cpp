@@ -5,8 +5,8 @@
 
 #include "app/grille_locks.h"
 #include "app/recherche_locks.h"
-#include "app/texte_sql.h"
 #include "data/adstable.h"
+#include "dictionary/sql_quoting.h"
 #include "tools/codec.h"
 #include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
@@ -18,7 +18,8 @@ void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
     TAdsQuery* q = r.QChercherRecordParRowID;
     TAdsTable* locks = r.UsersTableLocks;
     q->Close();
-    q->SQL().Set(2, nomDeTableSql(locks->FieldByName(QStringLiteral("TableName"))->AsString()));
+    q->SQL().Set(2,
+                 dictionary::sqlName(locks->FieldByName(QStringLiteral("TableName"))->AsString()));
     q->SQL().Set(5, QStringLiteral(" '") +
                         Encode64(locks->FieldByName(QStringLiteral("LockedRecNo"))->AsInteger()) +
                         QStringLiteral("' "));
