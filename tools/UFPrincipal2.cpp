@@ -11,7 +11,9 @@
 #include "db/field.h"
 #include "dictionary/alias_config.h"
 #include "dictionary/exe_folder.h"
+#include "dictionary/sql_quoting.h"
 #include "dictionary/table_list.h"
+#include "dictionary/template_lines.h"
 #include "rtl/ansi.h"
 #include "rtl/file_exists.h"
 #include "tools/codec.h"
@@ -31,12 +33,10 @@ const QString kRowIdIntrouvable = QStringLiteral(
     "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
     "la table selectionée");
 
-// Lines of the two templates that each search replaces.
-constexpr int kLigneTable = 1;
-constexpr int kLigneColonne = 3;
-constexpr int kLigneValeur = 5;
-constexpr int kLigneCheminTable = 4;
-constexpr int kLigneRecNo = 6;
+// A name as it goes into the statement: a plain one as typed, any other delimited.
+QString asSqlName(const QString& name) {
+    return record_input::estUnNom(name) ? name : dictionary::sqlName(name);
+}
 
 // Display widths, in characters, of the owners' columns: user, login, application.
 constexpr int kLargeurs[] = {30, 30, 45};
@@ -169,11 +169,14 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     }
     LabelLockNonTrouve->hide();
 
+    using dictionary::RecordOwnerLine;
+    using dictionary::RowIdOfValueLine;
     const QString table = ComboBoxTables->text();
     QTrouverRowID->Close();
-    QTrouverRowID->SQL().Set(kLigneTable, table);
-    QTrouverRowID->SQL().Set(kLigneColonne, ComboBoxFields->text());
-    QTrouverRowID->SQL().Set(kLigneValeur, EditValueColumn->text());
+    // A listed name that is no plain identifier ("Zone's VIP") goes in delimited.
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kTableName, asSqlName(table));
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kColumn, asSqlName(ComboBoxFields->text()));
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kValue, EditValueColumn->text());
     QTrouverRowID->Open();
     if (QTrouverRowID->RecordCount() != 1) {
         ui::plainMessage(kRowIdIntrouvable);
@@ -181,10 +184,12 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     }
 
     QTrouverUserQuiBloqueRecord->Close();
-    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneCheminTable,
-                                           u'\'' + TrimmedPath + table + QStringLiteral(".adt'"));
+    // The folder or the table may hold a quote ("l'atelier"): the path is a quoted literal.
+    QTrouverUserQuiBloqueRecord->SQL().Set(
+        RecordOwnerLine::kTablePath,
+        u'\'' + dictionary::sqlLiteral(TrimmedPath + table + QStringLiteral(".adt")) + u'\'');
     const QString rowId = rtl::fromAnsi(QTrouverRowIDrowid->AsAnsiString());
-    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneRecNo,
+    QTrouverUserQuiBloqueRecord->SQL().Set(RecordOwnerLine::kRecNo,
                                            QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
     QTrouverUserQuiBloqueRecord->Open();
     for (int column = 0; column < 3; ++column)
@@ -207,8 +212,11 @@ void TFUnLockDUnRecordSpecifique::arreterClignotement() {
 
 QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
     using namespace record_input;
-    if (!estUnNom(ComboBoxTables->text())) return kTableInvalide;
-    if (!estUnNom(ComboBoxFields->text())) return kChampInvalide;
+    // A name the window listed itself is accepted as it is, whatever its characters.
+    const QString table = ComboBoxTables->text();
+    if (!estUnNom(table) && ComboBoxTables->findText(table) <= 0) return kTableInvalide;
+    const QString field = ComboBoxFields->text();
+    if (!estUnNom(field) && ComboBoxFields->findText(field) != 0) return kChampInvalide;
     QString contenu;
     switch (litteral(EditValueColumn->text(), &contenu)) {
         case Litteral::Aucun:
@@ -221,6 +229,7 @@ QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
                 return valeurEstUnChamp(contenu);
             return QString();
         case Litteral::Nombre:
+        case Litteral::Logique:
         case Litteral::TexteApostrophes:
             return QString();
     }
