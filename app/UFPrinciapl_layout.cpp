@@ -94,6 +94,8 @@ void TFPrincipal::construireFenetre() {
     setCentralWidget(client);
     construireMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // Smaller, the display order and the dictionaries at the bottom of the list would vanish.
+    setMinimumSize(size());
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 

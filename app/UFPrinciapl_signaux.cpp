@@ -68,6 +68,17 @@ void TFPrincipal::connecterSignaux() {
                 [this] { ChercherparenregistrementspcifiqueClick(); });
     app::relier(Convertisseur, &QAction::triggered, this, r, hors,
                 [this] { ConvertisseurClick(); });
+    // F5 refreshes, as in every peer window, when the search button could be pressed.
+    auto* refresh = new QAction(this);
+    refresh->setObjectName(QStringLiteral("ActionRafraichir"));
+    refresh->setShortcut(Qt::Key_F5);
+    refresh->setShortcutContext(Qt::WindowShortcut);
+    addAction(refresh);
+    app::relier(refresh, &QAction::triggered, this, r, hors, [this] {
+        if (BtnChercherLocksParDictionnaire->isEnabled() &&
+            BtnChercherLocksParDictionnaire->isVisible())
+            BtnChercherLocksParDictionnaire->click();
+    });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });

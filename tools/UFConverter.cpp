@@ -12,6 +12,7 @@
 #include "rtl/ansi.h"
 #include "rtl/int_conv.h"
 #include "tools/codec.h"
+#include "ui/dialog_keys.h"
 #include "ui/messages.h"
 #include "ui/panel.h"
 
@@ -61,6 +62,7 @@ TFConverter::TFConverter(QWidget* owner)
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     resize(443, 216);
+    ui::keepOpenOnEscape(this);
 
     Panel1 = placed(new ui::Panel(this), "Panel1", {8, 4, 425, 97});
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("LockedRecNo"), {26, 27, 85, 16});

@@ -18,6 +18,7 @@
 #include "tools/UFPrincipal2.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/dialog_keys.h"
 #include "ui/fonts.h"
 #include "ui/panel.h"
 #include "ui/radio_group.h"
@@ -95,6 +96,9 @@ void TFUnLockDUnRecordSpecifique::construireFenetre() {
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     resize(977, 382);
+    // Smaller, the search's controls and the instructions would be cut.
+    setMinimumSize(size());
+    ui::keepOpenOnEscape(this);
 
     RGPaths = placed(new ui::RadioGroup(this), "RGPaths", {5, 8, 185, 369});
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
@@ -144,6 +148,8 @@ void TFUnLockDUnRecordSpecifique::construirePanel1() {
     wwDBGrid1->setFont(pixelFont(kTahoma, 12, true));
     QPalette cells = wwDBGrid1->palette();
     cells.setColor(QPalette::Text, cells.color(QPalette::Link));
+    // The owner's row stays link blue when it is the current, selected row.
+    cells.setColor(QPalette::HighlightedText, cells.color(QPalette::Link));
     wwDBGrid1->setPalette(cells);
     wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
 }

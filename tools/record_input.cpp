@@ -77,7 +77,8 @@ const QString kChampInvalide = QStringLiteral(
     "chiffres et _).");
 const QString kValeurInvalide = QStringLiteral(
     "La valeur du champ doit être une seule valeur : un nombre sans guillemets (1234 ou -12.5), "
-    "un logique (TRUE ou FALSE), ou un texte entre guillemets (\"Dupont\") ou entre apostrophes ('Dupont'), dont les "
+    "un logique (TRUE ou FALSE), ou un texte entre guillemets (\"Dupont\") ou entre apostrophes "
+    "('Dupont'), dont les "
     "guillemets ou apostrophes intérieurs sont doublés ('L''Oréal').");
 
 QString valeurEstUnChamp(const QString& contenu) {
