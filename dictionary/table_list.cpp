@@ -9,12 +9,17 @@
 
 namespace dictionary {
 
-void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue) {
-    connection.SetConnectPath(dictionaryPathOf(aliasValue));
+QStringList connectAndList(TAdsConnection& connection, const QString& aliasValue,
+                           QString& dictionaryPath, QString& trimmedPath) {
+    const QString path = dictionaryPathOf(aliasValue);
+    connection.SetConnectPath(path);
     connection.Username = kAdministrateur;
     connection.Password = kMotDePasseAdministrateur;
     connection.LoginPrompt = false;
     connection.Connect();
+    dictionaryPath = path;
+    trimmedPath = trimmedPathOf(path);
+    return tablesAvecFichier(connection, dictionaryPath, trimmedPath);
 }
 
 bool tableAvecFichier(const QString& trimmedPath, const QString& name) {

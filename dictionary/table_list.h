@@ -22,11 +22,14 @@ namespace dictionary {
 inline const QString kAdministrateur = QStringLiteral("adssys");
 inline const QString kMotDePasseAdministrateur = QStringLiteral("kor5382");
 
-// Sets the connect path of `connection` to the dictionary path of `aliasValue` (the value
-// less its last two characters), the administrator's name and password, no login prompt,
-// and connects. REQUIRES: `connection` is disconnected. Throws the data-access layer's
-// errors when the connection is refused (an empty path included).
-void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue);
+// Choosing a dictionary, in one call: sets the connect path of `connection` to the
+// dictionary path of `aliasValue` (the value less its last two characters), the
+// administrator's name and password, no login prompt, and connects; then sets `dictionaryPath` and
+// `trimmedPath` from it (only once connected: a refused connection leaves them as they were), and
+// returns the tables tablesAvecFichier offers. REQUIRES: `connection` is disconnected. Throws the
+// data-access layer's errors; when the listing fails the connection stays connected.
+QStringList connectAndList(TAdsConnection& connection, const QString& aliasValue,
+                           QString& dictionaryPath, QString& trimmedPath);
 
 // Whether the table `name` has its file `trimmedPath` + name + ".adt" now: a regular file,
 // also one another process holds open or locked; a folder of that name does not count.

@@ -107,11 +107,8 @@ void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
     try {
         const QString value =
             dictionary::valeurAlias(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
-        dictionary::connecterAuDictionnaire(*ManagementConn, value);
-        DictionaryPath = dictionary::dictionaryPathOf(value);
-        TrimmedPath = dictionary::trimmedPathOf(DictionaryPath);
         const QStringList tables =
-            dictionary::tablesAvecFichier(*ManagementConn, DictionaryPath, TrimmedPath);
+            dictionary::connectAndList(*ManagementConn, value, DictionaryPath, TrimmedPath);
         ComboBoxTables->clearItems();
         ComboBoxTables->setText(QString());
         ComboBoxTables->addItem(QStringLiteral("Sélectionner une table"));

@@ -13,6 +13,7 @@
 #include "data/adstable.h"
 #include "db/data_source.h"
 #include "db/field.h"
+#include "dictionary/query_setup.h"
 #include "dictionary/table_list.h"
 #include "gridlink/grid_link.h"
 #include "tools/UFPrincipal2.h"
@@ -54,25 +55,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
 
 QFont labelFont() {
     return pixelFont(kArial, 13, true, true);
-}
-
-// The SQL of a query as its stored form holds it; only the engine sees it while loading.
-TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
-                        const QStringList& sql) {
-    auto* query = new TAdsQuery(owner);
-    query->setObjectName(QLatin1String(name));
-    query->StoreActive = false;
-    query->SetAdsConnection(connection);
-    query->Loading = true;
-    query->SQL().Assign(sql);
-    query->Loading = false;
-    return query;
-}
-
-// Record counts of the dataset respect its filters and scopes.
-void respectWhenCounting(TAdsDataSet* dataSet) {
-    dataSet->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-    dataSet->AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
 }
 
 QString blanks(int n) {
@@ -196,9 +178,9 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     TableATrouver->setObjectName(QStringLiteral("TableATrouver"));
     TableATrouver->StoreActive = false;
     TableATrouver->SetAdsConnection(ManagementConn);
-    respectWhenCounting(TableATrouver);
+    dictionary::respectWhenCounting(TableATrouver);
 
-    QTrouverRowID = declareQuery(
+    QTrouverRowID = dictionary::declareQuery(
         this, "QTrouverRowID", ManagementConn,
         {QStringLiteral("select rowid from"), blanks(17) + QStringLiteral("//nom de la table"),
          kRetrait + QStringLiteral("where"), kRetrait + QStringLiteral("//colonne à chercher"),
@@ -209,7 +191,7 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     QTrouverRowIDrowid->SetFieldName(QStringLiteral("rowid"));
     QTrouverRowIDrowid->SetDataSet(QTrouverRowID);
 
-    QTrouverUserQuiBloqueRecord = declareQuery(
+    QTrouverUserQuiBloqueRecord = dictionary::declareQuery(
         this, "QTrouverUserQuiBloqueRecord", ManagementConn,
         {QStringLiteral(
              "Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID"),
@@ -218,7 +200,7 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
          QStringLiteral("//'D:\\Base\\Clients.adt'"), tabs(9) + blanks(20) + QStringLiteral(","),
          blanks(38) + QStringLiteral("//RecNumber trouver par son RowID"),
          tabs(9) + blanks(17) + QStringLiteral(")"), QStringLiteral(")as Principal;")});
-    respectWhenCounting(QTrouverUserQuiBloqueRecord);
+    dictionary::respectWhenCounting(QTrouverUserQuiBloqueRecord);
 
     DSQTrouverUserQuiBloqueRecord = new TDataSource(this);
     DSQTrouverUserQuiBloqueRecord->setObjectName(QStringLiteral("DSQTrouverUserQuiBloqueRecord"));
