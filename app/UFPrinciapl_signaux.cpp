@@ -17,6 +17,7 @@
 #include "gridlink/grid_link.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/layout.h"
 #include "ui/messages.h"
 #include "ui/radio_group.h"
 
@@ -30,9 +31,9 @@ enum class Pendant { Recherche, HorsRecherche };
 template <class Sender, class Signal, class Handler>
 void relier(Sender* sender, Signal signal, QObject* context, RechercheLocks& r, Pendant quand,
             Handler handler) {
-    QObject::connect(sender, signal, context, [&r, quand, handler] {
+    ui::connectGuarded(sender, signal, context, [&r, quand, handler] {
         if (quand == Pendant::HorsRecherche && r.progression != nullptr) return;
-        ui::guarded(handler);
+        handler();
     });
 }
 

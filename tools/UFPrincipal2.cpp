@@ -20,6 +20,7 @@
 #include "tools/record_input.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/layout.h"
 #include "ui/messages.h"
 #include "ui/radio_group.h"
 
@@ -53,21 +54,22 @@ TFUnLockDUnRecordSpecifique::TFUnLockDUnRecordSpecifique(QWidget* owner) : QDial
 TFUnLockDUnRecordSpecifique::~TFUnLockDUnRecordSpecifique() = default;
 
 void TFUnLockDUnRecordSpecifique::relierEvenements() {
+    using ui::connectGuarded;
     // A click on the dictionary already chosen reconnects too.
     for (auto clicked : {&ui::RadioGroup::itemClicked, &ui::RadioGroup::itemReselected})
-        connect(RGPaths, clicked, this, [this] { ui::guarded([this] { RGPathsClick(); }); });
-    connect(ComboBoxTables, &ui::ComboBox::changed, this,
-            [this] { ui::guarded([this] { ComboBoxTablesChange(); }); });
-    connect(ComboBoxTables, &ui::ComboBox::closedUp, this,
-            [this] { ui::guarded([this] { ComboBoxTablesCloseUp(); }); });
-    connect(EditValueColumn, &QLineEdit::textChanged, this,
-            [this] { ui::guarded([this] { EditValueColumnChange(); }); });
+        connectGuarded(RGPaths, clicked, this, [this] { RGPathsClick(); });
+    connectGuarded(ComboBoxTables, &ui::ComboBox::changed, this,
+                   [this] { ComboBoxTablesChange(); });
+    connectGuarded(ComboBoxTables, &ui::ComboBox::closedUp, this,
+                   [this] { ComboBoxTablesCloseUp(); });
+    connectGuarded(EditValueColumn, &QLineEdit::textChanged, this,
+                   [this] { EditValueColumnChange(); });
     connect(EditValueColumn, &QLineEdit::returnPressed, this, [this] {
         if (BtnChercherUsagerQuiBloque->isEnabled()) BtnChercherUsagerQuiBloque->click();
     });
-    connect(BtnChercherUsagerQuiBloque, &QPushButton::clicked, this,
-            [this] { ui::guarded([this] { BtnChercherUsagerQuiBloqueClick(); }); });
-    connect(Timer1, &QTimer::timeout, this, [this] { ui::guarded([this] { Timer1Timer(); }); });
+    connectGuarded(BtnChercherUsagerQuiBloque, &QPushButton::clicked, this,
+                   [this] { BtnChercherUsagerQuiBloqueClick(); });
+    connectGuarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
 void TFUnLockDUnRecordSpecifique::FormCreate() {

@@ -21,37 +21,18 @@
 #include "ui/data_grid.h"
 #include "ui/dialog_keys.h"
 #include "ui/fonts.h"
+#include "ui/layout.h"
 #include "ui/panel.h"
 #include "ui/radio_group.h"
 
 namespace {
 
+using ui::makeLabel;
 using ui::pixelFont;
+using ui::placed;
 
 const QString kTahoma = QStringLiteral("Tahoma");
 const QString kArial = QStringLiteral("Arial");
-
-// Names `w` after its control and puts it at its place in its parent.
-template <class W>
-W* placed(W* w, const char* name, const QRect& r) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(r);
-    return w;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r,
-                  const QFont& font, const QColor& colour = QColor()) {
-    auto* label = placed(new QLabel(caption, parent), name, r);
-    label->setFont(font);
-    if (colour.isValid()) {
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, colour);
-        label->setPalette(p);
-    }
-    // A substitute font wider than the one asked for must not cut the caption.
-    label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
-    return label;
-}
 
 QFont labelFont() {
     return pixelFont(kArial, 13, true, true);
