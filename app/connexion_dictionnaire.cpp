@@ -31,7 +31,8 @@ void RemplirComboBoxTables(RechercheLocks& r) {
     r.ManagementConn->Disconnect();
     try {
         const int item = r.RGPaths->itemIndex();
-        const QString valeur = dictionary::valeurAlias(r.ListAllPaths, r.RGPaths->itemTag(item));
+        const QString valeur =
+            dictionary::aliasEntryValue(r.ListAllPaths, r.RGPaths->itemTag(item));
         const QStringList tables =
             dictionary::connectAndList(*r.ManagementConn, valeur, r.DictionaryPath, r.TrimmedPath);
         r.DictionaryName = r.RGPaths->itemText(item);
@@ -47,7 +48,7 @@ void RemplirComboBoxTables(RechercheLocks& r) {
         r.ComboBoxTables->clearItems();
         r.LabelNombreTables->setText(QStringLiteral("0"));
         r.BtnChercherLocksParDictionnaire->setEnabled(false);
-        ui::plainMessage(dictionary::texteErreurTrouvee(e));
+        ui::plainMessage(dictionary::errorFoundText(e));
     }
 }
 

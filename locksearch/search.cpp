@@ -29,7 +29,7 @@ SearchOutcome collectLocks(const Components& c, const ChosenDictionary& d,
             const QString& name = ListAllTablesAndViews.at(i);
             progress.table(i + 1, outcome.tableCount, name);
             outcome.tablesReached = i + 1;
-            if (dictionary::tableAvecFichier(d.TrimmedPath, name))
+            if (dictionary::hasTableFile(d.TrimmedPath, name))
                 collectTableLocks(c, d, name, &progress);
         }
     } catch (const Cancelled&) {

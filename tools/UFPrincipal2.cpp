@@ -76,10 +76,10 @@ void TFUnLockDUnRecordSpecifique::FormCreate() {
     PathToExe = dictionary::executableFolder();
     ListAllPaths.clear();
     if (!rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
-        ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);
+        ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniMissing);
         return;
     }
-    for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(PathToExe, ListAllPaths))
+    for (const dictionary::OfferedAlias& alias : dictionary::loadAliases(PathToExe, ListAllPaths))
         RGPaths->addItem(alias.name, alias.entry);
 }
 
@@ -108,7 +108,7 @@ void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
     ManagementConn->Disconnect();
     try {
         const QString value =
-            dictionary::valeurAlias(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
+            dictionary::aliasEntryValue(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
         const QStringList tables =
             dictionary::connectAndList(*ManagementConn, value, DictionaryPath, TrimmedPath);
         ComboBoxTables->clearItems();
@@ -119,7 +119,7 @@ void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
     } catch (const rtl::Exception& e) {
         ComboBoxTables->setText(QString());
         ComboBoxTables->clearItems();
-        ui::plainMessage(dictionary::texteErreurTrouvee(e));
+        ui::plainMessage(dictionary::errorFoundText(e));
     }
 }
 

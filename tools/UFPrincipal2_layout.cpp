@@ -152,8 +152,8 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     ManagementConn->AdsServerTypes = {stADS_REMOTE, stADS_LOCAL};
     ManagementConn->LoginPrompt = false;
     ManagementConn->StoreConnected = false;
-    ManagementConn->Username = dictionary::kAdministrateur;
-    ManagementConn->Password = dictionary::kMotDePasseAdministrateur;
+    ManagementConn->Username = dictionary::kAdministrator;
+    ManagementConn->Password = dictionary::kAdministratorPassword;
 
     TableATrouver = new TAdsTable(this);
     TableATrouver->setObjectName(QStringLiteral("TableATrouver"));

@@ -22,7 +22,7 @@ class TableListTest : public ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     QStringList tables() {
-        return dictionary::tablesAvecFichier(connection, dir.filePath("Compta.add"), folder());
+        return dictionary::tablesWithFiles(connection, dir.filePath("Compta.add"), folder());
     }
     QString folder() const { return dir.path() + QLatin1Char('/'); }
     // Connects to Compta.add in the temporary folder; the tables it lists.

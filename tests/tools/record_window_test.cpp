@@ -368,7 +368,7 @@ TEST_F(RecordWindowTest, MissingAdsIniShowsTheErrorOnlyAndDisablesNothing) {
     ASSERT_EQ(messages_.messages().size(), 1u);
     EXPECT_EQ(messages_.messages()[0].form, Form::Dialog);
     EXPECT_EQ(messages_.messages()[0].kind, ui::DialogKind::Error);
-    EXPECT_EQ(messages_.messages()[0].text, dictionary::kAdsIniIntrouvable);
+    EXPECT_EQ(messages_.messages()[0].text, dictionary::kAdsIniMissing);
     EXPECT_EQ(w().RGPaths->count(), 0);
     for (QWidget* c : w().findChildren<QWidget*>())
         EXPECT_TRUE(c->isEnabled() || c == w().BtnChercherUsagerQuiBloque)
