@@ -111,8 +111,10 @@ void TFUnLockDUnRecordSpecifique::construirePanel1() {
     wwDBGrid1->setFont(pixelFont(kTahoma, 12, true));
     QPalette cells = wwDBGrid1->palette();
     cells.setColor(QPalette::Text, cells.color(QPalette::Link));
-    // The owner's row stays link blue when it is the current, selected row.
+    // The owner's row stays link blue when it is the current, selected row, on the light blue
+    // that marks the current row in the main window, where link blue stays readable.
     cells.setColor(QPalette::HighlightedText, cells.color(QPalette::Link));
+    cells.setColor(QPalette::Highlight, QColor(216, 228, 248));
     wwDBGrid1->setPalette(cells);
     wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
 }
