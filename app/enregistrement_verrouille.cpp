@@ -1,39 +1,48 @@
 // enregistrement_verrouille.cpp: BtnChercherRecordParRowIDClick and the context-menu item.
 #include "app/enregistrement_verrouille.h"
 
+#include <QFontMetrics>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/grille_locks.h"
 #include "app/recherche_locks.h"
-#include "app/texte_sql.h"
 #include "data/adstable.h"
-#include "tools/codec.h"
+#include "locksearch/record_lookup.h"
 #include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
 
 namespace app {
+namespace {
+
+// A ROWID's letters and digits are wider than the font's average character: its column,
+// the last of the record, is sized to the whole text.
+void fitRowIdColumn(RechercheLocks& r) {
+    TAdsQuery* q = r.QChercherRecordParRowID;
+    TField* rowId = q->Fields(q->FieldCount() - 1);
+    const QFontMetrics metrics = r.wwDBGrid2->fontMetrics();
+    const int average = std::max(1, metrics.averageCharWidth());
+    const int chars = (metrics.horizontalAdvance(rowId->AsString()) + average - 1) / average + 1;
+    if (chars > rowId->DisplayWidth()) rowId->SetDisplayWidth(chars);
+}
+
+}  // namespace
 
 void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
-    TAdsQuery* q = r.QChercherRecordParRowID;
     TAdsTable* locks = r.UsersTableLocks;
-    q->Close();
-    q->SQL().Set(2, nomDeTableSql(locks->FieldByName(QStringLiteral("TableName"))->AsString()));
-    q->SQL().Set(5, QStringLiteral(" '") +
-                        Encode64(locks->FieldByName(QStringLiteral("LockedRecNo"))->AsInteger()) +
-                        QStringLiteral("' "));
-    q->Open();
-    if (q->RecordCount() <= 0) {
-        r.LabelDictionnaire->setText(QString());
-        r.LabelTable->setText(QString());
-        r.wwDBGrid2->setBackgroundColor(couleurFenetre());
-        q->Close();
+    const bool found = locksearch::lookUpLockedRecord(
+        *r.QChercherRecordParRowID, locks->FieldByName(QStringLiteral("TableName"))->AsString(),
+        locks->FieldByName(QStringLiteral("LockedRecNo"))->AsInteger());
+    if (!found) {
+        forgetShownRecord(r);
         ui::plainMessage(QStringLiteral("L'enregistrement n'a pas été trouvé!"));
         return;
     }
     r.LabelDictionnaire->setText(locks->FieldByName(QStringLiteral("DictionaryName"))->AsString());
     r.LabelTable->setText(locks->FieldByName(QStringLiteral("TableName"))->AsString());
     r.wwDBGrid2->setBackgroundColor(kSurbrillance);
+    fitRowIdColumn(r);
 }
 
 void rouverlenregistrementselectionn1Click(RechercheLocks& r) {

@@ -22,7 +22,7 @@ W* nomme(W* w, const char* name) {
 }  // namespace
 
 RechercheSansFenetre::RechercheSansFenetre() {
-    declarerComposants(&fenetre_, *this);
+    locksearch::declareComponents(&fenetre_, *this);
     QWidget* f = &fenetre_;
     RGPaths = nomme(new ui::RadioGroup(f), "RGPaths");
     LabelNombreTables = nomme(new ui::AutoSizeLabel(QStringLiteral("0"), f), "LabelNombreTables");
@@ -46,7 +46,7 @@ RechercheSansFenetre::~RechercheSansFenetre() = default;
 
 void RechercheSansFenetre::ajouterAlias(const QString& name, const QString& value) {
     const int entry = ListAllPaths.add(name + u'=' + value);
-    if (dictionary::aliasOffert(name)) RGPaths->addItem(name, entry);
+    if (dictionary::isAliasOffered(name)) RGPaths->addItem(name, entry);
 }
 
 }  // namespace app
