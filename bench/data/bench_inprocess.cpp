@@ -8,7 +8,7 @@
 #include "bench/data/collection_loop.h"
 #include "engine/core/dictionary.h"
 #include "engine/include/engine_client.h"
-#include "engine/server/in_process.h"
+#include "engine/testing/in_process.h"
 
 int main(int argc, char** argv) {
     const int rows = bench::rowsArgument(argc, argv);
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     d.addUser("adssys", "kor5382", true);
     d.save();
     engine::Server server;
-    engine::server::useInProcessServer(server);
+    engine::testing::useInProcessServer(server);
     // The client library is linked in: its functions are this program's own.
     static ace::FunctionTable linked;
 #define BENCH_LINK(name) linked.name = &::name;
@@ -37,6 +37,6 @@ int main(int argc, char** argv) {
     QFile out(file);
     if (out.open(QIODevice::Append | QIODevice::Text)) out.write(report.toUtf8());
     std::fputs(report.toUtf8().constData(), stdout);
-    engine::server::stopUsingInProcessServer();
+    engine::testing::stopUsingInProcessServer();
     return 0;
 }

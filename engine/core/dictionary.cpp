@@ -1,7 +1,11 @@
 // dictionary.cpp: reading and writing dictionary files.
 #include "engine/core/dictionary.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <sstream>
 
 #include "engine/core/file_io.h"
@@ -54,10 +58,22 @@ std::string Dictionary::folder() const {
 }
 
 Status Dictionary::load(const std::string& path, Dictionary* out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Status::error(AE_FILE_NOT_FOUND, "The data dictionary does not exist: " + path);
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+        return Status::error(AE_FILE_NOT_FOUND, "The data dictionary does not exist: " + path);
+    std::string text;
+    char chunk[16384];
+    for (ssize_t n; (n = ::read(fd.get(), chunk, sizeof chunk)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            return Status::error(AE_INTERNAL_ERROR, "The data dictionary cannot be read: " + path);
+        text.append(chunk, static_cast<size_t>(n));
+    }
+    std::istringstream in(text);
     Dictionary d;
     d.path_ = path;
+    d.id_ = fileIdOf(st);
     std::string line;
     auto damaged = [&] {
         return Status::error(AE_INTERNAL_ERROR, "The data dictionary is damaged: " + path);
@@ -95,7 +111,7 @@ Status Dictionary::load(const std::string& path, Dictionary* out) {
     return Status::success();
 }
 
-Status Dictionary::save() const {
+Status Dictionary::save() {
     std::string text = std::string(kMagic) + "\n";
     for (const DictionaryUser& u : users_)
         text += "user\t" + u.name + "\t" + (u.administrator ? "1" : "0") + "\t" +
@@ -110,7 +126,7 @@ Status Dictionary::save() const {
         }
         if (!t.defaultIndex.empty()) text += "default\t" + t.name + "\t" + t.defaultIndex + "\n";
     }
-    Status s = replaceFile(path_, text, 0600);
+    Status s = replaceFile(path_, text, 0600, &id_);
     if (!s.ok()) return Status::error(s.code, "Cannot write the data dictionary: " + s.text);
     return s;
 }

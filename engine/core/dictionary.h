@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/core/file_io.h"
 #include "engine/core/password.h"
 #include "engine/core/table.h"
 #include "engine/record/status.h"
@@ -46,10 +47,13 @@ class Dictionary {
   public:
     // Reads `path` (AE_FILE_NOT_FOUND when missing, AE_INTERNAL_ERROR when damaged).
     static Status load(const std::string& path, Dictionary* out);
-    // Writes the dictionary to its path, atomically.
-    Status save() const;
+    // Writes the dictionary to its path, atomically; a file it replaces keeps its owner,
+    // group and mode.
+    Status save();
 
     const std::string& path() const { return path_; }
+    // The identity of the file last read or written.
+    FileId fileId() const { return id_; }
     std::string folder() const;
 
     // The user of that name (letter case ignored), or null. Checking a password against it
@@ -76,6 +80,7 @@ class Dictionary {
 
   private:
     std::string path_;
+    FileId id_;
     std::vector<DictionaryUser> users_;
     std::vector<DictionaryTable> tables_;
     std::unordered_map<std::string, size_t> byFile_;  // upper-cased file -> place in tables_

@@ -1,7 +1,9 @@
-// file_io.cpp: positioned whole reads and writes, atomic replacement, failure reports.
+// file_io.cpp: positioned whole reads and writes, atomic replacement, descriptors, failure
+// reports.
 #include "engine/core/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,6 +19,23 @@ namespace {
 std::atomic<int64_t> gWriteBudget{-1};
 
 }  // namespace
+
+FileId fileIdOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino};
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+FileDescriptor::~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+}
 
 void failWritesAfter(int64_t n) {
     gWriteBudget.store(n);
@@ -63,17 +82,45 @@ Status writeFailure(const std::string& what, const std::string& path) {
     return Status::error(AE_INTERNAL_ERROR, what + " failed on " + path + ": " + std::strerror(e));
 }
 
-Status replaceFile(const std::string& path, std::string_view content, mode_t mode) {
-    const std::string tmp = path + ".tmp";
-    if (::unlink(tmp.c_str()) != 0 && errno != ENOENT) return writeFailure("Creating", tmp);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd < 0) return writeFailure("Creating", tmp);
-    bool ok = writeAt(fd, content.data(), content.size(), 0) && ::fsync(fd) == 0;
-    Status failed = ok ? Status::success() : writeFailure("Writing", tmp);
-    ::close(fd);
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) failed = writeFailure("Renaming", tmp);
-    if (!failed.ok()) ::unlink(tmp.c_str());
+Status replaceFile(const FolderFile& file, std::string_view content, mode_t mode,
+                   FileId* written) {
+    const std::string tmp = file.name + ".tmp";
+    const std::string tmpPath = file.path + ".tmp";
+    // A file rewritten by a server running as another user (root) stays its owner's.
+    struct stat old;
+    const bool replacing = ::fstatat(file.folder, file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           S_ISREG(old.st_mode);
+    if (::unlinkat(file.folder, tmp.c_str(), 0) != 0 && errno != ENOENT)
+        return writeFailure("Creating", tmpPath);
+    FileDescriptor fd(::openat(file.folder, tmp.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!fd.valid()) return writeFailure("Creating", tmpPath);
+    // An unprivileged server may not give every owner back (EPERM): the mode it gives.
+    if (replacing && ((::fchown(fd.get(), old.st_uid, old.st_gid) != 0 && errno != EPERM) ||
+                      ::fchmod(fd.get(), old.st_mode & mode) != 0)) {
+        Status failed = writeFailure("Keeping the owner and mode of", file.path);
+        ::unlinkat(file.folder, tmp.c_str(), 0);
+        return failed;
+    }
+    struct stat made;
+    bool ok = writeAt(fd.get(), content.data(), content.size(), 0) && ::fsync(fd.get()) == 0 &&
+              ::fstat(fd.get(), &made) == 0;
+    Status failed = ok ? Status::success() : writeFailure("Writing", tmpPath);
+    if (ok && ::renameat(file.folder, tmp.c_str(), file.folder, file.name.c_str()) != 0)
+        failed = writeFailure("Renaming", tmpPath);
+    if (!failed.ok()) ::unlinkat(file.folder, tmp.c_str(), 0);
+    if (failed.ok() && written) *written = fileIdOf(made);
     return failed;
+}
+
+Status replaceFile(const std::string& path, std::string_view content, mode_t mode,
+                   FileId* written) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) return writeFailure("Opening the folder of", path);
+    return replaceFile(FolderFile{dir.get(), path.substr(slash + 1), path}, content, mode,
+                       written);
 }
 
 }  // namespace engine

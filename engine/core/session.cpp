@@ -3,10 +3,14 @@
 #include "engine/core/session.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include "engine/core/connection_string.h"
 #include "engine/core/session_impl.h"
@@ -26,6 +30,23 @@ bool endsWithNoCase(std::string_view s, std::string_view suffix) {
            record::equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
+// Opens the connection's folder, without following a link in its last step, and takes
+// its path and identity from the descriptor.
+Status openFolder(const std::string& path, Session::Impl& impl) {
+    impl.folderFd = FileDescriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    char* real = nullptr;
+    if (impl.folderFd.valid() && ::fstat(impl.folderFd.get(), &st) == 0)
+        real = ::realpath(("/proc/self/fd/" + std::to_string(impl.folderFd.get())).c_str(), nullptr);
+    if (!real)
+        return Status::error(AE_FILE_NOT_FOUND, "The folder of the data source cannot be opened: " +
+                                                    path + " (" + std::strerror(errno) + ").");
+    impl.folder = real;
+    ::free(real);
+    impl.folderId = fileIdOf(st);
+    return Status::success();
+}
+
 }  // namespace
 
 int64_t fileStamp(const std::string& path) {
@@ -36,13 +57,23 @@ int64_t fileStamp(const std::string& path) {
 
 Status Session::Impl::refreshDictionary() {
     if (!dictionaryConnection) return Status::success();
-    return server->acquireDictionary(dataSource, &dictionary);
+    return server->acquireDictionary(dictionaryFile(), &dictionary);
 }
 
-Status ServerState::acquireTable(const std::string& path, std::shared_ptr<Table>* out) {
+Status ServerState::acquireTable(const FolderFile& file, bool listedName,
+                                 std::shared_ptr<Table>* out, std::string* key) {
+    struct stat st;
+    if (::fstatat(file.folder, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + file.path);
+    Status s = TableFile::checkName(st, listedName, file.path);
+    if (!s.ok()) return s;
+    const FileId id = fileIdOf(st);
     auto loaded = [&]() REQUIRES(mu) {
-        auto it = tables.find(path);
+        auto k = tableKeys.find(id);
+        auto it = k == tableKeys.end() ? tables.end() : tables.find(k->second);
         *out = it == tables.end() ? nullptr : it->second.lock();
+        if (*out && (*out)->fileId() != id) *out = nullptr;  // that key holds another file now
+        if (*out) *key = k->second;
         return *out != nullptr;
     };
     {
@@ -56,36 +87,51 @@ Status ServerState::acquireTable(const std::string& path, std::shared_ptr<Table>
         MutexLock registry(mu);
         if (loaded()) return Status::success();
     }
-    Status s = Table::load(path, options.syncWrites, out);
+    s = Table::load(file, options.syncWrites, out);
     if (!s.ok()) return s;
+    // What was checked above must be what was opened.
+    if ((*out)->fileId() != id)
+        return Status::error(AE_TABLE_OUTSIDE_SOURCE,
+                             "The table " + file.path + " was replaced while it was opened.");
     MutexLock registry(mu);
-    tables[path] = *out;
+    tables[file.path] = *out;
+    tableKeys[(*out)->fileId()] = file.path;
+    *key = file.path;
     return Status::success();
 }
 
-Status ServerState::acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out) {
+Status ServerState::acquireDictionary(const FolderFile& file, std::shared_ptr<Dictionary>* out) {
+    const std::string& path = file.path;
     int64_t stamp = fileStamp(path);
     auto it = dictionaries.find(path);
+    std::shared_ptr<Dictionary> d;
     if (it != dictionaries.end() && dictionaryStamps[path] == stamp) {
-        *out = it->second;
-        return Status::success();
+        d = it->second;
+    } else {
+        d = std::make_shared<Dictionary>();
+        Status s = Dictionary::load(path, d.get());
+        if (!s.ok()) return s;
+        dictionaries[path] = d;
+        dictionaryStamps[path] = stamp;
     }
-    auto d = std::make_shared<Dictionary>();
-    Status s = Dictionary::load(path, d.get());
-    if (!s.ok()) return s;
-    dictionaries[path] = d;
-    dictionaryStamps[path] = stamp;
+    // Read by its path, it must be the file the folder held open has under its name.
+    struct stat st;
+    if (::fstatat(file.folder, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        fileIdOf(st) != d->fileId())
+        return Status::error(AE_FILE_NOT_FOUND,
+                             "The data dictionary was moved or replaced while in use: " + path);
     *out = std::move(d);
     return Status::success();
 }
 
-Status ServerState::logIn(const std::string& path, std::string_view user, std::string_view password,
+Status ServerState::logIn(const FolderFile& file, std::string_view user, std::string_view password,
                           bool* administrator) {
+    const std::string& path = file.path;
     DictionaryUser found;
     {
         MutexLock lock(mu);
         std::shared_ptr<Dictionary> d;
-        Status s = acquireDictionary(path, &d);
+        Status s = acquireDictionary(file, &d);
         if (!s.ok()) return s;
         if (const DictionaryUser* u = d->findUser(user)) found = *u;
     }
@@ -100,7 +146,7 @@ Status ServerState::logIn(const std::string& path, std::string_view user, std::s
     PasswordHash now = hashPassword(password);
     MutexLock lock(mu);
     std::shared_ptr<Dictionary> d;
-    if (now.hash.empty() || !acquireDictionary(path, &d).ok() ||
+    if (now.hash.empty() || !acquireDictionary(file, &d).ok() ||
         !d->replacePassword(user, found.password, now))
         return Status::success();
     if (d->save().ok())
@@ -131,24 +177,29 @@ Status Server::connect(std::string_view connectionString, const ClientIdentity& 
     struct stat st;
     if (::stat(source.c_str(), &st) != 0)
         return Status::error(AE_FILE_NOT_FOUND, "The data source does not exist: " + cs.dataSource);
-    impl->dataSource = canonicalPath(source);
+    const std::string canonical = canonicalPath(source);
     const bool folder = S_ISDIR(st.st_mode);
     if (!folder && !endsWithNoCase(source, ".add"))
         return Status::error(
             AE_FILE_NOT_FOUND,
             "The data source is neither a data dictionary nor a folder: " + cs.dataSource);
+    // The folder is opened once, before anything is read from it; its path is taken back
+    // from the descriptor, so that both name the same folder.
+    const size_t slash = canonical.find_last_of('/');
+    s = openFolder(folder ? canonical : canonical.substr(0, std::max<size_t>(slash, 1)), *impl);
+    if (!s.ok()) return s;
+    impl->dataSource = folder ? impl->folder
+                              : (impl->folder == "/" ? "" : impl->folder) + canonical.substr(slash);
     // Free tables have no users, and a folder connection is nobody's administrator.
     impl->dictionaryConnection = !folder;
     if (!folder) {
-        s = state_->logIn(impl->dataSource, cs.userId, cs.password, &impl->administrator);
+        s = state_->logIn(impl->dictionaryFile(), cs.userId, cs.password, &impl->administrator);
         if (!s.ok()) return s;
     }
     MutexLock lock(state_->mu);
-    impl->folder = impl->dataSource;
     if (!folder) {
-        s = state_->acquireDictionary(impl->dataSource, &impl->dictionary);
+        s = state_->acquireDictionary(impl->dictionaryFile(), &impl->dictionary);
         if (!s.ok()) return s;
-        impl->folder = impl->dictionary->folder();
     }
     impl->connection = state_->nextConnection++;
     state_->connections[impl->connection] = {identity, impl->dictionaryConnection ? cs.userId : ""};
@@ -190,9 +241,11 @@ Status Session::listTables(std::string_view mask, std::vector<std::string>* name
     size_t slash = pattern.find_last_of("/\\");
     if (slash != std::string::npos) pattern = pattern.substr(slash + 1);
     if (pattern.empty()) pattern = "*";
-    DIR* dir = ::opendir(impl_->folder.c_str());
+    FileDescriptor listing(::openat(impl_->folderFd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = listing.valid() ? ::fdopendir(listing.get()) : nullptr;
     if (!dir)
         return Status::error(AE_FILE_NOT_FOUND, "The folder cannot be read: " + impl_->folder);
+    listing.release();  // the listing owns it now
     while (dirent* e = ::readdir(dir)) {
         std::string file = e->d_name;
         if (!endsWithNoCase(file, ".adt")) continue;
@@ -295,152 +348,184 @@ const Index* indexOf(Cursor& c, int order) REQUIRES_SHARED(c.table->mutex()) {
     return order < 0 ? nullptr : &c.table->index(static_cast<size_t>(order));
 }
 
-}  // namespace
-
-// Finds the handle's cursor (in `c`) and its index order (in `index`), and runs `body` as a
-// reader of its table: many sessions navigate one table at once.
-#define AS_READER(handle, body)                      \
-    Cursor* c = nullptr;                             \
-    int order = -1;                                  \
-    Status s = impl_->cursorFor(handle, &c, &order); \
-    if (!s.ok()) return s;                           \
-    ReaderLock read(c->table->mutex());              \
-    const Index* index = indexOf(*c, order);         \
-    body
-
-// Runs one navigation step and reports the position.
-#define NAVIGATE(handle, out, body) \
-    AS_READER(handle, body);        \
-    describePosition(*c, out);      \
-    return Status::success()
-
-Status Session::gotoTop(Handle h, Position* out) {
-    NAVIGATE(h, out, gotoEdge(*c, index, true));
-}
-Status Session::gotoBottom(Handle h, Position* out) {
-    NAVIGATE(h, out, gotoEdge(*c, index, false));
-}
-Status Session::gotoBof(Handle h, Position* out) {
-    NAVIGATE(h, out, engine::gotoBof(*c); (void)index);
-}
-Status Session::skip(Handle h, int32_t n, Position* out) {
-    NAVIGATE(h, out, skipRows(*c, index, n));
-}
-Status Session::current(Handle h, Position* out) {
-    NAVIGATE(h, out, (void)index);
+// Finds the handle's cursor and its index order, and runs `body(cursor, index)` as a reader
+// of its table: many sessions navigate one table at once. Each body says it needs the
+// table's mutex and is checked so; the call here is not, as clang takes a lambda's
+// annotation on its first parameter for one on the lambda itself.
+template <typename Body>
+Status asReader(Session::Impl& impl, Handle handle, Body&& body) NO_THREAD_SAFETY_ANALYSIS {
+    Cursor* c = nullptr;
+    int order = -1;
+    Status s = impl.cursorFor(handle, &c, &order);
+    if (!s.ok()) return s;
+    ReaderLock read(c->table->mutex());
+    return body(*c, indexOf(*c, order));
 }
 
-Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
-    NAVIGATE(h, out, {
-        (void)index;
-        if (recno > c->table->recordCount())
-            return Status::error(AE_INVALID_RECORD_NUMBER,
-                                 "There is no record " + std::to_string(recno) + ".");
-        c->recno = recno;
-        c->bof = false;
-        c->eof = recno == 0;
-    });
+// Runs one navigation step, `step(cursor, index)`, and reports the position.
+template <typename Step>
+Status navigate(Session::Impl& impl, Handle handle, Position* out, Step&& step) {
+    return asReader(impl, handle,
+                    [&](auto& c, const Index* index) NO_THREAD_SAFETY_ANALYSIS {
+                        Status s = step(c, index);
+                        if (s.ok()) describePosition(c, out);
+                        return s;
+                    });
 }
 
-Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found,
-                     Position* out) {
-    NAVIGATE(h, out, {
-        if (!index) return Status::error(AE_INVALID_HANDLE, "Seeking needs an index handle.");
-        *found = seekKey(*c, *index, key, seekType != ADS_HARDSEEK);
-    });
-}
-#undef NAVIGATE
-
-Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
-    AS_READER(h, out->clear());
-    for (uint32_t i = 0; i < count; ++i) {
-        skipRows(*c, index, step);
-        out->emplace_back();
-        describePosition(*c, &out->back());
-        if (c->bof || c->eof) break;
-    }
-    return Status::success();
-}
-
-Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
-    AS_READER(h, (void)s);
-    switch (option & ~ADS_REFRESHCOUNT) {
-        case ADS_RESPECTFILTERS:
-            *count = countVisible(*c, index);
-            break;
-        case ADS_IGNOREFILTERS:
-            *count = c->table->recordCount();
-            break;
-        case ADS_RESPECTSCOPES:
-            *count = index ? static_cast<uint32_t>(index->entries.size()) : c->table->liveCount();
-            break;
-        default:
-            return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
-    }
-    return Status::success();
-}
-
-// Finds the handle's cursor (in `c`) and runs `body`, which takes its table's mutex when it
+// Finds the handle's cursor and runs `body(cursor)`, which takes its table's mutex when it
 // reads or writes the table: a cursor's own settings are its session's alone.
-#define WITH_CURSOR(handle, body)                    \
-    Cursor* c = nullptr;                             \
-    int order = -1;                                  \
-    Status s = impl_->cursorFor(handle, &c, &order); \
-    if (!s.ok()) return s;                           \
-    body
+template <typename Body>
+Status withCursor(Session::Impl& impl, Handle handle, Body&& body) {
+    Cursor* c = nullptr;
+    int order = -1;
+    Status s = impl.cursorFor(handle, &c, &order);
+    if (!s.ok()) return s;
+    return body(*c);
+}
 
-namespace {
 Status readSlot(const FilterSlot& slot, std::string* text) {
     if (!slot.set) return Status::error(AE_NO_FILTER, "No filter is set.");
     *text = slot.text;
     return Status::success();
 }
-void clearSlot(FilterSlot& slot) {
-    slot = FilterSlot{};
-}
+
 }  // namespace
 
+Status Session::gotoTop(Handle h, Position* out) {
+    return navigate(*impl_, h, out, [](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        gotoEdge(c, index, true);
+        return Status::success();
+    });
+}
+Status Session::gotoBottom(Handle h, Position* out) {
+    return navigate(*impl_, h, out, [](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        gotoEdge(c, index, false);
+        return Status::success();
+    });
+}
+Status Session::gotoBof(Handle h, Position* out) {
+    return navigate(*impl_, h, out, [](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+        engine::gotoBof(c);
+        return Status::success();
+    });
+}
+Status Session::skip(Handle h, int32_t n, Position* out) {
+    return navigate(*impl_, h, out, [n](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        skipRows(c, index, n);
+        return Status::success();
+    });
+}
+Status Session::current(Handle h, Position* out) {
+    return navigate(*impl_, h, out, [](Cursor&, const Index*) { return Status::success(); });
+}
+
+Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
+    return navigate(*impl_, h, out, [recno](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+        if (recno > c.table->recordCount())
+            return Status::error(AE_INVALID_RECORD_NUMBER,
+                                 "There is no record " + std::to_string(recno) + ".");
+        c.recno = recno;
+        c.bof = false;
+        c.eof = recno == 0;
+        return Status::success();
+    });
+}
+
+Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found,
+                     Position* out) {
+    return navigate(*impl_, h, out, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        if (!index) return Status::error(AE_INVALID_HANDLE, "Seeking needs an index handle.");
+        *found = seekKey(c, *index, key, seekType != ADS_HARDSEEK);
+        return Status::success();
+    });
+}
+
+Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
+    out->clear();
+    return asReader(*impl_, h, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        for (uint32_t i = 0; i < count; ++i) {
+            skipRows(c, index, step);
+            out->emplace_back();
+            describePosition(c, &out->back());
+            if (c.bof || c.eof) break;
+        }
+        return Status::success();
+    });
+}
+
+Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
+    return asReader(*impl_, h, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+        switch (option & ~ADS_REFRESHCOUNT) {
+            case ADS_RESPECTFILTERS:
+                *count = countVisible(c, index);
+                break;
+            case ADS_IGNOREFILTERS:
+                *count = c.table->recordCount();
+                break;
+            case ADS_RESPECTSCOPES:
+                *count = index ? static_cast<uint32_t>(index->entries.size()) : c.table->liveCount();
+                break;
+            default:
+                return Status::error(AE_INVALID_ARGUMENT, "Unknown record count option.");
+        }
+        return Status::success();
+    });
+}
+
 Status Session::setAof(Handle h, std::string_view e) {
-    WITH_CURSOR(h, return setFilterSlot(*c, c->aof, e));
+    return withCursor(*impl_, h, [&](Cursor& c) { return setFilterSlot(c, c.aof, e); });
 }
 Status Session::setFilter(Handle h, std::string_view e) {
-    WITH_CURSOR(h, return setFilterSlot(*c, c->filter, e));
+    return withCursor(*impl_, h, [&](Cursor& c) { return setFilterSlot(c, c.filter, e); });
 }
 Status Session::clearAof(Handle h) {
-    WITH_CURSOR(h, clearSlot(c->aof); return s);
+    return withCursor(*impl_, h, [](Cursor& c) {
+        c.aof = FilterSlot{};
+        return Status::success();
+    });
 }
 Status Session::clearFilter(Handle h) {
-    WITH_CURSOR(h, clearSlot(c->filter); return s);
+    return withCursor(*impl_, h, [](Cursor& c) {
+        c.filter = FilterSlot{};
+        return Status::success();
+    });
 }
 Status Session::aof(Handle h, std::string* e) {
-    WITH_CURSOR(h, return readSlot(c->aof, e));
+    return withCursor(*impl_, h, [&](Cursor& c) { return readSlot(c.aof, e); });
 }
 Status Session::filter(Handle h, std::string* e) {
-    WITH_CURSOR(h, return readSlot(c->filter, e));
+    return withCursor(*impl_, h, [&](Cursor& c) { return readSlot(c.filter, e); });
 }
 Status Session::setExact(Handle h, bool e) {
-    WITH_CURSOR(h, c->exact = e; return s);
+    return withCursor(*impl_, h, [e](Cursor& c) {
+        c.exact = e;
+        return Status::success();
+    });
 }
 Status Session::exact(Handle h, bool* e) {
-    WITH_CURSOR(h, *e = c->exact; return s);
+    return withCursor(*impl_, h, [e](Cursor& c) {
+        *e = c.exact;
+        return Status::success();
+    });
 }
 
 Status Session::evalLogical(Handle h, std::string_view expression, bool* result) {
-    AS_READER(h, {
-        (void)index;
-        if (c->bof || c->eof || !c->table->isLive(c->recno))
+    return asReader(*impl_, h, [&](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+        if (c.bof || c.eof || !c.table->isLive(c.recno))
             return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
-        RecordFieldSource row(c->table.get(), c->recno);
+        RecordFieldSource row(c.table.get(), c.recno);
         std::string error;
         auto compiled = expr::Expression::compile(expression, row, &error);
         if (!compiled) return Status::error(AE_INVALID_ARGUMENT, "Invalid expression: " + error);
-        *result = compiled->matches(row, c->exact);
-        return s;
+        *result = compiled->matches(row, c.exact);
+        return Status::success();
     });
 }
 
 Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out) {
-    WITH_CURSOR(h, {
+    return withCursor(*impl_, h, [&](Cursor& cursor) {
+        Cursor* c = &cursor;
         WriterLock write(c->table->mutex());
         if (c->info.handleType != ADS_TABLE)
             return Status::error(AE_STATIC_VIEW,
@@ -482,11 +567,11 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
                 record::writeNull(col, p);
                 continue;
             }
-            s = record::writeColumnBytes(col, w.bytes, p);
+            Status s = record::writeColumnBytes(col, w.bytes, p);
             if (!s.ok()) return s;
         }
         uint32_t written = 0;
-        s = c->table->write(recno, std::move(image), blobs, &written);
+        Status s = c->table->write(recno, std::move(image), blobs, &written);
         if (!s.ok()) return s;
         c->recno = written;
         c->bof = c->eof = false;
@@ -496,32 +581,27 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
 }
 
 Status Session::lockRecord(Handle h, uint32_t recno) {
-    AS_READER(h, {
-        (void)index;
-        if (c->lockFile.empty())
+    return asReader(*impl_, h, [&](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+        if (c.lockFile.empty())
             return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
         if (recno == 0) {
-            if (c->bof || c->eof)
+            if (c.bof || c.eof)
                 return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
-            recno = c->recno;
+            recno = c.recno;
         }
-        if (!c->table->isLive(recno))
+        if (!c.table->isLive(recno))
             return Status::error(AE_INVALID_RECORD_NUMBER,
                                  "There is no record " + std::to_string(recno) + ".");
-        return impl_->server->locks.lock(c->lockFile, recno, impl_->connection);
+        return impl_->server->locks.lock(c.lockFile, recno, impl_->connection);
     });
 }
 
 Status Session::unlockRecord(Handle h, uint32_t recno) {
-    WITH_CURSOR(h, {
-        if (recno == 0) recno = c->recno;
-        impl_->server->locks.unlock(c->lockFile, recno, impl_->connection);
-        return s;
+    return withCursor(*impl_, h, [&](Cursor& c) {
+        impl_->server->locks.unlock(c.lockFile, recno ? recno : c.recno, impl_->connection);
+        return Status::success();
     });
 }
-#undef WITH_CURSOR
-#undef AS_READER
-
 Status Session::setDefaultIndex(std::string_view table, std::string_view index) {
     MutexLock lock(impl_->server->mu);
     if (!impl_->dictionaryConnection)

@@ -45,26 +45,35 @@ struct ServerState {
     std::map<uint32_t, ConnectionEntry> connections GUARDED_BY(mu);
     std::map<std::string, std::shared_ptr<Dictionary>> dictionaries GUARDED_BY(mu);
     std::map<std::string, int64_t> dictionaryStamps GUARDED_BY(mu);     // mtime at load
-    std::map<std::string, std::weak_ptr<Table>> tables GUARDED_BY(mu);  // by canonical path
+    // Stored tables by key: the path they were first loaded by, which their record locks
+    // use too. A file is one table however it is reached, hence the key of each file.
+    std::map<std::string, std::weak_ptr<Table>> tables GUARDED_BY(mu);
+    std::map<FileId, std::string> tableKeys GUARDED_BY(mu);
     std::map<std::string, FileUse> fileUse GUARDED_BY(mu);
     LockTable locks;
     // Loads one table at a time, without mu, so that a table file is read once.
     Mutex loadMu ACQUIRED_BEFORE(mu);
 
-    // The stored table at canonical `path`, loaded once (outside mu) and shared.
-    Status acquireTable(const std::string& path, std::shared_ptr<Table>* out) EXCLUDES(mu, loadMu);
-    // The dictionary at canonical `path`, reloaded when its file changed.
-    Status acquireDictionary(const std::string& path, std::shared_ptr<Dictionary>* out)
+    // The stored table `file` names, loaded once (outside mu) and shared, whatever name it
+    // is reached by; *key gets its key in `tables`. A file with other names (hard links) is
+    // refused unless `listedName`, the name the connection's dictionary lists it by.
+    Status acquireTable(const FolderFile& file, bool listedName, std::shared_ptr<Table>* out,
+                        std::string* key) EXCLUDES(mu, loadMu);
+    // The dictionary `file` names, reloaded when its file changed. Read by its path, it must
+    // be the very file the folder held open has under that name: else AE_FILE_NOT_FOUND
+    // (the folder was moved or swapped meanwhile).
+    Status acquireDictionary(const FolderFile& file, std::shared_ptr<Dictionary>* out)
         REQUIRES(mu);
-    // The dictionary of `folder` other than the one at `except` that lists the table file
-    // `file` (letter case ignored): its canonical path in *claimant, empty when none does.
-    // A damaged dictionary in the folder is an error: it might claim the file.
-    Status claimantOf(const std::string& folder, std::string_view file, const std::string& except,
-                      std::string* claimant) REQUIRES(mu);
-    // Checks a user's password on the dictionary at canonical `path` (AE_LOGIN_FAILED) and
-    // tells whether the user is an administrator. Takes mu only around reading and
-    // rewriting the dictionary: checking a password is slow by design.
-    Status logIn(const std::string& path, std::string_view user, std::string_view password,
+    // The dictionary of the folder `folderFd` (at `folder`) other than the one at `except`
+    // that lists the table file `file` (letter case ignored): its canonical path in
+    // *claimant, empty when none does. A damaged dictionary in the folder is an error: it
+    // might claim the file.
+    Status claimantOf(int folderFd, const std::string& folder, std::string_view file,
+                      const std::string& except, std::string* claimant) REQUIRES(mu);
+    // Checks a user's password on the dictionary `file` (AE_LOGIN_FAILED) and tells whether
+    // the user is an administrator. Takes mu only around reading and rewriting the
+    // dictionary: checking a password is slow by design.
+    Status logIn(const FolderFile& file, std::string_view user, std::string_view password,
                  bool* administrator) EXCLUDES(mu);
 };
 
@@ -77,7 +86,8 @@ struct IndexHandle {
 // Where a table name leads for a session.
 struct TablePlace {
     std::string named;  // the file as named, links not followed: what a DROP removes
-    std::string path;   // its canonical path, links followed: the table's identity
+    std::string file;   // its name in the connection's folder
+    std::string path;   // the folder's path and that name: the table's key until it is loaded
     std::string table;  // the session's own dictionary's table at that file; empty if none
 };
 
@@ -88,6 +98,10 @@ struct Session::Impl {
     bool administrator = false;
     std::string dataSource;                  // canonical dictionary file, or the free-table folder
     std::string folder;                      // where table files live
+    // That folder, held open since the connection was made: every table file is opened,
+    // created and removed through it, never by its path again.
+    FileDescriptor folderFd;
+    FileId folderId;
     std::shared_ptr<Dictionary> dictionary;  // shared: read and changed with server->mu held
     // The session's own: one thread at a time uses a session, so they need no lock.
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
@@ -99,16 +113,21 @@ struct Session::Impl {
     Status refreshDictionary() REQUIRES(server->mu);
     // Where a stored table's name leads: a bare name on a dictionary connection is the
     // dictionary's table, anything else a file path (".adt" added when missing) relative to
-    // the folder. The file must lie in the connection's folder once ".." and links are
-    // resolved, and belong to no dictionary but the connection's own: else
-    // AE_TABLE_OUTSIDE_SOURCE. AE_TABLE_NOT_IN_DICTIONARY for a bare name the dictionary
+    // the folder. The file must lie directly in the connection's folder, be no link, and
+    // belong to no dictionary but the connection's own: else AE_TABLE_OUTSIDE_SOURCE. AE_TABLE_NOT_IN_DICTIONARY for a bare name the dictionary
     // lacks. Whether the file exists is not checked.
     Status placeTable(std::string_view name, TablePlace* out) REQUIRES(server->mu);
     // The same for a file given by its path (absolute, or relative to the folder).
     Status placeFile(const std::string& named, TablePlace* out) REQUIRES(server->mu);
-    // The checks of placeFile for out->path, a canonical path already (out->named is kept
-    // for the messages).
+    // The checks of placeFile for out->path, a key of the connection's folder already
+    // (out->named is kept for the messages).
     Status checkPlace(TablePlace* out) REQUIRES(server->mu);
+    // The file a place names, through the connection's folder.
+    FolderFile folderFile(const TablePlace& place) const {
+        return {folderFd.get(), place.file, place.path};
+    }
+    // The connection's dictionary file, through its folder.
+    FolderFile dictionaryFile() const;
     // Finds the shared Table for a name: temp, dictionary or free table, with the
     // dictionary's indexes. *lockFile gets the key its record locks use.
     Status findTable(std::string_view name, std::shared_ptr<Table>* out, std::string* lockFile)

@@ -1,4 +1,5 @@
 // session_tables.cpp: how a session finds, creates and drops tables and keeps its handles.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,9 +19,10 @@ bool hasAdtExtension(std::string_view s) {
     return s.size() >= 4 && record::equalsNoCase(s.substr(s.size() - 4), ".adt");
 }
 
-bool fileExists(const std::string& path) {
+bool fileExists(const FolderFile& file) {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::fstatat(file.folder, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(st.st_mode);
 }
 
 std::string upperName(std::string_view name) {
@@ -48,15 +50,14 @@ Status Session::Impl::findTable(std::string_view name, std::shared_ptr<Table>* o
         MutexLock registry(server->mu);
         Status s = placeTable(trimmed, &place);
         if (!s.ok()) return s;
-        if (!fileExists(place.path))
+        if (!fileExists(folderFile(place)))
             return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
         if (const DictionaryTable* t =
                 place.table.empty() ? nullptr : dictionary->findTable(place.table))
             indexes = t->indexes;
     }
-    Status s = server->acquireTable(place.path, out);
+    Status s = server->acquireTable(folderFile(place), !place.table.empty(), out, lockFile);
     if (!s.ok()) return s;
-    *lockFile = place.path;
     // The table is given the dictionary's indexes once, by the first session to open it;
     // later ones find them there as readers, and wait for no statement that reads it.
     Table& table = **out;
@@ -106,7 +107,7 @@ Status Session::Impl::createTable(std::string_view rawName, std::vector<ColumnDe
                           "The data dictionary has a table at " + file + " already.");
     if (!s.ok()) return s;
     uint32_t length = record::layoutColumns(columns);
-    s = TableFile::create(place.named, columns, length);
+    s = TableFile::create(folderFile(place), columns, length);
     if (!s.ok() || !dictionaryConnection) return s;
     s = dictionary->addTable(name, file);
     if (s.ok()) s = dictionary->save();
@@ -162,12 +163,15 @@ Status Session::Impl::dropTable(std::string_view rawName) {
     if (!s.ok()) return s;
     if (dictionaryConnection && !administrator)
         return Status::error(AE_PERMISSION_DENIED, "Only an administrator may drop tables.");
-    if (place.named != place.path)
-        return Status::error(AE_INVALID_ARGUMENT,
-                             "A link is not a table and is never removed: " + place.named);
-    if (!fileExists(place.path))
+    struct stat st;
+    if (::fstatat(folderFd.get(), place.file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode))
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + place.path);
-    auto use = server->fileUse.find(place.path);
+    // Whoever has the file open has it under the key it was loaded by.
+    const FileId id = fileIdOf(st);
+    auto loadedKey = server->tableKeys.find(id);
+    const std::string key = loadedKey == server->tableKeys.end() ? place.path : loadedKey->second;
+    auto use = server->fileUse.find(key);
     if (use != server->fileUse.end() && !use->second.handles.empty())
         return Status::error(AE_TABLE_LOCKED, "The table is open: " + name);
     // The dictionary forgets the table first and takes it back when its files stay: it never
@@ -182,8 +186,8 @@ Status Session::Impl::dropTable(std::string_view rawName) {
             return s;
         }
     }
-    s = TableFile::remove(place.named);
-    const bool stays = !s.ok() && fileExists(place.path);
+    s = TableFile::remove(folderFile(place));
+    const bool stays = !s.ok() && fileExists(folderFile(place));
     if (entry) {
         if (stays) {
             dictionary->restoreTable(std::move(*entry));
@@ -191,7 +195,10 @@ Status Session::Impl::dropTable(std::string_view rawName) {
         }
         server->dictionaryStamps[dataSource] = fileStamp(dataSource);
     }
-    if (!stays) server->tables.erase(place.path);
+    if (!stays) {
+        server->tables.erase(key);
+        server->tableKeys.erase(id);
+    }
     return s;
 }
 

@@ -59,9 +59,10 @@ std::shared_ptr<Table> Table::withLayout(SharedLayout layout) {
     return t;
 }
 
-Status Table::load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out) {
+Status Table::load(const FolderFile& where, bool syncWrites, std::shared_ptr<Table>* out) {
+    const std::string& path = where.path;
     std::unique_ptr<TableFile> file;
-    Status s = TableFile::open(path, syncWrites, &file);
+    Status s = TableFile::open(where, syncWrites, &file);
     if (!s.ok()) return s;
     std::shared_ptr<Table> t =
         withLayout(record::makeLayout(file->columns(), file->recordLength()));

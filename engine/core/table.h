@@ -86,9 +86,9 @@ class Table {
     static Status createInMemory(std::vector<ColumnDef> columns, std::shared_ptr<Table>* out);
     // An empty table without files whose records have `layout` (an SQL result's).
     static std::shared_ptr<Table> withLayout(SharedLayout layout);
-    // Loads a stored table; its ROWIDs name it by `path`. A memo value that cannot be read
-    // leaves its record with that blob marked damaged; the rest of the table loads.
-    static Status load(const std::string& path, bool syncWrites, std::shared_ptr<Table>* out);
+    // Loads a stored table; its ROWIDs name it by `where.path`. A memo value that cannot be
+    // read leaves its record with that blob marked damaged; the rest of the table loads.
+    static Status load(const FolderFile& where, bool syncWrites, std::shared_ptr<Table>* out);
     // Whether writes are refused because the table's files cannot be written.
     bool readOnlyStorage() const { return file_ && file_->readOnly(); }
 
@@ -100,6 +100,8 @@ class Table {
     uint32_t recordLength() const { return layout_->recordLength; }
     const std::string& blankImage() const { return layout_->blankRecord; }
     const std::string& path() const { return path_; }  // canonical; empty without files
+    // The identity of its .adt file (zero without files).
+    FileId fileId() const { return file_ ? file_->fileId() : FileId{}; }
     const std::string& tableId() const { return tableId_; }
     void setTableId(std::string id) { tableId_ = std::move(id); }
     int findColumn(std::string_view name) const;

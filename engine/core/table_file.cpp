@@ -83,10 +83,10 @@ bool decodeHeader(const std::string& h, std::vector<ColumnDef>* columns, uint32_
 
 // Opens a file of a table for reading and writing, or for reading only when the storage
 // refuses writing; never through a link.
-int openTableFile(const std::string& path, bool* readOnly) {
-    int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+int openTableFile(int folder, const std::string& name, bool* readOnly) {
+    int fd = ::openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) *readOnly = true;
     }
     return fd;
@@ -107,31 +107,42 @@ TableFile::~TableFile() {
     if (memoFd_ >= 0) ::close(memoFd_);
 }
 
-Status TableFile::create(const std::string& path, const std::vector<ColumnDef>& columns,
+Status TableFile::checkName(const struct stat& st, bool listedName, const std::string& path) {
+    if (!S_ISREG(st.st_mode)) return damaged("table file", path);
+    if (st.st_nlink > 1 && !listedName)
+        return Status::error(AE_TABLE_OUTSIDE_SOURCE,
+                             "The table " + path +
+                                 " has other names (hard links): a table is reached by one name.");
+    return Status::success();
+}
+
+Status TableFile::create(const FolderFile& file, const std::vector<ColumnDef>& columns,
                          uint32_t recordLength) {
     struct stat st;
-    if (::lstat(path.c_str(), &st) == 0)
-        return Status::error(AE_INVALID_ARGUMENT, "The table file already exists: " + path);
-    Status s = replaceFile(memoPathFor(path), std::string_view(kMemoMagic, 8), kTableFileMode);
-    if (s.ok()) s = replaceFile(path, encodeHeader(columns, recordLength), kTableFileMode);
+    if (::fstatat(file.folder, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return Status::error(AE_INVALID_ARGUMENT, "The table file already exists: " + file.path);
+    Status s = replaceFile(FolderFile{file.folder, memoPathFor(file.name), memoPathFor(file.path)},
+                           std::string_view(kMemoMagic, 8), kTableFileMode);
+    if (s.ok()) s = replaceFile(file, encodeHeader(columns, recordLength), kTableFileMode);
     return s;
 }
 
-Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr<TableFile>* out) {
+Status TableFile::open(const FolderFile& file, bool syncWrites, std::unique_ptr<TableFile>* out) {
+    const std::string& path = file.path;
     std::unique_ptr<TableFile> f(new TableFile());
     f->sync_ = syncWrites;
     f->path_ = path;
-    f->fd_ = openTableFile(path, &f->readOnly_);
+    f->fd_ = openTableFile(file.folder, file.name, &f->readOnly_);
     if (f->fd_ < 0 && errno == ENOENT)
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
     if (f->fd_ < 0)
         return Status::error(AE_INTERNAL_ERROR, "The table file cannot be read: " + path + ": " +
                                                     std::strerror(errno));
     struct stat st;
+    if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode)) return damaged("table file", path);
+    f->id_ = fileIdOf(st);
     char fixed[kTableFixedHeader];
-    if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !readAt(f->fd_, fixed, sizeof fixed, 0))
-        return damaged("table file", path);
+    if (!readAt(f->fd_, fixed, sizeof fixed, 0)) return damaged("table file", path);
     uint32_t headerLength = record::getU32(reinterpret_cast<uint8_t*>(fixed) + 8);
     if (headerLength < kTableFixedHeader || headerLength > record::kMaxRecordLength ||
         static_cast<uint64_t>(st.st_size) < headerLength)
@@ -146,7 +157,7 @@ Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr
     // A memo file that is missing or not one costs only the memo values: each reads as
     // damaged, and none can be written.
     f->memoPath_ = memoPathFor(path);
-    f->memoFd_ = openTableFile(f->memoPath_, &f->readOnly_);
+    f->memoFd_ = openTableFile(file.folder, memoPathFor(file.name), &f->readOnly_);
     struct stat ms;
     char magic[8];
     if (f->memoFd_ >= 0 && ::fstat(f->memoFd_, &ms) == 0 && S_ISREG(ms.st_mode) &&
@@ -156,25 +167,28 @@ Status TableFile::open(const std::string& path, bool syncWrites, std::unique_ptr
     return Status::success();
 }
 
-Status TableFile::remove(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT)
+Status TableFile::remove(const FolderFile& file) {
+    const std::string& path = file.path;
+    FileDescriptor fd(
+        ::openat(file.folder, file.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid() && errno == ENOENT)
         return Status::error(AE_FILE_NOT_FOUND, "The table file does not exist: " + path);
-    if (fd < 0 && errno == ELOOP)
+    if (!fd.valid() && errno == ELOOP)
         return Status::error(AE_INVALID_ARGUMENT,
                              "A link is not a table and is never removed: " + path);
-    if (fd < 0) return writeFailure("Removing the table", path);
+    if (!fd.valid()) return writeFailure("Removing the table", path);
     struct stat st;
     char magic[8];
-    bool table = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                 readAt(fd, magic, sizeof magic, 0) && std::memcmp(magic, kTableMagic, 8) == 0;
-    ::close(fd);
+    bool table = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+                 readAt(fd.get(), magic, sizeof magic, 0) && std::memcmp(magic, kTableMagic, 8) == 0;
     if (!table) return damaged("table file (it is not one of this engine's tables)", path);
-    if (::unlink(path.c_str()) != 0) return writeFailure("Removing the table", path);
-    const std::string memo = memoPathFor(path);
+    if (::unlinkat(file.folder, file.name.c_str(), 0) != 0)
+        return writeFailure("Removing the table", path);
+    const std::string memo = memoPathFor(file.name);
     struct stat ms;
-    if (::lstat(memo.c_str(), &ms) == 0 && S_ISREG(ms.st_mode) && ::unlink(memo.c_str()) != 0)
-        return writeFailure("Removing the memo file of a removed table", memo);
+    if (::fstatat(file.folder, memo.c_str(), &ms, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(ms.st_mode) && ::unlinkat(file.folder, memo.c_str(), 0) != 0)
+        return writeFailure("Removing the memo file of a removed table", memoPathFor(path));
     return Status::success();
 }
 

@@ -3,6 +3,8 @@
 #ifndef BREVANTIS_ENGINE_CORE_TABLE_FILE_H
 #define BREVANTIS_ENGINE_CORE_TABLE_FILE_H
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,18 +49,24 @@ class TableFile {
 
     // Creates both files (AE_INVALID_ARGUMENT when anything, a link included, already has the
     // .adt's name). Columns must be laid out.
-    static Status create(const std::string& path, const std::vector<ColumnDef>& columns,
+    static Status create(const FolderFile& file, const std::vector<ColumnDef>& columns,
                          uint32_t recordLength);
     // Opens both files and reads the schema: AE_FILE_NOT_FOUND, or AE_INTERNAL_ERROR with a
-    // text saying "damaged". Links are not followed: `path` is the file's own. When the files
-    // cannot be written they are opened for reading and readOnly() tells so. A missing or
-    // damaged memo file does not refuse the table: its memo values read as damaged.
-    static Status open(const std::string& path, bool syncWrites, std::unique_ptr<TableFile>* out);
+    // text saying "damaged". Links are not followed. When the files cannot be written they
+    // are opened for reading and readOnly() tells so. A missing or damaged memo file does not refuse
+    // the table: its memo values read as damaged.
+    static Status open(const FolderFile& file, bool syncWrites, std::unique_ptr<TableFile>* out);
     // Removes the table's files: the .adt only when it is a regular file that starts as this
     // engine's tables do (never a link, never another file), then its .adm when that is a
     // regular file. AE_READ_ONLY_STORAGE when the folder refuses; nothing is removed then.
-    static Status remove(const std::string& path);
+    static Status remove(const FolderFile& file);
+    // Refuses a table file that is not a regular file (AE_INTERNAL_ERROR), or that has other
+    // names (hard links) unless `listedName` (AE_TABLE_OUTSIDE_SOURCE): whatever guards a
+    // table's one name must guard the table, so another name of a dictionary's table would
+    // reach it past its dictionary.
+    static Status checkName(const struct stat& st, bool listedName, const std::string& path);
 
+    FileId fileId() const { return id_; }
     bool readOnly() const { return readOnly_; }
 
     const std::vector<ColumnDef>& columns() const { return columns_; }
@@ -86,6 +94,7 @@ class TableFile {
     uint32_t recordLength_ = 0;
     uint32_t headerLength_ = 0;
     uint32_t count_ = 0;
+    FileId id_;
     std::string path_;
     std::string memoPath_;
     uint64_t memoEnd_ = 0;  // 0: the memo file is missing or is not one
@@ -95,7 +104,7 @@ class TableFile {
     bool readOnly_ = false;
 };
 
-// The .adm file beside a .adt path.
+// The .adm file beside a .adt path (or name).
 std::string memoPathFor(const std::string& tablePath);
 
 }  // namespace engine

@@ -1,7 +1,9 @@
 // table_places.cpp: where a session's table names lead. A connection reaches the table
 // files of its own folder, no other, and of those only the ones that belong to its own
-// dictionary or to no dictionary at all.
+// dictionary or to no dictionary at all. Names are resolved against the folder held open,
+// so that swapping the folder's path for another folder leads nowhere new.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,23 +79,25 @@ std::string canonicalPath(const std::string& path) {
     return clean;
 }
 
-Status ServerState::claimantOf(const std::string& folder, std::string_view file,
+Status ServerState::claimantOf(int folderFd, const std::string& folder, std::string_view file,
                                const std::string& except, std::string* claimant) {
     claimant->clear();
-    DIR* dir = ::opendir(folder.c_str());
+    FileDescriptor listing(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = listing.valid() ? ::fdopendir(listing.get()) : nullptr;
     if (!dir) return Status::success();  // nothing there claims anything
+    listing.release();                    // the listing owns it now
     Status s = Status::success();
     while (dirent* e = ::readdir(dir)) {
         if (!hasExtension(e->d_name, ".add")) continue;
-        const std::string path = canonicalPath(folder + "/" + e->d_name);
+        const std::string path = folder + "/" + e->d_name;
         struct stat st;
         // A dictionary's tables live beside its own file: a link to one elsewhere claims
         // nothing here.
-        if (path == except || folderOf(path) != folder || ::stat(path.c_str(), &st) != 0 ||
+        if (path == except || ::fstatat(folderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(st.st_mode))
             continue;
         std::shared_ptr<Dictionary> d;
-        s = acquireDictionary(path, &d);
+        s = acquireDictionary(FolderFile{folderFd, e->d_name, path}, &d);
         if (!s.ok() || d->tableAtFile(file)) {
             if (s.ok()) *claimant = path;
             break;
@@ -122,8 +126,29 @@ Status Session::Impl::placeTable(std::string_view rawName, TablePlace* out) {
 
 Status Session::Impl::placeFile(const std::string& named, TablePlace* out) {
     out->named = named.empty() || named[0] != '/' ? folder + "/" + named : named;
-    out->path = canonicalPath(out->named);
+    const size_t slash = named.find_last_of('/');
+    out->file = slash == std::string::npos ? named : named.substr(slash + 1);
+    out->path = folder + "/" + out->file;
+    if (out->file.empty() || out->file == "." || out->file == "..")
+        return outside(out->named, "lies outside the connection's folder.");
+    // A name with a folder part is the connection's only when that part is its very folder;
+    // the file itself is then reached through the folder held open, never by this path.
+    if (slash != std::string::npos) {
+        const std::string part = slash == 0 ? "/" : named.substr(0, slash);
+        FileDescriptor dir(::openat(folderFd.get(), part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat st;
+        if (!dir.valid() || ::fstat(dir.get(), &st) != 0 || fileIdOf(st) != folderId)
+            return outside(out->named, "lies outside the connection's folder.");
+    }
+    struct stat st;
+    if (::fstatat(folderFd.get(), out->file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(st.st_mode))
+        return outside(out->named, "is a link, and links are never followed.");
     return checkPlace(out);
+}
+
+FolderFile Session::Impl::dictionaryFile() const {
+    return {folderFd.get(), dataSource.substr(dataSource.find_last_of('/') + 1), dataSource};
 }
 
 Status Session::Impl::checkPlace(TablePlace* out) {
@@ -140,8 +165,8 @@ Status Session::Impl::checkPlace(TablePlace* out) {
         }
     }
     std::string claimant;
-    Status s = server->claimantOf(folder, file, dictionaryConnection ? dataSource : std::string(),
-                                  &claimant);
+    Status s = server->claimantOf(folderFd.get(), folder, file,
+                                  dictionaryConnection ? dataSource : std::string(), &claimant);
     if (!s.ok()) return s;
     if (!claimant.empty())
         return outside(named, "belongs to the data dictionary " + claimant + ".");

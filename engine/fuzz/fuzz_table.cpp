@@ -3,6 +3,7 @@
 // or a read outside what was loaded.
 //
 // Input: a u16 (little-endian) length n, then n bytes of the .adt file, then the .adm file.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -47,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     write(folder() + "/T.adm", data + 2 + split, size - 2 - split);
 
     std::shared_ptr<Table> t;
-    if (!Table::load(table, false, &t).ok()) return 0;
+    FileDescriptor dir(::open(folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!Table::load(FolderFile{dir.get(), "T.adt", table}, false, &t).ok()) return 0;
     for (const ColumnDef& c : t->columns())
         if (static_cast<uint64_t>(c.offset) + record::storageSize(c) > t->recordLength())
             __builtin_trap();

@@ -10,7 +10,7 @@
  * "unix:/tmp/brevantis-UID/engine.sock" without one.
  *
  * In-process server (unit tests): link the static library engine_inprocess and call
- * engine::server::useInProcessServer (engine/server/in_process.h) before connecting.
+ * engine::testing::useInProcessServer (engine/testing/in_process.h) before connecting.
  */
 #ifndef BREVANTIS_ENGINE_INCLUDE_ENGINE_CLIENT_H
 #define BREVANTIS_ENGINE_INCLUDE_ENGINE_CLIENT_H

@@ -14,28 +14,36 @@
 // many file descriptors as its hard limit allows.
 // Serves until SIGTERM or SIGINT, then drops its connections, closes its files and
 // removes its socket. Exit status 0 after a clean stop, 1 when it cannot start (address
-// in use, bad option), 2 on a usage error.
+// in use, a socket folder another user controls), 2 on a bad argument (a message says
+// which, and what it takes).
+#include <getopt.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <string>
 
+#include "engine/base/command_line.h"
 #include "engine/core/session.h"
 #include "engine/protocol/address.h"
 #include "engine/server/socket_server.h"
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
-                 " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--max-connections N]"
-                 " [--max-cursors N] [--max-result-mb N] [--sync]\n";
+constexpr const char* kUsage =
+    "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]"
+    " [--frame-timeout MS] [--spin-us US] [--max-connections N] [--max-cursors N]"
+    " [--max-result-mb N] [--sync]\n";
+
+// Exit status 2 with what was wrong and the usage.
+int badArgument(const std::string& what) {
+    std::cerr << "enginesrv: " << what << "\n" << kUsage;
+    return 2;
 }
 
 }  // namespace
@@ -44,39 +52,82 @@ int main(int argc, char** argv) {
     engine::server::ListenOptions options;
     engine::Server::Options coreOptions;
     std::string address = engine::protocol::defaultServerAddress();
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (arg == "--socket" && hasValue) {
-            address = std::string("unix:") + argv[++i];
-        } else if (arg == "--tcp" && hasValue) {
-            address = std::string("tcp:127.0.0.1:") + argv[++i];
-        } else if (arg == "--log-level" && hasValue) {
-            options.logLevel = std::atoi(argv[++i]);
-        } else if (arg == "--idle-timeout" && hasValue) {
-            options.firstMessageTimeoutMs = std::atoi(argv[++i]);
-        } else if (arg == "--frame-timeout" && hasValue) {
-            options.frameTimeoutMs = std::atoi(argv[++i]);
-        } else if (arg == "--spin-us" && hasValue) {
-            options.spinMicros = std::atoi(argv[++i]);
-        } else if (arg == "--max-connections" && hasValue) {
-            options.maxConnections = std::atoi(argv[++i]);
-        } else if (arg == "--max-cursors" && hasValue) {
-            coreOptions.maxCursors = static_cast<uint32_t>(std::max(1, std::atoi(argv[++i])));
-        } else if (arg == "--max-result-mb" && hasValue) {
-            coreOptions.maxResultBytes = static_cast<uint64_t>(std::max(1, std::atoi(argv[++i])))
-                                         << 20;
-        } else if (arg == "--sync") {
-            coreOptions.syncWrites = true;
-        } else {
-            usage();
-            return 2;
+    struct Numeric {
+        unsigned long long min, max;
+        const char* meaning;
+    };
+    // Each option's short code is its place in this table, offset past the characters.
+    enum Code { kSocket = 256, kTcp, kLogLevel, kIdle, kFrame, kSpin, kConnections, kCursors,
+                kResultMb, kSync };
+    const option longOptions[] = {
+        {"socket", required_argument, nullptr, kSocket},
+        {"tcp", required_argument, nullptr, kTcp},
+        {"log-level", required_argument, nullptr, kLogLevel},
+        {"idle-timeout", required_argument, nullptr, kIdle},
+        {"frame-timeout", required_argument, nullptr, kFrame},
+        {"spin-us", required_argument, nullptr, kSpin},
+        {"max-connections", required_argument, nullptr, kConnections},
+        {"max-cursors", required_argument, nullptr, kCursors},
+        {"max-result-mb", required_argument, nullptr, kResultMb},
+        {"sync", no_argument, nullptr, kSync},
+        {nullptr, 0, nullptr, 0},
+    };
+    const std::map<int, Numeric> numeric = {
+        {kTcp, {1, 65535, "a port from 1 to 65535"}},
+        {kLogLevel, {0, 2, "0, 1 or 2"}},
+        {kIdle, {1, 86400000, "milliseconds, from 1 to 86400000"}},
+        {kFrame, {1, 86400000, "milliseconds, from 1 to 86400000"}},
+        {kSpin, {0, 1000000, "microseconds, from 0 to 1000000"}},
+        {kConnections, {1, 1000000, "a whole number from 1 to 1000000"}},
+        {kCursors, {1, 1000000, "a whole number from 1 to 1000000"}},
+        {kResultMb, {1, 1048576, "MiB, from 1 to 1048576"}},
+    };
+    opterr = 0;  // the messages below say what was wrong, in one place
+    int code = 0;
+    while ((code = getopt_long(argc, argv, ":", longOptions, nullptr)) != -1) {
+        if (code == '?') return badArgument(std::string("unknown argument ") + argv[optind - 1]);
+        if (code == ':') return badArgument(std::string(argv[optind - 1]) + " needs a value");
+        unsigned long long n = 0;
+        if (auto range = numeric.find(code); range != numeric.end()) {
+            if (!engine::parseWholeArgument(optarg, range->second.min, range->second.max, &n))
+                return badArgument(std::string("bad value '") + optarg + "' for --" +
+                                   longOptions[code - kSocket].name + ": expected " +
+                                   range->second.meaning);
+        }
+        switch (code) {
+            case kSocket:
+                address = std::string("unix:") + optarg;
+                break;
+            case kTcp:
+                address = "tcp:127.0.0.1:" + std::to_string(n);
+                break;
+            case kLogLevel:
+                options.logLevel = static_cast<int>(n);
+                break;
+            case kIdle:
+                options.firstMessageTimeoutMs = static_cast<int>(n);
+                break;
+            case kFrame:
+                options.frameTimeoutMs = static_cast<int>(n);
+                break;
+            case kSpin:
+                options.spinMicros = static_cast<int>(n);
+                break;
+            case kConnections:
+                options.maxConnections = static_cast<int>(n);
+                break;
+            case kCursors:
+                coreOptions.maxCursors = static_cast<uint32_t>(n);
+                break;
+            case kResultMb:
+                coreOptions.maxResultBytes = static_cast<uint64_t>(n) << 20;
+                break;
+            case kSync:
+                coreOptions.syncWrites = true;
+                break;
         }
     }
-    if (options.maxConnections < 1) {
-        usage();
-        return 2;
-    }
+    if (optind < argc) return badArgument(std::string("unexpected argument ") + argv[optind]);
     // Each connection takes a descriptor, each open table two.
     rlimit files{};
     if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {

@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "engine/include/engine_api.h"
+#include "engine/protocol/address.h"
 #include "engine/protocol/frame.h"
 #include "engine/protocol/wire_format.h"
 #include "engine/server/dispatcher.h"
@@ -53,31 +54,37 @@ bool unixPathAlive(const sockaddr_un& addr) {
     return alive;
 }
 
-// Whether the folder that holds a Unix socket is this user's alone: owned by this user or
-// by root, and writable by nobody else. A missing folder is made so. *why tells otherwise.
+// Whether the folder that holds a Unix socket is this user's alone: a folder, not a link,
+// owned by this user or by root, and writable by nobody else. Checked before anything is
+// made there; a missing folder is made so. *why tells otherwise, and what to do.
 bool privateFolder(const std::string& socketPath, std::string* why) {
     size_t slash = socketPath.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "."
                                : slash == 0               ? "/"
                                                           : socketPath.substr(0, slash);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    const std::string advice = ": remove it or make it this user's alone (mode 0700), or give "
+                               "the server another address with --socket PATH or the "
+                               "environment variable " + std::string(protocol::kAddressVariable);
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 && errno == ENOENT &&
+        ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         *why = "cannot make the folder " + folder + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        *why = "the socket's folder " + folder + " is not a folder";
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *why = "the socket's folder " + folder + " is not a folder" + advice;
         return false;
     }
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
     if (st.st_uid != ::geteuid() && st.st_uid != 0) {
         *why = "the socket's folder " + folder + " belongs to another user (uid " +
-               std::to_string(st.st_uid) + ")";
+               std::to_string(st.st_uid) + ")" + advice;
         return false;
     }
     if (st.st_mode & (S_IWGRP | S_IWOTH)) {
-        *why = "another user may write in the socket's folder " + folder + " (mode " + mode + ")";
+        *why = "another user may write in the socket's folder " + folder + " (mode " + mode + ")" +
+               advice;
         return false;
     }
     return true;

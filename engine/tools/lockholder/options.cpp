@@ -1,6 +1,8 @@
 // options.cpp: parsing of the lock holder's command line.
 #include "engine/tools/lockholder/options.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <vector>
 
 namespace lockholder {
 namespace {
@@ -182,25 +185,39 @@ std::optional<Options> parseOptions(int argc, const char* const* argv, std::stri
              return !v.empty();
          }},
     };
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--workload") {
+    // getopt_long codes: 256 + the setter's place; past them, --workload.
+    std::vector<option> longOptions;
+    std::vector<const Setter*> setters;
+    for (const auto& [name, setter] : valued) {
+        longOptions.push_back({name.c_str() + 2, required_argument, nullptr,
+                               256 + static_cast<int>(setters.size())});
+        setters.push_back(&setter);
+    }
+    const int workload = 256 + static_cast<int>(setters.size());
+    longOptions.push_back({"workload", no_argument, nullptr, workload});
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+    optind = 0;  // parsed afresh on every call; "+": the arguments are never reordered
+    opterr = 0;  // the messages below say what was wrong
+    char* const* args = const_cast<char* const*>(argv);
+    int code = 0;
+    while ((code = getopt_long(argc, args, "+:", longOptions.data(), nullptr)) != -1) {
+        const std::string arg = argv[optind - 1];  // the option, unless it took a value
+        if (code == workload) {
             o.mode = Options::Mode::Workload;
-            continue;
-        }
-        const auto it = valued.find(arg);
-        if (it == valued.end()) {
-            *error = "unknown argument " + arg;
-            return std::nullopt;
-        }
-        if (i + 1 >= argc) {
+        } else if (code == ':') {
             *error = arg + " needs a value";
             return std::nullopt;
-        }
-        if (!it->second(argv[++i])) {
-            *error = "bad value for " + arg + ": " + argv[i];
+        } else if (code < 256 || code > workload) {
+            *error = "unknown argument " + arg;
+            return std::nullopt;
+        } else if (!(*setters[static_cast<size_t>(code - 256)])(optarg)) {
+            *error = std::string("bad value for --") + longOptions[code - 256].name + ": " + optarg;
             return std::nullopt;
         }
+    }
+    if (optind < argc) {
+        *error = std::string("unknown argument ") + argv[optind];
+        return std::nullopt;
     }
     if (o.dictionary.empty()) {
         *error = "--dict is required";

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "engine/core/session.h"
-#include "engine/server/in_process.h"
+#include "engine/testing/in_process.h"
 #include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
@@ -13,7 +13,7 @@ namespace {
 class ClientApiTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        server::useInProcessServer(core_);
+        engine::testing::useInProcessServer(core_);
         EngineSetClientIdentity("POSTE-1", "jdupont", "Compta");
         conn_ = connectOrFail(folder_.connectString());
         runSql(
@@ -25,7 +25,7 @@ class ClientApiTest : public ::testing::Test {
     }
     void TearDown() override {
         if (conn_) AdsDisconnect(conn_);
-        server::stopUsingInProcessServer();
+        engine::testing::stopUsingInProcessServer();
     }
 
     ADSHANDLE openClients(ADSHANDLE conn) {

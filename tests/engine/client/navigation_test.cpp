@@ -5,7 +5,7 @@
 #include <random>
 
 #include "engine/core/session.h"
-#include "engine/server/in_process.h"
+#include "engine/testing/in_process.h"
 #include "tests/engine/client/client_fixture.h"
 
 namespace engine::testing {
@@ -14,7 +14,7 @@ namespace {
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        server::useInProcessServer(core_);
+        engine::testing::useInProcessServer(core_);
         conn_ = connectOrFail(folder_.connectString());
         std::mt19937 rng(42);
         std::string sql =
@@ -33,7 +33,7 @@ class WindowTest : public ::testing::Test {
     }
     void TearDown() override {
         AdsDisconnect(conn_);
-        server::stopUsingInProcessServer();
+        engine::testing::stopUsingInProcessServer();
     }
 
     // Record number under the cursor, 0 at BOF or EOF.

@@ -1,10 +1,16 @@
 // confinement_test.cpp: a connection reaches the tables of its own folder and no other; a
 // dictionary's tables only through that dictionary; links are never followed out of the
-// folder, and never removed or written through.
+// folder, and never removed or written through; a folder swapped for a link leads nowhere
+// new; a file reached by two names is one table.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <map>
+#include <thread>
 
 #include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
@@ -218,6 +224,82 @@ TEST_F(Confinement, LockProceduresSeeOnlyTheConnectionsOwnTables) {
         EXPECT_EQ(rc, 0u) << path << ": " << lastError();
         EXPECT_EQ(admin.lockOwners(path, 2, &rc), std::vector<std::string>{"COMPTA-PC"}) << path;
     }
+}
+
+// The contents of every file of a folder, by name.
+std::map<std::string, std::string> contents(const std::string& folder) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        out[e.path().filename().string()] = readFile(e.path().string());
+    return out;
+}
+
+TEST_F(Confinement, AFolderSwappedForALinkLeadsNowhereNew) {
+    // A folder connection to a folder of one's own, which a thread keeps swapping for a link
+    // to another dictionary's folder: whatever the connection does meanwhile, it reads, locks,
+    // writes and removes only in its own folder.
+    const std::string mine = root_.path() + "/Mine", link = root_.path() + "/Link";
+    fs::create_directory(mine);
+    fs::create_directory_symlink(personnel_, link);
+    Client free(server_.address(), mine, "", "");
+    ASSERT_EQ(free.code(), 0u) << lastError();
+    const auto before = contents(personnel_);
+    // Each exchange swaps the folder and the link in one step: the name is always one or
+    // the other.
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        while (!stop) ::renameat2(AT_FDCWD, mine.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
+    });
+    size_t foreignRows = 0;
+    for (int round = 0; round < 150 && foreignRows == 0; ++round) {
+        run(free, "CREATE TABLE Items (Code Char(10))");  // its own is empty
+        std::vector<reliability::Row> rows;
+        if (free.query("SELECT * FROM Items", &rows) == 0) foreignRows += rows.size();
+        ADSHANDLE t = 0;
+        if (open(free, "Items", &t) == 0) {
+            UNSIGNED32 n = 0;
+            AdsGetRecordCount(t, ADS_IGNOREFILTERS, &n);
+            foreignRows += n;
+            AdsCloseTable(t);
+        }
+        run(free, "DROP TABLE Items");
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(foreignRows, 0u) << "the other dictionary's rows were read";
+    EXPECT_TRUE(contents(personnel_) == before)
+        << "files of the other dictionary were made, changed or removed";
+    Client owner(server_.address(), dict(personnel_), "adssys", "kor5382");
+    EXPECT_EQ(count(owner, "Items"), 20u);
+}
+
+TEST_F(Confinement, AFileIsOneTableWhateverNameReachesIt) {
+    // Another name, in a free folder, for a dictionary's table reaches nothing.
+    for (const char* ext : {".adt", ".adm"})
+        fs::create_hard_link(personnel_ + "/Items" + ext, outside_ + "/Items" + ext);
+    Client free(server_.address(), outside_, "", "");
+    ASSERT_EQ(free.code(), 0u) << lastError();
+    EXPECT_EQ(open(free, "Items"), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE));
+    EXPECT_EQ(run(free, "SELECT * FROM Items"), static_cast<UNSIGNED32>(AE_TABLE_OUTSIDE_SOURCE));
+    for (const char* ext : {".adt", ".adm"}) fs::remove(outside_ + "/Items" + ext);
+
+    // Two dictionaries whose owner gave them one file share its records and its locks.
+    for (const char* ext : {".adt", ".adm"}) {
+        fs::remove(compta_ + "/Items" + ext);
+        fs::create_hard_link(personnel_ + "/Items" + ext, compta_ + "/Items" + ext);
+    }
+    Client a(server_.address(), dict(personnel_), "plain", "plain1");
+    Client b(server_.address(), dict(compta_), "plain", "plain1");
+    ADSHANDLE ta = 0, tb = 0;
+    ASSERT_EQ(open(a, "Items", &ta), 0u) << lastError();
+    ASSERT_EQ(open(b, "Items", &tb), 0u) << lastError();
+    ASSERT_EQ(AdsLockRecord(ta, 3), 0u) << lastError();
+    EXPECT_EQ(AdsLockRecord(tb, 3), static_cast<UNSIGNED32>(AE_RECORD_LOCKED));
+    EXPECT_EQ(run(a, "INSERT INTO Items (Code) VALUES ('a')"), 0u) << lastError();
+    EXPECT_EQ(run(b, "INSERT INTO Items (Code) VALUES ('b')"), 0u) << lastError();
+    AdsCloseTable(ta);
+    AdsCloseTable(tb);
+    EXPECT_EQ(count(a, "Items"), 22u) << "an append was lost";
 }
 
 }  // namespace

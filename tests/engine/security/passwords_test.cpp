@@ -1,6 +1,7 @@
 // passwords_test.cpp: a dictionary keeps its users' passwords as memory-hard hashes in a file
 // only its owner reads; hashes of the older form still let their users in, once, and are
-// rewritten at that login.
+// rewritten at that login. A server running as root rewrites a dictionary without taking it
+// from its owner.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -81,6 +82,28 @@ TEST(Passwords, AnOlderHashLetsItsUserInOnceAndIsRewritten) {
     users = userLines(dict);
     EXPECT_TRUE(memoryHard(users[1]));
     EXPECT_EQ(Client(server.address(), dict, "plain", "plain1").code(), 0u) << lastError();
+}
+
+TEST(Passwords, ADictionaryRewrittenByARootServerStaysItsOwners) {
+    if (!runningAsRoot()) GTEST_SKIP() << "needs a server that runs as root";
+    reliability::TempDir dir("passwords");
+    const std::string dict = reliability::makeDictionary(dir.path(), "Owned", 1);
+    const uid_t owner = userOfThisTest();
+    const gid_t group = owner + 1;
+    ASSERT_EQ(::chown(dict.c_str(), owner, group), 0);
+    ASSERT_EQ(::chmod(dict.c_str(), 0400), 0);
+    reliability::ServerProcess server(dir.path() + "/srv.sock");
+    ASSERT_TRUE(server.start());
+    Client admin(server.address(), dict, "adssys", "kor5382");
+    ASSERT_EQ(admin.code(), 0u) << lastError();
+    std::vector<reliability::Row> rows;
+    ASSERT_EQ(admin.query("CREATE TABLE Nouvelle (X Integer)", &rows), 0u) << lastError();
+    ASSERT_NE(readFile(dict).find("Nouvelle"), std::string::npos) << "not rewritten";
+    struct stat st {};
+    ASSERT_EQ(::stat(dict.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+    EXPECT_EQ(modeOf(dict), 0400u);
 }
 
 }  // namespace

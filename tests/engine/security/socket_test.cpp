@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
@@ -87,6 +89,53 @@ TEST_F(Socket, TheServerRefusesAFolderAnotherUserControls) {
     }
     EXPECT_NE(readFile(dir_.path() + "/refused.log").find("another user"), std::string::npos)
         << readFile(dir_.path() + "/refused.log");
+}
+
+TEST_F(Socket, ASquattedDefaultFolderIsRefusedWithWhatToDo) {
+    // Another user made the default socket's folder first, or a link in its place: the server
+    // makes nothing there and says how to get going.
+    if (!runningAsRoot()) GTEST_SKIP() << "needs root to act as two users";
+    const uid_t user = userOfThisTest();
+    const std::string squatted = "/tmp/brevantis-" + std::to_string(user);
+    const std::string own = folder("own", 0700), logs = folder("logs", 0700);
+    giveToUnprivileged(own, user);
+    giveToUnprivileged(logs, user);
+    struct Case {
+        const char* what;
+        std::function<void()> squat;
+    };
+    const std::vector<Case> cases = {
+        {"a folder of another user",
+         [&] {
+             fs::create_directory(squatted);
+             ::chmod(squatted.c_str(), 0700);
+             ASSERT_EQ(::chown(squatted.c_str(), kNobody, kNobody), 0);
+         }},
+        {"a link to a folder of the server's user",
+         [&] { fs::create_directory_symlink(own, squatted); }},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(squatted);
+        c.squat();
+        const std::string log = logs + "/squatted.log";
+        const std::string result = runUnprivileged(
+            [&] {
+                ::unsetenv("XDG_RUNTIME_DIR");
+                ::unsetenv("BREVANTIS_ENGINE_ADDRESS");
+                reliability::Child server(reliability::binPath("enginesrv"), {}, log);
+                return std::to_string(server.wait(5000));
+            },
+            user);
+        const std::string said = readFile(log);
+        EXPECT_EQ(result, "1") << c.what << ": " << said;
+        for (const std::string& hint : {squatted, std::string("--socket"),
+                                        std::string("BREVANTIS_ENGINE_ADDRESS")}) {
+            EXPECT_NE(said.find(hint), std::string::npos) << c.what << ": " << said;
+        }
+        EXPECT_FALSE(exists(squatted + "/engine.sock")) << c.what;
+        EXPECT_FALSE(exists(own + "/engine.sock")) << c.what;
+    }
+    fs::remove_all(squatted);
 }
 
 // A listening socket at `address` (a Unix path, or a loopback port when tcp), or -1.

@@ -1,10 +1,10 @@
 // in_process.cpp: a Channel that hands each request to a Dispatcher in this process.
-#include "engine/server/in_process.h"
+#include "engine/testing/in_process.h"
 
 #include "engine/client/channel.h"
 #include "engine/server/dispatcher.h"
 
-namespace engine::server {
+namespace engine::testing {
 namespace {
 
 class InProcessChannel : public client::Channel {
@@ -20,7 +20,7 @@ class InProcessChannel : public client::Channel {
     }
 
   private:
-    Dispatcher dispatcher_;
+    server::Dispatcher dispatcher_;
 };
 
 }  // namespace
@@ -35,4 +35,4 @@ void stopUsingInProcessServer() {
     client::setChannelFactory({});
 }
 
-}  // namespace engine::server
+}  // namespace engine::testing
