@@ -1,11 +1,15 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
 //   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
-//             [--frame-timeout MS] [--spin-us US] [--max-connections N] [--max-cursors N]
-//             [--max-result-mb N] [--sync]
+//             [--session-idle-timeout MS] [--frame-timeout MS] [--spin-us US]
+//             [--max-connections N] [--max-cursors N] [--max-result-mb N]
+//             [--tcp-folder-connections] [--sync]
 //
-// --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
-// the time a started message may take to arrive whole (10 s each by default); --spin-us
+// --idle-timeout bounds the time a new connection has to log in, --frame-timeout the time
+// a started message may take to arrive whole (10 s each by default); --session-idle-timeout
+// how long a logged-in connection may stay silent (8 hours; 0: for ever);
+// --tcp-folder-connections lets folder connections come over TCP, whose client's user the
+// server cannot tell (they come only through the Unix socket otherwise); --spin-us
 // how long a connection checks for its next request before sleeping (50; 0: never);
 // --max-connections how many connections it serves at once (1000; the newest beyond are
 // refused); --max-cursors how many tables and cursors one connection may hold open (1000),
@@ -34,8 +38,9 @@ namespace {
 
 void usage() {
     std::cerr << "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2]"
-                 " [--idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--max-connections N]"
-                 " [--max-cursors N] [--max-result-mb N] [--sync]\n";
+                 " [--idle-timeout MS] [--session-idle-timeout MS] [--frame-timeout MS]"
+                 " [--spin-us US] [--max-connections N] [--max-cursors N] [--max-result-mb N]"
+                 " [--tcp-folder-connections] [--sync]\n";
 }
 
 }  // namespace
@@ -54,7 +59,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--log-level" && hasValue) {
             options.logLevel = std::atoi(argv[++i]);
         } else if (arg == "--idle-timeout" && hasValue) {
-            options.firstMessageTimeoutMs = std::atoi(argv[++i]);
+            options.loginTimeoutMs = std::atoi(argv[++i]);
+        } else if (arg == "--session-idle-timeout" && hasValue) {
+            options.idleTimeoutMs = std::atoi(argv[++i]);
+        } else if (arg == "--tcp-folder-connections") {
+            options.folderConnectionsOverTcp = true;
         } else if (arg == "--frame-timeout" && hasValue) {
             options.frameTimeoutMs = std::atoi(argv[++i]);
         } else if (arg == "--spin-us" && hasValue) {
