@@ -188,8 +188,10 @@ void SocketServer::acceptLoop() {
         c.fd = fd;
         c.peer = peer;
         c.accepted = std::chrono::steady_clock::now();
+        // Only the Unix socket tells who the client runs as.
         ucred cred{};
         socklen_t credLen = sizeof cred;
+        c.credentials = {false, 0, 0, 0};
         if (!options_.tcpPort &&
             ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &credLen) == 0) {
             c.credentials = {true, cred.uid, cred.gid, cred.pid};
