@@ -299,7 +299,7 @@ void SocketServer::serve(Connection* c) {
             if (r == protocol::IoResult::Timeout)
                 why = reader.midFrame() ? "frame cut short"
                       : loggedIn        ? "idle client"
-                                        : "no login in time";
+                                        : "silent client";
             if (r == protocol::IoResult::Malformed) why = "malformed frame";
             if (r == protocol::IoResult::Error) why = "socket error";
             break;
