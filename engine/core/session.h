@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/protocol/wire_types.h"
+#include "engine/core/answers.h"
 #include "engine/record/status.h"
 #include "engine/record/value.h"
 
