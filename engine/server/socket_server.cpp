@@ -213,8 +213,7 @@ void SocketServer::refuse(int fd, const std::string& why, bool linger) {
     log(refusing_ ? 2 : 1, "connection refused: " + why);
     refusing_ = true;
     // The client sends its first request before it reads: the connection stays open to take
-    // it for a moment, so that the client is not cut off before it has read the answer (it
-    // would see its write fail and report a lost connection instead).
+    // it for a moment, so that the client is not cut off before it has read the answer.
     constexpr size_t kMaxLingering = 64;
     if (linger && refused_.size() < kMaxLingering) {
         ::shutdown(fd, SHUT_WR);
@@ -247,15 +246,10 @@ void SocketServer::shedForWantOfDescriptors() {
     if (spareFd_ < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);  // some came back
     if (spareFd_ >= 0) {
         ::close(spareFd_);
-        spareFd_ = -1;
-        // The refused connection keeps the spare descriptor while it lingers; the next is
-        // taken once it has gone and the spare is back.
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0) {
-            refuse(fd, "it has no descriptor left", true);
-            return;
-        }
+        if (fd >= 0) refuse(fd, "it has no descriptor left", false);
         spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) return;
     }
     // No spare: the listening socket stays readable, so waiting on it would spin. Waits for
     // a stop or a moment, then tries again.

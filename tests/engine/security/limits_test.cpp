@@ -297,6 +297,24 @@ TEST_F(Limits, ResultsAndTemporaryTablesAreBoundedWhileTheyAreMade) {
     EXPECT_LT(peakKiB(server.pid()) - before, 64 * 1024);
 }
 
+TEST_F(Limits, AnAnswerTooLargeForOneMessageIsRefusedAndTheConnectionLivesOn) {
+    reliability::ServerProcess server(socket());
+    ASSERT_TRUE(server.start());
+    Client c(server.address(), dict_, "adssys", "kor5382");
+    ASSERT_EQ(c.code(), 0u) << lastError();
+    std::vector<reliability::Row> rows;
+    ASSERT_EQ(c.query("CREATE TABLE #Large (Texte Char(40000))", &rows), 0u) << lastError();
+    std::string insert = "INSERT INTO #Large VALUES ('x')";
+    for (int i = 1; i < 400; ++i) insert += ", ('x')";
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(c.query(insert, &rows), 0u) << lastError();
+    // 2000 rows of 40,000 bytes: one answer would carry 80 MB.
+    EXPECT_EQ(c.query("SELECT * FROM #Large", &rows), static_cast<UNSIGNED32>(AE_RESULTS_TOO_LARGE))
+        << lastError();
+    EXPECT_NE(lastError().find("MiB"), std::string::npos) << lastError();
+    EXPECT_EQ(c.query("SELECT * FROM Items", &rows), 0u) << "the connection was lost: " << lastError();
+    EXPECT_EQ(rows.size(), 20u);
+}
+
 // Runs `sql` on a statement of its own and leaves its cursor open; the engine code.
 UNSIGNED32 keepCursor(ADSHANDLE connection, const std::string& sql) {
     ADSHANDLE stmt = 0, cursor = 0;
