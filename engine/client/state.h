@@ -21,9 +21,9 @@
 
 #include "engine/base/thread_annotations.h"
 #include "engine/client/channel.h"
+#include "engine/core/answers.h"
 #include "engine/include/engine_api.h"
 #include "engine/protocol/operations.h"
-#include "engine/protocol/wire_types.h"
 #include "engine/record/status.h"
 
 namespace engine::client {

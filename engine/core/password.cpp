@@ -3,7 +3,12 @@
 
 #include <sodium.h>
 
-#include <semaphore>
+#include <chrono>
+#include <condition_variable>
+#include <list>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 
 namespace engine {
 namespace {
@@ -12,12 +17,59 @@ namespace {
 constexpr unsigned long long kOpsLimit = 2;
 constexpr size_t kMemLimit = 19u << 20;
 
-// Hashes at once; each takes kMemLimit while it runs.
-std::counting_semaphore<> gHashing(4);
+thread_local std::string tHashingPeer;
+
+// The hashing slots, given to the waiting peer served longest ago (one never served first),
+// in the order of arrival among equals.
+class HashingGate {
+  public:
+    void acquire(const std::string& peer) {
+        std::unique_lock<std::mutex> lock(mu_);
+        waiting_.push_back(&peer);
+        auto self = std::prev(waiting_.end());
+        cv_.wait(lock, [&] { return free_ > 0 && next() == self; });
+        waiting_.erase(self);
+        --free_;
+        constexpr size_t kPeersRemembered = 4096;
+        if (lastServed_.size() >= kPeersRemembered) lastServed_.clear();
+        lastServed_[peer] = ++served_;
+    }
+    void release() {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            ++free_;
+        }
+        cv_.notify_all();
+    }
+
+  private:
+    std::list<const std::string*>::iterator next() {
+        auto best = waiting_.begin();
+        uint64_t bestServed = UINT64_MAX;
+        for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+            auto found = lastServed_.find(**it);
+            const uint64_t served = found == lastServed_.end() ? 0 : found->second;
+            if (bestServed == UINT64_MAX || served < bestServed) {
+                best = it;
+                bestServed = served;
+            }
+        }
+        return best;
+    }
+
+    std::mutex mu_;
+    std::condition_variable cv_;
+    int free_ = 4;  // hashes at once; each takes kMemLimit while it runs
+    uint64_t served_ = 0;
+    std::list<const std::string*> waiting_;
+    std::unordered_map<std::string, uint64_t> lastServed_;  // peer -> served_ when last served
+};
+
+HashingGate gHashing;
 
 class HashingSlot {
   public:
-    HashingSlot() { gHashing.acquire(); }
+    HashingSlot() { gHashing.acquire(tHashingPeer); }
     ~HashingSlot() { gHashing.release(); }
 };
 
@@ -48,6 +100,23 @@ bool verifyOlderForm(const PasswordHash& stored, std::string_view password) {
 }
 
 }  // namespace
+
+HashingPeer::HashingPeer(std::string peer) {
+    tHashingPeer = std::move(peer);
+}
+
+HashingPeer::~HashingPeer() {
+    tHashingPeer.clear();
+}
+
+const PasswordHash& unknownUserHash() {
+    static const PasswordHash dummy = [] {
+        unsigned char secret[32];
+        if (sodiumReady()) ::randombytes_buf(secret, sizeof secret);
+        return hashPassword(std::string_view(reinterpret_cast<const char*>(secret), sizeof secret));
+    }();
+    return dummy;
+}
 
 PasswordHash hashPassword(std::string_view password) {
     char out[crypto_pwhash_STRBYTES];

@@ -3,7 +3,8 @@
 //
 // Hashing and checking cost tens of milliseconds and megabytes each by design; at most a
 // few run at once in a process, and the others wait, so that a burst of logins cannot
-// take the machine's memory.
+// take the machine's memory. The waiting are served by peer, the one served longest ago
+// first: a peer that sends many logins cannot starve the others.
 #ifndef BREVANTIS_ENGINE_CORE_PASSWORD_H
 #define BREVANTIS_ENGINE_CORE_PASSWORD_H
 
@@ -24,6 +25,20 @@ PasswordHash hashPassword(std::string_view password);
 
 // Whether `password` is the one `stored` was made from. Safe from any thread.
 bool verifyPassword(const PasswordHash& stored, std::string_view password);
+
+// A hash no password matches, of the current form: checked for a user who does not exist,
+// so that the answer takes as long as for a wrong password and tells nothing.
+const PasswordHash& unknownUserHash();
+
+// Names the peer on whose behalf this thread hashes, while it lives (default: one peer
+// for all). Not to be nested.
+class HashingPeer {
+  public:
+    explicit HashingPeer(std::string peer);
+    ~HashingPeer();
+    HashingPeer(const HashingPeer&) = delete;
+    HashingPeer& operator=(const HashingPeer&) = delete;
+};
 
 // Whether `stored` is of an older form or weaker parameters than hashPassword makes now:
 // it is to be made again the next time its password is known.

@@ -135,7 +135,9 @@ Status ServerState::logIn(const FolderFile& file, std::string_view user, std::st
         if (!s.ok()) return s;
         if (const DictionaryUser* u = d->findUser(user)) found = *u;
     }
-    if (found.name.empty() || !verifyPassword(found.password, password))
+    // An unknown user costs a check too: the time of the answer does not tell who exists.
+    const bool known = !found.name.empty();
+    if (!verifyPassword(known ? found.password : unknownUserHash(), password) || !known)
         return Status::error(
             AE_LOGIN_FAILED,
             "The user name or the password is not valid for this data dictionary.");

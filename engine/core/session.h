@@ -13,12 +13,13 @@
 #define BREVANTIS_ENGINE_CORE_SESSION_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/protocol/wire_types.h"
+#include "engine/core/answers.h"
 #include "engine/record/status.h"
 #include "engine/record/value.h"
 
@@ -158,6 +159,10 @@ class Session {
     // before its first row; when they are, no cursor is kept (cursor.handle is 0).
     Status executeSql(std::string_view text, const std::vector<SqlParam>& params,
                       uint32_t prefetchRows, SqlResult* out);
+
+    // Tells the session how to learn that its client has gone: a long statement then stops
+    // instead of working for nobody. `gone` is called from the session's thread.
+    void watchClient(std::function<bool()> gone);
 
     // ---- Offline creation (demo builder, tests) --------------------------------------
     // Sets or clears (empty name) a dictionary table's default index (property 213).

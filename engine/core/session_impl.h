@@ -3,6 +3,7 @@
 #define BREVANTIS_ENGINE_CORE_SESSION_IMPL_H
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -107,7 +108,11 @@ struct Session::Impl {
     std::map<std::string, std::shared_ptr<Table>> tempTables;  // by upper-case name
     std::map<Handle, std::unique_ptr<Cursor>> cursors;
     std::map<Handle, IndexHandle> indexHandles;
-    uint64_t resultBytes = 0;  // the kept results' heldBytes, summed
+    uint64_t resultBytes = 0;  // the kept results' heldBytes and tempTableBytes, summed
+    // What was written into each temporary table (by upper-case name), counted with the
+    // kept results against the same limit.
+    std::map<std::string, uint64_t> tempTableBytes;
+    std::function<bool()> clientGone;  // set by the transport: the client has gone
 
     // Picks up the dictionary again when its file changed since it was read.
     Status refreshDictionary() REQUIRES(server->mu);

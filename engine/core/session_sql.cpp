@@ -97,7 +97,10 @@ namespace {
 // The analysis cannot follow a lock held across calls: these methods go without it.
 class SqlTable : public sql::Table {
   public:
-    explicit SqlTable(std::shared_ptr<engine::Table> t) : table_(std::move(t)) {}
+    // `written`, for a temporary table, counts the bytes appended to it against the
+    // session's limit (null for any other table).
+    SqlTable(std::shared_ptr<engine::Table> t, Session::Impl* session, uint64_t* written)
+        : table_(std::move(t)), session_(session), written_(written) {}
     ~SqlTable() override NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) table_->mutex().unlockShared();
     }
@@ -111,16 +114,30 @@ class SqlTable : public sql::Table {
         if (gRowReadHook && !table_->path().empty()) gRowReadHook(table_->path());
         *exists = table_->isLive(recno);
         if (!*exists) return Status::success();
-        // A statement does not go on as if a value that cannot be read were empty.
-        if (!table_->record(recno).damagedBlobs.empty())
-            return Status::error(AE_INTERNAL_ERROR, "A memo value of record " +
-                                                        std::to_string(recno) + " is damaged in " +
-                                                        table_->path() + ".");
+        const Record& record = table_->record(recno);
         RecordFieldSource source(table_.get(), recno);
-        row.resize(table_->columns().size());
-        for (size_t i = 0; i < row.size(); ++i) source.readValue(static_cast<int>(i), row[i]);
+        const std::vector<ColumnDef>& columns = table_->columns();
+        row.resize(columns.size());
+        size_t blob = 0;
+        for (size_t i = 0; i < row.size(); ++i) {
+            const bool damaged = record::isBlobType(columns[i].type) &&
+                                 !record.damagedBlobs.empty() && record.blobDamaged(blob++);
+            if (!damaged) {
+                source.readValue(static_cast<int>(i), row[i]);
+                continue;
+            }
+            // A statement does not go on as if a value that cannot be read were empty; one
+            // that does not read it is not concerned.
+            if (read_.empty() || (i < read_.size() && read_[i]))
+                return Status::error(AE_INTERNAL_ERROR,
+                                     "The memo value " + columns[i].name + " of record " +
+                                         std::to_string(recno) + " is damaged in " +
+                                         table_->path() + ".");
+            row[i] = Value{};
+        }
         return Status::success();
     }
+    void readsColumns(std::vector<bool> columns) override { read_ = std::move(columns); }
     std::string rowId(uint32_t recno) const override {
         return record::rowId(table_->tableId(), recno);
     }
@@ -128,13 +145,38 @@ class SqlTable : public sql::Table {
         std::string image;
         BlobWrites blobs;
         Status s = imageFromRow(table_->columns(), table_->blankImage(), values, &image, &blobs);
+        if (!s.ok()) return s;
+        const uint64_t bytes = rowBytes(image.size(), blobs);
+        if (written_) s = roomForTemporaryRows(bytes);
+        if (!s.ok()) return s;
         uint32_t written = 0;
         WriterLock write(table_->mutex());
-        if (s.ok()) s = table_->write(0, std::move(image), blobs, &written);
+        s = table_->write(0, std::move(image), blobs, &written);
+        if (s.ok() && written_) {
+            *written_ += bytes;
+            session_->resultBytes += bytes;
+        }
         return s;
     }
 
   private:
+    // What a row of a record image and these blobs takes in memory, about.
+    static uint64_t rowBytes(size_t imageBytes, const BlobWrites& blobs) {
+        uint64_t bytes = sizeof(Record) + imageBytes;
+        for (const auto& [column, content] : blobs) bytes += content ? content->size() : 0;
+        return bytes;
+    }
+    // Temporary tables live in the server's memory as kept results do, and count with them.
+    Status roomForTemporaryRows(uint64_t bytes) const {
+        const uint64_t limit = session_->server->options.maxResultBytes;
+        if (session_->resultBytes + bytes <= limit) return Status::success();
+        return Status::error(AE_RESULTS_TOO_LARGE,
+                             "The connection's temporary tables and results would take more than "
+                             "the server allows (" +
+                                 std::to_string(limit >> 20) +
+                                 " MiB): drop a temporary table or close some cursors.");
+    }
+
     void startReading() const NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) return;
         table_->mutex().lockShared();
@@ -142,6 +184,9 @@ class SqlTable : public sql::Table {
     }
 
     std::shared_ptr<engine::Table> table_;
+    Session::Impl* session_;
+    uint64_t* written_;
+    std::vector<bool> read_;        // the columns the statement reads; empty: all
     mutable bool reading_ = false;  // the statement holds the table's mutex as a reader
 };
 
@@ -153,7 +198,11 @@ class SessionCatalog : public sql::Catalog {
         std::shared_ptr<engine::Table> t;
         std::string lockFile;
         Status st = s_.findTable(name, &t, &lockFile);
-        if (st.ok()) *out = std::make_unique<SqlTable>(std::move(t));
+        if (!st.ok()) return st;
+        const std::string trimmed = record::trimBlanks(name);
+        uint64_t* written = nullptr;
+        if (!trimmed.empty() && trimmed[0] == '#') written = &s_.tempTableBytes[record::upperAscii(trimmed)];
+        *out = std::make_unique<SqlTable>(std::move(t), &s_, written);
         return st;
     }
     Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override {
@@ -176,6 +225,17 @@ class SessionCatalog : public sql::Catalog {
             return sql::sqlError(sql::kNativeUnknownProcedure,
                                  "Unknown procedure " + std::string(name) + ".");
         return st;
+    }
+
+    Status roomForResult(uint64_t bytes) override {
+        if (s_.clientGone && s_.clientGone())
+            return Status::error(AE_CONNECTION_LOST, "The client has gone: the statement stops.");
+        const uint64_t limit = s_.server->options.maxResultBytes;
+        if (bytes <= limit) return Status::success();
+        return Status::error(AE_RESULTS_TOO_LARGE, "The result would take more than the " +
+                                                       std::to_string(limit >> 20) +
+                                                       " MiB the server allows a connection's "
+                                                       "results: narrow the statement.");
     }
 
   private:
@@ -220,6 +280,10 @@ Status keepResultCursor(Session::Impl& session, sql::ResultSet& result, CursorIn
 }
 
 }  // namespace
+
+void Session::watchClient(std::function<bool()> gone) {
+    impl_->clientGone = std::move(gone);
+}
 
 Status Session::executeSql(std::string_view text, const std::vector<SqlParam>& params,
                            uint32_t prefetchRows, SqlResult* out) {

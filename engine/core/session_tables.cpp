@@ -152,6 +152,10 @@ Status Session::Impl::dropTable(std::string_view rawName) {
             if (c->table == it->second)
                 return Status::error(AE_TABLE_LOCKED, "The table is open: " + name);
         tempTables.erase(it);
+        if (auto counted = tempTableBytes.find(upperName(name)); counted != tempTableBytes.end()) {
+            resultBytes -= counted->second;
+            tempTableBytes.erase(counted);
+        }
         return Status::success();
     }
     // Only the connection's own tables can be dropped, never a file named by a path.

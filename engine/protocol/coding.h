@@ -61,6 +61,9 @@ class Writer {
         if (!v.empty()) std::memcpy(room(v.size()), v.data(), v.size());
     }
 
+    // Bytes written so far.
+    size_t size() const { return size_; }
+
     // Hands over what has been written and leaves the Writer empty.
     std::string take() {
         out_.resize(size_);

@@ -73,6 +73,10 @@ class FrameReader {
     IoResult read(int fd, std::string_view* payload, int firstByteTimeoutMs, int restTimeoutMs,
                   const SpinPolicy& spin = {}, uint32_t maxPayload = kMaxPayload);
 
+    // Whether part of a frame has come and not the rest: after a Timeout, tells a frame cut
+    // short from a silent peer.
+    bool midFrame() const { return end_ > begin_; }
+
   private:
     // Reads what fd holds into the room after end_, waiting when it holds nothing: the
     // bytes of a frame to come (begun tells whether some of it came already).

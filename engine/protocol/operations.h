@@ -34,10 +34,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/answers.h"
 #include "engine/protocol/coding.h"
 #include "engine/protocol/layout_slots.h"
 #include "engine/protocol/wire_format.h"
-#include "engine/protocol/wire_types.h"
 
 namespace engine::protocol {
 

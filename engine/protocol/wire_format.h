@@ -11,7 +11,7 @@
 //
 // When an operation without kOpMayFail fails, the operations after it are not run and answer
 // kStatusSkipped; a failed operation's body is empty. What each operation takes and answers
-// is declared once in operations.h. The structures (wire_types.h) travel as their fields
+// is declared once in operations.h. The structures (engine/core/answers.h) travel as their fields
 // declared below (coding.h), except a description, whose layout goes by slot, and a
 // position, whose image must fit its cursor's record length. Handles on the wire are the
 // server's ids. One socket carries one connection: Connect is the first operation on it
@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/answers.h"
 #include "engine/protocol/coding.h"
 #include "engine/protocol/layout_slots.h"
-#include "engine/protocol/wire_types.h"
 
 namespace engine::protocol {
 
@@ -83,7 +83,7 @@ struct OpResult {
 };
 BREVANTIS_WIRE_FIELDS(OpResult, s.status, s.text, s.body)
 
-// ---- The structures of wire_types.h ----------------------------------------------------
+// ---- The core's answer types (engine/core/answers.h) ----------------------------------------------------
 
 BREVANTIS_WIRE_FIELDS(ClientIdentity, s.userName, s.address, s.osLogin, s.tsAddress,
                       s.applicationId)

@@ -177,7 +177,7 @@ uint32_t layoutColumns(std::vector<ColumnDef>& columns) {
 }
 
 Status validateColumns(const std::vector<ColumnDef>& columns, bool uniqueNames) {
-    if (columns.empty() || columns.size() > 2000)
+    if (columns.empty() || columns.size() > kMaxColumns)
         return Status::error(AE_INVALID_ARGUMENT, "A table needs between 1 and 2000 columns.");
     std::unordered_set<std::string> names;
     uint64_t recordLength = 0;

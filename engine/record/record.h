@@ -111,6 +111,8 @@ uint32_t layoutColumns(std::vector<ColumnDef>& columns);
 
 // The longest record image a table or result may have.
 inline constexpr uint32_t kMaxRecordLength = 1u << 24;
+// The most columns a table or result may have.
+inline constexpr size_t kMaxColumns = 2000;
 
 // Checks that a schema can be stored: storable types, lengths within limits (text up to
 // 65530, NUMERIC 2..32 with decimals below the length), a record of at most

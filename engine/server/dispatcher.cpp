@@ -1,11 +1,19 @@
 // dispatcher.cpp: each operation's arguments, the core session call it makes, its answer.
 #include "engine/server/dispatcher.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <exception>
+#include <thread>
 #include <vector>
 
+#include "engine/core/connection_string.h"
+#include "engine/core/password.h"
+#include "engine/record/record_text.h"
 #include "engine/include/engine_api.h"
+#include "engine/protocol/frame.h"
+#include "engine/server/login_throttle.h"
 
 namespace engine::server {
 
@@ -73,13 +81,21 @@ Status fetchRows(Session& s, const protocol::FetchArgs& a, std::vector<Position>
 
 }  // namespace
 
-Dispatcher::Dispatcher(Server& server, std::string peerAddress)
-    : server_(server), peerAddress_(std::move(peerAddress)) {}
+Dispatcher::Dispatcher(Server& server, std::string peerAddress, PeerCredentials peer,
+                       bool folderConnectionsUnknownPeer)
+    : server_(server),
+      peerAddress_(std::move(peerAddress)),
+      peer_(peer),
+      folderConnectionsUnknownPeer_(folderConnectionsUnknownPeer) {}
 
 Dispatcher::~Dispatcher() = default;
 
 uint32_t Dispatcher::connectionNumber() const {
     return session_ ? session_->connectionNumber() : 0;
+}
+
+bool Dispatcher::passwordGiven() const {
+    return session_ && session_->isDictionary();
 }
 
 std::optional<std::string> Dispatcher::respond(std::string_view payload) {
@@ -89,7 +105,13 @@ std::optional<std::string> Dispatcher::respond(std::string_view payload) {
     protocol::Writer answer;
     answer.u32(static_cast<uint32_t>(ops.size()));
     bool stopped = false;
+    // What each result takes besides its body and text: its code and two lengths.
+    constexpr size_t kResultOverhead = 16;
+    // Room kept for the results still to come, skipped ones or refusals of their own.
+    const size_t kept = ops.size() * (kResultOverhead + 128);
     for (const protocol::OpRequest& op : ops) {
+        answerRoom_ = protocol::kMaxPayload - std::min<size_t>(protocol::kMaxPayload,
+                                                                answer.size() + kept);
         if (stopped) {
             protocol::write(
                 answer, protocol::OpResult{
@@ -117,19 +139,59 @@ Dispatcher::Outcome Dispatcher::serve(std::string_view args, Body&& body) {
     if (!protocol::decodeWhole(args, &a)) return Outcome::malformedArguments();
     protocol::AnswerOf<op> answer;
     Outcome out{body(a, answer)};
-    if (out.status.ok()) out.body = protocol::encodeAnswerBody<op>(answer, sentLayouts_);
-    return out;
+    if (!out.status.ok()) return out;
+    out.body = protocol::encodeAnswerBody<op>(answer, sentLayouts_);
+    if (out.body.size() <= answerRoom_) return out;
+    // Too large for one message: refused, and the connection lives on. The client holds
+    // nothing of what was not sent: no cursor it would never close, and maybe not a layout
+    // this answer placed, so every layout goes whole again.
+    sentLayouts_ = protocol::LayoutSlots{};
+    if constexpr (op == Op::ExecuteSql) {
+        if (answer.cursor.handle) session_->close(answer.cursor.handle);
+    }
+    return {Status::error(AE_RESULTS_TOO_LARGE,
+                          "The answer would take " + std::to_string(out.body.size() >> 20) +
+                              " MiB, more than the " + std::to_string(protocol::kMaxPayload >> 20) +
+                              " MiB one message may carry: ask for fewer rows at once.")};
+}
+
+Status Dispatcher::checkFolderConnection(const std::string& connectString) const {
+    ConnectionSettings settings;
+    if (!parseConnectionString(connectString, &settings).ok()) return Status::success();
+    std::string source = settings.dataSource;
+    while (source.size() > 1 && source.back() == '/') source.pop_back();
+    struct stat st;
+    if (::stat(source.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Status::success();
+    if (!peer_.known && folderConnectionsUnknownPeer_) return Status::success();
+    std::string why;
+    if (peerMayUseFolder(peer_, source, &why)) return Status::success();
+    return Status::error(AE_PERMISSION_DENIED,
+                         "A folder connection to " + settings.dataSource + " is refused: " + why +
+                             ".");
 }
 
 Dispatcher::Outcome Dispatcher::connect(const protocol::ConnectArgs& args) {
     if (session_) return {Status::error(AE_INVALID_ARGUMENT, "This channel is connected already.")};
     ClientIdentity identity = args.identity;
     identity.address = peerAddress_;
-    Status st = server_.connect(args.connectString, identity, &session_);
+    Status st = checkFolderConnection(args.connectString);
+    // Hashing is shared fairly among peers: a process, or a TCP client's address.
+    const std::string peer = peer_.known ? "pid " + std::to_string(peer_.pid) : peerAddress_;
+    if (st.ok()) {
+        HashingPeer hashingFor(peer);
+        st = server_.connect(args.connectString, identity, &session_);
+    }
+    if (st.code == AE_LOGIN_FAILED) {
+        ConnectionSettings settings;
+        (void)parseConnectionString(args.connectString, &settings);
+        std::this_thread::sleep_for(LoginThrottle::instance().failed(
+            peer, settings.dataSource + "\n" + record::upperAscii(settings.userId)));
+    }
     if (!st.ok()) {
         refusal_ = std::to_string(st.code) + " " + st.text;
         return {std::move(st)};
     }
+    if (clientGone_) session_->watchClient(clientGone_);
     return {st, protocol::encodeAnswerBody<Op::Connect>(
                     {session_->connectionNumber(), session_->isDictionary()}, sentLayouts_)};
 }

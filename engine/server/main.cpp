@@ -1,11 +1,15 @@
 // main.cpp: enginesrv, the stand-in database server process.
 //
 //   enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]
-//             [--frame-timeout MS] [--spin-us US] [--max-connections N] [--max-cursors N]
-//             [--max-result-mb N] [--sync]
+//             [--session-idle-timeout MS] [--frame-timeout MS] [--spin-us US]
+//             [--max-connections N] [--max-cursors N] [--max-result-mb N]
+//             [--tcp-folder-connections] [--sync]
 //
-// --idle-timeout bounds the wait for a new connection's first message, --frame-timeout
-// the time a started message may take to arrive whole (10 s each by default); --spin-us
+// --idle-timeout bounds the time a new connection has to log in, --frame-timeout the time
+// a started message may take to arrive whole (10 s each by default); --session-idle-timeout
+// how long a logged-in connection may stay silent (8 hours; 0: for ever);
+// --tcp-folder-connections lets folder connections come over TCP, whose client's user the
+// server cannot tell (they come only through the Unix socket otherwise); --spin-us
 // how long a connection checks for its next request before sleeping (50; 0: never);
 // --max-connections how many connections it serves at once (1000; the newest beyond are
 // refused); --max-cursors how many tables and cursors one connection may hold open (1000),
@@ -37,8 +41,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: enginesrv [--socket PATH | --tcp PORT] [--log-level 0|1|2] [--idle-timeout MS]"
-    " [--frame-timeout MS] [--spin-us US] [--max-connections N] [--max-cursors N]"
-    " [--max-result-mb N] [--sync]\n";
+    " [--session-idle-timeout MS] [--frame-timeout MS] [--spin-us US] [--max-connections N]"
+    " [--max-cursors N] [--max-result-mb N] [--tcp-folder-connections] [--sync]\n";
 
 // Exit status 2 with what was wrong and the usage.
 int badArgument(const std::string& what) {
@@ -58,7 +62,7 @@ int main(int argc, char** argv) {
     };
     // Each option's short code is its place in this table, offset past the characters.
     enum Code { kSocket = 256, kTcp, kLogLevel, kIdle, kFrame, kSpin, kConnections, kCursors,
-                kResultMb, kSync };
+                kResultMb, kSync, kSessionIdle, kTcpFolders };
     const option longOptions[] = {
         {"socket", required_argument, nullptr, kSocket},
         {"tcp", required_argument, nullptr, kTcp},
@@ -70,6 +74,8 @@ int main(int argc, char** argv) {
         {"max-cursors", required_argument, nullptr, kCursors},
         {"max-result-mb", required_argument, nullptr, kResultMb},
         {"sync", no_argument, nullptr, kSync},
+        {"session-idle-timeout", required_argument, nullptr, kSessionIdle},
+        {"tcp-folder-connections", no_argument, nullptr, kTcpFolders},
         {nullptr, 0, nullptr, 0},
     };
     const std::map<int, Numeric> numeric = {
@@ -77,6 +83,7 @@ int main(int argc, char** argv) {
         {kLogLevel, {0, 2, "0, 1 or 2"}},
         {kIdle, {1, 86400000, "milliseconds, from 1 to 86400000"}},
         {kFrame, {1, 86400000, "milliseconds, from 1 to 86400000"}},
+        {kSessionIdle, {0, 2147483647, "milliseconds, 0 for none"}},
         {kSpin, {0, 1000000, "microseconds, from 0 to 1000000"}},
         {kConnections, {1, 1000000, "a whole number from 1 to 1000000"}},
         {kCursors, {1, 1000000, "a whole number from 1 to 1000000"}},
@@ -105,7 +112,13 @@ int main(int argc, char** argv) {
                 options.logLevel = static_cast<int>(n);
                 break;
             case kIdle:
-                options.firstMessageTimeoutMs = static_cast<int>(n);
+                options.loginTimeoutMs = static_cast<int>(n);
+                break;
+            case kSessionIdle:
+                options.idleTimeoutMs = static_cast<int>(n);
+                break;
+            case kTcpFolders:
+                options.folderConnectionsOverTcp = true;
                 break;
             case kFrame:
                 options.frameTimeoutMs = static_cast<int>(n);

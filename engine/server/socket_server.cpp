@@ -31,7 +31,11 @@ constexpr uint32_t kMaxPayloadBeforeLogin = 64 * 1024;
 struct SocketServer::Connection {
     int fd = -1;
     std::string peer;
+    PeerCredentials credentials;
+    std::chrono::steady_clock::time_point accepted;
     std::thread thread;
+    std::atomic<bool> loggedIn{false};
+    std::atomic<bool> dropped{false};  // by makeRoom: no longer counted
     std::atomic<bool> finished{false};
 };
 
@@ -169,7 +173,7 @@ void SocketServer::acceptLoop() {
             continue;
         }
         std::lock_guard<std::mutex> lock(mutex_);
-        if (connections_.size() >= static_cast<size_t>(options_.maxConnections)) {
+        if (connectionsServed() >= static_cast<size_t>(options_.maxConnections) && !makeRoom()) {
             refuse(fd,
                    "it serves its limit of " + std::to_string(options_.maxConnections) +
                        " connections",
@@ -190,6 +194,15 @@ void SocketServer::acceptLoop() {
         Connection& c = connections_.emplace_back();
         c.fd = fd;
         c.peer = peer;
+        c.accepted = std::chrono::steady_clock::now();
+        // Only the Unix socket tells who the client runs as.
+        ucred cred{};
+        socklen_t credLen = sizeof cred;
+        c.credentials = {false, 0, 0, 0};
+        if (!options_.tcpPort &&
+            ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &credLen) == 0) {
+            c.credentials = {true, cred.uid, cred.gid, cred.pid};
+        }
         try {
             c.thread = std::thread([this, &c] { serve(&c); });
         } catch (const std::system_error&) {  // no thread to be had (memory, process limit)
@@ -252,28 +265,46 @@ void SocketServer::shedForWantOfDescriptors() {
 }
 
 void SocketServer::serve(Connection* c) {
-    Dispatcher dispatcher(core_, c->peer);
+    Dispatcher dispatcher(core_, c->peer, c->credentials, options_.folderConnectionsOverTcp);
+    dispatcher.watchClient([fd = c->fd] {
+        pollfd p{fd, POLLRDHUP, 0};
+        return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR));
+    });
     const protocol::SpinPolicy spin{options_.spinMicros, &spinners_,
                                     protocol::spinLimitForThisMachine()};
     protocol::FrameReader reader;
     std::string_view request;  // valid until the next read
-    bool first = true;
     uint32_t number = 0;
     std::string why;  // empty: the socket was closed, by the client or by stop()
     while (!stopping_) {
-        // Only the first frame has a deadline to start: a connected client may stay idle.
-        // Before login a frame is small: a Connect request fits in a few KiB.
-        protocol::IoResult r = reader.read(
-            c->fd, &request, first ? options_.firstMessageTimeoutMs : -1, options_.frameTimeoutMs,
-            first ? protocol::SpinPolicy{} : spin,
-            dispatcher.connectionNumber() ? protocol::kMaxPayload : kMaxPayloadBeforeLogin);
+        // Before login the connection has a deadline, whatever it sends meanwhile; after it,
+        // only silence is bounded. A frame is small until a password was given: a Connect
+        // request fits in a few KiB, and a folder connection gives none.
+        const bool loggedIn = number != 0;
+        int waitMs = options_.idleTimeoutMs > 0 ? options_.idleTimeoutMs : -1;
+        if (!loggedIn) {
+            const auto left = c->accepted + std::chrono::milliseconds(options_.loginTimeoutMs) -
+                              std::chrono::steady_clock::now();
+            waitMs = static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(left).count());
+            if (waitMs <= 0) {  // however busy it keeps the server meanwhile
+                why = "no login in time";
+                break;
+            }
+        }
+        protocol::IoResult r =
+            reader.read(c->fd, &request, waitMs, options_.frameTimeoutMs,
+                        loggedIn ? spin : protocol::SpinPolicy{},
+                        dispatcher.passwordGiven() ? protocol::kMaxPayload : kMaxPayloadBeforeLogin);
         if (r != protocol::IoResult::Ok) {
-            if (r == protocol::IoResult::Timeout) why = first ? "silent client" : "frame cut short";
+            if (r == protocol::IoResult::Timeout)
+                why = reader.midFrame() ? "frame cut short"
+                      : loggedIn        ? "idle client"
+                                        : "silent client";
             if (r == protocol::IoResult::Malformed) why = "malformed frame";
             if (r == protocol::IoResult::Error) why = "socket error";
             break;
         }
-        first = false;
         std::optional<std::string> answer = dispatcher.respond(request);
         if (!answer) {
             why = "malformed message";
@@ -283,6 +314,7 @@ void SocketServer::serve(Connection* c) {
         if (!refusal.empty()) log(1, "connection from " + c->peer + " refused: " + refusal);
         if (!number && dispatcher.connectionNumber()) {
             number = dispatcher.connectionNumber();
+            c->loggedIn = true;
             log(1, "connection " + std::to_string(number) + " opened from " + c->peer);
         }
         if (protocol::writeFrame(c->fd, *answer, options_.frameTimeoutMs) !=
@@ -300,6 +332,24 @@ void SocketServer::serve(Connection* c) {
                " from " + c->peer + " closed: " + why);
     ::shutdown(c->fd, SHUT_RDWR);  // the peer sees the end now; the fd closes when reaped
     c->finished = true;
+}
+
+bool SocketServer::makeRoom() {
+    Connection* oldest = nullptr;
+    for (Connection& c : connections_)
+        if (!c.loggedIn && !c.dropped && !c.finished && (!oldest || c.accepted < oldest->accepted))
+            oldest = &c;
+    if (!oldest) return false;
+    oldest->dropped = true;
+    ::shutdown(oldest->fd, SHUT_RDWR);  // its thread sees the end and finishes
+    log(2, "connection from " + oldest->peer + " dropped, not logged in, for a newer one");
+    return true;
+}
+
+size_t SocketServer::connectionsServed() const {
+    size_t n = 0;
+    for (const Connection& c : connections_) n += c.dropped ? 0 : 1;
+    return n;
 }
 
 void SocketServer::reapFinished() {

@@ -2,12 +2,15 @@
 //
 // Listens on a Unix socket or on TCP bound to 127.0.0.1 only. Each connection gets its own
 // Dispatcher; when the peer closes, dies, sends a malformed, truncated or oversized frame,
-// or says nothing within the first-message timeout, only that connection is dropped, and
-// dropping it ends its session (its record locks and temporary tables go at once).
+// has not logged in within the login timeout, or stays silent past the idle timeout once
+// logged in, only that connection is dropped, and dropping it ends its session (its record
+// locks and temporary tables go at once).
 //
-// Connections beyond maxConnections, and any the process has no descriptor for, are
-// refused with AE_SERVER_BUSY and closed at once: the others go on being served, and new
-// ones are taken again as soon as some leave.
+// At maxConnections, a new connection takes the place of the oldest one that has not
+// logged in yet, so that silent connections cannot keep real logins out; when every
+// connection has logged in, the new one is refused with AE_SERVER_BUSY. So is any the
+// process has no descriptor or thread for: the others go on being served, and new ones are
+// taken again as soon as some leave.
 #ifndef BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
 #define BREVANTIS_ENGINE_SERVER_SOCKET_SERVER_H
 
@@ -29,13 +32,17 @@ namespace engine::server {
 struct ListenOptions {
     std::string unixPath;               // used when tcpPort is 0
     uint16_t tcpPort = 0;               // > 0: TCP on 127.0.0.1
-    int firstMessageTimeoutMs = 10000;  // a connection must start its first frame by then
+    int loginTimeoutMs = 10000;         // a connection must have logged in by then
+    int idleTimeoutMs = 8 * 3600 * 1000;  // once logged in, the longest silence (<= 0: none)
     int frameTimeoutMs = 10000;         // a started frame must be complete by then
     int logLevel = 1;                   // 0 silent, 1 starts/stops/connections/refusals, 2 more
     // After an answer, a connection's thread checks for the next request this long before
     // sleeping (see protocol::SpinPolicy); one processor is always left to the others.
     int spinMicros = 50;
     int maxConnections = 1000;  // connections at once, logged in or not
+    // TCP tells nothing of the client's user: folder connections, which need no password,
+    // come only through the Unix socket unless this is set.
+    bool folderConnectionsOverTcp = false;
 };
 
 class SocketServer {
@@ -62,6 +69,11 @@ class SocketServer {
     void serve(Connection* connection);
     void log(int level, const std::string& line) const;
     void reapFinished();
+    // At the connection limit: drops the oldest connection that has not logged in, so that
+    // a new one takes its place. False when every connection has logged in. mutex_ held.
+    bool makeRoom();
+    // Connections counted against the limit: those not dropped by makeRoom. mutex_ held.
+    size_t connectionsServed() const;
     // A connection refused, left open a moment to take the client's request (see refuse).
     struct Refused {
         int fd;

@@ -79,8 +79,13 @@ class Table {
 
     // Reads record `recno` into `row` (one Value per column; text of CIChar columns with
     // caseInsensitive = true; empty cells as Null). Sets *exists = false, leaving `row`
-    // unspecified, for a deleted or never-written record.
+    // unspecified, for a deleted or never-written record. A value that cannot be read fails
+    // the read only when its column is one the statement reads (see readsColumns).
     virtual Status readRow(uint32_t recno, Row& row, bool* exists) = 0;
+
+    // The columns the statement reads (one flag per column; every one until told): the
+    // others may be left Null by readRow.
+    virtual void readsColumns(std::vector<bool> columns) { (void)columns; }
 
     // The record's 18-character ROWID: twelve characters naming the table, then the record
     // number in six base-64 digits.
@@ -122,6 +127,14 @@ class Catalog {
     // String, whole numbers as Integer, others as Double; NULL as Null) and fills *out.
     // An unknown procedure answers AE_SQL_ERROR with a text made by sqlErrorText.
     virtual Status executeProcedure(std::string_view name, const Row& args, ResultSet* out) = 0;
+
+    // Whether a result being made may grow to `bytes` in memory: a refusal (its own code and
+    // text) stops the statement there, before the rest of its rows are made, and so does a
+    // client that has gone. By default, any size.
+    virtual Status roomForResult(uint64_t bytes) {
+        (void)bytes;
+        return Status::success();
+    }
 };
 
 // Native SQL error numbers carried in AE_SQL_ERROR texts (see engine/doc/sql.md).

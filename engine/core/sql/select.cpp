@@ -180,7 +180,14 @@ class Select {
         Status st = openSource();
         if (!st.ok()) return st;
         st = bindItems();
+        // Before any row is made: a row of too many values is refused for what it is.
+        if (st.ok() && columns_.size() > record::kMaxColumns)
+            return Status::error(AE_INVALID_ARGUMENT,
+                                 "A result has at most " + std::to_string(record::kMaxColumns) +
+                                     " columns; this one has " + std::to_string(columns_.size()) +
+                                     ".");
         if (st.ok() && s_.where) st = bindCondition(*s_.where);
+        if (st.ok() && src_.table) src_.table->readsColumns(columnsRead());
         out->rows.reset(nodes_.size());
         if (st.ok()) st = collectRows(out);
         if (!st.ok()) return st;
@@ -294,10 +301,34 @@ class Select {
         return expr::isTrue(v);
     }
 
-    void project(const expr::FieldSource& row, ResultSet* out) const {
+    // The source columns any result column or the condition reads.
+    std::vector<bool> columnsRead() const {
+        std::vector<bool> read(src_.columns.size(), false);
+        auto mark = [&](const Node& n, auto& self) -> void {
+            if (n.op == Op::Column && n.column >= 0 && static_cast<size_t>(n.column) < read.size())
+                read[static_cast<size_t>(n.column)] = true;
+            for (const auto& kid : n.kids) self(*kid, self);
+        };
+        for (const Node* n : nodes_) mark(*n, mark);
+        if (s_.where) mark(*s_.where, mark);
+        return read;
+    }
+
+    // Adds a row, then asks the catalog whether the result may grow so: the rows' memory is
+    // bounded as they are made, not once they all are.
+    Status project(const expr::FieldSource& row, ResultSet* out) {
         std::span<Value> r = out->rows.append();
-        for (size_t i = 0; i < nodes_.size(); ++i)
+        resultBytes_ += r.size() * sizeof(Value);
+        for (size_t i = 0; i < nodes_.size(); ++i) {
             expr::evaluate(*nodes_[i], expr::EvalContext{&row, true, true}, r[i]);
+            resultBytes_ += r[i].text.size();
+        }
+        // Asked at every step of this much growth: often enough to stop early, seldom
+        // enough to cost nothing.
+        constexpr uint64_t kCheckStep = 1u << 20;
+        if (resultBytes_ < nextCheck_) return Status::success();
+        nextCheck_ = resultBytes_ + kCheckStep;
+        return catalog_.roomForResult(resultBytes_);
     }
 
     Status collectRows(ResultSet* out) {
@@ -306,7 +337,8 @@ class Select {
             const ResultRows& rows = src_.procedureRows.rows;
             for (size_t r = 0; r < rows.size(); ++r) {
                 source.setRow(rows[r]);
-                if (keep(source)) project(source, out);
+                if (!keep(source)) continue;
+                if (Status st = project(source, out); !st.ok()) return st;
             }
             return Status::success();
         }
@@ -325,7 +357,8 @@ class Select {
             row.resize(src_.realColumns);
             row.push_back(Value::ofString(src_.table->rowId(recno)));
             source.setRow(row);
-            if (keep(source)) project(source, out);
+            if (!keep(source)) continue;
+            if (Status pst = project(source, out); !pst.ok()) return pst;
         }
         return Status::success();
     }
@@ -337,6 +370,8 @@ class Select {
     std::vector<const Node*> nodes_;  // one per result column
     std::vector<bool> computed_;      // result column computed rather than copied
     std::vector<std::unique_ptr<Node>> owned_;
+    uint64_t resultBytes_ = 0;  // what the rows made so far take, about
+    uint64_t nextCheck_ = 0;    // resultBytes_ at which the catalog is asked next
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "engine/include/engine_api.h"
 #include "tests/engine/reliability/client.h"
 #include "tests/engine/reliability/harness.h"
+#include "tests/engine/reliability/raw_socket.h"
 #include "tests/engine/security/support.h"
 
 namespace security {
@@ -157,6 +159,43 @@ TEST_F(Confinement, AFolderConnectionReachesOnlyTablesNoDictionaryClaims) {
     Client admin(server_.address(), dict(compta_), "adssys", "kor5382");
     EXPECT_EQ(count(admin, "Items"), 20u);
     EXPECT_EQ(open(admin, compta_ + "/Libre"), 0u) << lastError();
+}
+
+TEST_F(Confinement, AFolderConnectionActsOnlyWithItsOwnUsersRights) {
+    // TCP tells nothing of the client's user: no folder connection there unless allowed.
+    const uint16_t port = reliability::freeLoopbackPort();
+    const std::string tcp = "tcp:127.0.0.1:" + std::to_string(port);
+    for (const bool allowed : {false, true}) {
+        std::vector<std::string> args{"--tcp", std::to_string(port)};
+        if (allowed) args.push_back("--tcp-folder-connections");
+        reliability::Child server(reliability::binPath("enginesrv"), args,
+                                  root_.path() + "/tcp.log");
+        UNSIGNED32 rc = AE_SERVER_NOT_AVAILABLE;
+        for (int i = 0; i < 100 && rc == AE_SERVER_NOT_AVAILABLE; ++i) {
+            if (i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            Client free(tcp, outside_, "", "");
+            rc = free.code();
+        }
+        EXPECT_EQ(rc, allowed ? 0u : static_cast<UNSIGNED32>(AE_PERMISSION_DENIED))
+            << allowed << " " << lastError();
+        Client admin(tcp, dict(compta_), "adssys", "kor5382");
+        EXPECT_EQ(admin.code(), 0u) << "a password login over TCP: " << lastError();
+    }
+
+    // On the Unix socket, another user reaches only a folder it may read and write.
+    if (!runningAsRoot()) GTEST_SKIP() << "needs root to act as another user";
+    const std::string own = root_.path() + "/Own";
+    fs::create_directory(own);
+    giveToUnprivileged(own);
+    ::chmod(root_.path().c_str(), 0755);
+    ::chmod(server_.socketPath().c_str(), 0777);  // anyone may reach the server
+    ::chmod(outside_.c_str(), 0700);              // root's alone
+    const std::string outcome = runUnprivileged([&] {
+        Client theirs(server_.address(), own, "", "");
+        Client roots(server_.address(), outside_, "", "");
+        return std::to_string(theirs.code()) + " " + std::to_string(roots.code());
+    });
+    EXPECT_EQ(outcome, "0 " + std::to_string(AE_PERMISSION_DENIED));
 }
 
 TEST_F(Confinement, LinksAreNeverRemovedNorWrittenThrough) {

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "engine/include/engine_api.h"
@@ -222,6 +223,96 @@ TEST_F(Limits, BeforeLoginFramesAreSmallAndEveryFrameHasADeadline) {
     EXPECT_LT(reliability::residentKiB(server.pid()) - before, 16 * 1024)
         << "64 MiB taken for a frame of which 1 KiB came";
     ::close(fd);
+}
+
+TEST_F(Limits, SilentConnectionsGoAndNeverKeepALoginOut) {
+    reliability::ServerProcess server(socket(),
+                                      {"--max-connections", "20", "--idle-timeout", "60000",
+                                       "--session-idle-timeout", "1500"});
+    ASSERT_TRUE(server.start());
+    std::vector<int> silent;
+    for (int i = 0; i < 20; ++i) silent.push_back(reliability::rawConnect(socket()));
+    sleepMs(200);
+    Client real(server.address(), dict_, "adssys", "kor5382");
+    EXPECT_EQ(real.code(), 0u) << "silent connections kept a correct login out: " << lastError();
+    for (int fd : silent) ::close(fd);
+
+    // Logged in, then silent past --session-idle-timeout.
+    const int fd = reliability::rawConnect(socket());
+    const std::string login =
+        connectRequest("Data Source=" + dict_ + ";User ID=adssys;Password=\"kor5382\";");
+    const std::string frame = reliability::frameHeader(static_cast<uint32_t>(login.size())) + login;
+    ASSERT_EQ(::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(frame.size()));
+    std::string answer;
+    ASSERT_TRUE(readFrame(fd, &answer, 5000));
+    ASSERT_EQ(answer.substr(4, 4), u32(0)) << "login refused";
+    EXPECT_TRUE(reliability::closedByServer(fd, 5000)) << "an idle connection stayed";
+    ::close(fd);
+}
+
+// The most memory the process has taken, in KiB.
+long peakKiB(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+TEST_F(Limits, ResultsAndTemporaryTablesAreBoundedWhileTheyAreMade) {
+    reliability::ServerProcess server(socket(), {"--max-result-mb", "4"});
+    ASSERT_TRUE(server.start());
+    Client c(server.address(), dict_, "adssys", "kor5382");
+    ASSERT_EQ(c.code(), 0u) << lastError();
+    std::vector<reliability::Row> none;
+    ASSERT_EQ(c.query("CREATE TABLE #T (Texte Char(4000))", &none), 0u) << lastError();
+    std::string insert = "INSERT INTO #T VALUES ('x')";
+    for (int i = 1; i < 250; ++i) insert += ", ('x')";
+    UNSIGNED32 rc = 0;
+    int batches = 0;
+    for (; rc == 0 && batches < 10; ++batches) rc = c.query(insert, &none);
+    EXPECT_EQ(rc, static_cast<UNSIGNED32>(AE_RESULTS_TOO_LARGE)) << lastError();
+    EXPECT_LE(batches, 5) << "each batch holds about 1 MB";
+    ASSERT_EQ(c.query("DROP TABLE #T", &none), 0u) << lastError();
+    ASSERT_EQ(c.query("CREATE TABLE #T (Texte Char(4000))", &none), 0u) << lastError();
+    EXPECT_EQ(c.query("INSERT INTO #T VALUES ('x')", &none), 0u)
+        << "a dropped table gives its room back: " << lastError();
+
+    // Wide rows: refused as they accumulate, not once a few hundred MB are made.
+    ASSERT_EQ(c.query("CREATE TABLE #N (X Integer)", &none), 0u) << lastError();
+    std::string rows = "INSERT INTO #N VALUES (1)";
+    for (int i = 1; i < 4000; ++i) rows += ", (1)";
+    ASSERT_EQ(c.query(rows, &none), 0u) << lastError();
+    std::string wide = "SELECT X";
+    for (int i = 1; i < 1900; ++i) wide += ", X";
+    const long before = peakKiB(server.pid());
+    EXPECT_EQ(c.query(wide + " FROM #N", &none), static_cast<UNSIGNED32>(AE_RESULTS_TOO_LARGE))
+        << lastError();
+    EXPECT_LT(peakKiB(server.pid()) - before, 64 * 1024) << "the rows were made before the limit";
+    std::string tooWide = wide;
+    for (int i = 0; i < 200; ++i) tooWide += ", X";
+    EXPECT_EQ(c.query(tooWide + " FROM #N", &none), static_cast<UNSIGNED32>(AE_INVALID_ARGUMENT))
+        << lastError();
+    EXPECT_LT(peakKiB(server.pid()) - before, 64 * 1024);
+}
+
+TEST_F(Limits, AnAnswerTooLargeForOneMessageIsRefusedAndTheConnectionLivesOn) {
+    reliability::ServerProcess server(socket());
+    ASSERT_TRUE(server.start());
+    Client c(server.address(), dict_, "adssys", "kor5382");
+    ASSERT_EQ(c.code(), 0u) << lastError();
+    std::vector<reliability::Row> rows;
+    ASSERT_EQ(c.query("CREATE TABLE #Large (Texte Char(40000))", &rows), 0u) << lastError();
+    std::string insert = "INSERT INTO #Large VALUES ('x')";
+    for (int i = 1; i < 400; ++i) insert += ", ('x')";
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(c.query(insert, &rows), 0u) << lastError();
+    // 2000 rows of 40,000 bytes: one answer would carry 80 MB.
+    EXPECT_EQ(c.query("SELECT * FROM #Large", &rows), static_cast<UNSIGNED32>(AE_RESULTS_TOO_LARGE))
+        << lastError();
+    EXPECT_NE(lastError().find("MiB"), std::string::npos) << lastError();
+    EXPECT_EQ(c.query("SELECT * FROM Items", &rows), 0u) << "the connection was lost: " << lastError();
+    EXPECT_EQ(rows.size(), 20u);
 }
 
 // Runs `sql` on a statement of its own and leaves its cursor open; the engine code.

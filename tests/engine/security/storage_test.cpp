@@ -212,6 +212,15 @@ TEST_F(DamagedAndReadOnly, ATornMemoCostsOnlyItsOwnValue) {
         ASSERT_TRUE(server_.start());
         Client plain(server_.address(), dict_, "plain", "plain1");
         EXPECT_EQ(readNotes(plain), c.rows) << c.what;
+        // SQL: only a statement that reads the memo fails; the others see every row.
+        std::vector<reliability::Row> rows;
+        EXPECT_EQ(plain.query("SELECT Id FROM Notes WHERE Id > 0", &rows), 0u)
+            << c.what << ": " << lastError();
+        EXPECT_EQ(rows.size(), 3u) << c.what;
+        EXPECT_EQ(plain.query("SELECT Id, Texte FROM Notes", &rows),
+                  static_cast<UNSIGNED32>(AE_INTERNAL_ERROR))
+            << c.what;
+        EXPECT_NE(lastError().find("damaged"), std::string::npos) << lastError();
     }
 }
 

@@ -1,11 +1,13 @@
-// wire_types.h: what a session answers and what the client library keeps of it.
+// answers.h: the engine core's answer types — what a Session answers, and what the client
+// library keeps of it. Plain structures over engine/record alone, so that the protocol and
+// the client library use them without the core's classes.
 //
 // The core's Session answers in these structures and the protocol carries them as they are
 // (wire_format.h has one encode/decode pair per structure), so that the client library
 // holds descriptions, positions and record images without compiling against the server's
 // classes. Text is Windows-1252.
-#ifndef BREVANTIS_ENGINE_PROTOCOL_WIRE_TYPES_H
-#define BREVANTIS_ENGINE_PROTOCOL_WIRE_TYPES_H
+#ifndef BREVANTIS_ENGINE_CORE_ANSWERS_H
+#define BREVANTIS_ENGINE_CORE_ANSWERS_H
 
 #include <cstdint>
 #include <string>
@@ -109,4 +111,4 @@ struct SqlResult {
 
 }  // namespace engine
 
-#endif  // BREVANTIS_ENGINE_PROTOCOL_WIRE_TYPES_H
+#endif  // BREVANTIS_ENGINE_CORE_ANSWERS_H
