@@ -254,6 +254,8 @@ void TAdsDataSet::InternalClose() {
         }
     }
     mlHandle = mlActiveHandle = kNoHandle;
+    mLocateIndexFacts.clear();
+    mLocateIndexes.reset();
     mbCanModify = false;
     mbCursorReadOnly = false;
 }

@@ -6,7 +6,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "data/adscolumn.h"
@@ -139,6 +142,15 @@ class TAdsDataSet : public TDataSet {
 
   private:
     friend class AdsLocate;
+    // What Locate learnt of the open cursor's indexes. An index's key columns, condition,
+    // scopes and kind cannot change while the cursor stays open (this interface has no call
+    // that changes them), so it is kept until the close instead of asked at each Locate.
+    struct LocateIndexFacts {
+        QStringList fields;             // key columns, upper case
+        std::optional<bool> seekable;   // no scope, no condition, not custom: known once asked
+    };
+    std::map<uint32_t, LocateIndexFacts> mLocateIndexFacts;
+    std::optional<std::vector<uint32_t>> mLocateIndexes;  // all the cursor's indexes, in order
     TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
     void readTranslatedRecord(QByteArray& buffer);
     void readIndexDescriptions();
