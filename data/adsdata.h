@@ -125,6 +125,14 @@ class TAdsDataSet : public TDataSet {
     uint32_t mlHandle = kNoHandle;
     uint32_t mlActiveHandle = kNoHandle;
     std::vector<TACEFieldDef> mFieldDescs;
+    // What mFieldDescs were read under: they map to fields differently otherwise.
+    struct DescribedUnder {
+        uint16_t tableType;
+        uint32_t recordSize;
+        bool numericsAsFloats;
+        bool operator==(const DescribedUnder&) const = default;
+    };
+    std::optional<DescribedUnder> mDescribedUnder;
     std::vector<TAdsIndexDesc> mIndexDescs;
     uint32_t musRecordSize = 0;
     uint32_t mulBookmarkSize = 0;
@@ -146,14 +154,15 @@ class TAdsDataSet : public TDataSet {
     // scopes and kind cannot change while the cursor stays open (this interface has no call
     // that changes them), so it is kept until the close instead of asked at each Locate.
     struct LocateIndexFacts {
-        QStringList fields;             // key columns, upper case
-        std::optional<bool> seekable;   // no scope, no condition, not custom: known once asked
+        QStringList fields;            // key columns, upper case
+        std::optional<bool> seekable;  // no scope, no condition, not custom: known once asked
     };
     std::map<uint32_t, LocateIndexFacts> mLocateIndexFacts;
     std::optional<std::vector<uint32_t>> mLocateIndexes;  // all the cursor's indexes, in order
     TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
     void readTranslatedRecord(QByteArray& buffer);
     void readIndexDescriptions();
+    bool sameColumnsAsDescribed();
     QByteArray* writeBuffer();
 };
 

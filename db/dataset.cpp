@@ -17,6 +17,7 @@ TDataSet::~TDataSet() {
     // A dataset kind closes itself in its own destructor; here only links are cut.
     for (TField* f : fields_) f->dataSet_ = nullptr;
     fields_.clear();
+    destroyParkedFields();
     for (TDataSource* ds : dataSources_) ds->dataSet_ = nullptr;
     db::DataSetList::instance().remove(this);
 }
@@ -73,6 +74,7 @@ void TDataSet::SetActive(bool value) {
 
 void TDataSet::openCursor() {
     InternalOpen();
+    destroyParkedFields();
     allocateBuffers();
     ClearBuffers();
     readFirstRows();
@@ -87,8 +89,39 @@ void TDataSet::readFirstRows() {
 }
 
 void TDataSet::closeCursor() {
-    DestroyDynamicFields();
+    parkDynamicFields();
     InternalClose();
+}
+
+// A reopen on the same columns takes these back instead of making new fields.
+void TDataSet::parkDynamicFields() {
+    destroyParkedFields();
+    std::vector<TField*> keep;
+    for (TField* f : fields_) {
+        f->fieldNo_ = 0;
+        if (f->persistent_) {
+            keep.push_back(f);
+        } else {
+            f->dataSet_ = nullptr;
+            parked_.push_back(f);
+        }
+    }
+    fields_ = std::move(keep);
+}
+
+bool TDataSet::TakeBackParkedFields() {
+    if (parked_.empty() || HasPersistentFields()) return false;
+    for (TField* f : parked_) {
+        f->dataSet_ = this;
+        fields_.push_back(f);
+    }
+    parked_.clear();
+    return true;
+}
+
+void TDataSet::destroyParkedFields() {
+    for (TField* f : parked_) delete f;
+    parked_.clear();
 }
 
 void TDataSet::allocateBuffers() {
@@ -360,20 +393,6 @@ void TDataSet::bindField(TField* f) {
                       f->DataType() == T::ftWideString;
     if (stringKind && f->Size() > def->Size && !f->ReadOnly()) f->size_ = def->Size;
     f->fieldNo_ = def->FieldNo;
-}
-
-void TDataSet::DestroyDynamicFields() {
-    std::vector<TField*> keep;
-    for (TField* f : fields_) {
-        f->fieldNo_ = 0;
-        if (f->persistent_) {
-            keep.push_back(f);
-        } else {
-            f->dataSet_ = nullptr;
-            delete f;
-        }
-    }
-    fields_ = std::move(keep);
 }
 
 void TDataSet::addField(TField* field) {

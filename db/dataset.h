@@ -176,8 +176,11 @@ class TDataSet : public QObject {
     // Binds every field to its column by name, with the type and size checks; narrows a
     // string field wider than its column.
     void BindFields();
-    // Unbinds fields and destroys those the dataset created itself.
-    void DestroyDynamicFields();
+    // Puts back the fields the dataset created at its last open, kept aside since the close,
+    // when no persistent field was declared meanwhile; false when there are none to put
+    // back. The open must have found the same columns. Those not put back are destroyed
+    // once the open ends.
+    bool TakeBackParkedFields();
     // The buffer that field reads and writes use in browse, edit and insert states.
     QByteArray* ActiveBuffer();
     const QByteArray* ActiveBuffer() const;
@@ -199,6 +202,8 @@ class TDataSet : public QObject {
     void removeField(TField* field);
     void openCursor();
     void closeCursor();
+    void parkDynamicFields();
+    void destroyParkedFields();
     void allocateBuffers();
     bool getNextRecord();
     bool getPriorRecord();
@@ -213,6 +218,7 @@ class TDataSet : public QObject {
     TDataSetState state_ = TDataSetState::dsInactive;
     TFieldDefs fieldDefs_;
     std::vector<TField*> fields_;
+    std::vector<TField*> parked_;  // dynamic fields of the last open, unbound, while closed
     std::vector<TDataSource*> dataSources_;
     std::vector<QByteArray> buffers_;  // bufferCount_ + 1 (the last is scratch)
     int bufferCount_ = 1;
