@@ -24,8 +24,8 @@
 #include "app/UFPrinciapl.h"
 #include "app/grille_locks.h"
 #include "app/recherche_sans_fenetre.h"
-#include "bench/lock_search/peer.h"
 #include "bench/common/ping_pong.h"
+#include "bench/lock_search/peer.h"
 #include "data/ace.h"
 #include "data/adstable.h"
 #include "dictionary/exe_folder.h"
@@ -39,7 +39,7 @@ namespace {
 
 constexpr int kTables = 100;
 constexpr int kHolders = 20;
-constexpr int kPairs = 7;  // window and engine-only runs, taken in turn after a warm-up pair
+constexpr int kPairs = 7;     // window and engine-only runs, taken in turn after a warm-up pair
 constexpr int kBigPairs = 3;  // peer query and window search at 100,000 locks
 
 QString tableName(int i) {
@@ -49,8 +49,8 @@ QString tableName(int i) {
 // One of the client library's counters (EngineGetRoundTrips, EngineGetCalls); 0 without it.
 uint64_t libraryCounter(const char* name) {
     using Getter = decltype(&EngineGetRoundTrips);
-    auto get = reinterpret_cast<Getter>(dlsym(
-        dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD), name));
+    auto get = reinterpret_cast<Getter>(
+        dlsym(dlopen(ace::libraryPath().toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD), name));
     UNSIGNED32 n = 0;
     if (get) get(&n);
     return n;

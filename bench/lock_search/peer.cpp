@@ -51,7 +51,9 @@ Peer::Peer(const std::string& script, int tables, int rows) : script_(script), t
     for (int t = 0; t < tables; ++t) list += (t ? ",'" : "'") + tableName(t) + "'";
     query_ =
         "SELECT t.relname, r.locked_row, r.modes, a.pid, a.usename, a.application_name, "
-        "a.client_addr, a.backend_start FROM unnest(ARRAY[" + list + "]) AS t(relname) "
+        "a.client_addr, a.backend_start FROM unnest(ARRAY[" +
+        list +
+        "]) AS t(relname) "
         "CROSS JOIN LATERAL pgrowlocks(t.relname) AS r "
         "JOIN pg_stat_activity AS a ON a.pid = ANY(r.pids)";
 }
@@ -63,8 +65,8 @@ Peer::~Peer() {
 }
 
 pg_conn* Peer::connect(const std::string& name) {
-    const std::string info = "host=" + folder_ + " user=postgres dbname=postgres application_name='" +
-                             name + "'";
+    const std::string info =
+        "host=" + folder_ + " user=postgres dbname=postgres application_name='" + name + "'";
     pg_conn* c = PQconnectdb(info.c_str());
     if (PQstatus(c) != CONNECTION_OK && error_.empty()) error_ = PQerrorMessage(c);
     return c;
@@ -85,8 +87,8 @@ bool Peer::hold(int holders, int perTable) {
         holders_.push_back(c);
         if (!ok(PQexec(c, "BEGIN"), &error_)) break;
         for (int t = h * share; t < (h + 1) * share; ++t) {
-            const std::string lock = "SELECT id FROM " + tableName(t) + " WHERE id <= " +
-                                     std::to_string(perTable) + " FOR UPDATE";
+            const std::string lock = "SELECT id FROM " + tableName(t) +
+                                     " WHERE id <= " + std::to_string(perTable) + " FOR UPDATE";
             if (!ok(PQexec(c, lock.c_str()), &error_)) break;
         }
     }

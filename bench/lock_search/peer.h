@@ -14,7 +14,7 @@ namespace lockbench {
 // A running cluster with `tables` tables t000.. of `rows` rows; stopped and removed by the
 // destructor. Holders are sessions with row locks in open transactions.
 class Peer {
-public:
+  public:
     // Starts the cluster through `script` (peer.sh). started() tells whether it came up;
     // error() says why not.
     Peer(const std::string& script, int tables, int rows);
@@ -34,7 +34,7 @@ public:
     // -1 on failure.
     long locksQuery(double* seconds);
 
-private:
+  private:
     pg_conn* connect(const std::string& name);
     void release();
 
