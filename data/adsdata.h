@@ -109,6 +109,7 @@ class TAdsDataSet : public TDataSet {
     QByteArray GetBookmarkData(const QByteArray& buffer) const override;
     int GetRecordCount() override;
     bool GetCanModify() const override { return mbCanModify && !mbCursorReadOnly; }
+    bool RowsAreStatic() const override { return mbCursorReadOnly; }
     bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
                       TLocateOptions options) override;
     void InternalPost() override;

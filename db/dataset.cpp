@@ -86,6 +86,7 @@ void TDataSet::readFirstRows() {
     windowWhole_ = true;
     bof_ = true;
     eof_ = recordCount_ == 0;
+    firstRowsUntouched_ = true;
 }
 
 void TDataSet::closeCursor() {
@@ -134,6 +135,7 @@ void TDataSet::ReallocateBuffers() {
 }
 
 void TDataSet::ClearBuffers() {
+    firstRowsUntouched_ = false;
     recordCount_ = 0;
     activeRecord_ = 0;
     currentRecord_ = -1;
@@ -141,11 +143,13 @@ void TDataSet::ClearBuffers() {
 }
 
 void TDataSet::setCurrentRecord(int index) {
+    firstRowsUntouched_ = false;
     InternalSetToRecord(buffers_[static_cast<size_t>(index)]);
     currentRecord_ = index;
 }
 
 bool TDataSet::getNextRecord() {
+    firstRowsUntouched_ = false;
     if (recordCount_ > 0 && currentRecord_ != recordCount_ - 1) setCurrentRecord(recordCount_ - 1);
     bool full = recordCount_ >= bufferCount_;
     auto target = static_cast<size_t>(full ? bufferCount_ : recordCount_);
@@ -164,6 +168,7 @@ bool TDataSet::getNextRecord() {
 }
 
 bool TDataSet::getPriorRecord() {
+    firstRowsUntouched_ = false;
     if (recordCount_ > 0 && currentRecord_ != 0) setCurrentRecord(0);
     bool full = recordCount_ >= bufferCount_;
     auto target = static_cast<size_t>(full ? bufferCount_ : recordCount_);
@@ -212,9 +217,11 @@ void TDataSet::Resync() {
 void TDataSet::First() {
     CheckBrowseMode();
     fire(BeforeScroll);
-    ClearBuffers();
-    InternalFirst();
-    readFirstRows();
+    if (!(firstRowsUntouched_ && RowsAreStatic())) {
+        ClearBuffers();
+        InternalFirst();
+        readFirstRows();
+    }
     fire(AfterScroll);
     DataEvent(TDataEvent::deDataSetChange);
 }
@@ -222,6 +229,7 @@ void TDataSet::First() {
 int TDataSet::MoveBy(int distance) {
     CheckBrowseMode();
     if (distance == 0) return 0;
+    firstRowsUntouched_ = false;
     fire(BeforeScroll);
     int moved = 0;
     for (; distance > 0; --distance, ++moved) {
@@ -428,6 +436,7 @@ void TDataSet::UpdateBufferCount() {
     int wanted = 1;
     for (TDataSource* ds : dataSources_) wanted = std::max(wanted, ds->maxBufferCount());
     if (wanted == bufferCount_) return;
+    firstRowsUntouched_ = false;
     if (wanted > bufferCount_) windowWhole_ = false;
     // The rows kept: at most `wanted`, ending with the active one when it would not fit.
     const int first = std::max(0, activeRecord_ - (wanted - 1));

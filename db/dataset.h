@@ -166,6 +166,9 @@ class TDataSet : public QObject {
     virtual QByteArray GetBookmarkData(const QByteArray& buffer) const = 0;
     virtual int GetRecordCount() = 0;
     virtual bool GetCanModify() const { return true; }
+    // Whether the open cursor's rows can never change (a static result): First then keeps
+    // a window of first rows nothing has moved from instead of reading them again.
+    virtual bool RowsAreStatic() const { return false; }
     virtual bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
                               TLocateOptions options) = 0;
 
@@ -222,6 +225,7 @@ class TDataSet : public QObject {
     std::vector<TDataSource*> dataSources_;
     std::vector<QByteArray> buffers_;  // bufferCount_ + 1 (the last is scratch)
     int bufferCount_ = 1;
+    bool firstRowsUntouched_ = false;  // the window is readFirstRows's, nothing moved since
     int recordCount_ = 0;       // buffers holding rows
     int activeRecord_ = 0;      // the row fields read
     int currentRecord_ = -1;    // the buffer the cursor is on, -1 when unknown

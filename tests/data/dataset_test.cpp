@@ -176,6 +176,35 @@ TEST_F(DataSetTest, APersistentFieldWhoseColumnWentAwayFailsTheReopen) {
     EXPECT_FALSE(q.Active());
 }
 
+TEST_F(DataSetTest, FirstReadsAStaticResultAgainOnlyOnceSomethingMoved) {
+    addRow("Dupont", 12);
+    addRow("Martin", 7);
+    int scrolls = 0;
+    q.AfterScroll = [&](TDataSet*) { ++scrolls; };
+    auto first = [&] {
+        fake.clearCalls();
+        scrolls = 0;
+        q.First();
+        EXPECT_EQ(scrolls, 1);
+        EXPECT_TRUE(q.Bof());
+        EXPECT_EQ(q.FieldByName(QStringLiteral("UserName"))->AsString(), QStringLiteral("Dupont"));
+        return fake.callsTo("AdsGotoBOF").size();
+    };
+    q.Open();
+    EXPECT_EQ(first(), 0u) << "right after the open";
+    EXPECT_TRUE(fake.calls.empty());
+    q.Next();
+    EXPECT_EQ(first(), 1u) << "after a move";
+    EXPECT_EQ(first(), 0u) << "right after a First";
+    q.Locate(QStringLiteral("UserName"), QStringLiteral("Martin"), 0);
+    EXPECT_EQ(first(), 1u) << "after a Locate";
+
+    q.Close();
+    result->live = true;
+    q.Open();
+    EXPECT_EQ(first(), 1u) << "a live cursor's rows may have changed";
+}
+
 TEST_F(DataSetTest, AnEmptyResultIsAtEofAtOnce) {
     q.Open();
     EXPECT_TRUE(q.Eof());
