@@ -146,8 +146,10 @@ void TAdsDataSet::InternalOpen() {
         pageSize = 0;
     mulIndexPageSize = pageSize;
     RecomputeRecordLayout();
-    InternalInitFieldDefs();
-    CreateFields();
+    // A static result with the columns of the last open keeps its descriptions and fields.
+    const bool sameColumns = mbCursorReadOnly && sameColumnsAsDescribed();
+    if (!sameColumns) InternalInitFieldDefs();
+    if (!sameColumns || !TakeBackParkedFields()) CreateFields();
     for (TField* f : FieldList()) {
         const TACEFieldDef* col = nullptr;
         for (const TACEFieldDef& c : mFieldDescs)
@@ -166,10 +168,43 @@ void TAdsDataSet::InternalOpen() {
     ACECheck(this, api.AdsGotoBOF(mlActiveHandle));
 }
 
+// Whether the open cursor's columns are those mFieldDescs describe: names, types, sizes and
+// nullability, asked column by column. What follows from them (offsets, field types) is
+// then the same too.
+bool TAdsDataSet::sameColumnsAsDescribed() {
+    const DescribedUnder now{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
+    if (mDescribedUnder != now) return false;
+    const ace::FunctionTable& api = ace::api();
+    UNSIGNED16 n = 0;
+    ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
+    if (n != mFieldDescs.size()) return false;
+    for (const TACEFieldDef& col : mFieldDescs) {
+        const ADSFIELDID fld = ADSFIELD(col.FNumber);
+        UNSIGNED16 type = 0, decimals = 0, nullable = 0;
+        UNSIGNED32 length = 0;
+        ACECheck(this, api.AdsGetFieldType(mlHandle, fld, &type));
+        ACECheck(this, api.AdsGetFieldLength(mlHandle, fld, &length));
+        if (type != col.FType || (ads::isWideColumn(type) ? length * 2 : length) != col.FLength)
+            return false;
+        if (type == ADS_NUMERIC) {
+            ACECheck(this, api.AdsGetFieldDecimals(mlHandle, fld, &decimals));
+            if (decimals != col.FDecimals) return false;
+        }
+        char name[kFieldNameLength + 1] = {};
+        UNSIGNED16 nameLen = kFieldNameLength;
+        ACECheck(this, api.AdsGetFieldName(mlHandle, col.FNumber, name, &nameLen));
+        if (ansiText(name) != col.FName) return false;
+        ACECheck(this, api.AdsIsNullable(mlHandle, fld, &nullable));
+        if ((nullable != 0) != col.FNullable) return false;
+    }
+    return true;
+}
+
 void TAdsDataSet::InternalInitFieldDefs() {
     const ace::FunctionTable& api = ace::api();
     FieldDefs().Clear();
     mFieldDescs.clear();
+    mDescribedUnder.reset();
     UNSIGNED16 n = 0;
     ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
     for (UNSIGNED16 i = 1; i <= n; ++i) {
@@ -201,6 +236,7 @@ void TAdsDataSet::InternalInitFieldDefs() {
         col.FPermissions = permissions;
         mFieldDescs.push_back(col);
     }
+    mDescribedUnder = DescribedUnder{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
 }
 
 TField* TAdsDataSet::CreateFieldFor(const TFieldDef& def) {
@@ -254,6 +290,8 @@ void TAdsDataSet::InternalClose() {
         }
     }
     mlHandle = mlActiveHandle = kNoHandle;
+    mLocateIndexFacts.clear();
+    mLocateIndexes.reset();
     mbCanModify = false;
     mbCursorReadOnly = false;
 }
@@ -299,8 +337,6 @@ TGetResult TAdsDataSet::getCurTranslatedRecord(QByteArray& buffer, TGetMode mode
 void TAdsDataSet::readTranslatedRecord(QByteArray& buffer) {
     const ace::FunctionTable& api = ace::api();
     if (buffer.size() < RecordBufferSize()) buffer.resize(RecordBufferSize());
-    UNSIGNED16 n = 0;
-    ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
     auto* image = reinterpret_cast<UNSIGNED8*>(buffer.data());
     UNSIGNED32 len = musRecordSize;
     ACECheck(this, api.AdsGetRecord(mlHandle, image, &len));

@@ -6,7 +6,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "data/adscolumn.h"
@@ -106,6 +109,7 @@ class TAdsDataSet : public TDataSet {
     QByteArray GetBookmarkData(const QByteArray& buffer) const override;
     int GetRecordCount() override;
     bool GetCanModify() const override { return mbCanModify && !mbCursorReadOnly; }
+    bool RowsAreStatic() const override { return mbCursorReadOnly; }
     bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
                       TLocateOptions options) override;
     void InternalPost() override;
@@ -122,6 +126,14 @@ class TAdsDataSet : public TDataSet {
     uint32_t mlHandle = kNoHandle;
     uint32_t mlActiveHandle = kNoHandle;
     std::vector<TACEFieldDef> mFieldDescs;
+    // What mFieldDescs were read under: they map to fields differently otherwise.
+    struct DescribedUnder {
+        uint16_t tableType;
+        uint32_t recordSize;
+        bool numericsAsFloats;
+        bool operator==(const DescribedUnder&) const = default;
+    };
+    std::optional<DescribedUnder> mDescribedUnder;
     std::vector<TAdsIndexDesc> mIndexDescs;
     uint32_t musRecordSize = 0;
     uint32_t mulBookmarkSize = 0;
@@ -139,9 +151,19 @@ class TAdsDataSet : public TDataSet {
 
   private:
     friend class AdsLocate;
+    // What Locate learnt of the open cursor's indexes. An index's key columns, condition,
+    // scopes and kind cannot change while the cursor stays open (this interface has no call
+    // that changes them), so it is kept until the close instead of asked at each Locate.
+    struct LocateIndexFacts {
+        QStringList fields;            // key columns, upper case
+        std::optional<bool> seekable;  // no scope, no condition, not custom: known once asked
+    };
+    std::map<uint32_t, LocateIndexFacts> mLocateIndexFacts;
+    std::optional<std::vector<uint32_t>> mLocateIndexes;  // all the cursor's indexes, in order
     TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
     void readTranslatedRecord(QByteArray& buffer);
     void readIndexDescriptions();
+    bool sameColumnsAsDescribed();
     QByteArray* writeBuffer();
 };
 

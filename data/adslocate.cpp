@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr UNSIGNED16 kIndexNameLength = 128;
 constexpr UNSIGNED16 kSegmentNameLength = 510;
 constexpr UNSIGNED16 kConditionProbeLength = 10;
 constexpr UNSIGNED16 kScopeLength = 260;
@@ -59,8 +58,11 @@ class AdsLocate {
 
   private:
     ADSHANDLE chooseIndex();
+    const std::vector<uint32_t>& allIndexes(UNSIGNED16 count);
+    TAdsDataSet::LocateIndexFacts& factsOf(ADSHANDLE index);
     bool fieldsMatch(ADSHANDLE index, QString& partialField);
     bool locateFriendly(ADSHANDLE index);
+    bool askSeekable(ADSHANDLE index);
     bool seek(ADSHANDLE index, const QString& partialField);
     bool byFilter();
     QString buildFilterString() const;
@@ -116,24 +118,31 @@ ADSHANDLE AdsLocate::chooseIndex() {
     UNSIGNED16 n = 0;
     ACECheck(&ds_, api_.AdsGetNumIndexes(ds_.mlHandle, &n));
     if (active && fieldsMatch(active, partialField)) return active;
-    std::vector<ADSHANDLE> indexes;
+    std::vector<uint32_t> indexes;
     if (ds_.FOptions.AdsLocateBehavior == TAdsLocateBehavior::lbFindFirst) {
         if (active) indexes.push_back(active);
     } else if (n > 0) {
-        indexes.resize(n);
-        ACECheck(&ds_, api_.AdsGetAllIndexes(ds_.mlHandle, indexes.data(), &n));
-        indexes.resize(n);
+        indexes = allIndexes(n);
     }
-    for (ADSHANDLE index : indexes) {
-        char name[kIndexNameLength + 1] = {};
-        UNSIGNED16 len = kIndexNameLength;
-        ACECheck(&ds_, api_.AdsGetIndexName(index, name, &len));
+    for (ADSHANDLE index : indexes)
         if (fieldsMatch(index, partialField) && locateFriendly(index)) return index;
-    }
     return 0;
 }
 
-bool AdsLocate::fieldsMatch(ADSHANDLE index, QString& partialField) {
+// The cursor's indexes, asked again only when their count is not the one last seen.
+const std::vector<uint32_t>& AdsLocate::allIndexes(UNSIGNED16 count) {
+    if (!ds_.mLocateIndexes || ds_.mLocateIndexes->size() != count) {
+        std::vector<ADSHANDLE> indexes(count);
+        ACECheck(&ds_, api_.AdsGetAllIndexes(ds_.mlHandle, indexes.data(), &count));
+        ds_.mLocateIndexes.emplace(indexes.begin(), indexes.begin() + count);
+    }
+    return *ds_.mLocateIndexes;
+}
+
+// The key columns of `index`, read at its first use on the open cursor.
+TAdsDataSet::LocateIndexFacts& AdsLocate::factsOf(ADSHANDLE index) {
+    auto known = ds_.mLocateIndexFacts.find(index);
+    if (known != ds_.mLocateIndexFacts.end()) return known->second;
     UNSIGNED16 segments = 0;
     ACECheck(&ds_, api_.AdsGetNumSegments(index, &segments));
     QStringList fields;
@@ -143,6 +152,11 @@ bool AdsLocate::fieldsMatch(ADSHANDLE index, QString& partialField) {
         ACECheck(&ds_, api_.AdsGetSegmentFieldname(index, s, name, &len));
         fields << rtl::fromAnsi(QByteArray(name)).toUpper();
     }
+    return ds_.mLocateIndexFacts[index] = {fields, std::nullopt};
+}
+
+bool AdsLocate::fieldsMatch(ADSHANDLE index, QString& partialField) {
+    const QStringList& fields = factsOf(index).fields;
     std::vector<bool> seen(101, false);
     int highest = 0;
     for (TField* f : keys_) {
@@ -158,6 +172,13 @@ bool AdsLocate::fieldsMatch(ADSHANDLE index, QString& partialField) {
 }
 
 bool AdsLocate::locateFriendly(ADSHANDLE index) {
+    std::optional<bool>& seekable = factsOf(index).seekable;
+    if (!seekable) seekable = askSeekable(index);
+    return *seekable;
+}
+
+// Whether a seek on `index` finds what a Locate would: no scope, no condition, no custom keys.
+bool AdsLocate::askSeekable(ADSHANDLE index) {
     UNSIGNED8 scope[kScopeLength + 1];
     UNSIGNED16 len = kScopeLength;
     UNSIGNED32 rc = api_.AdsGetScope(index, ADS_TOP, scope, &len);

@@ -149,24 +149,31 @@ void TAdsQuery::ValidateHandles() {
     ADSHANDLE stmt = 0;
     ACECheck(this, api.AdsCreateSQLStatement(connection, &stmt));
     mhStmt = stmt;
+    givenOptions_.reset();
     if (SQLTimeout != 0) ACECheck(this, api.AdsSetSQLTimeout(mhStmt, SQLTimeout));
 }
 
 void TAdsQuery::setStatementOptions() {
+    const StatementOptions wanted{
+        FOptions.AdsLockType == TAdsLockType::Proprietary ? uint16_t(ADS_PROPRIETARY_LOCKING)
+                                                          : uint16_t(ADS_COMPATIBLE_LOCKING),
+        FOptions.AdsRightsCheck ? uint16_t(ADS_CHECKRIGHTS) : uint16_t(ADS_IGNORERIGHTS),
+        uint16_t(RequestLive ? 2 : 1),
+        static_cast<uint16_t>(engineTableType(meTableType)),
+        uint16_t(Constrained ? 1 : 2),
+        uint16_t(ReadAllColumns ? 1 : 2),
+        rtl::toAnsi(EffectiveCollation())};
+    if (givenOptions_ == wanted) return;
+    givenOptions_.reset();  // until every option is given
     const ace::FunctionTable& api = ace::api();
-    ACECheck(this,
-             api.AdsStmtSetTableLockType(mhStmt, FOptions.AdsLockType == TAdsLockType::Proprietary
-                                                     ? ADS_PROPRIETARY_LOCKING
-                                                     : ADS_COMPATIBLE_LOCKING));
-    ACECheck(this,
-             api.AdsStmtSetTableCollation(mhStmt, rtl::toAnsi(EffectiveCollation()).constData()));
-    ACECheck(this, api.AdsStmtSetTableRights(
-                       mhStmt, FOptions.AdsRightsCheck ? ADS_CHECKRIGHTS : ADS_IGNORERIGHTS));
-    ACECheck(this, api.AdsStmtSetTableReadOnly(mhStmt, RequestLive ? 2 : 1));
-    ACECheck(this, api.AdsStmtSetTableType(mhStmt,
-                                           static_cast<UNSIGNED16>(engineTableType(meTableType))));
-    ACECheck(this, api.AdsStmtConstrainUpdates(mhStmt, Constrained ? 1 : 2));
-    ACECheck(this, api.AdsStmtReadAllColumns(mhStmt, ReadAllColumns ? 1 : 2));
+    ACECheck(this, api.AdsStmtSetTableLockType(mhStmt, wanted.lockType));
+    ACECheck(this, api.AdsStmtSetTableCollation(mhStmt, wanted.collation.constData()));
+    ACECheck(this, api.AdsStmtSetTableRights(mhStmt, wanted.rights));
+    ACECheck(this, api.AdsStmtSetTableReadOnly(mhStmt, wanted.readOnly));
+    ACECheck(this, api.AdsStmtSetTableType(mhStmt, wanted.tableType));
+    ACECheck(this, api.AdsStmtConstrainUpdates(mhStmt, wanted.constrained));
+    ACECheck(this, api.AdsStmtReadAllColumns(mhStmt, wanted.readAllColumns));
+    givenOptions_ = wanted;
 }
 
 void TAdsQuery::bindParams() {

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "data/adsdata.h"
 #include "db/params.h"
@@ -84,10 +85,20 @@ class TAdsQuery : public TAdsDataSet {
     void bindParams();
     void scanParams(const QString& text);
 
+    // The statement's table options, as given to the engine.
+    struct StatementOptions {
+        uint16_t lockType, rights, readOnly, tableType, constrained, readAllColumns;
+        QByteArray collation;
+        bool operator==(const StatementOptions&) const = default;
+    };
+
     TSQLLines sql_;
     TParams params_;
     QString databaseName_;
     uint32_t mhStmt = kNoHandle;
+    // The options the statement mhStmt was given since it was made: a statement keeps them
+    // between executions, so an unchanged set is not sent again.
+    std::optional<StatementOptions> givenOptions_;
     uint32_t mhConnection = kNoHandle;
     bool prepared_ = false;
     int32_t rowsAffected_ = -1;

@@ -17,6 +17,7 @@ TDataSet::~TDataSet() {
     // A dataset kind closes itself in its own destructor; here only links are cut.
     for (TField* f : fields_) f->dataSet_ = nullptr;
     fields_.clear();
+    destroyParkedFields();
     for (TDataSource* ds : dataSources_) ds->dataSet_ = nullptr;
     db::DataSetList::instance().remove(this);
 }
@@ -73,6 +74,7 @@ void TDataSet::SetActive(bool value) {
 
 void TDataSet::openCursor() {
     InternalOpen();
+    destroyParkedFields();
     allocateBuffers();
     ClearBuffers();
     readFirstRows();
@@ -84,11 +86,43 @@ void TDataSet::readFirstRows() {
     windowWhole_ = true;
     bof_ = true;
     eof_ = recordCount_ == 0;
+    firstRowsUntouched_ = true;
 }
 
 void TDataSet::closeCursor() {
-    DestroyDynamicFields();
+    parkDynamicFields();
     InternalClose();
+}
+
+// A reopen on the same columns takes these back instead of making new fields.
+void TDataSet::parkDynamicFields() {
+    destroyParkedFields();
+    std::vector<TField*> keep;
+    for (TField* f : fields_) {
+        f->fieldNo_ = 0;
+        if (f->persistent_) {
+            keep.push_back(f);
+        } else {
+            f->dataSet_ = nullptr;
+            parked_.push_back(f);
+        }
+    }
+    fields_ = std::move(keep);
+}
+
+bool TDataSet::TakeBackParkedFields() {
+    if (parked_.empty() || HasPersistentFields()) return false;
+    for (TField* f : parked_) {
+        f->dataSet_ = this;
+        fields_.push_back(f);
+    }
+    parked_.clear();
+    return true;
+}
+
+void TDataSet::destroyParkedFields() {
+    for (TField* f : parked_) delete f;
+    parked_.clear();
 }
 
 void TDataSet::allocateBuffers() {
@@ -101,6 +135,7 @@ void TDataSet::ReallocateBuffers() {
 }
 
 void TDataSet::ClearBuffers() {
+    firstRowsUntouched_ = false;
     recordCount_ = 0;
     activeRecord_ = 0;
     currentRecord_ = -1;
@@ -108,11 +143,13 @@ void TDataSet::ClearBuffers() {
 }
 
 void TDataSet::setCurrentRecord(int index) {
+    firstRowsUntouched_ = false;
     InternalSetToRecord(buffers_[static_cast<size_t>(index)]);
     currentRecord_ = index;
 }
 
 bool TDataSet::getNextRecord() {
+    firstRowsUntouched_ = false;
     if (recordCount_ > 0 && currentRecord_ != recordCount_ - 1) setCurrentRecord(recordCount_ - 1);
     bool full = recordCount_ >= bufferCount_;
     auto target = static_cast<size_t>(full ? bufferCount_ : recordCount_);
@@ -131,6 +168,7 @@ bool TDataSet::getNextRecord() {
 }
 
 bool TDataSet::getPriorRecord() {
+    firstRowsUntouched_ = false;
     if (recordCount_ > 0 && currentRecord_ != 0) setCurrentRecord(0);
     bool full = recordCount_ >= bufferCount_;
     auto target = static_cast<size_t>(full ? bufferCount_ : recordCount_);
@@ -179,9 +217,11 @@ void TDataSet::Resync() {
 void TDataSet::First() {
     CheckBrowseMode();
     fire(BeforeScroll);
-    ClearBuffers();
-    InternalFirst();
-    readFirstRows();
+    if (!(firstRowsUntouched_ && RowsAreStatic())) {
+        ClearBuffers();
+        InternalFirst();
+        readFirstRows();
+    }
     fire(AfterScroll);
     DataEvent(TDataEvent::deDataSetChange);
 }
@@ -189,6 +229,7 @@ void TDataSet::First() {
 int TDataSet::MoveBy(int distance) {
     CheckBrowseMode();
     if (distance == 0) return 0;
+    firstRowsUntouched_ = false;
     fire(BeforeScroll);
     int moved = 0;
     for (; distance > 0; --distance, ++moved) {
@@ -362,20 +403,6 @@ void TDataSet::bindField(TField* f) {
     f->fieldNo_ = def->FieldNo;
 }
 
-void TDataSet::DestroyDynamicFields() {
-    std::vector<TField*> keep;
-    for (TField* f : fields_) {
-        f->fieldNo_ = 0;
-        if (f->persistent_) {
-            keep.push_back(f);
-        } else {
-            f->dataSet_ = nullptr;
-            delete f;
-        }
-    }
-    fields_ = std::move(keep);
-}
-
 void TDataSet::addField(TField* field) {
     fields_.push_back(field);
 }
@@ -409,6 +436,7 @@ void TDataSet::UpdateBufferCount() {
     int wanted = 1;
     for (TDataSource* ds : dataSources_) wanted = std::max(wanted, ds->maxBufferCount());
     if (wanted == bufferCount_) return;
+    firstRowsUntouched_ = false;
     if (wanted > bufferCount_) windowWhole_ = false;
     // The rows kept: at most `wanted`, ending with the active one when it would not fit.
     const int first = std::max(0, activeRecord_ - (wanted - 1));

@@ -166,6 +166,9 @@ class TDataSet : public QObject {
     virtual QByteArray GetBookmarkData(const QByteArray& buffer) const = 0;
     virtual int GetRecordCount() = 0;
     virtual bool GetCanModify() const { return true; }
+    // Whether the open cursor's rows can never change (a static result): First then keeps
+    // a window of first rows nothing has moved from instead of reading them again.
+    virtual bool RowsAreStatic() const { return false; }
     virtual bool LocateRecord(const QString& keyFields, const QVariant& keyValues,
                               TLocateOptions options) = 0;
 
@@ -176,8 +179,11 @@ class TDataSet : public QObject {
     // Binds every field to its column by name, with the type and size checks; narrows a
     // string field wider than its column.
     void BindFields();
-    // Unbinds fields and destroys those the dataset created itself.
-    void DestroyDynamicFields();
+    // Puts back the fields the dataset created at its last open, kept aside since the close,
+    // when no persistent field was declared meanwhile; false when there are none to put
+    // back. The open must have found the same columns. Those not put back are destroyed
+    // once the open ends.
+    bool TakeBackParkedFields();
     // The buffer that field reads and writes use in browse, edit and insert states.
     QByteArray* ActiveBuffer();
     const QByteArray* ActiveBuffer() const;
@@ -199,6 +205,8 @@ class TDataSet : public QObject {
     void removeField(TField* field);
     void openCursor();
     void closeCursor();
+    void parkDynamicFields();
+    void destroyParkedFields();
     void allocateBuffers();
     bool getNextRecord();
     bool getPriorRecord();
@@ -213,9 +221,11 @@ class TDataSet : public QObject {
     TDataSetState state_ = TDataSetState::dsInactive;
     TFieldDefs fieldDefs_;
     std::vector<TField*> fields_;
+    std::vector<TField*> parked_;  // dynamic fields of the last open, unbound, while closed
     std::vector<TDataSource*> dataSources_;
     std::vector<QByteArray> buffers_;  // bufferCount_ + 1 (the last is scratch)
     int bufferCount_ = 1;
+    bool firstRowsUntouched_ = false;  // the window is readFirstRows's, nothing moved since
     int recordCount_ = 0;       // buffers holding rows
     int activeRecord_ = 0;      // the row fields read
     int currentRecord_ = -1;    // the buffer the cursor is on, -1 when unknown

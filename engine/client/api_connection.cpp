@@ -231,4 +231,15 @@ ADSAPI EngineResetRoundTrips(void) {
     return AE_SUCCESS;
 }
 
+ADSAPI EngineGetCalls(UNSIGNED32* pulCalls) {
+    if (!pulCalls) return AE_INVALID_ARGUMENT;
+    *pulCalls = gApiCalls.load(std::memory_order_relaxed);
+    return AE_SUCCESS;
+}
+
+ADSAPI EngineResetCalls(void) {
+    gApiCalls = 0;
+    return AE_SUCCESS;
+}
+
 }  // extern "C"

@@ -9,6 +9,7 @@
 namespace engine::client {
 
 Mutex gApiMutex;  // no entry point calls another: never taken twice by one thread
+std::atomic<uint32_t> gApiCalls{0};
 
 namespace {
 

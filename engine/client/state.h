@@ -10,6 +10,7 @@
 #ifndef BREVANTIS_ENGINE_CLIENT_STATE_H
 #define BREVANTIS_ENGINE_CLIENT_STATE_H
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -30,6 +31,9 @@ namespace engine::client {
 
 // Held for the whole of every C call that touches the library's state.
 extern Mutex gApiMutex;
+
+// C calls that took gApiMutex since the start or the last reset (EngineGetCalls).
+extern std::atomic<uint32_t> gApiCalls;
 
 enum class Kind { Connection, Table, Index, Statement, Find };
 
@@ -191,6 +195,7 @@ template <typename F>
 UNSIGNED32 guarded(F&& body) noexcept {
     try {
         MutexLock lock(gApiMutex);
+        gApiCalls.fetch_add(1, std::memory_order_relaxed);
         return body();
     } catch (...) {
         return internalError();

@@ -2,7 +2,7 @@
  * engine_client.h: extras of the stand-in client engine beyond the C interface of engine_api.h.
  *
  * For test and demo programs: who the later connections say they are, where the server
- * is, and how many round trips the library has made. The tool itself uses none of these.
+ * is, how many round trips and calls the library has made. The tool itself uses none of these.
  *
  * Server address: "unix:/path" or "tcp:127.0.0.1:PORT" (loopback only). Unless set here,
  * it is the environment variable BREVANTIS_ENGINE_ADDRESS when set, else a socket in the
@@ -36,6 +36,12 @@ ADSAPI EngineSetServerAddress(const char* pucAddress);
  * the start or the last reset. */
 ADSAPI EngineGetRoundTrips(UNSIGNED32* pulRoundTrips);
 ADSAPI EngineResetRoundTrips(void);
+
+/* Calls into the library that took its lock (nearly every entry point: not these counters
+ * nor the last-error calls), since the start or the last reset. What a caller pays per row
+ * in calls shows here. */
+ADSAPI EngineGetCalls(UNSIGNED32* pulCalls);
+ADSAPI EngineResetCalls(void);
 
 #ifdef __cplusplus
 }

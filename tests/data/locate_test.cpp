@@ -137,6 +137,29 @@ TEST_F(LocateTest, AnIndexLeadingWithTheKeyFieldsIsSought) {
     EXPECT_EQ(fake.callsTo("AdsSetField(").size(), 1u);
 }
 
+TEST_F(LocateTest, IndexesAreInspectedOncePerOpenCursor) {
+    locks->indexes.push_back({"ByLock", {"LockedRecNo", "TableName", "UserName"}});
+    t.Open();
+    fake.seekFound = true;
+    EXPECT_TRUE(locate(QStringLiteral("Clients"), 7));
+    EXPECT_FALSE(fake.callsTo("AdsGetSegmentFieldname").empty());
+    EXPECT_FALSE(fake.callsTo("AdsGetScope").empty());
+
+    EXPECT_TRUE(locate(QStringLiteral("Clients"), 8));
+    EXPECT_EQ(fake.callsTo("AdsSeek").size(), 1u) << "the same index answers";
+    for (const char* asked : {"AdsGetAllIndexes", "AdsGetSegmentFieldname", "AdsGetScope",
+                              "AdsGetIndexCondition", "AdsIsIndexCustom"})
+        EXPECT_TRUE(fake.callsTo(asked).empty()) << asked << " asked again";
+
+    // Reopened on as many indexes, none leading with the key: they are asked again.
+    t.Close();
+    locks->indexes.back() = {"ByUser", {"UserName", "TableName"}};
+    t.Open();
+    EXPECT_FALSE(locate(QStringLiteral("Clients"), 7)) << "the table has no rows";
+    EXPECT_TRUE(fake.callsTo("AdsSeek").empty()) << "no index leads with the key any more";
+    EXPECT_EQ(fake.callsTo("AdsSetAOF100").size(), 1u);
+}
+
 TEST_F(LocateTest, FailuresRestoreTheFilterStateAndUnknownFieldsAreNamed) {
     t.Open();
     fake.failNext("AdsGotoTop", 5000, "broken");

@@ -75,6 +75,32 @@ TEST_F(QueryTest, TheStatementIsCreatedOnceAndRevalidatedAtEachExecution) {
     EXPECT_EQ(fake.callsTo("AdsCreateSQLStatement").size(), 2u);
 }
 
+TEST_F(QueryTest, TheStatementOptionsAreSentAgainOnlyWhenChangedOrOnANewStatement) {
+    q.SQL().Add(QStringLiteral("SELECT 1"));
+    auto reopen = [&] {
+        q.Close();
+        fake.clearCalls();
+        q.Open();
+        return fake.callsTo("AdsStmt");
+    };
+    q.Open();
+    EXPECT_EQ(reopen(), std::vector<std::string>{}) << "the statement keeps what it was given";
+    q.RequestLive = true;
+    const std::string s = std::to_string(q.StatementHandle());
+    const std::vector<std::string> live = reopen();
+    ASSERT_EQ(live.size(), 7u);
+    EXPECT_EQ(live[3], "AdsStmtSetTableReadOnly(" + s + ",2)");
+    conn.Disconnect();
+    EXPECT_EQ(reopen().size(), 7u) << "a new statement is given every option";
+
+    // Options refused halfway are all sent again at the next execution.
+    q.Close();
+    q.RequestLive = false;
+    fake.failNext("AdsStmtReadAllColumns", 5000, "refused");
+    EXPECT_THROW(q.Open(), EADSDatabaseError);
+    EXPECT_EQ(reopen().size(), 7u);
+}
+
 TEST_F(QueryTest, OpenOfAStatementWithoutRowsFailsAndExecSqlRunsIt) {
     q.SQL().Assign(
         {QStringLiteral("Drop"), QStringLiteral("Table"), QStringLiteral("#UsersTableLocks;")});
