@@ -1,0 +1,48 @@
+// lock_text.cpp: the texts of a lock.
+#include "monitor/lock_text.h"
+
+namespace monitor {
+
+const QStringList& columnTitles() {
+    static const QStringList titles = {
+        QStringLiteral("Dictionnaire"),   QStringLiteral("Table"),
+        QStringLiteral("Enregistrement"), QStringLiteral("ROWID"),
+        QStringLiteral("Utilisateur"),    QStringLiteral("Login OS"),
+        QStringLiteral("Application"),    QStringLiteral("Type de lock"),
+        QStringLiteral("Vu depuis"),      QStringLiteral("Durée")};
+    return titles;
+}
+
+QString durationText(qint64 seconds) {
+    seconds = std::max<qint64>(seconds, 0);
+    const qint64 h = seconds / 3600, min = seconds % 3600 / 60, s = seconds % 60;
+    if (h > 0) return QStringLiteral("%1 h %2 min %3 s").arg(h).arg(min).arg(s);
+    if (min > 0) return QStringLiteral("%1 min %2 s").arg(min).arg(s);
+    return QStringLiteral("%1 s").arg(s);
+}
+
+QString timeText(const QDateTime& at) {
+    return at.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+QStringList cellTexts(const LockRow& row, const QDateTime& at) {
+    return {row.dictionary,
+            row.table,
+            QString::number(row.recNo),
+            row.rowId,
+            row.userName,
+            row.osLogin,
+            row.application,
+            row.lockType,
+            timeText(row.firstSeen),
+            durationText(heldSeconds(row, at))};
+}
+
+QString counterText(const TrackedSnapshot& snapshot) {
+    return QStringLiteral("%1 locks, %2 nouveaux, %3 libérés")
+        .arg(snapshot.current)
+        .arg(snapshot.fresh)
+        .arg(snapshot.released);
+}
+
+}  // namespace monitor
