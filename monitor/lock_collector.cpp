@@ -71,7 +71,7 @@ void DictionaryCollector::collectTable(const QString& table, std::vector<LockRow
         dictionary::trimmedPathOf(dictionary_.path) + table + QStringLiteral(".adt");
     const QString tableName = pool.intern(table);
     lockedRecords_->Close();
-    lockedRecords_->SQL().Set(0, locksearch::allLocksStatement(tablePath));
+    lockedRecords_->SQL().Assign({locksearch::allLocksStatement(tablePath)});
     lockedRecords_->Open();
     if (lockedRecords_->RecordCount() <= 0) {
         lockedRecords_->Close();
@@ -86,7 +86,7 @@ void DictionaryCollector::collectTable(const QString& table, std::vector<LockRow
     for (int recNo : recNos) {
         if (cancel && cancel->load(std::memory_order_relaxed)) throw CollectionCancelled{};
         owners_->Close();
-        owners_->SQL().Set(0, locksearch::lockOwnerStatement(tablePath, recNo));
+        owners_->SQL().Assign({locksearch::lockOwnerStatement(tablePath, recNo)});
         owners_->Open();
         // A lock released between the two calls has no owner left: nothing to add.
         if (owners_->RecordCount() <= 0) continue;
