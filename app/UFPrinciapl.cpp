@@ -35,7 +35,7 @@ TFConverter* FConverter = nullptr;
 
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
     construireFenetre();
-    app::declarerComposants(this, *this);
+    locksearch::declareComponents(this, *this);
     lierGrilles();
     connecterSignaux();
     ui::guarded([this] { FormCreate(); });

@@ -21,10 +21,9 @@ namespace app {
 void RGPathsClick(RechercheLocks& r) {
     r.BtnChercherRecordParRowID->setEnabled(false);
     r.rouverlenregistrementselectionn1->setEnabled(false);
+    // Disconnecting closes both grids' datasets.
     r.ManagementConn->Disconnect();
-    r.wwDBGrid2->setBackgroundColor(couleurFenetre());
-    r.LabelDictionnaire->setText(QString());
-    r.LabelTable->setText(QString());
+    forgetShownRecord(r);
     RemplirComboBoxTables(r);
 }
 

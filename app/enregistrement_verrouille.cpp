@@ -6,8 +6,7 @@
 #include "app/grille_locks.h"
 #include "app/recherche_locks.h"
 #include "data/adstable.h"
-#include "dictionary/sql_quoting.h"
-#include "tools/codec.h"
+#include "locksearch/record_lookup.h"
 #include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
 #include "ui/messages.h"
@@ -15,20 +14,12 @@
 namespace app {
 
 void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
-    TAdsQuery* q = r.QChercherRecordParRowID;
     TAdsTable* locks = r.UsersTableLocks;
-    q->Close();
-    q->SQL().Set(2,
-                 dictionary::sqlName(locks->FieldByName(QStringLiteral("TableName"))->AsString()));
-    q->SQL().Set(5, QStringLiteral(" '") +
-                        Encode64(locks->FieldByName(QStringLiteral("LockedRecNo"))->AsInteger()) +
-                        QStringLiteral("' "));
-    q->Open();
-    if (q->RecordCount() <= 0) {
-        r.LabelDictionnaire->setText(QString());
-        r.LabelTable->setText(QString());
-        r.wwDBGrid2->setBackgroundColor(couleurFenetre());
-        q->Close();
+    const bool found = locksearch::lookUpLockedRecord(
+        *r.QChercherRecordParRowID, locks->FieldByName(QStringLiteral("TableName"))->AsString(),
+        locks->FieldByName(QStringLiteral("LockedRecNo"))->AsInteger());
+    if (!found) {
+        forgetShownRecord(r);
         ui::plainMessage(QStringLiteral("L'enregistrement n'a pas été trouvé!"));
         return;
     }

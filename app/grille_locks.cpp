@@ -20,16 +20,14 @@ TField* champ(RechercheLocks& r, const char* name) {
     return r.UsersTableLocks->FieldByName(QLatin1String(name));
 }
 
-// Closes the found record and puts the lower grid and the record labels back as they are
-// while no record is shown.
-void oublierEnregistrement(RechercheLocks& r) {
+}  // namespace
+
+void forgetShownRecord(RechercheLocks& r) {
     r.QChercherRecordParRowID->Close();
     r.wwDBGrid2->setBackgroundColor(couleurFenetre());
     r.LabelDictionnaire->setText(QString());
     r.LabelTable->setText(QString());
 }
-
-}  // namespace
 
 QColor couleurFenetre() {
     return QGuiApplication::palette().color(QPalette::Base);
@@ -65,14 +63,14 @@ void retenirLigneCourante(RechercheLocks& r) {
 
 void wwDBGrid1RowChanged(RechercheLocks& r) {
     retenirLigneCourante(r);
-    oublierEnregistrement(r);
+    forgetShownRecord(r);
 }
 
 void ComboBoxTablesChange(RechercheLocks& r) {
     r.BtnChercherRecordParRowID->setEnabled(false);
     r.rouverlenregistrementselectionn1->setEnabled(false);
     r.UsersTableLocks->Close();
-    oublierEnregistrement(r);
+    forgetShownRecord(r);
 }
 
 }  // namespace app

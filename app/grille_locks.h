@@ -30,6 +30,10 @@ void RGOrdreClick(RechercheLocks& r);
 // DictionaryNameGlobal (texts compared exactly); otherwise `style` stays as it is.
 void wwDBGrid1CalcCellColors(RechercheLocks& r, TField* field, ui::CellStyle& style);
 
+// Closes the found record (the lower grid empties), resets the lower grid's colour and
+// empties the record labels: how the lower half looks while it shows no record.
+void forgetShownRecord(RechercheLocks& r);
+
 // Remembers the current row's DictionaryName, TableName and LockedRecNo as the current lock.
 void retenirLigneCourante(RechercheLocks& r);
 

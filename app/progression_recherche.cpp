@@ -1,98 +1,130 @@
-// progression_recherche.cpp: the search's wait cursor, its delayed modal progress display
-// and the "Annuler" button.
+// progression_recherche.cpp: the search's wait cursor, its event passes, its delayed modal
+// progress dialog and the "Annuler" button.
 #include "app/progression_recherche.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
-#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/recherche_locks.h"
 
 namespace app {
 namespace {
 
-// Between two statements of a table, events are processed at most this often while the
-// display is up: the rate a reader follows, and a click on "Annuler" answered at once. A
-// new table always shows.
-constexpr qint64 kIntervalleMs = 100;
+// Events are processed at most this often: the windows repaint smoothly, a click on
+// "Annuler" is answered at once, and a quick search pays for no pass at all.
+constexpr qint64 kPassIntervalMs = 100;
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isWithin(QObject* watched, QObject* ancestor) {
+    for (QObject* o = watched; o != nullptr; o = o->parent())
+        if (o == ancestor) return true;
+    return false;
+}
 
 }  // namespace
 
+bool ProgressionRecherche::InputFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (!isUserInput(event->type())) return false;
+    const QProgressDialog* dialog = owner_.dialog_;
+    return dialog == nullptr || !dialog->isVisible() ||
+           !isWithin(watched, const_cast<QProgressDialog*>(dialog));
+}
+
 ProgressionRecherche::ProgressionRecherche(RechercheLocks& r) : r_(r) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    depuis_.start();
+    QCoreApplication::instance()->installEventFilter(&inputFilter_);
+    since_.start();
     r_.progression = this;
 }
 
 ProgressionRecherche::~ProgressionRecherche() {
     r_.progression = nullptr;
-    delete dialogue_;
+    delete dialog_;
+    QCoreApplication::instance()->removeEventFilter(&inputFilter_);
     QApplication::restoreOverrideCursor();
 }
 
 void ProgressionRecherche::table(int i, int n, const QString& nom) {
     table_ = i;
     tables_ = n;
-    nom_ = nom;
-    passer(true);
+    name_ = nom;
+    pass(true);
 }
 
-void ProgressionRecherche::entreInstructions() {
-    passer(false);
+void ProgressionRecherche::betweenStatements() {
+    pass(false);
 }
 
-void ProgressionRecherche::passer(bool nouvelleTable) {
-    const qint64 maintenant = depuis_.elapsed();
-    if (dialogue_ == nullptr) {
-        if (maintenant < r_.delaiProgressionMs) return;
-        montrer();
-    } else if (!nouvelleTable && maintenant - dernierPassage_ < kIntervalleMs) {
+void ProgressionRecherche::pass(bool newTable) {
+    const qint64 now = since_.elapsed();
+    const bool due = now - lastPass_ >= kPassIntervalMs;
+    if (dialog_ == nullptr && now >= r_.delaiProgressionMs) {
+        showDialog();
+    } else if (!due && !(newTable && dialog_ != nullptr)) {
         return;
     }
-    rafraichir();
+    if (dialog_ != nullptr) refresh();
     QCoreApplication::processEvents();
-    dernierPassage_ = depuis_.elapsed();
-    if (annulee_) throw RechercheAnnulee{};
+    lastPass_ = since_.elapsed();
+    if (dialog_ != nullptr && dialog_->wasCanceled()) throw locksearch::Cancelled{};
 }
 
-void ProgressionRecherche::montrer() {
-    QWidget* fenetre = r_.BtnChercherLocksParDictionnaire->window();
-    auto* d = new QDialog(fenetre, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+void ProgressionRecherche::showDialog() {
+    QWidget* window = r_.BtnChercherLocksParDictionnaire->window();
+    auto* d = new QProgressDialog(window, Qt::Dialog | Qt::CustomizeWindowHint |
+                                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     d->setObjectName(QStringLiteral("FProgressionRecherche"));
     d->setWindowTitle(QStringLiteral("Recherche des locks"));
     d->setWindowModality(Qt::ApplicationModal);
-    auto* colonne = new QVBoxLayout(d);
-    labelTable_ = new QLabel(d);
-    labelTable_->setObjectName(QStringLiteral("LabelTableEnCours"));
-    labelLocks_ = new QLabel(d);
-    labelLocks_->setObjectName(QStringLiteral("LabelLocksTrouves"));
-    barre_ = new QProgressBar(d);
-    barre_->setTextVisible(false);
-    auto* annuler = new QPushButton(QStringLiteral("Annuler"), d);
-    annuler->setObjectName(QStringLiteral("BtnAnnuler"));
-    colonne->addWidget(labelTable_);
-    colonne->addWidget(labelLocks_);
-    colonne->addWidget(barre_);
-    colonne->addWidget(annuler, 0, Qt::AlignHCenter);
-    d->setMinimumWidth(360);
+    // Shown and refreshed by this class only, never on the dialog's own timing.
+    d->setAutoReset(false);
+    d->setAutoClose(false);
+    d->setMinimumDuration(0);
+    auto* label = new QLabel(d);
+    label->setObjectName(QStringLiteral("LabelTableEnCours"));
+    d->setLabel(label);
+    auto* cancel = new QPushButton(QStringLiteral("Annuler"), d);
+    cancel->setObjectName(QStringLiteral("BtnAnnuler"));
     // Escape and the title bar's close button cancel as the button does.
-    QObject::connect(annuler, &QPushButton::clicked, d, &QDialog::reject);
-    QObject::connect(d, &QDialog::rejected, d, [this] { annulee_ = true; });
-    dialogue_ = d;
-    rafraichir();
+    d->setCancelButton(cancel);
+    QObject::connect(d, &QDialog::rejected, d, &QProgressDialog::cancel);
+    d->setMinimumWidth(360);
+    dialog_ = d;
+    refresh();
     d->show();
     // The user may now press "Annuler": an arrow with the hourglass says so.
     QApplication::changeOverrideCursor(Qt::BusyCursor);
 }
 
-void ProgressionRecherche::rafraichir() {
-    labelTable_->setText(QStringLiteral("Table %1 de %2 : %3").arg(table_).arg(tables_).arg(nom_));
-    labelLocks_->setText(QStringLiteral("Locks trouvés : %1").arg(locks_));
-    barre_->setRange(0, std::max(tables_, 1));
-    barre_->setValue(std::max(table_ - 1, 0));
+void ProgressionRecherche::refresh() {
+    dialog_->setLabelText(QStringLiteral("Table %1 de %2 : %3\nLocks trouvés : %4")
+                              .arg(table_)
+                              .arg(tables_)
+                              .arg(name_)
+                              .arg(locks_));
+    dialog_->setRange(0, std::max(tables_, 1));
+    dialog_->setValue(std::max(table_ - 1, 0));
 }
 
 }  // namespace app

@@ -1,70 +1,69 @@
-// progression_recherche.h: the wait cursor and the progress display of a lock search.
+// progression_recherche.h: the wait cursor and the progress dialog of a lock search.
 //
 // A search runs on the window's thread, statement after statement. It shows the wait cursor
-// from its start; once it has lasted longer than the search's delay (about a second) it
-// shows a modal progress display, "Table i de n", the locks found so far and "Annuler",
-// and lets the windows repaint between statements. Before that display is up no event is
-// processed at all; while it is up, being application-modal, it keeps the user's input away
-// from every other window, and the window's other handlers refuse to run (see
-// RechercheLocks::progression), so nothing re-enters them while the search runs.
+// from its start and lets the windows repaint between statements, at most every 100 ms, so
+// that they never freeze; the user's input meanwhile is dropped, not queued. Once the search
+// has lasted longer than its delay (about a second) an application-modal progress dialog
+// shows "Table i de n", the locks found so far and "Annuler", which is then the only input
+// that counts. The window's other handlers also refuse to run while a search is under way
+// (see RechercheLocks::progression), so nothing re-enters them.
 #ifndef BREVANTIS_APP_PROGRESSION_RECHERCHE_H
 #define BREVANTIS_APP_PROGRESSION_RECHERCHE_H
 
-#include <QDialog>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
-class QLabel;
-class QProgressBar;
+#include "locksearch/progress.h"
 
 namespace app {
 
 struct RechercheLocks;
 
-// Thrown between two statements once the user has pressed "Annuler". It is no error of the
-// data-access layer: the search handler ends on it without a message.
-struct RechercheAnnulee {};
-
-class ProgressionRecherche {
+class ProgressionRecherche : public locksearch::Progress {
   public:
-    // Shows the wait cursor and becomes `r.progression` until destroyed.
+    // Shows the wait cursor, starts dropping user input and becomes `r.progression` until
+    // destroyed.
     explicit ProgressionRecherche(RechercheLocks& r);
-    // Closes the display, restores the cursor and clears `r.progression`.
-    ~ProgressionRecherche();
+    // Closes the dialog, restores the cursor and input, and clears `r.progression`.
+    ~ProgressionRecherche() override;
     ProgressionRecherche(const ProgressionRecherche&) = delete;
     ProgressionRecherche& operator=(const ProgressionRecherche&) = delete;
 
-    // The search moves on to table `nom`, the i-th of n (from 1). Once the delay has passed,
-    // shows or refreshes the display and processes pending events. Throws RechercheAnnulee
-    // when the user has cancelled.
-    void table(int i, int n, const QString& nom);
-    // One more lock was added to the result.
-    void lockTrouve() { ++locks_; }
-    // Between two statements: once the delay has passed, shows or refreshes the display and
-    // processes pending events (at most every few hundredths of a second). Throws
-    // RechercheAnnulee when the user has cancelled.
-    void entreInstructions();
+    // A new table always refreshes the dialog once it is up. Both throw locksearch::Cancelled
+    // once "Annuler" has been pressed.
+    void table(int i, int n, const QString& nom) override;
+    void betweenStatements() override;
+    void lockFound() override { ++locks_; }
 
-    // The display while it is shown, else null (for tests).
-    QDialog* affichage() const { return dialogue_; }
+    // The dialog while it is shown, else null (for tests).
+    QProgressDialog* affichage() const { return dialog_; }
 
   private:
-    void passer(bool nouvelleTable);
-    void montrer();
-    void rafraichir();
+    // Drops mouse, key and wheel input aimed anywhere but at the progress dialog.
+    class InputFilter : public QObject {
+      public:
+        explicit InputFilter(ProgressionRecherche& owner) : owner_(owner) {}
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+      private:
+        ProgressionRecherche& owner_;
+    };
+
+    void pass(bool newTable);
+    void showDialog();
+    void refresh();
 
     RechercheLocks& r_;
-    QElapsedTimer depuis_;
-    qint64 dernierPassage_ = 0;  // when events were last processed, in ms since the start
-    QPointer<QDialog> dialogue_;
-    QLabel* labelTable_ = nullptr;
-    QLabel* labelLocks_ = nullptr;
-    QProgressBar* barre_ = nullptr;
-    bool annulee_ = false;
+    InputFilter inputFilter_{*this};
+    QElapsedTimer since_;
+    qint64 lastPass_ = 0;  // when events were last processed, in ms since the start
+    QPointer<QProgressDialog> dialog_;
     int table_ = 0;
     int tables_ = 0;
-    QString nom_;
+    QString name_;
     int locks_ = 0;
 };
 

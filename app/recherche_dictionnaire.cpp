@@ -4,48 +4,44 @@
 #include <QAction>
 #include <QPushButton>
 
-#include "app/collecte_locks.h"
 #include "app/grille_locks.h"
 #include "app/progression_recherche.h"
 #include "app/recherche_locks.h"
-#include "app/table_resultats.h"
-#include "data/adscnnct.h"
 #include "data/adstable.h"
-#include "dictionary/table_list.h"
-#include "ui/auto_size_label.h"
+#include "locksearch/result_table.h"
+#include "locksearch/search.h"
 #include "ui/combo_box.h"
-#include "ui/data_grid.h"
 #include "ui/messages.h"
 #include "ui/radio_group.h"
 
 namespace app {
 namespace {
 
-// Re-creates the result table and collects; returns false when the user cancelled.
-bool collecter(RechercheLocks& r) {
+// Re-creates the result table, selects the order "UserName" and collects.
+locksearch::SearchOutcome collecter(RechercheLocks& r) {
     ProgressionRecherche progression(r);
-    try {
-        recreerTableResultats(r);
-        r.RGOrdre->setItemIndex(0);
-        if (r.ComboBoxTables->itemIndex() != 0) {
-            const QString table = r.ComboBoxTables->text();
-            progression.table(1, 1, table);
-            TrouverLocksParTable(r, table);
-            return true;
-        }
-        rtl::StringList ListAllTablesAndViews;
-        r.ManagementConn->GetTableNames(&ListAllTablesAndViews, r.DictionaryPath);
-        ListAllTablesAndViews.sort();
-        const int n = ListAllTablesAndViews.count();
-        for (int i = 0; i < n; ++i) {
-            const QString& name = ListAllTablesAndViews.at(i);
-            progression.table(i + 1, n, name);
-            if (dictionary::tableAvecFichier(r.TrimmedPath, name)) TrouverLocksParTable(r, name);
-        }
-        return true;
-    } catch (const RechercheAnnulee&) {
-        return false;
-    }
+    locksearch::recreateResultTable(r);
+    r.RGOrdre->setItemIndex(0);
+    std::optional<QString> onlyTable;
+    if (r.ComboBoxTables->itemIndex() != 0) onlyTable = r.ComboBoxTables->text();
+    return locksearch::collectLocks(r, r, onlyTable, progression);
+}
+
+// The record lookup only makes sense on a row: after a cancel it follows what the grid holds.
+void lookupFollowsGrid(RechercheLocks& r) {
+    const bool rows = r.UsersTableLocks->Active() && r.UsersTableLocks->RecordCount() > 0;
+    r.BtnChercherRecordParRowID->setEnabled(rows);
+    r.rouverlenregistrementselectionn1->setEnabled(rows);
+}
+
+QString partialResultText(const locksearch::SearchOutcome& outcome) {
+    if (outcome.tablesReached <= 0)
+        return QStringLiteral("Recherche annulée : aucun lock n'est affiché.");
+    return QStringLiteral(
+               "Recherche annulée : seuls les locks des tables 1 à %1 sur %2 sont "
+               "affichés.")
+        .arg(outcome.tablesReached)
+        .arg(outcome.tableCount);
 }
 
 }  // namespace
@@ -56,15 +52,17 @@ void BtnChercherLocksParDictionnaireClick(RechercheLocks& r) {
                           QStringLiteral("Il faut chosir un dictionnaire!"));
         return;
     }
-    if (!collecter(r)) return;
+    const locksearch::SearchOutcome outcome = collecter(r);
+    if (outcome.cancelled) {
+        lookupFollowsGrid(r);
+        ui::plainMessage(partialResultText(outcome));
+        return;
+    }
     if (r.UsersTableLocks->RecordCount() <= 0) {
         r.BtnChercherRecordParRowID->setEnabled(false);
         r.rouverlenregistrementselectionn1->setEnabled(false);
         r.UsersTableLocks->Close();
-        r.LabelDictionnaire->setText(QString());
-        r.LabelTable->setText(QString());
-        r.QChercherRecordParRowID->Close();
-        r.wwDBGrid2->setBackgroundColor(couleurFenetre());
+        forgetShownRecord(r);
         ui::messageDialog(ui::DialogKind::Information,
                           QStringLiteral("Il n'y a pas de Locks en ce moment!"));
         return;

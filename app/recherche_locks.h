@@ -2,24 +2,21 @@
 // datasets, the controls they read and set, and the window's module variables.
 //
 // The main window is built on RechercheLocks; the handlers (connexion_dictionnaire.h,
-// table_resultats.h, collecte_locks.h, recherche_dictionnaire.h, enregistrement_verrouille.h,
-// grille_locks.h) take it as their only argument, so that tests and the benchmark run the
-// collection and the search against the real engine with controls that no window shows
-// (recherche_sans_fenetre.h).
+// recherche_dictionnaire.h, enregistrement_verrouille.h, grille_locks.h) take it as their only
+// argument, so that tests and the benchmark run the collection and the search against the real
+// engine with controls that no window shows (recherche_sans_fenetre.h). The search itself, without
+// widgets, is in locksearch/.
 #ifndef BREVANTIS_APP_RECHERCHE_LOCKS_H
 #define BREVANTIS_APP_RECHERCHE_LOCKS_H
 
 #include <QString>
 
+#include "locksearch/components.h"
 #include "rtl/string_list.h"
 
 class QAction;
 class QObject;
 class QPushButton;
-class TAdsConnection;
-class TAdsQuery;
-class TAdsTable;
-class TDataSource;
 
 namespace ui {
 class AutoSizeLabel;
@@ -31,19 +28,6 @@ class RadioGroup;
 namespace app {
 
 class ProgressionRecherche;
-
-// The non-visual members of the lock search, as the main window's form declares them.
-struct ComposantsRecherche {
-    TAdsConnection* ManagementConn = nullptr;
-    TAdsQuery* QTrouverLockedRecNumbers = nullptr;
-    TAdsQuery* QTrouverUsersQuiBloquent = nullptr;
-    TAdsQuery* QCreerTab_UsersTableLocks = nullptr;
-    TAdsQuery* QDropingTempTable = nullptr;
-    TAdsTable* UsersTableLocks = nullptr;
-    TAdsQuery* QChercherRecordParRowID = nullptr;
-    TDataSource* DSUsersTableLocks = nullptr;
-    TDataSource* DSQChercherRecordParRowID = nullptr;
-};
 
 // The controls the handlers read and set, named as their object names.
 struct ControlesRecherche {
@@ -62,28 +46,22 @@ struct ControlesRecherche {
 // The module variables of the main window.
 struct VariablesRecherche {
     rtl::StringList ListAllPaths;  // every "name=value" line of the Databases section
-    QString DictionaryName;        // the connected dictionary's alias name
-    QString DictionaryPath;        // the connected dictionary's path
-    QString TrimmedPath;           // its folder, with its final separator
     qint32 RecNoGlobal = 0;        // identity of the current lock row
     QString DictionaryNameGlobal;
     QString TableNameGlobal;
 };
 
 // Everything a lock-search handler works on.
-struct RechercheLocks : ComposantsRecherche, ControlesRecherche, VariablesRecherche {
+struct RechercheLocks : locksearch::Components,
+                        locksearch::ChosenDictionary,
+                        ControlesRecherche,
+                        VariablesRecherche {
     // The running search's wait cursor and progress display; null outside a search, which
     // is how the window's other handlers know not to run meanwhile.
     ProgressionRecherche* progression = nullptr;
     // How long a search runs before its progress display appears.
     int delaiProgressionMs = 1000;
 };
-
-// Creates on `owner` the connection, the six datasets with their persistent fields and the
-// two data sources, named and set as the window's form declares them, and stores them in
-// `c`. Giving each query its SQL hands it to the client engine, which loads the engine
-// library: throws the layer's error when it cannot be loaded.
-void declarerComposants(QObject* owner, ComposantsRecherche& c);
 
 // Connects the signals of the lock-search controls to their handlers, each run inside
 // ui::guarded; those a user starts are ignored while a search runs. `context` ends the

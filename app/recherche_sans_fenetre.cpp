@@ -22,7 +22,7 @@ W* nomme(W* w, const char* name) {
 }  // namespace
 
 RechercheSansFenetre::RechercheSansFenetre() {
-    declarerComposants(&fenetre_, *this);
+    locksearch::declareComponents(&fenetre_, *this);
     QWidget* f = &fenetre_;
     RGPaths = nomme(new ui::RadioGroup(f), "RGPaths");
     LabelNombreTables = nomme(new ui::AutoSizeLabel(QStringLiteral("0"), f), "LabelNombreTables");

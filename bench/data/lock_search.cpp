@@ -7,45 +7,25 @@
 
 #include "data/ace.h"
 #include "db/field.h"
+#include "dictionary/table_list.h"
 #include "engine/include/engine_client.h"
+#include "locksearch/result_table.h"
+#include "locksearch/statements.h"
 #include "rtl/ansi.h"
 
 namespace bench {
 namespace {
 
-// A persistent field of `dataSet`, as the main window declares its fields.
-template <class F, class... Size>
-TField* declareField(TDataSet& dataSet, const char* fieldName, Size... size) {
-    auto* field = new F(&dataSet, size...);
-    field->SetFieldName(QLatin1String(fieldName));
-    field->SetDataSet(&dataSet);
-    return field;
+// The tool's lock-search components, their datasets moved onto `connection`.
+locksearch::Components& declareOn(TAdsConnection& connection, QObject& owner,
+                                  locksearch::Components& c) {
+    locksearch::declareComponents(&owner, c);
+    for (TAdsDataSet* d : std::initializer_list<TAdsDataSet*>{
+             c.QTrouverLockedRecNumbers, c.QTrouverUsersQuiBloquent, c.QCreerTab_UsersTableLocks,
+             c.QDropingTempTable, c.UsersTableLocks, c.QChercherRecordParRowID})
+        d->SetAdsConnection(&connection);
+    return c;
 }
-
-// Record counts respect the dataset's filters and scopes, as the tool's datasets do.
-void respectWhenCounting(TAdsDataSet& dataSet) {
-    dataSet.AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-    dataSet.AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
-}
-
-// A path as an SQL literal: quotes doubled.
-QString literal(const QString& text) {
-    QString out = text;
-    return out.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-const QStringList kCreate = {"CREATE TABLE #UsersTableLocks (",
-                             "    DictionaryName CIChar(25),",
-                             "\t  DictionaryPath CIChar(100),",
-                             "\t  TableName CIChar(25),",
-                             "\t  TablePath CIChar(100),",
-                             "\t  UserName CIChar(50),",
-                             "\t  OsUserLoginName CIChar(50),",
-                             "\t  ApplicationID CIChar(70),",
-                             "\t  LockedRecNo Integer );",
-                             "",
-                             "Create Index UserName on #UsersTableLocks(UserName);",
-                             "Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"};
 
 }  // namespace
 
@@ -61,10 +41,10 @@ uint64_t libraryRoundTrips() {
     return n;
 }
 
-void connectAsAdmin(TAdsConnection& c, const QString& dictionary) {
-    c.SetConnectPath(dictionary);
-    c.Username = QStringLiteral("adssys");
-    c.Password = QStringLiteral("kor5382");
+void connectAsAdmin(TAdsConnection& c, const QString& dictionaryPath) {
+    c.SetConnectPath(dictionaryPath);
+    c.Username = dictionary::kAdministrateur;
+    c.Password = dictionary::kMotDePasseAdministrateur;
     c.LoginPrompt = false;
     c.AdsServerTypes = {stADS_REMOTE};
     c.Connect();
@@ -77,27 +57,18 @@ void execute(TAdsConnection& connection, const QStringList& sql) {
     query.ExecSQL();
 }
 
-LockQueries::LockQueries(TAdsConnection& connection) {
-    for (TAdsQuery* q : {&locked, &owners}) {
-        q->SetAdsConnection(&connection);
-        respectWhenCounting(*q);
-        q->SQL().Assign(QStringList{QStringLiteral("//Ligne par programmation")});
-    }
-    lockedRecNo = declareField<TIntegerField>(locked, "LockedRecNo");
-    userName = declareField<TStringField>(owners, "UserName", 50);
-    declareField<TIntegerField>(owners, "ConnNumber");
-    declareField<TStringField>(owners, "DictionaryUser", 50);
-    declareField<TStringField>(owners, "Address", 30);
-    declareField<TStringField>(owners, "LockType", 15);
-    osLogin = declareField<TStringField>(owners, "OSUserLoginName", 50);
-    declareField<TStringField>(owners, "TSAddress", 30);
-    application = declareField<TStringField>(owners, "ApplicationID", 70);
+LockQueries::LockQueries(TAdsConnection& connection)
+    : locked(*declareOn(connection, owner_, tool_).QTrouverLockedRecNumbers),
+      owners(*tool_.QTrouverUsersQuiBloquent) {
+    lockedRecNo = locked.FieldByName(QStringLiteral("LockedRecNo"));
+    userName = owners.FieldByName(QStringLiteral("UserName"));
+    osLogin = owners.FieldByName(QStringLiteral("OSUserLoginName"));
+    application = owners.FieldByName(QStringLiteral("ApplicationID"));
 }
 
 bool LockQueries::openLocked(const QString& path) {
     locked.Close();
-    locked.SQL().Set(0, QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('") + literal(path) +
-                            QStringLiteral(" ');"));
+    locked.SQL().Set(0, locksearch::allLocksStatement(path));
     locked.Open();
     if (locked.RecordCount() <= 0) return false;
     locked.First();
@@ -106,21 +77,16 @@ bool LockQueries::openLocked(const QString& path) {
 
 bool LockQueries::openOwners(const QString& path, int recNo) {
     owners.Close();
-    owners.SQL().Set(0, QStringLiteral("EXECUTE PROCEDURE sp_mgGetLockOwner( '") + literal(path) +
-                            QStringLiteral("',") + QString::number(recNo) + QStringLiteral(");"));
+    owners.SQL().Set(0, locksearch::lockOwnerStatement(path, recNo));
     owners.Open();
     if (owners.RecordCount() <= 0) return false;
     owners.First();
     return true;
 }
 
-ResultTable::ResultTable(TAdsConnection& connection) {
-    execute(connection, kCreate);
-    table_.setObjectName(QStringLiteral("UsersTableLocks"));
-    table_.SetAdsConnection(&connection);
-    respectWhenCounting(table_);
-    table_.SetTableName(QStringLiteral("#UsersTableLocks"));
-    table_.Open();
+ResultTable::ResultTable(TAdsConnection& connection)
+    : table_(*declareOn(connection, owner_, tool_).UsersTableLocks) {
+    locksearch::recreateResultTable(tool_);
     table_.SetIndexName(QStringLiteral("UserName"));
     const char* names[] = {"DictionaryPath",  "TableName",     "TablePath",  "UserName",
                            "OsUserLoginName", "ApplicationID", "LockedRecNo"};

@@ -1,6 +1,7 @@
 // lock_search.h: the lock search as the tool runs it, through the data-access layer, for
-// the benchmarks: its two procedure queries with their persistent fields, and the result
-// table #UsersTableLocks with the step that adds an owner row to it.
+// the benchmarks: the tool's own two procedure queries and result table (locksearch/), put on
+// the benchmark's connection, with the collection's steps taken apart so that each can be
+// timed.
 #ifndef BREVANTIS_BENCH_DATA_LOCK_SEARCH_H
 #define BREVANTIS_BENCH_DATA_LOCK_SEARCH_H
 
@@ -10,6 +11,7 @@
 
 #include "data/adscnnct.h"
 #include "data/adstable.h"
+#include "locksearch/components.h"
 
 namespace bench {
 
@@ -17,8 +19,9 @@ namespace bench {
 // 0 before the layer's first engine call.
 uint64_t libraryRoundTrips();
 
-// Connects `c` to `dictionary` as adssys, remote server only, without a login prompt.
-void connectAsAdmin(TAdsConnection& c, const QString& dictionary);
+// Connects `c` to `dictionaryPath` as the administrator, remote server only, without a login
+// prompt.
+void connectAsAdmin(TAdsConnection& c, const QString& dictionaryPath);
 
 // Runs `sql` (lines) once on `connection`.
 void execute(TAdsConnection& connection, const QStringList& sql);
@@ -33,8 +36,13 @@ class LockQueries {
     // Opens the owners of record `recNo` of `path`; false when there are none.
     bool openOwners(const QString& path, int recNo);
 
-    TAdsQuery locked{nullptr};
-    TAdsQuery owners{nullptr};
+  private:
+    QObject owner_;
+    locksearch::Components tool_;
+
+  public:
+    TAdsQuery& locked;
+    TAdsQuery& owners;
     TField* lockedRecNo = nullptr;
     TField* userName = nullptr;
     TField* osLogin = nullptr;
@@ -53,7 +61,9 @@ class ResultTable {
     int rows() { return table_.RecordCount(); }
 
   private:
-    TAdsTable table_{nullptr};
+    QObject owner_;
+    locksearch::Components tool_;
+    TAdsTable& table_;
     TField* fields_[7] = {};
 };
 

@@ -128,7 +128,9 @@ class LockSearch : public ::testing::Test {
         QObject::connect(timer, &QTimer::timeout, timer, [this, step] {
             auto* d = s.fenetre().findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
             if (d && d->isVisible())
-                step(d, d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))->text());
+                step(d, d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))
+                            ->text()
+                            .section(u'\n', 0, 0));
         });
         timer->start(0);
     }
@@ -355,31 +357,53 @@ TEST_F(LockSearch, AShortSearchShowsOnlyTheWaitCursor) {
 
 TEST_F(LockSearch, ALongSearchShowsItsProgressRefusesOtherClicksAndCancelsKeepingItsRows) {
     choose(0);
-    search();
-    ASSERT_TRUE(s.BtnChercherRecordParRowID->isEnabled());
     s.delaiProgressionMs = 0;
     QStringList seen;
+    QString lockLine;
     Qt::CursorShape cursor = Qt::ArrowCursor;
     whileSearching([&](QDialog* d, const QString& table) {
         if (seen.isEmpty() || seen.back() != table) seen << table;
         cursor = QApplication::overrideCursor()->shape();
         if (!table.endsWith(QStringLiteral(": Commandes"))) return;
+        lockLine =
+            d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))->text().section(u'\n', 1, 1);
         // Clicks the modal display keeps away from a user: the handlers refuse them too.
         s.BtnChercherLocksParDictionnaire->click();
         s.BtnChercherRecordParRowID->click();
         d->findChild<QPushButton*>(QStringLiteral("BtnAnnuler"))->click();
     });
-    search();
-    EXPECT_TRUE(messages.messages().empty()) << "cancelled by the user: nothing to tell";
+    search();  // the first search of the connection: the lookup was disabled before it
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text,
+              "Recherche annulée : seuls les locks des tables 1 à 4 sur 8 sont affichés.");
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.front(), "Table 1 de 8 : Ailleurs");
     EXPECT_EQ(seen.back(), "Table 5 de 8 : Commandes");
+    EXPECT_EQ(lockLine, "Locks trouvés : 3");
     EXPECT_EQ(cursor, Qt::BusyCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(s.fenetre().findChild<QDialog*>(QStringLiteral("FProgressionRecherche")), nullptr);
     EXPECT_FALSE(s.QChercherRecordParRowID->Active()) << "the record button did not run";
     EXPECT_EQ(rows(), (std::vector<Row>{kPcB3, kPcB17, kPcC42})) << "the rows found so far";
-    EXPECT_TRUE(s.BtnChercherRecordParRowID->isEnabled()) << "as it was before the search";
+    EXPECT_TRUE(s.BtnChercherRecordParRowID->isEnabled()) << "the grid has rows";
+    EXPECT_TRUE(s.rouverlenregistrementselectionn1->isEnabled());
+}
+
+TEST_F(LockSearch, ARefreshCancelledBeforeAnyRowLeavesTheLookupDisabled) {
+    choose(0);
+    search();
+    ASSERT_TRUE(s.BtnChercherRecordParRowID->isEnabled());
+    messages.clear();
+    s.delaiProgressionMs = 0;
+    whileSearching([&](QDialog* d, const QString&) {
+        d->findChild<QPushButton*>(QStringLiteral("BtnAnnuler"))->click();
+    });
+    search();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, "Recherche annulée : aucun lock n'est affiché.");
+    EXPECT_TRUE(rows().empty());
+    EXPECT_FALSE(s.BtnChercherRecordParRowID->isEnabled()) << "an empty grid has no row to show";
+    EXPECT_FALSE(s.rouverlenregistrementselectionn1->isEnabled());
 }
 
 // A suite of its own: it kills the server the others share.

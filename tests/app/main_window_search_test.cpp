@@ -212,6 +212,7 @@ TEST_F(MainWindowServerLoss,
         auto* d = w->findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
         if (d && d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))
                      ->text()
+                     .section(u'\n', 0, 0)
                      .endsWith(": Commandes")) {
             server_->kill();
             killer.stop();

@@ -1,19 +1,18 @@
 // statements_test.cpp: the lock search's statements and their order, character for
 // character, against a recording double of the engine, including answers the real engine
-// cannot give (a record with two owners).
+// cannot give (a record with two owners). No widgets: the search's core alone.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
+#include <QObject>
 
-#include "app/collecte_locks.h"
-#include "app/enregistrement_verrouille.h"
-#include "app/recherche_sans_fenetre.h"
-#include "app/table_resultats.h"
 #include "data/adscnnct.h"
 #include "data/adstable.h"
+#include "locksearch/collection.h"
+#include "locksearch/components.h"
+#include "locksearch/record_lookup.h"
+#include "locksearch/result_table.h"
 #include "tests/data/fake_engine.h"
 #include "tests/ui/qt_print.h"
-#include "ui/messages.h"
 
 namespace {
 
@@ -55,10 +54,11 @@ class Statements : public ::testing::Test {
             }
             return nullptr;
         };
+        locksearch::declareComponents(&owner, s);
         s.ManagementConn->SetConnectPath(QStringLiteral("D:/Base/Compta.add"));
-        s.DictionaryName = QStringLiteral("Compta");
-        s.DictionaryPath = QStringLiteral("D:/Base/Compta.add");
-        s.TrimmedPath = QStringLiteral("D:/Base/");
+        d.DictionaryName = QStringLiteral("Compta");
+        d.DictionaryPath = QStringLiteral("D:/Base/Compta.add");
+        d.TrimmedPath = QStringLiteral("D:/Base/");
     }
     static std::shared_ptr<Table> lockTable() {
         auto t = std::make_shared<Table>();
@@ -85,15 +85,16 @@ class Statements : public ::testing::Test {
     }
 
     FakeEngine fake;
-    ui::MessageRecorder messages;
-    app::RechercheSansFenetre s;
+    QObject owner;
+    locksearch::Components s;
+    locksearch::ChosenDictionary d;
     std::map<std::string, std::vector<int>> locked;          // by statement
     std::map<std::string, std::vector<std::string>> owners;  // by statement
 };
 
 TEST_F(Statements, TheResultTableIsCreatedDirectlyFirstThenDroppedAndCreated) {
     fake.clearCalls();
-    app::recreerTableResultats(s);  // the probe fails: created without a word
+    locksearch::recreateResultTable(s);  // the probe fails: created without a word
     EXPECT_TRUE(s.UsersTableLocks->Active());
     const std::vector<std::string> first = statements();
     ASSERT_EQ(first.size(), 1u);
@@ -108,7 +109,7 @@ TEST_F(Statements, TheResultTableIsCreatedDirectlyFirstThenDroppedAndCreated) {
     EXPECT_EQ(fake.callsTo("AdsOpenTable90").size(), 2u) << "the failed probe, then the open";
 
     fake.clearCalls();
-    app::recreerTableResultats(s);
+    locksearch::recreateResultTable(s);
     EXPECT_EQ(statements(),
               (std::vector<std::string>{"Drop\r\nTable\r\n#UsersTableLocks;\r\n", first[0]}));
     EXPECT_EQ(fake.callsTo("AdsOpenTable90").size(), 2u) << "the probe, then the open";
@@ -128,9 +129,9 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
         const std::string owner7 = "EXECUTE PROCEDURE sp_mgGetLockOwner( '" + c.file + "',7);\r\n";
         locked = {{all, {42, 7}}};
         owners = {{owner42, {"PC-1", "PC-2"}}, {owner7, {}}};  // 7: its owner left meanwhile
-        app::recreerTableResultats(s);
+        locksearch::recreateResultTable(s);
         fake.clearCalls();
-        app::TrouverLocksParTable(s, c.table);
+        locksearch::collectTableLocks(s, d, c.table, nullptr);
         EXPECT_EQ(statements(), (std::vector<std::string>{all, owner42, owner7}));
         ASSERT_EQ(fake.tables["#UsersTableLocks"]->rows.size(), 1u);
         EXPECT_EQ(row(0, "UserName"), "PC-1");
@@ -146,14 +147,14 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
     // A table without locks asks for no owner.
     locked.clear();
     fake.clearCalls();
-    app::TrouverLocksParTable(s, QStringLiteral("Produits"));
+    locksearch::collectTableLocks(s, d, QStringLiteral("Produits"), nullptr);
     EXPECT_EQ(statements(),
               std::vector<std::string>{
                   "EXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Produits.adt ');\r\n"});
 }
 
 TEST_F(Statements, TheRecordLookupReplacesLinesTwoAndFiveAndDelimitsAnUnusualName) {
-    app::recreerTableResultats(s);
+    locksearch::recreateResultTable(s);
     struct Case {
         QString table;
         int recNo;
@@ -171,7 +172,7 @@ TEST_F(Statements, TheRecordLookupReplacesLinesTwoAndFiveAndDelimitsAnUnusualNam
         s.UsersTableLocks->FieldByName(QStringLiteral("TableName"))->SetAsString(c.table);
         s.UsersTableLocks->FieldByName(QStringLiteral("LockedRecNo"))->SetAsInteger(c.recNo);
         s.UsersTableLocks->Post();
-        app::BtnChercherRecordParRowIDClick(s);
+        locksearch::lookUpLockedRecord(*s.QChercherRecordParRowID, c.table, c.recNo);
         EXPECT_EQ(s.QChercherRecordParRowID->SQL().Lines(),
                   QStringList({"Select X.*, X.RowID", "From", c.line2, "as X",
                                "Where Right(X.RowID,6) =", c.line5}));

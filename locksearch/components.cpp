@@ -1,14 +1,17 @@
-// composants_recherche.cpp: the lock search's connection, datasets and data sources, as the
-// main window's stored form declares them.
+// components.cpp: the lock search's connection, datasets and data sources, as the main
+// window's stored form declares them.
 //
 // Giving each query its SQL text hands that text to the client engine, so the engine
 // library is loaded here, while the window is built and before FormCreate runs: when it
 // is missing, building the window fails before the identification window appears.
-#include "app/recherche_locks.h"
+#include "locksearch/components.h"
+
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/data_source.h"
 #include "db/field.h"
+#include "dictionary/query_setup.h"
+#include "dictionary/table_list.h"
 
 namespace {
 
@@ -18,22 +21,11 @@ T* named(T* component, const char* name) {
     return component;
 }
 
-// Record counts of the dataset respect its filters and scopes.
-void respectWhenCounting(TAdsDataSet* dataSet) {
-    dataSet->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-    dataSet->AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
-}
-
-// A query on `connection` whose SQL is read from the form: only the engine sees it.
-TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
-                        const QStringList& sql, bool respectsCounting) {
-    auto* query = named(new TAdsQuery(owner), name);
-    query->StoreActive = false;
-    query->SetAdsConnection(connection);
-    if (respectsCounting) respectWhenCounting(query);
-    query->Loading = true;
-    query->SQL().Assign(sql);
-    query->Loading = false;
+// A query of the form whose record counts respect its filters and scopes.
+TAdsQuery* declareCountingQuery(QObject* owner, const char* name, TAdsConnection* connection,
+                                const QStringList& sql) {
+    TAdsQuery* query = dictionary::declareQuery(owner, name, connection, sql);
+    dictionary::respectWhenCounting(query);
     return query;
 }
 
@@ -58,25 +50,25 @@ void declareTextColumn(QObject* owner, TDataSet* table, const char* name, int si
 
 }  // namespace
 
-namespace app {
+namespace locksearch {
 
-void declarerComposants(QObject* owner, ComposantsRecherche& c) {
+void declareComponents(QObject* owner, Components& c) {
     TAdsConnection*& ManagementConn = c.ManagementConn;
     ManagementConn = named(new TAdsConnection(owner), "ManagementConn");
     ManagementConn->AdsServerTypes = {stADS_REMOTE};
     ManagementConn->StoreConnected = false;
-    ManagementConn->Username = QStringLiteral("adssys");
-    ManagementConn->Password = QStringLiteral("kor5382");
+    ManagementConn->Username = dictionary::kAdministrateur;
+    ManagementConn->Password = dictionary::kMotDePasseAdministrateur;
 
-    c.QTrouverLockedRecNumbers = declareQuery(
+    c.QTrouverLockedRecNumbers = declareCountingQuery(
         owner, "QTrouverLockedRecNumbers", ManagementConn,
         {QStringLiteral("EXECUTE PROCEDURE sp_mgGetAllLocks('Cette ligne doit être changée par "
-                        "programmation!!');")},
-        true);
+                        "programmation!!');")});
     declareField<TIntegerField>(owner, c.QTrouverLockedRecNumbers, "LockedRecNo");
 
-    c.QTrouverUsersQuiBloquent = declareQuery(owner, "QTrouverUsersQuiBloquent", ManagementConn,
-                                              {QStringLiteral("//Ligne par programmation")}, true);
+    c.QTrouverUsersQuiBloquent =
+        declareCountingQuery(owner, "QTrouverUsersQuiBloquent", ManagementConn,
+                             {QStringLiteral("//Ligne par programmation")});
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "UserName", 50);
     declareField<TIntegerField>(owner, c.QTrouverUsersQuiBloquent, "ConnNumber");
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "DictionaryUser", 50);
@@ -86,7 +78,7 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "TSAddress", 30);
     declareField<TStringField>(owner, c.QTrouverUsersQuiBloquent, "ApplicationID", 70);
 
-    c.QCreerTab_UsersTableLocks = declareQuery(
+    c.QCreerTab_UsersTableLocks = declareCountingQuery(
         owner, "QCreerTab_UsersTableLocks", ManagementConn,
         {
             QStringLiteral("CREATE TABLE #UsersTableLocks ("),
@@ -101,21 +93,19 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
             QString(),
             QStringLiteral("Create Index UserName on #UsersTableLocks(UserName);"),
             QStringLiteral("Create Index OsUserLoginName on #UsersTableLocks(OsUserLoginName);"),
-        },
-        true);
+        });
 
-    c.QDropingTempTable = declareQuery(owner, "QDropingTempTable", ManagementConn,
-                                       {
-                                           QStringLiteral("Drop"),
-                                           QStringLiteral("Table"),
-                                           QStringLiteral("#UsersTableLocks;"),
-                                       },
-                                       false);
+    c.QDropingTempTable = dictionary::declareQuery(owner, "QDropingTempTable", ManagementConn,
+                                                   {
+                                                       QStringLiteral("Drop"),
+                                                       QStringLiteral("Table"),
+                                                       QStringLiteral("#UsersTableLocks;"),
+                                                   });
 
     c.UsersTableLocks = named(new TAdsTable(owner), "UsersTableLocks");
     c.UsersTableLocks->StoreActive = false;
     c.UsersTableLocks->SetAdsConnection(ManagementConn);
-    respectWhenCounting(c.UsersTableLocks);
+    dictionary::respectWhenCounting(c.UsersTableLocks);
     c.UsersTableLocks->Loading = true;
     c.UsersTableLocks->SetTableName(QStringLiteral("#UsersTableLocks"));
     c.UsersTableLocks->Loading = false;
@@ -129,13 +119,12 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
     declareTextColumn(owner, c.UsersTableLocks, "DictionaryPath", 100, 100, nullptr, false);
     declareTextColumn(owner, c.UsersTableLocks, "TablePath", 100, 100, nullptr, false);
 
-    c.QChercherRecordParRowID = declareQuery(
+    c.QChercherRecordParRowID = declareCountingQuery(
         owner, "QChercherRecordParRowID", ManagementConn,
         {QStringLiteral("Select X.*, X.RowID"), QStringLiteral("From"),
          QStringLiteral("//Ligne par programmation .. Nom de la table"), QStringLiteral("as X"),
          QStringLiteral("Where Right(X.RowID,6) ="),
-         QStringLiteral("//Ligne par programmation .. 6 dernières Character du RowID voulu")},
-        true);
+         QStringLiteral("//Ligne par programmation .. 6 dernières Character du RowID voulu")});
 
     c.DSUsersTableLocks = named(new TDataSource(owner), "DSUsersTableLocks");
     c.DSUsersTableLocks->SetDataSet(c.UsersTableLocks);
@@ -143,4 +132,4 @@ void declarerComposants(QObject* owner, ComposantsRecherche& c) {
     c.DSQChercherRecordParRowID->SetDataSet(c.QChercherRecordParRowID);
 }
 
-}  // namespace app
+}  // namespace locksearch
