@@ -68,6 +68,8 @@ void TFPrincipal::connecterSignaux() {
                 [this] { ChercherparenregistrementspcifiqueClick(); });
     app::relier(Convertisseur, &QAction::triggered, this, r, hors,
                 [this] { ConvertisseurClick(); });
+    app::relier(SurveillerLesLocks, &QAction::triggered, this, r, hors,
+                [this] { SurveillerLesLocksClick(); });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });

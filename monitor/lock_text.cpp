@@ -25,17 +25,26 @@ QString timeText(const QDateTime& at) {
     return at.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }
 
+QString cellText(const LockRow& row, int column, const QDateTime& at) {
+    switch (column) {
+        case kDictionnaire: return row.dictionary;
+        case kTable: return row.table;
+        case kEnregistrement: return QString::number(row.recNo);
+        case kRowId: return row.rowId;
+        case kUtilisateur: return row.userName;
+        case kLoginOs: return row.osLogin;
+        case kApplication: return row.application;
+        case kTypeLock: return row.lockType;
+        case kVuDepuis: return timeText(row.firstSeen);
+        case kDuree: return durationText(heldSeconds(row, at));
+        default: return QString();
+    }
+}
+
 QStringList cellTexts(const LockRow& row, const QDateTime& at) {
-    return {row.dictionary,
-            row.table,
-            QString::number(row.recNo),
-            row.rowId,
-            row.userName,
-            row.osLogin,
-            row.application,
-            row.lockType,
-            timeText(row.firstSeen),
-            durationText(heldSeconds(row, at))};
+    QStringList cells;
+    for (int column = 0; column < kColumnCount; ++column) cells << cellText(row, column, at);
+    return cells;
 }
 
 QString counterText(const TrackedSnapshot& snapshot) {

@@ -34,6 +34,9 @@ QString durationText(qint64 seconds);
 // A moment as the monitor shows it: "11/12/2026 14:05:09".
 QString timeText(const QDateTime& at);
 
+// The cell of `column` for `row` at `at` (Durée is now minus first seen).
+QString cellText(const LockRow& row, int column, const QDateTime& at);
+
 // The cells of `row` at `at` (Durée is now minus first seen), in Column order.
 QStringList cellTexts(const LockRow& row, const QDateTime& at);
 

@@ -1,0 +1,28 @@
+// lock_filter_proxy.cpp: LockFilterProxy.
+#include "monitor/window/lock_filter_proxy.h"
+
+#include "monitor/window/lock_table_model.h"
+
+namespace monitor {
+
+LockFilterProxy::LockFilterProxy(LockTableModel* source, QObject* parent)
+    : QSortFilterProxyModel(parent), source_(source) {
+    setSourceModel(source);
+    setSortRole(LockTableModel::kSortRole);
+    setSortCaseSensitivity(Qt::CaseInsensitive);
+}
+
+void LockFilterProxy::setFilterText(const QString& text) {
+    text_ = text.trimmed();
+    invalidateRowsFilter();
+}
+
+bool LockFilterProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    if (text_.isEmpty()) return true;
+    const LockRow& row = source_->lockAt(sourceRow).row;
+    for (const QString* field : {&row.userName, &row.osLogin, &row.application, &row.table})
+        if (field->contains(text_, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+}  // namespace monitor
