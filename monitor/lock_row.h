@@ -24,7 +24,7 @@ struct LockRow {
     QString application;  // ApplicationID
     QString lockType;     // LockType
     int connNumber = 0;   // ConnNumber: tells two owners of the same record apart
-    QDateTime firstSeen;  // when this monitor first saw this owner hold this record
+    QDateTime firstSeen;  // when this monitor first saw this owner hold this record (UTC)
 };
 
 // How a row stands against the previous refresh.

@@ -22,22 +22,33 @@ QString durationText(qint64 seconds) {
 }
 
 QString timeText(const QDateTime& at) {
-    return at.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    return at.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }
 
 QString cellText(const LockRow& row, int column, const QDateTime& at) {
     switch (column) {
-        case kDictionnaire: return row.dictionary;
-        case kTable: return row.table;
-        case kEnregistrement: return QString::number(row.recNo);
-        case kRowId: return row.rowId;
-        case kUtilisateur: return row.userName;
-        case kLoginOs: return row.osLogin;
-        case kApplication: return row.application;
-        case kTypeLock: return row.lockType;
-        case kVuDepuis: return timeText(row.firstSeen);
-        case kDuree: return durationText(heldSeconds(row, at));
-        default: return QString();
+        case kDictionnaire:
+            return row.dictionary;
+        case kTable:
+            return row.table;
+        case kEnregistrement:
+            return QString::number(row.recNo);
+        case kRowId:
+            return row.rowId;
+        case kUtilisateur:
+            return row.userName;
+        case kLoginOs:
+            return row.osLogin;
+        case kApplication:
+            return row.application;
+        case kTypeLock:
+            return row.lockType;
+        case kVuDepuis:
+            return timeText(row.firstSeen);
+        case kDuree:
+            return durationText(heldSeconds(row, at));
+        default:
+            return QString();
     }
 }
 

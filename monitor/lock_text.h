@@ -31,7 +31,7 @@ const QStringList& columnTitles();
 // A duration in whole seconds: "45 s", "2 min 15 s", "1 h 0 min 5 s". Negative reads as 0.
 QString durationText(qint64 seconds);
 
-// A moment as the monitor shows it: "11/12/2026 14:05:09".
+// A moment as the monitor shows it, in local time: "11/12/2026 14:05:09".
 QString timeText(const QDateTime& at);
 
 // The cell of `column` for `row` at `at` (Durée is now minus first seen).

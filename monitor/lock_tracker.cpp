@@ -16,10 +16,19 @@ size_t qHash(const LockKey& key, size_t seed = 0) {
     return qHashMulti(seed, key.dictionary, key.table, key.recNo, key.connNumber);
 }
 
-LockKey keyOf(const LockRow& row) {
-    // Table names compare without regard to letter case, as the server compares them.
-    return {row.dictionary, row.table.toCaseFolded(), row.recNo, row.connNumber};
-}
+// Table names compare without regard to letter case, as the server compares them. Rows
+// share a few table names: each is folded once per update.
+class KeyMaker {
+  public:
+    LockKey operator()(const LockRow& row) {
+        auto it = folded_.constFind(row.table);
+        if (it == folded_.constEnd()) it = folded_.insert(row.table, row.table.toCaseFolded());
+        return {row.dictionary, it.value(), row.recNo, row.connNumber};
+    }
+
+  private:
+    QHash<QString, QString> folded_;
+};
 
 }  // namespace
 
@@ -28,6 +37,7 @@ std::shared_ptr<TrackedSnapshot> LockTracker::update(Collection collection, cons
     for (const DictionaryFailure& f : collection.failures) failed.insert(f.dictionary);
     const QSet<QString> answered(collection.answered.begin(), collection.answered.end());
 
+    KeyMaker keyOf;
     // The previous current locks, by key.
     QHash<LockKey, const LockRow*> before;
     if (previous_) {
@@ -54,6 +64,7 @@ std::shared_ptr<TrackedSnapshot> LockTracker::update(Collection collection, cons
         if (state == LockState::New) ++snapshot->fresh;
         snapshot->locks.push_back({std::move(row), state});
     }
+    std::vector<LockRow>().swap(collection.rows);
     // Locks of a failed dictionary stay as they were last seen; they are neither held nor
     // released as far as anyone can tell.
     if (previous_) {

@@ -28,7 +28,7 @@ QByteArray renderLocks(const TrackedSnapshot& snapshot, OutputFormat format) {
 
 QByteArray followLines(const TrackedSnapshot& snapshot, bool first) {
     QString text;
-    const QString time = snapshot.at.toString(QStringLiteral("HH:mm:ss"));
+    const QString time = snapshot.at.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
     for (const TrackedLock& lock : snapshot.locks) {
         const LockRow& r = lock.row;
         QString verb;
@@ -51,9 +51,10 @@ QByteArray followLines(const TrackedSnapshot& snapshot, bool first) {
 QByteArray failureLines(const TrackedSnapshot& snapshot) {
     QString text;
     for (const DictionaryFailure& f : snapshot.failures)
-        text += QStringLiteral("%1  erreur  %2 : %3\n")
-                    .arg(snapshot.at.toString(QStringLiteral("HH:mm:ss")), f.dictionary,
-                         QString(f.message).replace(u'\n', u' ').replace(u'\r', u' '));
+        text +=
+            QStringLiteral("%1  erreur  %2 : %3\n")
+                .arg(snapshot.at.toLocalTime().toString(QStringLiteral("HH:mm:ss")), f.dictionary,
+                     QString(f.message).replace(u'\n', u' ').replace(u'\r', u' '));
     return text.toUtf8();
 }
 

@@ -210,7 +210,7 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
     LabelCompteur->setText(counterText(*snapshot));
     LabelActualisation->setText(
         QStringLiteral("Dernière actualisation : %1 (%2 s)")
-            .arg(snapshot->at.toString(QStringLiteral("HH:mm:ss")),
+            .arg(snapshot->at.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                  QLocale(QLocale::French).toString(snapshot->elapsedMs / 1000.0, 'f', 2)));
     QStringList errors;
     for (const DictionaryFailure& f : snapshot->failures)

@@ -9,7 +9,9 @@ namespace monitor {
 class LockTableModel;
 
 // Keeps the rows whose user, OS login, application or table contains the filter text,
-// without regard to letter case; sorts by LockTableModel::kSortRole.
+// without regard to letter case. Sorts by the rows themselves rather than through QVariant,
+// so that 100,000 rows sort within a refresh's budget: texts without regard to letter case,
+// the record and the times as numbers.
 class LockFilterProxy : public QSortFilterProxyModel {
   public:
     explicit LockFilterProxy(LockTableModel* source, QObject* parent = nullptr);
@@ -17,6 +19,7 @@ class LockFilterProxy : public QSortFilterProxyModel {
 
   protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
   private:
     LockTableModel* source_;

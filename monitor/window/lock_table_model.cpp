@@ -36,17 +36,6 @@ QVariant LockTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return cellText(lock.row, index.column(), at);
-        case kSortRole:
-            switch (index.column()) {
-                case kEnregistrement:
-                    return lock.row.recNo;
-                case kVuDepuis:
-                    return lock.row.firstSeen;
-                case kDuree:
-                    return heldSeconds(lock.row, at);
-                default:
-                    return cellText(lock.row, index.column(), at);
-            }
         case Qt::BackgroundRole:
             if (lock.state == LockState::New) return kNewBackground;
             return {};

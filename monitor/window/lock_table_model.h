@@ -13,9 +13,6 @@ namespace monitor {
 
 class LockTableModel : public QAbstractTableModel {
   public:
-    // The value a column sorts by: numbers for the record, moments and durations.
-    static constexpr int kSortRole = Qt::UserRole;
-
     static inline const QColor kNewBackground{198, 239, 206};
     static inline const QColor kOldForeground{Qt::red};
     static inline const QColor kGoneForeground{Qt::gray};
