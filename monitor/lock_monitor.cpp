@@ -30,6 +30,7 @@ std::shared_ptr<const TrackedSnapshot> LockMonitor::refresh(const std::atomic<bo
     QElapsedTimer clock;
     clock.start();
     Collection collection;
+    collection.rows.reserve(lastCount_);  // the usual case: about as many as last time
     for (const auto& collector : collectors_) {
         const QString& name = collector->dictionary().name;
         const size_t before = collection.rows.size();
@@ -44,6 +45,7 @@ std::shared_ptr<const TrackedSnapshot> LockMonitor::refresh(const std::atomic<bo
     }
     std::shared_ptr<TrackedSnapshot> snapshot = tracker_.update(std::move(collection), at);
     snapshot->elapsedMs = clock.elapsed();
+    lastCount_ = static_cast<size_t>(snapshot->current);
     for (SnapshotObserver* observer : observers_) observer->snapshotTaken(*snapshot);
     return snapshot;
 }

@@ -45,6 +45,7 @@ class LockMonitor {
     StringPool pool_;
     LockTracker tracker_;
     std::vector<SnapshotObserver*> observers_;
+    size_t lastCount_ = 0;  // rows of the last snapshot, not released
 };
 
 }  // namespace monitor

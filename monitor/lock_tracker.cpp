@@ -49,21 +49,28 @@ std::shared_ptr<TrackedSnapshot> LockTracker::update(Collection collection, cons
     auto snapshot = std::make_shared<TrackedSnapshot>();
     snapshot->at = at;
     snapshot->failures = std::move(collection.failures);
-    snapshot->locks.reserve(collection.rows.size() + static_cast<size_t>(before.size()));
 
-    for (LockRow& row : collection.rows) {
-        LockState state = LockState::Held;
+    // First the states, so that the snapshot's rows are allocated once, at their size: at
+    // 100,000 locks a grown vector would hold twice the memory.
+    std::vector<LockState> states(collection.rows.size(), LockState::Held);
+    for (size_t i = 0; i < collection.rows.size(); ++i) {
+        LockRow& row = collection.rows[i];
         auto it = before.find(keyOf(row));
         if (it != before.end()) {
             row.firstSeen = it.value()->firstSeen;
             before.erase(it);
         } else {
             row.firstSeen = at;
-            if (baselined_.contains(row.dictionary)) state = LockState::New;
+            if (baselined_.contains(row.dictionary)) {
+                states[i] = LockState::New;
+                ++snapshot->fresh;
+            }
         }
-        if (state == LockState::New) ++snapshot->fresh;
-        snapshot->locks.push_back({std::move(row), state});
     }
+    // What is left of `before` is released, stale or no longer watched.
+    snapshot->locks.reserve(collection.rows.size() + static_cast<size_t>(before.size()));
+    for (size_t i = 0; i < collection.rows.size(); ++i)
+        snapshot->locks.push_back({std::move(collection.rows[i]), states[i]});
     std::vector<LockRow>().swap(collection.rows);
     // Locks of a failed dictionary stay as they were last seen; they are neither held nor
     // released as far as anyone can tell.
