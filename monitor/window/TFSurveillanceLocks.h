@@ -76,6 +76,7 @@ class TFSurveillanceLocks : public QWidget {
     std::unique_ptr<LockedRecordReader> recordReader_;
     bool paused_ = false;
     bool saved_ = false;
+    bool widthsSet_ = false;  // column widths from the settings or fitted once
 
   public:
     // Controls, named as their object names.
