@@ -14,6 +14,7 @@
 #include "data/adstable.h"
 #include "dictionary/alias_config.h"
 #include "dictionary/exe_folder.h"
+#include "monitor/window/TFSurveillanceLocks.h"
 #include "rtl/file_exists.h"
 #include "tools/UFConverter.h"
 #include "tools/UFPrincipal2.h"
@@ -62,6 +63,7 @@ void TFPrincipal::FormCreate() {
         w->setEnabled(false);
     Chercherparenregistrementspcifique->setEnabled(false);
     Convertisseur->setEnabled(false);
+    SurveillerLesLocks->setEnabled(false);
 }
 
 // The datasets close and ManagementConn disconnects here once they exist.
@@ -101,6 +103,16 @@ void TFPrincipal::ChercherparenregistrementspcifiqueClick() {
     app::ouvrirFenetreSecondaire(this, FUnLockDUnRecordSpecifique);
 }
 
+void TFPrincipal::SurveillerLesLocksClick() {
+    if (!FSurveillanceLocks) {
+        FSurveillanceLocks = new monitor::TFSurveillanceLocks(this);
+        FSurveillanceLocks->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    FSurveillanceLocks->show();
+    FSurveillanceLocks->raise();
+    FSurveillanceLocks->activateWindow();
+}
+
 void TFPrincipal::construireMenus() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -112,6 +124,9 @@ void TFPrincipal::construireMenus() {
         QStringLiteral("Chercherparenregistrementspcifique"));
     Convertisseur = Outils->addAction(QStringLiteral("Convertisseur"));
     Convertisseur->setObjectName(QStringLiteral("Convertisseur"));
+    Outils->addSeparator();
+    SurveillerLesLocks = Outils->addAction(QStringLiteral("Surveiller les locks"));
+    SurveillerLesLocks->setObjectName(QStringLiteral("SurveillerLesLocks"));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

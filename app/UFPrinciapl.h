@@ -3,6 +3,7 @@
 #define BREVANTIS_APP_UFPRINCIAPL_H
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include "app/recherche_locks.h"
@@ -45,6 +46,9 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     void ConvertisseurClick();
     // Opens the specific-record window modally while this window is hidden.
     void ChercherparenregistrementspcifiqueClick();
+    // Shows the lock monitor beside this window, not modal; a second click brings the open
+    // one to the front.
+    void SurveillerLesLocksClick();
 
     // Controls beside those of the lock search, named as their object names.
     ui::Panel* Panel3;
@@ -61,6 +65,8 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     QMenu* Outils;
     QAction* Chercherparenregistrementspcifique;
     QAction* Convertisseur;
+    QAction* SurveillerLesLocks;
+    QPointer<QWidget> FSurveillanceLocks;  // the lock monitor while it is open
     QMenu* PopupMenu1;
     // The grids' links to their data sources: wwDBGrid1 to DSUsersTableLocks, wwDBGrid2 to
     // DSQChercherRecordParRowID.

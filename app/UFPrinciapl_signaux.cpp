@@ -80,6 +80,8 @@ void TFPrincipal::connecterSignaux() {
             BtnChercherLocksParDictionnaire->isVisible())
             BtnChercherLocksParDictionnaire->click();
     });
+    app::relier(SurveillerLesLocks, &QAction::triggered, this, r, hors,
+                [this] { SurveillerLesLocksClick(); });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });

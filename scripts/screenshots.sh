@@ -7,7 +7,9 @@
 # (after a search, after the lookup of a lock's record, "no locks" and the window it leaves),
 # the specific-record window
 # with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
-# away, the missing-file error and the main window it leaves. Whatever lies beside
+# away, the missing-file error and the main window it leaves; last, the lock monitor opened
+# from "Menu Outils" (with locks, with its threshold passed, and after the server was
+# killed), its settings in a private folder. Whatever lies beside
 # <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
 # script with an error naming the window. Builds what is needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
@@ -178,3 +180,24 @@ main=$(window "Des Locks par table")
 shoot "$main" main-without-ads-ini.png
 stop_tool
 mv "$ini.aside" "$ini"
+
+# Last run, since it kills the demo's server: the lock monitor, refreshed every 2 s with a
+# threshold of 5 s, its settings kept in a folder of the shots' own.
+export XDG_CONFIG_HOME=$out/demo/config
+mkdir -p "$XDG_CONFIG_HOME/Brevantis"
+printf '[SurveillanceLocks]\nintervalle=2\nseuil=5\n' >"$XDG_CONFIG_HOME/Brevantis/Brevantis.ini"
+start_identified
+main=$(window "Des Locks par table")
+# "Menu Outils", then its last item "Surveiller les locks", after the separator.
+xdotool mousemove --window "$main" 40 10 click 1
+sleep 0.5
+xdotool key Up Return
+monitor=$(window "Surveillance des locks")
+sleep 1.5
+shoot "$monitor" monitor-locks.png
+sleep 6
+shoot "$monitor" monitor-threshold.png
+kill "$(cat "$BREVANTIS_DEMO_DIR/run/enginesrv.pid")"
+sleep 4
+shoot "$monitor" monitor-server-lost.png
+stop_tool

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -87,6 +88,7 @@ TEST_F(MainWindowTest, MissingAdsIniComesAfterTheGateAndDisablesTheListedControl
         EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
     EXPECT_FALSE(w->Chercherparenregistrementspcifique->isEnabled());
     EXPECT_FALSE(w->Convertisseur->isEnabled());
+    EXPECT_FALSE(w->SurveillerLesLocks->isEnabled());
     for (QWidget* c : {(QWidget*)w->Panel1, (QWidget*)w->Panel2, (QWidget*)w->Panel4,
                        (QWidget*)w->BtnSIdentifier})
         EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
@@ -290,6 +292,39 @@ TEST_F(MainWindowTest, ToolWindowsOpenWhileTheMainWindowIsHiddenAndLeaveItAsItWa
         for (QWidget* top : QApplication::topLevelWidgets())
             EXPECT_NE(top->objectName(), tool.window);  // destroyed after closing
     }
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(MainWindowTest, TheLockMonitorOpensBesideTheMainWindowAndLeavesItAsItWas) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    w->show();
+    w->LabelTable->setText("Clients");
+    const QList<QAction*> items = w->Outils->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], w->SurveillerLesLocks);
+    EXPECT_EQ(w->SurveillerLesLocks->text(), "Surveiller les locks");
+    EXPECT_TRUE(w->SurveillerLesLocks->isEnabled());
+
+    // The monitor keeps its settings: here, in the test's folder.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    w->SurveillerLesLocks->trigger();
+    QPointer<QWidget> monitor = w->FSurveillanceLocks;
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->windowTitle(), "Surveillance des locks");
+    EXPECT_TRUE(monitor->isVisible());
+    EXPECT_TRUE(monitor->isWindow());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->LabelTable->text(), "Clients");
+    w->SurveillerLesLocks->trigger();
+    EXPECT_EQ(w->FSurveillanceLocks, monitor) << "one monitor at a time";
+    monitor->close();
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(monitor);
     EXPECT_TRUE(messages.messages().empty());
 }
 

@@ -1,0 +1,227 @@
+// monitor_bench.cpp: what a refresh of the lock monitor costs. At 10,000 locks, the processor
+// time of one refresh, in the tool and in the server; at 100,000 locks, the longest wait of
+// the window's event loop while a refresh runs, and the tool's resident memory. enginesrv
+// and the lock holders run as processes of their own.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include "dictionary/exe_folder.h"
+#include "monitor/lock_monitor.h"
+#include "monitor/lock_text.h"
+#include "monitor/window/TFSurveillanceLocks.h"
+#include "monitor/window/lock_table_model.h"
+#include "tests/app/lock_world.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr int kTables = 100;
+constexpr int kHolders = 20;
+constexpr int kRuns = 5;
+
+QString tableName(int i) {
+    return QStringLiteral("T%1").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+double selfCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The processor time of this process's child enginesrv, found by its parent and name.
+double serverCpuSeconds() {
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0 || !line.mid(0, close).contains("(enginesrv")) continue;
+        const QList<QByteArray> f = line.mid(close + 2).split(' ');
+        // After the name: state ppid ... utime (12th) stime (13th), counted from 0 at state.
+        if (f.size() < 13 || f[1].toLong() != getpid()) continue;
+        return (f[11].toDouble() + f[12].toDouble()) / sysconf(_SC_CLK_TCK);
+    }
+    return 0;
+}
+
+double megabytes(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').at(0).toDouble() / 1024;
+    return 0;
+}
+
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Server& server,
+                                                            const QString& dictionary,
+                                                            int perTable) {
+    std::vector<std::unique_ptr<locktest::Holder>> holders;
+    const int share = kTables / kHolders;
+    for (int h = 0; h < kHolders; ++h) {
+        QStringList tables;
+        for (int t = h * share; t < (h + 1) * share; ++t) tables << tableName(t);
+        holders.push_back(std::make_unique<locktest::Holder>(
+            QStringLiteral("lock_search_holder"),
+            QStringList{server.address(), dictionary,
+                        QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("user%1").arg(h, 2, 10, QLatin1Char('0')),
+                        QString::number(perTable), tables.join(u',')}));
+    }
+    for (auto& h : holders)
+        if (!h->waitReady(300000)) {
+            std::fprintf(stderr, "a lock holder did not take its locks\n");
+            std::exit(1);
+        }
+    return holders;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// One window refresh; returns the longest gap between two ticks of a 5 ms timer meanwhile.
+double windowRefresh(monitor::TFSurveillanceLocks& w, double& seconds) {
+    QElapsedTimer clock, sinceTick;
+    double longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+    const auto* before = w.ModeleLocks->snapshot();
+    clock.start();
+    sinceTick.start();
+    tick.start(5);
+    while (!w.ActualiserMaintenant()) QTest::qWait(5);
+    while (w.ModeleLocks->snapshot() == before)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    // Let the view lay out and paint what came.
+    QTest::qWait(50);
+    tick.stop();
+    seconds = clock.nsecsElapsed() / 1e9;
+    return longest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const QString reportFile =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("monitor_bench.txt");
+    QString report;
+    auto say = [&report](const QString& line) {
+        report += line + u'\n';
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+    };
+    ui::MessageRecorder messages;
+
+    locktest::Server server;
+    if (!server.started()) {
+        std::fprintf(stderr, "enginesrv did not start: %s\n", qPrintable(server.log()));
+        return 1;
+    }
+    QTemporaryDir dir;
+    std::vector<locktest::TableSpec> tables;
+    for (int i = 0; i < kTables; ++i) tables.push_back({tableName(i), 1000});
+    QString error;
+    const QString dictionary =
+        locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    QFile ini(dir.filePath(QStringLiteral("ads.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(("[Databases]\nBench=" + dictionary + ";A\n").toUtf8());
+    ini.close();
+    dictionary::ExecutableFolderOverride folder(dir.path() + QStringLiteral("/"));
+    QFile load(QStringLiteral("/proc/loadavg"));
+    load.open(QIODevice::ReadOnly);
+    say(QStringLiteral("lock monitor benchmark, %1, load average %2")
+            .arg(QDateTime::currentDateTime().toString(Qt::ISODate),
+                 QString::fromLatin1(load.readAll().split(' ').mid(0, 3).join(' '))));
+
+    // 10,000 locks: one refresh's processor time, tool and server.
+    auto holders = startHolders(server, dictionary, 10000 / kTables);
+    monitor::LockMonitor lockMonitor({QStringLiteral("adssys"), QStringLiteral("kor5382")});
+    lockMonitor.setDictionaries({{QStringLiteral("Bench"), dictionary}});
+    lockMonitor.refresh();  // warm-up: connects
+    std::vector<double> walls, tools, servers, totals;
+    for (int i = 0; i < kRuns; ++i) {
+        const double tool0 = selfCpuSeconds(), server0 = serverCpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        const auto snapshot = lockMonitor.refresh();
+        walls.push_back(clock.nsecsElapsed() / 1e9);
+        tools.push_back(selfCpuSeconds() - tool0);
+        servers.push_back(serverCpuSeconds() - server0);
+        totals.push_back(tools.back() + servers.back());
+        say(QStringLiteral("10000 locks run %1: %2 locks, %3 s, processor tool %4 s + server %5 s")
+                .arg(i + 1)
+                .arg(snapshot->current)
+                .arg(walls.back(), 0, 'f', 3)
+                .arg(tools.back(), 0, 'f', 3)
+                .arg(servers.back(), 0, 'f', 3));
+    }
+
+    // 100,000 locks in the window.
+    holders.clear();
+    holders = startHolders(server, dictionary, 100000 / kTables);
+    resetPeak();
+    const double before = megabytes("VmRSS:");
+    monitor::TFSurveillanceLocks w(nullptr, dir.filePath(QStringLiteral("reglages.ini")));
+    w.show();
+    double firstSeconds = 0, secondSeconds = 0, sortedSeconds = 0;
+    windowRefresh(w, firstSeconds);  // the one the constructor started may be running
+    const double stallFirst = windowRefresh(w, firstSeconds);
+    w.GrilleLocks->sortByColumn(monitor::kUtilisateur, Qt::AscendingOrder);
+    const double stallSecond = windowRefresh(w, secondSeconds);
+    w.GrilleLocks->sortByColumn(monitor::kDuree, Qt::DescendingOrder);
+    const double stallSorted = windowRefresh(w, sortedSeconds);
+    const int rows = w.ModeleLocks->rowCount();
+    say(QStringLiteral("100000 locks in the window: %1 rows; refresh %2 s (longest stall %3 ms), "
+                       "sorted by user %4 s (%5 ms), by duration %6 s (%7 ms); memory %8 MB "
+                       "resident, %9 MB peak, %10 MB before the window")
+            .arg(rows)
+            .arg(firstSeconds, 0, 'f', 2)
+            .arg(stallFirst, 0, 'f', 1)
+            .arg(secondSeconds, 0, 'f', 2)
+            .arg(stallSecond, 0, 'f', 1)
+            .arg(sortedSeconds, 0, 'f', 2)
+            .arg(stallSorted, 0, 'f', 1)
+            .arg(megabytes("VmRSS:"), 0, 'f', 0)
+            .arg(megabytes("VmHWM:"), 0, 'f', 0)
+            .arg(before, 0, 'f', 0));
+    say(QStringLiteral("lock monitor: 10000 locks, median %1 s, processor %2 s (tool %3 + server "
+                       "%4); 100000 locks: longest stall %5 ms, peak %6 MB")
+            .arg(median(walls), 0, 'f', 3)
+            .arg(median(totals), 0, 'f', 3)
+            .arg(median(tools), 0, 'f', 3)
+            .arg(median(servers), 0, 'f', 3)
+            .arg(std::max({stallFirst, stallSecond, stallSorted}), 0, 'f', 1)
+            .arg(megabytes("VmHWM:"), 0, 'f', 0));
+    QFile out(reportFile);
+    if (out.open(QIODevice::WriteOnly)) out.write(report.toUtf8());
+    return 0;
+}

@@ -1,0 +1,145 @@
+// TFSurveillanceLocks_layout.cpp: the monitor window's controls and their places.
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "monitor/lock_text.h"
+#include "monitor/window/TFSurveillanceLocks.h"
+#include "monitor/window/lock_filter_proxy.h"
+#include "monitor/window/lock_table_model.h"
+
+namespace monitor {
+namespace {
+
+template <class T>
+T* named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QTableWidget* grilleResume(const char* name, const QString& holderTitle) {
+    auto* grid = named(new QTableWidget(0, 3), name);
+    grid->setHorizontalHeaderLabels(
+        {holderTitle, QStringLiteral("Locks"), QStringLiteral("Le plus ancien depuis")});
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
+}
+
+}  // namespace
+
+void TFSurveillanceLocks::construireFenetre() {
+    setObjectName(QStringLiteral("FSurveillanceLocks"));
+    setWindowTitle(QStringLiteral("Surveillance des locks"));
+    setWindowFlag(Qt::Window);
+    resize(1100, 700);
+
+    ListeDictionnaires = named(new QListWidget, "ListeDictionnaires");
+    ListeDictionnaires->setMaximumHeight(72);
+    ComboBoxIntervalle = named(new QComboBox, "ComboBoxIntervalle");
+    for (int seconds : kIntervals)
+        ComboBoxIntervalle->addItem(QStringLiteral("%1 s").arg(seconds), seconds);
+    SpinBoxSeuil = named(new QSpinBox, "SpinBoxSeuil");
+    SpinBoxSeuil->setRange(1, 24 * 3600);
+    SpinBoxSeuil->setSuffix(QStringLiteral(" s"));
+    BtnPause = named(new QPushButton(QStringLiteral("Pause")), "BtnPause");
+    BtnActualiser =
+        named(new QPushButton(QStringLiteral("Actualiser maintenant")), "BtnActualiser");
+    BtnActualiser->setToolTip(QStringLiteral("F5"));
+    BtnExporterCsv = named(new QPushButton(QStringLiteral("Exporter en CSV…")), "BtnExporterCsv");
+    EditFiltre = named(new QLineEdit, "EditFiltre");
+    EditFiltre->setPlaceholderText(QStringLiteral("Utilisateur, login OS, application ou table"));
+    EditFiltre->setClearButtonEnabled(true);
+    LabelCompteur = named(new QLabel, "LabelCompteur");
+    LabelActualisation = named(new QLabel, "LabelActualisation");
+    LabelErreur = named(new QLabel, "LabelErreur");
+    LabelErreur->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    LabelErreur->setWordWrap(true);
+    LabelErreur->hide();
+
+    ModeleLocks = new LockTableModel(this);
+    FiltreLocks = new LockFilterProxy(ModeleLocks, this);
+    GrilleLocks = named(new QTableView, "GrilleLocks");
+    GrilleLocks->setModel(FiltreLocks);
+    GrilleLocks->setSortingEnabled(true);
+    GrilleLocks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    GrilleLocks->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GrilleLocks->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GrilleLocks->verticalHeader()->hide();
+    GrilleLocks->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    GrilleLocks->setWordWrap(false);
+
+    LabelEnregistrement =
+        named(new QLabel(QStringLiteral("Double-cliquez sur un lock (ou Entrée) pour afficher "
+                                        "l'enregistrement verrouillé.")),
+              "LabelEnregistrement");
+    GrilleEnregistrement = named(new QTableWidget, "GrilleEnregistrement");
+    GrilleEnregistrement->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GrilleEnregistrement->verticalHeader()->hide();
+    auto* pageEnregistrement = new QWidget;
+    auto* enregistrement = new QVBoxLayout(pageEnregistrement);
+    enregistrement->addWidget(LabelEnregistrement);
+    enregistrement->addWidget(GrilleEnregistrement);
+    GrilleParUtilisateur = grilleResume("GrilleParUtilisateur", QStringLiteral("Utilisateur"));
+    GrilleParApplication = grilleResume("GrilleParApplication", QStringLiteral("Application"));
+    OngletsBas = named(new QTabWidget, "OngletsBas");
+    OngletsBas->addTab(pageEnregistrement, QStringLiteral("Enregistrement verrouillé"));
+    OngletsBas->addTab(GrilleParUtilisateur, QStringLiteral("Par utilisateur"));
+    OngletsBas->addTab(GrilleParApplication, QStringLiteral("Par application"));
+
+    auto* reglages = new QHBoxLayout;
+    reglages->addWidget(new QLabel(QStringLiteral("Dictionnaires :")));
+    reglages->addWidget(ListeDictionnaires, 1);
+    reglages->addWidget(new QLabel(QStringLiteral("Intervalle :")));
+    reglages->addWidget(ComboBoxIntervalle);
+    reglages->addWidget(new QLabel(QStringLiteral("Seuil :")));
+    reglages->addWidget(SpinBoxSeuil);
+    reglages->addWidget(BtnPause);
+    reglages->addWidget(BtnActualiser);
+    reglages->addWidget(BtnExporterCsv);
+
+    auto* etat = new QHBoxLayout;
+    etat->addWidget(new QLabel(QStringLiteral("Filtre :")));
+    etat->addWidget(EditFiltre, 1);
+    etat->addWidget(LabelCompteur);
+    etat->addSpacing(16);
+    etat->addWidget(LabelActualisation);
+
+    auto* partage = new QSplitter(Qt::Vertical);
+    partage->addWidget(GrilleLocks);
+    partage->addWidget(OngletsBas);
+    partage->setStretchFactor(0, 3);
+    partage->setStretchFactor(1, 1);
+
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(reglages);
+    page->addLayout(etat);
+    page->addWidget(LabelErreur);
+    page->addWidget(partage, 1);
+
+    TimerActualisation = new QTimer(this);
+    TimerActualisation->setSingleShot(true);
+
+    setTabOrder(ListeDictionnaires, ComboBoxIntervalle);
+    setTabOrder(ComboBoxIntervalle, SpinBoxSeuil);
+    setTabOrder(SpinBoxSeuil, BtnPause);
+    setTabOrder(BtnPause, BtnActualiser);
+    setTabOrder(BtnActualiser, BtnExporterCsv);
+    setTabOrder(BtnExporterCsv, EditFiltre);
+    setTabOrder(EditFiltre, GrilleLocks);
+    setTabOrder(GrilleLocks, OngletsBas);
+}
+
+}  // namespace monitor
