@@ -1,11 +1,11 @@
 // Draws the lock chart with Qt Charts.
 #include "history_chart.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
+#include <QAreaSeries>
 #include <QChart>
 #include <QCursor>
-#include <QStackedBarSeries>
+#include <QDateTimeAxis>
+#include <QLineSeries>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -48,39 +48,48 @@ void HistoryChart::setSeries(const std::vector<ChartSeries>& series, const Bucke
     chart->removeAxis(axis);
     delete axis;
   }
-  auto* bars = new QStackedBarSeries;
-  bars->setBarWidth(1.0);
+  auto* time = new QDateTimeAxis;
+  time->setFormat(plan.widthMs >= 3'600'000 ? QStringLiteral("dd/MM HH'h'") : QStringLiteral("HH:mm"));
+  time->setRange(QDateTime::fromMSecsSinceEpoch(plan.fromMs),
+                 QDateTime::fromMSecsSinceEpoch(plan.fromMs + plan.widthMs * std::max(1, plan.count)));
+  time->setTickCount(7);
+  auto* count = new QValueAxis;
+  count->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(time, Qt::AlignBottom);
+  chart->addAxis(count, Qt::AlignLeft);
+
+  // Each group is a band between the running total below it and the total including it,
+  // drawn as steps: a bucket's count holds over its whole width.
+  std::vector<qint64> below(static_cast<size_t>(plan.count), 0);
   qint64 highest = 0;
-  std::vector<qint64> stacked(static_cast<size_t>(plan.count), 0);
+  QLineSeries* lower = nullptr;
   for (const ChartSeries& s : series) {
-    auto* set = new QBarSet(s.group.isEmpty() ? QStringLiteral("(sans nom)") : s.group);
-    for (size_t i = 0; i < s.counts.size(); ++i) {
-      *set << static_cast<qreal>(s.counts[i]);
-      highest = std::max(highest, stacked[i] += s.counts[i]);
+    auto* upper = new QLineSeries;
+    for (int i = 0; i < plan.count; ++i) {
+      const qint64 top = below[static_cast<size_t>(i)] += s.counts[static_cast<size_t>(i)];
+      highest = std::max(highest, top);
+      const qreal start = static_cast<qreal>(plan.fromMs + plan.widthMs * i);
+      upper->append(start, static_cast<qreal>(top));
+      upper->append(start + static_cast<qreal>(plan.widthMs), static_cast<qreal>(top));
     }
+    auto* band = new QAreaSeries(upper, lower);
+    band->setName(s.group.isEmpty() ? QStringLiteral("(sans nom)") : s.group);
     const QString group = s.group;
-    connect(set, &QBarSet::hovered, this, [this, group](bool inside, int index) {
+    connect(band, &QAreaSeries::hovered, this, [this, group](const QPointF& point, bool inside) {
       if (!inside) return QToolTip::hideText();
+      const int index = static_cast<int>((static_cast<qint64>(point.x()) - plan_.fromMs) / plan_.widthMs);
       lastHover_ = hoverText(group, index);
       QToolTip::showText(QCursor::pos(), lastHover_, this);
     });
-    bars->append(set);
+    chart->addSeries(band);
+    band->attachAxis(time);
+    band->attachAxis(count);
+    lower = upper;
   }
-  chart->addSeries(bars);
-  auto* time = new QBarCategoryAxis;
-  QStringList labels;
-  // Every bucket needs a category; only some are labelled, so the axis stays readable.
-  const int labelEvery = std::max(1, plan.count / 8);
-  for (int i = 0; i < plan.count; ++i)
-    labels << (i % labelEvery == 0 ? bucketLabel(plan, i) : QString(i, QLatin1Char(' ')));
-  time->append(labels);
-  auto* count = new QValueAxis;
-  count->setLabelFormat(QStringLiteral("%d"));
-  count->setRange(0, std::max<qint64>(1, highest));
-  chart->addAxis(time, Qt::AlignBottom);
-  chart->addAxis(count, Qt::AlignLeft);
-  bars->attachAxis(time);
-  bars->attachAxis(count);
+  count->setRange(0, static_cast<qreal>(std::max<qint64>(1, highest)));
+  count->setTickType(QValueAxis::TicksDynamic);
+  count->setTickAnchor(0);
+  count->setTickInterval(std::max<qint64>(1, (highest + 4) / 5));
   chart->legend()->setVisible(series.size() > 1);
 }
 

@@ -1,4 +1,5 @@
-// The lock chart: locks held per time bucket, stacked by group; hovering a bar shows its count.
+// The lock chart: locks held per time bucket, stacked by group; hovering a band shows the
+// bucket's count.
 #pragma once
 
 #include "chart_buckets.h"
@@ -12,7 +13,7 @@ class HistoryChart : public QChartView {
  public:
   explicit HistoryChart(QWidget* parent = nullptr);
 
-  // Draws `series` over `plan`'s buckets, one stacked bar per bucket.
+  // Draws `series` over `plan`'s buckets as stacked bands, the largest group at the bottom.
   void setSeries(const std::vector<ChartSeries>& series, const BucketPlan& plan);
 
   // What hovering bucket `index` of `group` shows, e.g. "DUPONT, 11/12 14:00 : 3 locks".

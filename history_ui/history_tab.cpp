@@ -73,6 +73,8 @@ HistoryTab::HistoryTab(EpisodeStore* store, QWidget* parent)
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->verticalHeader()->hide();
+  table_->setWordWrap(false);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
   auto* refresh = new QPushButton(QStringLiteral("Actualiser"), this);
   refresh->setObjectName(QStringLiteral("HistoryRefresh"));
@@ -154,6 +156,7 @@ void HistoryTab::reload(const QDateTime& now) {
     return;
   }
   model_->setEpisodes(page->episodes);
+  table_->resizeColumnsToContents();
   chart_->setSeries(*series, plan);
   count_->setText(page->total > static_cast<qint64>(page->episodes.size())
                       ? QStringLiteral("%1 épisodes, les %2 plus longs affichés").arg(page->total).arg(page->episodes.size())
