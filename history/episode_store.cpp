@@ -20,9 +20,9 @@ constexpr int kSqliteNotADatabase = 26;
 // PostgreSQL's SQLSTATE for a full disk.
 const QString kPostgresDiskFull = QStringLiteral("53100");
 
-// Rows per INSERT statement: far fewer statements than rows, well under both backends'
-// limits on bound values.
-constexpr int kRowsPerInsert = 200;
+// Rows per INSERT statement: far fewer statements than rows, yet few bound values per
+// statement, since the SQLite driver looks each one up among all of them.
+constexpr int kRowsPerInsert = 50;
 
 int sqlitePrimaryCode(const QSqlError& error) { return error.nativeErrorCode().toInt() & 0xff; }
 
@@ -129,6 +129,8 @@ bool EpisodeStore::prepareSchema() {
     // WAL: a writer killed mid-transaction loses that transaction only, readers never wait.
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return failed(query.lastError());
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // A refresh of thousands of locks touches many pages: keep them in memory between refreshes.
+    query.exec(QStringLiteral("PRAGMA cache_size=-32768"));
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
       return failed(query.lastError());
     if (query.value(0).toString() != QLatin1String("ok"))
