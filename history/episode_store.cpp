@@ -189,6 +189,12 @@ bool EpisodeStore::setAsideDamagedFile(const QString& why) {
 
 bool EpisodeStore::record(const Refresh& refresh) {
   if (!ready_ || stopped_) return false;
+  if (!dialect_.sqlite && !lastFailure_.isEmpty()) {
+    // The shared server may have gone and come back: the driver does not reconnect by itself.
+    QSqlDatabase db = database();
+    db.close();
+    db.open();
+  }
   if (!writeRefresh(refresh)) return false;
   lastFailure_.clear();
   const qint64 now = refresh.at.toMSecsSinceEpoch();

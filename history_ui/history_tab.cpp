@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace history {
@@ -113,13 +114,23 @@ HistoryTab::HistoryTab(EpisodeStore* store, QWidget* parent)
   });
   connect(from_, &QDateTimeEdit::dateTimeChanged, this, reloadNow);
   connect(to_, &QDateTimeEdit::dateTimeChanged, this, reloadNow);
-  connect(filter_, &QLineEdit::textChanged, this, reloadNow);
+  // Typing waits for a pause: each reading of a large history takes a moment.
+  auto* typing = new QTimer(this);
+  typing->setSingleShot(true);
+  typing->setInterval(300);
+  connect(typing, &QTimer::timeout, this, reloadNow);
+  connect(filter_, &QLineEdit::textChanged, typing, qOverload<>(&QTimer::start));
   connect(stackBy_, &QComboBox::currentIndexChanged, this, reloadNow);
   connect(refresh, &QPushButton::clicked, this, reloadNow);
   connect(clear_, &QPushButton::clicked, this, &HistoryTab::clearHistory);
   connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.isValid()) emit recordRequested(model_->episodeAt(index.row()).lock);
   });
+}
+
+void HistoryTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!loaded_) reload();
 }
 
 TimeRange HistoryTab::chosenRange(const QDateTime& now) const {
@@ -136,6 +147,7 @@ TimeRange HistoryTab::chosenRange(const QDateTime& now) const {
 }
 
 void HistoryTab::reload(const QDateTime& now) {
+  loaded_ = true;
   const bool ready = store_ && store_->isReady();
   clear_->setEnabled(ready);
   if (!ready) {

@@ -33,6 +33,7 @@ class HistoryTab : public QWidget {
   // Replaces the question box, for tests.
   void setConfirm(Confirm confirm) { confirm_ = std::move(confirm); }
   // Reads the history again for the range, filter and grouping chosen, as of `now`.
+  // The tab reads it by itself when first shown.
   void reload(const QDateTime& now = QDateTime::currentDateTimeUtc());
 
   EpisodeTableModel* model() const { return model_; }
@@ -41,6 +42,9 @@ class HistoryTab : public QWidget {
  signals:
   // The user asked for the locked record of an episode (double-click on its row).
   void recordRequested(const history::Observation& lock);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   TimeRange chosenRange(const QDateTime& now) const;
@@ -59,6 +63,7 @@ class HistoryTab : public QWidget {
   QTableView* table_;
   EpisodeTableModel* model_;
   HistoryChart* chart_;
+  bool loaded_ = false;
 };
 
 // "12,3 Mo", "850 Ko", "512 octets".
