@@ -15,8 +15,6 @@
 # a build of the programs alone as well as a full one.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
-set(BREVANTIS_TOOL_DIR opt/brevantis/bin)
-set(BREVANTIS_ENGINE_DIR opt/brevantis-engine/bin)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(staged ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${staged})
