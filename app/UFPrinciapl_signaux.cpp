@@ -69,6 +69,8 @@ void TFPrincipal::connecterSignaux() {
                 [this] { ChercherparenregistrementspcifiqueClick(); });
     app::relier(Convertisseur, &QAction::triggered, this, r, hors,
                 [this] { ConvertisseurClick(); });
+    app::relier(SurveillerLesLocks, &QAction::triggered, this, r, hors,
+                [this] { SurveillerLesLocksClick(); });
     // F5 refreshes, as in every peer window, when the search button could be pressed.
     auto* refresh = new QAction(this);
     refresh->setObjectName(QStringLiteral("ActionRafraichir"));
@@ -80,8 +82,6 @@ void TFPrincipal::connecterSignaux() {
             BtnChercherLocksParDictionnaire->isVisible())
             BtnChercherLocksParDictionnaire->click();
     });
-    app::relier(SurveillerLesLocks, &QAction::triggered, this, r, hors,
-                [this] { SurveillerLesLocksClick(); });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });
