@@ -1,0 +1,371 @@
+// Records lock episodes: one transaction per refresh, one row per episode.
+#include "episode_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+
+namespace history {
+namespace {
+
+// SQLite's primary result codes the store reacts to (the driver reports extended codes).
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteFull = 13;
+constexpr int kSqliteNotADatabase = 26;
+// PostgreSQL's SQLSTATE for a full disk.
+const QString kPostgresDiskFull = QStringLiteral("53100");
+
+// Rows per INSERT statement: far fewer statements than rows, yet few bound values per
+// statement, since the SQLite driver looks each one up among all of them.
+constexpr int kRowsPerInsert = 50;
+
+int sqlitePrimaryCode(const QSqlError& error) { return error.nativeErrorCode().toInt() & 0xff; }
+
+QString nextConnectionName() {
+  static std::atomic<int> counter{0};
+  return QStringLiteral("brevantis-historique-%1").arg(++counter);
+}
+
+// The key of an open episode: one lock held by one owner.
+QString episodeKey(const Observation& o) {
+  return QStringList{o.dictionary, o.table, QString::number(o.record), o.userName, o.osLogin,
+                     o.application}
+      .join(QChar(0x1f));
+}
+
+QString insertStatement(const SqlDialect& dialect, int rows) {
+  QStringList tuples;
+  tuples.reserve(rows);
+  for (int i = 0; i < rows; ++i) tuples << QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,1)");
+  // Another writer may have seen the same lock first: merge, keeping the earliest first
+  // sighting (and whether it was a lower bound) and the latest last sighting.
+  return QStringLiteral(
+             "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name, "
+             "os_login, application, lock_type, first_seen, last_seen, since_at_least, is_open) "
+             "VALUES %1 ON CONFLICT (dictionary, table_name, record_no, user_name, os_login, "
+             "application) WHERE is_open = 1 DO UPDATE SET last_seen = %2, "
+             "since_at_least = CASE WHEN excluded.first_seen < lock_episodes.first_seen "
+             "THEN excluded.since_at_least ELSE lock_episodes.since_at_least END, first_seen = %3")
+      .arg(tuples.join(QLatin1Char(',')),
+           dialect.greatest(QStringLiteral("lock_episodes.last_seen"), QStringLiteral("excluded.last_seen")),
+           dialect.least(QStringLiteral("lock_episodes.first_seen"), QStringLiteral("excluded.first_seen")));
+}
+
+}  // namespace
+
+EpisodeStore::EpisodeStore(MessageSink messages, StoreOptions options)
+    : messages_(std::move(messages)), options_(options), connectionName_(nextConnectionName()) {}
+
+EpisodeStore::~EpisodeStore() {
+  {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (db.isValid()) db.close();
+  }
+  if (QSqlDatabase::contains(connectionName_)) QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QSqlDatabase EpisodeStore::database() const { return QSqlDatabase::database(connectionName_, false); }
+
+void EpisodeStore::say(const QString& message) {
+  if (messages_) messages_(message);
+}
+
+bool EpisodeStore::open(const Location& location, const QDateTime& now) {
+  location_ = location;
+  dialect_.sqlite = location.kind == Location::Kind::SqliteFile;
+  ready_ = connect(location) && prepareSchema();
+  if (ready_) prune(now);
+  return ready_;
+}
+
+bool EpisodeStore::connect(const Location& location) {
+  QSqlDatabase db = QSqlDatabase::contains(connectionName_)
+                        ? database()
+                        : QSqlDatabase::addDatabase(dialect_.sqlite ? QStringLiteral("QSQLITE")
+                                                                    : QStringLiteral("QPSQL"),
+                                                    connectionName_);
+  if (!db.isValid()) {
+    say(QStringLiteral("Le pilote de base de données de l'historique des locks est absent : "
+                       "la surveillance continue sans historique."));
+    return false;
+  }
+  if (dialect_.sqlite) {
+    QDir().mkpath(QFileInfo(location.filePath).absolutePath());
+    db.setDatabaseName(location.filePath);
+    // Two programs writing the same file wait for each other instead of failing.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+  } else {
+    db.setHostName(location.host);
+    if (location.port > 0) db.setPort(location.port);
+    db.setUserName(location.user);
+    db.setPassword(location.password);
+    db.setDatabaseName(location.database);
+  }
+  if (!db.open()) {
+    say(QStringLiteral("Impossible d'ouvrir l'historique des locks « %1 » : %2. La surveillance "
+                       "continue sans historique.").arg(describe(location), db.lastError().text()));
+    return false;
+  }
+  return true;
+}
+
+bool EpisodeStore::prepareSchema() {
+  QSqlDatabase db = database();
+  QSqlQuery query(db);
+  auto failed = [&](const QSqlError& error) {
+    const int code = sqlitePrimaryCode(error);
+    if (dialect_.sqlite && (code == kSqliteCorrupt || code == kSqliteNotADatabase))
+      return setAsideDamagedFile(error.text()) && prepareSchema();
+    say(QStringLiteral("Impossible de préparer l'historique des locks « %1 » : %2. La surveillance "
+                       "continue sans historique.").arg(describe(location_), error.text()));
+    return false;
+  };
+  if (dialect_.sqlite) {
+    // WAL: a writer killed mid-transaction loses that transaction only, readers never wait.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return failed(query.lastError());
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // A refresh of thousands of locks touches many pages: keep them in memory between refreshes.
+    query.exec(QStringLiteral("PRAGMA cache_size=-32768"));
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+      return failed(query.lastError());
+    if (query.value(0).toString() != QLatin1String("ok"))
+      return setAsideDamagedFile(query.value(0).toString()) && prepareSchema();
+  }
+  for (const QString& statement : dialect_.beginWrite())
+    if (!query.exec(statement)) return failed(query.lastError());
+  auto rollback = [&] { QSqlQuery(db).exec(QStringLiteral("ROLLBACK")); };
+  for (const QString& statement : dialect_.createSchema()) {
+    if (!query.exec(statement)) {
+      const QSqlError error = query.lastError();
+      rollback();
+      return failed(error);
+    }
+  }
+  query.exec(QStringLiteral("SELECT value FROM history_meta WHERE name = 'schema_version'"));
+  if (query.next()) {
+    const int version = query.value(0).toInt();
+    if (version > kSchemaVersion) {
+      rollback();
+      say(QStringLiteral("L'historique des locks « %1 » vient d'une version plus récente de "
+                         "Brevantis (schéma %2) : il n'est pas modifié, et la surveillance continue "
+                         "sans historique.").arg(describe(location_)).arg(version));
+      return false;
+    }
+  } else if (!query.exec(QStringLiteral("INSERT INTO history_meta (name, value) VALUES "
+                                        "('schema_version', '%1')").arg(kSchemaVersion))) {
+    const QSqlError error = query.lastError();
+    rollback();
+    return failed(error);
+  }
+  if (!query.exec(QStringLiteral("COMMIT"))) return failed(query.lastError());
+  return true;
+}
+
+bool EpisodeStore::setAsideDamagedFile(const QString& why) {
+  {
+    QSqlDatabase db = database();
+    db.close();
+  }
+  const QString path = location_.filePath;
+  const QString aside = QStringLiteral("%1.endommage-%2")
+                            .arg(path, QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+  bool moved = QFile::rename(path, aside);
+  for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+    if (QFile::exists(path + suffix)) moved = QFile::rename(path + suffix, aside + suffix) && moved;
+  if (!moved || !database().open()) {
+    say(QStringLiteral("L'historique des locks « %1 » est endommagé (%2) et n'a pas pu être mis de "
+                       "côté : la surveillance continue sans historique.").arg(path, why));
+    return false;
+  }
+  say(QStringLiteral("L'historique des locks « %1 » était endommagé : il est mis de côté sous « %2 » "
+                     "et un nouvel historique commence.").arg(path, aside));
+  return true;
+}
+
+bool EpisodeStore::record(const Refresh& refresh) {
+  if (!ready_ || stopped_) return false;
+  if (!dialect_.sqlite && !lastFailure_.isEmpty()) {
+    // The shared server may have gone and come back: the driver does not reconnect by itself.
+    QSqlDatabase db = database();
+    db.close();
+    db.open();
+  }
+  if (!writeRefresh(refresh)) return false;
+  lastFailure_.clear();
+  const qint64 now = refresh.at.toMSecsSinceEpoch();
+  if (now - lastPruneMs_ >= std::chrono::milliseconds(options_.pruneEvery).count()) prune(refresh.at);
+  return true;
+}
+
+bool EpisodeStore::writeRefresh(const Refresh& refresh) {
+  QSqlDatabase db = database();
+  QSqlQuery query(db);
+  const qint64 now = refresh.at.toMSecsSinceEpoch();
+  const qint64 interval = refresh.interval.count();
+  // Two intervals (a failed refresh, a quick restart), plus half of one for timer drift
+  // and the time a refresh takes.
+  const qint64 continuityLimit = now - (2 * interval + interval / 2);
+
+  QStringList dictionaries = refresh.dictionaries;
+  for (const Observation& o : refresh.observations)
+    if (!dictionaries.contains(o.dictionary)) dictionaries << o.dictionary;
+
+  for (const QString& statement : dialect_.beginWrite()) {
+    if (!query.exec(statement)) {
+      fail(QStringLiteral("enregistrer"), query.lastError());
+      return false;
+    }
+  }
+  auto abort = [&](const QSqlError& error) {
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    fail(QStringLiteral("enregistrer"), error);
+    return false;
+  };
+
+  // Dictionaries watched after a gap: their new episodes began at some unknown earlier time.
+  QSet<QString> afterGap;
+  QSqlQuery lastRefresh(db), closeStale(db);
+  lastRefresh.prepare(QStringLiteral("SELECT last_refresh FROM lock_refreshes WHERE dictionary = ?"));
+  closeStale.prepare(QStringLiteral("UPDATE lock_episodes SET is_open = 0 WHERE is_open = 1 AND "
+                                    "dictionary = ? AND last_seen < ?"));
+  for (const QString& dictionary : dictionaries) {
+    lastRefresh.addBindValue(dictionary);
+    if (!lastRefresh.exec()) return abort(lastRefresh.lastError());
+    if (!lastRefresh.next() || lastRefresh.value(0).toLongLong() < continuityLimit) afterGap << dictionary;
+    lastRefresh.finish();
+    closeStale.addBindValue(dictionary);
+    closeStale.addBindValue(continuityLimit);
+    if (!closeStale.exec()) return abort(closeStale.lastError());
+  }
+
+  std::vector<const Observation*> unique;
+  unique.reserve(refresh.observations.size());
+  QSet<QString> keys;
+  keys.reserve(static_cast<qsizetype>(refresh.observations.size()));
+  for (const Observation& o : refresh.observations)
+    if (!keys.contains(episodeKey(o))) {
+      keys.insert(episodeKey(o));
+      unique.push_back(&o);
+    }
+
+  QSqlQuery fullBatch(db);
+  fullBatch.prepare(insertStatement(dialect_, kRowsPerInsert));
+  for (size_t start = 0; start < unique.size(); start += kRowsPerInsert) {
+    const int rows = static_cast<int>(std::min<size_t>(kRowsPerInsert, unique.size() - start));
+    QSqlQuery partial(db);
+    QSqlQuery& insert = rows == kRowsPerInsert ? fullBatch : partial;
+    if (rows != kRowsPerInsert) insert.prepare(insertStatement(dialect_, rows));
+    for (int i = 0; i < rows; ++i) {
+      const Observation& o = *unique[start + i];
+      insert.addBindValue(o.dictionary);
+      insert.addBindValue(o.table);
+      insert.addBindValue(o.record);
+      insert.addBindValue(o.rowId);
+      insert.addBindValue(o.userName);
+      insert.addBindValue(o.osLogin);
+      insert.addBindValue(o.application);
+      insert.addBindValue(o.lockType);
+      insert.addBindValue(now);
+      insert.addBindValue(now);
+      insert.addBindValue(afterGap.contains(o.dictionary) ? 1 : 0);
+    }
+    if (!insert.exec()) return abort(insert.lastError());
+  }
+
+  // What this refresh no longer sees has been released. A row another writer saw later
+  // than this refresh stays open.
+  QSqlQuery closeReleased(db), markRefresh(db);
+  closeReleased.prepare(QStringLiteral("UPDATE lock_episodes SET is_open = 0 WHERE is_open = 1 AND "
+                                       "dictionary = ? AND last_seen < ?"));
+  markRefresh.prepare(QStringLiteral("INSERT INTO lock_refreshes (dictionary, last_refresh) VALUES (?, ?) "
+                                     "ON CONFLICT (dictionary) DO UPDATE SET last_refresh = %1")
+                          .arg(dialect_.greatest(QStringLiteral("lock_refreshes.last_refresh"),
+                                                 QStringLiteral("excluded.last_refresh"))));
+  for (const QString& dictionary : dictionaries) {
+    closeReleased.addBindValue(dictionary);
+    closeReleased.addBindValue(now);
+    if (!closeReleased.exec()) return abort(closeReleased.lastError());
+    markRefresh.addBindValue(dictionary);
+    markRefresh.addBindValue(now);
+    if (!markRefresh.exec()) return abort(markRefresh.lastError());
+  }
+  if (!query.exec(QStringLiteral("COMMIT"))) return abort(query.lastError());
+  return true;
+}
+
+void EpisodeStore::fail(const QString& what, const QSqlError& error) {
+  const bool full = dialect_.sqlite ? sqlitePrimaryCode(error) == kSqliteFull
+                                    : error.nativeErrorCode() == kPostgresDiskFull;
+  if (full) {
+    stopped_ = true;
+    say(QStringLiteral("Le disque de l'historique des locks est plein : l'historique est arrêté, "
+                       "la surveillance continue."));
+    return;
+  }
+  const QString message = QStringLiteral("Impossible d'%1 l'historique des locks « %2 » : %3")
+                              .arg(what, describe(location_), error.text());
+  if (message == lastFailure_) return;
+  lastFailure_ = message;
+  say(message);
+}
+
+int EpisodeStore::prune(const QDateTime& now) {
+  if (!ready_ || stopped_) return -1;
+  const qint64 nowMs = now.toMSecsSinceEpoch();
+  const qint64 cutoff = nowMs - std::chrono::milliseconds(options_.retention).count();
+  QSqlQuery query(database());
+  query.prepare(QStringLiteral("DELETE FROM lock_episodes WHERE last_seen < ?"));
+  query.addBindValue(cutoff);
+  if (!query.exec()) {
+    fail(QStringLiteral("élaguer"), query.lastError());
+    return -1;
+  }
+  lastPruneMs_ = nowMs;
+  return query.numRowsAffected();
+}
+
+bool EpisodeStore::clear() {
+  if (!ready_) return false;
+  QSqlDatabase db = database();
+  QSqlQuery query(db);
+  QStringList statements = dialect_.beginWrite();
+  statements << QStringLiteral("DELETE FROM lock_episodes") << QStringLiteral("DELETE FROM lock_refreshes")
+             << QStringLiteral("COMMIT");
+  for (const QString& statement : statements) {
+    if (!query.exec(statement)) {
+      const QSqlError error = query.lastError();
+      QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+      fail(QStringLiteral("vider"), error);
+      return false;
+    }
+  }
+  if (dialect_.sqlite) {
+    // Gives the space back, so the size shown drops.
+    query.exec(QStringLiteral("VACUUM"));
+    query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+  }
+  stopped_ = false;
+  return true;
+}
+
+std::optional<qint64> EpisodeStore::sizeBytes() const {
+  if (!ready_) return std::nullopt;
+  if (dialect_.sqlite) {
+    const QString path = location_.filePath;
+    return QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
+  }
+  QSqlQuery query(database());
+  if (!query.exec(QStringLiteral("SELECT pg_total_relation_size('lock_episodes') + "
+                                 "pg_total_relation_size('lock_refreshes') + "
+                                 "pg_total_relation_size('history_meta')")) ||
+      !query.next())
+    return std::nullopt;
+  return query.value(0).toLongLong();
+}
+
+}  // namespace history
