@@ -142,7 +142,8 @@ void TFSurveillanceLocks::appliquerReglages(const MonitorSettings& s) {
         const bool watched = s.dictionaries.isEmpty() || s.dictionaries.contains(item->text());
         item->setCheckState(watched ? Qt::Checked : Qt::Unchecked);
     }
-    if (s.columnWidths.size() == kColumnCount)
+    widthsSet_ = s.columnWidths.size() == kColumnCount;
+    if (widthsSet_)
         for (int c = 0; c < kColumnCount; ++c)
             GrilleLocks->horizontalHeader()->resizeSection(c, s.columnWidths[c]);
     if (!s.geometry.isEmpty()) restoreGeometry(s.geometry);
@@ -204,6 +205,11 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
         selected.push_back(ModeleLocks->lockAt(FiltreLocks->mapToSource(index).row()).row);
 
     ModeleLocks->setSnapshot(snapshot);
+    // Widths fit the first rows until the user sets (and the settings keep) others.
+    if (!widthsSet_ && ModeleLocks->rowCount() > 0) {
+        GrilleLocks->resizeColumnsToContents();
+        widthsSet_ = true;
+    }
 
     if (!selected.empty()) {
         QItemSelection selection;
@@ -225,8 +231,11 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
             .arg(snapshot->at.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                  QLocale(QLocale::French).toString(snapshot->elapsedMs / 1000.0, 'f', 2)));
     QStringList errors;
-    for (const DictionaryFailure& f : snapshot->failures)
-        errors << QStringLiteral("%1 : %2").arg(f.dictionary, f.message.simplified());
+    for (const DictionaryFailure& f : snapshot->failures) {
+        QString message = f.message.simplified();
+        while (message.endsWith(u'.')) message.chop(1);  // the sentence goes on after it
+        errors << QStringLiteral("%1 : %2").arg(f.dictionary, message);
+    }
     if (errors.isEmpty()) {
         LabelErreur->hide();
     } else {

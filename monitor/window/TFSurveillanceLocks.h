@@ -79,6 +79,7 @@ class TFSurveillanceLocks : public QWidget {
     std::unique_ptr<HistoryPage> historique_;  // every refresh recorded; the "Historique" tab
     bool paused_ = false;
     bool saved_ = false;
+    bool widthsSet_ = false;  // column widths from the settings or fitted once
 
   public:
     // Controls, named as their object names.
