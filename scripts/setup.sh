@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11-dev
-          xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang
+          xvfb x11-utils xdotool imagemagick sqlite3 fonts-liberation fonts-dejavu-core clang
           pkg-config libsodium-dev libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev
           libqt6opengl6-dev postgresql)
 
