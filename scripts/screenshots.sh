@@ -226,6 +226,11 @@ xdotool mousemove --window "$monitor" 455 470 click 1
 sleep 1
 xdotool mousemove --window "$monitor" 550 453 mousedown 1 sleep 0.3 \
   mousemove --window "$monitor" 550 150 sleep 0.3 mouseup 1
+sleep 1
+# The last hour, stacked by user.
+xdotool mousemove --window "$monitor" 143 236 click 1 sleep 0.5 key Home Return
+sleep 0.5
+xdotool mousemove --window "$monitor" 932 236 click 1 sleep 0.5 key Down Return
 sleep 1.5
 shoot "$monitor" monitor-history.png
 kill "$(cat "$BREVANTIS_DEMO_DIR/run/enginesrv.pid")"
