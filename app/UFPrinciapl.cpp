@@ -50,12 +50,12 @@ void TFPrincipal::FormCreate() {
     ListAllPaths.clear();
     if (rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
         for (const dictionary::OfferedAlias& alias :
-             dictionary::chargerAlias(PathToExe, ListAllPaths))
+             dictionary::loadAliases(PathToExe, ListAllPaths))
             RGPaths->addItem(alias.name, alias.entry);
         ordonnerTabulation();
         return;
     }
-    ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);
+    ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniMissing);
     for (QWidget* w :
          std::initializer_list<QWidget*>{RGPaths, Panel3, Label3, LabelNombreTables, ComboBoxTables,
                                          BtnChercherLocksParDictionnaire, wwDBGrid1, Label1,

@@ -15,6 +15,7 @@
 #include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/fonts.h"
 #include "ui/messages.h"
 #include "ui/panel.h"
 #include "ui/radio_group.h"
@@ -28,11 +29,7 @@ constexpr int kClientHeight = 643;
 const QColor kMediumGrey(160, 160, 164);
 
 QFont arial(int pixels, bool bold = false, bool italic = false) {
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
+    return pixelFont(QStringLiteral("Arial"), pixels, bold, italic);
 }
 
 // Names `w`, gives it its design rectangle in its container and its anchors.
@@ -94,6 +91,8 @@ void TFPrincipal::construireFenetre() {
     setCentralWidget(client);
     construireMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // Smaller, the display order and the dictionaries at the bottom of the list would vanish.
+    setMinimumSize(size());
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 

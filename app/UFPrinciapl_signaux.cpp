@@ -17,6 +17,7 @@
 #include "gridlink/grid_link.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/layout.h"
 #include "ui/messages.h"
 #include "ui/radio_group.h"
 
@@ -30,9 +31,9 @@ enum class Pendant { Recherche, HorsRecherche };
 template <class Sender, class Signal, class Handler>
 void relier(Sender* sender, Signal signal, QObject* context, RechercheLocks& r, Pendant quand,
             Handler handler) {
-    QObject::connect(sender, signal, context, [&r, quand, handler] {
+    ui::connectGuarded(sender, signal, context, [&r, quand, handler] {
         if (quand == Pendant::HorsRecherche && r.progression != nullptr) return;
-        ui::guarded(handler);
+        handler();
     });
 }
 
@@ -70,6 +71,17 @@ void TFPrincipal::connecterSignaux() {
                 [this] { ConvertisseurClick(); });
     app::relier(SurveillerLesLocks, &QAction::triggered, this, r, hors,
                 [this] { SurveillerLesLocksClick(); });
+    // F5 refreshes, as in every peer window, when the search button could be pressed.
+    auto* refresh = new QAction(this);
+    refresh->setObjectName(QStringLiteral("ActionRafraichir"));
+    refresh->setShortcut(Qt::Key_F5);
+    refresh->setShortcutContext(Qt::WindowShortcut);
+    addAction(refresh);
+    app::relier(refresh, &QAction::triggered, this, r, hors, [this] {
+        if (BtnChercherLocksParDictionnaire->isEnabled() &&
+            BtnChercherLocksParDictionnaire->isVisible())
+            BtnChercherLocksParDictionnaire->click();
+    });
     // The grid follows the dataset during a search too.
     app::relier(LienLocks, &gridlink::GridLink::rowChanged, this, r, Pendant::Recherche,
                 [this] { app::wwDBGrid1RowChanged(*this); });

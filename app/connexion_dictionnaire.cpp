@@ -29,22 +29,17 @@ void RGPathsClick(RechercheLocks& r) {
 
 void RemplirComboBoxTables(RechercheLocks& r) {
     r.ManagementConn->Disconnect();
-    rtl::StringList ListAllTables;
     try {
         const int item = r.RGPaths->itemIndex();
-        const QString valeur = dictionary::valeurAlias(r.ListAllPaths, r.RGPaths->itemTag(item));
-        dictionary::connecterAuDictionnaire(*r.ManagementConn, valeur);
+        const QString valeur =
+            dictionary::aliasEntryValue(r.ListAllPaths, r.RGPaths->itemTag(item));
+        const QStringList tables =
+            dictionary::connectAndList(*r.ManagementConn, valeur, r.DictionaryPath, r.TrimmedPath);
         r.DictionaryName = r.RGPaths->itemText(item);
-        r.DictionaryPath = dictionary::dictionaryPathOf(valeur);
-        r.TrimmedPath = dictionary::trimmedPathOf(r.DictionaryPath);
-        r.ManagementConn->GetTableNames(&ListAllTables, r.DictionaryPath);
         r.ComboBoxTables->clearItems();
         r.ComboBoxTables->setText(QString());
         r.ComboBoxTables->addItem(QStringLiteral("Toutes les tables"));
-        ListAllTables.sort();
-        for (const QString& name : ListAllTables.strings()) {
-            if (dictionary::tableAvecFichier(r.TrimmedPath, name)) r.ComboBoxTables->addItem(name);
-        }
+        r.ComboBoxTables->addItems(tables);
         r.ComboBoxTables->selectItem(0);
         r.BtnChercherLocksParDictionnaire->setEnabled(true);
         r.LabelNombreTables->setText(QString::number(r.ComboBoxTables->count() - 1));
@@ -53,7 +48,7 @@ void RemplirComboBoxTables(RechercheLocks& r) {
         r.ComboBoxTables->clearItems();
         r.LabelNombreTables->setText(QStringLiteral("0"));
         r.BtnChercherLocksParDictionnaire->setEnabled(false);
-        ui::plainMessage(dictionary::texteErreurTrouvee(e));
+        ui::plainMessage(dictionary::errorFoundText(e));
     }
 }
 

@@ -1,7 +1,9 @@
 // enregistrement_verrouille.cpp: BtnChercherRecordParRowIDClick and the context-menu item.
 #include "app/enregistrement_verrouille.h"
 
+#include <QFontMetrics>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/grille_locks.h"
 #include "app/recherche_locks.h"
@@ -12,6 +14,20 @@
 #include "ui/messages.h"
 
 namespace app {
+namespace {
+
+// A ROWID's letters and digits are wider than the font's average character: its column,
+// the last of the record, is sized to the whole text.
+void fitRowIdColumn(RechercheLocks& r) {
+    TAdsQuery* q = r.QChercherRecordParRowID;
+    TField* rowId = q->Fields(q->FieldCount() - 1);
+    const QFontMetrics metrics = r.wwDBGrid2->fontMetrics();
+    const int average = std::max(1, metrics.averageCharWidth());
+    const int chars = (metrics.horizontalAdvance(rowId->AsString()) + average - 1) / average + 1;
+    if (chars > rowId->DisplayWidth()) rowId->SetDisplayWidth(chars);
+}
+
+}  // namespace
 
 void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
     TAdsTable* locks = r.UsersTableLocks;
@@ -26,6 +42,7 @@ void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
     r.LabelDictionnaire->setText(locks->FieldByName(QStringLiteral("DictionaryName"))->AsString());
     r.LabelTable->setText(locks->FieldByName(QStringLiteral("TableName"))->AsString());
     r.wwDBGrid2->setBackgroundColor(kSurbrillance);
+    fitRowIdColumn(r);
 }
 
 void rouverlenregistrementselectionn1Click(RechercheLocks& r) {

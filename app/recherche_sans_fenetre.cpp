@@ -46,7 +46,7 @@ RechercheSansFenetre::~RechercheSansFenetre() = default;
 
 void RechercheSansFenetre::ajouterAlias(const QString& name, const QString& value) {
     const int entry = ListAllPaths.add(name + u'=' + value);
-    if (dictionary::aliasOffert(name)) RGPaths->addItem(name, entry);
+    if (dictionary::isAliasOffered(name)) RGPaths->addItem(name, entry);
 }
 
 }  // namespace app

@@ -6,7 +6,7 @@
 
 namespace dictionary {
 
-std::vector<OfferedAlias> chargerAlias(const QString& exeFolder, rtl::StringList& listAllPaths) {
+std::vector<OfferedAlias> loadAliases(const QString& exeFolder, rtl::StringList& listAllPaths) {
     static const QString kSection = QStringLiteral("Databases");
     const rtl::IniFile MyTiniFile(exeFolder + QStringLiteral("ads.ini"));
     listAllPaths.clear();
@@ -16,12 +16,12 @@ std::vector<OfferedAlias> chargerAlias(const QString& exeFolder, rtl::StringList
     std::vector<OfferedAlias> offered;
     for (int i = 0; i < listAllPaths.count(); ++i) {
         const QString name = listAllPaths.name(i);
-        if (aliasOffert(name)) offered.push_back({name, i});
+        if (isAliasOffered(name)) offered.push_back({name, i});
     }
     return offered;
 }
 
-bool aliasOffert(const QString& name) {
+bool isAliasOffered(const QString& name) {
     return !rtl::localeUpperCase(name).contains(QStringLiteral("X_"));
 }
 
@@ -32,7 +32,7 @@ int LastCharPos(const QString& s, QChar chr) {
     return 0;
 }
 
-QString valeurAlias(const rtl::StringList& listAllPaths, int entry) {
+QString aliasEntryValue(const rtl::StringList& listAllPaths, int entry) {
     return listAllPaths.valueFromIndex(entry);
 }
 

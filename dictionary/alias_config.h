@@ -22,7 +22,7 @@ inline constexpr QChar kPathSeparator = u'/';
 #endif
 
 // What a window says when ads.ini is not beside the executable.
-inline const QString kAdsIniIntrouvable = QStringLiteral(
+inline const QString kAdsIniMissing = QStringLiteral(
     "Le fichier «ads.ini» est introuvable, veuillez placer cette application au même niveau "
     "que l'exécutable.!");
 
@@ -37,17 +37,17 @@ struct OfferedAlias {
 // (one "key=value" entry per key, file order) and returns the aliases to offer, in file
 // order. REQUIRES: `exeFolder` ends with a separator; the caller has checked that the file
 // exists (a missing or unreadable file reads as empty). Never throws for file content.
-std::vector<OfferedAlias> chargerAlias(const QString& exeFolder, rtl::StringList& listAllPaths);
+std::vector<OfferedAlias> loadAliases(const QString& exeFolder, rtl::StringList& listAllPaths);
 
 // Whether an alias name is offered: its upper case by the user's locale holds no "X_".
-bool aliasOffert(const QString& name);
+bool isAliasOffered(const QString& name);
 
 // The 1-based position of the last `chr` in `s`; 0 when `s` is empty or has no `chr`.
 int LastCharPos(const QString& s, QChar chr);
 
 // The value of entry `entry` of `listAllPaths` (the text after its first "=").
 // REQUIRES: 0 <= entry < listAllPaths.count().
-QString valeurAlias(const rtl::StringList& listAllPaths, int entry);
+QString aliasEntryValue(const rtl::StringList& listAllPaths, int entry);
 
 // The dictionary path of an alias value: the value less its last two characters; empty when
 // the value has fewer than three characters.

@@ -9,32 +9,37 @@
 
 namespace dictionary {
 
-void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue) {
-    connection.SetConnectPath(dictionaryPathOf(aliasValue));
-    connection.Username = kAdministrateur;
-    connection.Password = kMotDePasseAdministrateur;
+QStringList connectAndList(TAdsConnection& connection, const QString& aliasValue,
+                           QString& dictionaryPath, QString& trimmedPath) {
+    const QString path = dictionaryPathOf(aliasValue);
+    connection.SetConnectPath(path);
+    connection.Username = kAdministrator;
+    connection.Password = kAdministratorPassword;
     connection.LoginPrompt = false;
     connection.Connect();
+    dictionaryPath = path;
+    trimmedPath = trimmedPathOf(path);
+    return tablesWithFiles(connection, dictionaryPath, trimmedPath);
 }
 
-bool tableAvecFichier(const QString& trimmedPath, const QString& name) {
+bool hasTableFile(const QString& trimmedPath, const QString& name) {
     return rtl::fileExists(trimmedPath + name + QStringLiteral(".adt"));
 }
 
-QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
-                              const QString& trimmedPath) {
+QStringList tablesWithFiles(TAdsConnection& connection, const QString& dictionaryPath,
+                            const QString& trimmedPath) {
     rtl::StringList names;
     connection.GetTableNames(&names, dictionaryPath);
     names.sort();
     QStringList present;
     for (int i = 0; i < names.count(); ++i) {
         const QString& name = names.at(i);
-        if (tableAvecFichier(trimmedPath, name)) present << name;
+        if (hasTableFile(trimmedPath, name)) present << name;
     }
     return present;
 }
 
-QString texteErreurTrouvee(const rtl::Exception& error) {
+QString errorFoundText(const rtl::Exception& error) {
     return error.className() + QStringLiteral(" Erreur trouvé.\r\n") + error.message();
 }
 

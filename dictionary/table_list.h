@@ -19,29 +19,32 @@ class Exception;
 namespace dictionary {
 
 // The dictionary administrator the tool connects as.
-inline const QString kAdministrateur = QStringLiteral("adssys");
-inline const QString kMotDePasseAdministrateur = QStringLiteral("kor5382");
+inline const QString kAdministrator = QStringLiteral("adssys");
+inline const QString kAdministratorPassword = QStringLiteral("kor5382");
 
-// Sets the connect path of `connection` to the dictionary path of `aliasValue` (the value
-// less its last two characters), the administrator's name and password, no login prompt,
-// and connects. REQUIRES: `connection` is disconnected. Throws the data-access layer's
-// errors when the connection is refused (an empty path included).
-void connecterAuDictionnaire(TAdsConnection& connection, const QString& aliasValue);
+// Choosing a dictionary, in one call: sets the connect path of `connection` to the
+// dictionary path of `aliasValue` (the value less its last two characters), the
+// administrator's name and password, no login prompt, and connects; then sets `dictionaryPath` and
+// `trimmedPath` from it (only once connected: a refused connection leaves them as they were), and
+// returns the tables tablesWithFiles offers. REQUIRES: `connection` is disconnected. Throws the
+// data-access layer's errors; when the listing fails the connection stays connected.
+QStringList connectAndList(TAdsConnection& connection, const QString& aliasValue,
+                           QString& dictionaryPath, QString& trimmedPath);
 
 // Whether the table `name` has its file `trimmedPath` + name + ".adt" now: a regular file,
 // also one another process holds open or locked; a folder of that name does not count.
-bool tableAvecFichier(const QString& trimmedPath, const QString& name);
+bool hasTableFile(const QString& trimmedPath, const QString& name);
 
 // The table names of the connected dictionary, sorted ascending by the user's locale without
-// regard to letter case, keeping only those that tableAvecFichier accepts. `dictionaryPath`
+// regard to letter case, keeping only those that hasTableFile accepts. `dictionaryPath`
 // is passed on as the mask, which a dictionary connection ignores. Throws the data-access
 // layer's errors.
-QStringList tablesAvecFichier(TAdsConnection& connection, const QString& dictionaryPath,
-                              const QString& trimmedPath);
+QStringList tablesWithFiles(TAdsConnection& connection, const QString& dictionaryPath,
+                            const QString& trimmedPath);
 
 // The text of the plain message that reports a failure of connecting or listing: the
 // error's class name, " Erreur trouvé.", CR LF, then the error's message.
-QString texteErreurTrouvee(const rtl::Exception& error);
+QString errorFoundText(const rtl::Exception& error);
 
 }  // namespace dictionary
 

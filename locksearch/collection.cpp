@@ -1,4 +1,4 @@
-// collection.cpp: collectTableLocks.
+// collection.cpp: TrouverLocksParTable.
 #include "locksearch/collection.h"
 
 #include <QVariantList>
@@ -22,8 +22,8 @@ QByteArray read(TDataSet* dataSet, const char* fieldName) {
 
 }  // namespace
 
-void collectTableLocks(const Components& c, const ChosenDictionary& d, const QString& tableName,
-                       Progress* progress) {
+void TrouverLocksParTable(const Components& c, const ChosenDictionary& d, const QString& tableName,
+                          Progress* progress) {
     const QString tablePath = d.TrimmedPath + tableName + QStringLiteral(".adt");
     TAdsQuery* locked = c.QTrouverLockedRecNumbers;
     TAdsQuery* owners = c.QTrouverUsersQuiBloquent;

@@ -17,8 +17,8 @@ class Progress;
 // text the user typed: it goes into the statements as a quoted value only. `progress` may be
 // null. REQUIRES: ManagementConn connected to `d`; UsersTableLocks open. Throws the
 // data-access layer's errors (rows posted before stay), and Cancelled from `progress`.
-void collectTableLocks(const Components& c, const ChosenDictionary& d, const QString& tableName,
-                       Progress* progress);
+void TrouverLocksParTable(const Components& c, const ChosenDictionary& d, const QString& tableName,
+                          Progress* progress);
 
 }  // namespace locksearch
 

@@ -57,8 +57,8 @@ void declareComponents(QObject* owner, Components& c) {
     ManagementConn = named(new TAdsConnection(owner), "ManagementConn");
     ManagementConn->AdsServerTypes = {stADS_REMOTE};
     ManagementConn->StoreConnected = false;
-    ManagementConn->Username = dictionary::kAdministrateur;
-    ManagementConn->Password = dictionary::kMotDePasseAdministrateur;
+    ManagementConn->Username = dictionary::kAdministrator;
+    ManagementConn->Password = dictionary::kAdministratorPassword;
 
     c.QTrouverLockedRecNumbers = declareCountingQuery(
         owner, "QTrouverLockedRecNumbers", ManagementConn,

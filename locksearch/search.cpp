@@ -18,7 +18,7 @@ SearchOutcome collectLocks(const Components& c, const ChosenDictionary& d,
             outcome.tableCount = 1;
             progress.table(1, 1, *onlyTable);
             outcome.tablesReached = 1;
-            collectTableLocks(c, d, *onlyTable, &progress);
+            TrouverLocksParTable(c, d, *onlyTable, &progress);
             return outcome;
         }
         rtl::StringList ListAllTablesAndViews;
@@ -29,8 +29,8 @@ SearchOutcome collectLocks(const Components& c, const ChosenDictionary& d,
             const QString& name = ListAllTablesAndViews.at(i);
             progress.table(i + 1, outcome.tableCount, name);
             outcome.tablesReached = i + 1;
-            if (dictionary::tableAvecFichier(d.TrimmedPath, name))
-                collectTableLocks(c, d, name, &progress);
+            if (dictionary::hasTableFile(d.TrimmedPath, name))
+                TrouverLocksParTable(c, d, name, &progress);
         }
     } catch (const Cancelled&) {
         outcome.cancelled = true;

@@ -53,7 +53,7 @@ void DictionaryCollector::collect(std::vector<LockRow>& out, StringPool& pool,
         connect();
         const QString trimmedPath = dictionary::trimmedPathOf(dictionary_.path);
         for (const QString& table :
-             dictionary::tablesAvecFichier(*connection_, dictionary_.path, trimmedPath))
+             dictionary::tablesWithFiles(*connection_, dictionary_.path, trimmedPath))
             collectTable(table, out, pool, cancel);
     } catch (const rtl::Exception&) {
         // A lost server leaves the connection unusable: start afresh next time.

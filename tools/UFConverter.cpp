@@ -12,33 +12,22 @@
 #include "rtl/ansi.h"
 #include "rtl/int_conv.h"
 #include "tools/codec.h"
+#include "ui/dialog_keys.h"
+#include "ui/fonts.h"
+#include "ui/layout.h"
 #include "ui/messages.h"
 #include "ui/panel.h"
 
 namespace {
 
-QFont tahoma(int pixelSize, bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
+using ui::placed;
 
-// Names `w` after its control and puts it at its place in its parent.
-template <class W>
-W* placed(W* w, const char* name, const QRect& r) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(r);
-    return w;
+QFont tahoma(int pixels, bool bold = false) {
+    return ui::pixelFont(QStringLiteral("Tahoma"), pixels, bold);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* label = placed(new QLabel(caption, parent), name, r);
-    label->setFont(tahoma(13, true));
-    // Labels size themselves to their caption: a substitute font wider than Tahoma must
-    // not cut the text.
-    label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
-    return label;
+    return ui::makeLabel(parent, name, caption, r, tahoma(13, true));
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
@@ -61,6 +50,7 @@ TFConverter::TFConverter(QWidget* owner)
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     resize(443, 216);
+    ui::keepOpenOnEscape(this);
 
     Panel1 = placed(new ui::Panel(this), "Panel1", {8, 4, 425, 97});
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("LockedRecNo"), {26, 27, 85, 16});
@@ -88,10 +78,10 @@ TFConverter::TFConverter(QWidget* owner)
 
     EditDecimal->installEventFilter(this);
     EditBase64_2->installEventFilter(this);
-    connect(BtnDecimaToBase64, &QPushButton::clicked, this,
-            [this] { ui::guarded([this] { BtnDecimaToBase64Click(); }); });
-    connect(BtnBase64ToDecimal, &QPushButton::clicked, this,
-            [this] { ui::guarded([this] { BtnBase64ToDecimalClick(); }); });
+    ui::connectGuarded(BtnDecimaToBase64, &QPushButton::clicked, this,
+                       [this] { BtnDecimaToBase64Click(); });
+    ui::connectGuarded(BtnBase64ToDecimal, &QPushButton::clicked, this,
+                       [this] { BtnBase64ToDecimalClick(); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());

@@ -11,13 +11,16 @@
 #include "db/field.h"
 #include "dictionary/alias_config.h"
 #include "dictionary/exe_folder.h"
+#include "dictionary/sql_quoting.h"
 #include "dictionary/table_list.h"
+#include "dictionary/template_lines.h"
 #include "rtl/ansi.h"
 #include "rtl/file_exists.h"
 #include "tools/codec.h"
 #include "tools/record_input.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/layout.h"
 #include "ui/messages.h"
 #include "ui/radio_group.h"
 
@@ -31,12 +34,10 @@ const QString kRowIdIntrouvable = QStringLiteral(
     "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
     "la table selectionée");
 
-// Lines of the two templates that each search replaces.
-constexpr int kLigneTable = 1;
-constexpr int kLigneColonne = 3;
-constexpr int kLigneValeur = 5;
-constexpr int kLigneCheminTable = 4;
-constexpr int kLigneRecNo = 6;
+// A name as it goes into the statement: a plain one as typed, any other delimited.
+QString asSqlName(const QString& name) {
+    return record_input::estUnNom(name) ? name : dictionary::sqlName(name);
+}
 
 // Display widths, in characters, of the owners' columns: user, login, application.
 constexpr int kLargeurs[] = {30, 30, 45};
@@ -53,31 +54,32 @@ TFUnLockDUnRecordSpecifique::TFUnLockDUnRecordSpecifique(QWidget* owner) : QDial
 TFUnLockDUnRecordSpecifique::~TFUnLockDUnRecordSpecifique() = default;
 
 void TFUnLockDUnRecordSpecifique::relierEvenements() {
+    using ui::connectGuarded;
     // A click on the dictionary already chosen reconnects too.
     for (auto clicked : {&ui::RadioGroup::itemClicked, &ui::RadioGroup::itemReselected})
-        connect(RGPaths, clicked, this, [this] { ui::guarded([this] { RGPathsClick(); }); });
-    connect(ComboBoxTables, &ui::ComboBox::changed, this,
-            [this] { ui::guarded([this] { ComboBoxTablesChange(); }); });
-    connect(ComboBoxTables, &ui::ComboBox::closedUp, this,
-            [this] { ui::guarded([this] { ComboBoxTablesCloseUp(); }); });
-    connect(EditValueColumn, &QLineEdit::textChanged, this,
-            [this] { ui::guarded([this] { EditValueColumnChange(); }); });
+        connectGuarded(RGPaths, clicked, this, [this] { RGPathsClick(); });
+    connectGuarded(ComboBoxTables, &ui::ComboBox::changed, this,
+                   [this] { ComboBoxTablesChange(); });
+    connectGuarded(ComboBoxTables, &ui::ComboBox::closedUp, this,
+                   [this] { ComboBoxTablesCloseUp(); });
+    connectGuarded(EditValueColumn, &QLineEdit::textChanged, this,
+                   [this] { EditValueColumnChange(); });
     connect(EditValueColumn, &QLineEdit::returnPressed, this, [this] {
         if (BtnChercherUsagerQuiBloque->isEnabled()) BtnChercherUsagerQuiBloque->click();
     });
-    connect(BtnChercherUsagerQuiBloque, &QPushButton::clicked, this,
-            [this] { ui::guarded([this] { BtnChercherUsagerQuiBloqueClick(); }); });
-    connect(Timer1, &QTimer::timeout, this, [this] { ui::guarded([this] { Timer1Timer(); }); });
+    connectGuarded(BtnChercherUsagerQuiBloque, &QPushButton::clicked, this,
+                   [this] { BtnChercherUsagerQuiBloqueClick(); });
+    connectGuarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
 void TFUnLockDUnRecordSpecifique::FormCreate() {
     PathToExe = dictionary::executableFolder();
     ListAllPaths.clear();
     if (!rtl::fileExists(PathToExe + QStringLiteral("ads.ini"))) {
-        ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniIntrouvable);
+        ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniMissing);
         return;
     }
-    for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(PathToExe, ListAllPaths))
+    for (const dictionary::OfferedAlias& alias : dictionary::loadAliases(PathToExe, ListAllPaths))
         RGPaths->addItem(alias.name, alias.entry);
 }
 
@@ -106,12 +108,9 @@ void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
     ManagementConn->Disconnect();
     try {
         const QString value =
-            dictionary::valeurAlias(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
-        dictionary::connecterAuDictionnaire(*ManagementConn, value);
-        DictionaryPath = dictionary::dictionaryPathOf(value);
-        TrimmedPath = dictionary::trimmedPathOf(DictionaryPath);
+            dictionary::aliasEntryValue(ListAllPaths, RGPaths->itemTag(RGPaths->itemIndex()));
         const QStringList tables =
-            dictionary::tablesAvecFichier(*ManagementConn, DictionaryPath, TrimmedPath);
+            dictionary::connectAndList(*ManagementConn, value, DictionaryPath, TrimmedPath);
         ComboBoxTables->clearItems();
         ComboBoxTables->setText(QString());
         ComboBoxTables->addItem(QStringLiteral("Sélectionner une table"));
@@ -120,7 +119,7 @@ void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
     } catch (const rtl::Exception& e) {
         ComboBoxTables->setText(QString());
         ComboBoxTables->clearItems();
-        ui::plainMessage(dictionary::texteErreurTrouvee(e));
+        ui::plainMessage(dictionary::errorFoundText(e));
     }
 }
 
@@ -169,11 +168,14 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     }
     LabelLockNonTrouve->hide();
 
+    using dictionary::RecordOwnerLine;
+    using dictionary::RowIdOfValueLine;
     const QString table = ComboBoxTables->text();
     QTrouverRowID->Close();
-    QTrouverRowID->SQL().Set(kLigneTable, table);
-    QTrouverRowID->SQL().Set(kLigneColonne, ComboBoxFields->text());
-    QTrouverRowID->SQL().Set(kLigneValeur, EditValueColumn->text());
+    // A listed name that is no plain identifier ("Zone's VIP") goes in delimited.
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kTableName, asSqlName(table));
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kColumn, asSqlName(ComboBoxFields->text()));
+    QTrouverRowID->SQL().Set(RowIdOfValueLine::kValue, EditValueColumn->text());
     QTrouverRowID->Open();
     if (QTrouverRowID->RecordCount() != 1) {
         ui::plainMessage(kRowIdIntrouvable);
@@ -181,10 +183,12 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     }
 
     QTrouverUserQuiBloqueRecord->Close();
-    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneCheminTable,
-                                           u'\'' + TrimmedPath + table + QStringLiteral(".adt'"));
+    // The folder or the table may hold a quote ("l'atelier"): the path is a quoted literal.
+    QTrouverUserQuiBloqueRecord->SQL().Set(
+        RecordOwnerLine::kTablePath,
+        u'\'' + dictionary::sqlLiteral(TrimmedPath + table + QStringLiteral(".adt")) + u'\'');
     const QString rowId = rtl::fromAnsi(QTrouverRowIDrowid->AsAnsiString());
-    QTrouverUserQuiBloqueRecord->SQL().Set(kLigneRecNo,
+    QTrouverUserQuiBloqueRecord->SQL().Set(RecordOwnerLine::kRecNo,
                                            QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
     QTrouverUserQuiBloqueRecord->Open();
     for (int column = 0; column < 3; ++column)
@@ -207,8 +211,11 @@ void TFUnLockDUnRecordSpecifique::arreterClignotement() {
 
 QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
     using namespace record_input;
-    if (!estUnNom(ComboBoxTables->text())) return kTableInvalide;
-    if (!estUnNom(ComboBoxFields->text())) return kChampInvalide;
+    // A name the window listed itself is accepted as it is, whatever its characters.
+    const QString table = ComboBoxTables->text();
+    if (!estUnNom(table) && ComboBoxTables->findText(table) <= 0) return kTableInvalide;
+    const QString field = ComboBoxFields->text();
+    if (!estUnNom(field) && ComboBoxFields->findText(field) != 0) return kChampInvalide;
     QString contenu;
     switch (litteral(EditValueColumn->text(), &contenu)) {
         case Litteral::Aucun:
@@ -221,6 +228,7 @@ QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
                 return valeurEstUnChamp(contenu);
             return QString();
         case Litteral::Nombre:
+        case Litteral::Logique:
         case Litteral::TexteApostrophes:
             return QString();
     }

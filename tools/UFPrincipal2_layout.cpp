@@ -13,65 +13,29 @@
 #include "data/adstable.h"
 #include "db/data_source.h"
 #include "db/field.h"
+#include "dictionary/query_setup.h"
 #include "dictionary/table_list.h"
 #include "gridlink/grid_link.h"
 #include "tools/UFPrincipal2.h"
 #include "ui/combo_box.h"
 #include "ui/data_grid.h"
+#include "ui/dialog_keys.h"
 #include "ui/fonts.h"
+#include "ui/layout.h"
 #include "ui/panel.h"
 #include "ui/radio_group.h"
 
 namespace {
 
+using ui::makeLabel;
 using ui::pixelFont;
+using ui::placed;
 
 const QString kTahoma = QStringLiteral("Tahoma");
 const QString kArial = QStringLiteral("Arial");
 
-// Names `w` after its control and puts it at its place in its parent.
-template <class W>
-W* placed(W* w, const char* name, const QRect& r) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(r);
-    return w;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r,
-                  const QFont& font, const QColor& colour = QColor()) {
-    auto* label = placed(new QLabel(caption, parent), name, r);
-    label->setFont(font);
-    if (colour.isValid()) {
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, colour);
-        label->setPalette(p);
-    }
-    // A substitute font wider than the one asked for must not cut the caption.
-    label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
-    return label;
-}
-
 QFont labelFont() {
     return pixelFont(kArial, 13, true, true);
-}
-
-// The SQL of a query as its stored form holds it; only the engine sees it while loading.
-TAdsQuery* declareQuery(QObject* owner, const char* name, TAdsConnection* connection,
-                        const QStringList& sql) {
-    auto* query = new TAdsQuery(owner);
-    query->setObjectName(QLatin1String(name));
-    query->StoreActive = false;
-    query->SetAdsConnection(connection);
-    query->Loading = true;
-    query->SQL().Assign(sql);
-    query->Loading = false;
-    return query;
-}
-
-// Record counts of the dataset respect its filters and scopes.
-void respectWhenCounting(TAdsDataSet* dataSet) {
-    dataSet->AdsTableOptions().AdsFilterOptions = TAdsFilterOptions::RESPECT_WHEN_COUNTING;
-    dataSet->AdsTableOptions().AdsScopeOptions = TAdsScopeOptions::RESPECT_SCOPES_WHEN_COUNTING;
 }
 
 QString blanks(int n) {
@@ -95,6 +59,9 @@ void TFUnLockDUnRecordSpecifique::construireFenetre() {
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     resize(977, 382);
+    // Smaller, the search's controls and the instructions would be cut.
+    setMinimumSize(size());
+    ui::keepOpenOnEscape(this);
 
     RGPaths = placed(new ui::RadioGroup(this), "RGPaths", {5, 8, 185, 369});
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
@@ -144,6 +111,10 @@ void TFUnLockDUnRecordSpecifique::construirePanel1() {
     wwDBGrid1->setFont(pixelFont(kTahoma, 12, true));
     QPalette cells = wwDBGrid1->palette();
     cells.setColor(QPalette::Text, cells.color(QPalette::Link));
+    // The owner's row stays link blue when it is the current, selected row, on the light blue
+    // that marks the current row in the main window, where link blue stays readable.
+    cells.setColor(QPalette::HighlightedText, cells.color(QPalette::Link));
+    cells.setColor(QPalette::Highlight, QColor(216, 228, 248));
     wwDBGrid1->setPalette(cells);
     wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
 }
@@ -183,16 +154,16 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     ManagementConn->AdsServerTypes = {stADS_REMOTE, stADS_LOCAL};
     ManagementConn->LoginPrompt = false;
     ManagementConn->StoreConnected = false;
-    ManagementConn->Username = dictionary::kAdministrateur;
-    ManagementConn->Password = dictionary::kMotDePasseAdministrateur;
+    ManagementConn->Username = dictionary::kAdministrator;
+    ManagementConn->Password = dictionary::kAdministratorPassword;
 
     TableATrouver = new TAdsTable(this);
     TableATrouver->setObjectName(QStringLiteral("TableATrouver"));
     TableATrouver->StoreActive = false;
     TableATrouver->SetAdsConnection(ManagementConn);
-    respectWhenCounting(TableATrouver);
+    dictionary::respectWhenCounting(TableATrouver);
 
-    QTrouverRowID = declareQuery(
+    QTrouverRowID = dictionary::declareQuery(
         this, "QTrouverRowID", ManagementConn,
         {QStringLiteral("select rowid from"), blanks(17) + QStringLiteral("//nom de la table"),
          kRetrait + QStringLiteral("where"), kRetrait + QStringLiteral("//colonne à chercher"),
@@ -203,7 +174,7 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     QTrouverRowIDrowid->SetFieldName(QStringLiteral("rowid"));
     QTrouverRowIDrowid->SetDataSet(QTrouverRowID);
 
-    QTrouverUserQuiBloqueRecord = declareQuery(
+    QTrouverUserQuiBloqueRecord = dictionary::declareQuery(
         this, "QTrouverUserQuiBloqueRecord", ManagementConn,
         {QStringLiteral(
              "Select Principal.UserName, Principal.OsUserLoginName, Principal.ApplicationID"),
@@ -212,7 +183,7 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
          QStringLiteral("//'D:\\Base\\Clients.adt'"), tabs(9) + blanks(20) + QStringLiteral(","),
          blanks(38) + QStringLiteral("//RecNumber trouver par son RowID"),
          tabs(9) + blanks(17) + QStringLiteral(")"), QStringLiteral(")as Principal;")});
-    respectWhenCounting(QTrouverUserQuiBloqueRecord);
+    dictionary::respectWhenCounting(QTrouverUserQuiBloqueRecord);
 
     DSQTrouverUserQuiBloqueRecord = new TDataSource(this);
     DSQTrouverUserQuiBloqueRecord->setObjectName(QStringLiteral("DSQTrouverUserQuiBloqueRecord"));

@@ -20,18 +20,34 @@ bool estUnChiffre(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-// Whether `s` is digits, then optionally "." and more digits.
+bool allDigits(QStringView s) {
+    for (const QChar c : s) {
+        if (!estUnChiffre(c)) return false;
+    }
+    return true;
+}
+
+// Whether `s` is a number as the engine reads one: digits with an optional "." and decimals
+// ("12", "12.5", "12.", ".5"), then an optional exponent ("1e5", "2.5E-3").
 bool estUnNombreSansSigne(QStringView s) {
+    qsizetype e = s.indexOf(u'e', 0, Qt::CaseInsensitive);
+    if (e >= 0) {
+        QStringView exponent = s.mid(e + 1);
+        if (!exponent.isEmpty() && (exponent.front() == u'+' || exponent.front() == u'-'))
+            exponent = exponent.mid(1);
+        if (exponent.isEmpty() || !allDigits(exponent)) return false;
+        s = s.left(e);
+    }
     const qsizetype point = s.indexOf(u'.');
     const QStringView entier = point < 0 ? s : s.left(point);
     const QStringView decimales = point < 0 ? QStringView() : s.mid(point + 1);
-    if (entier.isEmpty() || (point >= 0 && decimales.isEmpty())) return false;
-    for (const QStringView part : {entier, decimales}) {
-        for (const QChar c : part) {
-            if (!estUnChiffre(c)) return false;
-        }
-    }
-    return true;
+    if (entier.isEmpty() && decimales.isEmpty()) return false;
+    return allDigits(entier) && allDigits(decimales);
+}
+
+bool estUnLogique(QStringView s) {
+    return s.compare(u"TRUE", Qt::CaseInsensitive) == 0 ||
+           s.compare(u"FALSE", Qt::CaseInsensitive) == 0;
 }
 
 // The content of `s` quoted with `quote` at both ends, a quote inside written twice; false
@@ -61,7 +77,8 @@ const QString kChampInvalide = QStringLiteral(
     "chiffres et _).");
 const QString kValeurInvalide = QStringLiteral(
     "La valeur du champ doit être une seule valeur : un nombre sans guillemets (1234 ou -12.5), "
-    "ou un texte entre guillemets (\"Dupont\") ou entre apostrophes ('Dupont'), dont les "
+    "un logique (TRUE ou FALSE), ou un texte entre guillemets (\"Dupont\") ou entre apostrophes "
+    "('Dupont'), dont les "
     "guillemets ou apostrophes intérieurs sont doublés ('L''Oréal').");
 
 QString valeurEstUnChamp(const QString& contenu) {
@@ -88,6 +105,10 @@ Litteral litteral(const QString& value, QString* contenu) {
     if (estUnNombreSansSigne(s.startsWith(u'-') ? s.mid(1) : s)) {
         if (contenu) *contenu = s.toString();
         return Litteral::Nombre;
+    }
+    if (estUnLogique(s)) {
+        if (contenu) *contenu = s.toString();
+        return Litteral::Logique;
     }
     return Litteral::Aucun;
 }

@@ -19,13 +19,15 @@ bool estUnNom(const QString& text);
 // The kinds of value accepted. Blanks (spaces, tabs) may surround the literal.
 enum class Litteral {
     Aucun,             // not one literal: refused
-    Nombre,            // digits, an optional "-" before them, an optional "." and decimals
+    Nombre,            // an optional "-", digits with an optional "." and decimals (or "."
+                       // and decimals), then an optional exponent ("e", sign, digits)
+    Logique,           // TRUE or FALSE, in any letter case
     TexteApostrophes,  // 'text', an apostrophe inside written twice
     TexteGuillemets,   // "text", a double quote inside written twice
 };
 
 // What `value` is; `contenu`, when given, receives the text between the quotes with doubled
-// quotes undone (for Nombre: the number as written).
+// quotes undone (for Nombre and Logique: the literal as written).
 Litteral litteral(const QString& value, QString* contenu = nullptr);
 
 // The refusals, in plain French, shown when a search is refused before any statement is sent.

@@ -43,8 +43,8 @@ uint64_t libraryRoundTrips() {
 
 void connectAsAdmin(TAdsConnection& c, const QString& dictionaryPath) {
     c.SetConnectPath(dictionaryPath);
-    c.Username = dictionary::kAdministrateur;
-    c.Password = dictionary::kMotDePasseAdministrateur;
+    c.Username = dictionary::kAdministrator;
+    c.Password = dictionary::kAdministratorPassword;
     c.LoginPrompt = false;
     c.AdsServerTypes = {stADS_REMOTE};
     c.Connect();

@@ -22,9 +22,9 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
     CliOptions o;
     o.credentials.user = environment(kUserVariable);
     o.credentials.password = environment(kPasswordVariable);
-    if (o.credentials.user.isEmpty()) o.credentials.user = dictionary::kAdministrateur;
+    if (o.credentials.user.isEmpty()) o.credentials.user = dictionary::kAdministrator;
     if (o.credentials.password.isEmpty())
-        o.credentials.password = dictionary::kMotDePasseAdministrateur;
+        o.credentials.password = dictionary::kAdministratorPassword;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
@@ -158,7 +158,7 @@ std::optional<std::vector<WatchedDictionary>> resolveDictionaries(const CliOptio
     std::vector<WatchedDictionary> out;
     if (options.dictionaries.isEmpty()) {
         for (const auto& entry : entries)
-            if (dictionary::aliasOffert(entry.first)) out.push_back(watched(entry));
+            if (dictionary::isAliasOffered(entry.first)) out.push_back(watched(entry));
         if (out.empty()) {
             error = haveIni ? QStringLiteral("Aucun dictionnaire dans %1.").arg(iniFile)
                             : QStringLiteral(

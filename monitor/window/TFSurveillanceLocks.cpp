@@ -53,7 +53,7 @@ std::unique_ptr<QSettings> ouvrirReglages(const QString& file) {
 }
 
 Credentials administrateur() {
-    return {dictionary::kAdministrateur, dictionary::kMotDePasseAdministrateur};
+    return {dictionary::kAdministrator, dictionary::kAdministratorPassword};
 }
 
 bool memeLock(const LockRow& a, const LockRow& b) {
@@ -78,11 +78,11 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
     const QString folder = dictionary::executableFolder();
     if (rtl::fileExists(folder + QStringLiteral("ads.ini"))) {
         rtl::StringList listAllPaths;
-        for (const dictionary::OfferedAlias& alias : dictionary::chargerAlias(folder, listAllPaths))
-            aliases_.push_back({alias.name, dictionary::dictionaryPathOf(dictionary::valeurAlias(
+        for (const dictionary::OfferedAlias& alias : dictionary::loadAliases(folder, listAllPaths))
+            aliases_.push_back({alias.name, dictionary::dictionaryPathOf(dictionary::aliasEntryValue(
                                                 listAllPaths, alias.entry))});
     } else {
-        LabelErreur->setText(dictionary::kAdsIniIntrouvable);
+        LabelErreur->setText(dictionary::kAdsIniMissing);
         LabelErreur->show();
     }
     for (const WatchedDictionary& d : aliases_) {

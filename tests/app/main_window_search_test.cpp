@@ -192,6 +192,8 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_EQ(cell(lower, 0, 0), "42");
     EXPECT_EQ(cell(lower, 0, 1), "Nom 42");
     EXPECT_TRUE(cell(lower, 0, 2).endsWith("AAAAAq"));
+    EXPECT_GE(lower->columnWidth(2), lower->fontMetrics().horizontalAdvance(cell(lower, 0, 2)) + 6)
+        << "the whole ROWID shows, its last six characters included";
     EXPECT_EQ(lower->backgroundColor(), app::kSurbrillance);
     const QImage image = lower->viewport()->grab().toImage();
     EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2),
@@ -199,6 +201,21 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
         << "the record's row too";
     EXPECT_EQ(w->LabelDictionnaire->text(), "Compta");
     EXPECT_EQ(w->LabelTable->text(), "Clients");
+}
+
+TEST_F(MainWindowSearch, F5PressesTheSearchButtonWhenItCanBePressed) {
+    QTest::keyClick(w.get(), Qt::Key_F5);
+    EXPECT_TRUE(messages.messages().empty()) << "no dictionary chosen: the button is disabled";
+    EXPECT_FALSE(w->UsersTableLocks->Active());
+
+    QRadioButton* compta = w->RGPaths->findChildren<QRadioButton*>().at(0);
+    QTest::mouseClick(compta, Qt::LeftButton, {}, QPoint(6, compta->height() / 2));
+    QTest::keyClick(w.get(), Qt::Key_F5);
+    settle();
+    EXPECT_TRUE(messages.messages().empty());
+    ASSERT_TRUE(w->UsersTableLocks->Active());
+    EXPECT_EQ(w->UsersTableLocks->RecordCount(), 61);
+    EXPECT_TRUE(w->BtnChercherRecordParRowID->isEnabled());
 }
 
 // A suite of its own: it kills the server the others share.

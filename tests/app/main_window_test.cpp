@@ -227,6 +227,18 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowGrows) {
     EXPECT_EQ(w->BtnSIdentifier->pos(), QPoint(893, 599));              // left, top
 }
 
+TEST_F(MainWindowTest, TheWindowDoesNotShrinkBelowItsDesignSize) {
+    writeAdsIni(kAdsIni);
+    script.expect("FMotDePasse", password("qv73"));
+    auto w = create();
+    w->show();
+    const QSize client = w->centralWidget()->size();
+    w->resize(850, 520);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->centralWidget()->size(), client) << "every control stays in view";
+    EXPECT_TRUE(w->RGOrdre->isVisible());
+}
+
 TEST_F(MainWindowTest, CancelHidesTheWorkingAreaAndSIdentifierBringsItBack) {
     writeAdsIni(kAdsIni);
     script.expect("FMotDePasse", password("QV73"));

@@ -131,7 +131,7 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
         owners = {{owner42, {"PC-1", "PC-2"}}, {owner7, {}}};  // 7: its owner left meanwhile
         locksearch::recreateResultTable(s);
         fake.clearCalls();
-        locksearch::collectTableLocks(s, d, c.table, nullptr);
+        locksearch::TrouverLocksParTable(s, d, c.table, nullptr);
         EXPECT_EQ(statements(), (std::vector<std::string>{all, owner42, owner7}));
         ASSERT_EQ(fake.tables["#UsersTableLocks"]->rows.size(), 1u);
         EXPECT_EQ(row(0, "UserName"), "PC-1");
@@ -147,7 +147,7 @@ TEST_F(Statements, TheCollectionSendsTwoStatementsPerLockAndKeepsARecordsFirstOw
     // A table without locks asks for no owner.
     locked.clear();
     fake.clearCalls();
-    locksearch::collectTableLocks(s, d, QStringLiteral("Produits"), nullptr);
+    locksearch::TrouverLocksParTable(s, d, QStringLiteral("Produits"), nullptr);
     EXPECT_EQ(statements(),
               std::vector<std::string>{
                   "EXECUTE PROCEDURE sp_mgGetAllLocks('D:/Base/Produits.adt ');\r\n"});

@@ -22,7 +22,7 @@ class AliasConfigTest : public ::testing::Test {
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        return dictionary::chargerAlias(dir.path() + QDir::separator(), list);
+        return dictionary::loadAliases(dir.path() + QDir::separator(), list);
     }
     static QStringList names(const std::vector<OfferedAlias>& offered) {
         QStringList out;
@@ -46,8 +46,8 @@ TEST_F(AliasConfigTest, NamesWithXUnderscoreAreSkippedOthersKeptInFileOrder) {
     ASSERT_EQ(list.count(), 8);
     EXPECT_EQ(list[0], "TAX_2020=/d/tax.add;A");
     // The entry behind Paie is Paie's own line, not shifted by the skipped ones.
-    EXPECT_EQ(dictionary::valeurAlias(list, offered[3].entry), "/base/paie/Paie.add;D");
-    EXPECT_EQ(dictionary::valeurAlias(list, offered[2].entry), "/base/Compta.add;A");
+    EXPECT_EQ(dictionary::aliasEntryValue(list, offered[3].entry), "/base/paie/Paie.add;D");
+    EXPECT_EQ(dictionary::aliasEntryValue(list, offered[2].entry), "/base/Compta.add;A");
 }
 
 TEST_F(AliasConfigTest, LoadingAgainReplacesTheList) {
@@ -78,7 +78,7 @@ TEST_F(AliasConfigTest, BadFilesNeverCrashAndGiveWhatTheyHold) {
         const auto offered = load(c.bytes);
         EXPECT_EQ(list.count(), c.entries);
         for (const OfferedAlias& a : offered) {
-            const QString value = dictionary::valeurAlias(list, a.entry);
+            const QString value = dictionary::aliasEntryValue(list, a.entry);
             const QString dictionary = dictionary::dictionaryPathOf(value);
             dictionary::trimmedPathOf(dictionary);
             EXPECT_LE(dictionary.size(), std::max<qsizetype>(value.size() - 2, 0));
@@ -121,7 +121,7 @@ TEST(AliasPaths, FilterLooksForXUnderscoreInAnyCase) {
                  {"Xavier", true},    {"MAXI", true},       {"ARCHIVE_X_1", false},
                  {"Compta", true},    {"box_a", false},     {"X", true},
                  {"_X", true},        {"Ventes 2020", true}};
-    for (const Case& c : cases) EXPECT_EQ(dictionary::aliasOffert(c.name), c.offered) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(dictionary::isAliasOffered(c.name), c.offered) << c.name;
 }
 
 }  // namespace

@@ -22,20 +22,29 @@ class TableListTest : public ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     QStringList tables() {
-        return dictionary::tablesAvecFichier(connection, dir.filePath("Compta.add"), folder());
+        return dictionary::tablesWithFiles(connection, dir.filePath("Compta.add"), folder());
     }
     QString folder() const { return dir.path() + QLatin1Char('/'); }
+    // Connects to Compta.add in the temporary folder; the tables it lists.
+    QStringList connectAndList() {
+        return dictionary::connectAndList(connection, dir.filePath("Compta.add;A"), dictionaryPath,
+                                          trimmedPath);
+    }
 
     QTemporaryDir dir;
     FakeEngine fake;
     TAdsConnection connection{nullptr};
+    QString dictionaryPath = QStringLiteral("before");
+    QString trimmedPath = QStringLiteral("before");
 };
 
 TEST_F(TableListTest, ConnectsAsTheAdministratorToTheValueLessItsLastTwoCharacters) {
     connection.AdsServerTypes = {stADS_REMOTE};
-    dictionary::connecterAuDictionnaire(connection, "/base/Compta.add;A");
+    dictionary::connectAndList(connection, "/base/Compta.add;A", dictionaryPath, trimmedPath);
     EXPECT_TRUE(connection.IsConnected());
     EXPECT_EQ(connection.ConnectPath(), "/base/Compta.add");
+    EXPECT_EQ(dictionaryPath, "/base/Compta.add");
+    EXPECT_EQ(trimmedPath, "/base/");
     EXPECT_FALSE(connection.LoginPrompt);
     ASSERT_EQ(fake.callsTo("AdsConnect101").size(), 1u);
     EXPECT_EQ(
@@ -44,8 +53,11 @@ TEST_F(TableListTest, ConnectsAsTheAdministratorToTheValueLessItsLastTwoCharacte
 }
 
 TEST_F(TableListTest, AnEmptyPathIsRefusedByTheConnection) {
-    EXPECT_THROW(dictionary::connecterAuDictionnaire(connection, "ab"), AdsConnectionError);
+    EXPECT_THROW(dictionary::connectAndList(connection, "ab", dictionaryPath, trimmedPath),
+                 AdsConnectionError);
     EXPECT_FALSE(connection.IsConnected());
+    EXPECT_EQ(dictionaryPath, "before") << "the paths of the last dictionary chosen stay";
+    EXPECT_EQ(trimmedPath, "before");
 }
 
 TEST_F(TableListTest, KeepsTablesWhoseFileIsInTheFolderInLocaleOrder) {
@@ -56,23 +68,21 @@ TEST_F(TableListTest, KeepsTablesWhoseFileIsInTheFolderInLocaleOrder) {
          {"Produits.adt", "clients.adt", "Commandes.adt", "Autre.dbf", "Élèves.adt", "Ecoles.adt"})
         touch(file);
     ASSERT_TRUE(QDir(dir.path()).mkdir("Dossier.adt"));
-    dictionary::connecterAuDictionnaire(connection, dir.filePath("Compta.add;A"));
-    EXPECT_EQ(tables(), QStringList({"clients", "Commandes", "Ecoles", "Élèves", "Produits"}));
+    EXPECT_EQ(connectAndList(),
+              QStringList({"clients", "Commandes", "Ecoles", "Élèves", "Produits"}));
 }
 
 TEST_F(TableListTest, TheFilterIsEvaluatedAgainAtEachCall) {
     fake.tableNames = {"Clients", "Factures"};
     touch("Clients.adt");
-    dictionary::connecterAuDictionnaire(connection, dir.filePath("Compta.add;A"));
-    EXPECT_EQ(tables(), QStringList({"Clients"}));
+    EXPECT_EQ(connectAndList(), QStringList({"Clients"}));
     touch("Factures.adt");
     QFile::remove(dir.filePath("Clients.adt"));
     EXPECT_EQ(tables(), QStringList({"Factures"}));
 }
 
 TEST_F(TableListTest, ADictionaryWithoutTablesGivesNone) {
-    dictionary::connecterAuDictionnaire(connection, dir.filePath("Compta.add;A"));
-    EXPECT_TRUE(tables().isEmpty());
+    EXPECT_TRUE(connectAndList().isEmpty());
 }
 
 TEST_F(TableListTest, ListingOnADisconnectedConnectionThrows) {

@@ -1,4 +1,4 @@
-// gui_app.h: the one QApplication of a GUI test executable.
+// gui_app.h: the QApplication that tests/ui/gui_main.cpp made for the whole run.
 #ifndef BREVANTIS_TESTS_IDENTIFICATION_GUI_APP_H
 #define BREVANTIS_TESTS_IDENTIFICATION_GUI_APP_H
 
@@ -6,14 +6,9 @@
 #include <QRect>
 #include <ostream>
 
-// Creates the application on first use. It is never destroyed: widgets that tests leave to
-// static destructors must not outlive it.
+// REQUIRES: the test runs under tests/ui/gui_main.cpp.
 inline QApplication& guiApp() {
-    static int argc = 1;
-    static char name[] = "identification_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
+    return *static_cast<QApplication*>(QCoreApplication::instance());
 }
 
 // Readable rectangles in failure messages.

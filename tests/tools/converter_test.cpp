@@ -209,4 +209,13 @@ TEST_F(ConverterTest, ReturnInAnEditPressesNoButton) {
     EXPECT_TRUE(window_.isVisible());
 }
 
+TEST_F(ConverterTest, EscapeLeavesTheWindowOpenWithItsValues) {
+    type("EditDecimal", "64");
+    click("BtnDecimaToBase64");
+    QTest::keyClick(edit("EditDecimal"), Qt::Key_Escape);
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_EQ(edit("EditDecimal")->text(), "64");
+    EXPECT_EQ(edit("EditBase64")->text(), "AAAABA");
+}
+
 }  // namespace

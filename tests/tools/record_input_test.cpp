@@ -59,6 +59,15 @@ TEST(RecordInput, ValuesAreOneLiteral) {
         {"\"Dupont\"", Litteral::TexteGuillemets, "Dupont"},
         {"\"Le \"\"Grand\"\" Café\"", Litteral::TexteGuillemets, "Le \"Grand\" Café"},
         {" 'x' ", Litteral::TexteApostrophes, "x"},
+        // The engine's other forms of one number, and its two logical words in any case.
+        {"1.", Litteral::Nombre, "1."},
+        {".5", Litteral::Nombre, ".5"},
+        {"-.5", Litteral::Nombre, "-.5"},
+        {"1e5", Litteral::Nombre, "1e5"},
+        {"2.5E-3", Litteral::Nombre, "2.5E-3"},
+        {"TRUE", Litteral::Logique, "TRUE"},
+        {" false ", Litteral::Logique, "false"},
+        {"True", Litteral::Logique, "True"},
         // Refused: not one literal.
         {"", Litteral::Aucun, ""},
         {"   ", Litteral::Aucun, ""},
@@ -77,9 +86,15 @@ TEST(RecordInput, ValuesAreOneLiteral) {
         {"+5", Litteral::Aucun, ""},
         {"- 5", Litteral::Aucun, ""},
         {"--5", Litteral::Aucun, ""},
-        {"1.", Litteral::Aucun, ""},
-        {".5", Litteral::Aucun, ""},
-        {"1e5", Litteral::Aucun, ""},
+        {".", Litteral::Aucun, ""},
+        {"1.2.3", Litteral::Aucun, ""},
+        {"1e", Litteral::Aucun, ""},
+        {"e5", Litteral::Aucun, ""},
+        {"1e+", Litteral::Aucun, ""},
+        {"T", Litteral::Aucun, ""},  // a column in SQL
+        {".T.", Litteral::Aucun, ""},
+        {"TRUE OR 1=1", Litteral::Aucun, ""},
+        {"TRUEX", Litteral::Aucun, ""},
         {"0x1F", Litteral::Aucun, ""},
         {":code", Litteral::Aucun, ""},  // a parameter, sent empty
         {"NULL", Litteral::Aucun, ""},
@@ -89,7 +104,9 @@ TEST(RecordInput, ValuesAreOneLiteral) {
         QString content = QStringLiteral("unchanged");
         const Litteral kind = record_input::litteral(QString::fromUtf8(c.value), &content);
         EXPECT_EQ(kind, c.kind) << c.value;
-        if (kind != Litteral::Aucun) EXPECT_EQ(content, QString::fromUtf8(c.content)) << c.value;
+        if (kind != Litteral::Aucun) {
+            EXPECT_EQ(content, QString::fromUtf8(c.content)) << c.value;
+        }
     }
 }
 

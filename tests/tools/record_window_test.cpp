@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 #include "data/adscnnct.h"
 #include "data/adstable.h"
@@ -93,15 +94,29 @@ class RecordWindowTest : public ::testing::Test {
         ASSERT_EQ(autre.addUser("adssys", "kor5382", true).code, 0u);
         ASSERT_EQ(autre.save().code, 0u);
         runSql(autre_, {"CREATE TABLE Produits (Reference Char(10));"});
+        // A dictionary whose folder, table and first field hold a quote.
+        QDir().mkpath(engine_->folder.filePath("l'atelier"));
+        atelier_ = engine_->folder.filePath("l'atelier/Atelier.add");
+        engine::Dictionary atelier = engine::Dictionary::empty(atelier_.toStdString());
+        ASSERT_EQ(atelier.addUser("adssys", "kor5382", true).code, 0u);
+        ASSERT_EQ(atelier.save().code, 0u);
+        runSql(
+            atelier_,
+            {"CREATE TABLE [Zone's VIP] ([Vu l'an] Logical, Nom CIChar(10));",
+             "INSERT INTO [Zone's VIP] ([Vu l'an], Nom) VALUES (TRUE, 'Roux'), (FALSE, 'Blanc');",
+             "CREATE TABLE Stock (Ref Char(5));", "INSERT INTO Stock (Ref) VALUES ('S1');"});
         // Another process holds record 1 of Clients (code K1) and record 2 of Articles (-3).
-        for (const auto& [table, record] : {std::pair{"Clients", "1"}, {"Articles", "2"}}) {
-            const QString ready = engine_->folder.filePath(QStringLiteral("%1.ready").arg(table));
+        for (const auto& [dict, table, record] : {std::tuple{test_, "Clients", "1"},
+                                                  {test_, "Articles", "2"},
+                                                  {atelier_, "Zone's VIP", "1"}}) {
+            const QString ready = engine_->folder.filePath(
+                QStringLiteral("%1.ready").arg(QString::fromUtf8(table).remove(u'\'')));
             auto* holder = new QProcess();
             holder->start(
                 QFileInfo(QString::fromStdString(engine_->server.executable())).absolutePath() +
                     QStringLiteral("/lockholder"),
                 // --seconds: gone by itself should this test be killed.
-                {"--dict", test_, "--table", table, "--records", record, "--seconds", "600",
+                {"--dict", dict, "--table", table, "--records", record, "--seconds", "600",
                  "--workstation", "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
                  "--server", QString::fromStdString(engine_->server.address()), "--ready", ready});
             holders_.push_back(holder);
@@ -122,8 +137,9 @@ class RecordWindowTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(engine_ && engine_->server.running());
         writeAdsIni(QStringLiteral("[Databases]\nARCHIVE_X_1=/nulle/part/Archive.add;A\n"
-                                   "Test=%1;A\nAutre=%2;A\nPerdu=/nulle/part/Perdu.add;A\n")
-                        .arg(test_, autre_));
+                                   "Test=%1;A\nAutre=%2;A\nPerdu=/nulle/part/Perdu.add;A\n"
+                                   "Atelier=%3;A\n")
+                        .arg(test_, autre_, atelier_));
     }
 
     void writeAdsIni(const QString& text) {
@@ -215,6 +231,7 @@ class RecordWindowTest : public ::testing::Test {
     static e2e::Engine* engine_;
     static QString test_;
     static QString autre_;
+    static QString atelier_;
     static std::vector<QProcess*> holders_;
     QTemporaryDir exe_;
     dictionary::ExecutableFolderOverride folder_{exe_.path()};
@@ -225,6 +242,7 @@ class RecordWindowTest : public ::testing::Test {
 e2e::Engine* RecordWindowTest::engine_ = nullptr;
 QString RecordWindowTest::test_;
 QString RecordWindowTest::autre_;
+QString RecordWindowTest::atelier_;
 std::vector<QProcess*> RecordWindowTest::holders_;
 
 TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
@@ -350,7 +368,7 @@ TEST_F(RecordWindowTest, MissingAdsIniShowsTheErrorOnlyAndDisablesNothing) {
     ASSERT_EQ(messages_.messages().size(), 1u);
     EXPECT_EQ(messages_.messages()[0].form, Form::Dialog);
     EXPECT_EQ(messages_.messages()[0].kind, ui::DialogKind::Error);
-    EXPECT_EQ(messages_.messages()[0].text, dictionary::kAdsIniIntrouvable);
+    EXPECT_EQ(messages_.messages()[0].text, dictionary::kAdsIniMissing);
     EXPECT_EQ(w().RGPaths->count(), 0);
     for (QWidget* c : w().findChildren<QWidget*>())
         EXPECT_TRUE(c->isEnabled() || c == w().BtnChercherUsagerQuiBloque)
@@ -360,7 +378,7 @@ TEST_F(RecordWindowTest, MissingAdsIniShowsTheErrorOnlyAndDisablesNothing) {
 TEST_F(RecordWindowTest, ChoosingADictionaryConnectsToTheEntryItShowsAndListsItsTables) {
     open();
     // ARCHIVE_X_1 comes first in the file and is not offered.
-    ASSERT_EQ(w().RGPaths->count(), 3);
+    ASSERT_EQ(w().RGPaths->count(), 4);
     EXPECT_EQ(w().RGPaths->itemText(0), "Test");
     chooseDictionary("Test");
     EXPECT_TRUE(w().ManagementConn->IsConnected());
@@ -588,11 +606,85 @@ TEST_F(RecordWindowTest, ADictionaryClickedAfterASearchEmptiesTheResultAndDisabl
     }
 }
 
+TEST_F(RecordWindowTest, QuotesInTheFolderTheTableAndTheFieldAndALogicalValueAreSearched) {
+    open();
+    chooseDictionary("Atelier");
+    const QString folder = engine_->folder.filePath("l''atelier/");
+    // A plain table in a folder with a quote: the owners' statement quotes the path.
+    chooseTable("Stock");
+    typeValue("'S1'");
+    search();
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_EQ(w().QTrouverUserQuiBloqueRecord->SQL()[4], u'\'' + folder + "Stock.adt'");
+    EXPECT_TRUE(blinking()) << "nobody holds it";
+
+    // A table and a first field the window listed, whatever their characters.
+    chooseTable("Zone's VIP");
+    EXPECT_EQ(w().ComboBoxFields->text(), "Vu l'an");
+    for (const char* value : {"TRUE", "true", "True"}) {
+        SCOPED_TRACE(value);
+        typeValue(QString::fromLatin1(value));
+        search();
+        EXPECT_TRUE(shown().isEmpty());
+        EXPECT_EQ(w().QTrouverRowID->SQL()[1], "[Zone's VIP]");
+        EXPECT_EQ(w().QTrouverRowID->SQL()[3], "[Vu l'an]");
+        EXPECT_EQ(w().QTrouverRowID->SQL()[5], QString::fromLatin1(value));
+        EXPECT_EQ(w().QTrouverUserQuiBloqueRecord->SQL()[4], u'\'' + folder + "Zone''s VIP.adt'");
+        EXPECT_EQ(owners(), QStringList{"PC-TEST|mmartin|Facturation.exe"});
+    }
+    typeValue("false");
+    search();
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_TRUE(blinking());
+
+    // Anything else stays refused.
+    typeValue("TRUE OR 1=1");
+    search();
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kValeurInvalide});
+    retype(w().ComboBoxTables->lineEdit(), "Zone's VIP2");
+    typeValue("TRUE");
+    search();
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kTableInvalide});
+}
+
+TEST_F(RecordWindowTest, TheOwnerRowStaysLinkBlueWhenItIsTheCurrentRow) {
+    open();
+    searchClients("'K1'");
+    ASSERT_EQ(owners().size(), 1);
+    ui::DataGrid* grid = w().wwDBGrid1;
+    grid->setFocus();
+    grid->selectionModel()->select(grid->model()->index(0, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QColor link = grid->palette().color(QPalette::Link);
+    const QImage image = grid->viewport()->grab().toImage();
+    int linkPixels = 0, whitePixels = 0;
+    for (int y = grid->rowViewportPosition(0);
+         y < grid->rowViewportPosition(0) + grid->rowHeight(0); ++y)
+        for (int x = 0; x < grid->columnWidth(0); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            linkPixels += c == link;
+            whitePixels += c == QColor(Qt::white);
+        }
+    EXPECT_GT(linkPixels, 0) << "the text is painted link blue";
+    EXPECT_EQ(whitePixels, 0) << "not in the selection's text colour";
+}
+
+TEST_F(RecordWindowTest, TheWindowDoesNotShrinkBelowItsDesignSize) {
+    open();
+    w().resize(850, 300);
+    EXPECT_EQ(w().size(), QSize(977, 382));
+}
+
 TEST_F(RecordWindowTest, ClosingDisconnectsAndReleasesTheAliasList) {
     open();
     searchClients("'K1'");
     ASSERT_TRUE(w().ManagementConn->IsConnected());
-    QTest::keyClick(&w(), Qt::Key_Escape);
+    QTest::keyClick(w().EditValueColumn, Qt::Key_Escape);
+    EXPECT_TRUE(w().isVisible()) << "Escape loses nothing";
+    EXPECT_EQ(w().ComboBoxTables->text(), "Clients");
+    EXPECT_EQ(w().EditValueColumn->text(), "'K1'");
+    EXPECT_EQ(owners(), QStringList{"PC-TEST|mmartin|Facturation.exe"});
+    w().close();  // the close button
     EXPECT_FALSE(w().isVisible());
     EXPECT_FALSE(w().ManagementConn->IsConnected());
     EXPECT_FALSE(w().QTrouverUserQuiBloqueRecord->Active());

@@ -1,4 +1,5 @@
-// gui_main.cpp: GoogleTest entry for widget tests; a QApplication lives for the whole run.
+// gui_main.cpp: the GoogleTest entry of every widget test; a QApplication lives for the
+// whole run.
 #include <gtest/gtest.h>
 
 #include <QApplication>
