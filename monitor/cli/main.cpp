@@ -63,9 +63,10 @@ int run(const QStringList& arguments) {
     const std::chrono::seconds interval(options->intervalSeconds);
     for (bool first = true;; first = false) {
         const auto snapshot = lockMonitor.refresh();
+        // Recorded before it is printed: whoever reads a line finds it in the history.
+        if (history) history->record(toHistoryRefresh(*snapshot, *dictionaries, interval));
         write(stdout, cli::followLines(*snapshot, first));
         write(stderr, cli::failureLines(*snapshot));
-        if (history) history->record(toHistoryRefresh(*snapshot, *dictionaries, interval));
         const qint64 spent = snapshot->elapsedMs;
         QThread::msleep(static_cast<unsigned long>(
             std::max<qint64>(0, options->intervalSeconds * 1000LL - spent)));
