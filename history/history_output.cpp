@@ -131,7 +131,7 @@ int runHistoryCommand(const HistoryCommand& command, QTextStream& out, QTextStre
     err << error << '\n';
     return 2;
   }
-  EpisodeStore store([&](const QString& message) { err << message << '\n'; });
+  EpisodeStore store([&](const QString& message) { err << message << '\n'; }, command.store);
   if (!store.open(command.location, now)) return 2;
   const auto page = queryEpisodes(store.database(),
                                   {*range, command.filter, std::numeric_limits<int>::max()}, &error);

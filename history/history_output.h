@@ -2,6 +2,7 @@
 // range as a table, CSV or JSON.
 #pragma once
 
+#include "episode_store.h"
 #include "history_location.h"
 #include "observation.h"
 
@@ -34,6 +35,7 @@ struct HistoryCommand {
   QString since = QStringLiteral("24h");
   OutputFormat format = OutputFormat::Table;
   QString filter;
+  StoreOptions store;  // the user's retention: opening prunes with it
 };
 
 // Runs `historique`: 0 when episodes were printed, 1 when there were none, 2 on an error

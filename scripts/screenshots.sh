@@ -9,7 +9,8 @@
 # with a lock owner found and with "Pas de Lock trouvé", and, with the copy's ads.ini taken
 # away, the missing-file error and the main window it leaves; last, the lock monitor opened
 # from "Menu Outils" (with locks, with its threshold passed, and after the server was
-# killed), its settings in a private folder. Whatever lies beside
+# killed, and its "Historique" tab with the chart of an hour of locks), its settings and its
+# lock history in a private folder. Whatever lies beside
 # <build>/bin/Brevantis is neither read nor touched. A shot that cannot be taken stops the
 # script with an error naming the window. Builds what is needed. Output: <build>/screenshots/*.png.
 set -euo pipefail
@@ -185,7 +186,10 @@ mv "$ini.aside" "$ini"
 # threshold of 5 s, its settings kept in a folder of the shots' own.
 export XDG_CONFIG_HOME=$out/demo/config
 mkdir -p "$XDG_CONFIG_HOME/Brevantis"
-printf '[SurveillanceLocks]\nintervalle=2\nseuil=5\n' >"$XDG_CONFIG_HOME/Brevantis/Brevantis.ini"
+history=$out/demo/historique-locks.sqlite
+rm -f "$history" "$history"-*
+printf '[SurveillanceLocks]\nintervalle=2\nseuil=5\n[Historique]\nEmplacement=%s\n' "$history" \
+  >"$XDG_CONFIG_HOME/Brevantis/Brevantis.ini"
 start_identified
 main=$(window "Des Locks par table")
 # "Menu Outils", then its last item "Surveiller les locks", after the separator.
@@ -197,6 +201,38 @@ sleep 1.5
 shoot "$monitor" monitor-locks.png
 sleep 6
 shoot "$monitor" monitor-threshold.png
+# The hour before, as the monitor would have recorded it: three workstations taking locks
+# of a few minutes each, beside the demo's own episodes just recorded.
+now=$(date +%s%3N)
+{
+  echo ".timeout 10000"
+  echo "BEGIN;"
+  for i in $(seq 0 39); do
+    case $((i % 3)) in
+      0) who="'PC-COMPTA-01','mmartin','Facturation.exe'" ;;
+      1) who="'PC-DIRECTION','pmoreau','TableauDeBord.exe'" ;;
+      *) who="'PORTABLE-JDUPONT','jdupont','GestCom.exe'" ;;
+    esac
+    first=$((now - (58 - i) * 90000))
+    echo "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name," \
+      "os_login, application, lock_type, first_seen, last_seen, is_open, since_at_least)" \
+      "VALUES ('Compta', 'Factures', $((100 + i)), '', $who, 'Record Lock', $first," \
+      "$((first + (i % 7 + 2) * 60000)), 0, 0);"
+  done
+  echo "COMMIT;"
+} | sqlite3 "$history" >/dev/null
+# The tab after "Par application", then the splitter raised to give it room.
+xdotool mousemove --window "$monitor" 455 470 click 1
+sleep 1
+xdotool mousemove --window "$monitor" 550 453 mousedown 1 sleep 0.3 \
+  mousemove --window "$monitor" 550 150 sleep 0.3 mouseup 1
+sleep 1
+# The last hour, stacked by user.
+xdotool mousemove --window "$monitor" 143 236 click 1 sleep 0.5 key Home Return
+sleep 0.5
+xdotool mousemove --window "$monitor" 932 236 click 1 sleep 0.5 key Down Return
+sleep 1.5
+shoot "$monitor" monitor-history.png
 kill "$(cat "$BREVANTIS_DEMO_DIR/run/enginesrv.pid")"
 sleep 4
 shoot "$monitor" monitor-server-lost.png

@@ -9,7 +9,8 @@ packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11
           qt6-translations-l10n
           lintian desktop-file-utils dpkg-dev libxml2-utils
           libpq-dev postgresql postgresql-contrib
-          libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev)
+          libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev
+          sqlite3)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -37,6 +37,12 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
             o.help = true;
         } else if (arg == QLatin1String("--suivre")) {
             o.follow = true;
+        } else if (arg == QLatin1String("--sans-historique")) {
+            o.recordHistory = false;
+        } else if (arg == QLatin1String("--historique") || arg == QLatin1String("--depuis")) {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            (arg == QLatin1String("--depuis") ? o.since : o.historyLocation) = *v;
         } else if (arg == QLatin1String("--format")) {
             const auto v = value();
             if (!v) return std::nullopt;
@@ -77,9 +83,16 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             error = QStringLiteral("Option inconnue : %1 (voir --help).").arg(arg);
             return std::nullopt;
+        } else if (arg == QLatin1String("historique") && o.dictionaries.isEmpty() &&
+                   !o.showHistory) {
+            o.showHistory = true;
         } else {
             o.dictionaries << arg;
         }
+    }
+    if (!o.since.isEmpty() && !o.showHistory) {
+        error = QStringLiteral("L'option --depuis ne sert qu'avec la commande historique.");
+        return std::nullopt;
     }
     return o;
 }
@@ -87,6 +100,8 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
 QString helpText() {
     return QStringLiteral(
         "Usage : brevantis-locks [OPTIONS] [DICTIONNAIRE...]\n"
+        "        brevantis-locks historique [--depuis DURÉE|DATE] [--format table|csv|json]\n"
+        "                        [--historique FICHIER|URL]\n"
         "\n"
         "Affiche les locks d'enregistrements détenus sur les tables des dictionnaires : un\n"
         "propriétaire de lock par ligne, avec les colonnes de la fenêtre « Surveillance des\n"
@@ -102,9 +117,21 @@ QString helpText() {
         "                           (« pris ») et par lock libéré (« libéré », avec sa durée),\n"
         "                           colonnes séparées par des tabulations, jusqu'à Ctrl+C\n"
         "  --intervalle S           secondes entre deux lectures avec --suivre (5 par défaut)\n"
+        "  --sans-historique        avec --suivre, ne rien enregistrer dans l'historique des\n"
+        "                           locks (enregistré par défaut, comme dans la fenêtre)\n"
+        "  --historique FICHIER|URL l'historique des locks à utiliser : un fichier SQLite ou\n"
+        "                           postgresql://utilisateur@hôte/base (par défaut : celui\n"
+        "                           réglé pour la fenêtre, sinon le fichier local)\n"
         "  --utilisateur NOM        utilisateur de connexion (administrateur par défaut)\n"
         "  --mot-de-passe MOT       mot de passe de connexion\n"
         "  -h, --help               afficher cette aide\n"
+        "\n"
+        "Commande historique : affiche les épisodes de lock (qui a tenu quel enregistrement,\n"
+        "de quand à quand), les plus longs d'abord.\n"
+        "  --depuis DURÉE|DATE      1h, 24h (par défaut), 7j ou une date AAAA-MM-JJ ou\n"
+        "                           JJ/MM/AAAA\n"
+        "  --format table|csv|json  format de sortie (table par défaut)\n"
+        "  Code de sortie : 0 s'il y a des épisodes, 1 s'il n'y en a aucun, 2 en cas d'erreur.\n"
         "\n"
         "Environnement : BREVANTIS_UTILISATEUR et BREVANTIS_MOT_DE_PASSE donnent l'utilisateur\n"
         "et le mot de passe quand les options ne les donnent pas.\n"

@@ -23,13 +23,18 @@ struct CliOptions {
     int intervalSeconds = 5;   // --intervalle, for --suivre
     Credentials credentials;   // the administrator's unless given
     QStringList dictionaries;  // aliases or dictionary paths; empty: every alias offered
+    bool showHistory = false;     // the `historique` command: print the lock history
+    QString since;                // --depuis, for `historique`; empty: its default
+    bool recordHistory = true;    // --suivre records in the lock history unless --sans-historique
+    QString historyLocation;      // --historique; empty: the kept setting
 };
 
 // The environment variables that give the credentials when the options do not.
 inline const char* const kUserVariable = "BREVANTIS_UTILISATEUR";
 inline const char* const kPasswordVariable = "BREVANTIS_MOT_DE_PASSE";
 
-// Reads `arguments` (without the program's name). `environment` answers a variable's value,
+// Reads `arguments` (without the program's name). A first name "historique" is the command
+// that prints the lock history, not a dictionary. `environment` answers a variable's value,
 // empty when unset. Returns the options, or nothing with `error` set to a French message.
 std::optional<CliOptions> parseArguments(const QStringList& arguments,
                                          const std::function<QString(const char*)>& environment,

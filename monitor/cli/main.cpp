@@ -7,6 +7,8 @@
 #include "dictionary/exe_folder.h"
 #include "monitor/cli/cli_options.h"
 #include "monitor/cli/cli_output.h"
+#include "monitor/cli/history_cli.h"
+#include "monitor/history_adapter.h"
 #include "monitor/lock_monitor.h"
 #include "rtl/exception.h"
 
@@ -34,6 +36,7 @@ int run(const QStringList& arguments) {
         write(stdout, cli::helpText().toUtf8());
         return kWithLocks;
     }
+    if (options->showHistory) return cli::printHistory(*options);
     const QString iniFile = options->iniFile.isEmpty()
                                 ? dictionary::executableFolder() + QStringLiteral("ads.ini")
                                 : options->iniFile;
@@ -51,8 +54,17 @@ int run(const QStringList& arguments) {
         }
         return snapshot->current > 0 ? kWithLocks : kWithoutLocks;
     }
+    // A history that cannot record says so once; the following goes on.
+    std::unique_ptr<history::EpisodeStore> history;
+    if (options->recordHistory)
+        history = cli::openFollowHistory(*options, [](const QString& message) {
+            write(stderr, QStringLiteral("brevantis-locks : %1\n").arg(message).toUtf8());
+        });
+    const std::chrono::seconds interval(options->intervalSeconds);
     for (bool first = true;; first = false) {
         const auto snapshot = lockMonitor.refresh();
+        // Recorded before it is printed: whoever reads a line finds it in the history.
+        if (history) history->record(toHistoryRefresh(*snapshot, *dictionaries, interval));
         write(stdout, cli::followLines(*snapshot, first));
         write(stderr, cli::failureLines(*snapshot));
         const qint64 spent = snapshot->elapsedMs;
@@ -65,6 +77,8 @@ int run(const QStringList& arguments) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The window's name, so that both find the same lock history in the user's data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("Brevantis"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     try {

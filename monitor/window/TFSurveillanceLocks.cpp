@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "dictionary/alias_config.h"
 #include "dictionary/exe_folder.h"
@@ -31,6 +32,8 @@
 #include "monitor/lock_summary.h"
 #include "monitor/lock_text.h"
 #include "monitor/locked_record.h"
+#include "history_tab.h"
+#include "monitor/window/history_page.h"
 #include "monitor/window/lock_filter_proxy.h"
 #include "monitor/window/lock_table_model.h"
 #include "rtl/exception.h"
@@ -67,6 +70,11 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
       refresher_(std::make_unique<BackgroundRefresher>(administrateur(), observer)),
       recordReader_(std::make_unique<LockedRecordReader>(administrateur())) {
     construireFenetre();
+    historique_ = std::make_unique<HistoryPage>(*ouvrirReglages(settingsFile_));
+    OngletsBas->addTab(historique_->tab(), QStringLiteral("Historique"));
+    // Under the refresh's own error line: the history's trouble never hides the locks'.
+    if (auto* page = qobject_cast<QVBoxLayout*>(layout()))
+        page->insertWidget(page->indexOf(LabelErreur) + 1, historique_->messageLine());
     const QString folder = dictionary::executableFolder();
     if (rtl::fileExists(folder + QStringLiteral("ads.ini"))) {
         rtl::StringList listAllPaths;
@@ -114,6 +122,10 @@ void TFSurveillanceLocks::connecterSignaux() {
             [this] { ActualiserMaintenant(); });
     connect(GrilleLocks, &QTableView::activated, this,
             [this](const QModelIndex& index) { AfficherEnregistrement(index); });
+    connect(historique_->tab(), &history::HistoryTab::recordRequested, this,
+            [this](const history::Observation& lock) {
+                afficherEnregistrement(lock.dictionary, lock.table, static_cast<int>(lock.record));
+            });
     auto* copie = new QShortcut(QKeySequence::Copy, GrilleLocks);
     copie->setContext(Qt::WidgetWithChildrenShortcut);
     connect(copie, &QShortcut::activated, this,
@@ -234,6 +246,8 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
         LabelErreur->show();
     }
     remplirResumes(*snapshot);
+    historique_->record(*snapshot, dictionnairesSurveilles(),
+                        std::chrono::seconds(ComboBoxIntervalle->currentData().toInt()));
     programmerProchaine();
 }
 
@@ -297,18 +311,23 @@ void TFSurveillanceLocks::BtnExporterCsvClick() {
 void TFSurveillanceLocks::AfficherEnregistrement(const QModelIndex& proxyIndex) {
     if (!proxyIndex.isValid()) return;
     const LockRow row = ModeleLocks->lockAt(FiltreLocks->mapToSource(proxyIndex).row()).row;
+    afficherEnregistrement(row.dictionary, row.table, row.recNo);
+}
+
+void TFSurveillanceLocks::afficherEnregistrement(const QString& dictionaryName,
+                                                 const QString& table, int recNo) {
     OngletsBas->setCurrentIndex(0);
     GrilleEnregistrement->clear();
     GrilleEnregistrement->setRowCount(0);
     GrilleEnregistrement->setColumnCount(0);
     const auto dictionary = std::find_if(aliases_.begin(), aliases_.end(),
-                                         [&](const auto& d) { return d.name == row.dictionary; });
+                                         [&](const auto& d) { return d.name == dictionaryName; });
     const QString what =
-        QStringLiteral("%1 — %2, enregistrement %3").arg(row.dictionary, row.table).arg(row.recNo);
+        QStringLiteral("%1 — %2, enregistrement %3").arg(dictionaryName, table).arg(recNo);
     if (dictionary == aliases_.end()) return;
     try {
         const std::optional<LockedRecord> record =
-            recordReader_->read(*dictionary, row.table, row.recNo);
+            recordReader_->read(*dictionary, table, recNo);
         if (!record) {
             LabelEnregistrement->setText(what +
                                          QStringLiteral(" : L'enregistrement n'a pas été trouvé!"));

@@ -27,6 +27,7 @@ class QTimer;
 namespace monitor {
 
 class BackgroundRefresher;
+class HistoryPage;
 class LockFilterProxy;
 class LockTableModel;
 class LockedRecordReader;
@@ -66,6 +67,7 @@ class TFSurveillanceLocks : public QWidget {
     void BtnPauseClick();
     void BtnExporterCsvClick();
     void AfficherEnregistrement(const QModelIndex& proxyIndex);
+    void afficherEnregistrement(const QString& dictionary, const QString& table, int recNo);
     void remplirResumes(const TrackedSnapshot& snapshot);
     std::vector<QStringList> lignesAffichees(bool selectedOnly) const;
     void garderReglages();
@@ -74,6 +76,7 @@ class TFSurveillanceLocks : public QWidget {
     std::vector<WatchedDictionary> aliases_;  // every alias offered by ads.ini
     std::unique_ptr<BackgroundRefresher> refresher_;
     std::unique_ptr<LockedRecordReader> recordReader_;
+    std::unique_ptr<HistoryPage> historique_;  // every refresh recorded; the "Historique" tab
     bool paused_ = false;
     bool saved_ = false;
     bool widthsSet_ = false;  // column widths from the settings or fitted once

@@ -231,11 +231,28 @@ TEST_F(HistoryFixture, TheCommandPrintsTheRangeAndSaysWhetherThereWasAny) {
     SCOPED_TRACE(c.since);
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
-    HistoryCommand command{location_, QString::fromUtf8(c.since), c.format, {}};
+    HistoryCommand command{location_, QString::fromUtf8(c.since), c.format, {}, {}};
     const QDateTime now = c.exitCode == 1 ? at(2 * 86400) : at(1000);
     EXPECT_EQ(runHistoryCommand(command, outStream, errStream, now), c.exitCode);
     for (const QString& part : c.outContains) EXPECT_TRUE(out.contains(part)) << out.toStdString();
     EXPECT_TRUE(err.contains(QString::fromUtf8(c.errContains))) << err.toStdString();
+  }
+}
+
+TEST_F(HistoryFixture, TheCommandPrunesWithTheUsersRetentionNotTheDefault) {
+  // Forty days later: kept for ninety days, then pruned at thirty (order matters).
+  struct Case {
+    int retentionDays;
+    int exitCode;
+  };
+  for (const Case c : {Case{90, 0}, Case{30, 1}}) {
+    SCOPED_TRACE(c.retentionDays);
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    HistoryCommand command{location_, QStringLiteral("60j"), OutputFormat::Csv, {}, {}};
+    command.store.retention = std::chrono::days(c.retentionDays);
+    EXPECT_EQ(runHistoryCommand(command, outStream, errStream, at(40 * 86400)), c.exitCode)
+        << err.toStdString();
   }
 }
 

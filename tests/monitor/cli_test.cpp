@@ -133,16 +133,19 @@ TEST_F(LocksCli, ExitCodesAndFrenchErrors) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* word :
          {"--format table|csv|json", "--ini FICHIER", "--suivre", "--intervalle S", "--utilisateur",
-          "--mot-de-passe", "BREVANTIS_MOT_DE_PASSE", "Code de sortie"})
+          "--mot-de-passe", "BREVANTIS_MOT_DE_PASSE", "Code de sortie", "--sans-historique",
+          "--historique FICHIER|URL", "brevantis-locks historique [--depuis DURÉE|DATE]"})
         EXPECT_TRUE(help.out.contains(QString::fromUtf8(word))) << word;
 }
 
-TEST_F(LocksCli, FollowPrintsTakenAndReleasedLocksWithTheirDuration) {
+TEST_F(LocksCli, FollowPrintsTakenAndReleasedLocksAndRecordsThemInTheHistory) {
+    const QString history = dir_->filePath("historique.sqlite");
     auto holder = std::make_unique<Holder>(*server_, gestion_, "Clients", "7",
                                            locktest::Who{"PC-S", "sam", "Suivi.exe"});
     ASSERT_TRUE(holder->waitReady());
     QProcess p;
-    p.start(program(), {"--ini", ini_, "--suivre", "--intervalle", "1", "Gestion"});
+    p.start(program(),
+            {"--ini", ini_, "--suivre", "--intervalle", "1", "--historique", history, "Gestion"});
     auto waitFor = [&](const QString& text, QString& seen) {
         QElapsedTimer clock;
         clock.start();
@@ -163,6 +166,48 @@ TEST_F(LocksCli, FollowPrintsTakenAndReleasedLocksWithTheirDuration) {
         << released.toStdString();
     p.kill();
     p.waitForFinished();
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).isEmpty());
+
+    // The release closed the lock's one episode; `historique` prints it.
+    const Result json = run({"historique", "--historique", history, "--depuis", "1h", "--format",
+                             "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    const QJsonArray episodes = QJsonDocument::fromJson(json.raw).array();
+    ASSERT_EQ(episodes.size(), 1) << json.out.toStdString();
+    const QJsonObject episode = episodes[0].toObject();
+    EXPECT_EQ(episode["dictionnaire"].toString(), "Gestion");
+    EXPECT_EQ(episode["table"].toString(), "Clients");
+    EXPECT_EQ(episode["enregistrement"].toInt(), 7);
+    EXPECT_EQ(episode["utilisateur"].toString(), "PC-S");
+    EXPECT_FALSE(episode["en_cours"].toBool());
+    EXPECT_GE(episode["duree_ms"].toInteger(), 2000);
+
+    const Result table = run({"historique", "--historique", history});
+    EXPECT_EQ(table.exitCode, 0) << table.err.toStdString();
+    EXPECT_TRUE(table.out.startsWith("Dictionnaire")) << table.out.toStdString();
+    EXPECT_TRUE(table.out.contains("Suivi.exe")) << table.out.toStdString();
+
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QString inErr;
+    };
+    const Case cases[] = {
+        {{"historique", "--historique", dir_->filePath("vide.sqlite")}, 1, ""},
+        {{"historique", "--historique", history, "--depuis", "hier"}, 2, "hier"},
+        {{"historique", "--historique", history, "--format", "xml"}, 2, "Format inconnu : xml"},
+        {{"historique", "--historique", "postgresql://"}, 2, "Adresse d'historique invalide"},
+        {{"--depuis", "1h", "Gestion"}, 2, "--depuis ne sert qu'avec la commande historique"},
+    };
+    for (const Case& c : cases) {
+        const Result r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.arguments.join(' ').toStdString() << "\n"
+                                          << r.err.toStdString();
+        if (c.inErr.isEmpty())
+            EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        else
+            EXPECT_TRUE(r.err.contains(c.inErr)) << r.err.toStdString();
+    }
 }
 
 }  // namespace

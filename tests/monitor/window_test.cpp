@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -18,6 +21,8 @@
 #include <QThread>
 
 #include "dictionary/exe_folder.h"
+#include "episode_table_model.h"
+#include "history_tab.h"
 #include "monitor/lock_text.h"
 #include "monitor/window/TFSurveillanceLocks.h"
 #include "monitor/window/lock_filter_proxy.h"
@@ -33,6 +38,8 @@ using locktest::Holder;
 class MonitorWindow : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
+        // The lock history's default file goes to a test folder, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
         dir_ = new QTemporaryDir();
         server_ = new locktest::Server();
         ASSERT_TRUE(server_->started()) << server_->log().toStdString();
@@ -88,6 +95,12 @@ class MonitorWindow : public ::testing::Test {
     }
     static QVariant role(const TFSurveillanceLocks& w, int row, int r) {
         return w.FiltreLocks->index(row, 0).data(r);
+    }
+
+    // Points the window's lock history at `location` for the windows opened next.
+    static void keepHistoryIn(const QString& location) {
+        QSettings(dir_->filePath("reglages.ini"), QSettings::IniFormat)
+            .setValue("Historique/Emplacement", location);
     }
 
     static inline QTemporaryDir* dir_ = nullptr;
@@ -230,6 +243,57 @@ TEST_F(MonitorWindow, SettingsAreKeptBetweenRuns) {
     EXPECT_EQ(w->ListeDictionnaires->item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(w->GrilleLocks->horizontalHeader()->sectionSize(kUtilisateur), 177);
     EXPECT_EQ(w->size(), QSize(900, 500));
+}
+
+TEST_F(MonitorWindow, EveryRefreshIsRecordedAndTheHistoryTabShowsTheLockedRecord) {
+    keepHistoryIn(dir_->filePath("historique.sqlite"));
+    auto h = std::make_unique<Holder>(*server_, gestion_, "Clients", "7",
+                                      locktest::Who{"PC-H", "hugo", "Histo.exe"});
+    ASSERT_TRUE(h->waitReady());
+    auto w = open();
+    refresh(*w);
+    h.reset();
+    refresh(*w);
+    ASSERT_EQ(shown(*w), QStringList({"Clients/7/PC-H"})) << "shown once as released";
+    EXPECT_TRUE(w->findChild<QLabel*>("LabelHistorique")->isHidden());
+
+    auto* tab = w->findChild<history::HistoryTab*>();
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(w->OngletsBas->tabText(w->OngletsBas->indexOf(tab)), "Historique");
+    tab->reload();
+    ASSERT_EQ(tab->model()->rowCount(), 1);
+    const history::Episode& episode = tab->model()->episodeAt(0);
+    EXPECT_FALSE(episode.open) << "closed by the refresh that no longer saw it";
+    EXPECT_EQ(episode.lock.dictionary, "Gestion");
+    EXPECT_EQ(episode.lock.table, "Clients");
+    EXPECT_EQ(episode.lock.record, 7);
+    EXPECT_EQ(episode.lock.userName, "PC-H");
+
+    emit tab->recordRequested(episode.lock);
+    EXPECT_EQ(w->OngletsBas->currentIndex(), 0);
+    EXPECT_EQ(w->LabelEnregistrement->text(), "Gestion — Clients, enregistrement 7");
+    EXPECT_EQ(w->GrilleEnregistrement->rowCount(), 1);
+    keepHistoryIn({});
+}
+
+TEST_F(MonitorWindow, AHistoryThatCannotBeOpenedIsSaidInTheWindowAndMonitoringGoesOn) {
+    QFile notAFolder(dir_->filePath("pas-un-dossier"));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    keepHistoryIn(notAFolder.fileName() + "/historique.sqlite");
+    Holder h(*server_, gestion_, "Produits", "3", {"PC-F", "fred", "F.exe"});
+    ASSERT_TRUE(h.waitReady());
+    ui::MessageRecorder recorder;
+    auto w = open();
+    refresh(*w);
+    const QLabel* line = w->findChild<QLabel*>("LabelHistorique");
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_TRUE(line->text().contains("La surveillance continue sans historique."))
+        << line->text().toStdString();
+    EXPECT_EQ(shown(*w), QStringList({"Produits/3/PC-F"}));
+    EXPECT_TRUE(w->LabelErreur->isHidden());
+    EXPECT_TRUE(recorder.messages().empty()) << "no box";
+    keepHistoryIn({});
 }
 
 // Last: it stops the shared server.
