@@ -368,7 +368,7 @@ Status asReader(Session::Impl& impl, Handle handle, Body&& body) NO_THREAD_SAFET
 template <typename Step>
 Status navigate(Session::Impl& impl, Handle handle, Position* out, Step&& step) {
     return asReader(impl, handle,
-                    [&](auto& c, const Index* index) NO_THREAD_SAFETY_ANALYSIS {
+                    [&](Cursor& c, const Index* index) NO_THREAD_SAFETY_ANALYSIS {
                         Status s = step(c, index);
                         if (s.ok()) describePosition(c, out);
                         return s;
@@ -395,25 +395,25 @@ Status readSlot(const FilterSlot& slot, std::string* text) {
 }  // namespace
 
 Status Session::gotoTop(Handle h, Position* out) {
-    return navigate(*impl_, h, out, [](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         gotoEdge(c, index, true);
         return Status::success();
     });
 }
 Status Session::gotoBottom(Handle h, Position* out) {
-    return navigate(*impl_, h, out, [](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         gotoEdge(c, index, false);
         return Status::success();
     });
 }
 Status Session::gotoBof(Handle h, Position* out) {
-    return navigate(*impl_, h, out, [](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [](Cursor& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
         engine::gotoBof(c);
         return Status::success();
     });
 }
 Status Session::skip(Handle h, int32_t n, Position* out) {
-    return navigate(*impl_, h, out, [n](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [n](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         skipRows(c, index, n);
         return Status::success();
     });
@@ -423,7 +423,7 @@ Status Session::current(Handle h, Position* out) {
 }
 
 Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
-    return navigate(*impl_, h, out, [recno](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [recno](Cursor& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
         if (recno > c.table->recordCount())
             return Status::error(AE_INVALID_RECORD_NUMBER,
                                  "There is no record " + std::to_string(recno) + ".");
@@ -436,7 +436,7 @@ Status Session::gotoRecord(Handle h, uint32_t recno, Position* out) {
 
 Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* found,
                      Position* out) {
-    return navigate(*impl_, h, out, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return navigate(*impl_, h, out, [&](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         if (!index) return Status::error(AE_INVALID_HANDLE, "Seeking needs an index handle.");
         *found = seekKey(c, *index, key, seekType != ADS_HARDSEEK);
         return Status::success();
@@ -445,7 +445,7 @@ Status Session::seek(Handle h, std::string_view key, uint16_t seekType, bool* fo
 
 Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Position>* out) {
     out->clear();
-    return asReader(*impl_, h, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return asReader(*impl_, h, [&](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         for (uint32_t i = 0; i < count; ++i) {
             skipRows(c, index, step);
             out->emplace_back();
@@ -457,7 +457,7 @@ Status Session::fetch(Handle h, int32_t step, uint32_t count, std::vector<Positi
 }
 
 Status Session::recordCount(Handle h, uint16_t option, uint32_t* count) {
-    return asReader(*impl_, h, [&](auto& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
+    return asReader(*impl_, h, [&](Cursor& c, const Index* index) REQUIRES_SHARED(c.table->mutex()) {
         switch (option & ~ADS_REFRESHCOUNT) {
             case ADS_RESPECTFILTERS:
                 *count = countVisible(c, index);
@@ -513,7 +513,7 @@ Status Session::exact(Handle h, bool* e) {
 }
 
 Status Session::evalLogical(Handle h, std::string_view expression, bool* result) {
-    return asReader(*impl_, h, [&](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+    return asReader(*impl_, h, [&](Cursor& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
         if (c.bof || c.eof || !c.table->isLive(c.recno))
             return Status::error(AE_NO_CURRENT_RECORD, "There is no current record.");
         RecordFieldSource row(c.table.get(), c.recno);
@@ -583,7 +583,7 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
 }
 
 Status Session::lockRecord(Handle h, uint32_t recno) {
-    return asReader(*impl_, h, [&](auto& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
+    return asReader(*impl_, h, [&](Cursor& c, const Index*) REQUIRES_SHARED(c.table->mutex()) {
         if (c.lockFile.empty())
             return Status::error(AE_STATIC_VIEW, "A static result has no record locks.");
         if (recno == 0) {
