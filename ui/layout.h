@@ -17,6 +17,13 @@ class QWidget;
 
 namespace ui {
 
+// `object` with its object name set to `name`, for building a window's controls in one line.
+template <class T>
+T* named(T* object, const char* name) {
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
 // Names `w` after its control and puts it at its design rectangle in its parent.
 template <class W>
 W* placed(W* w, const char* name, const QRect& r) {

@@ -18,18 +18,13 @@
 #include "monitor/window/TFSurveillanceLocks.h"
 #include "monitor/window/lock_filter_proxy.h"
 #include "monitor/window/lock_table_model.h"
+#include "ui/layout.h"
 
 namespace monitor {
 namespace {
 
-template <class T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 QTableWidget* grilleResume(const char* name, const QString& holderTitle) {
-    auto* grid = named(new QTableWidget(0, 3), name);
+    auto* grid = ui::named(new QTableWidget(0, 3), name);
     grid->setHorizontalHeaderLabels(
         {holderTitle, QStringLiteral("Locks"), QStringLiteral("Le plus ancien depuis")});
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -46,32 +41,32 @@ void TFSurveillanceLocks::construireFenetre() {
     setWindowFlag(Qt::Window);
     resize(1100, 700);
 
-    ListeDictionnaires = named(new QListWidget, "ListeDictionnaires");
+    ListeDictionnaires = ui::named(new QListWidget, "ListeDictionnaires");
     ListeDictionnaires->setMaximumHeight(72);
-    ComboBoxIntervalle = named(new QComboBox, "ComboBoxIntervalle");
+    ComboBoxIntervalle = ui::named(new QComboBox, "ComboBoxIntervalle");
     for (int seconds : kIntervals)
         ComboBoxIntervalle->addItem(QStringLiteral("%1 s").arg(seconds), seconds);
-    SpinBoxSeuil = named(new QSpinBox, "SpinBoxSeuil");
+    SpinBoxSeuil = ui::named(new QSpinBox, "SpinBoxSeuil");
     SpinBoxSeuil->setRange(1, 24 * 3600);
     SpinBoxSeuil->setSuffix(QStringLiteral(" s"));
-    BtnPause = named(new QPushButton(QStringLiteral("Pause")), "BtnPause");
+    BtnPause = ui::named(new QPushButton(QStringLiteral("Pause")), "BtnPause");
     BtnActualiser =
-        named(new QPushButton(QStringLiteral("Actualiser maintenant")), "BtnActualiser");
+        ui::named(new QPushButton(QStringLiteral("Actualiser maintenant")), "BtnActualiser");
     BtnActualiser->setToolTip(QStringLiteral("F5"));
-    BtnExporterCsv = named(new QPushButton(QStringLiteral("Exporter en CSV…")), "BtnExporterCsv");
-    EditFiltre = named(new QLineEdit, "EditFiltre");
+    BtnExporterCsv = ui::named(new QPushButton(QStringLiteral("Exporter en CSV…")), "BtnExporterCsv");
+    EditFiltre = ui::named(new QLineEdit, "EditFiltre");
     EditFiltre->setPlaceholderText(QStringLiteral("Utilisateur, login OS, application ou table"));
     EditFiltre->setClearButtonEnabled(true);
-    LabelCompteur = named(new QLabel, "LabelCompteur");
-    LabelActualisation = named(new QLabel, "LabelActualisation");
-    LabelErreur = named(new QLabel, "LabelErreur");
+    LabelCompteur = ui::named(new QLabel, "LabelCompteur");
+    LabelActualisation = ui::named(new QLabel, "LabelActualisation");
+    LabelErreur = ui::named(new QLabel, "LabelErreur");
     LabelErreur->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     LabelErreur->setWordWrap(true);
     LabelErreur->hide();
 
     ModeleLocks = new LockTableModel(this);
     FiltreLocks = new LockFilterProxy(ModeleLocks, this);
-    GrilleLocks = named(new QTableView, "GrilleLocks");
+    GrilleLocks = ui::named(new QTableView, "GrilleLocks");
     GrilleLocks->setModel(FiltreLocks);
     GrilleLocks->setSortingEnabled(true);
     GrilleLocks->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -82,10 +77,10 @@ void TFSurveillanceLocks::construireFenetre() {
     GrilleLocks->setWordWrap(false);
 
     LabelEnregistrement =
-        named(new QLabel(QStringLiteral("Double-cliquez sur un lock (ou Entrée) pour afficher "
+        ui::named(new QLabel(QStringLiteral("Double-cliquez sur un lock (ou Entrée) pour afficher "
                                         "l'enregistrement verrouillé.")),
               "LabelEnregistrement");
-    GrilleEnregistrement = named(new QTableWidget, "GrilleEnregistrement");
+    GrilleEnregistrement = ui::named(new QTableWidget, "GrilleEnregistrement");
     GrilleEnregistrement->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GrilleEnregistrement->verticalHeader()->hide();
     auto* pageEnregistrement = new QWidget;
@@ -94,7 +89,7 @@ void TFSurveillanceLocks::construireFenetre() {
     enregistrement->addWidget(GrilleEnregistrement);
     GrilleParUtilisateur = grilleResume("GrilleParUtilisateur", QStringLiteral("Utilisateur"));
     GrilleParApplication = grilleResume("GrilleParApplication", QStringLiteral("Application"));
-    OngletsBas = named(new QTabWidget, "OngletsBas");
+    OngletsBas = ui::named(new QTabWidget, "OngletsBas");
     OngletsBas->addTab(pageEnregistrement, QStringLiteral("Enregistrement verrouillé"));
     OngletsBas->addTab(GrilleParUtilisateur, QStringLiteral("Par utilisateur"));
     OngletsBas->addTab(GrilleParApplication, QStringLiteral("Par application"));
