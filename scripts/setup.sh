@@ -7,7 +7,7 @@ packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11
           xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang
           pkg-config libsodium-dev
           qt6-translations-l10n
-          lintian desktop-file-utils dpkg-dev libxml2-utils
+          lintian desktop-file-utils dpkg-dev libxml2-utils systemd
           libpq-dev postgresql postgresql-contrib
           libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev
           sqlite3)

@@ -11,7 +11,8 @@
 set -euo pipefail
 build=$(cd "${1:?usage: packaging_test.sh BUILD_DIR}" && pwd)
 
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate xmllint xvfb-run xdotool; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate xmllint xvfb-run xdotool \
+    systemd-analyze; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/setup.sh)"; exit 77; }
 done
 
@@ -70,6 +71,18 @@ icon=$root/usr/share/icons/hicolor/scalable/apps/brevantis.svg
 [ "$(xmllint --xpath 'local-name(/*)' "$icon")" = svg ] || fail "the icon is not an SVG image"
 [ "$(readlink "$root/opt/brevantis/bin/ads.ini")" = /etc/brevantis/ads.ini ] ||
   fail "ads.ini beside the tool does not lead to /etc/brevantis/ads.ini"
+
+echo "== the service unit"
+# systemd's own reading of the unit, its program taken from the scratch root: any complaint
+# fails, and its exposure must stay at 1.0 or below ("SAFE") on systemd's scale of 0 to 10.
+unit=$scratch/brevantis-engine.service
+sed "s|^ExecStart=/|ExecStart=$root/|" "$root/lib/systemd/system/brevantis-engine.service" >"$unit"
+complaints=$(cd "$scratch" && systemd-analyze verify --man=no "$unit" 2>&1) ||
+  fail "systemd refuses the unit: $complaints"
+[ -z "$complaints" ] || fail "systemd complains about the unit: $complaints"
+systemd-analyze security --offline=yes --threshold=10 "$unit" >"$scratch/exposure.txt" 2>&1 ||
+  { cat "$scratch/exposure.txt"; fail "the unit gives the server more rights than it needs"; }
+grep 'Overall exposure level' "$scratch/exposure.txt"
 
 echo "== the tool against the packaged engine"
 engine_bin=$root/opt/brevantis-engine/bin
