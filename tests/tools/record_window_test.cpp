@@ -7,11 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -28,6 +26,7 @@
 #include "dictionary/exe_folder.h"
 #include "engine/core/dictionary.h"
 #include "tests/data/engine_fixture.h"
+#include "tests/support/lock_holder.h"
 #include "tests/ui/qt_print.h"
 #include "tools/UFPrincipal2.h"
 #include "tools/record_input.h"
@@ -109,27 +108,17 @@ class RecordWindowTest : public ::testing::Test {
         for (const auto& [dict, table, record] : {std::tuple{test_, "Clients", "1"},
                                                   {test_, "Articles", "2"},
                                                   {atelier_, "Zone's VIP", "1"}}) {
-            const QString ready = engine_->folder.filePath(
-                QStringLiteral("%1.ready").arg(QString::fromUtf8(table).remove(u'\'')));
-            auto* holder = new QProcess();
-            holder->start(
-                QFileInfo(QString::fromStdString(engine_->server.executable())).absolutePath() +
-                    QStringLiteral("/lockholder"),
+            auto* holder = new testsupport::LockHolder(
+                engine_->server.address(), dict.toStdString(), table, record,
+                {"PC-TEST", "mmartin", "Facturation.exe"},
                 // --seconds: gone by itself should this test be killed.
-                {"--dict", dict, "--table", table, "--records", record, "--seconds", "600",
-                 "--workstation", "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
-                 "--server", QString::fromStdString(engine_->server.address()), "--ready", ready});
+                {"--seconds", "600"});
             holders_.push_back(holder);
-            for (int i = 0; i < 200 && !QFile::exists(ready); ++i) QTest::qWait(25);
-            ASSERT_TRUE(QFile::exists(ready)) << holder->readAllStandardError().toStdString();
+            ASSERT_TRUE(holder->waitReady(5000)) << table << " not locked";
         }
     }
     static void TearDownTestSuite() {
-        for (QProcess* holder : holders_) {
-            holder->terminate();
-            holder->waitForFinished(5000);
-            delete holder;
-        }
+        for (testsupport::LockHolder* holder : holders_) delete holder;
         holders_.clear();
         delete engine_;
     }
@@ -232,7 +221,7 @@ class RecordWindowTest : public ::testing::Test {
     static QString test_;
     static QString autre_;
     static QString atelier_;
-    static std::vector<QProcess*> holders_;
+    static std::vector<testsupport::LockHolder*> holders_;
     QTemporaryDir exe_;
     dictionary::ExecutableFolderOverride folder_{exe_.path()};
     ui::MessageRecorder messages_;
@@ -243,7 +232,7 @@ e2e::Engine* RecordWindowTest::engine_ = nullptr;
 QString RecordWindowTest::test_;
 QString RecordWindowTest::autre_;
 QString RecordWindowTest::atelier_;
-std::vector<QProcess*> RecordWindowTest::holders_;
+std::vector<testsupport::LockHolder*> RecordWindowTest::holders_;
 
 TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
     open();
