@@ -22,8 +22,8 @@
 #include <cstdio>
 
 #include "app/UFPrinciapl.h"
-#include "app/grille_locks.h"
-#include "app/recherche_sans_fenetre.h"
+#include "app/lock_grid.h"
+#include "app/windowless_search.h"
 #include "bench/common/ping_pong.h"
 #include "bench/lock_search/peer.h"
 #include "data/ace.h"
@@ -143,7 +143,7 @@ Run windowSearch(TFPrincipal& w) {
 }
 
 // The same click on controls no window shows, with no grid and no progress display.
-Run engineOnlySearch(app::RechercheSansFenetre& s) {
+Run engineOnlySearch(app::WindowlessSearch& s) {
     const uint64_t trips = roundTrips(), calls = engineCalls();
     const double cpu = cpuSeconds();
     QElapsedTimer t;
@@ -160,7 +160,7 @@ void check(TFPrincipal& w, int locks) {
     const QColor first =
         image.pixelColor(w.wwDBGrid1->columnViewportPosition(1) + w.wwDBGrid1->columnWidth(1) - 6,
                          w.wwDBGrid1->rowHeight(0) / 2);
-    if (found != locks || first != app::kSurbrillance) {
+    if (found != locks || first != app::kHighlight) {
         std::fprintf(stderr, "the search found %d rows of %d, first row painted %s\n", found, locks,
                      qPrintable(first.name()));
         std::exit(1);
@@ -274,9 +274,9 @@ int main(int argc, char** argv) {
     TFPrincipal w;
     w.show();
     w.RGPaths->setItemIndex(0);
-    auto headless = std::make_unique<app::RechercheSansFenetre>();
-    headless->ajouterAlias(QStringLiteral("Bench"), dictionary + QStringLiteral(";A"));
-    headless->delaiProgressionMs = INT_MAX;
+    auto headless = std::make_unique<app::WindowlessSearch>();
+    headless->addAlias(QStringLiteral("Bench"), dictionary + QStringLiteral(";A"));
+    headless->progressDelayMs = INT_MAX;
     headless->RGPaths->setItemIndex(0);
 
     engineOnlySearch(*headless);  // warm-up: the first statements, fonts, the first paint

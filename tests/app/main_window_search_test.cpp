@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 
 #include "app/UFPrinciapl.h"
-#include "app/grille_locks.h"
+#include "app/lock_grid.h"
 #include "data/adstable.h"
 #include "dictionary/exe_folder.h"
 #include "tests/app/lock_world.h"
@@ -124,8 +124,8 @@ TEST_F(MainWindowSearch, TheLocksShowOrderedWithTheCurrentRowLightBlue) {
     EXPECT_EQ(cell(grid, 0, 3), "Commandes");
     EXPECT_EQ(cell(grid, 1, 0), "PC-B");
     EXPECT_EQ(cell(grid, 1, 2), "1");
-    EXPECT_EQ(painted(0), app::kSurbrillance);
-    EXPECT_NE(painted(1), app::kSurbrillance);
+    EXPECT_EQ(painted(0), app::kHighlight);
+    EXPECT_NE(painted(1), app::kHighlight);
     EXPECT_EQ(w->RecNoGlobal, 5);
     EXPECT_EQ(w->TableNameGlobal, "Commandes");
     EXPECT_EQ(w->DictionaryNameGlobal, "Compta");
@@ -140,7 +140,7 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     searchDictionary(0);
     QTest::mouseClick(w->BtnChercherRecordParRowID, Qt::LeftButton);
     ASSERT_TRUE(w->QChercherRecordParRowID->Active());
-    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::kSurbrillance);
+    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::kHighlight);
     EXPECT_EQ(w->LabelTable->text(), "Commandes");
     EXPECT_GE(w->LabelTable->width(), w->LabelTable->sizeHint().width())
         << "a name longer than the design text is shown whole";
@@ -151,11 +151,11 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     EXPECT_EQ(w->RecNoGlobal, 1);
     EXPECT_EQ(w->TableNameGlobal, "Clients");
     EXPECT_FALSE(w->QChercherRecordParRowID->Active());
-    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::couleurFenetre());
+    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::windowColor());
     EXPECT_EQ(w->LabelTable->text(), "");
     EXPECT_EQ(w->LabelDictionnaire->text(), "");
-    EXPECT_NE(painted(0), app::kSurbrillance);
-    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kSurbrillance);
+    EXPECT_NE(painted(0), app::kHighlight);
+    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kHighlight);
 
     const int page = w->wwDBGrid1->visibleRowCount();
     QTest::keyClick(w->wwDBGrid1, Qt::Key_PageDown);
@@ -163,7 +163,7 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     EXPECT_GT(w->RecNoGlobal, 1);
     EXPECT_EQ(w->RecNoGlobal, current("LockedRecNo").toInt()) << "the highlight is the current row";
     EXPECT_GE(page, 2);
-    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kSurbrillance);
+    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kHighlight);
     QTest::keyClick(w->wwDBGrid1, Qt::Key_Up);
     QCoreApplication::processEvents();
     EXPECT_EQ(w->RecNoGlobal, current("LockedRecNo").toInt());
@@ -194,10 +194,9 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_TRUE(cell(lower, 0, 2).endsWith("AAAAAq"));
     EXPECT_GE(lower->columnWidth(2), lower->fontMetrics().horizontalAdvance(cell(lower, 0, 2)) + 6)
         << "the whole ROWID shows, its last six characters included";
-    EXPECT_EQ(lower->backgroundColor(), app::kSurbrillance);
+    EXPECT_EQ(lower->backgroundColor(), app::kHighlight);
     const QImage image = lower->viewport()->grab().toImage();
-    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2),
-              app::kSurbrillance)
+    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2), app::kHighlight)
         << "the record's row too";
     EXPECT_EQ(w->LabelDictionnaire->text(), "Compta");
     EXPECT_EQ(w->LabelTable->text(), "Clients");
@@ -223,7 +222,7 @@ class MainWindowServerLoss : public MainWindowSearch {};
 
 TEST_F(MainWindowServerLoss,
        TheRowsFoundStayShownAndTheWindowConnectsAgainAfterTheLostConnectionIsReported) {
-    w->delaiProgressionMs = 0;
+    w->progressDelayMs = 0;
     QTimer killer;
     QObject::connect(&killer, &QTimer::timeout, [&] {
         auto* d = w->findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
