@@ -40,7 +40,7 @@ namespace {
 
 using Form = ui::ShownMessage::Form;
 
-const QString kRowIdIntrouvable = QStringLiteral(
+const QString kRowIdNotFound = QStringLiteral(
     "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans la table "
     "selectionée");
 
@@ -492,7 +492,7 @@ TEST_F(RecordWindowTest, TheThreeRefusalsInTheirOrder) {
     for (const char* value : {"'K2'", "'ZZZ'"}) {  // two records, then none
         typeValue(QString::fromLatin1(value));
         search();
-        EXPECT_EQ(shown(), QStringList{"plain:" + kRowIdIntrouvable}) << value;
+        EXPECT_EQ(shown(), QStringList{"plain:" + kRowIdNotFound}) << value;
         EXPECT_FALSE(blinking());
         EXPECT_FALSE(w().QTrouverUserQuiBloqueRecord->Active());
     }
@@ -516,18 +516,18 @@ TEST_F(RecordWindowTest, OnlyOneNameAndOneLiteralReachTheStatement) {
         const char* value;
         QString refusal;
     } cases[] = {
-        {nullptr, nullptr, "Dupont", kValeurInvalide},
-        {nullptr, nullptr, "1; DROP TABLE Clients", kValeurInvalide},
-        {nullptr, nullptr, "'K1'; DROP TABLE Clients", kValeurInvalide},
-        {nullptr, nullptr, "'K1' OR 'a'='a'", kValeurInvalide},
-        {nullptr, nullptr, "'L'Oréal'", kValeurInvalide},
-        {nullptr, nullptr, "\"Nom\"", valeurEstUnChamp("Nom")},
-        {nullptr, nullptr, "\"rowid\"", valeurEstUnChamp("rowid")},
-        {nullptr, "Code = Code OR Code", "'K1'", kChampInvalide},
-        {nullptr, "Code;", "'K1'", kChampInvalide},
-        {"Clients; DROP TABLE Clients", "Code", "'K1'", kTableInvalide},
-        {"Clients ", "Code", "'K1'", kTableInvalide},
-        {"../autre/Produits", "Code", "'K1'", kTableInvalide},
+        {nullptr, nullptr, "Dupont", kInvalidValue},
+        {nullptr, nullptr, "1; DROP TABLE Clients", kInvalidValue},
+        {nullptr, nullptr, "'K1'; DROP TABLE Clients", kInvalidValue},
+        {nullptr, nullptr, "'K1' OR 'a'='a'", kInvalidValue},
+        {nullptr, nullptr, "'L'Oréal'", kInvalidValue},
+        {nullptr, nullptr, "\"Nom\"", valueIsAField("Nom")},
+        {nullptr, nullptr, "\"rowid\"", valueIsAField("rowid")},
+        {nullptr, "Code = Code OR Code", "'K1'", kInvalidField},
+        {nullptr, "Code;", "'K1'", kInvalidField},
+        {"Clients; DROP TABLE Clients", "Code", "'K1'", kInvalidTable},
+        {"Clients ", "Code", "'K1'", kInvalidTable},
+        {"../autre/Produits", "Code", "'K1'", kInvalidTable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
@@ -629,11 +629,11 @@ TEST_F(RecordWindowTest, QuotesInTheFolderTheTableAndTheFieldAndALogicalValueAre
     // Anything else stays refused.
     typeValue("TRUE OR 1=1");
     search();
-    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kValeurInvalide});
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kInvalidValue});
     retype(w().ComboBoxTables->lineEdit(), "Zone's VIP2");
     typeValue("TRUE");
     search();
-    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kTableInvalide});
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kInvalidTable});
 }
 
 TEST_F(RecordWindowTest, TheOwnerRowStaysLinkBlueWhenItIsTheCurrentRow) {
