@@ -80,9 +80,9 @@ class TFPrincipal : public QMainWindow, public app::LockSearchContext {
 
   private:
     void buildWindow();
-    void construirePanel3(QWidget* client);
+    void buildPanel3(QWidget* client);
     void buildPanel1(QWidget* client);
-    void construirePanel2(QWidget* client);
+    void buildPanel2(QWidget* client);
     void buildMenus();
     void linkGrids();
     void orderTabs();

@@ -78,9 +78,9 @@ void TFPrincipal::buildWindow() {
     RGPaths = place(new RadioGroup(client), "RGPaths", 6, 6, 185, 603, kAnchorsTopLeft);
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
     RGPaths->setFont(arial(11, true));
-    construirePanel3(client);
+    buildPanel3(client);
     buildPanel1(client);
-    construirePanel2(client);
+    buildPanel2(client);
     Label4 = label(client, "Label4", 29, 621, QStringLiteral("Version : 29-Sept-2020"), arial(11),
                    kAnchorsTopLeft);
     BtnSIdentifier = place(button(client, QStringLiteral("S'Identifier")), "BtnSIdentifier", 893,
@@ -96,7 +96,7 @@ void TFPrincipal::buildWindow() {
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
-void TFPrincipal::construirePanel3(QWidget* client) {
+void TFPrincipal::buildPanel3(QWidget* client) {
     Panel3 = place(new Panel(client), "Panel3", 197, 13, 883, 61,
                    kAnchorLeft | kAnchorTop | kAnchorRight);
     // The bar's controls stay where they are while the bar widens.
@@ -131,7 +131,7 @@ void TFPrincipal::buildPanel1(QWidget* client) {
     BtnChercherRecordParRowID->setEnabled(false);
 }
 
-void TFPrincipal::construirePanel2(QWidget* client) {
+void TFPrincipal::buildPanel2(QWidget* client) {
     Panel2 = place(new Panel(client), "Panel2", 197, 521, 883, 114,
                    kAnchorLeft | kAnchorRight | kAnchorBottom);
     Label1 = label(Panel2, "Label1", 45, 11, QStringLiteral("Dictionnaire :"), arial(13, true),
