@@ -102,7 +102,7 @@ class TFUnLockDUnRecordSpecifique : public QDialog {
   private:
     void buildWindow();
     void buildPanel1();
-    void construirePanel2();
+    void buildPanel2();
     void createNonVisualComponents();
     void connectEvents();
     void FormCreate();

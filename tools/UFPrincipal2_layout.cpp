@@ -66,7 +66,7 @@ void TFUnLockDUnRecordSpecifique::buildWindow() {
     RGPaths = placed(new ui::RadioGroup(this), "RGPaths", {5, 8, 185, 369});
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
     buildPanel1();
-    construirePanel2();
+    buildPanel2();
 
     // The numbered instructions' order.
     setTabOrder(RGPaths, ComboBoxTables);
@@ -119,7 +119,7 @@ void TFUnLockDUnRecordSpecifique::buildPanel1() {
     wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
 }
 
-void TFUnLockDUnRecordSpecifique::construirePanel2() {
+void TFUnLockDUnRecordSpecifique::buildPanel2() {
     Panel2 = placed(new ui::Panel(this), "Panel2", {197, 160, 777, 215});
     const QColor green(0, 128, 0);
     const struct {
