@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include "app/lock_grid.h"
 #include "data/adstable.h"
 #include "dictionary/exe_folder.h"
+#include "engine/record/raw_key.h"
 #include "tests/app/lock_world.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
@@ -38,8 +41,9 @@ class MainWindowSearch : public ::testing::Test {
         server_ = new locktest::Server();
         ASSERT_TRUE(server_->started()) << server_->log().toStdString();
         QString error;
+        comptaFolder_ = folderOfWidestRowIds();
         compta_ = locktest::makeDictionary(
-            dir_->filePath(QStringLiteral("compta")), QStringLiteral("Compta"),
+            comptaFolder_, QStringLiteral("Compta"),
             {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}}, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
@@ -70,6 +74,29 @@ class MainWindowSearch : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
 
+    // The ROWID of record `recNo` of `table` in the Compta dictionary.
+    static QString rowIdOf(const QString& table, uint32_t recNo) {
+        const QString path = comptaFolder_ + u'/' + table + QStringLiteral(".adt");
+        return QString::fromStdString(
+            engine::record::rowId(engine::record::tableIdFor(path.toStdString()), recNo));
+    }
+    // Among a few hundred folders, the one whose Clients table has the widest ROWIDs. A ROWID
+    // of narrow characters fits even a column cut short, which then goes unseen.
+    static QString folderOfWidestRowIds() {
+        const QFontMetrics metrics(QApplication::font());
+        QString widest;
+        int widestAdvance = -1;
+        for (int i = 0; i < 400; ++i) {
+            comptaFolder_ = dir_->filePath(QStringLiteral("compta%1").arg(i));
+            const int advance = metrics.horizontalAdvance(rowIdOf(QStringLiteral("Clients"), 1));
+            if (advance > widestAdvance) {
+                widestAdvance = advance;
+                widest = comptaFolder_;
+            }
+        }
+        return widest;
+    }
+
     // Clicks the radio button of dictionary `item`, then the search button, as a user.
     void searchDictionary(int item) {
         QRadioButton* button = w->RGPaths->findChildren<QRadioButton*>().at(item);
@@ -98,6 +125,7 @@ class MainWindowSearch : public ::testing::Test {
 
     static inline QTemporaryDir* dir_ = nullptr;
     static inline locktest::Server* server_ = nullptr;
+    static inline QString comptaFolder_;
     static inline QString compta_;
     static inline std::vector<std::unique_ptr<Holder>>* holders_ = nullptr;
 
@@ -191,6 +219,7 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_EQ(lower->model()->headerData(2, Qt::Horizontal).toString().toUpper(), "ROWID");
     EXPECT_EQ(cell(lower, 0, 0), "42");
     EXPECT_EQ(cell(lower, 0, 1), "Nom 42");
+    EXPECT_EQ(cell(lower, 0, 2), rowIdOf(QStringLiteral("Clients"), 42));
     EXPECT_TRUE(cell(lower, 0, 2).endsWith("AAAAAq"));
     EXPECT_GE(lower->columnWidth(2), lower->fontMetrics().horizontalAdvance(cell(lower, 0, 2)) + 6)
         << "the whole ROWID shows, its last six characters included";
