@@ -92,8 +92,7 @@ QString execute(const QString& dictionary, const QString& statement) {
 Holder::Holder(const Server& server, const QString& dictionary, const QString& table,
                const QString& records, const Who& who)
     : testsupport::LockHolder(
-          local8Bit(server.address()), local8Bit(dictionary), local8Bit(table),
-          local8Bit(records),
+          local8Bit(server.address()), local8Bit(dictionary), local8Bit(table), local8Bit(records),
           {local8Bit(who.workstation), local8Bit(who.osLogin), local8Bit(who.application)}) {
     waitReady();
 }

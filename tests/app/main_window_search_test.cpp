@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>

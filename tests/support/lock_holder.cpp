@@ -13,10 +13,10 @@ namespace {
 // A ready file no other holder of any test running at the same time uses.
 std::string freshReadyFile() {
     static std::atomic<int> serial{0};
-    const std::string path = (std::filesystem::current_path() /
-                              ("holder" + std::to_string(::getpid()) + "-" +
-                               std::to_string(++serial) + ".ready"))
-                                 .string();
+    const std::string path =
+        (std::filesystem::current_path() /
+         ("holder" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".ready"))
+            .string();
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
     return path;
@@ -34,10 +34,9 @@ LockHolder::LockHolder(const std::string& serverAddress, const std::string& dict
                        const std::string& table, const std::string& records,
                        const HolderIdentity& who, std::vector<std::string> extraArgs)
     : LockHolder("lockholder", [&] {
-          std::vector<std::string> args{"--server",      serverAddress,   "--dict",
-                                        dictionary,      "--table",       table,
-                                        "--records",     records,         "--workstation",
-                                        who.workstation, "--oslogin",     who.osLogin,
+          std::vector<std::string> args{"--server",      serverAddress,   "--dict",    dictionary,
+                                        "--table",       table,           "--records", records,
+                                        "--workstation", who.workstation, "--oslogin", who.osLogin,
                                         "--app",         who.application};
           args.insert(args.end(), extraArgs.begin(), extraArgs.end());
           args.push_back("--ready");
