@@ -52,7 +52,8 @@ int tcpPortOf(const std::vector<std::string>& args) {
 ServerProcess::ServerProcess(std::vector<std::string> extraArgs)
     : extraArgs_(std::move(extraArgs)), tcpPort_(tcpPortOf(extraArgs_)) {
     char pattern[] = "/tmp/brevantis_srv_XXXXXX";
-    if (::mkdtemp(pattern) != nullptr) ownFolder_ = pattern;
+    if (::mkdtemp(pattern) == nullptr) return;  // no socket: start() fails
+    ownFolder_ = pattern;
     socket_ = ownFolder_ + "/engine.sock";
     logPath_ = ownFolder_ + "/enginesrv.log";
 }
@@ -83,6 +84,7 @@ std::string ServerProcess::executable() {
 
 bool ServerProcess::start() {
     if (running()) return true;
+    if (socket_.empty()) return false;
     std::vector<std::string> args{"--socket", socket_};
     args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
     child_ = Child(executable(), args, logPath_);
