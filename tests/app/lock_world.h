@@ -1,6 +1,7 @@
-// lock_world.h: what the lock-search tests and benchmark stand on: a real enginesrv on a
-// private socket, dictionaries with tables and rows on disk, and lock holders running as
-// other processes. Failures are returned, for the caller to report.
+// lock_world.h: what the lock-search and monitor tests and benchmarks stand on, in Qt's
+// terms: a real enginesrv on a private socket, dictionaries with tables and rows on disk, and
+// lock holders running as other processes (server and holders started by tests/support). Failures
+// are returned, for the caller to report.
 #ifndef BREVANTIS_TESTS_APP_LOCK_WORLD_H
 #define BREVANTIS_TESTS_APP_LOCK_WORLD_H
 
