@@ -35,10 +35,10 @@ TFConverter* FConverter = nullptr;
 }  // namespace
 
 TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent) {
-    construireFenetre();
+    buildWindow();
     locksearch::declareComponents(this, *this);
-    lierGrilles();
-    connecterSignaux();
+    linkGrids();
+    connectSignals();
     ui::guarded([this] { FormCreate(); });
 }
 
@@ -52,7 +52,7 @@ void TFPrincipal::FormCreate() {
         for (const dictionary::OfferedAlias& alias :
              dictionary::loadAliases(PathToExe, ListAllPaths))
             RGPaths->addItem(alias.name, alias.entry);
-        ordonnerTabulation();
+        orderTabs();
         return;
     }
     ui::messageDialog(ui::DialogKind::Error, dictionary::kAdsIniMissing);
@@ -85,7 +85,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
 
 void TFPrincipal::DemanderMotDePasse() {
     const bool identified =
-        identification::executerIdentification() == identification::Outcome::Identified;
+        identification::runIdentification() == identification::Outcome::Identified;
     for (QWidget* w : std::initializer_list<QWidget*>{Panel3, Panel1, Panel2, RGPaths})
         w->setVisible(identified);
     BtnSIdentifier->setVisible(!identified);
@@ -96,11 +96,11 @@ void TFPrincipal::BtnSIdentifierClick() {
 }
 
 void TFPrincipal::ConvertisseurClick() {
-    app::ouvrirFenetreSecondaire(this, FConverter);
+    app::openSecondaryWindow(this, FConverter);
 }
 
 void TFPrincipal::ChercherparenregistrementspcifiqueClick() {
-    app::ouvrirFenetreSecondaire(this, FUnLockDUnRecordSpecifique);
+    app::openSecondaryWindow(this, FUnLockDUnRecordSpecifique);
 }
 
 void TFPrincipal::SurveillerLesLocksClick() {
@@ -113,7 +113,7 @@ void TFPrincipal::SurveillerLesLocksClick() {
     FSurveillanceLocks->activateWindow();
 }
 
-void TFPrincipal::construireMenus() {
+void TFPrincipal::buildMenus() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     Outils = MainMenu1->addMenu(QStringLiteral("Menu Outils"));

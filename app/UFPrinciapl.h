@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/recherche_locks.h"
+#include "app/lock_search_context.h"
 
 class QAction;
 class QLabel;
@@ -29,9 +29,9 @@ class RadioGroup;
 // (identified: working area shown, "S'Identifier" hidden), creates its non-visual members,
 // connects its signals, then runs FormCreate: the identification gate, then the dictionary
 // list from ads.ini. The lock search's connection, datasets, controls and module variables
-// are those of its RechercheLocks, on which the lock-search handlers work. Every handler
+// are those of its LockSearchContext, on which the lock-search handlers work. Every handler
 // runs guarded: an error that escapes it is shown and the window goes on.
-class TFPrincipal : public QMainWindow, public app::RechercheLocks {
+class TFPrincipal : public QMainWindow, public app::LockSearchContext {
     Q_OBJECT
   public:
     explicit TFPrincipal(QWidget* parent = nullptr);
@@ -70,8 +70,8 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     QMenu* PopupMenu1;
     // The grids' links to their data sources: wwDBGrid1 to DSUsersTableLocks, wwDBGrid2 to
     // DSQChercherRecordParRowID.
-    gridlink::GridLink* LienLocks = nullptr;
-    gridlink::GridLink* LienEnregistrement = nullptr;
+    gridlink::GridLink* LocksLink = nullptr;
+    gridlink::GridLink* RecordLink = nullptr;
 
     QString PathToExe;  // the executable's folder, with its final separator
 
@@ -79,14 +79,14 @@ class TFPrincipal : public QMainWindow, public app::RechercheLocks {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void construireFenetre();
-    void construirePanel3(QWidget* client);
-    void construirePanel1(QWidget* client);
-    void construirePanel2(QWidget* client);
-    void construireMenus();
-    void lierGrilles();
-    void ordonnerTabulation();
-    void connecterSignaux();
+    void buildWindow();
+    void buildPanel3(QWidget* client);
+    void buildPanel1(QWidget* client);
+    void buildPanel2(QWidget* client);
+    void buildMenus();
+    void linkGrids();
+    void orderTabs();
+    void connectSignals();
     void FormCreate();
     void FormClose();
 };

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/UFPrinciapl.h"
-#include "app/grille_locks.h"
+#include "app/lock_grid.h"
 #include "gridlink/grid_link.h"
 #include "ui/anchors.h"
 #include "ui/auto_size_label.h"
@@ -63,7 +63,7 @@ QPushButton* button(QWidget* container, const QString& text) {
 
 }  // namespace
 
-void TFPrincipal::construireFenetre() {
+void TFPrincipal::buildWindow() {
     setWindowTitle(QStringLiteral("Des Locks par table"));
     setFont(arial(11));
     auto* client = new QWidget(this);
@@ -78,9 +78,9 @@ void TFPrincipal::construireFenetre() {
     RGPaths = place(new RadioGroup(client), "RGPaths", 6, 6, 185, 603, kAnchorsTopLeft);
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
     RGPaths->setFont(arial(11, true));
-    construirePanel3(client);
-    construirePanel1(client);
-    construirePanel2(client);
+    buildPanel3(client);
+    buildPanel1(client);
+    buildPanel2(client);
     Label4 = label(client, "Label4", 29, 621, QStringLiteral("Version : 29-Sept-2020"), arial(11),
                    kAnchorsTopLeft);
     BtnSIdentifier = place(button(client, QStringLiteral("S'Identifier")), "BtnSIdentifier", 893,
@@ -89,14 +89,14 @@ void TFPrincipal::construireFenetre() {
     BtnSIdentifier->hide();
 
     setCentralWidget(client);
-    construireMenus();
+    buildMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     // Smaller, the display order and the dictionaries at the bottom of the list would vanish.
     setMinimumSize(size());
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
-void TFPrincipal::construirePanel3(QWidget* client) {
+void TFPrincipal::buildPanel3(QWidget* client) {
     Panel3 = place(new Panel(client), "Panel3", 197, 13, 883, 61,
                    kAnchorLeft | kAnchorTop | kAnchorRight);
     // The bar's controls stay where they are while the bar widens.
@@ -118,7 +118,7 @@ void TFPrincipal::construirePanel3(QWidget* client) {
     RGOrdre->addItem(QStringLiteral("OsUserLoginName"));
 }
 
-void TFPrincipal::construirePanel1(QWidget* client) {
+void TFPrincipal::buildPanel1(QWidget* client) {
     Panel1 = place(new Panel(client), "Panel1", 197, 80, 883, 435, kAnchorsAll);
     Panel4 =
         place(new Panel(Panel1), "Panel4", 8, 7, 864, 29, kAnchorLeft | kAnchorTop | kAnchorRight);
@@ -131,7 +131,7 @@ void TFPrincipal::construirePanel1(QWidget* client) {
     BtnChercherRecordParRowID->setEnabled(false);
 }
 
-void TFPrincipal::construirePanel2(QWidget* client) {
+void TFPrincipal::buildPanel2(QWidget* client) {
     Panel2 = place(new Panel(client), "Panel2", 197, 521, 883, 114,
                    kAnchorLeft | kAnchorRight | kAnchorBottom);
     Label1 = label(Panel2, "Label1", 45, 11, QStringLiteral("Dictionnaire :"), arial(13, true),
@@ -148,22 +148,22 @@ void TFPrincipal::construirePanel2(QWidget* client) {
     wwDBGrid2->setBackgroundColor(wwDBGrid2->palette().color(QPalette::Base));
 }
 
-void TFPrincipal::lierGrilles() {
-    LienLocks = new gridlink::GridLink(wwDBGrid1, DSUsersTableLocks);
-    LienLocks->setColumns(
+void TFPrincipal::linkGrids() {
+    LocksLink = new gridlink::GridLink(wwDBGrid1, DSUsersTableLocks);
+    LocksLink->setColumns(
         {{QStringLiteral("UserName"), 30, QStringLiteral("UserName")},
          {QStringLiteral("OsUserLoginName"), 30, QStringLiteral("OsUserLoginName")},
          {QStringLiteral("LockedRecNo"), 16, QStringLiteral("LockedRecNo")},
          {QStringLiteral("TableName"), 29, QStringLiteral("Table")},
          {QStringLiteral("ApplicationID"), 29, QStringLiteral("ApplicationID")}});
     // The bridge keeps a failing cell as it was; nothing to show the user per cell.
-    LienLocks->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
+    LocksLink->setCalcCellColors([this](TField* field, ui::CellStyle& style) {
         app::wwDBGrid1CalcCellColors(*this, field, style);
     });
     // Whatever columns the record's table has, titled by their names. The record shown has
     // no current row to mark: its cells take the grid's colour, light blue once found.
-    LienEnregistrement = new gridlink::GridLink(wwDBGrid2, DSQChercherRecordParRowID);
-    LienEnregistrement->setCalcCellColors([this](TField*, ui::CellStyle& style) {
+    RecordLink = new gridlink::GridLink(wwDBGrid2, DSQChercherRecordParRowID);
+    RecordLink->setCalcCellColors([this](TField*, ui::CellStyle& style) {
         style.background = wwDBGrid2->backgroundColor();
         style.foreground = Qt::black;
     });
@@ -172,7 +172,7 @@ void TFPrincipal::lierGrilles() {
 // The dictionaries' items are made after the rest of the window and would otherwise come
 // last: the keyboard starts on them and goes on through the search bar, the locks and the
 // record shown.
-void TFPrincipal::ordonnerTabulation() {
+void TFPrincipal::orderTabs() {
     std::vector<QWidget*> order;
     for (QRadioButton* item : RGPaths->findChildren<QRadioButton*>()) order.push_back(item);
     order.insert(order.end(), {ComboBoxTables, BtnChercherLocksParDictionnaire});

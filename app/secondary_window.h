@@ -12,7 +12,7 @@ namespace app {
 // again. The main window comes back and the W is destroyed even when showing it throws.
 // REQUIRES: W is a QDialog constructible from a null owner; `moduleVariable` is null.
 template <class W>
-void ouvrirFenetreSecondaire(QWidget* mainWindow, W*& moduleVariable) {
+void openSecondaryWindow(QWidget* mainWindow, W*& moduleVariable) {
     struct Restore {
         QWidget* mainWindow;
         W*& moduleVariable;

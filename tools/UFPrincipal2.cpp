@@ -28,32 +28,32 @@ TFUnLockDUnRecordSpecifique* FUnLockDUnRecordSpecifique = nullptr;
 
 namespace {
 
-const QString kChampNonChoisi = QStringLiteral("Il faut chosir le premier champ!");
-const QString kValeurVide = QStringLiteral("Il faut saisir une valeur pour le champ !");
-const QString kRowIdIntrouvable = QStringLiteral(
+const QString kFieldNotChosen = QStringLiteral("Il faut chosir le premier champ!");
+const QString kValueMissing = QStringLiteral("Il faut saisir une valeur pour le champ !");
+const QString kRowIdNotFound = QStringLiteral(
     "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans "
     "la table selectionée");
 
 // A name as it goes into the statement: a plain one as typed, any other delimited.
 QString asSqlName(const QString& name) {
-    return record_input::estUnNom(name) ? name : dictionary::sqlName(name);
+    return record_input::isName(name) ? name : dictionary::sqlName(name);
 }
 
 // Display widths, in characters, of the owners' columns: user, login, application.
-constexpr int kLargeurs[] = {30, 30, 45};
+constexpr int kColumnWidths[] = {30, 30, 45};
 
 }  // namespace
 
 TFUnLockDUnRecordSpecifique::TFUnLockDUnRecordSpecifique(QWidget* owner) : QDialog(owner) {
-    construireFenetre();
-    creerComposantsNonVisuels();
-    relierEvenements();
+    buildWindow();
+    createNonVisualComponents();
+    connectEvents();
     ui::guarded([this] { FormCreate(); });
 }
 
 TFUnLockDUnRecordSpecifique::~TFUnLockDUnRecordSpecifique() = default;
 
-void TFUnLockDUnRecordSpecifique::relierEvenements() {
+void TFUnLockDUnRecordSpecifique::connectEvents() {
     using ui::connectGuarded;
     // A click on the dictionary already chosen reconnects too.
     for (auto clicked : {&ui::RadioGroup::itemClicked, &ui::RadioGroup::itemReselected})
@@ -100,7 +100,7 @@ void TFUnLockDUnRecordSpecifique::RGPathsClick() {
     ComboBoxFields->setText(QString());
     EditValueColumn->clear();
     BtnChercherUsagerQuiBloque->setEnabled(false);
-    arreterClignotement();
+    stopBlinking();
 }
 
 void TFUnLockDUnRecordSpecifique::RemplirComboBoxTables() {
@@ -129,7 +129,7 @@ void TFUnLockDUnRecordSpecifique::ComboBoxTablesChange() {
     EditValueColumn->clear();
     QTrouverUserQuiBloqueRecord->Close();
     BtnChercherUsagerQuiBloque->setEnabled(ComboBoxTables->itemIndex() > 0);
-    arreterClignotement();
+    stopBlinking();
 }
 
 void TFUnLockDUnRecordSpecifique::ComboBoxTablesCloseUp() {
@@ -150,20 +150,20 @@ void TFUnLockDUnRecordSpecifique::ComboBoxTablesCloseUp() {
 
 void TFUnLockDUnRecordSpecifique::EditValueColumnChange() {
     QTrouverUserQuiBloqueRecord->Close();
-    arreterClignotement();
+    stopBlinking();
 }
 
 void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     if (ComboBoxFields->itemIndex() != 0) {
-        ui::plainMessage(kChampNonChoisi);
+        ui::plainMessage(kFieldNotChosen);
         return;
     }
     if (EditValueColumn->text().isEmpty()) {
-        ui::plainMessage(kValeurVide);
+        ui::plainMessage(kValueMissing);
         return;
     }
-    if (const QString refus = refusDeLaSaisie(); !refus.isEmpty()) {
-        ui::plainMessage(refus);
+    if (const QString refusal = inputRefusal(); !refusal.isEmpty()) {
+        ui::plainMessage(refusal);
         return;
     }
     LabelLockNonTrouve->hide();
@@ -178,7 +178,7 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
     QTrouverRowID->SQL().Set(RowIdOfValueLine::kValue, EditValueColumn->text());
     QTrouverRowID->Open();
     if (QTrouverRowID->RecordCount() != 1) {
-        ui::plainMessage(kRowIdIntrouvable);
+        ui::plainMessage(kRowIdNotFound);
         return;
     }
 
@@ -192,7 +192,7 @@ void TFUnLockDUnRecordSpecifique::BtnChercherUsagerQuiBloqueClick() {
                                            QString::number(TrouverRecNo(rowId, RecNoForm::RowId)));
     QTrouverUserQuiBloqueRecord->Open();
     for (int column = 0; column < 3; ++column)
-        QTrouverUserQuiBloqueRecord->Fields(column)->SetDisplayWidth(kLargeurs[column]);
+        QTrouverUserQuiBloqueRecord->Fields(column)->SetDisplayWidth(kColumnWidths[column]);
 
     if (QTrouverUserQuiBloqueRecord->Fields(0)->AsString().isEmpty())
         Timer1->start();
@@ -204,38 +204,38 @@ void TFUnLockDUnRecordSpecifique::Timer1Timer() {
     LabelLockNonTrouve->setVisible(!LabelLockNonTrouve->isVisible());
 }
 
-void TFUnLockDUnRecordSpecifique::arreterClignotement() {
+void TFUnLockDUnRecordSpecifique::stopBlinking() {
     LabelLockNonTrouve->hide();
     Timer1->stop();
 }
 
-QString TFUnLockDUnRecordSpecifique::refusDeLaSaisie() {
+QString TFUnLockDUnRecordSpecifique::inputRefusal() {
     using namespace record_input;
     // A name the window listed itself is accepted as it is, whatever its characters.
     const QString table = ComboBoxTables->text();
-    if (!estUnNom(table) && ComboBoxTables->findText(table) <= 0) return kTableInvalide;
+    if (!isName(table) && ComboBoxTables->findText(table) <= 0) return kInvalidTable;
     const QString field = ComboBoxFields->text();
-    if (!estUnNom(field) && ComboBoxFields->findText(field) != 0) return kChampInvalide;
-    QString contenu;
-    switch (litteral(EditValueColumn->text(), &contenu)) {
-        case Litteral::Aucun:
-            return kValeurInvalide;
-        case Litteral::TexteGuillemets:
+    if (!isName(field) && ComboBoxFields->findText(field) != 0) return kInvalidField;
+    QString content;
+    switch (literal(EditValueColumn->text(), &content)) {
+        case Literal::NotALiteral:
+            return kInvalidValue;
+        case Literal::QuotedText:
             // The server reads a double-quoted word as a column when the table has one of
             // that name, RowID included: the value would be compared with that column.
-            if (contenu.compare(QStringLiteral("RowID"), Qt::CaseInsensitive) == 0 ||
-                champsDeLaTable().contains(contenu, Qt::CaseInsensitive))
-                return valeurEstUnChamp(contenu);
+            if (content.compare(QStringLiteral("RowID"), Qt::CaseInsensitive) == 0 ||
+                tableFields().contains(content, Qt::CaseInsensitive))
+                return valueIsAField(content);
             return QString();
-        case Litteral::Nombre:
-        case Litteral::Logique:
-        case Litteral::TexteApostrophes:
+        case Literal::Number:
+        case Literal::Logical:
+        case Literal::ApostropheText:
             return QString();
     }
     return QString();
 }
 
-QStringList TFUnLockDUnRecordSpecifique::champsDeLaTable() {
+QStringList TFUnLockDUnRecordSpecifique::tableFields() {
     const QString table = ComboBoxTables->text();
     if (!TableATrouver->Active() ||
         TableATrouver->TableName().compare(table, Qt::CaseInsensitive) != 0) {

@@ -100,20 +100,20 @@ class TFUnLockDUnRecordSpecifique : public QDialog {
     void done(int result) override;
 
   private:
-    void construireFenetre();
-    void construirePanel1();
-    void construirePanel2();
-    void creerComposantsNonVisuels();
-    void relierEvenements();
+    void buildWindow();
+    void buildPanel1();
+    void buildPanel2();
+    void createNonVisualComponents();
+    void connectEvents();
     void FormCreate();
     void FormClose();
     // The refusal of a table, field or value that is not one name / one literal, or of a
     // value in double quotes that the server would read as a column; empty when accepted.
-    QString refusDeLaSaisie();
+    QString inputRefusal();
     // The field names of the table named in ComboBoxTables, through TableATrouver.
-    QStringList champsDeLaTable();
+    QStringList tableFields();
     // Stops the blinking and hides "Pas de Lock trouvé".
-    void arreterClignotement();
+    void stopBlinking();
 };
 
 // The window while it is shown from the main window's menu.

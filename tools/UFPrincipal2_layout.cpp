@@ -47,11 +47,11 @@ QString tabs(int n) {
 }
 
 // The indent of the fixed lines of the ROWID lookup: a blank, a tab and 14 blanks.
-const QString kRetrait = u' ' + tabs(1) + blanks(14);
+const QString kIndent = u' ' + tabs(1) + blanks(14);
 
 }  // namespace
 
-void TFUnLockDUnRecordSpecifique::construireFenetre() {
+void TFUnLockDUnRecordSpecifique::buildWindow() {
     setObjectName(QStringLiteral("FUnLockDUnRecordSpecifique"));
     setWindowTitle(QStringLiteral("Trouver le lock d'un enregistrement spécifique"));
     setFont(pixelFont(kTahoma, 11));
@@ -65,8 +65,8 @@ void TFUnLockDUnRecordSpecifique::construireFenetre() {
 
     RGPaths = placed(new ui::RadioGroup(this), "RGPaths", {5, 8, 185, 369});
     RGPaths->setTitle(QStringLiteral("Dictionnaires :"));
-    construirePanel1();
-    construirePanel2();
+    buildPanel1();
+    buildPanel2();
 
     // The numbered instructions' order.
     setTabOrder(RGPaths, ComboBoxTables);
@@ -83,7 +83,7 @@ void TFUnLockDUnRecordSpecifique::construireFenetre() {
     }
 }
 
-void TFUnLockDUnRecordSpecifique::construirePanel1() {
+void TFUnLockDUnRecordSpecifique::buildPanel1() {
     Panel1 = placed(new ui::Panel(this), "Panel1", {197, 15, 776, 138});
     LabelTable =
         makeLabel(Panel1, "LabelTable", QStringLiteral("Table : "), {31, 11, 46, 16}, labelFont());
@@ -119,7 +119,7 @@ void TFUnLockDUnRecordSpecifique::construirePanel1() {
     wwDBGrid1->horizontalHeader()->setFont(pixelFont(kTahoma, 11, true));
 }
 
-void TFUnLockDUnRecordSpecifique::construirePanel2() {
+void TFUnLockDUnRecordSpecifique::buildPanel2() {
     Panel2 = placed(new ui::Panel(this), "Panel2", {197, 160, 777, 215});
     const QColor green(0, 128, 0);
     const struct {
@@ -148,7 +148,7 @@ void TFUnLockDUnRecordSpecifique::construirePanel2() {
     }
 }
 
-void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
+void TFUnLockDUnRecordSpecifique::createNonVisualComponents() {
     ManagementConn = new TAdsConnection(this);
     ManagementConn->setObjectName(QStringLiteral("ManagementConn"));
     ManagementConn->AdsServerTypes = {stADS_REMOTE, stADS_LOCAL};
@@ -166,8 +166,8 @@ void TFUnLockDUnRecordSpecifique::creerComposantsNonVisuels() {
     QTrouverRowID = dictionary::declareQuery(
         this, "QTrouverRowID", ManagementConn,
         {QStringLiteral("select rowid from"), blanks(17) + QStringLiteral("//nom de la table"),
-         kRetrait + QStringLiteral("where"), kRetrait + QStringLiteral("//colonne à chercher"),
-         kRetrait + QStringLiteral("="),
+         kIndent + QStringLiteral("where"), kIndent + QStringLiteral("//colonne à chercher"),
+         kIndent + QStringLiteral("="),
          blanks(15) + QStringLiteral("//Valeur de la colonne à chercher")});
     QTrouverRowIDrowid = new TStringField(this, 18);
     QTrouverRowIDrowid->setObjectName(QStringLiteral("QTrouverRowIDrowid"));

@@ -4,32 +4,32 @@
 namespace record_input {
 namespace {
 
-bool commenceUnNom(QChar c) {
+bool startsName(QChar c) {
     return c.isLetter() || c == u'_' || c == u'@';
 }
 
-bool continueUnNom(QChar c) {
-    return commenceUnNom(c) || c.isDigit() || c == u'$';
+bool continuesName(QChar c) {
+    return startsName(c) || c.isDigit() || c == u'$';
 }
 
-bool estUnBlanc(QChar c) {
+bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
-bool estUnChiffre(QChar c) {
+bool isAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
 bool allDigits(QStringView s) {
     for (const QChar c : s) {
-        if (!estUnChiffre(c)) return false;
+        if (!isAsciiDigit(c)) return false;
     }
     return true;
 }
 
 // Whether `s` is a number as the engine reads one: digits with an optional "." and decimals
 // ("12", "12.5", "12.", ".5"), then an optional exponent ("1e5", "2.5E-3").
-bool estUnNombreSansSigne(QStringView s) {
+bool isUnsignedNumber(QStringView s) {
     qsizetype e = s.indexOf(u'e', 0, Qt::CaseInsensitive);
     if (e >= 0) {
         QStringView exponent = s.mid(e + 1);
@@ -39,78 +39,78 @@ bool estUnNombreSansSigne(QStringView s) {
         s = s.left(e);
     }
     const qsizetype point = s.indexOf(u'.');
-    const QStringView entier = point < 0 ? s : s.left(point);
-    const QStringView decimales = point < 0 ? QStringView() : s.mid(point + 1);
-    if (entier.isEmpty() && decimales.isEmpty()) return false;
-    return allDigits(entier) && allDigits(decimales);
+    const QStringView integerPart = point < 0 ? s : s.left(point);
+    const QStringView fractionPart = point < 0 ? QStringView() : s.mid(point + 1);
+    if (integerPart.isEmpty() && fractionPart.isEmpty()) return false;
+    return allDigits(integerPart) && allDigits(fractionPart);
 }
 
-bool estUnLogique(QStringView s) {
+bool isLogical(QStringView s) {
     return s.compare(u"TRUE", Qt::CaseInsensitive) == 0 ||
            s.compare(u"FALSE", Qt::CaseInsensitive) == 0;
 }
 
 // The content of `s` quoted with `quote` at both ends, a quote inside written twice; false
 // when a quote inside stands alone (the text would end there and something else follow).
-bool contenuEntre(QStringView s, QChar quote, QString* contenu) {
+bool contentBetween(QStringView s, QChar quote, QString* content) {
     if (s.size() < 2 || s.front() != quote || s.back() != quote) return false;
     const QStringView inside = s.mid(1, s.size() - 2);
-    QString texte;
+    QString text;
     for (qsizetype i = 0; i < inside.size(); ++i) {
         if (inside[i] == quote) {
             if (i + 1 >= inside.size() || inside[i + 1] != quote) return false;
             ++i;
         }
-        texte += inside[i];
+        text += inside[i];
     }
-    if (contenu) *contenu = texte;
+    if (content) *content = text;
     return true;
 }
 
 }  // namespace
 
-const QString kTableInvalide = QStringLiteral(
+const QString kInvalidTable = QStringLiteral(
     "La table doit être désignée par son seul nom, sans espace ni autre signe (lettres, "
     "chiffres et _).");
-const QString kChampInvalide = QStringLiteral(
+const QString kInvalidField = QStringLiteral(
     "Le champ doit être désigné par son seul nom, sans espace ni autre signe (lettres, "
     "chiffres et _).");
-const QString kValeurInvalide = QStringLiteral(
+const QString kInvalidValue = QStringLiteral(
     "La valeur du champ doit être une seule valeur : un nombre sans guillemets (1234 ou -12.5), "
     "un logique (TRUE ou FALSE), ou un texte entre guillemets (\"Dupont\") ou entre apostrophes "
     "('Dupont'), dont les "
     "guillemets ou apostrophes intérieurs sont doublés ('L''Oréal').");
 
-QString valeurEstUnChamp(const QString& contenu) {
+QString valueIsAField(const QString& content) {
     return QStringLiteral(
                "La valeur \"%1\" est aussi le nom d'un champ de la table et serait lue comme ce "
                "champ : placez-la entre apostrophes ('%1').")
-        .arg(contenu);
+        .arg(content);
 }
 
-bool estUnNom(const QString& text) {
-    if (text.isEmpty() || !commenceUnNom(text.front())) return false;
+bool isName(const QString& text) {
+    if (text.isEmpty() || !startsName(text.front())) return false;
     for (const QChar c : text) {
-        if (!continueUnNom(c)) return false;
+        if (!continuesName(c)) return false;
     }
     return true;
 }
 
-Litteral litteral(const QString& value, QString* contenu) {
+Literal literal(const QString& value, QString* content) {
     QStringView s(value);
-    while (!s.isEmpty() && estUnBlanc(s.front())) s = s.mid(1);
-    while (!s.isEmpty() && estUnBlanc(s.back())) s.chop(1);
-    if (contenuEntre(s, u'\'', contenu)) return Litteral::TexteApostrophes;
-    if (contenuEntre(s, u'"', contenu)) return Litteral::TexteGuillemets;
-    if (estUnNombreSansSigne(s.startsWith(u'-') ? s.mid(1) : s)) {
-        if (contenu) *contenu = s.toString();
-        return Litteral::Nombre;
+    while (!s.isEmpty() && isBlank(s.front())) s = s.mid(1);
+    while (!s.isEmpty() && isBlank(s.back())) s.chop(1);
+    if (contentBetween(s, u'\'', content)) return Literal::ApostropheText;
+    if (contentBetween(s, u'"', content)) return Literal::QuotedText;
+    if (isUnsignedNumber(s.startsWith(u'-') ? s.mid(1) : s)) {
+        if (content) *content = s.toString();
+        return Literal::Number;
     }
-    if (estUnLogique(s)) {
-        if (contenu) *contenu = s.toString();
-        return Litteral::Logique;
+    if (isLogical(s)) {
+        if (content) *content = s.toString();
+        return Literal::Logical;
     }
-    return Litteral::Aucun;
+    return Literal::NotALiteral;
 }
 
 }  // namespace record_input

@@ -14,29 +14,29 @@ namespace record_input {
 
 // Whether `text` is one name as the server reads an unquoted name: a letter (accented ones
 // included), "_" or "@", then letters, digits, "_", "$" or "@"; nothing else, no blank.
-bool estUnNom(const QString& text);
+bool isName(const QString& text);
 
 // The kinds of value accepted. Blanks (spaces, tabs) may surround the literal.
-enum class Litteral {
-    Aucun,             // not one literal: refused
-    Nombre,            // an optional "-", digits with an optional "." and decimals (or "."
-                       // and decimals), then an optional exponent ("e", sign, digits)
-    Logique,           // TRUE or FALSE, in any letter case
-    TexteApostrophes,  // 'text', an apostrophe inside written twice
-    TexteGuillemets,   // "text", a double quote inside written twice
+enum class Literal {
+    NotALiteral,     // not one literal: refused
+    Number,          // an optional "-", digits with an optional "." and decimals (or "."
+                     // and decimals), then an optional exponent ("e", sign, digits)
+    Logical,         // TRUE or FALSE, in any letter case
+    ApostropheText,  // 'text', an apostrophe inside written twice
+    QuotedText,      // "text", a double quote inside written twice
 };
 
-// What `value` is; `contenu`, when given, receives the text between the quotes with doubled
-// quotes undone (for Nombre and Logique: the literal as written).
-Litteral litteral(const QString& value, QString* contenu = nullptr);
+// What `value` is; `content`, when given, receives the text between the quotes with doubled
+// quotes undone (for Number and Logical: the literal as written).
+Literal literal(const QString& value, QString* content = nullptr);
 
 // The refusals, in plain French, shown when a search is refused before any statement is sent.
-extern const QString kTableInvalide;
-extern const QString kChampInvalide;
-extern const QString kValeurInvalide;
+extern const QString kInvalidTable;
+extern const QString kInvalidField;
+extern const QString kInvalidValue;
 // A text between double quotes that also names a column of the table would be read as that
 // column; `%1` is the text.
-QString valeurEstUnChamp(const QString& contenu);
+QString valueIsAField(const QString& content);
 
 }  // namespace record_input
 

@@ -30,7 +30,7 @@ struct WindowRelease {
 
 }  // namespace
 
-Outcome executerIdentification() {
+Outcome runIdentification() {
     LogReussi = false;
     std::unique_ptr<TFMotDePasse, WindowRelease> window(new TFMotDePasse(nullptr));
     FMotDePasse = window.get();

@@ -11,7 +11,7 @@ enum class Outcome { Identified, Cancelled };
 // window is cancelled, escaped or closed (Cancelled). A new window serves each call and is
 // released before returning. The caller applies the outcome to its controls.
 // REQUIRES: a QApplication exists; called on the user-interface thread.
-Outcome executerIdentification();
+Outcome runIdentification();
 
 }  // namespace identification
 

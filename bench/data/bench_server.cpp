@@ -10,18 +10,18 @@
 #include "bench/data/collection_loop.h"
 #include "bench/data/lock_search.h"
 #include "engine/core/dictionary.h"
-#include "engine/testing/server_process.h"
+#include "tests/support/server_process.h"
 
 int main(int argc, char** argv) {
     const int rows = bench::rowsArgument(argc, argv);
     if (rows == 0) return 2;
     QString file = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("data_bench.txt");
-    engine::testing::ServerProcess server;
+    testsupport::ServerProcess server;
     if (!server.start()) {
         std::fprintf(stderr, "enginesrv did not start: %s\n", server.log().c_str());
         return 1;
     }
-    setenv("BREVANTIS_ENGINE_ADDRESS", server.address().c_str(), 1);
+    server.serveThisProcess();
     QTemporaryDir dir;
     QString dictionary = dir.filePath(QStringLiteral("Bench.add"));
     engine::Dictionary d = engine::Dictionary::empty(dictionary.toStdString());

@@ -32,7 +32,7 @@
 #include "engine/core/session.h"
 #include "engine/include/engine_api.h"
 #include "engine/include/engine_client.h"
-#include "engine/testing/server_process.h"
+#include "tests/support/server_process.h"
 
 namespace {
 
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
     for (int grow = 100000; grow > 0 && rows < 20000000;) {
         growGrand(cs, rows, grow);
         rows += grow;
-        engine::testing::ServerProcess probe({"--log-level", "0"});
+        testsupport::ServerProcess probe({"--log-level", "0"});
         if (!probe.start()) return 1;
         EngineSetServerAddress(probe.address().c_str());
         ADSHANDLE conn = connectAs(cs, "PROBE"), stmt = 0;
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
             scan < kScanSeconds * 0.9 ? static_cast<int>(rows * (kScanSeconds / scan - 1)) + 1 : 0;
     }
 
-    engine::testing::ServerProcess server({"--log-level", "0"});
+    testsupport::ServerProcess server({"--log-level", "0"});
     if (!server.start()) {
         std::cerr << "enginesrv did not start: " << server.log() << "\n";
         return 1;

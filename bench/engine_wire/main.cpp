@@ -32,7 +32,7 @@
 #include "data/ace.h"
 #include "engine/core/session.h"
 #include "engine/include/engine_client.h"
-#include "engine/testing/server_process.h"
+#include "tests/support/server_process.h"
 
 namespace {
 
@@ -169,12 +169,12 @@ int main(int argc, char** argv) {
     const QString dictionary = dir + QStringLiteral("/Bench.add");
     if (!engine::createDictionary(dictionary.toStdString(), "kor5382").ok()) return 1;
 
-    engine::testing::ServerProcess server({"--log-level", "0"});
+    testsupport::ServerProcess server({"--log-level", "0"});
     if (!server.start()) {
         std::cerr << "enginesrv did not start: " << server.log() << "\n";
         return 1;
     }
-    ::setenv("BREVANTIS_ENGINE_ADDRESS", server.address().c_str(), 1);
+    server.serveThisProcess();
 
     // The tables, through the layer.
     TAdsConnection conn(nullptr);

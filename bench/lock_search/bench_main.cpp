@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -22,9 +21,10 @@
 #include <cstdio>
 
 #include "app/UFPrinciapl.h"
-#include "app/grille_locks.h"
-#include "app/recherche_sans_fenetre.h"
+#include "app/lock_grid.h"
+#include "app/windowless_search.h"
 #include "bench/common/ping_pong.h"
+#include "bench/lock_search/bench_world.h"
 #include "bench/lock_search/peer.h"
 #include "data/ace.h"
 #include "data/adstable.h"
@@ -37,14 +37,10 @@
 
 namespace {
 
-constexpr int kTables = 100;
-constexpr int kHolders = 20;
+using lockbench::kHolders;
+using lockbench::kTables;
 constexpr int kPairs = 7;     // window and engine-only runs, taken in turn after a warm-up pair
 constexpr int kBigPairs = 3;  // peer query and window search at 100,000 locks
-
-QString tableName(int i) {
-    return QStringLiteral("T%1").arg(i, 3, 10, QLatin1Char('0'));
-}
 
 // One of the client library's counters (EngineGetRoundTrips, EngineGetCalls); 0 without it.
 uint64_t libraryCounter(const char* name) {
@@ -76,29 +72,10 @@ void resetPeak() {
     if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
-// 20 holders, each holding records 1..perTable of five tables as a user of its own.
-std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Server& server,
-                                                            const QString& dictionary,
-                                                            int perTable) {
-    std::vector<std::unique_ptr<locktest::Holder>> holders;
-    const int share = kTables / kHolders;
-    for (int h = 0; h < kHolders; ++h) {
-        QStringList tables;
-        for (int t = h * share; t < (h + 1) * share; ++t) tables << tableName(t);
-        holders.push_back(std::make_unique<locktest::Holder>(
-            QStringLiteral("lock_search_holder"),
-            QStringList{server.address(), dictionary,
-                        QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
-                        QStringLiteral("user%1").arg(kHolders - h, 2, 10, QLatin1Char('0')),
-                        QString::number(perTable), tables.join(u',')}));
-    }
-    for (auto& h : holders) {
-        if (!h->waitReady(120000)) {
-            std::fprintf(stderr, "a lock holder did not take its locks\n");
-            std::exit(1);
-        }
-    }
-    return holders;
+// Holder h's user: user20 for PC-00 down to user01, so that the order by user is not the
+// order of the workstations.
+QString reversedUser(int h) {
+    return QStringLiteral("user%1").arg(kHolders - h, 2, 10, QLatin1Char('0'));
 }
 
 // Gives the identification window its password whenever it comes up.
@@ -143,7 +120,7 @@ Run windowSearch(TFPrincipal& w) {
 }
 
 // The same click on controls no window shows, with no grid and no progress display.
-Run engineOnlySearch(app::RechercheSansFenetre& s) {
+Run engineOnlySearch(app::WindowlessSearch& s) {
     const uint64_t trips = roundTrips(), calls = engineCalls();
     const double cpu = cpuSeconds();
     QElapsedTimer t;
@@ -160,7 +137,7 @@ void check(TFPrincipal& w, int locks) {
     const QColor first =
         image.pixelColor(w.wwDBGrid1->columnViewportPosition(1) + w.wwDBGrid1->columnWidth(1) - 6,
                          w.wwDBGrid1->rowHeight(0) / 2);
-    if (found != locks || first != app::kSurbrillance) {
+    if (found != locks || first != app::kHighlight) {
         std::fprintf(stderr, "the search found %d rows of %d, first row painted %s\n", found, locks,
                      qPrintable(first.name()));
         std::exit(1);
@@ -232,26 +209,9 @@ int main(int argc, char** argv) {
     };
     ui::MessageRecorder messages;  // no modal box may stop the run
 
-    locktest::Server server;
-    if (!server.started()) {
-        std::fprintf(stderr, "enginesrv did not start: %s\n", qPrintable(server.log()));
-        return 1;
-    }
-    QTemporaryDir dir;
-    std::vector<locktest::TableSpec> tables;
-    for (int i = 0; i < kTables; ++i) tables.push_back({tableName(i), 1000});
-    QString error;
-    const QString dictionary =
-        locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
-    }
-    QFile ini(dir.filePath(QStringLiteral("ads.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(("[Databases]\nBench=" + dictionary + ";A\n").toUtf8());
-    ini.close();
-    dictionary::ExecutableFolderOverride folder(dir.path());
+    const lockbench::BenchWorld world;
+    const QString& dictionary = world.dictionary;
+    dictionary::ExecutableFolderOverride folder(world.dir.path());
 
     say(QStringLiteral("lock search benchmark, %1")
             .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
@@ -269,14 +229,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     holdPeerLocks(peer, 10000 / kTables);
-    auto holders = startHolders(server, dictionary, 10000 / kTables);
+    auto holders = lockbench::startHolders(world, 10000 / kTables, reversedUser);
     passTheGate(&application);
     TFPrincipal w;
     w.show();
     w.RGPaths->setItemIndex(0);
-    auto headless = std::make_unique<app::RechercheSansFenetre>();
-    headless->ajouterAlias(QStringLiteral("Bench"), dictionary + QStringLiteral(";A"));
-    headless->delaiProgressionMs = INT_MAX;
+    auto headless = std::make_unique<app::WindowlessSearch>();
+    headless->addAlias(QStringLiteral("Bench"), dictionary + QStringLiteral(";A"));
+    headless->progressDelayMs = INT_MAX;
     headless->RGPaths->setItemIndex(0);
 
     engineOnlySearch(*headless);  // warm-up: the first statements, fonts, the first paint
@@ -334,7 +294,7 @@ int main(int argc, char** argv) {
     headless.reset();
 
     holders.clear();  // their locks go with them
-    holders = startHolders(server, dictionary, 100000 / kTables);
+    holders = lockbench::startHolders(world, 100000 / kTables, reversedUser);
     holdPeerLocks(peer, 100000 / kTables);
     w.RGPaths->setItemIndex(-1);
     w.RGPaths->setItemIndex(0);  // a fresh connection: the 10,000 rows are gone

@@ -11,12 +11,12 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/lock_search/bench_world.h"
 #include "dictionary/exe_folder.h"
 #include "monitor/lock_monitor.h"
 #include "monitor/lock_text.h"
@@ -27,13 +27,8 @@
 
 namespace {
 
-constexpr int kTables = 100;
-constexpr int kHolders = 20;
+using lockbench::kTables;
 constexpr int kRuns = 5;
-
-QString tableName(int i) {
-    return QStringLiteral("T%1").arg(i, 3, 10, QLatin1Char('0'));
-}
 
 double selfCpuSeconds() {
     rusage u{};
@@ -71,27 +66,8 @@ void resetPeak() {
     if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
-std::vector<std::unique_ptr<locktest::Holder>> startHolders(const locktest::Server& server,
-                                                            const QString& dictionary,
-                                                            int perTable) {
-    std::vector<std::unique_ptr<locktest::Holder>> holders;
-    const int share = kTables / kHolders;
-    for (int h = 0; h < kHolders; ++h) {
-        QStringList tables;
-        for (int t = h * share; t < (h + 1) * share; ++t) tables << tableName(t);
-        holders.push_back(std::make_unique<locktest::Holder>(
-            QStringLiteral("lock_search_holder"),
-            QStringList{server.address(), dictionary,
-                        QStringLiteral("PC-%1").arg(h, 2, 10, QLatin1Char('0')),
-                        QStringLiteral("user%1").arg(h, 2, 10, QLatin1Char('0')),
-                        QString::number(perTable), tables.join(u',')}));
-    }
-    for (auto& h : holders)
-        if (!h->waitReady(300000)) {
-            std::fprintf(stderr, "a lock holder did not take its locks\n");
-            std::exit(1);
-        }
-    return holders;
+QString user(int h) {
+    return QStringLiteral("user%1").arg(h, 2, 10, QLatin1Char('0'));
 }
 
 double median(std::vector<double> v) {
@@ -136,26 +112,9 @@ int main(int argc, char** argv) {
     };
     ui::MessageRecorder messages;
 
-    locktest::Server server;
-    if (!server.started()) {
-        std::fprintf(stderr, "enginesrv did not start: %s\n", qPrintable(server.log()));
-        return 1;
-    }
-    QTemporaryDir dir;
-    std::vector<locktest::TableSpec> tables;
-    for (int i = 0; i < kTables; ++i) tables.push_back({tableName(i), 1000});
-    QString error;
-    const QString dictionary =
-        locktest::makeDictionary(dir.path(), QStringLiteral("Bench"), tables, &error);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
-    }
-    QFile ini(dir.filePath(QStringLiteral("ads.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(("[Databases]\nBench=" + dictionary + ";A\n").toUtf8());
-    ini.close();
-    dictionary::ExecutableFolderOverride folder(dir.path() + QStringLiteral("/"));
+    const lockbench::BenchWorld world;
+    const QString& dictionary = world.dictionary;
+    dictionary::ExecutableFolderOverride folder(world.dir.path() + QStringLiteral("/"));
     QFile load(QStringLiteral("/proc/loadavg"));
     load.open(QIODevice::ReadOnly);
     say(QStringLiteral("lock monitor benchmark, %1, load average %2")
@@ -163,7 +122,7 @@ int main(int argc, char** argv) {
                  QString::fromLatin1(load.readAll().split(' ').mid(0, 3).join(' '))));
 
     // 10,000 locks: one refresh's processor time, tool and server.
-    auto holders = startHolders(server, dictionary, 10000 / kTables);
+    auto holders = lockbench::startHolders(world, 10000 / kTables, user);
     monitor::LockMonitor lockMonitor({QStringLiteral("adssys"), QStringLiteral("kor5382")});
     lockMonitor.setDictionaries({{QStringLiteral("Bench"), dictionary}});
     lockMonitor.refresh();  // warm-up: connects
@@ -187,10 +146,10 @@ int main(int argc, char** argv) {
 
     // 100,000 locks in the window.
     holders.clear();
-    holders = startHolders(server, dictionary, 100000 / kTables);
+    holders = lockbench::startHolders(world, 100000 / kTables, user);
     resetPeak();
     const double before = megabytes("VmRSS:");
-    monitor::TFSurveillanceLocks w(nullptr, dir.filePath(QStringLiteral("reglages.ini")));
+    monitor::TFSurveillanceLocks w(nullptr, world.dir.filePath(QStringLiteral("reglages.ini")));
     w.show();
     double firstSeconds = 0, secondSeconds = 0, sortedSeconds = 0;
     windowRefresh(w, firstSeconds);  // the one the constructor started may be running

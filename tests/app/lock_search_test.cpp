@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/grille_locks.h"
-#include "app/recherche_dictionnaire.h"
-#include "app/recherche_sans_fenetre.h"
+#include "app/dictionary_search.h"
+#include "app/lock_grid.h"
+#include "app/windowless_search.h"
 #include "data/adscnnct.h"
 #include "data/adstable.h"
 #include "db/field.h"
@@ -95,11 +95,10 @@ class LockSearch : public ::testing::Test {
         ASSERT_TRUE(holders_ && std::all_of(holders_->begin(), holders_->end(),
                                             [](const auto& h) { return h->ready(); }));
         // A hidden alias comes first, so that items and entries do not share indexes.
-        s.ajouterAlias(QStringLiteral("ARCHIVE_X_1"), vide_ + QStringLiteral(";A"));
-        s.ajouterAlias(QStringLiteral("Comptabilite_Generale_2026"),
-                       compta_ + QStringLiteral(";A"));
-        s.ajouterAlias(QStringLiteral("Vide"), vide_ + QStringLiteral(";A"));
-        s.ajouterAlias(QStringLiteral("Perdu"), dir_->filePath(QStringLiteral("Perdu.add;A")));
+        s.addAlias(QStringLiteral("ARCHIVE_X_1"), vide_ + QStringLiteral(";A"));
+        s.addAlias(QStringLiteral("Comptabilite_Generale_2026"), compta_ + QStringLiteral(";A"));
+        s.addAlias(QStringLiteral("Vide"), vide_ + QStringLiteral(";A"));
+        s.addAlias(QStringLiteral("Perdu"), dir_->filePath(QStringLiteral("Perdu.add;A")));
     }
 
     void choose(int item) { s.RGPaths->setItemIndex(item); }
@@ -124,9 +123,9 @@ class LockSearch : public ::testing::Test {
     }
     // Runs `step` on the progress display each time the search lets events through.
     void whileSearching(std::function<void(QDialog*, const QString& table)> step) {
-        auto* timer = new QTimer(&s.fenetre());
+        auto* timer = new QTimer(&s.window());
         QObject::connect(timer, &QTimer::timeout, timer, [this, step] {
-            auto* d = s.fenetre().findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
+            auto* d = s.window().findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));
             if (d && d->isVisible())
                 step(d, d->findChild<QLabel*>(QStringLiteral("LabelTableEnCours"))
                             ->text()
@@ -140,7 +139,7 @@ class LockSearch : public ::testing::Test {
     static inline QString compta_, vide_;
     static inline std::vector<std::unique_ptr<Holder>>* holders_ = nullptr;
 
-    app::RechercheSansFenetre s;
+    app::WindowlessSearch s;
     ui::MessageRecorder messages;
 };
 
@@ -278,7 +277,7 @@ TEST_F(LockSearch, ARefreshAfterTheHoldersLeftReportsNoLocksAndEmptiesEverything
     EXPECT_FALSE(s.rouverlenregistrementselectionn1->isEnabled());
     EXPECT_EQ(s.LabelDictionnaire->text(), "");
     EXPECT_EQ(s.LabelTable->text(), "");
-    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::couleurFenetre());
+    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::windowColor());
 }
 
 TEST_F(LockSearch, TheLockedRecordIsFoundByTheEndOfItsRowIdFromTheButtonOrTheMenu) {
@@ -304,13 +303,13 @@ TEST_F(LockSearch, TheLockedRecordIsFoundByTheEndOfItsRowIdFromTheButtonOrTheMen
             "AAAAAq");
         EXPECT_EQ(s.LabelDictionnaire->text(), "Comptabilite_Generale_202");
         EXPECT_EQ(s.LabelTable->text(), "Clients");
-        EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::kSurbrillance);
+        EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::kHighlight);
     }
     // Moving to another lock row forgets the record.
     app::wwDBGrid1RowChanged(s);
     EXPECT_FALSE(s.QChercherRecordParRowID->Active());
     EXPECT_EQ(s.LabelTable->text(), "");
-    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::couleurFenetre());
+    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::windowColor());
 }
 
 TEST_F(LockSearch, ARecordGoneSinceTheSearchIsReportedNotFound) {
@@ -334,12 +333,12 @@ TEST_F(LockSearch, ARecordGoneSinceTheSearchIsReportedNotFound) {
     EXPECT_EQ(messages.messages()[0].text, "L'enregistrement n'a pas été trouvé!");
     EXPECT_FALSE(s.QChercherRecordParRowID->Active());
     EXPECT_EQ(s.LabelDictionnaire->text(), "");
-    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::couleurFenetre());
+    EXPECT_EQ(s.wwDBGrid2->backgroundColor(), app::windowColor());
 }
 
 TEST_F(LockSearch, AShortSearchShowsOnlyTheWaitCursor) {
     std::vector<Qt::CursorShape> during;
-    QObject::connect(s.RGOrdre, &ui::RadioGroup::itemClicked, &s.fenetre(), [&] {
+    QObject::connect(s.RGOrdre, &ui::RadioGroup::itemClicked, &s.window(), [&] {
         during.push_back(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
                                                         : Qt::ArrowCursor);
     });
@@ -357,7 +356,7 @@ TEST_F(LockSearch, AShortSearchShowsOnlyTheWaitCursor) {
 
 TEST_F(LockSearch, ALongSearchShowsItsProgressRefusesOtherClicksAndCancelsKeepingItsRows) {
     choose(0);
-    s.delaiProgressionMs = 0;
+    s.progressDelayMs = 0;
     QStringList seen;
     QString lockLine;
     Qt::CursorShape cursor = Qt::ArrowCursor;
@@ -382,7 +381,7 @@ TEST_F(LockSearch, ALongSearchShowsItsProgressRefusesOtherClicksAndCancelsKeepin
     EXPECT_EQ(lockLine, "Locks trouvés : 3");
     EXPECT_EQ(cursor, Qt::BusyCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(s.fenetre().findChild<QDialog*>(QStringLiteral("FProgressionRecherche")), nullptr);
+    EXPECT_EQ(s.window().findChild<QDialog*>(QStringLiteral("FProgressionRecherche")), nullptr);
     EXPECT_FALSE(s.QChercherRecordParRowID->Active()) << "the record button did not run";
     EXPECT_EQ(rows(), (std::vector<Row>{kPcB3, kPcB17, kPcC42})) << "the rows found so far";
     EXPECT_TRUE(s.BtnChercherRecordParRowID->isEnabled()) << "the grid has rows";
@@ -394,7 +393,7 @@ TEST_F(LockSearch, ARefreshCancelledBeforeAnyRowLeavesTheLookupDisabled) {
     search();
     ASSERT_TRUE(s.BtnChercherRecordParRowID->isEnabled());
     messages.clear();
-    s.delaiProgressionMs = 0;
+    s.progressDelayMs = 0;
     whileSearching([&](QDialog* d, const QString&) {
         d->findChild<QPushButton*>(QStringLiteral("BtnAnnuler"))->click();
     });
@@ -411,7 +410,7 @@ class ServerLoss : public LockSearch {};
 
 TEST_F(ServerLoss, AServerKilledMidSearchEndsItWithTheErrorAndTheWindowConnectsAgainAfterwards) {
     choose(0);
-    s.delaiProgressionMs = 0;
+    s.progressDelayMs = 0;
     bool killed = false;
     whileSearching([&](QDialog*, const QString& table) {
         if (!killed && table.endsWith(QStringLiteral(": Commandes"))) {

@@ -1,11 +1,7 @@
 // lock_world.cpp: the server, the dictionaries and the lock holders of the lock-search tests.
 #include "tests/app/lock_world.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QThread>
 #include <cstdlib>
 
 #include "data/adscnnct.h"
@@ -15,21 +11,15 @@
 namespace locktest {
 namespace {
 
-QString binDir() {
-    const char* dir = std::getenv("BREVANTIS_BIN_DIR");
-    return dir && *dir
-               ? QString::fromLocal8Bit(dir)
-               : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2);
+// A program argument, as the system passes it.
+std::string local8Bit(const QString& text) {
+    return text.toLocal8Bit().toStdString();
 }
 
-bool waitForFile(const QString& path, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!QFile::exists(path)) {
-        if (t.elapsed() > timeoutMs) return false;
-        QThread::msleep(10);
-    }
-    return true;
+std::vector<std::string> local8Bit(const QStringList& texts) {
+    std::vector<std::string> out;
+    for (const QString& text : texts) out.push_back(local8Bit(text));
+    return out;
 }
 
 // The rows of a table, as INSERT statements of at most 500 rows each.
@@ -57,7 +47,7 @@ Server::~Server() {
 
 bool Server::start() {
     if (!process_.start()) return false;
-    setenv("BREVANTIS_ENGINE_ADDRESS", process_.address().c_str(), 1);
+    process_.serveThisProcess();
     return true;
 }
 
@@ -101,42 +91,13 @@ QString execute(const QString& dictionary, const QString& statement) {
 
 Holder::Holder(const Server& server, const QString& dictionary, const QString& table,
                const QString& records, const Who& who)
-    : Holder(QStringLiteral("lockholder"),
-             {QStringLiteral("--server"), server.address(), QStringLiteral("--dict"), dictionary,
-              QStringLiteral("--table"), table, QStringLiteral("--records"), records,
-              QStringLiteral("--workstation"), who.workstation, QStringLiteral("--oslogin"),
-              who.osLogin, QStringLiteral("--app"), who.application, QStringLiteral("--ready")}) {
+    : testsupport::LockHolder(
+          local8Bit(server.address()), local8Bit(dictionary), local8Bit(table), local8Bit(records),
+          {local8Bit(who.workstation), local8Bit(who.osLogin), local8Bit(who.application)}) {
     waitReady();
 }
 
-Holder::Holder(const QString& program, QStringList arguments)
-    : process_(std::make_unique<QProcess>()) {
-    static int serial = 0;
-    readyFile_ =
-        QDir::currentPath() +
-        QStringLiteral("/holder%1-%2.ready").arg(QCoreApplication::applicationPid()).arg(++serial);
-    QFile::remove(readyFile_);
-    arguments << readyFile_;
-    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_->setStandardOutputFile(QProcess::nullDevice());
-    process_->start(binDir() + u'/' + program, arguments);
-}
-
-bool Holder::waitReady(int timeoutMs) {
-    if (!ready_) ready_ = waitForFile(readyFile_, timeoutMs);
-    QFile::remove(readyFile_);
-    return ready_;
-}
-
-Holder::~Holder() {
-    stop();
-}
-
-void Holder::stop() {
-    if (process_->state() == QProcess::NotRunning) return;
-    process_->terminate();
-    if (!process_->waitForFinished(10000)) process_->kill();
-    process_->waitForFinished(10000);
-}
+Holder::Holder(const QString& program, const QStringList& arguments)
+    : testsupport::LockHolder(local8Bit(program), local8Bit(arguments)) {}
 
 }  // namespace locktest

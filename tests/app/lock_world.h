@@ -1,16 +1,16 @@
-// lock_world.h: what the lock-search tests and benchmark stand on: a real enginesrv on a
-// private socket, dictionaries with tables and rows on disk, and lock holders running as
-// other processes. Failures are returned, for the caller to report.
+// lock_world.h: what the lock-search and monitor tests and benchmarks stand on, in Qt's
+// terms: a real enginesrv on a private socket, dictionaries with tables and rows on disk, and
+// lock holders running as other processes (server and holders started by tests/support). Failures
+// are returned, for the caller to report.
 #ifndef BREVANTIS_TESTS_APP_LOCK_WORLD_H
 #define BREVANTIS_TESTS_APP_LOCK_WORLD_H
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <vector>
 
-#include "engine/testing/server_process.h"
+#include "tests/support/lock_holder.h"
+#include "tests/support/server_process.h"
 
 namespace locktest {
 
@@ -23,7 +23,7 @@ class Server {
     ~Server();
     // Starts it (again, after kill()); false when it does not come up.
     bool start();
-    bool started() const { return process_.running(); }
+    bool started() { return process_.running(); }
     // What the server wrote on its standard error.
     QString log() const { return QString::fromStdString(process_.log()); }
     // SIGKILL: every connection is lost at once.
@@ -31,7 +31,7 @@ class Server {
     QString address() const { return QString::fromStdString(process_.address()); }
 
   private:
-    engine::testing::ServerProcess process_;
+    testsupport::ServerProcess process_;
 };
 
 // One table of a test dictionary: `rows` rows (Code = 1..rows, Nom = "Nom <code>").
@@ -55,26 +55,14 @@ struct Who {
 };
 
 // A process holding locks until it is destroyed (SIGTERM, then waited for: its locks are
-// gone on return). It says its locks are taken by creating the file given as its last
-// argument.
-class Holder {
+// gone on return); see testsupport::LockHolder.
+class Holder : public testsupport::LockHolder {
   public:
-    // lockholder holding `records` ("3,8,20-25") of `table` as `who`.
+    // lockholder holding `records` ("3,8,20-25") of `table` as `who`; waits for its locks.
     Holder(const Server& server, const QString& dictionary, const QString& table,
            const QString& records, const Who& who);
     // `program` of the build's folder with `arguments`, then the ready file's path.
-    Holder(const QString& program, QStringList arguments);
-    ~Holder();
-    // Whether it reported its locks taken within `timeoutMs`.
-    bool waitReady(int timeoutMs = 10000);
-    bool ready() const { return ready_; }
-    // Stops it now; its locks are released when this returns.
-    void stop();
-
-  private:
-    std::unique_ptr<QProcess> process_;
-    QString readyFile_;
-    bool ready_ = false;
+    Holder(const QString& program, const QStringList& arguments);
 };
 
 }  // namespace locktest

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -13,9 +15,10 @@
 #include <QTemporaryDir>
 
 #include "app/UFPrinciapl.h"
-#include "app/grille_locks.h"
+#include "app/lock_grid.h"
 #include "data/adstable.h"
 #include "dictionary/exe_folder.h"
+#include "engine/record/raw_key.h"
 #include "tests/app/lock_world.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
@@ -38,8 +41,9 @@ class MainWindowSearch : public ::testing::Test {
         server_ = new locktest::Server();
         ASSERT_TRUE(server_->started()) << server_->log().toStdString();
         QString error;
+        comptaFolder_ = folderOfWidestRowIds();
         compta_ = locktest::makeDictionary(
-            dir_->filePath(QStringLiteral("compta")), QStringLiteral("Compta"),
+            comptaFolder_, QStringLiteral("Compta"),
             {{QStringLiteral("Clients"), 100}, {QStringLiteral("Commandes"), 20}}, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         holders_ = new std::vector<std::unique_ptr<Holder>>();
@@ -70,6 +74,29 @@ class MainWindowSearch : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
 
+    // The ROWID of record `recNo` of `table` in the Compta dictionary.
+    static QString rowIdOf(const QString& table, uint32_t recNo) {
+        const QString path = comptaFolder_ + u'/' + table + QStringLiteral(".adt");
+        return QString::fromStdString(
+            engine::record::rowId(engine::record::tableIdFor(path.toStdString()), recNo));
+    }
+    // Among a few hundred folders, the one whose Clients table has the widest ROWIDs. A ROWID
+    // of narrow characters fits even a column cut short, which then goes unseen.
+    static QString folderOfWidestRowIds() {
+        const QFontMetrics metrics(QApplication::font());
+        QString widest;
+        int widestAdvance = -1;
+        for (int i = 0; i < 400; ++i) {
+            comptaFolder_ = dir_->filePath(QStringLiteral("compta%1").arg(i));
+            const int advance = metrics.horizontalAdvance(rowIdOf(QStringLiteral("Clients"), 1));
+            if (advance > widestAdvance) {
+                widestAdvance = advance;
+                widest = comptaFolder_;
+            }
+        }
+        return widest;
+    }
+
     // Clicks the radio button of dictionary `item`, then the search button, as a user.
     void searchDictionary(int item) {
         QRadioButton* button = w->RGPaths->findChildren<QRadioButton*>().at(item);
@@ -98,6 +125,7 @@ class MainWindowSearch : public ::testing::Test {
 
     static inline QTemporaryDir* dir_ = nullptr;
     static inline locktest::Server* server_ = nullptr;
+    static inline QString comptaFolder_;
     static inline QString compta_;
     static inline std::vector<std::unique_ptr<Holder>>* holders_ = nullptr;
 
@@ -124,8 +152,8 @@ TEST_F(MainWindowSearch, TheLocksShowOrderedWithTheCurrentRowLightBlue) {
     EXPECT_EQ(cell(grid, 0, 3), "Commandes");
     EXPECT_EQ(cell(grid, 1, 0), "PC-B");
     EXPECT_EQ(cell(grid, 1, 2), "1");
-    EXPECT_EQ(painted(0), app::kSurbrillance);
-    EXPECT_NE(painted(1), app::kSurbrillance);
+    EXPECT_EQ(painted(0), app::kHighlight);
+    EXPECT_NE(painted(1), app::kHighlight);
     EXPECT_EQ(w->RecNoGlobal, 5);
     EXPECT_EQ(w->TableNameGlobal, "Commandes");
     EXPECT_EQ(w->DictionaryNameGlobal, "Compta");
@@ -140,7 +168,7 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     searchDictionary(0);
     QTest::mouseClick(w->BtnChercherRecordParRowID, Qt::LeftButton);
     ASSERT_TRUE(w->QChercherRecordParRowID->Active());
-    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::kSurbrillance);
+    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::kHighlight);
     EXPECT_EQ(w->LabelTable->text(), "Commandes");
     EXPECT_GE(w->LabelTable->width(), w->LabelTable->sizeHint().width())
         << "a name longer than the design text is shown whole";
@@ -151,11 +179,11 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     EXPECT_EQ(w->RecNoGlobal, 1);
     EXPECT_EQ(w->TableNameGlobal, "Clients");
     EXPECT_FALSE(w->QChercherRecordParRowID->Active());
-    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::couleurFenetre());
+    EXPECT_EQ(w->wwDBGrid2->backgroundColor(), app::windowColor());
     EXPECT_EQ(w->LabelTable->text(), "");
     EXPECT_EQ(w->LabelDictionnaire->text(), "");
-    EXPECT_NE(painted(0), app::kSurbrillance);
-    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kSurbrillance);
+    EXPECT_NE(painted(0), app::kHighlight);
+    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kHighlight);
 
     const int page = w->wwDBGrid1->visibleRowCount();
     QTest::keyClick(w->wwDBGrid1, Qt::Key_PageDown);
@@ -163,7 +191,7 @@ TEST_F(MainWindowSearch, KeysMoveTheLightBlueRowAndForgetTheRecordShown) {
     EXPECT_GT(w->RecNoGlobal, 1);
     EXPECT_EQ(w->RecNoGlobal, current("LockedRecNo").toInt()) << "the highlight is the current row";
     EXPECT_GE(page, 2);
-    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kSurbrillance);
+    EXPECT_EQ(painted(w->wwDBGrid1->currentRow()), app::kHighlight);
     QTest::keyClick(w->wwDBGrid1, Qt::Key_Up);
     QCoreApplication::processEvents();
     EXPECT_EQ(w->RecNoGlobal, current("LockedRecNo").toInt());
@@ -191,13 +219,13 @@ TEST_F(MainWindowSearch, TheContextMenuShowsTheLockedRecordInTheLowerGrid) {
     EXPECT_EQ(lower->model()->headerData(2, Qt::Horizontal).toString().toUpper(), "ROWID");
     EXPECT_EQ(cell(lower, 0, 0), "42");
     EXPECT_EQ(cell(lower, 0, 1), "Nom 42");
+    EXPECT_EQ(cell(lower, 0, 2), rowIdOf(QStringLiteral("Clients"), 42));
     EXPECT_TRUE(cell(lower, 0, 2).endsWith("AAAAAq"));
     EXPECT_GE(lower->columnWidth(2), lower->fontMetrics().horizontalAdvance(cell(lower, 0, 2)) + 6)
         << "the whole ROWID shows, its last six characters included";
-    EXPECT_EQ(lower->backgroundColor(), app::kSurbrillance);
+    EXPECT_EQ(lower->backgroundColor(), app::kHighlight);
     const QImage image = lower->viewport()->grab().toImage();
-    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2),
-              app::kSurbrillance)
+    EXPECT_EQ(image.pixelColor(lower->columnWidth(0) - 4, lower->rowHeight(0) / 2), app::kHighlight)
         << "the record's row too";
     EXPECT_EQ(w->LabelDictionnaire->text(), "Compta");
     EXPECT_EQ(w->LabelTable->text(), "Clients");
@@ -223,7 +251,7 @@ class MainWindowServerLoss : public MainWindowSearch {};
 
 TEST_F(MainWindowServerLoss,
        TheRowsFoundStayShownAndTheWindowConnectsAgainAfterTheLostConnectionIsReported) {
-    w->delaiProgressionMs = 0;
+    w->progressDelayMs = 0;
     QTimer killer;
     QObject::connect(&killer, &QTimer::timeout, [&] {
         auto* d = w->findChild<QDialog*>(QStringLiteral("FProgressionRecherche"));

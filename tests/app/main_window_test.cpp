@@ -427,7 +427,7 @@ TEST(SecondaryWindow, AFailingWindowIsStillReleasedAndTheMainWindowComesBack) {
     QWidget main;
     main.show();
     FailingDialog* moduleVariable = nullptr;
-    EXPECT_THROW(app::ouvrirFenetreSecondaire(&main, moduleVariable), std::runtime_error);
+    EXPECT_THROW(app::openSecondaryWindow(&main, moduleVariable), std::runtime_error);
     EXPECT_EQ(moduleVariable, nullptr);
     EXPECT_EQ(FailingDialog::alive, 0);
     EXPECT_TRUE(main.isVisible());

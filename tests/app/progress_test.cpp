@@ -9,8 +9,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/progression_recherche.h"
-#include "app/recherche_sans_fenetre.h"
+#include "app/search_progress.h"
+#include "app/windowless_search.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void postClick(QWidget* w) {
 }
 
 TEST(SearchProgress, TheWindowsRepaintBeforeTheDialogAndInputMeanwhileIsDropped) {
-    app::RechercheSansFenetre s;
+    app::WindowlessSearch s;
     QPushButton other(QStringLiteral("Autre"));
     other.resize(80, 24);
     other.show();
@@ -34,7 +34,7 @@ TEST(SearchProgress, TheWindowsRepaintBeforeTheDialogAndInputMeanwhileIsDropped)
     QObject::connect(&other, &QPushButton::clicked, [&] { ++clicks; });
     int passes = 0;
     {
-        app::ProgressionRecherche progress(s);
+        app::SearchProgress progress(s);
         QTimer::singleShot(0, [&] { ++passes; });
         postClick(&other);
         progress.betweenStatements();
@@ -42,7 +42,7 @@ TEST(SearchProgress, TheWindowsRepaintBeforeTheDialogAndInputMeanwhileIsDropped)
         QThread::msleep(120);
         progress.table(1, 3, QStringLiteral("Clients"));
         EXPECT_EQ(passes, 1) << "events ran well before the dialog's delay";
-        EXPECT_EQ(progress.affichage(), nullptr);
+        EXPECT_EQ(progress.dialog(), nullptr);
         EXPECT_EQ(clicks, 0) << "the click was dropped";
     }
     QCoreApplication::processEvents();
@@ -54,11 +54,11 @@ TEST(SearchProgress, TheWindowsRepaintBeforeTheDialogAndInputMeanwhileIsDropped)
 }
 
 TEST(SearchProgress, AClickOnAnnulerReachesTheDialogAndCancelsAtTheNextPass) {
-    app::RechercheSansFenetre s;
-    s.delaiProgressionMs = 0;
-    app::ProgressionRecherche progress(s);
+    app::WindowlessSearch s;
+    s.progressDelayMs = 0;
+    app::SearchProgress progress(s);
     progress.table(1, 2, QStringLiteral("Clients"));
-    QProgressDialog* dialog = progress.affichage();
+    QProgressDialog* dialog = progress.dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->labelText(), "Table 1 de 2 : Clients\nLocks trouvés : 0");

@@ -62,7 +62,7 @@ class EndToEnd : public testing::Test {
     }
 
     static e2e::Engine* engine_;
-    static engine::testing::ServerProcess* server_;
+    static testsupport::ServerProcess* server_;
     static QTemporaryDir* dir_;
     static QString dictionary_;
     TAdsConnection conn{nullptr};
@@ -71,7 +71,7 @@ class EndToEnd : public testing::Test {
 };
 
 e2e::Engine* EndToEnd::engine_ = nullptr;
-engine::testing::ServerProcess* EndToEnd::server_ = nullptr;
+testsupport::ServerProcess* EndToEnd::server_ = nullptr;
 QTemporaryDir* EndToEnd::dir_ = nullptr;
 QString EndToEnd::dictionary_;
 
@@ -96,7 +96,7 @@ TEST_F(EndToEnd, RefusedConnectionsRaiseTheEngineErrorWithoutPrefix) {
             EXPECT_FALSE(e.message().startsWith(QStringLiteral("ManagementConn")));
         }
         EXPECT_FALSE(other.IsConnected());
-        setenv("BREVANTIS_ENGINE_ADDRESS", server_->address().c_str(), 1);
+        server_->serveThisProcess();
     }
 }
 

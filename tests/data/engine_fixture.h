@@ -5,12 +5,11 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <string>
 
 #include "data/adscnnct.h"
 #include "engine/core/dictionary.h"
-#include "engine/testing/server_process.h"
+#include "tests/support/server_process.h"
 
 namespace e2e {
 
@@ -36,7 +35,7 @@ class Engine {
     // False, with the reason in error(), when the server or the dictionary fails.
     bool start() {
         if (!server.start()) return fail("enginesrv: " + server.log());
-        setenv("BREVANTIS_ENGINE_ADDRESS", server.address().c_str(), 1);
+        server.serveThisProcess();
         dictionary = folder.filePath(QStringLiteral("Test.add"));
         engine::Dictionary d = engine::Dictionary::empty(dictionary.toStdString());
         if (d.addUser("adssys", "kor5382", true).code != 0 || d.save().code != 0)
@@ -45,7 +44,7 @@ class Engine {
     }
     const std::string& error() const { return error_; }
 
-    engine::testing::ServerProcess server;
+    testsupport::ServerProcess server;
     QTemporaryDir folder;
     QString dictionary;
 

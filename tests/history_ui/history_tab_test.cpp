@@ -6,7 +6,6 @@
 #include "history_output.h"
 #include "history_tab.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,9 +108,3 @@ TEST(FormatSizeTest, FrenchUnits) {
 
 }  // namespace
 }  // namespace history
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

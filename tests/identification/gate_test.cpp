@@ -91,7 +91,7 @@ TEST_P(GateTest, EndsAsTheUserChose) {
     const GateCase& c = GetParam();
     ui::MessageRecorder recorder;
     User user(c.steps);
-    Outcome outcome = identification::executerIdentification();
+    Outcome outcome = identification::runIdentification();
 
     EXPECT_EQ(outcome, c.outcome);
     ASSERT_EQ(recorder.messages().size(), c.refusals);
@@ -141,7 +141,7 @@ TEST(GateLimit, TextPastTenCharactersIsDropped) {
                    QTest::keyClick(w->EditMotPasse, Qt::Key_Return);
                },
                typeAndEnter("qv73")});
-    EXPECT_EQ(identification::executerIdentification(), Outcome::Identified);
+    EXPECT_EQ(identification::runIdentification(), Outcome::Identified);
     EXPECT_EQ(typed, QStringLiteral("qv73qv73qv"));
     EXPECT_EQ(recorder.messages().size(), 1u);
 }

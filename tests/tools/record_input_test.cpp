@@ -6,7 +6,7 @@
 
 namespace {
 
-using record_input::Litteral;
+using record_input::Literal;
 
 TEST(RecordInput, NamesAreOneUnquotedName) {
     const struct {
@@ -35,76 +35,76 @@ TEST(RecordInput, NamesAreOneUnquotedName) {
         {"Code=Code", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(record_input::estUnNom(QString::fromUtf8(c.text)), c.name) << c.text;
+        EXPECT_EQ(record_input::isName(QString::fromUtf8(c.text)), c.name) << c.text;
 }
 
 TEST(RecordInput, ValuesAreOneLiteral) {
     const struct {
         const char* value;
-        Litteral kind;
+        Literal kind;
         const char* content;
     } cases[] = {
-        {"1234", Litteral::Nombre, "1234"},
-        {"-12", Litteral::Nombre, "-12"},
-        {"12.50", Litteral::Nombre, "12.50"},
-        {" \t42 ", Litteral::Nombre, "42"},
-        {"'C00003'", Litteral::TexteApostrophes, "C00003"},
-        {"'L''Oréal'", Litteral::TexteApostrophes, "L'Oréal"},
-        {"''", Litteral::TexteApostrophes, ""},
-        {"''''", Litteral::TexteApostrophes, "'"},
-        {"'a\"b'", Litteral::TexteApostrophes, "a\"b"},
-        {"'1; DROP TABLE Clients'", Litteral::TexteApostrophes, "1; DROP TABLE Clients"},
-        {"'x // y -- z'", Litteral::TexteApostrophes, "x // y -- z"},
-        {"'a'' OR ''x''=''x'", Litteral::TexteApostrophes, "a' OR 'x'='x"},  // all inside
-        {"\"Dupont\"", Litteral::TexteGuillemets, "Dupont"},
-        {"\"Le \"\"Grand\"\" Café\"", Litteral::TexteGuillemets, "Le \"Grand\" Café"},
-        {" 'x' ", Litteral::TexteApostrophes, "x"},
+        {"1234", Literal::Number, "1234"},
+        {"-12", Literal::Number, "-12"},
+        {"12.50", Literal::Number, "12.50"},
+        {" \t42 ", Literal::Number, "42"},
+        {"'C00003'", Literal::ApostropheText, "C00003"},
+        {"'L''Oréal'", Literal::ApostropheText, "L'Oréal"},
+        {"''", Literal::ApostropheText, ""},
+        {"''''", Literal::ApostropheText, "'"},
+        {"'a\"b'", Literal::ApostropheText, "a\"b"},
+        {"'1; DROP TABLE Clients'", Literal::ApostropheText, "1; DROP TABLE Clients"},
+        {"'x // y -- z'", Literal::ApostropheText, "x // y -- z"},
+        {"'a'' OR ''x''=''x'", Literal::ApostropheText, "a' OR 'x'='x"},  // all inside
+        {"\"Dupont\"", Literal::QuotedText, "Dupont"},
+        {"\"Le \"\"Grand\"\" Café\"", Literal::QuotedText, "Le \"Grand\" Café"},
+        {" 'x' ", Literal::ApostropheText, "x"},
         // The engine's other forms of one number, and its two logical words in any case.
-        {"1.", Litteral::Nombre, "1."},
-        {".5", Litteral::Nombre, ".5"},
-        {"-.5", Litteral::Nombre, "-.5"},
-        {"1e5", Litteral::Nombre, "1e5"},
-        {"2.5E-3", Litteral::Nombre, "2.5E-3"},
-        {"TRUE", Litteral::Logique, "TRUE"},
-        {" false ", Litteral::Logique, "false"},
-        {"True", Litteral::Logique, "True"},
+        {"1.", Literal::Number, "1."},
+        {".5", Literal::Number, ".5"},
+        {"-.5", Literal::Number, "-.5"},
+        {"1e5", Literal::Number, "1e5"},
+        {"2.5E-3", Literal::Number, "2.5E-3"},
+        {"TRUE", Literal::Logical, "TRUE"},
+        {" false ", Literal::Logical, "false"},
+        {"True", Literal::Logical, "True"},
         // Refused: not one literal.
-        {"", Litteral::Aucun, ""},
-        {"   ", Litteral::Aucun, ""},
-        {"Dupont", Litteral::Aucun, ""},  // a bare word is a column
-        {"1; DROP TABLE Clients", Litteral::Aucun, ""},
-        {"1 OR 1=1", Litteral::Aucun, ""},
-        {"'a' OR 'b'='b'", Litteral::Aucun, ""},
-        {"'a'; DROP TABLE Clients", Litteral::Aucun, ""},
-        {"'L'Oréal'", Litteral::Aucun, ""},
-        {"'abc", Litteral::Aucun, ""},
-        {"'", Litteral::Aucun, ""},
-        {"\"a\" + \"b\"", Litteral::Aucun, ""},
-        {"'a\"", Litteral::Aucun, ""},
-        {"1 // comment", Litteral::Aucun, ""},
-        {"12 34", Litteral::Aucun, ""},
-        {"+5", Litteral::Aucun, ""},
-        {"- 5", Litteral::Aucun, ""},
-        {"--5", Litteral::Aucun, ""},
-        {".", Litteral::Aucun, ""},
-        {"1.2.3", Litteral::Aucun, ""},
-        {"1e", Litteral::Aucun, ""},
-        {"e5", Litteral::Aucun, ""},
-        {"1e+", Litteral::Aucun, ""},
-        {"T", Litteral::Aucun, ""},  // a column in SQL
-        {".T.", Litteral::Aucun, ""},
-        {"TRUE OR 1=1", Litteral::Aucun, ""},
-        {"TRUEX", Litteral::Aucun, ""},
-        {"0x1F", Litteral::Aucun, ""},
-        {":code", Litteral::Aucun, ""},  // a parameter, sent empty
-        {"NULL", Litteral::Aucun, ""},
-        {"Code", Litteral::Aucun, ""},
+        {"", Literal::NotALiteral, ""},
+        {"   ", Literal::NotALiteral, ""},
+        {"Dupont", Literal::NotALiteral, ""},  // a bare word is a column
+        {"1; DROP TABLE Clients", Literal::NotALiteral, ""},
+        {"1 OR 1=1", Literal::NotALiteral, ""},
+        {"'a' OR 'b'='b'", Literal::NotALiteral, ""},
+        {"'a'; DROP TABLE Clients", Literal::NotALiteral, ""},
+        {"'L'Oréal'", Literal::NotALiteral, ""},
+        {"'abc", Literal::NotALiteral, ""},
+        {"'", Literal::NotALiteral, ""},
+        {"\"a\" + \"b\"", Literal::NotALiteral, ""},
+        {"'a\"", Literal::NotALiteral, ""},
+        {"1 // comment", Literal::NotALiteral, ""},
+        {"12 34", Literal::NotALiteral, ""},
+        {"+5", Literal::NotALiteral, ""},
+        {"- 5", Literal::NotALiteral, ""},
+        {"--5", Literal::NotALiteral, ""},
+        {".", Literal::NotALiteral, ""},
+        {"1.2.3", Literal::NotALiteral, ""},
+        {"1e", Literal::NotALiteral, ""},
+        {"e5", Literal::NotALiteral, ""},
+        {"1e+", Literal::NotALiteral, ""},
+        {"T", Literal::NotALiteral, ""},  // a column in SQL
+        {".T.", Literal::NotALiteral, ""},
+        {"TRUE OR 1=1", Literal::NotALiteral, ""},
+        {"TRUEX", Literal::NotALiteral, ""},
+        {"0x1F", Literal::NotALiteral, ""},
+        {":code", Literal::NotALiteral, ""},  // a parameter, sent empty
+        {"NULL", Literal::NotALiteral, ""},
+        {"Code", Literal::NotALiteral, ""},
     };
     for (const auto& c : cases) {
         QString content = QStringLiteral("unchanged");
-        const Litteral kind = record_input::litteral(QString::fromUtf8(c.value), &content);
+        const Literal kind = record_input::literal(QString::fromUtf8(c.value), &content);
         EXPECT_EQ(kind, c.kind) << c.value;
-        if (kind != Litteral::Aucun) {
+        if (kind != Literal::NotALiteral) {
             EXPECT_EQ(content, QString::fromUtf8(c.content)) << c.value;
         }
     }

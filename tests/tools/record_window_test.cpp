@@ -7,11 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -28,6 +26,7 @@
 #include "dictionary/exe_folder.h"
 #include "engine/core/dictionary.h"
 #include "tests/data/engine_fixture.h"
+#include "tests/support/lock_holder.h"
 #include "tests/ui/qt_print.h"
 #include "tools/UFPrincipal2.h"
 #include "tools/record_input.h"
@@ -41,7 +40,7 @@ namespace {
 
 using Form = ui::ShownMessage::Form;
 
-const QString kRowIdIntrouvable = QStringLiteral(
+const QString kRowIdNotFound = QStringLiteral(
     "Row_ID Introuvable.\n\r\n\rVerifiez si l'enregistrement existe vraiment dans la table "
     "selectionée");
 
@@ -109,27 +108,17 @@ class RecordWindowTest : public ::testing::Test {
         for (const auto& [dict, table, record] : {std::tuple{test_, "Clients", "1"},
                                                   {test_, "Articles", "2"},
                                                   {atelier_, "Zone's VIP", "1"}}) {
-            const QString ready = engine_->folder.filePath(
-                QStringLiteral("%1.ready").arg(QString::fromUtf8(table).remove(u'\'')));
-            auto* holder = new QProcess();
-            holder->start(
-                QFileInfo(QString::fromStdString(engine_->server.executable())).absolutePath() +
-                    QStringLiteral("/lockholder"),
+            auto* holder = new testsupport::LockHolder(
+                engine_->server.address(), dict.toStdString(), table, record,
+                {"PC-TEST", "mmartin", "Facturation.exe"},
                 // --seconds: gone by itself should this test be killed.
-                {"--dict", dict, "--table", table, "--records", record, "--seconds", "600",
-                 "--workstation", "PC-TEST", "--oslogin", "mmartin", "--app", "Facturation.exe",
-                 "--server", QString::fromStdString(engine_->server.address()), "--ready", ready});
+                {"--seconds", "600"});
             holders_.push_back(holder);
-            for (int i = 0; i < 200 && !QFile::exists(ready); ++i) QTest::qWait(25);
-            ASSERT_TRUE(QFile::exists(ready)) << holder->readAllStandardError().toStdString();
+            ASSERT_TRUE(holder->waitReady(5000)) << table << " not locked";
         }
     }
     static void TearDownTestSuite() {
-        for (QProcess* holder : holders_) {
-            holder->terminate();
-            holder->waitForFinished(5000);
-            delete holder;
-        }
+        for (testsupport::LockHolder* holder : holders_) delete holder;
         holders_.clear();
         delete engine_;
     }
@@ -232,7 +221,7 @@ class RecordWindowTest : public ::testing::Test {
     static QString test_;
     static QString autre_;
     static QString atelier_;
-    static std::vector<QProcess*> holders_;
+    static std::vector<testsupport::LockHolder*> holders_;
     QTemporaryDir exe_;
     dictionary::ExecutableFolderOverride folder_{exe_.path()};
     ui::MessageRecorder messages_;
@@ -243,7 +232,7 @@ e2e::Engine* RecordWindowTest::engine_ = nullptr;
 QString RecordWindowTest::test_;
 QString RecordWindowTest::autre_;
 QString RecordWindowTest::atelier_;
-std::vector<QProcess*> RecordWindowTest::holders_;
+std::vector<testsupport::LockHolder*> RecordWindowTest::holders_;
 
 TEST_F(RecordWindowTest, LayoutTextsAndDesignState) {
     open();
@@ -503,7 +492,7 @@ TEST_F(RecordWindowTest, TheThreeRefusalsInTheirOrder) {
     for (const char* value : {"'K2'", "'ZZZ'"}) {  // two records, then none
         typeValue(QString::fromLatin1(value));
         search();
-        EXPECT_EQ(shown(), QStringList{"plain:" + kRowIdIntrouvable}) << value;
+        EXPECT_EQ(shown(), QStringList{"plain:" + kRowIdNotFound}) << value;
         EXPECT_FALSE(blinking());
         EXPECT_FALSE(w().QTrouverUserQuiBloqueRecord->Active());
     }
@@ -527,18 +516,18 @@ TEST_F(RecordWindowTest, OnlyOneNameAndOneLiteralReachTheStatement) {
         const char* value;
         QString refusal;
     } cases[] = {
-        {nullptr, nullptr, "Dupont", kValeurInvalide},
-        {nullptr, nullptr, "1; DROP TABLE Clients", kValeurInvalide},
-        {nullptr, nullptr, "'K1'; DROP TABLE Clients", kValeurInvalide},
-        {nullptr, nullptr, "'K1' OR 'a'='a'", kValeurInvalide},
-        {nullptr, nullptr, "'L'Oréal'", kValeurInvalide},
-        {nullptr, nullptr, "\"Nom\"", valeurEstUnChamp("Nom")},
-        {nullptr, nullptr, "\"rowid\"", valeurEstUnChamp("rowid")},
-        {nullptr, "Code = Code OR Code", "'K1'", kChampInvalide},
-        {nullptr, "Code;", "'K1'", kChampInvalide},
-        {"Clients; DROP TABLE Clients", "Code", "'K1'", kTableInvalide},
-        {"Clients ", "Code", "'K1'", kTableInvalide},
-        {"../autre/Produits", "Code", "'K1'", kTableInvalide},
+        {nullptr, nullptr, "Dupont", kInvalidValue},
+        {nullptr, nullptr, "1; DROP TABLE Clients", kInvalidValue},
+        {nullptr, nullptr, "'K1'; DROP TABLE Clients", kInvalidValue},
+        {nullptr, nullptr, "'K1' OR 'a'='a'", kInvalidValue},
+        {nullptr, nullptr, "'L'Oréal'", kInvalidValue},
+        {nullptr, nullptr, "\"Nom\"", valueIsAField("Nom")},
+        {nullptr, nullptr, "\"rowid\"", valueIsAField("rowid")},
+        {nullptr, "Code = Code OR Code", "'K1'", kInvalidField},
+        {nullptr, "Code;", "'K1'", kInvalidField},
+        {"Clients; DROP TABLE Clients", "Code", "'K1'", kInvalidTable},
+        {"Clients ", "Code", "'K1'", kInvalidTable},
+        {"../autre/Produits", "Code", "'K1'", kInvalidTable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
@@ -640,11 +629,11 @@ TEST_F(RecordWindowTest, QuotesInTheFolderTheTableAndTheFieldAndALogicalValueAre
     // Anything else stays refused.
     typeValue("TRUE OR 1=1");
     search();
-    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kValeurInvalide});
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kInvalidValue});
     retype(w().ComboBoxTables->lineEdit(), "Zone's VIP2");
     typeValue("TRUE");
     search();
-    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kTableInvalide});
+    EXPECT_EQ(shown(), QStringList{"plain:" + record_input::kInvalidTable});
 }
 
 TEST_F(RecordWindowTest, TheOwnerRowStaysLinkBlueWhenItIsTheCurrentRow) {

@@ -39,13 +39,9 @@ class Crash : public ::testing::Test {
 };
 
 TEST_F(Crash, KilledClientLosesItsLocksWithinASecond) {
-    const std::string ready = dir_.path() + "/holder.ready";
-    Child holder(binPath("lockholder"),
-                 {"--server", server_.address(), "--dict", dict_, "--table", "Items", "--records",
-                  "5-7", "--workstation", "DOOMED-PC", "--oslogin", "doomed", "--app", "Victim.exe",
-                  "--ready", ready},
-                 dir_.path() + "/holder.log");
-    ASSERT_TRUE(waitForFile(ready, 10000)) << "lock holder did not report ready";
+    LockHolder holder(server_.address(), dict_, "Items", "5-7",
+                      {"DOOMED-PC", "doomed", "Victim.exe"});
+    ASSERT_TRUE(holder.waitReady()) << "lock holder did not report ready";
 
     Client monitor(server_.address(), dict_, "adssys", "kor5382", "MONITOR");
     ASSERT_EQ(monitor.code(), 0u) << lastError();
@@ -53,7 +49,7 @@ TEST_F(Crash, KilledClientLosesItsLocksWithinASecond) {
     EXPECT_EQ(monitor.allLocks(itemsPath(), &rc), (std::vector<uint32_t>{5, 6, 7}));
     EXPECT_EQ(monitor.lockOwners(itemsPath(), 6, &rc), std::vector<std::string>{"DOOMED-PC"});
 
-    holder.signal(SIGKILL);
+    holder.kill();
     const auto killed = Clock::now();
     std::vector<uint32_t> left{5, 6, 7};
     while (!left.empty() && elapsedMs(killed) < 1000) {
@@ -90,7 +86,7 @@ TEST_F(Crash, KilledServerFailsEveryCallPromptlyAndRestarts) {
     const ADSHANDLE items = client->open("Items");
     ASSERT_NE(items, 0u) << lastError();
     ASSERT_EQ(AdsLockRecord(items, 3), 0u);
-    server_.kill9();
+    server_.kill();
 
     const ADSHANDLE conn = client->handle();
     const std::vector<std::pair<const char*, std::function<UNSIGNED32()>>> calls{
@@ -204,7 +200,7 @@ TEST_F(Crash, AcknowledgedWritesSurviveKillNine) {
         std::atomic<bool> killed{false};
         std::thread killer([&] {
             std::this_thread::sleep_for(milliseconds(150 + 100 * round));
-            server_.kill9();
+            server_.kill();
             killed = true;
         });
         for (int k = 1; !killed; ++k) {

@@ -168,8 +168,8 @@ TEST_F(Confinement, AFolderConnectionActsOnlyWithItsOwnUsersRights) {
     for (const bool allowed : {false, true}) {
         std::vector<std::string> args{"--tcp", std::to_string(port)};
         if (allowed) args.push_back("--tcp-folder-connections");
-        reliability::Child server(reliability::binPath("enginesrv"), args,
-                                  root_.path() + "/tcp.log");
+        reliability::ServerProcess server(args);
+        ASSERT_TRUE(server.start()) << server.log();
         UNSIGNED32 rc = AE_SERVER_NOT_AVAILABLE;
         for (int i = 0; i < 100 && rc == AE_SERVER_NOT_AVAILABLE; ++i) {
             if (i) std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -1,8 +1,6 @@
 // server_process_test.cpp: the shipped client library against a real enginesrv process —
 // start and refusal, stop, no server, lock contention between processes, a killed client,
 // a killed server, and connections that send garbage or nothing.
-#include "engine/testing/server_process.h"
-
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -17,11 +15,13 @@
 #include "engine/protocol/frame.h"
 #include "engine/protocol/wire_format.h"
 #include "tests/engine/client/client_fixture.h"
+#include "tests/support/server_process.h"
 
 namespace engine::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testsupport::ServerProcess;
 
 int64_t msSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();

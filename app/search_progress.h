@@ -1,4 +1,4 @@
-// progression_recherche.h: the wait cursor and the progress dialog of a lock search.
+// search_progress.h: the wait cursor and the progress dialog of a lock search.
 //
 // A search runs on the window's thread, statement after statement. It shows the wait cursor
 // from its start and lets the windows repaint between statements, at most every 100 ms, so
@@ -6,9 +6,9 @@
 // has lasted longer than its delay (about a second) an application-modal progress dialog
 // shows "Table i de n", the locks found so far and "Annuler", which is then the only input
 // that counts. The window's other handlers also refuse to run while a search is under way
-// (see RechercheLocks::progression), so nothing re-enters them.
-#ifndef BREVANTIS_APP_PROGRESSION_RECHERCHE_H
-#define BREVANTIS_APP_PROGRESSION_RECHERCHE_H
+// (see LockSearchContext::progress), so nothing re-enters them.
+#ifndef BREVANTIS_APP_SEARCH_PROGRESS_H
+#define BREVANTIS_APP_SEARCH_PROGRESS_H
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -20,43 +20,43 @@
 
 namespace app {
 
-struct RechercheLocks;
+struct LockSearchContext;
 
-class ProgressionRecherche : public locksearch::Progress {
+class SearchProgress : public locksearch::Progress {
   public:
-    // Shows the wait cursor, starts dropping user input and becomes `r.progression` until
+    // Shows the wait cursor, starts dropping user input and becomes `r.progress` until
     // destroyed.
-    explicit ProgressionRecherche(RechercheLocks& r);
-    // Closes the dialog, restores the cursor and input, and clears `r.progression`.
-    ~ProgressionRecherche() override;
-    ProgressionRecherche(const ProgressionRecherche&) = delete;
-    ProgressionRecherche& operator=(const ProgressionRecherche&) = delete;
+    explicit SearchProgress(LockSearchContext& r);
+    // Closes the dialog, restores the cursor and input, and clears `r.progress`.
+    ~SearchProgress() override;
+    SearchProgress(const SearchProgress&) = delete;
+    SearchProgress& operator=(const SearchProgress&) = delete;
 
     // A new table always refreshes the dialog once it is up. Both throw locksearch::Cancelled
     // once "Annuler" has been pressed.
-    void table(int i, int n, const QString& nom) override;
+    void table(int i, int n, const QString& name) override;
     void betweenStatements() override;
     void lockFound() override { ++locks_; }
 
     // The dialog while it is shown, else null (for tests).
-    QProgressDialog* affichage() const { return dialog_; }
+    QProgressDialog* dialog() const { return dialog_; }
 
   private:
     // Drops mouse, key and wheel input aimed anywhere but at the progress dialog.
     class InputFilter : public QObject {
       public:
-        explicit InputFilter(ProgressionRecherche& owner) : owner_(owner) {}
+        explicit InputFilter(SearchProgress& owner) : owner_(owner) {}
         bool eventFilter(QObject* watched, QEvent* event) override;
 
       private:
-        ProgressionRecherche& owner_;
+        SearchProgress& owner_;
     };
 
     void pass(bool newTable);
     void showDialog();
     void refresh();
 
-    RechercheLocks& r_;
+    LockSearchContext& r_;
     InputFilter inputFilter_{*this};
     QElapsedTimer since_;
     qint64 lastPass_ = 0;  // when events were last processed, in ms since the start
@@ -69,4 +69,4 @@ class ProgressionRecherche : public locksearch::Progress {
 
 }  // namespace app
 
-#endif  // BREVANTIS_APP_PROGRESSION_RECHERCHE_H
+#endif  // BREVANTIS_APP_SEARCH_PROGRESS_H

@@ -1,12 +1,12 @@
-// recherche_dictionnaire.cpp: BtnChercherLocksParDictionnaireClick.
-#include "app/recherche_dictionnaire.h"
+// dictionary_search.cpp: BtnChercherLocksParDictionnaireClick.
+#include "app/dictionary_search.h"
 
 #include <QAction>
 #include <QPushButton>
 
-#include "app/grille_locks.h"
-#include "app/progression_recherche.h"
-#include "app/recherche_locks.h"
+#include "app/lock_grid.h"
+#include "app/lock_search_context.h"
+#include "app/search_progress.h"
 #include "data/adstable.h"
 #include "locksearch/result_table.h"
 #include "locksearch/search.h"
@@ -18,17 +18,17 @@ namespace app {
 namespace {
 
 // Re-creates the result table, selects the order "UserName" and collects.
-locksearch::SearchOutcome collecter(RechercheLocks& r) {
-    ProgressionRecherche progression(r);
+locksearch::SearchOutcome collect(LockSearchContext& r) {
+    SearchProgress progress(r);
     locksearch::recreateResultTable(r);
     r.RGOrdre->setItemIndex(0);
     std::optional<QString> onlyTable;
     if (r.ComboBoxTables->itemIndex() != 0) onlyTable = r.ComboBoxTables->text();
-    return locksearch::collectLocks(r, r, onlyTable, progression);
+    return locksearch::collectLocks(r, r, onlyTable, progress);
 }
 
 // The record lookup only makes sense on a row: after a cancel it follows what the grid holds.
-void lookupFollowsGrid(RechercheLocks& r) {
+void lookupFollowsGrid(LockSearchContext& r) {
     const bool rows = r.UsersTableLocks->Active() && r.UsersTableLocks->RecordCount() > 0;
     r.BtnChercherRecordParRowID->setEnabled(rows);
     r.rouverlenregistrementselectionn1->setEnabled(rows);
@@ -46,13 +46,13 @@ QString partialResultText(const locksearch::SearchOutcome& outcome) {
 
 }  // namespace
 
-void BtnChercherLocksParDictionnaireClick(RechercheLocks& r) {
+void BtnChercherLocksParDictionnaireClick(LockSearchContext& r) {
     if (r.RGPaths->itemIndex() < 0) {
         ui::messageDialog(ui::DialogKind::Warning,
                           QStringLiteral("Il faut chosir un dictionnaire!"));
         return;
     }
-    const locksearch::SearchOutcome outcome = collecter(r);
+    const locksearch::SearchOutcome outcome = collect(r);
     if (outcome.cancelled) {
         lookupFollowsGrid(r);
         ui::plainMessage(partialResultText(outcome));
@@ -70,7 +70,7 @@ void BtnChercherLocksParDictionnaireClick(RechercheLocks& r) {
     r.BtnChercherRecordParRowID->setEnabled(true);
     r.rouverlenregistrementselectionn1->setEnabled(true);
     r.UsersTableLocks->First();
-    retenirLigneCourante(r);
+    rememberCurrentRow(r);
     r.RGOrdre->setItemIndex(0);
 }
 

@@ -1,11 +1,11 @@
-// connexion_dictionnaire.cpp: RGPathsClick and RemplirComboBoxTables.
-#include "app/connexion_dictionnaire.h"
+// dictionary_choice.cpp: RGPathsClick and RemplirComboBoxTables.
+#include "app/dictionary_choice.h"
 
 #include <QAction>
 #include <QPushButton>
 
-#include "app/grille_locks.h"
-#include "app/recherche_locks.h"
+#include "app/lock_grid.h"
+#include "app/lock_search_context.h"
 #include "data/adscnnct.h"
 #include "dictionary/alias_config.h"
 #include "dictionary/table_list.h"
@@ -18,7 +18,7 @@
 
 namespace app {
 
-void RGPathsClick(RechercheLocks& r) {
+void RGPathsClick(LockSearchContext& r) {
     r.BtnChercherRecordParRowID->setEnabled(false);
     r.rouverlenregistrementselectionn1->setEnabled(false);
     // Disconnecting closes both grids' datasets.
@@ -27,14 +27,13 @@ void RGPathsClick(RechercheLocks& r) {
     RemplirComboBoxTables(r);
 }
 
-void RemplirComboBoxTables(RechercheLocks& r) {
+void RemplirComboBoxTables(LockSearchContext& r) {
     r.ManagementConn->Disconnect();
     try {
         const int item = r.RGPaths->itemIndex();
-        const QString valeur =
-            dictionary::aliasEntryValue(r.ListAllPaths, r.RGPaths->itemTag(item));
+        const QString value = dictionary::aliasEntryValue(r.ListAllPaths, r.RGPaths->itemTag(item));
         const QStringList tables =
-            dictionary::connectAndList(*r.ManagementConn, valeur, r.DictionaryPath, r.TrimmedPath);
+            dictionary::connectAndList(*r.ManagementConn, value, r.DictionaryPath, r.TrimmedPath);
         r.DictionaryName = r.RGPaths->itemText(item);
         r.ComboBoxTables->clearItems();
         r.ComboBoxTables->setText(QString());

@@ -1,13 +1,13 @@
-// grille_locks.cpp: RGOrdreClick, wwDBGrid1CalcCellColors, wwDBGrid1RowChanged and
+// lock_grid.cpp: RGOrdreClick, wwDBGrid1CalcCellColors, wwDBGrid1RowChanged and
 // ComboBoxTablesChange.
-#include "app/grille_locks.h"
+#include "app/lock_grid.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/recherche_locks.h"
+#include "app/lock_search_context.h"
 #include "data/adstable.h"
 #include "ui/auto_size_label.h"
 #include "ui/data_grid.h"
@@ -16,24 +16,24 @@
 namespace app {
 namespace {
 
-TField* champ(RechercheLocks& r, const char* name) {
+TField* lockField(LockSearchContext& r, const char* name) {
     return r.UsersTableLocks->FieldByName(QLatin1String(name));
 }
 
 }  // namespace
 
-void forgetShownRecord(RechercheLocks& r) {
+void forgetShownRecord(LockSearchContext& r) {
     r.QChercherRecordParRowID->Close();
-    r.wwDBGrid2->setBackgroundColor(couleurFenetre());
+    r.wwDBGrid2->setBackgroundColor(windowColor());
     r.LabelDictionnaire->setText(QString());
     r.LabelTable->setText(QString());
 }
 
-QColor couleurFenetre() {
+QColor windowColor() {
     return QGuiApplication::palette().color(QPalette::Base);
 }
 
-void RGOrdreClick(RechercheLocks& r) {
+void RGOrdreClick(LockSearchContext& r) {
     if (!r.UsersTableLocks->Active()) return;
     switch (r.RGOrdre->itemIndex()) {
         case 0:
@@ -47,26 +47,26 @@ void RGOrdreClick(RechercheLocks& r) {
     }
 }
 
-void wwDBGrid1CalcCellColors(RechercheLocks& r, TField*, ui::CellStyle& style) {
-    if (champ(r, "LockedRecNo")->AsInteger() != r.RecNoGlobal) return;
-    if (champ(r, "TableName")->AsString() != r.TableNameGlobal) return;
-    if (champ(r, "DictionaryName")->AsString() != r.DictionaryNameGlobal) return;
-    style.background = kSurbrillance;
+void wwDBGrid1CalcCellColors(LockSearchContext& r, TField*, ui::CellStyle& style) {
+    if (lockField(r, "LockedRecNo")->AsInteger() != r.RecNoGlobal) return;
+    if (lockField(r, "TableName")->AsString() != r.TableNameGlobal) return;
+    if (lockField(r, "DictionaryName")->AsString() != r.DictionaryNameGlobal) return;
+    style.background = kHighlight;
     style.foreground = Qt::black;
 }
 
-void retenirLigneCourante(RechercheLocks& r) {
-    r.DictionaryNameGlobal = champ(r, "DictionaryName")->AsString();
-    r.TableNameGlobal = champ(r, "TableName")->AsString();
-    r.RecNoGlobal = champ(r, "LockedRecNo")->AsInteger();
+void rememberCurrentRow(LockSearchContext& r) {
+    r.DictionaryNameGlobal = lockField(r, "DictionaryName")->AsString();
+    r.TableNameGlobal = lockField(r, "TableName")->AsString();
+    r.RecNoGlobal = lockField(r, "LockedRecNo")->AsInteger();
 }
 
-void wwDBGrid1RowChanged(RechercheLocks& r) {
-    retenirLigneCourante(r);
+void wwDBGrid1RowChanged(LockSearchContext& r) {
+    rememberCurrentRow(r);
     forgetShownRecord(r);
 }
 
-void ComboBoxTablesChange(RechercheLocks& r) {
+void ComboBoxTablesChange(LockSearchContext& r) {
     r.BtnChercherRecordParRowID->setEnabled(false);
     r.rouverlenregistrementselectionn1->setEnabled(false);
     r.UsersTableLocks->Close();

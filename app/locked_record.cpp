@@ -1,12 +1,12 @@
-// enregistrement_verrouille.cpp: BtnChercherRecordParRowIDClick and the context-menu item.
-#include "app/enregistrement_verrouille.h"
+// locked_record.cpp: BtnChercherRecordParRowIDClick and the context-menu item.
+#include "app/locked_record.h"
 
 #include <QFontMetrics>
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/grille_locks.h"
-#include "app/recherche_locks.h"
+#include "app/lock_grid.h"
+#include "app/lock_search_context.h"
 #include "data/adstable.h"
 #include "locksearch/record_lookup.h"
 #include "ui/auto_size_label.h"
@@ -18,7 +18,7 @@ namespace {
 
 // A ROWID's letters and digits are wider than the font's average character: its column,
 // the last of the record, is sized to the whole text.
-void fitRowIdColumn(RechercheLocks& r) {
+void fitRowIdColumn(LockSearchContext& r) {
     TAdsQuery* q = r.QChercherRecordParRowID;
     TField* rowId = q->Fields(q->FieldCount() - 1);
     const QFontMetrics metrics = r.wwDBGrid2->fontMetrics();
@@ -29,7 +29,7 @@ void fitRowIdColumn(RechercheLocks& r) {
 
 }  // namespace
 
-void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
+void BtnChercherRecordParRowIDClick(LockSearchContext& r) {
     TAdsTable* locks = r.UsersTableLocks;
     const bool found = locksearch::lookUpLockedRecord(
         *r.QChercherRecordParRowID, locks->FieldByName(QStringLiteral("TableName"))->AsString(),
@@ -41,11 +41,11 @@ void BtnChercherRecordParRowIDClick(RechercheLocks& r) {
     }
     r.LabelDictionnaire->setText(locks->FieldByName(QStringLiteral("DictionaryName"))->AsString());
     r.LabelTable->setText(locks->FieldByName(QStringLiteral("TableName"))->AsString());
-    r.wwDBGrid2->setBackgroundColor(kSurbrillance);
+    r.wwDBGrid2->setBackgroundColor(kHighlight);
     fitRowIdColumn(r);
 }
 
-void rouverlenregistrementselectionn1Click(RechercheLocks& r) {
+void rouverlenregistrementselectionn1Click(LockSearchContext& r) {
     r.BtnChercherRecordParRowID->click();
 }
 

@@ -1,13 +1,13 @@
-// recherche_locks.h: what the lock-search handlers work on: the main window's connection and
+// lock_search_context.h: what the lock-search handlers work on: the main window's connection and
 // datasets, the controls they read and set, and the window's module variables.
 //
-// The main window is built on RechercheLocks; the handlers (connexion_dictionnaire.h,
-// recherche_dictionnaire.h, enregistrement_verrouille.h, grille_locks.h) take it as their only
+// The main window is built on LockSearchContext; the handlers (dictionary_choice.h,
+// dictionary_search.h, locked_record.h, lock_grid.h) take it as their only
 // argument, so that tests and the benchmark run the collection and the search against the real
-// engine with controls that no window shows (recherche_sans_fenetre.h). The search itself, without
+// engine with controls that no window shows (windowless_search.h). The search itself, without
 // widgets, is in locksearch/.
-#ifndef BREVANTIS_APP_RECHERCHE_LOCKS_H
-#define BREVANTIS_APP_RECHERCHE_LOCKS_H
+#ifndef BREVANTIS_APP_LOCK_SEARCH_CONTEXT_H
+#define BREVANTIS_APP_LOCK_SEARCH_CONTEXT_H
 
 #include <QString>
 
@@ -27,10 +27,10 @@ class RadioGroup;
 
 namespace app {
 
-class ProgressionRecherche;
+class SearchProgress;
 
 // The controls the handlers read and set, named as their object names.
-struct ControlesRecherche {
+struct SearchControls {
     ui::RadioGroup* RGPaths = nullptr;
     ui::AutoSizeLabel* LabelNombreTables = nullptr;
     ui::ComboBox* ComboBoxTables = nullptr;
@@ -44,7 +44,7 @@ struct ControlesRecherche {
 };
 
 // The module variables of the main window.
-struct VariablesRecherche {
+struct SearchVariables {
     rtl::StringList ListAllPaths;  // every "name=value" line of the Databases section
     qint32 RecNoGlobal = 0;        // identity of the current lock row
     QString DictionaryNameGlobal;
@@ -52,22 +52,22 @@ struct VariablesRecherche {
 };
 
 // Everything a lock-search handler works on.
-struct RechercheLocks : locksearch::Components,
-                        locksearch::ChosenDictionary,
-                        ControlesRecherche,
-                        VariablesRecherche {
+struct LockSearchContext : locksearch::Components,
+                           locksearch::ChosenDictionary,
+                           SearchControls,
+                           SearchVariables {
     // The running search's wait cursor and progress display; null outside a search, which
     // is how the window's other handlers know not to run meanwhile.
-    ProgressionRecherche* progression = nullptr;
+    SearchProgress* progress = nullptr;
     // How long a search runs before its progress display appears.
-    int delaiProgressionMs = 1000;
+    int progressDelayMs = 1000;
 };
 
 // Connects the signals of the lock-search controls to their handlers, each run inside
 // ui::guarded; those a user starts are ignored while a search runs. `context` ends the
 // connections when it is destroyed.
-void connecterSignauxRecherche(RechercheLocks& r, QObject* context);
+void connectSearchSignals(LockSearchContext& r, QObject* context);
 
 }  // namespace app
 
-#endif  // BREVANTIS_APP_RECHERCHE_LOCKS_H
+#endif  // BREVANTIS_APP_LOCK_SEARCH_CONTEXT_H

@@ -1,11 +1,11 @@
-// recherche_dictionnaire.h: "Chercher des locks / Rafraîchir": the locks of the chosen table,
+// dictionary_search.h: "Chercher des locks / Rafraîchir": the locks of the chosen table,
 // or of every table of the dictionary, collected afresh.
-#ifndef BREVANTIS_APP_RECHERCHE_DICTIONNAIRE_H
-#define BREVANTIS_APP_RECHERCHE_DICTIONNAIRE_H
+#ifndef BREVANTIS_APP_DICTIONARY_SEARCH_H
+#define BREVANTIS_APP_DICTIONARY_SEARCH_H
 
 namespace app {
 
-struct RechercheLocks;
+struct LockSearchContext;
 
 // Warns "Il faut chosir un dictionnaire!" when no dictionary is chosen. Otherwise re-creates
 // the result table, selects the order "UserName" and collects the locks of the table named
@@ -15,8 +15,8 @@ struct RechercheLocks;
 // row current. Shows the wait cursor, and the progress display after the delay. An error, or
 // "Annuler", ends the search where it was: rows found so far stay, the lookup keeps its state;
 // errors are thrown, a cancelled search ends silently.
-void BtnChercherLocksParDictionnaireClick(RechercheLocks& r);
+void BtnChercherLocksParDictionnaireClick(LockSearchContext& r);
 
 }  // namespace app
 
-#endif  // BREVANTIS_APP_RECHERCHE_DICTIONNAIRE_H
+#endif  // BREVANTIS_APP_DICTIONARY_SEARCH_H

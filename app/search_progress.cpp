@@ -1,13 +1,13 @@
-// progression_recherche.cpp: the search's wait cursor, its event passes, its delayed modal
+// search_progress.cpp: the search's wait cursor, its event passes, its delayed modal
 // progress dialog and the "Annuler" button.
-#include "app/progression_recherche.h"
+#include "app/search_progress.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 
-#include "app/recherche_locks.h"
+#include "app/lock_search_context.h"
 
 namespace app {
 namespace {
@@ -44,42 +44,42 @@ bool isWithin(QObject* watched, QObject* ancestor) {
 
 }  // namespace
 
-bool ProgressionRecherche::InputFilter::eventFilter(QObject* watched, QEvent* event) {
+bool SearchProgress::InputFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!isUserInput(event->type())) return false;
     const QProgressDialog* dialog = owner_.dialog_;
     return dialog == nullptr || !dialog->isVisible() ||
            !isWithin(watched, const_cast<QProgressDialog*>(dialog));
 }
 
-ProgressionRecherche::ProgressionRecherche(RechercheLocks& r) : r_(r) {
+SearchProgress::SearchProgress(LockSearchContext& r) : r_(r) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QCoreApplication::instance()->installEventFilter(&inputFilter_);
     since_.start();
-    r_.progression = this;
+    r_.progress = this;
 }
 
-ProgressionRecherche::~ProgressionRecherche() {
-    r_.progression = nullptr;
+SearchProgress::~SearchProgress() {
+    r_.progress = nullptr;
     delete dialog_;
     QCoreApplication::instance()->removeEventFilter(&inputFilter_);
     QApplication::restoreOverrideCursor();
 }
 
-void ProgressionRecherche::table(int i, int n, const QString& nom) {
+void SearchProgress::table(int i, int n, const QString& name) {
     table_ = i;
     tables_ = n;
-    name_ = nom;
+    name_ = name;
     pass(true);
 }
 
-void ProgressionRecherche::betweenStatements() {
+void SearchProgress::betweenStatements() {
     pass(false);
 }
 
-void ProgressionRecherche::pass(bool newTable) {
+void SearchProgress::pass(bool newTable) {
     const qint64 now = since_.elapsed();
     const bool due = now - lastPass_ >= kPassIntervalMs;
-    if (dialog_ == nullptr && now >= r_.delaiProgressionMs) {
+    if (dialog_ == nullptr && now >= r_.progressDelayMs) {
         showDialog();
     } else if (!due && !(newTable && dialog_ != nullptr)) {
         return;
@@ -90,7 +90,7 @@ void ProgressionRecherche::pass(bool newTable) {
     if (dialog_ != nullptr && dialog_->wasCanceled()) throw locksearch::Cancelled{};
 }
 
-void ProgressionRecherche::showDialog() {
+void SearchProgress::showDialog() {
     QWidget* window = r_.BtnChercherLocksParDictionnaire->window();
     auto* d = new QProgressDialog(window, Qt::Dialog | Qt::CustomizeWindowHint |
                                               Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -117,7 +117,7 @@ void ProgressionRecherche::showDialog() {
     QApplication::changeOverrideCursor(Qt::BusyCursor);
 }
 
-void ProgressionRecherche::refresh() {
+void SearchProgress::refresh() {
     dialog_->setLabelText(QStringLiteral("Table %1 de %2 : %3\nLocks trouvés : %4")
                               .arg(table_)
                               .arg(tables_)
