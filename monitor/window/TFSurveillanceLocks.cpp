@@ -34,6 +34,7 @@
 #include "monitor/locked_record.h"
 #include "history_tab.h"
 #include "monitor/window/history_page.h"
+#include "monitor/window/history_recorder.h"
 #include "monitor/window/lock_filter_proxy.h"
 #include "monitor/window/lock_table_model.h"
 #include "rtl/exception.h"
@@ -71,6 +72,9 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
       recordReader_(std::make_unique<LockedRecordReader>(administrateur())) {
     construireFenetre();
     historique_ = std::make_unique<HistoryPage>(*ouvrirReglages(settingsFile_));
+    std::unique_ptr<HistoryRecorder> recorder = historique_->recorder();
+    historyRecorder_ = recorder.get();
+    refresher_->adoptObserver(std::move(recorder));
     OngletsBas->addTab(historique_->tab(), QStringLiteral("Historique"));
     // Under the refresh's own error line: the history's trouble never hides the locks'.
     if (auto* page = qobject_cast<QVBoxLayout*>(layout()))
@@ -90,6 +94,7 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     }
     appliquerReglages(loadMonitorSettings(*ouvrirReglages(settingsFile_)));
+    historyRecorder_->setInterval(intervalle());
     connecterSignaux();
     ActualiserMaintenant();
 }
@@ -105,7 +110,7 @@ void TFSurveillanceLocks::closeEvent(QCloseEvent* event) {
 
 void TFSurveillanceLocks::connecterSignaux() {
     connect(refresher_.get(), &BackgroundRefresher::refreshed, this,
-            [this](std::shared_ptr<const TrackedSnapshot> s) { ActualisationTerminee(s); });
+            [this](std::shared_ptr<const SortedSnapshot> s) { ActualisationTerminee(*s); });
     connect(TimerActualisation, &QTimer::timeout, this, [this] { ActualiserMaintenant(); });
     connect(BtnActualiser, &QPushButton::clicked, this, [this] { ActualiserMaintenant(); });
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -113,6 +118,7 @@ void TFSurveillanceLocks::connecterSignaux() {
     connect(BtnPause, &QPushButton::clicked, this, [this] { BtnPauseClick(); });
     connect(BtnExporterCsv, &QPushButton::clicked, this, [this] { BtnExporterCsvClick(); });
     connect(ComboBoxIntervalle, &QComboBox::currentIndexChanged, this, [this] {
+        historyRecorder_->setInterval(intervalle());
         if (TimerActualisation->isActive()) programmerProchaine();
     });
     connect(SpinBoxSeuil, &QSpinBox::valueChanged, ModeleLocks,
@@ -178,7 +184,7 @@ std::vector<WatchedDictionary> TFSurveillanceLocks::dictionnairesSurveilles() co
 
 bool TFSurveillanceLocks::ActualiserMaintenant() {
     saved_ = false;
-    if (!refresher_->refresh(dictionnairesSurveilles())) return false;
+    if (!refresher_->refresh(dictionnairesSurveilles(), ModeleLocks->sortKey())) return false;
     TimerActualisation->stop();
     LabelActualisation->setText(QStringLiteral("Actualisation en cours…"));
     return true;
@@ -186,7 +192,7 @@ bool TFSurveillanceLocks::ActualiserMaintenant() {
 
 void TFSurveillanceLocks::programmerProchaine() {
     TimerActualisation->stop();
-    if (!paused_) TimerActualisation->start(ComboBoxIntervalle->currentData().toInt() * 1000);
+    if (!paused_) TimerActualisation->start(intervalle());
 }
 
 void TFSurveillanceLocks::BtnPauseClick() {
@@ -198,13 +204,18 @@ void TFSurveillanceLocks::BtnPauseClick() {
         programmerProchaine();
 }
 
-void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSnapshot> snapshot) {
+std::chrono::milliseconds TFSurveillanceLocks::intervalle() const {
+    return std::chrono::seconds(ComboBoxIntervalle->currentData().toInt());
+}
+
+void TFSurveillanceLocks::ActualisationTerminee(const SortedSnapshot& result) {
+    const std::shared_ptr<const TrackedSnapshot>& snapshot = result.snapshot;
     // The rows selected stay selected when their locks are still listed.
     std::vector<LockRow> selected;
     for (const QModelIndex& index : GrilleLocks->selectionModel()->selectedRows())
         selected.push_back(ModeleLocks->lockAt(FiltreLocks->mapToSource(index).row()).row);
 
-    ModeleLocks->setSnapshot(snapshot);
+    refresher_->release(ModeleLocks->setSnapshot(snapshot, result.sortedBy, result.rows));
     // Widths fit the first rows until the user sets (and the settings keep) others.
     if (!widthsSet_ && ModeleLocks->rowCount() > 0) {
         GrilleLocks->resizeColumnsToContents();
@@ -246,8 +257,6 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
         LabelErreur->show();
     }
     remplirResumes(*snapshot);
-    historique_->record(*snapshot, dictionnairesSurveilles(),
-                        std::chrono::seconds(ComboBoxIntervalle->currentData().toInt()));
     programmerProchaine();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -28,10 +29,12 @@ namespace monitor {
 
 class BackgroundRefresher;
 class HistoryPage;
+class HistoryRecorder;
 class LockFilterProxy;
 class LockTableModel;
 class LockedRecordReader;
 class SnapshotObserver;
+struct SortedSnapshot;
 
 class TFSurveillanceLocks : public QWidget {
   public:
@@ -62,7 +65,8 @@ class TFSurveillanceLocks : public QWidget {
     void connecterSignaux();
     void appliquerReglages(const MonitorSettings& settings);
     std::vector<WatchedDictionary> dictionnairesSurveilles() const;
-    void ActualisationTerminee(std::shared_ptr<const TrackedSnapshot> snapshot);
+    void ActualisationTerminee(const SortedSnapshot& result);
+    std::chrono::milliseconds intervalle() const;
     void programmerProchaine();
     void BtnPauseClick();
     void BtnExporterCsvClick();
@@ -76,7 +80,8 @@ class TFSurveillanceLocks : public QWidget {
     std::vector<WatchedDictionary> aliases_;  // every alias offered by ads.ini
     std::unique_ptr<BackgroundRefresher> refresher_;
     std::unique_ptr<LockedRecordReader> recordReader_;
-    std::unique_ptr<HistoryPage> historique_;  // every refresh recorded; the "Historique" tab
+    std::unique_ptr<HistoryPage> historique_;  // the "Historique" tab
+    HistoryRecorder* historyRecorder_;         // owned by the refresher, on its thread
     bool paused_ = false;
     bool saved_ = false;
     bool widthsSet_ = false;  // column widths from the settings or fitted once
