@@ -18,14 +18,27 @@ QString quotedIfNeeded(const QString& cell, QChar separator) {
     return u'"' + quoted + u'"';
 }
 
+// Lines for a spreadsheet.
 QString lines(const QStringList& titles, const std::vector<QStringList>& rows, QChar separator,
               const QString& end) {
-    QString text = delimitedLine(titles, separator) + end;
-    for (const QStringList& row : rows) text += delimitedLine(row, separator) + end;
+    const auto line = [&](const QStringList& cells) {
+        QStringList safe;
+        safe.reserve(cells.size());
+        for (const QString& cell : cells) safe << spreadsheetCell(cell);
+        return delimitedLine(safe, separator) + end;
+    };
+    QString text = line(titles);
+    for (const QStringList& row : rows) text += line(row);
     return text;
 }
 
 }  // namespace
+
+QString spreadsheetCell(const QString& cell) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (cell.isEmpty() || !formulaStarts.contains(cell.front())) return cell;
+    return u'\'' + cell;
+}
 
 QString delimitedLine(const QStringList& cells, QChar separator) {
     QStringList quoted;

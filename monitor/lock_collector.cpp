@@ -47,7 +47,7 @@ void DictionaryCollector::connect() {
     connection_->Connect();
 }
 
-void DictionaryCollector::collect(std::vector<LockRow>& out, StringPool& pool,
+void DictionaryCollector::collect(std::vector<TrackedLock>& out, StringPool& pool,
                                   const std::atomic<bool>* cancel) {
     try {
         connect();
@@ -65,7 +65,7 @@ void DictionaryCollector::collect(std::vector<LockRow>& out, StringPool& pool,
     }
 }
 
-void DictionaryCollector::collectTable(const QString& table, std::vector<LockRow>& out,
+void DictionaryCollector::collectTable(const QString& table, std::vector<TrackedLock>& out,
                                        StringPool& pool, const std::atomic<bool>* cancel) {
     const QString tablePath =
         dictionary::trimmedPathOf(dictionary_.path) + table + QStringLiteral(".adt");
@@ -97,7 +97,7 @@ void DictionaryCollector::collectTable(const QString& table, std::vector<LockRow
         TField* connNumber = owners_->FieldByName(QStringLiteral("ConnNumber"));
         const QString rowId = Encode64(recNo);
         for (owners_->First(); !owners_->Eof(); owners_->Next()) {
-            LockRow row;
+            LockRow& row = out.emplace_back().row;
             row.dictionary = dictionary_.name;
             row.table = tableName;
             row.recNo = recNo;
@@ -107,7 +107,6 @@ void DictionaryCollector::collectTable(const QString& table, std::vector<LockRow
             row.application = pool.intern(application->AsString());
             row.lockType = pool.intern(lockType->AsString());
             row.connNumber = connNumber->AsInteger();
-            out.push_back(std::move(row));
         }
     }
     owners_->Close();

@@ -52,15 +52,15 @@ class DictionaryCollector {
     const WatchedDictionary& dictionary() const { return dictionary_; }
 
     // Appends one row per owner of every locked record of every table whose .adt file lies
-    // in the dictionary's folder; firstSeen is left unset. Connects first when needed.
+    // in the dictionary's folder; firstSeen and the state are left for the tracker. Connects first when needed.
     // Throws the data-access layer's errors, after dropping the connection so that the next
     // call connects again (rows appended before stay); throws CollectionCancelled when
     // `cancel` becomes true. `cancel` may be null.
-    void collect(std::vector<LockRow>& out, StringPool& pool, const std::atomic<bool>* cancel);
+    void collect(std::vector<TrackedLock>& out, StringPool& pool, const std::atomic<bool>* cancel);
 
   private:
     void connect();
-    void collectTable(const QString& table, std::vector<LockRow>& out, StringPool& pool,
+    void collectTable(const QString& table, std::vector<TrackedLock>& out, StringPool& pool,
                       const std::atomic<bool>* cancel);
 
     WatchedDictionary dictionary_;

@@ -22,6 +22,7 @@ void LockMonitor::setDictionaries(const std::vector<WatchedDictionary>& dictiona
                            : std::make_unique<DictionaryCollector>(d, credentials_));
     }
     collectors_ = std::move(next);
+    watched_ = dictionaries;
 }
 
 std::shared_ptr<const TrackedSnapshot> LockMonitor::refresh(const std::atomic<bool>* cancel) {
@@ -30,7 +31,8 @@ std::shared_ptr<const TrackedSnapshot> LockMonitor::refresh(const std::atomic<bo
     QElapsedTimer clock;
     clock.start();
     Collection collection;
-    collection.rows.reserve(lastCount_);  // the usual case: about as many as last time
+    // The usual case: about as many as last time, and a few released to add.
+    collection.rows.reserve(lastCount_ + lastCount_ / 8);
     for (const auto& collector : collectors_) {
         const QString& name = collector->dictionary().name;
         const size_t before = collection.rows.size();
@@ -46,7 +48,7 @@ std::shared_ptr<const TrackedSnapshot> LockMonitor::refresh(const std::atomic<bo
     std::shared_ptr<TrackedSnapshot> snapshot = tracker_.update(std::move(collection), at);
     snapshot->elapsedMs = clock.elapsed();
     lastCount_ = static_cast<size_t>(snapshot->current);
-    for (SnapshotObserver* observer : observers_) observer->snapshotTaken(*snapshot);
+    for (SnapshotObserver* observer : observers_) observer->snapshotTaken(*snapshot, watched_);
     return snapshot;
 }
 

@@ -12,12 +12,13 @@
 
 namespace monitor {
 
-// Receives each snapshot right after its refresh, on the thread that ran the refresh.
-// `snapshot.at` is the time of the refresh. Must not throw.
+// Receives each snapshot right after its refresh, on the thread that ran the refresh, with
+// the dictionaries it read. `snapshot.at` is the time of the refresh. Must not throw.
 class SnapshotObserver {
   public:
     virtual ~SnapshotObserver() = default;
-    virtual void snapshotTaken(const TrackedSnapshot& snapshot) = 0;
+    virtual void snapshotTaken(const TrackedSnapshot& snapshot,
+                               const std::vector<WatchedDictionary>& watched) = 0;
 };
 
 // Not thread-safe: one thread refreshes (the connections belong to it).
@@ -42,6 +43,7 @@ class LockMonitor {
   private:
     Credentials credentials_;
     std::vector<std::unique_ptr<DictionaryCollector>> collectors_;
+    std::vector<WatchedDictionary> watched_;  // the collectors' dictionaries, in order
     StringPool pool_;
     LockTracker tracker_;
     std::vector<SnapshotObserver*> observers_;

@@ -15,8 +15,9 @@
 namespace monitor {
 
 // What one refresh read: the rows of the dictionaries that answered, and those that failed.
+// The rows are collected as tracked locks, so that the snapshot is made in them.
 struct Collection {
-    std::vector<LockRow> rows;
+    std::vector<TrackedLock> rows;
     QStringList answered;  // the dictionaries read whole, with or without locks
     std::vector<DictionaryFailure> failures;
 };

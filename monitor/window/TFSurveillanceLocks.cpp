@@ -34,6 +34,7 @@
 #include "monitor/locked_record.h"
 #include "history_tab.h"
 #include "monitor/window/history_page.h"
+#include "monitor/window/history_recorder.h"
 #include "monitor/window/lock_filter_proxy.h"
 #include "monitor/window/lock_table_model.h"
 #include "rtl/exception.h"
@@ -44,7 +45,7 @@
 namespace monitor {
 namespace {
 
-std::unique_ptr<QSettings> ouvrirReglages(const QString& file) {
+std::unique_ptr<QSettings> openSettings(const QString& file) {
     if (file.isEmpty())
         return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                            QStringLiteral("Brevantis"),
@@ -52,11 +53,11 @@ std::unique_ptr<QSettings> ouvrirReglages(const QString& file) {
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
-Credentials administrateur() {
+Credentials administrator() {
     return {dictionary::kAdministrator, dictionary::kAdministratorPassword};
 }
 
-bool memeLock(const LockRow& a, const LockRow& b) {
+bool sameLock(const LockRow& a, const LockRow& b) {
     return a.dictionary == b.dictionary && a.recNo == b.recNo && a.connNumber == b.connNumber &&
            a.table.compare(b.table, Qt::CaseInsensitive) == 0;
 }
@@ -67,14 +68,17 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
                                          SnapshotObserver* observer)
     : QWidget(parent),
       settingsFile_(settingsFile),
-      refresher_(std::make_unique<BackgroundRefresher>(administrateur(), observer)),
-      recordReader_(std::make_unique<LockedRecordReader>(administrateur())) {
-    construireFenetre();
-    historique_ = std::make_unique<HistoryPage>(*ouvrirReglages(settingsFile_));
-    OngletsBas->addTab(historique_->tab(), QStringLiteral("Historique"));
+      refresher_(std::make_unique<BackgroundRefresher>(administrator(), observer)),
+      recordReader_(std::make_unique<LockedRecordReader>(administrator())) {
+    buildWindow();
+    history_ = std::make_unique<HistoryPage>(*openSettings(settingsFile_));
+    std::unique_ptr<HistoryRecorder> recorder = history_->recorder();
+    historyRecorder_ = recorder.get();
+    refresher_->adoptObserver(std::move(recorder));
+    OngletsBas->addTab(history_->tab(), QStringLiteral("Historique"));
     // Under the refresh's own error line: the history's trouble never hides the locks'.
-    if (auto* page = qobject_cast<QVBoxLayout*>(layout()))
-        page->insertWidget(page->indexOf(LabelErreur) + 1, historique_->messageLine());
+    if (auto* column = qobject_cast<QVBoxLayout*>(layout()))
+        column->insertWidget(column->indexOf(LabelErreur) + 1, history_->messageLine());
     const QString folder = dictionary::executableFolder();
     if (rtl::fileExists(folder + QStringLiteral("ads.ini"))) {
         rtl::StringList listAllPaths;
@@ -89,23 +93,24 @@ TFSurveillanceLocks::TFSurveillanceLocks(QWidget* parent, const QString& setting
         auto* item = new QListWidgetItem(d.name, ListeDictionnaires);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     }
-    appliquerReglages(loadMonitorSettings(*ouvrirReglages(settingsFile_)));
-    connecterSignaux();
+    applySettings(loadMonitorSettings(*openSettings(settingsFile_)));
+    historyRecorder_->setInterval(interval());
+    connectSignals();
     ActualiserMaintenant();
 }
 
 TFSurveillanceLocks::~TFSurveillanceLocks() {
-    garderReglages();
+    keepSettings();
 }
 
 void TFSurveillanceLocks::closeEvent(QCloseEvent* event) {
-    garderReglages();
+    keepSettings();
     QWidget::closeEvent(event);
 }
 
-void TFSurveillanceLocks::connecterSignaux() {
+void TFSurveillanceLocks::connectSignals() {
     connect(refresher_.get(), &BackgroundRefresher::refreshed, this,
-            [this](std::shared_ptr<const TrackedSnapshot> s) { ActualisationTerminee(s); });
+            [this](std::shared_ptr<const SortedSnapshot> s) { refreshFinished(*s); });
     connect(TimerActualisation, &QTimer::timeout, this, [this] { ActualiserMaintenant(); });
     connect(BtnActualiser, &QPushButton::clicked, this, [this] { ActualiserMaintenant(); });
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -113,7 +118,8 @@ void TFSurveillanceLocks::connecterSignaux() {
     connect(BtnPause, &QPushButton::clicked, this, [this] { BtnPauseClick(); });
     connect(BtnExporterCsv, &QPushButton::clicked, this, [this] { BtnExporterCsvClick(); });
     connect(ComboBoxIntervalle, &QComboBox::currentIndexChanged, this, [this] {
-        if (TimerActualisation->isActive()) programmerProchaine();
+        historyRecorder_->setInterval(interval());
+        if (TimerActualisation->isActive()) scheduleNext();
     });
     connect(SpinBoxSeuil, &QSpinBox::valueChanged, ModeleLocks,
             &LockTableModel::setThresholdSeconds);
@@ -121,18 +127,18 @@ void TFSurveillanceLocks::connecterSignaux() {
     connect(ListeDictionnaires, &QListWidget::itemChanged, this,
             [this] { ActualiserMaintenant(); });
     connect(GrilleLocks, &QTableView::activated, this,
-            [this](const QModelIndex& index) { AfficherEnregistrement(index); });
-    connect(historique_->tab(), &history::HistoryTab::recordRequested, this,
+            [this](const QModelIndex& index) { showRecordOfRow(index); });
+    connect(history_->tab(), &history::HistoryTab::recordRequested, this,
             [this](const history::Observation& lock) {
-                afficherEnregistrement(lock.dictionary, lock.table, static_cast<int>(lock.record));
+                showRecord(lock.dictionary, lock.table, static_cast<int>(lock.record));
             });
-    auto* copie = new QShortcut(QKeySequence::Copy, GrilleLocks);
-    copie->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(copie, &QShortcut::activated, this,
+    auto* copyShortcut = new QShortcut(QKeySequence::Copy, GrilleLocks);
+    copyShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(copyShortcut, &QShortcut::activated, this,
             [this] { QGuiApplication::clipboard()->setText(TexteCopie(true)); });
 }
 
-void TFSurveillanceLocks::appliquerReglages(const MonitorSettings& s) {
+void TFSurveillanceLocks::applySettings(const MonitorSettings& s) {
     ComboBoxIntervalle->setCurrentIndex(
         std::max<int>(0, static_cast<int>(kIntervals.indexOf(s.intervalSeconds))));
     SpinBoxSeuil->setValue(s.thresholdSeconds);
@@ -162,13 +168,13 @@ MonitorSettings TFSurveillanceLocks::ReglagesActuels() const {
     return s;
 }
 
-void TFSurveillanceLocks::garderReglages() {
+void TFSurveillanceLocks::keepSettings() {
     if (saved_) return;
     saved_ = true;
-    saveMonitorSettings(*ouvrirReglages(settingsFile_), ReglagesActuels());
+    saveMonitorSettings(*openSettings(settingsFile_), ReglagesActuels());
 }
 
-std::vector<WatchedDictionary> TFSurveillanceLocks::dictionnairesSurveilles() const {
+std::vector<WatchedDictionary> TFSurveillanceLocks::watchedDictionaries() const {
     std::vector<WatchedDictionary> watched;
     for (int i = 0; i < ListeDictionnaires->count(); ++i)
         if (ListeDictionnaires->item(i)->checkState() == Qt::Checked)
@@ -178,15 +184,15 @@ std::vector<WatchedDictionary> TFSurveillanceLocks::dictionnairesSurveilles() co
 
 bool TFSurveillanceLocks::ActualiserMaintenant() {
     saved_ = false;
-    if (!refresher_->refresh(dictionnairesSurveilles())) return false;
+    if (!refresher_->refresh(watchedDictionaries(), ModeleLocks->sortKey())) return false;
     TimerActualisation->stop();
     LabelActualisation->setText(QStringLiteral("Actualisation en cours…"));
     return true;
 }
 
-void TFSurveillanceLocks::programmerProchaine() {
+void TFSurveillanceLocks::scheduleNext() {
     TimerActualisation->stop();
-    if (!paused_) TimerActualisation->start(ComboBoxIntervalle->currentData().toInt() * 1000);
+    if (!paused_) TimerActualisation->start(interval());
 }
 
 void TFSurveillanceLocks::BtnPauseClick() {
@@ -195,16 +201,21 @@ void TFSurveillanceLocks::BtnPauseClick() {
     if (paused_)
         TimerActualisation->stop();
     else if (!refresher_->busy())
-        programmerProchaine();
+        scheduleNext();
 }
 
-void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSnapshot> snapshot) {
+std::chrono::milliseconds TFSurveillanceLocks::interval() const {
+    return std::chrono::seconds(ComboBoxIntervalle->currentData().toInt());
+}
+
+void TFSurveillanceLocks::refreshFinished(const SortedSnapshot& result) {
+    const std::shared_ptr<const TrackedSnapshot>& snapshot = result.snapshot;
     // The rows selected stay selected when their locks are still listed.
     std::vector<LockRow> selected;
     for (const QModelIndex& index : GrilleLocks->selectionModel()->selectedRows())
         selected.push_back(ModeleLocks->lockAt(FiltreLocks->mapToSource(index).row()).row);
 
-    ModeleLocks->setSnapshot(snapshot);
+    refresher_->release(ModeleLocks->setSnapshot(snapshot, result.sortedBy, result.rows));
     // Widths fit the first rows until the user sets (and the settings keep) others.
     if (!widthsSet_ && ModeleLocks->rowCount() > 0) {
         GrilleLocks->resizeColumnsToContents();
@@ -216,7 +227,7 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
         for (int r = 0; r < ModeleLocks->rowCount(); ++r) {
             const LockRow& row = ModeleLocks->lockAt(r).row;
             if (std::any_of(selected.begin(), selected.end(),
-                            [&](const LockRow& s) { return memeLock(s, row); })) {
+                            [&](const LockRow& s) { return sameLock(s, row); })) {
                 const QModelIndex at = FiltreLocks->mapFromSource(ModeleLocks->index(r, 0));
                 if (at.isValid()) selection.select(at, at);
             }
@@ -245,13 +256,11 @@ void TFSurveillanceLocks::ActualisationTerminee(std::shared_ptr<const TrackedSna
                                  .arg(errors.join(QStringLiteral(" ; "))));
         LabelErreur->show();
     }
-    remplirResumes(*snapshot);
-    historique_->record(*snapshot, dictionnairesSurveilles(),
-                        std::chrono::seconds(ComboBoxIntervalle->currentData().toInt()));
-    programmerProchaine();
+    fillSummaries(*snapshot);
+    scheduleNext();
 }
 
-void TFSurveillanceLocks::remplirResumes(const TrackedSnapshot& snapshot) {
+void TFSurveillanceLocks::fillSummaries(const TrackedSnapshot& snapshot) {
     auto fill = [&](QTableWidget* grid, SummaryBy by) {
         const std::vector<SummaryLine> lines = summarize(snapshot, by);
         grid->setRowCount(static_cast<int>(lines.size()));
@@ -268,7 +277,7 @@ void TFSurveillanceLocks::remplirResumes(const TrackedSnapshot& snapshot) {
     fill(GrilleParApplication, SummaryBy::Application);
 }
 
-std::vector<QStringList> TFSurveillanceLocks::lignesAffichees(bool selectedOnly) const {
+std::vector<QStringList> TFSurveillanceLocks::shownRows(bool selectedOnly) const {
     std::vector<QStringList> rows;
     const QDateTime at = ModeleLocks->snapshot()->at;
     auto add = [&](const QModelIndex& proxyIndex) {
@@ -287,13 +296,13 @@ std::vector<QStringList> TFSurveillanceLocks::lignesAffichees(bool selectedOnly)
 }
 
 QString TFSurveillanceLocks::TexteCopie(bool selectedOnly) const {
-    return tabSeparated(columnTitles(), lignesAffichees(selectedOnly));
+    return tabSeparated(columnTitles(), shownRows(selectedOnly));
 }
 
 bool TFSurveillanceLocks::ExporterCsv(const QString& path) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&
-        file.write(csvFile(columnTitles(), lignesAffichees(false))) >= 0 && file.commit())
+        file.write(csvFile(columnTitles(), shownRows(false))) >= 0 && file.commit())
         return true;
     ui::messageDialog(
         ui::DialogKind::Error,
@@ -308,14 +317,14 @@ void TFSurveillanceLocks::BtnExporterCsvClick() {
     if (!path.isEmpty()) ExporterCsv(path);
 }
 
-void TFSurveillanceLocks::AfficherEnregistrement(const QModelIndex& proxyIndex) {
+void TFSurveillanceLocks::showRecordOfRow(const QModelIndex& proxyIndex) {
     if (!proxyIndex.isValid()) return;
     const LockRow row = ModeleLocks->lockAt(FiltreLocks->mapToSource(proxyIndex).row()).row;
-    afficherEnregistrement(row.dictionary, row.table, row.recNo);
+    showRecord(row.dictionary, row.table, row.recNo);
 }
 
-void TFSurveillanceLocks::afficherEnregistrement(const QString& dictionaryName,
-                                                 const QString& table, int recNo) {
+void TFSurveillanceLocks::showRecord(const QString& dictionaryName, const QString& table,
+                                     int recNo) {
     OngletsBas->setCurrentIndex(0);
     GrilleEnregistrement->clear();
     GrilleEnregistrement->setRowCount(0);

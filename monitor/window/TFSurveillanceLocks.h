@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -28,10 +29,12 @@ namespace monitor {
 
 class BackgroundRefresher;
 class HistoryPage;
+class HistoryRecorder;
 class LockFilterProxy;
 class LockTableModel;
 class LockedRecordReader;
 class SnapshotObserver;
+struct SortedSnapshot;
 
 class TFSurveillanceLocks : public QWidget {
   public:
@@ -58,25 +61,27 @@ class TFSurveillanceLocks : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void construireFenetre();
-    void connecterSignaux();
-    void appliquerReglages(const MonitorSettings& settings);
-    std::vector<WatchedDictionary> dictionnairesSurveilles() const;
-    void ActualisationTerminee(std::shared_ptr<const TrackedSnapshot> snapshot);
-    void programmerProchaine();
+    void buildWindow();
+    void connectSignals();
+    void applySettings(const MonitorSettings& settings);
+    std::vector<WatchedDictionary> watchedDictionaries() const;
+    void refreshFinished(const SortedSnapshot& result);
+    std::chrono::milliseconds interval() const;
+    void scheduleNext();
     void BtnPauseClick();
     void BtnExporterCsvClick();
-    void AfficherEnregistrement(const QModelIndex& proxyIndex);
-    void afficherEnregistrement(const QString& dictionary, const QString& table, int recNo);
-    void remplirResumes(const TrackedSnapshot& snapshot);
-    std::vector<QStringList> lignesAffichees(bool selectedOnly) const;
-    void garderReglages();
+    void showRecordOfRow(const QModelIndex& proxyIndex);
+    void showRecord(const QString& dictionary, const QString& table, int recNo);
+    void fillSummaries(const TrackedSnapshot& snapshot);
+    std::vector<QStringList> shownRows(bool selectedOnly) const;
+    void keepSettings();
 
     QString settingsFile_;
     std::vector<WatchedDictionary> aliases_;  // every alias offered by ads.ini
     std::unique_ptr<BackgroundRefresher> refresher_;
     std::unique_ptr<LockedRecordReader> recordReader_;
-    std::unique_ptr<HistoryPage> historique_;  // every refresh recorded; the "Historique" tab
+    std::unique_ptr<HistoryPage> history_;  // the "Historique" tab
+    HistoryRecorder* historyRecorder_;      // owned by the refresher, on its thread
     bool paused_ = false;
     bool saved_ = false;
     bool widthsSet_ = false;  // column widths from the settings or fitted once

@@ -23,7 +23,7 @@
 namespace monitor {
 namespace {
 
-QTableWidget* grilleResume(const char* name, const QString& holderTitle) {
+QTableWidget* summaryGrid(const char* name, const QString& holderTitle) {
     auto* grid = ui::named(new QTableWidget(0, 3), name);
     grid->setHorizontalHeaderLabels(
         {holderTitle, QStringLiteral("Locks"), QStringLiteral("Le plus ancien depuis")});
@@ -35,7 +35,7 @@ QTableWidget* grilleResume(const char* name, const QString& holderTitle) {
 
 }  // namespace
 
-void TFSurveillanceLocks::construireFenetre() {
+void TFSurveillanceLocks::buildWindow() {
     setObjectName(QStringLiteral("FSurveillanceLocks"));
     setWindowTitle(QStringLiteral("Surveillance des locks"));
     setWindowFlag(Qt::Window);
@@ -83,34 +83,34 @@ void TFSurveillanceLocks::construireFenetre() {
     GrilleEnregistrement = ui::named(new QTableWidget, "GrilleEnregistrement");
     GrilleEnregistrement->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GrilleEnregistrement->verticalHeader()->hide();
-    auto* pageEnregistrement = new QWidget;
-    auto* enregistrement = new QVBoxLayout(pageEnregistrement);
-    enregistrement->addWidget(LabelEnregistrement);
-    enregistrement->addWidget(GrilleEnregistrement);
-    GrilleParUtilisateur = grilleResume("GrilleParUtilisateur", QStringLiteral("Utilisateur"));
-    GrilleParApplication = grilleResume("GrilleParApplication", QStringLiteral("Application"));
+    auto* recordPage = new QWidget;
+    auto* recordLayout = new QVBoxLayout(recordPage);
+    recordLayout->addWidget(LabelEnregistrement);
+    recordLayout->addWidget(GrilleEnregistrement);
+    GrilleParUtilisateur = summaryGrid("GrilleParUtilisateur", QStringLiteral("Utilisateur"));
+    GrilleParApplication = summaryGrid("GrilleParApplication", QStringLiteral("Application"));
     OngletsBas = ui::named(new QTabWidget, "OngletsBas");
-    OngletsBas->addTab(pageEnregistrement, QStringLiteral("Enregistrement verrouillé"));
+    OngletsBas->addTab(recordPage, QStringLiteral("Enregistrement verrouillé"));
     OngletsBas->addTab(GrilleParUtilisateur, QStringLiteral("Par utilisateur"));
     OngletsBas->addTab(GrilleParApplication, QStringLiteral("Par application"));
 
-    auto* reglages = new QHBoxLayout;
-    reglages->addWidget(new QLabel(QStringLiteral("Dictionnaires :")));
-    reglages->addWidget(ListeDictionnaires, 1);
-    reglages->addWidget(new QLabel(QStringLiteral("Intervalle :")));
-    reglages->addWidget(ComboBoxIntervalle);
-    reglages->addWidget(new QLabel(QStringLiteral("Seuil :")));
-    reglages->addWidget(SpinBoxSeuil);
-    reglages->addWidget(BtnPause);
-    reglages->addWidget(BtnActualiser);
-    reglages->addWidget(BtnExporterCsv);
+    auto* settingsRow = new QHBoxLayout;
+    settingsRow->addWidget(new QLabel(QStringLiteral("Dictionnaires :")));
+    settingsRow->addWidget(ListeDictionnaires, 1);
+    settingsRow->addWidget(new QLabel(QStringLiteral("Intervalle :")));
+    settingsRow->addWidget(ComboBoxIntervalle);
+    settingsRow->addWidget(new QLabel(QStringLiteral("Seuil :")));
+    settingsRow->addWidget(SpinBoxSeuil);
+    settingsRow->addWidget(BtnPause);
+    settingsRow->addWidget(BtnActualiser);
+    settingsRow->addWidget(BtnExporterCsv);
 
-    auto* etat = new QHBoxLayout;
-    etat->addWidget(new QLabel(QStringLiteral("Filtre :")));
-    etat->addWidget(EditFiltre, 1);
-    etat->addWidget(LabelCompteur);
-    etat->addSpacing(16);
-    etat->addWidget(LabelActualisation);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(new QLabel(QStringLiteral("Filtre :")));
+    statusRow->addWidget(EditFiltre, 1);
+    statusRow->addWidget(LabelCompteur);
+    statusRow->addSpacing(16);
+    statusRow->addWidget(LabelActualisation);
 
     auto* partage = new QSplitter(Qt::Vertical);
     partage->addWidget(GrilleLocks);
@@ -119,8 +119,8 @@ void TFSurveillanceLocks::construireFenetre() {
     partage->setStretchFactor(1, 1);
 
     auto* page = new QVBoxLayout(this);
-    page->addLayout(reglages);
-    page->addLayout(etat);
+    page->addLayout(settingsRow);
+    page->addLayout(statusRow);
     page->addWidget(LabelErreur);
     page->addWidget(partage, 1);
 

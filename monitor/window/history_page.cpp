@@ -1,27 +1,32 @@
-// history_page.cpp: recording the window's refreshes and showing the history's messages.
+// history_page.cpp: the window's lock history: its tab, its recorder and its messages.
 #include "monitor/window/history_page.h"
 
 #include <QLabel>
 #include <QSettings>
 
 #include "history_tab.h"
-#include "monitor/history_adapter.h"
 #include "monitor/history_settings.h"
+#include "monitor/window/history_recorder.h"
 
 namespace monitor {
+namespace {
 
-HistoryPage::HistoryPage(QSettings& settings) : message_(new QLabel) {
+void showOn(QLabel* line, const QString& message) {
+    line->setText(message);
+    line->show();
+}
+
+}  // namespace
+
+HistoryPage::HistoryPage(QSettings& settings)
+    : kept_(loadHistorySettings(settings)), message_(new QLabel) {
     message_->setObjectName(QStringLiteral("LabelHistorique"));
     message_->setStyleSheet(QStringLiteral("color: #b00000;"));
     message_->setWordWrap(true);
     message_->hide();
-    const HistorySettings kept = loadHistorySettings(settings);
     // The store says each failure once; the line keeps the last one in view.
-    store_ = openHistory(kept.location, kept.retentionDays, [label = message_](const QString& m) {
-        if (!label) return;
-        label->setText(m);
-        label->show();
-    });
+    store_ = openHistory(kept_.location, kept_.retentionDays,
+                         [this](const QString& m) { say(m); });
     tab_ = new history::HistoryTab(store_.get());
     tab_->setObjectName(QStringLiteral("OngletHistorique"));
     // The chart and its controls must not make the whole window taller than the user set it.
@@ -32,10 +37,16 @@ HistoryPage::~HistoryPage() {
     delete tab_.data();
 }
 
-void HistoryPage::record(const TrackedSnapshot& snapshot,
-                         const std::vector<WatchedDictionary>& watched,
-                         std::chrono::milliseconds interval) {
-    store_->record(toHistoryRefresh(snapshot, watched, interval));
+void HistoryPage::say(const QString& message) const {
+    if (message_) showOn(message_, message);
+}
+
+std::unique_ptr<HistoryRecorder> HistoryPage::recorder() const {
+    // Told on the refresh thread: the line is set on its own.
+    QLabel* line = message_.data();
+    return std::make_unique<HistoryRecorder>(kept_, [line](const QString& m) {
+        QMetaObject::invokeMethod(line, [line, m] { showOn(line, m); });
+    });
 }
 
 }  // namespace monitor

@@ -1,5 +1,5 @@
-// history_page.h: the monitor window's lock history: the store each refresh is recorded in,
-// the "Historique" tab that reads it, and the line that says once why it cannot record.
+// history_page.h: the monitor window's lock history: the store the "Historique" tab reads,
+// the recorder of each refresh, and the line that says once why it cannot record.
 #ifndef BREVANTIS_MONITOR_WINDOW_HISTORY_PAGE_H
 #define BREVANTIS_MONITOR_WINDOW_HISTORY_PAGE_H
 
@@ -10,6 +10,7 @@
 
 #include "episode_store.h"
 #include "monitor/lock_collector.h"
+#include "monitor/history_settings.h"
 #include "monitor/lock_row.h"
 
 class QLabel;
@@ -21,6 +22,8 @@ class HistoryTab;
 
 namespace monitor {
 
+class HistoryRecorder;
+
 class HistoryPage {
   public:
     // Opens the history named by the settings in `settings`. The tab and the message line are
@@ -31,16 +34,18 @@ class HistoryPage {
     HistoryPage(const HistoryPage&) = delete;
     HistoryPage& operator=(const HistoryPage&) = delete;
 
-    // Records one refresh of `watched`, taken every `interval`. A store that cannot write
-    // has said so once in the message line; the monitoring goes on.
-    void record(const TrackedSnapshot& snapshot, const std::vector<WatchedDictionary>& watched,
-                std::chrono::milliseconds interval);
+    // A recorder of every refresh into the same history, for the refresh thread. A store
+    // that cannot write says so once in the message line; the monitoring goes on.
+    std::unique_ptr<HistoryRecorder> recorder() const;
 
     history::HistoryTab* tab() const { return tab_; }
     QLabel* messageLine() const { return message_; }
     history::EpisodeStore& store() const { return *store_; }
 
   private:
+    void say(const QString& message) const;
+
+    HistorySettings kept_;
     QPointer<QLabel> message_;
     std::unique_ptr<history::EpisodeStore> store_;
     QPointer<history::HistoryTab> tab_;

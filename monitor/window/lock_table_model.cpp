@@ -8,10 +8,35 @@ namespace monitor {
 LockTableModel::LockTableModel(QObject* parent)
     : QAbstractTableModel(parent), snapshot_(std::make_shared<TrackedSnapshot>()) {}
 
-void LockTableModel::setSnapshot(std::shared_ptr<const TrackedSnapshot> snapshot) {
+std::shared_ptr<const TrackedSnapshot> LockTableModel::setSnapshot(
+    std::shared_ptr<const TrackedSnapshot> snapshot, const SortKey& sortedBy,
+    std::vector<int> rows) {
+    // A click on a title while the refresh ran: this one snapshot sorts here.
+    if (!(sortedBy == sortKey_) || rows.size() != snapshot->locks.size())
+        rows = sortedRows(*snapshot, sortKey_);
     beginResetModel();
-    snapshot_ = std::move(snapshot);
+    std::swap(snapshot_, snapshot);
+    rows_ = std::move(rows);
     endResetModel();
+    return snapshot;
+}
+
+void LockTableModel::sort(int column, Qt::SortOrder order) {
+    const SortKey key{column, order};
+    if (key == sortKey_) return;
+    sortKey_ = key;
+    std::vector<int> rows = sortedRows(*snapshot_, sortKey_);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> shownAt(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) shownAt[size_t(rows[r])] = static_cast<int>(r);
+    const QModelIndexList kept = persistentIndexList();
+    QModelIndexList moved;
+    moved.reserve(kept.size());
+    for (const QModelIndex& index : kept)
+        moved << this->index(shownAt[size_t(rows_[size_t(index.row())])], index.column());
+    rows_ = std::move(rows);
+    changePersistentIndexList(kept, moved);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void LockTableModel::setThresholdSeconds(int seconds) {
@@ -22,7 +47,7 @@ void LockTableModel::setThresholdSeconds(int seconds) {
 }
 
 int LockTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(snapshot_->locks.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int LockTableModel::columnCount(const QModelIndex& parent) const {

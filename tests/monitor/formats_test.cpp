@@ -15,6 +15,16 @@
 namespace monitor {
 namespace {
 
+// One cell as the CSV file and the clipboard text write it, between two plain cells.
+QString csvCell(const QString& cell) {
+    const QString line = QString::fromUtf8(csvFile({"T", "U", "V"}, {{"x", cell, "y"}}));
+    return line.sliced(0, line.size() - 4).section(QStringLiteral("\r\n"), 1, -1).sliced(2);
+}
+QString tabCell(const QString& cell) {
+    const QString line = tabSeparated({"T", "U", "V"}, {{"x", cell, "y"}});
+    return line.sliced(0, line.size() - 3).section(u'\n', 1, -1).sliced(2);
+}
+
 TEST(ExportFormats, CellsAreQuotedOnlyWhereASpreadsheetWouldMisreadThem) {
     struct Case {
         const char* cell;
@@ -31,12 +41,24 @@ TEST(ExportFormats, CellsAreQuotedOnlyWhereASpreadsheetWouldMisreadThem) {
         {"deux\nlignes", "\"deux\nlignes\"", "\"deux\nlignes\""},
         {"fin\r", "\"fin\r\"", "\"fin\r\""},
         {"  espacé ", "  espacé ", "  espacé "},
+        // What a spreadsheet would run as a formula reads as text after an apostrophe.
+        {"=1+1", "'=1+1", "'=1+1"},
+        {"+33 6 12", "'+33 6 12", "'+33 6 12"},
+        {"-2+3", "'-2+3", "'-2+3"},
+        {"@SOMME(A1)", "'@SOMME(A1)", "'@SOMME(A1)"},
+        {"\t=1", "'\t=1", "\"'\t=1\""},
+        {"\r=1", "\"'\r=1\"", "\"'\r=1\""},
+        {"=HYPERLINK(\"x\";1)", "\"'=HYPERLINK(\"\"x\"\";1)\"", "\"'=HYPERLINK(\"\"x\"\";1)\""},
+        {"Compta=2", "Compta=2", "Compta=2"},
+        {" =1", " =1", " =1"},
     };
     for (const Case& c : cases) {
         const QString cell = QString::fromUtf8(c.cell);
-        EXPECT_EQ(delimitedLine({cell, "x"}, u';'), QString::fromUtf8(c.csv) + ";x") << c.cell;
-        EXPECT_EQ(delimitedLine({"x", cell}, u'\t'), "x\t" + QString::fromUtf8(c.tab)) << c.cell;
+        EXPECT_EQ(csvCell(cell), QString::fromUtf8(c.csv)) << c.cell;
+        EXPECT_EQ(tabCell(cell), QString::fromUtf8(c.tab)) << c.cell;
     }
+    // Plain delimiting, for terminals, leaves the text alone.
+    EXPECT_EQ(delimitedLine({"=1+1", "a\tb"}, u'\t'), "=1+1\t\"a\tb\"");
 }
 
 TEST(ExportFormats, CsvFileHasBomSemicolonsAndCrLf) {

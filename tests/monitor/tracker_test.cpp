@@ -21,8 +21,10 @@ LockRow lock(const QString& dict, const QString& table, int recNo, int conn,
     return r;
 }
 
-Collection answeredBy(QStringList dicts, std::vector<LockRow> rows) {
-    return {std::move(rows), std::move(dicts), {}};
+Collection answeredBy(QStringList dicts, const std::vector<LockRow>& rows) {
+    Collection c{{}, std::move(dicts), {}};
+    for (const LockRow& row : rows) c.rows.push_back({row, LockState::Held});
+    return c;
 }
 
 QDateTime t(int seconds) {

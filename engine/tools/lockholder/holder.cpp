@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "codepage/cp1252.h"
 #include "engine/include/engine_client.h"
 
 namespace lockholder {
@@ -38,9 +39,13 @@ bool Holder::open(const Options& options, const Who& who, const std::vector<std:
             *error = "server address " + options.server + ": " + lastEngineError();
             return false;
         }
-        EngineSetClientIdentity(who.workstation.empty() ? nullptr : who.workstation.c_str(),
-                                who.osLogin.empty() ? nullptr : who.osLogin.c_str(),
-                                who.application.empty() ? nullptr : who.application.c_str());
+        // The command line is UTF-8; the engine takes its 8-bit code page.
+        const std::string workstation = cp1252::fromUtf8(who.workstation);
+        const std::string osLogin = cp1252::fromUtf8(who.osLogin);
+        const std::string application = cp1252::fromUtf8(who.application);
+        EngineSetClientIdentity(workstation.empty() ? nullptr : workstation.c_str(),
+                                osLogin.empty() ? nullptr : osLogin.c_str(),
+                                application.empty() ? nullptr : application.c_str());
         if (AdsConnect101(cs.c_str(), nullptr, &connection_) != AE_SUCCESS) {
             connection_ = 0;
             *error = "connect to " + options.dictionary + ": " + lastEngineError();

@@ -9,7 +9,7 @@
 
 namespace lockholder {
 
-// Who a connection says it is (what the lock-owner procedure reports).
+// Who a connection says it is (what the lock-owner procedure reports), as UTF-8 text.
 struct Who {
     std::string workstation;  // user / workstation name
     std::string osLogin;
