@@ -78,14 +78,16 @@ std::optional<std::vector<ChartSeries>> chartSeries(const QSqlDatabase& db, bool
   const QString group = stackBy == StackBy::User          ? QStringLiteral("user_name")
                         : stackBy == StackBy::Application ? QStringLiteral("application")
                                                           : QStringLiteral("''");
-  // One pass: the database groups episodes by first and last bucket, so the rows returned
-  // stay few however many episodes there are.
+  // One pass over the episodes' index: the database groups them by first and last bucket,
+  // folded into one number so that its sort stays cheap, and the rows returned stay few
+  // however many episodes there are.
   const QString sql = QStringLiteral(
-                          "SELECT (%1(first_seen, %3) - %3) / %4 AS b0, (%2(last_seen, %5) - %3) / %4 AS b1, "
-                          "%6 AS grp, COUNT(*) FROM lock_episodes WHERE %7 GROUP BY b0, b1, grp")
+                          "SELECT ((%1(first_seen, %3) - %3) / %4) * %5 + (%2(last_seen, %6) - %3) / %4 AS span, "
+                          "%7 AS grp, COUNT(*) FROM lock_episodes WHERE %8 GROUP BY span, grp")
                           .arg(greatest, least)
                           .arg(plan.fromMs)
                           .arg(plan.widthMs)
+                          .arg(std::max(1, plan.count))
                           .arg(lastMs)
                           .arg(group, condition.sql);
   QSqlQuery query(db);
@@ -98,10 +100,12 @@ std::optional<std::vector<ChartSeries>> chartSeries(const QSqlDatabase& db, bool
   }
   std::vector<SpanCount> spans;
   const QString total = QStringLiteral("Total");
-  while (query.next())
-    spans.push_back({query.value(0).toInt(), query.value(1).toInt(),
-                     stackBy == StackBy::Total ? total : query.value(2).toString(),
-                     query.value(3).toLongLong()});
+  const qint64 perFirst = std::max(1, plan.count);
+  while (query.next()) {
+    const qint64 span = query.value(0).toLongLong();
+    spans.push_back({static_cast<int>(span / perFirst), static_cast<int>(span % perFirst),
+                     stackBy == StackBy::Total ? total : query.value(1).toString(), query.value(2).toLongLong()});
+  }
   return stackBuckets(spans, plan.count);
 }
 

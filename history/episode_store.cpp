@@ -111,6 +111,8 @@ bool EpisodeStore::prepareSchema() {
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // A refresh of thousands of locks touches many pages: keep them in memory between refreshes.
     query.exec(QStringLiteral("PRAGMA cache_size=-32768"));
+    // The chart's grouping sorts up to a million rows: in memory, not in temporary files.
+    query.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
       return failed(query.lastError());
     if (query.value(0).toString() != QLatin1String("ok"))
