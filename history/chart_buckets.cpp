@@ -72,39 +72,37 @@ std::optional<std::vector<ChartSeries>> chartSeries(const QSqlDatabase& db, bool
                                                     const BucketPlan& plan, const QString& text,
                                                     StackBy stackBy, QString* error) {
   const qint64 lastMs = plan.fromMs + plan.widthMs * plan.count - 1;
-  const EpisodeCondition condition = episodeCondition(plan.fromMs, lastMs, text);
   const QString greatest = sqlite ? QStringLiteral("max") : QStringLiteral("GREATEST");
-  const QString least = sqlite ? QStringLiteral("min") : QStringLiteral("LEAST");
   const QString group = stackBy == StackBy::User          ? QStringLiteral("user_name")
                         : stackBy == StackBy::Application ? QStringLiteral("application")
                                                           : QStringLiteral("''");
-  // One pass over the episodes' index: the database groups them by first and last bucket,
-  // folded into one number so that its sort stays cheap, and the rows returned stay few
-  // however many episodes there are.
-  const QString sql = QStringLiteral(
-                          "SELECT ((%1(first_seen, %3) - %3) / %4) * %5 + (%2(last_seen, %6) - %3) / %4 AS span, "
-                          "%7 AS grp, COUNT(*) FROM lock_episodes WHERE %8 GROUP BY span, grp")
-                          .arg(greatest, least)
-                          .arg(plan.fromMs)
-                          .arg(plan.widthMs)
-                          .arg(std::max(1, plan.count))
-                          .arg(lastMs)
-                          .arg(group, condition.sql);
+  // One query per bucket an episode was last seen in, over the episodes' index: the database
+  // groups a bucket's episodes by first bucket and group, many small sorts in place of one
+  // of a million rows, and the rows returned stay few however many episodes there are.
+  const EpisodeCondition condition = episodeCondition(plan.fromMs, lastMs, text);
   QSqlQuery query(db);
   query.setForwardOnly(true);
-  query.prepare(sql);
-  for (const QVariant& value : condition.values) query.addBindValue(value);
-  if (!query.exec()) {
-    if (error) *error = query.lastError().text();
-    return std::nullopt;
-  }
+  query.prepare(QStringLiteral("SELECT (%1(first_seen, %2) - %2) / %3 AS first_bucket, %4 AS grp, COUNT(*) "
+                               "FROM lock_episodes WHERE %5 AND last_seen >= ? AND last_seen <= ? "
+                               "GROUP BY first_bucket, grp")
+                    .arg(greatest)
+                    .arg(plan.fromMs)
+                    .arg(plan.widthMs)
+                    .arg(group, condition.sql));
   std::vector<SpanCount> spans;
   const QString total = QStringLiteral("Total");
-  const qint64 perFirst = std::max(1, plan.count);
-  while (query.next()) {
-    const qint64 span = query.value(0).toLongLong();
-    spans.push_back({static_cast<int>(span / perFirst), static_cast<int>(span % perFirst),
-                     stackBy == StackBy::Total ? total : query.value(1).toString(), query.value(2).toLongLong()});
+  for (int last = 0; last < plan.count; ++last) {
+    const qint64 start = plan.fromMs + plan.widthMs * last;
+    QVariantList values = condition.values;
+    values << start << std::min(lastMs, start + plan.widthMs - 1);
+    for (int i = 0; i < values.size(); ++i) query.bindValue(i, values[i]);
+    if (!query.exec()) {
+      if (error) *error = query.lastError().text();
+      return std::nullopt;
+    }
+    while (query.next())
+      spans.push_back({query.value(0).toInt(), last, stackBy == StackBy::Total ? total : query.value(1).toString(),
+                       query.value(2).toLongLong()});
   }
   return stackBuckets(spans, plan.count);
 }
