@@ -101,20 +101,20 @@ TEST(HistoryCli, FollowWithoutHistoryWritesNone) {
                                    QStringLiteral("--intervalle"), QStringLiteral("1")} +
                            extra + QStringList{dictionary});
     QString out;
-    QElapsedTimer clock;
-    clock.start();
-    while (!out.contains(QStringLiteral("\tpris\t")) && clock.elapsed() < 30000) {
-      p.waitForReadyRead(500);
-      out += QString::fromUtf8(p.readAllStandardOutput());
-    }
-    EXPECT_TRUE(out.contains(QStringLiteral("\tpris\t%1\tClients\t7\t").arg(dictionary))) << out.toStdString();
+    // Reads what the program prints until `event` ("pris", "libéré") shows for record 7.
+    auto waitFor = [&](const QString& event) {
+      const QString line = QStringLiteral("\t%1\t%2\tClients\t7\t").arg(event, dictionary);
+      QElapsedTimer clock;
+      clock.start();
+      while (!out.contains(line) && clock.elapsed() < 30000) {
+        p.waitForReadyRead(500);
+        out += QString::fromUtf8(p.readAllStandardOutput());
+      }
+      return out.contains(line);
+    };
+    EXPECT_TRUE(waitFor(QStringLiteral("pris"))) << out.toStdString();
     holder.stop();
-    clock.restart();
-    while (!out.contains(QStringLiteral("\tlibéré\t")) && clock.elapsed() < 30000) {
-      p.waitForReadyRead(500);
-      out += QString::fromUtf8(p.readAllStandardOutput());
-    }
-    EXPECT_TRUE(out.contains(QStringLiteral("\tlibéré\t%1\tClients\t7\t").arg(dictionary))) << out.toStdString();
+    EXPECT_TRUE(waitFor(QStringLiteral("libéré"))) << out.toStdString();
     p.kill();
     p.waitForFinished();
     EXPECT_FALSE(QFile::exists(named));
