@@ -76,25 +76,25 @@ std::optional<std::vector<ChartSeries>> chartSeries(const QSqlDatabase& db, bool
   const QString group = stackBy == StackBy::User          ? QStringLiteral("user_name")
                         : stackBy == StackBy::Application ? QStringLiteral("application")
                                                           : QStringLiteral("''");
-  // One query per bucket an episode was last seen in, over the episodes' index: the database
-  // groups a bucket's episodes by first bucket and group, many small sorts in place of one
-  // of a million rows, and the rows returned stay few however many episodes there are.
-  const EpisodeCondition condition = episodeCondition(plan.fromMs, lastMs, text);
+  // One query per bucket an episode was last seen in, over a range of the episodes' index:
+  // the database groups a bucket's episodes by first bucket and group, many small sorts in
+  // place of one of a million rows, and the rows returned stay few however many episodes
+  // there are. The bucket's start is the range's only lower bound, so that the index is
+  // read from there and not from the chart's start at every bucket.
   QSqlQuery query(db);
   query.setForwardOnly(true);
-  query.prepare(QStringLiteral("SELECT (%1(first_seen, %2) - %2) / %3 AS first_bucket, %4 AS grp, COUNT(*) "
-                               "FROM lock_episodes WHERE %5 AND last_seen >= ? AND last_seen <= ? "
-                               "GROUP BY first_bucket, grp")
-                    .arg(greatest)
+  const QString sql = QStringLiteral("SELECT (%1(first_seen, %2) - %2) / %3 AS first_bucket, %4 AS grp, COUNT(*) "
+                                     "FROM lock_episodes WHERE %5 AND last_seen <= ? GROUP BY first_bucket, grp");
+  query.prepare(sql.arg(greatest)
                     .arg(plan.fromMs)
                     .arg(plan.widthMs)
-                    .arg(group, condition.sql));
+                    .arg(group, episodeCondition(plan.fromMs, lastMs, text).sql));
   std::vector<SpanCount> spans;
   const QString total = QStringLiteral("Total");
   for (int last = 0; last < plan.count; ++last) {
     const qint64 start = plan.fromMs + plan.widthMs * last;
-    QVariantList values = condition.values;
-    values << start << std::min(lastMs, start + plan.widthMs - 1);
+    QVariantList values = episodeCondition(start, lastMs, text).values;
+    values << std::min(lastMs, start + plan.widthMs - 1);
     for (int i = 0; i < values.size(); ++i) query.bindValue(i, values[i]);
     if (!query.exec()) {
       if (error) *error = query.lastError().text();
