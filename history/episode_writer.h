@@ -7,6 +7,7 @@
 #include "open_episodes.h"
 #include "sql_dialect.h"
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
