@@ -72,36 +72,38 @@ std::optional<std::vector<ChartSeries>> chartSeries(const QSqlDatabase& db, bool
                                                     const BucketPlan& plan, const QString& text,
                                                     StackBy stackBy, QString* error) {
   const qint64 lastMs = plan.fromMs + plan.widthMs * plan.count - 1;
-  const EpisodeCondition condition = episodeCondition(plan.fromMs, lastMs, text);
   const QString greatest = sqlite ? QStringLiteral("max") : QStringLiteral("GREATEST");
-  const QString least = sqlite ? QStringLiteral("min") : QStringLiteral("LEAST");
   const QString group = stackBy == StackBy::User          ? QStringLiteral("user_name")
                         : stackBy == StackBy::Application ? QStringLiteral("application")
                                                           : QStringLiteral("''");
-  // One pass: the database groups episodes by first and last bucket, so the rows returned
-  // stay few however many episodes there are.
-  const QString sql = QStringLiteral(
-                          "SELECT (%1(first_seen, %3) - %3) / %4 AS b0, (%2(last_seen, %5) - %3) / %4 AS b1, "
-                          "%6 AS grp, COUNT(*) FROM lock_episodes WHERE %7 GROUP BY b0, b1, grp")
-                          .arg(greatest, least)
-                          .arg(plan.fromMs)
-                          .arg(plan.widthMs)
-                          .arg(lastMs)
-                          .arg(group, condition.sql);
+  // One query per bucket an episode was last seen in, over a range of the episodes' index:
+  // the database groups a bucket's episodes by first bucket and group, many small sorts in
+  // place of one of a million rows, and the rows returned stay few however many episodes
+  // there are. The bucket's start is the range's only lower bound, so that the index is
+  // read from there and not from the chart's start at every bucket.
   QSqlQuery query(db);
   query.setForwardOnly(true);
-  query.prepare(sql);
-  for (const QVariant& value : condition.values) query.addBindValue(value);
-  if (!query.exec()) {
-    if (error) *error = query.lastError().text();
-    return std::nullopt;
-  }
+  const QString sql = QStringLiteral("SELECT (%1(first_seen, %2) - %2) / %3 AS first_bucket, %4 AS grp, COUNT(*) "
+                                     "FROM lock_episodes WHERE %5 AND last_seen <= ? GROUP BY first_bucket, grp");
+  query.prepare(sql.arg(greatest)
+                    .arg(plan.fromMs)
+                    .arg(plan.widthMs)
+                    .arg(group, episodeCondition(plan.fromMs, lastMs, text).sql));
   std::vector<SpanCount> spans;
   const QString total = QStringLiteral("Total");
-  while (query.next())
-    spans.push_back({query.value(0).toInt(), query.value(1).toInt(),
-                     stackBy == StackBy::Total ? total : query.value(2).toString(),
-                     query.value(3).toLongLong()});
+  for (int last = 0; last < plan.count; ++last) {
+    const qint64 start = plan.fromMs + plan.widthMs * last;
+    QVariantList values = episodeCondition(start, lastMs, text).values;
+    values << std::min(lastMs, start + plan.widthMs - 1);
+    for (int i = 0; i < values.size(); ++i) query.bindValue(i, values[i]);
+    if (!query.exec()) {
+      if (error) *error = query.lastError().text();
+      return std::nullopt;
+    }
+    while (query.next())
+      spans.push_back({query.value(0).toInt(), last, stackBy == StackBy::Total ? total : query.value(1).toString(),
+                       query.value(2).toLongLong()});
+  }
   return stackBuckets(spans, plan.count);
 }
 

@@ -10,11 +10,26 @@ namespace {
 
 // A LIKE pattern that finds `text` anywhere, its own % and _ taken literally.
 QString containsPattern(const QString& text) {
-  QString escaped = text.toLower();
+  QString escaped = text;
   escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
   escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
   escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
   return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+// `column` in small letters as far as `lowered` needs: SQLite's lower() changes ASCII letters
+// only ("ÉLÈVE" gives "ÉlÈve"), so each accented letter of the text is also turned small in
+// the column. Letters are all this puts in the statement.
+QString foldedColumn(const QString& column, const QString& lowered) {
+  QString expression = QStringLiteral("lower(%1)").arg(column);
+  QString folded;
+  for (const QChar letter : lowered) {
+    const QChar capital = letter.toUpper();
+    if (letter.unicode() < 0x80 || capital == letter || folded.contains(letter)) continue;
+    folded += letter;
+    expression = QStringLiteral("replace(%1, '%2', '%3')").arg(expression, capital, letter);
+  }
+  return expression;
 }
 
 QDateTime fromMs(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); }
@@ -23,11 +38,12 @@ QDateTime fromMs(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
 
 EpisodeCondition episodeCondition(qint64 fromMs, qint64 toMs, const QString& text) {
   EpisodeCondition condition{QStringLiteral("last_seen >= ? AND first_seen <= ?"), {fromMs, toMs}};
-  if (!text.trimmed().isEmpty()) {
+  const QString wanted = text.trimmed().toLower();
+  if (!wanted.isEmpty()) {
     QStringList matches;
     for (const char* column : {"user_name", "os_login", "application", "table_name"}) {
-      matches << QStringLiteral("lower(%1) LIKE ? ESCAPE '\\'").arg(QLatin1String(column));
-      condition.values << containsPattern(text.trimmed());
+      matches << QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(foldedColumn(QLatin1String(column), wanted));
+      condition.values << containsPattern(wanted);
     }
     condition.sql += QStringLiteral(" AND (%1)").arg(matches.join(QStringLiteral(" OR ")));
   }

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -17,12 +16,10 @@ namespace {
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
 constexpr int kSqliteNotADatabase = 26;
-// PostgreSQL's SQLSTATE for a full disk.
+constexpr int kSqliteConstraint = 19;
+// PostgreSQL's SQLSTATEs for a full disk and a duplicate key.
 const QString kPostgresDiskFull = QStringLiteral("53100");
-
-// Rows per INSERT statement: far fewer statements than rows, yet few bound values per
-// statement, since the SQLite driver looks each one up among all of them.
-constexpr int kRowsPerInsert = 50;
+const QString kPostgresUniqueViolation = QStringLiteral("23505");
 
 int sqlitePrimaryCode(const QSqlError& error) { return error.nativeErrorCode().toInt() & 0xff; }
 
@@ -31,37 +28,13 @@ QString nextConnectionName() {
   return QStringLiteral("brevantis-historique-%1").arg(++counter);
 }
 
-// The key of an open episode: one lock held by one owner.
-QString episodeKey(const Observation& o) {
-  return QStringList{o.dictionary, o.table, QString::number(o.record), o.userName, o.osLogin,
-                     o.application}
-      .join(QChar(0x1f));
-}
-
-QString insertStatement(const SqlDialect& dialect, int rows) {
-  QStringList tuples;
-  tuples.reserve(rows);
-  for (int i = 0; i < rows; ++i) tuples << QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,1)");
-  // Another writer may have seen the same lock first: merge, keeping the earliest first
-  // sighting (and whether it was a lower bound) and the latest last sighting.
-  return QStringLiteral(
-             "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name, "
-             "os_login, application, lock_type, first_seen, last_seen, since_at_least, is_open) "
-             "VALUES %1 ON CONFLICT (dictionary, table_name, record_no, user_name, os_login, "
-             "application) WHERE is_open = 1 DO UPDATE SET last_seen = %2, "
-             "since_at_least = CASE WHEN excluded.first_seen < lock_episodes.first_seen "
-             "THEN excluded.since_at_least ELSE lock_episodes.since_at_least END, first_seen = %3")
-      .arg(tuples.join(QLatin1Char(',')),
-           dialect.greatest(QStringLiteral("lock_episodes.last_seen"), QStringLiteral("excluded.last_seen")),
-           dialect.least(QStringLiteral("lock_episodes.first_seen"), QStringLiteral("excluded.first_seen")));
-}
-
 }  // namespace
 
 EpisodeStore::EpisodeStore(MessageSink messages, StoreOptions options)
     : messages_(std::move(messages)), options_(options), connectionName_(nextConnectionName()) {}
 
 EpisodeStore::~EpisodeStore() {
+  writer_.reset();  // its statements hold the connection
   {
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (db.isValid()) db.close();
@@ -76,10 +49,14 @@ void EpisodeStore::say(const QString& message) {
 }
 
 bool EpisodeStore::open(const Location& location, const QDateTime& now) {
+  writer_.reset();
   location_ = location;
   dialect_.sqlite = location.kind == Location::Kind::SqliteFile;
   ready_ = connect(location) && prepareSchema();
-  if (ready_) prune(now);
+  if (ready_) {
+    writer_ = std::make_unique<EpisodeWriter>(database(), dialect_);
+    prune(now);
+  }
   return ready_;
 }
 
@@ -126,11 +103,16 @@ bool EpisodeStore::prepareSchema() {
     return false;
   };
   if (dialect_.sqlite) {
+    // Large pages: a refresh writes thousands of rows, and each page costs the log a write
+    // call of its own. It only applies to a file not yet written.
+    query.exec(QStringLiteral("PRAGMA page_size=16384"));
     // WAL: a writer killed mid-transaction loses that transaction only, readers never wait.
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return failed(query.lastError());
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // A refresh of thousands of locks touches many pages: keep them in memory between refreshes.
     query.exec(QStringLiteral("PRAGMA cache_size=-32768"));
+    // The chart's grouping sorts up to a million rows: in memory, not in temporary files.
+    query.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
       return failed(query.lastError());
     if (query.value(0).toString() != QLatin1String("ok"))
@@ -191,9 +173,11 @@ bool EpisodeStore::record(const Refresh& refresh) {
   if (!ready_ || stopped_) return false;
   if (!dialect_.sqlite && !lastFailure_.isEmpty()) {
     // The shared server may have gone and come back: the driver does not reconnect by itself.
+    writer_.reset();
     QSqlDatabase db = database();
     db.close();
     db.open();
+    writer_ = std::make_unique<EpisodeWriter>(db, dialect_);
   }
   if (!writeRefresh(refresh)) return false;
   lastFailure_.clear();
@@ -205,97 +189,26 @@ bool EpisodeStore::record(const Refresh& refresh) {
 bool EpisodeStore::writeRefresh(const Refresh& refresh) {
   QSqlDatabase db = database();
   QSqlQuery query(db);
-  const qint64 now = refresh.at.toMSecsSinceEpoch();
-  const qint64 interval = refresh.interval.count();
-  // Two intervals (a failed refresh, a quick restart), plus half of one for timer drift
-  // and the time a refresh takes.
-  const qint64 continuityLimit = now - (2 * interval + interval / 2);
-
-  QStringList dictionaries = refresh.dictionaries;
-  for (const Observation& o : refresh.observations)
-    if (!dictionaries.contains(o.dictionary)) dictionaries << o.dictionary;
-
-  for (const QString& statement : dialect_.beginWrite()) {
-    if (!query.exec(statement)) {
-      fail(QStringLiteral("enregistrer"), query.lastError());
-      return false;
-    }
-  }
-  auto abort = [&](const QSqlError& error) {
+  for (int attempt = 1;; ++attempt) {
+    std::optional<QSqlError> error;
+    for (const QString& statement : dialect_.beginWrite())
+      if (!error && !query.exec(statement)) error = query.lastError();
+    if (!error) error = writer_->write(refresh);
+    if (!error && !query.exec(QStringLiteral("COMMIT"))) error = query.lastError();
+    if (!error) return true;
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-    fail(QStringLiteral("enregistrer"), error);
+    writer_->forget();
+    // An open episode the writer did not know of (a writer that left no mark): once more,
+    // from what the history holds.
+    if (attempt == 1 && isUniqueViolation(*error)) continue;
+    fail(QStringLiteral("enregistrer"), *error);
     return false;
-  };
-
-  // Dictionaries watched after a gap: their new episodes began at some unknown earlier time.
-  QSet<QString> afterGap;
-  QSqlQuery lastRefresh(db), closeStale(db);
-  lastRefresh.prepare(QStringLiteral("SELECT last_refresh FROM lock_refreshes WHERE dictionary = ?"));
-  closeStale.prepare(QStringLiteral("UPDATE lock_episodes SET is_open = 0 WHERE is_open = 1 AND "
-                                    "dictionary = ? AND last_seen < ?"));
-  for (const QString& dictionary : dictionaries) {
-    lastRefresh.addBindValue(dictionary);
-    if (!lastRefresh.exec()) return abort(lastRefresh.lastError());
-    if (!lastRefresh.next() || lastRefresh.value(0).toLongLong() < continuityLimit) afterGap << dictionary;
-    lastRefresh.finish();
-    closeStale.addBindValue(dictionary);
-    closeStale.addBindValue(continuityLimit);
-    if (!closeStale.exec()) return abort(closeStale.lastError());
   }
+}
 
-  std::vector<const Observation*> unique;
-  unique.reserve(refresh.observations.size());
-  QSet<QString> keys;
-  keys.reserve(static_cast<qsizetype>(refresh.observations.size()));
-  for (const Observation& o : refresh.observations)
-    if (!keys.contains(episodeKey(o))) {
-      keys.insert(episodeKey(o));
-      unique.push_back(&o);
-    }
-
-  QSqlQuery fullBatch(db);
-  fullBatch.prepare(insertStatement(dialect_, kRowsPerInsert));
-  for (size_t start = 0; start < unique.size(); start += kRowsPerInsert) {
-    const int rows = static_cast<int>(std::min<size_t>(kRowsPerInsert, unique.size() - start));
-    QSqlQuery partial(db);
-    QSqlQuery& insert = rows == kRowsPerInsert ? fullBatch : partial;
-    if (rows != kRowsPerInsert) insert.prepare(insertStatement(dialect_, rows));
-    for (int i = 0; i < rows; ++i) {
-      const Observation& o = *unique[start + i];
-      insert.addBindValue(o.dictionary);
-      insert.addBindValue(o.table);
-      insert.addBindValue(o.record);
-      insert.addBindValue(o.rowId);
-      insert.addBindValue(o.userName);
-      insert.addBindValue(o.osLogin);
-      insert.addBindValue(o.application);
-      insert.addBindValue(o.lockType);
-      insert.addBindValue(now);
-      insert.addBindValue(now);
-      insert.addBindValue(afterGap.contains(o.dictionary) ? 1 : 0);
-    }
-    if (!insert.exec()) return abort(insert.lastError());
-  }
-
-  // What this refresh no longer sees has been released. A row another writer saw later
-  // than this refresh stays open.
-  QSqlQuery closeReleased(db), markRefresh(db);
-  closeReleased.prepare(QStringLiteral("UPDATE lock_episodes SET is_open = 0 WHERE is_open = 1 AND "
-                                       "dictionary = ? AND last_seen < ?"));
-  markRefresh.prepare(QStringLiteral("INSERT INTO lock_refreshes (dictionary, last_refresh) VALUES (?, ?) "
-                                     "ON CONFLICT (dictionary) DO UPDATE SET last_refresh = %1")
-                          .arg(dialect_.greatest(QStringLiteral("lock_refreshes.last_refresh"),
-                                                 QStringLiteral("excluded.last_refresh"))));
-  for (const QString& dictionary : dictionaries) {
-    closeReleased.addBindValue(dictionary);
-    closeReleased.addBindValue(now);
-    if (!closeReleased.exec()) return abort(closeReleased.lastError());
-    markRefresh.addBindValue(dictionary);
-    markRefresh.addBindValue(now);
-    if (!markRefresh.exec()) return abort(markRefresh.lastError());
-  }
-  if (!query.exec(QStringLiteral("COMMIT"))) return abort(query.lastError());
-  return true;
+bool EpisodeStore::isUniqueViolation(const QSqlError& error) const {
+  return dialect_.sqlite ? sqlitePrimaryCode(error) == kSqliteConstraint
+                         : error.nativeErrorCode() == kPostgresUniqueViolation;
 }
 
 void EpisodeStore::fail(const QString& what, const QSqlError& error) {
@@ -326,6 +239,7 @@ int EpisodeStore::prune(const QDateTime& now) {
     return -1;
   }
   lastPruneMs_ = nowMs;
+  writer_->forget();  // it may have deleted episodes the writer knew as open
   return query.numRowsAffected();
 }
 
@@ -349,6 +263,7 @@ bool EpisodeStore::clear() {
     query.exec(QStringLiteral("VACUUM"));
     query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
   }
+  writer_->forget();
   stopped_ = false;
   return true;
 }

@@ -2,6 +2,7 @@
 // them for the retention period, and stops quietly (one message) when it cannot write.
 #pragma once
 
+#include "episode_writer.h"
 #include "history_location.h"
 #include "observation.h"
 #include "sql_dialect.h"
@@ -9,6 +10,7 @@
 #include <QSqlDatabase>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace history {
@@ -58,6 +60,7 @@ class EpisodeStore {
   bool prepareSchema();
   bool setAsideDamagedFile(const QString& why);
   bool writeRefresh(const Refresh& refresh);
+  bool isUniqueViolation(const class QSqlError& error) const;
   void fail(const QString& what, const class QSqlError& error);
   void say(const QString& message);
 
@@ -70,6 +73,7 @@ class EpisodeStore {
   bool stopped_ = false;      // a full disk: no more writes until the program restarts
   QString lastFailure_;       // the last error said, so a failing refresh is said once
   qint64 lastPruneMs_ = 0;
+  std::unique_ptr<EpisodeWriter> writer_;  // while ready_
 };
 
 }  // namespace history

@@ -23,11 +23,12 @@ constexpr int kLocks = 10'000;
 constexpr int kEpisodes = 1'000'000;
 constexpr int kRuns = 7;
 
-Refresh refreshOf(const QDateTime& at, int firstRecord) {
+Refresh refreshOf(const QDateTime& at, int firstRecord,
+                  const QString& dictionary = QStringLiteral("/srv/donnees/compta/compta.add")) {
   Refresh refresh;
   refresh.at = at;
   refresh.interval = std::chrono::seconds(5);
-  refresh.dictionaries = {QStringLiteral("/srv/donnees/compta/compta.add")};
+  refresh.dictionaries = {dictionary};
   for (int i = 0; i < kLocks; ++i) {
     const qint64 record = firstRecord + i;
     refresh.observations.push_back(
@@ -99,13 +100,16 @@ int main(int argc, char** argv) {
   {
     EpisodeStore store([&](const QString& m) { err << m << '\n'; });
     store.open(location, now);
-    // A new set of 10,000 locks (all new episodes), then the same set again (all continuing),
-    // then a full turnover (10,000 closed, 10,000 new).
+    // A dictionary watched for the first time with 10,000 locks (all new episodes), then the
+    // same locks again (all continuing), then a full turnover (10,000 closed, 10,000 new).
     for (int run = 0; run < kRuns; ++run) {
       const QDateTime at = now.addSecs(-3600 + run * 15);
-      firstRefresh.time([&] { store.record(refreshOf(at, run * 3 * kLocks)); });
-      steadyRefresh.time([&] { store.record(refreshOf(at.addSecs(5), run * 3 * kLocks)); });
-      turnover.time([&] { store.record(refreshOf(at.addSecs(10), (run * 3 + 1) * kLocks)); });
+      const QString dictionary = QStringLiteral("/srv/donnees/compta%1/compta.add").arg(run);
+      const Refresh first = refreshOf(at, 0, dictionary), steady = refreshOf(at.addSecs(5), 0, dictionary),
+                    next = refreshOf(at.addSecs(10), kLocks, dictionary);
+      firstRefresh.time([&] { store.record(first); });
+      steadyRefresh.time([&] { store.record(steady); });
+      turnover.time([&] { store.record(next); });
     }
     store.clear();
     err << "filling " << kEpisodes << " episodes…\n" << Qt::flush;
@@ -125,8 +129,10 @@ int main(int argc, char** argv) {
   {
     EpisodeStore store;
     store.open(location, now);
-    for (int run = 0; run < kRuns; ++run)
-      steadyOnFull.time([&] { store.record(refreshOf(now.addSecs(run * 5), 900'000)); });
+    for (int run = 0; run < kRuns; ++run) {
+      const Refresh refresh = refreshOf(now.addSecs(run * 5), 900'000);
+      steadyOnFull.time([&] { store.record(refresh); });
+    }
   }
 
   QFile load(QStringLiteral("/proc/loadavg"));

@@ -39,10 +39,13 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
             o.follow = true;
         } else if (arg == QLatin1String("--sans-historique")) {
             o.recordHistory = false;
-        } else if (arg == QLatin1String("--historique") || arg == QLatin1String("--depuis")) {
+        } else if (arg == QLatin1String("--historique") || arg == QLatin1String("--depuis") ||
+                   arg == QLatin1String("--filtre")) {
             const auto v = value();
             if (!v) return std::nullopt;
-            (arg == QLatin1String("--depuis") ? o.since : o.historyLocation) = *v;
+            (arg == QLatin1String("--depuis")   ? o.since
+             : arg == QLatin1String("--filtre") ? o.filter
+                                                : o.historyLocation) = *v;
         } else if (arg == QLatin1String("--format")) {
             const auto v = value();
             if (!v) return std::nullopt;
@@ -90,9 +93,13 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
             o.dictionaries << arg;
         }
     }
-    if (!o.since.isEmpty() && !o.showHistory) {
-        error = QStringLiteral("L'option --depuis ne sert qu'avec la commande historique.");
-        return std::nullopt;
+    for (const auto& [option, given] : {std::pair{"--depuis", !o.since.isEmpty()},
+                                        std::pair{"--filtre", !o.filter.isEmpty()}}) {
+        if (given && !o.showHistory) {
+            error = QStringLiteral("L'option %1 ne sert qu'avec la commande historique.")
+                        .arg(QLatin1String(option));
+            return std::nullopt;
+        }
     }
     return o;
 }
@@ -100,8 +107,8 @@ std::optional<CliOptions> parseArguments(const QStringList& arguments,
 QString helpText() {
     return QStringLiteral(
         "Usage : brevantis-locks [OPTIONS] [DICTIONNAIRE...]\n"
-        "        brevantis-locks historique [--depuis DURÉE|DATE] [--format table|csv|json]\n"
-        "                        [--historique FICHIER|URL]\n"
+        "        brevantis-locks historique [--depuis DURÉE|DATE] [--filtre TEXTE]\n"
+        "                        [--format table|csv|json] [--historique FICHIER|URL]\n"
         "\n"
         "Affiche les locks d'enregistrements détenus sur les tables des dictionnaires : un\n"
         "propriétaire de lock par ligne, avec les colonnes de la fenêtre « Surveillance des\n"
@@ -130,6 +137,9 @@ QString helpText() {
         "de quand à quand), les plus longs d'abord.\n"
         "  --depuis DURÉE|DATE      1h, 24h (par défaut), 7j ou une date AAAA-MM-JJ ou\n"
         "                           JJ/MM/AAAA\n"
+        "  --filtre TEXTE           seulement les épisodes dont l'utilisateur, le login OS,\n"
+        "                           l'application ou la table contient TEXTE, sans tenir\n"
+        "                           compte des majuscules (comme le filtre de la fenêtre)\n"
         "  --format table|csv|json  format de sortie (table par défaut)\n"
         "  Code de sortie : 0 s'il y a des épisodes, 1 s'il n'y en a aucun, 2 en cas d'erreur.\n"
         "\n"

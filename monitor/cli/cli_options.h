@@ -25,6 +25,7 @@ struct CliOptions {
     QStringList dictionaries;  // aliases or dictionary paths; empty: every alias offered
     bool showHistory = false;     // the `historique` command: print the lock history
     QString since;                // --depuis, for `historique`; empty: its default
+    QString filter;               // --filtre, for `historique`: as the window's filter
     bool recordHistory = true;    // --suivre records in the lock history unless --sans-historique
     QString historyLocation;      // --historique; empty: the kept setting
 };

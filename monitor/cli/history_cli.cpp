@@ -45,6 +45,7 @@ int printHistory(const CliOptions& options) {
     history::HistoryCommand command;
     command.location = *location;
     if (!options.since.isEmpty()) command.since = options.since;
+    command.filter = options.filter;
     command.format = historyFormat(options.format);
     command.store.retention = std::chrono::days(settings.retentionDays);
     return history::runHistoryCommand(command, out, err);

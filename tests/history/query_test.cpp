@@ -73,6 +73,38 @@ TEST_F(HistoryFixture, TheViewFiltersByRangeAndTextLongestFirst) {
   EXPECT_EQ(total, 4);
 }
 
+// The filter finds what the live view's finds: letter case aside, accented letters included,
+// whichever case the server wrote them in.
+TEST(FilterTest, AccentedNamesMatchInEitherCase) {
+  QTemporaryDir dir;
+  Location location;
+  location.filePath = dir.filePath(QStringLiteral("h.sqlite"));
+  EpisodeStore store;
+  ASSERT_TRUE(store.open(location, at(0)));
+  ASSERT_TRUE(store.record(refreshAt(0, {"F:1:ÉLODIE", "F:2:XAVIER:ÉCRAN.EXE", "Élèves:3:YVES"})));
+  struct Case {
+    const char* text;
+    QStringList expected;
+  };
+  const std::vector<Case> cases = {
+      {"écran", {"F:2"}},         // written all in capitals
+      {"ÉLÈVES", {"Élèves:3"}},   // capital and small accents in one name
+      {"élèves", {"Élèves:3"}},
+      {"  Élodie ", {"F:1"}},     // trimmed, as the live filter
+      {"lodie", {"F:1"}},
+      {"elodie", {}},             // an accent is not its plain letter
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto page = queryEpisodes(store.database(), {{at(0), at(10)}, QString::fromUtf8(c.text), 10}, nullptr);
+    ASSERT_TRUE(page.has_value());
+    QStringList keys;
+    for (const Episode& e : page->episodes) keys << QStringLiteral("%1:%2").arg(e.lock.table).arg(e.lock.record);
+    keys.sort();
+    EXPECT_EQ(keys, c.expected);
+  }
+}
+
 TEST(BucketTest, StackBucketsAddsEachSpanToTheBucketsItCovers) {
   struct Case {
     const char* name;

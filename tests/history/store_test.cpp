@@ -90,6 +90,65 @@ TEST_F(StoreTest, EpisodesFollowTheRefreshes) {
   }
 }
 
+// Two monitors on one file take turns: each must see what the other wrote, never keep its
+// own idea of which episodes are open.
+TEST_F(StoreTest, TwoStoresOnOneFileKeepOneEpisodePerHold) {
+  struct Step {
+    int store;
+    qint64 seconds;
+    QStringList tokens;
+  };
+  struct TurnCase {
+    const char* name;
+    std::vector<Step> steps;
+    QStringList expected;
+  };
+  const std::vector<TurnCase> cases = {
+      {"one continues what the other opened",
+       {{0, 0, {"F:1:ANNE"}}, {1, 3, {"F:1:ANNE"}}, {0, 5, {"F:1:ANNE"}}, {1, 8, {"F:1:ANNE"}}},
+       {"F:1:ANNE 0-8 ouvert au-moins"}},
+      {"one closes what the other opened, then the first sees it taken again",
+       {{0, 0, {"F:1:ANNE"}}, {1, 3, {}}, {0, 5, {"F:1:ANNE"}}},
+       {"F:1:ANNE 0-0 au-moins", "F:1:ANNE 5-5 ouvert"}},
+      {"a hold the first never saw is continued, not opened twice",
+       {{0, 0, {}}, {1, 3, {"F:2:BRUNO"}}, {0, 5, {"F:2:BRUNO"}}, {0, 10, {"F:2:BRUNO"}}},
+       {"F:2:BRUNO 3-10 ouvert"}},
+      {"a refresh taken before the other's last one keeps the later sighting",
+       {{0, 0, {"F:1:ANNE"}}, {1, 6, {"F:1:ANNE"}}, {0, 5, {}}},
+       {"F:1:ANNE 0-6 ouvert au-moins"}},
+  };
+  for (const TurnCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir caseDir;
+    Location location;
+    location.filePath = caseDir.filePath(QStringLiteral("h.sqlite"));
+    EpisodeStore stores[2];
+    for (EpisodeStore& store : stores) ASSERT_TRUE(store.open(location, at(0)));
+    for (const Step& step : c.steps) ASSERT_TRUE(stores[step.store].record(refreshAt(step.seconds, step.tokens)));
+    QStringList expected = c.expected;
+    expected.sort();
+    EXPECT_EQ(describeEpisodes(stores[0]), expected);
+  }
+}
+
+// A writer that leaves no trace of having written (an older program) may open an episode
+// behind a store's back: the store's refresh then fails the unique index once, and is
+// written again from what the file holds.
+TEST_F(StoreTest, AnOpenEpisodeWrittenBehindTheStoresBackIsContinued) {
+  auto store = openStore();
+  ASSERT_TRUE(store->record(refreshAt(0, {"F:1:ANNE"})));
+  QSqlQuery query(store->database());
+  ASSERT_TRUE(query.exec(QStringLiteral(
+      "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name, os_login, "
+      "application, lock_type, first_seen, last_seen, since_at_least, is_open) VALUES ('compta', 'F', 2, "
+      "'AAAAAAAAAAAA000002', 'BRUNO', 'bruno', 'Gestion.exe', 'Record', %1, %1, 0, 1)")
+                             .arg(at(2).toMSecsSinceEpoch())));
+  ASSERT_TRUE(store->record(refreshAt(5, {"F:1:ANNE", "F:2:BRUNO"})));
+  ASSERT_TRUE(store->record(refreshAt(10, {"F:2:BRUNO"})));
+  EXPECT_EQ(describeEpisodes(*store), (QStringList{"F:1:ANNE 0-5 au-moins", "F:2:BRUNO 2-10 ouvert"}));
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('\n').toStdString();
+}
+
 TEST_F(StoreTest, ARefreshClosesOnlyTheDictionariesItWatched) {
   auto store = openStore();
   Refresh both = refreshAt(0, {"F:1:ANNE"});
