@@ -38,6 +38,8 @@ Status openFolder(const std::string& path, Session::Impl& impl) {
     char* real = nullptr;
     if (impl.folderFd.valid() && ::fstat(impl.folderFd.get(), &st) == 0)
         real = ::realpath(("/proc/self/fd/" + std::to_string(impl.folderFd.get())).c_str(), nullptr);
+    Status busy;
+    if (!real && outOfDescriptors("to open the folder " + path, &busy)) return busy;
     if (!real)
         return Status::error(AE_FILE_NOT_FOUND, "The folder of the data source cannot be opened: " +
                                                     path + " (" + std::strerror(errno) + ").");
