@@ -5,10 +5,13 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+
+#include "engine/core/test_hooks.h"
 
 namespace engine {
 namespace {
@@ -18,6 +21,16 @@ constexpr unsigned long long kOpsLimit = 2;
 constexpr size_t kMemLimit = 19u << 20;
 
 thread_local std::string tHashingPeer;
+
+std::function<void(std::string_view)> gHashHook;
+
+// The cost part of an Argon2id text: its first three fields, up to the salt.
+std::string_view costOf(std::string_view hash) {
+    size_t end = 0;
+    for (int field = 0; field < 3 && end != std::string_view::npos; ++field)
+        end = hash.find('$', end + 1);
+    return hash.substr(0, end);
+}
 
 // The hashing slots, given to the waiting peer served longest ago (one never served first),
 // in the order of arrival among equals.
@@ -118,12 +131,17 @@ const PasswordHash& unknownUserHash() {
     return dummy;
 }
 
+void setPasswordHashHook(std::function<void(std::string_view)> hook) {
+    gHashHook = std::move(hook);
+}
+
 PasswordHash hashPassword(std::string_view password) {
     char out[crypto_pwhash_STRBYTES];
     HashingSlot slot;
     if (!sodiumReady() ||
         ::crypto_pwhash_str(out, password.data(), password.size(), kOpsLimit, kMemLimit) != 0)
         return {};
+    if (gHashHook) gHashHook(costOf(out));
     return {out, {}};
 }
 
@@ -131,6 +149,7 @@ bool verifyPassword(const PasswordHash& stored, std::string_view password) {
     if (!sodiumReady() || stored.hash.empty()) return false;
     if (!stored.salt.empty()) return verifyOlderForm(stored, password);
     HashingSlot slot;
+    if (gHashHook) gHashHook(costOf(stored.hash));
     return ::crypto_pwhash_str_verify(stored.hash.c_str(), password.data(), password.size()) == 0;
 }
 

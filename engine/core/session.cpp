@@ -161,7 +161,10 @@ Status ServerState::logIn(const FolderFile& file, std::string_view user, std::st
 }
 
 Server::Server() : Server(Options{}) {}
-Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {}
+Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {
+    // Made now rather than in the first unknown user's login, which would take twice as long.
+    (void)unknownUserHash();
+}
 Server::~Server() = default;
 
 Status Server::connect(std::string_view connectionString, const ClientIdentity& identity,
