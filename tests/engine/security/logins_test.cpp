@@ -1,10 +1,12 @@
 // logins_test.cpp: what a refused login gives away and what a flood of them takes. An
 // unknown user costs the one hash a wrong password costs; repeated failures wait longer,
-// by peer and by user; a peer that hashes much waits behind one that has not.
+// by peer and by user; peers whose logins failed lately share only some hashing slots and
+// wait for them behind those whose logins did not.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,52 +90,104 @@ TEST(Logins, RepeatedFailuresWaitLongerByPeerAndByUser) {
         EXPECT_EQ(throttle.failed(s.peer, s.user).count(), s.waitMs) << s.peer << " " << s.user;
 }
 
-// Four flooding hashes hold every slot and more wait; a guest that has not hashed yet gets
-// the first slot that comes free.
-TEST(Logins, APeerThatHashesMuchWaitsBehindOneThatHasNot) {
-    const engine::PasswordHash stored = engine::hashPassword("secret");
-    constexpr int kSlots = 4;
-    thread_local std::string who;
-    std::mutex mu;
-    std::condition_variable cv;
-    std::vector<std::string> granted;
-    int released = 0;
-    engine::setPasswordHashHook([&](std::string_view) {
-        std::unique_lock<std::mutex> lock(mu);
-        granted.push_back(who);
-        const size_t order = granted.size();
-        cv.notify_all();
-        if (order <= kSlots) cv.wait(lock, [&] { return released >= static_cast<int>(order); });
-    });
-    auto login = [&](const std::string& peer) {
-        return std::thread([&stored, peer] {
-            who = peer;
-            engine::HashingPeer as(peer);
-            (void)engine::verifyPassword(stored, "wrong");
+// Hashes run on threads of their own as named peers; those named to hold their slot stay
+// in it until let go; the order the slots were given in is kept.
+class HashingStage {
+  public:
+    explicit HashingStage(std::set<std::string> holders) : holding_(std::move(holders)) {
+        engine::setPasswordHashHook([this](std::string_view) {
+            std::unique_lock<std::mutex> lock(mu_);
+            granted_.push_back(who());
+            cv_.notify_all();
+            cv_.wait(lock, [this] { return !holding_.count(who()); });
         });
-    };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kSlots; ++i) threads.push_back(login("flood"));
-    {
-        std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return granted.size() == kSlots; });
     }
-    for (int i = 0; i < 8; ++i) threads.push_back(login("flood"));
-    // Queued behind the floods (if they are not yet, the guest comes first anyway).
+    ~HashingStage() {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            holding_.clear();
+        }
+        cv_.notify_all();
+        for (std::thread& t : threads_) t.join();
+        engine::setPasswordHashHook(nullptr);
+    }
+
+    // A wrong password checked for `peer`, whose logins failed `failures` times lately.
+    void start(const std::string& peer, int failures) {
+        threads_.emplace_back([this, peer, failures] {
+            who() = peer;
+            engine::HashingPeer as(peer, failures);
+            (void)engine::verifyPassword(stored_, "wrong");
+        });
+    }
+    void waitForGrants(size_t n) {
+        std::unique_lock<std::mutex> lock(mu_);
+        cv_.wait(lock, [&] { return granted_.size() >= n; });
+    }
+    void letGo(const std::string& peer) {
+        std::lock_guard<std::mutex> lock(mu_);
+        holding_.erase(peer);
+        cv_.notify_all();
+    }
+    std::vector<std::string> granted() {
+        std::lock_guard<std::mutex> lock(mu_);
+        return granted_;
+    }
+
+  private:
+    static std::string& who() {
+        thread_local std::string name;
+        return name;
+    }
+    const engine::PasswordHash stored_ = engine::hashPassword("secret");
+    std::mutex mu_;
+    std::condition_variable cv_;
+    std::set<std::string> holding_;
+    std::vector<std::string> granted_;
+    std::vector<std::thread> threads_;
+};
+
+// Lets the threads started so far queue up. Should they not have yet, they come after what
+// starts next, and the test passes for want of a fault, never fails for want of time.
+void letThemQueue() {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    threads.push_back(login("guest"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    {
-        std::unique_lock<std::mutex> lock(mu);
-        released = 1;
-        cv.notify_all();
-        cv.wait(lock, [&] { return granted.size() > kSlots; });
-        EXPECT_EQ(granted[kSlots], "guest") << "the slot went to the flood";
-        released = kSlots;
-        cv.notify_all();
-    }
-    for (std::thread& t : threads) t.join();
-    engine::setPasswordHashHook(nullptr);
+}
+
+// A flood of wrong passwords from many peers holds the slots it may and queues for more;
+// a peer without failures still gets a slot at once.
+TEST(Logins, AFloodOfFailingPeersLeavesASlotForOthers) {
+    HashingStage stage({"flood 0", "flood 1"});
+    stage.start("flood 0", 3);
+    stage.start("flood 1", 3);
+    stage.waitForGrants(2);
+    for (int i = 2; i < 12; ++i) stage.start("flood " + std::to_string(i), 3);
+    letThemQueue();
+    stage.start("guest", 0);
+    stage.waitForGrants(3);
+    const std::vector<std::string> granted = stage.granted();
+    EXPECT_EQ(granted[2], "guest") << "the flood took every slot";
+}
+
+// With every slot held, the next one freed goes to the waiting peer with the fewest recent
+// failures, even one served a moment ago before many never served.
+TEST(Logins, TheNextSlotGoesToThePeerThatFailedLeast) {
+    HashingStage stage({"calm 0", "calm 1", "flood 0", "flood 1"});
+    stage.start("guest", 0);
+    stage.start("mistyped", 1);
+    stage.waitForGrants(2);
+    for (const char* holder : {"calm 0", "calm 1", "flood 0", "flood 1"})
+        stage.start(holder, holder[0] == 'c' ? 0 : 3);
+    stage.waitForGrants(6);
+    for (int i = 2; i < 10; ++i) stage.start("flood " + std::to_string(i), 3);
+    letThemQueue();
+    stage.start("mistyped", 1);
+    stage.start("guest", 0);
+    letThemQueue();
+    stage.letGo("flood 0");  // one slot, and room for one more peer with failures
+    stage.waitForGrants(8);
+    const std::vector<std::string> granted = stage.granted();
+    EXPECT_EQ(std::vector<std::string>(granted.begin() + 6, granted.begin() + 8),
+              (std::vector<std::string>{"guest", "mistyped"}));
 }
 
 }  // namespace
