@@ -305,6 +305,7 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     auto c = std::make_unique<Cursor>();
     s = impl_->findTable(name, &c->table, &c->lockFile);
     if (!s.ok()) return s;
+    if (c->lockFile[0] == '#') c->temporary = record::upperAscii(record::trimBlanks(name));
     {
         MutexLock registry(impl_->server->mu);
         // Dropped since it was found (a drop needs the table closed everywhere): not opened.
@@ -577,9 +578,16 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
             Status s = record::writeColumnBytes(col, w.bytes, p);
             if (!s.ok()) return s;
         }
+        // A temporary table lives in the server's memory, as kept results do.
+        const int64_t growth = c->table->growthOf(recno, image.size(), blobs);
+        if (!c->temporary.empty()) {
+            Status room = impl_->roomForTemporary(growth);
+            if (!room.ok()) return room;
+        }
         uint32_t written = 0;
         Status s = c->table->write(recno, std::move(image), blobs, &written);
         if (!s.ok()) return s;
+        if (!c->temporary.empty()) impl_->countTemporary(c->temporary, growth);
         c->recno = written;
         c->bof = c->eof = false;
         describePosition(*c, out);
