@@ -60,6 +60,7 @@ struct Cursor {
     std::shared_ptr<Table> table;
     CursorInfo info;         // as returned at open (index handles included)
     std::string lockFile;    // key of the record locks; empty for SQL results
+    std::string temporary;   // upper-case name of the temporary table it reads, else empty
     uint64_t heldBytes = 0;  // memory a kept SQL result's rows take; 0 for a table
     bool readOnly = false;
     uint32_t recno = 0;  // current record when neither bof nor eof

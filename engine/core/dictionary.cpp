@@ -60,6 +60,8 @@ std::string Dictionary::folder() const {
 Status Dictionary::load(const std::string& path, Dictionary* out) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
+    Status busy;
+    if (!fd.valid() && outOfDescriptors("to read the data dictionary " + path, &busy)) return busy;
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
         return Status::error(AE_FILE_NOT_FOUND, "The data dictionary does not exist: " + path);
     std::string text;

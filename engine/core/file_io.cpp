@@ -82,6 +82,13 @@ Status writeFailure(const std::string& what, const std::string& path) {
     return Status::error(AE_INTERNAL_ERROR, what + " failed on " + path + ": " + std::strerror(e));
 }
 
+bool outOfDescriptors(const std::string& what, Status* failure) {
+    if (errno != EMFILE && errno != ENFILE) return false;
+    *failure = Status::error(
+        AE_SERVER_BUSY, "The server has no file descriptor left " + what + ": try again later.");
+    return true;
+}
+
 Status replaceFile(const FolderFile& file, std::string_view content, mode_t mode,
                    FileId* written) {
     const std::string tmp = file.name + ".tmp";

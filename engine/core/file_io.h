@@ -67,6 +67,12 @@ bool readAt(int fd, void* data, size_t n, uint64_t at);
 // AE_INTERNAL_ERROR. `what` names the step ("Writing a record").
 Status writeFailure(const std::string& what, const std::string& path);
 
+// What a file that could not be opened for want of descriptors (errno EMFILE or ENFILE) is
+// reported as: the server is busy (AE_SERVER_BUSY), not the file missing. `what` says what
+// the descriptor was for ("to read the data dictionary x"); false when errno tells of
+// another failure.
+bool outOfDescriptors(const std::string& what, Status* failure);
+
 // Puts a file of `content` at `file` in one step: written under "NAME.tmp", synced and
 // renamed into place, so that a reader sees the old file or the new one. Whatever holds
 // the temporary name (a leftover, or a link planted there) is removed first, never written

@@ -5,10 +5,14 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
+
+#include "engine/core/test_hooks.h"
 
 namespace engine {
 namespace {
@@ -18,50 +22,81 @@ constexpr unsigned long long kOpsLimit = 2;
 constexpr size_t kMemLimit = 19u << 20;
 
 thread_local std::string tHashingPeer;
+thread_local int tHashingPeerFailures = 0;
 
-// The hashing slots, given to the waiting peer served longest ago (one never served first),
-// in the order of arrival among equals.
+std::function<void(std::string_view)> gHashHook;
+
+// The cost part of an Argon2id text: its first three fields, up to the salt.
+std::string_view costOf(std::string_view hash) {
+    size_t end = 0;
+    for (int field = 0; field < 3 && end != std::string_view::npos; ++field)
+        end = hash.find('$', end + 1);
+    return hash.substr(0, end);
+}
+
+// The hashing slots, given to the waiting peer with the fewest recent failures, then to
+// the one served longest ago (one never served first), in the order of arrival among equals.
+// Peers whose logins failed lately share only some of the slots: the others stay for
+// logins without failures, whatever a flood of wrong passwords keeps waiting.
 class HashingGate {
   public:
-    void acquire(const std::string& peer) {
+    // Waits for a slot; true when it was taken as a peer with failures.
+    bool acquire(const std::string& peer, int recentFailures) {
         std::unique_lock<std::mutex> lock(mu_);
-        waiting_.push_back(&peer);
+        waiting_.push_back({&peer, recentFailures});
         auto self = std::prev(waiting_.end());
-        cv_.wait(lock, [&] { return free_ > 0 && next() == self; });
+        cv_.wait(lock, [&] { return next() == self; });
         waiting_.erase(self);
         --free_;
+        const bool failing = recentFailures > 0;
+        failingRunning_ += failing ? 1 : 0;
         constexpr size_t kPeersRemembered = 4096;
         if (lastServed_.size() >= kPeersRemembered) lastServed_.clear();
         lastServed_[peer] = ++served_;
+        return failing;
     }
-    void release() {
+    void release(bool failing) {
         {
             std::lock_guard<std::mutex> lock(mu_);
             ++free_;
+            failingRunning_ -= failing ? 1 : 0;
         }
         cv_.notify_all();
     }
 
   private:
-    std::list<const std::string*>::iterator next() {
-        auto best = waiting_.begin();
-        uint64_t bestServed = UINT64_MAX;
+    struct Waiter {
+        const std::string* peer;
+        int recentFailures;
+    };
+
+    // The waiter to start now, or end() when none may.
+    std::list<Waiter>::iterator next() {
+        auto best = waiting_.end();
+        if (free_ == 0) return best;
+        std::pair<int, uint64_t> bestRank;
         for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
-            auto found = lastServed_.find(**it);
-            const uint64_t served = found == lastServed_.end() ? 0 : found->second;
-            if (bestServed == UINT64_MAX || served < bestServed) {
+            if (it->recentFailures > 0 && failingRunning_ >= kSlotsForFailing) continue;
+            auto found = lastServed_.find(*it->peer);
+            const std::pair<int, uint64_t> rank{it->recentFailures,
+                                                found == lastServed_.end() ? 0 : found->second};
+            if (best == waiting_.end() || rank < bestRank) {
                 best = it;
-                bestServed = served;
+                bestRank = rank;
             }
         }
         return best;
     }
 
+    static constexpr int kSlots = 4;            // each takes kMemLimit while it runs
+    static constexpr int kSlotsForFailing = 1;  // of those, for peers with recent failures
+
     std::mutex mu_;
     std::condition_variable cv_;
-    int free_ = 4;  // hashes at once; each takes kMemLimit while it runs
+    int free_ = kSlots;
+    int failingRunning_ = 0;
     uint64_t served_ = 0;
-    std::list<const std::string*> waiting_;
+    std::list<Waiter> waiting_;
     std::unordered_map<std::string, uint64_t> lastServed_;  // peer -> served_ when last served
 };
 
@@ -69,8 +104,11 @@ HashingGate gHashing;
 
 class HashingSlot {
   public:
-    HashingSlot() { gHashing.acquire(tHashingPeer); }
-    ~HashingSlot() { gHashing.release(); }
+    HashingSlot() : failing_(gHashing.acquire(tHashingPeer, tHashingPeerFailures)) {}
+    ~HashingSlot() { gHashing.release(failing_); }
+
+  private:
+    const bool failing_;
 };
 
 bool sodiumReady() {
@@ -101,12 +139,14 @@ bool verifyOlderForm(const PasswordHash& stored, std::string_view password) {
 
 }  // namespace
 
-HashingPeer::HashingPeer(std::string peer) {
+HashingPeer::HashingPeer(std::string peer, int recentFailures) {
     tHashingPeer = std::move(peer);
+    tHashingPeerFailures = recentFailures;
 }
 
 HashingPeer::~HashingPeer() {
     tHashingPeer.clear();
+    tHashingPeerFailures = 0;
 }
 
 const PasswordHash& unknownUserHash() {
@@ -118,12 +158,17 @@ const PasswordHash& unknownUserHash() {
     return dummy;
 }
 
+void setPasswordHashHook(std::function<void(std::string_view)> hook) {
+    gHashHook = std::move(hook);
+}
+
 PasswordHash hashPassword(std::string_view password) {
     char out[crypto_pwhash_STRBYTES];
     HashingSlot slot;
     if (!sodiumReady() ||
         ::crypto_pwhash_str(out, password.data(), password.size(), kOpsLimit, kMemLimit) != 0)
         return {};
+    if (gHashHook) gHashHook(costOf(out));
     return {out, {}};
 }
 
@@ -131,6 +176,7 @@ bool verifyPassword(const PasswordHash& stored, std::string_view password) {
     if (!sodiumReady() || stored.hash.empty()) return false;
     if (!stored.salt.empty()) return verifyOlderForm(stored, password);
     HashingSlot slot;
+    if (gHashHook) gHashHook(costOf(stored.hash));
     return ::crypto_pwhash_str_verify(stored.hash.c_str(), password.data(), password.size()) == 0;
 }
 

@@ -3,8 +3,9 @@
 //
 // Hashing and checking cost tens of milliseconds and megabytes each by design; at most a
 // few run at once in a process, and the others wait, so that a burst of logins cannot
-// take the machine's memory. The waiting are served by peer, the one served longest ago
-// first: a peer that sends many logins cannot starve the others.
+// take the machine's memory. The waiting are served by peer: the one whose logins failed
+// least lately first, then the one served longest ago. A peer that sends many wrong
+// passwords cannot starve the others.
 #ifndef BREVANTIS_ENGINE_CORE_PASSWORD_H
 #define BREVANTIS_ENGINE_CORE_PASSWORD_H
 
@@ -31,10 +32,12 @@ bool verifyPassword(const PasswordHash& stored, std::string_view password);
 const PasswordHash& unknownUserHash();
 
 // Names the peer on whose behalf this thread hashes, while it lives (default: one peer
-// for all). Not to be nested.
+// for all), and how many of its logins failed lately: a peer with fewer failures is served
+// first, so that a flood of wrong passwords from many peers cannot keep out one that has
+// not failed. Not to be nested.
 class HashingPeer {
   public:
-    explicit HashingPeer(std::string peer);
+    explicit HashingPeer(std::string peer, int recentFailures = 0);
     ~HashingPeer();
     HashingPeer(const HashingPeer&) = delete;
     HashingPeer& operator=(const HashingPeer&) = delete;

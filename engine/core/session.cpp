@@ -38,6 +38,8 @@ Status openFolder(const std::string& path, Session::Impl& impl) {
     char* real = nullptr;
     if (impl.folderFd.valid() && ::fstat(impl.folderFd.get(), &st) == 0)
         real = ::realpath(("/proc/self/fd/" + std::to_string(impl.folderFd.get())).c_str(), nullptr);
+    Status busy;
+    if (!real && outOfDescriptors("to open the folder " + path, &busy)) return busy;
     if (!real)
         return Status::error(AE_FILE_NOT_FOUND, "The folder of the data source cannot be opened: " +
                                                     path + " (" + std::strerror(errno) + ").");
@@ -159,7 +161,10 @@ Status ServerState::logIn(const FolderFile& file, std::string_view user, std::st
 }
 
 Server::Server() : Server(Options{}) {}
-Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {}
+Server::Server(Options options) : state_(std::make_shared<ServerState>(options)) {
+    // Made now rather than in the first unknown user's login, which would take twice as long.
+    (void)unknownUserHash();
+}
 Server::~Server() = default;
 
 Status Server::connect(std::string_view connectionString, const ClientIdentity& identity,
@@ -300,6 +305,7 @@ Status Session::openTable(std::string_view name, uint16_t tableType, uint16_t ch
     auto c = std::make_unique<Cursor>();
     s = impl_->findTable(name, &c->table, &c->lockFile);
     if (!s.ok()) return s;
+    if (c->lockFile[0] == '#') c->temporary = record::upperAscii(record::trimBlanks(name));
     {
         MutexLock registry(impl_->server->mu);
         // Dropped since it was found (a drop needs the table closed everywhere): not opened.
@@ -572,9 +578,16 @@ Status Session::writeRecord(Handle h, const WriteRequest& request, Position* out
             Status s = record::writeColumnBytes(col, w.bytes, p);
             if (!s.ok()) return s;
         }
+        // A temporary table lives in the server's memory, as kept results do.
+        const int64_t growth = c->table->growthOf(recno, image.size(), blobs);
+        if (!c->temporary.empty()) {
+            Status room = impl_->roomForTemporary(growth);
+            if (!room.ok()) return room;
+        }
         uint32_t written = 0;
         Status s = c->table->write(recno, std::move(image), blobs, &written);
         if (!s.ok()) return s;
+        if (!c->temporary.empty()) impl_->countTemporary(c->temporary, growth);
         c->recno = written;
         c->bof = c->eof = false;
         describePosition(*c, out);

@@ -144,6 +144,13 @@ struct Session::Impl {
     // server allows, AE_RESULTS_TOO_LARGE when a result of `resultBytes` more would take its
     // kept results past their limit.
     Status roomFor(uint64_t resultBytes) const;
+    // Whether `growth` bytes more written into the connection's temporary tables, by SQL or
+    // by a cursor, stay within the limit they share with the kept results
+    // (AE_RESULTS_TOO_LARGE otherwise).
+    Status roomForTemporary(int64_t growth) const;
+    // Counts `growth` bytes (negative: freed) written into the temporary table `table`
+    // (upper-case name); dropping it gives them back.
+    void countTemporary(const std::string& table, int64_t growth);
     // Gives the cursor and its index orders their handles, and puts it at its top.
     // REQUIRES: the cursor's table's mutex not held by this thread.
     Handle addCursor(std::unique_ptr<Cursor> cursor);

@@ -97,10 +97,10 @@ namespace {
 // The analysis cannot follow a lock held across calls: these methods go without it.
 class SqlTable : public sql::Table {
   public:
-    // `written`, for a temporary table, counts the bytes appended to it against the
-    // session's limit (null for any other table).
-    SqlTable(std::shared_ptr<engine::Table> t, Session::Impl* session, uint64_t* written)
-        : table_(std::move(t)), session_(session), written_(written) {}
+    // `temporary`: the upper-case name of a temporary table, whose rows count against the
+    // session's limit; empty for a stored table.
+    SqlTable(std::shared_ptr<engine::Table> t, Session::Impl* session, std::string temporary)
+        : table_(std::move(t)), session_(session), temporary_(std::move(temporary)) {}
     ~SqlTable() override NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) table_->mutex().unlockShared();
     }
@@ -146,37 +146,17 @@ class SqlTable : public sql::Table {
         BlobWrites blobs;
         Status s = imageFromRow(table_->columns(), table_->blankImage(), values, &image, &blobs);
         if (!s.ok()) return s;
-        const uint64_t bytes = rowBytes(image.size(), blobs);
-        if (written_) s = roomForTemporaryRows(bytes);
+        WriterLock write(table_->mutex());
+        const int64_t growth = table_->growthOf(0, image.size(), blobs);
+        if (!temporary_.empty()) s = session_->roomForTemporary(growth);
         if (!s.ok()) return s;
         uint32_t written = 0;
-        WriterLock write(table_->mutex());
         s = table_->write(0, std::move(image), blobs, &written);
-        if (s.ok() && written_) {
-            *written_ += bytes;
-            session_->resultBytes += bytes;
-        }
+        if (s.ok() && !temporary_.empty()) session_->countTemporary(temporary_, growth);
         return s;
     }
 
   private:
-    // What a row of a record image and these blobs takes in memory, about.
-    static uint64_t rowBytes(size_t imageBytes, const BlobWrites& blobs) {
-        uint64_t bytes = sizeof(Record) + imageBytes;
-        for (const auto& [column, content] : blobs) bytes += content ? content->size() : 0;
-        return bytes;
-    }
-    // Temporary tables live in the server's memory as kept results do, and count with them.
-    Status roomForTemporaryRows(uint64_t bytes) const {
-        const uint64_t limit = session_->server->options.maxResultBytes;
-        if (session_->resultBytes + bytes <= limit) return Status::success();
-        return Status::error(AE_RESULTS_TOO_LARGE,
-                             "The connection's temporary tables and results would take more than "
-                             "the server allows (" +
-                                 std::to_string(limit >> 20) +
-                                 " MiB): drop a temporary table or close some cursors.");
-    }
-
     void startReading() const NO_THREAD_SAFETY_ANALYSIS {
         if (reading_) return;
         table_->mutex().lockShared();
@@ -185,7 +165,7 @@ class SqlTable : public sql::Table {
 
     std::shared_ptr<engine::Table> table_;
     Session::Impl* session_;
-    uint64_t* written_;
+    const std::string temporary_;
     std::vector<bool> read_;        // the columns the statement reads; empty: all
     mutable bool reading_ = false;  // the statement holds the table's mutex as a reader
 };
@@ -200,9 +180,9 @@ class SessionCatalog : public sql::Catalog {
         Status st = s_.findTable(name, &t, &lockFile);
         if (!st.ok()) return st;
         const std::string trimmed = record::trimBlanks(name);
-        uint64_t* written = nullptr;
-        if (!trimmed.empty() && trimmed[0] == '#') written = &s_.tempTableBytes[record::upperAscii(trimmed)];
-        *out = std::make_unique<SqlTable>(std::move(t), &s_, written);
+        const bool temporary = !trimmed.empty() && trimmed[0] == '#';
+        *out = std::make_unique<SqlTable>(std::move(t), &s_,
+                                          temporary ? record::upperAscii(trimmed) : std::string());
         return st;
     }
     Status createTable(std::string_view name, const std::vector<ColumnDef>& columns) override {

@@ -221,6 +221,26 @@ Status Session::Impl::roomFor(uint64_t bytes) const {
     return Status::success();
 }
 
+Status Session::Impl::roomForTemporary(int64_t growth) const {
+    const uint64_t limit = server->options.maxResultBytes;
+    if (growth <= 0 || resultBytes + static_cast<uint64_t>(growth) <= limit)
+        return Status::success();
+    return Status::error(AE_RESULTS_TOO_LARGE,
+                         "The connection's temporary tables and results would take more than the "
+                         "server allows (" +
+                             std::to_string(limit >> 20) +
+                             " MiB): drop a temporary table or close some cursors.");
+}
+
+void Session::Impl::countTemporary(const std::string& table, int64_t growth) {
+    uint64_t& counted = tempTableBytes[table];
+    // Never below nothing: what it frees was counted when it was written.
+    const uint64_t freed = growth < 0 ? std::min(counted, static_cast<uint64_t>(-growth)) : 0;
+    const uint64_t added = growth > 0 ? static_cast<uint64_t>(growth) : 0;
+    counted += added - freed;
+    resultBytes += added - freed;
+}
+
 Handle Session::Impl::addCursor(std::unique_ptr<Cursor> cursor) {
     resultBytes += cursor->heldBytes;
     Handle h = server->nextHandle++;

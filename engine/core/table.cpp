@@ -139,6 +139,19 @@ bool Table::inIndex(const Index& index, const Record& record) const {
     return index.condition->matches(row, true);
 }
 
+int64_t Table::growthOf(uint32_t recno, size_t imageBytes, const BlobWrites& blobs) const {
+    int64_t growth = recno ? 0 : static_cast<int64_t>(sizeof(Record) + imageBytes);
+    for (const auto& [column, content] : blobs) {
+        growth += content ? static_cast<int64_t>(content->size()) : 0;
+        if (!recno) continue;
+        const std::vector<std::string>& old = records_[recno - 1].blobs;
+        const auto slot = std::find(blobColumns_.begin(), blobColumns_.end(), column);
+        const auto at = static_cast<size_t>(slot - blobColumns_.begin());
+        if (at < old.size()) growth -= static_cast<int64_t>(old[at].size());
+    }
+    return growth;
+}
+
 Status Table::write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written) {
     bool append = recno == 0;
     if (!append && !isLive(recno))

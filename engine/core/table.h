@@ -127,6 +127,10 @@ class Table {
     // damage).
     Status write(uint32_t recno, std::string image, const BlobWrites& blobs, uint32_t* written)
         REQUIRES(mutex_);
+    // The memory such a write would add to the table, about: the record when appended (recno
+    // 0), and the blobs' new content less the old; negative when it frees more than it takes.
+    int64_t growthOf(uint32_t recno, size_t imageBytes, const BlobWrites& blobs) const
+        REQUIRES_SHARED(mutex_);
 
     // Indexes.
     Status addIndex(IndexDef def) REQUIRES(mutex_);

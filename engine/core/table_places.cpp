@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "engine/core/session_impl.h"
 #include "engine/include/engine_api.h"
@@ -84,9 +86,13 @@ Status ServerState::claimantOf(int folderFd, const std::string& folder, std::str
     claimant->clear();
     FileDescriptor listing(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* dir = listing.valid() ? ::fdopendir(listing.get()) : nullptr;
-    if (!dir) return Status::success();  // nothing there claims anything
-    listing.release();                    // the listing owns it now
-    Status s = Status::success();
+    Status s;
+    // A folder not listed might hold a dictionary that claims the file: refused, not let by.
+    if (!dir && outOfDescriptors("to list the folder " + folder, &s)) return s;
+    if (!dir)
+        return Status::error(AE_INTERNAL_ERROR,
+                             "The folder " + folder + " cannot be listed: " + std::strerror(errno));
+    listing.release();  // the listing owns it now
     while (dirent* e = ::readdir(dir)) {
         if (!hasExtension(e->d_name, ".add")) continue;
         const std::string path = folder + "/" + e->d_name;
@@ -137,6 +143,8 @@ Status Session::Impl::placeFile(const std::string& named, TablePlace* out) {
         const std::string part = slash == 0 ? "/" : named.substr(0, slash);
         FileDescriptor dir(::openat(folderFd.get(), part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
+        Status busy;
+        if (!dir.valid() && outOfDescriptors("to open the folder " + part, &busy)) return busy;
         if (!dir.valid() || ::fstat(dir.get(), &st) != 0 || fileIdOf(st) != folderId)
             return outside(out->named, "lies outside the connection's folder.");
     }

@@ -17,6 +17,11 @@ void failWritesAfter(int64_t n);
 // table, on the statement's thread, holding the table's mutex as a reader (nullptr: none).
 void setRowReadHook(std::function<void(std::string_view tablePath)> hook);
 
+// Runs `hook` each time a memory-hard password hash is made or checked, on that thread,
+// with the cost it ran at as the hash text names it ("$argon2id$v=19$m=19456,t=2,p=1")
+// (nullptr: none).
+void setPasswordHashHook(std::function<void(std::string_view cost)> hook);
+
 }  // namespace engine
 
 #endif  // BREVANTIS_ENGINE_CORE_TEST_HOOKS_H

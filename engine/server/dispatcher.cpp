@@ -178,7 +178,7 @@ Dispatcher::Outcome Dispatcher::connect(const protocol::ConnectArgs& args) {
     // Hashing is shared fairly among peers: a process, or a TCP client's address.
     const std::string peer = peer_.known ? "pid " + std::to_string(peer_.pid) : peerAddress_;
     if (st.ok()) {
-        HashingPeer hashingFor(peer);
+        HashingPeer hashingFor(peer, LoginThrottle::instance().recentFailures(peer));
         st = server_.connect(args.connectString, identity, &session_);
     }
     if (st.code == AE_LOGIN_FAILED) {

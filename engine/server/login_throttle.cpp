@@ -24,6 +24,14 @@ int LoginThrottle::count(const std::string& key, std::chrono::steady_clock::time
     return ++f.count;
 }
 
+int LoginThrottle::recentFailures(const std::string& peer) {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto found = failures_.find("peer " + peer);
+    if (found == failures_.end() || std::chrono::steady_clock::now() - found->second.last > kMemory)
+        return 0;
+    return found->second.count;
+}
+
 std::chrono::milliseconds LoginThrottle::failed(const std::string& peer, const std::string& user) {
     const auto now = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(mu_);

@@ -3,8 +3,8 @@
 //
 // Failures are remembered by peer and by user: each one more of either within a minute
 // doubles the wait, up to a few seconds. A guesser then gets few tries a second however
-// many connections it uses, while a correct login, which never waits, finds the hashing
-// slots free.
+// many connections it uses; and a peer's recent failures put its next hashing behind that
+// of peers with fewer, so a correct login, which never waits, is not held up by a flood.
 #ifndef BREVANTIS_ENGINE_SERVER_LOGIN_THROTTLE_H
 #define BREVANTIS_ENGINE_SERVER_LOGIN_THROTTLE_H
 
@@ -20,6 +20,9 @@ class LoginThrottle {
     // Notes a refused login of `user` from `peer` and tells how long its answer waits.
     // Thread-safe.
     std::chrono::milliseconds failed(const std::string& peer, const std::string& user);
+
+    // How many logins from `peer` failed within the last minute. Thread-safe.
+    int recentFailures(const std::string& peer);
 
     // The one throttle of this process.
     static LoginThrottle& instance();

@@ -161,15 +161,22 @@ void SocketServer::acceptLoop() {
     std::vector<pollfd> fds;
     while (!stopping_) {
         reapFinished();  // first: a finished connection's descriptor serves the next one
-        fds = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        // Without a spare descriptor, a pending connection could be neither taken nor
+        // refused: the listening socket, readable all along, is left until one comes back.
+        if (spareFd_ < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        fds = {{listenFd_, static_cast<short>(spareFd_ >= 0 ? POLLIN : 0), 0},
+               {wakePipe_[0], POLLIN, 0}};
         for (const Refused& r : refused_) fds.push_back({r.fd, POLLIN, 0});
-        const int ready = ::poll(fds.data(), fds.size(), refused_.empty() ? 1000 : 100);
+        const int ready =
+            ::poll(fds.data(), fds.size(), refused_.empty() && spareFd_ >= 0 ? 1000 : 100);
         closeRefused(fds.data() + 2);
         if (ready > 0 && fds[1].revents) break;
         if (ready <= 0 || !fds[0].revents) continue;
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EMFILE || errno == ENFILE) shedForWantOfDescriptors();
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) fd = acceptWithSpare();
+        if (fd < 0) continue;
+        if (spareFd_ < 0) {  // taken with the spare: there is no room for it
+            refuse(fd, "it has no descriptor left", true);
             continue;
         }
         std::lock_guard<std::mutex> lock(mutex_);
@@ -249,19 +256,12 @@ void SocketServer::closeRefused(const pollfd* polled) {
     refused_.resize(kept);
 }
 
-void SocketServer::shedForWantOfDescriptors() {
-    if (spareFd_ < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);  // some came back
-    if (spareFd_ >= 0) {
-        ::close(spareFd_);
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0) refuse(fd, "it has no descriptor left", false);
-        spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) return;
-    }
-    // No spare: the listening socket stays readable, so waiting on it would spin. Waits for
-    // a stop or a moment, then tries again.
-    pollfd wake{wakePipe_[0], POLLIN, 0};
-    ::poll(&wake, 1, 100);
+int SocketServer::acceptWithSpare() {
+    ::close(spareFd_);
+    spareFd_ = -1;
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);  // another thread took it
+    return fd;
 }
 
 void SocketServer::serve(Connection* c) {

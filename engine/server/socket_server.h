@@ -87,15 +87,15 @@ class SocketServer {
     // Closes the lingering refused connections whose poll entries (one per refused_, in
     // order) show input or whose time is up.
     void closeRefused(const pollfd* polled);
-    // accept() failed for want of descriptors: takes the newest connection with the spare
-    // descriptor and refuses it, or waits a little when there is no spare.
-    void shedForWantOfDescriptors();
+    // accept() failed for want of descriptors: accepts with the spare descriptor, which is
+    // then gone until the connection (to be refused) is closed. -1 when that fails too.
+    int acceptWithSpare();
 
     Server& core_;
     ListenOptions options_;
     int listenFd_ = -1;
     int wakePipe_[2] = {-1, -1};
-    int spareFd_ = -1;              // kept open to accept and refuse when descriptors run out
+    int spareFd_ = -1;  // kept open to accept and refuse when descriptors run out; -1: in use
     bool refusing_ = false;         // refusals are logged once per run of them
     std::vector<Refused> refused_;  // the accept thread's alone
     std::thread acceptor_;
