@@ -145,6 +145,7 @@ void TAdsDataSet::InternalOpen() {
         api.AdsGetIndexPageSize(first, &pageSize) != AE_SUCCESS)
         pageSize = 0;
     mulIndexPageSize = pageSize;
+    const bool hasIndexes = rc != AE_SUCCESS || count > 0;  // an empty list: nothing to describe
     RecomputeRecordLayout();
     // A static result with the columns of the last open keeps its descriptions and fields.
     const bool sameColumns = mbCursorReadOnly && sameColumnsAsDescribed();
@@ -163,17 +164,30 @@ void TAdsDataSet::InternalOpen() {
             s->SetCaseInsensitive(col && col->FType == ADS_CISTRING);
     }
     BindFields();
-    readIndexDescriptions();
+    if (hasIndexes)
+        readIndexDescriptions();
+    else
+        mIndexDescs.clear();
     SwitchToRequestedIndex();
     ACECheck(this, api.AdsGotoBOF(mlActiveHandle));
 }
 
-// Whether the open cursor's columns are those mFieldDescs describe: names, types, sizes and
-// nullability, asked column by column. What follows from them (offsets, field types) is
-// then the same too.
+// The engine's number of the open cursor's layout, 0 when the engine gives none.
+uint32_t TAdsDataSet::engineLayoutId() const {
+    const auto get = ace::api().EngineGetLayoutId;
+    UNSIGNED32 id = 0;
+    return get && get(mlHandle, &id) == AE_SUCCESS ? id : 0;
+}
+
+// Whether the open cursor's columns are those mFieldDescs describe. The engine's layout
+// number answers in one call when it names the layout described; otherwise names, types,
+// sizes and nullability are asked column by column. What follows from them (offsets, field
+// types) is then the same too.
 bool TAdsDataSet::sameColumnsAsDescribed() {
     const DescribedUnder now{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
     if (mDescribedUnder != now) return false;
+    const uint32_t layout = engineLayoutId();
+    if (layout != 0 && layout == mulDescribedLayout) return true;
     const ace::FunctionTable& api = ace::api();
     UNSIGNED16 n = 0;
     ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
@@ -197,6 +211,7 @@ bool TAdsDataSet::sameColumnsAsDescribed() {
         ACECheck(this, api.AdsIsNullable(mlHandle, fld, &nullable));
         if ((nullable != 0) != col.FNullable) return false;
     }
+    mulDescribedLayout = layout;
     return true;
 }
 
@@ -205,6 +220,7 @@ void TAdsDataSet::InternalInitFieldDefs() {
     FieldDefs().Clear();
     mFieldDescs.clear();
     mDescribedUnder.reset();
+    mulDescribedLayout = 0;
     UNSIGNED16 n = 0;
     ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
     for (UNSIGNED16 i = 1; i <= n; ++i) {
@@ -237,6 +253,7 @@ void TAdsDataSet::InternalInitFieldDefs() {
         mFieldDescs.push_back(col);
     }
     mDescribedUnder = DescribedUnder{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
+    mulDescribedLayout = engineLayoutId();
 }
 
 TField* TAdsDataSet::CreateFieldFor(const TFieldDef& def) {
@@ -292,6 +309,7 @@ void TAdsDataSet::InternalClose() {
     mlHandle = mlActiveHandle = kNoHandle;
     mLocateIndexFacts.clear();
     mLocateIndexes.reset();
+    mBlankRecord.clear();
     mbCanModify = false;
     mbCursorReadOnly = false;
 }
@@ -314,11 +332,16 @@ TGetResult TAdsDataSet::GetRecord(QByteArray& buffer, TGetMode mode, bool) {
 TGetResult TAdsDataSet::getCurTranslatedRecord(QByteArray& buffer, TGetMode mode) {
     const ace::FunctionTable& api = ace::api();
     for (;;) {
+        // Moving forward, only the end matters, and moving back only the start.
         UNSIGNED16 at = 0;
-        ACECheck(this, api.AdsAtEOF(mlHandle, &at));
-        if (at && mode != TGetMode::gmPrior) return TGetResult::grEOF;
-        ACECheck(this, api.AdsAtBOF(mlHandle, &at));
-        if (at && mode != TGetMode::gmNext) return TGetResult::grBOF;
+        if (mode != TGetMode::gmPrior) {
+            ACECheck(this, api.AdsAtEOF(mlHandle, &at));
+            if (at) return TGetResult::grEOF;
+        }
+        if (mode != TGetMode::gmNext) {
+            ACECheck(this, api.AdsAtBOF(mlHandle, &at));
+            if (at) return TGetResult::grBOF;
+        }
         UNSIGNED16 visible = 0;
         UNSIGNED32 rc = api.AdsIsRecordVisible(mlActiveHandle, &visible);
         if (rc != AE_NO_CURRENT_RECORD) ACECheck(this, rc);
@@ -328,8 +351,9 @@ TGetResult TAdsDataSet::getCurTranslatedRecord(QByteArray& buffer, TGetMode mode
     }
     readTranslatedRecord(buffer);
     SetBookmarkFlag(buffer, TBookmarkFlag::bfCurrent);
-    UNSIGNED32 recNo = 0;
-    ACECheck(this, api.AdsGetRecordNum(mlHandle, ADS_IGNOREFILTERS, &recNo));
+    // A bookmark begins with the record number; only a shorter one needs the engine asked.
+    UNSIGNED32 recNo = BookmarkRecNo(buffer);
+    if (mulBookmarkSize < 4) ACECheck(this, api.AdsGetRecordNum(mlHandle, ADS_IGNOREFILTERS, &recNo));
     ads::put32(buffer.data() + musRecordSize + kSeqOffset, static_cast<int32_t>(recNo));
     return TGetResult::grOK;
 }

@@ -134,6 +134,8 @@ class TAdsDataSet : public TDataSet {
         bool operator==(const DescribedUnder&) const = default;
     };
     std::optional<DescribedUnder> mDescribedUnder;
+    uint32_t mulDescribedLayout = 0;  // the engine's number of the layout described; 0: none
+    QByteArray mBlankRecord;          // the engine's blank record, asked once per open
     std::vector<TAdsIndexDesc> mIndexDescs;
     uint32_t musRecordSize = 0;
     uint32_t mulBookmarkSize = 0;
@@ -164,6 +166,7 @@ class TAdsDataSet : public TDataSet {
     void readTranslatedRecord(QByteArray& buffer);
     void readIndexDescriptions();
     bool sameColumnsAsDescribed();
+    uint32_t engineLayoutId() const;
     QByteArray* writeBuffer();
 };
 
