@@ -28,6 +28,7 @@ bool resolve(void* lib, FunctionTable& table) {
 #undef BREVANTIS_ACE_RESOLVE
     table.EngineGetLayoutId =
         reinterpret_cast<decltype(&::EngineGetLayoutId)>(dlsym(lib, "EngineGetLayoutId"));
+    table.EngineReadRow = reinterpret_cast<decltype(&::EngineReadRow)>(dlsym(lib, "EngineReadRow"));
     return ok;
 }
 

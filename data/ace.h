@@ -67,6 +67,7 @@ struct FunctionTable {
     // Extras of our own engine library beyond the C interface; null when the library has
     // none, and the layer then does without (each use says how).
     decltype(&::EngineGetLayoutId) EngineGetLayoutId = nullptr;
+    decltype(&::EngineReadRow) EngineReadRow = nullptr;
 };
 
 // The engine's functions. The first call loads the library (or uses the installed test

@@ -56,6 +56,9 @@ const ace::FunctionTable& countingTable(const ace::FunctionTable& inner) {
     if (inner.EngineGetLayoutId) {
         BENCH_COUNT(EngineGetLayoutId)
     }
+    if (inner.EngineReadRow) {
+        BENCH_COUNT(EngineReadRow)
+    }
 #undef BENCH_COUNT
     return gCounting;
 }

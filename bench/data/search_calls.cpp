@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
 #define BENCH_LINK(name) linked.name = &::name;
     BREVANTIS_ACE_FUNCTIONS(BENCH_LINK)
     BENCH_LINK(EngineGetLayoutId)
+    BENCH_LINK(EngineReadRow)
 #undef BENCH_LINK
     ace::installTable(&bench::countingTable(linked));
 

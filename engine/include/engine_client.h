@@ -52,6 +52,20 @@ ADSAPI EngineResetCalls(void);
  * described last time, in one call instead of several per column. */
 ADSAPI EngineGetLayoutId(ADSHANDLE hTable, UNSIGNED32* pulLayout);
 
+/* Where EngineReadRow leaves the cursor, as bits of *pusWhere; 0 on a row it shows. */
+#define ENGINE_ROW_EOF 1    /* AdsAtEOF would answer 1 */
+#define ENGINE_ROW_BOF 2    /* AdsAtBOF would answer 1 */
+#define ENGINE_ROW_HIDDEN 4 /* on no row, or one AdsIsRecordVisible would not show */
+
+/* Reads a row in one call: moves as AdsSkip(hObj, lRecs) when lRecs is not 0, then answers
+ * where the cursor stands in *pusWhere. On a row it shows (0), the record image goes to
+ * pucRecord as AdsGetRecord gives it and the bookmark to pucBookmark as AdsGetBookmark60
+ * gives it (*pulRecordLen and *pulBookmarkLen: room in, bytes out; too little room: 5005);
+ * elsewhere neither buffer is touched. A failed move fails the call, as AdsSkip fails. */
+ADSAPI EngineReadRow(ADSHANDLE hObj, SIGNED32 lRecs, UNSIGNED16* pusWhere, UNSIGNED8* pucRecord,
+                     UNSIGNED32* pulRecordLen, UNSIGNED8* pucBookmark,
+                     UNSIGNED32* pulBookmarkLen);
+
 #ifdef __cplusplus
 }
 #endif
