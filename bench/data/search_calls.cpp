@@ -1,10 +1,13 @@
 // search_calls.cpp: the engine calls of the lock search, function by function, per lock
 // collected: the tool's TrouverLocksParTable over tables whose records another connection
 // of this process locks, against an engine server inside the process. Shows what each call
-// per lock is for; calls are counted, nothing is timed.
+// per lock is for, and the processor time of the search (client library and server alike,
+// being one process here).
 //
 // Usage: data_bench_search_calls [locks per table] [report file]; defaults 200 and
 //        data_bench.txt (appended to).
+#include <sys/resource.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -27,6 +30,12 @@ constexpr int kTables = 5;
 
 QString tableName(int i) {
     return QStringLiteral("T%1").arg(i);
+}
+
+double processorSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
@@ -80,15 +89,18 @@ int main(int argc, char** argv) {
 
     const auto before = bench::engineCallsByFunction();
     const uint64_t calls = bench::engineCalls();
+    const double started = processorSeconds();
     for (int t = 0; t < kTables; ++t)
         locksearch::TrouverLocksParTable(c, chosen, tableName(t), nullptr);
+    const double seconds = processorSeconds() - started;
     const int locks = c.UsersTableLocks->RecordCount();
 
     QString report;
     QTextStream out(&report);
     out << "lock search through the layer, " << locks << " locks: "
         << QString::number(double(bench::engineCalls() - calls) / locks, 'f', 1)
-        << " engine calls per lock\n";
+        << " engine calls per lock, " << QString::number(1e6 * seconds / locks, 'f', 1)
+        << " us of processor time per lock\n";
     std::vector<std::pair<double, QString>> rows;
     for (const auto& [name, n] : bench::engineCallsByFunction()) {
         const double perLock = double(n - (before.count(name) ? before.at(name) : 0)) / locks;
