@@ -26,6 +26,9 @@ bool resolve(void* lib, FunctionTable& table) {
     ok = ok && table.name != nullptr;
     BREVANTIS_ACE_FUNCTIONS(BREVANTIS_ACE_RESOLVE)
 #undef BREVANTIS_ACE_RESOLVE
+    table.EngineGetLayoutId =
+        reinterpret_cast<decltype(&::EngineGetLayoutId)>(dlsym(lib, "EngineGetLayoutId"));
+    table.EngineReadRow = reinterpret_cast<decltype(&::EngineReadRow)>(dlsym(lib, "EngineReadRow"));
     return ok;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "engine/include/engine_api.h"
+#include "engine/include/engine_client.h"
 #include "rtl/exception.h"
 
 // Every function of the engine's C interface, in the header's order.
@@ -63,6 +64,10 @@ struct FunctionTable {
 #define BREVANTIS_ACE_MEMBER(name) decltype(&::name) name = nullptr;
     BREVANTIS_ACE_FUNCTIONS(BREVANTIS_ACE_MEMBER)
 #undef BREVANTIS_ACE_MEMBER
+    // Extras of our own engine library beyond the C interface; null when the library has
+    // none, and the layer then does without (each use says how).
+    decltype(&::EngineGetLayoutId) EngineGetLayoutId = nullptr;
+    decltype(&::EngineReadRow) EngineReadRow = nullptr;
 };
 
 // The engine's functions. The first call loads the library (or uses the installed test

@@ -145,6 +145,7 @@ void TAdsDataSet::InternalOpen() {
         api.AdsGetIndexPageSize(first, &pageSize) != AE_SUCCESS)
         pageSize = 0;
     mulIndexPageSize = pageSize;
+    const bool hasIndexes = rc != AE_SUCCESS || count > 0;  // an empty list: nothing to describe
     RecomputeRecordLayout();
     // A static result with the columns of the last open keeps its descriptions and fields.
     const bool sameColumns = mbCursorReadOnly && sameColumnsAsDescribed();
@@ -163,17 +164,30 @@ void TAdsDataSet::InternalOpen() {
             s->SetCaseInsensitive(col && col->FType == ADS_CISTRING);
     }
     BindFields();
-    readIndexDescriptions();
+    if (hasIndexes)
+        readIndexDescriptions();
+    else
+        mIndexDescs.clear();
     SwitchToRequestedIndex();
     ACECheck(this, api.AdsGotoBOF(mlActiveHandle));
 }
 
-// Whether the open cursor's columns are those mFieldDescs describe: names, types, sizes and
-// nullability, asked column by column. What follows from them (offsets, field types) is
-// then the same too.
+// The engine's number of the open cursor's layout, 0 when the engine gives none.
+uint32_t TAdsDataSet::engineLayoutId() const {
+    const auto get = ace::api().EngineGetLayoutId;
+    UNSIGNED32 id = 0;
+    return get && get(mlHandle, &id) == AE_SUCCESS ? id : 0;
+}
+
+// Whether the open cursor's columns are those mFieldDescs describe. The engine's layout
+// number answers in one call when it names the layout described; otherwise names, types,
+// sizes and nullability are asked column by column. What follows from them (offsets, field
+// types) is then the same too.
 bool TAdsDataSet::sameColumnsAsDescribed() {
     const DescribedUnder now{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
     if (mDescribedUnder != now) return false;
+    const uint32_t layout = engineLayoutId();
+    if (layout != 0 && layout == mulDescribedLayout) return true;
     const ace::FunctionTable& api = ace::api();
     UNSIGNED16 n = 0;
     ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
@@ -197,6 +211,7 @@ bool TAdsDataSet::sameColumnsAsDescribed() {
         ACECheck(this, api.AdsIsNullable(mlHandle, fld, &nullable));
         if ((nullable != 0) != col.FNullable) return false;
     }
+    mulDescribedLayout = layout;
     return true;
 }
 
@@ -205,6 +220,7 @@ void TAdsDataSet::InternalInitFieldDefs() {
     FieldDefs().Clear();
     mFieldDescs.clear();
     mDescribedUnder.reset();
+    mulDescribedLayout = 0;
     UNSIGNED16 n = 0;
     ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
     for (UNSIGNED16 i = 1; i <= n; ++i) {
@@ -237,6 +253,7 @@ void TAdsDataSet::InternalInitFieldDefs() {
         mFieldDescs.push_back(col);
     }
     mDescribedUnder = DescribedUnder{musAceTableType, musRecordSize, FOptions.AdsNumericsAsFloats};
+    mulDescribedLayout = engineLayoutId();
 }
 
 TField* TAdsDataSet::CreateFieldFor(const TFieldDef& def) {
@@ -292,6 +309,8 @@ void TAdsDataSet::InternalClose() {
     mlHandle = mlActiveHandle = kNoHandle;
     mLocateIndexFacts.clear();
     mLocateIndexes.reset();
+    mLocateSettings = {};
+    mBlankRecord.clear();
     mbCanModify = false;
     mbCursorReadOnly = false;
 }
@@ -306,42 +325,75 @@ void TAdsDataSet::InternalSetToRecord(QByteArray& buffer) {
 }
 
 TGetResult TAdsDataSet::GetRecord(QByteArray& buffer, TGetMode mode, bool) {
-    if (mode != TGetMode::gmCurrent)
-        ACECheck(this, ace::api().AdsSkip(mlActiveHandle, mode == TGetMode::gmNext ? 1 : -1));
-    return getCurTranslatedRecord(buffer, mode);
+    if (buffer.size() < RecordBufferSize()) buffer.resize(RecordBufferSize());
+    const TGetResult got = ace::api().EngineReadRow ? readRowInOneCall(buffer, mode)
+                                                    : readRowCallByCall(buffer, mode);
+    if (got != TGetResult::grOK) return got;
+    readTranslatedColumns(buffer);
+    SetBookmarkFlag(buffer, TBookmarkFlag::bfCurrent);
+    // A bookmark begins with the record number; only a shorter one needs the engine asked.
+    UNSIGNED32 recNo = BookmarkRecNo(buffer);
+    if (mulBookmarkSize < 4)
+        ACECheck(this, ace::api().AdsGetRecordNum(mlHandle, ADS_IGNOREFILTERS, &recNo));
+    ads::put32(buffer.data() + musRecordSize + kSeqOffset, static_cast<int32_t>(recNo));
+    return TGetResult::grOK;
 }
 
-TGetResult TAdsDataSet::getCurTranslatedRecord(QByteArray& buffer, TGetMode mode) {
+// The move and the current-row step, skipping rows the cursor does not show, with the
+// image and bookmark of the row taken, each asked of the engine by its own call.
+TGetResult TAdsDataSet::readRowCallByCall(QByteArray& buffer, TGetMode mode) {
     const ace::FunctionTable& api = ace::api();
+    const SIGNED32 step = mode == TGetMode::gmNext ? 1 : -1;
+    if (mode != TGetMode::gmCurrent) ACECheck(this, api.AdsSkip(mlActiveHandle, step));
     for (;;) {
+        // Moving forward, only the end matters, and moving back only the start.
         UNSIGNED16 at = 0;
-        ACECheck(this, api.AdsAtEOF(mlHandle, &at));
-        if (at && mode != TGetMode::gmPrior) return TGetResult::grEOF;
-        ACECheck(this, api.AdsAtBOF(mlHandle, &at));
-        if (at && mode != TGetMode::gmNext) return TGetResult::grBOF;
+        if (mode != TGetMode::gmPrior) {
+            ACECheck(this, api.AdsAtEOF(mlHandle, &at));
+            if (at) return TGetResult::grEOF;
+        }
+        if (mode != TGetMode::gmNext) {
+            ACECheck(this, api.AdsAtBOF(mlHandle, &at));
+            if (at) return TGetResult::grBOF;
+        }
         UNSIGNED16 visible = 0;
         UNSIGNED32 rc = api.AdsIsRecordVisible(mlActiveHandle, &visible);
         if (rc != AE_NO_CURRENT_RECORD) ACECheck(this, rc);
         if (visible) break;
         if (mode == TGetMode::gmCurrent) return TGetResult::grError;
-        ACECheck(this, api.AdsSkip(mlActiveHandle, mode == TGetMode::gmNext ? 1 : -1));
+        ACECheck(this, api.AdsSkip(mlActiveHandle, step));
     }
-    readTranslatedRecord(buffer);
-    SetBookmarkFlag(buffer, TBookmarkFlag::bfCurrent);
-    UNSIGNED32 recNo = 0;
-    ACECheck(this, api.AdsGetRecordNum(mlHandle, ADS_IGNOREFILTERS, &recNo));
-    ads::put32(buffer.data() + musRecordSize + kSeqOffset, static_cast<int32_t>(recNo));
-    return TGetResult::grOK;
-}
-
-void TAdsDataSet::readTranslatedRecord(QByteArray& buffer) {
-    const ace::FunctionTable& api = ace::api();
-    if (buffer.size() < RecordBufferSize()) buffer.resize(RecordBufferSize());
     auto* image = reinterpret_cast<UNSIGNED8*>(buffer.data());
     UNSIGNED32 len = musRecordSize;
     ACECheck(this, api.AdsGetRecord(mlHandle, image, &len));
     len = mulBookmarkSize;
     ACECheck(this, api.AdsGetBookmark60(mlActiveHandle, image + musRecordSize + kInfoSize, &len));
+    return TGetResult::grOK;
+}
+
+// The same step when the engine reads a row in one call: the move, where it landed, the
+// image and the bookmark together.
+TGetResult TAdsDataSet::readRowInOneCall(QByteArray& buffer, TGetMode mode) {
+    const auto readRow = ace::api().EngineReadRow;
+    SIGNED32 step = mode == TGetMode::gmNext ? 1 : mode == TGetMode::gmPrior ? -1 : 0;
+    for (;;) {
+        auto* image = reinterpret_cast<UNSIGNED8*>(buffer.data());
+        UNSIGNED16 where = 0;
+        UNSIGNED32 len = musRecordSize, bookmarkLen = mulBookmarkSize;
+        ACECheck(this, readRow(mlActiveHandle, step, &where, image, &len,
+                               image + musRecordSize + kInfoSize, &bookmarkLen));
+        if ((where & ENGINE_ROW_EOF) && mode != TGetMode::gmPrior) return TGetResult::grEOF;
+        if ((where & ENGINE_ROW_BOF) && mode != TGetMode::gmNext) return TGetResult::grBOF;
+        if (where == 0) return TGetResult::grOK;
+        if (mode == TGetMode::gmCurrent) return TGetResult::grError;
+        step = mode == TGetMode::gmNext ? 1 : -1;
+    }
+}
+
+// Columns the record image does not carry as read: blobs' presence, and OEM text, which
+// the engine translates only when a field is read.
+void TAdsDataSet::readTranslatedColumns(QByteArray& buffer) {
+    const ace::FunctionTable& api = ace::api();
     for (const TACEFieldDef& col : mFieldDescs) {
         if (ads::isBlobColumn(col.FType)) {
             UNSIGNED16 empty = 0, null = 0;

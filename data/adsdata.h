@@ -134,6 +134,8 @@ class TAdsDataSet : public TDataSet {
         bool operator==(const DescribedUnder&) const = default;
     };
     std::optional<DescribedUnder> mDescribedUnder;
+    uint32_t mulDescribedLayout = 0;  // the engine's number of the layout described; 0: none
+    QByteArray mBlankRecord;          // the engine's blank record, asked once per open
     std::vector<TAdsIndexDesc> mIndexDescs;
     uint32_t musRecordSize = 0;
     uint32_t mulBookmarkSize = 0;
@@ -160,10 +162,19 @@ class TAdsDataSet : public TDataSet {
     };
     std::map<uint32_t, LocateIndexFacts> mLocateIndexFacts;
     std::optional<std::vector<uint32_t>> mLocateIndexes;  // all the cursor's indexes, in order
-    TGetResult getCurTranslatedRecord(QByteArray& buffer, TGetMode mode);
-    void readTranslatedRecord(QByteArray& buffer);
+    // The handle's AOF, filter and exact setting as Locate found them and left them.
+    struct LocateSettings {
+        bool valid = false;  // asked since the open, and every restore since succeeded
+        bool aof = false, filter = false;
+        uint16_t exact = 0;
+    };
+    LocateSettings mLocateSettings;
+    TGetResult readRowCallByCall(QByteArray& buffer, TGetMode mode);
+    TGetResult readRowInOneCall(QByteArray& buffer, TGetMode mode);
+    void readTranslatedColumns(QByteArray& buffer);
     void readIndexDescriptions();
     bool sameColumnsAsDescribed();
+    uint32_t engineLayoutId() const;
     QByteArray* writeBuffer();
 };
 

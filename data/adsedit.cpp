@@ -131,9 +131,15 @@ void TAdsDataSet::SetFieldData(TField* field, const QVariant& value) {
 }
 
 void TAdsDataSet::InternalInitRecord(QByteArray& buffer) {
+    // The blank record cannot change while the table is open: asked once per open.
+    if (mBlankRecord.isEmpty()) {
+        QByteArray blank(static_cast<qsizetype>(musRecordSize), '\0');
+        ACECheck(this, ace::api().AdsClearRecordBuffer(
+                           mlHandle, reinterpret_cast<UNSIGNED8*>(blank.data()), musRecordSize));
+        mBlankRecord = blank;
+    }
     buffer = QByteArray(RecordBufferSize(), '\0');
-    ACECheck(this, ace::api().AdsClearRecordBuffer(
-                       mlHandle, reinterpret_cast<UNSIGNED8*>(buffer.data()), musRecordSize));
+    std::memcpy(buffer.data(), mBlankRecord.constData(), static_cast<size_t>(mBlankRecord.size()));
     for (TACEFieldDef& col : mFieldDescs) {
         col.FModified = false;
         if (col.FType == ADS_AUTOINC) {
@@ -173,9 +179,8 @@ void TAdsDataSet::InternalPost() {
         ACECheck(this, api.AdsGetRecordNum(mlHandle, ADS_IGNOREFILTERS, &recNo));
         SetBookmarkRecNo(buffer, recNo);
     }
-    UNSIGNED16 n = 0;
-    ACECheck(this, api.AdsGetNumFields(mlHandle, &n));
-    for (int i = std::min<int>(n, static_cast<int>(mFieldDescs.size())); i >= 1; --i) {
+    // The columns described at the open are the handle's: they cannot change while it is open.
+    for (int i = static_cast<int>(mFieldDescs.size()); i >= 1; --i) {
         const TACEFieldDef& col = mFieldDescs[static_cast<size_t>(i - 1)];
         if (!col.FModified || ads::isBlobColumn(col.FType) || col.FType == ADS_AUTOINC) continue;
         QByteArray name = rtl::toAnsi(col.FName);

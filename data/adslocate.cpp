@@ -299,20 +299,29 @@ bool AdsLocate::byFilter() {
         ACECheck(&ds_, rc);
         return true;
     };
-    UNSIGNED16 len = 0;
-    bool hadAof = present(api_.AdsGetAOF(h, nullptr, &len));
-    len = 0;
-    bool hadFilter = present(api_.AdsGetFilter(h, nullptr, &len));
-    UNSIGNED16 exact = 0;
-    ACECheck(&ds_, api_.AdsGetExact22(h, &exact));
+    // Only Locate sets these on the dataset's handle, and it leaves them as it found them:
+    // once asked, they are known until the close, or until a restore fails.
+    TAdsDataSet::LocateSettings& known = ds_.mLocateSettings;
+    if (!known.valid) {
+        UNSIGNED16 len = 0;
+        known.aof = present(api_.AdsGetAOF(h, nullptr, &len));
+        len = 0;
+        known.filter = present(api_.AdsGetFilter(h, nullptr, &len));
+        ACECheck(&ds_, api_.AdsGetExact22(h, &known.exact));
+        known.valid = true;
+    }
+    const bool hadAof = known.aof, hadFilter = known.filter;
+    const UNSIGNED16 exact = known.exact;
     bool found = false;
     // Whatever happens, the exact setting, the AOF and the filter are left as found.
     auto restore = [&] {
+        known.valid = false;
         ACECheck(&ds_, api_.AdsSetExact22(h, exact));
         if (!hadAof)
             ACECheck(&ds_, api_.AdsClearAOF(h));
         else if (!hadFilter)
             ACECheck(&ds_, api_.AdsClearFilter(h));
+        known.valid = true;
     };
     try {
         ACECheck(&ds_, api_.AdsSetExact22(h, partial_ ? 0 : 1));

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     static ace::FunctionTable linked;
 #define BENCH_LINK(name) linked.name = &::name;
     BREVANTIS_ACE_FUNCTIONS(BENCH_LINK)
+    BENCH_LINK(EngineGetLayoutId)
+    BENCH_LINK(EngineReadRow)
 #undef BENCH_LINK
     ace::installTable(&bench::countingTable(linked));
     auto trips = [] {

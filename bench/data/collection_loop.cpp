@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <atomic>
+#include <map>
+#include <vector>
 #include <cstdio>
 
 #include "bench/data/lock_search.h"
@@ -27,13 +29,16 @@ namespace {
 std::atomic<uint64_t> gCalls{0};
 const ace::FunctionTable* gInner = nullptr;
 ace::FunctionTable gCounting;
+std::vector<std::pair<const char*, const std::atomic<uint64_t>*>> gFunctionCounts;
 
 template <auto Member, typename Sig>
 struct Counter;
 template <auto Member, typename... A>
 struct Counter<Member, UNSIGNED32 (*)(A...)> {
+    static inline std::atomic<uint64_t> calls{0};
     static UNSIGNED32 fn(A... a) {
         ++gCalls;
+        ++calls;
         return (gInner->*Member)(a...);
     }
 };
@@ -42,15 +47,31 @@ struct Counter<Member, UNSIGNED32 (*)(A...)> {
 
 const ace::FunctionTable& countingTable(const ace::FunctionTable& inner) {
     gInner = &inner;
-#define BENCH_COUNT(name) \
+    gFunctionCounts.clear();
+#define BENCH_COUNT(name)                                                                  \
+    gFunctionCounts.emplace_back(#name,                                                    \
+                                 &Counter<&ace::FunctionTable::name, decltype(&::name)>::calls); \
     gCounting.name = &Counter<&ace::FunctionTable::name, decltype(&::name)>::fn;
     BREVANTIS_ACE_FUNCTIONS(BENCH_COUNT)
+    if (inner.EngineGetLayoutId) {
+        BENCH_COUNT(EngineGetLayoutId)
+    }
+    if (inner.EngineReadRow) {
+        BENCH_COUNT(EngineReadRow)
+    }
 #undef BENCH_COUNT
     return gCounting;
 }
 
 uint64_t engineCalls() {
     return gCalls;
+}
+
+std::map<QString, uint64_t> engineCallsByFunction() {
+    std::map<QString, uint64_t> out;
+    for (const auto& [name, calls] : gFunctionCounts)
+        if (*calls) out[QLatin1String(name)] = *calls;
+    return out;
 }
 
 void runCollectionLoop(const QString& mode, const QString& dictionary, int rows,

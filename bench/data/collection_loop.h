@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <map>
 
 #include "data/ace.h"
 
@@ -17,6 +18,8 @@ int rowsArgument(int argc, char** argv);
 // Counts the engine calls that pass through it, forwarding them to `inner`.
 const ace::FunctionTable& countingTable(const ace::FunctionTable& inner);
 uint64_t engineCalls();
+// The same calls by function name.
+std::map<QString, uint64_t> engineCallsByFunction();
 
 // Connects to `dictionary` as adssys, creates #UsersTableLocks as the tool does, then runs
 // `rows` times: Locate on (TableName, LockedRecNo), Append, six AsAnsiString and one

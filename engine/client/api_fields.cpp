@@ -281,20 +281,7 @@ extern "C" {
 // ---- Reading ----------------------------------------------------------------------------
 
 ADSAPI AdsGetRecord(ADSHANDLE hObj, UNSIGNED8* pucRec, UNSIGNED32* pulLength) {
-    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return nullLength();
-        std::string_view image;
-        const UNSIGNED32 rc = currentImage(t, &image);
-        if (rc != AE_SUCCESS) return rc;
-        const UNSIGNED32 room = *pulLength;
-        *pulLength = static_cast<UNSIGNED32>(image.size());
-        if (!pucRec || room < image.size()) {
-            return fail(AE_INSUFFICIENT_BUFFER,
-                        "The record needs " + std::to_string(image.size()) + " bytes.");
-        }
-        std::memcpy(pucRec, image.data(), image.size());
-        return AE_SUCCESS;
-    });
+    return withTable(hObj, [=](TableObj& t) { return copyRecord(t, pucRec, pulLength); });
 }
 
 ADSAPI AdsGetField(ADSHANDLE hObj, ADSFIELDID pucFld, UNSIGNED8* pucBuf, UNSIGNED32* pulLen,

@@ -7,6 +7,7 @@
 
 #include "engine/client/client_cursor.h"
 #include "engine/expr/expression.h"
+#include "engine/include/engine_client.h"
 #include "engine/expr/field_source.h"
 #include "engine/record/record.h"
 
@@ -166,6 +167,27 @@ UNSIGNED32 lockLike(ADSHANDLE hTable, UNSIGNED32 recno, bool lock) {
     });
 }
 
+
+// AdsSkip's move: among the rows held for a static result, else the table's skip.
+UNSIGNED32 skip(TableObj& t, uint32_t order, int32_t rows) REQUIRES(gApiMutex) {
+    return t.isStatic() ? staticGoto(t, staticOrdinal(t) + rows) : tableSkip(t, order, rows);
+}
+
+// AdsGetBookmark60's answer: the record number (0 off the rows), in native order as the
+// caller reads it back, padded with zeros to the bookmark's length.
+UNSIGNED32 copyBookmark(const TableObj& t, UNSIGNED8* bookmark, UNSIGNED32* length) {
+    if (!length) return nullLength();
+    const uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
+    if (!bookmark || *length < need) {
+        *length = need;
+        return fail(AE_INSUFFICIENT_BUFFER, "The bookmark needs " + std::to_string(need) + " bytes.");
+    }
+    const uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
+    std::memcpy(bookmark, &recno, 4);
+    if (need > 4) std::memset(bookmark + 4, 0, need - 4);
+    *length = need;
+    return AE_SUCCESS;
+}
 }  // namespace
 
 extern "C" {
@@ -188,9 +210,8 @@ ADSAPI AdsGotoRecord(ADSHANDLE hObj, UNSIGNED32 ulRecNum) {
 }
 
 ADSAPI AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs) {
-    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) {
-        return t.isStatic() ? staticGoto(t, staticOrdinal(t) + lRecs) : tableSkip(t, order, lRecs);
-    });
+    return withMover(hObj, [=](TableObj& t, uint32_t order)
+                               REQUIRES(gApiMutex) { return skip(t, order, lRecs); });
 }
 
 ADSAPI AdsAtBOF(ADSHANDLE hObj, UNSIGNED16* pbBof) {
@@ -246,19 +267,27 @@ ADSAPI AdsGetBookmarkLength(ADSHANDLE hObj, UNSIGNED32* pulLength) {
 }
 
 ADSAPI AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength) {
-    return withTable(hObj, [=](TableObj& t) -> UNSIGNED32 {
-        if (!pulLength) return nullLength();
-        uint32_t need = std::max<uint32_t>(t.info.bookmarkLength, 4);
-        if (!pucBookmark || *pulLength < need) {
-            *pulLength = need;
-            return fail(AE_INSUFFICIENT_BUFFER,
-                        "The bookmark needs " + std::to_string(need) + " bytes.");
+    return withTable(hObj, [=](TableObj& t) { return copyBookmark(t, pucBookmark, pulLength); });
+}
+
+ADSAPI EngineReadRow(ADSHANDLE hObj, SIGNED32 lRecs, UNSIGNED16* pusWhere, UNSIGNED8* pucRecord,
+                     UNSIGNED32* pulRecordLen, UNSIGNED8* pucBookmark,
+                     UNSIGNED32* pulBookmarkLen) {
+    return withMover(hObj, [=](TableObj& t, uint32_t order) REQUIRES(gApiMutex) -> UNSIGNED32 {
+        if (!pusWhere) return nullArgument();
+        if (lRecs != 0) {
+            const UNSIGNED32 rc = skip(t, order, lRecs);
+            if (rc != AE_SUCCESS) return rc;
         }
-        uint32_t recno = t.position.bof || t.position.eof ? 0 : t.position.recordNumber;
-        std::memcpy(pucBookmark, &recno, 4);  // native order, as the caller reads it back
-        if (need > 4) std::memset(pucBookmark + 4, 0, need - 4);
-        *pulLength = need;
-        return AE_SUCCESS;
+        UNSIGNED16 where = 0;
+        if (t.position.eof) where |= ENGINE_ROW_EOF;
+        if (t.position.bof) where |= ENGINE_ROW_BOF;
+        if (where == 0 && !(t.positioned && (t.isStatic() || t.position.visible)))
+            where |= ENGINE_ROW_HIDDEN;
+        *pusWhere = where;
+        if (where != 0) return AE_SUCCESS;
+        const UNSIGNED32 rc = copyRecord(t, pucRecord, pulRecordLen);
+        return rc != AE_SUCCESS ? rc : copyBookmark(t, pucBookmark, pulBookmarkLen);
     });
 }
 

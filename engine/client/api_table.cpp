@@ -94,6 +94,11 @@ ADSAPI AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32* pulLength) {
     return withTable(hTable, [=](TableObj& t) { return put(pulLength, t.info.recordLength()); });
 }
 
+ADSAPI EngineGetLayoutId(ADSHANDLE hTable, UNSIGNED32* pulLayout) {
+    return withTable(hTable,
+                     [=](TableObj& t) REQUIRES(gApiMutex) { return put(pulLayout, layoutId(t.info.layout)); });
+}
+
 ADSAPI AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16* pusCount) {
     return withTable(hTable, [=](TableObj& t) {
         return put(pusCount, static_cast<UNSIGNED16>(t.info.columns().size()));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/record/record_text.h"
 
@@ -206,6 +207,21 @@ UNSIGNED32 currentImage(const TableObj& table, std::string_view* image) {
     if (!table.positioned || table.position.bof || table.position.eof || image->empty()) {
         return fail(AE_NO_CURRENT_RECORD, "There is no current record.");
     }
+    return AE_SUCCESS;
+}
+
+UNSIGNED32 copyRecord(const TableObj& t, UNSIGNED8* record, UNSIGNED32* length) {
+    if (!length) return nullLength();
+    std::string_view image;
+    const UNSIGNED32 rc = currentImage(t, &image);
+    if (rc != AE_SUCCESS) return rc;
+    const UNSIGNED32 room = *length;
+    *length = static_cast<UNSIGNED32>(image.size());
+    if (!record || room < image.size()) {
+        return fail(AE_INSUFFICIENT_BUFFER,
+                    "The record needs " + std::to_string(image.size()) + " bytes.");
+    }
+    std::memcpy(record, image.data(), image.size());
     return AE_SUCCESS;
 }
 

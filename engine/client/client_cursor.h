@@ -106,6 +106,9 @@ void keepRows(TableObj& table, uint32_t first, std::vector<Position>&& rows);
 // The record image field reads and writes see: the pending record while editing, else
 // the current row; AE_NO_CURRENT_RECORD (recorded) when there is none.
 UNSIGNED32 currentImage(const TableObj& table, std::string_view* image);
+// Copies the current row's record image to `record` (*length bytes of room; set to the
+// image's length), as AdsGetRecord answers.
+UNSIGNED32 copyRecord(const TableObj& table, UNSIGNED8* record, UNSIGNED32* length);
 
 // Content of a blob column of the current or pending row (nullptr when null or unknown).
 const std::string* blobContent(const TableObj& table, uint16_t column);

@@ -15,6 +15,14 @@ namespace {
 
 std::unordered_map<ADSHANDLE, std::unique_ptr<Object>> gObjects GUARDED_BY(gApiMutex);
 ADSHANDLE gNextHandle GUARDED_BY(gApiMutex) = 1;
+
+// The numbers given to layouts, by address; an expired entry's address may hold another.
+struct NumberedLayout {
+    std::weak_ptr<const RecordLayout> layout;
+    uint32_t id = 0;
+};
+std::unordered_map<const RecordLayout*, NumberedLayout> gLayoutIds GUARDED_BY(gApiMutex);
+uint32_t gNextLayoutId GUARDED_BY(gApiMutex) = 1;
 thread_local Status tLastError;
 
 ADSHANDLE ownerOf(const Object& o) {
@@ -79,6 +87,16 @@ TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle) {
     auto* t = static_cast<TableObj*>(o);
     if (serverHandle) *serverHandle = t->info.handle;
     return t;
+}
+
+uint32_t layoutId(const SharedLayout& layout) {
+    auto it = gLayoutIds.find(layout.get());
+    if (it != gLayoutIds.end() && it->second.layout.lock() == layout) return it->second.id;
+    if (gLayoutIds.size() >= 1024)  // forget the layouts that are gone
+        std::erase_if(gLayoutIds, [](const auto& e) { return e.second.layout.expired(); });
+    if (gNextLayoutId == 0) ++gNextLayoutId;  // wrapped: 0 is never given
+    gLayoutIds[layout.get()] = {layout, gNextLayoutId};
+    return gNextLayoutId++;
 }
 
 UNSIGNED32 fail(UNSIGNED32 code, std::string text) {

@@ -169,6 +169,11 @@ T* findAs(ADSHANDLE handle, Kind kind) REQUIRES(gApiMutex) {
 // *serverHandle, when given, is what the server moves: the index's own id for an index.
 TableObj* cursorOf(ADSHANDLE handle, uint32_t* serverHandle = nullptr) REQUIRES(gApiMutex);
 
+// The number EngineGetLayoutId gives `layout`: the same while that layout object lives,
+// never one given to another object (a layout freed and another made at its address get
+// different numbers).
+uint32_t layoutId(const SharedLayout& layout) REQUIRES(gApiMutex);
+
 // ---- Errors -------------------------------------------------------------------------------
 
 // Records the calling thread's last error and returns its code.

@@ -73,11 +73,11 @@ TEST_F(DataSetTest, OneRowIsReadWithItsEngineCallSequence) {
         if (c.rfind("AdsGotoBOF", 0) == 0) reading = true;
         if (reading) names.push_back(c.substr(0, c.find('(')));
     }
-    ASSERT_GE(names.size(), 8u);
-    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 8),
-              (std::vector<std::string>{"AdsGotoBOF", "AdsSkip", "AdsAtEOF", "AdsAtBOF",
-                                        "AdsIsRecordVisible", "AdsGetRecord", "AdsGetBookmark60",
-                                        "AdsGetRecordNum"}));
+    // Reading forward asks for the end only; the bookmark gives the record number.
+    ASSERT_GE(names.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6),
+              (std::vector<std::string>{"AdsGotoBOF", "AdsSkip", "AdsAtEOF", "AdsIsRecordVisible",
+                                        "AdsGetRecord", "AdsGetBookmark60"}));
 }
 
 TEST_F(DataSetTest, AReopenedResultKeepsItsFieldsOnlyWhileItsColumnsStayTheSame) {

@@ -107,6 +107,10 @@ TEST_F(LocateTest, OptionsAndFiltersAlreadySet) {
         "AdsSetAOF100(" + h() + ",[(UPPER(TableName)=UPPER(\"cli\")) AND (LockedRecNo=7)],8194)");
     EXPECT_EQ(fake.callsTo("AdsSetExact22").at(0), "AdsSetExact22(" + h() + ",0)");
 
+    // Only Locate sets these on its handle, so it asks for them once per open: each case
+    // sets them on a freshly opened handle.
+    t.Close();
+    t.Open();
     fake.handle(t.Handle())->aof = "(LockedRecNo=7)";
     EXPECT_TRUE(locate(QStringLiteral("Clients"), 7));
     EXPECT_EQ(fake.callsTo("AdsSetFilter100").size(), 1u);
@@ -115,6 +119,9 @@ TEST_F(LocateTest, OptionsAndFiltersAlreadySet) {
     EXPECT_TRUE(fake.callsTo("AdsClearAOF").empty());
     EXPECT_EQ(fake.handle(t.Handle())->aof, "(LockedRecNo=7)");
 
+    t.Close();
+    t.Open();
+    fake.handle(t.Handle())->aof = "(LockedRecNo=7)";
     fake.handle(t.Handle())->filter = "(LockedRecNo=7)";
     EXPECT_TRUE(locate(QStringLiteral("Clients"), 7));
     EXPECT_TRUE(fake.callsTo("AdsSetFilter100").empty());
