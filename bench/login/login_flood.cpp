@@ -29,7 +29,7 @@
 #include "engine/core/session.h"
 #include "engine/include/engine_api.h"
 #include "engine/include/engine_client.h"
-#include "engine/testing/server_process.h"
+#include "tests/support/server_process.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     const std::string dir = ::mkdtemp(tmpl);
     const std::string dictionary = dir + "/Entree.add";
     if (!engine::createDictionary(dictionary, "kor5382").ok()) return 1;
-    engine::testing::ServerProcess server({"--log-level", "0"});
+    testsupport::ServerProcess server({"--log-level", "0"});
     if (!server.start()) {
         std::cerr << "enginesrv did not start: " << server.log() << "\n";
         return 1;
