@@ -14,26 +14,23 @@ constexpr size_t kIdsPerStatement = 5000;
 const QString kOwnedLockColumns =
     QStringLiteral("dictionary, table_name, record_no, user_name, os_login, application");
 
-// Rows per INSERT: few statements for a refresh of many new holds. Through the Qt driver a
-// bound value costs more in a longer statement (1,000 rows measured slower than 100 to 500);
-// 12 values a row also stay far under SQLite's limit on bound variables (32,766).
-constexpr int kRowsPerInsert = 500;
+// Rows per INSERT. SQLite runs in this process: one row per statement costs least, its id
+// read back from the connection. A shared server is worth few round trips: many rows per
+// statement, their ids returned.
+int rowsPerInsert(const SqlDialect& dialect) { return dialect.sqlite ? 1 : 50; }
 
 // No merge clause: the writer knows every open episode when it inserts, and an open episode
 // it did not know of fails the unique index, so the refresh is written again from what the
-// history holds. SQLite is given the new ids: the writer holds the only write lock. A shared
-// server assigns them, and returns them with their lock and owner, in no promised order.
+// history holds.
 QString insertStatement(const SqlDialect& dialect, int rows) {
-  const QString tuple = dialect.sqlite ? QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,1)")
-                                       : QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,1)");
   QStringList tuples;
   tuples.reserve(rows);
-  for (int i = 0; i < rows; ++i) tuples << tuple;
+  for (int i = 0; i < rows; ++i) tuples << QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,1)");
   return QStringLiteral(
-             "INSERT INTO lock_episodes (%1dictionary, table_name, record_no, row_id, user_name, "
+             "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name, "
              "os_login, application, lock_type, first_seen, last_seen, since_at_least, is_open) "
-             "VALUES %2%3")
-      .arg(dialect.sqlite ? QStringLiteral("id, ") : QString(), tuples.join(QLatin1Char(',')),
+             "VALUES %1%2")
+      .arg(tuples.join(QLatin1Char(',')),
            dialect.sqlite ? QString() : QStringLiteral(" RETURNING id, ") + kOwnedLockColumns);
 }
 
@@ -66,7 +63,7 @@ EpisodeWriter::EpisodeWriter(const QSqlDatabase& db, const SqlDialect& dialect)
                                               "dictionary = ? AND last_seen < ?"))),
       readOpen_(prepared(db, QStringLiteral("SELECT id, %1 FROM lock_episodes WHERE is_open = 1 AND dictionary = ?")
                                  .arg(kOwnedLockColumns))),
-      insertBatch_(prepared(db, insertStatement(dialect, kRowsPerInsert))) {
+      insertBatch_(prepared(db, insertStatement(dialect, rowsPerInsert(dialect)))) {
   for (QSqlQuery* query : {&readMark_, &lastRefresh_, &readOpen_}) query->setForwardOnly(true);
 }
 
@@ -155,16 +152,7 @@ std::optional<QSqlError> EpisodeWriter::updateByIds(const QString& statement, co
 
 std::optional<QSqlError> EpisodeWriter::insertOpened(const std::vector<const Observation*>& opened, qint64 now,
                                                      const QSet<QString>& afterGap) {
-  const int batch = kRowsPerInsert;
-  // SQLite: the id of the next row, one past the largest as SQLite itself would pick; no other
-  // writer can insert before this transaction ends.
-  qint64 nextId = 0;
-  if (dialect_.sqlite) {
-    QSqlQuery maxId(db_);
-    if (!maxId.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM lock_episodes")) || !maxId.next())
-      return maxId.lastError();
-    nextId = maxId.value(0).toLongLong() + 1;
-  }
+  const int batch = rowsPerInsert(dialect_);
   const QString* gapDictionary = nullptr;  // the dictionary `sinceAtLeast` was looked up for
   int sinceAtLeast = 0;
   for (size_t start = 0; start < opened.size(); start += static_cast<size_t>(batch)) {
@@ -179,7 +167,6 @@ std::optional<QSqlError> EpisodeWriter::insertOpened(const std::vector<const Obs
         gapDictionary = &o.dictionary;
         sinceAtLeast = afterGap.contains(o.dictionary) ? 1 : 0;
       }
-      if (dialect_.sqlite) insert.bindValue(value++, nextId + i);
       insert.bindValue(value++, o.dictionary);
       insert.bindValue(value++, o.table);
       insert.bindValue(value++, o.record);
@@ -194,12 +181,11 @@ std::optional<QSqlError> EpisodeWriter::insertOpened(const std::vector<const Obs
     }
     if (!insert.exec()) return insert.lastError();
     if (dialect_.sqlite) {
-      for (int i = 0; i < rows; ++i, ++nextId) {
-        const Observation& o = *opened[start + static_cast<size_t>(i)];
-        open_.add(o.dictionary, ownedLockOf(o), nextId);
-      }
+      const Observation& o = *opened[start];
+      open_.add(o.dictionary, ownedLockOf(o), insert.lastInsertId().toLongLong());
       continue;
     }
+    // The ids come back in no promised order: match them by lock and owner.
     while (insert.next())
       open_.add(insert.value(1).toString(),
                 {insert.value(2).toString(), insert.value(3).toLongLong(), insert.value(4).toString(),
