@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 #include <atomic>
 
@@ -13,6 +14,7 @@ namespace history {
 namespace {
 
 // SQLite's primary result codes the store reacts to (the driver reports extended codes).
+constexpr int kSqliteBusy = 5;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
 constexpr int kSqliteNotADatabase = 26;
@@ -107,7 +109,14 @@ bool EpisodeStore::prepareSchema() {
     // call of its own. It only applies to a file not yet written.
     query.exec(QStringLiteral("PRAGMA page_size=16384"));
     // WAL: a writer killed mid-transaction loses that transaction only, readers never wait.
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) return failed(query.lastError());
+    // Turning a new file to WAL takes a lock SQLite does not wait for: two instances starting
+    // on one new file take turns here, within the busy timeout.
+    bool wal = false;
+    for (int attempt = 0; attempt < 500 && !(wal = query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))); ++attempt) {
+      if (sqlitePrimaryCode(query.lastError()) != kSqliteBusy) break;
+      QThread::msleep(20);
+    }
+    if (!wal) return failed(query.lastError());
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // A refresh of thousands of locks touches many pages: keep them in memory between refreshes.
     query.exec(QStringLiteral("PRAGMA cache_size=-32768"));

@@ -1,6 +1,8 @@
 // Turns a refresh into inserts and set-based updates of the episode table.
 #include "episode_writer.h"
 
+#include "sqlite_episode_insert.h"
+
 #include <QSet>
 #include <QUuid>
 #include <QVariant>
@@ -14,24 +16,21 @@ constexpr size_t kIdsPerStatement = 5000;
 const QString kOwnedLockColumns =
     QStringLiteral("dictionary, table_name, record_no, user_name, os_login, application");
 
-// Rows per INSERT. SQLite runs in this process: one row per statement costs least, its id
-// read back from the connection. A shared server is worth few round trips: many rows per
-// statement, their ids returned.
-int rowsPerInsert(const SqlDialect& dialect) { return dialect.sqlite ? 1 : 50; }
+// Rows per INSERT on a shared server: few round trips, their ids returned.
+constexpr int kRowsPerInsert = 50;
 
 // No merge clause: the writer knows every open episode when it inserts, and an open episode
 // it did not know of fails the unique index, so the refresh is written again from what the
 // history holds.
-QString insertStatement(const SqlDialect& dialect, int rows) {
+QString insertStatement(int rows) {
   QStringList tuples;
   tuples.reserve(rows);
   for (int i = 0; i < rows; ++i) tuples << QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,1)");
   return QStringLiteral(
              "INSERT INTO lock_episodes (dictionary, table_name, record_no, row_id, user_name, "
              "os_login, application, lock_type, first_seen, last_seen, since_at_least, is_open) "
-             "VALUES %1%2")
-      .arg(tuples.join(QLatin1Char(',')),
-           dialect.sqlite ? QString() : QStringLiteral(" RETURNING id, ") + kOwnedLockColumns);
+             "VALUES %1 RETURNING id, %2")
+      .arg(tuples.join(QLatin1Char(',')), kOwnedLockColumns);
 }
 
 QSqlQuery prepared(const QSqlDatabase& db, const QString& sql) {
@@ -63,7 +62,7 @@ EpisodeWriter::EpisodeWriter(const QSqlDatabase& db, const SqlDialect& dialect)
                                               "dictionary = ? AND last_seen < ?"))),
       readOpen_(prepared(db, QStringLiteral("SELECT id, %1 FROM lock_episodes WHERE is_open = 1 AND dictionary = ?")
                                  .arg(kOwnedLockColumns))),
-      insertBatch_(prepared(db, insertStatement(dialect, rowsPerInsert(dialect)))) {
+      insertBatch_(dialect.sqlite ? QSqlQuery(db) : prepared(db, insertStatement(kRowsPerInsert))) {
   for (QSqlQuery* query : {&readMark_, &lastRefresh_, &readOpen_}) query->setForwardOnly(true);
 }
 
@@ -152,14 +151,20 @@ std::optional<QSqlError> EpisodeWriter::updateByIds(const QString& statement, co
 
 std::optional<QSqlError> EpisodeWriter::insertOpened(const std::vector<const Observation*>& opened, qint64 now,
                                                      const QSet<QString>& afterGap) {
-  const int batch = rowsPerInsert(dialect_);
+  // SQLite, in this process: the new rows' values are bound without the driver, one row a
+  // statement, each id read back from the connection.
+  if (dialect_.sqlite)
+    return insertEpisodesIntoSqlite(
+        db_, opened, now, [&](const QString& dictionary) { return afterGap.contains(dictionary); },
+        [&](const Observation& o, qint64 id) { open_.add(o.dictionary, ownedLockOf(o), id); });
+  const int batch = kRowsPerInsert;
   const QString* gapDictionary = nullptr;  // the dictionary `sinceAtLeast` was looked up for
   int sinceAtLeast = 0;
   for (size_t start = 0; start < opened.size(); start += static_cast<size_t>(batch)) {
     const int rows = static_cast<int>(std::min<size_t>(static_cast<size_t>(batch), opened.size() - start));
     QSqlQuery partial(db_);
     QSqlQuery& insert = rows == batch ? insertBatch_ : partial;
-    if (rows != batch) insert.prepare(insertStatement(dialect_, rows));
+    if (rows != batch) insert.prepare(insertStatement(rows));
     int value = 0;
     for (int i = 0; i < rows; ++i) {
       const Observation& o = *opened[start + static_cast<size_t>(i)];
@@ -180,11 +185,6 @@ std::optional<QSqlError> EpisodeWriter::insertOpened(const std::vector<const Obs
       insert.bindValue(value++, sinceAtLeast);
     }
     if (!insert.exec()) return insert.lastError();
-    if (dialect_.sqlite) {
-      const Observation& o = *opened[start];
-      open_.add(o.dictionary, ownedLockOf(o), insert.lastInsertId().toLongLong());
-      continue;
-    }
     // The ids come back in no promised order: match them by lock and owner.
     while (insert.next())
       open_.add(insert.value(1).toString(),

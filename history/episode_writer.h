@@ -1,6 +1,7 @@
 // Writes one refresh into the episode table: continuing holds in one set-based statement,
-// released ones closed by id, new ones inserted in batches. It remembers which episodes are
-// open between refreshes, so that a steady refresh neither reads nor rewrites them one by one.
+// released ones closed by id, new ones inserted (in batches on a shared server). It
+// remembers which episodes are open between refreshes, so that a steady refresh neither
+// reads nor rewrites them one by one.
 #pragma once
 
 #include "observation.h"

@@ -1,7 +1,7 @@
 // Lock history benchmark: recording a refresh of 10,000 locks, and a history of 1,000,000
 // episodes over 30 days: opening the store, the view's 7-day query, the 30-day chart, and the
 // file's bytes per episode. Figures go to a file (default history_bench.txt); nothing is
-// asserted.
+// asserted. `--record-only` skips the million-episode history, for quick pairs of runs.
 #include "chart_buckets.h"
 #include "episode_query.h"
 #include "episode_store.h"
@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -86,7 +87,10 @@ struct Figures {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString reportFile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("history_bench.txt");
+  const QStringList args = app.arguments().mid(1);
+  const bool recordOnly = args.contains(QStringLiteral("--record-only"));
+  const QStringList files = QStringList(args).filter(QRegularExpression(QStringLiteral("^[^-]")));
+  const QString reportFile = files.value(0, QStringLiteral("history_bench.txt"));
   QTemporaryDir dir;
   Location location;
   location.filePath = dir.filePath(QStringLiteral("historique.sqlite"));
@@ -112,11 +116,13 @@ int main(int argc, char** argv) {
       turnover.time([&] { store.record(next); });
     }
     store.clear();
-    err << "filling " << kEpisodes << " episodes…\n" << Qt::flush;
-    fillHistory(store, now);
-    bytes = store.sizeBytes().value_or(0);
+    if (!recordOnly) {
+      err << "filling " << kEpisodes << " episodes…\n" << Qt::flush;
+      fillHistory(store, now);
+      bytes = store.sizeBytes().value_or(0);
+    }
   }
-  for (int run = 0; run < kRuns; ++run) {
+  for (int run = 0; run < kRuns && !recordOnly; ++run) {
     EpisodeStore store;
     openStore.time([&] { store.open(location, now); });
     const TimeRange week{now.addDays(-7), now};
@@ -126,7 +132,7 @@ int main(int argc, char** argv) {
     chartUsers.time([&] { chartSeries(store.database(), true, plan, {}, StackBy::User, nullptr); });
   }
   Figures steadyOnFull;
-  {
+  if (!recordOnly) {
     EpisodeStore store;
     store.open(location, now);
     for (int run = 0; run < kRuns; ++run) {
@@ -147,13 +153,15 @@ int main(int argc, char** argv) {
   line("record 10000 new locks", firstRefresh);
   line("record 10000 continuing locks", steadyRefresh);
   line("record 10000 released + 10000 new", turnover);
-  line("record 10000 locks on 1M episodes", steadyOnFull);
-  line("open 1M-episode store (with quick_check)", openStore);
-  line("view query, last 7 days, first 1000", view);
-  line("chart, 30 days, total", chartTotal);
-  line("chart, 30 days, by user", chartUsers);
-  out << QStringLiteral("file: %1 bytes for %2 episodes, %3 bytes/episode\n")
-             .arg(bytes).arg(kEpisodes).arg(double(bytes) / kEpisodes, 0, 'f', 1);
+  if (!recordOnly) {
+    line("record 10000 locks on 1M episodes", steadyOnFull);
+    line("open 1M-episode store (with quick_check)", openStore);
+    line("view query, last 7 days, first 1000", view);
+    line("chart, 30 days, total", chartTotal);
+    line("chart, 30 days, by user", chartUsers);
+    out << QStringLiteral("file: %1 bytes for %2 episodes, %3 bytes/episode\n")
+               .arg(bytes).arg(kEpisodes).arg(double(bytes) / kEpisodes, 0, 'f', 1);
+  }
   out.flush();
   QFile file(reportFile);
   file.open(QIODevice::WriteOnly | QIODevice::Text);

@@ -90,6 +90,25 @@ TEST_F(StoreTest, EpisodesFollowTheRefreshes) {
   }
 }
 
+// More new holds than one statement inserts, after rows already written and closed: each new
+// episode must be continued or closed by its own id at the next refresh.
+TEST_F(StoreTest, ManyNewHoldsKeepTheirOwnEpisodes) {
+  auto store = openStore();
+  ASSERT_TRUE(store->record(refreshAt(0, {"G:1:ANNE", "G:2:ANNE"})));
+  ASSERT_TRUE(store->record(refreshAt(5, {})));
+  QStringList all, evens, expected{"G:1:ANNE 0-0 au-moins", "G:2:ANNE 0-0 au-moins", "H:1:BRUNO 15-15 ouvert"};
+  for (int i = 0; i < 1203; ++i) {
+    const QString token = QStringLiteral("F:%1:ANNE").arg(i);
+    all << token;
+    if (i % 2 == 0) evens << token;
+    expected << token + (i % 2 == 0 ? QStringLiteral(" 10-15 ouvert") : QStringLiteral(" 10-10"));
+  }
+  ASSERT_TRUE(store->record(refreshAt(10, all)));
+  ASSERT_TRUE(store->record(refreshAt(15, evens + QStringList{"H:1:BRUNO"})));
+  expected.sort();
+  EXPECT_EQ(describeEpisodes(*store), expected);
+}
+
 // Two monitors on one file take turns: each must see what the other wrote, never keep its
 // own idea of which episodes are open.
 TEST_F(StoreTest, TwoStoresOnOneFileKeepOneEpisodePerHold) {
