@@ -10,7 +10,7 @@ packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11
           lintian desktop-file-utils dpkg-dev libxml2-utils systemd
           libpq-dev postgresql postgresql-contrib
           libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev
-          sqlite3)
+          sqlite3 libsqlite3-dev)
 
 missing=()
 for p in "${packages[@]}"; do
