@@ -3,7 +3,7 @@
 # Works as root or through sudo; does nothing when everything is there.
 set -euo pipefail
 
-packages=(g++ cmake make libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11-dev
+packages=(g++ cmake make ninja-build libgtest-dev libgmock-dev qt6-base-dev libgl-dev libx11-dev
           xvfb x11-utils xdotool imagemagick fonts-liberation fonts-dejavu-core clang
           pkg-config libsodium-dev
           qt6-translations-l10n
