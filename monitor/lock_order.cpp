@@ -13,19 +13,19 @@ namespace {
 
 const QString* textOf(const LockRow& row, int column) {
     switch (column) {
-        case kDictionnaire:
+        case kDictionary:
             return &row.dictionary;
         case kTable:
             return &row.table;
         case kRowId:
             return &row.rowId;
-        case kUtilisateur:
+        case kUser:
             return &row.userName;
-        case kLoginOs:
+        case kOsLogin:
             return &row.osLogin;
         case kApplication:
             return &row.application;
-        case kTypeLock:
+        case kLockType:
             return &row.lockType;
         default:
             return nullptr;
@@ -65,14 +65,14 @@ std::vector<qint64> textRanks(const std::vector<TrackedLock>& locks, int column)
 }
 
 std::vector<qint64> keysOf(const std::vector<TrackedLock>& locks, int column) {
-    if (column != kEnregistrement && column != kVuDepuis && column != kDuree)
+    if (column != kRecord && column != kFirstSeen && column != kDuration)
         return textRanks(locks, column);
     std::vector<qint64> keys(locks.size());
     for (size_t i = 0; i < locks.size(); ++i) {
         const LockRow& row = locks[i].row;
-        if (column == kEnregistrement)
+        if (column == kRecord)
             keys[i] = row.recNo;
-        else if (column == kVuDepuis)
+        else if (column == kFirstSeen)
             keys[i] = row.firstSeen.toMSecsSinceEpoch();
         else
             keys[i] = -row.firstSeen.toMSecsSinceEpoch();

@@ -27,25 +27,25 @@ QString timeText(const QDateTime& at) {
 
 QString cellText(const LockRow& row, int column, const QDateTime& at) {
     switch (column) {
-        case kDictionnaire:
+        case kDictionary:
             return row.dictionary;
         case kTable:
             return row.table;
-        case kEnregistrement:
+        case kRecord:
             return QString::number(row.recNo);
         case kRowId:
             return row.rowId;
-        case kUtilisateur:
+        case kUser:
             return row.userName;
-        case kLoginOs:
+        case kOsLogin:
             return row.osLogin;
         case kApplication:
             return row.application;
-        case kTypeLock:
+        case kLockType:
             return row.lockType;
-        case kVuDepuis:
+        case kFirstSeen:
             return timeText(row.firstSeen);
-        case kDuree:
+        case kDuration:
             return durationText(heldSeconds(row, at));
         default:
             return QString();

@@ -12,16 +12,16 @@ namespace monitor {
 
 // The columns, in display order.
 enum Column {
-    kDictionnaire,
+    kDictionary,
     kTable,
-    kEnregistrement,
+    kRecord,
     kRowId,
-    kUtilisateur,
-    kLoginOs,
+    kUser,
+    kOsLogin,
     kApplication,
-    kTypeLock,
-    kVuDepuis,
-    kDuree,
+    kLockType,
+    kFirstSeen,
+    kDuration,
     kColumnCount
 };
 

@@ -188,10 +188,10 @@ int main(int argc, char** argv) {
     const Stall stallFirst = windowRefresh(w, firstSeconds);
     QElapsedTimer clickClock;
     clickClock.start();
-    w.GrilleLocks->sortByColumn(monitor::kUtilisateur, Qt::AscendingOrder);
+    w.GrilleLocks->sortByColumn(monitor::kUser, Qt::AscendingOrder);
     const double clickMs = clickClock.nsecsElapsed() / 1e6;
     const Stall stallSecond = windowRefresh(w, secondSeconds);
-    w.GrilleLocks->sortByColumn(monitor::kDuree, Qt::DescendingOrder);
+    w.GrilleLocks->sortByColumn(monitor::kDuration, Qt::DescendingOrder);
     const Stall stallSorted = windowRefresh(w, sortedSeconds);
     // Half the holders' users match.
     w.EditFiltre->setText(QStringLiteral("USER1"));

@@ -70,7 +70,7 @@ QVariant LockTableModel::data(const QModelIndex& index, int role) const {
             if (heldSeconds(lock.row, at) > thresholdSeconds_) return kOldForeground;
             return {};
         case Qt::TextAlignmentRole:
-            if (index.column() == kEnregistrement)
+            if (index.column() == kRecord)
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             return {};
         default:

@@ -46,15 +46,15 @@ TEST(SortedRows, EachColumnBothWaysWithTiesInCollectionOrder) {
         std::vector<int> rows;
     } cases[] = {
         {-1, Qt::AscendingOrder, {0, 1, 2, 3, 4}},
-        {kUtilisateur, Qt::AscendingOrder, {0, 2, 1, 3, 4}},
-        {kUtilisateur, Qt::DescendingOrder, {4, 1, 3, 0, 2}},
+        {kUser, Qt::AscendingOrder, {0, 2, 1, 3, 4}},
+        {kUser, Qt::DescendingOrder, {4, 1, 3, 0, 2}},
         {kTable, Qt::AscendingOrder, {0, 2, 1, 3, 4}},
-        {kEnregistrement, Qt::AscendingOrder, {1, 4, 3, 0, 2}},  // numbers: 7 before 40
-        {kEnregistrement, Qt::DescendingOrder, {2, 0, 3, 4, 1}},
-        {kVuDepuis, Qt::AscendingOrder, {1, 4, 0, 2, 3}},
-        {kDuree, Qt::DescendingOrder, {1, 4, 0, 2, 3}},  // held longest first
-        {kDuree, Qt::AscendingOrder, {3, 0, 2, 4, 1}},
-        {kDictionnaire, Qt::DescendingOrder, {0, 1, 2, 3, 4}},
+        {kRecord, Qt::AscendingOrder, {1, 4, 3, 0, 2}},  // numbers: 7 before 40
+        {kRecord, Qt::DescendingOrder, {2, 0, 3, 4, 1}},
+        {kFirstSeen, Qt::AscendingOrder, {1, 4, 0, 2, 3}},
+        {kDuration, Qt::DescendingOrder, {1, 4, 0, 2, 3}},  // held longest first
+        {kDuration, Qt::AscendingOrder, {3, 0, 2, 4, 1}},
+        {kDictionary, Qt::DescendingOrder, {0, 1, 2, 3, 4}},
         {kColumnCount, Qt::AscendingOrder, {0, 1, 2, 3, 4}},
     };
     for (const Case& c : cases)

@@ -60,7 +60,7 @@ TEST(LockTracker, NewHeldAndReleasedAcrossRefreshes) {
               QStringList({"CLIENTS/3/7:held", "Clients/9/7:new", "Clients/3/8:released"}));
     EXPECT_EQ(s2->locks[0].row.firstSeen, t(0)) << "first seen is kept while held";
     EXPECT_EQ(s2->locks[1].row.firstSeen, t(135));
-    EXPECT_EQ(cellTexts(s2->locks[0].row, s2->at)[kDuree], QStringLiteral("2 min 15 s"));
+    EXPECT_EQ(cellTexts(s2->locks[0].row, s2->at)[kDuration], QStringLiteral("2 min 15 s"));
     EXPECT_EQ(counterText(*s2), QStringLiteral("2 locks, 1 nouveaux, 1 libérés"));
 
     // A released lock shows once; the same record taken again later is a new lock.

@@ -89,7 +89,7 @@ class MonitorWindow : public ::testing::Test {
         QStringList rows;
         for (int r = 0; r < w.FiltreLocks->rowCount(); ++r) {
             auto cell = [&](int c) { return w.FiltreLocks->index(r, c).data().toString(); };
-            rows << cell(kTable) + "/" + cell(kEnregistrement) + "/" + cell(kUtilisateur);
+            rows << cell(kTable) + "/" + cell(kRecord) + "/" + cell(kUser);
         }
         return rows;
     }
@@ -118,7 +118,7 @@ TEST_F(MonitorWindow, LocksAppearAndGoAcrossRefreshesKeepingWhenFirstSeen) {
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(shown(*w), QStringList({"Clients/3/PC-A"}));
     EXPECT_EQ(w->LabelCompteur->text(), "1 locks, 0 nouveaux, 0 libérés");
-    const QString firstSeen = w->FiltreLocks->index(0, kVuDepuis).data().toString();
+    const QString firstSeen = w->FiltreLocks->index(0, kFirstSeen).data().toString();
 
     Holder b(*server_, gestion_, "Produits", "2,5", {"PC-B", "zoe", "Stock.exe"});
     ASSERT_TRUE(b.waitReady());
@@ -126,9 +126,9 @@ TEST_F(MonitorWindow, LocksAppearAndGoAcrossRefreshesKeepingWhenFirstSeen) {
     refresh(*w);
     EXPECT_EQ(shown(*w), QStringList({"Clients/3/PC-A", "Produits/2/PC-B", "Produits/5/PC-B"}));
     EXPECT_EQ(w->LabelCompteur->text(), "3 locks, 2 nouveaux, 0 libérés");
-    EXPECT_EQ(w->FiltreLocks->index(0, kVuDepuis).data().toString(), firstSeen);
+    EXPECT_EQ(w->FiltreLocks->index(0, kFirstSeen).data().toString(), firstSeen);
     EXPECT_EQ(w->FiltreLocks->index(0, kRowId).data().toString(), "AAAAAD");
-    EXPECT_EQ(w->FiltreLocks->index(0, kTypeLock).data().toString(), "Record Lock");
+    EXPECT_EQ(w->FiltreLocks->index(0, kLockType).data().toString(), "Record Lock");
     EXPECT_FALSE(role(*w, 0, Qt::BackgroundRole).isValid());
     EXPECT_EQ(role(*w, 1, Qt::BackgroundRole).value<QColor>(), LockTableModel::kNewBackground);
 
@@ -173,10 +173,10 @@ TEST_F(MonitorWindow, ThresholdFilterSortCopyExportAndTheLockedRecord) {
     // A click on a title sorts by it: record numbers as numbers (7 before 40).
     auto* header = w->GrilleLocks->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(kEnregistrement) + 5, 5));
+                      QPoint(header->sectionViewportPosition(kRecord) + 5, 5));
     EXPECT_EQ(shown(*w), QStringList({"Produits/2/PC-B", "Produits/7/PC-B", "Clients/40/PC-C"}));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(kEnregistrement) + 5, 5));
+                      QPoint(header->sectionViewportPosition(kRecord) + 5, 5));
     EXPECT_EQ(shown(*w), QStringList({"Clients/40/PC-C", "Produits/7/PC-B", "Produits/2/PC-B"}));
     refresh(*w);
     EXPECT_EQ(shown(*w).first(), "Clients/40/PC-C") << "the order survives a refresh";
@@ -231,7 +231,7 @@ TEST_F(MonitorWindow, SettingsAreKeptBetweenRuns) {
         w->ComboBoxIntervalle->setCurrentIndex(3);
         w->SpinBoxSeuil->setValue(120);
         w->ListeDictionnaires->item(1)->setCheckState(Qt::Unchecked);
-        w->GrilleLocks->horizontalHeader()->resizeSection(kUtilisateur, 177);
+        w->GrilleLocks->horizontalHeader()->resizeSection(kUser, 177);
         w->resize(900, 500);
         w->close();
     }
@@ -241,7 +241,7 @@ TEST_F(MonitorWindow, SettingsAreKeptBetweenRuns) {
     EXPECT_EQ(w->ModeleLocks->thresholdSeconds(), 120);
     EXPECT_EQ(w->ListeDictionnaires->item(0)->checkState(), Qt::Checked);
     EXPECT_EQ(w->ListeDictionnaires->item(1)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(w->GrilleLocks->horizontalHeader()->sectionSize(kUtilisateur), 177);
+    EXPECT_EQ(w->GrilleLocks->horizontalHeader()->sectionSize(kUser), 177);
     EXPECT_EQ(w->size(), QSize(900, 500));
 }
 
