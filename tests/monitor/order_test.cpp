@@ -12,26 +12,26 @@ namespace {
 // Five owners; `seen` is seconds after 10:00. Rows 1 and 3 share every text but the
 // ROWID, rows 0 and 2 differ only by letter case: ties must keep collection order.
 TrackedSnapshot fixture() {
-    struct Spec {
+    struct Owner {
         const char* user;
         const char* table;
         int recNo;
         int seen;
     };
-    const Spec specs[] = {{"alice", "Clients", 40, 30},
+    const Owner owners[] = {{"alice", "Clients", 40, 30},
                           {"bob", "produits", 7, 0},
                           {"Alice", "CLIENTS", 100, 30},
                           {"bob", "Produits", 9, 60},
                           {"Zoé", "Stock", 8, 10}};
     TrackedSnapshot s;
     const QDateTime base(QDate(2026, 12, 11), QTime(10, 0), QTimeZone::utc());
-    for (const Spec& spec : specs) {
+    for (const Owner& owner : owners) {
         LockRow r;
         r.dictionary = QStringLiteral("Gestion");
-        r.userName = QString::fromUtf8(spec.user);
-        r.table = QString::fromUtf8(spec.table);
-        r.recNo = spec.recNo;
-        r.firstSeen = base.addSecs(spec.seen);
+        r.userName = QString::fromUtf8(owner.user);
+        r.table = QString::fromUtf8(owner.table);
+        r.recNo = owner.recNo;
+        r.firstSeen = base.addSecs(owner.seen);
         s.locks.push_back({r, LockState::Held});
     }
     s.at = base.addSecs(90);
