@@ -20,6 +20,7 @@
 #include "data/adstable.h"
 #include "db/field.h"
 #include "tests/app/lock_world.h"
+#include "tests/app/lock_world_suite.h"
 #include "tests/ui/qt_print.h"
 #include "ui/auto_size_label.h"
 #include "ui/combo_box.h"
@@ -49,12 +50,10 @@ void PrintTo(const Row& r, std::ostream* os) {
 
 // Shared by every test: a server, the dictionaries, and holders that never change:
 //   Clients 3 and 17 held by PC-B/zoe, Clients 42 by PC-C/alain, Commandes 5 by PC-A/marc.
-class LockSearch : public ::testing::Test {
+class LockSearch : public locktest::LockWorldSuite {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir();
-        server_ = new locktest::Server();
-        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        ASSERT_NO_FATAL_FAILURE(startWorld());
         QString error;
         const QString folder = dir_->filePath(QStringLiteral("compta"));
         compta_ = locktest::makeDictionary(folder, QStringLiteral("Compta"),
@@ -84,8 +83,7 @@ class LockSearch : public ::testing::Test {
     }
     static void TearDownTestSuite() {
         delete holders_;
-        delete server_;
-        delete dir_;
+        stopWorld();
     }
     static void hold(const QString& table, const QString& records, const locktest::Who& who) {
         holders_->push_back(std::make_unique<Holder>(*server_, compta_, table, records, who));
@@ -134,8 +132,6 @@ class LockSearch : public ::testing::Test {
         timer->start(0);
     }
 
-    static inline QTemporaryDir* dir_ = nullptr;
-    static inline locktest::Server* server_ = nullptr;
     static inline QString compta_, vide_;
     static inline std::vector<std::unique_ptr<Holder>>* holders_ = nullptr;
 

@@ -20,6 +20,7 @@
 #include "dictionary/exe_folder.h"
 #include "engine/record/raw_key.h"
 #include "tests/app/lock_world.h"
+#include "tests/app/lock_world_suite.h"
 #include "tests/app/modal_script.h"
 #include "tests/ui/qt_print.h"
 #include "ui/auto_size_label.h"
@@ -34,12 +35,10 @@ using locktest::Holder;
 using Shown = ui::ShownMessage;
 
 // Clients 1 to 60 held by PC-B/zoe, Commandes 5 by PC-A/marc: 61 rows, PC-A's first.
-class MainWindowSearch : public ::testing::Test {
+class MainWindowSearch : public locktest::LockWorldSuite {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir();
-        server_ = new locktest::Server();
-        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        ASSERT_NO_FATAL_FAILURE(startWorld());
         QString error;
         comptaFolder_ = folderOfWidestRowIds();
         compta_ = locktest::makeDictionary(
@@ -60,8 +59,7 @@ class MainWindowSearch : public ::testing::Test {
     }
     static void TearDownTestSuite() {
         delete holders_;
-        delete server_;
-        delete dir_;
+        stopWorld();
     }
 
     void SetUp() override {
@@ -123,8 +121,6 @@ class MainWindowSearch : public ::testing::Test {
         return w->UsersTableLocks->FieldByName(QLatin1String(field))->AsString();
     }
 
-    static inline QTemporaryDir* dir_ = nullptr;
-    static inline locktest::Server* server_ = nullptr;
     static inline QString comptaFolder_;
     static inline QString compta_;
     static inline std::vector<std::unique_ptr<Holder>>* holders_ = nullptr;

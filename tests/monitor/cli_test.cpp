@@ -15,6 +15,7 @@
 #include <QThread>
 
 #include "tests/app/lock_world.h"
+#include "tests/app/lock_world_suite.h"
 
 namespace {
 
@@ -26,12 +27,10 @@ struct Result {
     QByteArray raw;  // the standard output as written
 };
 
-class LocksCli : public ::testing::Test {
+class LocksCli : public locktest::LockWorldSuite {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir();
-        server_ = new locktest::Server();
-        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        ASSERT_NO_FATAL_FAILURE(startWorld());
         QString error;
         gestion_ = locktest::makeDictionary(dir_->filePath("gestion"), "Gestion",
                                             {{"Clients", 50}, {"Produits", 10}}, &error);
@@ -44,8 +43,7 @@ class LocksCli : public ::testing::Test {
         ini.write(("[Databases]\nGestion=" + gestion_ + ";A\nVide=" + vide_ + ";A\n").toUtf8());
     }
     static void TearDownTestSuite() {
-        delete server_;
-        delete dir_;
+        stopWorld();
     }
 
     static Result run(QStringList arguments, const QStringList& environment = {}) {
@@ -63,8 +61,6 @@ class LocksCli : public ::testing::Test {
         return qEnvironmentVariable("BREVANTIS_BIN_DIR") + "/brevantis-locks";
     }
 
-    static inline QTemporaryDir* dir_ = nullptr;
-    static inline locktest::Server* server_ = nullptr;
     static inline QString gestion_, vide_, ini_;
 };
 

@@ -9,18 +9,17 @@
 #include "data/adscnnct.h"
 #include "monitor/lock_monitor.h"
 #include "tests/app/lock_world.h"
+#include "tests/app/lock_world_suite.h"
 
 namespace monitor {
 namespace {
 
 const Credentials kAdministrator{QStringLiteral("adssys"), QStringLiteral("kor5382")};
 
-class MonitorConnections : public ::testing::Test {
+class MonitorConnections : public locktest::LockWorldSuite {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir();
-        server_ = new locktest::Server();
-        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        ASSERT_NO_FATAL_FAILURE(startWorld());
         QString error;
         gestion_ = locktest::makeDictionary(dir_->filePath("gestion"), "Gestion",
                                             {{"Clients", 20}}, &error);
@@ -29,12 +28,9 @@ class MonitorConnections : public ::testing::Test {
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     }
     static void TearDownTestSuite() {
-        delete server_;
-        delete dir_;
+        stopWorld();
     }
 
-    static inline QTemporaryDir* dir_ = nullptr;
-    static inline locktest::Server* server_ = nullptr;
     static inline QString gestion_, paie_;
 };
 

@@ -28,6 +28,7 @@
 #include "monitor/window/lock_filter_proxy.h"
 #include "monitor/window/lock_table_model.h"
 #include "tests/app/lock_world.h"
+#include "tests/app/lock_world_suite.h"
 #include "ui/messages.h"
 
 namespace monitor {
@@ -35,14 +36,12 @@ namespace {
 
 using locktest::Holder;
 
-class MonitorWindow : public ::testing::Test {
+class MonitorWindow : public locktest::LockWorldSuite {
   protected:
     static void SetUpTestSuite() {
         // The lock history's default file goes to a test folder, not the user's.
         QStandardPaths::setTestModeEnabled(true);
-        dir_ = new QTemporaryDir();
-        server_ = new locktest::Server();
-        ASSERT_TRUE(server_->started()) << server_->log().toStdString();
+        ASSERT_NO_FATAL_FAILURE(startWorld());
         QString error;
         gestion_ = locktest::makeDictionary(dir_->filePath("gestion"), "Gestion",
                                             {{"Clients", 50}, {"Produits", 10}}, &error);
@@ -58,8 +57,7 @@ class MonitorWindow : public ::testing::Test {
     }
     static void TearDownTestSuite() {
         delete exe_;
-        delete server_;
-        delete dir_;
+        stopWorld();
     }
 
     std::unique_ptr<TFSurveillanceLocks> open() {
@@ -103,8 +101,6 @@ class MonitorWindow : public ::testing::Test {
             .setValue("Historique/Emplacement", location);
     }
 
-    static inline QTemporaryDir* dir_ = nullptr;
-    static inline locktest::Server* server_ = nullptr;
     static inline dictionary::ExecutableFolderOverride* exe_ = nullptr;
     static inline QString gestion_;
 };
